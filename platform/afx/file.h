@@ -1,0 +1,4 @@
+// CFile, CMemFile, CStdioFile and CArchive.
+#pragma once
+
+#include "win32/win32.h"

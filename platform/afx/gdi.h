@@ -1,0 +1,4 @@
+// CDC and the GDI object classes.
+#pragma once
+
+#include "win32/win32.h"

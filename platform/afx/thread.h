@@ -1,0 +1,4 @@
+// CWinThread, AfxBeginThread and AfxEndThread.
+#pragma once
+
+#include "win32/win32.h"

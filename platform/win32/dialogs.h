@@ -1,0 +1,4 @@
+// Common dialogs.
+#pragma once
+
+#include "win32/types.h"

@@ -1,0 +1,4 @@
+// Shell services: folder browser, file information, ShellExecute.
+#pragma once
+
+#include "win32/types.h"

@@ -1,0 +1,13 @@
+// Paths shared by the test programs: the source tree, the fixture generators and a scratch folder.
+#pragma once
+#include <string>
+
+namespace testsupport {
+
+// Folder of tests/fixtures in the source tree.
+std::string FixturesDir();
+
+// A fresh, empty scratch folder for the running test, removed when the test program ends.
+std::string ScratchDir();
+
+} // namespace testsupport
