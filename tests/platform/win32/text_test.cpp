@@ -163,7 +163,7 @@ TEST(WideRuntime, ParsesComparesAndConverts) {
     EXPECT_EQ(*end, u'x');
     EXPECT_DOUBLE_EQ(_wtof(u"2.5e3"), 2500.0);
 
-    WCHAR buf[40];
+    WCHAR buf[66];
     EXPECT_EQ(std::u16string(_itow(-255, buf, 10)), u"-255");
     EXPECT_EQ(std::u16string(_itow(-1, buf, 16)), u"ffffffff");
     EXPECT_EQ(std::u16string(_ui64tow(~0ULL, buf, 2)), std::u16string(64, u'1'));
