@@ -116,8 +116,15 @@ int RunGenerator(const std::string& kind, const std::string& out, const std::str
 
 void Make(FixtureImage& img)
 {
-    const fs::path dir = fs::path(DOVEMARK_BINARY_DIR) / "fixture-cache" / SourcesKey();
+    const fs::path cache = fs::path(DOVEMARK_BINARY_DIR) / "fixture-cache";
+    const fs::path dir = cache / SourcesKey();
     std::error_code ec;
+    if (!fs::exists(dir)) {
+        // Images of earlier generator sources are of no further use and take tens of MiB each.
+        for (const auto& old : fs::directory_iterator(cache, ec))
+            if (old.path() != dir)
+                fs::remove_all(old.path(), ec);
+    }
     fs::create_directories(dir, ec);
     const fs::path image = dir / (img.kind + ".img");
     const fs::path manifest = dir / (img.kind + ".img.manifest.tsv");
