@@ -131,7 +131,7 @@ void Make(FixtureImage& img)
     const fs::path log = dir / (img.kind + ".log");
     // One process generates; the others wait on the lock and then find the finished image. The generator
     // renames the manifest and then the image into place, so an image that exists is complete.
-    int lock = open((dir / (img.kind + ".lock")).c_str(), O_RDWR | O_CREAT, 0644);
+    int lock = open((dir / (img.kind + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lock < 0) {
         img.error = "cannot create the fixture cache lock in " + dir.string();
         return;
