@@ -174,7 +174,18 @@ std::string NtfsFixtureTool()
 std::string FixtureEntry::Name() const
 {
     size_t at = path.rfind('/');
-    return at == std::string::npos ? path : path.substr(at + 1);
+    std::string escaped = at == std::string::npos ? path : path.substr(at + 1);
+    std::string name;
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        int64_t byte;
+        if (escaped[i] == '%' && i + 2 < escaped.size() && ToInt(escaped.substr(i + 1, 2), byte, 16)) {
+            name += static_cast<char>(byte);
+            i += 2;
+        } else {
+            name += escaped[i];
+        }
+    }
+    return name;
 }
 
 std::u16string FixtureEntry::Name16() const
