@@ -23,7 +23,7 @@ constexpr DWORD kQueryBufferSize = 10000;
 HANDLE OpenDisk(int number, DWORD access)
 {
     char narrow[32];
-    std::snprintf(narrow, sizeof(narrow), "\\\\.\\PhysicalDrive%d", number);
+    std::snprintf(narrow, sizeof(narrow), "\\\\.\\PhysicalDrive%d", number % 100);
     WCHAR wide[32];
     size_t i = 0;
     for (; narrow[i]; ++i)
@@ -134,7 +134,7 @@ int IdentifyDrives()
         disk.Clamped = sectors > 0xFFFFFFFFULL;
         DiskSectorCounts[DetectedDriveCount] = disk.Clamped ? 0xFFFFFFFFu : DWORD(sectors);
         std::snprintf(PhysicalDrivePathTable[DetectedDriveCount], sizeof(PhysicalDrivePathTable[0]),
-                      "\\\\.\\PhysicalDrive%d", number);
+                      "\\\\.\\PhysicalDrive%d", number % 100);
         ++DetectedDriveCount;
         CloseHandle(h);
         if (disk.Clamped && !warnedClamp) {

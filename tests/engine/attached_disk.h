@@ -3,7 +3,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/sector_reader.h"
-#include "support.h"
+#include "support/support.h"
 #include "win32/kernel.h"
 #include "win32/kernel/device_hooks.h"
 

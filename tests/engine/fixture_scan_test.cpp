@@ -5,7 +5,7 @@
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
 #include "attached_disk.h"
-#include "fixture_images.h"
+#include "support/fixture_images.h"
 
 #include <gtest/gtest.h>
 
