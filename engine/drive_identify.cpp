@@ -23,7 +23,7 @@ constexpr DWORD kQueryBufferSize = 10000;
 HANDLE OpenDisk(int number, DWORD access)
 {
     char narrow[32];
-    std::snprintf(narrow, sizeof(narrow), "\\\\.\\PhysicalDrive%d", number % 100);
+    std::snprintf(narrow, sizeof(narrow), "\\\\.\\PhysicalDrive%d", number);
     WCHAR wide[32];
     size_t i = 0;
     for (; narrow[i]; ++i)
@@ -133,8 +133,7 @@ int IdentifyDrives()
         disk.LengthSectors = sectors;
         disk.Clamped = sectors > 0xFFFFFFFFULL;
         DiskSectorCounts[DetectedDriveCount] = disk.Clamped ? 0xFFFFFFFFu : DWORD(sectors);
-        std::snprintf(PhysicalDrivePathTable[DetectedDriveCount], sizeof(PhysicalDrivePathTable[0]),
-                      "\\\\.\\PhysicalDrive%d", number % 100);
+        SetPhysicalDrivePath(int(DetectedDriveCount), number);
         ++DetectedDriveCount;
         CloseHandle(h);
         if (disk.Clamped && !warnedClamp) {

@@ -135,6 +135,26 @@ char* DuplicateNarrow(const char* text)
 
 } // namespace
 
+void SetPhysicalDrivePath(int index, int diskNumber)
+{
+    if (index < 0 || index >= kMaxPhysicalDrives || diskNumber < 0 || diskNumber > 99)
+        return;
+    static const char prefix[] = "\\\\.\\PhysicalDrive";
+    char* out = PhysicalDrivePathTable[index];
+    std::memcpy(out, prefix, sizeof(prefix) - 1);
+    size_t n = sizeof(prefix) - 1;
+    if (diskNumber >= 10)
+        out[n++] = char('0' + diskNumber / 10);
+    out[n++] = char('0' + diskNumber % 10);
+    out[n] = 0;
+}
+
+void ResetPhysicalDrivePaths()
+{
+    for (int i = 0; i < kMaxPhysicalDrives; ++i)
+        SetPhysicalDrivePath(i, i);
+}
+
 void ResetRecoverySettings()
 {
     SectorsPerRead = 60;

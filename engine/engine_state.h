@@ -233,6 +233,10 @@ extern WORD DriveKind;   // 1 physical disk, 2 logical volume, 3 none chosen
 extern WORD DriveNumber; // index into the detected-disk table
 constexpr int kMaxPhysicalDrives = 10;
 extern char PhysicalDrivePathTable[kMaxPhysicalDrives][20];
+// Points table entry index at the layer's disk number (0 to 99).
+void SetPhysicalDrivePath(int index, int diskNumber);
+// Every entry back to "\\.\PhysicalDrive" followed by its own index.
+void ResetPhysicalDrivePaths();
 extern HANDLE PhysicalDriveHandle;
 extern HANDLE VolumeHandle;
 

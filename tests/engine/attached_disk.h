@@ -46,8 +46,7 @@ public:
             list += (list.empty() ? "" : ":") + p;
         setenv("DOVEMARK_DISKS", list.c_str(), 1);
         setenv("DOVEMARK_HOST_DISKS", "0", 1);
-        for (int i = 0; i < kMaxPhysicalDrives; ++i)
-            std::snprintf(PhysicalDrivePathTable[i], sizeof(PhysicalDrivePathTable[i]), "\\\\.\\PhysicalDrive%d", i);
+        ResetPhysicalDrivePaths();
         DriveKind = 1;
         DriveNumber = 0;
         RetryCount = 3;

@@ -51,8 +51,7 @@ TEST(DriveIdentifyTest, HostDisksAreListedWithTheirLengthAndCanBeRead)
         EXPECT_GT(DetectedDisks[i].LengthSectors, 0u) << i;
         EXPECT_EQ(DiskSectorCounts[i], DetectedDisks[i].Clamped ? 0xFFFFFFFFu : DWORD(DetectedDisks[i].LengthSectors));
     }
-    for (int i = 0; i < kMaxPhysicalDrives; ++i)
-        std::snprintf(PhysicalDrivePathTable[i], sizeof(PhysicalDrivePathTable[i]), "\\\\.\\PhysicalDrive%d", i);
+    ResetPhysicalDrivePaths();
 }
 
 } // namespace

@@ -85,13 +85,13 @@ TEST_F(FatBootTest, Fat16BootSectorsThatNoVolumeCanHaveAreRefused)
         if (c.f.reserved + c.f.fatSize != 0)
             MediaByteAt(kStart + c.f.reserved + c.f.fatSize);
         EXPECT_EQ(ReadBootParameters(), c.recognised ? 1 : 0) << c.what;
-        EXPECT_EQ(PartitionParams.FsType, FS_KIND_FAT16);
+        EXPECT_EQ(+PartitionParams.FsType, FS_KIND_FAT16);
         if (c.recognised) {
-            EXPECT_EQ(PartitionParams.Fat1Start, kStart + 1);
-            EXPECT_EQ(PartitionParams.Fat2Start, kStart + 9);
-            EXPECT_EQ(PartitionParams.Root, kStart + 17);
-            EXPECT_EQ(PartitionParams.RootDirSectors, 32u);
-            EXPECT_EQ(PartitionParams.DataOrigin, kStart + 17 + 32 - 8);
+            EXPECT_EQ(+PartitionParams.Fat1Start, kStart + 1);
+            EXPECT_EQ(+PartitionParams.Fat2Start, kStart + 9);
+            EXPECT_EQ(+PartitionParams.Root, kStart + 17);
+            EXPECT_EQ(+PartitionParams.RootDirSectors, 32u);
+            EXPECT_EQ(+PartitionParams.DataOrigin, kStart + 17 + 32 - 8);
         }
     }
 }
@@ -119,12 +119,12 @@ TEST_F(FatBootTest, Fat32FallsBackToTheBackupBootSector)
         image_.Write(kStart + 6, BootSector(FS_KIND_FAT32, {.spc = 1, .reserved = 32, .fatSize = 16}));
         MediaByteAt(kStart + 32 + 16);
         ASSERT_EQ(ReadBootParameters(), 1) << c.what;
-        EXPECT_EQ(PartitionParams.FatSize, 16u);
-        EXPECT_EQ(PartitionParams.SectorsPerCluster, 1u);
-        EXPECT_EQ(PartitionParams.Root, 2u);
-        EXPECT_EQ(PartitionParams.Fat1Start, kStart + 32);
-        EXPECT_EQ(PartitionParams.Fat2Start, kStart + 48);
-        EXPECT_EQ(PartitionParams.DataOrigin, kStart + 32 + 32 - 2);
+        EXPECT_EQ(+PartitionParams.FatSize, 16u);
+        EXPECT_EQ(+PartitionParams.SectorsPerCluster, 1u);
+        EXPECT_EQ(+PartitionParams.Root, 2u);
+        EXPECT_EQ(+PartitionParams.Fat1Start, kStart + 32);
+        EXPECT_EQ(+PartitionParams.Fat2Start, kStart + 48);
+        EXPECT_EQ(+PartitionParams.DataOrigin, kStart + 32 + 32 - 2);
     }
 }
 
@@ -179,12 +179,12 @@ TEST_F(FatBootTest, LayoutFoundFromTwoDirectoriesWhenTheBootSectorIsGone)
     image_.Write(origin + 18, DirectoryStart(9));
     ScanStopFlag = 0;
     ASSERT_EQ(ComputeFatParameters(), 1);
-    EXPECT_EQ(PartitionParams.ReservedSectors, 32u);
-    EXPECT_EQ(PartitionParams.SectorsPerCluster, 2u);
-    EXPECT_EQ(PartitionParams.DataOrigin, origin);
-    EXPECT_EQ(PartitionParams.FatSize, 30u);
-    EXPECT_EQ(PartitionParams.Fat2Start, 2048u + 32 + 30);
-    EXPECT_EQ(PartitionParams.Root, 2u);
+    EXPECT_EQ(+PartitionParams.ReservedSectors, 32u);
+    EXPECT_EQ(+PartitionParams.SectorsPerCluster, 2u);
+    EXPECT_EQ(+PartitionParams.DataOrigin, origin);
+    EXPECT_EQ(+PartitionParams.FatSize, 30u);
+    EXPECT_EQ(+PartitionParams.Fat2Start, 2048u + 32 + 30);
+    EXPECT_EQ(+PartitionParams.Root, 2u);
 
     // Without a second directory there is no layout, and the run ends.
     image_.Write(origin + 18, std::vector<BYTE>(512, 0));
@@ -208,7 +208,8 @@ protected:
         PartitionParams.StartSector = 0;
         PartitionParams.SectorCount = 3000;
         fat_.assign(20 * 512, 0);
-        SaveStopFlag = SaveSkipFlag = 0;
+        SaveStopFlag = 0;
+        SaveSkipFlag = 0;
     }
     void Link(DWORD cluster, DWORD value)
     {

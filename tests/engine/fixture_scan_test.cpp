@@ -97,10 +97,10 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
     const auto& vol = img.volumes.at(0);
     SelectVolume(vol);
     ASSERT_EQ(ReadBootParameters(), 1);
-    EXPECT_EQ(PartitionParams.ReservedSectors, DWORD(vol.Extra("reserved")));
-    EXPECT_EQ(PartitionParams.FatSize, DWORD(vol.Extra("fat_sectors")));
-    EXPECT_EQ(PartitionParams.SectorsPerCluster * SECTOR_SIZE, vol.cluster_bytes);
-    EXPECT_EQ(PartitionParams.DataOrigin + 2 * PartitionParams.SectorsPerCluster, vol.start + vol.Extra("data_sector"));
+    EXPECT_EQ(+PartitionParams.ReservedSectors, DWORD(vol.Extra("reserved")));
+    EXPECT_EQ(+PartitionParams.FatSize, DWORD(vol.Extra("fat_sectors")));
+    EXPECT_EQ(+PartitionParams.SectorsPerCluster * SECTOR_SIZE, vol.cluster_bytes);
+    EXPECT_EQ(+PartitionParams.DataOrigin + 2 * PartitionParams.SectorsPerCluster, vol.start + vol.Extra("data_sector"));
 
     WalkFatVolume();
     std::multimap<DWORD, FoundFat> found; // by first cluster
@@ -133,10 +133,10 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
                 match = &it->second;
         }
         ASSERT_NE(match, nullptr) << e->path;
-        EXPECT_EQ(match->dir, e->is_dir) << e->path;
-        EXPECT_EQ(match->deleted, e->deleted ? 1u : 0u) << e->path;
+        EXPECT_EQ(+match->dir, e->is_dir) << e->path;
+        EXPECT_EQ(+match->deleted, e->deleted ? 1u : 0u) << e->path;
         if (!e->is_dir)
-            EXPECT_EQ(match->size, e->size) << e->path;
+            EXPECT_EQ(+match->size, e->size) << e->path;
         ++checked;
         deletedChecked += e->deleted;
     }
@@ -160,8 +160,8 @@ TEST(FatFixtureVolumeTest, ALogicalVolumeReadsThroughItsOwnHandle)
     PartitionParams.PartitionFsType = FS_KIND_FAT32;
     PartitionParams.StartSector = 12345; // a volume starts at its own sector 0
     EXPECT_EQ(ReadBootParameters(), 1);
-    EXPECT_EQ(PartitionParams.StartSector, 0u);
-    EXPECT_EQ(PartitionParams.Fat1Start, DWORD(img.volumes[0].Extra("reserved")));
+    EXPECT_EQ(+PartitionParams.StartSector, 0u);
+    EXPECT_EQ(+PartitionParams.Fat1Start, DWORD(img.volumes[0].Extra("reserved")));
     CloseHandle(VolumeHandle);
     VolumeHandle = nullptr;
     DriveKind = 1;
@@ -183,7 +183,7 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
     ASSERT_EQ(ReadBootParameters(), 1);
     const DWORD spc = PartitionParams.SectorsPerCluster;
     EXPECT_EQ(spc * SECTOR_SIZE, vol.cluster_bytes);
-    EXPECT_EQ(PartitionParams.MftSector, vol.start + ULONGLONG(vol.Extra("mft_lcn")) * spc);
+    EXPECT_EQ(+PartitionParams.MftSector, vol.start + ULONGLONG(vol.Extra("mft_lcn")) * spc);
     ASSERT_GT(BuildMftRunTable(DWORD(vol.start), SelectedDevicePath(), PartitionParams.MftSector, spc), 0u);
 
     ResetFullScanLists();
@@ -201,8 +201,9 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
         ASSERT_EQ(GetBestFileName(record, name, &parent, &created, &changed), 1) << e->path;
         EXPECT_EQ(std::u16string(name), e->Name16()) << e->path;
         const FixtureEntry* up = e->Parent().empty() ? nullptr : img.Find(index, e->Parent());
-        if (!e->Has("orphan"))
+        if (!e->Has("orphan")) {
             EXPECT_EQ(parent, up ? DWORD(up->mft_record) : 5u) << e->path;
+        }
         const WORD flags = WORD(record[0x16] | (record[0x17] << 8));
         EXPECT_EQ((flags & 1) == 0, e->deleted) << e->path;
         EXPECT_EQ((flags & 2) != 0, e->is_dir) << e->path;
@@ -234,8 +235,9 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
     for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
         listed[f->Name] = f->Deleted;
     for (const FixtureEntry* e : img.EntriesOf(index))
-        if (e->mft_record >= 0 && !e->Has("truncated") && !e->Has("destroyed") && !e->Has("formatted"))
+        if (e->mft_record >= 0 && !e->Has("truncated") && !e->Has("destroyed") && !e->Has("formatted")) {
             EXPECT_EQ(listed.count(e->Name16()), 1u) << e->path;
+        }
     ResetFullScanLists();
     FreeExtents();
 }

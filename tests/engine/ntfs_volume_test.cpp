@@ -69,17 +69,17 @@ protected:
 TEST_F(NtfsVolumeTest, BootCheckFindsTheMftAndFallsBackToTheBackup)
 {
     ASSERT_EQ(ReadBootParameters(), 1);
-    EXPECT_EQ(PartitionParams.FsType, FS_KIND_NTFS);
-    EXPECT_EQ(PartitionParams.SectorsPerCluster, 8u);
-    EXPECT_EQ(PartitionParams.MftSector, 32u);
-    EXPECT_EQ(PartitionParams.MftMirrorSector, 16u);
-    EXPECT_EQ(PartitionParams.SectorsPerMftRecord, 2u);
-    EXPECT_EQ(PartitionParams.SectorsPerIndexRecord, 2u);
+    EXPECT_EQ(+PartitionParams.FsType, FS_KIND_NTFS);
+    EXPECT_EQ(+PartitionParams.SectorsPerCluster, 8u);
+    EXPECT_EQ(+PartitionParams.MftSector, 32u);
+    EXPECT_EQ(+PartitionParams.MftMirrorSector, 16u);
+    EXPECT_EQ(+PartitionParams.SectorsPerMftRecord, 2u);
+    EXPECT_EQ(+PartitionParams.SectorsPerIndexRecord, 2u);
 
     image_.Write(0, std::vector<BYTE>(512, 0));
     PartitionParams.MftSector = 0;
     ASSERT_EQ(ReadBootParameters(), 1);
-    EXPECT_EQ(PartitionParams.MftSector, 32u);
+    EXPECT_EQ(+PartitionParams.MftSector, 32u);
 
     image_.Write(4095, NtfsBoot(3, 4, 2)); // backup with an impossible cluster size
     EXPECT_EQ(ReadBootParameters(), 0);
@@ -98,8 +98,9 @@ TEST_F(NtfsVolumeTest, RunTableDecodesRecordZeroWithItsFixupsApplied)
     for (const Case& c : cases) {
         DWORD sector = 0;
         EXPECT_EQ(MftRecordToSector(c.record, &sector), c.found) << c.record;
-        if (c.found)
+        if (c.found) {
             EXPECT_EQ(sector, c.sector) << c.record;
+        }
     }
 
     image_.Write(42, std::vector<BYTE>(1024, 0)); // no root folder record: not an MFT

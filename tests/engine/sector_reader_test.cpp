@@ -77,10 +77,11 @@ TEST_F(SectorReaderTest, BadSectorsAreZeroedAndNamedWhileTheirNeighboursArrive)
         for (DWORD i = 0; i < 60; ++i) {
             const bool bad = c.retries == 0 || std::find(c.unread.begin(), c.unread.end(), i) != c.unread.end();
             EXPECT_EQ(outcome.IsUnread(i), bad) << i;
-            if (bad)
+            if (bad) {
                 EXPECT_TRUE(Zero(buffer, i)) << i;
-            else
+            } else {
                 EXPECT_EQ(Tag(buffer, i), 10 + i);
+            }
         }
     }
 }
