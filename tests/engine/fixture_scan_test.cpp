@@ -133,10 +133,11 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
                 match = &it->second;
         }
         ASSERT_NE(match, nullptr) << e->path;
-        EXPECT_EQ(+match->dir, e->is_dir) << e->path;
-        EXPECT_EQ(+match->deleted, e->deleted ? 1u : 0u) << e->path;
-        if (!e->is_dir)
-            EXPECT_EQ(+match->size, e->size) << e->path;
+        EXPECT_EQ(match->dir, e->is_dir) << e->path;
+        EXPECT_EQ(match->deleted, e->deleted ? 1u : 0u) << e->path;
+        if (!e->is_dir) {
+            EXPECT_EQ(match->size, e->size) << e->path;
+        }
         ++checked;
         deletedChecked += e->deleted;
     }

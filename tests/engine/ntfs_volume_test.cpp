@@ -130,7 +130,7 @@ std::vector<BYTE> FolderRecord(WORD flags, const std::u16string& name, uint32_t 
     Put16(&root[0x20 + 0x0A], unsigned(key.size()));
     std::memcpy(&root[0x30], key.data(), key.size());
     r.Resident(ATTR_INDEX_ROOT, root, u"$I30");
-    r.NonResident(ATTR_INDEX_ALLOCATION, {0x11, 0x01, BYTE(allocCluster), BYTE(allocCluster >> 8), 0x00}, 4096, u"$I30");
+    r.NonResident(ATTR_INDEX_ALLOCATION, {0x21, 0x01, BYTE(allocCluster), BYTE(allocCluster >> 8), 0x00}, 4096, u"$I30");
     return r.Finish();
 }
 
