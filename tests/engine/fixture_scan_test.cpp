@@ -163,6 +163,17 @@ TEST(FatFixtureVolumeTest, ALogicalVolumeReadsThroughItsOwnHandle)
     EXPECT_EQ(ReadBootParameters(), 1);
     EXPECT_EQ(+PartitionParams.StartSector, 0u);
     EXPECT_EQ(+PartitionParams.Fat1Start, DWORD(img.volumes[0].Extra("reserved")));
+
+    // Volume reads retry sector by sector too: one bad sector costs that sector, not the run.
+    std::vector<BYTE> whole(60 * SECTOR_SIZE), marked(60 * SECTOR_SIZE, 0xCC);
+    ASSERT_EQ(ReadSectors(SelectedDevicePath(), 0, 60, whole.data()), 1);
+    dovemark::device_hooks::SetUnreadableSectors(img.path, {img.volumes[0].start + 5});
+    SectorReadOutcome outcome;
+    EXPECT_EQ(ReadSectors(SelectedDevicePath(), 0, 60, marked.data(), &outcome), 0);
+    EXPECT_EQ(outcome.UnreadCount, 1u);
+    EXPECT_TRUE(outcome.IsUnread(5));
+    std::fill(whole.begin() + 5 * SECTOR_SIZE, whole.begin() + 6 * SECTOR_SIZE, 0);
+    EXPECT_EQ(marked, whole);
     CloseHandle(VolumeHandle);
     VolumeHandle = nullptr;
     DriveKind = 1;
