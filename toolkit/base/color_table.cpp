@@ -3,6 +3,7 @@
 
 #include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/system_probes.h"
+#include "win32/kernel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -356,6 +357,10 @@ void SetMainWindowProbe(BOOL (*probe)())
 
 void RefreshColorTableThrottled()
 {
-    // Without a main window nothing is recorded, so every call refreshes.
-    GetColorTable().RefreshColors();
+    static DWORD lastRefresh = 0;
+    if (GetTickCount() - lastRefresh > 500)
+        GetColorTable().RefreshColors();
+    // Before the main window exists nothing is recorded, so every call refreshes.
+    if (g_mainWindowProbe && g_mainWindowProbe())
+        lastRefresh = GetTickCount();
 }

@@ -1,27 +1,30 @@
 // Two-colour gradients through the system gradient with a banded fallback, clipped and split fills.
 #include "toolkit/base/draw_helpers.h"
 
+#include "win32/kernel.h"
+
 #include <algorithm>
 
 CTKPGradientHelper::CTKPGradientHelper()
 {
-    // msimg32 is part of the layer itself, so its gradient is always at hand; the fallback stays
-    // for a helper whose gradient is switched off.
-    m_pfnGradientFill = &::GradientFill;
+    m_hMsImg32 = LoadLibraryW(u"msimg32.dll");
+    if (m_hMsImg32)
+        m_pfnGradientFill = reinterpret_cast<PFN_GRADIENTFILL>(reinterpret_cast<void*>(GetProcAddress(m_hMsImg32, "GradientFill")));
 }
 
-CTKPGradientHelper::~CTKPGradientHelper() = default;
+CTKPGradientHelper::~CTKPGradientHelper()
+{
+    if (m_hMsImg32)
+        FreeLibrary(m_hMsImg32);
+}
 
 CTKPGradientHelper& GetGradientHelper()
 {
+    // Made on first use rather than at start-up: the layer's module table is itself filled by
+    // static initialisers, whose order across libraries is not fixed.
     static CTKPGradientHelper helper;
     return helper;
 }
-
-namespace {
-// Built at start-up like the other process-wide toolkit objects.
-[[maybe_unused]] CTKPGradientHelper& g_startupGradientHelper = GetGradientHelper();
-} // namespace
 
 void CTKPGradientHelper::FillBanded(HDC hdc, const RECT& rc, COLORREF c1, COLORREF c2, BOOL bHorz)
 {

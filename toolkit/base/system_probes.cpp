@@ -1,13 +1,58 @@
 // Visual-style handles and the visual-style and common-controls probes.
 #include "toolkit/base/system_probes.h"
 
+static_assert(sizeof(OSVERSIONINFOW) == 276);
+
 namespace {
-// The layer offers no "uxtheme.dll": every function lookup fails, as LoadLibrary would.
-void* BindUxTheme(const char* /*name*/)
+
+// The library stays loaded for the life of the process once found; a layer without it leaves
+// every handle closed.
+HMODULE UxThemeModule()
 {
-    return nullptr;
+    static HMODULE module = LoadLibraryW(u"UxTheme.dll");
+    return module;
 }
+
+void* BindUxTheme(const char* name)
+{
+    HMODULE module = UxThemeModule();
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+struct DllVersionInfo {
+    DWORD cbSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformID;
+};
+
 } // namespace
+
+OsVersionInfo::OsVersionInfo() : OSVERSIONINFOW{}
+{
+    dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+    if (!GetVersionExW(this))
+        *static_cast<OSVERSIONINFOW*>(this) = OSVERSIONINFOW{sizeof(OSVERSIONINFOW), 0, 0, 0, 0, {}};
+}
+
+const OsVersionInfo& GetOsVersionInfo()
+{
+    static const OsVersionInfo info;
+    return info;
+}
+
+DWORD GetDllVersion(HMODULE module)
+{
+    using Fn = HRESULT (*)(DllVersionInfo*);
+    auto fn = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion"))) : nullptr;
+    if (!fn)
+        return 0;
+    DllVersionInfo info{sizeof(DllVersionInfo), 0, 0, 0, 0};
+    if (FAILED(fn(&info)))
+        return 0;
+    return info.dwMajorVersion << 16 | (info.dwMinorVersion & 0xFFFF);
+}
 
 HRESULT CTKPThemeHandle::OpenThemeData(HWND hwnd, LPCWSTR classList)
 {
@@ -71,8 +116,14 @@ HRESULT CTKPThemeHandle::GetCurrentThemeName(LPWSTR file, int cchFile, LPWSTR co
 
 DWORD GetComCtlVersion()
 {
-    // The layer answers as common controls 6.0.
-    return 6u << 16;
+    static const DWORD version = [] {
+        HMODULE module = LoadLibraryW(u"comctl32.dll");
+        DWORD v = GetDllVersion(module);
+        if (module)
+            FreeLibrary(module);
+        return v;
+    }();
+    return version;
 }
 
 BOOL IsVisualStyleActive()

@@ -3,6 +3,7 @@
 
 #include "toolkit/base/color_table.h"
 #include "win32/gdi.h"
+#include "win32/kernel/clock.h"
 
 namespace {
 
@@ -139,4 +140,39 @@ TEST_F(ColorTableTest, SchemeKindsPickPresetsAndGradients) {
     t.RefreshColors();
     EXPECT_EQ(t.GetLunaColor(38), t.GetColorByIndex(38));
     EXPECT_EQ(t.m_gradients[0].Light(), t.GetColorByIndex(16));
+}
+
+namespace {
+int g_refreshes = 0;
+BOOL g_mainWindow = FALSE;
+COLORREF CountingProvider(int index)
+{
+    g_refreshes += index == 1;
+    return GetSysColor(index);
+}
+BOOL MainWindowExists() { return g_mainWindow; }
+} // namespace
+
+TEST_F(ColorTableTest, ThrottleRecordsOnlyOnceTheMainWindowExists) {
+    dovemark::clock::UseVirtual(5000000);
+    GetColorTable().SetColorProvider(&CountingProvider);
+    SetMainWindowProbe(&MainWindowExists);
+    struct Step {
+        BOOL mainWindow;
+        ULONGLONG advance;
+        int refreshes;
+    } steps[] = {
+        {FALSE, 0, 1}, {FALSE, 100, 1},          // before the main window every call refreshes
+        // then every call records its time, so only a call 501 ms after the previous one refreshes
+        {TRUE, 100, 1}, {TRUE, 100, 0}, {TRUE, 400, 0}, {TRUE, 500, 0}, {TRUE, 501, 1},
+    };
+    for (auto& s : steps) {
+        g_mainWindow = s.mainWindow;
+        dovemark::clock::Advance(s.advance);
+        g_refreshes = 0;
+        RefreshColorTableThrottled();
+        EXPECT_EQ(g_refreshes, s.refreshes) << "after " << s.advance << " ms";
+    }
+    SetMainWindowProbe(nullptr);
+    dovemark::clock::UseReal();
 }

@@ -76,8 +76,8 @@ protected:
     void SetUp() override
     {
         saved_ = GetGradientHelper().GetGradientFill();
-        if (!GetParam())
-            GetGradientHelper().SetGradientFill(nullptr);  // the banded fallback
+        // The system gradient, or the banded fallback taken when msimg32 cannot be bound.
+        GetGradientHelper().SetGradientFill(GetParam() ? &::GradientFill : nullptr);
     }
     void TearDown() override { GetGradientHelper().SetGradientFill(saved_); }
     PFN_GRADIENTFILL saved_ = nullptr;
