@@ -11,6 +11,7 @@
 #include "win32/types.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 // ---- Access, sharing, creation and attributes ----------------------------------------------------
@@ -374,6 +375,120 @@ inline PVOID InterlockedCompareExchangePointer(PVOID volatile* p, PVOID exchange
     __atomic_compare_exchange_n(p, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
     return comparand;
 }
+
+// ---- Modules ---------------------------------------------------------------------------------------
+// Run-time binding goes over a table of the layer's own modules; a module it does not provide
+// ("uxtheme.dll", "riched20.dll", ...) is not found and the program takes its fallback.
+typedef INT_PTR(WINAPI* FARPROC)();
+HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
+HMODULE LoadLibraryA(LPCSTR lpLibFileName);
+HMODULE GetModuleHandleW(LPCWSTR lpModuleName); // null: the program itself
+HMODULE GetModuleHandleA(LPCSTR lpModuleName);
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+BOOL FreeLibrary(HMODULE hLibModule);
+
+namespace dovemark {
+struct ModuleExport {
+    const char* name;
+    FARPROC proc;
+};
+// Adds a module to the layer's table, or more exports to one already there. Safe in static
+// initialisers (before main). Names compare without regard to letter case; ".dll" may be left off.
+void RegisterModule(const char* name, std::initializer_list<ModuleExport> exports);
+// Registers at static initialisation: `static dovemark::ModuleRegistration reg("msimg32.dll", {...});`
+struct ModuleRegistration {
+    ModuleRegistration(const char* name, std::initializer_list<ModuleExport> exports) { RegisterModule(name, exports); }
+};
+// The handle of the program itself (GetModuleHandleW(nullptr)).
+HMODULE MainModule();
+} // namespace dovemark
+
+// ---- Memory ----------------------------------------------------------------------------------------
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_NOCOMPACT 0x0010
+#define GMEM_NODISCARD 0x0020
+#define GMEM_ZEROINIT 0x0040
+#define GMEM_MODIFY 0x0080
+#define GMEM_DISCARDABLE 0x0100
+#define GMEM_SHARE 0x2000
+#define GMEM_DDESHARE 0x2000
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define LMEM_FIXED 0x0000
+#define LMEM_MOVEABLE 0x0002
+#define LMEM_ZEROINIT 0x0040
+#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define ERROR_NOT_LOCKED 158L
+
+// GMEM_FIXED blocks are their own pointer; GMEM_MOVEABLE blocks are handles of the layer's table.
+HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+HGLOBAL GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags);
+LPVOID GlobalLock(HGLOBAL hMem);
+BOOL GlobalUnlock(HGLOBAL hMem);
+SIZE_T GlobalSize(HGLOBAL hMem);
+HGLOBAL GlobalFree(HGLOBAL hMem); // null on success, the handle on failure
+HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
+LPVOID LocalLock(HLOCAL hMem);
+BOOL LocalUnlock(HLOCAL hMem);
+SIZE_T LocalSize(HLOCAL hMem);
+HLOCAL LocalFree(HLOCAL hMem);
+
+#define HEAP_NO_SERIALIZE 0x00000001
+#define HEAP_GENERATE_EXCEPTIONS 0x00000004
+#define HEAP_ZERO_MEMORY 0x00000008
+#define HEAP_REALLOC_IN_PLACE_ONLY 0x00000010
+HANDLE GetProcessHeap();
+HANDLE HeapCreate(DWORD flOptions, SIZE_T dwInitialSize, SIZE_T dwMaximumSize);
+BOOL HeapDestroy(HANDLE hHeap); // frees every block of the heap; the process heap is refused
+LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes);
+LPVOID HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, SIZE_T dwBytes);
+BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
+SIZE_T HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem);
+
+// ---- System version and arithmetic ---------------------------------------------------------------
+// The layer answers as Windows XP Service Pack 3: 5.1.2600, the NT platform.
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+#define VER_NT_WORKSTATION 0x0000001
+typedef struct _OSVERSIONINFOW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+} OSVERSIONINFOW, *LPOSVERSIONINFOW, OSVERSIONINFO, *LPOSVERSIONINFO;
+typedef struct _OSVERSIONINFOEXW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
+} OSVERSIONINFOEXW, *LPOSVERSIONINFOEXW, OSVERSIONINFOEX;
+// Takes an OSVERSIONINFOW or OSVERSIONINFOEXW, told apart by dwOSVersionInfoSize.
+BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation);
+DWORD GetVersion();
+
+// nNumber * nNumerator / nDenominator in 64 bits, rounded half away from zero; -1 when the
+// denominator is 0 or the result does not fit 32 bits.
+int MulDiv(int nNumber, int nNumerator, int nDenominator);
+
+// The random numbers of the Microsoft C runtime (15 bits, per thread, seed 1 until srand), for the
+// program's textures and animations that assume RAND_MAX 0x7FFF. Program code calls crt::rand().
+namespace crt {
+constexpr int kRandMax = 0x7FFF;
+int rand();
+void srand(unsigned int seed);
+} // namespace crt
 
 namespace dovemark {
 // Where a cooperatively suspended thread stops until it is resumed; every family of the layer calls
