@@ -44,6 +44,8 @@ struct DeviceMap {
 
 // Looks at the environment and the machine afresh on each call, so attached images may change.
 DeviceMap CurrentDevices();
+// The disks only, named but not opened or measured: enough to tell whether a file is a source.
+DeviceMap CurrentDisks();
 
 // Opens a disk read-only (O_DIRECT when the benchmark mode is on and the file allows it); -1 with
 // errno on failure.

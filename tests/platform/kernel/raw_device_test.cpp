@@ -505,6 +505,19 @@ TEST_F(PartitionedDisk, DamagedStructuresFailCleanly)
     dovemark::device_hooks::ClearUnreadableSectors();
 }
 
+TEST_F(PartitionedDisk, AFatShorterThanItsClustersIsReportedCorrupt)
+{
+    std::string copy = Copy();
+    int fd = open(copy.c_str(), O_WRONLY);
+    uint32_t oneSector = 1, unknown = 0xFFFFFFFF;
+    ASSERT_EQ(pwrite(fd, &oneSector, 4, off_t(kFat32Start * 512 + 0x24)), 4);
+    ASSERT_EQ(pwrite(fd, &unknown, 4, off_t((kFat32Start + 1) * 512 + 488)), 4);
+    close(fd);
+    ULARGE_INTEGER a, t, f;
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"C:\\", &a, &t, &f));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_CORRUPT));
+}
+
 TEST_F(PartitionedDisk, ASecondImageTakesTheNextNumberAndLetters)
 {
     attached.reset();
