@@ -23,6 +23,8 @@ using Guard = std::unique_lock<std::mutex>;
 DWORD Now();          // milliseconds of the layer's clock
 DWORD CurrentTid();   // the calling thread's id as the window manager knows it
 void WakeAllQueues(); // the clock moved: waiting threads re-examine their timers
+void UseVirtualClock();
+void AdvanceClock(DWORD ms);
 
 struct WndClass {
     ATOM atom = 0;
@@ -49,7 +51,19 @@ struct ScrollBar {
     UINT disabled = 0;
 };
 
-struct DialogInfo;
+// State the dialog manager keeps for a dialog window; its procedure, message result and user
+// value live in the window's extra bytes (DWLP_*), where callers reach them.
+struct DialogInfo {
+    HFONT font = nullptr;
+    bool ownsFont = false;
+    int baseX = 6; // dialog base units of the dialog's font
+    int baseY = 13;
+    HWND savedFocus = nullptr;
+    WORD defId = IDOK;
+    bool modal = false;
+    bool ended = false;
+    INT_PTR result = 0;
+};
 
 struct Window {
     HWND hwnd = nullptr;
@@ -204,7 +218,6 @@ bool FindPaintWindow(DWORD tid, HWND filter, HWND* out);
 void OnWindowDestroyed(Window* w); // free per-window resources held by other families
 LRESULT DefWindowPaintMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
 LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
-LRESULT DefDialogMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
 int HitTest(HWND hwnd, POINT screen);
 void MouseLeftWindow(Queue& q, HWND newWindow);
 
@@ -217,6 +230,9 @@ HMENU CreateSystemMenu();
 
 // Modal answering for the headless driver: called with the new modal window before its loop runs.
 void NotifyModal(HWND hwnd);
+void SetModalHandler(std::function<void(HWND)> handler);
+INT_PTR RunModal(HWND dlg, HWND owner);
+int MulDivDU(int value, int base, int div);
 
 inline bool IsFilterMatch(UINT msg, UINT minMsg, UINT maxMsg)
 {

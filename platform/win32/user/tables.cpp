@@ -1,6 +1,7 @@
 // The window manager's tables: the lock, window handles, per-thread queues and the clock it reads.
 #include "win32/user/internal.h"
 
+#include <atomic>
 #include <chrono>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -54,11 +55,30 @@ std::mutex& Lock()
     return *m;
 }
 
+namespace {
+std::atomic<bool> g_virtualClock{false};
+std::atomic<DWORD> g_virtualNow{0};
+} // namespace
+
 DWORD Now()
 {
+    if (g_virtualClock)
+        return g_virtualNow;
     using namespace std::chrono;
     static const auto start = steady_clock::now();
     return (DWORD)duration_cast<milliseconds>(steady_clock::now() - start).count();
+}
+
+void UseVirtualClock()
+{
+    if (!g_virtualClock.exchange(true))
+        g_virtualNow = 1000;
+}
+
+void AdvanceClock(DWORD ms)
+{
+    g_virtualNow += ms;
+    WakeAllQueues();
 }
 
 DWORD CurrentTid()

@@ -71,7 +71,7 @@ void RegisterSystemClasses()
     c->atom = 0x8002;
     c->style = CS_DBLCLKS | CS_SAVEBITS;
     c->proc = DefDlgProcW;
-    c->wndExtra = 30;
+    c->wndExtra = 48; // DWLP_MSGRESULT, DWLP_DLGPROC, DWLP_USER and room after them
     c->cursor = (HCURSOR)IDC_ARROW;
     c->background = (HBRUSH)(ULONG_PTR)(COLOR_BTNFACE + 1);
     c->system = true;
