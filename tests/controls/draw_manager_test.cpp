@@ -154,6 +154,46 @@ TEST(DrawManagerImages, BitmapCellsOfAStrip) {
     DeleteObject(strip);
 }
 
+TEST(DrawManagerLines, PenCodesDoubleLinesAndFrames) {
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+    {
+        MemDC out(20, 20);
+        // A diagonal's second line has both ends moved right and down by twice the width.
+        CDrawManager::DrawLine(out.dc, 2, 2, 5, 5, red, 6, 1);
+        EXPECT_EQ(out.At(2, 2), red);
+        EXPECT_EQ(out.At(6, 6), red);
+        EXPECT_EQ(out.At(7, 7), RGB(255, 255, 255));
+        EXPECT_EQ(out.Count(red), 5);
+        // A horizontal one moves down only.
+        CDrawManager::DrawLine(out.dc, 2, 12, 8, 12, red, 6, 2);
+        EXPECT_EQ(out.At(4, 16), red);
+        EXPECT_EQ(out.At(4, 14), RGB(255, 255, 255));
+    }
+    {
+        MemDC out(20, 20);
+        CDrawManager::DrawLine(out.dc, 2, 2, 10, 2, red, 0, 1);
+        CDrawManager::DrawLine(out.dc, 2, 2, 10, 2, red, 1, 0);
+        EXPECT_EQ(out.Count(red), 0);
+    }
+    {
+        MemDC out(20, 20);
+        CDrawManager::DrawRect(out.dc, RECT{2, 2, 12, 12}, red, blue, 1, 1);
+        EXPECT_EQ(out.At(2, 7), red);    // left
+        EXPECT_EQ(out.At(7, 2), red);    // top
+        EXPECT_EQ(out.At(12, 7), blue);  // right
+        EXPECT_EQ(out.At(7, 12), blue);  // bottom
+        EXPECT_EQ(out.At(7, 7), RGB(255, 255, 255));
+    }
+    {
+        MemDC out(20, 20);
+        CDrawManager::DrawRect(out.dc, RECT{2, 2, 16, 16}, red, red, 6, 1);  // double frame inside the first
+        EXPECT_EQ(out.At(2, 9), red);
+        EXPECT_EQ(out.At(4, 9), red);
+        EXPECT_EQ(out.At(3, 9), RGB(255, 255, 255));
+        EXPECT_EQ(out.At(14, 9), red);
+    }
+}
+
 TEST(DrawManagerLines, TileBitmapRepeatsAndClips) {
     HBITMAP tile = MakeBitmap(3, 3, [](int x, int y) { return (x == 0 && y == 0) ? 0x00FF0000u : 0x000000FFu; });
     MemDC src(3, 3);

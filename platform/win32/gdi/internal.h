@@ -11,6 +11,10 @@
 #include <optional>
 #include <vector>
 
+namespace backend {
+class Font;
+}
+
 inline bool operator==(const RGBQUAD& a, const RGBQUAD& b)
 {
     return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
@@ -98,11 +102,10 @@ struct Region : Object {
     Region() { type = OBJ_REGION; }
 };
 
-struct FaceCache; // the rasterised face behind a font, made by the text code on first use
 
 struct Font : Object {
     LOGFONTW lf{};
-    std::shared_ptr<FaceCache> face;
+    std::shared_ptr<backend::Font> face; // opened by the text code on first use
     Font() { type = OBJ_FONT; }
 };
 
