@@ -28,7 +28,7 @@ bool CrtPath(const WCHAR* path, std::string& out)
 bool WritesSource(const std::string& path)
 {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 && IsSourceFile(CurrentDevices(), st);
+    return stat(path.c_str(), &st) == 0 && IsSourceFile(CurrentDisks(), st);
 }
 
 } // namespace

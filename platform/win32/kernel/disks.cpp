@@ -108,7 +108,7 @@ void AddImages(std::vector<Disk>& disks)
     }
 }
 
-void AddHostDisks(std::vector<Disk>& disks)
+void AddHostDisks(std::vector<Disk>& disks, bool probe)
 {
     DIR* dir = opendir("/sys/block");
     if (!dir)
@@ -125,6 +125,10 @@ void AddHostDisks(std::vector<Disk>& disks)
         Disk d;
         d.path = "/dev/" + name;
         d.sysName = name;
+        if (!probe) { // naming the disks is enough to protect them
+            disks.push_back(d);
+            continue;
+        }
         int fd = open(d.path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0 && errno != ENOMEDIUM)
             continue; // only the disks the user may read
@@ -393,12 +397,21 @@ FsKind ProbeBootSector(const BYTE* s)
     return rootEntries == 0 ? FsKind::Fat32 : FsKind::None;
 }
 
+DeviceMap CurrentDisks()
+{
+    DeviceMap map;
+    AddImages(map.disks);
+    if (HostDisksShown())
+        AddHostDisks(map.disks, false);
+    return map;
+}
+
 DeviceMap CurrentDevices()
 {
     DeviceMap map;
     AddImages(map.disks);
     if (HostDisksShown())
-        AddHostDisks(map.disks);
+        AddHostDisks(map.disks, true);
     for (size_t i = 0; i < map.disks.size(); ++i) {
         int fd = OpenDiskFd(map.disks[i]);
         if (fd < 0)
@@ -413,11 +426,11 @@ DeviceMap CurrentDevices()
     return map;
 }
 
-int OpenDiskFd(const Disk& disk, bool* direct)
+int OpenDiskFd(const Disk& disk, bool* direct, bool wantDirect)
 {
     if (direct)
         *direct = false;
-    if (device_hooks::DirectReads()) {
+    if (wantDirect || device_hooks::DirectReads()) {
         int fd = open(disk.path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
         if (fd >= 0) {
             // Some file systems (tmpfs) accept the flag but refuse the reads: try one.

@@ -58,7 +58,7 @@ BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes)
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
         return FailPath(path, errno);
-    if (IsSourceFile(CurrentDevices(), st))
+    if (IsSourceFile(CurrentDisks(), st))
         return Fail(ERROR_ACCESS_DENIED);
     if (!S_ISDIR(st.st_mode)) {
         mode_t mode = st.st_mode & 07777;
@@ -111,7 +111,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
         return FailPath(path, errno);
     if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnlyFile(st)))
         return Fail(ERROR_ACCESS_DENIED);
-    if (IsSourceFile(CurrentDevices(), st))
+    if (IsSourceFile(CurrentDisks(), st))
         return Fail(ERROR_ACCESS_DENIED);
     if (unlink(path.c_str()) != 0)
         return FailPath(path, errno);
@@ -141,7 +141,7 @@ BOOL CopyContents(const std::string& from, const std::string& to, bool failIfExi
             close(in);
             return Fail(ERROR_SHARING_VIOLATION); // copying a file onto itself would empty it
         }
-        if (IsReadOnlyFile(dst) || IsSourceFile(CurrentDevices(), dst)) {
+        if (IsReadOnlyFile(dst) || IsSourceFile(CurrentDisks(), dst)) {
             close(in);
             return Fail(ERROR_ACCESS_DENIED);
         }
@@ -210,7 +210,7 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
     struct stat st, dst;
     if (lstat(from.c_str(), &st) != 0)
         return FailPath(from, errno);
-    DeviceMap map = CurrentDevices();
+    DeviceMap map = CurrentDisks();
     if (IsSourceFile(map, st))
         return Fail(ERROR_ACCESS_DENIED);
     if (lstat(to.c_str(), &dst) == 0) {

@@ -79,7 +79,7 @@ HANDLE OpenDevice(int driveNumber, char letter, DWORD access, DWORD disposition,
         return INVALID_HANDLE_VALUE;
     }
     // Whatever access is asked for, a source disk is opened for reading only.
-    object->fd = OpenDiskFd(*object->device, &object->direct);
+    object->fd = OpenDiskFd(*object->device, &object->direct, flags & FILE_FLAG_NO_BUFFERING);
     if (object->fd < 0 && errno != ENOMEDIUM) {
         FailErrno(errno);
         return INVALID_HANDLE_VALUE;
@@ -148,7 +148,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
             SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
-        if ((write || truncates) && (IsSourceFile(CurrentDevices(), st) || !(st.st_mode & S_IWUSR))) {
+        if ((write || truncates) && (IsSourceFile(CurrentDisks(), st) || !(st.st_mode & S_IWUSR))) {
             // A disk the program reads from is never written, even through its image or node.
             SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
@@ -169,7 +169,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
         oflags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     int fd = open(path.c_str(), oflags, mode);
-    if (fd < 0 && errno == EACCES && !write && !truncates && !(oflags & O_CREAT))
+    if (fd < 0 && errno == EACCES && !read && !write && !truncates && !(oflags & O_CREAT))
         fd = open(path.c_str(), O_PATH | O_CLOEXEC); // attributes and times only, as access 0 allows
     if (fd < 0) {
         SetLastError(errno == ENOENT ? MissingPathError(path) : ErrnoToWin32(errno));

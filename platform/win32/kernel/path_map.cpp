@@ -129,7 +129,7 @@ bool IsPathOnSourceDisk(LPCWSTR path)
             return false;
         break;
     }
-    kernel::DeviceMap map = kernel::CurrentDevices();
+    kernel::DeviceMap map = kernel::CurrentDisks();
     return kernel::IsSourceFile(map, st) || kernel::IsOnSourceDisk(map, st.st_dev);
 }
 

@@ -25,7 +25,7 @@ pid_t g_tempOwner = 0;
 
 std::string MakePrivateFolder()
 {
-    DeviceMap map = CurrentDevices();
+    DeviceMap map = CurrentDisks();
     std::vector<std::string> bases;
     if (const char* t = std::getenv("TMPDIR"))
         bases.push_back(t);

@@ -88,31 +88,72 @@ struct FatLayout {
     ULONGLONG ClusterOffset(ULONGLONG cluster) const { return (firstData + (cluster - 2) * spc) * bps; }
 };
 
-DWORD FatNext(PartitionReader& reader, const FatLayout& f, const std::vector<BYTE>& fat, ULONGLONG cluster,
-              ULONGLONG& next)
-{
-    (void)reader;
-    if (f.kind == FsKind::Fat32) {
-        if ((cluster + 1) * 4 > fat.size())
-            return ERROR_FILE_CORRUPT;
-        next = Le(&fat[cluster * 4], 4) & 0x0FFFFFFF;
-    } else if (f.kind == FsKind::Fat16) {
-        if ((cluster + 1) * 2 > fat.size())
-            return ERROR_FILE_CORRUPT;
-        next = Le(&fat[cluster * 2], 2);
-        if (next >= 0xFFF8)
-            next = 0x0FFFFFFF;
-    } else {
-        ULONGLONG at = cluster + cluster / 2;
-        if (at + 2 > fat.size())
-            return ERROR_FILE_CORRUPT;
-        ULONGLONG pair = Le(&fat[at], 2);
-        next = cluster & 1 ? pair >> 4 : pair & 0xFFF;
-        if (next >= 0xFF8)
-            next = 0x0FFFFFFF;
+// The first FAT, read through a window of a few sectors, so that a volume of any size (or a boot
+// sector claiming any size) costs bounded memory.
+class FatTable {
+public:
+    FatTable(PartitionReader& reader, const FatLayout& f) : reader_(reader), f_(f)
+    {
+        ULONGLONG entries = f.clusters + 2;
+        bytes_ = f.kind == FsKind::Fat32 ? entries * 4 : f.kind == FsKind::Fat16 ? entries * 2 : (entries * 3 + 1) / 2;
+        bytes_ = std::min(bytes_, f.fatSize * f.bps);
     }
-    return ERROR_SUCCESS;
-}
+
+    // The entry of a cluster (end-of-chain values widened to 0x0FFFFFFF); an error when it lies
+    // outside the FAT or cannot be read.
+    DWORD Next(ULONGLONG cluster, ULONGLONG& next)
+    {
+        BYTE b[4];
+        if (f_.kind == FsKind::Fat32) {
+            if (DWORD e = Bytes(cluster * 4, 4, b))
+                return e;
+            next = Le(b, 4) & 0x0FFFFFFF;
+        } else if (f_.kind == FsKind::Fat16) {
+            if (DWORD e = Bytes(cluster * 2, 2, b))
+                return e;
+            next = Le(b, 2);
+            if (next >= 0xFFF8)
+                next = 0x0FFFFFFF;
+        } else {
+            if (DWORD e = Bytes(cluster + cluster / 2, 2, b))
+                return e;
+            ULONGLONG pair = Le(b, 2);
+            next = cluster & 1 ? pair >> 4 : pair & 0xFFF;
+            if (next >= 0xFF8)
+                next = 0x0FFFFFFF;
+        }
+        return ERROR_SUCCESS;
+    }
+
+private:
+    static constexpr ULONGLONG kWindow = 64 * 1024;
+
+    DWORD Bytes(ULONGLONG at, size_t len, BYTE* out)
+    {
+        if (at + len > bytes_)
+            return ERROR_FILE_CORRUPT;
+        for (size_t i = 0; i < len; ++i) {
+            ULONGLONG pos = at + i;
+            if (window_.empty() || pos < windowStart_ || pos >= windowStart_ + window_.size()) {
+                windowStart_ = pos / kWindow * kWindow;
+                ULONGLONG fatEnd = (bytes_ + kSectorSize - 1) / kSectorSize * kSectorSize;
+                window_.resize(size_t(std::min(kWindow, fatEnd - windowStart_)));
+                if (DWORD e = reader_.Read(f_.reserved * f_.bps + windowStart_, window_.data(), window_.size())) {
+                    window_.clear();
+                    return e;
+                }
+            }
+            out[i] = window_[size_t(pos - windowStart_)];
+        }
+        return ERROR_SUCCESS;
+    }
+
+    PartitionReader& reader_;
+    const FatLayout& f_;
+    ULONGLONG bytes_ = 0;
+    ULONGLONG windowStart_ = 0;
+    std::vector<BYTE> window_;
+};
 
 bool LabelFromEntries(const BYTE* entries, size_t count, std::u16string& label, bool& end)
 {
@@ -167,18 +208,7 @@ DWORD ReadFat(PartitionReader& reader, const BYTE* boot, FsKind kind, VolumeFact
     ULONGLONG clusterBytes = f.bps * f.spc;
     facts.totalBytes = f.clusters * clusterBytes;
 
-    // The FAT itself, needed for the FAT32 root chain and for counting free clusters.
-    ULONGLONG entryBytes = kind == FsKind::Fat12 ? 0 : (fat32 ? 4 : 2);
-    ULONGLONG fatBytes = kind == FsKind::Fat12 ? (f.clusters + 2) * 3 / 2 + 2 : (f.clusters + 2) * entryBytes;
-    fatBytes = std::min(fatBytes, f.fatSize * f.bps);
-    fatBytes = (fatBytes + kSectorSize - 1) / kSectorSize * kSectorSize;
-    std::vector<BYTE> fat;
-    bool needFat = fat32 || wantFree;
-    if (needFat) {
-        fat.resize(size_t(fatBytes));
-        if (DWORD e = reader.Read(f.reserved * f.bps, fat.data(), fat.size()))
-            return e;
-    }
+    FatTable fat(reader, f);
 
     // Label: the volume-label entry of the root folder; a volume without one has none.
     facts.label.clear();
@@ -200,7 +230,7 @@ DWORD ReadFat(PartitionReader& reader, const BYTE* boot, FsKind kind, VolumeFact
             if (LabelFromEntries(buf.data(), buf.size() / 32, facts.label, end) || end)
                 break;
             ULONGLONG next;
-            if (FatNext(reader, f, fat, cluster, next) != ERROR_SUCCESS)
+            if (fat.Next(cluster, next) != ERROR_SUCCESS)
                 break;
             cluster = next;
         }
@@ -223,8 +253,8 @@ DWORD ReadFat(PartitionReader& reader, const BYTE* boot, FsKind kind, VolumeFact
     ULONGLONG freeClusters = 0;
     for (ULONGLONG c = 2; c < f.clusters + 2; ++c) {
         ULONGLONG next;
-        if (FatNext(reader, f, fat, c, next) != ERROR_SUCCESS)
-            break;
+        if (DWORD e = fat.Next(c, next))
+            return e;
         if (next == 0)
             ++freeClusters;
     }
