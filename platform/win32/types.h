@@ -274,10 +274,12 @@ typedef struct _GUID {
 #define ERROR_INVALID_DATA 13L
 #define ERROR_OUTOFMEMORY 14L
 #define ERROR_INVALID_DRIVE 15L
+#define ERROR_NOT_SAME_DEVICE 17L
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_WRITE_PROTECT 19L
 #define ERROR_NOT_READY 21L
 #define ERROR_CRC 23L
+#define ERROR_BAD_LENGTH 24L
 #define ERROR_SEEK 25L
 #define ERROR_SECTOR_NOT_FOUND 27L
 #define ERROR_WRITE_FAULT 29L
@@ -301,6 +303,7 @@ typedef struct _GUID {
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_BUSY 170L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define WAIT_TIMEOUT 258L
@@ -317,6 +320,8 @@ typedef struct _GUID {
 #define ERROR_REGISTRY_CORRUPT 1015L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_UNRECOGNIZED_VOLUME 1005L
+#define ERROR_FILE_CORRUPT 1392L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_INVALID_MENU_HANDLE 1401L
 #define ERROR_INVALID_CURSOR_HANDLE 1402L
@@ -333,6 +338,7 @@ typedef struct _GUID {
 #define ERROR_TIMEOUT 1460L
 #define ERROR_INVALID_FLAGS 1004L
 #define ERROR_NOT_FOUND 1168L
+#define ERROR_CANT_RESOLVE_FILENAME 1921L
 
 // ---- Last error -------------------------------------------------------------------------------
 // Per thread, as on Windows. Defined in platform/win32/kernel/last_error.cpp.

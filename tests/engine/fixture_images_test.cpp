@@ -11,6 +11,13 @@
 namespace {
 using testsupport::FixtureEntry;
 using testsupport::FixtureImage;
+using testsupport::FixtureVolume;
+
+bool HaveSleuthKit()
+{
+    return access("/usr/bin/fls", X_OK) == 0 && access("/usr/bin/mmls", X_OK) == 0 &&
+           access("/usr/bin/istat", X_OK) == 0;
+}
 
 std::string Capture(const std::string& command)
 {
@@ -37,26 +44,35 @@ std::vector<std::string> Fields(const std::string& line, char sep)
     return out;
 }
 
+// One line of `fls -r -p -l -z UTC`.
 struct FlsItem {
+    std::string address;   // "106215" or "94-128-2"
     bool deleted = false;
     bool is_dir = false;
     uint64_t size = 0;
+    std::string modified, accessed, changed, created;  // "YYYY-MM-DD HH:MM:SS (UTC)"
 };
 
-// `fls -r -p -l` of one volume: every listed path with its marks (a path may be listed more than once, as
-// stale index entries of NTFS repeat names).
-std::multimap<std::string, FlsItem> ListVolume(const FixtureImage& img, uint64_t start)
+// Every listed path of a volume (a path may be listed more than once: NTFS index slack repeats names).
+std::multimap<std::string, FlsItem> ListVolume(const FixtureImage& img, const FixtureVolume& v)
 {
     std::multimap<std::string, FlsItem> items;
-    std::string out = Capture("/usr/bin/fls -r -p -l -o " + std::to_string(start) + " '" + img.path + "' 2>/dev/null");
+    std::string out = Capture("/usr/bin/fls -r -p -l -z UTC -o " + std::to_string(v.start) + " '" + img.path +
+                              "' 2>/dev/null");
     for (const auto& line : Fields(out, '\n')) {
         auto f = Fields(line, '\t');
         if (f.size() < 8)
             continue;
-        // f[0] is "r/r * 12-128-2:" or "d/d 5:"
-        FlsItem item;
+        FlsItem item;  // f[0] is "r/r * 12-128-2:" or "d/d 5:"
         item.deleted = f[0].find(" * ") != std::string::npos;
         item.is_dir = f[0][0] == 'd' || f[0].compare(0, 3, "-/d") == 0;
+        size_t colon = f[0].rfind(':');
+        size_t space = f[0].rfind(' ', colon);
+        item.address = f[0].substr(space + 1, colon - space - 1);
+        item.modified = f[2];
+        item.accessed = f[3];
+        item.changed = f[4];
+        item.created = f[5];
         item.size = std::strtoull(f[6].c_str(), nullptr, 10);
         items.emplace(f[1], item);
     }
@@ -80,11 +96,30 @@ std::string FlsPath(const FixtureImage& img, const FixtureEntry& e)
     return out;
 }
 
+// Entries whose listing is up to the reader: what a format left, and the damaged ones.
+bool Unlisted(const FixtureEntry& e)
+{
+    for (const char* flag : {"formatted", "cyclic", "badname", "truncated", "pastdisk", "destroyed", "orphan"})
+        if (e.Has(flag))
+            return true;
+    return false;
+}
+
+// A manifest time ("YYYY-MM-DDTHH:MM:SS" or a date) against fls's "YYYY-MM-DD HH:MM:SS (UTC)".
+bool SameTime(std::string manifest, const std::string& shown)
+{
+    if (manifest.empty())
+        return true;
+    if (manifest.size() > 10)
+        manifest[10] = ' ';
+    return shown.compare(0, manifest.size(), manifest) == 0;
+}
+
 class FixtureAgainstSleuthKit : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(FixtureAgainstSleuthKit, NamesDeletedMarksSizesAndPartitionsAgree)
+TEST_P(FixtureAgainstSleuthKit, PartitionsNamesDeletedMarksSizesAndTimesAgree)
 {
-    if (access("/usr/bin/fls", X_OK) != 0 || access("/usr/bin/mmls", X_OK) != 0)
+    if (!HaveSleuthKit())
         GTEST_SKIP() << "The Sleuth Kit is not installed";
     DOVEMARK_REQUIRE_FIXTURE(img, GetParam());
     ASSERT_FALSE(img.volumes.empty());
@@ -103,28 +138,91 @@ TEST_P(FixtureAgainstSleuthKit, NamesDeletedMarksSizesAndPartitionsAgree)
     }
 
     for (const auto& v : img.volumes) {
-        auto listed = ListVolume(img, v.start);
+        auto listed = ListVolume(img, v);
         ASSERT_FALSE(listed.empty()) << "fls reads nothing on volume " << v.index;
         for (const FixtureEntry* e : img.EntriesOf(v.index)) {
-            if (e->Has("formatted"))
-                continue;   // only a full scan finds these
+            if (Unlisted(*e))
+                continue;
             std::string path = FlsPath(img, *e);
             auto [from, to] = listed.equal_range(path);
             bool match = false;
-            for (auto it = from; it != to; ++it)
-                match |= it->second.deleted == e->deleted && it->second.is_dir == e->is_dir &&
-                         (e->is_dir || it->second.size == e->size);
+            for (auto it = from; it != to && !match; ++it) {
+                const FlsItem& f = it->second;
+                match = f.deleted == e->deleted && f.is_dir == e->is_dir && (e->is_dir || f.size == e->size) &&
+                        SameTime(e->modified, f.modified) && SameTime(e->created, f.created) &&
+                        SameTime(e->accessed, f.accessed) && SameTime(e->changed, f.changed);
+            }
             EXPECT_TRUE(match) << img.kind << " volume " << v.index << ": " << path
-                               << (from == to ? " not listed" : " listed with other marks or size");
+                               << (from == to ? " not listed" : " listed with other marks, size or times");
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FixtureAgainstSleuthKit,
-                         ::testing::Values("fat16_16m", "fat16_64m", "fat32", "ntfs", "multi", "lost", "demo"),
+                         ::testing::Values("fat16_16m", "fat16_64m", "fat32", "ntfs", "multi", "lost", "quickformat",
+                                           "damaged_fat", "damaged_ntfs", "bigdir", "demo"),
                          [](const auto& info) { return std::string(info.param); });
 
-// The generator is deterministic and its manifest agrees with the image bytes it describes.
+// The clusters istat reports for each live file (a sparse NTFS cluster shows as 0).
+std::vector<int64_t> IstatClusters(const FixtureImage& img, const FixtureVolume& v, const std::string& address)
+{
+    std::string out = Capture("/usr/bin/istat -o " + std::to_string(v.start) + " '" + img.path + "' " + address +
+                              " 2>/dev/null");
+    const bool fat = v.fs != "NTFS";
+    size_t at = out.find(fat ? "\nSectors:\n" : "\nType: $DATA");
+    std::vector<int64_t> clusters;
+    if (at == std::string::npos)
+        return clusters;
+    at = out.find('\n', at + 1);
+    const int64_t spc = v.cluster_bytes / 512;
+    for (const auto& line : Fields(out.substr(at + 1), '\n')) {
+        if (line.empty() || line.find(':') != std::string::npos)
+            break;
+        for (const auto& word : Fields(line, ' ')) {
+            if (word.empty())
+                continue;
+            int64_t n = std::strtoll(word.c_str(), nullptr, 10);
+            if (fat && n == 0)
+                continue;   // istat pads its last line of sectors with zeros
+            if (fat)
+                n = (n - v.Extra("data_sector")) / spc + 2;
+            if (!fat || clusters.empty() || clusters.back() != n)
+                clusters.push_back(n);
+        }
+    }
+    return clusters;
+}
+
+class FixtureRunsAgainstSleuthKit : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FixtureRunsAgainstSleuthKit, EveryLiveFileLiesWhereTheManifestSays)
+{
+    if (!HaveSleuthKit())
+        GTEST_SKIP() << "The Sleuth Kit is not installed";
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam());
+    int checked = 0;
+    for (const auto& v : img.volumes) {
+        auto listed = ListVolume(img, v);
+        for (const FixtureEntry* e : img.EntriesOf(v.index)) {
+            if (e->is_dir || e->deleted || e->runs.empty() || Unlisted(*e) || e->Has("compressed"))
+                continue;
+            auto it = listed.find(FlsPath(img, *e));
+            ASSERT_NE(it, listed.end()) << e->path;
+            std::vector<int64_t> expected;
+            for (const auto& run : e->runs)
+                for (int64_t n = 0; n < run.count; ++n)
+                    expected.push_back(run.Sparse() ? 0 : run.start + n);
+            EXPECT_EQ(IstatClusters(img, v, it->second.address), expected) << img.kind << ": " << e->path;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FixtureRunsAgainstSleuthKit, ::testing::Values("fat16_16m", "fat32", "ntfs"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// The manifest parser: first clusters against the image's bytes, escaped names, children, times.
 TEST(FixtureImages, ManifestDescribesTheImage)
 {
     DOVEMARK_REQUIRE_FIXTURE(img, "fat32");
@@ -137,8 +235,9 @@ TEST(FixtureImages, ManifestDescribesTheImage)
     EXPECT_TRUE(frag->Has("fragmented"));
     EXPECT_GT(frag->runs.size(), 1u);
     EXPECT_EQ(frag->first_cluster, frag->runs[0].start);
+    EXPECT_EQ(img.Children(0, "frag").size(), 4u);
 
-    // The first cluster of a file holds the start of its content: compare with the bytes of the image.
+    // The first cluster of a file holds the start of its content.
     const FixtureEntry* big = img.Find(0, "big/several-megabytes.bin");
     ASSERT_NE(big, nullptr);
     FILE* f = std::fopen(img.path.c_str(), "rb");
@@ -154,7 +253,14 @@ TEST(FixtureImages, ManifestDescribesTheImage)
     ASSERT_NE(chinese, nullptr);
     EXPECT_EQ(chinese->Name16(), u"中文文件名.txt");
     EXPECT_EQ(testsupport::FixtureTimeToFileTime("1601-01-02T00:00:01"), 86401ull * 10000000ull);
+    EXPECT_EQ(testsupport::FixtureTimeToFileTime("2015-06-01"), 130775904000000000ull);
     EXPECT_EQ(testsupport::FixtureTimeToFileTime(""), 0u);
+
+    DOVEMARK_REQUIRE_FIXTURE(damaged, "damaged_fat");
+    const FixtureEntry* escape = damaged.Find(1, "..%2F..%2Fescape.txt");
+    ASSERT_NE(escape, nullptr);
+    EXPECT_EQ(escape->Name(), "../../escape.txt");
+    EXPECT_TRUE(escape->Has("badname"));
 }
 
 } // namespace

@@ -116,15 +116,22 @@ int RunGenerator(const std::string& kind, const std::string& out, const std::str
 
 void Make(FixtureImage& img)
 {
-    const fs::path dir = fs::path(DOVEMARK_BINARY_DIR) / "fixture-cache" / SourcesKey();
+    const fs::path cache = fs::path(DOVEMARK_BINARY_DIR) / "fixture-cache";
+    const fs::path dir = cache / SourcesKey();
     std::error_code ec;
+    if (!fs::exists(dir)) {
+        // Images of earlier generator sources are of no further use and take tens of MiB each.
+        for (const auto& old : fs::directory_iterator(cache, ec))
+            if (old.path() != dir)
+                fs::remove_all(old.path(), ec);
+    }
     fs::create_directories(dir, ec);
     const fs::path image = dir / (img.kind + ".img");
     const fs::path manifest = dir / (img.kind + ".img.manifest.tsv");
     const fs::path log = dir / (img.kind + ".log");
     // One process generates; the others wait on the lock and then find the finished image. The generator
     // renames the manifest and then the image into place, so an image that exists is complete.
-    int lock = open((dir / (img.kind + ".lock")).c_str(), O_RDWR | O_CREAT, 0644);
+    int lock = open((dir / (img.kind + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lock < 0) {
         img.error = "cannot create the fixture cache lock in " + dir.string();
         return;
@@ -167,7 +174,18 @@ std::string NtfsFixtureTool()
 std::string FixtureEntry::Name() const
 {
     size_t at = path.rfind('/');
-    return at == std::string::npos ? path : path.substr(at + 1);
+    std::string escaped = at == std::string::npos ? path : path.substr(at + 1);
+    std::string name;
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        int64_t byte;
+        if (escaped[i] == '%' && i + 2 < escaped.size() && ToInt(escaped.substr(i + 1, 2), byte, 16)) {
+            name += static_cast<char>(byte);
+            i += 2;
+        } else {
+            name += escaped[i];
+        }
+    }
+    return name;
 }
 
 std::u16string FixtureEntry::Name16() const

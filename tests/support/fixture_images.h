@@ -18,7 +18,8 @@ struct FixtureRun {
 // One file or folder the generator wrote (and possibly deleted) on a volume.
 struct FixtureEntry {
     int volume = 0;              // index into FixtureImage::volumes
-    std::string path;            // UTF-8, "/"-separated from the volume root
+    std::string path;            // UTF-8, "/"-separated from the volume root; "%", "/" and control
+                                 // characters inside a name are written %XX (see Name())
     bool is_dir = false;
     uint64_t size = 0;
     std::string sha256;          // of the file's contents; empty for folders
@@ -31,7 +32,7 @@ struct FixtureEntry {
     std::vector<FixtureRun> runs;
     std::set<std::string> flags; // longname, shortname, chinese, fragmented, resident, sparse, ...
 
-    std::string Name() const;    // last path component
+    std::string Name() const;    // last path component, %XX escapes decoded
     std::u16string Name16() const;
     std::string Parent() const;  // path of the folder holding it, "" for the root
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }

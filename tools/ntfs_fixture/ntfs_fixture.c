@@ -5,7 +5,8 @@
  *   mkdir  PATH                         create a folder
  *   create PATH                         create an empty file
  *   write  PATH POS HOSTFILE OFF LEN    write LEN bytes of HOSTFILE from OFF at POS (gaps become sparse)
- *   attrib PATH HEX                     set the file attributes (0x800 makes later writes compressed)
+ *   attrib PATH HEX                     set the file attributes (a folder with 0x800 makes the files
+ *                                       created in it compressed)
  *   times  PATH CREATED MODIFIED CHANGED ACCESSED
  *   delete PATH                         unlink (a folder must be empty), as the system does on deletion
  *   stat   PATH                         print: stat PATH RECORD KIND SIZE FLAGS RUNS
@@ -228,6 +229,8 @@ int main(int argc, char** argv)
     vol = ntfs_mount(argv[1], NTFS_MNT_NONE);
     if (!vol)
         fail("cannot mount", argv[1]);
+    /* Files created in a folder flagged compressed (attrib 0x810) are then written compressed. */
+    NVolSetCompression(vol);
     char* line = NULL;
     size_t cap = 0;
     ssize_t got;

@@ -1,0 +1,19 @@
+// Cluster chains through the FAT of the partition under analysis.
+#pragma once
+
+#include "win32/types.h"
+
+// Highest valid cluster number + 1 of the FAT volume in PartitionParams (bounded by the FAT's own
+// size and, when known, by the partition's end); 2 when the layout is unusable.
+ULONGLONG FatClusterLimit();
+// The FAT entry of a cluster through FAT copy 1 or 2 (FAT32 entries masked to 28 bits). False when
+// the FAT sector could not be read or the copy has no start.
+bool ReadFatEntry(DWORD cluster, int fatCopy, DWORD* value);
+// True when a FAT entry ends a chain: end marks, free or reserved values, or clusters out of range.
+bool IsFatChainEnd(DWORD value);
+
+// Collects the first cluster and at most maxCount further clusters (one when maxCount is 0) into the
+// cluster-chain list; stops at the save run's stop or skip flag, an unreadable FAT sector, or the end.
+void FollowFatChain(DWORD firstCluster, DWORD maxCount, int fatCopy);
+// A directory's chain through the first FAT, to its end; a cluster seen before ends it.
+void FollowFatChainShort(DWORD firstCluster);

@@ -1,0 +1,262 @@
+// FAT directory entries: 8.3 and long names, and the parse of directory sectors into folder and file records.
+#include "engine/fat_directory.h"
+
+#include "engine/engine_state.h"
+#include "engine/ui_port.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr BYTE kDeletedMark = 0xE5;
+constexpr BYTE kLongNameAttr = 0x0F;
+constexpr BYTE kDirectoryAttr = 0x10;
+constexpr int kEntrySize = 32;
+constexpr int kEntriesPerSector = SECTOR_SIZE / kEntrySize;
+
+WORD Le16(const BYTE* p) { return WORD(p[0] | (p[1] << 8)); }
+DWORD Le32(const BYTE* p) { return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24); }
+
+bool IsLongNameEntry(const BYTE* e) { return e[11] == kLongNameAttr; }
+
+// The 13 characters of a long-name entry, in name order.
+void LongNameChars(const BYTE* e, WCHAR* out)
+{
+    static const int offsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+    for (int i = 0; i < 13; ++i)
+        out[i] = WCHAR(Le16(e + offsets[i]));
+}
+
+// Copies gathered characters up to the first 0x0000, at most 255; false for an empty name.
+bool FinishName(const WCHAR* chars, int count, WCHAR* out)
+{
+    int n = 0;
+    while (n < count && n < kFatLongNameChars - 1 && chars[n] != 0)
+        ++n;
+    if (n == 0)
+        return false;
+    std::memcpy(out, chars, size_t(n) * sizeof(WCHAR));
+    out[n] = 0;
+    return true;
+}
+
+void ToWideDecimal(ULONGLONG value, WCHAR* out)
+{
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value);
+    for (int i = 0; i < n; ++i)
+        out[i] = WCHAR(digits[n - 1 - i]);
+    out[n] = 0;
+}
+
+DWORD EntryCluster(const BYTE* e)
+{
+    DWORD c = Le16(e + 26);
+    if (PartitionParams.FsType == FS_KIND_FAT32)
+        c |= DWORD(Le16(e + 20)) << 16;
+    return c;
+}
+
+void ShowProgress(const WCHAR* name)
+{
+    const DWORD spc = PartitionParams.SectorsPerCluster;
+    const ULONGLONG clusters = spc ? PartitionParams.SectorCount / spc : 0;
+    if (clusters) {
+        ULONGLONG percent = ULONGLONG(DirEntryVisitCount) * 100 / clusters;
+        EngineUi().SetProgress(UINT(percent > 99 ? 99 : percent));
+    }
+    EngineUi().SetStatusText(ENGINE_STATUS_NAME, name);
+}
+
+// Parses the entries [from, total) of a contiguous run of directory entries.
+void ParseEntries(const BYTE* stream, int total, int from, DWORD parentId, int* endFlag,
+                  DWORD parentDeleted, bool extraction)
+{
+    WCHAR name[kFatLongNameChars];
+    for (int i = from; i < total; ++i) {
+        const BYTE* e = stream + size_t(i) * kEntrySize;
+        DWORD deleted = parentDeleted ? 1 : 0;
+        if (e[0] == 0) {
+            *endFlag = 1;
+            return;
+        }
+        if (IsLongNameEntry(e))
+            continue;
+        const DWORD cluster = EntryCluster(e);
+        const DWORD size = Le32(e + 28);
+        if (cluster == 0)
+            continue;
+        if (BuildShortName(e, name))
+            deleted = 1;
+        WCHAR longName[kFatLongNameChars];
+        if (ReadLongFileName(stream, i, longName))
+            std::memcpy(name, longName, sizeof(longName));
+        if (!IsValidFileName(name))
+            continue;
+        const WORD writeDate = Le16(e + 24);
+        const WORD accessDate = Le16(e + 18);
+        const bool isDirectory = (e[11] & kDirectoryAttr) != 0;
+
+        if (extraction) {
+            if (isDirectory && size == 0) {
+                FatFolderRecord* folder = FindFatFolderByCluster(cluster);
+                if (folder && folder->ParentId == parentId) {
+                    WCHAR* renamed = DuplicateWideString(name);
+                    std::free(folder->Name);
+                    folder->Name = renamed;
+                    folder->Deleted = deleted;
+                }
+                continue;
+            }
+            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted);
+            FoundFatSizeSum += size;
+            ++FoundFileCount;
+            continue;
+        }
+
+        if (isDirectory) {
+            const DWORD before = FoundFolderCount;
+            AddFatFolderRecord(name, cluster, parentId, writeDate, accessDate, 0, deleted);
+            if (FoundFolderCount != before && FoundFolderCount % 10 == 0)
+                EngineUi().SetCounter(ENGINE_COUNT_FOLDERS, FoundFolderCount);
+        } else {
+            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted);
+            FoundFatSizeSum += size;
+            ++FoundFileCount;
+            if (FoundFileCount % 10 == 0)
+                EngineUi().SetCounter(ENGINE_COUNT_FILES, FoundFileCount);
+        }
+        ++DirEntryVisitCount;
+        ShowProgress(name);
+    }
+}
+
+// Builds carry + new entries into one stream, parses it, and keeps the trailing long-name entries.
+void ParseWithWalk(const BYTE* entries, int count, int firstIndex, DWORD parentId, int* endFlag,
+                   DWORD parentDeleted, bool extraction, FatDirWalk* walk)
+{
+    FatDirWalk none;
+    if (!walk)
+        walk = &none;
+    const int carry = walk->CarryCount;
+    std::vector<BYTE> stream(size_t(carry + count) * kEntrySize);
+    if (carry)
+        std::memcpy(stream.data(), walk->Carry, size_t(carry) * kEntrySize);
+    std::memcpy(stream.data() + size_t(carry) * kEntrySize, entries, size_t(count) * kEntrySize);
+    const int total = carry + count;
+    if (firstIndex < count)
+        ParseEntries(stream.data(), total, carry + firstIndex, parentId, endFlag, parentDeleted, extraction);
+
+    int tail = 0;
+    while (tail < total && tail < kMaxLongNameEntries && IsLongNameEntry(stream.data() + size_t(total - 1 - tail) * kEntrySize))
+        ++tail;
+    std::memcpy(walk->Carry, stream.data() + size_t(total - tail) * kEntrySize, size_t(tail) * kEntrySize);
+    walk->CarryCount = tail;
+}
+
+} // namespace
+
+int IsValidFileName(const WCHAR* name)
+{
+    for (; *name; ++name) {
+        const WCHAR c = *name;
+        if ((c >= 1 && c <= 31) || c == u'"' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' ||
+            c == u'<' || c == u'>' || c == u'|')
+            return 0;
+    }
+    return 1;
+}
+
+bool BuildShortName(const BYTE* e, WCHAR* out)
+{
+    int n = 0;
+    for (int i = 0; i < 8; ++i)
+        if (e[i] != ' ')
+            out[n++] = WCHAR(e[i]);
+    if (e[8] != ' ') {
+        out[n++] = u'.';
+        for (int i = 8; i < 11; ++i)
+            if (e[i] != ' ')
+                out[n++] = WCHAR(e[i]);
+    }
+    out[n] = 0;
+    const bool deleted = e[0] == kDeletedMark;
+    if (deleted)
+        out[0] = u'x';
+    return deleted;
+}
+
+BYTE ShortNameChecksum(const BYTE* e)
+{
+    BYTE sum = 0;
+    for (int i = 0; i < 11; ++i)
+        sum = BYTE(((sum & 1) << 7) + (sum >> 1) + e[i]);
+    return sum;
+}
+
+bool ReadLongFileName(const BYTE* entries, int index, WCHAR* out)
+{
+    const BYTE* shortEntry = entries + size_t(index) * kEntrySize;
+    WCHAR chars[kMaxLongNameEntries * 13];
+    int gathered = 0;
+
+    if (shortEntry[0] == kDeletedMark) {
+        // Deleting overwrote the ordinals: take the run of deleted long-name entries right before it.
+        for (int k = 1; k <= kMaxLongNameEntries && index - k >= 0; ++k) {
+            const BYTE* e = entries + size_t(index - k) * kEntrySize;
+            if (!IsLongNameEntry(e) || e[0] != kDeletedMark)
+                break;
+            LongNameChars(e, chars + gathered);
+            gathered += 13;
+        }
+        return gathered > 0 && FinishName(chars, gathered, out);
+    }
+
+    // A live name counts only when its entries are whole and belong to this short entry.
+    const BYTE checksum = ShortNameChecksum(shortEntry);
+    for (int k = 1; k <= kMaxLongNameEntries && index - k >= 0; ++k) {
+        const BYTE* e = entries + size_t(index - k) * kEntrySize;
+        if (!IsLongNameEntry(e) || e[0] == kDeletedMark || (e[0] & 0x3F) != k || e[13] != checksum)
+            return false;
+        LongNameChars(e, chars + gathered);
+        gathered += 13;
+        if (e[0] & 0x40)
+            return FinishName(chars, gathered, out);
+    }
+    return false;
+}
+
+bool ReadLongFileName(const BYTE* sector, WCHAR* out, int shortOffset)
+{
+    if (shortOffset < 0 || shortOffset >= int(SECTOR_SIZE) || shortOffset % kEntrySize != 0)
+        return false;
+    return ReadLongFileName(sector, shortOffset / kEntrySize, out);
+}
+
+void ParseFatDirectory(const BYTE* sector, DWORD parentId, int* endFlag, DWORD sectorNumber,
+                       DWORD parentDeleted, int firstIndex, FatDirWalk* walk)
+{
+    WCHAR text[24];
+    ToWideDecimal(sectorNumber, text);
+    EngineUi().SetStatusText(ENGINE_STATUS_SECTOR, text);
+    ParseWithWalk(sector, kEntriesPerSector, firstIndex < 0 ? 0 : firstIndex, parentId, endFlag,
+                  parentDeleted, false, walk);
+}
+
+void ParseFatDirectorySectors(const BYTE* buffer, DWORD parentId, int* endFlag, DWORD, DWORD sectorCount,
+                              DWORD parentDeleted, int firstIndex, FatDirWalk* walk)
+{
+    // Sector by sector through one walk, so long names still cross the boundaries between them.
+    FatDirWalk local;
+    if (!walk)
+        walk = &local;
+    for (DWORD s = 0; s < sectorCount && !*endFlag; ++s)
+        ParseWithWalk(buffer + size_t(s) * SECTOR_SIZE, kEntriesPerSector, s == 0 ? (firstIndex < 0 ? 0 : firstIndex) : 0,
+                      parentId, endFlag, parentDeleted, true, walk);
+}

@@ -1,0 +1,233 @@
+// NTFS run lists: decoding with bounds, a file's extents, and the table that maps MFT records to sectors.
+#include "engine/ntfs_runs.h"
+
+#include "engine/engine_state.h"
+#include "engine/ntfs_record.h"
+#include "engine/sector_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+MftRunTable MftRuns;
+
+namespace {
+
+WORD Le16(const BYTE* p) { return WORD(p[0] | (p[1] << 8)); }
+DWORD Le32(const BYTE* p) { return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24); }
+ULONGLONG Le64(const BYTE* p) { return ULONGLONG(Le32(p)) | (ULONGLONG(Le32(p + 4)) << 32); }
+
+// An attribute list held outside the record is read whole only up to this size.
+constexpr ULONGLONG kMaxAttributeListBytes = 256 * 1024;
+
+bool DataAttribute(const BYTE* record, NtfsAttribute* out)
+{
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type == ATTR_DATA && a.NameLength == 0) {
+            *out = a;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DecodeDataRuns(const BYTE* record, std::vector<DataRun>* runs)
+{
+    NtfsAttribute a;
+    if (!DataAttribute(record, &a) || !a.NonResident)
+        return false;
+    DecodeRunList(record + a.Offset + a.RunsOffset, record + a.Offset + a.Length, runs);
+    return true;
+}
+
+struct ListedPiece {
+    ULONGLONG StartVcn;
+    DWORD Record;
+};
+
+// Entries of the $DATA attribute in an attribute list value, in order of their first cluster.
+void DataPiecesOf(const BYTE* list, size_t length, std::vector<ListedPiece>* pieces)
+{
+    for (size_t at = 0; at + 0x1A <= length;) {
+        const DWORD entryLength = Le16(list + at + 4);
+        if (entryLength < 0x1A || at + entryLength > length)
+            break;
+        if (Le32(list + at) == ATTR_DATA && list[at + 6] == 0)
+            pieces->push_back({Le64(list + at + 8), Le32(list + at + 0x10)});
+        at += entryLength;
+    }
+    std::stable_sort(pieces->begin(), pieces->end(),
+                     [](const ListedPiece& x, const ListedPiece& y) { return x.StartVcn < y.StartVcn; });
+}
+
+// The value of record 0's attribute list, resident or held in clusters of its own.
+bool ReadAttributeList(const BYTE* record, const char* path, DWORD partitionStart, DWORD spc,
+                       std::vector<BYTE>* value)
+{
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type != ATTR_ATTRIBUTE_LIST)
+            continue;
+        if (!a.NonResident) {
+            const BYTE* v = record + a.Offset + a.ValueOffset;
+            value->assign(v, v + a.ValueLength);
+            return true;
+        }
+        std::vector<DataRun> runs;
+        DecodeRunList(record + a.Offset + a.RunsOffset, record + a.Offset + a.Length, &runs);
+        const ULONGLONG wanted = std::min<ULONGLONG>(a.RealSize, kMaxAttributeListBytes);
+        for (const DataRun& run : runs) {
+            if (value->size() >= wanted || run.Sparse)
+                break;
+            const ULONGLONG sectors = std::min<ULONGLONG>(run.Length * spc, (wanted - value->size() + SECTOR_SIZE - 1) / SECTOR_SIZE);
+            const size_t at = value->size();
+            value->resize(at + size_t(sectors) * SECTOR_SIZE);
+            if (ReadSectors(path, partitionStart + ULONGLONG(run.Lcn) * spc, DWORD(sectors), value->data() + at) != 1)
+                return false;
+        }
+        if (value->size() > wanted)
+            value->resize(size_t(wanted));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+RunListStatus DecodeRunList(const BYTE* p, const BYTE* end, std::vector<DataRun>* runs)
+{
+    LONGLONG lcn = 0;
+    while (p < end) {
+        const BYTE header = *p;
+        if (header == 0)
+            return RUNS_OK;
+        const int lengthBytes = header & 0x0F;
+        const int offsetBytes = header >> 4;
+        if (lengthBytes < 1 || lengthBytes > 8 || offsetBytes > 8)
+            return RUNS_BAD_HEADER;
+        if (end - p < 1 + lengthBytes + offsetBytes)
+            return RUNS_TRUNCATED;
+        ++p;
+        ULONGLONG length = 0;
+        for (int i = 0; i < lengthBytes; ++i)
+            length |= ULONGLONG(p[i]) << (8 * i);
+        p += lengthBytes;
+        if (length == 0 || length > 0xFFFFFFFFULL)
+            return RUNS_UNSUPPORTED;
+        if (offsetBytes == 0) {
+            runs->push_back({length, 0, true});
+            continue;
+        }
+        ULONGLONG raw = 0;
+        for (int i = 0; i < offsetBytes; ++i)
+            raw |= ULONGLONG(p[i]) << (8 * i);
+        p += offsetBytes;
+        // Sign-extend the delta from its highest byte.
+        if (offsetBytes < 8 && (raw >> (8 * offsetBytes - 1)) & 1)
+            raw |= ~0ULL << (8 * offsetBytes);
+        const LONGLONG delta = LONGLONG(raw);
+        if ((delta > 0 && lcn > LONGLONG(0xFFFFFFFF) - delta) || lcn + delta < 0 || lcn + delta > 0xFFFFFFFFLL)
+            return RUNS_UNSUPPORTED;
+        lcn += delta;
+        runs->push_back({length, lcn, false});
+    }
+    return RUNS_TRUNCATED;
+}
+
+int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunListStatus* status)
+{
+    FreeExtents();
+    RunListStatus result = RUNS_TRUNCATED;
+    int ok = 0;
+    const DWORD limit = std::min<DWORD>(endOffset, kMftRecordSize);
+    if (attrOffset + 0x40 <= limit) {
+        const BYTE* a = record + attrOffset;
+        const DWORD length = Le32(a + 4);
+        const DWORD runsOffset = Le16(a + 0x20);
+        const DWORD attrEnd = length <= limit - attrOffset ? attrOffset + length : limit;
+        if (runsOffset >= 0x40 && attrOffset + runsOffset < attrEnd) {
+            std::vector<DataRun> runs;
+            result = DecodeRunList(record + attrOffset + runsOffset, record + attrEnd, &runs);
+            for (const DataRun& run : runs)
+                AppendExtent(run.Sparse ? EXTENT_SPARSE : DWORD(run.Lcn), DWORD(run.Length));
+            ok = result == RUNS_OK ? 1 : 0;
+        }
+    }
+    if (status)
+        *status = result;
+    return ok;
+}
+
+bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD spc)
+{
+    for (const DataRun& run : runs) {
+        if (MftRuns.Count() >= kMaxMftRuns)
+            return false;
+        const ULONGLONG length = run.Length * spc;
+        const ULONGLONG start = run.Sparse ? 0 : partitionStart + ULONGLONG(run.Lcn) * spc;
+        if (length > 0xFFFFFFFFULL || start > 0xFFFFFFFFULL)
+            return false;
+        MftRuns.Lengths.push_back(DWORD(length));
+        MftRuns.Starts.push_back(DWORD(start));
+    }
+    return true;
+}
+
+DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, DWORD spc)
+{
+    MftRuns.Clear();
+    if (spc == 0)
+        return 0;
+    BYTE record[kMftRecordSize];
+    // The root directory's record must be there too, or this is not the MFT we are looking for.
+    if (ReadSectors(path, ULONGLONG(mftSector) + 10, 2, record) != 1 || std::memcmp(record, "FILE", 4) != 0)
+        return 0;
+    if (ReadSectors(path, mftSector, 2, record) != 1 || !IsMftRecord(record, kMftRecordSize) ||
+        ApplyFixups(record, kMftRecordSize) == FIXUP_BAD)
+        return 0;
+    std::vector<DataRun> runs;
+    if (!DecodeDataRuns(record, &runs) || !AppendMftRuns(runs, partitionStart, spc))
+        return MftRuns.Count();
+
+    std::vector<BYTE> list;
+    if (!ReadAttributeList(record, path, partitionStart, spc, &list))
+        return MftRuns.Count();
+    std::vector<ListedPiece> pieces;
+    DataPiecesOf(list.data(), list.size(), &pieces);
+    std::vector<DWORD> done{0};
+    for (const ListedPiece& piece : pieces) {
+        if (std::find(done.begin(), done.end(), piece.Record) != done.end())
+            continue;
+        done.push_back(piece.Record);
+        DWORD sector = 0;
+        BYTE extension[kMftRecordSize];
+        if (!MftRecordToSector(piece.Record, &sector) || !ReadMftRecord(sector, extension))
+            continue;
+        std::vector<DataRun> more;
+        if (DecodeDataRuns(extension, &more) && !AppendMftRuns(more, partitionStart, spc))
+            break;
+    }
+    return MftRuns.Count();
+}
+
+int MftRecordToSector(DWORD recordNumber, DWORD* sector)
+{
+    const ULONGLONG offset = 2ULL * recordNumber;
+    ULONGLONG before = 0;
+    for (DWORD i = 0; i < MftRuns.Count(); ++i) {
+        const ULONGLONG length = MftRuns.Lengths[i];
+        if (before + length > offset) {
+            if (MftRuns.Starts[i] == 0)
+                return 0;
+            const ULONGLONG s = MftRuns.Starts[i] + (offset - before);
+            if (s > 0xFFFFFFFFULL)
+                return 0;
+            *sector = DWORD(s);
+            return 1;
+        }
+        before += length;
+    }
+    return 0;
+}

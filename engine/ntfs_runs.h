@@ -1,0 +1,50 @@
+// NTFS data runs: decoding run lists, a file's extents, and the MFT run table.
+#pragma once
+
+#include "win32/types.h"
+
+#include <vector>
+
+struct DataRun {
+    ULONGLONG Length; // clusters
+    LONGLONG Lcn;     // first cluster; meaningless when Sparse
+    bool Sparse;
+};
+
+enum RunListStatus {
+    RUNS_OK = 0,
+    RUNS_TRUNCATED,   // the list runs past its attribute without a terminator
+    RUNS_BAD_HEADER,  // a header byte with a length field of 0 or over 8 bytes, or an offset field over 8
+    RUNS_UNSUPPORTED, // a length or cluster that does not fit the engine's 32-bit fields
+};
+
+// Decodes the run list in [p, end). Sparse runs (no offset bytes) leave the cluster base unchanged.
+// Runs decoded before a fault are kept.
+RunListStatus DecodeRunList(const BYTE* p, const BYTE* end, std::vector<DataRun>* runs);
+
+// Empties the extents list and fills it from the runs of the non-resident attribute at attrOffset
+// of a record. 1 when the whole list decoded; 0 when it lies beyond endOffset or is damaged (the
+// runs before the damage stay in the list; status tells which).
+int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunListStatus* status = nullptr);
+
+// MFT run table: run lengths and start sectors of the MFT's data. A start of 0 marks a hole.
+struct MftRunTable {
+    std::vector<DWORD> Lengths;
+    std::vector<DWORD> Starts;
+    DWORD Count() const { return DWORD(Lengths.size()); }
+    void Clear()
+    {
+        Lengths.clear();
+        Starts.clear();
+    }
+};
+extern MftRunTable MftRuns;
+constexpr DWORD kMaxMftRuns = 1u << 20;
+
+// Builds the run table from the $DATA of MFT record 0 and of the extension records its attribute
+// list names. Returns the number of runs.
+DWORD BuildMftRunTable(DWORD partitionStart, const char* devicePath, DWORD mftSector, DWORD sectorsPerCluster);
+// Appends runs (in clusters) to the table as sectors; false when the table is full or a start does not fit.
+bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD sectorsPerCluster);
+// The sector of MFT record r; 0 when the table holds no such run.
+int MftRecordToSector(DWORD recordNumber, DWORD* sector);

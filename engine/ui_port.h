@@ -1,0 +1,68 @@
+// The engine's one road to the user interface: messages, progress of the running step, and found items.
+#pragma once
+
+#include "win32/types.h"
+
+// Message kinds of the message protocol.
+enum EngineMessageKind { ENGINE_MSG_INFO = 1, ENGINE_MSG_ERROR = 2, ENGINE_MSG_QUESTION = 3 };
+
+// Status texts of the running step that the scan page shows.
+enum EngineStatusField {
+    ENGINE_STATUS_MAIN = 0,   // what the step is doing
+    ENGINE_STATUS_SECTOR = 1, // the sector being read
+    ENGINE_STATUS_NAME = 2,   // the entry being parsed
+};
+
+// Counters of the running step.
+enum EngineCounter {
+    ENGINE_COUNT_FOLDERS = 0,
+    ENGINE_COUNT_FILES = 1,
+    ENGINE_COUNT_UNREADABLE_SECTORS = 2,
+};
+
+// Tree items of the found-folder tree are 32-bit handles with the top bit set, so they never equal
+// a file id or sector number shown in the same list; 0 is never a valid item.
+constexpr DWORD FOUND_TREE_ITEM_FLAG = 0x80000000u;
+constexpr DWORD FOUND_TREE_ROOT = 0; // parent of the top-level items
+
+// One row of the found-file list, as the engine knows it; the application picks icons and type texts.
+struct FoundFileRow {
+    const WCHAR* Name;
+    BOOL IsFolder;
+    BOOL Deleted;
+    ULONGLONG Size;
+    ULONGLONG Modified; // FILETIME value, 0 when unknown
+    DWORD ItemData;     // file id or tree item the row stands for
+};
+
+class IEngineUi {
+public:
+    virtual ~IEngineUi() = default;
+
+    // Message protocol: a statement (information or error) the user acknowledges ...
+    virtual void ShowMessage(const WCHAR* text, EngineMessageKind kind) = 0;
+    // ... or a yes/no question; true for yes.
+    virtual bool AskYesNo(const WCHAR* text) = 0;
+
+    // Progress of the running step (0 to 100), its status texts and counters.
+    virtual void SetProgress(UINT percent) = 0;
+    virtual void SetStatusText(EngineStatusField field, const WCHAR* text) = 0;
+    virtual void SetCounter(EngineCounter counter, ULONGLONG value) = 0;
+
+    // Drive, volume and partition items that a scan adds to the drive page.
+    virtual void AddDriveItem(const WCHAR* text, DWORD index) = 0;
+
+    // Found-folder tree.
+    virtual DWORD InsertFolderItem(DWORD parent, const WCHAR* text, BOOL deleted) = 0;
+    virtual void SetFolderItemColor(DWORD item, COLORREF color) = 0;
+    virtual void ExpandFolderItem(DWORD item) = 0;
+
+    // Found-file list.
+    virtual void ClearFileRows() = 0;
+    virtual void AddFileRow(const FoundFileRow& row) = 0;
+};
+
+// The port in force; a silent one (questions answered no) until the application or a test sets its own.
+IEngineUi& EngineUi();
+// Installs a port (nullptr restores the silent one). The caller keeps ownership.
+void SetEngineUi(IEngineUi* ui);

@@ -1,0 +1,20 @@
+// Run-time classes of the named arrays, lists and maps.
+#include "afx/collections.h"
+
+IMPLEMENT_SERIAL(CByteArray, CObject, 0)
+IMPLEMENT_SERIAL(CWordArray, CObject, 0)
+IMPLEMENT_SERIAL(CDWordArray, CObject, 0)
+IMPLEMENT_SERIAL(CUIntArray, CObject, 0)
+IMPLEMENT_SERIAL(CStringArray, CObject, 0)
+IMPLEMENT_SERIAL(CObArray, CObject, 0)
+IMPLEMENT_DYNAMIC(CPtrArray, CObject)
+IMPLEMENT_SERIAL(CObList, CObject, 0)
+IMPLEMENT_SERIAL(CStringList, CObject, 0)
+IMPLEMENT_DYNAMIC(CPtrList, CObject)
+IMPLEMENT_DYNAMIC(CMapPtrToPtr, CObject)
+IMPLEMENT_DYNAMIC(CMapPtrToWord, CObject)
+IMPLEMENT_DYNAMIC(CMapWordToPtr, CObject)
+IMPLEMENT_SERIAL(CMapWordToOb, CObject, 0)
+IMPLEMENT_DYNAMIC(CMapStringToPtr, CObject)
+IMPLEMENT_SERIAL(CMapStringToOb, CObject, 0)
+IMPLEMENT_SERIAL(CMapStringToString, CObject, 0)
