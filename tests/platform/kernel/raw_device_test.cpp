@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <fstream>
 #include <unistd.h>
 #include <vector>
@@ -191,6 +196,8 @@ TEST_F(SparseDisk, TheSourceIsNeverWritten)
     EXPECT_FALSE(MoveFileW(image.c_str(), (image + u".moved").c_str()));
     EXPECT_EQ(FileBytes(path, 512, 1024), before);
     EXPECT_EQ(access(path.c_str(), F_OK), 0);
+    EXPECT_TRUE(dovemark::IsPathOnSourceDisk(image.c_str()));
+    EXPECT_FALSE(dovemark::IsPathOnSourceDisk((image + u".copy").c_str()));
 }
 
 TEST_F(SparseDisk, DeviceReadsFailTheWayADiskDoes)
@@ -252,15 +259,19 @@ TEST_F(SparseDisk, MarkedSectorsFailUntilCleared)
 TEST_F(SparseDisk, DirectModeReadsTheSameBytes)
 {
     dovemark::device_hooks::SetDirectReads(true);
-    Handle d(OpenRead(u"\\\\.\\PhysicalDrive0"));
+    Handle global(OpenRead(u"\\\\.\\PhysicalDrive0"));
     dovemark::device_hooks::SetDirectReads(false);
-    std::vector<char> got(1024);
-    DWORD n;
-    OVERLAPPED ov{};
-    ov.Offset = DWORD(kHighOffset);
-    ov.OffsetHigh = DWORD(kHighOffset >> 32);
-    ASSERT_TRUE(ReadFile(d.h, got.data() + 0, 1024, &n, &ov)); // unaligned offset and buffer
-    EXPECT_EQ(got, FileBytes(path, kHighOffset, 1024));
+    Handle flagged(CreateFileW(u"\\\\.\\PhysicalDrive0", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_NO_BUFFERING, nullptr));
+    for (HANDLE h : {global.h, flagged.h}) {
+        std::vector<char> got(1024);
+        DWORD n;
+        OVERLAPPED ov{};
+        ov.Offset = DWORD(kHighOffset);
+        ov.OffsetHigh = DWORD(kHighOffset >> 32);
+        ASSERT_TRUE(ReadFile(h, got.data(), 1024, &n, &ov)); // offset and length not page-aligned
+        EXPECT_EQ(got, FileBytes(path, kHighOffset, 1024));
+    }
 }
 
 TEST(RawDevices, AnEmptyImageIsADriveWithoutMedia)
@@ -284,6 +295,65 @@ TEST(RawDevices, AnEmptyImageIsADriveWithoutMedia)
     char buf[512];
     EXPECT_FALSE(ReadFile(readerData.h, buf, 512, &n, nullptr));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
+}
+
+// The host's own disks, where the machine has one the user may read (skipped otherwise).
+TEST(HostDisks, TheFirstReadableDiskIsPhysicalDrive0)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir("/sys/block")) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            for (const char* kind : {"sd", "nvme", "vd", "hd", "mmcblk"})
+                if (n.rfind(kind, 0) == 0 && n.find("boot") == std::string::npos && n.find("rpmb") == std::string::npos)
+                    names.push_back(n);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    // The layer lists the disks that open, and those without media, in name order.
+    std::string first;
+    for (const auto& n : names) {
+        int fd = open(("/dev/" + n).c_str(), O_RDONLY);
+        if (fd < 0 && errno == ENOMEDIUM)
+            GTEST_SKIP() << "the first host disk has no media";
+        uint64_t bytes = 0;
+        bool sized = fd >= 0 && ioctl(fd, BLKGETSIZE64, &bytes) == 0;
+        if (fd >= 0)
+            close(fd);
+        if (fd >= 0) {
+            if (!sized || bytes < 512)
+                GTEST_SKIP() << "the first host disk cannot be measured";
+            first = n;
+            break;
+        }
+    }
+    if (first.empty())
+        GTEST_SKIP() << "no host disk readable here";
+    unsetenv("DOVEMARK_DISKS");
+    setenv("DOVEMARK_HOST_DISKS", "1", 1);
+    Handle d(OpenRead(u"\\\\.\\PhysicalDrive0"));
+    setenv("DOVEMARK_HOST_DISKS", "0", 1);
+    ASSERT_NE(d.h, INVALID_HANDLE_VALUE);
+    GET_LENGTH_INFORMATION length;
+    DWORD n;
+    ASSERT_TRUE(DeviceIoControl(d.h, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &n, nullptr));
+    int fd = open(("/dev/" + first).c_str(), O_RDONLY);
+    uint64_t bytes = 0;
+    ioctl(fd, BLKGETSIZE64, &bytes);
+    EXPECT_EQ(uint64_t(length.Length.QuadPart), bytes);
+    std::vector<char> mine(512), theirs(512);
+    ASSERT_TRUE(ReadFile(d.h, mine.data(), 512, &n, nullptr));
+    ASSERT_EQ(pread(fd, theirs.data(), 512, 0), 512);
+    close(fd);
+    EXPECT_EQ(mine, theirs);
+    STORAGE_PROPERTY_QUERY q{StorageDeviceProperty, PropertyStandardQuery, {0}};
+    std::vector<BYTE> buf(4096);
+    ASSERT_TRUE(DeviceIoControl(d.h, IOCTL_STORAGE_QUERY_PROPERTY, &q, sizeof q, buf.data(), 4096, &n, nullptr));
+    EXPECT_NE(reinterpret_cast<STORAGE_DEVICE_DESCRIPTOR*>(buf.data())->BusType, BusTypeFileBackedVirtual);
+    EXPECT_FALSE(WriteFile(d.h, theirs.data(), 512, &n, nullptr));
 }
 
 // ---- Partitions and drive letters ----------------------------------------------------------------
@@ -424,18 +494,22 @@ TEST_F(PartitionedDisk, LabelSerialAndFreeSpaceOfUnmountedVolumes)
     EXPECT_FALSE(GetVolumeInformationW(u"C:\\", label, 4, nullptr, nullptr, nullptr, nullptr, 0));
 
     ULARGE_INTEGER available, total, free;
-    ASSERT_TRUE(GetDiskFreeSpaceExW(u"C:\\", &available, &total, &free));
-    EXPECT_EQ(available.QuadPart, free.QuadPart);
-    // The file-system tools' own account of the same images.
-    std::string fatPart = testsupport::ScratchDir() + "/fat.part";
-    RunCommand("dd if='" + *path_ + "' of='" + fatPart + "' bs=512 skip=" + std::to_string(kFat32Start)
-        + " count=" + std::to_string(kFat32Count) + " status=none");
-    std::string fatReport = RunCommand("/usr/sbin/fsck.fat -n -v '" + fatPart + "'");
-    uint64_t used, clusters;
-    ASSERT_TRUE(FatClusters(fatReport, used, clusters) || fatReport.empty()) << fatReport;
-    if (!fatReport.empty()) {
-        EXPECT_EQ(total.QuadPart, clusters * 512);
-        EXPECT_EQ(free.QuadPart, (clusters - used) * 512);
+    // FAT32 (FSInfo) and FAT16 (a FAT scan) against the file-system tool's own account.
+    struct {
+        const char16_t* root;
+        uint64_t start, count, clusterBytes;
+    } fats[] = {{u"C:\\", kFat32Start, kFat32Count, 512}, {u"E:\\", kLogicalStart, kLogicalCount, 2048}};
+    for (const auto& v : fats) {
+        ASSERT_TRUE(GetDiskFreeSpaceExW(v.root, &available, &total, &free));
+        EXPECT_EQ(available.QuadPart, free.QuadPart);
+        std::string part = testsupport::ScratchDir() + "/fat.part";
+        RunCommand("dd if='" + *path_ + "' of='" + part + "' bs=512 skip=" + std::to_string(v.start)
+            + " count=" + std::to_string(v.count) + " status=none");
+        std::string report = RunCommand("/usr/sbin/fsck.fat -n -v '" + part + "'");
+        uint64_t used, clusters;
+        ASSERT_TRUE(FatClusters(report, used, clusters)) << report;
+        EXPECT_EQ(total.QuadPart, clusters * v.clusterBytes);
+        EXPECT_EQ(free.QuadPart, (clusters - used) * v.clusterBytes);
     }
 
     ASSERT_TRUE(GetDiskFreeSpaceExW(u"D:\\", &available, &total, &free));
