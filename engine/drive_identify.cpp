@@ -75,8 +75,11 @@ void ModelText(const std::vector<BYTE>& buffer, DWORD returned, char* model, siz
 
 bool IsOldNtPlatform()
 {
-    // The layer answers as Windows XP, never as NT 4.0 or 3.51, so the SMART path is not taken.
-    return false;
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!GetVersionExW(&info) || info.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return false;
+    return info.dwMajorVersion == 4 || (info.dwMajorVersion == 3 && info.dwMinorVersion == 51);
 }
 
 void ReadDriveGeometry(HANDLE handle)

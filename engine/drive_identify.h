@@ -23,7 +23,15 @@ extern DWORD DriveAnswerCount;   // devices that answered, those without media i
 extern DISK_GEOMETRY LastDriveGeometry;
 extern BOOL OldNtPlatformFlag;
 
-// Probes the layer's disks 0 to 15 and fills the table (at most 10 disks with media).
+// The drive page constructs one around its call, as the program always has.
+class CDriveIdentifier {
+public:
+    virtual ~CDriveIdentifier() = default;
+};
+
+// Probes the layer's disks 0 to 15 through the storage property query and fills the table (at most 10
+// disks with media). The layer answers as an NT system with storage queries, so the SMART and Windows 9x
+// driver paths of older systems have nothing to run on.
 int IdentifyDrives();
 bool IsOldNtPlatform();
 void ReadDriveGeometry(HANDLE handle);

@@ -252,8 +252,11 @@ void ParseFatDirectory(const BYTE* sector, DWORD parentId, int* endFlag, DWORD s
 void ParseFatDirectorySectors(const BYTE* buffer, DWORD parentId, int* endFlag, DWORD, DWORD sectorCount,
                               DWORD parentDeleted, int firstIndex, FatDirWalk* walk)
 {
-    if (sectorCount == 0)
-        return;
-    ParseWithWalk(buffer, int(sectorCount) * kEntriesPerSector, firstIndex < 0 ? 0 : firstIndex, parentId,
-                  endFlag, parentDeleted, true, walk);
+    // Sector by sector through one walk, so long names still cross the boundaries between them.
+    FatDirWalk local;
+    if (!walk)
+        walk = &local;
+    for (DWORD s = 0; s < sectorCount && !*endFlag; ++s)
+        ParseWithWalk(buffer + size_t(s) * SECTOR_SIZE, kEntriesPerSector, s == 0 ? (firstIndex < 0 ? 0 : firstIndex) : 0,
+                      parentId, endFlag, parentDeleted, true, walk);
 }

@@ -190,6 +190,37 @@ protected:
 };
 
 
+// ---- CStdioFile -------------------------------------------------------------------------------
+// Text files read and written in lines. Wide text converts through the ANSI code page; in text
+// mode "\n" is written as "\r\n" and "\r\n" reads back as "\n", as the C runtime does there.
+class CStdioFile : public CFile {
+    DECLARE_DYNAMIC(CStdioFile)
+public:
+    CStdioFile();
+    CStdioFile(LPCWSTR lpszFileName, UINT nOpenFlags);
+    ~CStdioFile() override;
+
+    BOOL Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr) override;
+    void Close() override;
+    void Abort() override;
+    UINT Read(void* lpBuf, UINT nCount) override;
+    void Write(const void* lpBuf, UINT nCount) override;
+    ULONGLONG Seek(LONGLONG lOff, UINT nFrom) override;
+    ULONGLONG GetLength() const override;
+    ULONGLONG GetPosition() const override;
+    void Flush() override;
+
+    virtual void WriteString(LPCWSTR lpsz);
+    virtual LPWSTR ReadString(LPWSTR lpsz, UINT nMax);
+    virtual BOOL ReadString(CString& rString);
+
+    FILE* m_pStream;
+
+private:
+    void Check(bool ok); // throws the stream's error when !ok
+    bool m_bText = true;
+};
+
 // ---- CArchive ---------------------------------------------------------------------------------
 // The byte layout is the framework's 4.2 one, so existing data reads back: little-endian
 // scalars, counts as a WORD or 0xFFFF and a DWORD, strings with an optional 0xFF 0xFFFE Unicode

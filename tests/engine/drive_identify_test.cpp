@@ -1,6 +1,7 @@
 // Drive identification over attached images (a device without media first) and over the host's disks.
 #include "engine/drive_identify.h"
 #include "attached_disk.h"
+#include "crafted.h"
 
 #include <gtest/gtest.h>
 
@@ -39,18 +40,47 @@ TEST(DriveIdentifyTest, TableHoldsOnlyDisksWithMediaAndReadsTheDiskItShows)
     DriveNumber = 0;
 }
 
+TEST(DriveIdentifyTest, DisksBeyondTwoTebibytesAreClampedWithAWarning)
+{
+    const std::string path = testsupport::ScratchDir() + "/huge.img";
+    std::ofstream(path, std::ios::binary).close();
+    std::error_code ec;
+    std::filesystem::resize_file(path, (3ULL << 40) + 4096, ec); // sparse: costs no space
+    if (ec)
+        GTEST_SKIP() << "the scratch file system cannot hold a 3 TiB sparse file";
+    AttachedDisks disks({path}, /*open=*/false);
+    RecordingUi ui;
+    IdentifyDrives();
+    ASSERT_EQ(DetectedDriveCount, 1u);
+    EXPECT_EQ(DetectedDisks[0].LengthSectors, ((3ULL << 40) + 4096) / 512);
+    EXPECT_TRUE(DetectedDisks[0].Clamped);
+    EXPECT_EQ(DiskSectorCounts[0], 0xFFFFFFFFu);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_EQ(ui.Messages[0].Kind, ENGINE_MSG_INFO);
+}
+
 TEST(DriveIdentifyTest, HostDisksAreListedWithTheirLengthAndCanBeRead)
 {
     unsetenv("DOVEMARK_DISKS");
     setenv("DOVEMARK_HOST_DISKS", "1", 1);
     IdentifyDrives();
-    setenv("DOVEMARK_HOST_DISKS", "0", 1);
-    if (DetectedDriveCount == 0)
+    if (DetectedDriveCount == 0) {
+        setenv("DOVEMARK_HOST_DISKS", "0", 1);
         GTEST_SKIP() << "no readable block device on this machine";
+    }
     for (DWORD i = 0; i < DetectedDriveCount; ++i) {
         EXPECT_GT(DetectedDisks[i].LengthSectors, 0u) << i;
         EXPECT_EQ(DiskSectorCounts[i], DetectedDisks[i].Clamped ? 0xFFFFFFFFu : DWORD(DetectedDisks[i].LengthSectors));
     }
+    // The first one reads like any other disk.
+    DriveKind = 1;
+    DriveNumber = 0;
+    std::vector<BYTE> sector(SECTOR_SIZE);
+    ASSERT_NE(OpenPhysicalDrive(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadSectors(SelectedDevicePath(), 0, 1, sector.data()), 1);
+    CloseHandle(PhysicalDriveHandle);
+    PhysicalDriveHandle = nullptr;
+    setenv("DOVEMARK_HOST_DISKS", "0", 1);
     ResetPhysicalDrivePaths();
 }
 

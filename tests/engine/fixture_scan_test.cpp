@@ -86,7 +86,17 @@ struct FoundFat {
     DWORD size;
     DWORD deleted;
     bool dir;
+    WORD writeDate;
+    WORD accessDate;
 };
+
+// A FAT date as the manifest writes it, "YYYY-MM-DD".
+std::string FatDateText(WORD d)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%04u-%02u-%02u", 1980u + (d >> 9), (d >> 5) & 15u, d & 31u);
+    return text;
+}
 
 class FatFixtureTest : public ::testing::TestWithParam<const char*> {};
 
@@ -105,9 +115,9 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
     WalkFatVolume();
     std::multimap<DWORD, FoundFat> found; // by first cluster
     for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
-        found.insert({f->FirstCluster, {f->Name, f->ParentId, 0, f->Deleted, true}});
+        found.insert({f->FirstCluster, {f->Name, f->ParentId, 0, f->Deleted, true, f->WriteDate, f->AccessDate}});
     for (FatEntryRecord* f = FatFileHead; f; f = f->Next)
-        found.insert({f->StartCluster, {f->Name, f->ParentId, f->Size, f->Deleted, false}});
+        found.insert({f->StartCluster, {f->Name, f->ParentId, f->Size, f->Deleted, false, f->WriteDate, f->AccessDate}});
 
     int checked = 0, deletedChecked = 0;
     for (const FixtureEntry* e : img.EntriesOf(0)) {
@@ -138,6 +148,12 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
         if (!e->is_dir) {
             EXPECT_EQ(match->size, e->size) << e->path;
         }
+        if (!e->modified.empty()) {
+            EXPECT_EQ(FatDateText(match->writeDate), e->modified.substr(0, 10)) << e->path;
+        }
+        if (!e->accessed.empty()) {
+            EXPECT_EQ(FatDateText(match->accessDate), e->accessed.substr(0, 10)) << e->path;
+        }
         ++checked;
         deletedChecked += e->deleted;
     }
@@ -163,6 +179,17 @@ TEST(FatFixtureVolumeTest, ALogicalVolumeReadsThroughItsOwnHandle)
     EXPECT_EQ(ReadBootParameters(), 1);
     EXPECT_EQ(+PartitionParams.StartSector, 0u);
     EXPECT_EQ(+PartitionParams.Fat1Start, DWORD(img.volumes[0].Extra("reserved")));
+
+    // Volume reads retry sector by sector too: one bad sector costs that sector, not the run.
+    std::vector<BYTE> whole(60 * SECTOR_SIZE), marked(60 * SECTOR_SIZE, 0xCC);
+    ASSERT_EQ(ReadSectors(SelectedDevicePath(), 0, 60, whole.data()), 1);
+    dovemark::device_hooks::SetUnreadableSectors(img.path, {img.volumes[0].start + 5});
+    SectorReadOutcome outcome;
+    EXPECT_EQ(ReadSectors(SelectedDevicePath(), 0, 60, marked.data(), &outcome), 0);
+    EXPECT_EQ(outcome.UnreadCount, 1u);
+    EXPECT_TRUE(outcome.IsUnread(5));
+    std::fill(whole.begin() + 5 * SECTOR_SIZE, whole.begin() + 6 * SECTOR_SIZE, 0);
+    EXPECT_EQ(marked, whole);
     CloseHandle(VolumeHandle);
     VolumeHandle = nullptr;
     DriveKind = 1;
@@ -205,6 +232,9 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
         if (!e->Has("orphan")) {
             EXPECT_EQ(parent, up ? DWORD(up->mft_record) : 5u) << e->path;
         }
+        // The record's own $FILE_NAME carries the creation time in its time fields.
+        EXPECT_EQ(created, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
+        EXPECT_EQ(changed, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
         const WORD flags = WORD(record[0x16] | (record[0x17] << 8));
         EXPECT_EQ((flags & 1) == 0, e->deleted) << e->path;
         EXPECT_EQ((flags & 2) != 0, e->is_dir) << e->path;
@@ -241,6 +271,24 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
         }
     ResetFullScanLists();
     FreeExtents();
+}
+
+TEST(MultiVolumeFixtureTest, EveryPrimaryAndLogicalVolumeIsRecognisedWithItsLayout)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    AttachedDisks disks({img.path});
+    ASSERT_GE(img.volumes.size(), 5u);
+    for (const auto& v : img.volumes) {
+        SelectVolume(v);
+        ASSERT_EQ(ReadBootParameters(), 1) << v.index << " " << v.fs;
+        EXPECT_EQ(+PartitionParams.SectorsPerCluster * SECTOR_SIZE, v.cluster_bytes) << v.index;
+        if (v.fs == "NTFS") {
+            EXPECT_EQ(+PartitionParams.MftSector, DWORD(v.start + v.Extra("mft_lcn") * PartitionParams.SectorsPerCluster));
+        } else {
+            EXPECT_EQ(+PartitionParams.Fat1Start, v.start + v.Extra("reserved")) << v.index;
+            EXPECT_EQ(+PartitionParams.FatSize, DWORD(v.Extra("fat_sectors"))) << v.index;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, NtfsFixtureTest, ::testing::Values("ntfs", "damaged_ntfs"));

@@ -99,6 +99,17 @@ TEST(NtfsAttributeTest, DamagedFieldsAreNeverReadPastTheirBounds)
         EXPECT_EQ(GetBestFileName(r.b.data(), name, &parent, &c1, &c2), 0);
     }
     {
+        // The same name ending exactly at the end of the record is still read.
+        MftRecord r;
+        r.at = 1024 - 0x60 - 8;
+        Put16(&r.b[0x14], unsigned(r.at));
+        r.Resident(ATTR_FILE_NAME, FileNameValue(u"end", 5, 1));
+        auto& b = r.Finish();
+        ApplyFixups(b.data(), 1024);
+        ASSERT_EQ(GetBestFileName(b.data(), name, &parent, &c1, &c2), 1);
+        EXPECT_EQ(std::u16string(name), u"end");
+    }
+    {
         // Zero-length attribute ends the walk instead of looping on it.
         MftRecord r;
         BYTE* a = r.Resident(ATTR_DATA, std::vector<BYTE>(4, 0));

@@ -426,11 +426,11 @@ DeviceMap CurrentDevices()
     return map;
 }
 
-int OpenDiskFd(const Disk& disk, bool* direct)
+int OpenDiskFd(const Disk& disk, bool* direct, bool wantDirect)
 {
     if (direct)
         *direct = false;
-    if (device_hooks::DirectReads()) {
+    if (wantDirect || device_hooks::DirectReads()) {
         int fd = open(disk.path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
         if (fd >= 0) {
             // Some file systems (tmpfs) accept the flag but refuse the reads: try one.

@@ -47,9 +47,9 @@ DeviceMap CurrentDevices();
 // The disks only, named but not opened or measured: enough to tell whether a file is a source.
 DeviceMap CurrentDisks();
 
-// Opens a disk read-only (O_DIRECT when the benchmark mode is on and the file allows it); -1 with
-// errno on failure.
-int OpenDiskFd(const Disk& disk, bool* direct = nullptr);
+// Opens a disk read-only; past the page cache (O_DIRECT) when asked or when the benchmark mode is
+// on, where the file allows it. -1 with errno on failure.
+int OpenDiskFd(const Disk& disk, bool* direct = nullptr, bool wantDirect = false);
 
 // The file system whose boot sector this is, judged from the sector alone.
 FsKind ProbeBootSector(const BYTE* sector);

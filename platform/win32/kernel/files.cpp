@@ -79,7 +79,7 @@ HANDLE OpenDevice(int driveNumber, char letter, DWORD access, DWORD disposition,
         return INVALID_HANDLE_VALUE;
     }
     // Whatever access is asked for, a source disk is opened for reading only.
-    object->fd = OpenDiskFd(*object->device, &object->direct);
+    object->fd = OpenDiskFd(*object->device, &object->direct, flags & FILE_FLAG_NO_BUFFERING);
     if (object->fd < 0 && errno != ENOMEDIUM) {
         FailErrno(errno);
         return INVALID_HANDLE_VALUE;

@@ -4,6 +4,7 @@
 #include "win32/kernel.h"
 #include "win32/kernel/handles.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -27,7 +28,7 @@ public:
     DWORD id = 0;
     bool finished = false;             // guarded by SyncLock
     DWORD exitCode = STILL_ACTIVE;     // guarded by SyncLock
-    int suspendCount = 0;              // guarded by SyncLock
+    std::atomic<int> suspendCount{0};  // changed under SyncLock; read without it on the fast path
     int priority = THREAD_PRIORITY_NORMAL;
 };
 

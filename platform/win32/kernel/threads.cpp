@@ -57,7 +57,7 @@ using namespace dovemark::kernel;
 void dovemark::Checkpoint()
 {
     const auto& self = t_self;
-    if (!self)
+    if (!self || self->suspendCount.load() == 0)
         return; // a thread nobody can name cannot have been suspended
     std::unique_lock<std::mutex> lock(SyncLock());
     while (self->suspendCount > 0)
@@ -131,7 +131,7 @@ DWORD SuspendThread(HANDLE hThread)
             SetLastError(ERROR_SIGNAL_REFUSED);
             return DWORD(-1);
         }
-        previous = DWORD(thread->suspendCount++);
+        previous = DWORD(thread->suspendCount.fetch_add(1));
     }
     if (thread == t_self)
         dovemark::Checkpoint(); // suspending oneself stops here until another thread resumes
@@ -144,8 +144,8 @@ DWORD ResumeThread(HANDLE hThread)
     if (!thread)
         return DWORD(-1);
     std::lock_guard<std::mutex> g(SyncLock());
-    DWORD previous = DWORD(thread->suspendCount);
-    if (thread->suspendCount > 0 && --thread->suspendCount == 0)
+    DWORD previous = DWORD(thread->suspendCount.load());
+    if (previous > 0 && --thread->suspendCount == 0)
         SyncChanged().notify_all();
     return previous;
 }

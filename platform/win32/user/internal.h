@@ -1,0 +1,254 @@
+// Shared state of the window manager: window and class tables, thread queues, hooks and the lock.
+#pragma once
+
+#include "win32/user.h"
+#include "win32/user/presenter.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace user {
+
+// One lock guards every table of the window manager. It is never held while a window procedure,
+// hook or callback runs, so handlers may call back into the layer freely.
+std::mutex& Lock();
+using Guard = std::unique_lock<std::mutex>;
+
+DWORD Now();          // milliseconds of the layer's clock
+DWORD CurrentTid();   // the calling thread's id as the window manager knows it
+void WakeAllQueues(); // the clock moved: waiting threads re-examine their timers
+void UseVirtualClock();
+void AdvanceClock(DWORD ms);
+
+struct WndClass {
+    ATOM atom = 0;
+    std::u16string name;
+    UINT style = 0;
+    WNDPROC proc = nullptr;
+    int clsExtra = 0;
+    int wndExtra = 0;
+    HINSTANCE instance = nullptr;
+    HICON icon = nullptr;
+    HICON iconSm = nullptr;
+    HCURSOR cursor = nullptr;
+    HBRUSH background = nullptr;
+    std::u16string menuName;
+    LPCWSTR menuId = nullptr; // integer menu name
+    std::vector<BYTE> extra;
+    bool system = false;
+    int windows = 0;
+};
+
+struct ScrollBar {
+    SCROLLINFO si{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0};
+    bool shown = false;
+    UINT disabled = 0;
+};
+
+// State the dialog manager keeps for a dialog window; its procedure, message result and user
+// value live in the window's extra bytes (DWLP_*), where callers reach them.
+struct DialogInfo {
+    HFONT font = nullptr;
+    bool ownsFont = false;
+    int baseX = 6; // dialog base units of the dialog's font
+    int baseY = 13;
+    HWND savedFocus = nullptr;
+    WORD defId = IDOK;
+    bool modal = false;
+    bool ended = false;
+    INT_PTR result = 0;
+};
+
+struct Window {
+    HWND hwnd = nullptr;
+    std::shared_ptr<WndClass> cls;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::u16string text;
+    HWND parent = nullptr; // the desktop for top-level windows
+    HWND owner = nullptr;
+    std::vector<HWND> children; // z-order, topmost first
+    LONG_PTR id = 0;
+    HINSTANCE instance = nullptr;
+    LONG_PTR userData = 0;
+    std::vector<BYTE> extra;
+    HMENU menu = nullptr;
+    HMENU sysMenu = nullptr;
+    RECT rcWindow{}; // in the parent's client coordinates (screen for top-level windows)
+    RECT rcClient{}; // same coordinates
+    DWORD tid = 0;
+    bool created = false;    // WM_NCCREATE accepted
+    bool destroying = false; // DestroyWindow has begun
+    bool minimized = false;
+    bool maximized = false;
+    RECT normalRect{};
+    POINT minPos{-1, -1};
+    POINT maxPos{-1, -1};
+    // Painting: the update area is kept as its bounding rectangle in client coordinates.
+    RECT update{};
+    bool erase = false;
+    bool ncPaint = false;
+    bool internalPaint = false;
+    bool redrawOff = false;
+    bool inPaint = false;
+    std::map<std::u16string, HANDLE> props;
+    ScrollBar hbar, vbar;
+    HRGN region = nullptr;
+    HWND lastActivePopup = nullptr;
+    std::unique_ptr<DialogInfo> dlg;
+    void* surface = nullptr; // presenter surface of a top-level window (paint.cpp)
+};
+
+struct Timer {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    TIMERPROC proc;
+    DWORD due;
+};
+
+struct SentMessage {
+    HWND hwnd;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool done = false;
+    bool replied = false;
+    std::shared_ptr<struct Queue> from;
+};
+
+// A raw input event waiting in the receiving thread's queue; it becomes a window message when it
+// is retrieved, which is when hit testing, hooks and double-click detection happen, as on Windows.
+struct InputEvent {
+    UINT msg; // WM_MOUSEMOVE, WM_LBUTTONDOWN..., WM_MOUSEWHEEL, WM_KEYDOWN/UP, WM_SYSKEYDOWN/UP
+    HWND hwnd; // target window (mouse: under the point or capture; keyboard: focus)
+    POINT pt;  // screen position
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    int hit = HTCLIENT;
+};
+
+struct Queue {
+    DWORD tid = 0;
+    bool alive = true;
+    std::condition_variable cv;
+    std::deque<MSG> posted;
+    std::deque<InputEvent> input;
+    std::deque<std::shared_ptr<SentMessage>> incoming;
+    std::vector<std::shared_ptr<SentMessage>> serving; // messages being handled, innermost last
+    bool quit = false;
+    int quitCode = 0;
+    std::vector<Timer> timers;
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    BYTE keys[256]{};
+    DWORD msgTime = 0;
+    POINT msgPos{};
+    // double-click detection
+    UINT lastDownMsg = 0;
+    HWND lastDownHwnd = nullptr;
+    DWORD lastDownTime = 0;
+    POINT lastDownPt{};
+    // mouse tracking
+    HWND mouseWindow = nullptr;
+    HWND trackLeave = nullptr;
+    HWND trackHover = nullptr;
+    DWORD hoverTime = 0;
+    DWORD hoverStart = 0;
+    POINT hoverPt{};
+    // keyboard entry into menus: Alt or F10 pressed and released alone
+    UINT menuKeyDown = 0;
+    int modalDepth = 0;
+    // caret
+    HWND caretHwnd = nullptr;
+    RECT caretRect{};
+    int caretHide = 1;
+};
+
+// ---- Tables (call with the lock held) --------------------------------------------------------
+Window* Find(HWND hwnd);                    // null for stale or unknown handles
+std::shared_ptr<Window> FindShared(HWND hwnd);
+HWND Desktop();
+HWND AddWindow(std::shared_ptr<Window> w);
+void RemoveWindow(HWND hwnd);
+std::vector<HWND> AllWindows();
+std::shared_ptr<WndClass> FindClass(LPCWSTR name, HINSTANCE instance);
+std::u16string ClassAtomName(ATOM atom);
+
+std::shared_ptr<Queue> QueueOf(DWORD tid); // null if the thread has no queue
+std::shared_ptr<Queue> MyQueue();          // creates the calling thread's queue
+
+bool IsTopLevel(const Window* w);
+HWND RootOf(HWND hwnd);   // top-level ancestor
+POINT ClientOrigin(HWND hwnd);  // screen position of the client area's origin
+POINT WindowOrigin(HWND hwnd);  // screen position of the window rectangle's origin
+RECT ScreenRect();
+bool IsVisibleChain(HWND hwnd); // the window and all its ancestors visible
+
+// ---- Messages ---------------------------------------------------------------------------------
+// Calls the window procedure on the calling thread (which must own the window).
+LRESULT CallProcDirect(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void PostInput(const InputEvent& ev); // to the queue of ev.hwnd's thread
+void NotifyQueue(Queue& q);
+void ThreadExitCleanup(Queue& q);
+bool Retrieve(Queue& q, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT maxMsg, UINT flags);
+void ServeIncoming(std::shared_ptr<Queue> q, Guard& lk); // handle pending sent messages, lock held
+
+// ---- Hooks ------------------------------------------------------------------------------------
+bool HasHooks(int id);
+LRESULT CallHooks(int id, int code, WPARAM wParam, LPARAM lParam);
+
+// ---- Window manager internals used across files -----------------------------------------------
+void DestroyThreadWindows(DWORD tid);
+void CalcNonClient(const Window* w, RECT* rc); // window rect -> client rect by styles
+void ActivateWindow(HWND hwnd, bool mouse);
+void FocusOnDestroy(HWND hwnd);
+void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame);
+void RefreshPaintFlags(Window* w);
+bool FindPaintWindow(DWORD tid, HWND filter, HWND* out);
+void OnWindowDestroyed(Window* w); // free per-window resources held by other families
+LRESULT DefWindowPaintMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
+LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
+int HitTest(HWND hwnd, POINT screen);
+void MouseLeftWindow(Queue& q, HWND newWindow);
+
+POINT CursorPos();
+Presenter* CurrentPresenter();
+void DrawNonClient(HWND hwnd, HDC hdc);
+
+void DestroyMenuLocked(HMENU menu); // menus.cpp, lock held
+HMENU CreateSystemMenu();
+
+// Modal answering for the headless driver: called with the new modal window before its loop runs.
+void NotifyModal(HWND hwnd);
+void SetModalHandler(std::function<void(HWND)> handler);
+INT_PTR RunModal(HWND dlg, HWND owner);
+int MulDivDU(int value, int base, int div);
+
+inline bool IsFilterMatch(UINT msg, UINT minMsg, UINT maxMsg)
+{
+    if (minMsg == 0 && maxMsg == 0)
+        return true;
+    if (minMsg <= maxMsg)
+        return msg >= minMsg && msg <= maxMsg;
+    return msg >= minMsg || msg <= maxMsg;
+}
+
+inline std::u16string Str(LPCWSTR s)
+{
+    return s ? std::u16string(s) : std::u16string();
+}
+
+inline LONG Width(const RECT& r) { return r.right - r.left; }
+inline LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+} // namespace user

@@ -1,0 +1,245 @@
+// The layer's own message box and the beep it records or plays.
+#include "win32/user/internal.h"
+
+#include <algorithm>
+
+namespace user {
+
+namespace {
+
+// A plain push button of the message box; the standard controls are a separate family, so the
+// box does not depend on them.
+LRESULT CALLBACK BoxButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_GETDLGCODE: {
+        bool def = (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        return DLGC_BUTTON | (def ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    }
+    case BM_SETSTYLE: {
+        LONG s = GetWindowLongW(hwnd, GWL_STYLE);
+        SetWindowLongW(hwnd, GWL_STYLE, (s & ~BS_TYPEMASK) | ((LONG)wParam & BS_TYPEMASK));
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    }
+    case BM_CLICK:
+    case WM_LBUTTONUP: {
+        HWND parent = GetParent(hwnd);
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), (LPARAM)hwnd);
+        return 0;
+    }
+    case WM_KEYUP:
+        if (wParam == VK_SPACE)
+            SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), (LPARAM)hwnd);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(dc, &r, GetSysColorBrush(COLOR_3DFACE));
+        bool def = (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        if (def) {
+            FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+            InflateRect(&r, -1, -1);
+        }
+        auto line = [&](RECT l, int color) { FillRect(dc, &l, GetSysColorBrush(color)); };
+        line(RECT{r.left, r.top, r.right - 1, r.top + 1}, COLOR_3DHILIGHT);
+        line(RECT{r.left, r.top, r.left + 1, r.bottom - 1}, COLOR_3DHILIGHT);
+        line(RECT{r.left, r.bottom - 1, r.right, r.bottom}, COLOR_3DDKSHADOW);
+        line(RECT{r.right - 1, r.top, r.right, r.bottom}, COLOR_3DDKSHADOW);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+const char16_t kButtonClass[] = u"#MessageBoxButton";
+const char16_t kTextClass[] = u"#MessageBoxText";
+
+void RegisterButton()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = BoxButtonProc;
+    wc.lpszClassName = kButtonClass;
+    wc.hCursor = (HCURSOR)IDC_ARROW;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = kTextClass;
+    RegisterClassExW(&wc);
+}
+
+struct BoxData {
+    UINT type;
+    bool cancelAllowed;
+};
+
+INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dlg, DWLP_USER, lParam);
+        return TRUE;
+    case WM_COMMAND: {
+        auto* data = (BoxData*)GetWindowLongPtrW(dlg, DWLP_USER);
+        int id = LOWORD(wParam);
+        if (id == IDCANCEL && !GetDlgItem(dlg, IDCANCEL)) {
+            // Escape and the close box answer only when the box has a way to cancel.
+            if (!data || !data->cancelAllowed)
+                return TRUE;
+            id = GetDlgItem(dlg, IDOK) ? IDOK : IDCANCEL;
+        }
+        EndDialog(dlg, id);
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+// Builds an in-memory dialog template for the box: caption, and the buttons in a row.
+std::vector<WORD> BuildTemplate(LPCWSTR caption, const std::u16string& body, const std::vector<std::pair<int, std::u16string>>& buttons,
+                                int defIndex, int textWidth, int textHeight)
+{
+    std::vector<WORD> t;
+    auto dword = [&](DWORD v) {
+        t.push_back(LOWORD(v));
+        t.push_back(HIWORD(v));
+    };
+    auto str = [&](const std::u16string& s) {
+        for (char16_t c : s)
+            t.push_back(c);
+        t.push_back(0);
+    };
+    auto align = [&]() {
+        if (t.size() % 2)
+            t.push_back(0);
+    };
+    int bw = 50, bh = 14, gap = 6;
+    int rowWidth = (int)buttons.size() * bw + ((int)buttons.size() - 1) * gap;
+    int cx = std::max(rowWidth + 20, textWidth + 20);
+    int cy = textHeight + 20 + bh + 10;
+    dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER);
+    dword(WS_EX_TOPMOST);
+    t.push_back((WORD)(buttons.size() + 1));
+    t.push_back(0);
+    t.push_back(0);
+    t.push_back((WORD)cx);
+    t.push_back((WORD)cy);
+    t.push_back(0); // menu
+    t.push_back(0); // class
+    str(caption ? std::u16string(caption) : std::u16string(u"\u9519\u8bef"));
+    // The message text, as id 0xFFFF like the system's own boxes, so drivers can read it.
+    align();
+    dword(WS_CHILD | WS_VISIBLE);
+    dword(0);
+    t.push_back(10);
+    t.push_back(10);
+    t.push_back((WORD)textWidth);
+    t.push_back((WORD)textHeight);
+    t.push_back(0xFFFF);
+    str(kTextClass);
+    str(body);
+    t.push_back(0);
+    int x = (cx - rowWidth) / 2;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        align();
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ((int)i == defIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        if (i == 0)
+            style |= WS_GROUP;
+        dword(style);
+        dword(0);
+        t.push_back((WORD)(x + (int)i * (bw + gap)));
+        t.push_back((WORD)(cy - bh - 8));
+        t.push_back((WORD)bw);
+        t.push_back((WORD)bh);
+        t.push_back((WORD)buttons[i].first);
+        str(kButtonClass);
+        str(buttons[i].second);
+        t.push_back(0);
+    }
+    return t;
+}
+
+} // namespace
+
+} // namespace user
+
+using namespace user;
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    RegisterButton();
+    std::vector<std::pair<int, std::u16string>> buttons;
+    const std::u16string ok = u"\u786e\u5b9a", cancel = u"\u53d6\u6d88", yes = u"\u662f(&Y)", no = u"\u5426(&N)";
+    bool cancelAllowed = false;
+    switch (type & MB_TYPEMASK) {
+    case MB_OK:
+        buttons = {{IDOK, ok}};
+        cancelAllowed = true;
+        break;
+    case MB_OKCANCEL:
+        buttons = {{IDOK, ok}, {IDCANCEL, cancel}};
+        break;
+    case MB_ABORTRETRYIGNORE:
+        buttons = {{IDABORT, u"\u4e2d\u6b62(&A)"}, {IDRETRY, u"\u91cd\u8bd5(&R)"}, {IDIGNORE, u"\u5ffd\u7565(&I)"}};
+        break;
+    case MB_YESNOCANCEL:
+        buttons = {{IDYES, yes}, {IDNO, no}, {IDCANCEL, cancel}};
+        break;
+    case MB_YESNO:
+        buttons = {{IDYES, yes}, {IDNO, no}};
+        break;
+    case MB_RETRYCANCEL:
+        buttons = {{IDRETRY, u"\u91cd\u8bd5(&R)"}, {IDCANCEL, cancel}};
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int def = (int)((type & MB_DEFMASK) >> 8);
+    if (def >= (int)buttons.size())
+        def = 0;
+    std::u16string body = text ? std::u16string(text) : std::u16string();
+    int lines = 1, longest = 0, cur = 0;
+    for (char16_t c : body) {
+        if (c == u'\n') {
+            ++lines;
+            cur = 0;
+        } else {
+            longest = std::max(longest, ++cur);
+        }
+    }
+    auto tmpl = BuildTemplate(caption, body, buttons, def, std::min(400, longest * 4 + ((type & MB_ICONMASK) ? 30 : 0)),
+                              std::max(lines * 8, (type & MB_ICONMASK) ? 20 : 8));
+    if (type & MB_ICONMASK)
+        MessageBeep(type & MB_ICONMASK);
+    BoxData data{type, cancelAllowed};
+    HWND ownerRoot = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+    HWND dlg = CreateDialogIndirectParamW(nullptr, (LPCDLGTEMPLATEW)tmpl.data(), ownerRoot, BoxProc, (LPARAM)&data);
+    if (!dlg)
+        return 0;
+    {
+        Guard lk(Lock());
+        if (Window* w = Find(dlg); w && w->dlg)
+            w->dlg->modal = true;
+    }
+    if ((type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_ABORTRETRYIGNORE)
+        EnableMenuItem(GetSystemMenu(dlg, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    return (int)RunModal(dlg, ownerRoot);
+}
+
+BOOL MessageBeep(UINT type)
+{
+    if (Presenter* p = CurrentPresenter())
+        p->Beep(type);
+    return TRUE;
+}

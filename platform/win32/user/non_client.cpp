@@ -1,0 +1,729 @@
+// Non-client areas in the classic look: frames, captions, scroll bars, hit testing, system commands.
+#include "win32/user/internal.h"
+
+#include <algorithm>
+
+namespace user {
+
+namespace {
+
+struct Frame {
+    RECT window;  // screen
+    RECT inner;   // inside the frame
+    RECT caption; // empty without a caption
+    RECT menu;
+    RECT client;  // screen
+    RECT vbar, hbar;
+    DWORD style, exStyle;
+    bool active;
+    bool tool;
+};
+
+Frame Measure(HWND hwnd)
+{
+    Frame f{};
+    Window* w = Find(hwnd);
+    if (!w)
+        return f;
+    POINT o = WindowOrigin(hwnd);
+    f.window = RECT{o.x, o.y, o.x + Width(w->rcWindow), o.y + Height(w->rcWindow)};
+    f.style = w->style;
+    f.exStyle = w->exStyle;
+    f.tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
+    auto q = QueueOf(w->tid);
+    f.active = q && q->active == hwnd;
+    int fx = 0, fy = 0;
+    if (f.style & WS_THICKFRAME) {
+        fx = GetSystemMetrics(SM_CXFRAME);
+        fy = GetSystemMetrics(SM_CYFRAME);
+    } else if ((f.exStyle & WS_EX_DLGMODALFRAME) || (f.style & WS_DLGFRAME)) {
+        fx = GetSystemMetrics(SM_CXDLGFRAME);
+        fy = GetSystemMetrics(SM_CYDLGFRAME);
+    } else if (f.style & WS_BORDER) {
+        fx = fy = 1;
+    }
+    f.inner = f.window;
+    InflateRect(&f.inner, -fx, -fy);
+    RECT r = f.inner;
+    if ((f.style & WS_CAPTION) == WS_CAPTION) {
+        int ch = f.tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+        f.caption = RECT{r.left, r.top, r.right, r.top + ch - 1};
+        r.top += ch;
+    }
+    if (!(f.style & WS_CHILD) && w->menu) {
+        f.menu = RECT{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU) - 1};
+        r.top += GetSystemMetrics(SM_CYMENU);
+    }
+    POINT co = ClientOrigin(hwnd);
+    f.client = RECT{co.x, co.y, co.x + Width(w->rcClient), co.y + Height(w->rcClient)};
+    if (w->vbar.shown)
+        f.vbar = RECT{f.client.right, f.client.top, f.client.right + GetSystemMetrics(SM_CXVSCROLL), f.client.bottom};
+    if (w->hbar.shown)
+        f.hbar = RECT{f.client.left, f.client.bottom, f.client.right, f.client.bottom + GetSystemMetrics(SM_CYHSCROLL)};
+    return f;
+}
+
+// Caption buttons from the right: close, then maximise and minimise.
+RECT CaptionButton(const Frame& f, int which /* 0 close, 1 max, 2 min */)
+{
+    int bw = (f.tool ? GetSystemMetrics(SM_CXSMSIZE) : GetSystemMetrics(SM_CXSIZE)) - 2;
+    int bh = Height(f.caption) - 4;
+    int right = f.caption.right - 2;
+    if (which >= 1)
+        right -= bw + 2;
+    if (which == 2)
+        right -= bw;
+    return RECT{right - bw, f.caption.top + 2, right, f.caption.top + 2 + bh};
+}
+
+bool HasMinMax(const Frame& f)
+{
+    return !f.tool && (f.style & WS_SYSMENU) && (f.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+}
+
+int HitTestFrame(const Frame& f, POINT pt)
+{
+    if (!PtInRect(&f.window, pt))
+        return HTNOWHERE;
+    if (f.style & WS_MINIMIZE)
+        return HTCAPTION;
+    if (!PtInRect(&f.inner, pt)) {
+        if (!(f.style & WS_THICKFRAME))
+            return HTBORDER;
+        int corner = GetSystemMetrics(SM_CXSIZE) + GetSystemMetrics(SM_CXFRAME);
+        bool left = pt.x < f.inner.left, right = pt.x >= f.inner.right;
+        bool top = pt.y < f.inner.top, bottom = pt.y >= f.inner.bottom;
+        bool nearLeft = pt.x < f.window.left + corner, nearRight = pt.x >= f.window.right - corner;
+        bool nearTop = pt.y < f.window.top + corner, nearBottom = pt.y >= f.window.bottom - corner;
+        if (top)
+            return nearLeft ? HTTOPLEFT : nearRight ? HTTOPRIGHT : HTTOP;
+        if (bottom)
+            return nearLeft ? HTBOTTOMLEFT : nearRight ? HTBOTTOMRIGHT : HTBOTTOM;
+        if (left)
+            return nearTop ? HTTOPLEFT : nearBottom ? HTBOTTOMLEFT : HTLEFT;
+        if (right)
+            return nearTop ? HTTOPRIGHT : nearBottom ? HTBOTTOMRIGHT : HTRIGHT;
+    }
+    if (!IsRectEmpty(&f.caption) && pt.y < f.caption.bottom + 1) {
+        if (f.style & WS_SYSMENU) {
+            RECT close = CaptionButton(f, 0);
+            if (PtInRect(&close, pt))
+                return HTCLOSE;
+            if (HasMinMax(f)) {
+                RECT mx = CaptionButton(f, 1), mn = CaptionButton(f, 2);
+                if (PtInRect(&mx, pt))
+                    return HTMAXBUTTON;
+                if (PtInRect(&mn, pt))
+                    return HTMINBUTTON;
+            }
+            if (!f.tool && pt.x < f.caption.left + GetSystemMetrics(SM_CXSMICON) + 2)
+                return HTSYSMENU;
+        }
+        return HTCAPTION;
+    }
+    if (!IsRectEmpty(&f.menu) && pt.y < f.menu.bottom + 1)
+        return HTMENU;
+    if (PtInRect(&f.client, pt))
+        return HTCLIENT;
+    if (PtInRect(&f.vbar, pt))
+        return HTVSCROLL;
+    if (PtInRect(&f.hbar, pt))
+        return HTHSCROLL;
+    if (!IsRectEmpty(&f.vbar) && !IsRectEmpty(&f.hbar) && pt.x >= f.vbar.left && pt.y >= f.hbar.top)
+        return (f.style & WS_THICKFRAME) && !(f.style & WS_CHILD) ? HTBOTTOMRIGHT : HTNOWHERE;
+    return HTBORDER;
+}
+
+// ---- Drawing ----------------------------------------------------------------------------------
+
+void Fill(HDC hdc, RECT r, int color)
+{
+    FillRect(hdc, &r, GetSysColorBrush(color));
+}
+
+// A classic two-line 3D edge, outer colours first.
+void Edge(HDC hdc, RECT r, int outerTL, int outerBR, int innerTL, int innerBR)
+{
+    Fill(hdc, RECT{r.left, r.top, r.right - 1, r.top + 1}, outerTL);
+    Fill(hdc, RECT{r.left, r.top, r.left + 1, r.bottom - 1}, outerTL);
+    Fill(hdc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, outerBR);
+    Fill(hdc, RECT{r.right - 1, r.top, r.right, r.bottom}, outerBR);
+    if (innerTL < 0)
+        return;
+    InflateRect(&r, -1, -1);
+    Fill(hdc, RECT{r.left, r.top, r.right - 1, r.top + 1}, innerTL);
+    Fill(hdc, RECT{r.left, r.top, r.left + 1, r.bottom - 1}, innerTL);
+    Fill(hdc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, innerBR);
+    Fill(hdc, RECT{r.right - 1, r.top, r.right, r.bottom}, innerBR);
+}
+
+void RaisedBox(HDC hdc, RECT r)
+{
+    Fill(hdc, r, COLOR_3DFACE);
+    Edge(hdc, r, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DSHADOW);
+}
+
+void Glyph(HDC hdc, RECT b, int which, bool disabled)
+{
+    int color = disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT;
+    int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
+    if (which == 0) {
+        for (int i = -3; i <= 3; ++i) {
+            Fill(hdc, RECT{cx + i - 1, cy + i, cx + i + 1, cy + i + 1}, color);
+            Fill(hdc, RECT{cx - i - 1, cy + i, cx - i + 1, cy + i + 1}, color);
+        }
+    } else if (which == 1) {
+        RECT box{cx - 4, cy - 4, cx + 5, cy + 4};
+        Fill(hdc, RECT{box.left, box.top, box.right, box.top + 2}, color);
+        Fill(hdc, RECT{box.left, box.top, box.left + 1, box.bottom}, color);
+        Fill(hdc, RECT{box.right - 1, box.top, box.right, box.bottom}, color);
+        Fill(hdc, RECT{box.left, box.bottom - 1, box.right, box.bottom}, color);
+    } else {
+        Fill(hdc, RECT{cx - 4, cy + 2, cx + 2, cy + 4}, color);
+    }
+}
+
+void DrawScrollBar(HDC hdc, RECT r, const ScrollBar& sb, bool vertical)
+{
+    if (IsRectEmpty(&r))
+        return;
+    Fill(hdc, r, COLOR_SCROLLBAR);
+    int len = vertical ? Height(r) : Width(r);
+    int arrow = vertical ? std::min<int>(GetSystemMetrics(SM_CYVSCROLL), len / 2)
+                         : std::min<int>(GetSystemMetrics(SM_CXHSCROLL), len / 2);
+    RECT a1 = vertical ? RECT{r.left, r.top, r.right, r.top + arrow} : RECT{r.left, r.top, r.left + arrow, r.bottom};
+    RECT a2 = vertical ? RECT{r.left, r.bottom - arrow, r.right, r.bottom}
+                       : RECT{r.right - arrow, r.top, r.right, r.bottom};
+    RaisedBox(hdc, a1);
+    RaisedBox(hdc, a2);
+    int track = len - 2 * arrow;
+    int range = sb.si.nMax - sb.si.nMin + 1;
+    if (track <= 8 || range <= 0 || sb.disabled == ESB_DISABLE_BOTH)
+        return;
+    int thumb = sb.si.nPage ? std::max(8, (int)((long long)track * sb.si.nPage / range)) : 16;
+    thumb = std::min(thumb, track);
+    int span = range - std::max<int>(sb.si.nPage, 1);
+    int pos = span > 0 ? (int)((long long)(track - thumb) * (sb.si.nPos - sb.si.nMin) / span) : 0;
+    pos = std::clamp(pos, 0, track - thumb);
+    RECT t = vertical ? RECT{r.left, r.top + arrow + pos, r.right, r.top + arrow + pos + thumb}
+                      : RECT{r.left + arrow + pos, r.top, r.left + arrow + pos + thumb, r.bottom};
+    RaisedBox(hdc, t);
+}
+
+void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left */)
+{
+    Frame f;
+    ScrollBar vb, hb;
+    HMENU sysMenu;
+    {
+        Guard lk(Lock());
+        f = Measure(hwnd);
+        Window* w = Find(hwnd);
+        if (!w)
+            return;
+        vb = w->vbar;
+        hb = w->hbar;
+        sysMenu = w->sysMenu;
+    }
+    auto local = [&](RECT r) {
+        OffsetRect(&r, -f.window.left, -f.window.top);
+        return r;
+    };
+    RECT win = local(f.window);
+    if (f.style & WS_THICKFRAME) {
+        Edge(hdc, win, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DSHADOW);
+        RECT in = win;
+        InflateRect(&in, -2, -2);
+        Edge(hdc, in, f.active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER,
+             f.active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER, COLOR_3DFACE, COLOR_3DFACE);
+    } else if ((f.exStyle & WS_EX_DLGMODALFRAME) || (f.style & WS_DLGFRAME)) {
+        Edge(hdc, win, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DSHADOW);
+        RECT in = win;
+        InflateRect(&in, -2, -2);
+        Edge(hdc, in, COLOR_3DFACE, COLOR_3DFACE, -1, -1);
+    } else if (f.style & WS_BORDER) {
+        Edge(hdc, win, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, -1, -1);
+    }
+    if (!IsRectEmpty(&f.caption)) {
+        RECT c = local(f.caption);
+        COLORREF c1 = GetSysColor(f.active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+        COLORREF c2 = GetSysColor(f.active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
+        TRIVERTEX v[2] = {{c.left, c.top, (USHORT)(GetRValue(c1) << 8), (USHORT)(GetGValue(c1) << 8),
+                           (USHORT)(GetBValue(c1) << 8), 0},
+                          {c.right, c.bottom, (USHORT)(GetRValue(c2) << 8), (USHORT)(GetGValue(c2) << 8),
+                           (USHORT)(GetBValue(c2) << 8), 0}};
+        GRADIENT_RECT g{0, 1};
+        if (!GradientFill(hdc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
+            FillRect(hdc, &c, GetSysColorBrush(f.active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+        Fill(hdc, RECT{c.left, c.bottom, c.right, c.bottom + 1}, COLOR_3DFACE);
+        if (f.style & WS_SYSMENU) {
+            bool closeDisabled = sysMenu && (GetMenuState(sysMenu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+            RECT b = local(CaptionButton(f, 0));
+            RaisedBox(hdc, b);
+            Glyph(hdc, b, 0, closeDisabled);
+            if (HasMinMax(f)) {
+                RECT mx = local(CaptionButton(f, 1)), mn = local(CaptionButton(f, 2));
+                RaisedBox(hdc, mx);
+                Glyph(hdc, mx, 1, !(f.style & WS_MAXIMIZEBOX));
+                RaisedBox(hdc, mn);
+                Glyph(hdc, mn, 2, !(f.style & WS_MINIMIZEBOX));
+            }
+        }
+    }
+    if (!IsRectEmpty(&f.menu)) {
+        RECT m = local(f.menu);
+        Fill(hdc, RECT{m.left, m.top, m.right, m.bottom + 1}, COLOR_MENU);
+    }
+    RECT client = local(f.client);
+    RECT edgeArea = client;
+    if (!IsRectEmpty(&f.vbar))
+        edgeArea.right = local(f.vbar).right;
+    if (!IsRectEmpty(&f.hbar))
+        edgeArea.bottom = local(f.hbar).bottom;
+    if (f.exStyle & WS_EX_CLIENTEDGE) {
+        RECT e = edgeArea;
+        InflateRect(&e, GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
+        Edge(hdc, e, COLOR_3DSHADOW, COLOR_3DHILIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT);
+    } else if (f.exStyle & WS_EX_STATICEDGE) {
+        RECT e = edgeArea;
+        InflateRect(&e, 1, 1);
+        Edge(hdc, e, COLOR_3DSHADOW, COLOR_3DHILIGHT, -1, -1);
+    }
+    DrawScrollBar(hdc, local(f.vbar), vb, true);
+    DrawScrollBar(hdc, local(f.hbar), hb, false);
+    if (!IsRectEmpty(&f.vbar) && !IsRectEmpty(&f.hbar))
+        Fill(hdc, RECT{local(f.vbar).left, local(f.hbar).top, local(f.vbar).right, local(f.hbar).bottom},
+             COLOR_3DFACE);
+}
+
+// ---- Mouse loops ------------------------------------------------------------------------------
+
+void MoveSizeLoop(HWND hwnd, UINT command, POINT start)
+{
+    UINT kind = command & 0xFFF0;
+    int edge = (int)(command & 0x000F); // WMSZ_ code for sizing
+    RECT orig;
+    GetWindowRect(hwnd, &orig);
+    HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+    SetCapture(hwnd);
+    MSG msg;
+    while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            POINT tl{orig.left, orig.top};
+            if (parent)
+                ScreenToClient(parent, &tl);
+            SetWindowPos(hwnd, nullptr, tl.x, tl.y, Width(orig), Height(orig), SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        }
+        if (msg.message == WM_LBUTTONUP)
+            break;
+        if (msg.message != WM_MOUSEMOVE) {
+            if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            continue;
+        }
+        LONG dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
+        RECT r = orig;
+        if (kind == SC_MOVE) {
+            OffsetRect(&r, dx, dy);
+        } else {
+            // WMSZ_: 1 left, 2 right, 3 top, 4 top-left, 5 top-right, 6 bottom, 7 bottom-left, 8 bottom-right
+            if (edge == 1 || edge == 4 || edge == 7)
+                r.left += dx;
+            if (edge == 2 || edge == 5 || edge == 8)
+                r.right += dx;
+            if (edge == 3 || edge == 4 || edge == 5)
+                r.top += dy;
+            if (edge == 6 || edge == 7 || edge == 8)
+                r.bottom += dy;
+        }
+        SendMessageW(hwnd, kind == SC_MOVE ? WM_MOVING : WM_SIZING, (WPARAM)edge, (LPARAM)&r);
+        POINT tl{r.left, r.top};
+        if (parent)
+            ScreenToClient(parent, &tl);
+        SetWindowPos(hwnd, nullptr, tl.x, tl.y, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
+}
+
+// Presses a caption button: the command runs when the button is released over it.
+bool TrackButton(HWND hwnd, int hit)
+{
+    SetCapture(hwnd);
+    MSG msg;
+    bool inside = true;
+    while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_LBUTTONUP) {
+            Frame f;
+            {
+                Guard lk(Lock());
+                f = Measure(hwnd);
+            }
+            inside = HitTestFrame(f, msg.pt) == hit;
+            break;
+        }
+        if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    return inside && IsWindow(hwnd);
+}
+
+void TrackScrollBar(HWND hwnd, int bar, POINT pt)
+{
+    Frame f;
+    ScrollBar sb;
+    {
+        Guard lk(Lock());
+        f = Measure(hwnd);
+        Window* w = Find(hwnd);
+        if (!w)
+            return;
+        sb = bar == SB_VERT ? w->vbar : w->hbar;
+    }
+    bool vertical = bar == SB_VERT;
+    RECT r = vertical ? f.vbar : f.hbar;
+    int len = vertical ? Height(r) : Width(r);
+    int arrow = std::min<int>(vertical ? GetSystemMetrics(SM_CYVSCROLL) : GetSystemMetrics(SM_CXHSCROLL), len / 2);
+    int at = vertical ? pt.y - r.top : pt.x - r.left;
+    UINT msgId = vertical ? WM_VSCROLL : WM_HSCROLL;
+    int track = len - 2 * arrow;
+    int range = sb.si.nMax - sb.si.nMin + 1;
+    int thumb = sb.si.nPage ? std::max(8, (int)((long long)std::max(track, 1) * sb.si.nPage / std::max(range, 1))) : 16;
+    thumb = std::min(thumb, std::max(track, 0));
+    int span = range - std::max<int>(sb.si.nPage, 1);
+    int thumbPos = span > 0 ? (int)((long long)(track - thumb) * (sb.si.nPos - sb.si.nMin) / span) : 0;
+    int code;
+    if (at < arrow)
+        code = SB_LINEUP;
+    else if (at >= len - arrow)
+        code = SB_LINEDOWN;
+    else if (at < arrow + thumbPos)
+        code = SB_PAGEUP;
+    else if (at >= arrow + thumbPos + thumb)
+        code = SB_PAGEDOWN;
+    else
+        code = SB_THUMBTRACK;
+    if (code != SB_THUMBTRACK)
+        SendMessageW(hwnd, msgId, (WPARAM)code, 0);
+    SetCapture(hwnd);
+    MSG msg;
+    int lastPos = sb.si.nPos;
+    while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_LBUTTONUP)
+            break;
+        if (msg.message == WM_MOUSEMOVE && code == SB_THUMBTRACK && track > thumb && span > 0) {
+            int now = vertical ? msg.pt.y - r.top : msg.pt.x - r.left;
+            int offset = std::clamp(thumbPos + now - at, 0, track - thumb);
+            lastPos = sb.si.nMin + (int)((long long)offset * span / (track - thumb));
+            SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBTRACK, lastPos), 0);
+            continue;
+        }
+        if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    if (code == SB_THUMBTRACK)
+        SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBPOSITION, lastPos), 0);
+    SendMessageW(hwnd, msgId, SB_ENDSCROLL, 0);
+}
+
+ScrollBar* BarOf(Window* w, int bar)
+{
+    return bar == SB_HORZ ? &w->hbar : bar == SB_VERT ? &w->vbar : nullptr;
+}
+
+} // namespace
+
+int HitTest(HWND hwnd, POINT screen)
+{
+    Guard lk(Lock());
+    Frame f = Measure(hwnd);
+    return HitTestFrame(f, screen);
+}
+
+void DrawNonClient(HWND hwnd, HDC hdc)
+{
+    PaintFrame(hwnd, hdc);
+}
+
+LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled)
+{
+    *handled = true;
+    switch (msg) {
+    case WM_NCCALCSIZE: {
+        RECT* r = wParam ? &((NCCALCSIZE_PARAMS*)lParam)->rgrc[0] : (RECT*)lParam;
+        if (!r)
+            return 0;
+        Guard lk(Lock());
+        if (Window* w = Find(hwnd))
+            CalcNonClient(w, r);
+        return 0;
+    }
+    case WM_NCHITTEST:
+        return HitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCPAINT: {
+        HDC hdc = GetWindowDC(hwnd);
+        if (hdc) {
+            PaintFrame(hwnd, hdc);
+            ReleaseDC(hwnd, hdc);
+        }
+        return 0;
+    }
+    case WM_NCACTIVATE:
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+        return TRUE;
+    case WM_NCLBUTTONDOWN: {
+        int hit = (int)wParam;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        HWND root = GetAncestor(hwnd, GA_ROOT);
+        if (hit == HTCAPTION) {
+            if (root && root != GetActiveWindow())
+                SetActiveWindow(root);
+            if (!IsZoomed(hwnd))
+                SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOVE + HTCAPTION, lParam);
+        } else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+            static const BYTE wmsz[] = {1, 2, 3, 4, 5, 6, 7, 8};
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_SIZE + wmsz[hit - HTLEFT], lParam);
+        } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
+            if (TrackButton(hwnd, hit)) {
+                WPARAM cmd = hit == HTCLOSE ? SC_CLOSE : hit == HTMINBUTTON ? SC_MINIMIZE
+                             : IsZoomed(hwnd)                             ? SC_RESTORE
+                                                                          : SC_MAXIMIZE;
+                SendMessageW(hwnd, WM_SYSCOMMAND, cmd, lParam);
+            }
+        } else if (hit == HTVSCROLL || hit == HTHSCROLL) {
+            TrackScrollBar(hwnd, hit == HTVSCROLL ? SB_VERT : SB_HORZ, pt);
+        } else if (hit == HTSYSMENU) {
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + HTSYSMENU, lParam);
+        }
+        return 0;
+    }
+    case WM_NCLBUTTONDBLCLK:
+        if (wParam == HTCAPTION && (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX))
+            SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+        else if (wParam == HTSYSMENU)
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+        return 0;
+    case WM_NCRBUTTONUP:
+        if (wParam == HTCAPTION || wParam == HTSYSMENU)
+            SendMessageW(hwnd, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
+        return 0;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONUP:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDBLCLK:
+        return 0;
+    case WM_SYSCOMMAND: {
+        UINT cmd = (UINT)(wParam & 0xFFF0);
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (HasHooks(WH_CBT) && CallHooks(WH_CBT, HCBT_SYSCOMMAND, wParam, lParam))
+            return 0;
+        switch (cmd) {
+        case SC_CLOSE: {
+            HMENU sm;
+            {
+                Guard lk(Lock());
+                Window* w = Find(hwnd);
+                if (!w)
+                    return 0;
+                if (w->cls->style & CS_NOCLOSE)
+                    return 0;
+                sm = w->sysMenu;
+            }
+            // A greyed Close in the system menu disables closing by the caption and Alt+F4.
+            if (sm && (GetMenuState(sm, SC_CLOSE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
+                return 0;
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
+        case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
+        case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+        case SC_MOVE:
+        case SC_SIZE:
+            MoveSizeLoop(hwnd, (UINT)wParam, pt);
+            return 0;
+        case SC_KEYMENU:
+        case SC_MOUSEMENU:
+            // The program draws its own menu bars; the layer has no menu bar of its own to enter.
+            return 0;
+        }
+        return 0;
+    }
+    }
+    *handled = false;
+    return 0;
+}
+
+} // namespace user
+
+using namespace user;
+
+int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw)
+{
+    if (!si || (si->cbSize != sizeof(SCROLLINFO) && si->cbSize != sizeof(SCROLLINFO) - 4)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    bool showChange = false, show = false;
+    int pos;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        ScrollBar* sb = w ? BarOf(w, bar) : nullptr;
+        if (!sb) {
+            SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        SCROLLINFO& s = sb->si;
+        if (si->fMask & SIF_RANGE) {
+            s.nMin = si->nMin;
+            s.nMax = si->nMax;
+        }
+        if (si->fMask & SIF_PAGE)
+            s.nPage = si->nPage;
+        if (si->fMask & SIF_POS)
+            s.nPos = si->nPos;
+        long long range = (long long)s.nMax - s.nMin + 1;
+        if (range < 0)
+            range = 0;
+        if ((long long)s.nPage > range)
+            s.nPage = (UINT)range;
+        long long maxPos = (long long)s.nMax - std::max<long long>((long long)s.nPage - 1, 0);
+        s.nPos = (int)std::clamp<long long>(s.nPos, s.nMin, std::max<long long>(maxPos, s.nMin));
+        pos = s.nPos;
+        if (si->fMask & (SIF_RANGE | SIF_PAGE)) {
+            bool needed = s.nMax > s.nMin && (s.nPage == 0 || (long long)s.nPage <= (long long)s.nMax - s.nMin);
+            show = needed || (si->fMask & SIF_DISABLENOSCROLL);
+            sb->disabled = (!needed && (si->fMask & SIF_DISABLENOSCROLL)) ? ESB_DISABLE_BOTH : 0;
+            showChange = show != sb->shown;
+        }
+    }
+    if (showChange)
+        ShowScrollBar(hwnd, bar, show);
+    else if (redraw)
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    return pos;
+}
+
+BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO si)
+{
+    if (!si) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    ScrollBar* sb = w ? BarOf(w, bar) : nullptr;
+    if (!sb) {
+        SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (si->fMask & SIF_RANGE) {
+        si->nMin = sb->si.nMin;
+        si->nMax = sb->si.nMax;
+    }
+    if (si->fMask & SIF_PAGE)
+        si->nPage = sb->si.nPage;
+    if (si->fMask & SIF_POS)
+        si->nPos = sb->si.nPos;
+    if (si->fMask & SIF_TRACKPOS)
+        si->nTrackPos = sb->si.nTrackPos;
+    return TRUE;
+}
+
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw)
+{
+    int old = GetScrollPos(hwnd, bar);
+    SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, pos, 0};
+    if (!IsWindow(hwnd))
+        return 0;
+    SetScrollInfo(hwnd, bar, &si, redraw);
+    return old;
+}
+
+int GetScrollPos(HWND hwnd, int bar)
+{
+    SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
+    return GetScrollInfo(hwnd, bar, &si) ? si.nPos : 0;
+}
+
+BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw)
+{
+    SCROLLINFO si{sizeof(si), SIF_RANGE, minPos, maxPos, 0, 0, 0};
+    if (!IsWindow(hwnd))
+        return FALSE;
+    SetScrollInfo(hwnd, bar, &si, redraw);
+    return TRUE;
+}
+
+BOOL GetScrollRange(HWND hwnd, int bar, LPINT minPos, LPINT maxPos)
+{
+    SCROLLINFO si{sizeof(si), SIF_RANGE, 0, 0, 0, 0, 0};
+    if (!GetScrollInfo(hwnd, bar, &si))
+        return FALSE;
+    if (minPos)
+        *minPos = si.nMin;
+    if (maxPos)
+        *maxPos = si.nMax;
+    return TRUE;
+}
+
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
+{
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        if (bar == SB_HORZ || bar == SB_BOTH) {
+            w->hbar.shown = show;
+            w->style = show ? (w->style | WS_HSCROLL) : (w->style & ~WS_HSCROLL);
+        }
+        if (bar == SB_VERT || bar == SB_BOTH) {
+            w->vbar.shown = show;
+            w->style = show ? (w->style | WS_VSCROLL) : (w->style & ~WS_VSCROLL);
+        }
+        if (bar == SB_CTL) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+    }
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return TRUE;
+}
+
+BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows)
+{
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        if (bar == SB_HORZ || bar == SB_BOTH)
+            w->hbar.disabled = arrows;
+        if (bar == SB_VERT || bar == SB_BOTH)
+            w->vbar.disabled = arrows;
+    }
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    return TRUE;
+}

@@ -1,0 +1,853 @@
+// Painting: update areas, WM_PAINT and erasing, window DCs over top-level surfaces, scrolling.
+#include "win32/user/internal.h"
+
+#include <algorithm>
+
+namespace user {
+
+namespace {
+
+struct PaintState {
+    std::map<HWND, std::shared_ptr<gdi::Surface>> surfaces;
+    std::shared_ptr<gdi::Surface> desktop;
+    std::map<HDC, HWND> dcs;       // DCs handed out, with their window
+    std::map<HWND, HDC> ownDCs;    // CS_OWNDC windows keep theirs
+    HWND locked = nullptr;         // LockWindowUpdate
+    Presenter* presenter = nullptr;
+};
+
+PaintState& P()
+{
+    static auto* p = new PaintState;
+    return *p;
+}
+
+RECT ScreenWindowRect(HWND h)
+{
+    Window* w = Find(h);
+    POINT o = WindowOrigin(h);
+    return RECT{o.x, o.y, o.x + Width(w->rcWindow), o.y + Height(w->rcWindow)};
+}
+
+RECT ScreenClientRect(HWND h)
+{
+    Window* w = Find(h);
+    POINT o = ClientOrigin(h);
+    return RECT{o.x, o.y, o.x + Width(w->rcClient), o.y + Height(w->rcClient)};
+}
+
+void Subtract(HRGN rgn, const RECT& r)
+{
+    HRGN x = CreateRectRgnIndirect(&r);
+    CombineRgn(rgn, rgn, x, RGN_DIFF);
+    DeleteObject(x);
+}
+
+void Intersect(HRGN rgn, const RECT& r)
+{
+    HRGN x = CreateRectRgnIndirect(&r);
+    CombineRgn(rgn, rgn, x, RGN_AND);
+    DeleteObject(x);
+}
+
+std::shared_ptr<gdi::Surface> SurfaceFor(HWND root)
+{
+    Window* w = Find(root);
+    if (!w)
+        return nullptr;
+    int cx = std::max<int>(1, Width(w->rcWindow)), cy = std::max<int>(1, Height(w->rcWindow));
+    auto& s = P().surfaces[root];
+    if (!s || s->width != cx || s->height != cy) {
+        auto old = s;
+        s = gdi::Surface::Create(cx, cy);
+        // Keep what was drawn where the sizes overlap, as a window being resized shows.
+        if (s && old)
+            for (int y = 0; y < std::min(cy, old->height); ++y)
+                std::copy_n(old->Row(y), std::min(cx, old->width), s->Row(y));
+    }
+    return s;
+}
+
+bool RedrawOffInChain(HWND h)
+{
+    for (Window* w = Find(h); w && w->hwnd != Desktop(); w = Find(w->parent))
+        if (w->redrawOff)
+            return true;
+    return false;
+}
+
+bool LockedInChain(HWND h)
+{
+    HWND locked = P().locked;
+    if (!locked)
+        return false;
+    for (Window* w = Find(h); w; w = Find(w->parent))
+        if (w->hwnd == locked)
+            return true;
+    return false;
+}
+
+// The visible region of a window's client area (or whole window) in screen coordinates.
+HRGN VisibleRegion(HWND hwnd, bool whole, DWORD flags)
+{
+    Window* w = Find(hwnd);
+    RECT area = whole ? ScreenWindowRect(hwnd) : ScreenClientRect(hwnd);
+    HRGN rgn = CreateRectRgnIndirect(&area);
+    if (!IsVisibleChain(hwnd) || RedrawOffInChain(hwnd) ||
+        (LockedInChain(hwnd) && !(flags & DCX_LOCKWINDOWUPDATE))) {
+        SetRectRgn(rgn, 0, 0, 0, 0);
+        return rgn;
+    }
+    if ((flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN))
+        for (HWND c : w->children) {
+            Window* x = Find(c);
+            if (x && (x->style & WS_VISIBLE))
+                Subtract(rgn, ScreenWindowRect(c));
+        }
+    HWND desk = Desktop();
+    for (Window* cur = w; cur && cur->parent && cur->parent != desk; cur = Find(cur->parent)) {
+        Window* parent = Find(cur->parent);
+        Intersect(rgn, ScreenClientRect(parent->hwnd));
+        bool clipSiblings = (cur->style & WS_CLIPSIBLINGS) || (cur == w && (flags & DCX_CLIPSIBLINGS));
+        if (clipSiblings)
+            for (HWND s : parent->children) {
+                if (s == cur->hwnd)
+                    break; // only the siblings above in the z-order
+                Window* x = Find(s);
+                if (x && (x->style & WS_VISIBLE))
+                    Subtract(rgn, ScreenWindowRect(s));
+            }
+    }
+    HWND root = RootOf(hwnd);
+    Intersect(rgn, ScreenWindowRect(root));
+    if (w->region && root == hwnd) {
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        CombineRgn(shape, w->region, nullptr, RGN_COPY);
+        POINT o = WindowOrigin(hwnd);
+        OffsetRgn(shape, o.x, o.y);
+        CombineRgn(rgn, rgn, shape, RGN_AND);
+        DeleteObject(shape);
+    }
+    return rgn;
+}
+
+// Makes or refreshes the DC of a window: lock held.
+HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, const RECT* updateClip)
+{
+    HWND desk = Desktop();
+    if (!hwnd || hwnd == desk) {
+        auto& d = P().desktop;
+        if (!d) {
+            RECT s = ScreenRect();
+            d = gdi::Surface::Create(s.right, s.bottom);
+        }
+        HDC dc = gdi::CreateSurfaceDC(d, POINT{0, 0}, nullptr);
+        if (dc)
+            P().dcs[dc] = desk;
+        return dc;
+    }
+    Window* w = Find(hwnd);
+    if (!w)
+        return nullptr;
+    bool whole = (flags & DCX_WINDOW) != 0;
+    HWND root = RootOf(hwnd);
+    auto surface = SurfaceFor(root);
+    if (!surface)
+        return nullptr;
+    HRGN vis = VisibleRegion(hwnd, whole, flags);
+    RECT area = whole ? ScreenWindowRect(hwnd) : ScreenClientRect(hwnd);
+    POINT rootOrigin = WindowOrigin(root);
+    OffsetRgn(vis, -area.left, -area.top);
+    if (updateClip)
+        Intersect(vis, *updateClip);
+    if (extraClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)))
+        CombineRgn(vis, vis, extraClip, (flags & DCX_INTERSECTRGN) ? RGN_AND : RGN_DIFF);
+    POINT origin{area.left - rootOrigin.x, area.top - rootOrigin.y};
+    HDC dc = nullptr;
+    bool own = (w->cls->style & CS_OWNDC) && !(flags & DCX_CACHE) && !whole;
+    if (own) {
+        auto it = P().ownDCs.find(hwnd);
+        if (it != P().ownDCs.end() && gdi::SetSurfaceDCVisRegion(it->second, origin, vis, false))
+            dc = it->second;
+        else {
+            dc = gdi::CreateSurfaceDC(surface, origin, vis);
+            if (dc)
+                P().ownDCs[hwnd] = dc;
+        }
+    } else {
+        dc = gdi::CreateSurfaceDC(surface, origin, vis);
+    }
+    DeleteObject(vis);
+    if (dc)
+        P().dcs[dc] = hwnd;
+    return dc;
+}
+
+void Damage(HWND hwnd)
+{
+    Presenter* p;
+    HWND root;
+    RECT r;
+    {
+        Guard lk(Lock());
+        p = P().presenter;
+        if (!p)
+            return;
+        root = RootOf(hwnd);
+        if (!root)
+            return;
+        Window* w = Find(root);
+        r = RECT{0, 0, Width(w->rcWindow), Height(w->rcWindow)};
+    }
+    p->Damaged(root, r);
+}
+
+HBRUSH ResolveBrush(HBRUSH b)
+{
+    // Class brushes may be a system colour index plus one.
+    ULONG_PTR v = (ULONG_PTR)b;
+    if (v > 0 && v <= 31)
+        return GetSysColorBrush((int)v - 1);
+    return b;
+}
+
+bool NeedsPaint(const Window* w)
+{
+    return !IsRectEmpty(&w->update) || w->ncPaint || w->internalPaint;
+}
+
+void UpdateNow(HWND hwnd, bool children, bool eraseOnly)
+{
+    bool need, nc, erase;
+    std::vector<HWND> kids;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w || !IsVisibleChain(hwnd) || RedrawOffInChain(hwnd))
+            return;
+        need = NeedsPaint(w);
+        nc = w->ncPaint;
+        erase = w->erase;
+        kids = w->children;
+    }
+    if (eraseOnly) {
+        if (nc) {
+            {
+                Guard lk(Lock());
+                if (Window* w = Find(hwnd))
+                    w->ncPaint = false;
+            }
+            SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+        }
+        if (erase) {
+            HDC dc = GetDCEx(hwnd, nullptr, DCX_CACHE);
+            {
+                Guard lk(Lock());
+                if (Window* w = Find(hwnd))
+                    w->erase = false;
+            }
+            if (dc) {
+                SendMessageW(hwnd, WM_ERASEBKGND, (WPARAM)dc, 0);
+                ReleaseDC(hwnd, dc);
+            }
+        }
+    } else if (need) {
+        SendMessageW(hwnd, WM_PAINT, 0, 0);
+    }
+    if (children)
+        for (HWND k : kids)
+            UpdateNow(k, true, eraseOnly);
+}
+
+} // namespace
+
+Presenter* CurrentPresenter()
+{
+    Guard lk(Lock());
+    return P().presenter;
+}
+
+void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame)
+{
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    if (!w || hwnd == Desktop())
+        return;
+    RECT client{0, 0, Width(w->rcClient), Height(w->rcClient)};
+    RECT r = client;
+    if (rc)
+        IntersectRect(&r, rc, &client);
+    if (!IsRectEmpty(&r)) {
+        UnionRect(&w->update, &w->update, &r);
+        if (erase)
+            w->erase = true;
+    }
+    if (frame)
+        w->ncPaint = true;
+    if (auto q = QueueOf(w->tid))
+        q->cv.notify_all();
+    if (!children)
+        return;
+    std::vector<std::pair<HWND, RECT>> kids;
+    for (HWND c : w->children) {
+        Window* x = Find(c);
+        if (!x || !(x->style & WS_VISIBLE))
+            continue;
+        RECT inChild;
+        RECT area = rc ? r : client;
+        if (!IntersectRect(&inChild, &area, &x->rcWindow))
+            continue;
+        bool touchesFrame = !EqualRect(&x->rcWindow, &x->rcClient);
+        OffsetRect(&inChild, -x->rcClient.left, -x->rcClient.top);
+        kids.push_back({c, inChild});
+        if (touchesFrame)
+            x->ncPaint = true;
+    }
+    lk.unlock();
+    for (auto& [c, cr] : kids)
+        InvalidateInternal(c, &cr, erase, true, false);
+}
+
+bool FindPaintWindow(DWORD tid, HWND filter, HWND* out)
+{
+    // Depth first from the top-level windows: a parent paints before its children.
+    std::function<bool(HWND)> visit = [&](HWND h) -> bool {
+        Window* w = Find(h);
+        if (!w || !(w->style & WS_VISIBLE) || w->redrawOff)
+            return false;
+        if (w->tid == tid && NeedsPaint(w)) {
+            bool match = !filter || filter == h;
+            for (Window* a = w; !match && a && (a->style & WS_CHILD); a = Find(a->parent))
+                match = a->parent == filter;
+            if (match) {
+                *out = h;
+                return true;
+            }
+        }
+        for (HWND c : w->children)
+            if (visit(c))
+                return true;
+        return false;
+    };
+    for (HWND top : Find(Desktop())->children)
+        if (visit(top))
+            return true;
+    return false;
+}
+
+void OnWindowDestroyed(Window* w)
+{
+    auto& p = P();
+    p.surfaces.erase(w->hwnd);
+    auto it = p.ownDCs.find(w->hwnd);
+    if (it != p.ownDCs.end()) {
+        p.dcs.erase(it->second);
+        gdi::ReleaseSurfaceDC(it->second);
+        p.ownDCs.erase(it);
+    }
+    if (w->region) {
+        DeleteObject(w->region);
+        w->region = nullptr;
+    }
+    if (p.locked == w->hwnd)
+        p.locked = nullptr;
+    if (w->menu && !(w->style & WS_CHILD)) {
+        HMENU m = w->menu;
+        w->menu = nullptr;
+        DestroyMenuLocked(m);
+    }
+    if (w->sysMenu) {
+        DestroyMenuLocked(w->sysMenu);
+        w->sysMenu = nullptr;
+    }
+}
+
+LRESULT DefWindowPaintMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled)
+{
+    *handled = true;
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (BeginPaint(hwnd, &ps))
+            EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        HBRUSH brush = (HBRUSH)GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND);
+        if (!brush)
+            return 0;
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect((HDC)wParam, &rc, ResolveBrush(brush));
+        return 1;
+    }
+    case WM_SETREDRAW: {
+        Guard lk(Lock());
+        if (Window* w = Find(hwnd))
+            w->redrawOff = !wParam;
+        return 0;
+    }
+    case WM_PRINT: {
+        HDC hdc = (HDC)wParam;
+        DWORD flags = (DWORD)lParam;
+        if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(hwnd))
+            return 0;
+        RECT wr, cr;
+        GetWindowRect(hwnd, &wr);
+        POINT co{0, 0};
+        ClientToScreen(hwnd, &co);
+        GetClientRect(hwnd, &cr);
+        POINT clientOffset{co.x - wr.left, co.y - wr.top};
+        if (flags & PRF_NONCLIENT)
+            DrawNonClient(hwnd, hdc);
+        POINT old;
+        if (flags & PRF_NONCLIENT)
+            OffsetViewportOrgEx(hdc, clientOffset.x, clientOffset.y, &old);
+        if (flags & PRF_ERASEBKGND)
+            SendMessageW(hwnd, WM_ERASEBKGND, (WPARAM)hdc, 0);
+        if (flags & PRF_CLIENT)
+            SendMessageW(hwnd, WM_PRINTCLIENT, (WPARAM)hdc, (LPARAM)flags);
+        if (flags & PRF_CHILDREN) {
+            // Children are printed bottom first, so the topmost ends up on top.
+            std::vector<HWND> kids;
+            {
+                Guard lk(Lock());
+                if (Window* w = Find(hwnd))
+                    kids.assign(w->children.rbegin(), w->children.rend());
+            }
+            for (HWND k : kids) {
+                if (!IsWindowVisible(k))
+                    continue;
+                RECT kr;
+                GetWindowRect(k, &kr);
+                int dx = kr.left - co.x, dy = kr.top - co.y;
+                POINT prev;
+                OffsetViewportOrgEx(hdc, dx, dy, &prev);
+                SendMessageW(k, WM_PRINT, (WPARAM)hdc, (LPARAM)(flags | PRF_NONCLIENT));
+                SetViewportOrgEx(hdc, prev.x, prev.y, nullptr);
+            }
+        }
+        if (flags & PRF_NONCLIENT)
+            SetViewportOrgEx(hdc, old.x, old.y, nullptr);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        return 0;
+    }
+    *handled = false;
+    return 0;
+}
+
+} // namespace user
+
+using namespace user;
+
+void user::SetPresenter(Presenter* presenter)
+{
+    Guard lk(Lock());
+    P().presenter = presenter;
+}
+
+std::shared_ptr<gdi::Surface> user::WindowSurface(HWND top)
+{
+    Guard lk(Lock());
+    Window* w = Find(top);
+    if (!w || !IsTopLevel(w))
+        return nullptr;
+    return SurfaceFor(top);
+}
+
+HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
+{
+    if (!ps) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    bool nc;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        nc = w->ncPaint;
+        w->ncPaint = false;
+    }
+    if (nc)
+        SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    RECT update;
+    bool erase;
+    HDC dc;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w)
+            return nullptr;
+        update = w->update;
+        erase = w->erase;
+        w->update = RECT{};
+        w->erase = false;
+        w->internalPaint = false;
+        dc = MakeDC(hwnd, 0, nullptr, &update);
+    }
+    *ps = PAINTSTRUCT{};
+    ps->hdc = dc;
+    ps->rcPaint = update;
+    ps->fErase = erase;
+    if (dc && erase && !IsRectEmpty(&update))
+        ps->fErase = !SendMessageW(hwnd, WM_ERASEBKGND, (WPARAM)dc, 0);
+    return dc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
+{
+    if (!ps)
+        return FALSE;
+    ReleaseDC(hwnd, ps->hdc);
+    return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags)
+{
+    if (!hwnd) {
+        std::vector<HWND> tops;
+        {
+            Guard lk(Lock());
+            tops = Find(Desktop())->children;
+        }
+        for (HWND t : tops)
+            RedrawWindow(t, rect, rgn, flags | RDW_ALLCHILDREN);
+        return TRUE;
+    }
+    RECT area;
+    const RECT* areaPtr = nullptr;
+    if (rgn) {
+        if (GetRgnBox(rgn, &area) == 0)
+            return FALSE;
+        areaPtr = &area;
+    } else if (rect) {
+        area = *rect;
+        areaPtr = &area;
+    }
+    bool children;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
+    }
+    if (flags & RDW_INVALIDATE) {
+        if (!areaPtr || !IsRectEmpty(areaPtr) || (flags & RDW_FRAME))
+            InvalidateInternal(hwnd, areaPtr, (flags & RDW_ERASE) != 0, children, (flags & RDW_FRAME) != 0);
+        if (flags & RDW_INTERNALPAINT) {
+            Guard lk(Lock());
+            if (Window* w = Find(hwnd))
+                w->internalPaint = true;
+        }
+    } else if (flags & RDW_VALIDATE) {
+        std::function<void(HWND, const RECT*)> validate = [&](HWND h, const RECT* r) {
+            std::vector<std::pair<HWND, RECT>> kids;
+            {
+                Guard lk(Lock());
+                Window* w = Find(h);
+                if (!w)
+                    return;
+                RECT res;
+                if (!r || (SubtractRect(&res, &w->update, r), IsRectEmpty(&res)))
+                    w->update = RECT{};
+                else
+                    w->update = res;
+                if (IsRectEmpty(&w->update) || (flags & RDW_NOERASE))
+                    w->erase = false;
+                if (flags & RDW_NOFRAME)
+                    w->ncPaint = false;
+                if (flags & RDW_NOINTERNALPAINT)
+                    w->internalPaint = false;
+                if (children)
+                    for (HWND c : w->children) {
+                        Window* x = Find(c);
+                        RECT cr = x->rcClient, in;
+                        if (r) {
+                            if (!IntersectRect(&in, r, &cr))
+                                continue;
+                            OffsetRect(&in, -cr.left, -cr.top);
+                            kids.push_back({c, in});
+                        } else {
+                            kids.push_back({c, RECT{0, 0, Width(cr), Height(cr)}});
+                        }
+                    }
+            }
+            for (auto& [c, cr] : kids)
+                validate(c, &cr);
+        };
+        validate(hwnd, areaPtr);
+    }
+    if (flags & RDW_UPDATENOW)
+        UpdateNow(hwnd, children || (flags & RDW_ALLCHILDREN), false);
+    else if (flags & RDW_ERASENOW)
+        UpdateNow(hwnd, children, true);
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase)
+{
+    if (hwnd && !IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return RedrawWindow(hwnd, rect, nullptr, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN rgn, BOOL erase)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return RedrawWindow(hwnd, nullptr, rgn, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return RedrawWindow(hwnd, rect, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+}
+
+BOOL ValidateRgn(HWND hwnd, HRGN rgn)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return RedrawWindow(hwnd, nullptr, rgn, RDW_VALIDATE | RDW_NOCHILDREN);
+}
+
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase)
+{
+    RECT u;
+    bool needErase;
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        u = w->update;
+        needErase = w->erase;
+    }
+    if (rect)
+        *rect = u;
+    if (erase && needErase && !IsRectEmpty(&u))
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+    return !IsRectEmpty(&u);
+}
+
+int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase)
+{
+    RECT u;
+    if (!rgn || !IsWindow(hwnd)) {
+        SetLastError(rgn ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return ERROR;
+    }
+    GetUpdateRect(hwnd, &u, erase);
+    SetRectRgn(rgn, u.left, u.top, u.right, u.bottom);
+    return IsRectEmpty(&u) ? NULLREGION : SIMPLEREGION;
+}
+
+BOOL UpdateWindow(HWND hwnd)
+{
+    if (!IsWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    return RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags)
+{
+    Guard lk(Lock());
+    if (hwnd && !Find(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return MakeDC(hwnd, flags, clip, nullptr);
+}
+
+HDC GetDC(HWND hwnd)
+{
+    return GetDCEx(hwnd, nullptr, 0);
+}
+
+HDC GetWindowDC(HWND hwnd)
+{
+    return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_CACHE);
+}
+
+int ReleaseDC(HWND hwnd, HDC hdc)
+{
+    HWND owner;
+    bool own;
+    {
+        Guard lk(Lock());
+        auto& p = P();
+        auto it = p.dcs.find(hdc);
+        if (it == p.dcs.end())
+            return 0;
+        owner = it->second;
+        auto o = p.ownDCs.find(owner);
+        own = o != p.ownDCs.end() && o->second == hdc;
+        if (!own)
+            p.dcs.erase(it);
+    }
+    if (!own)
+        gdi::ReleaseSurfaceDC(hdc);
+    if (owner && owner != GetDesktopWindow())
+        Damage(owner);
+    return 1;
+}
+
+HWND WindowFromDC(HDC hdc)
+{
+    Guard lk(Lock());
+    auto it = P().dcs.find(hdc);
+    return it == P().dcs.end() ? nullptr : it->second;
+}
+
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, LPRECT updateRect,
+                   UINT flags)
+{
+    RECT client;
+    if (!GetClientRect(hwnd, &client)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return ERROR;
+    }
+    RECT src = client, clipR = client;
+    if (scroll)
+        IntersectRect(&src, scroll, &client);
+    if (clip)
+        IntersectRect(&clipR, clip, &client);
+    RECT area;
+    IntersectRect(&area, &src, &clipR);
+    RECT moved = area, dest;
+    OffsetRect(&moved, dx, dy);
+    IntersectRect(&dest, &moved, &clipR);
+    if (!IsRectEmpty(&dest) && IsWindowVisible(hwnd)) {
+        HDC dc = GetDCEx(hwnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+        if (dc) {
+            BitBlt(dc, dest.left, dest.top, Width(dest), Height(dest), dc, dest.left - dx, dest.top - dy, SRCCOPY);
+            ReleaseDC(hwnd, dc);
+        }
+    }
+    // What the move uncovered needs painting; an existing update area moves along.
+    RECT exposed;
+    if (!SubtractRect(&exposed, &area, &dest))
+        exposed = RECT{};
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (w && !IsRectEmpty(&w->update)) {
+            RECT shifted = w->update, in;
+            if (IntersectRect(&in, &shifted, &area)) {
+                OffsetRect(&shifted, dx, dy);
+                IntersectRect(&shifted, &shifted, &clipR);
+                UnionRect(&w->update, &w->update, &shifted);
+            }
+        }
+    }
+    if (flags & SW_SCROLLCHILDREN) {
+        std::vector<HWND> kids;
+        {
+            Guard lk(Lock());
+            if (Window* w = Find(hwnd))
+                kids = w->children;
+        }
+        for (HWND k : kids) {
+            RECT kr;
+            {
+                Guard lk(Lock());
+                Window* x = Find(k);
+                if (!x)
+                    continue;
+                kr = x->rcWindow;
+            }
+            RECT in;
+            if (!scroll || IntersectRect(&in, &kr, &src))
+                SetWindowPos(k, nullptr, kr.left + dx, kr.top + dy, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        }
+    }
+    if (updateRect)
+        *updateRect = exposed;
+    if (update)
+        SetRectRgn(update, exposed.left, exposed.top, exposed.right, exposed.bottom);
+    if ((flags & SW_INVALIDATE) && !IsRectEmpty(&exposed))
+        RedrawWindow(hwnd, &exposed, nullptr,
+                     RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) |
+                         ((flags & SW_SCROLLCHILDREN) ? RDW_ALLCHILDREN : 0));
+    return IsRectEmpty(&exposed) ? NULLREGION : SIMPLEREGION;
+}
+
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip)
+{
+    return ScrollWindowEx(hwnd, dx, dy, scroll, clip, nullptr, nullptr,
+                          SW_INVALIDATE | SW_ERASE | (scroll ? 0 : SW_SCROLLCHILDREN)) != ERROR;
+}
+
+BOOL LockWindowUpdate(HWND hwnd)
+{
+    HWND previous;
+    {
+        Guard lk(Lock());
+        auto& p = P();
+        if (hwnd) {
+            if (!Find(hwnd)) {
+                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+                return FALSE;
+            }
+            if (p.locked && Find(p.locked))
+                return FALSE; // one window at a time
+            p.locked = hwnd;
+            return TRUE;
+        }
+        previous = p.locked;
+        p.locked = nullptr;
+    }
+    if (previous && IsWindow(previous))
+        RedrawWindow(previous, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
+int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw)
+{
+    {
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (w->region && w->region != rgn)
+            DeleteObject(w->region);
+        w->region = rgn;
+    }
+    if (redraw)
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return 1;
+}
+
+int GetWindowRgn(HWND hwnd, HRGN rgn)
+{
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    if (!w || !rgn || !w->region)
+        return ERROR;
+    return CombineRgn(rgn, w->region, nullptr, RGN_COPY);
+}
