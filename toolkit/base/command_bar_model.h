@@ -64,6 +64,7 @@ public:
     virtual RECT GetRowRect() const = 0;
     virtual BOOL GetBeginGroup() const = 0;
     virtual BOOL GetWrap() const = 0;
+    virtual BOOL IsHidden() const { return FALSE; }
     virtual BOOL IsHiddenEntryShown() const = 0;  // a rarely used entry shown after expansion
     virtual BOOL IsPopupOpen() const = 0;
     virtual BOOL HasSpecialBackground() const { return FALSE; }
