@@ -114,16 +114,17 @@ void CTKPGradientTheme::RebuildShadedImage()
         DeleteObject(m_bmpShaded);
         m_bmpShaded = nullptr;
     }
-    HDC mem = CreateCompatibleDC(nullptr);
-    HBITMAP screen = CreateCompatibleBitmap(nullptr, 1, 1);
-    HGDIOBJ oldScreen = SelectObject(mem, screen);
-    m_bmpShaded = CreateCompatibleBitmap(mem, 16, 16);
-    SelectObject(mem, oldScreen);
-    DeleteObject(screen);
-    if (!m_bmpShaded) {
-        DeleteDC(mem);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = -16;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    m_bmpShaded = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = m_bmpShaded ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!mem)
         return;
-    }
     HGDIOBJ old = SelectObject(mem, m_bmpShaded);
     COLORREF light = m_grcShading.Light(), dark = m_grcShading.Dark();
     for (int y = 0; y < 16; ++y)
