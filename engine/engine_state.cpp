@@ -31,6 +31,7 @@ WORD DeletedFileMode = 1;
 WCHAR FileTypeFilterTable[kMaxFileTypeFilters][kFilterMaskChars] = {};
 DWORD FileTypeFilterCount = 0;
 
+CWinThread* ScanThread = nullptr;
 volatile DWORD ScanStopFlag = 0;
 volatile BYTE ScanRunning = 0;
 volatile BYTE ScanRunningTwin = 0;

@@ -275,6 +275,8 @@ bool MatchFileMask(const WCHAR* name, const WCHAR* mask);
 bool PassesFileTypeFilter(const WCHAR* name);
 
 // ---- Run state ------------------------------------------------------------------------------
+class CWinThread;
+extern CWinThread* ScanThread; // the running worker's thread object
 extern volatile DWORD ScanStopFlag;
 extern volatile BYTE ScanRunning;
 extern volatile BYTE ScanRunningTwin;

@@ -9,3 +9,4 @@
 #include "afx/thread.h"
 #include "afx/gdi.h"
 #include "afx/wnd.h"
+#include "afx/app.h"

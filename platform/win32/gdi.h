@@ -760,3 +760,36 @@ int EnumFontFamiliesExW(HDC hdc, LPLOGFONTW lpLogfont, FONTENUMPROCW lpProc, LPA
 
 int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format);
 #define DrawText DrawTextW
+
+// ---- Icons and cursors ------------------------------------------------------------------------
+typedef struct _ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HBITMAP hbmMask;
+    HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+#define DI_COMPAT 0x0004
+#define DI_DEFAULTSIZE 0x0008
+#define DI_NOMIRROR 0x0010
+
+HICON CreateIconIndirect(PICONINFO piconinfo);
+BOOL GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+HICON CopyIcon(HICON hIcon);
+// A shared icon (system icons, LR_SHARED loads) or a stale handle is refused, never freed twice.
+BOOL DestroyIcon(HICON hIcon);
+BOOL DestroyCursor(HCURSOR hCursor);
+BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                HBRUSH hbrFlickerFreeDraw, UINT diFlags);
+HICON CreateIconFromResourceEx(PBYTE presbits, DWORD dwResSize, BOOL fIcon, DWORD dwVer, int cxDesired,
+                               int cyDesired, UINT Flags);
+HICON CreateIconFromResource(PBYTE presbits, DWORD dwResSize, BOOL fIcon, DWORD dwVer);
+// The layer's own handles of the system icons (IDI_*) and cursors (IDC_*) by their numeric ids
+// (32512...); null for an id it does not draw.
+HICON GetSystemIcon(UINT id);
+HCURSOR GetSystemCursor(UINT id);

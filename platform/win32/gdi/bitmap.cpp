@@ -133,7 +133,9 @@ bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const st
 {
     if (!bmi)
         return false;
-    const BITMAPINFOHEADER& h = bmi->bmiHeader;
+    // The header may sit at any byte offset (a file's bytes after its 14-byte file header).
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, bmi, sizeof h);
     int bpp = h.biBitCount;
     if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1 ||
         (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) ||
@@ -152,7 +154,8 @@ bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const st
     bmp.colors.clear();
     const uint8_t* after = reinterpret_cast<const uint8_t*>(bmi) + h.biSize;
     if (h.biCompression == BI_BITFIELDS) {
-        const DWORD* m = reinterpret_cast<const DWORD*>(after);
+        DWORD m[3];
+        std::memcpy(m, after, sizeof m);
         bool standard = bpp == 32 ? (m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF)
                                   : (m[0] == 0x7C00 && m[1] == 0x3E0 && m[2] == 0x1F);
         if (!standard)
@@ -161,17 +164,19 @@ bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const st
     }
     if (bpp <= 8) {
         size_t n = h.biClrUsed ? std::min<size_t>(h.biClrUsed, size_t(1) << bpp) : size_t(1) << bpp;
-        if (usage == DIB_PAL_COLORS) {
-            const WORD* idx = reinterpret_cast<const WORD*>(after);
-            for (size_t i = 0; i < n; ++i) {
+        for (size_t i = 0; i < n; ++i) {
+            if (usage == DIB_PAL_COLORS) {
+                WORD idx;
+                std::memcpy(&idx, after + i * 2, 2);
                 PALETTEENTRY e{0, 0, 0, 0};
-                if (pal && idx[i] < pal->size())
-                    e = (*pal)[idx[i]];
+                if (pal && idx < pal->size())
+                    e = (*pal)[idx];
                 bmp.colors.push_back(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0});
+            } else {
+                RGBQUAD q;
+                std::memcpy(&q, after + i * 4, 4);
+                bmp.colors.push_back(q);
             }
-        } else {
-            const RGBQUAD* q = reinterpret_cast<const RGBQUAD*>(after);
-            bmp.colors.assign(q, q + n);
         }
     }
     return true;

@@ -294,8 +294,10 @@ bool DecodeRuns(const BYTE* p, size_t len, std::vector<Run>& runs)
     return true;
 }
 
-bool ApplyFixups(BYTE* record, size_t size, size_t sectorSize)
+// The update sequence guards every 512 bytes of a record, whatever the disk's sector size.
+bool ApplyFixups(BYTE* record, size_t size)
 {
+    constexpr size_t sectorSize = 512;
     if (std::memcmp(record, "FILE", 4) != 0)
         return false;
     size_t usaOffset = Le(record + 4, 2), usaCount = Le(record + 6, 2);
@@ -366,7 +368,7 @@ DWORD ReadNtfs(PartitionReader& reader, const BYTE* boot, VolumeFacts& facts, bo
     signed char perRecord = static_cast<signed char>(boot[64]);
     ULONGLONG recordSize = perRecord > 0 ? ULONGLONG(perRecord) * clusterBytes
                                          : (perRecord < -31 ? 0 : 1ULL << -perRecord);
-    if (clusterBytes == 0 || recordSize < 256 || recordSize > 65536 || recordSize % bps)
+    if (clusterBytes == 0 || recordSize < 512 || recordSize > 65536 || recordSize % 512)
         return ERROR_FILE_CORRUPT;
     facts.serial = DWORD(Le(boot + 72, 4));
     facts.fsName = u"NTFS";
@@ -380,7 +382,7 @@ DWORD ReadNtfs(PartitionReader& reader, const BYTE* boot, VolumeFacts& facts, bo
         return ERROR_FILE_CORRUPT;
     if (DWORD e = reader.Read(mftCluster * clusterBytes, record.data(), record.size()))
         return e;
-    if (!ApplyFixups(record.data(), record.size(), bps))
+    if (!ApplyFixups(record.data(), record.size()))
         return ERROR_FILE_CORRUPT;
     size_t data = FindAttribute(record.data(), record.size(), 0x80);
     if (!data || record[data + 8] == 0)
@@ -394,7 +396,7 @@ DWORD ReadNtfs(PartitionReader& reader, const BYTE* boot, VolumeFacts& facts, bo
     auto readRecord = [&](ULONGLONG number) -> DWORD {
         if (DWORD e = ReadNonResident(reader, mftRuns, clusterBytes, number * recordSize, record.data(), record.size()))
             return e;
-        return ApplyFixups(record.data(), record.size(), bps) ? ERROR_SUCCESS : ERROR_FILE_CORRUPT;
+        return ApplyFixups(record.data(), record.size()) ? ERROR_SUCCESS : ERROR_FILE_CORRUPT;
     };
 
     // $Volume (record 3): the name attribute; a volume without one has no label.

@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <fstream>
 #include <unistd.h>
 #include <vector>
@@ -191,6 +196,8 @@ TEST_F(SparseDisk, TheSourceIsNeverWritten)
     EXPECT_FALSE(MoveFileW(image.c_str(), (image + u".moved").c_str()));
     EXPECT_EQ(FileBytes(path, 512, 1024), before);
     EXPECT_EQ(access(path.c_str(), F_OK), 0);
+    EXPECT_TRUE(dovemark::IsPathOnSourceDisk(image.c_str()));
+    EXPECT_FALSE(dovemark::IsPathOnSourceDisk((image + u".copy").c_str()));
 }
 
 TEST_F(SparseDisk, DeviceReadsFailTheWayADiskDoes)
@@ -288,6 +295,65 @@ TEST(RawDevices, AnEmptyImageIsADriveWithoutMedia)
     char buf[512];
     EXPECT_FALSE(ReadFile(readerData.h, buf, 512, &n, nullptr));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_READY));
+}
+
+// The host's own disks, where the machine has one the user may read (skipped otherwise).
+TEST(HostDisks, TheFirstReadableDiskIsPhysicalDrive0)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir("/sys/block")) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            for (const char* kind : {"sd", "nvme", "vd", "hd", "mmcblk"})
+                if (n.rfind(kind, 0) == 0 && n.find("boot") == std::string::npos && n.find("rpmb") == std::string::npos)
+                    names.push_back(n);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    // The layer lists the disks that open, and those without media, in name order.
+    std::string first;
+    for (const auto& n : names) {
+        int fd = open(("/dev/" + n).c_str(), O_RDONLY);
+        if (fd < 0 && errno == ENOMEDIUM)
+            GTEST_SKIP() << "the first host disk has no media";
+        uint64_t bytes = 0;
+        bool sized = fd >= 0 && ioctl(fd, BLKGETSIZE64, &bytes) == 0;
+        if (fd >= 0)
+            close(fd);
+        if (fd >= 0) {
+            if (!sized || bytes < 512)
+                GTEST_SKIP() << "the first host disk cannot be measured";
+            first = n;
+            break;
+        }
+    }
+    if (first.empty())
+        GTEST_SKIP() << "no host disk readable here";
+    unsetenv("DOVEMARK_DISKS");
+    setenv("DOVEMARK_HOST_DISKS", "1", 1);
+    Handle d(OpenRead(u"\\\\.\\PhysicalDrive0"));
+    setenv("DOVEMARK_HOST_DISKS", "0", 1);
+    ASSERT_NE(d.h, INVALID_HANDLE_VALUE);
+    GET_LENGTH_INFORMATION length;
+    DWORD n;
+    ASSERT_TRUE(DeviceIoControl(d.h, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &n, nullptr));
+    int fd = open(("/dev/" + first).c_str(), O_RDONLY);
+    uint64_t bytes = 0;
+    ioctl(fd, BLKGETSIZE64, &bytes);
+    EXPECT_EQ(uint64_t(length.Length.QuadPart), bytes);
+    std::vector<char> mine(512), theirs(512);
+    ASSERT_TRUE(ReadFile(d.h, mine.data(), 512, &n, nullptr));
+    ASSERT_EQ(pread(fd, theirs.data(), 512, 0), 512);
+    close(fd);
+    EXPECT_EQ(mine, theirs);
+    STORAGE_PROPERTY_QUERY q{StorageDeviceProperty, PropertyStandardQuery, {0}};
+    std::vector<BYTE> buf(4096);
+    ASSERT_TRUE(DeviceIoControl(d.h, IOCTL_STORAGE_QUERY_PROPERTY, &q, sizeof q, buf.data(), 4096, &n, nullptr));
+    EXPECT_NE(reinterpret_cast<STORAGE_DEVICE_DESCRIPTOR*>(buf.data())->BusType, BusTypeFileBackedVirtual);
+    EXPECT_FALSE(WriteFile(d.h, theirs.data(), 512, &n, nullptr));
 }
 
 // ---- Partitions and drive letters ----------------------------------------------------------------

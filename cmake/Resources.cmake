@@ -1,0 +1,33 @@
+# Resource scripts: compiled by llvm-rc (with clang as its preprocessor) into a .res image,
+# which is embedded in a target as a byte array that registers itself at start-up.
+find_program(LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
+
+# dovemark_add_resources(<target> <script.rc> [INCLUDE_DIRS dir...] [DEPENDS file...])
+# Add it to an executable (or an object that the executable surely links): the generated
+# source registers the image from a static initialiser.
+function(dovemark_add_resources target rc)
+  cmake_parse_arguments(ARG "" "" "INCLUDE_DIRS;DEPENDS" ${ARGN})
+  get_filename_component(name ${rc} NAME_WE)
+  get_filename_component(rc_dir ${rc} DIRECTORY)
+  set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/resources/${target})
+  set(res ${out_dir}/${name}.res)
+  set(cpp ${out_dir}/${name}_res.cpp)
+  set(includes -I ${PROJECT_SOURCE_DIR}/platform/win32/rc -I ${rc_dir})
+  foreach(dir ${ARG_INCLUDE_DIRS})
+    list(APPEND includes -I ${dir})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${res}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
+    COMMAND ${LLVM_RC} -c 65001 ${includes} -fo ${res} ${rc}
+    DEPENDS ${rc} ${ARG_DEPENDS} ${PROJECT_SOURCE_DIR}/platform/win32/rc/dovemark_rc.h
+    WORKING_DIRECTORY ${rc_dir}
+    COMMENT "Compiling resources ${name}.rc"
+    VERBATIM)
+  add_custom_command(
+    OUTPUT ${cpp}
+    COMMAND ${CMAKE_COMMAND} -DIN=${res} -DOUT=${cpp} -DSYMBOL=${name} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedRes.cmake
+    DEPENDS ${res} ${PROJECT_SOURCE_DIR}/cmake/EmbedRes.cmake
+    VERBATIM)
+  target_sources(${target} PRIVATE ${cpp})
+endfunction()

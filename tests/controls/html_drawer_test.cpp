@@ -1,0 +1,198 @@
+// Tests of the HTML drawer's passes on memory DCs: line layout, style tags, rules, tabs, tables, links.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "controls/html_drawer.h"
+#include "platform/gdi/gdi_fixture.h"
+
+namespace {
+
+// The body style of the default sheet: 10pt Verdana, 13 pixels at 96 DPI.
+struct TextProbe {
+    HDC dc;
+    explicit TextProbe(HDC target) : dc(target) {}
+    SIZE Extent(const char16_t* text, int weight = 400, bool italic = false) const {
+        HFONT font = CreateFontW(13, 0, 0, 0, weight, italic, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Verdana");
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text, (int)std::char_traits<char16_t>::length(text), &size);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return size;
+    }
+    int LineHeight() const {
+        HFONT font = CreateFontW(13, 0, 0, 0, 400, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Verdana");
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        return tm.tmHeight;
+    }
+};
+
+struct DrawerFixture : ::testing::Test {
+    MemDC out{400, 300};
+    CHtmlDrawer drawer;
+    TextProbe probe{out.dc};
+
+    SIZE Prepare(const char16_t* text) {
+        SIZE size{-1, -1};
+        drawer.PrepareOutput(out.dc, text, &size);
+        return size;
+    }
+    void Draw(RECT rect) { drawer.DrawPreparedOutput(out.dc, &rect); }
+};
+
+}  // namespace
+
+TEST_F(DrawerFixture, EmptyAndPlainText) {
+    SIZE empty = Prepare(u"");
+    EXPECT_EQ(empty.cx, 0);
+    EXPECT_EQ(empty.cy, 0);
+    Draw(RECT{0, 0, 400, 300});
+    EXPECT_EQ(out.Count(RGB(255, 255, 255)), 400 * 300);
+
+    SIZE size = Prepare(u"Hello");
+    SIZE text = probe.Extent(u"Hello");
+    EXPECT_EQ(size.cx, text.cx + 1);
+    EXPECT_EQ(size.cy, probe.LineHeight() + 1);
+    Draw(RECT{0, 0, 400, 300});
+    EXPECT_GT(out.Count(RECT{0, 0, text.cx, text.cy}, RGB(0, 0, 0)), 0);
+    EXPECT_EQ(out.Count(RECT{text.cx + 2, 0, 400, 300}, RGB(0, 0, 0)), 0);
+}
+
+TEST_F(DrawerFixture, LineBreaksTabsAndRules) {
+    const int h = probe.LineHeight();
+    struct { const char16_t* text; int width; int height; } cases[] = {
+        {u"a<br=2>b", -1, 3 * h},
+        {u"a</br=2>b", -1, 3 * h},
+        {u"a<br 2>b", -1, 2 * h},
+        {u"a<br>", -1, h},             // a text that ends in a break has no empty last line
+        {u"a\nb", -1, 2 * h},
+        {u"<hr width=40><t>", 64, 8},   // a rule of thickness 0 still takes 8 pixels of height
+        {u"<hr width=40><t=2>", 96, 8},
+        {u"<t>", 32, h},
+        {u"<hr width=7 size=6>", 7, 14},
+    };
+    for (const auto& c : cases) {
+        SIZE size = Prepare(c.text);
+        if (c.width >= 0) EXPECT_EQ(size.cx, c.width + 1);
+        EXPECT_EQ(size.cy, c.height + 1);
+    }
+    drawer.EnableEscapeSequences(FALSE);
+    EXPECT_EQ(Prepare(u"a\nb").cy, h + 1);
+}
+
+TEST_F(DrawerFixture, PercentRuleIsDrawnAtItsShareOfTheRectangle) {
+    Prepare(u"<hr width=50% size=1 color=red>");
+    Draw(RECT{0, 0, 300, 100});
+    const COLORREF red = RGB(255, 0, 0);
+    EXPECT_EQ(out.Count(RECT{0, 0, 400, 300}, red), 150);
+    EXPECT_EQ(out.At(149, 4), red);  // in the middle of a line 9 pixels high
+    EXPECT_EQ(out.At(150, 4), RGB(255, 255, 255));
+}
+
+TEST_F(DrawerFixture, StyleStackIgnoresMismatchedClosingTags) {
+    // The closing "b" does not match the open "i" and is ignored; the closing "i" restores bold.
+    SIZE size = Prepare(u"<b><i>x</b>y</i>z");
+    const int expected = probe.Extent(u"x", 700, true).cx + probe.Extent(u"y", 700, true).cx + probe.Extent(u"z", 700).cx;
+    EXPECT_EQ(size.cx, expected + 1);
+    EXPECT_EQ(Prepare(u"<B>x</B>").cx, probe.Extent(u"x").cx + 1);
+    EXPECT_EQ(Prepare(u"<b><b>x</b></b>x").cx, probe.Extent(u"x", 800).cx + probe.Extent(u"x").cx + 1);
+}
+
+TEST_F(DrawerFixture, ColoursOffDrawEverythingInTheFixedColour) {
+    drawer.EnableColors(FALSE);
+    drawer.SetFixedColor(RGB(255, 0, 0));
+    Prepare(u"<font color=blue size=24px>WWW</font>");
+    Draw(RECT{0, 0, 400, 300});
+    EXPECT_GT(out.Count(RGB(255, 0, 0)), 0);
+    EXPECT_EQ(out.Count(RGB(0, 0, 255)), 0);
+}
+
+TEST_F(DrawerFixture, TableWidthsSpansAndPlacement) {
+    struct { const char16_t* text; std::vector<int> widths; std::vector<int> heights; int width; } cases[] = {
+        {u"<table cellpadding=0><tr><td><hr width=40></td><td><hr width=60></td></tr></table>", {40, 60}, {8}, 101},
+        {u"<table cellpadding=0><tr><td colspan=2 width=25></td></tr><tr><td width=10></td><td width=10></td></tr></table>",
+         {12, 13}, {0, 0}, 26},
+        {u"<table cellpadding=0><tr><td rowspan=2 height=25></td><td height=10></td></tr><tr><td height=10></td></tr></table>",
+         {0, 0}, {13, 12}, 1},
+        // A double border adds 3 on each side; the cells inherit a border of 1.
+        {u"<table cellpadding=0 border=1 borderstyle=double><tr><td width=40></td></tr></table>", {42}, {2}, 48},
+        {u"<table cellpadding=0><tr><td><table cellpadding=0><tr><td width=30 height=7></td></tr></table></td></tr></table>",
+         {30}, {7}, 30},
+        {u"<table cellpadding=3 cellspacing=2><tr><td width=10></td></tr></table>", {16}, {6}, 2 + 16 + 2},
+    };
+    for (const auto& c : cases) {
+        SIZE size = Prepare(c.text);
+        ASSERT_FALSE(drawer.Tables().empty());
+        EXPECT_EQ(drawer.Tables()[0].columnWidths, c.widths);
+        EXPECT_EQ(drawer.Tables()[0].rowHeights, c.heights);
+        EXPECT_EQ(size.cx, c.width + 1);
+    }
+    // Drawn wider than measured, columns without a width share the difference.
+    Prepare(cases[0].text);
+    Draw(RECT{0, 0, 201, 100});
+    EXPECT_EQ(drawer.Tables()[0].columnWidths, (std::vector<int>{90, 110}));
+    // All columns fixed: the table is placed by its alignment.
+    Prepare(u"<table cellpadding=0 align=right bgcolor=red><tr><td width=40 height=5></td></tr></table>");
+    Draw(RECT{0, 0, 201, 100});
+    EXPECT_EQ(out.At(200, 2), RGB(255, 0, 0));
+    EXPECT_EQ(out.At(161, 2), RGB(255, 0, 0));
+    EXPECT_EQ(out.At(160, 2), RGB(255, 255, 255));
+}
+
+TEST_F(DrawerFixture, EmptyTableMeasuresNothing) {
+    SIZE size = Prepare(u"<table></table>");
+    EXPECT_LE(size.cx, 1);
+    EXPECT_LE(size.cy, 1);
+    EXPECT_EQ(Prepare(u"x<table></table>").cy, probe.LineHeight() + 1);
+}
+
+TEST_F(DrawerFixture, MalformedTextsTerminate) {
+    const char16_t* corpus[] = {
+        u"<table",  u"x<table>", u"<table><tr><td>abc", u"<table><tr><td colspan=0>a</td><td colspan=99999>b",
+        u"<table><tr><td rowspan=9999 colspan=9999>x</td></tr><tr><td>y</td><td>z</td></tr></table>",
+        u"<a href=\"abc", u"<font color='red", u"<font face=\"x>y", u"<br=99999999999>", u"<t=4000000000>",
+        u"<<<<<", u"<", u"<>", u"<b", u"</table></table></tr></td>", u"<table><table><table>",
+        u"<tr><td></td></tr>", u"<hr width=999999999% size=99999999>", u"<font size=99999999>x</font>",
+        u"<table cellspacing=2147483647 border=2147483647><tr><td width=2147483647>x</td></tr></table>",
+        u"<span class=\"", u"<icon handle=0xFFFFFFFF>", u"<bmp idres=7>", u"<ilst cx=0 cy=0 idres=1>",
+        u"<table><tr><td><table><tr><td>a</td></tr></table>", u"&lt;table&gt;<<table",
+    };
+    for (const char16_t* text : corpus) {
+        SIZE size = Prepare(text);
+        EXPECT_GE(size.cx, 0);
+        Draw(RECT{0, 0, 400, 300});
+        drawer.SetMaxWidth(50);
+        Prepare(text);
+        Draw(RECT{0, 0, 400, 300});
+        drawer.SetMaxWidth(0);
+    }
+    // Random splices of tags, quotes and text.
+    const char16_t* pieces[] = {u"<table", u"</table>", u"<tr>", u"</tr", u"<td colspan=3>", u"<td rowspan=2",
+                                u"</td>", u"\"", u"'", u"<", u">", u"<b>", u"</i>", u"<a href=x>", u"</a>",
+                                u"word ", u"<br=3>", u"<t>", u"<hr width=30%>", u"=", u" ", u"<font size=7>"};
+    std::mt19937 rng(12345);
+    for (int i = 0; i < 300; ++i) {
+        HtmlString text;
+        for (int n = rng() % 24; n > 0; --n) text += pieces[rng() % _countof(pieces)];
+        drawer.SetMaxWidth(i % 2 ? 60 : 0);
+        Prepare(text.c_str());
+        Draw(RECT{0, 0, 400, 300});
+    }
+}
+
+TEST_F(DrawerFixture, WrappingKeepsMeasureAndDrawInStep) {
+    drawer.SetMaxWidth(80);
+    const char16_t* text = u"<center>one two three four five six seven eight nine ten</center>";
+    SIZE size = Prepare(text);
+    EXPECT_LE(size.cx, 81);
+    const int h = probe.LineHeight();
+    EXPECT_GT(size.cy, 3 * h);
+    EXPECT_EQ((size.cy - 1) % h, 0);
+    Draw(RECT{0, 0, 300, 300});
+    EXPECT_EQ(out.Count(RECT{0, size.cy, 400, 300}, RGB(0, 0, 0)), 0);
+}

@@ -1,0 +1,245 @@
+// The test resource script compiled into this program, read back field by field.
+#include "platform/gdi/gdi_fixture.h"
+#include "platform/resources/test_ids.h"
+#include "support/support.h"
+#include "win32/resources.h"
+#include "win32/resources/formats.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Resources of the program itself; a null instance means the system's icons and cursors.
+const HINSTANCE kApp = reinterpret_cast<HINSTANCE>(0x400000);
+
+res::Blob Load(LPCWSTR type, LPCWSTR name)
+{
+    HRSRC r = FindResourceW(nullptr, name, type);
+    if (!r)
+        return {};
+    return res::Blob{static_cast<const BYTE*>(LockResource(LoadResource(nullptr, r))), SizeofResource(nullptr, r)};
+}
+
+} // namespace
+
+TEST(Resources, FindLoadAndFailures)
+{
+    res::Blob raw = Load(RT_RCDATA, u"named"); // string names match without regard to case
+    ASSERT_TRUE(raw.data);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(raw.data)), "raw");
+    SetLastError(0);
+    EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(999), RT_DIALOG), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(77)), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
+    EXPECT_TRUE(FindResourceW(nullptr, u"#100", RT_DIALOG));
+}
+
+TEST(Resources, MalformedImagesAreRefusedWhole)
+{
+    const BYTE truncated[] = {0x10, 0, 0, 0, 0x20, 0, 0, 0, 0xFF, 0xFF};
+    EXPECT_FALSE(res::RegisterImage(truncated, sizeof truncated));
+    BYTE hugeSize[32] = {0xFF, 0xFF, 0xFF, 0x7F, 32};
+    EXPECT_FALSE(res::RegisterImage(hugeSize, sizeof hugeSize));
+}
+
+TEST(Resources, StringTable)
+{
+    WCHAR buf[32];
+    EXPECT_EQ(LoadStringW(nullptr, IDS_FIRST, buf, 32), 5);
+    EXPECT_EQ(std::u16string(buf), u"First");
+    EXPECT_EQ(LoadStringW(nullptr, IDS_SECOND, buf, 32), 5);
+    EXPECT_EQ(std::u16string(buf), u"扫描 完成");
+    EXPECT_EQ(LoadStringW(nullptr, IDS_FIRST, buf, 3), 2); // truncated, terminated
+    EXPECT_EQ(std::u16string(buf), u"Fi");
+    const WCHAR* direct = nullptr;
+    EXPECT_EQ(LoadStringW(nullptr, IDS_SECOND, reinterpret_cast<LPWSTR>(&direct), 0), 5);
+    EXPECT_EQ(std::u16string(direct, 5), u"扫描 完成");
+    EXPECT_EQ(LoadStringW(nullptr, 2, buf, 32), 0);
+    EXPECT_EQ(buf[0], 0);
+}
+
+TEST(Resources, DialogTemplate)
+{
+    res::Blob b = Load(RT_DIALOG, MAKEINTRESOURCEW(IDD_TEST));
+    res::Dialog d;
+    ASSERT_TRUE(res::ParseDialog(b.data, b.size, d));
+    EXPECT_TRUE(d.extended);
+    EXPECT_EQ(d.x, 10);
+    EXPECT_EQ(d.y, 20);
+    EXPECT_EQ(d.cx, 200);
+    EXPECT_EQ(d.cy, 100);
+    EXPECT_EQ(d.style & 0x40u, 0x40u); // DS_SETFONT
+    EXPECT_EQ(d.title, u"恢复向导");
+    EXPECT_EQ(d.pointSize, 9);
+    EXPECT_EQ(d.font, u"宋体");
+    EXPECT_EQ(d.charset, 0x86);
+    ASSERT_EQ(d.items.size(), 3u);
+    EXPECT_EQ(d.items[0].id, 1u);
+    EXPECT_EQ(d.items[0].cls.ordinal, 0x80); // Button
+    EXPECT_EQ(d.items[0].title.name, u"OK");
+    EXPECT_EQ(d.items[0].style & 0xFu, 1u); // BS_DEFPUSHBUTTON
+    EXPECT_EQ(d.items[1].id, 0xFFFFFFFFu);
+    EXPECT_EQ(d.items[1].cls.ordinal, 0x82); // Static
+    EXPECT_EQ(d.items[2].cls.name, u"SysListView32");
+    EXPECT_EQ(d.items[2].id, DWORD(IDC_LIST));
+    EXPECT_EQ(d.items[2].cx, 180);
+    // Cut short anywhere, the template is refused rather than read past its end.
+    for (size_t n = 0; n < b.size; n += 7)
+        EXPECT_FALSE(res::ParseDialog(b.data, n, d)) << n;
+}
+
+TEST(Resources, MenuAcceleratorsAndToolBar)
+{
+    res::Blob m = Load(RT_MENU, MAKEINTRESOURCEW(IDM_MAIN));
+    std::vector<res::MenuItem> menu;
+    ASSERT_TRUE(res::ParseMenu(m.data, m.size, menu));
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_TRUE(menu[0].popup);
+    EXPECT_EQ(menu[0].text, u"&File");
+    ASSERT_EQ(menu[0].items.size(), 3u);
+    EXPECT_EQ(menu[0].items[0].text, u"&Open\tCtrl+O");
+    EXPECT_EQ(menu[0].items[0].id, UINT(ID_OPEN));
+    EXPECT_EQ(menu[0].items[1].id, 0u); // separator
+    EXPECT_TRUE(menu[0].items[1].text.empty());
+    EXPECT_EQ(menu[0].items[2].flags & 1u, 1u); // MF_GRAYED
+    EXPECT_EQ(menu[1].id, UINT(ID_HELP));
+    EXPECT_FALSE(res::ParseMenu(m.data, m.size - 3, menu));
+
+    res::Blob a = Load(RT_ACCELERATOR, MAKEINTRESOURCEW(IDA_MAIN));
+    std::vector<res::Accel> acc;
+    ASSERT_TRUE(res::ParseAccelerators(a.data, a.size, acc));
+    ASSERT_EQ(acc.size(), 3u);
+    EXPECT_EQ(acc[0].key, 'O');
+    EXPECT_EQ(acc[0].cmd, ID_OPEN);
+    EXPECT_EQ(acc[0].fVirt, 0x01 | 0x08); // FVIRTKEY | FCONTROL
+    EXPECT_EQ(acc[1].key, 0x70);           // VK_F1
+    EXPECT_EQ(acc[2].key, 'a');
+    EXPECT_EQ(acc[2].fVirt, 0);
+
+    res::Blob t = Load(RT_TOOLBAR, MAKEINTRESOURCEW(IDR_TOOLBAR));
+    res::ToolBar tb;
+    ASSERT_TRUE(res::ParseToolBar(t.data, t.size, tb));
+    EXPECT_EQ(tb.width, 16);
+    EXPECT_EQ(tb.height, 15);
+    EXPECT_EQ(tb.items, (std::vector<WORD>{ID_OPEN, 0, ID_EXIT}));
+}
+
+TEST(Resources, BitmapLoadsWithTheColourMappingsAsked)
+{
+    HBITMAP plain = LoadBitmapW(nullptr, MAKEINTRESOURCEW(IDB_TEST));
+    ASSERT_TRUE(plain);
+    BITMAP bm{};
+    GetObjectW(plain, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 4);
+    EXPECT_EQ(bm.bmHeight, 2);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, plain);
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 1, 1), RGB(0, 0, 0));
+    HBITMAP mapped = (HBITMAP)LoadImageW(nullptr, MAKEINTRESOURCEW(IDB_TEST), IMAGE_BITMAP, 0, 0,
+                                         LR_LOADMAP3DCOLORS | LR_CREATEDIBSECTION);
+    SelectObject(dc, mapped);
+    EXPECT_EQ(GetPixel(dc, 3, 0), GetSysColor(COLOR_3DFACE));
+    EXPECT_EQ(GetPixel(dc, 2, 1), GetSysColor(COLOR_3DSHADOW));
+    DIBSECTION ds{};
+    EXPECT_EQ(GetObjectW(mapped, sizeof ds, &ds), int(sizeof ds));
+    EXPECT_EQ(ds.dsBm.bmBitsPixel, 24);
+    HBITMAP transparent = (HBITMAP)LoadImageW(nullptr, MAKEINTRESOURCEW(IDB_TEST), IMAGE_BITMAP, 0, 0, LR_LOADTRANSPARENT);
+    SelectObject(dc, transparent);
+    EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_WINDOW));
+    SelectObject(dc, old);
+    for (HBITMAP b : {plain, mapped, transparent})
+        DeleteObject(b);
+    DeleteDC(dc);
+}
+
+TEST(Resources, IconsAndCursorsPickTheirSizeAndDrawThroughTheirMask)
+{
+    HICON big = LoadIconW(kApp, MAKEINTRESOURCEW(IDI_TEST));
+    ASSERT_TRUE(big);
+    ICONINFO ii{};
+    ASSERT_TRUE(GetIconInfo(big, &ii));
+    BITMAP bm{};
+    GetObjectW(ii.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 32);
+    EXPECT_TRUE(ii.fIcon);
+    EXPECT_EQ(ii.xHotspot, 16u);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    EXPECT_FALSE(DestroyIcon(big)); // loaded shared
+
+    HICON small = (HICON)LoadImageW(kApp, MAKEINTRESOURCEW(IDI_TEST), IMAGE_ICON, 16, 16, 0);
+    MemDC m(20, 20, RGB(0, 255, 0));
+    ASSERT_TRUE(DrawIconEx(m.dc, 2, 2, small, 0, 0, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(m.At(2, 2), RGB(0, 255, 0)); // transparent border
+    EXPECT_EQ(m.At(3, 3), RGB(255, 0, 0)); // the 16-pixel image is the red one
+    EXPECT_EQ(m.At(16, 16), RGB(255, 0, 0));
+    EXPECT_EQ(m.At(17, 17), RGB(0, 255, 0));
+    ASSERT_TRUE(DrawIconEx(m.dc, 0, 0, small, 0, 0, 0, nullptr, DI_MASK));
+    EXPECT_EQ(m.At(5, 5), RGB(0, 0, 0));
+    EXPECT_TRUE(DestroyIcon(small));
+    EXPECT_FALSE(DestroyIcon(small)); // never freed twice
+
+    HCURSOR cur = LoadCursorW(kApp, MAKEINTRESOURCEW(IDC_TEST));
+    ASSERT_TRUE(GetIconInfo(cur, &ii));
+    EXPECT_FALSE(ii.fIcon);
+    EXPECT_EQ(ii.xHotspot, 5u);
+    EXPECT_EQ(ii.yHotspot, 7u);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+}
+
+TEST(Resources, FilesLoadLikeResources)
+{
+    std::string dir = DOVEMARK_BINARY_DIR "/tests/rc_fixtures/";
+    std::u16string bmpPath, icoPath;
+    for (char c : dir + "test.bmp")
+        bmpPath += char16_t(c);
+    for (char c : dir + "test.ico")
+        icoPath += char16_t(c);
+    HBITMAP b = (HBITMAP)LoadImageW(nullptr, bmpPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    ASSERT_TRUE(b);
+    DIBSECTION ds{};
+    GetObjectW(b, sizeof ds, &ds);
+    EXPECT_EQ(ds.dsBm.bmWidth, 4);
+    DeleteObject(b);
+    HICON i = (HICON)LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    ASSERT_TRUE(i);
+    EXPECT_TRUE(DestroyIcon(i));
+    SetLastError(0);
+    EXPECT_EQ(LoadImageW(nullptr, u"/no/such/file.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    // A truncated or hostile file is refused.
+    std::string bad = testsupport::ScratchDir() + "/bad.ico";
+    {
+        std::ofstream f(bad, std::ios::binary);
+        const char data[] = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 32, 0, 0, 0, 0, 1, 22, 0, 0, 0};
+        f.write(data, sizeof data);
+    }
+    std::u16string badPath(bad.begin(), bad.end());
+    EXPECT_EQ(LoadImageW(nullptr, badPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
+}
+
+TEST(SystemImages, IconsAndCursorsAreSharedAndDrawn)
+{
+    HICON error = LoadIconW(nullptr, MAKEINTRESOURCEW(32513));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(32513)), error);
+    EXPECT_FALSE(DestroyIcon(error));
+    MemDC m(32, 32);
+    DrawIcon(m.dc, 0, 0, error);
+    EXPECT_EQ(m.At(6, 16), RGB(255, 0, 0));
+    EXPECT_EQ(m.At(0, 0), RGB(255, 255, 255));
+    HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    ICONINFO ii{};
+    ASSERT_TRUE(GetIconInfo(arrow, &ii));
+    EXPECT_EQ(ii.xHotspot, 0u);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    EXPECT_FALSE(DestroyCursor(arrow));
+    EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(1)), nullptr);
+}
