@@ -233,7 +233,7 @@ void CHtmlDrawer::HandleRule(Run& run, const HtmlString& attrs) {
             rule.borderColorLight = colorsOn_ ? ParseColor(value, rule.borderColorLight, ctx) : fixedColor_;
         }
     }
-    const int thickness = std::clamp(rule.ruleThickness, 0, kHtmlMaxLength);
+    const int thickness = std::clamp(rule.ruleThickness, 0, kHtmlMaxPenWidth);
     const int counted = percent ? 1 : width;
     int advance = counted;
     if (mode_) {

@@ -13,6 +13,8 @@ constexpr int kHtmlMaxLength = 100000;
 constexpr int kHtmlMaxSpan = 256;
 constexpr int kHtmlMaxTableColumns = 256;
 constexpr int kHtmlMaxTableRows = 4096;
+// Rules and frames thicker than this would only cost drawing time.
+constexpr int kHtmlMaxPenWidth = 255;
 
 using HtmlColorMap = std::map<HtmlString, COLORREF>;
 

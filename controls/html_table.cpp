@@ -82,7 +82,7 @@ SIZE CHtmlDrawer::DrawHtmlTable(const RECT& rect, const HtmlString& tableText) {
         if (style_.borderWidth > 0)
             CDrawManager::DrawRect(dc_, box, colorsOn_ ? style_.borderColorLight : fixedColor_,
                                    colorsOn_ ? style_.borderColorDark : fixedColor_, style_.borderStyle,
-                                   style_.borderWidth);
+                                   std::min(style_.borderWidth, kHtmlMaxPenWidth));
         inner = RECT{box.left + B, box.top + B, box.right - B, box.bottom - B};
         size = SIZE{T, Ht};
     }

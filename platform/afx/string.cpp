@@ -36,12 +36,71 @@ int CompareUnits(const C* a, const C* b, F fold) {
     }
 }
 
+// Units of the character at i. Narrow text is in the ANSI page, whose two-byte characters may
+// have a second byte that looks like ASCII ('\\', 'a' ...); searching, trimming and case
+// changes must step over them whole, as the runtime's multibyte functions do.
 template <class C>
-bool InSet(const C* set, C c) {
-    for (; *set; ++set)
-        if (*set == c)
+size_t CharLen(const C* s, size_t i, size_t n) {
+    if constexpr (std::is_same_v<C, char>) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < n && s[i + 1] != 0)
+            return 2;
+    }
+    return 1;
+}
+
+template <class C>
+bool CharInSet(const C* set, const C* ch, size_t len) {
+    size_t n = std::char_traits<C>::length(set);
+    for (size_t j = 0; j < n;) {
+        size_t l = CharLen(set, j, n);
+        if (l == len && std::char_traits<C>::compare(set + j, ch, len) == 0)
             return true;
+        j += l;
+    }
     return false;
+}
+
+// Start of the run of matching characters that ends the string (its length when none match).
+template <class C, class Match>
+size_t TrailingRun(const std::basic_string<C>& s, Match match) {
+    size_t run = s.size();
+    bool inRun = false;
+    for (size_t i = 0; i < s.size();) {
+        size_t l = CharLen(s.data(), i, s.size());
+        if (match(s.data() + i, l)) {
+            if (!inRun)
+                run = i;
+            inRun = true;
+        } else {
+            inRun = false;
+        }
+        i += l;
+    }
+    return inRun ? run : s.size();
+}
+
+template <class C, class Match>
+size_t LeadingRun(const std::basic_string<C>& s, Match match) {
+    size_t i = 0;
+    while (i < s.size()) {
+        size_t l = CharLen(s.data(), i, s.size());
+        if (!match(s.data() + i, l))
+            break;
+        i += l;
+    }
+    return i;
+}
+
+// First character at or after start that matches, by whole characters; npos when none.
+template <class C, class Match>
+size_t FindChar(const std::basic_string<C>& s, size_t start, Match match) {
+    for (size_t i = start; i < s.size();) {
+        size_t l = CharLen(s.data(), i, s.size());
+        if (match(s.data() + i, l))
+            return i;
+        i += l;
+    }
+    return std::basic_string<C>::npos;
 }
 
 } // namespace
@@ -135,19 +194,18 @@ CStringT<C> CStringT<C>::Right(int nCount) const {
 
 template <class C>
 CStringT<C> CStringT<C>::SpanIncluding(PCXSTR pszCharSet) const {
-    size_t n = 0;
-    if (pszCharSet)
-        while (n < m_s.size() && m_s[n] != 0 && InSet(pszCharSet, m_s[n]))
-            ++n;
-    return CStringT(m_s.substr(0, n));
+    if (pszCharSet == nullptr)
+        return CStringT();
+    std::basic_string<C> s(m_s.c_str()); // up to the first null, as the C functions see it
+    size_t n = LeadingRun(s, [&](const C* c, size_t l) { return CharInSet(pszCharSet, c, l); });
+    return CStringT(s.substr(0, n));
 }
 
 template <class C>
 CStringT<C> CStringT<C>::SpanExcluding(PCXSTR pszCharSet) const {
-    size_t n = 0;
-    while (n < m_s.size() && m_s[n] != 0 && !(pszCharSet && InSet(pszCharSet, m_s[n])))
-        ++n;
-    return CStringT(m_s.substr(0, n));
+    std::basic_string<C> s(m_s.c_str());
+    size_t n = LeadingRun(s, [&](const C* c, size_t l) { return !(pszCharSet && CharInSet(pszCharSet, c, l)); });
+    return CStringT(s.substr(0, n));
 }
 
 template <class C>
@@ -159,15 +217,14 @@ CStringT<C> CStringT<C>::Tokenize(PCXSTR pszTokens, int& iStart) const {
             iStart = len; // the next call ends the walk
             return rest;
         }
-        int p = iStart;
-        while (p < len && InSet(pszTokens, m_s[p]))
-            ++p;
-        if (p < len) {
-            int q = p;
-            while (q < len && !InSet(pszTokens, m_s[q]))
-                ++q;
-            iStart = q + 1;
-            return Mid(p, q - p);
+        auto inSet = [&](const C* c, size_t l) { return CharInSet(pszTokens, c, l); };
+        size_t p = FindChar(m_s, iStart, [&](const C* c, size_t l) { return !inSet(c, l); });
+        if (p != std::basic_string<C>::npos) {
+            size_t q = FindChar(m_s, p, inSet);
+            if (q == std::basic_string<C>::npos)
+                q = m_s.size();
+            iStart = static_cast<int>(q) + 1;
+            return Mid(static_cast<int>(p), static_cast<int>(q - p));
         }
     }
     iStart = -1;
@@ -176,32 +233,51 @@ CStringT<C> CStringT<C>::Tokenize(PCXSTR pszTokens, int& iStart) const {
 
 template <class C>
 CStringT<C>& CStringT<C>::MakeUpper() {
-    for (C& c : m_s)
-        c = AsciiUpper(c);
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        if (l == 1)
+            m_s[i] = AsciiUpper(m_s[i]);
+        i += l;
+    }
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::MakeLower() {
-    for (C& c : m_s)
-        c = AsciiLower(c);
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        if (l == 1)
+            m_s[i] = AsciiLower(m_s[i]);
+        i += l;
+    }
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::MakeReverse() {
-    std::reverse(m_s.begin(), m_s.end());
+    std::basic_string<C> out(m_s.size(), C(0));
+    size_t o = m_s.size();
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        o -= l;
+        m_s.copy(out.data() + o, l, i);
+        i += l;
+    }
+    m_s.swap(out);
     return *this;
 }
 
 template <class C>
 int CStringT<C>::Replace(C chOld, C chNew) {
     int n = 0;
-    for (C& c : m_s)
-        if (c == chOld) {
-            c = chNew;
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        if (l == 1 && m_s[i] == chOld) {
+            m_s[i] = chNew;
             ++n;
         }
+        i += l;
+    }
     return n;
 }
 
@@ -210,10 +286,15 @@ int CStringT<C>::Replace(PCXSTR pszOld, PCXSTR pszNew) {
     if (pszOld == nullptr || *pszOld == 0)
         return 0;
     std::basic_string<C> from(pszOld), to(pszNew ? pszNew : m_s.c_str() + m_s.size());
+    const C* endp = m_s.data() + m_s.size();
+    auto at = [&](const C* c, size_t) {
+        return static_cast<size_t>(endp - c) >= from.size() &&
+               std::char_traits<C>::compare(c, from.data(), from.size()) == 0;
+    };
     std::basic_string<C> out;
     int n = 0;
     size_t pos = 0;
-    for (size_t hit; (hit = m_s.find(from, pos)) != std::basic_string<C>::npos; pos = hit + from.size()) {
+    for (size_t hit; (hit = FindChar(m_s, pos, at)) != std::basic_string<C>::npos; pos = hit + from.size()) {
         out.append(m_s, pos, hit - pos);
         out += to;
         ++n;
@@ -227,9 +308,18 @@ int CStringT<C>::Replace(PCXSTR pszOld, PCXSTR pszNew) {
 
 template <class C>
 int CStringT<C>::Remove(C ch) {
-    size_t before = m_s.size();
-    m_s.erase(std::remove(m_s.begin(), m_s.end(), ch), m_s.end());
-    return static_cast<int>(before - m_s.size());
+    std::basic_string<C> out;
+    int n = 0;
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        if (l == 1 && m_s[i] == ch)
+            ++n;
+        else
+            out.append(m_s, i, l);
+        i += l;
+    }
+    m_s.swap(out);
+    return n;
 }
 
 template <class C>
@@ -259,59 +349,39 @@ int CStringT<C>::Delete(int nIndex, int nCount) {
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimLeft() {
-    size_t n = 0;
-    while (n < m_s.size() && IsSpace(m_s[n]))
-        ++n;
-    m_s.erase(0, n);
+    m_s.erase(0, LeadingRun(m_s, [](const C* c, size_t l) { return l == 1 && IsSpace(*c); }));
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimLeft(C ch) {
-    size_t n = 0;
-    while (n < m_s.size() && m_s[n] == ch)
-        ++n;
-    m_s.erase(0, n);
+    m_s.erase(0, LeadingRun(m_s, [ch](const C* c, size_t l) { return l == 1 && *c == ch; }));
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimLeft(PCXSTR pszTargets) {
-    if (pszTargets == nullptr)
-        return *this;
-    size_t n = 0;
-    while (n < m_s.size() && m_s[n] != 0 && InSet(pszTargets, m_s[n]))
-        ++n;
-    m_s.erase(0, n);
+    if (pszTargets != nullptr)
+        m_s.erase(0, LeadingRun(m_s, [&](const C* c, size_t l) { return *c != 0 && CharInSet(pszTargets, c, l); }));
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimRight() {
-    size_t n = m_s.size();
-    while (n > 0 && IsSpace(m_s[n - 1]))
-        --n;
-    m_s.resize(n);
+    m_s.resize(TrailingRun(m_s, [](const C* c, size_t l) { return l == 1 && IsSpace(*c); }));
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimRight(C ch) {
-    size_t n = m_s.size();
-    while (n > 0 && m_s[n - 1] == ch)
-        --n;
-    m_s.resize(n);
+    m_s.resize(TrailingRun(m_s, [ch](const C* c, size_t l) { return l == 1 && *c == ch; }));
     return *this;
 }
 
 template <class C>
 CStringT<C>& CStringT<C>::TrimRight(PCXSTR pszTargets) {
-    if (pszTargets == nullptr)
-        return *this;
-    size_t n = m_s.size();
-    while (n > 0 && m_s[n - 1] != 0 && InSet(pszTargets, m_s[n - 1]))
-        --n;
-    m_s.resize(n);
+    if (pszTargets != nullptr)
+        m_s.resize(TrailingRun(m_s, [&](const C* c, size_t l) { return *c != 0 && CharInSet(pszTargets, c, l); }));
     return *this;
 }
 
@@ -319,7 +389,7 @@ template <class C>
 int CStringT<C>::Find(C ch, int nStart) const {
     if (nStart < 0 || nStart >= GetLength())
         return -1;
-    size_t pos = m_s.find(ch, nStart);
+    size_t pos = FindChar(m_s, nStart, [ch](const C* c, size_t l) { return l == 1 && *c == ch; });
     return pos == std::basic_string<C>::npos ? -1 : static_cast<int>(pos);
 }
 
@@ -327,7 +397,13 @@ template <class C>
 int CStringT<C>::Find(PCXSTR pszSub, int nStart) const {
     if (pszSub == nullptr || nStart < 0 || nStart > GetLength())
         return -1;
-    size_t pos = m_s.find(pszSub, nStart);
+    size_t n = std::char_traits<C>::length(pszSub);
+    if (n == 0)
+        return nStart;
+    const C* endp = m_s.data() + m_s.size();
+    size_t pos = FindChar(m_s, nStart, [&](const C* c, size_t) {
+        return static_cast<size_t>(endp - c) >= n && std::char_traits<C>::compare(c, pszSub, n) == 0;
+    });
     return pos == std::basic_string<C>::npos ? -1 : static_cast<int>(pos);
 }
 
@@ -335,15 +411,21 @@ template <class C>
 int CStringT<C>::ReverseFind(C ch) const {
     if (ch == 0)
         return GetLength();
-    size_t pos = m_s.rfind(ch);
-    return pos == std::basic_string<C>::npos ? -1 : static_cast<int>(pos);
+    int found = -1;
+    for (size_t i = 0; i < m_s.size();) {
+        size_t l = CharLen(m_s.data(), i, m_s.size());
+        if (l == 1 && m_s[i] == ch)
+            found = static_cast<int>(i);
+        i += l;
+    }
+    return found;
 }
 
 template <class C>
 int CStringT<C>::FindOneOf(PCXSTR pszCharSet) const {
     if (pszCharSet == nullptr || *pszCharSet == 0)
         return -1;
-    size_t pos = m_s.find_first_of(pszCharSet);
+    size_t pos = FindChar(m_s, 0, [&](const C* c, size_t l) { return CharInSet(pszCharSet, c, l); });
     return pos == std::basic_string<C>::npos ? -1 : static_cast<int>(pos);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iconv.h>
 #include <iterator>
 
 namespace tracingtest {
@@ -30,6 +31,23 @@ std::string MakeRawDat(const std::string& folder)
     std::string path = folder + "/Raw.dat";
     RunPython("tools/raw_dat/make_raw_dat.py", "'" + std::string(DOVEMARK_SOURCE_DIR) + "/res/signatures.tsv' '" + path + "'");
     return path;
+}
+
+std::u16string FromCodePage936(const std::string& text)
+{
+    iconv_t cd = iconv_open("UTF-16LE", "GBK");
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::string out(text.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    EXPECT_NE(iconv(cd, &in, &inLeft, &outPtr, &outLeft), static_cast<size_t>(-1)) << text;
+    iconv_close(cd);
+    std::u16string wide;
+    for (size_t i = 0; i + 1 < out.size() - outLeft; i += 2)
+        wide.push_back(static_cast<char16_t>(static_cast<uint8_t>(out[i]) | static_cast<uint8_t>(out[i + 1]) << 8));
+    return wide;
 }
 
 } // namespace tracingtest

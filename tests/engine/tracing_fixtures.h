@@ -15,4 +15,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // Raw.dat compiled from the repository's table into `folder`; returns its path.
 std::string MakeRawDat(const std::string& folder);
 
+// Text of the program's narrow code page (936) as UTF-16.
+std::u16string FromCodePage936(const std::string& text);
+
 } // namespace tracingtest

@@ -1,6 +1,7 @@
 // File and raw-device handles: CreateFile, reads and writes, the file pointer, sizes and types.
 #include "win32/kernel/file_object.h"
 #include "win32/kernel/util.h"
+#include "win32/text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -203,8 +204,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    // Narrow paths of the program are ASCII device names and Linux (UTF-8) paths.
-    std::u16string wide = Utf8ToUtf16(lpFileName);
+    // Narrow paths are in the program's ANSI code page, as on Windows.
+    std::u16string wide = AnsiToWide(lpFileName);
     return CreateFileW(wide.c_str(), dwDesiredAccess, dwShareMode, sa, dwCreationDisposition, dwFlagsAndAttributes,
                        hTemplateFile);
 }

@@ -107,6 +107,22 @@ TEST(CString, FormatsAndConvertsChineseText) {
     EXPECT_EQ(fmt, "\xD6\xD0-x-002.2");
 }
 
+TEST(CStringA, StepsOverTwoByteCharactersWhole) {
+    // 0x95 0x5C and 0xB0 0x61 are single characters whose second bytes look like '\\' and 'a'.
+    const CStringA path("C:\\\x95\x5C\\\xB0\x61.txt");
+    EXPECT_EQ(path.ReverseFind('\\'), 5);
+    EXPECT_EQ(path.Find('\\', 3), 5);
+    EXPECT_EQ(path.Find("\\\xB0"), 5);
+    EXPECT_EQ(path.Find("a"), -1);
+    EXPECT_EQ(path.FindOneOf("\\a"), 2);
+    CStringA s(path);
+    EXPECT_EQ(s.MakeUpper(), "C:\\\x95\x5C\\\xB0\x61.TXT");
+    EXPECT_EQ(s.Remove('\\'), 2);
+    EXPECT_EQ(s.Replace('a', 'b'), 0);
+    EXPECT_EQ(CStringA("x\x95\x5C").TrimRight('\\'), "x\x95\x5C");
+    EXPECT_EQ(CStringA("\x95\x5C" "ab").MakeReverse(), "ba\x95\x5C");
+}
+
 TEST(CString, LoadStringUsesTheInstalledLoader) {
     CString s;
     EXPECT_FALSE(s.LoadString(7));
