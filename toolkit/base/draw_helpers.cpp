@@ -1,6 +1,9 @@
 // Buffered DCs, scoped selections, colour mixing, triangles, corner clipping and mnemonic stripping.
 #include "toolkit/base/draw_helpers.h"
 
+#include "toolkit/base/system_probes.h"
+#include "win32/user.h"
+
 #include <algorithm>
 
 // ---- Buffered device contexts ------------------------------------------------------------------
@@ -249,4 +252,50 @@ CString StripMnemonicsCopy(const CString& text)
     CString copy(text);
     StripMnemonics(copy);
     return copy;
+}
+
+// ---- Fonts -------------------------------------------------------------------------------------
+namespace {
+struct FaceSearch {
+    const WCHAR* face;
+    BOOL found;
+};
+
+int CALLBACK MatchFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param)
+{
+    auto* search = reinterpret_cast<FaceSearch*>(param);
+    if (CString(lf->lfFaceName).CompareNoCase(search->face) == 0) {
+        search->found = TRUE;
+        return 0;
+    }
+    return 1;
+}
+} // namespace
+
+BOOL FontExists(LPCWSTR face)
+{
+    if (!face || !*face)
+        return FALSE;
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return FALSE;
+    LOGFONTW lf{};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    FaceSearch search{face, FALSE};
+    EnumFontFamiliesExW(screen, &lf, &MatchFace, reinterpret_cast<LPARAM>(&search), 0);
+    ReleaseDC(nullptr, screen);
+    return search.found;
+}
+
+CString GetDefaultFontFace(BOOL preferTahoma)
+{
+    LOGFONTW gui{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+    const OSVERSIONINFOW& v = GetOsVersionInfo();
+    if ((gui.lfCharSet > 2 && v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 5) ||
+        !FontExists(u"Arial"))
+        return CString(gui.lfFaceName);
+    if (preferTahoma && FontExists(u"Tahoma"))
+        return CString(u"Tahoma");
+    return CString(u"Arial");
 }

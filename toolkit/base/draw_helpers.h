@@ -171,3 +171,9 @@ COLORREF GetTransparentColor(HBITMAP bitmap);
 // "&File" -> "File", "A&&B" -> "A&B", a trailing "&" is dropped. One rule for measuring and drawing.
 void StripMnemonics(CString& text);
 CString StripMnemonicsCopy(const CString& text);
+
+// ---- Fonts -------------------------------------------------------------------------------------
+BOOL FontExists(LPCWSTR face);
+// The face of toolkit fonts: the GUI font's own for a non-Western character set, else "Tahoma"
+// when asked for and installed, else "Arial".
+CString GetDefaultFontFace(BOOL preferTahoma);
