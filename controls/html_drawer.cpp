@@ -29,15 +29,7 @@ CHtmlDrawer::CHtmlDrawer() {
 CHtmlDrawer::~CHtmlDrawer() {
     SetResourceDll(nullptr);
     ReleaseLinkCursor();
-    ReleaseImageList();
     if (font_) DeleteObject(font_);
-}
-
-void CHtmlDrawer::SetImageList(HIMAGELIST list, int iconWidth, int iconHeight) {
-    if (imageList_ != list) ReleaseImageList();
-    imageList_ = list;
-    imageListCx_ = iconWidth;
-    imageListCy_ = iconHeight;
 }
 
 void CHtmlDrawer::SetResourceDll(HMODULE module) {

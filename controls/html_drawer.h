@@ -36,7 +36,6 @@ public:
     void SetFixedColor(COLORREF color) { fixedColor_ = color; }
     void EnableEscapeSequences(BOOL enable) { escapeSequences_ = enable; }
     void SetMaxWidth(int width) { maxWidth_ = width < 0 ? 0 : width; }
-    void SetImageList(HIMAGELIST list, int iconWidth, int iconHeight);
     void SetResourceDll(HMODULE module);
     CDrawManager& GetDrawManager() { return drawManager_; }
     void SetStyleSheet(LPCWSTR text) { sheet_.SetStyleSheet(text); }
@@ -108,7 +107,6 @@ private:
     void NotifyHoverChanged(int link);
     void SendLinkMessage(const HtmlString& text);
     void ReleaseLinkCursor();
-    void ReleaseImageList();
 
     const HtmlParseContext& Context();
     SIZE Extent(const char16_t* text, size_t length) const;
@@ -121,8 +119,6 @@ private:
     HtmlStyle style_;
     HtmlLine line_;
     CDrawManager drawManager_;
-    HIMAGELIST imageList_ = nullptr;
-    int imageListCx_ = 0, imageListCy_ = 0;
     HMODULE resourceModule_ = nullptr;
     BOOL resourceModuleOwned_ = FALSE;
     HCURSOR linkCursor_ = nullptr;

@@ -137,6 +137,11 @@ void CStringT<C>::AssignOther(PCYSTR psz) {
         m_s.clear();
         return;
     }
+    if (IS_INTRESOURCE(psz)) {
+        if (!LoadString(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(psz))))
+            m_s.clear();
+        return;
+    }
     size_t n = std::char_traits<YCHAR>::length(psz);
     if constexpr (std::is_same_v<C, char16_t>)
         m_s = AnsiToWide(psz, n);

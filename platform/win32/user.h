@@ -2,6 +2,7 @@
 #pragma once
 
 #include "win32/gdi.h"
+#include "win32/kernel.h"
 #include "win32/types.h"
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -527,8 +528,6 @@ BOOL ReplyMessage(LRESULT result);
 #define QS_INPUT (QS_MOUSE | QS_KEY)
 #define QS_ALLEVENTS (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY)
 #define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
-#define WAIT_OBJECT_0 0
-#define WAIT_FAILED 0xFFFFFFFF
 DWORD GetQueueStatus(UINT flags);
 BOOL GetInputState();
 // Waits for input on the calling thread's queue. The handles must be waitable by the kernel layer's

@@ -210,3 +210,29 @@ TEST(DrawManagerLines, TileBitmapRepeatsAndClips) {
     SelectObject(src.dc, old);
     DeleteObject(tile);
 }
+
+TEST(DrawManagerImages, IconsThroughTheirMaskAndStretched) {
+    HICON icon = LoadIconW(nullptr, IDI_QUESTION);
+    ASSERT_NE(icon, nullptr);
+    SIZE size;
+    CDrawManager::GetIconSize(icon, &size);
+    EXPECT_EQ(size.cx, 32);
+    EXPECT_EQ(size.cy, 32);
+    CDrawManager dm;
+    {
+        // One colour: every pixel the icon covers takes the colour, the rest stays.
+        MemDC out(40, 40);
+        dm.DrawIcon(out.dc, 4, 4, 32, 32, icon, kImageOneColour, FALSE, 0, 0, 0, 0, RGB(255, 0, 0));
+        const int red = out.Count(RGB(255, 0, 0)), white = out.Count(RGB(255, 255, 255));
+        EXPECT_GT(red, 0);
+        EXPECT_EQ(red + white, 40 * 40);
+        EXPECT_EQ(out.Count(RECT{0, 0, 4, 40}, RGB(255, 0, 0)), 0);
+    }
+    {
+        // Stretched to 16 x 16 it stays inside its box.
+        MemDC out(40, 40);
+        dm.DrawIcon(out.dc, 0, 0, 16, 16, icon, 0, FALSE, 0, 0, 0, 0, 0);
+        EXPECT_LT(out.Count(RECT{0, 0, 16, 16}, RGB(255, 255, 255)), 16 * 16);
+        EXPECT_EQ(out.Count(RECT{16, 0, 40, 40}, RGB(255, 255, 255)), 24 * 40);
+    }
+}

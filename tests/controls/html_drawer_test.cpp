@@ -196,3 +196,72 @@ TEST_F(DrawerFixture, WrappingKeepsMeasureAndDrawInStep) {
     Draw(RECT{0, 0, 300, 300});
     EXPECT_EQ(out.Count(RECT{0, size.cy, 400, 300}, RGB(0, 0, 0)), 0);
 }
+TEST_F(DrawerFixture, LinkAreasAndHover) {
+    Prepare(u"<a href=http://x>one</a> <a msg=m>two</a> <a>three</a>");
+    Draw(RECT{0, 0, 400, 300});
+    const auto& areas = drawer.LinkAreas();
+    ASSERT_EQ(areas.size(), 3u);
+    EXPECT_EQ(areas[0].kind, 1);
+    EXPECT_EQ(areas[0].target, u"http://x");
+    EXPECT_EQ(areas[1].kind, 2);
+    EXPECT_EQ(areas[1].linkIndex, 1);
+    EXPECT_TRUE(areas[2].target.empty());
+    const RECT r = areas[1].rect;
+    EXPECT_EQ(drawer.FindLinkArea(POINT{r.right, r.bottom}), 1);
+    EXPECT_EQ(drawer.FindLinkArea(POINT{r.right + 1, r.bottom}), -1);
+
+    EXPECT_TRUE(drawer.OnSetCursor(POINT{r.left + 1, r.top + 1}));
+    EXPECT_EQ(drawer.HoveredLink(), 1);
+    const RECT r3 = areas[2].rect;
+    EXPECT_FALSE(drawer.OnSetCursor(POINT{r3.left + 1, r3.top + 1}));  // no target: no hand cursor
+    EXPECT_EQ(drawer.HoveredLink(), 2);
+    EXPECT_FALSE(drawer.OnSetCursor(POINT{399, 299}));
+    EXPECT_EQ(drawer.HoveredLink(), -2);
+    drawer.OnLButtonDown(POINT{r3.left + 1, r3.top + 1});  // empty target: nothing happens
+}
+
+TEST_F(DrawerFixture, BitmapsAndIconsByHandleAndMissingResources) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 10, -6, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    uint32_t* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    std::fill(bits, bits + 60, 0x00FF0000u);
+    const HtmlString handle = u"0x" + [](ULONG_PTR v) {
+        HtmlString s;
+        do s.insert(s.begin(), u"0123456789ABCDEF"[v & 15]); while (v >>= 4);
+        return s;
+    }((ULONG_PTR)bmp);
+
+    SIZE size = Prepare((u"<bmp handle=" + handle + u">").c_str());
+    EXPECT_EQ(size.cx, 11);
+    EXPECT_EQ(size.cy, 7);
+    Draw(RECT{0, 0, 400, 300});
+    EXPECT_EQ(out.At(5, 3), RGB(255, 0, 0));
+    EXPECT_EQ(out.At(10, 3), RGB(255, 255, 255));
+    EXPECT_EQ(Prepare((u"<bmp handle=" + handle + u" width=50% height=3>").c_str()).cx, 6);
+    // The handle belongs to the caller: the drawer must not have deleted it.
+    BITMAP bm{};
+    EXPECT_NE(GetObjectW(bmp, sizeof(bm), &bm), 0);
+    DeleteObject(bmp);
+
+    // An image that does not load draws nothing and does not move the text.
+    EXPECT_EQ(Prepare(u"x<bmp idres=7>y<icon idres=7><bmp file=/nonexistent.bmp>").cx, probe.Extent(u"xy").cx + 1);
+
+    HICON icon = LoadIconW(nullptr, IDI_QUESTION);
+    ASSERT_NE(icon, nullptr);
+    const HtmlString iconHandle = u"0x" + [](ULONG_PTR v) {
+        HtmlString s;
+        do s.insert(s.begin(), u"0123456789ABCDEF"[v & 15]); while (v >>= 4);
+        return s;
+    }((ULONG_PTR)icon);
+    size = Prepare((u"<icon handle=" + iconHandle + u">").c_str());
+    EXPECT_EQ(size.cx, 33);
+    EXPECT_EQ(size.cy, 33);
+    MemDC canvas(40, 40);
+    RECT r{0, 0, 40, 40};
+    drawer.DrawPreparedOutput(canvas.dc, &r);
+    EXPECT_LT(canvas.Count(RGB(255, 255, 255)), 40 * 40);
+    // The shared system icon survives the drawer.
+    MemDC again(40, 40);
+    EXPECT_TRUE(DrawIconEx(again.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
+}

@@ -326,6 +326,37 @@ TEST_F(FileTracingTest, StopAndPauseAreHonouredAtThePollPoints)
     EXPECT_EQ(Traced().size(), image_->files.size() + 1);
 }
 
+TEST_F(FileTracingTest, LogicalVolumeIsOpenedAgainOrTheRunFailsWithAMessage)
+{
+    // The image is one FAT16 volume without a partition table, so the layer letters it C:.
+    const struct {
+        const char16_t* root;
+        bool opens;
+    } cases[] = {{u"C:\\", true}, {u"Q:\\", false}};
+    for (const auto& c : cases) {
+        LogicalDriveTable = {};
+        LogicalDriveTable.Count = 1;
+        std::u16string root(c.root);
+        std::copy(root.begin(), root.end(), LogicalDriveTable.RootText[0]);
+        DriveKind = 2;
+        PartitionParams.LogicalDriveIndex = 0;
+        ui_.messages.clear();
+        ChooseTypes({".jpg"});
+        EXPECT_EQ(RunWorker(), c.opens ? 1 : 0);
+        EXPECT_TRUE(IsWorkerFinished());
+        EXPECT_EQ(WorkerFailed(), !c.opens);
+        if (c.opens) {
+            EXPECT_EQ(Traced().size(), 2u);  // the planted JPEG and the one another test makes unreadable
+            EXPECT_TRUE(ui_.messages.empty());
+        } else {
+            ASSERT_EQ(ui_.messages.size(), 1u);
+            EXPECT_EQ(ui_.messages[0].first, u"无法打开所选的驱动器。");
+        }
+    }
+    DriveKind = 1;
+    LogicalDriveTable = {};
+}
+
 TEST_F(FileTracingTest, VolumeWithoutLayoutEndsAsAFailedRun)
 {
     // An NTFS kind on a volume whose boot sector is not NTFS: no layout is guessed, the user is told.

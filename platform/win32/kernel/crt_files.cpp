@@ -59,7 +59,10 @@ FILE* _wfopen(const WCHAR* filename, const WCHAR* mode)
         errno = EACCES;
         return nullptr;
     }
-    return std::fopen(path.c_str(), (m + "e").c_str());
+    FILE* f = std::fopen(path.c_str(), (m + "e").c_str());
+    if (f && m[0] != 'r')
+        NotePathCreated(path);
+    return f;
 }
 
 int _wopen(const WCHAR* filename, int oflag, int pmode)
@@ -89,7 +92,10 @@ int _wopen(const WCHAR* filename, int oflag, int pmode)
         }
     }
     mode_t mode = (pmode & _S_IWRITE) ? 0666 : 0444;
-    return open(path.c_str(), flags, mode);
+    int fd = open(path.c_str(), flags, mode);
+    if (fd >= 0 && (flags & O_CREAT))
+        NotePathCreated(path);
+    return fd;
 }
 
 int _waccess(const WCHAR* path, int mode)
@@ -121,7 +127,10 @@ int _wremove(const WCHAR* path)
         errno = EACCES;
         return -1;
     }
-    return unlink(p.c_str());
+    if (unlink(p.c_str()) != 0)
+        return -1;
+    NotePathRemoved(p);
+    return 0;
 }
 
 int _wunlink(const WCHAR* path)
@@ -143,7 +152,11 @@ int _wrename(const WCHAR* oldName, const WCHAR* newName)
         errno = EACCES;
         return -1;
     }
-    return rename(from.c_str(), to.c_str());
+    if (rename(from.c_str(), to.c_str()) != 0)
+        return -1;
+    NotePathRemoved(from);
+    NotePathCreated(to);
+    return 0;
 }
 
 int _wmkdir(const WCHAR* path)
@@ -151,7 +164,10 @@ int _wmkdir(const WCHAR* path)
     std::string p;
     if (!CrtPath(path, p))
         return -1;
-    return mkdir(p.c_str(), 0777);
+    if (mkdir(p.c_str(), 0777) != 0)
+        return -1;
+    NotePathCreated(p);
+    return 0;
 }
 
 int _wrmdir(const WCHAR* path)
@@ -159,7 +175,10 @@ int _wrmdir(const WCHAR* path)
     std::string p;
     if (!CrtPath(path, p))
         return -1;
-    return rmdir(p.c_str());
+    if (rmdir(p.c_str()) != 0)
+        return -1;
+    NotePathRemoved(p);
+    return 0;
 }
 
 INT64 _filelengthi64(int fd)

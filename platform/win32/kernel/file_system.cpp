@@ -85,6 +85,7 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
         path.pop_back();
     if (mkdir(path.c_str(), 0777) != 0)
         return errno == ENOENT ? Fail(ERROR_PATH_NOT_FOUND) : FailErrno(errno);
+    NotePathCreated(path);
     return TRUE;
 }
 
@@ -98,6 +99,7 @@ BOOL RemoveDirectoryW(LPCWSTR lpPathName)
         return Fail(ERROR_DIRECTORY);
     if (rmdir(path.c_str()) != 0)
         return FailPath(path, errno);
+    NotePathRemoved(path);
     return TRUE;
 }
 
@@ -115,6 +117,7 @@ BOOL DeleteFileW(LPCWSTR lpFileName)
         return Fail(ERROR_ACCESS_DENIED);
     if (unlink(path.c_str()) != 0)
         return FailPath(path, errno);
+    NotePathRemoved(path);
     return TRUE;
 }
 
@@ -152,6 +155,7 @@ BOOL CopyContents(const std::string& from, const std::string& to, bool failIfExi
         close(in);
         return FailPath(to, err);
     }
+    NotePathCreated(to);
     std::vector<char> buffer(1 << 16);
     for (;;) {
         ssize_t n = read(in, buffer.data(), buffer.size());
@@ -220,12 +224,16 @@ BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlag
         if (!same && (IsReadOnlyFile(dst) || IsSourceFile(map, dst)))
             return Fail(ERROR_ACCESS_DENIED);
     }
-    if (rename(from.c_str(), to.c_str()) == 0)
+    if (rename(from.c_str(), to.c_str()) == 0) {
+        NotePathRemoved(from);
+        NotePathCreated(to);
         return TRUE;
+    }
     if (errno == EXDEV && (dwFlags & MOVEFILE_COPY_ALLOWED) && S_ISREG(st.st_mode)) {
         if (!CopyContents(from, to, false))
             return FALSE;
-        unlink(from.c_str());
+        if (unlink(from.c_str()) == 0)
+            NotePathRemoved(from);
         return TRUE;
     }
     return FailPath(errno == ENOENT ? to : from, errno);

@@ -13,8 +13,8 @@ namespace dovemark::kernel {
 
 FileObject::~FileObject()
 {
-    if (deleteOnClose && !device)
-        unlink(path.c_str());
+    if (deleteOnClose && !device && unlink(path.c_str()) == 0)
+        NotePathRemoved(path);
     if (fd >= 0)
         close(fd);
 }
@@ -173,7 +173,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
     if (fd < 0 && errno == EACCES && !read && !write && !truncates && !(oflags & O_CREAT))
         fd = open(path.c_str(), O_PATH | O_CLOEXEC); // attributes and times only, as access 0 allows
     if (fd < 0) {
-        SetLastError(errno == ENOENT ? MissingPathError(path) : ErrnoToWin32(errno));
+        // EEXIST: the file appeared since it was looked at; Windows names that ERROR_FILE_EXISTS.
+        SetLastError(errno == ENOENT ? MissingPathError(path) : errno == EEXIST ? ERROR_FILE_EXISTS : ErrnoToWin32(errno));
         return INVALID_HANDLE_VALUE;
     }
     if (!exists || truncates) {
@@ -182,6 +183,8 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMod
         if (dos)
             StoreDosAttributes(path, dos);
     }
+    if (!exists)
+        NotePathCreated(path);
     auto object = std::make_shared<FileObject>();
     object->fd = fd;
     object->path = path;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <dirent.h>
+#include <mutex>
+#include <unordered_map>
 #include <strings.h>
 #include <sys/stat.h>
 #include <vector>
@@ -11,22 +13,91 @@
 namespace dovemark {
 namespace {
 
+// Folded names of recently searched folders, so that making many files in one folder does not
+// read the whole folder for each. A folder's entry is trusted while its modification time is the
+// one seen (or the one the layer itself caused by making or removing a name in it). A name another
+// process makes within the same clock tick as one of the layer's own changes can go unseen until
+// the folder changes again; the price of not reading a folder of thousands of names per new file.
+struct FolderNames {
+    struct timespec mtime{};
+    std::unordered_map<std::string, std::string> byFolded; // folded name -> name on disk
+};
+
+std::mutex g_foldLock;
+std::unordered_map<std::string, FolderNames>& FoldCache()
+{
+    static auto* cache = new std::unordered_map<std::string, FolderNames>;
+    return *cache;
+}
+
+std::string Folded(const std::string& name)
+{
+    std::string f = name;
+    for (char& c : f)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c + 32);
+    return f;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+std::string FolderKey(const std::string& dir)
+{
+    return dir.empty() ? "." : dir;
+}
+
 // Finds, in folder dir, the entry whose name equals name but for ASCII letter case.
 bool FindFolded(const std::string& dir, const std::string& name, std::string& found)
 {
-    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d)
+    std::string key = FolderKey(dir);
+    struct stat st;
+    if (stat(key.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    bool ok = false;
-    while (dirent* e = readdir(d)) {
-        if (strcasecmp(e->d_name, name.c_str()) == 0) {
-            found = e->d_name;
-            ok = true;
-            break;
-        }
+    std::lock_guard<std::mutex> g(g_foldLock);
+    auto& cache = FoldCache();
+    auto it = cache.find(key);
+    if (it == cache.end() || !SameTime(it->second.mtime, st.st_mtim)) {
+        DIR* d = opendir(key.c_str());
+        if (!d)
+            return false;
+        if (cache.size() >= 64)
+            cache.clear();
+        FolderNames names;
+        names.mtime = st.st_mtim;
+        while (dirent* e = readdir(d))
+            names.byFolded.emplace(Folded(e->d_name), e->d_name);
+        closedir(d);
+        it = cache.insert_or_assign(key, std::move(names)).first;
     }
-    closedir(d);
-    return ok;
+    auto hit = it->second.byFolded.find(Folded(name));
+    if (hit == it->second.byFolded.end())
+        return false;
+    found = hit->second;
+    return true;
+}
+
+void NoteChange(const std::string& path, bool created)
+{
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    struct stat st;
+    std::lock_guard<std::mutex> g(g_foldLock);
+    auto it = FoldCache().find(dir);
+    if (it == FoldCache().end())
+        return;
+    if (name.empty() || stat(dir.c_str(), &st) != 0) {
+        FoldCache().erase(it);
+        return;
+    }
+    if (created)
+        it->second.byFolded.emplace(Folded(name), name);
+    else if (auto hit = it->second.byFolded.find(Folded(name)); hit != it->second.byFolded.end() && hit->second == name)
+        it->second.byFolded.erase(hit);
+    it->second.mtime = st.st_mtim;
 }
 
 // Repairs the letter case of path components that do not exist as written, as far as the file
@@ -69,6 +140,18 @@ std::string FoldCase(const std::string& path)
 }
 
 } // namespace
+
+namespace kernel {
+void NotePathCreated(const std::string& linuxPath)
+{
+    NoteChange(linuxPath, true);
+}
+
+void NotePathRemoved(const std::string& linuxPath)
+{
+    NoteChange(linuxPath, false);
+}
+} // namespace kernel
 
 bool MapPath(LPCWSTR path, std::string& linuxPath)
 {

@@ -138,6 +138,7 @@ UINT GetTempFileNameW(LPCWSTR lpPathName, LPCWSTR lpPrefixString, UINT uUnique, 
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             close(fd);
+            NotePathCreated(path);
             std::copy(name.begin(), name.end(), lpTempFileName);
             lpTempFileName[name.size()] = 0;
             return number;

@@ -48,4 +48,8 @@ FILETIME CreationTimeOf(const std::string& linuxPath, const struct stat& st);
 bool StoreCreationTime(int fd, const FILETIME& ft);
 bool StoreDosAttributes(const std::string& linuxPath, DWORD attributes);
 
+// Tell the letter-case lookup of MapPath about names the layer itself made or removed.
+void NotePathCreated(const std::string& linuxPath);
+void NotePathRemoved(const std::string& linuxPath);
+
 } // namespace dovemark::kernel

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -178,6 +179,112 @@ std::string FormatInteger(char conv, const Arg& a, const Spec& s) {
     return Pad(prefix, body, s, s.precision < 0);
 }
 
+// Floating point the way the Windows runtime prints it: the value is first taken to 17
+// significant digits, which are then rounded half away from zero at the requested place, and
+// places beyond those digits print as zeros; exponents have at least three digits.
+struct Digits {
+    std::string d; // 17 significant digits
+    int exp10;     // value = d[0].d[1..] x 10^exp10
+};
+
+Digits SignificantDigits(double mag) {
+    if (mag == 0.0)
+        return {std::string(17, '0'), 0};
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.16e", mag);
+    Digits r;
+    r.d = std::string(1, buf[0]) + std::string(buf + 2, 16);
+    r.exp10 = std::atoi(std::strchr(buf, 'e') + 1);
+    return r;
+}
+
+// The first `keep` digits, rounded half up at that place; true when rounding carried into a
+// new leading digit (the result then has keep + 1 digits).
+bool RoundDigits(const std::string& d, int keep, std::string& out) {
+    if (keep < 0) {
+        out.clear();
+        return false;
+    }
+    out = d.substr(0, std::min<size_t>(keep, d.size()));
+    if (static_cast<size_t>(keep) > d.size())
+        out.append(keep - d.size(), '0');
+    if (static_cast<size_t>(keep) < d.size() && d[keep] >= '5') {
+        int i = keep - 1;
+        for (; i >= 0 && out[i] == '9'; --i)
+            out[i] = '0';
+        if (i < 0) {
+            out.insert(out.begin(), '1');
+            return true;
+        }
+        ++out[i];
+    }
+    return false;
+}
+
+std::string ExponentSuffix(char e, int exp10) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%c%c%03d", e, exp10 < 0 ? '-' : '+', exp10 < 0 ? -exp10 : exp10);
+    return buf;
+}
+
+std::string FixedText(double mag, int precision, bool alt) {
+    Digits v = SignificantDigits(mag);
+    std::string r;
+    int keep = v.exp10 + 1 + precision; // digits of value x 10^precision
+    if (keep >= 0)
+        RoundDigits(v.d, keep, r);
+    if (r.empty())
+        r = "0";
+    if (r.size() <= static_cast<size_t>(precision))
+        r.insert(0, precision + 1 - r.size(), '0');
+    std::string out = r.substr(0, r.size() - precision);
+    if (precision > 0 || alt)
+        out += '.';
+    out += r.substr(r.size() - precision);
+    return out;
+}
+
+std::string ExponentText(double mag, int precision, bool alt, char e) {
+    Digits v = SignificantDigits(mag);
+    std::string r;
+    int exp10 = v.exp10;
+    if (RoundDigits(v.d, precision + 1, r)) {
+        r.pop_back();
+        ++exp10;
+    }
+    if (mag == 0.0)
+        exp10 = 0;
+    std::string out(1, r[0]);
+    if (precision > 0 || alt)
+        out += '.';
+    out += r.substr(1);
+    return out + ExponentSuffix(e, exp10);
+}
+
+std::string GeneralText(double mag, int precision, bool alt, char e) {
+    int p = precision == 0 ? 1 : precision;
+    Digits v = SignificantDigits(mag);
+    std::string r;
+    int x = v.exp10;
+    if (RoundDigits(v.d, p, r))
+        ++x;
+    if (mag == 0.0)
+        x = 0;
+    std::string out = (x < -4 || x >= p) ? ExponentText(mag, p - 1, alt, e) : FixedText(mag, p - 1 - x, alt);
+    if (!alt) {
+        size_t ePos = out.find(e);
+        std::string mant = out.substr(0, ePos), rest = ePos == std::string::npos ? "" : out.substr(ePos);
+        if (mant.find('.') != std::string::npos) {
+            while (!mant.empty() && mant.back() == '0')
+                mant.pop_back();
+            if (!mant.empty() && mant.back() == '.')
+                mant.pop_back();
+        }
+        out = mant + rest;
+    }
+    return out;
+}
+
 std::string FormatDouble(char conv, double d, const Spec& s) {
     int precision = s.precision < 0 ? 6 : s.precision;
     std::string prefix;
@@ -199,21 +306,29 @@ std::string FormatDouble(char conv, double d, const Spec& s) {
         return Pad(prefix, body, s, false);
     }
 
-    char fmt[16];
-    std::snprintf(fmt, sizeof fmt, "%%%s.*%c", s.alt ? "#" : "", conv);
     double mag = std::fabs(d);
-    int n = std::snprintf(nullptr, 0, fmt, precision, mag);
-    std::string body(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(body.data(), body.size(), fmt, precision, mag);
-    body.resize(n);
-    // Exponents have at least three digits, as the Windows runtime prints them.
-    if (conv == 'e' || conv == 'E' || conv == 'g' || conv == 'G') {
-        size_t e = body.find_first_of("eE");
-        if (e != std::string::npos && e + 2 < body.size()) {
-            size_t digits = body.size() - (e + 2);
-            if (digits < 3)
-                body.insert(e + 2, 3 - digits, '0');
-        }
+    std::string body;
+    switch (conv) {
+    case 'f':
+        body = FixedText(mag, precision, s.alt);
+        break;
+    case 'e':
+    case 'E':
+        body = ExponentText(mag, precision, s.alt, conv);
+        break;
+    case 'g':
+    case 'G':
+        body = GeneralText(mag, precision, s.alt, conv == 'G' ? 'E' : 'e');
+        break;
+    default: {
+        char fmt[16];
+        std::snprintf(fmt, sizeof fmt, "%%%s.*%c", s.alt ? "#" : "", conv);
+        int n = std::snprintf(nullptr, 0, fmt, precision, mag);
+        body.assign(static_cast<size_t>(n) + 1, '\0');
+        std::snprintf(body.data(), body.size(), fmt, precision, mag);
+        body.resize(n);
+        break;
+    }
     }
     return Pad(prefix, body, s, true);
 }

@@ -188,6 +188,18 @@ void InjectMouse(UINT msg, POINT pt, int wheel)
     if (int vk = ButtonVk(msg))
         SetKey(s.async, vk, IsButtonDown(msg));
     HWND target = s.capture && Find(s.capture) ? s.capture : WindowFromPointLocked(pt);
+    if (!target) {
+        // Over no window: the active window's thread reads it, in case a capture taken before
+        // then claims it.
+        for (HWND h : Find(Desktop())->children) {
+            Window* w = Find(h);
+            auto q = w ? QueueOf(w->tid) : nullptr;
+            if (q && q->active == h) {
+                target = h;
+                break;
+            }
+        }
+    }
     if (msg == WM_MOUSEWHEEL) {
         // The wheel goes to the focus window of the thread that owns the window under the cursor.
         Window* w = Find(target);
@@ -251,6 +263,13 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
     if (!IsWindow(ev.hwnd))
         return false;
     if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST) {
+        HWND target = ev.hwnd;
+        {
+            // Keys go to the window that has the focus when they are read.
+            Guard lk(Lock());
+            if (Find(q.focus))
+                target = q.focus;
+        }
         if (HasHooks(WH_KEYBOARD) &&
             CallHooks(WH_KEYBOARD, remove ? HC_ACTION : HC_NOREMOVE, ev.wParam, ev.lParam))
             return false;
@@ -259,15 +278,28 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
             bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
             SetKeyWithGeneric(q.keys, (int)ev.wParam, down);
         }
-        *out = MSG{ev.hwnd, ev.msg, ev.wParam, ev.lParam, ev.time, ev.pt};
-        return IsWindow(ev.hwnd);
+        *out = MSG{target, ev.msg, ev.wParam, ev.lParam, ev.time, ev.pt};
+        return IsWindow(target);
     }
 
+    // The thread was chosen when the event came in; the window is chosen now, as the event is read,
+    // so a capture taken by the handler of an earlier event applies to the events queued after it.
     HWND hwnd = ev.hwnd;
-    bool captured;
+    bool captured = false;
     {
         Guard lk(Lock());
-        captured = S().capture == hwnd;
+        Window* cap = Find(S().capture);
+        if (cap && cap->tid == q.tid) {
+            if (ev.msg != WM_MOUSEWHEEL)
+                hwnd = S().capture;
+            captured = hwnd == S().capture;
+        } else if (ev.msg != WM_MOUSEWHEEL) {
+            HWND under = WindowFromPointLocked(ev.pt);
+            Window* u = Find(under);
+            if (!u || u->tid != q.tid)
+                return false; // over nothing of this thread any more
+            hwnd = under;
+        }
     }
     int hit = HTCLIENT;
     if (!captured && ev.msg != WM_MOUSEWHEEL) {

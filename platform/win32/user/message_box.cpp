@@ -86,9 +86,16 @@ struct BoxData {
 INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         SetWindowLongPtrW(dlg, DWLP_USER, lParam);
-        return TRUE;
+        // The default button starts with the focus, so Enter and Space both answer with it.
+        DWORD def = (DWORD)SendMessageW(dlg, DM_GETDEFID, 0, 0);
+        HWND button = HIWORD(def) == DC_HASDEFID ? GetDlgItem(dlg, LOWORD(def)) : nullptr;
+        if (!button)
+            return TRUE;
+        SetFocus(button);
+        return FALSE;
+    }
     case WM_COMMAND: {
         auto* data = (BoxData*)GetWindowLongPtrW(dlg, DWLP_USER);
         int id = LOWORD(wParam);

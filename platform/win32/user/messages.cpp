@@ -1,6 +1,8 @@
 // Thread message queues: sent and posted messages across threads, retrieval order, dispatch, timers.
 #include "win32/user/internal.h"
 
+#include "win32/kernel.h"
+
 #include <algorithm>
 
 namespace user {
@@ -446,9 +448,8 @@ BOOL GetInputState()
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask)
 {
-    if (count > 0) {
-        // Waiting on kernel objects together with the queue needs the kernel's wait functions.
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    if (count > 0 && !handles) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
     auto q = MyQueue();
@@ -460,6 +461,11 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
             continue;
         }
         lk.unlock();
+        if (count > 0) {
+            DWORD r = WaitForMultipleObjects(count, handles, waitAll, 0);
+            if (r != WAIT_TIMEOUT)
+                return r;
+        }
         DWORD st = GetQueueStatus(wakeMask) & 0xFFFF;
         lk.lock();
         if (st)
@@ -467,7 +473,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         DWORD elapsed = Now() - start;
         if (milliseconds != INFINITE && elapsed >= milliseconds)
             return WAIT_TIMEOUT;
-        WaitQueue(*q, lk, milliseconds == INFINITE ? INFINITE : milliseconds - elapsed);
+        // Kernel objects do not wake this queue, so with handles the wait is done in short slices.
+        DWORD left = milliseconds == INFINITE ? INFINITE : milliseconds - elapsed;
+        WaitQueue(*q, lk, count > 0 ? std::min<DWORD>(left, 5) : left);
     }
 }
 

@@ -482,7 +482,13 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
         return 0;
     }
     case WM_NCACTIVATE:
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+        // Only the frame changes colour; the client area is left as it is.
+        if (IsWindowVisible(hwnd)) {
+            if (HDC hdc = GetWindowDC(hwnd)) {
+                PaintFrame(hwnd, hdc);
+                ReleaseDC(hwnd, hdc);
+            }
+        }
         return TRUE;
     case WM_NCLBUTTONDOWN: {
         int hit = (int)wParam;

@@ -416,7 +416,7 @@ LRESULT DefWindowPaintMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                     kids.assign(w->children.rbegin(), w->children.rend());
             }
             for (HWND k : kids) {
-                if (!IsWindowVisible(k))
+                if (!(GetWindowLongW(k, GWL_STYLE) & WS_VISIBLE))
                     continue;
                 RECT kr;
                 GetWindowRect(k, &kr);

@@ -1,10 +1,8 @@
 // The window manager's tables: the lock, window handles, per-thread queues and the clock it reads.
 #include "win32/user/internal.h"
 
-#include <atomic>
-#include <chrono>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "win32/kernel.h"
+#include "win32/kernel/clock.h"
 
 namespace user {
 
@@ -55,35 +53,29 @@ std::mutex& Lock()
     return *m;
 }
 
-namespace {
-std::atomic<bool> g_virtualClock{false};
-std::atomic<DWORD> g_virtualNow{0};
-} // namespace
-
 DWORD Now()
 {
-    if (g_virtualClock)
-        return g_virtualNow;
-    using namespace std::chrono;
-    static const auto start = steady_clock::now();
-    return (DWORD)duration_cast<milliseconds>(steady_clock::now() - start).count();
+    static const int listener = dovemark::clock::AddListener([] { WakeAllQueues(); });
+    (void)listener;
+    return (DWORD)dovemark::clock::NowMs();
 }
 
 void UseVirtualClock()
 {
-    if (!g_virtualClock.exchange(true))
-        g_virtualNow = 1000;
+    if (!dovemark::clock::IsVirtual())
+        dovemark::clock::UseVirtual(1000);
+    Now();
 }
 
 void AdvanceClock(DWORD ms)
 {
-    g_virtualNow += ms;
-    WakeAllQueues();
+    Now();
+    dovemark::clock::Advance(ms);
 }
 
 DWORD CurrentTid()
 {
-    thread_local DWORD tid = (DWORD)syscall(SYS_gettid);
+    thread_local DWORD tid = GetCurrentThreadId();
     return tid;
 }
 

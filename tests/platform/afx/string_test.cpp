@@ -104,7 +104,7 @@ TEST(CString, FormatsAndConvertsChineseText) {
     EXPECT_EQ(back, "\xD6\xD0\xB9\xFA?");
     CStringA fmt;
     fmt.Format("%S-%s-%05.1f", u"中", "x", 2.25);
-    EXPECT_EQ(fmt, "\xD6\xD0-x-002.2");
+    EXPECT_EQ(fmt, "\xD6\xD0-x-002.3");
 }
 
 TEST(CStringA, StepsOverTwoByteCharactersWhole) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -168,6 +169,30 @@ TEST_F(Files, PathsTakeEitherSeparatorAndAnyLetterCase)
     ASSERT_NE(find, INVALID_HANDLE_VALUE);
     EXPECT_EQ(std::u16string(fd.cFileName), u"恢复的文件.txt");
     FindClose(find);
+}
+
+TEST_F(Files, LetterCaseLookupFollowsChangesInTheFolder)
+{
+    auto mapped = [](const std::u16string& path) {
+        std::string out;
+        EXPECT_TRUE(dovemark::MapPath(path.c_str(), out));
+        return out.substr(out.find_last_of('/') + 1);
+    };
+    HANDLE h = Open(P(u"Report.TXT"), GENERIC_WRITE, CREATE_NEW);
+    CloseHandle(h);
+    EXPECT_EQ(mapped(P(u"report.txt")), "Report.TXT");
+    // Made behind the layer's back (a tick later, so the folder's time shows it): found all the same.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::ofstream(dir + "/Other.Dat") << "x";
+    EXPECT_EQ(mapped(P(u"OTHER.DAT")), "Other.Dat");
+    // Removed and made again in another case: the new name is the one on disk.
+    EXPECT_TRUE(DeleteFileW(P(u"REPORT.txt").c_str()));
+    EXPECT_EQ(mapped(P(u"report.txt")), "report.txt");
+    h = Open(P(u"report.TXT"), GENERIC_WRITE, CREATE_NEW);
+    CloseHandle(h);
+    EXPECT_EQ(mapped(P(u"REPORT.txt")), "report.TXT");
+    ASSERT_EQ(unlink((dir + "/Other.Dat").c_str()), 0);
+    EXPECT_EQ(mapped(P(u"other.dat")), "other.dat");
 }
 
 TEST_F(Files, AttributesThatLinuxLacksAreKept)

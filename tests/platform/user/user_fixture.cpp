@@ -182,6 +182,11 @@ void UserTest::TearDown()
 {
     headless::ClearModalAnswers();
     Log::Get().Watch({});
+    {
+        // Handlers capture the test's locals, which are gone now.
+        std::lock_guard<std::mutex> g(g_handlersLock);
+        Handlers().clear();
+    }
     for (HWND h : headless::TopLevelWindows()) {
         DestroyWindow(h);
     }

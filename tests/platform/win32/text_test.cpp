@@ -115,14 +115,18 @@ TEST(Format, FollowsTheWindowsRules) {
          u"-5 -1234567890123 18446744073709551615 -1234567890123"},
         {afx_format::Wide(u"%d", big), u"-1912276171"}, // a 64-bit value under %d keeps its low half
         {afx_format::Wide(u"%.3d|%.0d|%8.3x", 7, 0, 10), u"007||     00a"},
-        {afx_format::Wide(u"%f %2.2f %.0f %e %E", 3.14159, 2.5, 2.5, 1234.5, 0.0), u"3.141590 2.50 2 1.234500e+003 0.000000E+000"},
+        {afx_format::Wide(u"%f %2.2f %.0f %e %E", 3.14159, 2.5, 2.5, 1234.5, 0.0), u"3.141590 2.50 3 1.234500e+003 0.000000E+000"},
         {afx_format::Wide(u"%g %g %10.3f|%-8.1f|%08.2f", 0.0001, 1e20, -3.14159, 1.25, -1.5),
-         u"0.0001 1e+020     -3.142|1.2     |-0001.50"},
+         u"0.0001 1e+020     -3.142|1.3     |-0001.50"},
+        // Ties round away from zero (0.25 is one), and places past 17 significant digits print as zeros.
+        {afx_format::Wide(u"%.2f %.1f %.20f %.3e %.0e", 1.125, -0.25, 0.1, 9.9995, 95.0),
+         u"1.13 -0.3 0.10000000000000001000 9.999e+000 1e+002"},
+        {afx_format::Wide(u"%g %g %g %#g %G", 100000.0, 1e6, 123.456789, 1.0, 1e-5), u"100000 1e+006 123.457 1.00000 1E-005"},
         {afx_format::Wide(u"%s|%S|%hs|%ls|%c|%C", wide, narrow, narrow, wide, u'字', 'A'), u"宽|中|中|宽|字|A"},
         {afx_format::Wide(u"[%5s][%-5s][%.1s][%05s]", u"ab", u"ab", u"ab", u"ab"), u"[   ab][ab   ][a][000ab]"},
         {afx_format::Wide(u"%s %S", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr)),
          u"(null) (null)"},
-        {afx_format::Wide(u"%*d|%-*d|%.*f", 4, 1, 3, 2, 1, 0.25), u"   1|2  |0.2"},
+        {afx_format::Wide(u"%*d|%-*d|%.*f", 4, 1, 3, 2, 1, 0.25), u"   1|2  |0.3"},
         {afx_format::Wide(u"100%% %y %n!", 5), u"100% y !"},
         {afx_format::Wide(u"%d %s %d", 1), u"1 (null) 0"}, // missing arguments are not read
         {afx_format::Wide(u"%s", 12345), u"(null)"},       // a number is never read as text
@@ -173,6 +177,9 @@ TEST(WideRuntime, ParsesComparesAndConverts) {
     EXPECT_NE(_wcsicmp(u"\u00C9", u"\u00E9"), 0); // the C locale folds ASCII only
     EXPECT_EQ(lstrcmpiW(u"\u00C9T\u00C9", u"\u00E9t\u00E9"), 0);
     EXPECT_EQ(CompareStringW(LOCALE_USER_DEFAULT, 0, u"abc", 2, u"ab", -1), CSTR_EQUAL);
+    EXPECT_LT(lstrcmpW(u"apple", u"Banana"), 0); // case matters only between otherwise equal texts
+    EXPECT_LT(lstrcmpW(u"readme", u"README"), 0);
+    EXPECT_GT(lstrcmpW(u"ab", u"A"), 0);
     EXPECT_EQ(_wcsnicmp(u"ABCx", u"abcy", 3), 0);
 
     EXPECT_EQ(wcslen(u"中文"), 2u);

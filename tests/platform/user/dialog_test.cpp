@@ -1,0 +1,309 @@
+// The dialog manager: template controls, keyboard navigation, default button, modal loops, message boxes.
+#include "user_fixture.h"
+
+#include <thread>
+
+using namespace usertest;
+
+namespace {
+
+// A stand-in control: its window class answers WM_GETDLGCODE by its kind, clicks report to the
+// parent, and check states are kept, which is all the dialog manager asks of a control.
+LRESULT CALLBACK TestControl(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    WCHAR cls[32];
+    GetClassNameW(h, cls, 32);
+    std::u16string kind(cls);
+    DWORD type = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
+    switch (m) {
+    case WM_GETDLGCODE:
+        if (kind == u"TestEdit")
+            return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+        if (kind == u"TestLabel")
+            return DLGC_STATIC;
+        if (type == BS_AUTORADIOBUTTON)
+            return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        return DLGC_BUTTON | (type == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_CLICK:
+        if (type == BS_AUTORADIOBUTTON)
+            CheckRadioButton(GetParent(h), 201, 203, GetDlgCtrlID(h));
+        SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), (LPARAM)h);
+        return 0;
+    case BM_SETCHECK:
+        SetPropW(h, u"check", (HANDLE)(ULONG_PTR)w);
+        return 0;
+    case BM_GETCHECK:
+        return (LRESULT)(ULONG_PTR)GetPropW(h, u"check");
+    case BM_SETSTYLE:
+        SetWindowLongW(h, GWL_STYLE, (GetWindowLongW(h, GWL_STYLE) & ~BS_TYPEMASK) | (LONG)w);
+        return 0;
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
+void RegisterControls()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    for (const char16_t* name : {u"TestButton", u"TestEdit", u"TestLabel"}) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = TestControl;
+        wc.lpszClassName = name;
+        RegisterClassExW(&wc);
+    }
+}
+
+// Builds a dialog template in memory.
+class Template {
+public:
+    Template(DWORD style, short cx, short cy, const char16_t* title)
+    {
+        Dword(style);
+        Dword(0);
+        countAt_ = data_.size();
+        data_.push_back(0);
+        for (short v : {(short)10, (short)10, cx, cy})
+            data_.push_back((WORD)v);
+        data_.push_back(0);
+        data_.push_back(0);
+        String(title);
+        if (style & DS_SETFONT) {
+            data_.push_back(9);
+            String(u"SimSun");
+        }
+    }
+    Template& Item(const char16_t* cls, const char16_t* text, int id, DWORD style, short x, short y, short cx = 40,
+                   short cy = 12)
+    {
+        if (data_.size() % 2)
+            data_.push_back(0);
+        Dword(style | WS_CHILD | WS_VISIBLE);
+        Dword(0);
+        for (short v : {x, y, cx, cy})
+            data_.push_back((WORD)v);
+        data_.push_back((WORD)id);
+        String(cls);
+        String(text);
+        data_.push_back(0);
+        data_[countAt_]++;
+        return *this;
+    }
+    const DLGTEMPLATE* get() const { return (const DLGTEMPLATE*)data_.data(); }
+
+private:
+    void Dword(DWORD v)
+    {
+        data_.push_back(LOWORD(v));
+        data_.push_back(HIWORD(v));
+    }
+    void String(const char16_t* s)
+    {
+        for (; *s; ++s)
+            data_.push_back(*s);
+        data_.push_back(0);
+    }
+    std::vector<WORD> data_;
+    size_t countAt_;
+};
+
+std::vector<int> g_commands;
+
+INT_PTR CALLBACK RecordingProc(HWND d, UINT m, WPARAM w, LPARAM)
+{
+    if (m == WM_COMMAND)
+        g_commands.push_back(LOWORD(w));
+    return m == WM_INITDIALOG;
+}
+
+class Dialogs : public UserTest {
+protected:
+    void SetUp() override
+    {
+        UserTest::SetUp();
+        RegisterControls();
+        g_commands.clear();
+    }
+    // Presses keys through the dialog manager as a modeless dialog's loop would.
+    void Press(HWND dlg, UINT vk, std::initializer_list<UINT> mods = {})
+    {
+        headless::PressKey(vk, mods);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            if (!IsDialogMessageW(dlg, &m)) {
+                TranslateMessage(&m);
+                DispatchMessageW(&m);
+            }
+    }
+};
+
+Template NavigationTemplate()
+{
+    Template t(WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT, 200, 120, u"Nav");
+    t.Item(u"TestEdit", u"", 100, WS_TABSTOP | WS_GROUP, 5, 5)
+        .Item(u"TestButton", u"One", 201, BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 5, 20)
+        .Item(u"TestButton", u"Two", 202, BS_AUTORADIOBUTTON, 5, 35)
+        .Item(u"TestButton", u"Three", 203, BS_AUTORADIOBUTTON, 5, 50)
+        .Item(u"TestLabel", u"&Name", 300, WS_GROUP, 60, 5)
+        .Item(u"TestEdit", u"", 301, WS_TABSTOP, 60, 20)
+        .Item(u"TestButton", u"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 60, 90)
+        .Item(u"TestButton", u"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 105, 90)
+        .Item(u"TestButton", u"&Apply", 400, BS_PUSHBUTTON | WS_TABSTOP, 150, 90);
+    return t;
+}
+
+TEST_F(Dialogs, KeyboardNavigatesTabStopsGroupsDefaultButtonAndMnemonics)
+{
+    Template t = NavigationTemplate();
+    HWND dlg = CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0);
+    ASSERT_TRUE(dlg);
+    headless::PumpUntilIdle();
+    auto item = [&](int id) { return GetDlgItem(dlg, id); };
+    // WM_INITDIALOG returned TRUE: the first tab stop has the focus.
+    EXPECT_EQ(GetFocus(), item(100));
+    struct Step {
+        UINT vk;
+        std::initializer_list<UINT> mods;
+        int focus;
+        std::vector<int> commands;
+    };
+    const Step steps[] = {
+        {VK_TAB, {}, 201, {}},
+        {VK_TAB, {}, 301, {}},             // radios two and three and the label are not tab stops
+        {VK_TAB, {VK_SHIFT}, 201, {}},
+        {VK_DOWN, {}, 202, {202}},         // arrows move in the group and click radios
+        {VK_DOWN, {}, 203, {203}},
+        {VK_DOWN, {}, 201, {201}},         // and wrap within it
+        {VK_UP, {}, 203, {203}},
+        {VK_RETURN, {}, 203, {IDOK}},      // Enter presses the default button
+        {VK_ESCAPE, {}, 203, {IDCANCEL}},
+        {'N', {VK_MENU}, 301, {}},         // a label's mnemonic focuses the control after it
+        {'A', {VK_MENU}, 400, {400}},      // a button's mnemonic clicks it
+        {VK_RETURN, {}, 400, {400}},       // Enter on a push button presses that button
+        {VK_TAB, {}, 100, {}},             // tab order wraps
+    };
+    for (const Step& s : steps) {
+        g_commands.clear();
+        Press(dlg, s.vk, s.mods);
+        EXPECT_EQ(GetFocus(), item(s.focus)) << "after key " << s.vk;
+        EXPECT_EQ(g_commands, s.commands) << "after key " << s.vk;
+    }
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 203), (UINT)BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 201), 0u);
+    EXPECT_EQ(SendMessageW(dlg, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID));
+    // Moving the default: Enter now presses the new default button.
+    SendMessageW(dlg, DM_SETDEFID, 400, 0);
+    SetFocus(item(100));
+    g_commands.clear();
+    Press(dlg, VK_RETURN);
+    EXPECT_EQ(g_commands, (std::vector<int>{400}));
+    EXPECT_EQ(GetWindowLongW(item(IDOK), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    DestroyWindow(dlg);
+}
+
+TEST_F(Dialogs, DialogUnitsAndItemHelpers)
+{
+    Template t = NavigationTemplate();
+    HWND dlg = CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0);
+    ASSERT_TRUE(dlg);
+    RECT r{4, 8, 40, 16};
+    ASSERT_TRUE(MapDialogRect(dlg, &r));
+    RECT expect{6, 12, 60, 24}; // a 9-point face: 6 by 12 pixels per base unit
+    EXPECT_TRUE(EqualRect(&r, &expect));
+    RECT client;
+    GetClientRect(dlg, &client);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 180);
+    struct IntCase {
+        const char16_t* text;
+        BOOL isSigned;
+        UINT value;
+        BOOL ok;
+    };
+    const IntCase ints[] = {{u"42", FALSE, 42, TRUE},         {u" -7 ", TRUE, (UINT)-7, TRUE},
+                            {u"-7", FALSE, 0, FALSE},         {u"12x", TRUE, 0, FALSE},
+                            {u"4294967295", FALSE, 4294967295u, TRUE}, {u"4294967296", FALSE, 0, FALSE},
+                            {u"2147483648", TRUE, 0, FALSE}, {u"", TRUE, 0, FALSE}};
+    for (const IntCase& c : ints) {
+        SetDlgItemTextW(dlg, 100, c.text);
+        BOOL ok = -1;
+        EXPECT_EQ(GetDlgItemInt(dlg, 100, &ok, c.isSigned), c.value);
+        EXPECT_EQ(ok, c.ok);
+    }
+    SetDlgItemInt(dlg, 301, (UINT)-15, TRUE);
+    WCHAR buf[16];
+    GetDlgItemTextW(dlg, 301, buf, 16);
+    EXPECT_EQ(std::u16string(buf), u"-15");
+    EXPECT_EQ(GetDlgCtrlID(GetDlgItem(dlg, 301)), 301);
+    CheckRadioButton(dlg, 201, 203, 202);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 202), (UINT)BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, 201), 0u);
+    DestroyWindow(dlg);
+}
+
+TEST_F(Dialogs, TemplateWithAnUnknownControlClassFails)
+{
+    Template t(WS_POPUP, 100, 50, u"x");
+    t.Item(u"NoSuchClass", u"", 5, 0, 0, 0);
+    EXPECT_EQ(CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0), nullptr);
+    EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
+}
+
+TEST_F(Dialogs, ModalDialogDisablesItsOwnerAndReturnsTheResult)
+{
+    HWND owner = MakeTop(u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    bool ownerDisabledDuring = false;
+    headless::AnswerNextModal([&](HWND dlg) {
+        ownerDisabledDuring = !IsWindowEnabled(owner);
+        headless::PressKey(VK_ESCAPE);
+    });
+    Template t = NavigationTemplate();
+    INT_PTR r = DialogBoxIndirectParamW(nullptr, t.get(), owner,
+                                        [](HWND d, UINT m, WPARAM w, LPARAM) -> INT_PTR {
+                                            if (m == WM_COMMAND)
+                                                EndDialog(d, LOWORD(w) * 10);
+                                            return m == WM_INITDIALOG;
+                                        },
+                                        0);
+    EXPECT_EQ(r, IDCANCEL * 10);
+    EXPECT_TRUE(ownerDisabledDuring);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
+}
+
+TEST_F(Dialogs, MessageBoxFromAWorkerThreadIsAnswered)
+{
+    struct Case {
+        UINT type;
+        UINT key;
+        int expected;
+    };
+    const Case cases[] = {
+        {MB_YESNO | MB_ICONQUESTION, 'N', IDNO},
+        {MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, VK_RETURN, IDNO},
+        {MB_OKCANCEL, VK_ESCAPE, IDCANCEL},
+        {MB_OK | MB_ICONERROR, VK_ESCAPE, IDOK},
+        {MB_YESNOCANCEL, VK_RETURN, IDYES},
+    };
+    for (const Case& c : cases) {
+        std::u16string text;
+        headless::ClearBeeps();
+        int result = 0;
+        std::thread worker([&] {
+            headless::AnswerNextModal([&](HWND box) {
+                text = headless::Text(GetDlgItem(box, 0xFFFF));
+                headless::PressKey(c.key, c.key == 'N' ? std::initializer_list<UINT>{VK_MENU}
+                                                        : std::initializer_list<UINT>{});
+            });
+            result = MessageBoxW(nullptr, u"Save?", u"Dovemark", c.type);
+        });
+        worker.join();
+        EXPECT_EQ(result, c.expected) << c.type;
+        EXPECT_EQ(text, u"Save?");
+        if (c.type & MB_ICONMASK)
+            EXPECT_EQ(headless::Beeps(), (std::vector<UINT>{c.type & MB_ICONMASK}));
+    }
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// Mouse and keyboard input: capture loops, double clicks, tracking, hooks, keyboard menu entry, focus.
+#include "user_fixture.h"
+
+using namespace usertest;
+
+namespace {
+
+class Input : public UserTest {
+protected:
+    void SetUp() override
+    {
+        UserTest::SetUp();
+        top = MakeTop(u"top", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 400, 300});
+        left = MakeChild(top, u"left", {0, 0, 150, 200}, 1);
+        right = MakeChild(top, u"right", {200, 0, 350, 200}, 2);
+        headless::PumpUntilIdle();
+    }
+    HWND top = nullptr, left = nullptr, right = nullptr;
+};
+using Names = std::vector<std::string>;
+
+TEST_F(Input, DragTrackerLoopKeepsTheMouseUntilRelease)
+{
+    // A drag tracker of the usual kind: capture on button down, then its own loop until release.
+    std::vector<POINT> moves;
+    SetHandler(left, [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT*) {
+        if (m != WM_LBUTTONDOWN)
+            return false;
+        SetCapture(h);
+        MSG msg;
+        while (GetCapture() == h && GetMessageW(&msg, nullptr, 0, 0)) {
+            if (msg.message == WM_MOUSEMOVE && msg.hwnd == h)
+                moves.push_back(POINT{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
+            else if (msg.message == WM_LBUTTONUP) {
+                ReleaseCapture();
+                break;
+            } else
+                DispatchMessageW(&msg);
+        }
+        return true;
+    });
+    Log::Get().Watch({WM_CAPTURECHANGED, WM_MOUSEMOVE, WM_LBUTTONUP});
+    headless::ButtonDown(left, {10, 10});
+    headless::MouseMove(right, {5, 5});       // over another window: still ours
+    headless::MouseMove(top, {390, 290});     // outside both children
+    headless::ButtonUp(right, {5, 5});
+    headless::PumpUntilIdle();
+    ASSERT_EQ(moves.size(), 2u);
+    POINT rightInLeft = headless::ToScreen(right, {5, 5});
+    ScreenToClient(left, &rightInLeft);
+    EXPECT_EQ(moves[0].x, rightInLeft.x);
+    EXPECT_EQ(moves[0].y, rightInLeft.y);
+    EXPECT_EQ(GetCapture(), nullptr);
+    // The right window saw none of it; the tracker was told its capture ended.
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:MOUSEMOVE", "left:CAPTURECHANGED"}));
+}
+
+TEST_F(Input, CaptureMovesBetweenWindowsWithNotice)
+{
+    Log::Get().Watch({WM_CAPTURECHANGED, WM_CANCELMODE});
+    SetCapture(left);
+    EXPECT_EQ(SetCapture(right), left);
+    EXPECT_EQ(GetCapture(), right);
+    ReleaseCapture();
+    auto log = Log::Get().Take();
+    ASSERT_EQ(Describe(log), (Names{"left:CAPTURECHANGED", "right:CAPTURECHANGED"}));
+    EXPECT_EQ((HWND)log[0].lParam, right);
+    EXPECT_EQ((HWND)log[1].lParam, nullptr);
+    SetCapture(left);
+    SendMessageW(left, WM_CANCELMODE, 0, 0); // the default handling gives the capture up
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+struct ClickCase {
+    const char* name;
+    const char16_t* cls;
+    DWORD gapMs;
+    int dx;
+    Names expected;
+};
+
+class DoubleClicks : public UserTest, public ::testing::WithParamInterface<ClickCase> {};
+
+TEST_P(DoubleClicks, FollowClassStyleTimeAndDistance)
+{
+    const ClickCase& c = GetParam();
+    HWND w = MakeTop(u"w", WS_POPUP | WS_VISIBLE, {0, 0, 200, 200}, c.cls);
+    headless::PumpUntilIdle();
+    Log::Get().Watch({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK});
+    headless::Click(w, {50, 50});
+    headless::AdvanceClock(c.gapMs);
+    headless::Click(w, {50 + c.dx, 50});
+    headless::Click(w, {50 + c.dx, 50}); // a third click starts over
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), c.expected);
+}
+
+const Names kDouble = {"w:LBUTTONDOWN", "w:LBUTTONUP", "w:LBUTTONDBLCLK", "w:LBUTTONUP", "w:LBUTTONDOWN", "w:LBUTTONUP"};
+const Names kSingles = {"w:LBUTTONDOWN", "w:LBUTTONUP", "w:LBUTTONDOWN", "w:LBUTTONUP", "w:LBUTTONDBLCLK", "w:LBUTTONUP"};
+INSTANTIATE_TEST_SUITE_P(Input, DoubleClicks,
+                         ::testing::Values(ClickCase{"quick", u"LogWnd", 100, 0, kDouble},
+                                           ClickCase{"slow", u"LogWnd", 600, 0, kSingles},
+                                           ClickCase{"far", u"LogWnd", 100, 5, kSingles},
+                                           ClickCase{"near", u"LogWnd", 100, 2, kDouble},
+                                           ClickCase{"no class style", u"LogWndNoDbl", 100, 0,
+                                                     {"w:LBUTTONDOWN", "w:LBUTTONUP", "w:LBUTTONDOWN", "w:LBUTTONUP",
+                                                      "w:LBUTTONDOWN", "w:LBUTTONUP"}}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             for (auto& ch : n)
+                                 if (ch == ' ')
+                                     ch = '_';
+                             return n;
+                         });
+
+TEST_F(Input, TrackMouseEventReportsLeaveAndHover)
+{
+    headless::MouseMove(left, {10, 10});
+    headless::PumpUntilIdle();
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_HOVER, left, HOVER_DEFAULT};
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    Log::Get().Watch({WM_MOUSELEAVE, WM_MOUSEHOVER});
+    headless::AdvanceClock(399);
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(Log::Get().Take().empty());
+    headless::AdvanceClock(1);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:MOUSEHOVER"}));
+    headless::MouseMove(left, {20, 20}); // moving inside keeps the leave request
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(Log::Get().Take().empty());
+    headless::MouseMove(right, {10, 10});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:MOUSELEAVE"}));
+    // Asking while the mouse is elsewhere reports the leave at once.
+    tme.dwFlags = TME_LEAVE;
+    TrackMouseEvent(&tme);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:MOUSELEAVE"}));
+}
+
+TEST_F(Input, KeyboardHookCanEatAKey)
+{
+    SetFocus(left);
+    static std::vector<WPARAM> seen;
+    seen.clear();
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD, [](int code, WPARAM vk, LPARAM lp) -> LRESULT {
+        seen.push_back(vk);
+        return vk == 'X' ? 1 : CallNextHookEx(nullptr, code, vk, lp);
+    }, nullptr, GetWindowThreadProcessId(top, nullptr));
+    ASSERT_TRUE(hook);
+    Log::Get().Watch({WM_KEYDOWN, WM_CHAR});
+    headless::PressKey('X');
+    headless::PressKey('Y');
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:KEYDOWN", "left:CHAR"}));
+    EXPECT_EQ(seen, (std::vector<WPARAM>{'X', 'X', 'Y', 'Y'}));
+    EXPECT_EQ(GetKeyState('X') & 0x8000, 0);
+    EXPECT_TRUE(UnhookWindowsHookEx(hook));
+    EXPECT_FALSE(UnhookWindowsHookEx(hook));
+}
+
+TEST_F(Input, MouseHookMayUnhookItselfWhileCalled)
+{
+    static HHOOK self, other;
+    static int selfCalls, otherCalls;
+    selfCalls = otherCalls = 0;
+    other = SetWindowsHookExW(WH_MOUSE, [](int c, WPARAM w, LPARAM l) -> LRESULT {
+        ++otherCalls;
+        return CallNextHookEx(other, c, w, l);
+    }, nullptr, 0);
+    self = SetWindowsHookExW(WH_MOUSE, [](int c, WPARAM w, LPARAM l) -> LRESULT {
+        ++selfCalls;
+        UnhookWindowsHookEx(self);
+        return CallNextHookEx(self, c, w, l); // the rest of the chain still runs
+    }, nullptr, 0);
+    Log::Get().Watch({WM_LBUTTONDOWN});
+    headless::Click(left, {5, 5});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(selfCalls, 1);
+    EXPECT_EQ(otherCalls, 3); // move, down and up
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:LBUTTONDOWN"}));
+    UnhookWindowsHookEx(other);
+}
+
+TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
+{
+    SetFocus(left);
+    Log::Get().Watch({WM_KEYDOWN, WM_KEYUP});
+    headless::KeyDown(VK_LEFT);
+    headless::KeyDown(VK_LEFT); // auto-repeat
+    headless::KeyUp(VK_LEFT);
+    headless::PumpUntilIdle();
+    auto log = Log::Get().Take();
+    ASSERT_EQ(log.size(), 3u);
+    auto bits = [](LPARAM l) { return (DWORD)l; };
+    EXPECT_EQ(bits(log[0].lParam), 0x014B0001u); // scan 0x4B, extended, first press
+    EXPECT_EQ(bits(log[1].lParam), 0x414B0001u); // previous state down
+    EXPECT_EQ(bits(log[2].lParam), 0xC14B0001u); // released
+    WCHAR name[32];
+    EXPECT_GT(GetKeyNameTextW((LONG)log[0].lParam, name, 32), 0);
+    EXPECT_EQ(std::u16string(name), u"Left");
+}
+
+TEST_F(Input, AltAndF10EnterTheMenuAndAltLetterCarriesTheCharacter)
+{
+    SetFocus(left);
+    Log::Get().Watch({WM_SYSCOMMAND, WM_SYSCHAR});
+    headless::PressKey(VK_MENU);
+    headless::PressKey(VK_F10);
+    headless::PressKey('F', {VK_MENU});
+    headless::PumpUntilIdle();
+    auto log = Log::Get().Take();
+    ASSERT_EQ(Describe(log), (Names{"top:SYSCOMMAND", "top:SYSCOMMAND", "left:SYSCHAR", "top:SYSCOMMAND"}));
+    EXPECT_EQ(log[0].wParam, (WPARAM)SC_KEYMENU);
+    EXPECT_EQ(log[0].lParam, 0);
+    EXPECT_EQ(log[1].lParam, 0);
+    EXPECT_EQ(log[2].wParam, (WPARAM)u'f');
+    EXPECT_EQ(log[3].wParam, (WPARAM)SC_KEYMENU);
+    EXPECT_EQ(log[3].lParam, (LPARAM)u'f');
+}
+
+TEST_F(Input, FocusAndActivationMessages)
+{
+    HWND other = MakeTop(u"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {500, 0, 700, 200});
+    headless::PumpUntilIdle();
+    SetFocus(left);
+    Log::Get().Watch({WM_SETFOCUS, WM_KILLFOCUS, WM_ACTIVATE});
+    SetFocus(right);
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:KILLFOCUS", "right:SETFOCUS"}));
+    // Clicking another top-level window activates it; the default handling focuses it.
+    headless::Click(other, {10, 10});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()),
+              (Names{"top:ACTIVATE", "other:ACTIVATE", "right:KILLFOCUS", "other:SETFOCUS"}));
+    EXPECT_EQ(GetActiveWindow(), other);
+    EXPECT_EQ(GetFocus(), other);
+    // A disabled window loses the focus.
+    EnableWindow(other, FALSE);
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,184 @@
+// Painting: update areas, erasing with the class brush, clipping of children, and window PNGs.
+#include "user_fixture.h"
+
+#include "support/support.h"
+#include "win32/gdi/surface.h"
+#include "win32/user/presenter.h"
+
+#include <fstream>
+
+using namespace usertest;
+
+namespace {
+
+class Painting : public UserTest {};
+
+HBRUSH Solid(COLORREF c)
+{
+    static std::map<COLORREF, HBRUSH> brushes;
+    auto& b = brushes[c];
+    if (!b)
+        b = CreateSolidBrush(c);
+    return b;
+}
+
+void RegisterColourClass(const char16_t* name, COLORREF colour)
+{
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = name;
+    wc.hbrBackground = Solid(colour);
+    RegisterClassExW(&wc);
+}
+
+COLORREF Pixel(HWND top, int x, int y)
+{
+    auto s = user::WindowSurface(top);
+    uint32_t v = s->Row(y)[x];
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+TEST_F(Painting, SavedWindowShowsChildrenClippedByEachOther)
+{
+    RegisterColourClass(u"Red", RGB(255, 0, 0));
+    RegisterColourClass(u"Blue", RGB(0, 0, 255));
+    RegisterColourClass(u"Green", RGB(0, 255, 0));
+    HWND top = CreateWindowExW(0, u"Red", u"top", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 10, 10, 220, 180,
+                               nullptr, nullptr, nullptr, nullptr);
+    // Blue is created first, so it is above Green; Green clips against its siblings.
+    HWND blue = CreateWindowExW(0, u"Blue", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 100, 100, top,
+                                nullptr, nullptr, nullptr);
+    HWND green = CreateWindowExW(0, u"Green", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 60, 60, 100, 80, top,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(top && blue && green);
+    std::string path = testsupport::ScratchDir() + "/tree.png";
+    ASSERT_TRUE(headless::SavePng(top, path));
+    std::ifstream f(path, std::ios::binary);
+    char sig[8] = {};
+    f.read(sig, 8);
+    EXPECT_EQ(std::string(sig + 1, 3), "PNG");
+
+    POINT c{0, 0};
+    ClientToScreen(top, &c);
+    RECT wr;
+    GetWindowRect(top, &wr);
+    int ox = c.x - wr.left, oy = c.y - wr.top; // client origin inside the window surface
+    struct Probe {
+        int x, y; // client coordinates of top
+        COLORREF colour;
+    };
+    const Probe probes[] = {
+        {5, 5, RGB(255, 0, 0)},     // parent only
+        {20, 20, RGB(0, 0, 255)},   // blue only
+        {80, 80, RGB(0, 0, 255)},   // overlap: blue is on top
+        {140, 120, RGB(0, 255, 0)}, // green only
+        {190, 5, RGB(255, 0, 0)},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(Pixel(top, ox + p.x, oy + p.y), p.colour) << p.x << "," << p.y;
+    // The frame is drawn by the layer: the caption of the active window in its colour.
+    EXPECT_EQ(Pixel(top, 4, 6), GetSysColor(COLOR_ACTIVECAPTION)); // where its gradient starts
+    EXPECT_EQ(Pixel(top, 0, 0), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_FALSE(headless::SavePng(blue, path)); // only top-level windows
+}
+
+TEST_F(Painting, UpdateAreaGrowsAndBeginPaintTakesIt)
+{
+    HWND w = MakeTop(u"w", WS_POPUP | WS_VISIBLE, {0, 0, 200, 100});
+    headless::PumpUntilIdle();
+    RECT u;
+    EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+    RECT a{10, 10, 20, 20}, b{50, 5, 60, 15};
+    InvalidateRect(w, &a, TRUE);
+    InvalidateRect(w, &b, FALSE);
+    EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+    RECT both{10, 5, 60, 20};
+    EXPECT_TRUE(EqualRect(&u, &both));
+    bool erased = false;
+    SetHandler(w, [&](HWND, UINT m, WPARAM, LPARAM, LRESULT*) {
+        erased |= m == WM_ERASEBKGND;
+        return false;
+    });
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    ASSERT_TRUE(dc);
+    EXPECT_TRUE(EqualRect(&ps.rcPaint, &both));
+    EXPECT_TRUE(erased);
+    EXPECT_FALSE(ps.fErase); // the class brush erased it
+    RECT clip;
+    GetClipBox(dc, &clip);
+    EXPECT_TRUE(EqualRect(&clip, &both)); // drawing is confined to the update area
+    EndPaint(w, &ps);
+    EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+    // Validating a part that covers it all leaves nothing to paint.
+    InvalidateRect(w, &a, FALSE);
+    ValidateRect(w, nullptr);
+    MSG m;
+    EXPECT_FALSE(PeekMessageW(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(Painting, HiddenAndRedrawOffWindowsGetNoPaint)
+{
+    HWND w = MakeTop(u"w", WS_POPUP, {0, 0, 50, 50});
+    InvalidateRect(w, nullptr, TRUE);
+    MSG m;
+    EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    ShowWindow(w, SW_SHOW);
+    SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+    EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    SendMessageW(w, WM_SETREDRAW, TRUE, 0);
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    headless::PumpUntilIdle();
+}
+
+TEST_F(Painting, GetDCDrawsOutsidePaintAndScrollMovesPixels)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    HWND w = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                             nullptr);
+    headless::PumpUntilIdle();
+    HDC dc = GetDC(w);
+    ASSERT_TRUE(dc);
+    RECT r{0, 0, 10, 10};
+    FillRect(dc, &r, Solid(RGB(0, 0, 0)));
+    EXPECT_EQ(WindowFromDC(dc), w);
+    ReleaseDC(w, dc);
+    EXPECT_EQ(Pixel(w, 5, 5), RGB(0, 0, 0));
+    RECT exposed;
+    EXPECT_EQ(ScrollWindowEx(w, 0, 20, nullptr, nullptr, nullptr, &exposed, SW_INVALIDATE), SIMPLEREGION);
+    RECT expect{0, 0, 100, 20};
+    EXPECT_TRUE(EqualRect(&exposed, &expect));
+    EXPECT_EQ(Pixel(w, 5, 25), RGB(0, 0, 0)); // moved down by 20
+    RECT u;
+    EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+    EXPECT_TRUE(EqualRect(&u, &expect));
+}
+
+TEST_F(Painting, PrintDrawsFrameClientAndChildrenIntoAMemoryDC)
+{
+    RegisterColourClass(u"Blue", RGB(0, 0, 255));
+    RegisterColourClass(u"Red", RGB(255, 0, 0));
+    HWND top = CreateWindowExW(0, u"Red", u"", WS_POPUP | WS_BORDER, 0, 0, 60, 60, nullptr, nullptr, nullptr,
+                               nullptr);
+    CreateWindowExW(0, u"Blue", u"", WS_CHILD | WS_VISIBLE, 20, 20, 20, 20, top, nullptr, nullptr, nullptr);
+    HDC mem = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = 60;
+    bi.bmiHeader.biHeight = -60;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    SendMessageW(top, WM_PRINT, (WPARAM)mem, PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    auto px = [&](int x, int y) { return GetPixel(mem, x, y); };
+    EXPECT_EQ(px(0, 0), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(px(5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(px(30, 30), RGB(0, 0, 255));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}
+
+} // namespace
