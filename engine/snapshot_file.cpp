@@ -166,7 +166,7 @@ bool DecodeNtfs(Reader& r, SnapshotData& d)
             return false;
         d.ntfsFolders.push_back(std::move(f));
     }
-    if (!r.Count(count, 2 + 4 + 4 + 37))
+    if (!r.Count(count, 4 + 2 + 4 + 24 + 1 + 8))
         return false;
     for (DWORD i = 0; i < count; ++i) {
         NtfsFileData f{};
