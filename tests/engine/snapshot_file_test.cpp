@@ -313,6 +313,8 @@ TEST_F(SnapshotFileTest, FilesAreWrittenReadAndTheVolumeCheckedAgain)
     EXPECT_EQ(Dump(), current);
     std::u16string unwritable = Wide(folder + "/no-such-folder/result.DMK");
     EXPECT_EQ(WriteSnapshotFile(unwritable.c_str()), SnapshotStatus::CannotOpen);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].first, u"Unable to open the file");
 
     SetEngineUi(nullptr);
     unsetenv("DOVEMARK_DISKS");
