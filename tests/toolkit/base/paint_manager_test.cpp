@@ -100,8 +100,9 @@ TEST_P(ButtonFaceTest, CornersAndCentreOfEveryState) {
         } else {
             EXPECT_EQ(dc.At(11, 11), Expected(*pm, e.centre)) << s.name;
         }
-        if (!s.enabled)
+        if (!s.enabled) {
             EXPECT_EQ(text, pm->GetColor(pm->IsFlatStyle() ? 60 : 17)) << s.name;
+        }
     }
 }
 
@@ -393,4 +394,55 @@ TEST(GradientTheme, RefreshesKeepOneShadedImage) {
     EXPECT_NE(GetPixel(mem, 8, 8), RGB(0, 255, 0));
     SelectObject(mem, old);
     DeleteDC(mem);
+}
+
+TEST(Animation, ExpandEndsOnTheWholeImageWhicheverWayItGrows) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    pm->m_nAnimationSteps = 3;
+    pm->m_nAnimationDuration = 0;
+    FakeBar popup;
+    popup.type = TKP_BARTYPE_POPUP;
+    popup.client = RECT{0, 0, 20, 30};
+    FakeControl a, b, hidden, c;
+    a.rect = RECT{0, 0, 20, 10};
+    b.rect = RECT{0, 10, 20, 20};
+    hidden.hidden = TRUE;
+    c.rect = RECT{0, 20, 20, 30};
+    struct Shown : FakeControl {
+        BOOL IsHiddenEntryShown() const override { return TRUE; }
+    } fresh;
+    fresh.rect = b.rect;
+    popup.controls = {&a, &fresh, &hidden, &c};
+    MemDC source(20, 30);
+    source.Fill(RECT{0, 0, 20, 10}, RGB(255, 0, 0));
+    source.Fill(RECT{0, 10, 20, 20}, RGB(0, 255, 0));
+    source.Fill(RECT{0, 20, 20, 30}, RGB(0, 0, 255));
+    for (BOOL downward : {TRUE, FALSE}) {
+        MemDC dest(20, 30, RGB(0, 0, 0));
+        pm->AnimateExpand(&popup, dest.dc, source.dc, downward);
+        EXPECT_EQ(dest.Count(RECT{0, 0, 20, 10}, RGB(255, 0, 0)), 200);
+        EXPECT_EQ(dest.Count(RECT{0, 10, 20, 20}, RGB(0, 255, 0)), 200);
+        EXPECT_EQ(dest.Count(RECT{0, 20, 20, 30}, RGB(0, 0, 255)), 200);
+    }
+}
+
+TEST(SpecialControls, CloseButtonGlyphTurnsToHighlightWhenBothStateWordsAreZero) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    FakeBar bar;
+    struct Idle : FakeControl {
+        DWORD GetGlyphStateWord(int) const override { return 0; }
+    } idle;
+    idle.bar = &bar;
+    FakeControl busy;
+    busy.bar = &bar;
+    RECT rc{0, 0, 16, 14};
+    MemDC a(16, 14, RGB(0, 0, 0)), b(16, 14, RGB(255, 255, 255));
+    SetTextColor(a.dc, RGB(0, 0, 0));
+    pm->DrawSpecialControl(a.dc, 2, &idle, &bar, TRUE, rc);
+    EXPECT_GT(a.Count(pm->GetColor(20)), 4);  // the cross in the highlight colour
+    SetTextColor(b.dc, RGB(0, 0, 128));
+    pm->DrawSpecialControl(b.dc, 2, &busy, &bar, TRUE, rc);
+    EXPECT_GT(b.Count(RGB(0, 0, 128)), 4);  // in the DC's text colour
+    EXPECT_EQ(pm->DrawSpecialControl(b.dc, 1, &busy, &bar, FALSE, rc).cy, 12);
+    EXPECT_EQ(pm->DrawSpecialControl(b.dc, 9, &busy, &bar, TRUE, rc).cy, 0);
 }
