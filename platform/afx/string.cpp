@@ -481,13 +481,15 @@ void CStringT<C>::AppendFormatV(PCXSTR pszFormat, va_list args) {
 
 template <class C>
 BOOL CStringT<C>::LoadString(UINT nID) {
-    if (g_pfnLoadString == nullptr)
-        return FALSE;
+    // The program is one executable, so any module handle names its resource image.
+    AFX_LOADSTRING_PROC load = g_pfnLoadString;
+    if (load == nullptr)
+        load = [](UINT id, LPWSTR buf, int cch) { return ::LoadStringW(nullptr, id, buf, cch); };
     // A string table entry holds at most 65535 units; grow until the text fits with room to spare.
     std::vector<WCHAR> buffer(256);
     int n = 0;
     for (;;) {
-        n = g_pfnLoadString(nID, buffer.data(), static_cast<int>(buffer.size()));
+        n = load(nID, buffer.data(), static_cast<int>(buffer.size()));
         if (n <= 0)
             return FALSE;
         if (static_cast<size_t>(n) < buffer.size() - 1 || buffer.size() > 65536)

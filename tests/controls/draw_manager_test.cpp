@@ -236,3 +236,61 @@ TEST(DrawManagerImages, IconsThroughTheirMaskAndStretched) {
         EXPECT_EQ(out.Count(RECT{16, 0, 40, 40}, RGB(255, 255, 255)), 24 * 40);
     }
 }
+
+TEST(DrawManagerFills, GradientBandsNeverReachTheEndColour) {
+    MemDC out(20, 20);
+    CDrawManager::FillGradient(out.dc, RECT{0, 0, 10, 5}, RGB(0, 0, 0), RGB(255, 255, 255), TRUE);
+    EXPECT_EQ(out.At(0, 2), RGB(23, 23, 23));     // bands 0 to 5 are empty at this width
+    EXPECT_EQ(out.At(9, 2), RGB(251, 251, 251));  // the last band is 63/64 of the way
+    EXPECT_EQ(out.At(10, 2), RGB(255, 255, 255));
+    CDrawManager dm;
+    MemDC tall(4, 128);
+    dm.FillEffect(tall.dc, 4, RECT{0, 0, 4, 128}, RGB(255, 0, 0), 0, RGB(0, 0, 255), 0, 0);
+    EXPECT_EQ(tall.At(1, 0), RGB(255, 0, 0));     // the top half runs from colour 1 ...
+    EXPECT_EQ(tall.At(1, 64), RGB(0, 0, 255));    // ... to colour 3, where the bottom half starts
+    EXPECT_EQ(tall.At(1, 127), RGB(251, 0, 3));
+    dm.FillEffect(out.dc, -1, RECT{0, 0, 20, 20}, RGB(0, 255, 0), 0, 0, 0, 0);
+    EXPECT_EQ(out.Count(RGB(0, 255, 0)), 0);
+    dm.FillEffect(out.dc, 99, RECT{0, 0, 20, 20}, RGB(0, 255, 0), 0, 0, 0, 0);
+    EXPECT_EQ(out.Count(RGB(0, 255, 0)), 400);
+}
+
+TEST(DrawManagerFills, TexturesAreSeededAndFifteenBitNoiseStaysSmall) {
+    CDrawManager dm;
+    auto snapshot = [&](int effect, int g, int w, int h) {
+        crt::srand(7);
+        std::vector<BYTE> bytes;
+        if (dm.FillTexture(RECT{0, 0, w, h}, effect, g, 0, RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)))
+            bytes.assign(dm.Dib().GetBits(), dm.Dib().GetBits() + dm.Dib().Stride() * h);
+        return bytes;
+    };
+    for (int effect = 7; effect <= 15; ++effect) {
+        auto a = snapshot(effect, 10, 40, 30);
+        ASSERT_FALSE(a.empty()) << effect;
+        EXPECT_EQ(a, snapshot(effect, 10, 40, 30)) << effect;
+    }
+    // Granularity 0: the message box's bump has no noise, so every column is one index.
+    snapshot(12, 0, 40, 30);
+    for (int x = 0; x < 40; ++x)
+        for (int y = 1; y < 30; ++y) ASSERT_EQ(dm.Dib().GetPixelIndex(x, y), dm.Dib().GetPixelIndex(x, 0)) << x;
+    // Noise of granularity 10 stays within 10 of the middle.
+    snapshot(7, 10, 40, 30);
+    for (int x = 0; x < 40; ++x)
+        for (int y = 0; y < 30; ++y) {
+            const int v = dm.Dib().GetPixelIndex(x, y);
+            ASSERT_GE(v, 118);
+            ASSERT_LE(v, 138);
+        }
+    // Areas the formulas cannot divide by draw nothing; huge ones are clamped.
+    EXPECT_TRUE(snapshot(9, 0, 0, 10).empty());
+    EXPECT_TRUE(snapshot(15, 0, 10, 0).empty());
+    EXPECT_TRUE(snapshot(14, 0, 10, 1).empty());
+    EXPECT_FALSE(snapshot(14, 0, 5, 4).empty());  // narrower than 6: no bevels, no division by zero
+    EXPECT_FALSE(snapshot(10, 0, 40000, 1).empty());
+    EXPECT_EQ(dm.Dib().Width(), 32767);
+    MemDC out(50, 40, RGB(0, 0, 0));
+    dm.FillEffect(out.dc, 12, RECT{5, 5, 45, 35}, RGB(255, 179, 157), RGB(255, 255, 255), RGB(255, 179, 157), 0, 0);
+    EXPECT_EQ(out.At(4, 20), RGB(0, 0, 0));
+    EXPECT_NE(out.At(25, 20), RGB(0, 0, 0));
+    EXPECT_EQ(out.At(25, 10), out.At(25, 30));
+}
