@@ -33,6 +33,9 @@ struct FoundFileRow {
     ULONGLONG Size;
     ULONGLONG Modified; // FILETIME value, 0 when unknown
     DWORD ItemData;     // file id or tree item the row stands for
+    // Date columns as the filler wrote them (FAT dates and NTFS times read differently); null when none.
+    const WCHAR* CreatedText = nullptr;
+    const WCHAR* ModifiedText = nullptr;
 };
 
 class IEngineUi {
@@ -60,6 +63,19 @@ public:
     // Found-file list.
     virtual void ClearFileRows() = 0;
     virtual void AddFileRow(const FoundFileRow& row) = 0;
+
+    // The calls below have quiet defaults, so a port that has no use for them need not override them.
+    // Whether the lost-partition search should sweep a disk that already lists partitions.
+    virtual bool AskPartitionSearch() { return false; }
+    // The progress-wait dialog of a list fill that the user started from the tree (percent 0 to 100).
+    virtual void BeginListProgress() {}
+    virtual void SetListProgress(UINT) {}
+    virtual void EndListProgress() {}
+    // Ticks a row of the found-file list (the "Parent..." row of a FAT folder).
+    virtual void CheckFileRow(int) {}
+    // The save dialog: the file being written (where: its path or folder), the count saved so far, its progress.
+    virtual void ShowSaveFile(const WCHAR*, const WCHAR*, DWORD) {}
+    virtual void SetSaveProgress(UINT) {}
 };
 
 // The port in force; a silent one (questions answered no) until the application or a test sets its own.

@@ -393,3 +393,49 @@ public:
 private:
     HGDIOBJ Select(CGdiObject* pObject) { return ::SelectObject(m_hDC, pObject ? pObject->m_hObject : nullptr); }
 };
+
+// ---- Image lists ------------------------------------------------------------------------------
+class CImageList : public CObject {
+    DECLARE_DYNCREATE(CImageList)
+public:
+    HIMAGELIST m_hImageList = nullptr;
+
+    CImageList() = default;
+    ~CImageList() override { DeleteImageList(); }
+    operator HIMAGELIST() const { return m_hImageList; }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+    static CImageList* PASCAL FromHandle(HIMAGELIST hImageList);
+    BOOL Attach(HIMAGELIST hImageList);
+    HIMAGELIST Detach();
+    BOOL DeleteImageList();
+
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow) { return Attach(ImageList_Create(cx, cy, nFlags, nInitial, nGrow)); }
+    BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+    BOOL Create(LPCTSTR lpszBitmapID, int cx, int nGrow, COLORREF crMask);
+    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    BOOL SetImageCount(UINT uNewCount) { return ImageList_SetImageCount(m_hImageList, uNewCount); }
+    COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(m_hImageList, cr); }
+    COLORREF GetBkColor() const { return ImageList_GetBkColor(m_hImageList); }
+    BOOL GetImageInfo(int nImage, IMAGEINFO* pImageInfo) const { return ImageList_GetImageInfo(m_hImageList, nImage, pImageInfo); }
+    int Add(CBitmap* pbmImage, CBitmap* pbmMask)
+    {
+        return ImageList_Add(m_hImageList, pbmImage ? HBITMAP(*pbmImage) : nullptr, pbmMask ? HBITMAP(*pbmMask) : nullptr);
+    }
+    int Add(CBitmap* pbmImage, COLORREF crMask) { return ImageList_AddMasked(m_hImageList, pbmImage ? HBITMAP(*pbmImage) : nullptr, crMask); }
+    int Add(HICON hIcon) { return ImageList_ReplaceIcon(m_hImageList, -1, hIcon); }
+    BOOL Remove(int nImage) { return ImageList_Remove(m_hImageList, nImage); }
+    BOOL Replace(int nImage, CBitmap* pbmImage, CBitmap* pbmMask)
+    {
+        return ImageList_Replace(m_hImageList, nImage, pbmImage ? HBITMAP(*pbmImage) : nullptr, pbmMask ? HBITMAP(*pbmMask) : nullptr);
+    }
+    int Replace(int nImage, HICON hIcon) { return ImageList_ReplaceIcon(m_hImageList, nImage, hIcon); }
+    HICON ExtractIcon(int nImage) { return ImageList_GetIcon(m_hImageList, nImage, ILD_NORMAL); }
+    BOOL Draw(CDC* pDC, int nImage, POINT pt, UINT nStyle)
+    {
+        return ImageList_Draw(m_hImageList, nImage, pDC ? pDC->m_hDC : nullptr, pt.x, pt.y, nStyle);
+    }
+    BOOL DrawEx(CDC* pDC, int nImage, POINT pt, SIZE sz, COLORREF clrBk, COLORREF clrFg, UINT nStyle)
+    {
+        return ImageList_DrawEx(m_hImageList, nImage, pDC ? pDC->m_hDC : nullptr, pt.x, pt.y, sz.cx, sz.cy, clrBk, clrFg, nStyle);
+    }
+};

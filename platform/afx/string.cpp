@@ -137,6 +137,11 @@ void CStringT<C>::AssignOther(PCYSTR psz) {
         m_s.clear();
         return;
     }
+    if (IS_INTRESOURCE(psz)) {
+        if (!LoadString(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(psz))))
+            m_s.clear();
+        return;
+    }
     size_t n = std::char_traits<YCHAR>::length(psz);
     if constexpr (std::is_same_v<C, char16_t>)
         m_s = AnsiToWide(psz, n);
@@ -476,13 +481,15 @@ void CStringT<C>::AppendFormatV(PCXSTR pszFormat, va_list args) {
 
 template <class C>
 BOOL CStringT<C>::LoadString(UINT nID) {
-    if (g_pfnLoadString == nullptr)
-        return FALSE;
+    // The program is one executable, so any module handle names its resource image.
+    AFX_LOADSTRING_PROC load = g_pfnLoadString;
+    if (load == nullptr)
+        load = [](UINT id, LPWSTR buf, int cch) { return ::LoadStringW(nullptr, id, buf, cch); };
     // A string table entry holds at most 65535 units; grow until the text fits with room to spare.
     std::vector<WCHAR> buffer(256);
     int n = 0;
     for (;;) {
-        n = g_pfnLoadString(nID, buffer.data(), static_cast<int>(buffer.size()));
+        n = load(nID, buffer.data(), static_cast<int>(buffer.size()));
         if (n <= 0)
             return FALSE;
         if (static_cast<size_t>(n) < buffer.size() - 1 || buffer.size() > 65536)

@@ -6,8 +6,8 @@
 #include <string>
 
 // Loads string resource nID into the buffer (at most cchMax units with the terminator) and
-// returns its length, 0 when absent. The resource loader installs it; until then every
-// CString::LoadString fails.
+// returns its length, 0 when absent. By default strings come from the program's resource image
+// through LoadStringW; a test may install its own loader (null restores the default).
 typedef int (*AFX_LOADSTRING_PROC)(UINT nID, LPWSTR lpBuffer, int cchMax);
 void AfxSetLoadStringProc(AFX_LOADSTRING_PROC pfn);
 

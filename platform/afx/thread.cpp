@@ -65,9 +65,23 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
 
 int CWinThread::Run()
 {
-    // Threads of this program that run windows pump their messages in the window family's
-    // override; the plain object has no loop of its own and ends as it would after WM_QUIT.
-    return ExitInstance();
+    for (;;) {
+        for (LONG idle = 0; !PeekMessageW(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE) && OnIdle(idle); ++idle) {
+        }
+        if (!PumpMessage())
+            return ExitInstance();
+    }
+}
+
+BOOL CWinThread::PumpMessage()
+{
+    if (GetMessageW(&m_msgCur, nullptr, 0, 0) <= 0) // WM_QUIT, or -1 for a queue that failed
+        return FALSE;
+    if (!PreTranslateMessage(&m_msgCur)) {
+        TranslateMessage(&m_msgCur);
+        DispatchMessageW(&m_msgCur);
+    }
+    return TRUE;
 }
 
 void CWinThread::Delete()

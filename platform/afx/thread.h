@@ -26,8 +26,16 @@ public:
     // A user-interface thread made from a run-time class runs InitInstance, then Run while
     // InitInstance succeeded, and ends with the code of Run or ExitInstance.
     virtual BOOL InitInstance() { return FALSE; }
+    // The thread's message loop: until WM_QUIT, with OnIdle while the queue is empty.
     virtual int Run();
-    virtual int ExitInstance() { return 0; }
+    // The WM_QUIT code, unless a derived class says otherwise.
+    virtual int ExitInstance() { return int(m_msgCur.wParam); }
+    // One message: FALSE on WM_QUIT (or a failing queue), else translated and dispatched unless
+    // PreTranslateMessage took it.
+    virtual BOOL PumpMessage();
+    virtual BOOL PreTranslateMessage(MSG* /*pMsg*/) { return FALSE; }
+    // Called while the queue is empty with a growing count; TRUE asks for another call.
+    virtual BOOL OnIdle(LONG /*lCount*/) { return FALSE; }
     // Ends the object at the thread's end when m_bAutoDelete is set.
     virtual void Delete();
 
@@ -36,6 +44,8 @@ public:
     BOOL m_bAutoDelete = TRUE;
     CWnd* m_pMainWnd = nullptr;
     CWnd* m_pActiveWnd = nullptr;
+
+    MSG m_msgCur{};
 
     AFX_THREADPROC m_pfnThreadProc = nullptr;
     LPVOID m_pThreadParams = nullptr;

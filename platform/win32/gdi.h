@@ -878,3 +878,57 @@ typedef BOOL(CALLBACK* DRAWSTATEPROC)(HDC hdc, LPARAM lData, WPARAM wData, int c
 BOOL DrawStateW(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData, WPARAM wData, int x, int y, int cx,
                 int cy, UINT uFlags);
 #define DrawState DrawStateW
+
+// ---- Image lists ------------------------------------------------------------------------------
+#define CLR_NONE 0xFFFFFFFFL
+#define CLR_DEFAULT 0xFF000000L
+#define ILC_MASK 0x00000001
+#define ILC_COLOR 0x00000000
+#define ILC_COLORDDB 0x000000FE
+#define ILC_COLOR4 0x00000004
+#define ILC_COLOR8 0x00000008
+#define ILC_COLOR16 0x00000010
+#define ILC_COLOR24 0x00000018
+#define ILC_COLOR32 0x00000020
+#define ILD_NORMAL 0x00000000
+#define ILD_TRANSPARENT 0x00000001
+#define ILD_MASK 0x00000010
+#define ILD_IMAGE 0x00000020
+#define ILD_BLEND25 0x00000002
+#define ILD_BLEND50 0x00000004
+#define ILD_FOCUS ILD_BLEND25
+#define ILD_BLEND ILD_BLEND50
+#define ILD_SELECTED ILD_BLEND50
+
+typedef struct _IMAGEINFO {
+    HBITMAP hbmImage;
+    HBITMAP hbmMask;
+    int Unused1;
+    int Unused2;
+    RECT rcImage;
+} IMAGEINFO, *LPIMAGEINFO;
+
+HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
+BOOL ImageList_Destroy(HIMAGELIST himl);
+int ImageList_GetImageCount(HIMAGELIST himl);
+BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT uNewCount);
+int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask);
+// Pixels of crMask become transparent and are cleared to black in the stored image.
+int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask);
+BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP hbmImage, HBITMAP hbmMask);
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
+#define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
+BOOL ImageList_Remove(HIMAGELIST himl, int i);
+#define ImageList_RemoveAll(himl) ImageList_Remove(himl, -1)
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
+BOOL ImageList_GetImageInfo(HIMAGELIST himl, int i, IMAGEINFO* pImageInfo);
+BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
+BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy);
+COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
+COLORREF ImageList_GetBkColor(HIMAGELIST himl);
+BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
+BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
+                      COLORREF rgbFg, UINT fStyle);
+HIMAGELIST ImageList_LoadImageW(HINSTANCE hi, LPCWSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
+                                UINT uFlags);
+#define ImageList_LoadImage ImageList_LoadImageW

@@ -1,6 +1,8 @@
 // Style factories, the shared-factory registry and the client links of themed controls.
 #include "toolkit/base/theme_manager.h"
 
+#include "win32/user.h"
+
 IMPLEMENT_DYNCREATE(CTKThemeManagerStyleFactory, CObject)
 
 // ---- Styles ------------------------------------------------------------------------------------
@@ -8,6 +10,54 @@ CTKThemeStyleBase::~CTKThemeStyleBase()
 {
     if (m_bmpParentBackground)
         DeleteObject(m_bmpParentBackground);
+}
+
+BOOL CTKThemeStyleBase::CaptureParentBackground(HWND hwnd)
+{
+    HWND parent = hwnd ? GetParent(hwnd) : nullptr;
+    if (!parent || !IsWindow(parent))
+        return FALSE;
+    if (m_bmpParentBackground) {
+        DeleteObject(m_bmpParentBackground);
+        m_bmpParentBackground = nullptr;
+    }
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
+    POINT corners[2] = {{rc.left, rc.top}, {rc.right, rc.bottom}};
+    ScreenToClient(parent, &corners[0]);
+    ScreenToClient(parent, &corners[1]);
+    int w = corners[1].x - corners[0].x, h = corners[1].y - corners[0].y;
+    HDC parentDC = GetWindowDC(parent);
+    if (!parentDC)
+        return FALSE;
+    // The window DC starts at the window's corner; the client area lies inside the non-client frame.
+    RECT parentWindow{};
+    GetWindowRect(parent, &parentWindow);
+    POINT origin{0, 0};
+    ClientToScreen(parent, &origin);
+    int dx = origin.x - parentWindow.left, dy = origin.y - parentWindow.top;
+    HDC mem = CreateCompatibleDC(parentDC);
+    m_bmpParentBackground = CreateCompatibleBitmap(parentDC, w > 0 ? w : 1, h > 0 ? h : 1);
+    HGDIOBJ old = SelectObject(mem, m_bmpParentBackground);
+    BitBlt(mem, 0, 0, w, h, parentDC, corners[0].x + dx, corners[0].y + dy, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(parent, parentDC);
+    return TRUE;
+}
+
+BOOL CTKThemeStyleBase::DrawParentBackground(HDC hdc, HWND hwnd)
+{
+    if (!hwnd || !(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) || !CaptureParentBackground(hwnd))
+        return FALSE;
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    HDC mem = CreateCompatibleDC(hdc);
+    HGDIOBJ old = SelectObject(mem, m_bmpParentBackground);
+    BitBlt(hdc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return TRUE;
 }
 
 // ---- Registry ----------------------------------------------------------------------------------

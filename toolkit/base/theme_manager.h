@@ -19,6 +19,11 @@ public:
 
     // Styles recompute their fonts and colours here.
     virtual void RefreshMetrics() {}
+    // A copy of the parent's pixels under the window, for controls that show through to it.
+    virtual BOOL CaptureParentBackground(HWND hwnd);
+    // Paints that copy at (0, 0) of a window with WS_EX_TRANSPARENT; FALSE for any other window.
+    virtual BOOL DrawParentBackground(HDC hdc, HWND hwnd);
+    HBITMAP GetParentBackground() const { return m_bmpParentBackground; }
 
     CTKThemeManagerStyleFactory* GetFactory() const { return m_pFactory; }
 

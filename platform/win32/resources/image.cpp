@@ -1,4 +1,5 @@
 // The registered resource images: parsing the compiled .res format, lookup by type and name, strings.
+#include "afx/string.h"
 #include "win32/resources.h"
 
 #include <cstring>
@@ -128,9 +129,13 @@ bool RegisterImage(const void* image, size_t size)
         pos += headerSize + dataSize;
         pos = (pos + 3) & ~size_t(3);
     }
-    std::lock_guard<std::mutex> lock(Lock());
-    auto& all = Entries();
-    all.insert(all.end(), found.begin(), found.end());
+    {
+        std::lock_guard<std::mutex> lock(Lock());
+        auto& all = Entries();
+        all.insert(all.end(), found.begin(), found.end());
+    }
+    // From now on CString::LoadString reads the string tables.
+    AfxSetLoadStringProc([](UINT id, LPWSTR buffer, int max) { return LoadStringW(nullptr, id, buffer, max); });
     return true;
 }
 

@@ -325,6 +325,8 @@ LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int cchMax) {
     return dst;
 }
 
+// Letters compare without regard to case first; only strings equal that way are ordered by
+// case, lower case first, as the system's word sort orders them.
 int CompareStringW(LCID Locale, DWORD dwCmpFlags, LPCWSTR lpString1, int cchCount1, LPCWSTR lpString2,
                    int cchCount2) {
     if (lpString1 == nullptr || lpString2 == nullptr || cchCount1 < -1 || cchCount2 < -1) {
@@ -333,16 +335,21 @@ int CompareStringW(LCID Locale, DWORD dwCmpFlags, LPCWSTR lpString1, int cchCoun
     }
     size_t n1 = cchCount1 < 0 ? wcslen(lpString1) : static_cast<size_t>(cchCount1);
     size_t n2 = cchCount2 < 0 ? wcslen(lpString2) : static_cast<size_t>(cchCount2);
-    bool fold = dwCmpFlags & NORM_IGNORECASE;
     for (size_t i = 0; i < n1 && i < n2; ++i) {
-        WCHAR a = fold ? AfxFoldLower(lpString1[i]) : lpString1[i];
-        WCHAR b = fold ? AfxFoldLower(lpString2[i]) : lpString2[i];
+        WCHAR a = AfxFoldLower(lpString1[i]);
+        WCHAR b = AfxFoldLower(lpString2[i]);
         if (a != b)
             return a < b ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
     }
-    if (n1 == n2)
-        return CSTR_EQUAL;
-    return n1 < n2 ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+    if (n1 != n2)
+        return n1 < n2 ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+    if (!(dwCmpFlags & NORM_IGNORECASE)) {
+        for (size_t i = 0; i < n1; ++i) {
+            if (lpString1[i] != lpString2[i])
+                return IsCharLowerW(lpString1[i]) ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+        }
+    }
+    return CSTR_EQUAL;
 }
 
 // A null string sorts before any other, as the system's functions treat it.

@@ -1,5 +1,6 @@
 // CString: clamped edits, searches, buffers, formatting and narrow conversions.
 #include "afx/afx.h"
+#include "platform/resources/test_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -125,7 +126,12 @@ TEST(CStringA, StepsOverTwoByteCharactersWhole) {
 
 TEST(CString, LoadStringUsesTheInstalledLoader) {
     CString s;
-    EXPECT_FALSE(s.LoadString(7));
+    EXPECT_FALSE(s.LoadString(0xFFF7)); // no such string in the resource image
+    EXPECT_TRUE(s.LoadString(IDS_SECOND)); // from this program's own resource image
+    EXPECT_EQ(s, u"扫描 完成");
+    CStringA narrow;
+    EXPECT_TRUE(narrow.LoadString(IDS_FIRST));
+    EXPECT_EQ(narrow, "First");
     AfxSetLoadStringProc([](UINT id, LPWSTR buf, int cch) -> int {
         if (id != 7)
             return 0;

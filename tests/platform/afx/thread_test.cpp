@@ -66,4 +66,34 @@ TEST(WinThread, ThreadObjectsDeleteThemselvesWhenTheyEnd)
     EXPECT_EQ(AfxBeginThread(static_cast<AFX_THREADPROC>(nullptr), nullptr), nullptr);
 }
 
+class CQuittingThread : public CWinThread {
+    DECLARE_DYNCREATE(CQuittingThread)
+public:
+    BOOL InitInstance() override
+    {
+        PostThreadMessageW(GetCurrentThreadId(), WM_USER, 0, 0);
+        return TRUE;
+    }
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_USER)
+            PostQuitMessage(6); // seen through the loop, then the loop ends with its code
+        return FALSE;
+    }
+};
+IMPLEMENT_DYNCREATE(CQuittingThread, CWinThread)
+
+TEST(WinThread, AUserInterfaceThreadRunsItsMessageLoopUntilQuit)
+{
+    CWinThread* t = AfxBeginThread(RUNTIME_CLASS(CQuittingThread), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(t, nullptr);
+    t->m_bAutoDelete = FALSE;
+    t->ResumeThread();
+    ASSERT_EQ(WaitForSingleObject(t->m_hThread, 5000), DWORD(WAIT_OBJECT_0));
+    DWORD code = 0;
+    GetExitCodeThread(t->m_hThread, &code);
+    EXPECT_EQ(code, 6u);
+    delete t;
+}
+
 } // namespace

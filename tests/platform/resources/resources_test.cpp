@@ -1,4 +1,5 @@
 // The test resource script compiled into this program, read back field by field.
+#include "afx/string.h"
 #include "platform/gdi/gdi_fixture.h"
 #include "platform/resources/test_ids.h"
 #include "support/support.h"
@@ -59,6 +60,12 @@ TEST(Resources, StringTable)
     EXPECT_EQ(std::u16string(direct, 5), u"扫描 完成");
     EXPECT_EQ(LoadStringW(nullptr, 2, buf, 32), 0);
     EXPECT_EQ(buf[0], 0);
+    // Registering an image (an empty one will do) installs the framework's string loader, which
+    // another test of this program may have replaced.
+    ASSERT_TRUE(res::RegisterImage(nullptr, 0));
+    CString s;
+    EXPECT_TRUE(s.LoadString(IDS_SECOND)); // the framework's strings read the same tables
+    EXPECT_EQ(std::u16string(s.GetString()), u"扫描 完成");
 }
 
 TEST(Resources, DialogTemplate)

@@ -177,6 +177,9 @@ TEST(WideRuntime, ParsesComparesAndConverts) {
     EXPECT_NE(_wcsicmp(u"\u00C9", u"\u00E9"), 0); // the C locale folds ASCII only
     EXPECT_EQ(lstrcmpiW(u"\u00C9T\u00C9", u"\u00E9t\u00E9"), 0);
     EXPECT_EQ(CompareStringW(LOCALE_USER_DEFAULT, 0, u"abc", 2, u"ab", -1), CSTR_EQUAL);
+    EXPECT_LT(lstrcmpW(u"apple", u"Banana"), 0); // case matters only between otherwise equal texts
+    EXPECT_LT(lstrcmpW(u"readme", u"README"), 0);
+    EXPECT_GT(lstrcmpW(u"ab", u"A"), 0);
     EXPECT_EQ(_wcsnicmp(u"ABCx", u"abcy", 3), 0);
 
     EXPECT_EQ(wcslen(u"中文"), 2u);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/base/theme_manager.h"
+#include "win32/user.h"
 
 #include <string>
 #include <vector>
@@ -116,4 +117,31 @@ TEST(ThemeRegistry, EveryFactoryIsListedAndAFailedStyleIsRetried) {
     EXPECT_EQ(f.GetStyle(), nullptr);
     g_failCreate = false;
     EXPECT_NE(f.GetStyle(), nullptr);
+}
+
+TEST(ThemeStyle, OnlyTransparentControlsPaintTheirParentsPixels) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = u"TkStyleTest";
+    RegisterClassExW(&wc);
+    HWND parent = CreateWindowExW(0, u"TkStyleTest", u"p", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND opaque = CreateWindowExW(0, u"TkStyleTest", u"o", WS_CHILD, 10, 10, 30, 20, parent, nullptr, nullptr, nullptr);
+    HWND clear = CreateWindowExW(WS_EX_TRANSPARENT, u"TkStyleTest", u"c", WS_CHILD, 50, 10, 30, 20, parent, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_TRUE(parent && opaque && clear);
+    TestStyle style(0);
+    HDC screen = GetDC(nullptr);
+    EXPECT_FALSE(style.DrawParentBackground(screen, opaque));
+    EXPECT_EQ(style.GetParentBackground(), nullptr);  // never captured
+    EXPECT_FALSE(style.CaptureParentBackground(parent));  // a top-level window has no parent to show
+    EXPECT_TRUE(style.DrawParentBackground(screen, clear));
+    BITMAP bm{};
+    ASSERT_NE(style.GetParentBackground(), nullptr);
+    GetObjectW(style.GetParentBackground(), sizeof(bm), &bm);
+    EXPECT_EQ(bm.bmWidth, 30);
+    EXPECT_EQ(bm.bmHeight, 20);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(parent);
+    EXPECT_FALSE(style.DrawParentBackground(screen, clear));  // the parent is gone
 }

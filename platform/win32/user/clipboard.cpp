@@ -1,0 +1,272 @@
+// The in-process clipboard: formats, ownership, and CF_TEXT/CF_UNICODETEXT made from each other.
+#include "win32/user/internal.h"
+
+#include "win32/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+struct Clipboard {
+    HWND openBy = nullptr;
+    DWORD openTid = 0;
+    bool open = false;
+    HWND owner = nullptr;
+    std::vector<std::pair<UINT, HANDLE>> formats; // in the order they were set
+    std::vector<std::u16string> names;            // registered formats from 0xC000
+};
+
+Clipboard& C()
+{
+    static auto* c = new Clipboard;
+    return *c;
+}
+
+bool OpenedByCaller()
+{
+    return C().open && C().openTid == user::CurrentTid();
+}
+
+HANDLE Find(UINT format)
+{
+    for (auto& f : C().formats)
+        if (f.first == format)
+            return f.second;
+    return nullptr;
+}
+
+void FreeData(UINT format, HANDLE h)
+{
+    if (!h)
+        return;
+    if (format == CF_BITMAP)
+        DeleteObject((HGDIOBJ)h);
+    else
+        GlobalFree(h);
+}
+
+HGLOBAL Copy(const void* data, size_t size)
+{
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!h)
+        return nullptr;
+    void* p = GlobalLock(h);
+    memcpy(p, data, size);
+    GlobalUnlock(h);
+    return h;
+}
+
+// The text form that was not set is made on request from the one that was, through the
+// program's code page.
+HANDLE Synthesise(UINT format)
+{
+    if (format == CF_UNICODETEXT) {
+        HANDLE src = Find(CF_TEXT) ? Find(CF_TEXT) : Find(CF_OEMTEXT);
+        if (!src)
+            return nullptr;
+        const char* p = (const char*)GlobalLock(src);
+        size_t cap = GlobalSize(src);
+        size_t n = p ? strnlen(p, cap) : 0;
+        int need = MultiByteToWideChar(CP_ACP, 0, p, (int)n, nullptr, 0);
+        std::u16string w((size_t)need, u'\0');
+        MultiByteToWideChar(CP_ACP, 0, p, (int)n, w.data(), need);
+        GlobalUnlock(src);
+        return Copy(w.c_str(), (w.size() + 1) * sizeof(char16_t));
+    }
+    if (format == CF_TEXT || format == CF_OEMTEXT) {
+        HANDLE src = Find(CF_UNICODETEXT);
+        if (!src)
+            return nullptr;
+        const char16_t* p = (const char16_t*)GlobalLock(src);
+        size_t cap = GlobalSize(src) / sizeof(char16_t);
+        size_t n = 0;
+        while (p && n < cap && p[n])
+            ++n;
+        int need = WideCharToMultiByte(CP_ACP, 0, p, (int)n, nullptr, 0, nullptr, nullptr);
+        std::string a((size_t)need, '\0');
+        WideCharToMultiByte(CP_ACP, 0, p, (int)n, a.data(), need, nullptr, nullptr);
+        GlobalUnlock(src);
+        return Copy(a.c_str(), a.size() + 1);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+using namespace user;
+
+BOOL OpenClipboard(HWND owner)
+{
+    Guard lk(Lock());
+    if (owner && !user::Find(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (C().open && C().openTid != CurrentTid()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    C().open = true;
+    C().openTid = CurrentTid();
+    C().openBy = owner;
+    return TRUE;
+}
+
+BOOL CloseClipboard()
+{
+    Guard lk(Lock());
+    if (!OpenedByCaller()) {
+        SetLastError(1418 /* clipboard not open */);
+        return FALSE;
+    }
+    C().open = false;
+    C().openBy = nullptr;
+    return TRUE;
+}
+
+BOOL EmptyClipboard()
+{
+    std::vector<std::pair<UINT, HANDLE>> old;
+    HWND previousOwner;
+    {
+        Guard lk(Lock());
+        if (!OpenedByCaller()) {
+            SetLastError(1418);
+            return FALSE;
+        }
+        old = std::move(C().formats);
+        C().formats.clear();
+        previousOwner = C().owner;
+        C().owner = C().openBy;
+    }
+    if (previousOwner && IsWindow(previousOwner))
+        SendMessageW(previousOwner, WM_DESTROYCLIPBOARD, 0, 0);
+    for (auto& [f, h] : old)
+        FreeData(f, h);
+    return TRUE;
+}
+
+HANDLE SetClipboardData(UINT format, HANDLE data)
+{
+    HANDLE old = nullptr;
+    {
+        Guard lk(Lock());
+        if (!OpenedByCaller()) {
+            SetLastError(1418);
+            return nullptr;
+        }
+        if (format == 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        auto& v = C().formats;
+        auto it = std::find_if(v.begin(), v.end(), [&](auto& p) { return p.first == format; });
+        if (it != v.end()) {
+            old = it->second;
+            it->second = data;
+        } else {
+            v.push_back({format, data});
+        }
+    }
+    if (old && old != data)
+        FreeData(format, old);
+    return data;
+}
+
+HANDLE GetClipboardData(UINT format)
+{
+    Guard lk(Lock());
+    if (!OpenedByCaller()) {
+        SetLastError(1418);
+        return nullptr;
+    }
+    if (HANDLE h = Find(format))
+        return h;
+    HANDLE made = Synthesise(format);
+    if (made)
+        C().formats.push_back({format, made}); // kept, and freed, like data that was set
+    return made;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format)
+{
+    Guard lk(Lock());
+    if (Find(format))
+        return TRUE;
+    bool text = Find(CF_TEXT) || Find(CF_UNICODETEXT) || Find(CF_OEMTEXT);
+    return (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT) && text;
+}
+
+UINT RegisterClipboardFormatW(LPCWSTR name)
+{
+    if (!name || !*name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Guard lk(Lock());
+    auto& n = C().names;
+    auto it = std::find(n.begin(), n.end(), std::u16string(name));
+    if (it != n.end())
+        return 0xC000 + (UINT)(it - n.begin());
+    n.push_back(name);
+    return 0xC000 + (UINT)n.size() - 1;
+}
+
+UINT EnumClipboardFormats(UINT format)
+{
+    Guard lk(Lock());
+    if (!OpenedByCaller()) {
+        SetLastError(1418);
+        return 0;
+    }
+    // What was set comes first, then the text forms that can be made from it.
+    std::vector<UINT> list;
+    for (auto& f : C().formats)
+        list.push_back(f.first);
+    bool text = Find(CF_TEXT) || Find(CF_UNICODETEXT) || Find(CF_OEMTEXT);
+    if (text)
+        for (UINT f : {(UINT)CF_UNICODETEXT, (UINT)CF_TEXT, (UINT)CF_OEMTEXT})
+            if (std::find(list.begin(), list.end(), f) == list.end())
+                list.push_back(f);
+    SetLastError(0);
+    if (format == 0)
+        return list.empty() ? 0 : list.front();
+    auto it = std::find(list.begin(), list.end(), format);
+    if (it == list.end() || it + 1 == list.end())
+        return 0;
+    return *(it + 1);
+}
+
+int CountClipboardFormats()
+{
+    Guard lk(Lock());
+    return (int)C().formats.size();
+}
+
+int GetClipboardFormatNameW(UINT format, LPWSTR buffer, int maxCount)
+{
+    Guard lk(Lock());
+    auto& n = C().names;
+    if (format < 0xC000 || format - 0xC000 >= n.size() || !buffer || maxCount <= 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::u16string& s = n[format - 0xC000];
+    int k = std::min<int>((int)s.size(), maxCount - 1);
+    std::copy_n(s.begin(), k, buffer);
+    buffer[k] = 0;
+    return k;
+}
+
+HWND GetClipboardOwner()
+{
+    Guard lk(Lock());
+    return user::Find(C().owner) ? C().owner : nullptr;
+}
+
+HWND GetOpenClipboardWindow()
+{
+    Guard lk(Lock());
+    return C().open ? C().openBy : nullptr;
+}

@@ -1,0 +1,86 @@
+// Tests of the window helpers: window rectangles, mirrored arrow keys, work areas and splitter tracking.
+#include <gtest/gtest.h>
+
+#include "toolkit/base/window_helpers.h"
+
+namespace {
+
+HWND MakeWindow(DWORD exStyle = 0)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = u"TkHelperTest";
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    return CreateWindowExW(exStyle, u"TkHelperTest", u"t", WS_POPUP, 100, 100, 300, 200, nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
+} // namespace
+
+TEST(WindowHelpers, RectanglesAreEmptyForAWindowThatIsGone) {
+    HWND hwnd = MakeWindow();
+    ASSERT_NE(hwnd, nullptr);
+    CTKPWndRect rc(hwnd);
+    EXPECT_EQ(rc.left, 100);
+    EXPECT_EQ(rc.right, 400);
+    CTKPWndClientRect client(hwnd);
+    EXPECT_EQ(client.right, 300);
+    DestroyWindow(hwnd);
+    CTKPWndRect gone(hwnd);
+    EXPECT_EQ(gone.right - gone.left, 0);
+    CTKPWndClientRect goneClient(hwnd);
+    EXPECT_EQ(goneClient.bottom, 0);
+}
+
+TEST(WindowHelpers, ArrowKeysSwapOnlyInRightToLeftWindows) {
+    HWND ltr = MakeWindow(), rtl = MakeWindow(WS_EX_LAYOUTRTL);
+    struct {
+        HWND hwnd;
+        UINT in, out;
+    } cases[] = {{ltr, VK_LEFT, VK_LEFT}, {rtl, VK_LEFT, VK_RIGHT}, {rtl, VK_RIGHT, VK_LEFT}, {rtl, VK_UP, VK_UP}};
+    for (auto& c : cases) {
+        UINT key = c.in;
+        MirrorArrowKey(c.hwnd, key);
+        EXPECT_EQ(key, c.out);
+    }
+    DestroyWindow(ltr);
+    DestroyWindow(rtl);
+}
+
+TEST(WindowHelpers, WorkAreasFallBackToThePrimaryOne) {
+    RECT expected{}, fromPoint{}, fromRect{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &expected, 0);
+    GetWorkAreaFromPoint(&fromPoint, POINT{10, 10});
+    GetWorkAreaFromRect(&fromRect, RECT{0, 0, 50, 50});
+    EXPECT_EQ(fromPoint.right, expected.right);
+    EXPECT_EQ(fromPoint.bottom, expected.bottom);
+    EXPECT_EQ(fromRect.right, expected.right);
+    EXPECT_GT(expected.right, 0);
+}
+
+TEST(SplitterTracker, FollowsTheMouseWithinLimitsUntilReleaseOrEscape) {
+    HWND hwnd = MakeWindow();
+    ASSERT_NE(hwnd, nullptr);
+    // A vertical bar at x 140-144 dragged from x 142: moves follow the mouse, clamped to 120-160.
+    RECT bar{140, 100, 144, 300};
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 10));  // screen x 150: left 148
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(200, 10)); // far right: clamped to 160
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(200, 10));
+    CTKPTrackSplitter tracker;
+    EXPECT_TRUE(tracker.Track(hwnd, 120, 0, 160, 1000, bar, POINT{142, 150}, TRUE));
+    EXPECT_EQ(bar.left, 160);
+    EXPECT_EQ(bar.right, 164);
+    EXPECT_EQ(bar.top, 100);  // only the tracked axis moves
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    PostMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(30, 10));  // screen x 130 (from 162): left 128
+    PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(tracker.Track(hwnd, 120, 0, 160, 1000, bar, POINT{162, 150}, TRUE));
+    EXPECT_EQ(bar.left, 128);  // the caller decides to keep its old layout
+    DestroyWindow(hwnd);
+}
