@@ -95,6 +95,17 @@ void MakeNtfsQuick()
     DriveKind = 2;
 }
 
+// Records as short as the format allows, whose count must still be accepted.
+void MakeNtfsNameless()
+{
+    ClearAll();
+    ScanMode = 2;
+    PartitionParams.FsType = FS_KIND_NTFS;
+    for (DWORD i = 0; i < 3; ++i)
+        AddFoundEntry(5004 + 2 * i, u"", 66 + i, 5, 0, 0, 0, 0, 0, 1, 0, 0);
+    DriveKind = 1;
+}
+
 void MakeNtfsFull()
 {
     MakeNtfsQuick();
@@ -142,6 +153,7 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
     } cases[] = {
         {"FAT quick scan", MakeFat, 'D', "fat file file2.jpg 102 12288 2 1", nullptr},
         {"NTFS quick scan", MakeNtfsQuick, 'D', "ntfs file report.doc 5000 64 123456 1 0", nullptr},
+        {"NTFS files without names", MakeNtfsNameless, 'D', "ntfs file  5008 68 0 0 1", nullptr},
         {"NTFS full scan", MakeNtfsFull, 'A', "ntfs file edge.txt 9000 0 99 2 0", "outside"},
         {"file tracing", MakeTraced, 'R', "traced 2.xls .xls Excel workbook 400 2", nullptr},
     };
@@ -301,6 +313,8 @@ TEST_F(SnapshotFileTest, FilesAreWrittenReadAndTheVolumeCheckedAgain)
     EXPECT_EQ(Dump(), current);
     std::u16string unwritable = Wide(folder + "/no-such-folder/result.DMK");
     EXPECT_EQ(WriteSnapshotFile(unwritable.c_str()), SnapshotStatus::CannotOpen);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].first, u"Unable to open the file");
 
     SetEngineUi(nullptr);
     unsetenv("DOVEMARK_DISKS");
