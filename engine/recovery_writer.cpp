@@ -162,25 +162,29 @@ private:
     bool ok_ = true;
 };
 
-// Sectors of the volume in PartitionParams (0 when unknown), so clusters beyond it are not read.
-ULONGLONG VolumeSectors() { return PartitionParams.SectorCount; }
+// The first sector after the volume in PartitionParams (0 when its size is unknown), so clusters
+// beyond it are not read.
+ULONGLONG VolumeEnd()
+{
+    return PartitionParams.SectorCount ? ULONGLONG(PartitionParams.StartSector) + PartitionParams.SectorCount : 0;
+}
 
-// Reads sectors [first, first + count) of cluster data into out; sectors outside the volume and
-// sectors that could not be read are zeros and counted.
+// Reads sectors [first, first + count) of cluster data (first counted from the data origin) into
+// out; sectors outside the volume and sectors that could not be read are zeros and counted.
 ULONGLONG ReadDataSectors(ULONGLONG relFirst, ULONGLONG count, BYTE* out)
 {
     std::memset(out, 0, size_t(count) * SECTOR_SIZE);
-    const ULONGLONG limit = VolumeSectors();
+    const ULONGLONG first = ULONGLONG(PartitionParams.DataOrigin) + relFirst;
+    const ULONGLONG end = VolumeEnd();
     ULONGLONG unread = 0;
     ULONGLONG readable = count;
-    if (limit && relFirst + count > limit) {
-        readable = relFirst >= limit ? 0 : limit - relFirst;
+    if (end && first + count > end) {
+        readable = first >= end ? 0 : end - first;
         unread += count - readable;
     }
     if (readable) {
         SectorReadOutcome outcome;
-        ReadSectors(SelectedDevicePath(), ULONGLONG(PartitionParams.DataOrigin) + relFirst, DWORD(readable), out,
-                    &outcome);
+        ReadSectors(SelectedDevicePath(), first, DWORD(readable), out, &outcome);
         unread += outcome.UnreadCount;
     }
     return unread;
