@@ -3,6 +3,7 @@
 #include "engine/snapshot_file.h"
 
 #include "engine/engine_state.h"
+#include "engine/file_tracing.h"
 #include "engine/ntfs_runs.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
@@ -166,7 +167,7 @@ bool DecodeNtfs(Reader& r, SnapshotData& d)
             return false;
         d.ntfsFolders.push_back(std::move(f));
     }
-    if (!r.Count(count, 2 + 4 + 4 + 37))
+    if (!r.Count(count, 4 + 2 + 4 + 24 + 1 + 8))
         return false;
     for (DWORD i = 0; i < count; ++i) {
         NtfsFileData f{};
@@ -561,8 +562,10 @@ SnapshotStatus WriteSnapshotFile(const WCHAR* path)
 {
     std::vector<BYTE> bytes = EncodeSnapshot();
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        EngineUi().ShowMessage(SnapshotStatusText(SnapshotStatus::CannotOpen).c_str(), ENGINE_MSG_ERROR);
         return SnapshotStatus::CannotOpen;
+    }
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
@@ -573,6 +576,7 @@ SnapshotStatus WriteSnapshotFile(const WCHAR* path)
     ok = CloseHandle(file) && ok;
     if (!ok) {
         DeleteFileW(path);
+        EngineUi().ShowMessage(SnapshotStatusText(SnapshotStatus::WriteFailed).c_str(), ENGINE_MSG_ERROR);
         return SnapshotStatus::WriteFailed;
     }
     return SnapshotStatus::Ok;
@@ -602,6 +606,8 @@ SnapshotStatus ReadSnapshotFile(const WCHAR* path)
         ui.ShowMessage(SnapshotStatusText(status).c_str(), ENGINE_MSG_ERROR);
         return status;
     }
+    if (ScanMode == 1)
+        BuildTracedResult();
 
     // The disk and the volume are opened again before anything is read from them (the NTFS run table included).
     if (OpenPhysicalDrive() == INVALID_HANDLE_VALUE && DriveKind != 2) {

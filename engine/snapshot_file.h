@@ -29,7 +29,8 @@ std::vector<BYTE> EncodeSnapshot();
 // current results are left as they were.
 SnapshotStatus LoadSnapshotBytes(const BYTE* data, size_t size);
 
-// Writes EncodeSnapshot() to the path; every write and the close are checked, and a partial file is deleted.
+// Writes EncodeSnapshot() to the path; every write and the close are checked, and a partial file is deleted. A
+// failure is told to the user.
 SnapshotStatus WriteSnapshotFile(const WCHAR* path);
 
 // Reads the file (read-only) and loads it; then opens the recorded disk and volume again, checks that the volume

@@ -180,6 +180,10 @@ public:
 
 protected:
     void GrowFile(SIZE_T dwNewLen);
+    // Where the block comes from; null when memory runs out.
+    virtual BYTE* Alloc(SIZE_T nBytes);
+    virtual BYTE* Realloc(BYTE* lpMem, SIZE_T nBytes);
+    virtual void Free(BYTE* lpMem);
 
     UINT m_nGrowBytes;
     SIZE_T m_nPosition;
@@ -189,6 +193,29 @@ protected:
     BOOL m_bAutoDelete; // the block is ours to free
 };
 
+
+// ---- CSharedFile ------------------------------------------------------------------------------
+// A memory file in a global memory block, for the clipboard and data objects. The block belongs
+// to the file until Detach hands its handle over; SetHandle adopts a caller's block (freed on
+// Close unless detached), which may grow only when bAllowGrow says so.
+class CSharedFile : public CMemFile {
+    DECLARE_DYNAMIC(CSharedFile)
+public:
+    explicit CSharedFile(UINT nAllocFlags = GMEM_DDESHARE | GMEM_MOVEABLE, UINT nGrowBytes = 4096);
+    ~CSharedFile() override;
+
+    HGLOBAL Detach();
+    void SetHandle(HGLOBAL hGlobalMemory, BOOL bAllowGrow = TRUE);
+
+protected:
+    BYTE* Alloc(SIZE_T nBytes) override;
+    BYTE* Realloc(BYTE* lpMem, SIZE_T nBytes) override;
+    void Free(BYTE* lpMem) override;
+
+    UINT m_nAllocFlags;
+    HGLOBAL m_hGlobalMemory = nullptr;
+    BOOL m_bAllowGrow = TRUE;
+};
 
 // ---- CStdioFile -------------------------------------------------------------------------------
 // Text files read and written in lines. Wide text converts through the ANSI code page; in text

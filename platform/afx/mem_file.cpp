@@ -16,8 +16,12 @@ CMemFile::CMemFile(BYTE* lpBuffer, UINT nBufferSize, UINT nGrowBytes) : CMemFile
 
 CMemFile::~CMemFile() {
     if (m_lpBuffer != nullptr && m_bAutoDelete)
-        std::free(m_lpBuffer);
+        CMemFile::Free(m_lpBuffer);
 }
+
+BYTE* CMemFile::Alloc(SIZE_T nBytes) { return static_cast<BYTE*>(std::malloc(nBytes)); }
+BYTE* CMemFile::Realloc(BYTE* lpMem, SIZE_T nBytes) { return static_cast<BYTE*>(std::realloc(lpMem, nBytes)); }
+void CMemFile::Free(BYTE* lpMem) { std::free(lpMem); }
 
 void CMemFile::Attach(BYTE* lpBuffer, UINT nBufferSize, UINT nGrowBytes) {
     Close();
@@ -40,7 +44,7 @@ BYTE* CMemFile::Detach() {
 
 void CMemFile::Close() {
     if (m_lpBuffer != nullptr && m_bAutoDelete)
-        std::free(m_lpBuffer);
+        Free(m_lpBuffer);
     m_lpBuffer = nullptr;
     m_nBufferSize = m_nFileSize = m_nPosition = 0;
     m_bAutoDelete = TRUE;
@@ -62,11 +66,11 @@ void CMemFile::GrowFile(SIZE_T dwNewLen) {
     SIZE_T newSize = m_nBufferSize + steps * m_nGrowBytes;
     BYTE* p;
     if (m_bAutoDelete) {
-        p = static_cast<BYTE*>(std::realloc(m_lpBuffer, newSize));
+        p = m_lpBuffer != nullptr ? Realloc(m_lpBuffer, newSize) : Alloc(newSize);
     } else {
         // The caller's block may not come from malloc: move to a block of our own and leave
         // theirs untouched.
-        p = static_cast<BYTE*>(std::malloc(newSize));
+        p = Alloc(newSize);
         if (p != nullptr && m_lpBuffer != nullptr)
             std::memcpy(p, m_lpBuffer, m_nFileSize);
     }
@@ -128,3 +132,75 @@ void CMemFile::SetLength(ULONGLONG dwNewLen) {
 }
 
 UINT CMemFile::GetBufferPtr(UINT, UINT, void**, void**) { return 0; }
+
+// ---- CSharedFile ------------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CSharedFile, CMemFile)
+
+CSharedFile::CSharedFile(UINT nAllocFlags, UINT nGrowBytes) : CMemFile(nGrowBytes), m_nAllocFlags(nAllocFlags) {}
+
+CSharedFile::~CSharedFile() {
+    // The base class would free the block with its own allocator: release it here.
+    if (m_lpBuffer != nullptr && m_bAutoDelete)
+        Free(m_lpBuffer);
+    m_lpBuffer = nullptr;
+}
+
+BYTE* CSharedFile::Alloc(SIZE_T nBytes) {
+    HGLOBAL h = GlobalAlloc(m_nAllocFlags, nBytes);
+    if (h == nullptr)
+        return nullptr;
+    BYTE* p = static_cast<BYTE*>(GlobalLock(h));
+    if (p == nullptr) {
+        GlobalFree(h);
+        return nullptr;
+    }
+    m_hGlobalMemory = h;
+    return p;
+}
+
+BYTE* CSharedFile::Realloc(BYTE*, SIZE_T nBytes) {
+    if (!m_bAllowGrow || m_hGlobalMemory == nullptr)
+        return nullptr;
+    GlobalUnlock(m_hGlobalMemory);
+    HGLOBAL h = GlobalReAlloc(m_hGlobalMemory, nBytes, m_nAllocFlags);
+    if (h == nullptr) {
+        GlobalLock(m_hGlobalMemory); // the old block stays as it was
+        return nullptr;
+    }
+    m_hGlobalMemory = h;
+    return static_cast<BYTE*>(GlobalLock(h));
+}
+
+void CSharedFile::Free(BYTE*) {
+    if (m_hGlobalMemory != nullptr) {
+        GlobalUnlock(m_hGlobalMemory);
+        GlobalFree(m_hGlobalMemory);
+    }
+    m_hGlobalMemory = nullptr;
+}
+
+HGLOBAL CSharedFile::Detach() {
+    HGLOBAL h = m_hGlobalMemory;
+    if (h != nullptr)
+        GlobalUnlock(h);
+    m_hGlobalMemory = nullptr;
+    m_lpBuffer = nullptr;
+    m_nBufferSize = m_nFileSize = m_nPosition = 0;
+    return h;
+}
+
+void CSharedFile::SetHandle(HGLOBAL hGlobalMemory, BOOL bAllowGrow) {
+    Close();
+    if (hGlobalMemory == nullptr)
+        return;
+    BYTE* p = static_cast<BYTE*>(GlobalLock(hGlobalMemory));
+    if (p == nullptr)
+        AfxThrowMemoryException();
+    m_hGlobalMemory = hGlobalMemory;
+    m_lpBuffer = p;
+    m_nBufferSize = m_nFileSize = GlobalSize(hGlobalMemory);
+    m_nPosition = 0;
+    m_bAllowGrow = bAllowGrow;
+    m_bAutoDelete = TRUE;
+}

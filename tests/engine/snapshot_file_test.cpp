@@ -95,6 +95,17 @@ void MakeNtfsQuick()
     DriveKind = 2;
 }
 
+// Records as short as the format allows, whose count must still be accepted.
+void MakeNtfsNameless()
+{
+    ClearAll();
+    ScanMode = 2;
+    PartitionParams.FsType = FS_KIND_NTFS;
+    for (DWORD i = 0; i < 3; ++i)
+        AddFoundEntry(5004 + 2 * i, u"", 66 + i, 5, 0, 0, 0, 0, 0, 1, 0, 0);
+    DriveKind = 1;
+}
+
 void MakeNtfsFull()
 {
     MakeNtfsQuick();
@@ -142,6 +153,7 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
     } cases[] = {
         {"FAT quick scan", MakeFat, 'D', "fat file file2.jpg 102 12288 2 1", nullptr},
         {"NTFS quick scan", MakeNtfsQuick, 'D', "ntfs file report.doc 5000 64 123456 1 0", nullptr},
+        {"NTFS files without names", MakeNtfsNameless, 'D', "ntfs file  5008 68 0 0 1", nullptr},
         {"NTFS full scan", MakeNtfsFull, 'A', "ntfs file edge.txt 9000 0 99 2 0", "outside"},
         {"file tracing", MakeTraced, 'R', "traced 2.xls .xls Excel workbook 400 2", nullptr},
     };
@@ -251,12 +263,17 @@ public:
     void SetStatusText(EngineStatusField, const WCHAR*) override {}
     void SetCounter(EngineCounter, ULONGLONG) override {}
     void AddDriveItem(const WCHAR*, DWORD) override {}
-    DWORD InsertFolderItem(DWORD, const WCHAR*, BOOL) override { return FOUND_TREE_ITEM_FLAG | 1; }
+    DWORD InsertFolderItem(DWORD, const WCHAR* text, BOOL) override
+    {
+        items.push_back(text);
+        return FOUND_TREE_ITEM_FLAG | static_cast<DWORD>(items.size());
+    }
     void SetFolderItemColor(DWORD, COLORREF) override {}
     void ExpandFolderItem(DWORD) override {}
     void ClearFileRows() override {}
-    void AddFileRow(const FoundFileRow&) override {}
+    void AddFileRow(const FoundFileRow& row) override { rows.push_back(row.Name); }
     std::vector<std::pair<std::u16string, EngineMessageKind>> messages;
+    std::vector<std::u16string> items, rows;
 };
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
@@ -286,9 +303,14 @@ TEST_F(SnapshotFileTest, FilesAreWrittenReadAndTheVolumeCheckedAgain)
         ASSERT_EQ(WriteSnapshotFile(path.c_str()), SnapshotStatus::Ok);
         ClearAll();
         ui.messages.clear();
+        ui.items.clear();
+        ui.rows.clear();
         ASSERT_EQ(ReadSnapshotFile(path.c_str()), SnapshotStatus::Ok) << c.what;
         EXPECT_EQ(Narrow(TracedFileHead ? TracedFileHead->Name : nullptr), "1.jpg") << c.what;
         EXPECT_EQ(ui.messages.size(), c.warned ? 1u : 0u) << c.what;
+        // The tracing result's tree and rows are built again from the loaded records.
+        EXPECT_EQ(ui.items, (std::vector<std::u16string>{u"Root", u"JPEG image", u".jpg", u"Excel workbook", u".xls"}));
+        EXPECT_EQ(ui.rows, (std::vector<std::u16string>{u"JPEG image", u"Excel workbook"}));
     }
 
     ui.messages.clear();
@@ -301,6 +323,8 @@ TEST_F(SnapshotFileTest, FilesAreWrittenReadAndTheVolumeCheckedAgain)
     EXPECT_EQ(Dump(), current);
     std::u16string unwritable = Wide(folder + "/no-such-folder/result.DMK");
     EXPECT_EQ(WriteSnapshotFile(unwritable.c_str()), SnapshotStatus::CannotOpen);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].first, u"Unable to open the file");
 
     SetEngineUi(nullptr);
     unsetenv("DOVEMARK_DISKS");

@@ -275,4 +275,39 @@ TEST(CMemFile, GrowsSeeksAndRefusesToOutgrowAFixedBlock) {
     EXPECT_EQ(Bytes(moving), "12345");
 }
 
+TEST(CSharedFile, ArchivesIntoAGlobalBlockAndBackFromItsHandle) {
+    std::string text(5000, 'x');
+    HGLOBAL h;
+    {
+        CSharedFile out;
+        CArchive ar(&out, CArchive::store);
+        ar << CStringA(text.c_str());
+        ar.Close();
+        EXPECT_EQ(out.GetLength(), 5003u);
+        h = out.Detach();
+    }
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GlobalSize(h), 8192u); // grown 4096 bytes at a time
+
+    CSharedFile in;
+    in.SetHandle(h, FALSE); // adopted: freed when the file closes
+    CStringA back;
+    {
+        CArchive ar(&in, CArchive::load);
+        ar >> back;
+    }
+    EXPECT_EQ(back.GetLength(), 5000);
+    EXPECT_EQ(in.GetLength(), 8192u); // the whole block: the handle does not know the data's end
+    in.Seek(5003, CFile::begin);
+    in.Write("fits", 4);
+    bool full = false;
+    try {
+        in.Write(std::string(8192, 'y').data(), 8192);
+    } catch (CMemoryException* e) {
+        full = true;
+        e->Delete();
+    }
+    EXPECT_TRUE(full);
+}
+
 } // namespace

@@ -60,6 +60,9 @@ TEST(Resources, StringTable)
     EXPECT_EQ(std::u16string(direct, 5), u"扫描 完成");
     EXPECT_EQ(LoadStringW(nullptr, 2, buf, 32), 0);
     EXPECT_EQ(buf[0], 0);
+    // Registering an image (an empty one will do) installs the framework's string loader, which
+    // another test of this program may have replaced.
+    ASSERT_TRUE(res::RegisterImage(nullptr, 0));
     CString s;
     EXPECT_TRUE(s.LoadString(IDS_SECOND)); // the framework's strings read the same tables
     EXPECT_EQ(std::u16string(s.GetString()), u"扫描 完成");
@@ -185,6 +188,8 @@ TEST(Resources, IconsAndCursorsPickTheirSizeAndDrawThroughTheirMask)
     EXPECT_EQ(m.At(17, 17), RGB(0, 255, 0));
     ASSERT_TRUE(DrawIconEx(m.dc, 0, 0, small, 0, 0, 0, nullptr, DI_MASK));
     EXPECT_EQ(m.At(5, 5), RGB(0, 0, 0));
+    EXPECT_FALSE(DeleteObject(small)); // an icon is not a GDI object
+    EXPECT_EQ(GetObjectType(small), 0u);
     EXPECT_TRUE(DestroyIcon(small));
     EXPECT_FALSE(DestroyIcon(small)); // never freed twice
 
