@@ -126,6 +126,28 @@ private:
     uint64_t polls_ = 0;
 };
 
+void ReportUnreadable(const TraceSweepResult& result)
+{
+    IEngineUi& ui = EngineUi();
+    ui.SetCounter(ENGINE_COUNT_UNREADABLE_SECTORS, result.unreadCount);
+    if (result.unreadCount == 0)
+        return;
+    std::u16string text = u"有 " + Number(result.unreadCount) + u" 个扇区无法读取，已跳过（第一个是扇区 " +
+                          Number(result.unreadSectors.front()) + u"）。这些扇区中的文件没有被找到。";
+    ui.ShowMessage(text.c_str(), ENGINE_MSG_INFO);
+}
+
+int FailRun(const std::u16string& message)
+{
+    ScanFailedFlag = 1;
+    if (!message.empty())
+        EngineUi().ShowMessage(message.c_str(), ENGINE_MSG_ERROR);
+    MarkWorkerFinished(true);
+    return 0;
+}
+
+} // namespace
+
 // Root, one folder per file-type text with the extensions found under it, and one list row per file type.
 void BuildTracedResult()
 {
@@ -161,28 +183,6 @@ void BuildTracedResult()
     for (const Group& group : groups)
         ui.AddFileRow(FoundFileRow{group.typeText, TRUE, FALSE, 0, 0, group.item});
 }
-
-void ReportUnreadable(const TraceSweepResult& result)
-{
-    IEngineUi& ui = EngineUi();
-    ui.SetCounter(ENGINE_COUNT_UNREADABLE_SECTORS, result.unreadCount);
-    if (result.unreadCount == 0)
-        return;
-    std::u16string text = u"有 " + Number(result.unreadCount) + u" 个扇区无法读取，已跳过（第一个是扇区 " +
-                          Number(result.unreadSectors.front()) + u"）。这些扇区中的文件没有被找到。";
-    ui.ShowMessage(text.c_str(), ENGINE_MSG_INFO);
-}
-
-int FailRun(const std::u16string& message)
-{
-    ScanFailedFlag = 1;
-    if (!message.empty())
-        EngineUi().ShowMessage(message.c_str(), ENGINE_MSG_ERROR);
-    MarkWorkerFinished(true);
-    return 0;
-}
-
-} // namespace
 
 ULONGLONG SelectedDeviceSectors()
 {

@@ -13,6 +13,10 @@ int FileTracingThread();
 // tree and list rows. Unreadable sectors are skipped and reported.
 TraceSweepResult TraceFiles();
 
+// The found-items tree of a tracing result ("Root", one folder per file-type text holding the extensions found
+// under it) and one list row per file type; after a scan and after loading a tracing snapshot.
+void BuildTracedResult();
+
 // ".ppt", ".xls", ".doc" or ".pub" for the compound document at `sector`, from its SummaryInformation AppName; read
 // from the first 1 MiB of the document.
 const WCHAR* GuessOfficeExtension(ULONGLONG sector);

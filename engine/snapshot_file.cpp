@@ -3,6 +3,7 @@
 #include "engine/snapshot_file.h"
 
 #include "engine/engine_state.h"
+#include "engine/file_tracing.h"
 #include "engine/ntfs_runs.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
@@ -605,6 +606,8 @@ SnapshotStatus ReadSnapshotFile(const WCHAR* path)
         ui.ShowMessage(SnapshotStatusText(status).c_str(), ENGINE_MSG_ERROR);
         return status;
     }
+    if (ScanMode == 1)
+        BuildTracedResult();
 
     // The disk and the volume are opened again before anything is read from them (the NTFS run table included).
     if (OpenPhysicalDrive() == INVALID_HANDLE_VALUE && DriveKind != 2) {

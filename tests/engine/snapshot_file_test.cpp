@@ -263,12 +263,17 @@ public:
     void SetStatusText(EngineStatusField, const WCHAR*) override {}
     void SetCounter(EngineCounter, ULONGLONG) override {}
     void AddDriveItem(const WCHAR*, DWORD) override {}
-    DWORD InsertFolderItem(DWORD, const WCHAR*, BOOL) override { return FOUND_TREE_ITEM_FLAG | 1; }
+    DWORD InsertFolderItem(DWORD, const WCHAR* text, BOOL) override
+    {
+        items.push_back(text);
+        return FOUND_TREE_ITEM_FLAG | static_cast<DWORD>(items.size());
+    }
     void SetFolderItemColor(DWORD, COLORREF) override {}
     void ExpandFolderItem(DWORD) override {}
     void ClearFileRows() override {}
-    void AddFileRow(const FoundFileRow&) override {}
+    void AddFileRow(const FoundFileRow& row) override { rows.push_back(row.Name); }
     std::vector<std::pair<std::u16string, EngineMessageKind>> messages;
+    std::vector<std::u16string> items, rows;
 };
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
@@ -298,9 +303,14 @@ TEST_F(SnapshotFileTest, FilesAreWrittenReadAndTheVolumeCheckedAgain)
         ASSERT_EQ(WriteSnapshotFile(path.c_str()), SnapshotStatus::Ok);
         ClearAll();
         ui.messages.clear();
+        ui.items.clear();
+        ui.rows.clear();
         ASSERT_EQ(ReadSnapshotFile(path.c_str()), SnapshotStatus::Ok) << c.what;
         EXPECT_EQ(Narrow(TracedFileHead ? TracedFileHead->Name : nullptr), "1.jpg") << c.what;
         EXPECT_EQ(ui.messages.size(), c.warned ? 1u : 0u) << c.what;
+        // The tracing result's tree and rows are built again from the loaded records.
+        EXPECT_EQ(ui.items, (std::vector<std::u16string>{u"Root", u"JPEG image", u".jpg", u"Excel workbook", u".xls"}));
+        EXPECT_EQ(ui.rows, (std::vector<std::u16string>{u"JPEG image", u"Excel workbook"}));
     }
 
     ui.messages.clear();

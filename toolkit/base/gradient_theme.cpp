@@ -189,8 +189,6 @@ void CTKPGradientTheme::PaintDockGradient(HDC hdc, const RECT& rc)
 {
     RECT wide = rc;
     wide.right = std::max<LONG>(wide.right, wide.left + GetSystemMetrics(SM_CXSCREEN) / 2);
-    RECT clip{};
-    GetClipBox(hdc, &clip);
     GradientFill(hdc, wide, m_grcDockBar, TRUE, &rc);
 }
 

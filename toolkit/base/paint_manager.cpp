@@ -496,14 +496,21 @@ SIZE CTKPPaintManager::DrawSpecialControl(HDC hdc, int kind, CTKPControlView* co
         if (kind == 3) {
             FillTriangle(hdc, {cx - 3, cy - 2}, {cx + 3, cy - 2}, {cx, cy + 1}, glyph);
         } else {
-            // The close cross (the symbol font's "r"), drawn as two strokes until the layer has text.
-            CTKPSelectPen pen(hdc, glyph);
-            for (int k = 0; k < 2; ++k) {
-                MoveToEx(hdc, cx - 3 + k, cy - 3, nullptr);
-                LineTo(hdc, cx + 4 + k, cy + 4);
-                MoveToEx(hdc, cx + 3 + k, cy - 3, nullptr);
-                LineTo(hdc, cx - 4 + k, cy + 4);
-            }
+            // The close cross is the symbol font's "r", 8 points at the DC's resolution.
+            LOGFONTW lf{};
+            lf.lfHeight = -MulDiv(MulDiv(80, 96, GetDeviceCaps(hdc, LOGPIXELSY)), GetDeviceCaps(hdc, LOGPIXELSY), 720);
+            lf.lfCharSet = SYMBOL_CHARSET;
+            std::memcpy(lf.lfFaceName, u"Marlett", sizeof(u"Marlett"));
+            HFONT font = CreateFontIndirectW(&lf);
+            HGDIOBJ old = SelectObject(hdc, font);
+            COLORREF oldText = SetTextColor(hdc, glyph);
+            int oldMode = SetBkMode(hdc, TRANSPARENT);
+            RECT box = rc;
+            DrawTextW(hdc, u"r", 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            SetBkMode(hdc, oldMode);
+            SetTextColor(hdc, oldText);
+            SelectObject(hdc, old);
+            DeleteObject(font);
         }
         return SIZE{0, 0};
     }
@@ -577,6 +584,54 @@ void CTKPPaintManager::AnimatePopup(HDC hdcDest, HDC hdcSource, const RECT& rc, 
     for (HBITMAP b : {newBmp, oldBmp, outBmp})
         if (b)
             DeleteObject(b);
+}
+
+void CTKPPaintManager::AnimateExpand(CTKPBarView* popupBar, HDC hdcDest, HDC hdcSource, BOOL downward)
+{
+    int n = m_nAnimationSteps;
+    if (n < 1 || !popupBar)
+        return;
+    DWORD delay = DWORD(m_nAnimationDuration / n);
+    RECT client = popupBar->GetClientRect();
+    int w = client.right - client.left, h = client.bottom - client.top;
+    // Bands run from the first control of each run of visible controls that share the
+    // newly-shown flag to the first control of the next run.
+    struct Band {
+        int top;
+        BOOL grows;
+    };
+    std::vector<Band> bands;
+    for (int i = 0; i < popupBar->GetControlCount(); ++i) {
+        CTKPControlView* c = popupBar->GetControlView(i);
+        if (!c || c->IsHidden())
+            continue;
+        BOOL grows = c->IsHiddenEntryShown();
+        if (bands.empty())
+            bands.push_back({0, grows});
+        else if (bands.back().grows != grows)
+            bands.push_back({int(c->GetRect().top), grows});
+    }
+    if (bands.empty())
+        bands.push_back({0, FALSE});
+    for (int k = 1; k <= n; ++k) {
+        std::vector<int> heights;
+        int total = 0;
+        for (size_t b = 0; b < bands.size(); ++b) {
+            int bottom = b + 1 < bands.size() ? bands[b + 1].top : h;
+            int full = std::max(bottom - bands[b].top, 0);
+            int height = bands[b].grows ? full * k / n : full;
+            heights.push_back(height);
+            total += height;
+        }
+        int y = downward ? 0 : h - total;
+        for (size_t b = 0; b < bands.size(); ++b) {
+            int bottom = b + 1 < bands.size() ? bands[b + 1].top : h;
+            if (heights[b] > 0)
+                StretchBlt(hdcDest, 0, y, w, heights[b], hdcSource, 0, bands[b].top, w, bottom - bands[b].top, SRCCOPY);
+            y += heights[b];
+        }
+        Sleep(delay);
+    }
 }
 
 // ---- The global manager ------------------------------------------------------------------------

@@ -73,6 +73,7 @@ public:
     virtual void DrawCheckGlyph(HDC hdc, const RECT& rc, COLORREF color, int kind = 0);
     virtual void DrawDropDownTriangle(HDC hdc, const RECT& rc, COLORREF color);
     virtual void AnimatePopup(HDC hdcDest, HDC hdcSource, const RECT& rc, int kind);
+    virtual void AnimateExpand(CTKPBarView* popupBar, HDC hdcDest, HDC hdcSource, BOOL downward);
     virtual void ReservedHook() {}
 
     // ---- Colours ----

@@ -280,7 +280,8 @@ DWORD GetObjectType(HGDIOBJ h)
     }
     if (o->type == OBJ_PEN && !static_cast<Pen*>(o.get())->userStyle.empty())
         return OBJ_EXTPEN;
-    return o->type;
+    // Icons and image lists live in the same table but are no GDI objects.
+    return o->type <= OBJ_ENHMETAFILE ? o->type : 0;
 }
 
 BOOL DeleteObject(HGDIOBJ ho)
@@ -288,7 +289,9 @@ BOOL DeleteObject(HGDIOBJ ho)
     GDI_LOCK;
     Stocks();
     auto o = Find(ho);
-    if (!o || o->type == OBJ_DC || o->type == OBJ_MEMDC) {
+    // DCs, icons and image lists share the table but are not GDI objects to DeleteObject.
+    if (!o || !(o->type == OBJ_PEN || o->type == OBJ_BRUSH || o->type == OBJ_PAL || o->type == OBJ_FONT ||
+                o->type == OBJ_BITMAP || o->type == OBJ_REGION)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -13,7 +13,7 @@ namespace gdi {
 struct Surface {
     int width = 0;
     int height = 0;
-    int stride = 0; // bytes per row, a multiple of 4
+    int stride = 0; // bytes per row, a multiple of 4; negative in the view of a bottom-up bitmap
     uint32_t* pixels = nullptr;
 
     // Owned storage when made by Create; a surface may also wrap someone else's pixels.

@@ -51,9 +51,23 @@ public:
         owner = threadId;
         ++recursion;
     }
+    bool TakeAbandoned() override
+    {
+        bool was = abandoned;
+        abandoned = false;
+        return was;
+    }
     DWORD owner = 0;
     DWORD recursion = 0;
+    bool abandoned = false;
 };
+
+// Every mutex, so that a thread's end can find those it still owns. Guarded by SyncLock.
+std::vector<std::weak_ptr<MutexObject>>& AllMutexes()
+{
+    static auto* all = new std::vector<std::weak_ptr<MutexObject>>;
+    return *all;
+}
 
 class SemaphoreObject : public Waitable {
 public:
@@ -119,6 +133,18 @@ std::recursive_timed_mutex* SectionLock(LPCRITICAL_SECTION cs)
 }
 
 } // namespace
+
+void AbandonMutexesOf(DWORD threadId)
+{
+    for (auto& weak : AllMutexes())
+        if (auto m = weak.lock(); m && m->owner == threadId) {
+            m->owner = 0;
+            m->recursion = 0;
+            m->abandoned = true;
+        }
+    SyncChanged().notify_all();
+}
+
 } // namespace dovemark::kernel
 
 using namespace dovemark::kernel;
@@ -154,15 +180,18 @@ DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAl
             for (auto& o : objects)
                 if (!o || !o->IsSignaled(self))
                     return false;
-            for (auto& o : objects)
+            bool abandoned = false;
+            for (auto& o : objects) {
                 o->Acquire(self);
-            result = WAIT_OBJECT_0;
+                abandoned = o->TakeAbandoned() || abandoned;
+            }
+            result = abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
             return true;
         }
         for (DWORD i = 0; i < objects.size(); ++i)
             if (objects[i] && objects[i]->IsSignaled(self)) {
                 objects[i]->Acquire(self);
-                result = WAIT_OBJECT_0 + i;
+                result = (objects[i]->TakeAbandoned() ? WAIT_ABANDONED_0 : WAIT_OBJECT_0) + i;
                 return true;
             }
         return false;
@@ -210,12 +239,22 @@ BOOL PulseEvent(HANDLE hEvent)
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner, LPCWSTR lpName)
 {
     DWORD self = GetCurrentThreadId();
-    return CreateNamed<MutexObject>(lpName, [&](MutexObject& m) {
+    HANDLE h = CreateNamed<MutexObject>(lpName, [&](MutexObject& m) {
         if (bInitialOwner) {
             m.owner = self;
             m.recursion = 1;
         }
     });
+    if (h) {
+        DWORD error = GetLastError();
+        auto mutex = Lookup<MutexObject>(h);
+        std::lock_guard<std::mutex> g(SyncLock());
+        auto& all = AllMutexes();
+        std::erase_if(all, [](const std::weak_ptr<MutexObject>& w) { return w.expired(); });
+        all.push_back(mutex);
+        SetLastError(error);
+    }
+    return h;
 }
 
 BOOL ReleaseMutex(HANDLE hMutex)

@@ -19,6 +19,8 @@ public:
     // Both called with SyncLock held.
     virtual bool IsSignaled(DWORD threadId) const = 0;
     virtual void Acquire(DWORD /*threadId*/) {}
+    // Whether the last Acquire took an object its owner left behind (abandoned mutexes).
+    virtual bool TakeAbandoned() { return false; }
 };
 
 class ThreadObject : public Waitable {
@@ -31,6 +33,10 @@ public:
     std::atomic<int> suspendCount{0};  // changed under SyncLock; read without it on the fast path
     int priority = THREAD_PRIORITY_NORMAL;
 };
+
+// Releases the mutexes a finished thread still owns, so their next waiter gets WAIT_ABANDONED
+// instead of waiting for ever. Called with SyncLock held.
+void AbandonMutexesOf(DWORD threadId);
 
 // The calling thread's object; made on first use for threads the layer did not start.
 std::shared_ptr<ThreadObject> CurrentThreadObject();

@@ -96,6 +96,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE lpStar
             std::lock_guard<std::mutex> g(SyncLock());
             object->exitCode = code;
             object->finished = true;
+            AbandonMutexesOf(object->id);
             SyncChanged().notify_all();
         }).detach();
     } catch (const std::system_error&) {

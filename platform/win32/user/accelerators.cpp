@@ -1,6 +1,10 @@
 // Accelerator tables and their translation into WM_COMMAND.
 #include "win32/user/internal.h"
 
+#include "win32/resources.h"
+
+#include <cstring>
+
 #include <algorithm>
 
 namespace {
@@ -39,9 +43,26 @@ HACCEL CreateAcceleratorTableW(LPACCEL accel, int count)
 
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name)
 {
-    // Accelerator resources are reached through the resource loader, not part of this layer yet.
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return nullptr;
+    DWORD size;
+    const BYTE* data = FindTemplate(instance, name, RT_ACCELERATOR, &size);
+    if (!data)
+        return nullptr;
+    // Entries of 8 bytes: flags, key, command, padding; the last one has flag 0x80.
+    std::vector<ACCEL> table;
+    for (DWORD off = 0; off + 8 <= size; off += 8) {
+        WORD f, key, cmd;
+        memcpy(&f, data + off, 2);
+        memcpy(&key, data + off + 2, 2);
+        memcpy(&cmd, data + off + 4, 2);
+        table.push_back(ACCEL{(BYTE)(f & 0x7F), key, cmd});
+        if (f & 0x80)
+            break;
+    }
+    if (table.empty()) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    return CreateAcceleratorTableW(table.data(), (int)table.size());
 }
 
 int CopyAcceleratorTableW(HACCEL accel, LPACCEL dst, int count)

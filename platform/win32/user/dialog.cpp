@@ -1,6 +1,8 @@
 // The dialog manager: templates, creation, modal loops, the default dialog procedure, dialog units.
 #include "win32/user/internal.h"
 
+#include "win32/resources.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -106,10 +108,10 @@ const char16_t* PredefinedClass(WORD ordinal)
     return nullptr;
 }
 
-bool Parse(const void* data, DialogTemplate* t)
+bool Parse(const void* data, size_t size, DialogTemplate* t)
 {
     const BYTE* b = (const BYTE*)data;
-    Reader r{b, b, b + 0x40000};
+    Reader r{b, b, b + size};
     WORD ver = r.Get<WORD>(), sig = r.Get<WORD>();
     bool ex = ver == 1 && sig == 0xFFFF;
     WORD count;
@@ -191,30 +193,49 @@ bool IsDialog(HWND h)
     return Info(h) != nullptr;
 }
 
-void BaseUnitsFor(const DialogTemplate& t, int* bx, int* by)
+// The dialog's font and its base units: the font's cell height, and half the average width of
+// the Latin letters rounded up, as the system measures them.
+HFONT FontFor(const DialogTemplate& t, int* bx, int* by)
 {
-    if (!(t.style & DS_SETFONT)) {
-        LONG u = GetDialogBaseUnits();
-        *bx = LOWORD(u);
-        *by = HIWORD(u);
-        return;
+    LONG u = GetDialogBaseUnits();
+    *bx = LOWORD(u);
+    *by = HIWORD(u);
+    if (!(t.style & DS_SETFONT))
+        return nullptr;
+    LOGFONTW lf{};
+    lf.lfHeight = -((t.pointSize * 96 + 36) / 72);
+    lf.lfWeight = t.weight;
+    lf.lfItalic = t.italic;
+    lf.lfCharSet = t.charset;
+    for (size_t i = 0; i < t.face.size() && i < 31; ++i)
+        lf.lfFaceName[i] = t.face[i];
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font)
+        return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    SIZE sz{};
+    static const char16_t letters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    if (GetTextMetricsW(dc, &tm) && GetTextExtentPoint32W(dc, letters, 52, &sz) && tm.tmHeight > 0) {
+        *by = tm.tmHeight;
+        *bx = (sz.cx / 26 + 1) / 2;
     }
-    // Base units follow the font's cell: its pixel height and an average width of half of it.
-    int h = (t.pointSize * 96 + 36) / 72;
-    *by = h < 12 ? h + 2 : h;
-    *bx = (h + 1) / 2;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return font;
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND parent, DLGPROC proc, LPARAM param,
+HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND parent, DLGPROC proc, LPARAM param,
                         bool modal)
 {
     DialogTemplate t;
-    if (!tmpl || !Parse(tmpl, &t)) {
+    if (!tmpl || !Parse(tmpl, size, &t)) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
     int bx, by;
-    BaseUnitsFor(t, &bx, &by);
+    HFONT ownFont = FontFor(t, &bx, &by);
     DWORD style = t.style, exStyle = t.exStyle;
     if (style & DS_MODALFRAME)
         exStyle |= WS_EX_DLGMODALFRAME;
@@ -256,8 +277,11 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND parent, D
     std::u16string cls = t.cls.empty() ? std::u16string(u"#32770") : t.cls;
     HWND dlg = CreateWindowExW(exStyle, cls.c_str(), t.title.c_str(), style & ~WS_VISIBLE, x, y, w, h, owner, menu,
                                instance, (LPVOID)param);
-    if (!dlg)
+    if (!dlg) {
+        if (ownFont)
+            DeleteObject(ownFont);
         return nullptr;
+    }
     {
         Guard lk(Lock());
         Window* win = Find(dlg);
@@ -270,11 +294,13 @@ HWND CreateFromTemplate(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND parent, D
         info->baseY = by;
         info->modal = modal;
         info->defId = 0;
+        info->font = ownFont;
+        info->ownsFont = ownFont != nullptr;
         win->dlg = std::move(info);
     }
     SetWindowLongPtrW(dlg, DWLP_DLGPROC, (LONG_PTR)proc);
-    // The template's font is made once the font family of GDI offers CreateFontIndirectW; until then
-    // the dialog keeps the default font and only its dialog units follow the template's size.
+    if (ownFont)
+        SendMessageW(dlg, WM_SETFONT, (WPARAM)ownFont, FALSE);
     HFONT font = (HFONT)SendMessageW(dlg, WM_GETFONT, 0, 0);
     for (auto& it : t.items) {
         RECT r{MulDivDU(it.x, bx, 4), MulDivDU(it.y, by, 8), MulDivDU(it.x + it.cx, bx, 4),
@@ -416,6 +442,22 @@ void ClickDefault(HWND dlg)
 
 } // namespace
 
+HWND DialogFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND parent, DLGPROC proc, LPARAM param,
+                        bool modal)
+{
+    return CreateFromTemplate(instance, tmpl, size, parent, proc, param, modal);
+}
+
+const BYTE* FindTemplate(HINSTANCE instance, LPCWSTR name, LPCWSTR type, DWORD* size)
+{
+    HRSRC res = FindResourceW(instance, name, type);
+    if (!res)
+        return nullptr;
+    HGLOBAL data = LoadResource(instance, res);
+    *size = SizeofResource(instance, res);
+    return data ? (const BYTE*)LockResource(data) : nullptr;
+}
+
 int MulDivDU(int value, int base, int div)
 {
     return (int)(((long long)value * base) / div);
@@ -486,20 +528,21 @@ using namespace user;
 
 HWND CreateDialogIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND parent, DLGPROC proc, LPARAM param)
 {
-    return CreateFromTemplate(instance, tmpl, parent, proc, param, false);
+    // Without a size the template is trusted to be complete; reading still stops at 256 KB.
+    return CreateFromTemplate(instance, tmpl, 0x40000, parent, proc, param, false);
 }
 
 HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param)
 {
-    // Dialog resources are reached through the resource loader, which is not part of this layer yet.
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return nullptr;
+    DWORD size;
+    const BYTE* data = FindTemplate(instance, name, RT_DIALOG, &size);
+    return data ? CreateFromTemplate(instance, data, size, parent, proc, param, false) : nullptr;
 }
 
 INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND parent, DLGPROC proc, LPARAM param)
 {
     HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
-    HWND dlg = CreateFromTemplate(instance, tmpl, owner, proc, param, true);
+    HWND dlg = CreateFromTemplate(instance, tmpl, 0x40000, owner, proc, param, true);
     if (!dlg)
         return -1;
     return RunModal(dlg, owner);
@@ -507,8 +550,13 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, LPCDLGTEMPLATEW tmpl, HWND p
 
 INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC proc, LPARAM param)
 {
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return -1;
+    DWORD size;
+    const BYTE* data = FindTemplate(instance, name, RT_DIALOG, &size);
+    if (!data)
+        return -1;
+    HWND owner = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    HWND dlg = CreateFromTemplate(instance, data, size, owner, proc, param, true);
+    return dlg ? RunModal(dlg, owner) : -1;
 }
 
 BOOL EndDialog(HWND dlg, INT_PTR result)

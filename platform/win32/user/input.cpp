@@ -260,6 +260,13 @@ POINT CursorPos()
 
 bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
 {
+    if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST && remove) {
+        // The key state follows every key read, even one whose window is gone or that a hook
+        // eats, so a modifier never stays down for the thread.
+        Guard lk(Lock());
+        bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
+        SetKeyWithGeneric(q.keys, (int)ev.wParam, down);
+    }
     if (!IsWindow(ev.hwnd))
         return false;
     if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST) {
@@ -273,11 +280,6 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
         if (HasHooks(WH_KEYBOARD) &&
             CallHooks(WH_KEYBOARD, remove ? HC_ACTION : HC_NOREMOVE, ev.wParam, ev.lParam))
             return false;
-        if (remove) {
-            Guard lk(Lock());
-            bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
-            SetKeyWithGeneric(q.keys, (int)ev.wParam, down);
-        }
         *out = MSG{target, ev.msg, ev.wParam, ev.lParam, ev.time, ev.pt};
         return IsWindow(target);
     }

@@ -233,6 +233,11 @@ void NotifyModal(HWND hwnd);
 void SetModalHandler(std::function<void(HWND)> handler);
 INT_PTR RunModal(HWND dlg, HWND owner);
 int MulDivDU(int value, int base, int div);
+// A resource of the module, with its size; null when it is not there (last error set).
+const BYTE* FindTemplate(HINSTANCE instance, LPCWSTR name, LPCWSTR type, DWORD* size);
+HMENU LoadMenuFrom(const BYTE* data, size_t size);
+HWND DialogFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND parent, DLGPROC proc, LPARAM param,
+                        bool modal);
 
 inline bool IsFilterMatch(UINT msg, UINT minMsg, UINT maxMsg)
 {

@@ -1,6 +1,8 @@
 // Menus as data: handles, items, menu templates, the system menu and window menus.
 #include "win32/user/internal.h"
 
+#include "win32/resources.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -410,26 +412,26 @@ BOOL IsMenu(HMENU menu)
     return GetMenuObj(menu) != nullptr;
 }
 
-HMENU LoadMenuIndirectW(const void* menuTemplate)
+HMENU user::LoadMenuFrom(const BYTE* base, size_t size)
 {
-    if (!menuTemplate) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    // Without a size the template is trusted to be terminated; the reader still stops at 64 KB.
-    const BYTE* base = (const BYTE*)menuTemplate;
-    Reader r{base, base + 0x10000};
+    Reader r{base, base + size};
     WORD version = r.Word();
     WORD offset = r.Word();
     Guard lk(Lock());
     HMENU menu = NewMenu(false);
-    bool ok;
-    if (version == 0) {
-        r.p += std::min<size_t>(offset, 0x100);
-        ok = ParseStandard(r, menu, 0);
-    } else if (version == 1) {
-        r.p = base + 4 + std::min<size_t>(offset, 0x100);
-        ok = ParseExtended(r, base, menu, 0);
+    bool ok = r.ok;
+    if (ok && version == 0) {
+        ok = offset <= (size_t)(r.end - r.p);
+        if (ok) {
+            r.p += offset;
+            ok = ParseStandard(r, menu, 0);
+        }
+    } else if (ok && version == 1) {
+        ok = 4 + (size_t)offset <= size;
+        if (ok) {
+            r.p = base + 4 + offset;
+            ok = ParseExtended(r, base, menu, 0);
+        }
     } else {
         ok = false;
     }
@@ -441,11 +443,21 @@ HMENU LoadMenuIndirectW(const void* menuTemplate)
     return menu;
 }
 
+HMENU LoadMenuIndirectW(const void* menuTemplate)
+{
+    if (!menuTemplate) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    // Without a size the template is trusted to be terminated; the reader still stops at 64 KB.
+    return LoadMenuFrom((const BYTE*)menuTemplate, 0x10000);
+}
+
 HMENU LoadMenuW(HINSTANCE instance, LPCWSTR name)
 {
-    // Menu resources are reached through the resource loader, which is not part of this layer yet.
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return nullptr;
+    DWORD size;
+    const BYTE* data = FindTemplate(instance, name, RT_MENU, &size);
+    return data ? LoadMenuFrom(data, size) : nullptr;
 }
 
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCWSTR newItem)

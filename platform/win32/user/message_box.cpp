@@ -47,6 +47,20 @@ LRESULT CALLBACK BoxButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
             FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
             InflateRect(&r, -1, -1);
         }
+        WCHAR label[64];
+        int n = GetWindowTextW(hwnd, label, 64);
+        HGDIOBJ oldFont = SelectObject(dc, (HGDIOBJ)SendMessageW(GetParent(hwnd), WM_GETFONT, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        RECT tr = r;
+        DrawTextW(dc, label, n, &tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        if (oldFont)
+            SelectObject(dc, oldFont);
+        if (GetFocus() == hwnd) {
+            RECT fr = r;
+            InflateRect(&fr, -3, -3);
+            DrawFocusRect(dc, &fr);
+        }
         auto line = [&](RECT l, int color) { FillRect(dc, &l, GetSysColorBrush(color)); };
         line(RECT{r.left, r.top, r.right - 1, r.top + 1}, COLOR_3DHILIGHT);
         line(RECT{r.left, r.top, r.left + 1, r.bottom - 1}, COLOR_3DHILIGHT);
@@ -73,7 +87,24 @@ void RegisterButton()
     wc.lpszClassName = kButtonClass;
     wc.hCursor = (HCURSOR)IDC_ARROW;
     RegisterClassExW(&wc);
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (msg != WM_PAINT)
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        WCHAR text[1024];
+        int n = GetWindowTextW(hwnd, text, 1024);
+        HGDIOBJ oldFont = SelectObject(dc, (HGDIOBJ)SendMessageW(GetParent(hwnd), WM_GETFONT, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        DrawTextW(dc, text, n, &r, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        if (oldFont)
+            SelectObject(dc, oldFont);
+        EndPaint(hwnd, &ps);
+        return 0;
+    };
     wc.lpszClassName = kTextClass;
     RegisterClassExW(&wc);
 }

@@ -157,6 +157,23 @@ void Edge(HDC hdc, RECT r, int outerTL, int outerBR, int innerTL, int innerBR)
     Fill(hdc, RECT{r.right - 1, r.top, r.right, r.bottom}, innerBR);
 }
 
+HFONT CaptionFont(bool small)
+{
+    static HFONT fonts[2];
+    HFONT& f = fonts[small ? 1 : 0];
+    if (!f) {
+        LOGFONTW lf{};
+        lf.lfHeight = -12;
+        lf.lfWeight = 700;
+        lf.lfCharSet = 134; // GB2312_CHARSET
+        const char16_t face[] = u"\u5b8b\u4f53";
+        for (int i = 0; face[i]; ++i)
+            lf.lfFaceName[i] = face[i];
+        f = CreateFontIndirectW(&lf);
+    }
+    return f;
+}
+
 void RaisedBox(HDC hdc, RECT r)
 {
     Fill(hdc, r, COLOR_3DFACE);
@@ -256,6 +273,31 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
         if (!GradientFill(hdc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
             FillRect(hdc, &c, GetSysColorBrush(f.active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
         Fill(hdc, RECT{c.left, c.bottom, c.right, c.bottom + 1}, COLOR_3DFACE);
+        RECT text = c;
+        text.left += 2;
+        if ((f.style & WS_SYSMENU) && !f.tool) {
+            HICON icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICONSM);
+            if (!icon)
+                icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICON);
+            int size = GetSystemMetrics(SM_CXSMICON);
+            if (icon)
+                DrawIconEx(hdc, c.left + 2, c.top + (Height(c) - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
+            text.left += size + 2;
+        }
+        if (f.style & WS_SYSMENU)
+            text.right = local(CaptionButton(f, HasMinMax(f) ? 2 : 0)).left - 2;
+        WCHAR title[256];
+        int n = GetWindowTextW(hwnd, title, 256);
+        if (n > 0) {
+            HGDIOBJ oldFont = SelectObject(hdc, CaptionFont(f.tool));
+            int oldMode = SetBkMode(hdc, TRANSPARENT);
+            COLORREF oldColor =
+                SetTextColor(hdc, GetSysColor(f.active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+            DrawTextW(hdc, title, n, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+            SetTextColor(hdc, oldColor);
+            SetBkMode(hdc, oldMode);
+            SelectObject(hdc, oldFont);
+        }
         if (f.style & WS_SYSMENU) {
             bool closeDisabled = sysMenu && (GetMenuState(sysMenu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
             RECT b = local(CaptionButton(f, 0));

@@ -68,8 +68,28 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                     FillRect(dc, &l, GetSysColorBrush(COLOR_3DSHADOW));
                     OffsetRect(&l, 0, 1);
                     FillRect(dc, &l, GetSysColorBrush(COLOR_3DHILIGHT));
-                } else if ((int)i == t->selected) {
-                    FillRect(dc, &rc, GetSysColorBrush(COLOR_HIGHLIGHT));
+                } else {
+                    bool sel = (int)i == t->selected;
+                    if (sel)
+                        FillRect(dc, &rc, GetSysColorBrush(COLOR_HIGHLIGHT));
+                    std::u16string text;
+                    UINT type, state, id;
+                    HMENU sub;
+                    {
+                        Guard lk(Lock());
+                        MenuItemLocked(t->menu, (int)i, &type, &state, &id, &sub, &text);
+                    }
+                    bool grey = state & (MF_GRAYED | MF_DISABLED);
+                    SetBkMode(dc, TRANSPARENT);
+                    SetTextColor(dc, GetSysColor(grey ? COLOR_GRAYTEXT : sel ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+                    RECT tr = rc;
+                    tr.left += 18;
+                    auto tab = text.find(u'\t');
+                    DrawTextW(dc, text.c_str(), (int)std::min(tab, text.size()), &tr, DT_SINGLELINE | DT_VCENTER);
+                    if (tab != std::u16string::npos) {
+                        tr.right -= 8;
+                        DrawTextW(dc, text.c_str() + tab + 1, -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+                    }
                 }
             }
         }

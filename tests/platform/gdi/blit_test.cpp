@@ -207,3 +207,60 @@ TEST(Pixels, SetAndGetFollowOriginsAndClip)
     EXPECT_EQ(GetPixel(m.dc, 5, 5), CLR_INVALID);
     EXPECT_EQ(SetPixel(m.dc, -2, 0, 0), CLR_INVALID);
 }
+
+TEST(HatchBrush, LinesInTheBrushColourGapsByBackgroundMode)
+{
+    struct Case {
+        int hatch, bkMode;
+        POINT line, gap;
+        COLORREF gapColour;
+    } cases[] = {
+        {HS_HORIZONTAL, OPAQUE, {3, 7}, {3, 6}, RGB(0, 0, 255)},
+        {HS_VERTICAL, TRANSPARENT, {7, 2}, {6, 2}, RGB(255, 255, 255)},
+        {HS_FDIAGONAL, OPAQUE, {5, 5}, {5, 4}, RGB(0, 0, 255)},
+        {HS_BDIAGONAL, TRANSPARENT, {7, 0}, {0, 0}, RGB(255, 255, 255)},
+    };
+    for (const Case& c : cases) {
+        MemDC m(8, 8);
+        SetBkMode(m.dc, c.bkMode);
+        SetBkColor(m.dc, RGB(0, 0, 255));
+        HBRUSH b = CreateHatchBrush(c.hatch, RGB(255, 0, 0));
+        RECT r{0, 0, 8, 8};
+        FillRect(m.dc, &r, b);
+        DeleteObject(b);
+        EXPECT_EQ(m.At(c.line.x, c.line.y), RGB(255, 0, 0)) << c.hatch;
+        EXPECT_EQ(m.At(c.gap.x, c.gap.y), c.gapColour) << c.hatch;
+    }
+}
+
+// Drawing into a paletted DIB section writes palette indexes its bits expose directly.
+TEST(DibSection, PalettedBitsTakeTheNearestIndex)
+{
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colors[16];
+    } bi{{sizeof(BITMAPINFOHEADER), 4, -2, 1, 4, BI_RGB, 0, 0, 0, 3, 0}, {{0, 0, 0, 0}, {0, 0, 255, 0}, {255, 255, 255, 0}}};
+    HDC dc = CreateCompatibleDC(nullptr);
+    uint8_t* bits = nullptr;
+    HBITMAP b = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, reinterpret_cast<void**>(&bits),
+                                 nullptr, 0);
+    ASSERT_TRUE(b);
+    HGDIOBJ old = SelectObject(dc, b);
+    RECT left{0, 0, 2, 2}, right{2, 0, 4, 1};
+    HBRUSH red = CreateSolidBrush(RGB(250, 10, 10)), white = CreateSolidBrush(RGB(240, 240, 240));
+    FillRect(dc, &left, red);
+    FillRect(dc, &right, white);
+    EXPECT_EQ(bits[0], 0x11); // two pixels of index 1, high nibble first
+    EXPECT_EQ(bits[1], 0x22);
+    EXPECT_EQ(bits[4], 0x11); // second row (top-down), stride 4
+    EXPECT_EQ(bits[5], 0x00);
+    EXPECT_EQ(GetPixel(dc, 3, 0), RGB(255, 255, 255));
+    RGBQUAD table[3];
+    EXPECT_EQ(GetDIBColorTable(dc, 0, 3, table), 3u);
+    EXPECT_EQ(table[1].rgbRed, 255);
+    SelectObject(dc, old);
+    DeleteObject(red);
+    DeleteObject(white);
+    DeleteObject(b);
+    DeleteDC(dc);
+}

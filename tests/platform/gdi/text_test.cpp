@@ -317,3 +317,63 @@ TEST(Text, ExtTextOutOpaqueAndClipped)
     EXPECT_EQ(ink.box.bottom, 25);
     EXPECT_EQ(t.At(19, 24), RGB(0, 255, 0));
 }
+
+TEST(Fonts, EnumerationAnswersTheFacesTheProgramAsksFor)
+{
+    struct Found {
+        std::vector<std::u16string> faces;
+        BYTE charset = 0;
+    } found;
+    LOGFONTW want{};
+    want.lfCharSet = DEFAULT_CHARSET;
+    auto proc = [](const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARAM p) -> int {
+        auto* f = reinterpret_cast<Found*>(p);
+        f->faces.push_back(lf->lfFaceName);
+        f->charset = lf->lfCharSet;
+        return 1;
+    };
+    EnumFontFamiliesExW(nullptr, &want, proc, reinterpret_cast<LPARAM>(&found), 0);
+    EXPECT_GE(found.faces.size(), 5u);
+    found = Found{};
+    const char16_t face[] = u"tahoma";
+    std::copy(face, face + 7, want.lfFaceName);
+    EnumFontFamiliesExW(nullptr, &want, proc, reinterpret_cast<LPARAM>(&found), 0);
+    ASSERT_EQ(found.faces.size(), 1u);
+    EXPECT_EQ(found.faces[0], u"Tahoma");
+    found = Found{};
+    const char16_t missing[] = u"No Such Face";
+    std::copy(missing, missing + 13, want.lfFaceName);
+    EnumFontFamiliesExW(nullptr, &want, proc, reinterpret_cast<LPARAM>(&found), 0);
+    EXPECT_TRUE(found.faces.empty());
+}
+
+TEST(DrawText, TabsExpandToStopsOfEightAverageCharacters)
+{
+    TextDC t(300, 30);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(t.dc, &tm);
+    RECT calc{0, 0, 0, 0};
+    DrawTextW(t.dc, u"a\tb", -1, &calc, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT);
+    EXPECT_EQ(calc.right, 8 * tm.tmAveCharWidth + t.Extent(u"b").cx);
+}
+
+TEST(Text, UnderlineAndStrikeOutRunTheWholeExtent)
+{
+    HFONT lined = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, TRUE, TRUE, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
+    MemDC m(100, 30);
+    SelectObject(m.dc, lined);
+    SetBkMode(m.dc, TRANSPARENT);
+    TextOutW(m.dc, 0, 0, u"i i", 3);
+    SIZE sz{};
+    GetTextExtentPoint32W(m.dc, u"i i", 3, &sz);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(m.dc, &tm);
+    int fullRows = 0;
+    for (int y = 0; y < 30; ++y) {
+        int n = m.Count(RECT{0, y, LONG(sz.cx), y + 1}, RGB(0, 0, 0));
+        fullRows += n == sz.cx;
+    }
+    EXPECT_GE(fullRows, 2); // one underline row below the baseline, one strike-out row above it
+    SelectObject(m.dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(lined);
+}

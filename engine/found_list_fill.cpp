@@ -1,0 +1,166 @@
+// Fillers of the found-file list for FAT, quick-scan NTFS and full-scan NTFS folders.
+#include "engine/found_list_fill.h"
+
+#include "engine/engine_state.h"
+#include "engine/ui_port.h"
+#include "win32/kernel.h"
+
+#include <cstdio>
+
+DWORD FolderBrowseActive = 0;
+
+namespace {
+
+constexpr DWORD kFatRoot = 0;
+constexpr DWORD kNtfsRoot = 5;
+constexpr int kDateChars = 40;
+
+void Widen(const char* text, WCHAR* out)
+{
+    while ((*out++ = WCHAR(static_cast<unsigned char>(*text++))) != 0) {
+    }
+}
+
+// The common frame: clear, the optional progress dialog, the "Parent..." row, and progress per record.
+class ListFill {
+public:
+    ListFill(bool root, DWORD records) : ui_(EngineUi()), total_(records ? records : 1)
+    {
+        ui_.ClearFileRows();
+        progress_ = FolderBrowseActive == 1;
+        if (progress_) {
+            ui_.BeginListProgress();
+            ui_.SetListProgress(0);
+        }
+        if (!root) {
+            FoundFileRow row{u"Parent...", TRUE, FALSE, 0, 0, 0};
+            ui_.AddFileRow(row);
+        }
+    }
+    ~ListFill()
+    {
+        if (progress_) {
+            ui_.SetListProgress(100);
+            ui_.EndListProgress();
+        }
+    }
+    void Looked()
+    {
+        ++seen_;
+        if (progress_ && seen_ % 256 == 0) {
+            const ULONGLONG p = ULONGLONG(seen_) * 100 / total_;
+            ui_.SetListProgress(UINT(p > 100 ? 100 : p));
+        }
+    }
+    void Add(const FoundFileRow& row) { ui_.AddFileRow(row); }
+    IEngineUi& Ui() { return ui_; }
+
+private:
+    IEngineUi& ui_;
+    ULONGLONG total_;
+    ULONGLONG seen_ = 0;
+    bool progress_ = false;
+};
+
+ULONGLONG Join(DWORD low, DWORD high) { return ULONGLONG(high) << 32 | low; }
+
+} // namespace
+
+WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
+{
+    FILETIME ft{low, high};
+    SYSTEMTIME st{};
+    buffer[0] = 0;
+    if (!FileTimeToSystemTime(&ft, &st))
+        return buffer;
+    char text[kDateChars];
+    std::snprintf(text, sizeof text, "%u-%u-%u %u:%u:%u", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+                  st.wSecond);
+    Widen(text, buffer);
+    return buffer;
+}
+
+WCHAR* FatDateToText(WORD date, WCHAR* buffer)
+{
+    char text[kDateChars];
+    std::snprintf(text, sizeof text, "%02u-%02u-%u ", date & 0x1Fu, (date >> 5) & 0x0Fu, 1980u + (date >> 9));
+    Widen(text, buffer);
+    return buffer;
+}
+
+void ShowFatFolder(DWORD folderId)
+{
+    const bool root = folderId == kFatRoot;
+    ListFill fill(root, FoundFolderCount + FoundFileCount);
+    WCHAR created[kDateChars], modified[kDateChars];
+    for (FatFolderRecord* f = FatFolderHead; f; f = f->Next, fill.Looked()) {
+        if (f->ParentId != folderId)
+            continue;
+        FoundFileRow row{f->Name, TRUE, f->Deleted == 1, 0, 0, f->TreeItem};
+        row.CreatedText = FatDateToText(f->WriteDate, created);
+        row.ModifiedText = FatDateToText(f->AccessDate, modified);
+        fill.Add(row);
+    }
+    for (FatEntryRecord* e = FatFileHead; e; e = e->Next, fill.Looked()) {
+        if (e->ParentId != folderId || !PassesFileTypeFilter(e->Name))
+            continue;
+        FoundFileRow row{e->Name, FALSE, e->Deleted == 1, e->Size, 0, e->FileId};
+        row.CreatedText = FatDateToText(e->WriteDate, created);
+        row.ModifiedText = FatDateToText(e->AccessDate, modified);
+        fill.Add(row);
+    }
+    if (!root)
+        fill.Ui().CheckFileRow(0);
+}
+
+void ShowNtfsFolder(DWORD folderId)
+{
+    if (ScanMode == 0 && PartitionParams.FsType == FS_KIND_NTFS) {
+        ShowNtfsFullScanFolder(folderId);
+        return;
+    }
+    ListFill fill(folderId == kNtfsRoot, FoundFolderCount + FoundFileCount);
+    WCHAR created[kDateChars], modified[kDateChars];
+    for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next, fill.Looked()) {
+        if (f->ParentRef != folderId)
+            continue;
+        FoundFileRow row{f->Name, TRUE, f->Deleted == 1, 0, Join(f->ChangeLow, f->ChangeHigh), f->TreeItem};
+        row.CreatedText = FileTimeToText(f->CreationLow, f->CreationHigh, created);
+        row.ModifiedText = FileTimeToText(f->ChangeLow, f->ChangeHigh, modified);
+        fill.Add(row);
+    }
+    for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next, fill.Looked()) {
+        if (e->ParentRef != folderId || !PassesFileTypeFilter(e->Name))
+            continue;
+        // The whole 64-bit size: the preview decides from this column whether a file is too large.
+        FoundFileRow row{e->Name, FALSE, e->Deleted == 1, Join(e->SizeLow, e->SizeHigh),
+                         Join(e->ChangeLow, e->ChangeHigh), e->RecordSector};
+        row.CreatedText = FileTimeToText(e->CreationLow, e->CreationHigh, created);
+        row.ModifiedText = FileTimeToText(e->ChangeLow, e->ChangeHigh, modified);
+        fill.Add(row);
+    }
+}
+
+void ShowNtfsFullScanFolder(DWORD folderId)
+{
+    ListFill fill(folderId == kNtfsRoot, FoundFolderCount + FoundFileCount + FoundItemCount);
+    WCHAR created[kDateChars], modified[kDateChars];
+    for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next, fill.Looked()) {
+        if (f->ParentRef != folderId)
+            continue;
+        FoundFileRow row{f->Name, TRUE, f->Deleted == 1, 0, Join(f->ChangeLow, f->ChangeHigh), f->TreeItem};
+        row.CreatedText = FileTimeToText(f->CreationLow, f->CreationHigh, created);
+        row.ModifiedText = FileTimeToText(f->ChangeLow, f->ChangeHigh, modified);
+        fill.Add(row);
+    }
+    for (FoundItemNode* e = FoundItemHead; e; e = e->Next, fill.Looked()) {
+        if (e->ParentRef != folderId || e->RecordSector <= PartitionParams.DataOrigin ||
+            e->RecordSector > PartitionParams.VolumeEndSector || !PassesFileTypeFilter(e->Name))
+            continue;
+        FoundFileRow row{e->Name, FALSE, e->Deleted == 1, Join(e->SizeLow, e->SizeHigh),
+                         Join(e->ChangeLow, e->ChangeHigh), e->RecordSector};
+        row.CreatedText = FileTimeToText(e->CreationLow, e->CreationHigh, created);
+        row.ModifiedText = FileTimeToText(e->ChangeLow, e->ChangeHigh, modified);
+        fill.Add(row);
+    }
+}

@@ -1,0 +1,812 @@
+// Copying found FAT and NTFS files and folders out of the scanned disk, with their names and times.
+#include "engine/recovery_writer.h"
+
+#include "engine/engine_state.h"
+#include "engine/fat_chain.h"
+#include "engine/ntfs_record.h"
+#include "engine/ntfs_runs.h"
+#include "engine/sector_reader.h"
+#include "engine/ui_port.h"
+#include "win32/kernel.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+WCHAR DestinationFolder[kDestinationChars] = {};
+ULONGLONG RecoveryFileTime = 0;
+DWORD SavedFileCount = 0;
+SaveRunTally SaveTally;
+
+void ResetSaveTally() { SaveTally = {}; }
+
+namespace {
+
+using Text = std::u16string;
+
+constexpr DWORD kReadBlockSectors = 128;
+constexpr WORD kFlagCompressed = 0x0001;
+constexpr WORD kFlagEncrypted = 0x4000;
+
+const WCHAR kCreateError[] = u"创建文件时发生错误：  ";
+const WCHAR kContinueQuestion[] = u". 继续恢复吗 ?         ";
+const WCHAR kDestinationOnSource[] =
+    u"所选的保存位置位于正在恢复的磁盘上。写入恢复的文件可能覆盖尚未恢复的已删除文件的数据。仍要保存到这里吗？";
+
+// One piece of a file's data: clusters on disk, or a sparse hole of zeros.
+struct Piece {
+    ULONGLONG Vcn;
+    ULONGLONG Lcn;
+    ULONGLONG Length;
+    bool Sparse;
+};
+
+Text HtmlEscaped(const Text& s)
+{
+    Text out;
+    for (char16_t c : s) {
+        switch (c) {
+        case u'&': out += u"&amp;"; break;
+        case u'<': out += u"&lt;"; break;
+        case u'>': out += u"&gt;"; break;
+        case u'"': out += u"&quot;"; break;
+        case u'\'': out += u"&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+Text Join(const WCHAR* folder, const WCHAR* name)
+{
+    Text path = folder ? folder : u"";
+    if (!path.empty() && path.back() != u'\\' && path.back() != u'/')
+        path += u'\\';
+    std::vector<WCHAR> safe;
+    SanitizeNameComponent(name, &safe);
+    return path + safe.data();
+}
+
+bool Exists(const Text& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Asks whether to go on after a file or folder could not be made; "no" stops the run.
+void AskAfterCreateFailure(const Text& path)
+{
+    const Text text = kCreateError + HtmlEscaped(path) + kContinueQuestion;
+    if (!EngineUi().AskYesNo(text.c_str()))
+        SaveStopFlag = 1;
+}
+
+UINT Percent(ULONGLONG part, ULONGLONG whole)
+{
+    if (whole == 0)
+        return 0;
+    const ULONGLONG p = part * 100 / whole;
+    return UINT(p > 99 ? 99 : p);
+}
+
+// The common start of the writers: stop, filter, deleted-file and duplicate modes. Returns false
+// when the file is not to be written (tallied as skipped); path may be renamed.
+bool StartFile(Text& path, const WCHAR* folder, const WCHAR* name, int withDialog, DWORD deleted)
+{
+    if (SaveStopFlag == 1)
+        return false;
+    SaveSkipFlag = 0;
+    path = Join(folder, name);
+    if (!withDialog)
+        return true;
+    if (!PassesFileTypeFilter(name) || (DeletedFileMode == 3 && deleted == 1) ||
+        (DeletedFileMode == 2 && deleted == 0)) {
+        ++SaveTally.Skipped;
+        return false;
+    }
+    if (Exists(path)) {
+        if (DuplicateFileMode == 3) {
+            ++SaveTally.Skipped;
+            return false;
+        }
+        if (DuplicateFileMode == 1) {
+            std::vector<WCHAR> safe;
+            SanitizeNameComponent(name, &safe);
+            for (unsigned n = 1;; ++n) {
+                const std::string number = std::to_string(n);
+                Text renamed = u"Copy (" + Text(number.begin(), number.end()) + u" ) of " + safe.data();
+                Text candidate = Join(folder, renamed.c_str());
+                if (!Exists(candidate)) {
+                    path = candidate;
+                    break;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// The open destination file; counts what it could not write.
+class OutFile {
+public:
+    explicit OutFile(const Text& path)
+    {
+        handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ~OutFile() { Close(); }
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    bool Write(const void* data, size_t bytes)
+    {
+        while (bytes > 0 && ok_) {
+            const DWORD part = DWORD(std::min<size_t>(bytes, 1u << 24));
+            DWORD written = 0;
+            if (!WriteFile(handle_, data, part, &written, nullptr) || written != part)
+                ok_ = false;
+            data = static_cast<const BYTE*>(data) + part;
+            bytes -= part;
+        }
+        return ok_;
+    }
+    bool Close()
+    {
+        if (IsOpen()) {
+            if (!CloseHandle(handle_))
+                ok_ = false;
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+        return ok_;
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool ok_ = true;
+};
+
+// Sectors of the volume in PartitionParams (0 when unknown), so clusters beyond it are not read.
+ULONGLONG VolumeSectors() { return PartitionParams.SectorCount; }
+
+// Reads sectors [first, first + count) of cluster data into out; sectors outside the volume and
+// sectors that could not be read are zeros and counted.
+ULONGLONG ReadDataSectors(ULONGLONG relFirst, ULONGLONG count, BYTE* out)
+{
+    std::memset(out, 0, size_t(count) * SECTOR_SIZE);
+    const ULONGLONG limit = VolumeSectors();
+    ULONGLONG unread = 0;
+    ULONGLONG readable = count;
+    if (limit && relFirst + count > limit) {
+        readable = relFirst >= limit ? 0 : limit - relFirst;
+        unread += count - readable;
+    }
+    if (readable) {
+        SectorReadOutcome outcome;
+        ReadSectors(SelectedDevicePath(), ULONGLONG(PartitionParams.DataOrigin) + relFirst, DWORD(readable), out,
+                    &outcome);
+        unread += outcome.UnreadCount;
+    }
+    return unread;
+}
+
+// What a copy of pieces did.
+struct CopyResult {
+    ULONGLONG Written = 0;
+    ULONGLONG Unread = 0;
+    bool Cut = false; // stopped or skipped by the user
+};
+
+// Copies the pieces' clusters (sparse ones as zeros) until size bytes are written.
+CopyResult CopyPieces(OutFile& out, const std::vector<Piece>& pieces, ULONGLONG size, int withDialog)
+{
+    CopyResult r;
+    const ULONGLONG spc = PartitionParams.SectorsPerCluster ? PartitionParams.SectorsPerCluster : 1;
+    std::vector<BYTE> buffer(kReadBlockSectors * SECTOR_SIZE);
+    IEngineUi& ui = EngineUi();
+    for (const Piece& p : pieces) {
+        ULONGLONG sectors = p.Length * spc;
+        ULONGLONG at = p.Lcn * spc;
+        while (sectors > 0 && r.Written < size) {
+            if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
+                r.Cut = true;
+                return r;
+            }
+            if (withDialog)
+                ui.SetSaveProgress(Percent(r.Written, size));
+            const ULONGLONG n = std::min<ULONGLONG>(sectors, kReadBlockSectors);
+            if (p.Sparse)
+                std::memset(buffer.data(), 0, size_t(n) * SECTOR_SIZE);
+            else
+                r.Unread += ReadDataSectors(at, n, buffer.data());
+            const ULONGLONG bytes = std::min<ULONGLONG>(n * SECTOR_SIZE, size - r.Written);
+            if (!out.Write(buffer.data(), size_t(bytes)))
+                return r;
+            r.Written += bytes;
+            at += n;
+            sectors -= n;
+        }
+    }
+    return r;
+}
+
+// Counts a finished file and returns the writer's result.
+int Tally(bool complete, ULONGLONG unread)
+{
+    SaveTally.UnreadableSectors += unread;
+    if (complete && unread == 0) {
+        ++SaveTally.Written;
+        return 1;
+    }
+    ++SaveTally.Failed;
+    return 0;
+}
+
+void AnnounceFile(const Text& where, const WCHAR* name)
+{
+    ++SavedFileCount;
+    EngineUi().ShowSaveFile(where.c_str(), name, SavedFileCount);
+    EngineUi().SetSaveProgress(0);
+}
+
+// The data of a record: its unnamed $DATA attribute, across extension records when an attribute
+// list spreads it. Resident data is copied into resident.
+struct NtfsData {
+    bool Found = false;
+    bool Resident = false;
+    std::vector<BYTE> ResidentBytes;
+    WORD Flags = 0;
+    BYTE UnitShift = 0;
+    std::vector<Piece> Pieces;
+    bool Complete = true; // every piece decoded and the pieces follow one another
+};
+
+void TakeDataAttribute(const BYTE* record, NtfsData* data)
+{
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type != ATTR_DATA || a.NameLength != 0)
+            continue;
+        const BYTE* attr = record + a.Offset;
+        if (!a.NonResident) {
+            if (!data->Found) {
+                data->Found = true;
+                data->Resident = true;
+                data->ResidentBytes.assign(attr + a.ValueOffset, attr + a.ValueOffset + a.ValueLength);
+            }
+            continue;
+        }
+        ULONGLONG vcn = 0;
+        std::memcpy(&vcn, attr + 0x10, 8);
+        if (!data->Found || vcn == 0) {
+            data->Flags = WORD(attr[0x0C] | attr[0x0D] << 8);
+            data->UnitShift = attr[0x22];
+        }
+        data->Found = true;
+        std::vector<DataRun> runs;
+        if (DecodeRunList(attr + a.RunsOffset, attr + a.Length, &runs) != RUNS_OK)
+            data->Complete = false;
+        for (const DataRun& run : runs) {
+            data->Pieces.push_back({vcn, run.Sparse ? 0 : ULONGLONG(run.Lcn), run.Length, run.Sparse});
+            vcn += run.Length;
+        }
+    }
+}
+
+bool ReadRecordAt(DWORD sector, std::vector<BYTE>& record)
+{
+    record.assign(kMftRecordSize, 0);
+    return ReadMftRecord(sector, record.data());
+}
+
+NtfsData GatherNtfsData(DWORD recordSector)
+{
+    NtfsData data;
+    std::vector<BYTE> record;
+    if (!ReadRecordAt(recordSector, record))
+        return data;
+    DWORD baseNumber = 0;
+    std::memcpy(&baseNumber, &record[0x20], 4);
+    if (baseNumber != 0) {
+        // The size came from an extension record: the file is read from its base record.
+        DWORD baseSector = 0;
+        if (!MftRecordToSector(baseNumber, &baseSector) || !ReadRecordAt(baseSector, record)) {
+            TakeDataAttribute(record.data(), &data);
+            data.Complete = false;
+            return data;
+        }
+    }
+    DWORD number = 0;
+    std::memcpy(&number, &record[0x2C], 4);
+    CollectAttributeList(record.data(), number);
+    const std::vector<DWORD> pieces(RecordPieces, RecordPieces + RecordPieceCount);
+    TakeDataAttribute(record.data(), &data);
+    std::vector<BYTE> extension;
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        DWORD sector = 0;
+        if (!MftRecordToSector(pieces[i], &sector) || !ReadRecordAt(sector, extension)) {
+            data.Complete = false;
+            continue;
+        }
+        TakeDataAttribute(extension.data(), &data);
+    }
+    std::stable_sort(data.Pieces.begin(), data.Pieces.end(),
+                     [](const Piece& a, const Piece& b) { return a.Vcn < b.Vcn; });
+    ULONGLONG expect = 0;
+    for (const Piece& p : data.Pieces) {
+        if (p.Vcn != expect)
+            data.Complete = false;
+        expect = p.Vcn + p.Length;
+    }
+    return data;
+}
+
+ULONGLONG ClusterBytes() { return ULONGLONG(PartitionParams.SectorsPerCluster ? PartitionParams.SectorsPerCluster : 1) * SECTOR_SIZE; }
+
+// Clusters the pieces cover from VCN 0 without a gap.
+ULONGLONG CoveredClusters(const std::vector<Piece>& pieces)
+{
+    ULONGLONG end = 0;
+    for (const Piece& p : pieces) {
+        if (p.Vcn != end)
+            break;
+        end += p.Length;
+    }
+    return end;
+}
+
+// Compressed data: each unit of 2^shift clusters is stored plain (no sparse clusters), compressed
+// (real clusters followed by sparse ones) or not at all (all sparse: zeros).
+CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, int withDialog, bool* malformed)
+{
+    CopyResult r;
+    const ULONGLONG unit = 1ULL << (data.UnitShift ? data.UnitShift : 4);
+    const ULONGLONG cb = ClusterBytes();
+    const ULONGLONG spc = cb / SECTOR_SIZE;
+    std::vector<BYTE> raw(size_t(unit * cb)), plain(size_t(unit * cb));
+    // Cluster number (or none) of each VCN, taken unit by unit.
+    auto lcnOf = [&](ULONGLONG vcn, bool* sparse) -> ULONGLONG {
+        for (const Piece& p : data.Pieces)
+            if (vcn >= p.Vcn && vcn < p.Vcn + p.Length) {
+                *sparse = p.Sparse;
+                return p.Lcn + (vcn - p.Vcn);
+            }
+        *sparse = true;
+        return 0;
+    };
+    for (ULONGLONG first = 0; r.Written < size; first += unit) {
+        if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
+            r.Cut = true;
+            return r;
+        }
+        if (withDialog)
+            EngineUi().SetSaveProgress(Percent(r.Written, size));
+        ULONGLONG real = 0;
+        for (ULONGLONG v = 0; v < unit; ++v) {
+            bool sparse = false;
+            const ULONGLONG lcn = lcnOf(first + v, &sparse);
+            if (sparse)
+                break;
+            r.Unread += ReadDataSectors(lcn * spc, spc, raw.data() + v * cb);
+            ++real;
+        }
+        const BYTE* source = raw.data();
+        if (real == 0) {
+            std::memset(plain.data(), 0, plain.size());
+            source = plain.data();
+        } else if (real < unit) {
+            size_t produced = 0;
+            std::memset(plain.data(), 0, plain.size());
+            if (!DecompressLznt1(raw.data(), size_t(real * cb), plain.data(), plain.size(), &produced))
+                *malformed = true;
+            source = plain.data();
+        }
+        const ULONGLONG bytes = std::min<ULONGLONG>(unit * cb, size - r.Written);
+        if (!out.Write(source, size_t(bytes)))
+            return r;
+        r.Written += bytes;
+    }
+    return r;
+}
+
+bool IsCompressed(const NtfsData& d) { return (d.Flags & kFlagCompressed) != 0; }
+
+} // namespace
+
+void SanitizeNameComponent(const WCHAR* name, std::vector<WCHAR>* out)
+{
+    out->clear();
+    for (const WCHAR* p = name ? name : u""; *p; ++p)
+        out->push_back((*p < 0x20 || *p == u'/' || *p == u'\\' || *p == 0x7F) ? WCHAR(u'_') : *p);
+    const size_t n = out->size();
+    if (n == 0 || (n == 1 && (*out)[0] == u'.') || (n == 2 && (*out)[0] == u'.' && (*out)[1] == u'.')) {
+        out->clear();
+        out->push_back(u'_');
+    }
+    out->push_back(0);
+}
+
+bool DecompressLznt1(const BYTE* in, size_t inSize, BYTE* out, size_t outSize, size_t* produced)
+{
+    size_t ip = 0, op = 0;
+    while (ip + 2 <= inSize && op < outSize) {
+        const unsigned header = in[ip] | in[ip + 1] << 8;
+        ip += 2;
+        if (header == 0)
+            break;
+        const size_t chunkSize = (header & 0x0FFF) + 1;
+        if (ip + chunkSize > inSize)
+            return *produced = op, false;
+        const size_t chunkEnd = ip + chunkSize;
+        const size_t chunkStart = op;
+        if (!(header & 0x8000)) {
+            const size_t n = std::min(chunkSize, outSize - op);
+            std::memcpy(out + op, in + ip, n);
+            op += n;
+            ip = chunkEnd;
+            continue;
+        }
+        while (ip < chunkEnd && op < outSize) {
+            const BYTE flags = in[ip++];
+            for (int bit = 0; bit < 8 && ip < chunkEnd && op < outSize; ++bit) {
+                if (!(flags & (1 << bit))) {
+                    out[op++] = in[ip++];
+                    continue;
+                }
+                if (ip + 2 > chunkEnd)
+                    return *produced = op, false;
+                const unsigned token = in[ip] | in[ip + 1] << 8;
+                ip += 2;
+                const size_t pos = op - chunkStart;
+                unsigned lengthMask = 0xFFF, offsetShift = 12;
+                for (size_t i = pos - 1; i >= 0x10 && pos > 0; i >>= 1) {
+                    lengthMask >>= 1;
+                    --offsetShift;
+                }
+                const size_t offset = (token >> offsetShift) + 1;
+                const size_t length = (token & lengthMask) + 3;
+                if (offset > pos)
+                    return *produced = op, false;
+                for (size_t k = 0; k < length && op < outSize; ++k, ++op)
+                    out[op] = out[op - offset];
+            }
+        }
+        ip = chunkEnd;
+    }
+    *produced = op;
+    return true;
+}
+
+void SplitFatDate(WORD date, WORD* year, WORD* month, WORD* day)
+{
+    *year = WORD(1980 + (date >> 9));
+    *month = WORD((date >> 5) & 0x0F);
+    *day = WORD(date & 0x1F);
+}
+
+namespace {
+void SetAllTimes(const WCHAR* path, const FILETIME& ft)
+{
+    HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE || h == nullptr)
+        return;
+    SetFileTime(h, &ft, &ft, &ft);
+    CloseHandle(h);
+}
+} // namespace
+
+void RestoreNtfsFileTimes(const WCHAR* path)
+{
+    const FILETIME ft{DWORD(RecoveryFileTime), DWORD(RecoveryFileTime >> 32)};
+    SetAllTimes(path, ft);
+}
+
+void RestoreFatFileTimes(const WCHAR* path)
+{
+    SYSTEMTIME st{};
+    GetSystemTime(&st);
+    SplitFatDate(WORD(RecoveryFileTime), &st.wYear, &st.wMonth, &st.wDay);
+    FILETIME ft{};
+    // Deleted entries often carry a date of 0 (day 0): such a date leaves the times as written.
+    if (!SystemTimeToFileTime(&st, &ft))
+        return;
+    SetAllTimes(path, ft);
+}
+
+int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD sizeHigh, DWORD recordSector,
+                    int withDialog, DWORD deleted)
+{
+    Text path;
+    if (!StartFile(path, folder, name, withDialog, deleted))
+        return 0;
+    if (withDialog)
+        AnnounceFile(path, name);
+    const ULONGLONG size = ULONGLONG(sizeHigh) << 32 | sizeLow;
+    const NtfsData data = GatherNtfsData(recordSector);
+    if (!data.Found || (data.Flags & kFlagEncrypted))
+        return Tally(false, 0);
+    if (data.Resident && data.ResidentBytes.size() < size)
+        return Tally(false, 0);
+
+    OutFile out(path);
+    if (!out.IsOpen()) {
+        ++SaveTally.Failed;
+        AskAfterCreateFailure(path);
+        return 0;
+    }
+    bool complete = true;
+    ULONGLONG unread = 0;
+    if (data.Resident) {
+        out.Write(data.ResidentBytes.data(), size_t(size));
+    } else {
+        const ULONGLONG needed = (size + ClusterBytes() - 1) / ClusterBytes();
+        // Runs that stop before the size (cut lists, pieces in records not found) leave the file short.
+        if (!data.Complete || CoveredClusters(data.Pieces) < needed)
+            complete = false;
+        bool malformed = false;
+        const CopyResult r = IsCompressed(data) ? CopyCompressed(out, data, size, withDialog, &malformed)
+                                                : CopyPieces(out, data.Pieces, size, withDialog);
+        unread = r.Unread;
+        if (r.Cut || r.Written < size || malformed)
+            complete = false;
+    }
+    const bool closed = out.Close();
+    RestoreNtfsFileTimes(path.c_str());
+    return Tally(complete && closed, unread);
+}
+
+int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluster, DWORD size, const WCHAR* name,
+                   DWORD deleted)
+{
+    Text path;
+    if (!StartFile(path, folder, name, withDialog, deleted))
+        return 0;
+    OutFile out(path);
+    if (!out.IsOpen()) {
+        ++SaveTally.Failed;
+        AskAfterCreateFailure(path);
+        return 0;
+    }
+    if (withDialog)
+        AnnounceFile(Text(folder ? folder : u""), name);
+
+    const ULONGLONG clusterBytes = ClusterBytes();
+    const ULONGLONG needed = (ULONGLONG(size) + clusterBytes - 1) / clusterBytes;
+    std::vector<Piece> pieces;
+    // The chain through the first FAT, then the second; a chain too short or revisiting a cluster
+    // is not this file's, and the file is taken as contiguous.
+    for (int copy = 1; copy <= 2 && pieces.empty() && needed > 0; ++copy) {
+        FollowFatChain(startCluster, DWORD(std::min<ULONGLONG>(needed - 1, 0xFFFFFFFFu)), copy);
+        std::vector<DWORD> chain;
+        std::unordered_set<DWORD> seen;
+        bool repeated = false;
+        for (ClusterNode* n = ClusterChainHead; n && chain.size() < needed; n = n->Next) {
+            repeated |= !seen.insert(n->Value).second;
+            chain.push_back(n->Value);
+        }
+        FreeClusterChain();
+        if (chain.size() != needed || repeated)
+            continue;
+        for (DWORD c : chain) {
+            if (!pieces.empty() && pieces.back().Lcn + pieces.back().Length == c)
+                ++pieces.back().Length;
+            else
+                pieces.push_back({0, c, 1, false});
+        }
+    }
+    if (pieces.empty() && needed > 0)
+        pieces.push_back({0, startCluster, needed, false});
+
+    // Clusters below 2 or past the FAT's end are not on the volume: counted unreadable, not read.
+    const ULONGLONG limit = FatClusterLimit();
+    ULONGLONG outside = 0;
+    for (const Piece& p : pieces)
+        for (ULONGLONG c = p.Lcn; c < p.Lcn + p.Length; ++c)
+            if (c < 2 || c >= limit)
+                ++outside;
+    CopyResult r;
+    if (outside == 0)
+        r = CopyPieces(out, pieces, size, withDialog);
+    const bool closed = out.Close();
+    RestoreFatFileTimes(path.c_str());
+    const bool complete = outside == 0 && !r.Cut && r.Written == size && closed;
+    return Tally(complete, r.Unread + outside * (clusterBytes / SECTOR_SIZE));
+}
+
+namespace {
+
+bool MakeFolder(const Text& path)
+{
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    ++SaveTally.Failed;
+    AskAfterCreateFailure(path);
+    return false;
+}
+
+// Writes a folder branch without recursion; each folder id is written once, so damaged parent
+// references cannot loop. children(id) lists sub-folders as (id, name); files(id, path) writes files.
+template <typename Children, typename Files>
+void RecoverBranch(DWORD id, const WCHAR* folder, const WCHAR* name, Children children, Files files)
+{
+    struct Work {
+        DWORD Id;
+        Text Parent;
+        Text Name;
+    };
+    std::vector<Work> stack{{id, folder ? folder : u"", name ? name : u""}};
+    std::unordered_set<DWORD> done;
+    while (!stack.empty() && SaveStopFlag != 1) {
+        Work w = std::move(stack.back());
+        stack.pop_back();
+        if (!done.insert(w.Id).second)
+            continue;
+        Text path = Join(w.Parent.c_str(), w.Name.c_str());
+        if (!MakeFolder(path))
+            continue;
+        path += u'\\';
+        files(w.Id, path);
+        std::vector<std::pair<DWORD, const WCHAR*>> subs = children(w.Id);
+        for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+            stack.push_back({it->first, path, it->second});
+    }
+}
+
+template <typename Record, typename ParentOf>
+std::unordered_map<DWORD, std::vector<Record*>> IndexByParent(Record* head, ParentOf parentOf)
+{
+    std::unordered_map<DWORD, std::vector<Record*>> index;
+    for (Record* r = head; r; r = r->Next)
+        index[parentOf(r)].push_back(r);
+    return index;
+}
+
+bool OnFullScanVolume(DWORD sector)
+{
+    return sector > PartitionParams.DataOrigin && sector <= PartitionParams.VolumeEndSector;
+}
+
+} // namespace
+
+void RecoverFatFolder(DWORD, DWORD firstCluster, const WCHAR* folder, const WCHAR* name)
+{
+    if (SaveStopFlag == 1)
+        return;
+    const auto folders = IndexByParent(FatFolderHead, [](FatFolderRecord* r) { return DWORD(r->ParentId); });
+    const auto files = IndexByParent(FatFileHead, [](FatEntryRecord* r) { return DWORD(r->ParentId); });
+    RecoverBranch(
+        firstCluster, folder, name,
+        [&](DWORD id) {
+            std::vector<std::pair<DWORD, const WCHAR*>> out;
+            auto found = folders.find(id);
+            if (found != folders.end())
+                for (FatFolderRecord* f : found->second)
+                    out.emplace_back(f->FirstCluster, f->Name);
+            return out;
+        },
+        [&](DWORD id, const Text& path) {
+            auto found = files.find(id);
+            if (found == files.end())
+                return;
+            for (FatEntryRecord* e : found->second) {
+                if (SaveStopFlag == 1)
+                    return;
+                RecoveryFileTime = e->WriteDate;
+                RecoverFatFile(path.c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
+            }
+        });
+}
+
+void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* name)
+{
+    if (SaveStopFlag == 1)
+        return;
+    const auto folders = IndexByParent(QuickFolderHead, [](QuickFolderNode* r) { return DWORD(r->ParentRef); });
+    const auto quickFiles = IndexByParent(FoundEntryHead, [](FoundEntryNode* r) { return DWORD(r->ParentRef); });
+    const auto fullFiles = IndexByParent(FoundItemHead, [](FoundItemNode* r) { return DWORD(r->ParentRef); });
+    const bool fullScan = ScanMode == 0;
+    RecoverBranch(
+        folderId, folder, name,
+        [&](DWORD id) {
+            std::vector<std::pair<DWORD, const WCHAR*>> out;
+            auto found = folders.find(id);
+            if (found != folders.end())
+                for (QuickFolderNode* f : found->second)
+                    out.emplace_back(f->RecordNumber, f->Name);
+            return out;
+        },
+        [&](DWORD id, const Text& path) {
+            if (fullScan) {
+                auto found = fullFiles.find(id);
+                if (found == fullFiles.end())
+                    return;
+                for (FoundItemNode* e : found->second) {
+                    if (SaveStopFlag == 1)
+                        return;
+                    if (!OnFullScanVolume(e->RecordSector))
+                        continue;
+                    RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+                    RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
+                }
+                return;
+            }
+            auto found = quickFiles.find(id);
+            if (found == quickFiles.end())
+                return;
+            for (FoundEntryNode* e : found->second) {
+                if (SaveStopFlag == 1)
+                    return;
+                RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+                RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
+            }
+        });
+}
+
+bool ConfirmDestination(const WCHAR* folder)
+{
+    if (!dovemark::IsPathOnSourceDisk(folder))
+        return true;
+    return EngineUi().AskYesNo(kDestinationOnSource);
+}
+
+void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds)
+{
+    if (!ConfirmDestination(DestinationFolder)) {
+        SaveStopFlag = 1;
+        return;
+    }
+    const bool fat = PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32;
+    for (DWORD item : folderItems) {
+        if (SaveStopFlag == 1)
+            return;
+        if (fat) {
+            for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
+                if (f->TreeItem == item) {
+                    RecoverFatFolder(item, f->FirstCluster, DestinationFolder, f->Name);
+                    break;
+                }
+        } else {
+            for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
+                if (f->TreeItem == item) {
+                    RecoverNtfsFolder(item, f->RecordNumber, DestinationFolder, f->Name);
+                    break;
+                }
+        }
+    }
+    std::unordered_map<DWORD, FatEntryRecord*> fatById;
+    std::unordered_map<DWORD, FoundEntryNode*> quickBySector;
+    std::unordered_map<DWORD, FoundItemNode*> fullBySector;
+    for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+        fatById.emplace(e->FileId, e);
+    for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next)
+        quickBySector.emplace(e->RecordSector, e);
+    for (FoundItemNode* e = FoundItemHead; e; e = e->Next)
+        fullBySector.emplace(e->RecordSector, e);
+    for (DWORD id : fileIds) {
+        if (SaveStopFlag == 1)
+            return;
+        if (fat) {
+            auto found = fatById.find(id);
+            if (found == fatById.end())
+                continue;
+            FatEntryRecord* e = found->second;
+            RecoveryFileTime = e->WriteDate;
+            RecoverFatFile(DestinationFolder, id, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
+        } else if (ScanMode == 0) {
+            auto found = fullBySector.find(id);
+            if (found == fullBySector.end())
+                continue;
+            FoundItemNode* e = found->second;
+            RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+            RecoverNtfsFile(DestinationFolder, e->Name, e->SizeLow, e->SizeHigh, id, 1, e->Deleted);
+        } else {
+            auto found = quickBySector.find(id);
+            if (found == quickBySector.end())
+                continue;
+            FoundEntryNode* e = found->second;
+            RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+            RecoverNtfsFile(DestinationFolder, e->Name, e->SizeLow, e->SizeHigh, id, 1, e->Deleted);
+        }
+    }
+}

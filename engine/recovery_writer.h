@@ -1,0 +1,51 @@
+// The recovery writer: found files and folders copied out of the scanned disk into a destination.
+#pragma once
+
+#include "win32/types.h"
+
+#include <vector>
+
+constexpr int kDestinationChars = 520;
+extern WCHAR DestinationFolder[kDestinationChars];
+// The time restored on the file being written: a FILETIME (NTFS) or a FAT date word in its low bits.
+extern ULONGLONG RecoveryFileTime;
+// Files the save run has started, for the save dialog's counter.
+extern DWORD SavedFileCount;
+
+// What a save run did, file by file, so that its result can be reported honestly.
+struct SaveRunTally {
+    DWORD Written = 0;    // complete files
+    DWORD Skipped = 0;    // left out by the filter, the deleted-file or the duplicate mode
+    DWORD Failed = 0;     // not created, or written short or from unreadable sectors
+    ULONGLONG UnreadableSectors = 0;
+};
+extern SaveRunTally SaveTally;
+void ResetSaveTally();
+
+// Writers: 1 when the file was written whole, 0 when it was skipped or failed (see SaveTally).
+// withDialog 0 is the preview's copy: no filter, no modes, no progress.
+int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD sizeHigh, DWORD recordSector,
+                    int withDialog, DWORD deleted);
+int RecoverFatFile(const WCHAR* folder, DWORD fileId, int withDialog, DWORD startCluster, DWORD size,
+                   const WCHAR* name, DWORD deleted);
+
+// Folders: created under folder and filled with their files and sub-folders, each folder once.
+void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const WCHAR* name);
+void RecoverNtfsFolder(DWORD item, DWORD folderId, const WCHAR* folder, const WCHAR* name);
+
+// The save run's body: the ticked folders (tree items) and files (ids) into DestinationFolder. When
+// the destination lies on a disk being read, asks first and writes nothing on "no". The caller
+// empties its ticked sets afterwards.
+void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds);
+// True when writing to the folder cannot overwrite the source, or the user accepted the risk.
+bool ConfirmDestination(const WCHAR* folder);
+
+void RestoreNtfsFileTimes(const WCHAR* path);
+void RestoreFatFileTimes(const WCHAR* path);
+void SplitFatDate(WORD date, WORD* year, WORD* month, WORD* day);
+
+// A name from the disk made safe as one path component: separators, control characters, "." and
+// ".." become "_", so no name can leave the folder it is written into.
+void SanitizeNameComponent(const WCHAR* name, std::vector<WCHAR>* out);
+// Decompresses LZNT1 data of one compression unit; false when the data is malformed.
+bool DecompressLznt1(const BYTE* in, size_t inSize, BYTE* out, size_t outSize, size_t* produced);

@@ -1,0 +1,168 @@
+// The quick scan of generated FAT and NTFS volumes against their manifests, and its failure paths.
+#include "engine/found_list_fill.h"
+#include "engine/quick_scan.h"
+#include "engine/scan_control.h"
+#include "engine/scan_flags.h"
+#include "attached_disk.h"
+#include "crafted.h"
+#include "scan_results.h"
+#include "support/fixture_images.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+using testsupport::FixtureEntry;
+using testsupport::FixtureImage;
+
+struct ScanCase {
+    const char* image;
+    int volume;
+};
+
+class QuickScanFixture : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(QuickScanFixture, ListsEveryFileOfTheManifest)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam().image);
+    const int vol = GetParam().volume;
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(vol)));
+    EXPECT_TRUE(IsWorkerFinished());
+    EXPECT_FALSE(WorkerFailed());
+    EXPECT_EQ(ScanFailedFlag, 0u);
+    const bool ntfs = img.volumes[vol].fs == "NTFS";
+    const auto found = scanresults::FoundFiles();
+
+    int checked = 0, deleted = 0;
+    for (const FixtureEntry* e : img.EntriesOf(vol)) {
+        if (e->is_dir || e->Has("cyclic") || e->Has("badname") || e->Has("formatted"))
+            continue;
+        // The FAT directory parse lists no entry without a first cluster (empty files).
+        if (!ntfs && (scanresults::InsideDeletedFolder(img, *e) || e->first_cluster < 2))
+            continue;
+        const std::u16string path = scanresults::ExpectedPath(img, *e, ntfs);
+        auto it = found.find(path);
+        ASSERT_NE(it, found.end()) << e->path;
+        EXPECT_EQ(it->second.Size, e->size) << e->path;
+        EXPECT_EQ(it->second.Deleted, e->deleted) << e->path;
+        if (ntfs) {
+            EXPECT_EQ(it->second.Created, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
+        }
+        ++checked;
+        deleted += e->deleted;
+    }
+    EXPECT_GT(checked, 5);
+    EXPECT_GT(deleted, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, QuickScanFixture,
+                         ::testing::Values(ScanCase{"fat16_16m", 0}, ScanCase{"fat32", 0}, ScanCase{"ntfs", 0},
+                                           ScanCase{"multi", 0}, ScanCase{"multi", 1}, ScanCase{"multi", 2},
+                                           ScanCase{"multi", 3}, ScanCase{"multi", 4}));
+
+TEST(QuickScan, NtfsFilesOfAWipedFolderGoUnderLostDir)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "damaged_ntfs");
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    const auto found = scanresults::FoundFiles();
+    int orphans = 0;
+    for (const FixtureEntry* e : img.EntriesOf(0)) {
+        if (!e->Has("orphan"))
+            continue;
+        ++orphans;
+        int under = 0;
+        for (const auto& [path, file] : found) {
+            const std::u16string tail = u"/" + e->Name16();
+            under += path.rfind(u"Lost Dir/Dir", 0) == 0 && path.size() > tail.size() &&
+                     path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+        }
+        EXPECT_EQ(under, 1) << e->path;
+    }
+    EXPECT_GT(orphans, 0);
+    // Extension records and never-used records are not files of their own.
+    for (const auto& [path, file] : found)
+        EXPECT_FALSE(path.empty() || path.back() == u'/') << std::string(path.begin(), path.end());
+}
+
+// Runs that cannot give a result end with a message, a failed finish and ScanFailedFlag, never as
+// a finished scan showing the lists of an earlier one.
+TEST(QuickScan, FailedRunsSayWhyAndEndFailed)
+{
+    struct Case {
+        const char* what;
+        WORD driveKind;
+        WORD fsKind;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {"volume that cannot be opened", 2, FS_KIND_FAT32, u"无法打开所选的驱动器。"},
+        {"blank FAT32 area", 1, FS_KIND_FAT32, u"Dovemark 无法找到正确的分区参数。"},
+        {"blank NTFS area", 1, FS_KIND_NTFS, u"Dovemark 无法找到正确的分区参数。"},
+    };
+    for (const Case& c : cases) {
+        CraftedImage disk(8192);
+        AttachedDisks disks({disk.Path()});
+        LogicalDriveTable = {};
+        RecordingUi ui;
+        DriveKind = c.driveKind;
+        ScanMode = 2;
+        PartitionParams = {};
+        PartitionParams.PartitionFsType = c.fsKind;
+        PartitionParams.StartSector = 2048;
+        PartitionParams.SectorCount = 4096;
+        ScanFailedFlag = 0;
+        StartQuickScan();
+        ASSERT_TRUE(WaitWorkerFinished(60000)) << c.what;
+        EXPECT_TRUE(WorkerFailed()) << c.what;
+        EXPECT_EQ(ScanFailedFlag, 1u) << c.what;
+        EXPECT_EQ(ScanRunning, 0) << c.what;
+        ASSERT_FALSE(ui.Messages.empty()) << c.what;
+        EXPECT_EQ(ui.Messages.back().Text.rfind(c.message, 0), 0u) << c.what;
+        EXPECT_EQ(ui.Messages.back().Kind, ENGINE_MSG_ERROR) << c.what;
+        DriveKind = 1;
+    }
+}
+
+// The list of a folder: "Parent..." except at the root, sub-folders before files, the filter on files.
+class RowsUi : public RecordingUi {
+public:
+    std::vector<std::pair<std::u16string, bool>> Rows;
+    void ClearFileRows() override { Rows.clear(); }
+    void AddFileRow(const FoundFileRow& row) override { Rows.emplace_back(row.Name, row.IsFolder != 0); }
+};
+
+TEST(FoundListFill, FatRowsFollowTheFolderAndTheFilter)
+{
+    FreeScanResultLists();
+    AddFatFolderRecord(u"sub", 7, 0, 0, 0, 0, 0);
+    AddFatFolderRecord(u"inner", 9, 7, 0, 0, 0, 0);
+    AddFatEntryRecord(u"a.jpg", 10, 7, 0, 0, 1, 0);
+    AddFatEntryRecord(u"B.JPG", 11, 7, 0, 0, 1, 1);
+    AddFatEntryRecord(u"c.txt", 12, 7, 0, 0, 1, 0);
+    AddFatEntryRecord(u"top.txt", 13, 0, 0, 0, 1, 0);
+    RowsUi ui;
+    FileTypeFilterCount = 1;
+    std::memcpy(FileTypeFilterTable[0], u"*.jpg", 12);
+    ShowFatFolder(7);
+    using Row = std::pair<std::u16string, bool>;
+    EXPECT_EQ(ui.Rows, (std::vector<Row>{{u"Parent...", true}, {u"inner", true}, {u"a.jpg", false}, {u"B.JPG", false}}));
+    FileTypeFilterCount = 0;
+    ShowFatFolder(0);
+    EXPECT_EQ(ui.Rows, (std::vector<Row>{{u"sub", true}, {u"top.txt", false}}));
+    FreeScanResultLists();
+}
+
+TEST(FoundListFill, DateTexts)
+{
+    WCHAR text[40];
+    EXPECT_EQ(std::u16string(FatDateToText(0x3A61, text)), u"01-03-2009 ");
+    // 2026-12-08 09:05:03 UTC
+    const ULONGLONG t = testsupport::FixtureTimeToFileTime("2026-12-08T09:05:03");
+    EXPECT_EQ(std::u16string(FileTimeToText(DWORD(t), DWORD(t >> 32), text)), u"8-12-2026 9:5:3");
+    EXPECT_EQ(std::u16string(FileTimeToText(0xFFFFFFFF, 0xFFFFFFFF, text)), u"");
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+// The recovery writer on scanned fixture volumes: contents, times, modes, crafted names and tallies.
+#include "engine/recovery_writer.h"
+#include "attached_disk.h"
+#include "crafted.h"
+#include "scan_results.h"
+#include "sha256.h"
+#include "support/fixture_images.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+
+namespace {
+namespace fs = std::filesystem;
+using testsupport::FixtureEntry;
+
+std::string Utf8(const std::u16string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | c >> 6);
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | c >> 12);
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | c >> 18);
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+std::string FreshFolder(const std::string& name)
+{
+    const std::string dir = testsupport::ScratchDir() + "/" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+void RecoverRoot(const std::string& dest, bool ntfs)
+{
+    ResetSaveTally();
+    SaveStopFlag = 0;
+    if (ntfs)
+        RecoverNtfsFolder(0, kNtfsRootRecord, Wide(dest).c_str(), u"out");
+    else
+        RecoverFatFolder(0, 0, Wide(dest).c_str(), u"out");
+}
+
+struct WriteCase {
+    const char* image;
+    int volume;
+};
+class RecoverVolume : public ::testing::TestWithParam<WriteCase> {};
+
+// Every intact file comes out byte-exact with its time; the tally counts what happened.
+TEST_P(RecoverVolume, WritesEveryIntactFileByteExact)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam().image);
+    const int vol = GetParam().volume;
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(vol)));
+    const bool ntfs = img.volumes[vol].fs == "NTFS";
+    ResetRecoverySettings();
+    FileTypeFilterCount = 0;
+    const std::string dest = FreshFolder("recover");
+    RecoverRoot(dest, ntfs);
+
+    int checked = 0;
+    std::set<std::string> flags;
+    for (const FixtureEntry* e : img.EntriesOf(vol)) {
+        if (e->is_dir || !e->intact || e->Has("cyclic") || e->Has("badname") || e->Has("formatted"))
+            continue;
+        // The FAT directory parse lists no entry without a first cluster (empty files).
+        if (!ntfs && (scanresults::InsideDeletedFolder(img, *e) || e->first_cluster < 2))
+            continue;
+        // A deleted FAT file keeps no chain: a fragmented one is read as contiguous and comes out wrong.
+        if (!ntfs && e->deleted && e->Has("fragmented"))
+            continue;
+        const std::string path = dest + "/out/" + Utf8(scanresults::ExpectedPath(img, *e, ntfs));
+        ASSERT_TRUE(fs::exists(path)) << e->path;
+        EXPECT_EQ(fs::file_size(path), e->size) << e->path;
+        EXPECT_EQ(testsha::FileSha256(path), e->sha256) << e->path;
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        const ULONGLONG mtime = ULONGLONG(st.st_mtime) * 10000000ULL + 116444736000000000ULL;
+        if (ntfs) {
+            EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e->created) / 10000000) << e->path;
+        } else if (!e->modified.empty()) {
+            const ULONGLONG day = testsupport::FixtureTimeToFileTime(e->modified.substr(0, 10) + "T00:00:00");
+            EXPECT_EQ(mtime / 864000000000ULL, day / 864000000000ULL) << e->path;
+        }
+        flags.insert(e->flags.begin(), e->flags.end());
+        ++checked;
+    }
+    EXPECT_GT(checked, 5);
+    EXPECT_EQ(SaveTally.Skipped, 0u);
+    EXPECT_GE(SaveTally.Written, DWORD(checked));
+    if (ntfs) {
+        for (const char* f : {"sparse", "compressed", "attrlist", "fragmented", "resident"})
+            EXPECT_EQ(flags.count(f), 1u) << f;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, RecoverVolume,
+                         ::testing::Values(WriteCase{"fat16_16m", 0}, WriteCase{"fat32", 0}, WriteCase{"ntfs", 0}));
+
+// Crafted names never leave the destination; damaged chains and records are not reported as written.
+TEST(RecoveryWriter, HostileVolumesStayInsideTheDestination)
+{
+    for (const char* kind : {"damaged_fat", "damaged_ntfs"}) {
+        DOVEMARK_REQUIRE_FIXTURE(img, kind);
+        AttachedDisks disks({img.path});
+        RecordingUi ui;
+        for (size_t v = 0; v < img.volumes.size(); ++v) {
+            ASSERT_TRUE(scanresults::QuickScan(img.volumes[v])) << kind;
+            const std::string parent = FreshFolder("hostile");
+            const std::string dest = parent + "/dest";
+            fs::create_directories(dest);
+            RecoverRoot(dest, img.volumes[v].fs == "NTFS");
+            for (const auto& entry : fs::directory_iterator(parent))
+                EXPECT_EQ(entry.path().filename(), "dest") << kind;
+            EXPECT_GT(SaveTally.Written, 0u) << kind;
+            if (img.volumes[v].fs == "NTFS") {
+                EXPECT_GT(SaveTally.Failed, 0u) << kind; // the truncated and past-the-disk records
+            }
+        }
+    }
+}
+
+TEST(RecoveryWriter, NameComponentsAreMadeSafe)
+{
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"..", u"_"}, {u".", u"_"}, {u"", u"_"}, {u"../../escape.txt", u".._.._escape.txt"},
+        {u"a\\b", u"a_b"}, {u"tab\there", u"tab_here"}, {u"...", u"..."}, {u"报告.doc", u"报告.doc"},
+    };
+    for (const auto& [in, expected] : cases) {
+        std::vector<WCHAR> out;
+        SanitizeNameComponent(in.c_str(), &out);
+        EXPECT_EQ(std::u16string(out.data()), expected) << Utf8(in);
+    }
+}
+
+// Duplicate and deleted-file modes and the filter, on one FAT volume written twice.
+TEST(RecoveryWriter, ModesAndFilter)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "fat16_16m");
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    int live = 0, dead = 0;
+    for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+        (e->Deleted ? dead : live) += 1;
+    ASSERT_GT(live, 0);
+    ASSERT_GT(dead, 0);
+    struct Case {
+        const char* what;
+        WORD duplicate;
+        WORD deleted;
+        const char16_t* filter;
+        int secondWritten; // files written by the second run
+        int secondSkipped;
+    };
+    const int all = live + dead;
+    const Case cases[] = {
+        {"duplicates renamed", 1, 1, nullptr, all, 0},
+        {"duplicates overwritten", 2, 1, nullptr, all, 0},
+        {"duplicates skipped", 3, 1, nullptr, 0, all},
+        {"only deleted", 2, 2, nullptr, dead, live},
+        {"no deleted", 2, 3, nullptr, live, dead},
+    };
+    for (const Case& c : cases) {
+        const std::string dest = FreshFolder("modes");
+        ResetRecoverySettings();
+        FileTypeFilterCount = 0;
+        RecoverRoot(dest, false);
+        DuplicateFileMode = c.duplicate;
+        DeletedFileMode = c.deleted;
+        RecoverRoot(dest, false);
+        EXPECT_EQ(int(SaveTally.Written + SaveTally.Failed), c.secondWritten) << c.what;
+        EXPECT_EQ(int(SaveTally.Skipped), c.secondSkipped) << c.what;
+        int copies = 0;
+        for (const auto& p : fs::recursive_directory_iterator(dest))
+            copies += p.path().filename().string().rfind("Copy (1 ) of ", 0) == 0;
+        EXPECT_EQ(copies, c.duplicate == 1 ? all : 0) << c.what;
+    }
+    // The filter lets through the names it matches and nothing else.
+    const std::string dest = FreshFolder("filter");
+    ResetRecoverySettings();
+    FileTypeFilterCount = 1;
+    std::memcpy(FileTypeFilterTable[0], u"*.zzz", 12);
+    RecoverRoot(dest, false);
+    EXPECT_EQ(SaveTally.Written, 0u);
+    EXPECT_EQ(int(SaveTally.Skipped), all);
+    FileTypeFilterCount = 0;
+}
+
+// A file that cannot be created asks; "no" stops the run and nothing is counted as written.
+TEST(RecoveryWriter, CreateFailureAsksAndNoStops)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "fat16_16m");
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    ResetRecoverySettings();
+    const std::string dest = FreshFolder("blocked");
+    ResetSaveTally();
+    SaveStopFlag = 0;
+    const std::u16string missing = Wide(dest) + u"/no/such/folder";
+    FatEntryRecord* e = FatFileHead;
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(RecoverFatFile(missing.c_str(), e->FileId, 1, e->StartCluster, e->Size, u"<b>x</b>", 0), 0);
+    EXPECT_EQ(SaveStopFlag, 1u);
+    EXPECT_EQ(SaveTally.Failed, 1u);
+    ASSERT_FALSE(ui.Messages.empty());
+    EXPECT_NE(ui.Messages.back().Text.find(u"&lt;b&gt;x&lt;_b&gt;"), std::u16string::npos);
+    SaveStopFlag = 0;
+}
+
+TEST(RecoveryWriter, Lznt1)
+{
+    // One compressed chunk: "abc" literals then a back-reference copying 6 bytes from 3 back.
+    // Token: offset 3 -> (3 - 1) << 12 at position 3, length 6 -> 6 - 3.
+    const BYTE data[] = {0x05, 0xB0, 0x08, 'a', 'b', 'c', 0x03, 0x20, 0x00, 0x00};
+    BYTE out[64] = {};
+    size_t produced = 0;
+    ASSERT_TRUE(DecompressLznt1(data, sizeof data, out, sizeof out, &produced));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), produced), "abcabcabc");
+    const BYTE bad[] = {0x03, 0xB0, 0x01, 0x00, 0x10};
+    EXPECT_FALSE(DecompressLznt1(bad, sizeof bad, out, sizeof out, &produced));
+}
+
+} // namespace
