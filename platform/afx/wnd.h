@@ -20,6 +20,19 @@ class CWnd;
 // ---- Message maps -----------------------------------------------------------------------------
 // Messages reflected back to the control that sent them are offered to its map under this base.
 #define WM_REFLECT_BASE 0xBC00
+// The framework's own messages: idle-time updates of bars and frames, and the nudge that wakes a
+// modal loop's idle processing.
+#define WM_IDLEUPDATECMDUI 0x0363
+#define WM_KICKIDLE 0x036A
+#ifndef CTLCOLOR_MSGBOX
+#define CTLCOLOR_MSGBOX 0
+#define CTLCOLOR_EDIT 1
+#define CTLCOLOR_LISTBOX 2
+#define CTLCOLOR_BTN 3
+#define CTLCOLOR_DLG 4
+#define CTLCOLOR_SCROLLBAR 5
+#define CTLCOLOR_STATIC 6
+#endif
 // Extra command codes in OnCmdMsg.
 #define CN_COMMAND 0
 #define CN_UPDATE_COMMAND_UI ((UINT)(-1))
