@@ -133,13 +133,15 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
             }
             return true;
         }
-        bool again = false;
-        for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-            if (!InputFilterMatch(*it, minMsg, maxMsg) || !WindowFilterMatch(hwnd, it->hwnd))
+        // Input is looked at one event at a time: cooking it runs handlers without the lock, and
+        // other threads may queue more meanwhile, so no position in the queue is kept across it.
+        bool again = false, delivered = false;
+        for (size_t i = 0; i < q->input.size(); ++i) {
+            if (!InputFilterMatch(q->input[i], minMsg, maxMsg) || !WindowFilterMatch(hwnd, q->input[i].hwnd))
                 continue;
-            InputEvent ev = *it;
+            InputEvent ev = q->input[i];
             if (remove)
-                q->input.erase(it);
+                q->input.erase(q->input.begin() + (ptrdiff_t)i);
             lk.unlock();
             MSG m{};
             bool ok = CookInput(*q, ev, &m, remove);
@@ -149,17 +151,21 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
                 break;
             }
             if (!IsFilterMatch(m.message, minMsg, maxMsg)) {
+                // It came out as a message the filter does not take: it waits for another call.
                 if (remove)
                     q->input.push_front(ev);
-                continue;
+                break;
             }
             *msg = m;
             if (remove) {
                 q->msgTime = m.time;
                 q->msgPos = m.pt;
             }
-            return true;
+            delivered = true;
+            break;
         }
+        if (delivered)
+            return true;
         if (again)
             continue;
         if (q->quit && (IsFilterMatch(WM_QUIT, minMsg, maxMsg) || (minMsg == 0 && maxMsg == 0))) {
