@@ -281,13 +281,53 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                             DWORD_PTR* result)
 {
-    if (!IsWindow(hwnd)) {
+    auto me = MyQueue();
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    LRESULT r = SendMessageW(hwnd, msg, wParam, lParam);
+    if (w->tid == me->tid) {
+        lk.unlock();
+        LRESULT r = CallProcDirect(hwnd, msg, wParam, lParam);
+        if (result)
+            *result = (DWORD_PTR)r;
+        return 1;
+    }
+    auto target = QueueOf(w->tid);
+    if (!target || !target->alive) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    auto sm = std::make_shared<SentMessage>();
+    sm->hwnd = hwnd;
+    sm->msg = msg;
+    sm->wParam = wParam;
+    sm->lParam = lParam;
+    sm->from = me;
+    target->incoming.push_back(sm);
+    target->cv.notify_all();
+    DWORD start = Now();
+    while (!sm->done) {
+        if (!(flags & SMTO_BLOCK) && !me->incoming.empty()) {
+            ServeIncoming(me, lk);
+            continue;
+        }
+        DWORD elapsed = Now() - start;
+        if (elapsed >= timeout) {
+            // Not answered in time: a message not yet taken is withdrawn; one being handled
+            // finishes on its own and its result is dropped.
+            auto& in = target->incoming;
+            in.erase(std::remove(in.begin(), in.end(), sm), in.end());
+            sm->from = nullptr;
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
+        me->cv.wait_for(lk, std::chrono::milliseconds(std::min<DWORD>(timeout - elapsed, 5)));
+    }
     if (result)
-        *result = (DWORD_PTR)r;
+        *result = (DWORD_PTR)sm->result;
     return 1;
 }
 
