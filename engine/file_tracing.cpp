@@ -229,7 +229,12 @@ TraceSweepResult TraceFiles()
     const ULONGLONG start = PartitionParams.StartSector;
     const ULONGLONG end = PartitionParams.BackupSector;
     TracingSink sink(nodes, end);
-    TraceSweepResult result = SweepSignatures(start, end, SelectedDeviceSectors(), matcher, sink);
+    // Without a length from the device the range itself is the bound; sectors past a shorter device then fail to
+    // read and are reported, rather than the scan quietly testing nothing.
+    ULONGLONG deviceSectors = SelectedDeviceSectors();
+    if (deviceSectors == 0)
+        deviceSectors = end + 1;
+    TraceSweepResult result = SweepSignatures(start, end, deviceSectors, matcher, sink);
 
     ReportUnreadable(result);
     BuildTracedResult();

@@ -18,6 +18,7 @@
 WCHAR DestinationFolder[kDestinationChars] = {};
 ULONGLONG RecoveryFileTime = 0;
 DWORD SavedFileCount = 0;
+DWORD TracedFileSize = 1;
 SaveRunTally SaveTally;
 
 void ResetSaveTally() { SaveTally = {}; }
@@ -89,7 +90,8 @@ UINT Percent(ULONGLONG part, ULONGLONG whole)
 
 // The common start of the writers: stop, filter, deleted-file and duplicate modes. Returns false
 // when the file is not to be written (tallied as skipped); path may be renamed.
-bool StartFile(Text& path, const WCHAR* folder, const WCHAR* name, int withDialog, DWORD deleted)
+bool StartFile(Text& path, const WCHAR* folder, const WCHAR* name, int withDialog, DWORD deleted,
+               bool deletedMode = true)
 {
     if (SaveStopFlag == 1)
         return false;
@@ -97,8 +99,8 @@ bool StartFile(Text& path, const WCHAR* folder, const WCHAR* name, int withDialo
     path = Join(folder, name);
     if (!withDialog)
         return true;
-    if (!PassesFileTypeFilter(name) || (DeletedFileMode == 3 && deleted == 1) ||
-        (DeletedFileMode == 2 && deleted == 0)) {
+    if (!PassesFileTypeFilter(name) ||
+        (deletedMode && ((DeletedFileMode == 3 && deleted == 1) || (DeletedFileMode == 2 && deleted == 0)))) {
         ++SaveTally.Skipped;
         return false;
     }
@@ -162,25 +164,29 @@ private:
     bool ok_ = true;
 };
 
-// Sectors of the volume in PartitionParams (0 when unknown), so clusters beyond it are not read.
-ULONGLONG VolumeSectors() { return PartitionParams.SectorCount; }
+// The first sector after the volume in PartitionParams (0 when its size is unknown), so clusters
+// beyond it are not read.
+ULONGLONG VolumeEnd()
+{
+    return PartitionParams.SectorCount ? ULONGLONG(PartitionParams.StartSector) + PartitionParams.SectorCount : 0;
+}
 
-// Reads sectors [first, first + count) of cluster data into out; sectors outside the volume and
-// sectors that could not be read are zeros and counted.
+// Reads sectors [first, first + count) of cluster data (first counted from the data origin) into
+// out; sectors outside the volume and sectors that could not be read are zeros and counted.
 ULONGLONG ReadDataSectors(ULONGLONG relFirst, ULONGLONG count, BYTE* out)
 {
     std::memset(out, 0, size_t(count) * SECTOR_SIZE);
-    const ULONGLONG limit = VolumeSectors();
+    const ULONGLONG first = ULONGLONG(PartitionParams.DataOrigin) + relFirst;
+    const ULONGLONG end = VolumeEnd();
     ULONGLONG unread = 0;
     ULONGLONG readable = count;
-    if (limit && relFirst + count > limit) {
-        readable = relFirst >= limit ? 0 : limit - relFirst;
+    if (end && first + count > end) {
+        readable = first >= end ? 0 : end - first;
         unread += count - readable;
     }
     if (readable) {
         SectorReadOutcome outcome;
-        ReadSectors(SelectedDevicePath(), ULONGLONG(PartitionParams.DataOrigin) + relFirst, DWORD(readable), out,
-                    &outcome);
+        ReadSectors(SelectedDevicePath(), first, DWORD(readable), out, &outcome);
         unread += outcome.UnreadCount;
     }
     return unread;
@@ -613,6 +619,63 @@ int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluste
 
 namespace {
 
+// TracedFileSize MiB read in 64 KiB chunks from the start sector; sectors that could not be read
+// (or lie past the device) are zeros and counted.
+int WriteTracedData(const Text& path, DWORD startSector, bool ask)
+{
+    OutFile out(path);
+    if (!out.IsOpen()) {
+        ++SaveTally.Failed;
+        if (ask)
+            AskAfterCreateFailure(path);
+        return -1;
+    }
+    std::vector<BYTE> chunk(128 * SECTOR_SIZE);
+    ULONGLONG unread = 0;
+    bool cut = false;
+    const ULONGLONG chunks = ULONGLONG(TracedFileSize) * 16;
+    for (ULONGLONG i = 0; i < chunks; ++i) {
+        if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
+            cut = true;
+            break;
+        }
+        std::memset(chunk.data(), 0, chunk.size());
+        SectorReadOutcome outcome;
+        ReadSectors(SelectedDevicePath(), ULONGLONG(startSector) + i * 128, 128, chunk.data(), &outcome);
+        unread += outcome.UnreadCount;
+        if (!out.Write(chunk.data(), chunk.size()))
+            break;
+    }
+    const bool closed = out.Close();
+    return Tally(!cut && closed, unread) ? 1 : 0;
+}
+
+} // namespace
+
+int RecoverTracedFile(const WCHAR* folder, DWORD, int withDialog, DWORD startSector, const WCHAR* name)
+{
+    Text path;
+    if (!StartFile(path, folder, name, withDialog, 0, false))
+        return 0;
+    const int result = WriteTracedData(path, startSector, true);
+    if (result < 0)
+        return 0;
+    if (withDialog)
+        AnnounceFile(Text(folder ? folder : u""), name);
+    RestoreFatFileTimes(path.c_str());
+    return result;
+}
+
+int SaveTracedExtent(const WCHAR* folder, const WCHAR* name, DWORD startSector)
+{
+    std::vector<WCHAR> safe;
+    SanitizeNameComponent(name, &safe);
+    const Text path = Text(folder ? folder : u"") + safe.data();
+    return WriteTracedData(path, startSector, false) == 1 ? 1 : 0;
+}
+
+namespace {
+
 bool MakeFolder(const Text& path)
 {
     if (CreateDirectoryW(path.c_str(), nullptr))
@@ -754,6 +817,19 @@ void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<D
 {
     if (!ConfirmDestination(DestinationFolder)) {
         SaveStopFlag = 1;
+        return;
+    }
+    if (ScanMode == 1) {
+        std::unordered_map<DWORD, TracedFileRecord*> traced;
+        for (TracedFileRecord* t = TracedFileHead; t; t = t->Next)
+            traced.emplace(t->FileNumber, t);
+        for (DWORD id : fileIds) {
+            if (SaveStopFlag == 1)
+                return;
+            auto found = traced.find(id);
+            if (found != traced.end())
+                RecoverTracedFile(DestinationFolder, id, 1, found->second->StartSector, found->second->Name);
+        }
         return;
     }
     const bool fat = PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32;

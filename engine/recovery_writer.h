@@ -11,6 +11,8 @@ extern WCHAR DestinationFolder[kDestinationChars];
 extern ULONGLONG RecoveryFileTime;
 // Files the save run has started, for the save dialog's counter.
 extern DWORD SavedFileCount;
+// Megabytes written for each file found by file tracing (set by the file-type dialog).
+extern DWORD TracedFileSize;
 
 // What a save run did, file by file, so that its result can be reported honestly.
 struct SaveRunTally {
@@ -28,6 +30,10 @@ int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD
                     int withDialog, DWORD deleted);
 int RecoverFatFile(const WCHAR* folder, DWORD fileId, int withDialog, DWORD startCluster, DWORD size,
                    const WCHAR* name, DWORD deleted);
+// A traced file: TracedFileSize MiB of raw sectors from its start sector.
+int RecoverTracedFile(const WCHAR* folder, DWORD fileNumber, int withDialog, DWORD startSector, const WCHAR* name);
+// The preview's raw copy of a traced file; folder ends with its separator.
+int SaveTracedExtent(const WCHAR* folder, const WCHAR* name, DWORD startSector);
 
 // Folders: created under folder and filled with their files and sub-folders, each folder once.
 void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const WCHAR* name);

@@ -265,3 +265,58 @@ TEST_F(DrawerFixture, BitmapsAndIconsByHandleAndMissingResources) {
     MemDC again(40, 40);
     EXPECT_TRUE(DrawIconEx(again.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
 }
+
+namespace {
+
+std::vector<std::pair<UINT, WPARAM>> g_notifications;
+HtmlString g_linkText;
+
+LRESULT CALLBACK NotifiedProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == 0x8064 || m == 0x8065) {
+        g_notifications.emplace_back(m, w);
+        if (m == 0x8065) g_linkText = reinterpret_cast<const char16_t*>(w);
+        return 0;
+    }
+    return DefWindowProcW(h, m, w, l);
+}
+
+}  // namespace
+
+TEST_F(DrawerFixture, HoverAndMessageLinksNotifyTheOwnerOnce) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = NotifiedProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = u"HtmlNotified";
+    RegisterClassExW(&wc);
+    HWND owner = CreateWindowExW(0, u"HtmlNotified", u"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    drawer.SetCallbackRepaint(owner, 0x8064, 0);
+    drawer.SetCallbackMessage(owner, 0x8065, 0);
+    g_notifications.clear();
+
+    Prepare(u"<a msg=\"scan again\">one</a> and <a msg=two>two</a>");
+    Draw(RECT{0, 0, 400, 300});
+    ASSERT_EQ(drawer.LinkAreas().size(), 2u);
+    const RECT first = drawer.LinkAreas()[0].rect;
+    drawer.OnSetCursor(POINT{first.left + 1, first.top + 1});
+    drawer.OnSetCursor(POINT{first.left + 2, first.top + 1});  // same link: no second notification
+    drawer.OnSetCursor(POINT{399, 299});
+    drawer.OnSetCursor(POINT{398, 299});                       // staying outside: none
+    using N = std::vector<std::pair<UINT, WPARAM>>;
+    EXPECT_EQ(g_notifications, (N{{0x8064, 0}, {0x8064, (WPARAM)(INT_PTR)-2}}));
+
+    g_notifications.clear();
+    drawer.OnLButtonDown(POINT{first.left + 1, first.top + 1});
+    ASSERT_EQ(g_notifications.size(), 1u);
+    EXPECT_EQ(g_notifications[0].first, 0x8065u);
+    EXPECT_EQ(g_linkText, u"scan again");
+
+    // A null window clears the callback.
+    drawer.SetCallbackRepaint(nullptr, 0x8064, 5);
+    g_notifications.clear();
+    drawer.OnSetCursor(POINT{first.left + 1, first.top + 1});
+    EXPECT_TRUE(g_notifications.empty());
+    DestroyWindow(owner);
+}

@@ -247,3 +247,42 @@ TEST(RecoveryWriter, Lznt1)
 }
 
 } // namespace
+
+namespace {
+
+// A traced file is TracedFileSize MiB of raw sectors from its start; the last chunk past the disk's
+// end is zeros and the file is not counted as written whole.
+TEST(RecoveryWriter, TracedFilesAreRawMegabytes)
+{
+    CraftedImage disk(4096 + 2048);
+    std::vector<BYTE> pattern(2048 * SECTOR_SIZE);
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = BYTE(i * 7 + i / 512);
+    disk.Write(4096, pattern);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+    FreeTracedFiles();
+    AddTracedFile(u"1.jpg", u".jpg", u"JPEG", 1, 4096);
+    AddTracedFile(u"2.jpg", u".jpg", u"JPEG", 2, 5120);
+    ScanMode = 1;
+    ResetRecoverySettings();
+    FileTypeFilterCount = 0;
+    TracedFileSize = 1;
+    const std::string dest = FreshFolder("traced");
+    std::memset(DestinationFolder, 0, sizeof DestinationFolder);
+    const std::u16string wide = Wide(dest);
+    std::copy(wide.begin(), wide.end(), DestinationFolder);
+    ResetSaveTally();
+    SaveStopFlag = 0;
+    RecoverSelection({}, {1, 2});
+    const std::vector<uint8_t> first(pattern.begin(), pattern.begin() + (1 << 20));
+    EXPECT_EQ(testsha::FileSha256(dest + "/1.jpg"), testsha::Sha256(first));
+    ASSERT_TRUE(fs::exists(dest + "/2.jpg"));
+    EXPECT_EQ(fs::file_size(dest + "/2.jpg"), 1u << 20);
+    EXPECT_EQ(SaveTally.Written, 1u);
+    EXPECT_EQ(SaveTally.Failed, 1u); // its second half lies past the disk
+    FreeTracedFiles();
+    ScanMode = 2;
+}
+
+} // namespace

@@ -229,6 +229,21 @@ COLORREF GetTransparentColor(HBITMAP bitmap)
     return GetPixel(dc, 0, 0);
 }
 
+HICON BitmapToIcon(HBITMAP bitmap)
+{
+    BITMAP bm{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+        return nullptr;
+    HIMAGELIST list = ImageList_Create(bm.bmWidth, bm.bmHeight, ILC_COLOR24 | ILC_MASK, 0, 1);
+    if (!list)
+        return nullptr;
+    HICON icon = nullptr;
+    if (ImageList_AddMasked(list, bitmap, GetTransparentColor(bitmap)) == 0)
+        icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
+    ImageList_Destroy(list);
+    return icon;
+}
+
 // ---- Text --------------------------------------------------------------------------------------
 void StripMnemonics(CString& text)
 {

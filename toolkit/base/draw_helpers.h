@@ -166,6 +166,15 @@ void FillTriangle(HDC hdc, POINT p0, POINT p1, POINT p2, COLORREF color);
 void ExcludeCorners(HDC hdc, const RECT& rc);
 // The colour of pixel (0, 0), or -1 when the handle is no bitmap.
 COLORREF GetTransparentColor(HBITMAP bitmap);
+// An icon of the bitmap, masked by its transparent colour; null without a bitmap or for an empty one.
+HICON BitmapToIcon(HBITMAP bitmap);
+
+// A bitmap handle with the two conversions above.
+struct CTKPBitmapHandle {
+    HBITMAP m_hBitmap = nullptr;
+    COLORREF GetTransparentColor() const { return ::GetTransparentColor(m_hBitmap); }
+    HICON BitmapToIcon() const { return ::BitmapToIcon(m_hBitmap); }
+};
 
 // ---- Text --------------------------------------------------------------------------------------
 // "&File" -> "File", "A&&B" -> "A&B", a trailing "&" is dropped. One rule for measuring and drawing.

@@ -29,8 +29,8 @@ CTKPGradientTheme::CTKPGradientTheme()
 
 CTKPGradientTheme::~CTKPGradientTheme()
 {
-    if (m_bmpShaded)
-        DeleteObject(m_bmpShaded);
+    if (m_imlShaded)
+        ImageList_Destroy(m_imlShaded);
 }
 
 BOOL CTKPGradientTheme::IsDockableBar(CTKPBarView* bar) const
@@ -109,11 +109,10 @@ void CTKPGradientTheme::RefreshMetrics()
 void CTKPGradientTheme::RebuildShadedImage()
 {
     // A disc shaded from the dark end at its rim to the light end at its centre, mask green outside.
-    // The one image is replaced at every refresh, so repeated refreshes never grow the set.
-    if (m_bmpShaded) {
-        DeleteObject(m_bmpShaded);
-        m_bmpShaded = nullptr;
-    }
+    if (!m_imlShaded)
+        m_imlShaded = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1);
+    if (!m_imlShaded)
+        return;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bi.bmiHeader.biWidth = 16;
@@ -121,11 +120,14 @@ void CTKPGradientTheme::RebuildShadedImage()
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    m_bmpShaded = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = m_bmpShaded ? CreateCompatibleDC(nullptr) : nullptr;
-    if (!mem)
+    HBITMAP image = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = image ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!mem) {
+        if (image)
+            DeleteObject(image);
         return;
-    HGDIOBJ old = SelectObject(mem, m_bmpShaded);
+    }
+    HGDIOBJ old = SelectObject(mem, image);
     COLORREF light = m_grcShading.Light(), dark = m_grcShading.Dark();
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -141,6 +143,10 @@ void CTKPGradientTheme::RebuildShadedImage()
         }
     SelectObject(mem, old);
     DeleteDC(mem);
+    if (ImageList_GetImageCount(m_imlShaded) > 0)
+        ImageList_Remove(m_imlShaded, 0);
+    ImageList_AddMasked(m_imlShaded, image, kMaskGreen);
+    DeleteObject(image);
 }
 
 // ---- Faces -------------------------------------------------------------------------------------
@@ -457,19 +463,9 @@ SIZE CTKPGradientTheme::DrawSpecialControl(HDC hdc, int kind, CTKPControlView* c
             return SIZE{0, 18};
         if (control)
             DrawControlFaceByState(hdc, control, rc);
-        if (m_bmpShaded) {
-            // The round image, mask green left out, with a small chevron over it.
-            HDC mem = CreateCompatibleDC(hdc);
-            HGDIOBJ old = SelectObject(mem, m_bmpShaded);
+        if (m_imlShaded && ImageList_GetImageCount(m_imlShaded) > 0) {
             int x0 = (rc.left + rc.right) / 2 - 8, y0 = rc.top + 1;
-            for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 16; ++x) {
-                    COLORREF c = GetPixel(mem, x, y);
-                    if (c != kMaskGreen)
-                        SetPixel(hdc, x0 + x, y0 + y, c);
-                }
-            SelectObject(mem, old);
-            DeleteDC(mem);
+            ImageList_Draw(m_imlShaded, 0, hdc, x0, y0, ILD_NORMAL);
             CTKPSelectPen pen(hdc, GetColor(46));
             for (int k = 0; k < 2; ++k) {
                 MoveToEx(hdc, x0 + 5, y0 + 5 + 4 * k, nullptr);

@@ -642,10 +642,21 @@ CTKPPaintManager* GetGlobalPaintManager()
     return g_pGlobalPaintManager;
 }
 
+namespace {
+struct GlobalPaintManagerReaper {
+    ~GlobalPaintManagerReaper() { DestroyGlobalPaintManager(); }
+};
+} // namespace
+
 void SetCustomPaintManager(CTKPPaintManager* manager)
 {
+    // Made after GDI's own tables, so that it runs before them at exit and the manager's fonts
+    // are deleted while GDI still knows them.
+    GetStockObject(NULL_BRUSH);
+    static GlobalPaintManagerReaper reaper;
     CTKPPaintManager* old = g_pGlobalPaintManager;
     g_pGlobalPaintManager = manager;
+    // Installing the manager already installed keeps it: releasing it first would free it.
     if (old && old != manager)
         old->InternalRelease();
     if (manager) {
@@ -668,8 +679,3 @@ void DestroyGlobalPaintManager()
     g_pGlobalPaintManager = nullptr;
 }
 
-namespace {
-struct GlobalPaintManagerReaper {
-    ~GlobalPaintManagerReaper() { DestroyGlobalPaintManager(); }
-} g_reaper;
-} // namespace

@@ -63,6 +63,8 @@ BOOL CTKThemeStyleBase::DrawParentBackground(HDC hdc, HWND hwnd)
 // ---- Registry ----------------------------------------------------------------------------------
 CTKThemeRegistry& GetThemeRegistry()
 {
+    // GDI's tables are made first so that they outlive the registry, whose styles may hold bitmaps.
+    GetStockObject(NULL_BRUSH);
     static CTKThemeRegistry registry;
     return registry;
 }

@@ -135,9 +135,9 @@ public:
 
     virtual BOOL IsDockableBar(CTKPBarView* bar) const;
 
-    // The 16x16 shaded round image of the popup expand entry; rebuilt at every refresh into slot 0.
-    HBITMAP GetShadedImage() const { return m_bmpShaded; }
-    int GetShadedImageCount() const { return m_bmpShaded ? 1 : 0; }
+    // The 16x16 shaded round image of the popup expand entry, image 0 of the list; a refresh
+    // replaces it rather than adding another.
+    HIMAGELIST GetShadedImageList() const { return m_imlShaded; }
 
     CTKPGradientColor m_grcDockBar, m_grcToolBarFace, m_grcExpandButton, m_grcShading, m_grcHiddenEntry,
         m_grcPopupedButton;
@@ -152,7 +152,7 @@ protected:
     void PaintDockGradient(HDC hdc, const RECT& rc);
 
 private:
-    HBITMAP m_bmpShaded = nullptr;
+    HIMAGELIST m_imlShaded = nullptr;
 };
 
 class CTKPSoftGradientTheme : public CTKPGradientTheme {

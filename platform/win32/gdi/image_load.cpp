@@ -84,7 +84,7 @@ void MapColours(Bitmap& b, UINT flags)
         }
 }
 
-HBITMAP BitmapFromDib(const BYTE* data, size_t size, UINT flags)
+HBITMAP BitmapFromDib(const BYTE* data, size_t size, UINT flags, int cx, int cy)
 {
     GDI_LOCK;
     if (size < sizeof(BITMAPINFOHEADER)) {
@@ -115,6 +115,20 @@ HBITMAP BitmapFromDib(const BYTE* data, size_t size, UINT flags)
     }
     std::memcpy(copy->bits, v.bmp.bits, v.ImageSize());
     MapColours(*copy, flags);
+    // A requested size other than the bitmap's own stretches it (nearest pixels).
+    if ((cx > 0 && cx != copy->width) || (cy > 0 && cy != copy->height)) {
+        auto sized = std::make_shared<Bitmap>();
+        sized->colors = copy->colors;
+        int w = cx > 0 ? cx : copy->width, h = cy > 0 ? cy : copy->height;
+        if (!sized->Allocate(w, h, copy->bpp, copy->topDown)) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                sized->Set(x, y, copy->Get(int(int64_t(x) * copy->width / w), int(int64_t(y) * copy->height / h)));
+        copy = sized;
+    }
     if (flags & LR_CREATEDIBSECTION) {
         copy->dib = true;
         return (HBITMAP)Insert(copy);
@@ -453,14 +467,14 @@ HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT
                 SetLastError(ERROR_INVALID_DATA);
                 return nullptr;
             }
-            return BitmapFromDib(f.data() + 14, f.size() - 14, fuLoad);
+            return BitmapFromDib(f.data() + 14, f.size() - 14, fuLoad, cx, cy);
         }
         res::Blob b = res::Find(RT_BITMAP, name);
         if (!b.data) {
             SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
             return nullptr;
         }
-        return BitmapFromDib(b.data, b.size, fuLoad);
+        return BitmapFromDib(b.data, b.size, fuLoad, cx, cy);
     }
     case IMAGE_ICON:
     case IMAGE_CURSOR: {

@@ -103,15 +103,15 @@ LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam)
             MessageBeep(0);
         break;
     case HTLEFT:
-    case HTRIGHT: SetCursor((HCURSOR)IDC_SIZEWE); return TRUE;
+    case HTRIGHT: SetCursor(GetSystemCursor((UINT)(ULONG_PTR)IDC_SIZEWE)); return TRUE;
     case HTTOP:
-    case HTBOTTOM: SetCursor((HCURSOR)IDC_SIZENS); return TRUE;
+    case HTBOTTOM: SetCursor(GetSystemCursor((UINT)(ULONG_PTR)IDC_SIZENS)); return TRUE;
     case HTTOPLEFT:
-    case HTBOTTOMRIGHT: SetCursor((HCURSOR)IDC_SIZENWSE); return TRUE;
+    case HTBOTTOMRIGHT: SetCursor(GetSystemCursor((UINT)(ULONG_PTR)IDC_SIZENWSE)); return TRUE;
     case HTTOPRIGHT:
-    case HTBOTTOMLEFT: SetCursor((HCURSOR)IDC_SIZENESW); return TRUE;
+    case HTBOTTOMLEFT: SetCursor(GetSystemCursor((UINT)(ULONG_PTR)IDC_SIZENESW)); return TRUE;
     }
-    SetCursor((HCURSOR)IDC_ARROW);
+    SetCursor(GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW));
     return FALSE;
 }
 

@@ -85,7 +85,7 @@ void RegisterButton()
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = BoxButtonProc;
     wc.lpszClassName = kButtonClass;
-    wc.hCursor = (HCURSOR)IDC_ARROW;
+    wc.hCursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);
     RegisterClassExW(&wc);
     wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
         if (msg != WM_PAINT)

@@ -133,13 +133,15 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
             }
             return true;
         }
-        bool again = false;
-        for (auto it = q->input.begin(); it != q->input.end(); ++it) {
-            if (!InputFilterMatch(*it, minMsg, maxMsg) || !WindowFilterMatch(hwnd, it->hwnd))
+        // Input is looked at one event at a time: cooking it runs handlers without the lock, and
+        // other threads may queue more meanwhile, so no position in the queue is kept across it.
+        bool again = false, delivered = false;
+        for (size_t i = 0; i < q->input.size(); ++i) {
+            if (!InputFilterMatch(q->input[i], minMsg, maxMsg) || !WindowFilterMatch(hwnd, q->input[i].hwnd))
                 continue;
-            InputEvent ev = *it;
+            InputEvent ev = q->input[i];
             if (remove)
-                q->input.erase(it);
+                q->input.erase(q->input.begin() + (ptrdiff_t)i);
             lk.unlock();
             MSG m{};
             bool ok = CookInput(*q, ev, &m, remove);
@@ -149,17 +151,21 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
                 break;
             }
             if (!IsFilterMatch(m.message, minMsg, maxMsg)) {
+                // It came out as a message the filter does not take: it waits for another call.
                 if (remove)
                     q->input.push_front(ev);
-                continue;
+                break;
             }
             *msg = m;
             if (remove) {
                 q->msgTime = m.time;
                 q->msgPos = m.pt;
             }
-            return true;
+            delivered = true;
+            break;
         }
+        if (delivered)
+            return true;
         if (again)
             continue;
         if (q->quit && (IsFilterMatch(WM_QUIT, minMsg, maxMsg) || (minMsg == 0 && maxMsg == 0))) {
@@ -275,13 +281,53 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
                             DWORD_PTR* result)
 {
-    if (!IsWindow(hwnd)) {
+    auto me = MyQueue();
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    LRESULT r = SendMessageW(hwnd, msg, wParam, lParam);
+    if (w->tid == me->tid) {
+        lk.unlock();
+        LRESULT r = CallProcDirect(hwnd, msg, wParam, lParam);
+        if (result)
+            *result = (DWORD_PTR)r;
+        return 1;
+    }
+    auto target = QueueOf(w->tid);
+    if (!target || !target->alive) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    auto sm = std::make_shared<SentMessage>();
+    sm->hwnd = hwnd;
+    sm->msg = msg;
+    sm->wParam = wParam;
+    sm->lParam = lParam;
+    sm->from = me;
+    target->incoming.push_back(sm);
+    target->cv.notify_all();
+    DWORD start = Now();
+    while (!sm->done) {
+        if (!(flags & SMTO_BLOCK) && !me->incoming.empty()) {
+            ServeIncoming(me, lk);
+            continue;
+        }
+        DWORD elapsed = Now() - start;
+        if (elapsed >= timeout) {
+            // Not answered in time: a message not yet taken is withdrawn; one being handled
+            // finishes on its own and its result is dropped.
+            auto& in = target->incoming;
+            in.erase(std::remove(in.begin(), in.end(), sm), in.end());
+            sm->from = nullptr;
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
+        me->cv.wait_for(lk, std::chrono::milliseconds(std::min<DWORD>(timeout - elapsed, 5)));
+    }
     if (result)
-        *result = (DWORD_PTR)r;
+        *result = (DWORD_PTR)sm->result;
     return 1;
 }
 

@@ -213,6 +213,19 @@ void DrawScrollBar(HDC hdc, RECT r, const ScrollBar& sb, bool vertical)
                        : RECT{r.right - arrow, r.top, r.right, r.bottom};
     RaisedBox(hdc, a1);
     RaisedBox(hdc, a2);
+    // Arrow glyphs: small triangles pointing away from the track.
+    int color = sb.disabled == ESB_DISABLE_BOTH ? COLOR_GRAYTEXT : COLOR_BTNTEXT;
+    for (int which = 0; which < 2; ++which) {
+        RECT a = which ? a2 : a1;
+        int cx = (a.left + a.right) / 2, cy = (a.top + a.bottom) / 2;
+        for (int i = 0; i < 4; ++i) {
+            int k = which ? 3 - i : i; // row k has 2k+1 pixels
+            if (vertical)
+                Fill(hdc, RECT{cx - k, cy - 2 + i, cx + k + 1, cy - 1 + i}, color);
+            else
+                Fill(hdc, RECT{cx - 2 + i, cy - k, cx - 1 + i, cy + k + 1}, color);
+        }
+    }
     int track = len - 2 * arrow;
     int range = sb.si.nMax - sb.si.nMin + 1;
     if (track <= 8 || range <= 0 || sb.disabled == ESB_DISABLE_BOTH)

@@ -143,7 +143,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND hwnd, LPTPMPARA
         wc.style = CS_SAVEBITS | CS_DBLCLKS;
         wc.lpfnWndProc = PopupProc;
         wc.lpszClassName = u"#PopupMenu";
-        wc.hCursor = (HCURSOR)IDC_ARROW;
+        wc.hCursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);
         RegisterClassExW(&wc);
         registered = true;
     }

@@ -72,7 +72,7 @@ void RegisterSystemClasses()
     c->style = CS_DBLCLKS | CS_SAVEBITS;
     c->proc = DefDlgProcW;
     c->wndExtra = 48; // DWLP_MSGRESULT, DWLP_DLGPROC, DWLP_USER and room after them
-    c->cursor = (HCURSOR)IDC_ARROW;
+    c->cursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);
     c->background = (HBRUSH)(ULONG_PTR)(COLOR_BTNFACE + 1);
     c->system = true;
     Classes().push_back(c);
@@ -81,7 +81,7 @@ void RegisterSystemClasses()
     m->atom = 0x8000;
     m->style = CS_DBLCLKS | CS_SAVEBITS;
     m->proc = DefWindowProcW;
-    m->cursor = (HCURSOR)IDC_ARROW;
+    m->cursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);
     m->background = (HBRUSH)(ULONG_PTR)(COLOR_MENU + 1);
     m->system = true;
     Classes().push_back(m);

@@ -158,8 +158,12 @@ TEST(Resources, BitmapLoadsWithTheColourMappingsAsked)
     HBITMAP transparent = (HBITMAP)LoadImageW(nullptr, MAKEINTRESOURCEW(IDB_TEST), IMAGE_BITMAP, 0, 0, LR_LOADTRANSPARENT);
     SelectObject(dc, transparent);
     EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_WINDOW));
+    HBITMAP wide = (HBITMAP)LoadImageW(nullptr, MAKEINTRESOURCEW(IDB_TEST), IMAGE_BITMAP, 8, 0, 0);
+    SelectObject(dc, wide);
+    EXPECT_EQ(GetPixel(dc, 7, 0), RGB(192, 192, 192)); // stretched to the asked width
+    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 255, 0));
     SelectObject(dc, old);
-    for (HBITMAP b : {plain, mapped, transparent})
+    for (HBITMAP b : {plain, mapped, transparent, wide})
         DeleteObject(b);
     DeleteDC(dc);
 }

@@ -241,3 +241,32 @@ TEST_F(Input, FocusAndActivationMessages)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Input, CbtHookSeesCreationActivationAndFocusAndMayRefuse)
+{
+    static std::vector<int> codes;
+    static bool refuseCreate;
+    codes.clear();
+    refuseCreate = false;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        codes.push_back(code);
+        if (code == HCBT_CREATEWND && refuseCreate)
+            return 1;
+        return CallNextHookEx(nullptr, code, w, l);
+    }, nullptr, GetWindowThreadProcessId(top, nullptr));
+    HWND other = MakeTop(u"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {500, 0, 700, 200});
+    ASSERT_TRUE(other);
+    EXPECT_EQ(codes, (std::vector<int>{HCBT_CREATEWND, HCBT_ACTIVATE, HCBT_SETFOCUS}));
+    refuseCreate = true;
+    EXPECT_EQ(MakeTop(u"refused"), nullptr);
+    EXPECT_TRUE(headless::FindAll({nullptr, u"refused"}).empty());
+    codes.clear();
+    DestroyWindow(other);
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.front(), HCBT_DESTROYWND);
+    UnhookWindowsHookEx(hook);
+}
+
+} // namespace

@@ -252,3 +252,54 @@ TEST_F(Messages, WindowsOfAnEndedThreadAreGone)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Messages, SendMessageTimeoutGivesUpOnAThreadThatDoesNotAnswer)
+{
+    std::atomic<bool> release{false};
+    std::atomic<int> handled{0};
+    HWND target = nullptr;
+    std::atomic<bool> ready{false};
+    std::thread busy([&] {
+        target = MakeTop(u"busy", WS_POPUP);
+        SetHandler(target, [&](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
+            if (m != WM_USER)
+                return false;
+            ++handled;
+            *r = 9;
+            return true;
+        });
+        ready = true;
+        while (!release) // busy with something else: no message calls
+            std::this_thread::yield();
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&m);
+        DestroyWindow(target);
+    });
+    while (!ready)
+        std::this_thread::yield();
+    std::thread clock([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        headless::AdvanceClock(200);
+    });
+    DWORD_PTR r = 0;
+    SetLastError(0);
+    EXPECT_EQ(SendMessageTimeoutW(target, WM_USER, 0, 0, SMTO_NORMAL, 100, &r), 0);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_TIMEOUT);
+    clock.join();
+    release = true;
+    busy.join();
+    EXPECT_EQ(handled, 0); // the message was withdrawn
+    // Answered in time, the result comes back.
+    HWND mine = MakeTop(u"mine");
+    SetHandler(mine, [](HWND, UINT m, WPARAM, LPARAM, LRESULT* res) {
+        *res = 4;
+        return m == WM_USER;
+    });
+    EXPECT_EQ(SendMessageTimeoutW(mine, WM_USER, 0, 0, SMTO_NORMAL, 100, &r), 1);
+    EXPECT_EQ(r, 4u);
+}
+
+} // namespace

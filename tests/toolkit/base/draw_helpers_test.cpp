@@ -147,6 +147,25 @@ TEST_P(GradientTest, OffCentreFactorMeetsAtTheBlendInTheMiddle) {
 
 INSTANTIATE_TEST_SUITE_P(SystemAndBanded, GradientTest, ::testing::Bool());
 
+TEST(TransparentColor, BitmapToIconMasksTheCornerColour) {
+    MemDC dc(4, 4);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc.dc, 12, 10);
+    HICON icon = BitmapToIcon(bitmap);
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bm{};
+    GetObjectW(info.hbmColor, sizeof(bm), &bm);
+    EXPECT_EQ(bm.bmWidth, 12);
+    EXPECT_EQ(bm.bmHeight, 10);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+    DeleteObject(bitmap);
+    EXPECT_EQ(BitmapToIcon(nullptr), nullptr);
+    EXPECT_EQ(CTKPBitmapHandle{}.BitmapToIcon(), nullptr);
+}
+
 TEST(BufferedDC, OffscreenCopiesOnlyItsRectangle) {
     MemDC target(20, 20, RGB(255, 255, 255));
     {

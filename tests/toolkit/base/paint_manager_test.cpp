@@ -314,6 +314,16 @@ TEST(GlobalTheme, IdsPickTheirThemeAndSwitchingReleasesTheOld) {
     EXPECT_EQ(g_pGlobalPaintManager, nullptr);
 }
 
+TEST(GlobalTheme, InstallingTheInstalledManagerAgainKeepsIt) {
+    SetGlobalTheme(TKP_THEME_FLAT);
+    CTKPPaintManager* pm = g_pGlobalPaintManager;
+    SetCustomPaintManager(pm);
+    ASSERT_EQ(g_pGlobalPaintManager, pm);
+    EXPECT_EQ(pm->GetRefCount(), 1u);
+    EXPECT_EQ(pm->GetThemeId(), TKP_THEME_FLAT);
+    DestroyGlobalPaintManager();
+}
+
 TEST(GlobalTheme, InstallingRefreshesColoursAndMarksTheIdAsInstalling) {
     CTKPPaintManager* pm = CreatePaintManager(TKP_THEME_FLAT);
     EXPECT_EQ(pm->GetColor(15), COLORREF(-1));  // no colours before the refresh
@@ -386,14 +396,12 @@ TEST(GradientTheme, RefreshesKeepOneShadedImage) {
     auto* gradient = static_cast<CTKPGradientTheme*>(pm.get());
     for (int i = 0; i < 3; ++i)
         pm->RefreshMetrics();
-    EXPECT_EQ(gradient->GetShadedImageCount(), 1);
-    MemDC dc(16, 16);
-    HDC mem = CreateCompatibleDC(dc.dc);
-    HGDIOBJ old = SelectObject(mem, gradient->GetShadedImage());
-    EXPECT_EQ(GetPixel(mem, 0, 0), RGB(0, 255, 0));  // the mask colour outside the disc
-    EXPECT_NE(GetPixel(mem, 8, 8), RGB(0, 255, 0));
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    ASSERT_NE(gradient->GetShadedImageList(), nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(gradient->GetShadedImageList()), 1);
+    MemDC dc(16, 16, kBackground);
+    ImageList_Draw(gradient->GetShadedImageList(), 0, dc.dc, 0, 0, ILD_NORMAL);
+    EXPECT_EQ(dc.At(0, 0), kBackground);  // outside the disc the mask leaves the background
+    EXPECT_NE(dc.At(8, 8), kBackground);
 }
 
 TEST(Animation, ExpandEndsOnTheWholeImageWhicheverWayItGrows) {
