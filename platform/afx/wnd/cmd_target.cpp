@@ -1,0 +1,142 @@
+// CCmdTarget: message-map lookup, command routing within one target, reference counts; CCmdUI.
+#include "afx/wnd.h"
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode,
+                                                     UINT nID) {
+    for (; lpEntry->pfn != nullptr; ++lpEntry) {
+        UINT entryMsg = lpEntry->pnRegisteredMessage ? *lpEntry->pnRegisteredMessage : lpEntry->nMessage;
+        // A registered message whose variable is still 0 was never registered: it matches nothing.
+        if (entryMsg == 0 || entryMsg != nMsg || lpEntry->nCode != nCode)
+            continue;
+        if (nID >= lpEntry->nID && nID <= lpEntry->nLastID)
+            return lpEntry;
+    }
+    return nullptr;
+}
+
+namespace {
+// The WM_CTLCOLOR* family shares one entry, as one handler serves every kind of control.
+UINT MapKey(UINT nMsg) {
+    if (nMsg >= WM_CTLCOLORMSGBOX && nMsg <= WM_CTLCOLORSTATIC)
+        return WM_CTLCOLORMSGBOX;
+    if (nMsg >= WM_REFLECT_BASE + WM_CTLCOLORMSGBOX && nMsg <= WM_REFLECT_BASE + WM_CTLCOLORSTATIC)
+        return WM_REFLECT_BASE + WM_CTLCOLORMSGBOX;
+    return nMsg;
+}
+} // namespace
+
+BOOL CCmdTarget::DispatchMsg(UINT nMsg, const AFX_MSGCALL& call) {
+    UINT key = MapKey(nMsg);
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(map->lpEntries, key, 0, 0))
+            return e->pfn(this, call);
+        if (!map->pfnGetBaseMap)
+            break;
+    }
+    return FALSE;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
+    UINT nMsg = HIWORD((UINT)nCode);
+    UINT nCodeLow = LOWORD((UINT)nCode);
+    // CN_UPDATE_COMMAND_UI is -1, which would otherwise read as message 0xFFFF.
+    if (nCode == (int)CN_UPDATE_COMMAND_UI) {
+        nMsg = WM_COMMAND;
+        nCodeLow = CN_UPDATE_COMMAND_UI;
+    } else if (nMsg == 0) {
+        nMsg = WM_COMMAND;
+    }
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        const AFX_MSGMAP_ENTRY* e = FindMessageEntry(map->lpEntries, nMsg, nCodeLow, nID);
+        if (e) {
+            if (pHandlerInfo) {
+                pHandlerInfo->pTarget = this;
+                pHandlerInfo->pEntry = e;
+                return TRUE;
+            }
+            LRESULT ignored = 0;
+            AFX_MSGCALL call{nMsg, 0, 0, nID, nCodeLow, pExtra, &ignored};
+            if (nCodeLow == CN_UPDATE_COMMAND_UI && nMsg == WM_COMMAND) {
+                // The handler may pass the item on to the next target with ContinueRouting.
+                auto* pCmdUI = static_cast<CCmdUI*>(pExtra);
+                pCmdUI->m_bContinueRouting = FALSE;
+                e->pfn(this, call);
+                return !pCmdUI->m_bContinueRouting;
+            }
+            return e->pfn(this, call);
+        }
+        if (!map->pfnGetBaseMap)
+            break;
+    }
+    return FALSE;
+}
+
+void CCmdTarget::BeginWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
+void CCmdTarget::EndWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
+void CCmdTarget::RestoreWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
+
+DWORD CCmdTarget::InternalAddRef() { return (DWORD)__atomic_add_fetch(&m_dwRef, 1, __ATOMIC_SEQ_CST); }
+
+DWORD CCmdTarget::InternalRelease() {
+    // Releasing an object already at zero would delete it twice.
+    if (__atomic_load_n(&m_dwRef, __ATOMIC_SEQ_CST) <= 0)
+        return 0;
+    LONG n = __atomic_sub_fetch(&m_dwRef, 1, __ATOMIC_SEQ_CST);
+    if (n == 0)
+        OnFinalRelease();
+    return (DWORD)n;
+}
+
+// ---- CCmdUI -----------------------------------------------------------------------------------
+void CCmdUI::Enable(BOOL bOn) {
+    if (m_hMenu && !m_hSubMenu)
+        ::EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    else if (m_pOther && m_pOther->m_hWnd)
+        ::EnableWindow(m_pOther->m_hWnd, bOn);
+    m_bEnableChanged = TRUE;
+}
+
+void CCmdUI::SetCheck(int nCheck) {
+    if (m_hMenu && !m_hSubMenu)
+        ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CCmdUI::SetRadio(BOOL bOn) {
+    if (m_hMenu && !m_hSubMenu && bOn)
+        ::CheckMenuRadioItem(m_hMenu, m_nIndex, m_nIndex, m_nIndex, MF_BYPOSITION);
+    else
+        SetCheck(bOn ? 1 : 0);
+}
+
+void CCmdUI::SetText(LPCWSTR lpszText) {
+    if (m_hMenu && !m_hSubMenu) {
+        UINT state = ::GetMenuState(m_hMenu, m_nIndex, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
+        ::ModifyMenuW(m_hMenu, m_nIndex, MF_BYPOSITION | MF_STRING | state, m_nID, lpszText);
+    } else if (m_pOther && m_pOther->m_hWnd) {
+        ::SetWindowTextW(m_pOther->m_hWnd, lpszText);
+    }
+}
+
+BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
+    if (m_nID == 0 || LOWORD(m_nID) == 0xFFFF)
+        return TRUE; // separators and popups have no command
+    m_bEnableChanged = FALSE;
+    BOOL bResult = pTarget->OnCmdMsg(m_nID, (int)CN_UPDATE_COMMAND_UI, this, nullptr);
+    if (!bResult && bDisableIfNoHndler && !m_bEnableChanged) {
+        AFX_CMDHANDLERINFO info{nullptr, nullptr};
+        if (!pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info))
+            Enable(FALSE);
+        bResult = TRUE;
+    }
+    return bResult;
+}
