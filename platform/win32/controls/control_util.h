@@ -80,5 +80,6 @@ struct ClassInfo {
     int background; // COLOR_* + 1, or 0
 };
 ClassInfo ButtonClass();
+ClassInfo StaticClass();
 
 } // namespace controls
