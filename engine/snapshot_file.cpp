@@ -4,7 +4,10 @@
 
 #include "engine/engine_state.h"
 #include "engine/file_tracing.h"
+#include "engine/folder_tree_build.h"
+#include "engine/found_list_fill.h"
 #include "engine/ntfs_runs.h"
+#include "engine/quick_scan.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
 #include "engine/ui_port.h"
@@ -456,6 +459,34 @@ void EncodeTraced(Writer& w)
     w.SetCount(slot, written);
 }
 
+// The found-items tree and the root folder's rows, built from the loaded lists as the scan builds them.
+void BuildLoadedTree()
+{
+    const bool fat = PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32;
+    if (!fat && PartitionParams.FsType != FS_KIND_NTFS)
+        return;
+    IEngineUi& ui = EngineUi();
+    const DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在创建目录树，请稍候");
+    // The builders stop on the stop flag, which the load left set as after any finished run.
+    const DWORD stop = ScanStopFlag;
+    ScanStopFlag = 0;
+    TreeItemCount = 0;
+    TreeBuildPercent = 0;
+    if (fat)
+        BuildFatFolderTree(root, 0);
+    else
+        BuildNtfsFolderTree(root, kNtfsRootRecord);
+    ui.ExpandFolderItem(root);
+    if (fat)
+        ShowFatFolder(0);
+    else
+        ShowNtfsFolder(kNtfsRootRecord);
+    ScanStopFlag = stop;
+    TreeBuildPercent = 100;
+    ui.SetProgress(100);
+}
+
 void Warn(const char16_t* text) { EngineUi().ShowMessage(text, ENGINE_MSG_INFO); }
 
 // After a load the disk may have been renumbered or replaced: compare the volume's boot sector with the layout
@@ -608,6 +639,8 @@ SnapshotStatus ReadSnapshotFile(const WCHAR* path)
     }
     if (ScanMode == 1)
         BuildTracedResult();
+    else
+        BuildLoadedTree();
 
     // The disk and the volume are opened again before anything is read from them (the NTFS run table included).
     if (OpenPhysicalDrive() == INVALID_HANDLE_VALUE && DriveKind != 2) {
