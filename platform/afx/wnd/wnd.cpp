@@ -1,5 +1,6 @@
 // CWnd: the handle maps, creation and subclassing, message dispatch with reflection, wrappers.
 #include "afx/wnd.h"
+#include "afx/app.h"
 
 #include <memory>
 #include <unordered_map>
@@ -378,7 +379,18 @@ void CWnd::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT) {
     Default();
 }
 
-void CWnd::OnNcDestroy() { Default(); }
+void CWnd::OnNcDestroy() {
+    // The loop of a thread whose main window is gone has nothing left to run.
+    if (CWinThread* pThread = AfxGetThread()) {
+        if (pThread->m_pMainWnd == this) {
+            ::PostQuitMessage(0);
+            pThread->m_pMainWnd = nullptr;
+        }
+        if (pThread->m_pActiveWnd == this)
+            pThread->m_pActiveWnd = nullptr;
+    }
+    Default();
+}
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
