@@ -487,7 +487,41 @@ void BuildLoadedTree()
     ui.SetProgress(100);
 }
 
+constexpr const char16_t* kVolumeMismatch = u"所选磁盘上的卷与快照中记录的卷不一致，磁盘的编号可能已经改变。恢复的文件可能不正确。";
+
 void Warn(const char16_t* text) { EngineUi().ShowMessage(text, ENGINE_MSG_INFO); }
+
+// Whether the first of the loaded results are still where they were found: for FAT the first live folder's cluster
+// opens with its "." entry naming that cluster, for NTFS the first files' record sectors hold MFT records. True
+// when the results claim nothing to compare.
+bool ClaimedStructuresPresent()
+{
+    BYTE sector[SECTOR_SIZE] = {};
+    SectorReadOutcome outcome;
+    const char* device = SelectedDevicePath();
+    if (PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32) {
+        for (FatFolderRecord* f = FatFolderHead; f; f = f->Next) {
+            if (f->Deleted == 1 || f->FirstCluster < 2)
+                continue;
+            const ULONGLONG at = ULONGLONG(PartitionParams.DataOrigin) +
+                                 ULONGLONG(f->FirstCluster) * PartitionParams.SectorsPerCluster;
+            if (!ReadSectors(device, at, 1, sector, &outcome))
+                return false;
+            DWORD cluster = DWORD(sector[26] | sector[27] << 8);
+            if (PartitionParams.FsType == FS_KIND_FAT32)
+                cluster |= DWORD(sector[20] | sector[21] << 8) << 16;
+            return std::memcmp(sector, ".          ", 11) == 0 && (sector[11] & 0x10) && cluster == f->FirstCluster;
+        }
+        return true;
+    }
+    if (PartitionParams.FsType == FS_KIND_NTFS) {
+        int checked = 0;
+        for (FoundEntryNode* e = FoundEntryHead; e && checked < 4; e = e->Next, ++checked)
+            if (!ReadSectors(device, e->RecordSector, 1, sector, &outcome) || std::memcmp(sector, "FILE", 4) != 0)
+                return false;
+    }
+    return true;
+}
 
 // After a load the disk may have been renumbered or replaced: compare the volume's boot sector with the layout
 // saved, where the volume still has one.
@@ -500,8 +534,12 @@ void CheckReopenedVolume()
         Warn(u"无法读取快照所记录的卷。恢复可能会失败。");
         return;
     }
-    if (sector[510] != 0x55 || sector[511] != 0xAA)
-        return;  // no boot sector to compare (a volume rebuilt by the full scan may have none)
+    if (sector[510] != 0x55 || sector[511] != 0xAA) {
+        // No boot sector (a volume rebuilt by the full scan may have none): check what the results claim instead.
+        if (!ClaimedStructuresPresent())
+            Warn(kVolumeMismatch);
+        return;
+    }
     const DWORD spc = sector[0x0D];
     bool same = true;
     if (std::memcmp(sector + 3, "NTFS", 4) == 0) {
@@ -522,7 +560,7 @@ void CheckReopenedVolume()
         same = false;
     }
     if (!same)
-        Warn(u"所选磁盘上的卷与快照中记录的卷不一致，磁盘的编号可能已经改变。恢复的文件可能不正确。");
+        Warn(kVolumeMismatch);
 }
 
 } // namespace

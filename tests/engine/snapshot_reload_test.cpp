@@ -2,6 +2,7 @@
 #include "engine/snapshot_file.h"
 
 #include "attached_disk.h"
+#include "crafted.h"
 #include "scan_results.h"
 #include "support/fixture_images.h"
 #include "support/support.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -118,5 +120,72 @@ TEST_P(SnapshotReload, QuickScanComesBackWithTheSameTreeAndRows)
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, SnapshotReload, ::testing::Values("ntfs", "fat32"));
+
+// A volume without a boot sector is checked by what the results claim on it: a folder's "." entry (FAT) or an
+// MFT record (NTFS). A disk that does not hold them gets the warning; the load itself stands.
+TEST(SnapshotReloadCheck, AVolumeWithoutBootSectorIsComparedByWhatItsResultsClaim)
+{
+    constexpr DWORD kFolderSector = 100 + 5; // data origin 100, one sector per cluster, cluster 5
+    constexpr DWORD kRecordSector = 200;
+    const std::u16string mismatch =
+        u"所选磁盘上的卷与快照中记录的卷不一致，磁盘的编号可能已经改变。恢复的文件可能不正确。";
+    const struct {
+        const char* what;
+        WORD fs;
+        const char* onDisk; // "dot5", "dot6", "file" or "" (zeros)
+        bool warned;
+    } cases[] = {
+        {"FAT folder in place", FS_KIND_FAT32, "dot5", false},
+        {"FAT folder of another cluster", FS_KIND_FAT32, "dot6", true},
+        {"FAT folder sector blank", FS_KIND_FAT32, "", true},
+        {"MFT record in place", FS_KIND_NTFS, "file", false},
+        {"MFT record missing", FS_KIND_NTFS, "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CraftedImage image(512, std::string("noboot-") + c.onDisk + ".img");
+        BYTE sector[SECTOR_SIZE] = {};
+        const std::string on = c.onDisk;
+        if (on == "dot5" || on == "dot6") {
+            std::memcpy(sector, ".          ", 11);
+            sector[11] = 0x10;
+            sector[26] = on == "dot5" ? 5 : 6;
+            image.Write(kFolderSector, sector, sizeof sector);
+        } else if (on == "file") {
+            std::memcpy(sector, "FILE", 4);
+            image.Write(kRecordSector, sector, sizeof sector);
+        }
+        AttachedDisks disks({image.Path()});
+        FreeScanResultLists();
+        ScanMode = 2;
+        PartitionParams = {};
+        PartitionParams.FsType = c.fs;
+        PartitionParams.PartitionFsType = c.fs;
+        PartitionParams.SectorCount = 512;
+        PartitionParams.SectorsPerCluster = 1;
+        PartitionParams.DataOrigin = 100;
+        PartitionParams.VolumeEndSector = 511;
+        if (c.fs == FS_KIND_NTFS) {
+            AddQuickFolderNode(u"docs", 40, 5, 0, 0, 0, 0, 0, 0);
+            AddFoundEntry(kRecordSector, u"a.txt", 41, 40, 0, 0, 0, 0, 0, 0, 10, 0);
+        } else {
+            AddFatFolderRecord(u"docs", 5, 0, 0, 0, 0, 0);
+            AddFatEntryRecord(u"a.txt", 7, 5, 0, 0, 10, 0);
+        }
+        const std::string path = testsupport::ScratchDir() + "/noboot.DMK";
+        const std::u16string wide(path.begin(), path.end());
+        ASSERT_EQ(WriteSnapshotFile(wide.c_str()), SnapshotStatus::Ok);
+        FreeScanResultLists();
+
+        RecordingUi ui;
+        ASSERT_EQ(ReadSnapshotFile(wide.c_str()), SnapshotStatus::Ok);
+        bool warned = false;
+        for (const auto& m : ui.Messages)
+            warned |= m.Text == mismatch;
+        EXPECT_EQ(warned, c.warned);
+        EXPECT_NE(FatFolderHead ? FatFolderHead->Name : QuickFolderHead ? QuickFolderHead->Name : nullptr, nullptr);
+        FreeScanResultLists();
+    }
+}
 
 } // namespace
