@@ -211,6 +211,10 @@ public:
     DECLARE_MESSAGE_MAP()
 
 protected:
+    // Between these, the next window the thread creates becomes pWnd's, subclassed before its
+    // first message; for windows made by other means than CreateEx (dialogs).
+    static void PASCAL HookWindowCreate(CWnd* pWnd);
+    static void PASCAL UnhookWindowCreate();
     WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
     WNDPROC m_pfnSuper = nullptr; // the procedure this object's window had before the framework's
     int m_nModalResult = -1;
