@@ -81,5 +81,6 @@ struct ClassInfo {
 };
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
+ClassInfo EditClass();
 
 } // namespace controls
