@@ -103,13 +103,18 @@ template <typename T> void AppendTo(T*& head, T*& tail, T* record)
     tail = record;
 }
 
+// Walks nodes, not links: a pointer to a packed record's Next field would be misaligned.
 template <typename T> void AppendAtEnd(T** head, T* record)
 {
     record->Next = nullptr;
-    T** link = head;
-    while (*link)
-        link = &(*link)->Next;
-    *link = record;
+    if (!*head) {
+        *head = record;
+        return;
+    }
+    T* last = *head;
+    while (last->Next)
+        last = last->Next;
+    last->Next = record;
 }
 
 template <typename T, typename FreeNames> void FreeList(T*& head, FreeNames freeNames)

@@ -76,6 +76,12 @@ public:
     // The save dialog: the file being written (where: its path or folder), the count saved so far, its progress.
     virtual void ShowSaveFile(const WCHAR*, const WCHAR*, DWORD) {}
     virtual void SetSaveProgress(UINT) {}
+    // The full scan's counter rows of the scan page's side pane (rows 1 to 5).
+    virtual void SetScanRow(int, ULONGLONG) {}
+    // The found-volumes tree of the volume choice page: an item under parent (FOUND_TREE_ROOT for the
+    // top level), and expanding one. 0 when the port keeps no tree.
+    virtual DWORD InsertVolumeItem(DWORD, const WCHAR*) { return 0; }
+    virtual void ExpandVolumeItem(DWORD) {}
 };
 
 // The port in force; a silent one (questions answered no) until the application or a test sets its own.

@@ -1,9 +1,10 @@
-// CWinApp: for now the application's names and its profile in the registry.
+// CWinApp: the application object, its names and its profile in the registry.
 #pragma once
 
 #include "win32/win32.h"
 #include "afx/core.h"
 #include "afx/string.h"
+#include "afx/thread.h"
 
 // The profile of an application: values under
 // HKEY_CURRENT_USER\Software\<registry key>\<profile name>\<section>. The key and profile names
@@ -44,8 +45,25 @@ public:
     LPCWSTR m_pszProfileName = nullptr;
 };
 
-class CWinApp : public CObject, public CWinAppProfile {
+// The program's one application object: it runs the first thread's message loop. The first one
+// constructed is the one AfxGetApp returns.
+class CWinApp : public CWinThread, public CWinAppProfile {
     DECLARE_DYNAMIC(CWinApp)
 public:
-    explicit CWinApp(LPCWSTR lpszAppName = nullptr) : CWinAppProfile(lpszAppName) {}
+    explicit CWinApp(LPCWSTR lpszAppName = nullptr);
+    ~CWinApp() override;
+
+    BOOL InitInstance() override { return TRUE; }
+    // Ends at once when InitInstance made no main window, as nothing could close the loop.
+    int Run() override;
+
+    HINSTANCE m_hInstance = nullptr;
+    LPWSTR m_lpCmdLine = nullptr;
+    int m_nCmdShow = SW_SHOWNORMAL;
 };
+
+CWinApp* AfxGetApp();
+// The calling thread's main window, else the application's.
+CWnd* AfxGetMainWnd();
+// Runs the application object: InitInstance, then Run, or ExitInstance when start-up failed.
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow);

@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-IMPLEMENT_DYNAMIC(CWinApp, CObject)
-
 namespace {
 
 void Replace(LPCWSTR& field, LPCWSTR value) {

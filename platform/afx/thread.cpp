@@ -1,8 +1,9 @@
 // CWinThread: worker and user-interface threads on the kernel's threads, with MFC's auto-delete.
 #include "afx/thread.h"
+#include "afx/app.h"
 #include "win32/kernel/sync.h"
 
-IMPLEMENT_DYNAMIC(CWinThread, CObject)
+IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 namespace {
 
@@ -133,5 +134,9 @@ void AfxEndThread(UINT nExitCode, BOOL bDelete)
 
 CWinThread* AfxGetThread()
 {
-    return t_current;
+    if (t_current)
+        return t_current;
+    // The program's first thread runs the application object without having been started here.
+    CWinApp* app = AfxGetApp();
+    return app && app->m_nThreadID == GetCurrentThreadId() ? app : nullptr;
 }

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "afx/core.h"
+#include "afx/cmd_target.h"
 #include "win32/win32.h"
 
 class CWnd;
 
 typedef UINT(CDECL* AFX_THREADPROC)(LPVOID);
 
-class CWinThread : public CObject {
+class CWinThread : public CCmdTarget {
     DECLARE_DYNAMIC(CWinThread)
 public:
     CWinThread();
@@ -33,9 +34,13 @@ public:
     // One message: FALSE on WM_QUIT (or a failing queue), else translated and dispatched unless
     // PreTranslateMessage took it.
     virtual BOOL PumpMessage();
-    virtual BOOL PreTranslateMessage(MSG* /*pMsg*/) { return FALSE; }
-    // Called while the queue is empty with a growing count; TRUE asks for another call.
-    virtual BOOL OnIdle(LONG /*lCount*/) { return FALSE; }
+    // Thread messages go to the thread's message map; window messages are offered to the
+    // framework windows from their target up to the main window.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // Called while the queue is empty with a growing count; TRUE asks for another call. Count 0
+    // updates the main window's bars (WM_IDLEUPDATECMDUI), count 1 frees temporary objects.
+    virtual BOOL OnIdle(LONG lCount);
+    BOOL DispatchThreadMessageEx(MSG* pMsg);
     // Ends the object at the thread's end when m_bAutoDelete is set.
     virtual void Delete();
 
@@ -49,6 +54,8 @@ public:
 
     AFX_THREADPROC m_pfnThreadProc = nullptr;
     LPVOID m_pThreadParams = nullptr;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 // Starts a worker running pfnThreadProc(pParam); the object deletes itself when the thread ends

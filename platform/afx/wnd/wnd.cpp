@@ -1,5 +1,6 @@
 // CWnd: the handle maps, creation and subclassing, message dispatch with reflection, wrappers.
 #include "afx/wnd.h"
+#include "afx/app.h"
 
 #include <memory>
 #include <unordered_map>
@@ -110,6 +111,31 @@ CWnd::~CWnd() {
     }
 }
 
+// Creations nest (a window made in another's WM_CREATE), so each level keeps the one outside it.
+namespace {
+struct CreateLevel {
+    CWnd* pWndInit;
+    HHOOK hHook;
+};
+thread_local std::vector<CreateLevel> t_levels;
+} // namespace
+
+void PASCAL CWnd::HookWindowCreate(CWnd* pWnd) {
+    t_levels.push_back({t_state.pWndInit, t_state.hHookCreate});
+    t_state.pWndInit = pWnd;
+    t_state.hHookCreate = ::SetWindowsHookExW(WH_CBT, &CreateHook, nullptr, ::GetCurrentThreadId());
+}
+
+void PASCAL CWnd::UnhookWindowCreate() {
+    if (t_levels.empty())
+        return;
+    if (t_state.hHookCreate)
+        ::UnhookWindowsHookEx(t_state.hHookCreate);
+    t_state.pWndInit = t_levels.back().pWndInit;
+    t_state.hHookCreate = t_levels.back().hHook;
+    t_levels.pop_back();
+}
+
 // ---- Creation ---------------------------------------------------------------------------------
 BOOL CWnd::PreCreateWindow(CREATESTRUCTW& cs) {
     if (!cs.lpszClass)
@@ -152,16 +178,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
         PostNcDestroy();
         return FALSE;
     }
-    CWnd* pOldInit = t_state.pWndInit;
-    HHOOK hOldHook = t_state.hHookCreate;
-    t_state.pWndInit = this;
-    t_state.hHookCreate = ::SetWindowsHookExW(WH_CBT, &CreateHook, nullptr, ::GetCurrentThreadId());
+    HookWindowCreate(this);
     HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     DWORD err = ::GetLastError();
-    ::UnhookWindowsHookEx(t_state.hHookCreate);
-    t_state.hHookCreate = hOldHook;
-    t_state.pWndInit = pOldInit;
+    UnhookWindowCreate();
     if (!hWnd) {
         // A window refused in WM_NCCREATE/WM_CREATE was attached by the hook and then destroyed;
         // its WM_NCDESTROY has already detached it.
@@ -378,7 +399,18 @@ void CWnd::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT) {
     Default();
 }
 
-void CWnd::OnNcDestroy() { Default(); }
+void CWnd::OnNcDestroy() {
+    // The loop of a thread whose main window is gone has nothing left to run.
+    if (CWinThread* pThread = AfxGetThread()) {
+        if (pThread->m_pMainWnd == this) {
+            ::PostQuitMessage(0);
+            pThread->m_pMainWnd = nullptr;
+        }
+        if (pThread->m_pActiveWnd == this)
+            pThread->m_pActiveWnd = nullptr;
+    }
+    Default();
+}
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 

@@ -1,5 +1,6 @@
 // Window classes: registration, lookup by name or atom, class information and class longs.
 #include "win32/user/internal.h"
+#include "win32/controls/control_util.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,6 +86,7 @@ void RegisterSystemClasses()
     m->background = (HBRUSH)(ULONG_PTR)(COLOR_MENU + 1);
     m->system = true;
     Classes().push_back(m);
+    controls::AddClasses(Classes());
 }
 
 } // namespace

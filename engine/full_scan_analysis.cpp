@@ -1,0 +1,461 @@
+// The full scan's analysis: volumes from the boot sectors the sweep found, and volumes rebuilt from directory records.
+#include "engine/full_scan.h"
+
+#include "engine/engine_state.h"
+#include "engine/ntfs_record.h"
+#include "engine/scan_control.h"
+#include "engine/sector_reader.h"
+#include "engine/ui_port.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+volatile DWORD VolumeFoundFlag = 0;
+volatile DWORD RebuiltVolumeFound = 0;
+WORD FullScanVolumeCount = 0;
+
+namespace {
+
+constexpr WORD kNoVolume = 0xFFFF;
+constexpr ULONGLONG kMaxSector32 = 0xFFFFFFFFULL;
+
+DWORD g_matched = 0;
+DWORD g_rootItem = 0;
+
+DWORD Le16(const BYTE* p) { return DWORD(p[0]) | (DWORD(p[1]) << 8); }
+DWORD Le32(const BYTE* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+bool SpcValid(ULONGLONG spc) { return spc >= 1 && spc <= 128 && (spc & (spc - 1)) == 0; }
+
+std::u16string Decimal(ULONGLONG value)
+{
+    std::string s = std::to_string(value);
+    return std::u16string(s.begin(), s.end());
+}
+
+void Progress(ULONGLONG done, ULONGLONG total)
+{
+    if (total == 0)
+        return;
+    ULONGLONG percent = done * 100 / total;
+    EngineUi().SetProgress(UINT(percent > 99 ? 99 : percent));
+}
+
+// One sector of the device; false when it could not be read (its bytes then say nothing).
+bool ReadOneSector(ULONGLONG sector, BYTE* out)
+{
+    SectorReadOutcome outcome;
+    ReadSectors(SelectedDevicePath(), sector, 1, out, &outcome);
+    return !outcome.IsUnread(0);
+}
+
+void InsertRootItem()
+{
+    g_rootItem = EngineUi().InsertVolumeItem(FOUND_TREE_ROOT, u"File System");
+}
+
+// Tree item and record of a new volume; the caller has settled its number.
+void AddVolume(const std::u16string& name, WORD kind, DWORD values[14])
+{
+    IEngineUi& ui = EngineUi();
+    values[13] = ui.InsertVolumeItem(g_rootItem, name.c_str());
+    ui.ExpandVolumeItem(g_rootItem);
+    AddVolumeRecord(&VolumeHead, kind, values);
+}
+
+void ClaimDirRecord(DirSectorRecord* r, WORD number)
+{
+    r->VolumeNumber = number;
+    ++g_matched;
+    Progress(g_matched, DirSectorRecordCount);
+}
+
+// True when a record's own sector is where its "." cluster lies in the given layout.
+bool DirRecordFits(const DirSectorRecord* r, ULONGLONG spc, ULONGLONG origin)
+{
+    return ULONGLONG(r->DotCluster) * spc + origin == r->Sector;
+}
+
+} // namespace
+
+void FinishFullScan()
+{
+    const WORD kind = PartitionParams.PartitionFsType;
+    if (kind == FS_KIND_FAT16 || kind == FS_KIND_FAT32)
+        AnalyseFatVolumes();
+    else if (kind == FS_KIND_NTFS)
+        SearchUnallocatedItems();
+}
+
+void AnalyseFatVolumes()
+{
+    IEngineUi& ui = EngineUi();
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在分析找到的数据...      ");
+    g_matched = 0;
+    InsertRootItem();
+    ClusterNode* node = BootSectorHead;
+    for (DWORD k = 0; node && k < BootSectorCount; ++k, node = node->Next) {
+        const ULONGLONG b0 = node->Value;
+        BYTE b[SECTOR_SIZE];
+        if (!ReadOneSector(b0, b))
+            continue;
+        WORD kind;
+        if (b[0x55] == '3' && b[0x56] == '2')
+            kind = FS_KIND_FAT32;
+        else if (b[0x39] == '1' && b[0x3A] == '6')
+            kind = FS_KIND_FAT16;
+        else
+            continue;
+        const ULONGLONG spc = b[0x0D];
+        if (!SpcValid(spc))
+            continue;
+        const ULONGLONG reserved = Le16(b + 0x0E);
+        const ULONGLONG fatSize = kind == FS_KIND_FAT32 ? Le32(b + 0x24) : Le16(b + 0x16);
+        const ULONGLONG rootDirSectors = kind == FS_KIND_FAT32 ? 0 : Le16(b + 0x11) / 16;
+        // Small FAT16 volumes keep their size in the 16-bit field and leave the 32-bit one 0.
+        ULONGLONG total = Le32(b + 0x20);
+        if (kind == FS_KIND_FAT16 && Le16(b + 0x13) != 0)
+            total = Le16(b + 0x13);
+        const ULONGLONG fat1 = b0 + reserved;
+        const ULONGLONG fat2 = fat1 + fatSize;
+        const ULONGLONG rootSector = b0 + reserved + 2 * fatSize;
+        const ULONGLONG end = b0 + total;
+        const ULONGLONG beforeOrigin = rootSector + rootDirSectors;
+        if (beforeOrigin < 2 * spc)
+            continue;
+        const ULONGLONG origin = beforeOrigin - 2 * spc;
+        if (origin < 63 || origin >= kMaxSector32 || end > kMaxSector32)
+            continue;
+
+        const WORD number = WORD(FullScanVolumeCount + 1);
+        bool claimed = false;
+        for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
+            if (r->VolumeNumber != 0)
+                continue;
+            if (r->Sector > end)
+                break;
+            if (DirRecordFits(r, spc, origin)) {
+                ClaimDirRecord(r, number);
+                claimed = true;
+            }
+        }
+        if (!claimed)
+            continue;
+        DWORD v[14] = {DWORD(fatSize), DWORD(spc), DWORD(rootDirSectors),
+                       kind == FS_KIND_FAT32 ? Le32(b + 0x2C) : DWORD(rootSector), DWORD(reserved), DWORD(origin),
+                       DWORD(fat1), DWORD(fat2), 0, 0, 0, 0, DWORD(end), 0};
+        AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
+        ++FullScanVolumeCount;
+    }
+    RebuildFatVolumes();
+    VolumeFoundFlag = 1;
+}
+
+int RebuildFatVolume(DirSectorRecord* a)
+{
+    const ULONGLONG sa = a->Sector, ca = a->DotCluster;
+    ULONGLONG spc = 0;
+    for (DirSectorRecord* r = a->Next; r; r = r->Next) {
+        if (r->VolumeNumber != 0)
+            continue;
+        const ULONGLONG sb = r->Sector, cb = r->DotCluster;
+        if (!(cb > ca && sb > sa && cb < sb && ca < sa))
+            continue;
+        if ((sb - sa) % (cb - ca) != 0)
+            continue;
+        const ULONGLONG guess = (sb - sa) / (cb - ca);
+        if (!SpcValid(guess) || !(sa > guess * ca && sb > guess * cb))
+            continue;
+        spc = guess;
+        break;
+    }
+    if (spc == 0)
+        return 0;
+    const ULONGLONG origin = sa - spc * ca;
+    const WORD number = WORD(FullScanVolumeCount + 1);
+    DWORD largest = 0;
+    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
+        if (r->VolumeNumber == 0 && DirRecordFits(r, spc, origin)) {
+            ClaimDirRecord(r, number);
+            if (r->DotCluster > largest)
+                largest = r->DotCluster;
+        }
+    }
+    const WORD kind = (PartitionParams.PartitionFsType == FS_KIND_FAT32 || largest > 65535) ? FS_KIND_FAT32 : FS_KIND_FAT16;
+    DWORD v[14] = {0, DWORD(spc), 0, kind == FS_KIND_FAT32 ? 2u : 0u, 0, DWORD(origin), 0, 0, 0, 0, 0, 0, 0, 0};
+    AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
+    ++FullScanVolumeCount;
+    return 1;
+}
+
+void RebuildFatVolumes()
+{
+    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
+        if (r->VolumeNumber != 0)
+            continue;
+        if (!RebuildFatVolume(r))
+            ClaimDirRecord(r, kNoVolume);
+    }
+    RebuiltVolumeFound = 1;
+}
+
+// ---- NTFS -----------------------------------------------------------------------------------
+
+namespace {
+
+bool NameEquals(const WCHAR* name, const BYTE* utf16, DWORD chars)
+{
+    if (!name)
+        return false;
+    for (DWORD i = 0; i < chars; ++i)
+        if (name[i] != WCHAR(Le16(utf16 + 2 * i)))
+            return false;
+    return name[chars] == 0;
+}
+
+// The VCN-0 index block of each owner record, first in list order, still unused by an extraction.
+IndexBlockNode* FirstBlockOf(DWORD owner)
+{
+    for (IndexBlockNode* n = IndexBlockHead; n; n = n->Next)
+        if (n->Vcn == 0 && n->Marker == 0xFFFF && n->OwnerRecord == owner)
+            return n;
+    return nullptr;
+}
+
+// Where rebuilt volumes end: the range's end sector the page left, else the end of the swept range.
+DWORD RebuiltNtfsEnd()
+{
+    if (PartitionParams.BackupSector != 0)
+        return PartitionParams.BackupSector;
+    const ULONGLONG end = ULONGLONG(PartitionParams.StartSector) + PartitionParams.SectorCount;
+    return DWORD(end > kMaxSector32 ? kMaxSector32 : end);
+}
+
+} // namespace
+
+void NumberMftRecords()
+{
+    IEngineUi& ui = EngineUi();
+    ui.SetProgress(0);
+    const std::u16string step1 = u"正在分配 MFT 数目（步骤1/2）…       ";
+    ui.SetStatusText(ENGINE_STATUS_MAIN, step1.c_str());
+
+    // Folders still without a number, by creation time, in list order.
+    std::unordered_map<ULONGLONG, std::vector<FoundFolderNode*>> byCreation;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
+        if (f->RecordNumber == 0)
+            byCreation[(ULONGLONG(f->CreationHigh) << 32) | f->CreationLow].push_back(f);
+
+    DWORD k = 0;
+    for (IndexBlockNode* node = IndexBlockHead; node; node = node->Next) {
+        ++k;
+        ui.SetStatusText(ENGINE_STATUS_MAIN, (step1 + Decimal(k) + u" \\ " + Decimal(IndexBlockCount)).c_str());
+        Progress(k, IndexBlockCount);
+        const DWORD size = DWORD(node->SectorCount) * SECTOR_SIZE;
+        if (size == 0 || byCreation.empty())
+            continue;
+        std::vector<BYTE> block(size);
+        SectorReadOutcome outcome;
+        ReadSectors(SelectedDevicePath(), node->Sector, node->SectorCount, block.data(), &outcome);
+        if (outcome.UnreadCount != 0 || std::memcmp(block.data(), "INDX", 4) != 0)
+            continue;
+        if (ApplyFixups(block.data(), size) == FIXUP_BAD)
+            continue;
+        // Every field is read only after the entry is known to hold it: offsets come from the disk.
+        ULONGLONG e = 0x18ULL + Le32(block.data() + 0x18);
+        while (e + 0x52 <= size) {
+            const BYTE* entry = block.data() + e;
+            if (Le16(entry + 0x0C) & 2) // the closing entry carries no name
+                break;
+            const DWORD chars = entry[0x50];
+            if (chars == 0 || e + 0x52 + 2ULL * chars > size)
+                break;
+            if (Le16(entry + 0x4A) & 0x1000) {
+                const ULONGLONG creation = (ULONGLONG(Le32(entry + 0x1C)) << 32) | Le32(entry + 0x18);
+                auto found = byCreation.find(creation);
+                if (found != byCreation.end()) {
+                    for (FoundFolderNode* f : found->second) {
+                        if (f->RecordNumber == 0 && f->ParentRef == Le32(entry + 0x10) &&
+                            NameEquals(f->Name, entry + 0x52, chars)) {
+                            f->RecordNumber = Le32(entry);
+                            break;
+                        }
+                    }
+                }
+            }
+            const DWORD length = Le16(entry + 8);
+            if (length == 0)
+                break;
+            e += length;
+        }
+    }
+
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在分配 MFT 数目（步骤2/2）…       ");
+    ULONGLONG previousSector = 0;
+    DWORD previousNumber = 1;
+    DWORD index = 0;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next, ++index) {
+        Progress(index, FoundFolderNodeCount);
+        if (f->RecordNumber == 0) {
+            // Records are two sectors long and lie in record order within the MFT.
+            if (previousSector == 0 || f->RecordSector <= previousSector || (f->RecordSector - previousSector) % 2)
+                f->RecordNumber = previousNumber + 1;
+            else
+                f->RecordNumber = previousNumber + DWORD((f->RecordSector - previousSector) / 2);
+        }
+        previousSector = f->RecordSector;
+        previousNumber = f->RecordNumber;
+    }
+}
+
+void DropUnusedIndexEntries()
+{
+    IEngineUi& ui = EngineUi();
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在删除未使用的索引条目...     ");
+    ui.SetProgress(0);
+    const DWORD atStart = IndexBlockCount;
+    DWORD visited = 0;
+    IndexBlockNode* last = nullptr;
+    IndexBlockNode* node = IndexBlockHead;
+    while (node) {
+        IndexBlockNode* next = node->Next;
+        if (node->Vcn != 0) {
+            if (last)
+                last->Next = next;
+            else
+                IndexBlockHead = next;
+            std::free(node);
+            --IndexBlockCount;
+        } else {
+            last = node;
+        }
+        node = next;
+        Progress(++visited, atStart);
+    }
+    IndexBlockTail = last;
+}
+
+int ClassifyFoundItems(DWORD origin, DWORD spc, DWORD end, int step)
+{
+    IEngineUi& ui = EngineUi();
+    const std::u16string text = step == 1 ? u"正在分析归类（步骤1/2）-                " : u"正在分析归类（步骤2/2）-                ";
+    const WORD number = WORD(FullScanVolumeCount + 1);
+    int claimed = 0;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next) {
+        if (ScanPollPoint() || f->RecordSector > end)
+            break;
+        if (f->RecordSector <= origin || f->VolumeNumber != 0 || f->IndexAllocCluster == 0)
+            continue;
+        // The folder's index must lie inside this volume; a wrapped product would point anywhere.
+        const ULONGLONG at = ULONGLONG(f->IndexAllocCluster) * spc + origin;
+        if (at >= end)
+            continue;
+        BYTE s[SECTOR_SIZE];
+        if (!ReadOneSector(at, s) || std::memcmp(s, "INDX", 4) != 0)
+            continue;
+        f->VolumeNumber = number;
+        ++g_matched;
+        ui.SetStatusText(ENGINE_STATUS_MAIN,
+                         (text + Decimal(g_matched) + u" \\ " + Decimal(FoundFolderNodeCount)).c_str());
+        Progress(g_matched, FoundFolderNodeCount);
+        claimed = 1;
+    }
+    return claimed;
+}
+
+void AnalyseNtfsVolumes()
+{
+    InsertRootItem();
+    ClusterNode* node = BootSectorHead;
+    for (DWORD k = 0; node && k < BootSectorCount; ++k, node = node->Next) {
+        const ULONGLONG b0 = node->Value;
+        BYTE b[SECTOR_SIZE];
+        if (!ReadOneSector(b0, b))
+            continue;
+        const ULONGLONG spc = b[0x0D];
+        const ULONGLONG end = b0 + Le32(b + 0x28);
+        const DWORD perIndexField = Le32(b + 0x44);
+        if (!SpcValid(spc) || perIndexField == 0 || end == b0 || end > kMaxSector32)
+            continue;
+        ULONGLONG perIndex;
+        if (perIndexField >= 0x80 && perIndexField <= 0xFF) // a negative byte: 2 to the minus value bytes
+            perIndex = ((1ULL << (256 - perIndexField)) + SECTOR_SIZE - 1) / SECTOR_SIZE;
+        else
+            perIndex = ULONGLONG(perIndexField) * spc;
+        const ULONGLONG mft = b0 + spc * Le32(b + 0x30);
+        const ULONGLONG mirror = b0 + spc * Le32(b + 0x38);
+        if (!ClassifyFoundItems(DWORD(b0), DWORD(spc), DWORD(end), 1))
+            continue;
+        ++FullScanVolumeCount;
+        DWORD v[14] = {0, DWORD(spc), 0, 0, 0, DWORD(b0), 0, 0,
+                       DWORD(mft > kMaxSector32 ? 0 : mft), DWORD(mirror > kMaxSector32 ? 0 : mirror), 0,
+                       DWORD(perIndex > kMaxSector32 ? 0 : perIndex), DWORD(end), 0};
+        AddVolume(u"NTFS @" + Decimal(b0), FS_KIND_NTFS, v);
+    }
+    VolumeFoundFlag = 1;
+}
+
+void RebuildNtfsVolumes()
+{
+    const DWORD end = RebuiltNtfsEnd();
+    for (FoundFolderNode* a = FoundFolderHead; a && ScanStopFlag != 1; a = a->Next) {
+        if (a->VolumeNumber != 0)
+            continue;
+        const ULONGLONG ca = a->IndexAllocCluster;
+        IndexBlockNode* blockA = ca ? FirstBlockOf(a->RecordNumber) : nullptr;
+        if (!blockA || blockA->Sector == 0) {
+            a->VolumeNumber = kNoVolume;
+            continue;
+        }
+        const ULONGLONG sa = blockA->Sector;
+        for (FoundFolderNode* b = a->Next; b && a->VolumeNumber == 0; b = b->Next) {
+            if (b->VolumeNumber != 0 || b->IndexAllocCluster == 0)
+                continue;
+            IndexBlockNode* blockB = FirstBlockOf(b->RecordNumber);
+            const ULONGLONG cb = b->IndexAllocCluster;
+            if (!blockB || blockB->Sector == 0 || blockB->Sector == sa)
+                continue;
+            const ULONGLONG sb = blockB->Sector;
+            ULONGLONG spc = 0;
+            if (cb < ca && sa > sb && (sa - sb) % (ca - cb) == 0)
+                spc = (sa - sb) / (ca - cb);
+            else if (ca < cb && sb > sa && (sb - sa) % (cb - ca) == 0)
+                spc = (sb - sa) / (cb - ca);
+            if (SpcValid(spc) && spc * ca <= sa) {
+                const ULONGLONG origin = sa - spc * ca;
+                if (ClassifyFoundItems(DWORD(origin), DWORD(spc), end, 2)) {
+                    ++FullScanVolumeCount;
+                    DWORD v[14] = {0, DWORD(spc), 0, 0, 0, DWORD(origin), 0, 0, 0, 0, 0, 8, end, 0};
+                    AddVolume(u"NTFS @" + Decimal(origin), FS_KIND_NTFS, v);
+                }
+            }
+            if (ScanPollPoint())
+                break;
+        }
+    }
+    RebuiltVolumeFound = 1;
+}
+
+void SearchUnallocatedItems()
+{
+    NumberMftRecords();
+    DropUnusedIndexEntries();
+    g_matched = 0;
+    // A stop during the sweep ended the sweep; the analysis steps answer to a new one.
+    ScanStopFlag = 0;
+    AnalyseNtfsVolumes();
+    RebuildNtfsVolumes();
+    IEngineUi& ui = EngineUi();
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在搜索未分配的项目...            ");
+    WORD previous = 1;
+    DWORD k = 0;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next) {
+        if (f->VolumeNumber == kNoVolume)
+            f->VolumeNumber = previous;
+        previous = f->VolumeNumber;
+        Progress(++k, FoundFolderNodeCount);
+    }
+}

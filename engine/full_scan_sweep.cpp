@@ -1,0 +1,173 @@
+// The full scan's sector sweep: reads a range in runs and collects boot sectors, directory starts and NTFS records.
+#include "engine/full_scan.h"
+
+#include "afx/thread.h"
+#include "engine/engine_state.h"
+#include "engine/file_tracing.h"
+#include "engine/ntfs_record.h"
+#include "engine/scan_control.h"
+#include "engine/scan_flags.h"
+#include "engine/sector_reader.h"
+#include "engine/ui_port.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kRunsPerProgressUpdate = 88;
+
+std::u16string Decimal(ULONGLONG value)
+{
+    std::string s = std::to_string(value);
+    return std::u16string(s.begin(), s.end());
+}
+
+enum class SweepKind { Fat, Ntfs };
+
+// Tests one sector of the FAT sweep; false when the sweep must stop (too many boot sectors).
+bool TestFatSector(const BYTE* s, DWORD n)
+{
+    IEngineUi& ui = EngineUi();
+    if (s[510] == 0x55 && s[511] == 0xAA) {
+        if ((s[0x55] == '3' && s[0x56] == '2') || (s[0x39] == '1' && s[0x3A] == '6')) {
+            ++BootSectorCount;
+            AddBootSectorNode(&BootSectorHead, n);
+            if (BootSectorCount > kMaxFatBootSectors) {
+                ui.ShowMessage(u"找到太多的数据结构            ", ENGINE_MSG_ERROR);
+                ScanStopFlag = 1;
+                return false;
+            }
+        }
+        if (ShowScanDetails)
+            ui.SetScanRow(1, BootSectorCount);
+        return true;
+    }
+    if (s[0] == '.' && s[1] == ' ' && s[32] == '.' && s[33] == '.' && s[34] == ' ') {
+        const DWORD dot = MakeDword(s[26], s[27], s[20], s[21]);
+        const DWORD dotDot = MakeDword(s[58], s[59], s[52], s[53]);
+        // Cluster 2 is a real directory start on FAT16 (the first folder made); FAT32's root there
+        // has no "." entry, so accepting it adds nothing false.
+        if (dot >= 2 && dot != 0xFFFFFFFF && dotDot != 0xFFFFFFFF && dot < n) {
+            AddDirSectorRecord(n, dot, dotDot, WORD(s[24] | (s[25] << 8)), WORD(s[18] | (s[19] << 8)), 0);
+            ++DirSectorRecordCount;
+        }
+        if (ShowScanDetails)
+            ui.SetScanRow(2, DirSectorRecordCount);
+    }
+    return true;
+}
+
+void TestNtfsSector(const BYTE* s, DWORD n)
+{
+    IEngineUi& ui = EngineUi();
+    if (s[510] == 0x55 && s[511] == 0xAA) {
+        if (std::memcmp(s + 3, "NTFS", 4) == 0) {
+            ++BootSectorCount;
+            AddBootSectorNode(&BootSectorHead, n);
+            if (ShowScanDetails)
+                ui.SetScanRow(1, BootSectorCount);
+        }
+        return;
+    }
+    if (std::memcmp(s, "FILE", 4) == 0) {
+        if ((s[0x1C] | (s[0x1D] << 8)) == kMftRecordSize) {
+            AddMftRecordEntry(n);
+            if (ShowScanDetails) {
+                ui.SetScanRow(4, FoundFolderNodeCount);
+                ui.SetScanRow(3, FoundItemCount);
+            }
+        }
+        return;
+    }
+    if (std::memcmp(s, "INDX", 4) == 0) {
+        AddIndexBlockEntry(n, s);
+        if (ShowScanDetails)
+            ui.SetScanRow(2, IndexBlockCount);
+    }
+}
+
+void Sweep(SweepKind kind)
+{
+    IEngineUi& ui = EngineUi();
+    ui.SetProgress(0);
+    std::vector<BYTE> buffer(size_t(kMaxSectorsPerRun) * SECTOR_SIZE + 1, 0);
+    const DWORD perRead = SectorsPerRead < 1 ? 1 : (SectorsPerRead > kMaxSectorsPerRun ? kMaxSectorsPerRun : SectorsPerRead);
+    const ULONGLONG start = PartitionParams.StartSector;
+    const ULONGLONG count = PartitionParams.SectorCount;
+    // Runs never reach past the device: sectors there do not exist and would only be retried in vain.
+    const ULONGLONG deviceEnd = SelectedDeviceSectors();
+    SectorReadOutcome outcome;
+    DWORD runCounter = 0;
+    for (ULONGLONG offset = 0; offset < count; offset += perRead) {
+        if (ScanPollPoint())
+            break;
+        const ULONGLONG sector = start + offset;
+        if (deviceEnd && sector >= deviceEnd)
+            break;
+        if (kind == SweepKind::Ntfs && ShowScanDetails)
+            ui.SetScanRow(5, sector);
+        if (++runCounter == kRunsPerProgressUpdate) {
+            ULONGLONG percent = offset * 100 / count;
+            ui.SetProgress(UINT(percent > 99 ? 99 : percent));
+            if (ShowScanDetails)
+                ui.SetStatusText(ENGINE_STATUS_MAIN,
+                                 (u"读取扇区       " + Decimal(offset) + u" Of " + Decimal(count)).c_str());
+            runCounter = 0;
+        }
+        DWORD runLength = perRead;
+        if (deviceEnd && deviceEnd - sector < runLength)
+            runLength = DWORD(deviceEnd - sector);
+        ReadSectors(SelectedDevicePath(), sector, runLength, buffer.data(), &outcome);
+        for (DWORD i = 0; i < runLength; ++i) {
+            // A sector that could not be read holds nothing of the disk; testing it would invent records.
+            if (outcome.IsUnread(i))
+                continue;
+            const ULONGLONG n = sector + i;
+            if (n > 0xFFFFFFFFULL)
+                break;
+            const BYTE* s = buffer.data() + size_t(i) * SECTOR_SIZE;
+            if (kind == SweepKind::Fat) {
+                if (!TestFatSector(s, DWORD(n)))
+                    break;
+            } else {
+                TestNtfsSector(s, DWORD(n));
+            }
+        }
+        if (kind == SweepKind::Fat && ShowScanDetails)
+            ui.SetScanRow(3, offset);
+    }
+}
+
+} // namespace
+
+DWORD DirSectorRecordCount = 0;
+
+void FullScanFat() { Sweep(SweepKind::Fat); }
+
+void FullScanNtfs() { Sweep(SweepKind::Ntfs); }
+
+void StartFullScan()
+{
+    BeginScanRun();
+    ScanFailedFlag = 0;
+    ResetFullScanLists();
+    DirSectorRecordCount = 0;
+    FullScanVolumeCount = 0;
+    VolumeFoundFlag = 0;
+    RebuiltVolumeFound = 0;
+    ScanThread = AfxBeginThread(FullScanThread, nullptr);
+}
+
+UINT FullScanThread(LPVOID)
+{
+    const WORD kind = PartitionParams.PartitionFsType;
+    if (kind == FS_KIND_FAT16 || kind == FS_KIND_FAT32)
+        FullScanFat();
+    else if (kind == FS_KIND_NTFS)
+        FullScanNtfs();
+    FinishFullScan();
+    MarkWorkerFinished(false);
+    return 0;
+}

@@ -1,0 +1,339 @@
+// The full scan's sweep and analysis on crafted disks and on the multi-volume image with its table wiped.
+#include "engine/full_scan.h"
+#include "engine/ntfs_record.h"
+#include "engine/scan_control.h"
+#include "attached_disk.h"
+#include "crafted.h"
+#include "support/fixture_images.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+using crafted::Put16;
+using crafted::Put32;
+
+// Records the volume tree besides what RecordingUi keeps.
+class VolumeTreeUi : public RecordingUi {
+public:
+    std::vector<std::u16string> Volumes; // every item but the root, in insertion order
+    DWORD InsertVolumeItem(DWORD parent, const WCHAR* text) override
+    {
+        if (parent != FOUND_TREE_ROOT)
+            Volumes.push_back(text);
+        return ++items_;
+    }
+
+private:
+    DWORD items_ = 0;
+};
+
+std::vector<BYTE> DirStart(uint32_t dot, uint32_t dotDot)
+{
+    std::vector<BYTE> s(SECTOR_SIZE, 0);
+    auto a = crafted::ShortEntry(".          ", 0x10, dot, 0);
+    auto b = crafted::ShortEntry("..         ", 0x10, dotDot, 0);
+    std::copy(a.begin(), a.end(), s.begin());
+    std::copy(b.begin(), b.end(), s.begin() + 32);
+    return s;
+}
+
+std::vector<DWORD> DirSectors()
+{
+    std::vector<DWORD> out;
+    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next)
+        out.push_back(r->Sector);
+    return out;
+}
+
+std::vector<DWORD> BootSectors()
+{
+    std::vector<DWORD> out;
+    for (ClusterNode* n = BootSectorHead; n; n = n->Next)
+        out.push_back(n->Value);
+    return out;
+}
+
+void SetRange(WORD kind, DWORD start, DWORD count)
+{
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = kind;
+    PartitionParams.StartSector = start;
+    PartitionParams.SectorCount = count;
+}
+
+// Runs the whole full scan as the page does and waits for the worker.
+void RunFullScan()
+{
+    StartFullScan();
+    ASSERT_TRUE(WaitWorkerFinished(120000));
+}
+
+class FullScanSweep : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ResetFullScanLists();
+        DirSectorRecordCount = 0;
+        SectorsPerRead = 60;
+    }
+};
+
+// Which sectors the FAT sweep keeps: boot candidates, directory starts, and nothing from sectors it never read.
+TEST_F(FullScanSweep, FatSweepKeepsOnlyRealSectors)
+{
+    CraftedImage image(250);
+    std::vector<BYTE> boot(SECTOR_SIZE, 0);
+    boot[510] = 0x55, boot[511] = 0xAA;
+    std::memcpy(&boot[0x52], "FAT32   ", 8);
+    image.Write(10, boot);
+    // Signed and shaped like a directory, but without the type digits: neither kind of record.
+    std::vector<BYTE> signedDir = DirStart(7, 0);
+    signedDir[510] = 0x55, signedDir[511] = 0xAA;
+    image.Write(20, signedDir);
+    image.Write(40, DirStart(2, 0));    // the first folder of a FAT16 volume lives in cluster 2
+    image.Write(50, DirStart(60, 2));   // "." cluster not below its own sector: no real layout gives that
+    image.Write(70, DirStart(9, 0));    // unreadable below
+    image.Write(190, DirStart(12, 0));  // its bytes must not reappear at 250 in a run past the device end
+    image.Write(245, DirStart(30, 0));  // in the last, short run
+    AttachedDisks disks({image.Path()});
+    dovemark::device_hooks::SetUnreadableSectors(image.Path(), {70});
+    VolumeTreeUi ui;
+    SectorsPerRead = 60;
+    SetRange(FS_KIND_FAT32, 0, 300); // reaches past the device's 250 sectors
+
+    ResetFullScanLists();
+    DirSectorRecordCount = 0;
+    FullScanFat();
+    EXPECT_EQ(BootSectors(), std::vector<DWORD>({10}));
+    EXPECT_EQ(DirSectors(), std::vector<DWORD>({40, 190, 245}));
+    EXPECT_EQ(DirSectorRecordCount, 3u);
+    ASSERT_NE(DirSectorHead, nullptr);
+    EXPECT_EQ(+DirSectorHead->DotCluster, 2u);
+}
+
+// A range that ends inside a run keeps what the rest of that run shows inside the device.
+TEST_F(FullScanSweep, LastRunReadsOnInsideTheDevice)
+{
+    CraftedImage image(400);
+    image.Write(110, DirStart(5, 0));
+    image.Write(130, DirStart(6, 0));
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    SectorsPerRead = 60;
+    SetRange(FS_KIND_FAT16, 0, 100);
+    ResetFullScanLists();
+    FullScanFat();
+    EXPECT_EQ(DirSectors(), std::vector<DWORD>({110}));
+}
+
+// The NTFS sweep: boot sectors by their name, FILE records of 1024 bytes only.
+TEST_F(FullScanSweep, NtfsSweepSortsRecords)
+{
+    CraftedImage image(200);
+    std::vector<BYTE> boot(SECTOR_SIZE, 0);
+    boot[510] = 0x55, boot[511] = 0xAA;
+    std::memcpy(&boot[3], "NTFS    ", 8);
+    image.Write(3, boot);
+    std::vector<BYTE> other = boot;
+    std::memcpy(&other[3], "MSDOS5.0", 8);
+    image.Write(4, other);
+    crafted::MftRecord folder(3);
+    folder.Resident(ATTR_FILE_NAME, crafted::FileNameValue(u"Docs", 5, 1));
+    image.Write(20, folder.Finish());
+    crafted::MftRecord big(1);
+    big.Resident(ATTR_FILE_NAME, crafted::FileNameValue(u"big.txt", 5, 1));
+    std::vector<BYTE>& bigBytes = big.Finish();
+    Put32(&bigBytes[0x1C], 4096);
+    image.Write(40, bigBytes);
+    crafted::MftRecord file(1);
+    file.Resident(ATTR_FILE_NAME, crafted::FileNameValue(u"a.txt", 5, 1));
+    image.Write(60, file.Finish());
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    SetRange(FS_KIND_NTFS, 0, 200);
+    ResetFullScanLists();
+    FullScanNtfs();
+    EXPECT_EQ(BootSectors(), std::vector<DWORD>({3}));
+    ASSERT_EQ(FoundFolderNodeCount, 1u);
+    EXPECT_EQ(+FoundFolderHead->RecordSector, 20u);
+    ASSERT_EQ(FoundItemCount, 1u);
+    EXPECT_EQ(+FoundItemHead->RecordSector, 60u);
+}
+
+class FullScanAnalysis : public FullScanSweep {
+protected:
+    void SetUp() override
+    {
+        ResetFullScanLists();
+        DirSectorRecordCount = 0;
+        FullScanVolumeCount = 0;
+        VolumeFoundFlag = RebuiltVolumeFound = 0;
+    }
+    void AddDir(DWORD sector, DWORD cluster)
+    {
+        AddDirSectorRecord(sector, cluster, 0, 0, 0, 0);
+        ++DirSectorRecordCount;
+    }
+    WORD VolumeOf(DWORD sector)
+    {
+        for (DirSectorRecord* r = DirSectorHead; r; r = r->Next)
+            if (r->Sector == sector)
+                return r->VolumeNumber;
+        return 0;
+    }
+};
+
+TEST_F(FullScanAnalysis, FatVolumesFromBootSectorsAndFromDirectoryPairs)
+{
+    CraftedImage image(20000);
+    std::vector<BYTE> boot(SECTOR_SIZE, 0);
+    boot[510] = 0x55, boot[511] = 0xAA;
+    std::memcpy(&boot[0x52], "FAT32   ", 8);
+    boot[0x0D] = 8;
+    Put16(&boot[0x0E], 32);
+    Put32(&boot[0x20], 8000);
+    Put32(&boot[0x24], 1000);
+    Put32(&boot[0x2C], 2);
+    image.Write(2048, boot);
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    SetRange(FS_KIND_FAT16, 0, 20000);
+    AddBootSectorNode(&BootSectorHead, 2048);
+    BootSectorCount = 1;
+    AddDir(4104, 5);                              // 4064 + 8 x 5
+    AddDir(4200, (1u << 29) + 17);                // matches 4064 + 8 x c only when the product wraps
+    AddDir(10000, 100);
+    AddDir(10800, 200);                           // with the one above: 8 sectors per cluster from 9200
+    AddDir(12000, 7);                             // fits nothing
+
+    AnalyseFatVolumes();
+    EXPECT_EQ(ui.Volumes, std::vector<std::u16string>({u"FAT32 @4064", u"FAT16 @9200"}));
+    EXPECT_EQ(VolumeOf(4104), 1);
+    EXPECT_EQ(VolumeOf(4200), 0xFFFF);
+    EXPECT_EQ(VolumeOf(10000), 2);
+    EXPECT_EQ(VolumeOf(10800), 2);
+    EXPECT_EQ(VolumeOf(12000), 0xFFFF);
+    EXPECT_EQ(VolumeFoundFlag, 1u);
+    EXPECT_EQ(RebuiltVolumeFound, 1u);
+    ASSERT_NE(VolumeHead, nullptr);
+    EXPECT_EQ(+VolumeHead->Kind, FS_KIND_FAT32);
+    EXPECT_EQ(+VolumeHead->DataOrigin, 4064u);
+    EXPECT_EQ(+VolumeHead->Fat1Start, 2080u);
+    EXPECT_EQ(+VolumeHead->Fat2Start, 3080u);
+    EXPECT_EQ(+VolumeHead->VolumeEndSector, 10048u);
+    VolumeRecord* second = VolumeHead->Next;
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(+second->Kind, FS_KIND_FAT16);
+    EXPECT_EQ(+second->SectorsPerCluster, 8u);
+    EXPECT_EQ(+second->Root, 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The multi-volume image with its partition table wiped (and optionally boot sectors), as a full scan meets it.
+class FullScanWipedTable : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ResetFullScanLists();
+        DirSectorRecordCount = 0;
+        SectorsPerRead = 60;
+    }
+    std::string WipedCopy(const testsupport::FixtureImage& img, const std::vector<uint64_t>& alsoZero)
+    {
+        const std::string path = testsupport::ScratchDir() + "/wiped.img";
+        std::filesystem::copy_file(img.path, path, std::filesystem::copy_options::overwrite_existing);
+        std::vector<BYTE> zero(SECTOR_SIZE, 0);
+        std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+        for (uint64_t s : alsoZero) {
+            f.seekp(std::streamoff(s * SECTOR_SIZE));
+            f.write(reinterpret_cast<const char*>(zero.data()), SECTOR_SIZE);
+        }
+        f.seekp(0);
+        f.write(reinterpret_cast<const char*>(zero.data()), SECTOR_SIZE);
+        return path;
+    }
+    // Expected names of the volumes of one family, by the layout the generator wrote.
+    std::multiset<std::u16string> Expected(const testsupport::FixtureImage& img, bool ntfs)
+    {
+        std::multiset<std::u16string> out;
+        for (const auto& v : img.volumes) {
+            if ((v.fs == "NTFS") != ntfs)
+                continue;
+            uint64_t at = v.start;
+            if (!ntfs)
+                at += uint64_t(v.Extra("data_sector")) - 2 * (v.cluster_bytes / SECTOR_SIZE);
+            std::string text = v.fs + " @" + std::to_string(at);
+            out.insert(std::u16string(text.begin(), text.end()));
+        }
+        return out;
+    }
+    std::multiset<std::u16string> Scan(const std::string& path, WORD kind, uint64_t sectors, VolumeTreeUi& ui)
+    {
+        AttachedDisks disks({path});
+        SetRange(kind, 0, DWORD(sectors));
+        PartitionParams.BackupSector = DWORD(sectors);
+        RunFullScan();
+        EXPECT_EQ(VolumeFoundFlag, 1u);
+        EXPECT_EQ(RebuiltVolumeFound, 1u);
+        return std::multiset<std::u16string>(ui.Volumes.begin(), ui.Volumes.end());
+    }
+};
+
+TEST_F(FullScanWipedTable, EveryVolumeFoundByItsBootSector)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    const std::string path = WipedCopy(img, {});
+    const uint64_t sectors = img.bytes / SECTOR_SIZE;
+    {
+        VolumeTreeUi ui;
+        EXPECT_EQ(Scan(path, FS_KIND_FAT32, sectors, ui), Expected(img, false));
+        for (VolumeRecord* r = VolumeHead; r; r = r->Next)
+            for (const auto& v : img.volumes)
+                if (v.fs != "NTFS" && r->Fat1Start == v.start + uint64_t(v.Extra("reserved"))) {
+                    EXPECT_EQ(+r->FatSize, uint64_t(v.Extra("fat_sectors"))) << v.start;
+                    EXPECT_EQ(+r->SectorsPerCluster, v.cluster_bytes / SECTOR_SIZE) << v.start;
+                    // The file system may leave the partition's last sectors unused.
+                    EXPECT_LE(uint64_t(r->VolumeEndSector), v.start + v.sectors) << v.start;
+                    EXPECT_GT(uint64_t(r->VolumeEndSector), v.start + v.sectors - 64) << v.start;
+                }
+    }
+    {
+        VolumeTreeUi ui;
+        EXPECT_EQ(Scan(path, FS_KIND_NTFS, sectors, ui), Expected(img, true));
+        for (VolumeRecord* r = VolumeHead; r; r = r->Next)
+            for (const auto& v : img.volumes)
+                if (v.fs == "NTFS" && r->DataOrigin == v.start) {
+                    EXPECT_EQ(uint64_t(r->MftSector),
+                              v.start + uint64_t(v.Extra("mft_lcn")) * (v.cluster_bytes / SECTOR_SIZE));
+                    EXPECT_EQ(+r->SectorsPerIndexRecord, 8u);
+                }
+    }
+}
+
+TEST_F(FullScanWipedTable, FatVolumeWithoutBootSectorIsRebuiltFromItsFolders)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    std::vector<uint64_t> boots;
+    for (const auto& v : img.volumes)
+        if (v.role == "primary" && v.fs == "FAT32")
+            boots.push_back(v.start);
+    const std::string path = WipedCopy(img, boots);
+    const uint64_t sectors = img.bytes / SECTOR_SIZE;
+    {
+        VolumeTreeUi ui;
+        std::multiset<std::u16string> found = Scan(path, FS_KIND_FAT32, sectors, ui);
+        EXPECT_EQ(found, Expected(img, false));
+    }
+}
+
+} // namespace
