@@ -1,5 +1,6 @@
 // Font lookup through fontconfig and glyph rasterising with FreeType, plus the layer's own symbol glyphs.
 #include "backend/fonts.h"
+#include "win32/kernel/util.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -66,28 +67,7 @@ const FaceAlias kAliases[] = {
 std::string Utf8(const std::u16string& s)
 {
     std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80)
-            out += char(c);
-        else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    dovemark::kernel::Utf16ToUtf8(s, out);
     return out;
 }
 
