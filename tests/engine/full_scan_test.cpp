@@ -337,3 +337,65 @@ TEST_F(FullScanWipedTable, FatVolumeWithoutBootSectorIsRebuiltFromItsFolders)
 }
 
 } // namespace
+
+namespace {
+
+// An eight-sector index block with its update sequence in place; entries are written at 0x58 on.
+std::vector<BYTE> IndexBlock(uint32_t firstEntryField)
+{
+    std::vector<BYTE> b(4096, 0);
+    std::memcpy(b.data(), "INDX", 4);
+    Put16(&b[4], 0x28);
+    Put16(&b[6], 9);
+    Put32(&b[0x18], firstEntryField);
+    Put32(&b[0x20], 4096 - 24);
+    Put16(&b[0x28], 0x0003);
+    return b;
+}
+
+void StampSequence(std::vector<BYTE>& b)
+{
+    for (int s = 1; s <= 8; ++s) {
+        std::memcpy(&b[0x28 + 2 * s], &b[s * 512 - 2], 2);
+        Put16(&b[s * 512 - 2], 0x0003);
+    }
+}
+
+TEST_F(FullScanAnalysis, FolderNumbersFromIndexEntriesAndRecordDistances)
+{
+    CraftedImage image(200);
+    std::vector<BYTE> good = IndexBlock(0x40);
+    BYTE* e = &good[0x58];
+    Put32(e, 77);
+    Put16(e + 8, 0x60);
+    Put32(e + 0x10, 5);
+    crafted::Put64(e + 0x18, 0x01D0000000000001ULL);
+    Put16(e + 0x4A, 0x1000);
+    e[0x50] = 4;
+    const char16_t* name = u"Docs";
+    for (int i = 0; i < 4; ++i)
+        Put16(e + 0x52 + 2 * i, name[i]);
+    // The next entry's length sends the walk to just before the block's end, where a name cannot fit.
+    Put16(&good[0xB8 + 8], 4096 - 0xB8 - 0x20);
+    good[0xB8 + 0x50] = 1;
+    StampSequence(good);
+    image.Write(50, good);
+    std::vector<BYTE> wild = IndexBlock(0xFFFFFF00); // first entry far outside the block
+    StampSequence(wild);
+    image.Write(60, wild);
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    AppendIndexBlockNode(60, 5, 0, 0xFFFF, 8);
+    AppendIndexBlockNode(50, 5, 0, 0xFFFF, 8);
+    AddFoundFolder(u"Docs", 1000, 5, 0, 0, 1, 0x01D00000, 0, 0, 0, 0);
+    AddFoundFolder(u"A", 1006, 5, 0, 0, 9, 9, 0, 0, 0, 0);
+    AddFoundFolder(u"B", 1011, 5, 0, 0, 9, 9, 0, 0, 0, 0);
+
+    NumberMftRecords();
+    std::vector<DWORD> numbers;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
+        numbers.push_back(f->RecordNumber);
+    EXPECT_EQ(numbers, std::vector<DWORD>({77, 80, 81}));
+}
+
+} // namespace
