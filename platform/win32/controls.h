@@ -2,6 +2,8 @@
 #pragma once
 
 #include "win32/types.h"
+// Style, message and id constants shared with the resource scripts.
+#include "win32/rc/dovemark_rc.h"
 
 // The header of every WM_NOTIFY message.
 typedef struct tagNMHDR {
@@ -78,22 +80,7 @@ void InitCommonControls();
 // ---- BUTTON -----------------------------------------------------------------------------------
 // The basic BM_/BS_/BST_ codes live in win32/user.h, where the dialog manager uses them.
 #define WC_BUTTONW u"Button"
-#define BS_USERBUTTON 0x00000008L
 #define BS_PUSHBOX 0x0000000AL
-#define BS_LEFTTEXT 0x00000020L
-#define BS_TEXT 0x00000000L
-#define BS_ICON 0x00000040L
-#define BS_BITMAP 0x00000080L
-#define BS_LEFT 0x00000100L
-#define BS_RIGHT 0x00000200L
-#define BS_CENTER 0x00000300L
-#define BS_TOP 0x00000400L
-#define BS_BOTTOM 0x00000800L
-#define BS_VCENTER 0x00000C00L
-#define BS_PUSHLIKE 0x00001000L
-#define BS_MULTILINE 0x00002000L
-#define BS_NOTIFY 0x00004000L
-#define BS_FLAT 0x00008000L
 #define BS_RIGHTBUTTON BS_LEFTTEXT
 #define BM_GETIMAGE 0x00F6
 #define BM_SETIMAGE 0x00F7
@@ -110,36 +97,13 @@ void InitCommonControls();
 
 // ---- STATIC -----------------------------------------------------------------------------------
 #define WC_STATICW u"Static"
-#define SS_LEFT 0x00000000L
-#define SS_CENTER 0x00000001L
-#define SS_RIGHT 0x00000002L
-#define SS_ICON 0x00000003L
-#define SS_BLACKRECT 0x00000004L
-#define SS_GRAYRECT 0x00000005L
-#define SS_WHITERECT 0x00000006L
-#define SS_BLACKFRAME 0x00000007L
-#define SS_GRAYFRAME 0x00000008L
-#define SS_WHITEFRAME 0x00000009L
 #define SS_USERITEM 0x0000000AL
-#define SS_SIMPLE 0x0000000BL
-#define SS_LEFTNOWORDWRAP 0x0000000CL
-#define SS_OWNERDRAW 0x0000000DL
-#define SS_BITMAP 0x0000000EL
 #define SS_ENHMETAFILE 0x0000000FL
-#define SS_ETCHEDHORZ 0x00000010L
-#define SS_ETCHEDVERT 0x00000011L
-#define SS_ETCHEDFRAME 0x00000012L
 #define SS_TYPEMASK 0x0000001FL
 #define SS_REALSIZECONTROL 0x00000040L
-#define SS_NOPREFIX 0x00000080L
-#define SS_NOTIFY 0x00000100L
-#define SS_CENTERIMAGE 0x00000200L
 #define SS_RIGHTJUST 0x00000400L
 #define SS_REALSIZEIMAGE 0x00000800L
-#define SS_SUNKEN 0x00001000L
 #define SS_EDITCONTROL 0x00002000L
-#define SS_ENDELLIPSIS 0x00004000L
-#define SS_PATHELLIPSIS 0x00008000L
 #define SS_WORDELLIPSIS 0x0000C000L
 #define SS_ELLIPSISMASK 0x0000C000L
 #define STM_SETICON 0x0170
@@ -154,20 +118,6 @@ void InitCommonControls();
 // ---- EDIT -------------------------------------------------------------------------------------
 // EM_SETSEL is in win32/user.h, where the dialog manager selects an edit's text on focus.
 #define WC_EDITW u"Edit"
-#define ES_LEFT 0x0000L
-#define ES_CENTER 0x0001L
-#define ES_RIGHT 0x0002L
-#define ES_MULTILINE 0x0004L
-#define ES_UPPERCASE 0x0008L
-#define ES_LOWERCASE 0x0010L
-#define ES_PASSWORD 0x0020L
-#define ES_AUTOVSCROLL 0x0040L
-#define ES_AUTOHSCROLL 0x0080L
-#define ES_NOHIDESEL 0x0100L
-#define ES_OEMCONVERT 0x0400L
-#define ES_READONLY 0x0800L
-#define ES_WANTRETURN 0x1000L
-#define ES_NUMBER 0x2000L
 #define EM_GETSEL 0x00B0
 #define EM_GETRECT 0x00B2
 #define EM_SETRECT 0x00B3
