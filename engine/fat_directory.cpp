@@ -12,6 +12,7 @@ namespace {
 
 constexpr BYTE kDeletedMark = 0xE5;
 constexpr BYTE kLongNameAttr = 0x0F;
+constexpr BYTE kVolumeLabelAttr = 0x08;
 constexpr BYTE kDirectoryAttr = 0x10;
 constexpr int kEntrySize = 32;
 constexpr int kEntriesPerSector = SECTOR_SIZE / kEntrySize;
@@ -90,7 +91,10 @@ void ParseEntries(const BYTE* stream, int total, int from, DWORD parentId, int* 
             continue;
         const DWORD cluster = EntryCluster(e);
         const DWORD size = Le32(e + 28);
-        if (cluster == 0)
+        // An empty file owns no cluster yet is a file to list and recreate; anything else without a
+        // cluster (the volume label, ".." of a root child, a torn folder entry) holds nothing to recover.
+        const bool emptyFile = size == 0 && (e[11] & (kDirectoryAttr | kVolumeLabelAttr)) == 0;
+        if (cluster == 0 && !emptyFile)
             continue;
         if (BuildShortName(e, name))
             deleted = 1;

@@ -4,7 +4,10 @@
 
 #include "engine/engine_state.h"
 #include "engine/file_tracing.h"
+#include "engine/folder_tree_build.h"
+#include "engine/found_list_fill.h"
 #include "engine/ntfs_runs.h"
+#include "engine/quick_scan.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
 #include "engine/ui_port.h"
@@ -456,7 +459,69 @@ void EncodeTraced(Writer& w)
     w.SetCount(slot, written);
 }
 
+// The found-items tree and the root folder's rows, built from the loaded lists as the scan builds them.
+void BuildLoadedTree()
+{
+    const bool fat = PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32;
+    if (!fat && PartitionParams.FsType != FS_KIND_NTFS)
+        return;
+    IEngineUi& ui = EngineUi();
+    const DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在创建目录树，请稍候");
+    // The builders stop on the stop flag, which the load left set as after any finished run.
+    const DWORD stop = ScanStopFlag;
+    ScanStopFlag = 0;
+    TreeItemCount = 0;
+    TreeBuildPercent = 0;
+    if (fat)
+        BuildFatFolderTree(root, 0);
+    else
+        BuildNtfsFolderTree(root, kNtfsRootRecord);
+    ui.ExpandFolderItem(root);
+    if (fat)
+        ShowFatFolder(0);
+    else
+        ShowNtfsFolder(kNtfsRootRecord);
+    ScanStopFlag = stop;
+    TreeBuildPercent = 100;
+    ui.SetProgress(100);
+}
+
+constexpr const char16_t* kVolumeMismatch = u"所选磁盘上的卷与快照中记录的卷不一致，磁盘的编号可能已经改变。恢复的文件可能不正确。";
+
 void Warn(const char16_t* text) { EngineUi().ShowMessage(text, ENGINE_MSG_INFO); }
+
+// Whether the first of the loaded results are still where they were found: for FAT the first live folder's cluster
+// opens with its "." entry naming that cluster, for NTFS the first files' record sectors hold MFT records. True
+// when the results claim nothing to compare.
+bool ClaimedStructuresPresent()
+{
+    BYTE sector[SECTOR_SIZE] = {};
+    SectorReadOutcome outcome;
+    const char* device = SelectedDevicePath();
+    if (PartitionParams.FsType == FS_KIND_FAT16 || PartitionParams.FsType == FS_KIND_FAT32) {
+        for (FatFolderRecord* f = FatFolderHead; f; f = f->Next) {
+            if (f->Deleted == 1 || f->FirstCluster < 2)
+                continue;
+            const ULONGLONG at = ULONGLONG(PartitionParams.DataOrigin) +
+                                 ULONGLONG(f->FirstCluster) * PartitionParams.SectorsPerCluster;
+            if (!ReadSectors(device, at, 1, sector, &outcome))
+                return false;
+            DWORD cluster = DWORD(sector[26] | sector[27] << 8);
+            if (PartitionParams.FsType == FS_KIND_FAT32)
+                cluster |= DWORD(sector[20] | sector[21] << 8) << 16;
+            return std::memcmp(sector, ".          ", 11) == 0 && (sector[11] & 0x10) && cluster == f->FirstCluster;
+        }
+        return true;
+    }
+    if (PartitionParams.FsType == FS_KIND_NTFS) {
+        int checked = 0;
+        for (FoundEntryNode* e = FoundEntryHead; e && checked < 4; e = e->Next, ++checked)
+            if (!ReadSectors(device, e->RecordSector, 1, sector, &outcome) || std::memcmp(sector, "FILE", 4) != 0)
+                return false;
+    }
+    return true;
+}
 
 // After a load the disk may have been renumbered or replaced: compare the volume's boot sector with the layout
 // saved, where the volume still has one.
@@ -469,8 +534,12 @@ void CheckReopenedVolume()
         Warn(u"无法读取快照所记录的卷。恢复可能会失败。");
         return;
     }
-    if (sector[510] != 0x55 || sector[511] != 0xAA)
-        return;  // no boot sector to compare (a volume rebuilt by the full scan may have none)
+    if (sector[510] != 0x55 || sector[511] != 0xAA) {
+        // No boot sector (a volume rebuilt by the full scan may have none): check what the results claim instead.
+        if (!ClaimedStructuresPresent())
+            Warn(kVolumeMismatch);
+        return;
+    }
     const DWORD spc = sector[0x0D];
     bool same = true;
     if (std::memcmp(sector + 3, "NTFS", 4) == 0) {
@@ -491,7 +560,7 @@ void CheckReopenedVolume()
         same = false;
     }
     if (!same)
-        Warn(u"所选磁盘上的卷与快照中记录的卷不一致，磁盘的编号可能已经改变。恢复的文件可能不正确。");
+        Warn(kVolumeMismatch);
 }
 
 } // namespace
@@ -608,6 +677,8 @@ SnapshotStatus ReadSnapshotFile(const WCHAR* path)
     }
     if (ScanMode == 1)
         BuildTracedResult();
+    else
+        BuildLoadedTree();
 
     // The disk and the volume are opened again before anything is read from them (the NTFS run table included).
     if (OpenPhysicalDrive() == INVALID_HANDLE_VALUE && DriveKind != 2) {

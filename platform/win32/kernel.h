@@ -401,6 +401,8 @@ void RegisterModule(const char* name, std::initializer_list<ModuleExport> export
 struct ModuleRegistration {
     ModuleRegistration(const char* name, std::initializer_list<ModuleExport> exports) { RegisterModule(name, exports); }
 };
+// Registers the modules the layer itself provides (builtin_modules.cpp); run once by the first look-up.
+void RegisterBuiltInModules();
 // The handle of the program itself (GetModuleHandleW(nullptr)).
 HMODULE MainModule();
 } // namespace dovemark

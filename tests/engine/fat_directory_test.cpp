@@ -167,7 +167,7 @@ TEST_F(FatDirectoryParseTest, DeletedFolderContentsEndAndFolders)
     d.Add(ShortEntry("SUB        ", 0x10, 9, 0));
     d.Add(ShortEntry("SUB2       ", 0x10, 9, 0)); // same first cluster: nothing new
     d.Add(ShortEntry("DATA    BIN", 0x20, 4, 77));
-    d.Add(ShortEntry("NOCLUST TXT", 0x20, 0, 0)); // no first cluster: skipped
+    d.Add(ShortEntry("NOCLUST TXT", 0x20, 0, 0)); // empty file: no first cluster, still a file
     d.Add(ShortEntry("BAD?    TXT", 0x20, 5, 1)); // rejected name
     d.PadTo(8);                                   // entry 7 is 0: the end
     d.Add(ShortEntry("AFTER   TXT", 0x20, 6, 1));
@@ -176,13 +176,49 @@ TEST_F(FatDirectoryParseTest, DeletedFolderContentsEndAndFolders)
     ParseSectors(d, /*parentDeleted=*/1);
 
     auto files = FileNames();
-    ASSERT_EQ(files, std::vector<std::u16string>{u"DATA.BIN"});
+    ASSERT_EQ(files, (std::vector<std::u16string>{u"DATA.BIN", u"NOCLUST.TXT"}));
     EXPECT_EQ(+FatFileHead->Deleted, 1u);
     EXPECT_EQ(+FatFileHead->ParentId, 2u);
     EXPECT_EQ(FoundFatSizeSum, 77u);
     ASSERT_NE(+FatFolderHead->Next, nullptr);
     EXPECT_EQ(Str(FatFolderHead->Next->Name), u"SUB");
     EXPECT_EQ(+FatFolderHead->Next->Next, nullptr);
+}
+
+// An empty file owns no cluster but is listed (size 0) by both parses; other entries without a cluster
+// hold nothing to recover and add nothing.
+TEST_F(FatDirectoryParseTest, EntriesWithoutAClusterListOnlyEmptyFiles)
+{
+    DirBytes d;
+    d.Add(ShortEntry("DOVEDISK   ", 0x08, 0, 0));   // volume label
+    d.Add(ShortEntry("..         ", 0x10, 0, 0));   // parent is the root
+    d.Add(ShortEntry("NODATA     ", 0x10, 0, 0));   // folder entry without its cluster
+    d.Add(ShortEntry("LOST    TXT", 0x20, 0, 300)); // data claimed, no cluster to find it
+    d.Add(ShortEntry("EMPTY   TXT", 0x01, 0, 0));   // read-only empty file
+    AddNamed(d, u"gone empty.txt", "GONEEM~1TXT", 0, true);
+    d.b.resize(d.b.size() - 32);
+    {
+        auto s = ShortEntry("GONEEM~1TXT", 0x20, 0, 0);
+        s[0] = 0xE5;
+        d.Add(s);
+    }
+    d.PadTo(16);
+    for (bool extraction : {false, true}) {
+        SCOPED_TRACE(extraction ? "extraction" : "quick scan");
+        FreeScanResultLists();
+        if (extraction) {
+            int end = 0;
+            ParseFatDirectorySectors(d.b.data(), 2, &end, 100, 1, 0, 0);
+        } else {
+            ParseSectors(d);
+        }
+        ASSERT_EQ(FileNames(), (std::vector<std::u16string>{u"EMPTY.TXT", u"gone empty.txt"}));
+        EXPECT_EQ(+FatFileHead->Size, 0u);
+        EXPECT_EQ(+FatFileHead->StartCluster, 0u);
+        EXPECT_EQ(+FatFileHead->Deleted, 0u);
+        EXPECT_EQ(+FatFileTail->Deleted, 1u);
+        EXPECT_EQ(FatFolderHead, nullptr);
+    }
 }
 
 TEST_F(FatDirectoryParseTest, ExtractionNamesKnownFoldersInsteadOfAddingThem)

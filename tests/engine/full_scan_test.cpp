@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -232,6 +233,169 @@ TEST_F(FullScanAnalysis, FatVolumesFromBootSectorsAndFromDirectoryPairs)
     EXPECT_EQ(+second->Kind, FS_KIND_FAT16);
     EXPECT_EQ(+second->SectorsPerCluster, 8u);
     EXPECT_EQ(+second->Root, 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The multi-volume image with its partition table wiped (and optionally boot sectors), as a full scan meets it.
+class FullScanWipedTable : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        ResetFullScanLists();
+        DirSectorRecordCount = 0;
+        SectorsPerRead = 60;
+    }
+    std::string WipedCopy(const testsupport::FixtureImage& img, const std::vector<uint64_t>& alsoZero)
+    {
+        const std::string path = testsupport::ScratchDir() + "/wiped.img";
+        std::filesystem::copy_file(img.path, path, std::filesystem::copy_options::overwrite_existing);
+        std::vector<BYTE> zero(SECTOR_SIZE, 0);
+        std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+        for (uint64_t s : alsoZero) {
+            f.seekp(std::streamoff(s * SECTOR_SIZE));
+            f.write(reinterpret_cast<const char*>(zero.data()), SECTOR_SIZE);
+        }
+        f.seekp(0);
+        f.write(reinterpret_cast<const char*>(zero.data()), SECTOR_SIZE);
+        return path;
+    }
+    // Expected names of the volumes of one family, by the layout the generator wrote.
+    std::multiset<std::u16string> Expected(const testsupport::FixtureImage& img, bool ntfs)
+    {
+        std::multiset<std::u16string> out;
+        for (const auto& v : img.volumes) {
+            if ((v.fs == "NTFS") != ntfs)
+                continue;
+            uint64_t at = v.start;
+            if (!ntfs)
+                at += uint64_t(v.Extra("data_sector")) - 2 * (v.cluster_bytes / SECTOR_SIZE);
+            std::string text = v.fs + " @" + std::to_string(at);
+            out.insert(std::u16string(text.begin(), text.end()));
+        }
+        return out;
+    }
+    std::multiset<std::u16string> Scan(const std::string& path, WORD kind, uint64_t sectors, VolumeTreeUi& ui)
+    {
+        AttachedDisks disks({path});
+        SetRange(kind, 0, DWORD(sectors));
+        PartitionParams.BackupSector = DWORD(sectors);
+        RunFullScan();
+        EXPECT_EQ(VolumeFoundFlag, 1u);
+        EXPECT_EQ(RebuiltVolumeFound, 1u);
+        return std::multiset<std::u16string>(ui.Volumes.begin(), ui.Volumes.end());
+    }
+};
+
+TEST_F(FullScanWipedTable, EveryVolumeFoundByItsBootSector)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    const std::string path = WipedCopy(img, {});
+    const uint64_t sectors = img.bytes / SECTOR_SIZE;
+    {
+        VolumeTreeUi ui;
+        EXPECT_EQ(Scan(path, FS_KIND_FAT32, sectors, ui), Expected(img, false));
+        for (VolumeRecord* r = VolumeHead; r; r = r->Next)
+            for (const auto& v : img.volumes)
+                if (v.fs != "NTFS" && r->Fat1Start == v.start + uint64_t(v.Extra("reserved"))) {
+                    EXPECT_EQ(+r->FatSize, uint64_t(v.Extra("fat_sectors"))) << v.start;
+                    EXPECT_EQ(+r->SectorsPerCluster, v.cluster_bytes / SECTOR_SIZE) << v.start;
+                    // The file system may leave the partition's last sectors unused.
+                    EXPECT_LE(uint64_t(r->VolumeEndSector), v.start + v.sectors) << v.start;
+                    EXPECT_GT(uint64_t(r->VolumeEndSector), v.start + v.sectors - 64) << v.start;
+                }
+    }
+    {
+        VolumeTreeUi ui;
+        EXPECT_EQ(Scan(path, FS_KIND_NTFS, sectors, ui), Expected(img, true));
+        for (VolumeRecord* r = VolumeHead; r; r = r->Next)
+            for (const auto& v : img.volumes)
+                if (v.fs == "NTFS" && r->DataOrigin == v.start) {
+                    EXPECT_EQ(uint64_t(r->MftSector),
+                              v.start + uint64_t(v.Extra("mft_lcn")) * (v.cluster_bytes / SECTOR_SIZE));
+                    EXPECT_EQ(+r->SectorsPerIndexRecord, 8u);
+                }
+    }
+}
+
+TEST_F(FullScanWipedTable, FatVolumeWithoutBootSectorIsRebuiltFromItsFolders)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    std::vector<uint64_t> boots;
+    for (const auto& v : img.volumes)
+        if (v.role == "primary" && v.fs == "FAT32")
+            boots.push_back(v.start);
+    const std::string path = WipedCopy(img, boots);
+    const uint64_t sectors = img.bytes / SECTOR_SIZE;
+    {
+        VolumeTreeUi ui;
+        std::multiset<std::u16string> found = Scan(path, FS_KIND_FAT32, sectors, ui);
+        EXPECT_EQ(found, Expected(img, false));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// An eight-sector index block with its update sequence in place; entries are written at 0x58 on.
+std::vector<BYTE> IndexBlock(uint32_t firstEntryField)
+{
+    std::vector<BYTE> b(4096, 0);
+    std::memcpy(b.data(), "INDX", 4);
+    Put16(&b[4], 0x28);
+    Put16(&b[6], 9);
+    Put32(&b[0x18], firstEntryField);
+    Put32(&b[0x20], 4096 - 24);
+    Put16(&b[0x28], 0x0003);
+    return b;
+}
+
+void StampSequence(std::vector<BYTE>& b)
+{
+    for (int s = 1; s <= 8; ++s) {
+        std::memcpy(&b[0x28 + 2 * s], &b[s * 512 - 2], 2);
+        Put16(&b[s * 512 - 2], 0x0003);
+    }
+}
+
+TEST_F(FullScanAnalysis, FolderNumbersFromIndexEntriesAndRecordDistances)
+{
+    CraftedImage image(200);
+    std::vector<BYTE> good = IndexBlock(0x40);
+    BYTE* e = &good[0x58];
+    Put32(e, 77);
+    Put16(e + 8, 0x60);
+    Put32(e + 0x10, 5);
+    crafted::Put64(e + 0x18, 0x01D0000000000001ULL);
+    Put16(e + 0x4A, 0x1000);
+    e[0x50] = 4;
+    const char16_t* name = u"Docs";
+    for (int i = 0; i < 4; ++i)
+        Put16(e + 0x52 + 2 * i, name[i]);
+    // The next entry's length sends the walk to just before the block's end, where a name cannot fit.
+    Put16(&good[0xB8 + 8], 4096 - 0xB8 - 0x20);
+    good[0xB8 + 0x50] = 1;
+    StampSequence(good);
+    image.Write(50, good);
+    std::vector<BYTE> wild = IndexBlock(0xFFFFFF00); // first entry far outside the block
+    StampSequence(wild);
+    image.Write(60, wild);
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    AppendIndexBlockNode(60, 5, 0, 0xFFFF, 8);
+    AppendIndexBlockNode(50, 5, 0, 0xFFFF, 8);
+    AddFoundFolder(u"Docs", 1000, 5, 0, 0, 1, 0x01D00000, 0, 0, 0, 0);
+    AddFoundFolder(u"A", 1006, 5, 0, 0, 9, 9, 0, 0, 0, 0);
+    AddFoundFolder(u"B", 1011, 5, 0, 0, 9, 9, 0, 0, 0, 0);
+
+    NumberMftRecords();
+    std::vector<DWORD> numbers;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
+        numbers.push_back(f->RecordNumber);
+    EXPECT_EQ(numbers, std::vector<DWORD>({77, 80, 81}));
 }
 
 } // namespace

@@ -80,5 +80,7 @@ struct ClassInfo {
     int background; // COLOR_* + 1, or 0
 };
 ClassInfo ButtonClass();
+ClassInfo StaticClass();
+ClassInfo EditClass();
 
 } // namespace controls

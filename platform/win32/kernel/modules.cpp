@@ -43,6 +43,10 @@ std::string Key(std::string name)
 
 HMODULE Find(const std::string& name)
 {
+    // The layer's own modules are registered on the first look-up; naming them here also keeps
+    // their object files in every program linked against the layer.
+    static std::once_flag builtIns;
+    std::call_once(builtIns, dovemark::RegisterBuiltInModules);
     Table& t = Modules();
     std::lock_guard<std::mutex> g(t.lock);
     std::string key = Key(name);

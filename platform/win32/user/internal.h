@@ -91,7 +91,9 @@ struct Window {
     RECT normalRect{};
     POINT minPos{-1, -1};
     POINT maxPos{-1, -1};
-    // Painting: the update area is kept as its bounding rectangle in client coordinates.
+    // Painting: the update area, exactly, in client coordinates (null while nothing is invalid),
+    // and its bounding rectangle, which the queue checks cheaply when it looks for WM_PAINT.
+    HRGN updateRgn = nullptr;
     RECT update{};
     bool erase = false;
     bool ncPaint = false;
@@ -212,7 +214,8 @@ void DestroyThreadWindows(DWORD tid);
 void CalcNonClient(const Window* w, RECT* rc); // window rect -> client rect by styles
 void ActivateWindow(HWND hwnd, bool mouse);
 void FocusOnDestroy(HWND hwnd);
-void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame);
+// rgn, when given, is the exact area in client coordinates and rc its bounding box.
+void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame, HRGN rgn = nullptr);
 void RefreshPaintFlags(Window* w);
 bool FindPaintWindow(DWORD tid, HWND filter, HWND* out);
 void OnWindowDestroyed(Window* w); // free per-window resources held by other families

@@ -114,6 +114,25 @@ struct BoxData {
     bool cancelAllowed;
 };
 
+// The system icon shown for an MB_ICON* type; null when the box has none.
+HICON BoxIcon(UINT type)
+{
+    switch (type & MB_ICONMASK) {
+    case MB_ICONHAND:
+        return GetSystemIcon((UINT)(ULONG_PTR)IDI_HAND);
+    case MB_ICONQUESTION:
+        return GetSystemIcon((UINT)(ULONG_PTR)IDI_QUESTION);
+    case MB_ICONEXCLAMATION:
+        return GetSystemIcon((UINT)(ULONG_PTR)IDI_EXCLAMATION);
+    case MB_ICONASTERISK:
+        return GetSystemIcon((UINT)(ULONG_PTR)IDI_ASTERISK);
+    }
+    return nullptr;
+}
+
+const int kMargin = 10;    // dialog units around the text and icon
+const int kIconSpace = 30; // dialog units the icon takes left of the text
+
 INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -139,13 +158,26 @@ INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
         EndDialog(dlg, id);
         return TRUE;
     }
+    case WM_PAINT: {
+        auto* data = (BoxData*)GetWindowLongPtrW(dlg, DWLP_USER);
+        HICON icon = data ? BoxIcon(data->type) : nullptr;
+        if (!icon)
+            return FALSE;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(dlg, &ps);
+        RECT at{kMargin, kMargin, 0, 0};
+        MapDialogRect(dlg, &at);
+        DrawIcon(dc, at.left, at.top, icon);
+        EndPaint(dlg, &ps);
+        return TRUE;
+    }
     }
     return FALSE;
 }
 
 // Builds an in-memory dialog template for the box: caption, and the buttons in a row.
 std::vector<WORD> BuildTemplate(LPCWSTR caption, const std::u16string& body, const std::vector<std::pair<int, std::u16string>>& buttons,
-                                int defIndex, int textWidth, int textHeight)
+                                int defIndex, int textWidth, int textHeight, bool icon)
 {
     std::vector<WORD> t;
     auto dword = [&](DWORD v) {
@@ -163,7 +195,8 @@ std::vector<WORD> BuildTemplate(LPCWSTR caption, const std::u16string& body, con
     };
     int bw = 50, bh = 14, gap = 6;
     int rowWidth = (int)buttons.size() * bw + ((int)buttons.size() - 1) * gap;
-    int cx = std::max(rowWidth + 20, textWidth + 20);
+    int textX = kMargin + (icon ? kIconSpace : 0);
+    int cx = std::max(rowWidth + 2 * kMargin, textX + textWidth + kMargin);
     int cy = textHeight + 20 + bh + 10;
     dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER);
     dword(WS_EX_TOPMOST);
@@ -179,8 +212,8 @@ std::vector<WORD> BuildTemplate(LPCWSTR caption, const std::u16string& body, con
     align();
     dword(WS_CHILD | WS_VISIBLE);
     dword(0);
-    t.push_back(10);
-    t.push_back(10);
+    t.push_back((WORD)textX);
+    t.push_back(kMargin);
     t.push_back((WORD)textWidth);
     t.push_back((WORD)textHeight);
     t.push_back(0xFFFF);
@@ -256,8 +289,9 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
             longest = std::max(longest, ++cur);
         }
     }
-    auto tmpl = BuildTemplate(caption, body, buttons, def, std::min(400, longest * 4 + ((type & MB_ICONMASK) ? 30 : 0)),
-                              std::max(lines * 8, (type & MB_ICONMASK) ? 20 : 8));
+    bool icon = BoxIcon(type) != nullptr;
+    auto tmpl = BuildTemplate(caption, body, buttons, def, std::min(400, longest * 4), std::max(lines * 8, icon ? 20 : 8),
+                              icon);
     if (type & MB_ICONMASK)
         MessageBeep(type & MB_ICONMASK);
     BoxData data{type, cancelAllowed};

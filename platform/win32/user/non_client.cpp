@@ -432,6 +432,12 @@ bool TrackButton(HWND hwnd, int hit)
     return inside && IsWindow(hwnd);
 }
 
+// Holding the mouse on an arrow or the page area repeats the action: first after a pause, so a
+// click scrolls once, then steadily, for as long as the pointer stays on the part it pressed.
+const UINT_PTR kScrollRepeatTimer = 0xFFF0;
+const UINT kScrollFirstDelay = 250;
+const UINT kScrollRepeatDelay = 50;
+
 void TrackScrollBar(HWND hwnd, int bar, POINT pt)
 {
     Frame f;
@@ -451,30 +457,51 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
     int at = vertical ? pt.y - r.top : pt.x - r.left;
     UINT msgId = vertical ? WM_VSCROLL : WM_HSCROLL;
     int track = len - 2 * arrow;
-    int range = sb.si.nMax - sb.si.nMin + 1;
-    int thumb = sb.si.nPage ? std::max(8, (int)((long long)std::max(track, 1) * sb.si.nPage / std::max(range, 1))) : 16;
-    thumb = std::min(thumb, std::max(track, 0));
-    int span = range - std::max<int>(sb.si.nPage, 1);
-    int thumbPos = span > 0 ? (int)((long long)(track - thumb) * (sb.si.nPos - sb.si.nMin) / span) : 0;
-    int code;
-    if (at < arrow)
-        code = SB_LINEUP;
-    else if (at >= len - arrow)
-        code = SB_LINEDOWN;
-    else if (at < arrow + thumbPos)
-        code = SB_PAGEUP;
-    else if (at >= arrow + thumbPos + thumb)
-        code = SB_PAGEDOWN;
-    else
-        code = SB_THUMBTRACK;
-    if (code != SB_THUMBTRACK)
+    int range = 0, thumb = 0, span = 0, thumbPos = 0;
+    // The thumb moves as the window scrolls, so the page areas are measured afresh each time.
+    auto measure = [&](const SCROLLINFO& si) {
+        range = si.nMax - si.nMin + 1;
+        thumb = si.nPage ? std::max(8, (int)((long long)std::max(track, 1) * si.nPage / std::max(range, 1))) : 16;
+        thumb = std::min(thumb, std::max(track, 0));
+        span = range - std::max<int>(si.nPage, 1);
+        thumbPos = span > 0 ? (int)((long long)(track - thumb) * (si.nPos - si.nMin) / span) : 0;
+    };
+    auto partAt = [&](int pos) {
+        if (pos < arrow)
+            return SB_LINEUP;
+        if (pos >= len - arrow)
+            return SB_LINEDOWN;
+        if (pos < arrow + thumbPos)
+            return SB_PAGEUP;
+        if (pos >= arrow + thumbPos + thumb)
+            return SB_PAGEDOWN;
+        return SB_THUMBTRACK;
+    };
+    measure(sb.si);
+    int code = partAt(at);
+    if (code != SB_THUMBTRACK) {
         SendMessageW(hwnd, msgId, (WPARAM)code, 0);
+        SetTimer(hwnd, kScrollRepeatTimer, kScrollFirstDelay, nullptr);
+    }
     SetCapture(hwnd);
     MSG msg;
     int lastPos = sb.si.nPos;
+    POINT cursor = pt;
     while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_LBUTTONUP)
             break;
+        if (msg.message == WM_TIMER && msg.hwnd == hwnd && msg.wParam == kScrollRepeatTimer) {
+            SCROLLINFO now{sizeof(now), SIF_ALL, 0, 0, 0, 0, 0};
+            GetScrollInfo(hwnd, bar, &now);
+            measure(now);
+            if (PtInRect(&r, cursor) && partAt(vertical ? cursor.y - r.top : cursor.x - r.left) == code)
+                SendMessageW(hwnd, msgId, (WPARAM)code, 0);
+            if (GetCapture() == hwnd)
+                SetTimer(hwnd, kScrollRepeatTimer, kScrollRepeatDelay, nullptr);
+            continue;
+        }
+        if (msg.message == WM_MOUSEMOVE)
+            cursor = msg.pt;
         if (msg.message == WM_MOUSEMOVE && code == SB_THUMBTRACK && track > thumb && span > 0) {
             int now = vertical ? msg.pt.y - r.top : msg.pt.x - r.left;
             int offset = std::clamp(thumbPos + now - at, 0, track - thumb);
@@ -487,6 +514,7 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
             DispatchMessageW(&msg);
         }
     }
+    KillTimer(hwnd, kScrollRepeatTimer);
     if (GetCapture() == hwnd)
         ReleaseCapture();
     if (code == SB_THUMBTRACK)

@@ -132,7 +132,7 @@ HRGN VisibleRegion(HWND hwnd, bool whole, DWORD flags)
 }
 
 // Makes or refreshes the DC of a window: lock held.
-HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, const RECT* updateClip)
+HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, HRGN updateClip)
 {
     HWND desk = Desktop();
     if (!hwnd || hwnd == desk) {
@@ -159,7 +159,7 @@ HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, const RECT* updateClip)
     POINT rootOrigin = WindowOrigin(root);
     OffsetRgn(vis, -area.left, -area.top);
     if (updateClip)
-        Intersect(vis, *updateClip);
+        CombineRgn(vis, vis, updateClip, RGN_AND);
     if (extraClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)))
         CombineRgn(vis, vis, extraClip, (flags & DCX_INTERSECTRGN) ? RGN_AND : RGN_DIFF);
     POINT origin{area.left - rootOrigin.x, area.top - rootOrigin.y};
@@ -209,6 +209,34 @@ HBRUSH ResolveBrush(HBRUSH b)
     if (v > 0 && v <= 31)
         return GetSysColorBrush((int)v - 1);
     return b;
+}
+
+// The update area's helpers (lock held); each keeps the bounding box in step with the region.
+void SyncUpdateBox(Window* w)
+{
+    if (!w->updateRgn || GetRgnBox(w->updateRgn, &w->update) <= NULLREGION)
+        w->update = RECT{};
+}
+
+bool AddUpdate(Window* w, HRGN rgn) // true when rgn added anything
+{
+    RECT box;
+    if (GetRgnBox(rgn, &box) <= NULLREGION)
+        return false;
+    if (!w->updateRgn)
+        w->updateRgn = CreateRectRgn(0, 0, 0, 0);
+    CombineRgn(w->updateRgn, w->updateRgn, rgn, RGN_OR);
+    SyncUpdateBox(w);
+    return true;
+}
+
+void SubtractUpdate(Window* w, HRGN rgn) // null rgn: the whole area
+{
+    if (w->updateRgn && rgn)
+        CombineRgn(w->updateRgn, w->updateRgn, rgn, RGN_DIFF);
+    else if (w->updateRgn)
+        SetRectRgn(w->updateRgn, 0, 0, 0, 0);
+    SyncUpdateBox(w);
 }
 
 bool NeedsPaint(const Window* w)
@@ -267,7 +295,7 @@ Presenter* CurrentPresenter()
     return P().presenter;
 }
 
-void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame)
+void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bool frame, HRGN rgn)
 {
     Guard lk(Lock());
     Window* w = Find(hwnd);
@@ -277,35 +305,45 @@ void InvalidateInternal(HWND hwnd, const RECT* rc, bool erase, bool children, bo
     RECT r = client;
     if (rc)
         IntersectRect(&r, rc, &client);
-    if (!IsRectEmpty(&r)) {
-        UnionRect(&w->update, &w->update, &r);
-        if (erase)
-            w->erase = true;
-    }
+    HRGN area = CreateRectRgnIndirect(&r);
+    if (rgn)
+        CombineRgn(area, area, rgn, RGN_AND);
+    if (AddUpdate(w, area) && erase)
+        w->erase = true;
     if (frame)
         w->ncPaint = true;
     if (auto q = QueueOf(w->tid))
         q->cv.notify_all();
-    if (!children)
-        return;
-    std::vector<std::pair<HWND, RECT>> kids;
-    for (HWND c : w->children) {
-        Window* x = Find(c);
-        if (!x || !(x->style & WS_VISIBLE))
-            continue;
-        RECT inChild;
-        RECT area = rc ? r : client;
-        if (!IntersectRect(&inChild, &area, &x->rcWindow))
-            continue;
-        bool touchesFrame = !EqualRect(&x->rcWindow, &x->rcClient);
-        OffsetRect(&inChild, -x->rcClient.left, -x->rcClient.top);
-        kids.push_back({c, inChild});
-        if (touchesFrame)
-            x->ncPaint = true;
-    }
+    struct Kid {
+        HWND hwnd;
+        RECT box;
+        HRGN rgn;
+    };
+    std::vector<Kid> kids;
+    if (children)
+        for (HWND c : w->children) {
+            Window* x = Find(c);
+            if (!x || !(x->style & WS_VISIBLE))
+                continue;
+            // The part of the invalid area over the child, in the child's client coordinates.
+            HRGN in = CreateRectRgnIndirect(&x->rcWindow);
+            RECT box;
+            if (CombineRgn(in, in, area, RGN_AND) == NULLREGION) {
+                DeleteObject(in);
+                continue;
+            }
+            OffsetRgn(in, -x->rcClient.left, -x->rcClient.top);
+            GetRgnBox(in, &box);
+            if (!EqualRect(&x->rcWindow, &x->rcClient))
+                x->ncPaint = true;
+            kids.push_back({c, box, in});
+        }
+    DeleteObject(area);
     lk.unlock();
-    for (auto& [c, cr] : kids)
-        InvalidateInternal(c, &cr, erase, true, false);
+    for (auto& k : kids) {
+        InvalidateInternal(k.hwnd, &k.box, erase, true, false, k.rgn);
+        DeleteObject(k.rgn);
+    }
 }
 
 bool FindPaintWindow(DWORD tid, HWND filter, HWND* out)
@@ -348,6 +386,11 @@ void OnWindowDestroyed(Window* w)
     if (w->region) {
         DeleteObject(w->region);
         w->region = nullptr;
+    }
+    if (w->updateRgn) {
+        DeleteObject(w->updateRgn);
+        w->updateRgn = nullptr;
+        w->update = RECT{};
     }
     if (p.locked == w->hwnd)
         p.locked = nullptr;
@@ -484,12 +527,17 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
         Window* w = Find(hwnd);
         if (!w)
             return nullptr;
+        // The DC is clipped to the exact update area, so drawing outside it leaves the rest alone.
+        HRGN clip = CreateRectRgn(0, 0, 0, 0);
+        if (w->updateRgn)
+            CombineRgn(clip, w->updateRgn, nullptr, RGN_COPY);
         update = w->update;
         erase = w->erase;
-        w->update = RECT{};
+        SubtractUpdate(w, nullptr);
         w->erase = false;
         w->internalPaint = false;
-        dc = MakeDC(hwnd, 0, nullptr, &update);
+        dc = MakeDC(hwnd, 0, nullptr, clip);
+        DeleteObject(clip);
     }
     *ps = PAINTSTRUCT{};
     ps->hdc = dc;
@@ -542,25 +590,22 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags)
     }
     if (flags & RDW_INVALIDATE) {
         if (!areaPtr || !IsRectEmpty(areaPtr) || (flags & RDW_FRAME))
-            InvalidateInternal(hwnd, areaPtr, (flags & RDW_ERASE) != 0, children, (flags & RDW_FRAME) != 0);
+            InvalidateInternal(hwnd, areaPtr, (flags & RDW_ERASE) != 0, children, (flags & RDW_FRAME) != 0, rgn);
         if (flags & RDW_INTERNALPAINT) {
             Guard lk(Lock());
             if (Window* w = Find(hwnd))
                 w->internalPaint = true;
         }
     } else if (flags & RDW_VALIDATE) {
-        std::function<void(HWND, const RECT*)> validate = [&](HWND h, const RECT* r) {
-            std::vector<std::pair<HWND, RECT>> kids;
+        // r is the area to validate in h's client coordinates; null means all of it.
+        std::function<void(HWND, HRGN)> validate = [&](HWND h, HRGN r) {
+            std::vector<std::pair<HWND, HRGN>> kids;
             {
                 Guard lk(Lock());
                 Window* w = Find(h);
                 if (!w)
                     return;
-                RECT res;
-                if (!r || (SubtractRect(&res, &w->update, r), IsRectEmpty(&res)))
-                    w->update = RECT{};
-                else
-                    w->update = res;
+                SubtractUpdate(w, r);
                 if (IsRectEmpty(&w->update) || (flags & RDW_NOERASE))
                     w->erase = false;
                 if (flags & RDW_NOFRAME)
@@ -570,21 +615,36 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags)
                 if (children)
                     for (HWND c : w->children) {
                         Window* x = Find(c);
-                        RECT cr = x->rcClient, in;
+                        if (!x)
+                            continue;
+                        HRGN in = nullptr;
                         if (r) {
-                            if (!IntersectRect(&in, r, &cr))
+                            in = CreateRectRgnIndirect(&x->rcClient);
+                            if (CombineRgn(in, in, r, RGN_AND) == NULLREGION) {
+                                DeleteObject(in);
                                 continue;
-                            OffsetRect(&in, -cr.left, -cr.top);
-                            kids.push_back({c, in});
-                        } else {
-                            kids.push_back({c, RECT{0, 0, Width(cr), Height(cr)}});
+                            }
+                            OffsetRgn(in, -x->rcClient.left, -x->rcClient.top);
                         }
+                        kids.push_back({c, in});
                     }
             }
-            for (auto& [c, cr] : kids)
-                validate(c, &cr);
+            for (auto& [c, cr] : kids) {
+                validate(c, cr);
+                if (cr)
+                    DeleteObject(cr);
+            }
         };
-        validate(hwnd, areaPtr);
+        HRGN area = nullptr;
+        if (rgn) {
+            area = CreateRectRgn(0, 0, 0, 0);
+            CombineRgn(area, rgn, nullptr, RGN_COPY);
+        } else if (rect) {
+            area = CreateRectRgnIndirect(rect);
+        }
+        validate(hwnd, area);
+        if (area)
+            DeleteObject(area);
     }
     if (flags & RDW_UPDATENOW)
         UpdateNow(hwnd, children || (flags & RDW_ALLCHILDREN), false);
@@ -652,14 +712,20 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase)
 
 int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase)
 {
-    RECT u;
     if (!rgn || !IsWindow(hwnd)) {
         SetLastError(rgn ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
         return ERROR;
     }
-    GetUpdateRect(hwnd, &u, erase);
-    SetRectRgn(rgn, u.left, u.top, u.right, u.bottom);
-    return IsRectEmpty(&u) ? NULLREGION : SIMPLEREGION;
+    GetUpdateRect(hwnd, nullptr, erase);
+    Guard lk(Lock());
+    Window* w = Find(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return ERROR;
+    }
+    if (!w->updateRgn)
+        return SetRectRgn(rgn, 0, 0, 0, 0) ? NULLREGION : ERROR;
+    return CombineRgn(rgn, w->updateRgn, nullptr, RGN_COPY);
 }
 
 BOOL UpdateWindow(HWND hwnd)
@@ -746,20 +812,28 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
             ReleaseDC(hwnd, dc);
         }
     }
-    // What the move uncovered needs painting; an existing update area moves along.
+    // What the move uncovered needs painting (an L shape when both dx and dy are set); the part of
+    // an existing update area inside the scrolled rectangle moves along with the pixels.
+    HRGN exposedRgn = CreateRectRgnIndirect(&area);
+    HRGN destRgn = CreateRectRgnIndirect(&dest);
+    CombineRgn(exposedRgn, exposedRgn, destRgn, RGN_DIFF);
+    DeleteObject(destRgn);
     RECT exposed;
-    if (!SubtractRect(&exposed, &area, &dest))
+    if (GetRgnBox(exposedRgn, &exposed) <= NULLREGION)
         exposed = RECT{};
     {
         Guard lk(Lock());
         Window* w = Find(hwnd);
-        if (w && !IsRectEmpty(&w->update)) {
-            RECT shifted = w->update, in;
-            if (IntersectRect(&in, &shifted, &area)) {
-                OffsetRect(&shifted, dx, dy);
-                IntersectRect(&shifted, &shifted, &clipR);
-                UnionRect(&w->update, &w->update, &shifted);
+        if (w && w->updateRgn) {
+            HRGN moved = CreateRectRgnIndirect(&area);
+            if (CombineRgn(moved, moved, w->updateRgn, RGN_AND) > NULLREGION) {
+                OffsetRgn(moved, dx, dy);
+                HRGN clipRgn = CreateRectRgnIndirect(&clipR);
+                CombineRgn(moved, moved, clipRgn, RGN_AND);
+                DeleteObject(clipRgn);
+                AddUpdate(w, moved);
             }
+            DeleteObject(moved);
         }
     }
     if (flags & SW_SCROLLCHILDREN) {
@@ -786,13 +860,15 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
     }
     if (updateRect)
         *updateRect = exposed;
+    int kind = IsRectEmpty(&exposed) ? NULLREGION : CombineRgn(exposedRgn, exposedRgn, nullptr, RGN_COPY);
     if (update)
-        SetRectRgn(update, exposed.left, exposed.top, exposed.right, exposed.bottom);
+        CombineRgn(update, exposedRgn, nullptr, RGN_COPY);
     if ((flags & SW_INVALIDATE) && !IsRectEmpty(&exposed))
-        RedrawWindow(hwnd, &exposed, nullptr,
+        RedrawWindow(hwnd, nullptr, exposedRgn,
                      RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) |
                          ((flags & SW_SCROLLCHILDREN) ? RDW_ALLCHILDREN : 0));
-    return IsRectEmpty(&exposed) ? NULLREGION : SIMPLEREGION;
+    DeleteObject(exposedRgn);
+    return kind;
 }
 
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip)

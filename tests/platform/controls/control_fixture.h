@@ -4,6 +4,7 @@
 #include "platform/user/user_fixture.h"
 #include "win32/controls.h"
 
+#include <functional>
 #include <vector>
 
 namespace ctltest {
@@ -21,6 +22,8 @@ protected:
         UserTest::SetUp();
         parent_ = usertest::MakeTop(u"parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 400, 300});
         usertest::SetHandler(parent_, [this](HWND, UINT m, WPARAM w, LPARAM l, LRESULT* r) {
+            if (parentHook_ && parentHook_(m, w, l, r))
+                return true;
             if (m == WM_COMMAND)
                 commands_.push_back({LOWORD(w), HIWORD(w)});
             if (m == WM_DRAWITEM) {
@@ -48,6 +51,8 @@ protected:
     }
 
     HWND parent_ = nullptr;
+    // Runs first for every message of the parent; true when it answered in *result.
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> parentHook_;
     std::vector<Command> commands_;
     std::vector<DRAWITEMSTRUCT> drawItems_;
 };

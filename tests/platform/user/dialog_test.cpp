@@ -1,6 +1,10 @@
 // The dialog manager: template controls, keyboard navigation, default button, modal loops, message boxes.
 #include "user_fixture.h"
 
+#include "win32/gdi/surface.h"
+#include "win32/resources.h"
+#include "win32/user/presenter.h"
+
 #include <thread>
 
 using namespace usertest;
@@ -309,6 +313,58 @@ TEST_F(Dialogs, MessageBoxFromAWorkerThreadIsAnswered)
         EXPECT_EQ(text, u"Save?");
         if (c.type & MB_ICONMASK)
             EXPECT_EQ(headless::Beeps(), (std::vector<UINT>{c.type & MB_ICONMASK}));
+    }
+}
+
+TEST_F(Dialogs, MessageBoxDrawsTheIconOfItsType)
+{
+    struct Case {
+        UINT type;
+        LPCWSTR icon;
+    };
+    const Case cases[] = {
+        {MB_ICONERROR, IDI_HAND},
+        {MB_ICONQUESTION, IDI_QUESTION},
+        {MB_ICONWARNING, IDI_EXCLAMATION},
+        {MB_ICONINFORMATION, IDI_ASTERISK},
+    };
+    for (const Case& c : cases) {
+        // What the icon looks like over the dialog face, drawn by hand for comparison.
+        int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+        HDC screen = GetDC(nullptr);
+        HDC mem = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        RECT all{0, 0, cx, cy};
+        FillRect(mem, &all, GetSysColorBrush(COLOR_3DFACE));
+        ASSERT_TRUE(DrawIcon(mem, 0, 0, LoadIconW(nullptr, c.icon)));
+        int mismatches = 0, iconPixels = 0;
+        headless::AnswerNextModal([&](HWND box) {
+            UpdateWindow(box);
+            RECT at{10, 10, 0, 0};
+            MapDialogRect(box, &at);
+            POINT origin{at.left, at.top};
+            ClientToScreen(box, &origin);
+            RECT wr;
+            GetWindowRect(box, &wr);
+            auto surface = user::WindowSurface(box);
+            for (int y = 0; y < cy; ++y)
+                for (int x = 0; x < cx; ++x) {
+                    uint32_t v = surface->Row(origin.y - wr.top + y)[origin.x - wr.left + x];
+                    COLORREF got = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+                    COLORREF want = GetPixel(mem, x, y);
+                    mismatches += got != want;
+                    iconPixels += want != GetSysColor(COLOR_3DFACE);
+                }
+            EndDialog(box, IDOK);
+        });
+        MessageBoxW(nullptr, u"Done", u"Dovemark", MB_OK | c.type);
+        EXPECT_GT(iconPixels, 100) << c.type;
+        EXPECT_EQ(mismatches, 0) << c.type;
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
     }
 }
 

@@ -1,6 +1,10 @@
 // Mouse and keyboard input: capture loops, double clicks, tracking, hooks, keyboard menu entry, focus.
 #include "user_fixture.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace usertest;
 
 namespace {
@@ -267,6 +271,61 @@ TEST_F(Input, CbtHookSeesCreationActivationAndFocusAndMayRefuse)
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.front(), HCBT_DESTROYWND);
     UnhookWindowsHookEx(hook);
+}
+
+TEST_F(Input, HeldScrollArrowRepeatsWhileThePointerStaysOnIt)
+{
+    struct Case {
+        int moveOffAt; // the SB_LINEDOWN after which the pointer leaves the arrow (0: never)
+        int releaseAt; // the SB_LINEDOWN after which the button is released (0: never)
+        int expected;
+    };
+    const Case cases[] = {{0, 4, 4}, {2, 0, 2}};
+    for (const Case& c : cases) {
+        HWND w = MakeTop(u"bar", WS_POPUP | WS_VISIBLE | WS_VSCROLL, {0, 0, 200, 200});
+        SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+        SetScrollInfo(w, SB_VERT, &si, TRUE);
+        headless::PumpUntilIdle();
+        RECT cr;
+        GetClientRect(w, &cr);
+        const POINT arrow{cr.right + 5, cr.bottom - 3}; // the down arrow, right of the client area
+        const UINT_PTR kWatchdog = 77;                 // ends the hold if repeats never stop
+        int lines = 0;
+        bool ended = false;
+        std::atomic<bool> stop{false};
+        std::thread clock;
+        SetHandler(w, [&](HWND h, UINT m, WPARAM wp, LPARAM, LRESULT*) {
+            if (m == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN && ++lines == 1) {
+                SetTimer(h, kWatchdog, 3000, nullptr);
+                // Time passes while the button is held, as it would for a user.
+                clock = std::thread([&] {
+                    while (!stop) {
+                        headless::AdvanceClock(10);
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                });
+            }
+            if (m == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN && lines == c.moveOffAt)
+                headless::MouseMove(h, POINT{50, 50});
+            if (m == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN && lines == c.releaseAt)
+                headless::ButtonUp(h, arrow);
+            if (m == WM_TIMER && wp == kWatchdog) {
+                KillTimer(h, kWatchdog);
+                headless::ButtonUp(h, arrow);
+            }
+            ended |= m == WM_VSCROLL && LOWORD(wp) == SB_ENDSCROLL;
+            return false;
+        });
+        headless::ButtonDown(w, arrow);
+        headless::PumpUntilIdle();
+        stop = true;
+        if (clock.joinable())
+            clock.join();
+        EXPECT_EQ(lines, c.expected) << c.moveOffAt << "/" << c.releaseAt;
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(GetCapture(), nullptr);
+        DestroyWindow(w);
+    }
 }
 
 } // namespace

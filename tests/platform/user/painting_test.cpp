@@ -117,6 +117,57 @@ TEST_F(Painting, UpdateAreaGrowsAndBeginPaintTakesIt)
     EXPECT_FALSE(PeekMessageW(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
+TEST_F(Painting, UpdateAreaIsExactNotItsBoundingBox)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    HWND w = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                             nullptr);
+    // A child in the gap between the two invalid pieces must not be asked to paint.
+    HWND child = MakeChild(w, u"c", {30, 40, 50, 60});
+    headless::PumpUntilIdle();
+    HRGN two = CreateRectRgn(10, 10, 20, 20);
+    HRGN b = CreateRectRgn(60, 10, 70, 80);
+    CombineRgn(two, two, b, RGN_OR);
+    ASSERT_TRUE(InvalidateRgn(w, two, FALSE));
+    HRGN got = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetUpdateRgn(w, got, FALSE), COMPLEXREGION);
+    EXPECT_TRUE(EqualRgn(got, two));
+    RECT u;
+    EXPECT_FALSE(GetUpdateRect(child, &u, FALSE));
+
+    // Validating one piece leaves the other exactly.
+    ValidateRgn(w, b);
+    GetUpdateRgn(w, got, FALSE);
+    HRGN a = CreateRectRgn(10, 10, 20, 20);
+    EXPECT_TRUE(EqualRgn(got, a));
+    InvalidateRgn(w, b, FALSE);
+
+    // Painting is clipped to the pieces, not to the box around them.
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    ASSERT_TRUE(dc);
+    RECT box{10, 10, 70, 80};
+    EXPECT_TRUE(EqualRect(&ps.rcPaint, &box));
+    RECT all{0, 0, 200, 100};
+    FillRect(dc, &all, Solid(RGB(0, 0, 0)));
+    EndPaint(w, &ps);
+    EXPECT_EQ(Pixel(w, 15, 15), RGB(0, 0, 0));
+    EXPECT_EQ(Pixel(w, 65, 70), RGB(0, 0, 0));
+    EXPECT_EQ(Pixel(w, 40, 15), RGB(255, 255, 255));
+    EXPECT_EQ(GetUpdateRgn(w, got, FALSE), NULLREGION);
+
+    // A diagonal scroll uncovers an L shape, and only that becomes invalid.
+    HRGN exposed = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(ScrollWindowEx(w, 10, 10, nullptr, nullptr, exposed, nullptr, SW_INVALIDATE), COMPLEXREGION);
+    EXPECT_FALSE(PtInRegion(exposed, 50, 50));
+    EXPECT_TRUE(PtInRegion(exposed, 5, 50) && PtInRegion(exposed, 50, 5));
+    GetUpdateRgn(w, got, FALSE);
+    EXPECT_TRUE(EqualRgn(got, exposed));
+    for (HRGN r : {two, b, a, got, exposed})
+        DeleteObject(r);
+    headless::PumpUntilIdle();
+}
+
 TEST_F(Painting, HiddenAndRedrawOffWindowsGetNoPaint)
 {
     HWND w = MakeTop(u"w", WS_POPUP, {0, 0, 50, 50});

@@ -1,0 +1,16 @@
+// The modules the layer provides for run-time binding, with the entry points programs look up.
+#include "win32/gdi.h"
+#include "win32/kernel.h"
+
+namespace {
+template <typename F>
+FARPROC Proc(F* f)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(f));
+}
+} // namespace
+
+void dovemark::RegisterBuiltInModules()
+{
+    RegisterModule("msimg32.dll", {{"GradientFill", Proc(&GradientFill)}, {"AlphaBlend", Proc(&AlphaBlend)}});
+}
