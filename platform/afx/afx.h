@@ -11,4 +11,5 @@
 #include "afx/cmd_target.h"
 #include "afx/wnd.h"
 #include "afx/dialog.h"
+#include "afx/frame.h"
 #include "afx/app.h"

@@ -1,6 +1,7 @@
 // CWnd: the handle maps, creation and subclassing, message dispatch with reflection, wrappers.
 #include "afx/wnd.h"
 #include "afx/app.h"
+#include "afx/frame.h"
 
 #include <memory>
 #include <unordered_map>
@@ -111,29 +112,29 @@ CWnd::~CWnd() {
     }
 }
 
-// Creations nest (a window made in another's WM_CREATE), so each level keeps the one outside it.
+// Creations nest (a window made in another's WM_CREATE), so each level keeps the object of the
+// one outside it. One hook serves every level: a second one would pass each call on to the first
+// through the same handle and never end.
 namespace {
-struct CreateLevel {
-    CWnd* pWndInit;
-    HHOOK hHook;
-};
-thread_local std::vector<CreateLevel> t_levels;
+thread_local std::vector<CWnd*> t_levels;
 } // namespace
 
 void PASCAL CWnd::HookWindowCreate(CWnd* pWnd) {
-    t_levels.push_back({t_state.pWndInit, t_state.hHookCreate});
+    t_levels.push_back(t_state.pWndInit);
     t_state.pWndInit = pWnd;
-    t_state.hHookCreate = ::SetWindowsHookExW(WH_CBT, &CreateHook, nullptr, ::GetCurrentThreadId());
+    if (!t_state.hHookCreate)
+        t_state.hHookCreate = ::SetWindowsHookExW(WH_CBT, &CreateHook, nullptr, ::GetCurrentThreadId());
 }
 
 void PASCAL CWnd::UnhookWindowCreate() {
     if (t_levels.empty())
         return;
-    if (t_state.hHookCreate)
-        ::UnhookWindowsHookEx(t_state.hHookCreate);
-    t_state.pWndInit = t_levels.back().pWndInit;
-    t_state.hHookCreate = t_levels.back().hHook;
+    t_state.pWndInit = t_levels.back();
     t_levels.pop_back();
+    if (t_levels.empty() && t_state.hHookCreate) {
+        ::UnhookWindowsHookEx(t_state.hHookCreate);
+        t_state.hHookCreate = nullptr;
+    }
 }
 
 // ---- Creation ---------------------------------------------------------------------------------
@@ -551,7 +552,11 @@ CWnd* CWnd::GetParentOwner() const {
 }
 
 CFrameWnd* CWnd::GetParentFrame() const {
-    // Frames come later; until then no window has one.
+    for (HWND h = m_hWnd ? ::GetParent(m_hWnd) : nullptr; h; h = ::GetParent(h)) {
+        CWnd* p = FromHandlePermanent(h);
+        if (p && p->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            return static_cast<CFrameWnd*>(p);
+    }
     return nullptr;
 }
 
