@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "backend/headless/driver.h"
+#include "win32/kernel/clock.h"
 #include "controls/html_message_box.h"
 #include "support/support.h"
 
@@ -71,7 +72,11 @@ struct MessageBoxTest : ::testing::Test {
         RegistryUseMemoryStore();
         RegisterTestControls();
     }
-    void TearDown() override { headless::ClearModalAnswers(); }
+    void TearDown() override
+    {
+        headless::ClearModalAnswers();
+        dovemark::clock::UseReal();
+    }
 
     static MessageBoxParams Block() {
         MessageBoxParams p{};

@@ -1,6 +1,8 @@
 // Logging window class and message names shared by the window manager tests.
 #include "user_fixture.h"
 
+#include "win32/kernel/clock.h"
+
 #include <algorithm>
 
 namespace usertest {
@@ -200,6 +202,8 @@ void UserTest::TearDown()
             headless::KeyUp((UINT)vk);
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
         ;
+    // Tests of other families that run later in the same process expect the real clock.
+    dovemark::clock::UseReal();
 }
 
 } // namespace usertest
