@@ -9,6 +9,7 @@ function(dovemark_add_resources target rc)
   cmake_parse_arguments(ARG "" "" "INCLUDE_DIRS;DEPENDS" ${ARGN})
   get_filename_component(name ${rc} NAME_WE)
   get_filename_component(rc_dir ${rc} DIRECTORY)
+  get_filename_component(rc_file ${rc} NAME)
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/resources/${target})
   set(res ${out_dir}/${name}.res)
   set(cpp ${out_dir}/${name}_res.cpp)
@@ -19,7 +20,9 @@ function(dovemark_add_resources target rc)
   add_custom_command(
     OUTPUT ${res}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
-    COMMAND ${LLVM_RC} -c 65001 ${includes} -fo ${res} ${rc}
+    # The script is named relative to its folder: the tool reads an absolute path that
+    # begins like one of its slash options (/c..., /d..., /i...) as that option.
+    COMMAND ${LLVM_RC} -c 65001 ${includes} -fo ${res} ${rc_file}
     DEPENDS ${rc} ${ARG_DEPENDS} ${PROJECT_SOURCE_DIR}/platform/win32/rc/dovemark_rc.h
     WORKING_DIRECTORY ${rc_dir}
     COMMENT "Compiling resources ${name}.rc"
