@@ -27,6 +27,7 @@ CHtmlDrawer::CHtmlDrawer() {
 }
 
 CHtmlDrawer::~CHtmlDrawer() {
+    SetImageList(nullptr);
     SetResourceDll(nullptr);
     ReleaseLinkCursor();
     if (font_) DeleteObject(font_);
@@ -38,6 +39,14 @@ void CHtmlDrawer::SetResourceDll(HMODULE module) {
     resourceModule_ = nullptr;
     resourceModuleOwned_ = FALSE;
     if (module) resourceModule_ = module;
+}
+
+void CHtmlDrawer::SetImageList(HIMAGELIST list) {
+    if (imageList_ == list) return;
+    if (imageList_) ImageList_Destroy(imageList_);
+    imageList_ = list;
+    imageListCx_ = imageListCy_ = 0;
+    if (list && !ImageList_GetIconSize(list, &imageListCx_, &imageListCy_)) imageListCx_ = imageListCy_ = 0;
 }
 
 void CHtmlDrawer::SetImageShadow(int dx, int dy, BYTE darkness, BOOL blurred, int blurWidth, int blurHeight) {

@@ -37,6 +37,9 @@ public:
     void EnableEscapeSequences(BOOL enable) { escapeSequences_ = enable; }
     void SetMaxWidth(int width) { maxWidth_ = width < 0 ? 0 : width; }
     void SetResourceDll(HMODULE module);
+    // The images of "ilst" tags that name no source. The drawer owns the list from here on and
+    // destroys it when replaced or when the drawer goes.
+    void SetImageList(HIMAGELIST list);
     CDrawManager& GetDrawManager() { return drawManager_; }
     void SetStyleSheet(LPCWSTR text) { sheet_.SetStyleSheet(text); }
     void AddStyle(LPCWSTR selector, LPCWSTR declarations) { sheet_.AddStyle(selector, declarations); }
@@ -119,6 +122,8 @@ private:
     HtmlStyle style_;
     HtmlLine line_;
     CDrawManager drawManager_;
+    HIMAGELIST imageList_ = nullptr;
+    int imageListCx_ = 0, imageListCy_ = 0;
     HMODULE resourceModule_ = nullptr;
     BOOL resourceModuleOwned_ = FALSE;
     HCURSOR linkCursor_ = nullptr;

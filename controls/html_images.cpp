@@ -161,7 +161,20 @@ void CHtmlDrawer::HandleImageList(Run& run, const HtmlString& attrs) {
     else if (image.idDll) strip = LoadBitmapFromDll(image.idDll, image.srcDll.empty() ? nullptr : image.srcDll.c_str());
     else if (image.handle) strip = (HBITMAP)(ULONG_PTR)(DWORD)image.handle, owned = false;
 
-    // Nothing in the program gives the drawer an image list, so an "ilst" without a source shows nothing.
+    if (!strip && !image.idRes && image.fileName.empty() && !image.idDll && !image.handle) {
+        // No source of its own: an icon of the drawer's image list.
+        if (!imageList_ || image.index < 0 || image.index >= ImageList_GetImageCount(imageList_)) return;
+        HICON icon = ImageList_GetIcon(imageList_, image.index, ILD_NORMAL);
+        if (!icon) return;
+        const int width = image.widthPercent ? MulDivRound(imageListCx_, image.width, 100) : image.width;
+        const int height = image.heightPercent ? MulDivRound(imageListCy_, image.height, 100) : image.height;
+        PlaceImage(run, width, height, image, [&](int x, int y, DWORD flags) {
+            drawManager_.DrawIcon(dc_, x, y, width, height, icon, flags, shadow, shadowDx_, shadowDy_, blurWidth_,
+                                  blurHeight_, one);
+        });
+        DestroyIcon(icon);
+        return;
+    }
     if (!strip) return;
 
     SIZE size;

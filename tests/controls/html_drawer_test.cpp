@@ -266,6 +266,53 @@ TEST_F(DrawerFixture, BitmapsAndIconsByHandleAndMissingResources) {
     EXPECT_TRUE(DrawIconEx(again.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
 }
 
+TEST_F(DrawerFixture, ImageListIconsForIlstWithoutASource) {
+    // Two 16x16 cells: red, then blue.
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
+    ASSERT_NE(list, nullptr);
+    MemDC strip(32, 16);
+    RECT red{0, 0, 16, 16}, blue{16, 0, 32, 16};
+    HBRUSH rb = CreateSolidBrush(RGB(255, 0, 0)), bb = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(strip.dc, &red, rb);
+    FillRect(strip.dc, &blue, bb);
+    DeleteObject(rb);
+    DeleteObject(bb);
+    HBITMAP cells = CreateBitmap(32, 16, 1, 32, nullptr);
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, cells);
+    BitBlt(mem, 0, 0, 32, 16, strip.dc, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ASSERT_EQ(ImageList_Add(list, cells, nullptr), 0);
+    DeleteObject(cells);
+
+    EXPECT_EQ(Prepare(u"<ilst index=1>").cx, 0);  // no list yet: nothing
+    drawer.SetImageList(list);
+    struct Case {
+        const char16_t* html;
+        LONG width;
+        COLORREF at4;  // the pixel at (4, 4) once drawn
+    };
+    const Case cases[] = {
+        {u"<ilst index=1>", 17, RGB(0, 0, 255)},
+        {u"<ilst>", 17, RGB(255, 0, 0)},
+        {u"<ilst index=1 width=50% height=50%>", 9, RGB(0, 0, 255)},
+        {u"<ilst index=2>", 0, RGB(255, 255, 255)},  // past the last image
+        {u"<ilst index=-1>", 0, RGB(255, 255, 255)},
+    };
+    for (const Case& c : cases) {
+        SIZE size = Prepare(c.html);
+        EXPECT_EQ(size.cx, c.width) << std::string(c.html, c.html + std::char_traits<char16_t>::length(c.html));
+        MemDC canvas(40, 40);
+        RECT r{0, 0, 40, 40};
+        drawer.DrawPreparedOutput(canvas.dc, &r);
+        EXPECT_EQ(canvas.At(4, 4), c.at4);
+    }
+    // The list belongs to the drawer now: replacing it destroys it.
+    drawer.SetImageList(nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(list), 0);
+}
+
 namespace {
 
 std::vector<std::pair<UINT, WPARAM>> g_notifications;

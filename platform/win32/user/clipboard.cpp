@@ -1,4 +1,4 @@
-// The in-process clipboard: formats, ownership, and CF_TEXT/CF_UNICODETEXT made from each other.
+// The in-process clipboard: formats, ownership, and the text and bitmap forms made from each other.
 #include "win32/user/internal.h"
 
 #include "win32/text.h"
@@ -92,6 +92,99 @@ HANDLE Synthesise(UINT format)
     return nullptr;
 }
 
+// A packed device-independent bitmap (header, colour table, rows) made from a bitmap, in its
+// own depth (32 bits for anything deeper than 8).
+HANDLE DibFromBitmap(HBITMAP hbm)
+{
+    BITMAP bm{};
+    if (!GetObjectW(hbm, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
+        return nullptr;
+    WORD bpp = bm.bmBitsPixel <= 8 ? bm.bmBitsPixel : 32;
+    if (bpp != 1 && bpp != 4 && bpp != 8)
+        bpp = bpp <= 8 ? 8 : 32;
+    size_t colours = bpp <= 8 ? (size_t(1) << bpp) : 0;
+    size_t stride = ((size_t)bm.bmWidth * bpp + 31) / 32 * 4;
+    size_t header = sizeof(BITMAPINFOHEADER) + colours * sizeof(RGBQUAD);
+    size_t size = header + stride * (size_t)bm.bmHeight;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (!h)
+        return nullptr;
+    auto* bi = (BITMAPINFO*)GlobalLock(h);
+    bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi->bmiHeader.biWidth = bm.bmWidth;
+    bi->bmiHeader.biHeight = bm.bmHeight;
+    bi->bmiHeader.biPlanes = 1;
+    bi->bmiHeader.biBitCount = bpp;
+    bi->bmiHeader.biCompression = BI_RGB;
+    bi->bmiHeader.biSizeImage = (DWORD)(stride * (size_t)bm.bmHeight);
+    bi->bmiHeader.biClrUsed = (DWORD)colours;
+    HDC mem = CreateCompatibleDC(nullptr);
+    int lines = GetDIBits(mem, hbm, 0, (UINT)bm.bmHeight, (BYTE*)bi + header, bi, DIB_RGB_COLORS);
+    DeleteDC(mem);
+    GlobalUnlock(h);
+    if (lines <= 0) {
+        GlobalFree(h);
+        return nullptr;
+    }
+    return h;
+}
+
+// A bitmap made from a packed DIB. The data came from whoever set it, so every size in the header
+// is checked against the memory block before a row is read.
+HANDLE BitmapFromDib(HANDLE dib)
+{
+    size_t cap = GlobalSize(dib);
+    auto* bi = (const BITMAPINFO*)GlobalLock(dib);
+    if (!bi)
+        return nullptr;
+    HBITMAP result = nullptr;
+    const BITMAPINFOHEADER& h = bi->bmiHeader;
+    if (cap >= sizeof(BITMAPINFOHEADER) && h.biSize >= sizeof(BITMAPINFOHEADER) && h.biSize <= cap) {
+        long long width = h.biWidth, height = h.biHeight < 0 ? -(long long)h.biHeight : h.biHeight;
+        WORD bpp = h.biBitCount;
+        bool depthOk = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+        bool packing = h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
+        if (width > 0 && height > 0 && width <= 0x8000 && height <= 0x8000 && depthOk && packing && h.biPlanes == 1) {
+            unsigned long long colours = h.biClrUsed ? h.biClrUsed : (bpp <= 8 ? (1ull << bpp) : 0);
+            unsigned long long masks = (h.biCompression == BI_BITFIELDS && h.biSize == sizeof(BITMAPINFOHEADER)) ? 12 : 0;
+            unsigned long long offset = h.biSize + masks + colours * sizeof(RGBQUAD);
+            unsigned long long stride = ((unsigned long long)width * bpp + 31) / 32 * 4;
+            if (colours <= 256 && offset + stride * (unsigned long long)height <= cap) {
+                result = CreateBitmap((int)width, (int)height, 1, bpp == 1 ? 1 : 32, nullptr);
+                if (result && !SetDIBits(nullptr, result, 0, (UINT)height, (const BYTE*)bi + offset, bi, DIB_RGB_COLORS)) {
+                    DeleteObject(result);
+                    result = nullptr;
+                }
+            }
+        }
+    }
+    GlobalUnlock(dib);
+    return result;
+}
+
+HANDLE SynthesiseBitmap(UINT format)
+{
+    if (format == CF_DIB)
+        if (HANDLE bm = Find(CF_BITMAP))
+            return DibFromBitmap((HBITMAP)bm);
+    if (format == CF_BITMAP)
+        if (HANDLE dib = Find(CF_DIB))
+            return BitmapFromDib(dib);
+    return nullptr;
+}
+
+bool CanSynthesise(UINT format)
+{
+    bool text = Find(CF_TEXT) || Find(CF_UNICODETEXT) || Find(CF_OEMTEXT);
+    if (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT)
+        return text;
+    if (format == CF_DIB)
+        return Find(CF_BITMAP) != nullptr;
+    if (format == CF_BITMAP)
+        return Find(CF_DIB) != nullptr;
+    return false;
+}
+
 } // namespace
 
 using namespace user;
@@ -183,7 +276,7 @@ HANDLE GetClipboardData(UINT format)
     }
     if (HANDLE h = Find(format))
         return h;
-    HANDLE made = Synthesise(format);
+    HANDLE made = (format == CF_DIB || format == CF_BITMAP) ? SynthesiseBitmap(format) : Synthesise(format);
     if (made)
         C().formats.push_back({format, made}); // kept, and freed, like data that was set
     return made;
@@ -192,10 +285,7 @@ HANDLE GetClipboardData(UINT format)
 BOOL IsClipboardFormatAvailable(UINT format)
 {
     Guard lk(Lock());
-    if (Find(format))
-        return TRUE;
-    bool text = Find(CF_TEXT) || Find(CF_UNICODETEXT) || Find(CF_OEMTEXT);
-    return (format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT) && text;
+    return Find(format) || CanSynthesise(format);
 }
 
 UINT RegisterClipboardFormatW(LPCWSTR name)
@@ -220,15 +310,13 @@ UINT EnumClipboardFormats(UINT format)
         SetLastError(1418);
         return 0;
     }
-    // What was set comes first, then the text forms that can be made from it.
+    // What was set comes first, then the forms that can be made from it.
     std::vector<UINT> list;
     for (auto& f : C().formats)
         list.push_back(f.first);
-    bool text = Find(CF_TEXT) || Find(CF_UNICODETEXT) || Find(CF_OEMTEXT);
-    if (text)
-        for (UINT f : {(UINT)CF_UNICODETEXT, (UINT)CF_TEXT, (UINT)CF_OEMTEXT})
-            if (std::find(list.begin(), list.end(), f) == list.end())
-                list.push_back(f);
+    for (UINT f : {(UINT)CF_UNICODETEXT, (UINT)CF_TEXT, (UINT)CF_OEMTEXT, (UINT)CF_DIB, (UINT)CF_BITMAP})
+        if (CanSynthesise(f) && std::find(list.begin(), list.end(), f) == list.end())
+            list.push_back(f);
     SetLastError(0);
     if (format == 0)
         return list.empty() ? 0 : list.front();

@@ -170,10 +170,13 @@ struct Queue {
     // keyboard entry into menus: Alt or F10 pressed and released alone
     UINT menuKeyDown = 0;
     int modalDepth = 0;
-    // caret
+    // caret: drawn by inverting its pixels, so drawing it twice takes it away
     HWND caretHwnd = nullptr;
     RECT caretRect{};
     int caretHide = 1;
+    HBITMAP caretBitmap = nullptr; // null: solid, (HBITMAP)1: grey, else the shape
+    bool caretOn = false;          // its pixels are inverted now
+    DWORD caretDue = 0;            // next blink
 };
 
 // ---- Tables (call with the lock held) --------------------------------------------------------
@@ -205,6 +208,14 @@ void ThreadExitCleanup(Queue& q);
 bool Retrieve(Queue& q, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT maxMsg, UINT flags);
 void ServeIncoming(std::shared_ptr<Queue> q, Guard& lk); // handle pending sent messages, lock held
 
+// ---- Caret (caret.cpp; the caller's own queue, lock not held) -----------------------------------
+// Blinks the caret when its time has come; true when it did. Lock held on entry and exit; it is
+// let go while the caret is drawn.
+bool BlinkCaret(Queue& q, Guard& lk);
+// Painting over the caret window takes the caret away first and puts it back after.
+bool HideCaretForPaint(HWND hwnd); // true when it did: pass that to the call after
+void ShowCaretAfterPaint(HWND hwnd);
+
 // ---- Hooks ------------------------------------------------------------------------------------
 bool HasHooks(int id);
 LRESULT CallHooks(int id, int code, WPARAM wParam, LPARAM lParam);
@@ -229,6 +240,14 @@ Presenter* CurrentPresenter();
 void DrawNonClient(HWND hwnd, HDC hdc);
 
 void DestroyMenuLocked(HMENU menu); // menus.cpp, lock held
+// The menu bar (popup_menu.cpp; lock not held). `band` is the bar's rectangle in any coordinates;
+// the item rectangles come back in the same ones.
+RECT MenuBarScreenRect(HWND hwnd); // non_client.cpp; empty without a menu bar
+std::vector<RECT> MenuBarItemRects(HWND hwnd, HMENU bar, RECT band);
+void DrawMenuBarItems(HWND hwnd, HDC hdc, RECT band);
+// Runs the menu bar's loop: from item `item` opened by the mouse, or by the keyboard (item -1) with
+// the mnemonic `ch`, or with the first title highlighted when `ch` is 0.
+void TrackMenuBar(HWND hwnd, int item, UINT ch);
 HMENU CreateSystemMenu();
 
 // Modal answering for the headless driver: called with the new modal window before its loop runs.

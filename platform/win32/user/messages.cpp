@@ -204,6 +204,8 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
                 return true;
             }
         }
+        if (BlinkCaret(*q, lk))
+            continue;
         return false;
     }
 }
@@ -220,6 +222,10 @@ void WaitQueue(Queue& q, Guard& lk, DWORD timeoutMs)
     }
     if (q.trackHover)
         wait = std::min<DWORD>(wait, 10);
+    if (q.caretHwnd && q.caretHide == 0) {
+        LONG left = (LONG)(q.caretDue - now);
+        wait = std::min<DWORD>(wait, left < 0 ? 0 : (DWORD)left);
+    }
     if (wait == INFINITE) {
         q.cv.wait(lk);
         return;

@@ -328,6 +328,7 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
     if (!IsRectEmpty(&f.menu)) {
         RECT m = local(f.menu);
         Fill(hdc, RECT{m.left, m.top, m.right, m.bottom + 1}, COLOR_MENU);
+        DrawMenuBarItems(hwnd, hdc, m);
     }
     RECT client = local(f.client);
     RECT edgeArea = client;
@@ -594,8 +595,8 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             }
         } else if (hit == HTVSCROLL || hit == HTHSCROLL) {
             TrackScrollBar(hwnd, hit == HTVSCROLL ? SB_VERT : SB_HORZ, pt);
-        } else if (hit == HTSYSMENU) {
-            SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + HTSYSMENU, lParam);
+        } else if (hit == HTSYSMENU || hit == HTMENU) {
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + hit, lParam);
         }
         return 0;
     }
@@ -648,8 +649,20 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             MoveSizeLoop(hwnd, (UINT)wParam, pt);
             return 0;
         case SC_KEYMENU:
+            // Alt+Space asks for the system menu, which the layer does not show as a popup.
+            if (lParam != u' ')
+                TrackMenuBar(hwnd, -1, (UINT)lParam);
+            return 0;
         case SC_MOUSEMENU:
-            // The program draws its own menu bars; the layer has no menu bar of its own to enter.
+            if ((wParam & 0x000F) == HTMENU) {
+                RECT band = MenuBarScreenRect(hwnd);
+                auto items = MenuBarItemRects(hwnd, GetMenu(hwnd), band);
+                for (size_t i = 0; i < items.size(); ++i)
+                    if (PtInRect(&items[i], pt)) {
+                        TrackMenuBar(hwnd, (int)i, 0);
+                        break;
+                    }
+            }
             return 0;
         }
         return 0;
@@ -657,6 +670,12 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
     }
     *handled = false;
     return 0;
+}
+
+RECT MenuBarScreenRect(HWND hwnd)
+{
+    Guard lk(Lock());
+    return Measure(hwnd).menu;
 }
 
 } // namespace user

@@ -9,7 +9,12 @@ namespace {
 
 struct PaintState {
     std::map<HWND, std::shared_ptr<gdi::Surface>> surfaces;
+    // The screen as a DC on the desktop sees it: top-level windows are copied in when such a DC is
+    // handed out, and what is drawn on it goes back into the windows under it (see SyncDesktop).
     std::shared_ptr<gdi::Surface> desktop;
+    std::shared_ptr<gdi::Surface> desktopBefore; // the screen as last composed or synced
+    int desktopDCs = 0;
+    bool desktopDirty = false;
     std::map<HDC, HWND> dcs;       // DCs handed out, with their window
     std::map<HWND, HDC> ownDCs;    // CS_OWNDC windows keep theirs
     HWND locked = nullptr;         // LockWindowUpdate
@@ -131,19 +136,121 @@ HRGN VisibleRegion(HWND hwnd, bool whole, DWORD flags)
     return rgn;
 }
 
+struct ScreenWindow {
+    HWND hwnd;
+    RECT rc;
+    std::shared_ptr<gdi::Surface> surface;
+};
+
+// Visible top-level windows, topmost first, with their surfaces: lock held.
+std::vector<ScreenWindow> ScreenWindows()
+{
+    std::vector<ScreenWindow> v;
+    for (HWND t : Find(Desktop())->children) {
+        Window* w = Find(t);
+        if (!w || !(w->style & WS_VISIBLE))
+            continue;
+        if (auto s = SurfaceFor(t))
+            v.push_back({t, w->rcWindow, s});
+    }
+    return v;
+}
+
+void CopyRows(const gdi::Surface& from, int fx, int fy, gdi::Surface& to, int tx, int ty, int cx, int cy)
+{
+    for (int y = 0; y < cy; ++y)
+        std::copy_n(from.Row(fy + y) + fx, cx, to.Row(ty + y) + tx);
+}
+
+// Brings the windows' pixels onto the screen surface, bottom window first: lock held.
+void ComposeDesktop()
+{
+    auto& p = P();
+    RECT scr = ScreenRect();
+    if (!p.desktop) {
+        p.desktop = gdi::Surface::Create(scr.right, scr.bottom);
+        p.desktopBefore = gdi::Surface::Create(scr.right, scr.bottom);
+        if (!p.desktop || !p.desktopBefore)
+            return;
+        COLORREF c = GetSysColor(COLOR_BACKGROUND);
+        uint32_t px = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        for (auto* s : {p.desktop.get(), p.desktopBefore.get()})
+            for (int y = 0; y < s->height; ++y)
+                std::fill_n(s->Row(y), s->width, px);
+    }
+    auto wins = ScreenWindows();
+    for (auto it = wins.rbegin(); it != wins.rend(); ++it) {
+        RECT on;
+        if (!IntersectRect(&on, &it->rc, &scr))
+            continue;
+        int fx = on.left - it->rc.left, fy = on.top - it->rc.top;
+        int cx = std::min<int>(Width(on), it->surface->width - fx), cy = std::min<int>(Height(on), it->surface->height - fy);
+        if (cx <= 0 || cy <= 0)
+            continue;
+        CopyRows(*it->surface, fx, fy, *p.desktop, on.left, on.top, cx, cy);
+        CopyRows(*it->surface, fx, fy, *p.desktopBefore, on.left, on.top, cx, cy);
+    }
+}
+
+// What was drawn on the screen since it was composed goes into the topmost window under each
+// changed pixel. The change is applied as the difference of bits, so an inverting tracker drawn
+// and taken away again leaves a window exactly as it was, even if the window painted meanwhile.
+// Returns the windows that changed: lock held.
+std::vector<HWND> SyncDesktop()
+{
+    auto& p = P();
+    std::vector<HWND> changed;
+    if (!p.desktopDirty || !p.desktop || !p.desktopBefore)
+        return changed;
+    if (p.desktopDCs == 0)
+        p.desktopDirty = false;
+    auto wins = ScreenWindows();
+    std::vector<bool> touched(wins.size());
+    gdi::Surface& now = *p.desktop;
+    gdi::Surface& before = *p.desktopBefore;
+    for (int y = 0; y < now.height; ++y) {
+        uint32_t* a = now.Row(y);
+        uint32_t* b = before.Row(y);
+        if (std::equal(a, a + now.width, b))
+            continue;
+        for (int x = 0; x < now.width; ++x) {
+            if (a[x] == b[x])
+                continue;
+            uint32_t delta = a[x] ^ b[x];
+            b[x] = a[x];
+            for (size_t i = 0; i < wins.size(); ++i) {
+                const RECT& rc = wins[i].rc;
+                if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom)
+                    continue;
+                int wx = x - rc.left, wy = y - rc.top;
+                if (wx < wins[i].surface->width && wy < wins[i].surface->height) {
+                    wins[i].surface->Row(wy)[wx] ^= delta;
+                    touched[i] = true;
+                }
+                break;
+            }
+        }
+    }
+    for (size_t i = 0; i < wins.size(); ++i)
+        if (touched[i])
+            changed.push_back(wins[i].hwnd);
+    return changed;
+}
+
 // Makes or refreshes the DC of a window: lock held.
 HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, HRGN updateClip)
 {
     HWND desk = Desktop();
     if (!hwnd || hwnd == desk) {
-        auto& d = P().desktop;
-        if (!d) {
-            RECT s = ScreenRect();
-            d = gdi::Surface::Create(s.right, s.bottom);
+        auto& p = P();
+        SyncDesktop(); // windows it changes are damaged when that DC is released
+        ComposeDesktop();
+        HDC dc = gdi::CreateSurfaceDC(p.desktop, POINT{0, 0}, nullptr);
+        if (dc) {
+            p.dcs[dc] = desk;
+            ++p.desktopDCs;
+            p.desktopDirty = true;
         }
-        HDC dc = gdi::CreateSurfaceDC(d, POINT{0, 0}, nullptr);
-        if (dc)
-            P().dcs[dc] = desk;
         return dc;
     }
     Window* w = Find(hwnd);
@@ -268,12 +375,18 @@ void UpdateNow(HWND hwnd, bool children, bool eraseOnly)
             SendMessageW(hwnd, WM_NCPAINT, 1, 0);
         }
         if (erase) {
-            HDC dc = GetDCEx(hwnd, nullptr, DCX_CACHE);
+            // Only the invalid part is erased: what is still valid keeps its pixels.
+            HRGN clip = CreateRectRgn(0, 0, 0, 0);
             {
                 Guard lk(Lock());
-                if (Window* w = Find(hwnd))
+                if (Window* w = Find(hwnd)) {
                     w->erase = false;
+                    if (w->updateRgn)
+                        CombineRgn(clip, w->updateRgn, nullptr, RGN_COPY);
+                }
             }
+            HDC dc = GetDCEx(hwnd, clip, DCX_CACHE | DCX_INTERSECTRGN);
+            DeleteObject(clip);
             if (dc) {
                 SendMessageW(hwnd, WM_ERASEBKGND, (WPARAM)dc, 0);
                 ReleaseDC(hwnd, dc);
@@ -497,6 +610,7 @@ std::shared_ptr<gdi::Surface> user::WindowSurface(HWND top)
     Window* w = Find(top);
     if (!w || !IsTopLevel(w))
         return nullptr;
+    SyncDesktop(); // a tracker drawing on the screen shows in the window while it runs
     return SurfaceFor(top);
 }
 
@@ -519,6 +633,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
     }
     if (nc)
         SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    bool caretHidden = HideCaretForPaint(hwnd);
     RECT update;
     bool erase;
     HDC dc;
@@ -543,6 +658,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps)
     ps->hdc = dc;
     ps->rcPaint = update;
     ps->fErase = erase;
+    ps->fRestore = caretHidden;
     if (dc && erase && !IsRectEmpty(&update))
         ps->fErase = !SendMessageW(hwnd, WM_ERASEBKGND, (WPARAM)dc, 0);
     return dc;
@@ -553,19 +669,49 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
     if (!ps)
         return FALSE;
     ReleaseDC(hwnd, ps->hdc);
+    if (ps->fRestore)
+        ShowCaretAfterPaint(hwnd);
     return TRUE;
 }
 
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags)
 {
     if (!hwnd) {
+        // The desktop's client coordinates are the screen's: each top-level window takes the part of
+        // the area over it, moved into its own client coordinates.
         std::vector<HWND> tops;
         {
             Guard lk(Lock());
             tops = Find(Desktop())->children;
         }
-        for (HWND t : tops)
-            RedrawWindow(t, rect, rgn, flags | RDW_ALLCHILDREN);
+        HRGN screen = nullptr;
+        if (rgn) {
+            screen = CreateRectRgn(0, 0, 0, 0);
+            if (CombineRgn(screen, rgn, nullptr, RGN_COPY) == ERROR) {
+                DeleteObject(screen);
+                return FALSE;
+            }
+        } else if (rect) {
+            screen = CreateRectRgnIndirect(rect);
+        }
+        for (HWND t : tops) {
+            if (!screen) {
+                RedrawWindow(t, nullptr, nullptr, flags | RDW_ALLCHILDREN);
+                continue;
+            }
+            RECT wr;
+            POINT co{0, 0};
+            if (!GetWindowRect(t, &wr) || !ClientToScreen(t, &co))
+                continue;
+            HRGN local = CreateRectRgnIndirect(&wr);
+            if (CombineRgn(local, local, screen, RGN_AND) > NULLREGION) {
+                OffsetRgn(local, -co.x, -co.y);
+                RedrawWindow(t, nullptr, local, flags | RDW_ALLCHILDREN);
+            }
+            DeleteObject(local);
+        }
+        if (screen)
+            DeleteObject(screen);
         return TRUE;
     }
     RECT area;
@@ -761,6 +907,7 @@ int ReleaseDC(HWND hwnd, HDC hdc)
 {
     HWND owner;
     bool own;
+    std::vector<HWND> changed;
     {
         Guard lk(Lock());
         auto& p = P();
@@ -772,11 +919,17 @@ int ReleaseDC(HWND hwnd, HDC hdc)
         own = o != p.ownDCs.end() && o->second == hdc;
         if (!own)
             p.dcs.erase(it);
+        if (owner == Desktop()) {
+            --p.desktopDCs;
+            changed = SyncDesktop();
+        }
     }
     if (!own)
         gdi::ReleaseSurfaceDC(hdc);
     if (owner && owner != GetDesktopWindow())
         Damage(owner);
+    for (HWND h : changed)
+        Damage(h);
     return 1;
 }
 

@@ -98,8 +98,10 @@ void Free(HWND hwnd)
             q->trackHover = nullptr;
         if (q->mouseWindow == hwnd)
             q->mouseWindow = nullptr;
-        if (q->caretHwnd == hwnd)
+        if (q->caretHwnd == hwnd) {
             q->caretHwnd = nullptr;
+            q->caretOn = false;
+        }
     }
     OnWindowDestroyed(w);
     Unlink(w);

@@ -1,5 +1,7 @@
-// Menus as data, menu templates, accelerators and the popup menu's modal loop.
+// Menus as data, menu templates, accelerators, and popup menus and the menu bar on screen.
 #include "user_fixture.h"
+
+#include "win32/user/presenter.h"
 
 #include <cstring>
 
@@ -165,6 +167,218 @@ TEST_F(Menus, PopupMenuReturnsTheChosenCommand)
     EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 50, 50, 0, w, nullptr), 0);
     EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
     DestroyMenu(m);
+}
+
+// One, More > (Deep A, Deep B), Three: a popup with a cascading submenu.
+HMENU CascadingMenu()
+{
+    HMENU sub = CreatePopupMenu();
+    AppendMenuW(sub, MF_STRING, 10, u"Deep &A");
+    AppendMenuW(sub, MF_STRING, 11, u"Deep &B");
+    HMENU m = CreatePopupMenu();
+    AppendMenuW(m, MF_STRING, 1, u"&One");
+    AppendMenuW(m, MF_POPUP, (UINT_PTR)sub, u"&More");
+    AppendMenuW(m, MF_STRING, 3, u"&Three");
+    return m;
+}
+
+struct KeyCase {
+    const char* name;
+    std::vector<UINT> keys; // letters are typed as characters
+    int command;            // 0: nothing chosen
+};
+
+std::string KeyCaseName(const ::testing::TestParamInfo<KeyCase>& info)
+{
+    return info.param.name;
+}
+
+void Press(const std::vector<UINT>& keys)
+{
+    for (UINT k : keys) {
+        if (k >= 'A' && k <= 'Z')
+            headless::TypeText(std::u16string(1, (char16_t)(k - 'A' + 'a')));
+        else if (k >= 0x1000)
+            headless::PressKey(k - 0x1000, {VK_MENU}); // Alt with a letter
+        else
+            headless::PressKey(k);
+    }
+}
+
+class CascadingByKeyboard : public UserTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(CascadingByKeyboard, ChoosesThroughSubmenus)
+{
+    HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 300, 300});
+    HMENU m = CascadingMenu();
+    const KeyCase& c = GetParam();
+    headless::AnswerNextModal([&](HWND) { Press(c.keys); });
+    EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 50, 50, 0, w, nullptr), c.command);
+    EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
+    DestroyMenu(m);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, CascadingByKeyboard,
+    ::testing::Values(KeyCase{"RightOpensTheSubmenu", {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}, 11},
+                      KeyCase{"EnterOpensTheSubmenu", {VK_DOWN, VK_DOWN, VK_RETURN, VK_RETURN}, 10},
+                      KeyCase{"LeftClosesIt", {VK_DOWN, VK_DOWN, VK_RIGHT, VK_LEFT, VK_DOWN, VK_RETURN}, 3},
+                      KeyCase{"EscapeGoesBackOneLevel", {VK_DOWN, VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_UP, VK_RETURN}, 1},
+                      KeyCase{"MnemonicsOpenAndChoose", {'M', 'B'}, 11},
+                      KeyCase{"EscapeTwiceCancels", {VK_DOWN, VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE}, 0}),
+    KeyCaseName);
+
+// Tests run the menu by injected input; what the menu opens later is reached from a timer that
+// fires inside its loop once the input before it is handled.
+std::function<void()> g_later;
+
+void CALLBACK RunLater(HWND hwnd, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(hwnd, id);
+    g_later();
+}
+
+void Later(HWND hwnd, std::function<void()> f)
+{
+    g_later = std::move(f);
+    SetTimer(hwnd, 77, 10, RunLater);
+    headless::AdvanceClock(10);
+}
+
+TEST_F(Menus, HoveringOpensASubmenuAndAClickInItChooses)
+{
+    HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 300, 300});
+    HMENU m = CascadingMenu();
+    std::vector<std::string> seen;
+    SetHandler(w, [&](HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT*) {
+        if (msg == WM_INITMENUPOPUP)
+            seen.push_back("init " + std::to_string(LOWORD(lp)));
+        if (msg == WM_UNINITMENUPOPUP)
+            seen.push_back("uninit");
+        return false;
+    });
+    headless::AnswerNextModal([&](HWND popup) {
+        headless::MouseMove(popup, {20, 3 + 19 + 5}); // over "More"
+        Later(w, [&, popup] {
+            auto popups = headless::FindAll({u"#PopupMenu"});
+            ASSERT_EQ(popups.size(), 2u);
+            HWND sub = popups[0] == popup ? popups[1] : popups[0];
+            RECT outer, inner;
+            GetWindowRect(popup, &outer);
+            GetWindowRect(sub, &inner);
+            EXPECT_GE(inner.left, outer.right - 6); // beside its parent item
+            headless::Click(sub, {20, 3 + 19 + 5});  // "Deep B"
+        });
+    });
+    EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 50, 50, 0, w, nullptr), 11);
+    EXPECT_EQ(seen, (std::vector<std::string>{"init 0", "init 1", "uninit", "uninit"}));
+    EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
+    DestroyMenu(m);
+}
+
+// File (Open, Recent > a.txt), Edit (Copy) as the window's menu bar.
+HWND WindowWithMenuBar()
+{
+    HMENU recent = CreatePopupMenu();
+    AppendMenuW(recent, MF_STRING, 110, u"a.txt");
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 100, u"&Open");
+    AppendMenuW(file, MF_POPUP, (UINT_PTR)recent, u"&Recent");
+    HMENU edit = CreatePopupMenu();
+    AppendMenuW(edit, MF_STRING, 200, u"&Copy");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, (UINT_PTR)file, u"&File");
+    AppendMenuW(bar, MF_POPUP, (UINT_PTR)edit, u"&Edit");
+    HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 300, 300});
+    SetMenu(w, bar);
+    SetFocus(w);
+    headless::PumpUntilIdle();
+    return w;
+}
+
+int CommandPosted()
+{
+    auto log = Log::Get().Take();
+    for (auto& e : log)
+        if (e.msg == WM_COMMAND)
+            return LOWORD(e.wParam);
+    return 0;
+}
+
+class MenuBarByKeyboard : public UserTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(MenuBarByKeyboard, ReachesCommandsOfEveryTitle)
+{
+    HWND w = WindowWithMenuBar();
+    Log::Get().Watch({WM_COMMAND});
+    Press(GetParam().keys);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(CommandPosted(), GetParam().command);
+    EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(w);
+}
+
+constexpr UINT kAlt = 0x1000; // with a letter: Alt held while it is pressed
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuBarByKeyboard,
+    ::testing::Values(KeyCase{"AltThenDown", {VK_MENU, VK_DOWN, VK_RETURN}, 100},
+                      KeyCase{"AltThenRight", {VK_MENU, VK_RIGHT, VK_DOWN, VK_RETURN}, 200},
+                      KeyCase{"F10ThenEnter", {VK_F10, VK_RETURN, VK_RETURN}, 100},
+                      KeyCase{"AltLetterAndMnemonics", {kAlt + 'F', 'R', VK_RETURN}, 110},
+                      KeyCase{"LeftWrapsToTheLastTitle", {kAlt + 'F', VK_LEFT, VK_RETURN}, 200},
+                      KeyCase{"RightFromASubmenuItemMovesOn", {kAlt + 'F', VK_RIGHT, VK_RETURN}, 200},
+                      KeyCase{"EscapeBackToTheBarThenOut", {kAlt + 'F', VK_ESCAPE, VK_ESCAPE}, 0},
+                      KeyCase{"AltLetterWithoutTitle", {kAlt + 'Z', VK_RETURN}, 0}),
+    KeyCaseName);
+
+TEST_F(Menus, MenuBarShowsTitlesAndOpensByMouse)
+{
+    HWND w = WindowWithMenuBar();
+    // Find the bar by hit testing down the window's middle.
+    RECT wr;
+    GetWindowRect(w, &wr);
+    POINT bar{wr.left + 12, -1};
+    for (int y = wr.top; y < wr.bottom && bar.y < 0; ++y)
+        if (SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(bar.x, y)) == HTMENU)
+            bar.y = y + 5;
+    ASSERT_GE(bar.y, 0);
+    // The titles are drawn in the bar.
+    auto surface = user::WindowSurface(w);
+    COLORREF menu = GetSysColor(COLOR_MENU);
+    uint32_t plain = (GetRValue(menu) << 16) | (GetGValue(menu) << 8) | GetBValue(menu);
+    int inked = 0;
+    for (int x = 0; x < 60; ++x)
+        inked += (surface->Row(bar.y - wr.top)[x] & 0xFFFFFF) != plain;
+    EXPECT_GT(inked, 0);
+
+    // A click on "File" opens its popup under the title; the keyboard carries on from there.
+    POINT file = bar;
+    ScreenToClient(w, &file); // above the client area: negative
+    Log::Get().Watch({WM_COMMAND});
+    headless::Click(w, file);
+    Later(w, [&] {
+        auto popups = headless::FindAll({u"#PopupMenu"});
+        ASSERT_EQ(popups.size(), 1u);
+        RECT pr;
+        GetWindowRect(popups[0], &pr);
+        EXPECT_GT(pr.top, bar.y);
+        EXPECT_LE(pr.left, bar.x);
+        headless::PressKey(VK_DOWN);
+        headless::PressKey(VK_RETURN);
+    });
+    headless::PumpUntilIdle();
+    EXPECT_EQ(CommandPosted(), 100);
+    // A second click on the open title, or a click elsewhere, closes the menu with nothing chosen.
+    for (POINT second : {file, POINT{150, 150}}) {
+        headless::Click(w, file);
+        headless::Click(w, second);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(CommandPosted(), 0);
+        EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
+    }
+    DestroyWindow(w);
 }
 
 } // namespace

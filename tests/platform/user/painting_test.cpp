@@ -232,4 +232,114 @@ TEST_F(Painting, PrintDrawsFrameClientAndChildrenIntoAMemoryDC)
     DeleteDC(mem);
 }
 
+// The desktop's coordinates are the screen's: an area given without a window lands in each
+// top-level window at its own client position, and only in the windows it covers.
+TEST_F(Painting, RedrawOfTheDesktopTakesScreenCoordinates)
+{
+    HWND a = MakeTop(u"a", WS_POPUP | WS_VISIBLE, {100, 100, 300, 200});
+    HWND b = MakeTop(u"b", WS_POPUP | WS_VISIBLE, {400, 400, 500, 500});
+    headless::PumpUntilIdle();
+    RECT screen{110, 120, 130, 140}, expect{10, 20, 30, 40};
+    for (bool asRegion : {false, true}) {
+        HRGN rgn = asRegion ? CreateRectRgnIndirect(&screen) : nullptr;
+        ASSERT_TRUE(RedrawWindow(nullptr, asRegion ? nullptr : &screen, rgn, RDW_INVALIDATE));
+        RECT u;
+        EXPECT_TRUE(GetUpdateRect(a, &u, FALSE)) << asRegion;
+        EXPECT_TRUE(EqualRect(&u, &expect)) << asRegion << " " << u.left << "," << u.top;
+        EXPECT_FALSE(GetUpdateRect(b, &u, FALSE)) << asRegion;
+        ValidateRect(a, nullptr);
+        if (rgn)
+            DeleteObject(rgn);
+    }
+}
+
+TEST_F(Painting, EraseNowErasesOnlyTheInvalidPart)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    HWND w = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                             nullptr);
+    headless::PumpUntilIdle();
+    HDC dc = GetDC(w);
+    RECT all{0, 0, 100, 100};
+    FillRect(dc, &all, Solid(RGB(0, 0, 0)));
+    ReleaseDC(w, dc);
+    RECT part{10, 10, 20, 20};
+    InvalidateRect(w, &part, TRUE);
+    ASSERT_TRUE(RedrawWindow(w, nullptr, nullptr, RDW_ERASENOW));
+    EXPECT_EQ(Pixel(w, 15, 15), RGB(255, 255, 255));
+    EXPECT_EQ(Pixel(w, 50, 50), RGB(0, 0, 0));
+    RECT u;
+    EXPECT_TRUE(GetUpdateRect(w, &u, FALSE)); // erased, still to be painted
+    EXPECT_TRUE(EqualRect(&u, &part));
+    headless::PumpUntilIdle();
+}
+
+// Trackers draw on the screen by inverting; that must show in the windows under the drawing, and
+// drawing it again must give every window its pixels back.
+TEST_F(Painting, ScreenDrawingShowsInTheWindowsUnderIt)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    RegisterColourClass(u"Blue", RGB(0, 0, 255));
+    HWND low = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+    HWND high = CreateWindowExW(WS_EX_TOPMOST, u"Blue", u"", WS_POPUP | WS_VISIBLE, 50, 50, 100, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+    headless::PumpUntilIdle();
+    for (HDC (*get)(HWND) : {&GetDC, &GetWindowDC}) {
+        HDC screen = get(nullptr);
+        ASSERT_TRUE(screen);
+        EXPECT_EQ(GetPixel(screen, 10, 10), RGB(255, 255, 255)); // the screen shows the windows
+        EXPECT_EQ(GetPixel(screen, 60, 60), RGB(0, 0, 255));
+        PatBlt(screen, 40, 40, 30, 30, DSTINVERT);
+        EXPECT_EQ(Pixel(low, 45, 45), RGB(0, 0, 0)); // seen while the DC is still out
+        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(Pixel(high, 5, 5), RGB(255, 255, 0));
+        EXPECT_EQ(Pixel(low, 60, 60), RGB(255, 255, 255)); // under the top window: untouched
+        screen = get(nullptr);
+        PatBlt(screen, 40, 40, 30, 30, DSTINVERT);
+        ReleaseDC(nullptr, screen);
+        EXPECT_EQ(Pixel(low, 45, 45), RGB(255, 255, 255));
+        EXPECT_EQ(Pixel(high, 5, 5), RGB(0, 0, 255));
+    }
+}
+
+TEST_F(Painting, CaretBlinksOnTheClockAndSurvivesPainting)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    HWND w = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                             nullptr);
+    headless::PumpUntilIdle();
+    const COLORREF on = RGB(0, 0, 0), off = RGB(255, 255, 255);
+    ASSERT_TRUE(CreateCaret(w, nullptr, 2, 12));
+    ASSERT_TRUE(SetCaretPos(10, 20));
+    EXPECT_EQ(Pixel(w, 10, 20), off); // a new caret is hidden
+    ASSERT_TRUE(ShowCaret(w));
+    EXPECT_EQ(Pixel(w, 11, 31), on);
+    EXPECT_EQ(Pixel(w, 12, 20), off);
+    headless::AdvanceClock(GetCaretBlinkTime());
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Pixel(w, 10, 20), off);
+    headless::AdvanceClock(GetCaretBlinkTime());
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Pixel(w, 10, 20), on);
+    // Repainting the window under a shown caret leaves it shown, not inverted twice.
+    InvalidateRect(w, nullptr, TRUE);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Pixel(w, 10, 20), on);
+    // Moving takes it from the old place; hiding and destroying take it away.
+    SetCaretPos(30, 20);
+    EXPECT_EQ(Pixel(w, 10, 20), off);
+    EXPECT_EQ(Pixel(w, 30, 20), on);
+    HideCaret(w);
+    EXPECT_EQ(Pixel(w, 30, 20), off);
+    headless::AdvanceClock(GetCaretBlinkTime());
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Pixel(w, 30, 20), off); // a hidden caret does not blink
+    ShowCaret(w);
+    EXPECT_EQ(Pixel(w, 30, 20), on);
+    EXPECT_TRUE(DestroyCaret());
+    EXPECT_EQ(Pixel(w, 30, 20), off);
+    EXPECT_FALSE(ShowCaret(w));
+}
+
 } // namespace
