@@ -7,6 +7,8 @@
 
 #include "win32/controls/combobox.h"
 #include "win32/controls/listbox.h"
+#include "win32/controls/progress.h"
+#include "win32/controls/scrollbar.h"
 
 // The header of every WM_NOTIFY message.
 typedef struct tagNMHDR {
