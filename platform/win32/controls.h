@@ -157,3 +157,6 @@ void InitCommonControls();
 #define EN_MAXTEXT 0x0501
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
+
+// ---- Common controls --------------------------------------------------------------------------
+#include "win32/controls/common.h"
