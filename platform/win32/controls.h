@@ -160,3 +160,4 @@ void InitCommonControls();
 
 // ---- Common controls --------------------------------------------------------------------------
 #include "win32/controls/common.h"
+#include "win32/controls/header.h"

@@ -82,5 +82,6 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo HeaderClass();
 
 } // namespace controls
