@@ -161,3 +161,4 @@ void InitCommonControls();
 // ---- Common controls --------------------------------------------------------------------------
 #include "win32/controls/common.h"
 #include "win32/controls/header.h"
+#include "win32/controls/listview.h"

@@ -83,5 +83,6 @@ ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
 ClassInfo HeaderClass();
+ClassInfo ListViewClass();
 
 } // namespace controls
