@@ -5,6 +5,9 @@
 // Style, message and id constants shared with the resource scripts.
 #include "win32/rc/dovemark_rc.h"
 
+#include "win32/controls/combobox.h"
+#include "win32/controls/listbox.h"
+
 // The header of every WM_NOTIFY message.
 typedef struct tagNMHDR {
     HWND hwndFrom;

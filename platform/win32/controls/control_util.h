@@ -82,5 +82,8 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo ListBoxClass();
+ClassInfo ComboListClass();
+ClassInfo ComboBoxClass();
 
 } // namespace controls
