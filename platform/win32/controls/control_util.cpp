@@ -7,6 +7,7 @@ namespace controls {
 
 void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
 {
+    // One class a line, so that classes added side by side merge cleanly.
     const ClassInfo infos[] = {
         ButtonClass(),
         StaticClass(),
@@ -14,6 +15,8 @@ void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
         ListBoxClass(),
         ComboListClass(),
         ComboBoxClass(),
+        HeaderClass(),
+        ListViewClass(),
         ScrollBarClass(),
         ProgressClass(),
     };

@@ -85,6 +85,8 @@ ClassInfo EditClass();
 ClassInfo ListBoxClass();
 ClassInfo ComboListClass();
 ClassInfo ComboBoxClass();
+ClassInfo HeaderClass();
+ClassInfo ListViewClass();
 ClassInfo ScrollBarClass();
 ClassInfo ProgressClass();
 
