@@ -167,3 +167,5 @@ void InitCommonControls();
 #include "win32/controls/common.h"
 #include "win32/controls/header.h"
 #include "win32/controls/listview.h"
+#include "win32/controls/statusbar.h"
+#include "win32/controls/tooltip.h"

@@ -89,5 +89,7 @@ ClassInfo HeaderClass();
 ClassInfo ListViewClass();
 ClassInfo ScrollBarClass();
 ClassInfo ProgressClass();
+ClassInfo StatusBarClass();
+ClassInfo ToolTipClass();
 
 } // namespace controls
