@@ -82,5 +82,8 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo TreeViewClass();
+ClassInfo TabClass();
+ClassInfo ToolbarClass();
 
 } // namespace controls
