@@ -264,6 +264,11 @@ public:
     DWORD InternalRelease();
     DWORD ExternalAddRef() { return InternalAddRef(); }
     DWORD ExternalRelease() { return InternalRelease(); }
+    // The interface map: the interface of the given id this object exposes, or null. A class that
+    // hands out interfaces overrides it; the interfaces share this object's reference count.
+    virtual LPUNKNOWN GetInterface(const void* iid);
+    // S_OK with the interface (counted) or E_NOINTERFACE with null.
+    HRESULT ExternalQueryInterface(const void* iid, LPVOID* ppvObj);
     virtual void OnFinalRelease() { delete this; }
     void EnableAutomation() { m_bAutomation = TRUE; }
     BOOL IsAutomationEnabled() const { return m_bAutomation; }

@@ -97,6 +97,19 @@ DWORD CCmdTarget::InternalRelease() {
     return (DWORD)n;
 }
 
+LPUNKNOWN CCmdTarget::GetInterface(const void*) { return nullptr; }
+
+HRESULT CCmdTarget::ExternalQueryInterface(const void* iid, LPVOID* ppvObj) {
+    if (!ppvObj)
+        return E_POINTER;
+    LPUNKNOWN unknown = iid ? GetInterface(iid) : nullptr;
+    *ppvObj = unknown;
+    if (!unknown)
+        return E_NOINTERFACE;
+    ExternalAddRef();
+    return S_OK;
+}
+
 // ---- CCmdUI -----------------------------------------------------------------------------------
 void CCmdUI::Enable(BOOL bOn) {
     if (m_hMenu && !m_hSubMenu)
