@@ -447,8 +447,11 @@ void SearchUnallocatedItems()
     // A stop during the sweep ended the sweep; the analysis steps answer to a new one.
     ScanStopFlag = 0;
     AnalyseNtfsVolumes();
-    RebuildNtfsVolumes();
     IEngineUi& ui = EngineUi();
+    // The rebuild is the long step the user may want to cut short.
+    ui.ShowStopButton(true);
+    RebuildNtfsVolumes();
+    ui.ShowStopButton(false);
     ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在搜索未分配的项目...            ");
     WORD previous = 1;
     DWORD k = 0;

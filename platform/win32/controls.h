@@ -7,6 +7,8 @@
 
 // WM_NOTIFY header, code ranges, custom draw and the styles the common controls share.
 #include "win32/controls/notify.h"
+#include "win32/controls/combobox.h"
+#include "win32/controls/listbox.h"
 
 // Owner-drawn items: what WM_DRAWITEM and WM_MEASUREITEM carry.
 #define ODT_MENU 1

@@ -7,7 +7,8 @@ namespace controls {
 
 void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
 {
-    const ClassInfo infos[] = {ButtonClass(), StaticClass(), EditClass(), TreeViewClass(), TabClass(), ToolbarClass()};
+    const ClassInfo infos[] = {ButtonClass(),   StaticClass(),  EditClass(),     ListBoxClass(), ComboListClass(),
+                               ComboBoxClass(), TreeViewClass(), TabClass(), ToolbarClass()};
     // Atoms of their own range, clear of the window manager's and of registered classes.
     ATOM atom = 0xB000;
     for (const ClassInfo& i : infos) {

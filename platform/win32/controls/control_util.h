@@ -82,6 +82,9 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo ListBoxClass();
+ClassInfo ComboListClass();
+ClassInfo ComboBoxClass();
 ClassInfo TreeViewClass();
 ClassInfo TabClass();
 ClassInfo ToolbarClass();

@@ -295,7 +295,8 @@ LRESULT CALLBACK TabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         InvalidateRect(hwnd, nullptr, TRUE);
         NotifySimple(hwnd, msg == WM_SETFOCUS ? NM_SETFOCUS : NM_KILLFOCUS);
         return 0;
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
         if ((StyleOf(hwnd) & TCS_FOCUSONBUTTONDOWN) && GetFocus() != hwnd)
             SetFocus(hwnd);
         t->leftDown = true;
