@@ -156,8 +156,12 @@ void InitCommonControls();
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
 
-// ---- Common controls, one header each ---------------------------------------------------------
+// ---- Common controls --------------------------------------------------------------------------
+#include "win32/controls/common.h"
+#include "win32/controls/header.h"
+#include "win32/controls/listview.h"
 #include "win32/controls/treeview.h"
 #include "win32/controls/tab.h"
 #include "win32/controls/property_sheet.h"
 #include "win32/controls/toolbar.h"
+#include "win32/controls/rebar.h"

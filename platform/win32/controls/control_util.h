@@ -85,8 +85,11 @@ ClassInfo EditClass();
 ClassInfo ListBoxClass();
 ClassInfo ComboListClass();
 ClassInfo ComboBoxClass();
+ClassInfo HeaderClass();
+ClassInfo ListViewClass();
 ClassInfo TreeViewClass();
 ClassInfo TabClass();
 ClassInfo ToolbarClass();
+ClassInfo RebarClass();
 
 } // namespace controls

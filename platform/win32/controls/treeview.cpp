@@ -4,6 +4,7 @@
 #include "win32/text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace controls {
@@ -52,6 +53,9 @@ struct Tree {
     int topRow = 0;
     uint32_t topItem = kNone;
     bool focused = false, leftDown = false, rightDown = false;
+    // An item pressed on, which a move past the drag distance starts dragging.
+    uint32_t dragItem = kNone;
+    POINT pressedAt{0, 0};
     bool paintPending = false;
 };
 
@@ -1198,7 +1202,28 @@ void LeftDown(HWND hwnd, Tree* t, POINT pt)
         ToggleStateImage(hwnd, t, slot);
     } else if (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) {
         SelectCaret(hwnd, t, slot, TVC_BYMOUSE);
+        t->dragItem = slot;
+        t->pressedAt = pt;
     }
+}
+
+// A press that moves far enough on an item becomes a drag, which the parent runs.
+void MaybeBeginDrag(HWND hwnd, Tree* t, POINT pt, bool right)
+{
+    uint32_t slot = t->dragItem;
+    if (slot == kNone || !t->items[slot].live || (StyleOf(hwnd) & TVS_DISABLEDRAGDROP))
+        return;
+    if (std::abs(pt.x - t->pressedAt.x) <= GetSystemMetrics(SM_CXDRAG) &&
+        std::abs(pt.y - t->pressedAt.y) <= GetSystemMetrics(SM_CYDRAG))
+        return;
+    t->dragItem = kNone;
+    t->leftDown = t->rightDown = false;
+    if (GetCapture() == hwnd)
+        ReleaseCapture();
+    NMTREEVIEWW nm{};
+    FillNotifyItem(t, slot, &nm.itemNew);
+    nm.ptDrag = pt;
+    Notify(hwnd, &nm.hdr, right ? TVN_BEGINRDRAGW : TVN_BEGINDRAGW);
 }
 
 LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -1271,7 +1296,12 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_KEYDOWN: KeyDown(hwnd, t, (UINT)wParam); return 0;
     case WM_LBUTTONDOWN: LeftDown(hwnd, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+    case WM_MOUSEMOVE:
+        if ((t->leftDown && (wParam & MK_LBUTTON)) || (t->rightDown && (wParam & MK_RBUTTON)))
+            MaybeBeginDrag(hwnd, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, !t->leftDown);
+        return 0;
     case WM_LBUTTONUP: {
+        t->dragItem = kNone;
         bool clicked = t->leftDown;
         t->leftDown = false;
         if (GetCapture() == hwnd)
@@ -1289,12 +1319,20 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             Expand(hwnd, t, slot, TVE_TOGGLE, true);
         return 0;
     }
-    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
         if (GetFocus() != hwnd)
             SetFocus(hwnd);
         t->rightDown = true;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        uint32_t slot;
+        if (HitTest(hwnd, t, pt, &slot) & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) {
+            t->dragItem = slot;
+            t->pressedAt = pt;
+        }
         return 0;
+    }
     case WM_RBUTTONUP:
+        t->dragItem = kNone;
         if (t->rightDown) {
             t->rightDown = false;
             if (!NotifySimple(hwnd, NM_RCLICK)) {
@@ -1306,6 +1344,7 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CAPTURECHANGED:
         t->leftDown = false;
+        t->dragItem = kNone;
         return 0;
     case WM_VSCROLL: Scroll(hwnd, t, LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: {

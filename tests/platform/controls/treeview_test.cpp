@@ -42,7 +42,7 @@ protected:
             }
             Note n{h->code, 0, nullptr, nullptr};
             if (h->code == TVN_SELCHANGINGW || h->code == TVN_SELCHANGEDW || h->code == TVN_ITEMEXPANDINGW ||
-                h->code == TVN_ITEMEXPANDEDW || h->code == TVN_DELETEITEMW) {
+                h->code == TVN_ITEMEXPANDEDW || h->code == TVN_DELETEITEMW || h->code == TVN_BEGINDRAGW) {
                 auto* nm = (NMTREEVIEWW*)l;
                 n = {h->code, nm->action, nm->itemOld.hItem, nm->itemNew.hItem};
             }
@@ -510,6 +510,29 @@ TEST_F(TreeTest, CustomDrawStagesAndColoursReachThePicture)
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     EXPECT_TRUE(headless::SavePng(parent_, testing::TempDir() + "tree_custom_draw.png"));
+}
+
+TEST_F(TreeTest, DraggingAnItemIsOfferedToTheParentUnlessDisabled)
+{
+    for (DWORD style : {0ul, (unsigned long)TVS_DISABLEDRAGDROP}) {
+        MakeTree(style);
+        HTREEITEM a = Add(u"alpha");
+        RECT la = LabelRect(a);
+        POINT start{la.left + 3, la.top + 3};
+        TakeNotes();
+        headless::ButtonDown(tree_, start);
+        headless::MouseMove(tree_, {start.x + 30, start.y + 40});
+        headless::ButtonUp(tree_, {start.x + 30, start.y + 40});
+        auto n = TakeNotes();
+        auto codes = Codes(n);
+        bool dragged = std::find(codes.begin(), codes.end(), TVN_BEGINDRAGW) != codes.end();
+        bool clicked = std::find(codes.begin(), codes.end(), NM_CLICK) != codes.end();
+        EXPECT_EQ(style == 0, dragged) << style;
+        EXPECT_EQ(style != 0, clicked) << "a drag is not a click";
+        if (dragged)
+            EXPECT_EQ(a, n[(size_t)(std::find(codes.begin(), codes.end(), TVN_BEGINDRAGW) - codes.begin())].newItem);
+        DestroyWindow(tree_);
+    }
 }
 
 } // namespace
