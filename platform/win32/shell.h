@@ -1,6 +1,7 @@
 // Shell services: folder browser, file information, ShellExecute.
 #pragma once
 
+#include "win32/ole.h"
 #include "win32/types.h"
 
 // ---- Starting programs and opening documents ----------------------------------------------------
@@ -92,13 +93,9 @@ typedef const ITEMIDLIST* LPCITEMIDLIST;
 typedef ITEMIDLIST* PIDLIST_ABSOLUTE;
 typedef const ITEMIDLIST* PCIDLIST_ABSOLUTE;
 
-typedef const IID& REFIID;
 // The shell's task allocator; item lists the shell returns are freed with it (or CoTaskMemFree).
-// Laid out as the component interface (the three IUnknown methods first).
-struct IMalloc {
-    virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
+extern const IID IID_IMalloc;
+struct IMalloc : IUnknown {
     virtual void* Alloc(SIZE_T cb) = 0;
     virtual void* Realloc(void* pv, SIZE_T cb) = 0;
     virtual void Free(void* pv) = 0;

@@ -17,12 +17,14 @@ constexpr size_t kMaxListBytes = 0x10000;
 
 class TaskAllocator : public IMalloc {
 public:
-    HRESULT QueryInterface(REFIID, void** out) override
+    HRESULT QueryInterface(REFIID riid, void** out) override
     {
         if (!out)
             return E_POINTER;
-        // Every interface this object has is the allocator itself.
-        *out = this;
+        *out = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IMalloc))
+            return E_NOINTERFACE;
+        *out = static_cast<IMalloc*>(this);
         return S_OK;
     }
     ULONG AddRef() override { return 1; }
@@ -36,6 +38,8 @@ public:
 };
 
 } // namespace
+
+const IID IID_IMalloc = {0x00000002, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 LPVOID CoTaskMemAlloc(SIZE_T cb)
 {

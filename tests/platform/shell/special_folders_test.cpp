@@ -104,6 +104,11 @@ TEST(ShellAllocator, AllocatesFreesAndReportsAutoCompleteAbsent)
 {
     IMalloc* m = nullptr;
     ASSERT_EQ(SHGetMalloc(&m), S_OK);
+    void* same = nullptr;
+    EXPECT_EQ(m->QueryInterface(IID_IUnknown, &same), S_OK);
+    EXPECT_EQ(same, static_cast<IUnknown*>(m));
+    EXPECT_EQ(m->QueryInterface(IID_IDispatch, &same), E_NOINTERFACE);
+    EXPECT_EQ(same, nullptr);
     void* p = m->Alloc(40);
     ASSERT_NE(p, nullptr);
     EXPECT_GE(m->GetSize(p), 40u);
