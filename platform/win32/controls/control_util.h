@@ -82,5 +82,10 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo ListBoxClass();
+ClassInfo ComboListClass();
+ClassInfo ComboBoxClass();
+ClassInfo HeaderClass();
+ClassInfo ListViewClass();
 
 } // namespace controls
