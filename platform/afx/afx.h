@@ -8,6 +8,7 @@
 #include "afx/file.h"
 #include "afx/thread.h"
 #include "afx/gdi.h"
+#include "afx/menu.h"
 #include "afx/cmd_target.h"
 #include "afx/wnd.h"
 #include "afx/dialog.h"

@@ -255,6 +255,9 @@ public:
     // nCode's high word is the message (0 meaning WM_COMMAND), its low word the code.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
 
+    // The wait cursor nests: it shows from the first Begin until the matching last End, which
+    // brings back the cursor that was there before; Restore shows it again after something
+    // (a dialog) changed the cursor in between.
     void BeginWaitCursor();
     void EndWaitCursor();
     void RestoreWaitCursor();
@@ -289,3 +292,15 @@ private:
     BOOL m_bAutomation = FALSE;
 };
 
+// Shows the wait cursor for the object's lifetime.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    void Restore();
+};
+
+// 1 begins a wait cursor, -1 ends one, 0 shows it again while any is active.
+void AFXAPI AfxDoWaitCursor(int nCode);

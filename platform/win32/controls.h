@@ -160,3 +160,8 @@ void InitCommonControls();
 #define EN_MAXTEXT 0x0501
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
+
+// ---- Common controls --------------------------------------------------------------------------
+#include "win32/controls/common.h"
+#include "win32/controls/header.h"
+#include "win32/controls/listview.h"

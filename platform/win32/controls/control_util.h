@@ -85,5 +85,7 @@ ClassInfo EditClass();
 ClassInfo ListBoxClass();
 ClassInfo ComboListClass();
 ClassInfo ComboBoxClass();
+ClassInfo HeaderClass();
+ClassInfo ListViewClass();
 
 } // namespace controls
