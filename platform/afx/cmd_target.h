@@ -255,6 +255,9 @@ public:
     // nCode's high word is the message (0 meaning WM_COMMAND), its low word the code.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
 
+    // The wait cursor nests: it shows from the first Begin until the matching last End, which
+    // brings back the cursor that was there before; Restore shows it again after something
+    // (a dialog) changed the cursor in between.
     void BeginWaitCursor();
     void EndWaitCursor();
     void RestoreWaitCursor();
@@ -264,6 +267,11 @@ public:
     DWORD InternalRelease();
     DWORD ExternalAddRef() { return InternalAddRef(); }
     DWORD ExternalRelease() { return InternalRelease(); }
+    // The interface map: the interface of the given id this object exposes, or null. A class that
+    // hands out interfaces overrides it; the interfaces share this object's reference count.
+    virtual LPUNKNOWN GetInterface(const void* iid);
+    // S_OK with the interface (counted) or E_NOINTERFACE with null.
+    HRESULT ExternalQueryInterface(const void* iid, LPVOID* ppvObj);
     virtual void OnFinalRelease() { delete this; }
     void EnableAutomation() { m_bAutomation = TRUE; }
     BOOL IsAutomationEnabled() const { return m_bAutomation; }
@@ -284,3 +292,15 @@ private:
     BOOL m_bAutomation = FALSE;
 };
 
+// Shows the wait cursor for the object's lifetime.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    void Restore();
+};
+
+// 1 begins a wait cursor, -1 ends one, 0 shows it again while any is active.
+void AFXAPI AfxDoWaitCursor(int nCode);

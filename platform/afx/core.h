@@ -5,6 +5,10 @@
 
 #include <exception>
 
+#ifndef AFXAPI
+#define AFXAPI
+#endif
+
 class CObject;
 class CArchive;
 

@@ -32,7 +32,7 @@ struct CTKPDockBarInfo {
     int nPosition;  // 0 top, 1 bottom, 2 left, 3 right
 };
 
-class CTKPPaintManager : public CTKPRefCounted {
+class CTKPPaintManager : public CCmdTarget {
 public:
     CTKPPaintManager();
     ~CTKPPaintManager() override;

@@ -7,7 +7,21 @@ namespace controls {
 
 void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
 {
-    const ClassInfo infos[] = {ButtonClass(), StaticClass(), EditClass()};
+    // One class a line, so that classes added side by side merge cleanly.
+    const ClassInfo infos[] = {
+        ButtonClass(),
+        StaticClass(),
+        EditClass(),
+        ListBoxClass(),
+        ComboListClass(),
+        ComboBoxClass(),
+        HeaderClass(),
+        ListViewClass(),
+        TreeViewClass(),
+        TabClass(),
+        ToolbarClass(),
+        RebarClass(),
+    };
     // Atoms of their own range, clear of the window manager's and of registered classes.
     ATOM atom = 0xB000;
     for (const ClassInfo& i : infos) {

@@ -487,6 +487,12 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
     MSG msg;
     int lastPos = sb.si.nPos;
     POINT cursor = pt;
+    // The message carries only 16 bits of the position; the bar keeps all of it for SIF_TRACKPOS.
+    auto setTrackPos = [&](int pos) {
+        Guard lk(Lock());
+        if (Window* w = Find(hwnd))
+            (bar == SB_VERT ? w->vbar : w->hbar).si.nTrackPos = pos;
+    };
     while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_LBUTTONUP)
             break;
@@ -506,6 +512,7 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
             int now = vertical ? msg.pt.y - r.top : msg.pt.x - r.left;
             int offset = std::clamp(thumbPos + now - at, 0, track - thumb);
             lastPos = sb.si.nMin + (int)((long long)offset * span / (track - thumb));
+            setTrackPos(lastPos);
             SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBTRACK, lastPos), 0);
             continue;
         }
@@ -517,8 +524,10 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
     KillTimer(hwnd, kScrollRepeatTimer);
     if (GetCapture() == hwnd)
         ReleaseCapture();
-    if (code == SB_THUMBTRACK)
+    if (code == SB_THUMBTRACK) {
+        setTrackPos(lastPos);
         SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBPOSITION, lastPos), 0);
+    }
     SendMessageW(hwnd, msgId, SB_ENDSCROLL, 0);
 }
 
