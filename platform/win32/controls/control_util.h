@@ -87,5 +87,13 @@ ClassInfo ComboListClass();
 ClassInfo ComboBoxClass();
 ClassInfo HeaderClass();
 ClassInfo ListViewClass();
+ClassInfo TreeViewClass();
+ClassInfo TabClass();
+ClassInfo ToolbarClass();
+ClassInfo RebarClass();
+ClassInfo ScrollBarClass();
+ClassInfo ProgressClass();
+ClassInfo StatusBarClass();
+ClassInfo ToolTipClass();
 
 } // namespace controls
