@@ -1,0 +1,177 @@
+// The folder browser: browsing, the callback's messages and answers, validation of a typed name.
+#include "dialog_fixture.h"
+
+using namespace dlgtest;
+
+namespace {
+
+enum : int { kList = 0x3741, kTitle = 0x3742, kStatus = 0x3743, kFolderText = 0x3744, kUp = 0x3745, kEdit = 0x3746 };
+
+struct Call {
+    UINT msg;
+    std::u16string path; // the item list's path, or the typed text
+};
+
+// Records what the browser tells the callback; answers validation with `keepOpen`.
+struct Recorder {
+    std::vector<Call> calls;
+    std::u16string startAt;
+    int keepOpen = 0;
+    static int CALLBACK Proc(HWND hwnd, UINT msg, LPARAM lParam, LPARAM data)
+    {
+        auto* r = (Recorder*)data;
+        Call c{msg, {}};
+        if (msg == BFFM_SELCHANGED) {
+            WCHAR path[MAX_PATH];
+            if (SHGetPathFromIDListW((LPCITEMIDLIST)lParam, path))
+                c.path = path;
+        } else if (msg == BFFM_VALIDATEFAILEDW) {
+            c.path = (LPCWSTR)lParam;
+        }
+        r->calls.push_back(c);
+        if (msg == BFFM_INITIALIZED && !r->startAt.empty())
+            SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, (LPARAM)r->startAt.c_str());
+        return msg == BFFM_VALIDATEFAILEDW ? r->keepOpen : 0;
+    }
+};
+
+std::u16string PathOf(PIDLIST_ABSOLUTE pidl)
+{
+    WCHAR path[MAX_PATH] = {};
+    if (!pidl || !SHGetPathFromIDListW(pidl, path))
+        return u"<none>";
+    CoTaskMemFree(pidl);
+    return path;
+}
+
+class FolderBrowserTest : public DialogTest {};
+
+TEST_F(FolderBrowserTest, BrowsesAndTellsTheCallbackEachSelection)
+{
+    Recorder rec;
+    rec.startAt = wdir_;
+    WCHAR name[MAX_PATH] = {};
+    BROWSEINFOW bi{};
+    bi.lpszTitle = u"\u8bf7\u9009\u62e9\u8def\u5f84\u4fdd\u5b58\u6570\u636e   ";
+    bi.ulFlags = BIF_VALIDATE;
+    bi.pszDisplayName = name;
+    bi.lpfn = Recorder::Proc;
+    bi.lParam = (LPARAM)&rec;
+    std::vector<std::u16string> listed;
+    std::u16string title;
+    headless::AnswerNextModal([&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, kList);
+        listed = ListItems(list);
+        title = headless::Text(GetDlgItem(dlg, kTitle));
+        headless::Click(list, ItemPoint(list, 0));
+        headless::PumpUntilIdle();
+        SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    });
+    std::u16string chosen = PathOf(SHBrowseForFolderW(&bi));
+    EXPECT_EQ(chosen, wdir_ + u"/sub");
+    EXPECT_EQ(std::u16string(name), u"sub");
+    EXPECT_EQ(listed, (std::vector<std::u16string>{u"sub"})); // folders only, hidden ones left out
+    EXPECT_EQ(title, bi.lpszTitle);
+    ASSERT_EQ(rec.calls.size(), 3u);
+    EXPECT_EQ(rec.calls[0].msg, (UINT)BFFM_INITIALIZED);
+    EXPECT_EQ(rec.calls[1].msg, (UINT)BFFM_SELCHANGED);
+    EXPECT_EQ(rec.calls[1].path, wdir_);
+    EXPECT_EQ(rec.calls[2].msg, (UINT)BFFM_SELCHANGED);
+    EXPECT_EQ(rec.calls[2].path, wdir_ + u"/sub");
+}
+
+TEST_F(FolderBrowserTest, StaysBelowItsRoot)
+{
+    LPITEMIDLIST root = nullptr;
+    setenv("HOME", dir_.c_str(), 1);
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_PROFILE, &root), S_OK);
+    BROWSEINFOW bi{};
+    bi.pidlRoot = root;
+    bool upAtRoot = true, upBelow = false;
+    std::u16string shownBelow;
+    headless::AnswerNextModal([&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, kList);
+        upAtRoot = IsWindowEnabled(GetDlgItem(dlg, kUp));
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(kUp, BN_CLICKED), 0); // refused at the root
+        headless::DoubleClick(list, ItemPoint(list, 0));
+        headless::PumpUntilIdle();
+        upBelow = IsWindowEnabled(GetDlgItem(dlg, kUp));
+        shownBelow = headless::Text(GetDlgItem(dlg, kFolderText));
+        // A selection asked for outside the root is refused.
+        EXPECT_FALSE(SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, (LPARAM)u"/"));
+        SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(PathOf(SHBrowseForFolderW(&bi)), wdir_ + u"/sub");
+    EXPECT_FALSE(upAtRoot);
+    EXPECT_TRUE(upBelow);
+    EXPECT_EQ(shownBelow, wdir_ + u"/sub");
+    CoTaskMemFree(root);
+}
+
+TEST_F(FolderBrowserTest, TypedNamesAreValidated)
+{
+    struct Case {
+        const char* what;
+        UINT flags;
+        const char16_t* typed;
+        int keepOpen;
+        std::u16string result;
+        bool validated;
+    } cases[] = {
+        {"existing folder", BIF_EDITBOX | BIF_VALIDATE, u"SUB", 0, wdir_ + u"/sub", false},
+        {"absolute", BIF_EDITBOX | BIF_VALIDATE, u"/", 0, u"/", false},
+        {"bad name closes", BIF_EDITBOX | BIF_VALIDATE, u"nothing", 0, u"<none>", true},
+        {"bad name kept open", BIF_EDITBOX | BIF_VALIDATE, u"nothing", 1, u"<none>", true},
+        {"a file is no folder", BIF_EDITBOX | BIF_VALIDATE, u"notes.txt", 0, u"<none>", true},
+        {"not validated", BIF_EDITBOX, u"nothing", 0, wdir_, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder rec;
+        rec.startAt = wdir_;
+        rec.keepOpen = c.keepOpen;
+        BROWSEINFOW bi{};
+        bi.ulFlags = c.flags;
+        bi.lpfn = Recorder::Proc;
+        bi.lParam = (LPARAM)&rec;
+        bool stayed = false;
+        headless::AnswerNextModal([&](HWND dlg) {
+            SetDlgItemTextW(dlg, kEdit, c.typed);
+            SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+            if (IsWindow(dlg) && IsWindowVisible(dlg)) {
+                stayed = true;
+                SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+            }
+        });
+        EXPECT_EQ(PathOf(SHBrowseForFolderW(&bi)), c.result);
+        EXPECT_EQ(stayed, c.keepOpen != 0);
+        bool validated = !rec.calls.empty() && rec.calls.back().msg == (UINT)BFFM_VALIDATEFAILEDW;
+        EXPECT_EQ(validated, c.validated);
+        if (validated)
+            EXPECT_EQ(rec.calls.back().path, c.typed);
+    }
+}
+
+TEST_F(FolderBrowserTest, CallbackChangesTheButtonsAndStatus)
+{
+    BROWSEINFOW bi{};
+    bi.ulFlags = BIF_STATUSTEXT;
+    std::u16string okText, status;
+    bool okEnabled = true;
+    headless::AnswerNextModal([&](HWND dlg) {
+        SendMessageW(dlg, BFFM_SETOKTEXT, 0, (LPARAM)u"\u4fdd\u5b58");
+        SendMessageW(dlg, BFFM_SETSTATUSTEXTW, 0, (LPARAM)u"ready");
+        SendMessageW(dlg, BFFM_ENABLEOK, 0, FALSE);
+        okText = headless::Text(GetDlgItem(dlg, IDOK));
+        status = headless::Text(GetDlgItem(dlg, kStatus));
+        okEnabled = IsWindowEnabled(GetDlgItem(dlg, IDOK));
+        SendMessageW(dlg, WM_COMMAND, IDOK, 0); // a disabled OK does not answer
+        SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(SHBrowseForFolderW(&bi), nullptr);
+    EXPECT_EQ(okText, u"\u4fdd\u5b58");
+    EXPECT_EQ(status, u"ready");
+    EXPECT_FALSE(okEnabled);
+}
+
+} // namespace
