@@ -82,8 +82,9 @@ TEST_F(FolderBrowserTest, BrowsesAndTellsTheCallbackEachSelection)
 
 TEST_F(FolderBrowserTest, StaysBelowItsRoot)
 {
-    LPITEMIDLIST root = nullptr;
+    std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "/";
     setenv("HOME", dir_.c_str(), 1);
+    LPITEMIDLIST root = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_PROFILE, &root), S_OK);
     BROWSEINFOW bi{};
     bi.pidlRoot = root;
@@ -106,6 +107,7 @@ TEST_F(FolderBrowserTest, StaysBelowItsRoot)
     EXPECT_TRUE(upBelow);
     EXPECT_EQ(shownBelow, wdir_ + u"/sub");
     CoTaskMemFree(root);
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(FolderBrowserTest, TypedNamesAreValidated)
