@@ -88,6 +88,8 @@ public:
     virtual void ExpandDriveRoot() {}
     // The running page's Stop button shown and enabled, or hidden and disabled.
     virtual void ShowStopButton(bool) {}
+    // The found-file list switched to its report view (columns), as an extraction leaves it.
+    virtual void ShowFileListAsReport() {}
     // The results page's static under the list that shows the ticked items' size.
     virtual void SetSelectedSizeText(const WCHAR*) {}
     // The shell's folder browser owned by the results page: true and the chosen path (at most

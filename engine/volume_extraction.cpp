@@ -129,6 +129,7 @@ template <typename Build, typename Hang> void BuildExtractedTree(const WCHAR* st
     build(root, rootId);
     hang();
     ui.ExpandFolderItem(root);
+    ui.ShowFileListAsReport();
 }
 
 } // namespace

@@ -13,4 +13,6 @@
 #include "afx/wnd.h"
 #include "afx/dialog.h"
 #include "afx/frame.h"
+#include "afx/doc_template.h"
+#include "afx/std_controls.h"
 #include "afx/app.h"

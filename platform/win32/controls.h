@@ -5,15 +5,10 @@
 // Style, message and id constants shared with the resource scripts.
 #include "win32/rc/dovemark_rc.h"
 
+// WM_NOTIFY header, code ranges, custom draw and the styles the common controls share.
+#include "win32/controls/notify.h"
 #include "win32/controls/combobox.h"
 #include "win32/controls/listbox.h"
-
-// The header of every WM_NOTIFY message.
-typedef struct tagNMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-} NMHDR, *LPNMHDR;
 
 // Owner-drawn items: what WM_DRAWITEM and WM_MEASUREITEM carry.
 #define ODT_MENU 1
@@ -165,3 +160,8 @@ void InitCommonControls();
 #include "win32/controls/common.h"
 #include "win32/controls/header.h"
 #include "win32/controls/listview.h"
+#include "win32/controls/treeview.h"
+#include "win32/controls/tab.h"
+#include "win32/controls/property_sheet.h"
+#include "win32/controls/toolbar.h"
+#include "win32/controls/rebar.h"

@@ -63,6 +63,8 @@ public:
     void ClearFileRows() override { rows.clear(); }
     void AddFileRow(const FoundFileRow& row) override { rows.push_back(Utf8(row.Name)); }
     void ShowStopButton(bool shown) override { stopButton.push_back(shown); }
+    void ShowFileListAsReport() override { reportViews++; }
+    int reportViews = 0;
     DWORD InsertVolumeItem(DWORD parent, const WCHAR* text) override
     {
         const DWORD item = ++nextVolumeItem;
@@ -147,6 +149,7 @@ TEST_F(VolumeExtraction, NtfsOrphansAndParentCyclesEndUnderLostDir)
                              "Root/Lost Dir/Dir5", "Root/Lost Dir/CycleA/CycleB"})
         EXPECT_TRUE(ui.HasPath(path)) << path;
     EXPECT_EQ(ui.stopButton, std::vector<bool>({false}));
+    EXPECT_EQ(ui.reportViews, 1);
 
     // The lost file is listed and written from its made-up folder.
     ShowNtfsFolder(88);

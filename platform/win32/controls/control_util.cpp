@@ -17,6 +17,10 @@ void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
         ComboBoxClass(),
         HeaderClass(),
         ListViewClass(),
+        TreeViewClass(),
+        TabClass(),
+        ToolbarClass(),
+        RebarClass(),
     };
     // Atoms of their own range, clear of the window manager's and of registered classes.
     ATOM atom = 0xB000;

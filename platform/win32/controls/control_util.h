@@ -87,5 +87,9 @@ ClassInfo ComboListClass();
 ClassInfo ComboBoxClass();
 ClassInfo HeaderClass();
 ClassInfo ListViewClass();
+ClassInfo TreeViewClass();
+ClassInfo TabClass();
+ClassInfo ToolbarClass();
+ClassInfo RebarClass();
 
 } // namespace controls

@@ -213,6 +213,9 @@ UINT ItemState(ListView* lv, int item, UINT mask)
 
 void InvalidateItem(ListView* lv, int item)
 {
+    // Rows scrolled out of a report view need no repaint; filling a long list touches mostly those.
+    if (View(lv) == LVS_REPORT && (item < lv->top || item > lv->top + lv->pageRows + 1))
+        return;
     RECT r;
     if (ItemRect(lv, item, LVIR_BOUNDS, &r)) {
         // Focus rectangles and grid lines reach a pixel beyond the row.
@@ -359,12 +362,14 @@ int SortedPosition(ListView* lv, const std::u16string& text, bool descending)
     return lo;
 }
 
-void StructureChanged(ListView* lv)
+// The items changed shape at `from` (an insert or delete there, or everything for 0).
+void StructureChanged(ListView* lv, int from = 0)
 {
     ++lv->generation;
     ++lv->layoutGeneration;
-    UpdateScrollBars(lv);
-    InvalidateRect(lv->hwnd, nullptr, TRUE);
+    lv->scrollDirty = true;
+    if (View(lv) != LVS_REPORT || from <= lv->top + lv->pageRows + 1)
+        InvalidateRect(lv->hwnd, nullptr, TRUE);
 }
 
 int InsertItem(ListView* lv, const LVITEMW* in)
@@ -400,7 +405,7 @@ int InsertItem(ListView* lv, const LVITEMW* in)
         index = SortedPosition(lv, it.text, (style & LVS_SORTDESCENDING) != 0);
     lv->items.insert(lv->items.begin() + index, std::move(it));
     ShiftIndexes(lv, index, 1);
-    StructureChanged(lv);
+    StructureChanged(lv, index);
     unsigned gen = lv->generation;
     NotifyItem(lv, LVN_INSERTITEM, index);
     if (gen == lv->generation && (wantState & (LVIS_SELECTED | LVIS_FOCUSED)))
@@ -427,7 +432,7 @@ bool DeleteItem(ListView* lv, int item)
     }
     if (lv->top >= Count(lv))
         lv->top = std::max(0, Count(lv) - 1);
-    StructureChanged(lv);
+    StructureChanged(lv, item);
     return true;
 }
 
@@ -974,6 +979,11 @@ void Destroying(ListView* lv)
 LRESULT Dispatch(ListView* lv, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     HWND hwnd = lv->hwnd;
+    if (lv->scrollDirty && msg != LVM_INSERTITEMW && msg != LVM_SETITEMW && msg != LVM_SETITEMTEXTW &&
+        msg != LVM_DELETEITEM && msg != WM_NCDESTROY && msg != WM_DESTROY) {
+        lv->scrollDirty = false;
+        UpdateScrollBars(lv);
+    }
     switch (msg) {
     case WM_CREATE: {
         lv->header = CreateWindowExW(0, WC_HEADERW, u"", HeaderStyle(hwnd, lv), 0, 0, 0, 0, hwnd, (HMENU)0,

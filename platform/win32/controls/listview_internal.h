@@ -54,6 +54,9 @@ struct ListView {
     int scrollY = 0;
     int listColumnWidth = 0; // list view's column width; 0 until set or first measured
     int inScrollUpdate = 0;
+    // Bulk item changes leave the scroll bars to the next message that looks at the geometry.
+    bool scrollDirty = false;
+    int pageRows = 0; // report rows the client area showed at the last scroll bar update
 
     // Tiled or placed background bitmap.
     HBITMAP bkImage = nullptr;

@@ -586,10 +586,16 @@ void UpdateScrollBars(ListView* lv)
     if (lv->inScrollUpdate)
         return;
     ++lv->inScrollUpdate;
+    lv->scrollDirty = false;
+    RECT before;
+    GetClientRect(lv->hwnd, &before);
     // Showing or hiding a bar changes the client area, which changes what the bars should say.
     for (int pass = 0; pass < 3; ++pass) {
         Metrics m = Measure(lv);
+        int top = lv->top, x = lv->scrollX, y = lv->scrollY;
         Clamp(lv, m);
+        if (top != lv->top || x != lv->scrollX || y != lv->scrollY)
+            InvalidateRect(lv->hwnd, nullptr, TRUE);
         SCROLLINFO v{}, h{};
         v.cbSize = h.cbSize = sizeof(SCROLLINFO);
         v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -623,6 +629,7 @@ void UpdateScrollBars(ListView* lv)
         }
         v.nMax = std::max(0, v.nMax);
         h.nMax = std::max(0, h.nMax);
+        lv->pageRows = ClientRows(m);
         SetScrollInfo(lv->hwnd, SB_VERT, &v, TRUE);
         SetScrollInfo(lv->hwnd, SB_HORZ, &h, TRUE);
         RECT after;
@@ -630,7 +637,10 @@ void UpdateScrollBars(ListView* lv)
         if (EqualRect(&after, &m.client))
             break;
     }
-    LayoutHeader(lv);
+    RECT after;
+    GetClientRect(lv->hwnd, &after);
+    if (!EqualRect(&after, &before))
+        LayoutHeader(lv);
     --lv->inScrollUpdate;
 }
 
