@@ -1274,8 +1274,8 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (!wParam)
-            t->paintPending = false;
+        // A subclass that paints through an off-screen DC still serves the pending repaint.
+        t->paintPending = false;
         Paint(hwnd, wParam, [&](HDC dc) { PaintTree(hwnd, t, dc); });
         return 0;
     case WM_SIZE:

@@ -535,4 +535,39 @@ TEST_F(TreeTest, DraggingAnItemIsOfferedToTheParentUnlessDisabled)
     }
 }
 
+// A subclass that paints through an off-screen DC, as the program's folder tree does.
+WNDPROC g_treeProc = nullptr;
+int g_subclassPaints = 0;
+LRESULT CALLBACK OffscreenPaint(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m != WM_PAINT)
+        return CallWindowProcW(g_treeProc, h, m, w, l);
+    ++g_subclassPaints;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 200, 160);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    CallWindowProcW(g_treeProc, h, WM_PAINT, (WPARAM)mem, 0);
+    BitBlt(dc, 0, 0, 200, 160, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    EndPaint(h, &ps);
+    return 0;
+}
+
+TEST_F(TreeTest, ChangesRepaintASubclassThatPaintsOffscreen)
+{
+    MakeTree(TVS_HASLINES);
+    g_treeProc = (WNDPROC)SetWindowLongPtrW(tree_, GWLP_WNDPROC, (LONG_PTR)OffscreenPaint);
+    g_subclassPaints = 0;
+    for (int round = 1; round <= 3; ++round) {
+        Add(u"item");
+        headless::PumpUntilIdle();
+        EXPECT_EQ(round, g_subclassPaints) << "every change is painted";
+    }
+    SetWindowLongPtrW(tree_, GWLP_WNDPROC, (LONG_PTR)g_treeProc);
+}
+
 } // namespace
