@@ -9,6 +9,8 @@
 #include "win32/controls/notify.h"
 #include "win32/controls/combobox.h"
 #include "win32/controls/listbox.h"
+#include "win32/controls/progress.h"
+#include "win32/controls/scrollbar.h"
 
 // Owner-drawn items: what WM_DRAWITEM and WM_MEASUREITEM carry.
 #define ODT_MENU 1
@@ -165,3 +167,5 @@ void InitCommonControls();
 #include "win32/controls/property_sheet.h"
 #include "win32/controls/toolbar.h"
 #include "win32/controls/rebar.h"
+#include "win32/controls/statusbar.h"
+#include "win32/controls/tooltip.h"

@@ -91,5 +91,9 @@ ClassInfo TreeViewClass();
 ClassInfo TabClass();
 ClassInfo ToolbarClass();
 ClassInfo RebarClass();
+ClassInfo ScrollBarClass();
+ClassInfo ProgressClass();
+ClassInfo StatusBarClass();
+ClassInfo ToolTipClass();
 
 } // namespace controls

@@ -1,4 +1,5 @@
 // Non-client areas in the classic look: frames, captions, scroll bars, hit testing, system commands.
+#include "win32/controls/scrollbar.h"
 #include "win32/user/internal.h"
 
 #include <algorithm>
@@ -674,6 +675,9 @@ using namespace user;
 
 int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw)
 {
+    // A scroll bar control keeps its own state.
+    if (bar == SB_CTL)
+        return (int)SendMessageW(hwnd, SBM_SETSCROLLINFO, (WPARAM)redraw, (LPARAM)si);
     if (!si || (si->cbSize != sizeof(SCROLLINFO) && si->cbSize != sizeof(SCROLLINFO) - 4)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -725,6 +729,8 @@ BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO si)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (bar == SB_CTL)
+        return (BOOL)SendMessageW(hwnd, SBM_GETSCROLLINFO, 0, (LPARAM)si);
     Guard lk(Lock());
     Window* w = Find(hwnd);
     ScrollBar* sb = w ? BarOf(w, bar) : nullptr;
@@ -784,6 +790,14 @@ BOOL GetScrollRange(HWND hwnd, int bar, LPINT minPos, LPINT maxPos)
 
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
 {
+    if (bar == SB_CTL) {
+        if (!IsWindow(hwnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
+        return TRUE;
+    }
     {
         Guard lk(Lock());
         Window* w = Find(hwnd);
@@ -810,6 +824,13 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
 
 BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows)
 {
+    if (bar == SB_CTL) {
+        if (!IsWindow(hwnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        return (BOOL)SendMessageW(hwnd, SBM_ENABLE_ARROWS, arrows, 0);
+    }
     {
         Guard lk(Lock());
         Window* w = Find(hwnd);
