@@ -48,10 +48,6 @@ HINSTANCE AFXAPI AfxFindResourceHandle(LPCWSTR lpszName, LPCWSTR lpszType);
 LPCWSTR AFXAPI AfxGetAppName();
 
 // ---- OLE and the other start-up services --------------------------------------------------------
-// The layer's in-process OLE needs no set-up: initialising counts per thread, S_FALSE when the
-// thread was initialised already, as the system answers.
-HRESULT OleInitialize(LPVOID pvReserved);
-void OleUninitialize();
 // Initialises OLE on the calling thread; FALSE when that fails.
 BOOL AFXAPI AfxOleInit();
 // Hosted controls need nothing more than the windows the layer already makes.

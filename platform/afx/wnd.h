@@ -253,6 +253,14 @@ protected:
     friend class CWndInternals;
 };
 
+// The object of class pClass for a window: its permanent object when that is one, else a
+// temporary of that class (made with pfnNew) kept until the thread's next idle time.
+CWnd* AFXAPI AfxTempWndOfClass(HWND hWnd, CRuntimeClass* pClass, CWnd* (*pfnNew)());
+template <class T>
+T* AfxWndFromHandle(HWND hWnd) {
+    return static_cast<T*>(AfxTempWndOfClass(hWnd, T::GetThisClass(), []() -> CWnd* { return new T; }));
+}
+
 // The procedure of every window the framework owns.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // Sends the message to pWnd's permanent object, bypassing the window's procedure chain.

@@ -169,3 +169,6 @@ protected:
 #define EVENT_SYSTEM_MENUEND 0x0005
 #define EVENT_SYSTEM_MENUPOPUPSTART 0x0006
 #define EVENT_SYSTEM_MENUPOPUPEND 0x0007
+
+// BSTR and VARIANT services, and OLE start-up.
+#include "win32/ole/automation.h"

@@ -15,8 +15,13 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP_ENTRY* lpE
                                                      UINT nID) {
     for (; lpEntry->pfn != nullptr; ++lpEntry) {
         UINT entryMsg = lpEntry->pnRegisteredMessage ? *lpEntry->pnRegisteredMessage : lpEntry->nMessage;
+        // Notification codes are negative numbers and travel as the low word of nCode, so the
+        // entry's code is compared the same way.
+        UINT entryCode = lpEntry->nCode;
+        if (entryMsg == WM_NOTIFY || entryMsg == WM_REFLECT_BASE + WM_NOTIFY)
+            entryCode = LOWORD(entryCode);
         // A registered message whose variable is still 0 was never registered: it matches nothing.
-        if (entryMsg == 0 || entryMsg != nMsg || lpEntry->nCode != nCode)
+        if (entryMsg == 0 || entryMsg != nMsg || entryCode != nCode)
             continue;
         if (nID >= lpEntry->nID && nID <= lpEntry->nLastID)
             return lpEntry;

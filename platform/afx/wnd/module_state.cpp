@@ -12,7 +12,6 @@ AFX_MODULE_STATE& AppState() {
     return state;
 }
 thread_local AFX_MODULE_STATE* t_pCurrent = nullptr;
-thread_local int t_nOleInit = 0;
 } // namespace
 
 AFX_MODULE_STATE* AFXAPI AfxGetAppModuleState() { return &AppState(); }
@@ -42,13 +41,6 @@ HINSTANCE AFXAPI AfxFindResourceHandle(LPCWSTR, LPCWSTR) { return AfxGetResource
 LPCWSTR AFXAPI AfxGetAppName() {
     CWinApp* pApp = AfxGetApp();
     return pApp && pApp->m_pszAppName ? pApp->m_pszAppName : u"";
-}
-
-HRESULT OleInitialize(LPVOID) { return t_nOleInit++ == 0 ? S_OK : S_FALSE; }
-
-void OleUninitialize() {
-    if (t_nOleInit > 0)
-        --t_nOleInit;
 }
 
 BOOL AFXAPI AfxOleInit() { return SUCCEEDED(OleInitialize(nullptr)); }

@@ -3,6 +3,7 @@
 #include "afx/app.h"
 #include "afx/frame.h"
 
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -73,7 +74,27 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
     return temp.get();
 }
 
+namespace {
+thread_local std::map<std::pair<HWND, CRuntimeClass*>, std::unique_ptr<CWnd>> t_typedTemps;
+} // namespace
+
+CWnd* AFXAPI AfxTempWndOfClass(HWND hWnd, CRuntimeClass* pClass, CWnd* (*pfnNew)()) {
+    if (!hWnd)
+        return nullptr;
+    if (CWnd* p = CWnd::FromHandlePermanent(hWnd); p && p->IsKindOf(pClass))
+        return p;
+    auto& slot = t_typedTemps[{hWnd, pClass}];
+    if (!slot) {
+        slot.reset(pfnNew());
+        slot->m_hWnd = hWnd;
+    }
+    return slot.get();
+}
+
 void PASCAL CWnd::DeleteTempMap() {
+    for (auto& [key, p] : t_typedTemps)
+        p->m_hWnd = nullptr;
+    t_typedTemps.clear();
     // A temporary object is never attached, so destroying it leaves the window alone.
     for (auto& [h, p] : t_state.temporary)
         p->m_hWnd = nullptr;

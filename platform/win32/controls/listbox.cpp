@@ -382,8 +382,10 @@ bool Select(HWND hwnd, ListBox* lb, int i)
 {
     if (i >= 0)
         SetCaret(hwnd, lb, i);
-    if (i == lb->sel)
+    if (i == lb->sel) {
+        EnsureVisible(hwnd, lb, i);
         return false;
+    }
     RedrawItem(hwnd, lb, lb->sel);
     lb->sel = i;
     RedrawItem(hwnd, lb, lb->sel);
