@@ -12,3 +12,4 @@
 #include "win32/dialogs.h"
 #include "win32/shell.h"
 #include "win32/ole.h"
+#include "win32/sound.h"

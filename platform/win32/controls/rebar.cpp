@@ -184,8 +184,9 @@ void Layout(HWND hwnd, Rebar* r)
             if (!(style & CCS_NOPARENTALIGN) && parent) {
                 RECT pc;
                 GetClientRect(parent, &pc);
-                SetWindowPos(hwnd, nullptr, 0, 0, pc.right - pc.left, want.bottom - want.top,
-                             SWP_NOZORDER | SWP_NOACTIVATE);
+                int h = want.bottom - want.top;
+                int top = (style & CCS_BOTTOM) == CCS_BOTTOM ? pc.bottom - h : 0;
+                SetWindowPos(hwnd, nullptr, 0, top, pc.right - pc.left, h, SWP_NOZORDER | SWP_NOACTIVATE);
             } else {
                 SetWindowPos(hwnd, nullptr, 0, 0, wr.right - wr.left, want.bottom - want.top,
                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,6 +1,7 @@
 // The ToolbarWindow32 window class: a row of image buttons, check groups, clicks, layout and tips.
 #include "win32/controls/control_util.h"
 #include "win32/controls/toolbar.h"
+#include "win32/controls/tooltip.h"
 #include "win32/resources.h"
 
 #include <algorithm>
@@ -33,6 +34,8 @@ struct Toolbar {
     HFONT font = nullptr;
     HWND notify = nullptr;
     HWND tips = nullptr;
+    bool ownTips = false;
+    std::vector<int> toolIds; // the buttons the tip window knows, by command id
     int pressed = -1;    // index of the button held down
     bool pressedIn = false;
     int hot = -1;
@@ -161,12 +164,42 @@ void Redraw(HWND hwnd)
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
+// Gives the tip window one tool per shown button, at the button's place, its text asked for on demand.
+void SyncTools(HWND hwnd, Toolbar* t)
+{
+    if (!t->tips || !IsWindow(t->tips))
+        return;
+    for (int id : t->toolIds) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = hwnd;
+        ti.uId = (UINT_PTR)id;
+        SendMessageW(t->tips, TTM_DELTOOLW, 0, (LPARAM)&ti);
+    }
+    t->toolIds.clear();
+    auto rects = Rects(hwnd, t);
+    for (size_t i = 0; i < t->buttons.size(); ++i) {
+        const Button& b = t->buttons[i];
+        if ((b.style & TBSTYLE_SEP) || (b.state & TBSTATE_HIDDEN))
+            continue;
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = hwnd;
+        ti.uId = (UINT_PTR)b.id;
+        ti.rect = rects[i];
+        ti.lpszText = LPSTR_TEXTCALLBACKW;
+        if (SendMessageW(t->tips, TTM_ADDTOOLW, 0, (LPARAM)&ti))
+            t->toolIds.push_back(b.id);
+    }
+}
+
 void AutoSize(HWND hwnd, Toolbar* t)
 {
     DWORD style = StyleOf(hwnd);
     int rows = 1;
     auto rects = Rects(hwnd, t, &rows);
     t->rows = rows;
+    SyncTools(hwnd, t);
     if (style & CCS_NORESIZE)
         return;
     int bottom = kTopPad + ButtonSize(hwnd, t).cy;
@@ -449,12 +482,28 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     Toolbar* t = Get(hwnd);
     if (!t && msg != WM_NCCREATE)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (t && t->tips && ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE)) {
+        MSG m{hwnd, msg, wParam, lParam, 0, {0, 0}};
+        SendMessageW(t->tips, TTM_RELAYEVENT, 0, (LPARAM)&m);
+    }
     switch (msg) {
     case WM_NCCREATE:
         t = CreateState<Toolbar>(hwnd);
         t->font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_CREATE: AutoSize(hwnd, t); return 0;
+    case WM_CREATE:
+        if (StyleOf(hwnd) & TBSTYLE_TOOLTIPS) {
+            t->tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd, nullptr,
+                                      nullptr, nullptr);
+            t->ownTips = t->tips != nullptr;
+        }
+        AutoSize(hwnd, t);
+        return 0;
+    case WM_DESTROY:
+        if (t->ownTips && t->tips && IsWindow(t->tips))
+            DestroyWindow(t->tips);
+        t->tips = nullptr;
+        return 0;
     case WM_NCDESTROY:
         if (t->strip)
             ImageList_Destroy(t->strip);
@@ -469,7 +518,10 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
     case WM_PRINTCLIENT: Paint(hwnd, wParam, [&](HDC dc) { PaintToolbar(hwnd, t, dc); }); return 0;
-    case WM_SIZE: Redraw(hwnd); return 0;
+    case WM_SIZE:
+        SyncTools(hwnd, t);
+        Redraw(hwnd);
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         int i = HitIndex(hwnd, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -719,7 +771,14 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return (LRESULT)old;
     }
     case TB_GETTOOLTIPS: return (LRESULT)t->tips;
-    case TB_SETTOOLTIPS: t->tips = (HWND)wParam; return 0;
+    case TB_SETTOOLTIPS:
+        if (t->ownTips && t->tips && t->tips != (HWND)wParam && IsWindow(t->tips))
+            DestroyWindow(t->tips);
+        t->toolIds.clear();
+        t->tips = (HWND)wParam;
+        t->ownTips = false;
+        SyncTools(hwnd, t);
+        return 0;
     case TB_GETROWS: return t->rows;
     case TB_SETCMDID: {
         if (wParam >= t->buttons.size())

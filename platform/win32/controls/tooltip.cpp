@@ -46,6 +46,7 @@ struct ToolTip {
     std::u16string title;
     WPARAM titleIcon = TTI_NONE;
     HFONT font = nullptr;
+    HFONT titleFont = nullptr; // bold form of the font, made when first needed
     std::u16string shownText;
 };
 
@@ -162,6 +163,50 @@ UINT TextFormat(ToolTip* tt)
     return DT_NOPREFIX | DT_EXPANDTABS | (tt->maxWidth >= 0 ? DT_WORDBREAK : 0);
 }
 
+HICON TitleIcon(ToolTip* tt)
+{
+    switch (tt->titleIcon) {
+    case TTI_NONE: return nullptr;
+    case TTI_INFO: return LoadIconW(nullptr, IDI_INFORMATION);
+    case TTI_WARNING: return LoadIconW(nullptr, IDI_WARNING);
+    case TTI_ERROR: return LoadIconW(nullptr, IDI_ERROR);
+    default: return (HICON)tt->titleIcon;
+    }
+}
+
+HFONT TitleFont(ToolTip* tt)
+{
+    if (!tt->titleFont) {
+        LOGFONTW lf{};
+        GetObjectW(FontOf(tt), sizeof lf, &lf);
+        lf.lfWeight = FW_BOLD;
+        tt->titleFont = CreateFontIndirectW(&lf);
+    }
+    return tt->titleFont ? tt->titleFont : FontOf(tt);
+}
+
+// The title line: a small icon and the title in bold. Measures it, and draws it at `at` when asked.
+SIZE TitleLine(HDC dc, ToolTip* tt, POINT at, bool draw)
+{
+    if (tt->title.empty())
+        return SIZE{0, 0};
+    HICON icon = TitleIcon(tt);
+    int iconSize = icon ? GetSystemMetrics(SM_CXSMICON) : 0;
+    HGDIOBJ old = SelectObject(dc, TitleFont(tt));
+    RECT t{0, 0, 0x7FFF, 0};
+    DrawTextW(dc, tt->title.c_str(), (int)tt->title.size(), &t, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    int textX = at.x + (icon ? iconSize + 4 : 0);
+    int h = std::max<int>(t.bottom, iconSize);
+    if (draw) {
+        if (icon)
+            DrawIconEx(dc, at.x, at.y + (h - iconSize) / 2, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+        RECT r{textX, at.y, textX + t.right, at.y + h};
+        DrawTextW(dc, tt->title.c_str(), (int)tt->title.size(), &r, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    }
+    SelectObject(dc, old);
+    return SIZE{textX - at.x + t.right, h};
+}
+
 // The window size for a text: the text, the title line above it, the margins, padding and border.
 SIZE TipSize(HWND hwnd, ToolTip* tt, const std::u16string& text)
 {
@@ -173,10 +218,9 @@ SIZE TipSize(HWND hwnd, ToolTip* tt, const std::u16string& text)
     DrawTextW(dc, text.c_str(), (int)text.size(), &calc, TextFormat(tt) | DT_CALCRECT);
     int w = calc.right, h = calc.bottom;
     if (!tt->title.empty()) {
-        RECT t{0, 0, 0x7FFF, 0};
-        DrawTextW(dc, tt->title.c_str(), (int)tt->title.size(), &t, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-        w = std::max<int>(w, t.right);
-        h += t.bottom + 4;
+        SIZE title = TitleLine(dc, tt, POINT{0, 0}, false);
+        w = std::max<int>(w, title.cx);
+        h += title.cy + 4;
     }
     SelectObject(dc, old);
     ReleaseDC(hwnd, dc);
@@ -345,12 +389,8 @@ void Draw(HWND hwnd, HDC dc, ToolTip* tt)
     int pad = Padding(hwnd) + 1;
     RECT in{rc.left + pad + tt->margin.left, rc.top + pad + tt->margin.top, rc.right - pad - tt->margin.right,
             rc.bottom - pad - tt->margin.bottom};
-    if (!tt->title.empty()) {
-        RECT t = in;
-        DrawTextW(dc, tt->title.c_str(), (int)tt->title.size(), &t, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-        DrawTextW(dc, tt->title.c_str(), (int)tt->title.size(), &t, DT_SINGLELINE | DT_NOPREFIX);
-        in.top = t.bottom + 4;
-    }
+    if (!tt->title.empty())
+        in.top += TitleLine(dc, tt, POINT{in.left, in.top}, true).cy + 4;
     DrawTextW(dc, tt->shownText.c_str(), (int)tt->shownText.size(), &in, TextFormat(tt));
     RestoreDC(dc, saved);
 }
@@ -390,12 +430,17 @@ LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     case WM_NCDESTROY:
+        if (tt->titleFont)
+            DeleteObject(tt->titleFont);
         DestroyState<ToolTip>(hwnd);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_NCHITTEST: return HTTRANSPARENT;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_SETFONT:
         tt->font = (HFONT)wParam;
+        if (tt->titleFont)
+            DeleteObject(tt->titleFont);
+        tt->titleFont = nullptr;
         return 0;
     case WM_GETFONT: return (LRESULT)tt->font;
     case WM_ERASEBKGND: return 1;
@@ -494,6 +539,7 @@ LRESULT CALLBACK ToolTipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         std::u16string title = lParam ? std::u16string((LPCWSTR)lParam) : std::u16string();
         tt->title = (StyleOf(hwnd) & TTS_NOPREFIX) ? title : StripPrefixes(title);
         tt->titleIcon = wParam;
+        InvalidateRect(hwnd, nullptr, TRUE);
         return TRUE;
     }
     }

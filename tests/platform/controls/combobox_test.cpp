@@ -238,6 +238,76 @@ INSTANTIATE_TEST_SUITE_P(
                   1, {CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_CLOSEUP, CBN_KILLFOCUS}}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// In a dialog, Enter and Escape close an open list instead of reaching the default and cancel buttons.
+TEST_F(ComboTest, DialogKeysCloseAnOpenListFirst)
+{
+    struct {
+        const char* name;
+        DWORD style;
+        UINT key;
+        bool open;
+        std::vector<Command> expect;
+    } cases[] = {
+        {"enter_open", CBS_DROPDOWNLIST, VK_RETURN, true, {{100, CBN_SELENDOK}, {100, CBN_CLOSEUP}}},
+        {"escape_open", CBS_DROPDOWN, VK_ESCAPE, true, {{100, CBN_SELENDCANCEL}, {100, CBN_CLOSEUP}}},
+        {"enter_closed", CBS_DROPDOWNLIST, VK_RETURN, false, {{IDOK, BN_CLICKED}}},
+        {"escape_closed", CBS_DROPDOWN, VK_ESCAPE, false, {{IDCANCEL, BN_CLICKED}}},
+    };
+    for (auto& c : cases) {
+        HWND cb = MakeCombo(c.style, {u"a", u"b"});
+        SetFocus(cb);
+        if (c.open)
+            SendMessageW(cb, CB_SHOWDROPDOWN, TRUE, 0);
+        TakeCommands();
+        headless::PressKey(c.key);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            if (!IsDialogMessageW(parent_, &m)) {
+                TranslateMessage(&m);
+                DispatchMessageW(&m);
+            }
+        EXPECT_EQ(c.expect, TakeCommands()) << c.name;
+        EXPECT_EQ(FALSE, SendMessageW(cb, CB_GETDROPPEDSTATE, 0, 0)) << c.name;
+        DestroyWindow(cb);
+        TakeCommands();
+    }
+}
+
+TEST_F(ComboTest, TheParentColoursTheEditAndTheList)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    std::vector<std::pair<UINT, HWND>> asked;
+    parentHook_ = [&](UINT m, WPARAM, LPARAM l, LRESULT* r) {
+        if (m != WM_CTLCOLOREDIT && m != WM_CTLCOLORLISTBOX)
+            return false;
+        asked.push_back({m, (HWND)l});
+        *r = (LRESULT)red;
+        return true;
+    };
+    HWND cb = MakeCombo(CBS_DROPDOWN, {u"a"});
+    SendMessageW(cb, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = DroppedList();
+    ASSERT_NE(nullptr, list);
+    asked.clear();
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 150, 100);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    SendMessageW(EditOf(cb), WM_PRINTCLIENT, (WPARAM)mem, 0);
+    SendMessageW(list, WM_PRINTCLIENT, (WPARAM)mem, 0);
+    RECT lc;
+    GetClientRect(list, &lc);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(mem, lc.right - 2, lc.bottom - 2)) << "the list's background";
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ((std::vector<std::pair<UINT, HWND>>{{WM_CTLCOLOREDIT, EditOf(cb)}, {WM_CTLCOLORLISTBOX, list}}), asked);
+    SendMessageW(cb, CB_SHOWDROPDOWN, FALSE, 0);
+    parentHook_ = nullptr;
+    DeleteObject(red);
+}
+
 TEST_F(ComboTest, EditShowsTheChosenItem)
 {
     HWND cb = MakeCombo(CBS_DROPDOWN, {u"one", u"two"});

@@ -243,6 +243,9 @@ TEST_F(ListBoxTest, ItemFromPointAndScrolling)
     EXPECT_EQ(30 - perPage, si.nPos);
     SendMessageW(lb, WM_VSCROLL, SB_TOP, 0);
     EXPECT_EQ(0, SendMessageW(lb, LB_GETTOPINDEX, 0, 0));
+    SendMessageW(lb, LB_SETCURSEL, 20, 0);
+    EXPECT_EQ(20 - perPage + 1, SendMessageW(lb, LB_GETTOPINDEX, 0, 0)) << "selecting it again brings it back";
+    SendMessageW(lb, WM_VSCROLL, SB_TOP, 0);
     SendMessageW(lb, WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(1, SendMessageW(lb, LB_GETTOPINDEX, 0, 0));
     SetFocus(lb); // the wheel turns the focused window

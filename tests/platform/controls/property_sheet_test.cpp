@@ -300,4 +300,46 @@ TEST_F(SheetTest, PageCallbacksAndBadInput)
     EXPECT_EQ(-1, PropertySheetW(&bad)) << "a page structure of no size";
 }
 
+TEST_F(SheetTest, PagesComeAndGoWhileTheSheetIsOpen)
+{
+    ASSERT_TRUE(Modeless({Page(0), Page(1)}));
+    HWND tab = (HWND)Psm(PSM_GETTABCONTROL);
+    PROPSHEETPAGEW extra = Page(2, PSP_USETITLE);
+    extra.pszTitle = u"Added";
+    HPROPSHEETPAGE added = CreatePropertySheetPageW(&extra);
+    ASSERT_TRUE(Psm(PSM_ADDPAGE, 0, (LPARAM)added));
+    EXPECT_EQ(3, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(u"Added", TabText(2));
+    EXPECT_EQ(2, Psm(PSM_PAGETOINDEX, 0, (LPARAM)added));
+    EXPECT_FALSE(Psm(PSM_ADDPAGE, 0, (LPARAM)added)) << "a page is in a sheet once";
+
+    // Ctrl+Tab walks the pages and wraps; Ctrl+Shift+Tab walks back.
+    struct {
+        bool shift;
+        int page;
+    } steps[] = {{false, 1}, {false, 2}, {false, 0}, {true, 2}};
+    for (auto& st : steps) {
+        headless::KeyDown(VK_CONTROL);
+        if (st.shift)
+            headless::KeyDown(VK_SHIFT);
+        headless::PumpUntilIdle();
+        MSG m{(HWND)Psm(PSM_GETCURRENTPAGEHWND), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+        EXPECT_TRUE(Psm(PSM_ISDIALOGMESSAGE, 0, (LPARAM)&m));
+        if (st.shift)
+            headless::KeyUp(VK_SHIFT);
+        headless::KeyUp(VK_CONTROL);
+        headless::PumpUntilIdle();
+        EXPECT_EQ((LRESULT)rec_.pages[st.page], Psm(PSM_GETCURRENTPAGEHWND)) << st.page;
+    }
+
+    // Removing the page on show moves to a neighbour and frees the page.
+    HWND gone = rec_.pages[2];
+    EXPECT_TRUE(Psm(PSM_REMOVEPAGE, 2, 0));
+    EXPECT_FALSE(IsWindow(gone));
+    EXPECT_EQ((LRESULT)rec_.pages[1], Psm(PSM_GETCURRENTPAGEHWND));
+    EXPECT_EQ(2, SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+    EXPECT_FALSE(DestroyPropertySheetPage(added)) << "the sheet released it";
+    EXPECT_FALSE(Psm(PSM_REMOVEPAGE, 5, 0));
+}
+
 } // namespace

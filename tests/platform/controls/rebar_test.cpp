@@ -142,6 +142,18 @@ TEST_F(RebarTest, BandInfoAnswersForTheSizeTheCallerStates)
     EXPECT_FALSE(IsWindowVisible(b));
     EXPECT_FALSE(SendMessageW(rebar_, RB_DELETEBAND, 3, 0));
 
+    HWND bottom = Make(REBARCLASSNAMEW, u"", CCS_BOTTOM | CCS_NODIVIDER, {0, 0, 100, 10}, 6);
+    REBARBANDINFOW one{};
+    one.cbSize = sizeof one;
+    one.fMask = RBBIM_CHILDSIZE;
+    one.cyMinChild = 24;
+    SendMessageW(bottom, RB_INSERTBANDW, 0, (LPARAM)&one);
+    RECT pc, br;
+    GetClientRect(parent_, &pc);
+    GetWindowRect(bottom, &br);
+    MapWindowPoints(nullptr, parent_, (POINT*)&br, 2);
+    EXPECT_EQ(pc.bottom, br.bottom) << "CCS_BOTTOM keeps the bar at the foot of its parent";
+
     // What a band's child says reaches the rebar's parent.
     commands_.clear();
     SendMessageW(rebar_, WM_COMMAND, MAKEWPARAM(21, BN_CLICKED), (LPARAM)a);

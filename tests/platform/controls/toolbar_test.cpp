@@ -1,5 +1,6 @@
 // ToolbarWindow32: buttons from a bitmap strip, layout, clicks, check groups and state messages.
 #include "platform/controls/control_fixture.h"
+#include "win32/text.h"
 
 using namespace ctltest;
 
@@ -181,6 +182,37 @@ TEST_F(ToolbarTest, PaintsEachButtonsImageFromTheStrip)
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
+}
+
+TEST_F(ToolbarTest, TipsAskTheOwnerForTheButtonsText)
+{
+    HWND tipsBar = Make(TOOLBARCLASSNAMEW, u"", CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS, {0, 40, 300, 70}, 10);
+    HWND tips = (HWND)SendMessageW(tipsBar, TB_GETTOOLTIPS, 0, 0);
+    ASSERT_NE(nullptr, tips) << "the tool bar made its tip window";
+    TBBUTTON buttons[] = {{0, 201, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, -1},
+                          {1, 202, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, -1}};
+    SendMessageW(tipsBar, TB_ADDBUTTONSW, 2, (LPARAM)buttons);
+    std::vector<UINT_PTR> asked;
+    parentHook_ = [&](UINT m, WPARAM, LPARAM l, LRESULT*) {
+        auto* h = (NMHDR*)l;
+        if (m == WM_NOTIFY && h->code == TTN_GETDISPINFOW) {
+            asked.push_back(h->idFrom);
+            lstrcpynW(((NMTTDISPINFOW*)l)->szText, u"Second button", 80);
+            return true;
+        }
+        return false;
+    };
+    RECT r{};
+    SendMessageW(tipsBar, TB_GETITEMRECT, 1, (LPARAM)&r);
+    headless::MouseMove(tipsBar, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    headless::PumpUntilIdle();
+    headless::AdvanceClock(2000);
+    headless::PumpUntilIdle();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ((UINT_PTR)202, asked.back()) << "the tip names the button by its command";
+    EXPECT_TRUE(IsWindowVisible(tips));
+    DestroyWindow(tipsBar);
+    EXPECT_FALSE(IsWindow(tips)) << "the tool bar's own tip window goes with it";
 }
 
 } // namespace

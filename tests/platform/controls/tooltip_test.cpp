@@ -310,8 +310,17 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_GT(g.cy, p.cy);
                  }},
         SizeCase{"title", TTS_NOPREFIX,
-                 [](ToolTipTest* t) { EXPECT_TRUE(SendMessageW(t->tip, TTM_SETTITLEW, TTI_INFO, (LPARAM)u"Title")); },
+                 [](ToolTipTest* t) { EXPECT_TRUE(SendMessageW(t->tip, TTM_SETTITLEW, TTI_NONE, (LPARAM)u"Title")); },
                  [](SIZE p, SIZE g) { EXPECT_GT(g.cy, p.cy); }},
+        SizeCase{"title_with_icon", TTS_NOPREFIX,
+                 [](ToolTipTest* t) {
+                     SendMessageW(t->tip, TTM_SETTITLEW, TTI_WARNING,
+                                  (LPARAM)u"A much longer title than the text of the tip itself");
+                 },
+                 [](SIZE p, SIZE g) {
+                     EXPECT_GE(g.cy, p.cy + GetSystemMetrics(SM_CYSMICON));
+                     EXPECT_GT(g.cx, p.cx + GetSystemMetrics(SM_CXSMICON)) << "the icon beside the title";
+                 }},
         SizeCase{"balloon", TTS_NOPREFIX | TTS_BALLOON, [](ToolTipTest*) {},
                  [](SIZE p, SIZE g) {
                      EXPECT_GT(g.cx, p.cx);

@@ -1,0 +1,579 @@
+// The X11 presenter against a private Xvfb: windows, pixels, input, keys, protocols, clipboard, screen.
+#include <gtest/gtest.h>
+
+#include "backend/headless/driver.h"
+#include "backend/x11/x11.h"
+#include "platform/backend/xvfb.h"
+#include "win32/gdi/surface.h"
+#include "win32/win32.h"
+#include "win32/user/presenter.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+#ifdef DOVEMARK_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Seen {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    SHORT sideState; // GetKeyState of the key's left/right form when the message came
+};
+
+std::vector<Seen> g_seen;
+HMENU g_contextMenu = nullptr;
+UINT g_sideVk = 0;
+
+LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CHAR:
+    case WM_CLOSE:
+        g_seen.push_back({msg, wParam, lParam, g_sideVk ? GetKeyState((int)g_sideVk) : (SHORT)0});
+        break;
+    case WM_RBUTTONUP:
+        if (g_contextMenu) {
+            POINT pt{(SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+            ClientToScreen(hwnd, &pt);
+            TrackPopupMenu(g_contextMenu, TPM_LEFTALIGN, pt.x, pt.y, 0, hwnd, nullptr);
+        }
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+class X11Presenter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifndef DOVEMARK_HAVE_XTEST
+        GTEST_SKIP() << "built without the XTest library";
+#endif
+        server_ = std::make_unique<xtest::Xvfb>(1024, 768);
+        if (!server_->Running())
+            GTEST_SKIP() << server_->Why();
+        // The driver puts its own presenter in place on first use; the X one goes over it.
+        headless::TopLevelWindows();
+        ASSERT_TRUE(x11::Start(server_->Display().c_str()));
+        dpy_ = XOpenDisplay(server_->Display().c_str());
+        ASSERT_NE(dpy_, nullptr);
+        InitCommonControls();
+        WNDCLASSW wc{};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = TestProc;
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = u"X11TestWnd";
+        RegisterClassW(&wc);
+        g_seen.clear();
+        g_sideVk = 0;
+    }
+
+    void TearDown() override
+    {
+        for (HWND h : headless::TopLevelWindows())
+            if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId())
+                DestroyWindow(h);
+        headless::PumpUntilIdle();
+        if (g_contextMenu)
+            DestroyMenu(g_contextMenu);
+        g_contextMenu = nullptr;
+        x11::Stop();
+        if (dpy_)
+            XCloseDisplay(dpy_);
+    }
+
+    HWND MakeTop(const char16_t* title, DWORD style, RECT r, HWND owner = nullptr)
+    {
+        HWND h = CreateWindowExW(0, u"X11TestWnd", title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                 owner, nullptr, nullptr, nullptr);
+        Settle();
+        return h;
+    }
+
+    // Pumps the test thread's messages and lets the X thread catch up until `done` holds.
+    bool PumpUntil(const std::function<bool()>& done, int ms = 5000)
+    {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            headless::PumpUntilIdle();
+            x11::Flush();
+            XSync(dpy_, False);
+            headless::PumpUntilIdle();
+            if (done())
+                return true;
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    void Settle()
+    {
+        headless::PumpUntilIdle();
+        x11::Flush();
+        XSync(dpy_, False);
+        // What the server reports back (exposure, mapping) is presented too.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        headless::PumpUntilIdle();
+        x11::Flush();
+    }
+
+#ifdef DOVEMARK_HAVE_XTEST
+    void MoveTo(POINT p)
+    {
+        XTestFakeMotionEvent(dpy_, -1, p.x, p.y, CurrentTime);
+        XFlush(dpy_);
+    }
+    void Click(POINT p, unsigned button = 1)
+    {
+        MoveTo(p);
+        XTestFakeButtonEvent(dpy_, button, True, CurrentTime);
+        XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
+        XFlush(dpy_);
+    }
+    void Key(KeySym sym, bool down)
+    {
+        XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down, CurrentTime);
+        XFlush(dpy_);
+    }
+    void Press(KeySym sym)
+    {
+        Key(sym, true);
+        Key(sym, false);
+    }
+#endif
+
+    // The X window's pixels against the layer's own surface of the window.
+    ::testing::AssertionResult SameAsSurface(HWND top)
+    {
+        RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Settle();
+        auto s = user::WindowSurface(top);
+        ::Window w = x11::WindowOf(top);
+        if (!s || !w)
+            return ::testing::AssertionFailure() << "no surface or no X window";
+        XImage* img = XGetImage(dpy_, w, 0, 0, (unsigned)s->width, (unsigned)s->height, AllPlanes, ZPixmap);
+        if (!img)
+            return ::testing::AssertionFailure() << "XGetImage failed";
+        int bad = 0, firstX = -1, firstY = -1;
+        for (int y = 0; y < s->height; ++y)
+            for (int x = 0; x < s->width; ++x)
+                if ((XGetPixel(img, x, y) & 0xFFFFFF) != (s->Row(y)[x] & 0xFFFFFF) && bad++ == 0) {
+                    firstX = x;
+                    firstY = y;
+                }
+        XDestroyImage(img);
+        if (bad)
+            return ::testing::AssertionFailure() << bad << " pixels differ, the first at " << firstX << "," << firstY;
+        return ::testing::AssertionSuccess();
+    }
+
+    std::string Property(::Window w, const char* name, Atom* type = nullptr)
+    {
+        Atom t;
+        int format;
+        unsigned long n, after;
+        unsigned char* data = nullptr;
+        std::string out;
+        if (XGetWindowProperty(dpy_, w, XInternAtom(dpy_, name, False), 0, 1 << 20, False, AnyPropertyType, &t,
+                               &format, &n, &after, &data) == Success &&
+            data) {
+            size_t unit = format == 32 ? sizeof(long) : (size_t)format / 8;
+            out.assign((const char*)data, n * unit);
+        }
+        if (data)
+            XFree(data);
+        if (type)
+            *type = t;
+        return out;
+    }
+
+    std::unique_ptr<xtest::Xvfb> server_;
+    Display* dpy_ = nullptr;
+};
+
+#ifdef DOVEMARK_HAVE_XTEST
+
+TEST_F(X11Presenter, ClicksTypesOpensAPopupAndShowsTheLayersPixels)
+{
+    HWND top = MakeTop(u"Dovemark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 460, 340});
+    HWND button = CreateWindowExW(0, u"Button", u"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100, 30, top,
+                                  (HMENU)1, nullptr, nullptr);
+    HWND edit = CreateWindowExW(0, u"Edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 50, 200, 24,
+                                top, (HMENU)2, nullptr, nullptr);
+    g_contextMenu = CreatePopupMenu();
+    AppendMenuW(g_contextMenu, MF_STRING, 101, u"&Open");
+    AppendMenuW(g_contextMenu, MF_STRING, 102, u"E&xit");
+    Settle();
+    ASSERT_NE(x11::WindowOf(top), 0u);
+    EXPECT_TRUE(SameAsSurface(top));
+
+    Click(headless::ToScreen(button, {50, 15}));
+    EXPECT_TRUE(PumpUntil([] {
+        for (auto& s : g_seen)
+            if (s.msg == WM_COMMAND && LOWORD(s.wParam) == 1 && HIWORD(s.wParam) == BN_CLICKED)
+                return true;
+        return false;
+    }));
+
+    Click(headless::ToScreen(edit, {20, 12}));
+    PumpUntil([&] { return GetFocus() == edit; });
+    for (KeySym k : {XK_h, XK_e, XK_l, XK_l, XK_o})
+        Press(k);
+    Key(XK_Shift_L, true);
+    Press(XK_1);
+    Key(XK_Shift_L, false);
+    EXPECT_TRUE(PumpUntil([&] { return headless::Text(edit) == u"hello!"; })) << "edit holds \"" << [&] {
+        std::string s;
+        for (char16_t c : headless::Text(edit))
+            s.push_back((char)c);
+        return s;
+    }() << "\"";
+
+    // The popup's loop runs inside the right click; its window is checked while it is up, then
+    // its first item is clicked.
+    bool popupSeen = false, popupUnmanaged = false, popupSame = false;
+    headless::AnswerNextModal([&](HWND popup) {
+        UpdateWindow(popup);
+        x11::Flush();
+        ::Window w = x11::WindowOf(popup);
+        popupSeen = w != 0;
+        XWindowAttributes wa{};
+        popupUnmanaged = w && XGetWindowAttributes(dpy_, w, &wa) && wa.override_redirect;
+        popupSame = (bool)SameAsSurface(popup);
+        RECT r;
+        GetWindowRect(popup, &r);
+        Click({r.left + 20, r.top + 10});
+    });
+    Click(headless::ToScreen(top, {300, 200}), 3);
+    EXPECT_TRUE(PumpUntil([] {
+        for (auto& s : g_seen)
+            if (s.msg == WM_COMMAND && LOWORD(s.wParam) == 101)
+                return true;
+        return false;
+    }));
+    EXPECT_TRUE(popupSeen);
+    EXPECT_TRUE(popupUnmanaged);
+    EXPECT_TRUE(popupSame);
+    EXPECT_TRUE(SameAsSurface(top));
+}
+
+TEST_F(X11Presenter, KeysBecomeVirtualKeysWithScanCodesAndSides)
+{
+    struct Case {
+        KeySym sym;
+        UINT msg;
+        UINT vk;
+        int scan;
+        bool extended;
+        UINT side; // the left or right key whose state must be down
+    };
+    const Case cases[] = {
+        {XK_a, WM_KEYDOWN, 'A', 0x1E, false, 0},
+        {XK_7, WM_KEYDOWN, '7', 0x08, false, 0},
+        {XK_F5, WM_KEYDOWN, VK_F5, 0x3F, false, 0},
+        {XK_Home, WM_KEYDOWN, VK_HOME, 0x47, true, 0},
+        {XK_Delete, WM_KEYDOWN, VK_DELETE, 0x53, true, 0},
+        {XK_KP_Add, WM_KEYDOWN, VK_ADD, 0x4E, false, 0},
+        {XK_Shift_L, WM_KEYDOWN, VK_SHIFT, 0x2A, false, VK_LSHIFT},
+        {XK_Shift_R, WM_KEYDOWN, VK_SHIFT, 0x36, false, VK_RSHIFT},
+        {XK_Control_R, WM_KEYDOWN, VK_CONTROL, 0x1D, true, VK_RCONTROL},
+        {XK_Alt_L, WM_SYSKEYDOWN, VK_MENU, 0x38, false, VK_LMENU},
+    };
+    HWND top = MakeTop(u"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    SetFocus(top);
+    MoveTo(headless::ToScreen(top, {50, 50}));
+    Settle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(XKeysymToString(c.sym));
+        if (!XKeysymToKeycode(dpy_, c.sym))
+            continue; // not on this server's keyboard
+        g_seen.clear();
+        g_sideVk = c.side;
+        Key(c.sym, true);
+        bool got = PumpUntil([&] {
+            for (auto& s : g_seen)
+                if (s.msg == WM_KEYDOWN || s.msg == WM_SYSKEYDOWN)
+                    return true;
+            return false;
+        });
+        Key(c.sym, false);
+        PumpUntil([] { return true; });
+        ASSERT_TRUE(got);
+        const Seen* down = nullptr;
+        for (auto& s : g_seen)
+            if (s.msg == WM_KEYDOWN || s.msg == WM_SYSKEYDOWN) {
+                down = &s;
+                break;
+            }
+        EXPECT_EQ(down->msg, c.msg);
+        EXPECT_EQ(down->wParam, c.vk);
+        EXPECT_EQ((down->lParam >> 16) & 0xFF, c.scan);
+        EXPECT_EQ(((down->lParam >> 24) & 1) != 0, c.extended);
+        if (c.side)
+            EXPECT_TRUE(down->sideState & 0x8000);
+    }
+}
+
+TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
+{
+    HWND top = MakeTop(u"capture", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    auto grabbedByOthers = [&] {
+        int rc = XGrabPointer(dpy_, DefaultRootWindow(dpy_), False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
+                              None, None, CurrentTime);
+        if (rc == GrabSuccess)
+            XUngrabPointer(dpy_, CurrentTime);
+        XSync(dpy_, False);
+        return rc == AlreadyGrabbed;
+    };
+    SetCapture(top);
+    Settle();
+    EXPECT_TRUE(grabbedByOthers());
+    ReleaseCapture();
+    Settle();
+    EXPECT_FALSE(grabbedByOthers());
+}
+
+#endif // DOVEMARK_HAVE_XTEST
+
+TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
+{
+    HWND frame = MakeTop(u"\u6570\u636e\u6062\u590d Dovemark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 400, 300});
+    HWND dialog = MakeTop(u"dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {80, 80, 300, 200}, frame);
+    HWND tip = MakeTop(u"tip", WS_POPUP | WS_BORDER | WS_VISIBLE, {10, 10, 90, 30}, frame);
+    ::Window xf = x11::WindowOf(frame), xd = x11::WindowOf(dialog), xt = x11::WindowOf(tip);
+    ASSERT_TRUE(xf && xd && xt);
+
+    EXPECT_EQ(Property(xf, "_NET_WM_NAME"), "\xe6\x95\xb0\xe6\x8d\xae\xe6\x81\xa2\xe5\xa4\x8d Dovemark");
+    SetWindowTextW(frame, u"renamed");
+    Settle();
+    EXPECT_EQ(Property(xf, "_NET_WM_NAME"), "renamed");
+
+    ::Window transientFor = 0;
+    EXPECT_TRUE(XGetTransientForHint(dpy_, xd, &transientFor));
+    EXPECT_EQ(transientFor, xf);
+    std::string motif = Property(xf, "_MOTIF_WM_HINTS");
+    ASSERT_GE(motif.size(), 3 * sizeof(long));
+    EXPECT_EQ(((const long*)motif.data())[2], 0) << "the layer draws the frame, not the desktop";
+
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, xt, &wa));
+    EXPECT_TRUE(wa.override_redirect);
+    EXPECT_EQ(wa.x, 10);
+    EXPECT_EQ(wa.width, 80);
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, xf, &wa));
+    EXPECT_FALSE(wa.override_redirect);
+
+    // Hiding and moving follow the layer.
+    ShowWindow(tip, SW_HIDE);
+    MoveWindow(frame, 60, 70, 300, 250, TRUE);
+    Settle();
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, xt, &wa));
+    EXPECT_EQ(wa.map_state, IsUnmapped);
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, xf, &wa));
+    EXPECT_EQ(wa.width, 300);
+    EXPECT_EQ(wa.height, 250);
+
+    // A destroyed window takes its X window with it, and what it covered is shown again.
+    DestroyWindow(dialog);
+    Settle();
+    EXPECT_EQ(x11::WindowOf(dialog), 0u);
+    EXPECT_TRUE(SameAsSurface(frame));
+}
+
+TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
+{
+    HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ASSERT_NE(w, 0u);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = (long)XInternAtom(dpy_, "WM_DELETE_WINDOW", False);
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy_, w, False, NoEventMask, &ev);
+    XFlush(dpy_);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(top); }));
+    ASSERT_FALSE(g_seen.empty());
+    EXPECT_EQ(g_seen.back().msg, (UINT)WM_CLOSE);
+}
+
+TEST_F(X11Presenter, WindowRegionShapesTheXWindow)
+{
+    HWND top = MakeTop(u"shaped", WS_POPUP | WS_VISIBLE, {40, 40, 240, 140});
+    ::Window w = x11::WindowOf(top);
+    int ev, err;
+    if (!XShapeQueryExtension(dpy_, &ev, &err))
+        GTEST_SKIP() << "no shape extension";
+    SetWindowRgn(top, CreateEllipticRgn(0, 0, 200, 100), TRUE);
+    Settle();
+    int count = 0, ordering;
+    XRectangle* rects = XShapeGetRectangles(dpy_, w, ShapeBounding, &count, &ordering);
+    ASSERT_GT(count, 10) << "an ellipse is many bands";
+    int left = 1 << 20, right = 0, top_ = 1 << 20, bottom = 0;
+    for (int i = 0; i < count; ++i) {
+        left = std::min<int>(left, rects[i].x);
+        top_ = std::min<int>(top_, rects[i].y);
+        right = std::max<int>(right, rects[i].x + rects[i].width);
+        bottom = std::max<int>(bottom, rects[i].y + rects[i].height);
+    }
+    XFree(rects);
+    EXPECT_GE(left, 0);
+    EXPECT_GE(top_, 0);
+    EXPECT_LE(right, 200);
+    EXPECT_LE(bottom, 100);
+    SetWindowRgn(top, nullptr, TRUE);
+    Settle();
+    rects = XShapeGetRectangles(dpy_, w, ShapeBounding, &count, &ordering);
+    EXPECT_EQ(count, 1);
+    XFree(rects);
+}
+
+TEST_F(X11Presenter, ScreenMetricsAndWorkAreaComeFromTheServer)
+{
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    EXPECT_EQ(work.bottom, 768) << "no panel claims any of the screen";
+
+    // A panel of 40 pixels at the top, as a desktop announces it.
+    long area[4] = {0, 40, 1024, 728};
+    XChangeProperty(dpy_, DefaultRootWindow(dpy_), XInternAtom(dpy_, "_NET_WORKAREA", False), XA_CARDINAL, 32,
+                    PropModeReplace, (const unsigned char*)area, 4);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        return work.top == 40;
+    }));
+    MONITORINFO mi{sizeof(mi)};
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({500, 500}, MONITOR_DEFAULTTONULL), &mi));
+    EXPECT_EQ(mi.rcWork.top, 40);
+    EXPECT_EQ(mi.rcWork.bottom, 768);
+    EXPECT_EQ(mi.rcMonitor.right, 1024);
+}
+
+TEST_F(X11Presenter, ClipboardTextTravelsBothWays)
+{
+    HWND top = MakeTop(u"clip", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), utf8 = XInternAtom(dpy_, "UTF8_STRING", False);
+    Atom prop = XInternAtom(dpy_, "TEST_SELECTION", False);
+    ::Window mine = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+
+    // The layer copies; another program pastes.
+    const char16_t text[] = u"\u6062\u590d recovered";
+    ASSERT_TRUE(OpenClipboard(top));
+    EmptyClipboard();
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+    memcpy(GlobalLock(g), text, sizeof(text));
+    GlobalUnlock(g);
+    SetClipboardData(CF_UNICODETEXT, g);
+    CloseClipboard();
+    Settle();
+    XConvertSelection(dpy_, clipboard, utf8, prop, mine, CurrentTime);
+    XFlush(dpy_);
+    std::string pasted;
+    bool answered = false;
+    // The layer's answer needs its clipboard, so this thread keeps the layer going meanwhile.
+    PumpUntil([&] {
+        XEvent ev;
+        while (XCheckTypedWindowEvent(dpy_, mine, SelectionNotify, &ev)) {
+            answered = true;
+            if (ev.xselection.property == prop)
+                pasted = Property(mine, "TEST_SELECTION");
+        }
+        return answered;
+    });
+    EXPECT_EQ(pasted, "\xe6\x81\xa2\xe5\xa4\x8d recovered");
+
+    // Another program copies; the layer pastes.
+    XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
+    XSync(dpy_, False);
+    std::atomic<bool> stop{false};
+    std::thread server([&] {
+        Display* d = dpy_;
+        while (!stop) {
+            XEvent ev;
+            if (!XCheckTypedWindowEvent(d, mine, SelectionRequest, &ev)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
+            auto& r = ev.xselectionrequest;
+            XEvent reply{};
+            reply.xselection.type = SelectionNotify;
+            reply.xselection.requestor = r.requestor;
+            reply.xselection.selection = r.selection;
+            reply.xselection.target = r.target;
+            reply.xselection.time = r.time;
+            reply.xselection.property = r.property;
+            if (r.target == XInternAtom(d, "TARGETS", False)) {
+                Atom list[] = {utf8};
+                XChangeProperty(d, r.requestor, r.property, XA_ATOM, 32, PropModeReplace, (const unsigned char*)list,
+                                1);
+            } else if (r.target == utf8) {
+                const char* s = "from elsewhere \xe4\xb8\xad";
+                XChangeProperty(d, r.requestor, r.property, utf8, 8, PropModeReplace, (const unsigned char*)s,
+                                (int)strlen(s));
+            } else {
+                reply.xselection.property = None;
+            }
+            XSendEvent(d, r.requestor, False, 0, &reply);
+            XFlush(d);
+        }
+    });
+    // The layer learns of the new owner from the server.
+    PumpUntil([] { return GetClipboardOwner() == nullptr; });
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    std::u16string got;
+    ASSERT_TRUE(OpenClipboard(top));
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        got = (const char16_t*)GlobalLock(h);
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    stop = true;
+    server.join();
+    EXPECT_EQ(got, u"from elsewhere \u4e2d");
+}
+
+TEST(X11PresenterStart, WithoutADisplayTheLayerStaysHeadless)
+{
+    const char* saved = std::getenv("DISPLAY");
+    std::string keep = saved ? saved : "";
+    unsetenv("DISPLAY");
+    EXPECT_FALSE(x11::StartIfDisplay());
+    EXPECT_FALSE(x11::Running());
+    EXPECT_FALSE(x11::Start(":999999"));
+    EXPECT_FALSE(x11::Running());
+    if (saved)
+        setenv("DISPLAY", keep.c_str(), 1);
+    HWND h = CreateWindowExW(0, u"Static", u"still works", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, nullptr, nullptr,
+                             nullptr, nullptr);
+    EXPECT_NE(h, nullptr);
+    headless::PumpUntilIdle();
+    EXPECT_NE(user::WindowSurface(h), nullptr);
+    DestroyWindow(h);
+}
+
+} // namespace
