@@ -413,6 +413,7 @@ void Place(HWND hwnd, const RECT& r)
     if (moved) {
         if (h.managed)
             SetSizeHints(h);
+        h.configSerial = NextRequest(c.dpy);
         XMoveResizeWindow(c.dpy, h.xid, r.left, r.top, (unsigned)w, (unsigned)hgt);
         AddDirty(h, RECT{0, 0, w, hgt});
     }

@@ -62,6 +62,11 @@ void SetPresenter(Presenter* presenter);
 // child window.
 std::shared_ptr<gdi::Surface> WindowSurface(HWND top);
 
+// The desktop moved or resized a top-level window (its window manager did, or the user through
+// it): the window's own thread applies the new window rectangle, in screen coordinates, the next
+// time it dispatches messages, as SetWindowPos without activation or z-order change.
+void RequestPlacement(HWND top, const RECT& screen);
+
 // Input entry points, in screen coordinates. The events go through the same hit testing, capture,
 // hooks, activation and translation as any other: they are queued for the thread that owns the
 // target window and become messages when that thread retrieves them.

@@ -399,6 +399,34 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     EXPECT_TRUE(SameAsSurface(frame));
 }
 
+TEST_F(X11Presenter, MovesByTheDesktopReachTheLayer)
+{
+    HWND top = MakeTop(u"moved", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ASSERT_NE(w, 0u);
+    // As a window manager does when the user drags or tiles the window.
+    XMoveResizeWindow(dpy_, w, 120, 90, 320, 240);
+    XSync(dpy_, False);
+    RECT r{};
+    EXPECT_TRUE(PumpUntil([&] {
+        GetWindowRect(top, &r);
+        return r.left == 120 && r.top == 90;
+    }));
+    EXPECT_EQ(r.right - r.left, 320);
+    EXPECT_EQ(r.bottom - r.top, 240);
+    EXPECT_TRUE(SameAsSurface(top));
+    // The layer's own moves still go out, and are not taken back for the desktop's.
+    MoveWindow(top, 60, 50, 200, 150, TRUE);
+    Settle();
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.x, 60);
+    EXPECT_EQ(wa.width, 200);
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.right, 260);
+}
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
