@@ -217,6 +217,8 @@ void HandleEvent(XEvent& ev)
     case PropertyNotify:
         if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netWorkarea)
             ReadScreen();
+        if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netSupportingWmCheck)
+            CheckWindowManager();
         break;
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;

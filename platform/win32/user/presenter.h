@@ -30,6 +30,10 @@ public:
     virtual void CaptureChanged(HWND capture) {}
     // The layer's clipboard got new contents (after the CloseClipboard that follows a change).
     virtual void ClipboardChanged() {}
+    // The user pressed the mouse on the caption (SC_MOVE + HTCAPTION) or a sizing border (SC_SIZE +
+    // WMSZ_*) of `top` at `screen`. True when the desktop's window manager takes over the move
+    // (the layer's own loop then does not run, and the result comes back as RequestPlacement).
+    virtual bool MoveSizeByDesktop(HWND top, UINT command, POINT screen) { return false; }
 };
 
 // The screen as the presenter finds it: each monitor's area and work area in screen coordinates,

@@ -427,6 +427,42 @@ TEST_F(X11Presenter, MovesByTheDesktopReachTheLayer)
     EXPECT_EQ(r.right, 260);
 }
 
+#ifdef DOVEMARK_HAVE_XTEST
+TEST_F(X11Presenter, CaptionDragsGoToTheWindowManagerWhenOneRuns)
+{
+    HWND top = MakeTop(u"drag", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ::Window root = DefaultRootWindow(dpy_);
+    // This connection plays the window manager: it announces itself and hears requests to the root.
+    ::Window check = XCreateSimpleWindow(dpy_, root, 0, 0, 1, 1, 0, 0, 0);
+    XChangeProperty(dpy_, root, XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, (const unsigned char*)&check, 1);
+    XSelectInput(dpy_, root, SubstructureNotifyMask);
+    Settle();
+    POINT caption{100, 50}; // on the caption bar, clear of its buttons
+    MoveTo(caption);
+    XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+    XFlush(dpy_);
+    Atom moveResize = XInternAtom(dpy_, "_NET_WM_MOVERESIZE", False);
+    XEvent got{};
+    bool asked = PumpUntil([&] {
+        XEvent ev;
+        while (XCheckTypedEvent(dpy_, ClientMessage, &ev))
+            if (ev.xclient.message_type == moveResize)
+                got = ev;
+        return got.type == ClientMessage;
+    });
+    XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
+    XFlush(dpy_);
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(got.xclient.window, w);
+    EXPECT_EQ(got.xclient.data.l[0], caption.x);
+    EXPECT_EQ(got.xclient.data.l[1], caption.y);
+    EXPECT_EQ(got.xclient.data.l[2], 8) << "a move";
+    EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000) << "the button the manager took is up for the layer";
+}
+#endif
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
