@@ -152,11 +152,16 @@ public:
     // The system draws controls three-dimensionally on its own.
     BOOL Enable3dControls() { return TRUE; }
     BOOL Enable3dControlsStatic() { return TRUE; }
+    // Help opens the help file (m_pszHelpFilePath, else the program's name with ".hlp" or ".chm")
+    // with the shell; a file that cannot be opened is reported.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = 0);
+    virtual void HtmlHelp(DWORD_PTR dwData, UINT nCmd = 0);
 
     HINSTANCE m_hInstance = nullptr;
     LPWSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
     CRecentFileList* m_pRecentFileList = nullptr;
+    LPCWSTR m_pszHelpFilePath = nullptr;
     BOOL m_bShellOpen = FALSE;
 
 protected:

@@ -2,6 +2,7 @@
 #include "afx/app.h"
 #include "afx/dialog.h"
 #include "afx/doc_template.h"
+#include "afx/common_dialogs.h"
 
 #include <memory>
 
@@ -87,9 +88,21 @@ void CWinApp::OnFileNew() {
 }
 
 void CWinApp::OnFileOpen() {
-    // The file dialog belongs to the shell's common dialogs; until a program supplies its own
-    // prompt, the command has nothing to ask with.
-    AfxMessageBox(u"Opening a file by name is not available.", MB_OK | MB_ICONINFORMATION);
+    // The filter offers each template's files, then everything.
+    CString filter;
+    for (POSITION pos = m_templateList.GetHeadPosition(); pos;) {
+        auto* pTemplate = static_cast<CDocTemplate*>(m_templateList.GetNext(pos));
+        CString name, ext;
+        if (pTemplate->GetDocString(name, CDocTemplate::filterName) && !name.IsEmpty() &&
+            pTemplate->GetDocString(ext, CDocTemplate::filterExt) && !ext.IsEmpty()) {
+            ext.Replace(u";", u";*");
+            filter += name + u"|*" + ext + u"|";
+        }
+    }
+    filter += u"All Files (*.*)|*.*||";
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter);
+    if (dlg.DoModal() == IDOK)
+        OpenDocumentFile(dlg.GetPathName());
 }
 
 void CWinApp::OnFilePrintSetup() { AfxMessageBox(u"Printing is not available.", MB_OK | MB_ICONINFORMATION); }
@@ -210,4 +223,36 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI) {
     pCmdUI->m_nIndex += (UINT)m_arrNames.GetSize() - 1;
     pCmdUI->m_nIndexMax = (UINT)::GetMenuItemCount(hMenu);
     pCmdUI->m_bEnableChanged = TRUE;
+}
+
+namespace {
+// The help file beside the program: its name with the extension of the kind of help.
+CString DefaultHelpFile(LPCWSTR lpszExt) {
+    WCHAR path[MAX_PATH * 2] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    CString file(path);
+    int slash = std::max(file.ReverseFind(u'/'), file.ReverseFind(u'\\'));
+    int dot = file.ReverseFind(u'.');
+    if (dot > slash)
+        file = file.Left(dot);
+    return file + lpszExt;
+}
+
+void OpenHelp(CWinApp* pApp, const CString& file) {
+    HWND hOwner = pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
+    // The shell opens the file with its viewer; a file that cannot be opened is said so.
+    if ((INT_PTR)::ShellExecuteW(hOwner, u"open", file, nullptr, nullptr, SW_SHOWNORMAL) <= 32) {
+        CString text;
+        text.Format(u"Cannot open the help file %s.", (LPCWSTR)file);
+        AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+} // namespace
+
+void CWinApp::WinHelp(DWORD_PTR, UINT) {
+    OpenHelp(this, m_pszHelpFilePath ? CString(m_pszHelpFilePath) : DefaultHelpFile(u".hlp"));
+}
+
+void CWinApp::HtmlHelp(DWORD_PTR, UINT) {
+    OpenHelp(this, m_pszHelpFilePath ? CString(m_pszHelpFilePath) : DefaultHelpFile(u".chm"));
 }

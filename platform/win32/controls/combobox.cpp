@@ -580,6 +580,12 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        // The edit and the list take the colours the combo box's parent gives.
+        if (HWND parent = GetParent(hwnd))
+            return SendMessageW(parent, msg, wParam, lParam);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_GETDLGCODE: {
         LRESULT r = DLGC_WANTARROWS | DLGC_WANTCHARS;
         auto* m = (MSG*)lParam;

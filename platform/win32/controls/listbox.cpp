@@ -483,7 +483,9 @@ void Draw(HWND hwnd, HDC dc, ListBox* lb)
     GetClientRect(hwnd, &client);
     int saved = SaveDC(dc);
     SelectObject(dc, FontOrDefault(lb->font));
-    HBRUSH br = ControlColor(hwnd, dc, WM_CTLCOLORLISTBOX);
+    // A drop-down list asks through its combo box, which asks its own parent.
+    HBRUSH br = lb->combo ? (HBRUSH)SendMessageW(lb->combo, WM_CTLCOLORLISTBOX, (WPARAM)dc, (LPARAM)hwnd)
+                          : ControlColor(hwnd, dc, WM_CTLCOLORLISTBOX);
     FillRect(dc, &client, br ? br : GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(dc, TRANSPARENT);
     bool enabled = IsWindowEnabled(hwnd) != FALSE;

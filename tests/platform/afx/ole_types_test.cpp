@@ -110,12 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{u"2026/12/8", 0, true, 2026, 12, 8, 0, 0, 0},
                       ParseCase{u"  10:30 PM ", 0, true, 1899, 12, 30, 22, 30, 0},
                       ParseCase{u"8-12-2026 9:5:3", VAR_DATEVALUEONLY, true, 2026, 12, 8, 0, 0, 0},
-                      ParseCase{u"12-13-2026", 0, false},
-                      ParseCase{u"29-2-2023", 0, false},
-                      ParseCase{u"8-12-26", 0, false},
-                      ParseCase{u"9:61", 0, false},
-                      ParseCase{u"", 0, false},
-                      ParseCase{u"8-12-2026 junk", 0, false}),
+                      ParseCase{u"12-13-2026", 0, false, 0, 0, 0, 0, 0, 0},
+                      ParseCase{u"29-2-2023", 0, false, 0, 0, 0, 0, 0, 0},
+                      ParseCase{u"8-12-26", 0, false, 0, 0, 0, 0, 0, 0},
+                      ParseCase{u"9:61", 0, false, 0, 0, 0, 0, 0, 0},
+                      ParseCase{u"", 0, false, 0, 0, 0, 0, 0, 0},
+                      ParseCase{u"8-12-2026 junk", 0, false, 0, 0, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<ParseCase>& info) { return std::to_string(info.index); });
 
 TEST(DateTime, OrdersFormatsAndStoresAcrossDayZero) {

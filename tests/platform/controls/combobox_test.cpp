@@ -273,6 +273,41 @@ TEST_F(ComboTest, DialogKeysCloseAnOpenListFirst)
     }
 }
 
+TEST_F(ComboTest, TheParentColoursTheEditAndTheList)
+{
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    std::vector<std::pair<UINT, HWND>> asked;
+    parentHook_ = [&](UINT m, WPARAM, LPARAM l, LRESULT* r) {
+        if (m != WM_CTLCOLOREDIT && m != WM_CTLCOLORLISTBOX)
+            return false;
+        asked.push_back({m, (HWND)l});
+        *r = (LRESULT)red;
+        return true;
+    };
+    HWND cb = MakeCombo(CBS_DROPDOWN, {u"a"});
+    SendMessageW(cb, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = DroppedList();
+    ASSERT_NE(nullptr, list);
+    asked.clear();
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 150, 100);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    SendMessageW(EditOf(cb), WM_PRINTCLIENT, (WPARAM)mem, 0);
+    SendMessageW(list, WM_PRINTCLIENT, (WPARAM)mem, 0);
+    RECT lc;
+    GetClientRect(list, &lc);
+    EXPECT_EQ(RGB(255, 0, 0), GetPixel(mem, lc.right - 2, lc.bottom - 2)) << "the list's background";
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ((std::vector<std::pair<UINT, HWND>>{{WM_CTLCOLOREDIT, EditOf(cb)}, {WM_CTLCOLORLISTBOX, list}}), asked);
+    SendMessageW(cb, CB_SHOWDROPDOWN, FALSE, 0);
+    parentHook_ = nullptr;
+    DeleteObject(red);
+}
+
 TEST_F(ComboTest, EditShowsTheChosenItem)
 {
     HWND cb = MakeCombo(CBS_DROPDOWN, {u"one", u"two"});

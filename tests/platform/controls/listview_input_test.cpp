@@ -147,11 +147,14 @@ TEST_F(ListViewTest, CheckBoxFlipsByClickOnItsImageAndBySpace)
     EXPECT_FALSE(SendMessageW(list_, LVM_GETIMAGELIST, LVSIL_STATE, 0));
 }
 
-TEST_F(ListViewTest, KeyDownIsReportedBeforeItActs)
+TEST_F(ListViewTest, FocusAndKeysAreReported)
 {
     MakeReport(3);
     SetFocus(list_);
+    SetFocus(parent_);
+    SetFocus(list_);
     headless::PumpUntilIdle();
+    EXPECT_EQ(std::vector<UINT>({NM_SETFOCUS, NM_KILLFOCUS, NM_SETFOCUS}), Codes());
     notes_.clear();
     headless::PressKey(VK_DOWN);
     headless::PumpUntilIdle();

@@ -1,5 +1,8 @@
 // SysListView32: geometry of the four views, hit tests, scrolling, painting and custom draw.
 #include "platform/controls/listview_fixture.h"
+#include "support/support.h"
+#include "win32/gdi/surface.h"
+#include "win32/user/presenter.h"
 
 using namespace lvtest;
 
@@ -43,6 +46,15 @@ TEST_F(ListViewTest, ReportRectsFollowColumnsAndScrolling)
     SendMessageW(list_, WM_VSCROLL, SB_PAGEUP, 0);
     EXPECT_EQ(50 - 2 * perPage, SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
     EXPECT_FALSE(SendMessageW(list_, LVM_ENSUREVISIBLE, 50, FALSE));
+
+    // The header takes column images from the small list, unless its owner gave it another.
+    HWND header = (HWND)SendMessageW(list_, LVM_GETHEADER, 0, 0);
+    EXPECT_EQ((LRESULT)small, SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+    HIMAGELIST own = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+    SendMessageW(header, HDM_SETIMAGELIST, 0, (LPARAM)own);
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    EXPECT_EQ((LRESULT)own, SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+    ImageList_Destroy(own);
     ImageList_Destroy(small);
 }
 
@@ -185,9 +197,35 @@ TEST_F(ListViewTest, ThumbDragReachesRowsBeyondSixteenBits)
 TEST_F(ListViewTest, PaintsRowsSelectionAndGridLinesIntoTheDcGiven)
 {
     MakeReport(3, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    // A small image list of one red square, shown by row 2.
+    HIMAGELIST small = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+    HDC screen = GetDC(nullptr);
+    HBITMAP red = CreateCompatibleBitmap(screen, 16, 16);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ oldBmp = SelectObject(mem, red);
+    RECT all{0, 0, 16, 16};
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(mem, &all, brush);
+    DeleteObject(brush);
+    SelectObject(mem, oldBmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    ImageList_Add(small, red, nullptr);
+    DeleteObject(red);
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)small);
+    LVITEMW img{};
+    img.mask = LVIF_IMAGE;
+    img.iItem = 2;
+    img.iImage = 0;
+    SendMessageW(list_, LVM_SETITEMW, 0, (LPARAM)&img);
+    img.iItem = 0;
+    img.iImage = I_IMAGENONE;
+    SendMessageW(list_, LVM_SETITEMW, 0, (LPARAM)&img);
     SetState(1, LVIS_SELECTED, LVIS_SELECTED);
     Canvas canvas(list_);
     RECT r0 = ItemRect(0), r1 = ItemRect(1);
+    EXPECT_EQ(RGB(255, 0, 0), canvas.At(8, ItemRect(2).top + ItemRect(2).bottom - ItemRect(2).top - 9)) << "icon";
+    EXPECT_EQ(0, canvas.CountColor(ItemRect(0, LVIR_ICON), RGB(255, 0, 0))) << "no image";
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), canvas.At(150, r0.top + 2));
     EXPECT_GT(canvas.CountColor({0, r0.top, 100, r0.bottom}, GetSysColor(COLOR_WINDOWTEXT)), 5) << "text";
     // Shown selected without the focus because of LVS_SHOWSELALWAYS, across the whole row.
@@ -243,6 +281,16 @@ TEST_F(ListViewTest, CustomDrawStagesAndColours)
     EXPECT_GT(canvas.CountColor({100, r0.top, 180, r0.bottom}, RGB(255, 0, 0)), 3);
     EXPECT_GT(canvas.CountColor({0, r1.top, 240, r1.bottom}, RGB(0, 0, 255)), 10);
     EXPECT_EQ(0, canvas.CountColor({0, r2.top, 240, r2.bottom}, GetSysColor(COLOR_WINDOWTEXT))) << "skipped";
+
+    // The same colours reach the saved picture of the window.
+    InvalidateRect(list_, nullptr, TRUE);
+    ASSERT_TRUE(headless::SavePng(parent_, testsupport::ScratchDir() + "/listview_custom_draw.png"));
+    POINT at{102, r0.top + 1};
+    ClientToScreen(list_, &at);
+    RECT wr;
+    GetWindowRect(parent_, &wr);
+    uint32_t v = user::WindowSurface(parent_)->Row(at.y - wr.top)[at.x - wr.left];
+    EXPECT_EQ(RGB(255, 255, 0), RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
 }
 
 TEST_F(ListViewTest, TiledBackgroundImageShowsBehindTheRows)
