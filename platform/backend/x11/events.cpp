@@ -147,6 +147,24 @@ void Unmapped(XUnmapEvent& e)
     PostMessageW(h->hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
+void Configured(XConfigureEvent& e)
+{
+    auto& c = C();
+    Host* h = HostOf(e.window);
+    // What answers the layer's own placements is already known; only the desktop's own moves count.
+    if (!h || !h->managed || !h->mapped || e.serial < h->configSerial)
+        return;
+    int x = 0, y = 0;
+    ::Window child;
+    if (!XTranslateCoordinates(c.dpy, h->xid, c.root, 0, 0, &x, &y, &child))
+        return;
+    RECT r{x, y, x + e.width, y + e.height};
+    if (EqualRect(&r, &h->rect))
+        return;
+    h->rect = r;
+    user::RequestPlacement(h->hwnd, r);
+}
+
 void Mapped(XMapEvent& e)
 {
     Host* h = HostOf(e.window);
@@ -187,6 +205,7 @@ void HandleEvent(XEvent& ev)
     case ClientMessage: OnClientMessage(ev.xclient); break;
     case UnmapNotify: Unmapped(ev.xunmap); break;
     case MapNotify: Mapped(ev.xmap); break;
+    case ConfigureNotify: Configured(ev.xconfigure); break;
     case FocusIn:
         if (Host* h = HostOf(ev.xfocus.window); h && h->ic)
             XSetICFocus((XIC)h->ic);
@@ -198,6 +217,8 @@ void HandleEvent(XEvent& ev)
     case PropertyNotify:
         if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netWorkarea)
             ReadScreen();
+        if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netSupportingWmCheck)
+            CheckWindowManager();
         break;
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;

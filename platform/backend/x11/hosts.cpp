@@ -413,6 +413,7 @@ void Place(HWND hwnd, const RECT& r)
     if (moved) {
         if (h.managed)
             SetSizeHints(h);
+        h.configSerial = NextRequest(c.dpy);
         XMoveResizeWindow(c.dpy, h.xid, r.left, r.top, (unsigned)w, (unsigned)hgt);
         AddDirty(h, RECT{0, 0, w, hgt});
     }
@@ -441,15 +442,7 @@ void Activate(HWND hwnd)
     auto it = hwnd ? c.hosts.find(hwnd) : c.hosts.end();
     if (it == c.hosts.end() || !it->second.mapped || !it->second.managed)
         return;
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    bool wm = XGetWindowProperty(c.dpy, c.root, c.atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW, &type, &format,
-                                 &n, &after, &data) == Success &&
-              n == 1;
-    if (data)
-        XFree(data);
+    bool wm = c.windowManager;
     if (wm) {
         XEvent ev{};
         ev.xclient.type = ClientMessage;
@@ -485,6 +478,31 @@ void Capture(HWND capture)
     unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     c.grabbed = XGrabPointer(c.dpy, it->second.xid, True, mask, GrabModeAsync, GrabModeAsync, None, c.cursor,
                              CurrentTime) == GrabSuccess;
+}
+
+void MoveSize(HWND hwnd, POINT pt, UINT command)
+{
+    auto& c = C();
+    auto it = c.hosts.find(hwnd);
+    if (it == c.hosts.end() || !it->second.mapped)
+        return;
+    // _NET_WM_MOVERESIZE directions, by the sizing edge the layer names (WMSZ_LEFT = 1 ...).
+    static const long kEdge[9] = {8, 7, 3, 1, 0, 2, 5, 6, 4};
+    UINT edge = command & 0x0F;
+    long direction = (command & 0xFFF0) == SC_MOVE ? 8 : edge <= 8 ? kEdge[edge] : 8;
+    XUngrabPointer(c.dpy, CurrentTime);
+    c.grabbed = false;
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = it->second.xid;
+    ev.xclient.message_type = XInternAtom(c.dpy, "_NET_WM_MOVERESIZE", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = pt.x;
+    ev.xclient.data.l[1] = pt.y;
+    ev.xclient.data.l[2] = direction;
+    ev.xclient.data.l[3] = Button1;
+    ev.xclient.data.l[4] = 1; // a request from an application
+    XSendEvent(c.dpy, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
 }
 
 void SetCursorShape(HCURSOR cursor)
@@ -559,7 +577,8 @@ void ApplyOp(const Op& op)
     case Op::Clipboard:
         ClaimClipboard();
         break;
-    case Op::Sync:
+    case Op::MoveSize:
+        MoveSize(op.hwnd, POINT{op.rect.left, op.rect.top}, (UINT)op.rect.right);
         break;
     }
 }

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -28,6 +29,7 @@ struct Host {
     bool mapped = false;
     bool iconic = false;
     RECT rect{};          // last placement sent, screen coordinates
+    unsigned long configSerial = 0; // the request of the last placement sent
     DWORD style = 0, exStyle = 0;
     RECT dirty{};         // window coordinates, empty when nothing waits
     // The image the window's pixels go through: shared memory when the server offers it.
@@ -39,7 +41,7 @@ struct Host {
 
 // What presenter calls ask of the X thread, in order.
 struct Op {
-    enum Kind { Damage, Place, Destroy, Change, Activate, Cursor, Capture, Clipboard, Sync } kind;
+    enum Kind { Damage, Place, Destroy, Change, Activate, Cursor, Capture, Clipboard, MoveSize } kind;
     HWND hwnd = nullptr;
     RECT rect{};
     HCURSOR cursor = nullptr;
@@ -82,6 +84,7 @@ struct Conn {
     bool grabbed = false;
     POINT lastPointer{-1, -1};
     ::Cursor cursor = 0;
+    std::atomic<bool> windowManager{false}; // one runs (_NET_SUPPORTING_WM_CHECK on the root)
 };
 
 Conn& C();
@@ -105,8 +108,10 @@ UINT VirtualKeyOf(XKeyEvent& ev, KeySym* sym);
 ::Cursor CursorFor(HCURSOR cursor);
 void FreeCursors();
 
-// screen.cpp: the monitors and work area of the X screen, told to the layer.
+// screen.cpp: the monitors and work area of the X screen, told to the layer; whether a window
+// manager runs.
 void ReadScreen();
+void CheckWindowManager();
 
 // clipboard.cpp
 void ClaimClipboard();

@@ -51,4 +51,19 @@ void ReadScreen()
     user::SetMonitors(list);
 }
 
+void CheckWindowManager()
+{
+    auto& c = C();
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    bool found = XGetWindowProperty(c.dpy, c.root, c.atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW, &type,
+                                    &format, &n, &after, &data) == Success &&
+                 n == 1;
+    if (data)
+        XFree(data);
+    c.windowManager = found;
+}
+
 } // namespace x11

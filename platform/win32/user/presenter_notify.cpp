@@ -19,6 +19,17 @@ bool TopLevelState(HWND hwnd, RECT* screen, bool* visible)
     return true;
 }
 
+struct Placements {
+    std::mutex lock;
+    std::map<HWND, RECT> pending;
+};
+
+Placements& Pl()
+{
+    static auto* p = new Placements;
+    return *p;
+}
+
 struct MonitorState {
     std::mutex lock;
     std::vector<MonitorArea> monitors;
@@ -48,6 +59,40 @@ void NotifyChanged(HWND hwnd)
     Presenter* p = CurrentPresenter();
     if (p && TopLevelState(hwnd, &r, &visible))
         p->Changed(hwnd);
+}
+
+void RequestPlacement(HWND top, const RECT& screen)
+{
+    auto& p = Pl();
+    bool first;
+    {
+        std::lock_guard<std::mutex> g(p.lock);
+        first = !p.pending.count(top);
+        p.pending[top] = screen;
+    }
+    // One message carries any number of moves: the latest rectangle is applied.
+    if (first && !PostMessageW(top, kPresenterRequest, 0, 0)) {
+        std::lock_guard<std::mutex> g(p.lock);
+        p.pending.erase(top);
+    }
+}
+
+void HandlePresenterRequest(HWND hwnd)
+{
+    auto& p = Pl();
+    RECT r;
+    {
+        std::lock_guard<std::mutex> g(p.lock);
+        auto it = p.pending.find(hwnd);
+        if (it == p.pending.end())
+            return;
+        r = it->second;
+        p.pending.erase(it);
+    }
+    RECT now;
+    if (IsWindow(hwnd) && GetWindowRect(hwnd, &now) && !EqualRect(&now, &r) && !IsIconic(hwnd))
+        SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT ScreenRect()

@@ -399,6 +399,70 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     EXPECT_TRUE(SameAsSurface(frame));
 }
 
+TEST_F(X11Presenter, MovesByTheDesktopReachTheLayer)
+{
+    HWND top = MakeTop(u"moved", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ASSERT_NE(w, 0u);
+    // As a window manager does when the user drags or tiles the window.
+    XMoveResizeWindow(dpy_, w, 120, 90, 320, 240);
+    XSync(dpy_, False);
+    RECT r{};
+    EXPECT_TRUE(PumpUntil([&] {
+        GetWindowRect(top, &r);
+        return r.left == 120 && r.top == 90;
+    }));
+    EXPECT_EQ(r.right - r.left, 320);
+    EXPECT_EQ(r.bottom - r.top, 240);
+    EXPECT_TRUE(SameAsSurface(top));
+    // The layer's own moves still go out, and are not taken back for the desktop's.
+    MoveWindow(top, 60, 50, 200, 150, TRUE);
+    Settle();
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.x, 60);
+    EXPECT_EQ(wa.width, 200);
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.right, 260);
+}
+
+#ifdef DOVEMARK_HAVE_XTEST
+TEST_F(X11Presenter, CaptionDragsGoToTheWindowManagerWhenOneRuns)
+{
+    HWND top = MakeTop(u"drag", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ::Window root = DefaultRootWindow(dpy_);
+    // This connection plays the window manager: it announces itself and hears requests to the root.
+    ::Window check = XCreateSimpleWindow(dpy_, root, 0, 0, 1, 1, 0, 0, 0);
+    XChangeProperty(dpy_, root, XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, (const unsigned char*)&check, 1);
+    XSelectInput(dpy_, root, SubstructureNotifyMask);
+    Settle();
+    POINT caption{100, 50}; // on the caption bar, clear of its buttons
+    MoveTo(caption);
+    XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+    XFlush(dpy_);
+    Atom moveResize = XInternAtom(dpy_, "_NET_WM_MOVERESIZE", False);
+    XEvent got{};
+    bool asked = PumpUntil([&] {
+        XEvent ev;
+        while (XCheckTypedEvent(dpy_, ClientMessage, &ev))
+            if (ev.xclient.message_type == moveResize)
+                got = ev;
+        return got.type == ClientMessage;
+    });
+    XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
+    XFlush(dpy_);
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(got.xclient.window, w);
+    EXPECT_EQ(got.xclient.data.l[0], caption.x);
+    EXPECT_EQ(got.xclient.data.l[1], caption.y);
+    EXPECT_EQ(got.xclient.data.l[2], 8) << "a move";
+    EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000) << "the button the manager took is up for the layer";
+}
+#endif
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
