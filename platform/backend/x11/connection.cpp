@@ -158,6 +158,7 @@ void RunThread()
                 continue;
             HandleEvent(ev);
         }
+        SettleFocus();
         PresentDirty();
         if (stop) {
             DestroyAllHosts();

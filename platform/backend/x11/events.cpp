@@ -165,6 +165,29 @@ void Configured(XConfigureEvent& e)
     user::RequestPlacement(h->hwnd, r);
 }
 
+void FocusChanged(XFocusChangeEvent& e, bool in)
+{
+    auto& c = C();
+    if ((e.mode != NotifyNormal && e.mode != NotifyWhileGrabbed) || e.detail == NotifyInferior ||
+        e.detail == NotifyPointer)
+        return;
+    Host* h = HostOf(e.window);
+    if (!h || !h->managed)
+        return;
+    bool ours = e.serial < c.focusSerial ||
+                std::chrono::steady_clock::now() - c.focusAskedAt < std::chrono::milliseconds(300);
+    if (in)
+        c.focusLeft = false;
+    if (ours)
+        return;
+    if (!in) {
+        c.focusLeft = true;
+    } else if (h->hwnd != c.layerActive) {
+        c.layerActive = h->hwnd;
+        user::RequestActivation(h->hwnd);
+    }
+}
+
 void Mapped(XMapEvent& e)
 {
     Host* h = HostOf(e.window);
@@ -209,10 +232,12 @@ void HandleEvent(XEvent& ev)
     case FocusIn:
         if (Host* h = HostOf(ev.xfocus.window); h && h->ic)
             XSetICFocus((XIC)h->ic);
+        FocusChanged(ev.xfocus, true);
         break;
     case FocusOut:
         if (Host* h = HostOf(ev.xfocus.window); h && h->ic)
             XUnsetICFocus((XIC)h->ic);
+        FocusChanged(ev.xfocus, false);
         break;
     case PropertyNotify:
         if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netWorkarea)
@@ -225,6 +250,21 @@ void HandleEvent(XEvent& ev)
     default:
         break;
     }
+}
+
+void SettleFocus()
+{
+    auto& c = C();
+    if (!c.focusLeft)
+        return;
+    c.focusLeft = false;
+    ::Window focus;
+    int revert;
+    XGetInputFocus(c.dpy, &focus, &revert);
+    if (HostOf(focus) || !c.layerActive)
+        return;
+    c.layerActive = nullptr;
+    user::RequestActivation(nullptr);
 }
 
 void OpenInputMethod()

@@ -439,10 +439,18 @@ void Place(HWND hwnd, const RECT& r)
 void Activate(HWND hwnd)
 {
     auto& c = C();
+    c.layerActive = hwnd;
     auto it = hwnd ? c.hosts.find(hwnd) : c.hosts.end();
     if (it == c.hosts.end() || !it->second.mapped || !it->second.managed)
         return;
     bool wm = c.windowManager;
+    ::Window focus;
+    int revert;
+    XGetInputFocus(c.dpy, &focus, &revert);
+    if (focus == it->second.xid)
+        return;
+    c.focusSerial = NextRequest(c.dpy);
+    c.focusAskedAt = std::chrono::steady_clock::now();
     if (wm) {
         XEvent ev{};
         ev.xclient.type = ClientMessage;

@@ -10,6 +10,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -85,6 +86,12 @@ struct Conn {
     POINT lastPointer{-1, -1};
     ::Cursor cursor = 0;
     std::atomic<bool> windowManager{false}; // one runs (_NET_SUPPORTING_WM_CHECK on the root)
+    // Keyboard focus: the layer's active window as last told, and when the presenter itself last
+    // moved the focus (the focus events that answer it are not the desktop's own choice).
+    HWND layerActive = nullptr;
+    unsigned long focusSerial = 0;
+    std::chrono::steady_clock::time_point focusAskedAt{};
+    bool focusLeft = false;
 };
 
 Conn& C();
@@ -98,6 +105,8 @@ Host* HostOf(::Window xid);
 
 // events.cpp
 void HandleEvent(XEvent& ev);
+// After a batch of events: the keyboard went to another program when it left ours for none of ours.
+void SettleFocus();
 void OpenInputMethod();
 void CloseInputContext(Host& h);
 

@@ -70,6 +70,9 @@ std::shared_ptr<gdi::Surface> WindowSurface(HWND top);
 // it): the window's own thread applies the new window rectangle, in screen coordinates, the next
 // time it dispatches messages, as SetWindowPos without activation or z-order change.
 void RequestPlacement(HWND top, const RECT& screen);
+// The desktop gave the keyboard to `top` (activated as by SetActiveWindow), or to another program
+// (null: the layer's active windows are deactivated, with WM_ACTIVATEAPP FALSE), applied the same way.
+void RequestActivation(HWND top);
 
 // Input entry points, in screen coordinates. The events go through the same hit testing, capture,
 // hooks, activation and translation as any other: they are queued for the thread that owns the

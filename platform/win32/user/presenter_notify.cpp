@@ -22,6 +22,7 @@ bool TopLevelState(HWND hwnd, RECT* screen, bool* visible)
 struct Placements {
     std::mutex lock;
     std::map<HWND, RECT> pending;
+    std::map<HWND, bool> activation; // true: activate, false: the application loses the focus
 };
 
 Placements& Pl()
@@ -67,13 +68,42 @@ void RequestPlacement(HWND top, const RECT& screen)
     bool first;
     {
         std::lock_guard<std::mutex> g(p.lock);
-        first = !p.pending.count(top);
+        first = !p.pending.count(top) && !p.activation.count(top);
         p.pending[top] = screen;
     }
-    // One message carries any number of moves: the latest rectangle is applied.
+    // One message carries any number of requests: the latest of each kind is applied.
     if (first && !PostMessageW(top, kPresenterRequest, 0, 0)) {
         std::lock_guard<std::mutex> g(p.lock);
         p.pending.erase(top);
+    }
+}
+
+void RequestActivation(HWND top)
+{
+    std::vector<HWND> targets;
+    if (top) {
+        targets.push_back(top);
+    } else {
+        Guard lk(Lock());
+        for (HWND h : Find(Desktop())->children) {
+            Window* w = Find(h);
+            auto q = w ? QueueOf(w->tid) : nullptr;
+            if (q && q->active == h)
+                targets.push_back(h);
+        }
+    }
+    auto& p = Pl();
+    for (HWND h : targets) {
+        bool first;
+        {
+            std::lock_guard<std::mutex> g(p.lock);
+            first = !p.pending.count(h) && !p.activation.count(h);
+            p.activation[h] = top != nullptr;
+        }
+        if (first && !PostMessageW(h, kPresenterRequest, 0, 0)) {
+            std::lock_guard<std::mutex> g(p.lock);
+            p.activation.erase(h);
+        }
     }
 }
 
@@ -81,18 +111,34 @@ void HandlePresenterRequest(HWND hwnd)
 {
     auto& p = Pl();
     RECT r;
+    bool move = false, activation = false, activate = false;
     {
         std::lock_guard<std::mutex> g(p.lock);
-        auto it = p.pending.find(hwnd);
-        if (it == p.pending.end())
-            return;
-        r = it->second;
-        p.pending.erase(it);
+        if (auto it = p.pending.find(hwnd); it != p.pending.end()) {
+            r = it->second;
+            move = true;
+            p.pending.erase(it);
+        }
+        if (auto it = p.activation.find(hwnd); it != p.activation.end()) {
+            activation = true;
+            activate = it->second;
+            p.activation.erase(it);
+        }
     }
     RECT now;
-    if (IsWindow(hwnd) && GetWindowRect(hwnd, &now) && !EqualRect(&now, &r) && !IsIconic(hwnd))
+    if (move && IsWindow(hwnd) && GetWindowRect(hwnd, &now) && !EqualRect(&now, &r) && !IsIconic(hwnd))
         SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!activation || !IsWindow(hwnd))
+        return;
+    if (activate) {
+        // A window that cannot take the keyboard (disabled behind a modal one) is left as it is.
+        if (GetActiveWindow() != hwnd && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+            ActivateWindow(hwnd, false);
+    } else if (GetActiveWindow() == hwnd) {
+        SendMessageW(hwnd, WM_ACTIVATEAPP, FALSE, 0);
+        ActivateWindow(nullptr, false);
+    }
 }
 
 RECT ScreenRect()

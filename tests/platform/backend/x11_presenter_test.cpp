@@ -46,6 +46,7 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
     case WM_CHAR:
     case WM_CLOSE:
+    case WM_ACTIVATEAPP:
         g_seen.push_back({msg, wParam, lParam, g_sideVk ? GetKeyState((int)g_sideVk) : (SHORT)0});
         break;
     case WM_RBUTTONUP:
@@ -462,6 +463,31 @@ TEST_F(X11Presenter, CaptionDragsGoToTheWindowManagerWhenOneRuns)
     EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000) << "the button the manager took is up for the layer";
 }
 #endif
+
+TEST_F(X11Presenter, KeyboardFocusGivenByTheDesktopActivatesAndDeactivates)
+{
+    HWND first = MakeTop(u"first", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    HWND second = MakeTop(u"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {340, 40, 600, 200});
+    ASSERT_EQ(GetActiveWindow(), second);
+    // Focus changes the presenter made itself are told apart by time as well.
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    XSetInputFocus(dpy_, x11::WindowOf(first), RevertToParent, CurrentTime);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == first; }));
+
+    // Another program takes the keyboard: the layer has no active window until it comes back.
+    ::Window other = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 700, 500, 50, 50, 0, 0, 0);
+    XMapWindow(dpy_, other);
+    XSync(dpy_, False);
+    g_seen.clear();
+    XSetInputFocus(dpy_, other, RevertToParent, CurrentTime);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+    bool leftApp = false;
+    for (auto& s : g_seen)
+        leftApp |= s.msg == WM_ACTIVATEAPP && s.wParam == FALSE;
+    EXPECT_TRUE(leftApp);
+}
 
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
