@@ -63,13 +63,20 @@ HWND KeyTarget()
 
 void Text(const std::u16string& text, bool composed)
 {
-    HWND target = composed ? KeyTarget() : nullptr;
-    if (target)
-        PostMessageW(target, WM_IME_STARTCOMPOSITION, 0, 0);
+    if (!composed) {
+        for (char16_t ch : text)
+            user::InjectChar(ch);
+        return;
+    }
+    // What the input method composed is framed by the composition's start and end, all posted to
+    // the focus window so they arrive in this order.
+    HWND target = KeyTarget();
+    if (!target)
+        return;
+    PostMessageW(target, WM_IME_STARTCOMPOSITION, 0, 0);
     for (char16_t ch : text)
-        user::InjectChar(ch);
-    if (target)
-        PostMessageW(target, WM_IME_ENDCOMPOSITION, 0, 0);
+        PostMessageW(target, WM_CHAR, ch, 1);
+    PostMessageW(target, WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
 void Key(XKeyEvent& e, bool down)

@@ -402,6 +402,20 @@ void Place(HWND hwnd, const RECT& r)
     }
     bool moved = !EqualRect(&h.rect, &r);
     h.rect = r;
+    DWORD exStyle = (DWORD)GetWindowLongW(hwnd, GWL_EXSTYLE);
+    if (h.managed && h.mapped && ((exStyle ^ h.exStyle) & WS_EX_TOPMOST)) {
+        // A mapped window's state belongs to the window manager: it is asked to change it.
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = h.xid;
+        ev.xclient.message_type = c.atoms.netWmState;
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = (exStyle & WS_EX_TOPMOST) ? 1 : 0; // add or remove
+        ev.xclient.data.l[1] = (long)c.atoms.netWmStateAbove;
+        ev.xclient.data.l[3] = 1;
+        XSendEvent(c.dpy, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    }
+    h.exStyle = exStyle;
     if (visible && h.managed && iconic) {
         // The layer keeps a minimised window as a small frame; the desktop shows it as an icon.
         if (h.mapped && !h.iconic)

@@ -357,6 +357,7 @@ TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
 
 TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
 {
+    SetClassLongPtrW(MakeTop(u"icon", WS_POPUP, {0, 0, 10, 10}), GCLP_HICON, (LONG_PTR)LoadIconW(nullptr, IDI_WARNING));
     HWND frame = MakeTop(u"\u6570\u636e\u6062\u590d Dovemark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 400, 300});
     HWND dialog = MakeTop(u"dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {80, 80, 300, 200}, frame);
     HWND tip = MakeTop(u"tip", WS_POPUP | WS_BORDER | WS_VISIBLE, {10, 10, 90, 30}, frame);
@@ -367,6 +368,12 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     SetWindowTextW(frame, u"renamed");
     Settle();
     EXPECT_EQ(Property(xf, "_NET_WM_NAME"), "renamed");
+
+    // The class icon in the sizes the desktop shows: width, height and the pixels of each.
+    std::string icon = Property(xf, "_NET_WM_ICON");
+    ASSERT_GE(icon.size(), 2 * sizeof(long));
+    EXPECT_EQ(((const long*)icon.data())[0], 32);
+    EXPECT_EQ(icon.size(), (2 + 32 * 32) * sizeof(long));
 
     ::Window transientFor = 0;
     EXPECT_TRUE(XGetTransientForHint(dpy_, xd, &transientFor));
@@ -489,6 +496,33 @@ TEST_F(X11Presenter, KeyboardFocusGivenByTheDesktopActivatesAndDeactivates)
     EXPECT_TRUE(leftApp);
 }
 
+TEST_F(X11Presenter, MinimisingGoesBothWays)
+{
+    HWND top = MakeTop(u"small", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    XSelectInput(dpy_, DefaultRootWindow(dpy_), SubstructureNotifyMask);
+    XSync(dpy_, False);
+    ShowWindow(top, SW_MINIMIZE);
+    Settle();
+    // The layer asks the desktop to iconify the window (ICCCM's WM_CHANGE_STATE to IconicState).
+    Atom changeState = XInternAtom(dpy_, "WM_CHANGE_STATE", False);
+    bool asked = false;
+    XEvent ev;
+    while (XCheckTypedEvent(dpy_, ClientMessage, &ev))
+        asked |= ev.xclient.message_type == changeState && ev.xclient.window == w && ev.xclient.data.l[0] == IconicState;
+    EXPECT_TRUE(asked);
+    ShowWindow(top, SW_RESTORE);
+    Settle();
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.map_state, IsViewable);
+
+    // The desktop iconifies it (a window manager unmaps an iconified window): the layer follows.
+    XUnmapWindow(dpy_, w);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(top) != FALSE; }));
+}
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
@@ -564,87 +598,118 @@ TEST_F(X11Presenter, ScreenMetricsAndWorkAreaComeFromTheServer)
     EXPECT_EQ(mi.rcMonitor.right, 1024);
 }
 
-TEST_F(X11Presenter, ClipboardTextTravelsBothWays)
+// Text and bitmaps, each as the layer keeps it and as another X program sees it.
+struct ClipCase {
+    const char* name;
+    UINT format;
+    std::vector<BYTE> layer; // the layer's data
+    const char* target;      // the X target
+    std::string x;           // the X program's data
+};
+
+std::vector<BYTE> Bytes(const void* p, size_t n)
+{
+    return std::vector<BYTE>((const BYTE*)p, (const BYTE*)p + n);
+}
+
+std::vector<ClipCase> ClipCases()
+{
+    const char16_t text[] = u"\u6062\u590d recovered";
+    // A 2x1 bitmap of 32 bits per pixel, packed; as a file it gets a 14-byte header in front.
+    BITMAPINFOHEADER bih{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, 0, 8, 0, 0, 0, 0};
+    std::vector<BYTE> dib = Bytes(&bih, sizeof(bih));
+    for (BYTE b : {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0x00})
+        dib.push_back(b);
+    std::string file = "BM";
+    uint32_t size = (uint32_t)(14 + dib.size()), zero = 0, offset = 14 + 40;
+    file.append((const char*)&size, 4).append((const char*)&zero, 4).append((const char*)&offset, 4);
+    file.append(dib.begin(), dib.end());
+    return {
+        {"text", CF_UNICODETEXT, Bytes(text, sizeof(text)), "UTF8_STRING", "\xe6\x81\xa2\xe5\xa4\x8d recovered"},
+        {"bitmap", CF_DIB, dib, "image/bmp", file},
+    };
+}
+
+TEST_F(X11Presenter, ClipboardTravelsBothWays)
 {
     HWND top = MakeTop(u"clip", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
-    Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), utf8 = XInternAtom(dpy_, "UTF8_STRING", False);
-    Atom prop = XInternAtom(dpy_, "TEST_SELECTION", False);
+    Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), prop = XInternAtom(dpy_, "TEST_SELECTION", False);
+    Atom targets = XInternAtom(dpy_, "TARGETS", False);
     ::Window mine = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+    for (const ClipCase& c : ClipCases()) {
+        SCOPED_TRACE(c.name);
+        Atom target = XInternAtom(dpy_, c.target, False);
 
-    // The layer copies; another program pastes.
-    const char16_t text[] = u"\u6062\u590d recovered";
-    ASSERT_TRUE(OpenClipboard(top));
-    EmptyClipboard();
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
-    memcpy(GlobalLock(g), text, sizeof(text));
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-    Settle();
-    XConvertSelection(dpy_, clipboard, utf8, prop, mine, CurrentTime);
-    XFlush(dpy_);
-    std::string pasted;
-    bool answered = false;
-    // The layer's answer needs its clipboard, so this thread keeps the layer going meanwhile.
-    PumpUntil([&] {
-        XEvent ev;
-        while (XCheckTypedWindowEvent(dpy_, mine, SelectionNotify, &ev)) {
-            answered = true;
-            if (ev.xselection.property == prop)
-                pasted = Property(mine, "TEST_SELECTION");
-        }
-        return answered;
-    });
-    EXPECT_EQ(pasted, "\xe6\x81\xa2\xe5\xa4\x8d recovered");
-
-    // Another program copies; the layer pastes.
-    XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
-    XSync(dpy_, False);
-    std::atomic<bool> stop{false};
-    std::thread server([&] {
-        Display* d = dpy_;
-        while (!stop) {
+        // The layer copies; another program pastes.
+        ASSERT_TRUE(OpenClipboard(top));
+        EmptyClipboard();
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, c.layer.size());
+        memcpy(GlobalLock(g), c.layer.data(), c.layer.size());
+        GlobalUnlock(g);
+        SetClipboardData(c.format, g);
+        CloseClipboard();
+        Settle();
+        XConvertSelection(dpy_, clipboard, target, prop, mine, CurrentTime);
+        XFlush(dpy_);
+        std::string pasted;
+        bool answered = false;
+        // The layer's answer needs its clipboard, so this thread keeps the layer going meanwhile.
+        PumpUntil([&] {
             XEvent ev;
-            if (!XCheckTypedWindowEvent(d, mine, SelectionRequest, &ev)) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                continue;
+            while (XCheckTypedWindowEvent(dpy_, mine, SelectionNotify, &ev)) {
+                answered = true;
+                if (ev.xselection.property == prop)
+                    pasted = Property(mine, "TEST_SELECTION");
             }
-            auto& r = ev.xselectionrequest;
-            XEvent reply{};
-            reply.xselection.type = SelectionNotify;
-            reply.xselection.requestor = r.requestor;
-            reply.xselection.selection = r.selection;
-            reply.xselection.target = r.target;
-            reply.xselection.time = r.time;
-            reply.xselection.property = r.property;
-            if (r.target == XInternAtom(d, "TARGETS", False)) {
-                Atom list[] = {utf8};
-                XChangeProperty(d, r.requestor, r.property, XA_ATOM, 32, PropModeReplace, (const unsigned char*)list,
-                                1);
-            } else if (r.target == utf8) {
-                const char* s = "from elsewhere \xe4\xb8\xad";
-                XChangeProperty(d, r.requestor, r.property, utf8, 8, PropModeReplace, (const unsigned char*)s,
-                                (int)strlen(s));
-            } else {
-                reply.xselection.property = None;
+            return answered;
+        });
+        EXPECT_EQ(pasted, c.x);
+
+        // Another program copies; the layer pastes.
+        XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
+        XSync(dpy_, False);
+        std::atomic<bool> stop{false};
+        std::thread server([&] {
+            while (!stop) {
+                XEvent ev;
+                if (!XCheckTypedWindowEvent(dpy_, mine, SelectionRequest, &ev)) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    continue;
+                }
+                auto& r = ev.xselectionrequest;
+                XEvent reply{};
+                reply.xselection.type = SelectionNotify;
+                reply.xselection.requestor = r.requestor;
+                reply.xselection.selection = r.selection;
+                reply.xselection.target = r.target;
+                reply.xselection.time = r.time;
+                reply.xselection.property = r.property;
+                if (r.target == targets)
+                    XChangeProperty(dpy_, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
+                                    (const unsigned char*)&target, 1);
+                else if (r.target == target)
+                    XChangeProperty(dpy_, r.requestor, r.property, target, 8, PropModeReplace,
+                                    (const unsigned char*)c.x.data(), (int)c.x.size());
+                else
+                    reply.xselection.property = None;
+                XSendEvent(dpy_, r.requestor, False, 0, &reply);
+                XFlush(dpy_);
             }
-            XSendEvent(d, r.requestor, False, 0, &reply);
-            XFlush(d);
+        });
+        // The layer learns of the new owner from the server.
+        PumpUntil([] { return GetClipboardOwner() == nullptr; });
+        EXPECT_TRUE(IsClipboardFormatAvailable(c.format));
+        std::vector<BYTE> got;
+        ASSERT_TRUE(OpenClipboard(top));
+        if (HANDLE h = GetClipboardData(c.format)) {
+            got = Bytes(GlobalLock(h), std::min(GlobalSize(h), c.layer.size()));
+            GlobalUnlock(h);
         }
-    });
-    // The layer learns of the new owner from the server.
-    PumpUntil([] { return GetClipboardOwner() == nullptr; });
-    EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-    std::u16string got;
-    ASSERT_TRUE(OpenClipboard(top));
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        got = (const char16_t*)GlobalLock(h);
-        GlobalUnlock(h);
+        CloseClipboard();
+        stop = true;
+        server.join();
+        EXPECT_EQ(got, c.layer);
     }
-    CloseClipboard();
-    stop = true;
-    server.join();
-    EXPECT_EQ(got, u"from elsewhere \u4e2d");
 }
 
 TEST(X11PresenterStart, WithoutADisplayTheLayerStaysHeadless)
