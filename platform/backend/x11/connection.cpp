@@ -312,6 +312,10 @@ void Stop()
     c.wake[0] = c.wake[1] = -1;
     c.capture = nullptr;
     c.grabbed = false;
+    c.randrEvent = -1;
+    c.layerActive = nullptr;
+    c.focusLeft = false;
+    c.windowManager = false;
     c.lastPointer = POINT{-1, -1};
     c.done = c.requested;
     g_running = false;

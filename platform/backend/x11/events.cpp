@@ -255,6 +255,7 @@ void HandleEvent(XEvent& ev)
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;
     default:
+        HandleScreenEvent(ev);
         break;
     }
 }

@@ -74,11 +74,11 @@ bool MakeImage(Host& h, int w, int hgt)
         // A server that refuses shared memory once will refuse it again.
         c.shm = false;
     }
-    int bpp = c.fastPixels ? 32 : 32;
+    // Four bytes a pixel is enough for every visual's pixels, each row padded to 32 bits.
     char* data = (char*)calloc((size_t)w * hgt, 4);
     if (!data)
         return false;
-    h.image = XCreateImage(c.dpy, c.visual, c.depth, ZPixmap, 0, data, w, hgt, bpp, 0);
+    h.image = XCreateImage(c.dpy, c.visual, c.depth, ZPixmap, 0, data, w, hgt, 32, 0);
     if (!h.image) {
         free(data);
         return false;

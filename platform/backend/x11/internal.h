@@ -65,6 +65,7 @@ struct Conn {
     bool shm = false;
     bool shape = false;
     int shapeEvent = 0;
+    int randrEvent = -1; // first event number of RandR, when the server has it
     Atoms atoms{};
     GC gc = nullptr;
     void* im = nullptr; // XIM
@@ -121,6 +122,7 @@ void FreeCursors();
 // manager runs.
 void ReadScreen();
 void CheckWindowManager();
+bool HandleScreenEvent(XEvent& ev); // false: not a screen change
 
 // clipboard.cpp
 void ClaimClipboard();

@@ -11,6 +11,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #ifdef DOVEMARK_HAVE_XTEST
@@ -596,6 +597,37 @@ TEST_F(X11Presenter, ScreenMetricsAndWorkAreaComeFromTheServer)
     EXPECT_EQ(mi.rcWork.top, 40);
     EXPECT_EQ(mi.rcWork.bottom, 768);
     EXPECT_EQ(mi.rcMonitor.right, 1024);
+
+    // Two monitors side by side, the right one primary: it comes first, and the work area is
+    // cut to each.
+    x11::Stop();
+    ::Window root = DefaultRootWindow(dpy_);
+    XRRScreenResources* res = XRRGetScreenResources(dpy_, root);
+    ASSERT_TRUE(res && res->noutput > 0);
+    for (int i = 0; i < 2; ++i) {
+        // The left one takes the server's output, so the server's own monitor for it gives way.
+        XRRMonitorInfo* m = XRRAllocateMonitor(dpy_, i ? 0 : 1);
+        if (!i)
+            m->outputs[0] = res->outputs[0];
+        m->name = XInternAtom(dpy_, i ? "RIGHT" : "LEFT", False);
+        m->x = i * 512, m->y = 0, m->width = 512, m->height = 768, m->mwidth = 135, m->mheight = 203;
+        m->primary = i == 1;
+        XRRSetMonitor(dpy_, root, m);
+        XFree(m);
+    }
+    XRRFreeScreenResources(res);
+    XSync(dpy_, False);
+    ASSERT_TRUE(x11::Start(server_->Display().c_str()));
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    HMONITOR right = MonitorFromPoint({700, 100}, MONITOR_DEFAULTTONULL);
+    ASSERT_TRUE(GetMonitorInfoW(right, &mi));
+    EXPECT_EQ(mi.dwFlags, (DWORD)MONITORINFOF_PRIMARY);
+    EXPECT_EQ(mi.rcMonitor.left, 512);
+    EXPECT_EQ(mi.rcWork.top, 40);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({100, 100}, MONITOR_DEFAULTTONULL), &mi));
+    EXPECT_EQ(mi.rcMonitor.right, 512);
+    EXPECT_EQ(mi.dwFlags, 0u);
 }
 
 // Text and bitmaps, each as the layer keeps it and as another X program sees it.
