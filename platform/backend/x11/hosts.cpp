@@ -184,6 +184,8 @@ void SetIcon(Host& h)
             HGDIOBJ old = SelectObject(dc, image);
             DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_IMAGE);
             SelectObject(dc, mask);
+        // The mask is combined with what is below it: on white it shows as itself.
+        memset(bits[1], 0xFF, (size_t)(size) * (size) * 4);
             DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_MASK);
             SelectObject(dc, old);
             GdiFlush();

@@ -17,6 +17,9 @@
 #ifdef DOVEMARK_HAVE_XTEST
 #include <X11/extensions/XTest.h>
 #endif
+#ifdef DOVEMARK_HAVE_XFIXES
+#include <X11/extensions/Xfixes.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -354,6 +357,51 @@ TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
     EXPECT_FALSE(grabbedByOthers());
 }
 
+#ifdef DOVEMARK_HAVE_XFIXES
+TEST_F(X11Presenter, CursorsKeepTheirShapeAndHotSpot)
+{
+    HWND top = MakeTop(u"cursor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    // A monochrome cursor: a black square in the middle of a transparent 32x32 cell, hot at (5, 7).
+    std::vector<BYTE> bits(4 * 64, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (x < 8 || x >= 24 || y < 8 || y >= 24)
+                bits[(size_t)y * 4 + x / 8] |= (BYTE)(0x80 >> (x % 8)); // AND set: the screen shows
+    ICONINFO ii{FALSE, 5, 7, CreateBitmap(32, 64, 1, 1, bits.data()), nullptr};
+    HCURSOR mine = (HCURSOR)CreateIconIndirect(&ii);
+    ASSERT_NE(mine, nullptr);
+    MoveTo(headless::ToScreen(top, {50, 50}));
+    // The window's class cursor is set as the pointer comes in; the test's own comes after.
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == LoadCursorW(nullptr, IDC_ARROW); }));
+    auto image = [&] {
+        Settle();
+        return XFixesGetCursorImage(dpy_);
+    };
+    SetCursor(mine);
+    XFixesCursorImage* ci = image();
+    ASSERT_NE(ci, nullptr);
+    EXPECT_EQ(ci->width, 32);
+    EXPECT_EQ(ci->xhot, 5);
+    EXPECT_EQ(ci->yhot, 7);
+    EXPECT_EQ(ci->pixels[16 * 32 + 16] & 0xFFFFFFFF, 0xFF000000ul) << "opaque black inside";
+    EXPECT_EQ((ci->pixels[0] & 0xFFFFFFFF) >> 24, 0ul) << "transparent outside";
+    XFree(ci);
+
+    // No cursor: nothing shows over the layer's windows.
+    SetCursor(nullptr);
+    ci = image();
+    ASSERT_NE(ci, nullptr);
+    bool visible = false;
+    for (int i = 0; i < ci->width * ci->height; ++i)
+        visible |= ((ci->pixels[i] & 0xFFFFFFFF) >> 24) != 0;
+    EXPECT_FALSE(visible);
+    XFree(ci);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    DestroyCursor(mine);
+    DeleteObject(ii.hbmMask);
+}
+#endif
+
 #endif // DOVEMARK_HAVE_XTEST
 
 TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
@@ -374,7 +422,10 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     std::string icon = Property(xf, "_NET_WM_ICON");
     ASSERT_GE(icon.size(), 2 * sizeof(long));
     EXPECT_EQ(((const long*)icon.data())[0], 32);
-    EXPECT_EQ(icon.size(), (2 + 32 * 32) * sizeof(long));
+    ASSERT_EQ(icon.size(), (2 + 32 * 32) * sizeof(long));
+    const long* px = (const long*)icon.data() + 2;
+    EXPECT_EQ(px[0], 0) << "the corner around the warning sign is clear";
+    EXPECT_EQ(((unsigned long)px[16 * 32 + 16] & 0xFFFFFFFF) >> 24, 0xFFul) << "the sign itself is opaque";
 
     ::Window transientFor = 0;
     EXPECT_TRUE(XGetTransientForHint(dpy_, xd, &transientFor));
