@@ -51,6 +51,9 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
     case WM_CLOSE:
     case WM_ACTIVATEAPP:
+    case WM_MOUSEWHEEL:
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
         g_seen.push_back({msg, wParam, lParam, g_sideVk ? GetKeyState((int)g_sideVk) : (SHORT)0});
         break;
     case WM_RBUTTONUP:
@@ -336,6 +339,29 @@ TEST_F(X11Presenter, KeysBecomeVirtualKeysWithScanCodesAndSides)
         if (c.side)
             EXPECT_TRUE(down->sideState & 0x8000);
     }
+}
+
+TEST_F(X11Presenter, WheelMiddleButtonAndDoubleClickArriveAsTheLayersMessages)
+{
+    HWND top = MakeTop(u"wheel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    SetFocus(top);
+    g_seen.clear();
+    POINT at = headless::ToScreen(top, {60, 40});
+    Click(at, 4);
+    Click(at, 5);
+    Click(at, 2);
+    Click(at);
+    Click(at);
+    std::vector<std::pair<UINT, int>> got;
+    EXPECT_TRUE(PumpUntil([&] {
+        got.clear();
+        for (auto& s : g_seen)
+            got.push_back({s.msg, s.msg == WM_MOUSEWHEEL ? (int)(SHORT)HIWORD(s.wParam) : 0});
+        return got.size() >= 4;
+    }));
+    std::vector<std::pair<UINT, int>> want{
+        {WM_MOUSEWHEEL, WHEEL_DELTA}, {WM_MOUSEWHEEL, -WHEEL_DELTA}, {WM_MBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}};
+    EXPECT_EQ(got, want);
 }
 
 TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
