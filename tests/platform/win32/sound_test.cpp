@@ -149,6 +149,10 @@ TEST_F(Sound, FindsFilesAndAliasesAndReportsWhatIsMissing)
     EXPECT_FALSE(PlaySoundW(u"missing", GetModuleHandleW(nullptr), SND_RESOURCE | SND_NODEFAULT | SND_SYNC));
     EXPECT_EQ(Played(), 4u);
 
+    // A sound in memory is refused rather than its bytes read as a name.
+    EXPECT_FALSE(PlaySoundW((LPCWSTR)wav.data(), nullptr, SND_MEMORY | SND_NODEFAULT | SND_SYNC));
+    EXPECT_EQ(Played(), 4u);
+
     // A wave resource of the program, by its number.
     EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(IDW_DING), GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC));
     ASSERT_EQ(Played(), 5u);
