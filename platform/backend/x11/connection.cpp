@@ -33,6 +33,19 @@ struct XPresenter : user::Presenter {
     }
     void CaptureChanged(HWND capture) override { Push(Op{Op::Capture, capture}); }
     void ClipboardChanged() override { Push(Op{Op::Clipboard}); }
+    bool MoveSizeByDesktop(HWND top, UINT command, POINT screen) override
+    {
+        DWORD style = (DWORD)GetWindowLongW(top, GWL_STYLE);
+        bool managed = !(style & WS_POPUP) || (style & WS_CAPTION) == WS_CAPTION;
+        if (!C().windowManager || !managed || IsZoomed(top))
+            return false;
+        Op op{Op::MoveSize, top};
+        op.rect = RECT{screen.x, screen.y, (LONG)command, 0};
+        Push(op);
+        // The manager holds the pointer until the button comes up, so the layer never sees that.
+        user::InjectMouse(WM_LBUTTONUP, screen, 0);
+        return true;
+    }
     bool Beep(UINT type) override;
 
     static void Push(const Op& op)
@@ -145,6 +158,7 @@ void RunThread()
                 continue;
             HandleEvent(ev);
         }
+        SettleFocus();
         PresentDirty();
         if (stop) {
             DestroyAllHosts();
@@ -234,6 +248,7 @@ bool Start(const char* display)
                                 CWOverrideRedirect | CWEventMask, &a);
     XSelectInput(dpy, c.root, PropertyChangeMask);
     ReadScreen();
+    CheckWindowManager();
     TakeForeignClipboardIfOwned();
     if (pipe2(c.wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         XCloseDisplay(dpy);
@@ -297,6 +312,10 @@ void Stop()
     c.wake[0] = c.wake[1] = -1;
     c.capture = nullptr;
     c.grabbed = false;
+    c.randrEvent = -1;
+    c.layerActive = nullptr;
+    c.focusLeft = false;
+    c.windowManager = false;
     c.lastPointer = POINT{-1, -1};
     c.done = c.requested;
     g_running = false;

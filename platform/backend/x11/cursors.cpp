@@ -7,6 +7,7 @@
 #include <X11/cursorfont.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -74,6 +75,8 @@ CursorCache& K()
         HGDIOBJ old = SelectObject(dc, image);
         DrawIconEx(dc, 0, 0, (HICON)cursor, w, h, 0, nullptr, DI_IMAGE);
         SelectObject(dc, mask);
+        // The mask is combined with what is below it: on white it shows as itself.
+        memset(bits[1], 0xFF, (size_t)(w) * (h) * 4);
         DrawIconEx(dc, 0, 0, (HICON)cursor, w, h, 0, nullptr, DI_MASK);
         SelectObject(dc, old);
         GdiFlush();

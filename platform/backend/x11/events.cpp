@@ -63,13 +63,20 @@ HWND KeyTarget()
 
 void Text(const std::u16string& text, bool composed)
 {
-    HWND target = composed ? KeyTarget() : nullptr;
-    if (target)
-        PostMessageW(target, WM_IME_STARTCOMPOSITION, 0, 0);
+    if (!composed) {
+        for (char16_t ch : text)
+            user::InjectChar(ch);
+        return;
+    }
+    // What the input method composed is framed by the composition's start and end, all posted to
+    // the focus window so they arrive in this order.
+    HWND target = KeyTarget();
+    if (!target)
+        return;
+    PostMessageW(target, WM_IME_STARTCOMPOSITION, 0, 0);
     for (char16_t ch : text)
-        user::InjectChar(ch);
-    if (target)
-        PostMessageW(target, WM_IME_ENDCOMPOSITION, 0, 0);
+        PostMessageW(target, WM_CHAR, ch, 1);
+    PostMessageW(target, WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
 void Key(XKeyEvent& e, bool down)
@@ -147,6 +154,47 @@ void Unmapped(XUnmapEvent& e)
     PostMessageW(h->hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
+void Configured(XConfigureEvent& e)
+{
+    auto& c = C();
+    Host* h = HostOf(e.window);
+    // What answers the layer's own placements is already known; only the desktop's own moves count.
+    if (!h || !h->managed || !h->mapped || e.serial < h->configSerial)
+        return;
+    int x = 0, y = 0;
+    ::Window child;
+    if (!XTranslateCoordinates(c.dpy, h->xid, c.root, 0, 0, &x, &y, &child))
+        return;
+    RECT r{x, y, x + e.width, y + e.height};
+    if (EqualRect(&r, &h->rect))
+        return;
+    h->rect = r;
+    user::RequestPlacement(h->hwnd, r);
+}
+
+void FocusChanged(XFocusChangeEvent& e, bool in)
+{
+    auto& c = C();
+    if ((e.mode != NotifyNormal && e.mode != NotifyWhileGrabbed) || e.detail == NotifyInferior ||
+        e.detail == NotifyPointer)
+        return;
+    Host* h = HostOf(e.window);
+    if (!h || !h->managed)
+        return;
+    bool ours = e.serial < c.focusSerial ||
+                std::chrono::steady_clock::now() - c.focusAskedAt < std::chrono::milliseconds(300);
+    if (in)
+        c.focusLeft = false;
+    if (ours)
+        return;
+    if (!in) {
+        c.focusLeft = true;
+    } else if (h->hwnd != c.layerActive) {
+        c.layerActive = h->hwnd;
+        user::RequestActivation(h->hwnd);
+    }
+}
+
 void Mapped(XMapEvent& e)
 {
     Host* h = HostOf(e.window);
@@ -187,23 +235,44 @@ void HandleEvent(XEvent& ev)
     case ClientMessage: OnClientMessage(ev.xclient); break;
     case UnmapNotify: Unmapped(ev.xunmap); break;
     case MapNotify: Mapped(ev.xmap); break;
+    case ConfigureNotify: Configured(ev.xconfigure); break;
     case FocusIn:
         if (Host* h = HostOf(ev.xfocus.window); h && h->ic)
             XSetICFocus((XIC)h->ic);
+        FocusChanged(ev.xfocus, true);
         break;
     case FocusOut:
         if (Host* h = HostOf(ev.xfocus.window); h && h->ic)
             XUnsetICFocus((XIC)h->ic);
+        FocusChanged(ev.xfocus, false);
         break;
     case PropertyNotify:
         if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netWorkarea)
             ReadScreen();
+        if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netSupportingWmCheck)
+            CheckWindowManager();
         break;
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;
     default:
+        HandleScreenEvent(ev);
         break;
     }
+}
+
+void SettleFocus()
+{
+    auto& c = C();
+    if (!c.focusLeft)
+        return;
+    c.focusLeft = false;
+    ::Window focus;
+    int revert;
+    XGetInputFocus(c.dpy, &focus, &revert);
+    if (HostOf(focus) || !c.layerActive)
+        return;
+    c.layerActive = nullptr;
+    user::RequestActivation(nullptr);
 }
 
 void OpenInputMethod()

@@ -74,11 +74,11 @@ bool MakeImage(Host& h, int w, int hgt)
         // A server that refuses shared memory once will refuse it again.
         c.shm = false;
     }
-    int bpp = c.fastPixels ? 32 : 32;
+    // Four bytes a pixel is enough for every visual's pixels, each row padded to 32 bits.
     char* data = (char*)calloc((size_t)w * hgt, 4);
     if (!data)
         return false;
-    h.image = XCreateImage(c.dpy, c.visual, c.depth, ZPixmap, 0, data, w, hgt, bpp, 0);
+    h.image = XCreateImage(c.dpy, c.visual, c.depth, ZPixmap, 0, data, w, hgt, 32, 0);
     if (!h.image) {
         free(data);
         return false;
@@ -184,6 +184,8 @@ void SetIcon(Host& h)
             HGDIOBJ old = SelectObject(dc, image);
             DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_IMAGE);
             SelectObject(dc, mask);
+        // The mask is combined with what is below it: on white it shows as itself.
+        memset(bits[1], 0xFF, (size_t)(size) * (size) * 4);
             DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_MASK);
             SelectObject(dc, old);
             GdiFlush();
@@ -402,6 +404,20 @@ void Place(HWND hwnd, const RECT& r)
     }
     bool moved = !EqualRect(&h.rect, &r);
     h.rect = r;
+    DWORD exStyle = (DWORD)GetWindowLongW(hwnd, GWL_EXSTYLE);
+    if (h.managed && h.mapped && ((exStyle ^ h.exStyle) & WS_EX_TOPMOST)) {
+        // A mapped window's state belongs to the window manager: it is asked to change it.
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = h.xid;
+        ev.xclient.message_type = c.atoms.netWmState;
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = (exStyle & WS_EX_TOPMOST) ? 1 : 0; // add or remove
+        ev.xclient.data.l[1] = (long)c.atoms.netWmStateAbove;
+        ev.xclient.data.l[3] = 1;
+        XSendEvent(c.dpy, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    }
+    h.exStyle = exStyle;
     if (visible && h.managed && iconic) {
         // The layer keeps a minimised window as a small frame; the desktop shows it as an icon.
         if (h.mapped && !h.iconic)
@@ -413,6 +429,7 @@ void Place(HWND hwnd, const RECT& r)
     if (moved) {
         if (h.managed)
             SetSizeHints(h);
+        h.configSerial = NextRequest(c.dpy);
         XMoveResizeWindow(c.dpy, h.xid, r.left, r.top, (unsigned)w, (unsigned)hgt);
         AddDirty(h, RECT{0, 0, w, hgt});
     }
@@ -438,18 +455,18 @@ void Place(HWND hwnd, const RECT& r)
 void Activate(HWND hwnd)
 {
     auto& c = C();
+    c.layerActive = hwnd;
     auto it = hwnd ? c.hosts.find(hwnd) : c.hosts.end();
     if (it == c.hosts.end() || !it->second.mapped || !it->second.managed)
         return;
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    bool wm = XGetWindowProperty(c.dpy, c.root, c.atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW, &type, &format,
-                                 &n, &after, &data) == Success &&
-              n == 1;
-    if (data)
-        XFree(data);
+    bool wm = c.windowManager;
+    ::Window focus;
+    int revert;
+    XGetInputFocus(c.dpy, &focus, &revert);
+    if (focus == it->second.xid)
+        return;
+    c.focusSerial = NextRequest(c.dpy);
+    c.focusAskedAt = std::chrono::steady_clock::now();
     if (wm) {
         XEvent ev{};
         ev.xclient.type = ClientMessage;
@@ -485,6 +502,31 @@ void Capture(HWND capture)
     unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     c.grabbed = XGrabPointer(c.dpy, it->second.xid, True, mask, GrabModeAsync, GrabModeAsync, None, c.cursor,
                              CurrentTime) == GrabSuccess;
+}
+
+void MoveSize(HWND hwnd, POINT pt, UINT command)
+{
+    auto& c = C();
+    auto it = c.hosts.find(hwnd);
+    if (it == c.hosts.end() || !it->second.mapped)
+        return;
+    // _NET_WM_MOVERESIZE directions, by the sizing edge the layer names (WMSZ_LEFT = 1 ...).
+    static const long kEdge[9] = {8, 7, 3, 1, 0, 2, 5, 6, 4};
+    UINT edge = command & 0x0F;
+    long direction = (command & 0xFFF0) == SC_MOVE ? 8 : edge <= 8 ? kEdge[edge] : 8;
+    XUngrabPointer(c.dpy, CurrentTime);
+    c.grabbed = false;
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = it->second.xid;
+    ev.xclient.message_type = XInternAtom(c.dpy, "_NET_WM_MOVERESIZE", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = pt.x;
+    ev.xclient.data.l[1] = pt.y;
+    ev.xclient.data.l[2] = direction;
+    ev.xclient.data.l[3] = Button1;
+    ev.xclient.data.l[4] = 1; // a request from an application
+    XSendEvent(c.dpy, c.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
 }
 
 void SetCursorShape(HCURSOR cursor)
@@ -559,7 +601,8 @@ void ApplyOp(const Op& op)
     case Op::Clipboard:
         ClaimClipboard();
         break;
-    case Op::Sync:
+    case Op::MoveSize:
+        MoveSize(op.hwnd, POINT{op.rect.left, op.rect.top}, (UINT)op.rect.right);
         break;
     }
 }

@@ -9,6 +9,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -28,6 +30,7 @@ struct Host {
     bool mapped = false;
     bool iconic = false;
     RECT rect{};          // last placement sent, screen coordinates
+    unsigned long configSerial = 0; // the request of the last placement sent
     DWORD style = 0, exStyle = 0;
     RECT dirty{};         // window coordinates, empty when nothing waits
     // The image the window's pixels go through: shared memory when the server offers it.
@@ -39,7 +42,7 @@ struct Host {
 
 // What presenter calls ask of the X thread, in order.
 struct Op {
-    enum Kind { Damage, Place, Destroy, Change, Activate, Cursor, Capture, Clipboard, Sync } kind;
+    enum Kind { Damage, Place, Destroy, Change, Activate, Cursor, Capture, Clipboard, MoveSize } kind;
     HWND hwnd = nullptr;
     RECT rect{};
     HCURSOR cursor = nullptr;
@@ -62,6 +65,7 @@ struct Conn {
     bool shm = false;
     bool shape = false;
     int shapeEvent = 0;
+    int randrEvent = -1; // first event number of RandR, when the server has it
     Atoms atoms{};
     GC gc = nullptr;
     void* im = nullptr; // XIM
@@ -82,6 +86,13 @@ struct Conn {
     bool grabbed = false;
     POINT lastPointer{-1, -1};
     ::Cursor cursor = 0;
+    std::atomic<bool> windowManager{false}; // one runs (_NET_SUPPORTING_WM_CHECK on the root)
+    // Keyboard focus: the layer's active window as last told, and when the presenter itself last
+    // moved the focus (the focus events that answer it are not the desktop's own choice).
+    HWND layerActive = nullptr;
+    unsigned long focusSerial = 0;
+    std::chrono::steady_clock::time_point focusAskedAt{};
+    bool focusLeft = false;
 };
 
 Conn& C();
@@ -95,6 +106,8 @@ Host* HostOf(::Window xid);
 
 // events.cpp
 void HandleEvent(XEvent& ev);
+// After a batch of events: the keyboard went to another program when it left ours for none of ours.
+void SettleFocus();
 void OpenInputMethod();
 void CloseInputContext(Host& h);
 
@@ -105,8 +118,11 @@ UINT VirtualKeyOf(XKeyEvent& ev, KeySym* sym);
 ::Cursor CursorFor(HCURSOR cursor);
 void FreeCursors();
 
-// screen.cpp: the monitors and work area of the X screen, told to the layer.
+// screen.cpp: the monitors and work area of the X screen, told to the layer; whether a window
+// manager runs.
 void ReadScreen();
+void CheckWindowManager();
+bool HandleScreenEvent(XEvent& ev); // false: not a screen change
 
 // clipboard.cpp
 void ClaimClipboard();

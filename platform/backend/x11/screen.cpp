@@ -15,6 +15,11 @@ void ReadScreen()
     int evBase, errBase, major = 0, minor = 0;
     if (XRRQueryExtension(c.dpy, &evBase, &errBase) && XRRQueryVersion(c.dpy, &major, &minor) &&
         (major > 1 || (major == 1 && minor >= 5))) {
+        if (c.randrEvent < 0) {
+            // Monitors plugged in or out, or a new resolution, are read again when they happen.
+            c.randrEvent = evBase;
+            XRRSelectInput(c.dpy, c.root, RRScreenChangeNotifyMask);
+        }
         int n = 0;
         XRRMonitorInfo* m = XRRGetMonitors(c.dpy, c.root, True, &n);
         for (int i = 0; i < n; ++i) {
@@ -49,6 +54,31 @@ void ReadScreen()
     if (data)
         XFree(data);
     user::SetMonitors(list);
+}
+
+bool HandleScreenEvent(XEvent& ev)
+{
+    auto& c = C();
+    if (c.randrEvent < 0 || ev.type != c.randrEvent + RRScreenChangeNotify)
+        return false;
+    XRRUpdateConfiguration(&ev);
+    ReadScreen();
+    return true;
+}
+
+void CheckWindowManager()
+{
+    auto& c = C();
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    bool found = XGetWindowProperty(c.dpy, c.root, c.atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW, &type,
+                                    &format, &n, &after, &data) == Success &&
+                 n == 1;
+    if (data)
+        XFree(data);
+    c.windowManager = found;
 }
 
 } // namespace x11

@@ -604,11 +604,10 @@ int InsertColumn(ListView* lv, int index, const LVCOLUMNW* in)
         c.image = in->iImage;
     lv->columns.insert(lv->columns.begin() + index, c);
     HDITEMW h{};
-    h.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_LPARAM;
+    h.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
     h.pszText = lv->columns[(size_t)index].text.data();
     h.cxy = c.width;
     h.fmt = HeaderFormat(c.fmt);
-    h.lParam = index;
     if (in->mask & LVCF_IMAGE) {
         h.mask |= HDI_IMAGE;
         h.iImage = c.image;
@@ -818,9 +817,12 @@ HIMAGELIST SetImageList(ListView* lv, int which, HIMAGELIST il)
     case LVSIL_SMALL:
         old = lv->small;
         lv->small = il;
-        // The header shows column images from the small list.
-        if (lv->header)
-            SendMessageW(lv->header, HDM_SETIMAGELIST, 0, (LPARAM)il);
+        // The header shows column images from the small list, unless its owner gave it a list of its own.
+        if (lv->header) {
+            HIMAGELIST current = (HIMAGELIST)SendMessageW(lv->header, HDM_GETIMAGELIST, 0, 0);
+            if (!current || current == old)
+                SendMessageW(lv->header, HDM_SETIMAGELIST, 0, (LPARAM)il);
+        }
         break;
     case LVSIL_STATE:
         old = lv->state;

@@ -79,8 +79,8 @@ void ToggleCheck(ListView* lv, int item)
 {
     if (!Valid(lv, item))
         return;
-    // A ticked box (image 2) becomes unticked; anything else, no box included, becomes unticked-then-
-    // ticked in one step from 1: owners that reset the image before the flip rely on this rule.
+    // An unticked box (image 1) becomes ticked (2); anything else, a ticked box or none, becomes
+    // unticked. Owners that reset the image while told of the click rely on this rule.
     UINT index = (lv->items[(size_t)item].state & LVIS_STATEIMAGEMASK) >> 12;
     UINT next = index == 1 ? 2 : 1;
     SetState(lv, item, INDEXTOSTATEIMAGEMASK(next), LVIS_STATEIMAGEMASK);

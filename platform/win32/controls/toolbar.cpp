@@ -695,24 +695,28 @@ LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             int n = LoadStringW((HINSTANCE)wParam, (UINT)lParam, buf, 512);
             if (n <= 0)
                 return -1;
-            // The resource string holds its entries separated by its own last character.
-            WCHAR sep = buf[n - 1];
+            // The resource string starts each entry with a separator of its choice and ends with two.
+            WCHAR sep = buf[0];
             std::u16string cur;
-            for (int k = 0; k < n; ++k) {
-                if (buf[k] == sep) {
-                    t->strings.push_back(cur);
-                    cur.clear();
-                } else {
+            for (int k = 1; k < n; ++k) {
+                if (buf[k] != sep) {
                     cur.push_back(buf[k]);
+                    continue;
                 }
+                if (cur.empty())
+                    break;
+                t->strings.push_back(cur);
+                cur.clear();
             }
-            return first;
+            if (!cur.empty())
+                t->strings.push_back(cur);
+            return (int)t->strings.size() > first ? first : -1;
         }
         if (!lParam)
             return -1;
         for (const WCHAR* p = (const WCHAR*)lParam; *p; p += std::char_traits<char16_t>::length(p) + 1)
             t->strings.push_back(p);
-        return first;
+        return (int)t->strings.size() > first ? first : -1;
     }
     case TB_GETITEMRECT: {
         auto rects = Rects(hwnd, t);

@@ -299,6 +299,21 @@ std::u16string DisplayText(HWND hwnd, Tree* t, uint32_t slot)
     return s;
 }
 
+// Whether a button shows: an item that leaves it to its parent is asked.
+bool ShowsButton(HWND hwnd, Tree* t, uint32_t slot)
+{
+    const Item& i = t->items[slot];
+    if (i.children != I_CHILDRENCALLBACK)
+        return HasChildren(t, slot);
+    NMTVDISPINFOW di{};
+    di.item.mask = TVIF_CHILDREN;
+    di.item.hItem = HandleOf(t, slot);
+    di.item.state = i.state;
+    di.item.lParam = i.lParam;
+    Notify(hwnd, &di.hdr, TVN_GETDISPINFOW);
+    return t->items[slot].live && di.item.cChildren != 0;
+}
+
 int DisplayImage(HWND hwnd, Tree* t, uint32_t slot, bool selected)
 {
     const Item& i = t->items[slot];
@@ -591,7 +606,7 @@ UINT HitTest(HWND hwnd, Tree* t, POINT pt, uint32_t* hit)
     *hit = slot;
     Layout l = LayoutOf(hwnd, t, slot, TextWidth(hwnd, t, slot));
     int x = pt.x;
-    bool button = (StyleOf(hwnd) & TVS_HASBUTTONS) && l.hasButtonCell && HasChildren(t, slot);
+    bool button = (StyleOf(hwnd) & TVS_HASBUTTONS) && l.hasButtonCell && ShowsButton(hwnd, t, slot);
     if (x < l.buttonLeft)
         return TVHT_ONITEMINDENT;
     if (x < l.levelX)
@@ -758,8 +773,10 @@ void PaintTree(HWND hwnd, Tree* t, HDC dc)
     int pageRows = client.bottom / std::max(1, h) + 1;
     for (int r = t->topRow; r < (int)t->rows.size() && r < t->topRow + pageRows; ++r) {
         uint32_t slot = t->rows[(size_t)r];
-        const Item& i = t->items[slot];
+        const Item i = t->items[slot]; // a copy: the parent may change the tree while asked for text
         std::u16string text = DisplayText(hwnd, t, slot);
+        if (!t->items[slot].live || t->rowsDirty)
+            break; // the parent changed the tree while asked; the next paint shows it
         HFONT font = ItemFont(t, i);
         SelectObject(dc, font);
         SIZE ext{0, 0};
@@ -814,7 +831,7 @@ void PaintTree(HWND hwnd, Tree* t, HDC dc)
                     DottedV(dc, x, l.y, l.y + h, line);
             }
         }
-        if (buttons && l.hasButtonCell && HasChildren(t, slot))
+        if (buttons && l.hasButtonCell && ShowsButton(hwnd, t, slot))
             DrawButton(dc, cellX, midY, (i.state & TVIS_EXPANDED) != 0, GetSysColor(COLOR_GRAYTEXT), BkColor(t),
                        GetSysColor(COLOR_WINDOWTEXT));
         int cx = 0, cy = 0;
@@ -838,7 +855,7 @@ void PaintTree(HWND hwnd, Tree* t, HDC dc)
 
         if (itemWant & CDRF_NOTIFYPOSTPAINT) {
             cd.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
-            cd.nmcd.rc = label;
+            cd.nmcd.rc = {client.left, l.y, client.right, l.y + h};
             Notify(hwnd, &cd.nmcd.hdr, NM_CUSTOMDRAW);
         }
     }

@@ -4,6 +4,7 @@
 #include "win32/dialogs/dialog_template.h"
 #include "win32/dialogs/folder_listing.h"
 #include "win32/kernel.h"
+#include "win32/shell.h"
 #include "win32/user.h"
 
 #include <algorithm>
@@ -23,6 +24,8 @@ enum : int {
 
 // What closing the dialog means besides OK and Cancel.
 constexpr INT_PTR kBufferTooSmall = 100;
+// Opens the entry double-clicked, once the list view has finished telling of the click.
+constexpr UINT kOpenEntry = WM_APP + 1;
 
 struct Filter {
     std::u16string description, patterns;
@@ -67,6 +70,15 @@ std::u16string ActivePatterns(HWND dlg, const FileDialog& d)
     return u"*";
 }
 
+int IconIndex(const FolderEntry& e)
+{
+    SHFILEINFOW sfi{};
+    SHGetFileInfoW(e.name.c_str(), e.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &sfi, sizeof sfi,
+                   SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    return sfi.iIcon;
+}
+
+// The list's items are the entries in their order, so an item's index is its entry's.
 void Fill(HWND dlg, FileDialog& d)
 {
     d.entries = ListFolder(d.folder, true, ActivePatterns(dlg, d));
@@ -74,16 +86,24 @@ void Fill(HWND dlg, FileDialog& d)
     EnableWindow(GetDlgItem(dlg, kUp), d.folder != "/");
     HWND list = GetDlgItem(dlg, kList);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < d.entries.size(); ++i) {
-        const FolderEntry& e = d.entries[i];
-        std::u16string shown = e.folder ? u"[" + e.name + u"]" : e.name;
-        LRESULT at = SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)shown.c_str());
-        if (at >= 0)
-            SendMessageW(list, LB_SETITEMDATA, WPARAM(at), LPARAM(i));
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = int(i);
+        item.pszText = const_cast<LPWSTR>(d.entries[i].name.c_str());
+        item.iImage = IconIndex(d.entries[i]);
+        item.lParam = LPARAM(i);
+        SendMessageW(list, LVM_INSERTITEMW, 0, (LPARAM)&item);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+const FolderEntry* SelectedEntry(HWND dlg, const FileDialog& d)
+{
+    LRESULT sel = SendDlgItemMessageW(dlg, kList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);
+    return sel >= 0 && size_t(sel) < d.entries.size() ? &d.entries[size_t(sel)] : nullptr;
 }
 
 void Navigate(HWND dlg, FileDialog& d, const std::string& folder)
@@ -216,12 +236,8 @@ void Accept(HWND dlg, FileDialog& d)
     std::u16string text = buf;
     if (text.find_first_not_of(u' ') == std::u16string::npos) {
         // An empty name opens the folder picked in the list.
-        LRESULT sel = SendDlgItemMessageW(dlg, kList, LB_GETCURSEL, 0, 0);
-        if (sel >= 0) {
-            size_t i = size_t(SendDlgItemMessageW(dlg, kList, LB_GETITEMDATA, WPARAM(sel), 0));
-            if (i < d.entries.size() && d.entries[i].folder)
-                Navigate(dlg, d, JoinPath(d.folder, d.entries[i].name));
-        }
+        if (const FolderEntry* e = SelectedEntry(dlg, d); e && e->folder)
+            Navigate(dlg, d, JoinPath(d.folder, e->name));
         return;
     }
     bool multi = !d.save && (d.ofn->Flags & OFN_ALLOWMULTISELECT);
@@ -268,6 +284,8 @@ INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
         DWORD index = d->ofn->nFilterIndex;
         if (!d->filters.empty())
             SendDlgItemMessageW(dlg, kTypes, CB_SETCURSEL, index >= 1 && index <= d->filters.size() ? index - 1 : 0, 0);
+        SendDlgItemMessageW(dlg, kList, LVM_SETIMAGELIST, LVSIL_SMALL,
+                            (LPARAM)SHGetFileInfoW(u"/", 0, nullptr, 0, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
         Fill(dlg, *d);
         SetFocus(GetDlgItem(dlg, kName));
         SendDlgItemMessageW(dlg, kName, EM_SETSEL, 0, -1);
@@ -294,25 +312,36 @@ INT_PTR CALLBACK FileDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
             Fill(dlg, *d);
             return TRUE;
         }
-        if (id == kList && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
-            LRESULT sel = SendDlgItemMessageW(dlg, kList, LB_GETCURSEL, 0, 0);
-            if (sel < 0)
-                return TRUE;
-            size_t i = size_t(SendDlgItemMessageW(dlg, kList, LB_GETITEMDATA, WPARAM(sel), 0));
-            if (i >= d->entries.size())
-                return TRUE;
-            const FolderEntry e = d->entries[i];
-            if (!e.folder)
-                SetDlgItemTextW(dlg, kName, e.name.c_str());
-            if (code == LBN_DBLCLK) {
-                if (e.folder)
-                    Navigate(dlg, *d, JoinPath(d->folder, e.name));
-                else
-                    Accept(dlg, *d);
-            }
-            return TRUE;
+        return FALSE;
+    }
+    case WM_NOTIFY: {
+        const auto* hdr = (const NMHDR*)lParam;
+        if (!d || !hdr || hdr->idFrom != UINT_PTR(kList))
+            return FALSE;
+        if (hdr->code == LVN_ITEMCHANGED) {
+            const auto* nm = (const NMLISTVIEW*)lParam;
+            bool nowSelected = (nm->uNewState & LVIS_SELECTED) && !(nm->uOldState & LVIS_SELECTED);
+            if (nowSelected && nm->iItem >= 0 && size_t(nm->iItem) < d->entries.size() &&
+                !d->entries[size_t(nm->iItem)].folder)
+                SetDlgItemTextW(dlg, kName, d->entries[size_t(nm->iItem)].name.c_str());
+        } else if (hdr->code == NM_DBLCLK) {
+            const auto* nm = (const NMITEMACTIVATE*)lParam;
+            if (nm->iItem >= 0)
+                PostMessageW(dlg, kOpenEntry, WPARAM(nm->iItem), 0);
         }
         return FALSE;
+    }
+    case kOpenEntry: {
+        if (!d || wParam >= d->entries.size())
+            return TRUE;
+        const FolderEntry e = d->entries[wParam];
+        if (e.folder) {
+            Navigate(dlg, *d, JoinPath(d->folder, e.name));
+        } else {
+            SetDlgItemTextW(dlg, kName, e.name.c_str());
+            Accept(dlg, *d);
+        }
+        return TRUE;
     }
     }
     return FALSE;
@@ -378,8 +407,9 @@ BOOL Run(LPOPENFILENAMEW ofn, bool save)
     t.Add(WC_STATICW, u"\u67e5\u627e\u8303\u56f4:", -1, WS_VISIBLE | SS_LEFT, 7, 9, 40, 10);
     t.Add(WC_STATICW, u"", kFolderText, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 48, 9, 170, 10);
     t.Add(WC_BUTTONW, u"\u4e0a\u4e00\u7ea7", kUp, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 222, 6, 51, 14);
-    t.Add(WC_LISTBOXW, u"", kList,
-          WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 7, 24, 266, 106);
+    t.Add(WC_LISTVIEWW, u"", kList,
+          WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_LIST | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS, 7,
+          24, 266, 106);
     t.Add(WC_STATICW, save ? u"\u6587\u4ef6\u540d(&N):" : u"\u6587\u4ef6\u540d(&N):", -1, WS_VISIBLE | SS_LEFT, 7,
           140, 50, 10);
     t.Add(WC_EDITW, initialName, kName, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 60, 138, 155, 12);

@@ -1,4 +1,4 @@
-// SHBrowseForFolderW: the layer's own folder browser over the Linux file system, with its callback.
+// SHBrowseForFolderW: the layer's own folder browser, a tree of the Linux file system, with its callback.
 #include "win32/controls.h"
 #include "win32/dialogs.h"
 #include "win32/dialogs/dialog_template.h"
@@ -15,15 +15,19 @@ using namespace dialogs;
 
 namespace {
 
-enum : int { kList = 0x3741, kTitle = 0x3742, kStatus = 0x3743, kFolderText = 0x3744, kUp = 0x3745, kEdit = 0x3746 };
+enum : int { kTree = 0x3741, kTitle = 0x3742, kStatus = 0x3743, kEdit = 0x3746 };
+
+struct Node {
+    std::string path;
+    bool filled = false; // its subfolders are in the tree
+};
 
 struct Browser {
     BROWSEINFOW* bi;
-    std::string root;     // the top the user cannot leave
-    std::string folder;   // the folder listed
-    std::string selected; // the folder the answer would be
+    std::string root;        // the top the user cannot leave
+    std::string selected;    // the folder the answer would be
     std::string result;
-    std::vector<FolderEntry> entries;
+    std::vector<Node> nodes; // by the item's lParam
 };
 
 bool Inside(const std::string& root, const std::string& path)
@@ -43,7 +47,63 @@ int Notify(HWND dlg, Browser& b, UINT msg, LPARAM lParam)
     return b.bi->lpfn ? b.bi->lpfn(dlg, msg, lParam, b.bi->lParam) : 0;
 }
 
-void Select(HWND dlg, Browser& b, const std::string& path)
+HWND Tree(HWND dlg)
+{
+    return GetDlgItem(dlg, kTree);
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT how)
+{
+    return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, how, (LPARAM)item);
+}
+
+size_t NodeOf(HWND tree, HTREEITEM item)
+{
+    TVITEMW it{};
+    it.mask = TVIF_PARAM | TVIF_HANDLE;
+    it.hItem = item;
+    if (!SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&it))
+        return size_t(-1);
+    return size_t(it.lParam);
+}
+
+HTREEITEM Insert(HWND tree, Browser& b, HTREEITEM parent, const std::string& path, int image)
+{
+    b.nodes.push_back({path, false});
+    std::u16string name = parent == TVI_ROOT && path != "/" ? ToWide(path) : NameOf(path);
+    TVINSERTSTRUCTW ins{};
+    ins.hParent = parent;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    ins.item.pszText = const_cast<LPWSTR>(name.c_str());
+    ins.item.iImage = image;
+    ins.item.iSelectedImage = image == shell::kIconFolder ? shell::kIconFolderOpen : image;
+    ins.item.cChildren = 1; // known when the item is first opened
+    ins.item.lParam = LPARAM(b.nodes.size() - 1);
+    return (HTREEITEM)SendMessageW(tree, TVM_INSERTITEMW, 0, (LPARAM)&ins);
+}
+
+// Puts an item's subfolders below it, once.
+void Fill(HWND tree, Browser& b, HTREEITEM item)
+{
+    size_t n = NodeOf(tree, item);
+    if (n >= b.nodes.size() || b.nodes[n].filled)
+        return;
+    b.nodes[n].filled = true;
+    std::string path = b.nodes[n].path;
+    std::vector<FolderEntry> subfolders = ListFolder(path, false, u"*");
+    for (const FolderEntry& e : subfolders)
+        Insert(tree, b, item, JoinPath(path, e.name), shell::kIconFolder);
+    if (subfolders.empty()) {
+        TVITEMW it{};
+        it.mask = TVIF_HANDLE | TVIF_CHILDREN;
+        it.hItem = item;
+        it.cChildren = 0;
+        SendMessageW(tree, TVM_SETITEMW, 0, (LPARAM)&it);
+    }
+}
+
+void Selected(HWND dlg, Browser& b, const std::string& path)
 {
     b.selected = path;
     if (b.bi->ulFlags & BIF_EDITBOX)
@@ -55,23 +115,39 @@ void Select(HWND dlg, Browser& b, const std::string& path)
     CoTaskMemFree(pidl);
 }
 
-void Navigate(HWND dlg, Browser& b, const std::string& folder)
+// Opens the tree down to a folder below the root and selects it; false when it is not there.
+bool Reveal(HWND dlg, Browser& b, const std::string& path)
 {
-    b.folder = folder;
-    b.entries = ListFolder(folder, false, u"*");
-    SetDlgItemTextW(dlg, kFolderText, ToWide(folder).c_str());
-    EnableWindow(GetDlgItem(dlg, kUp), folder != b.root);
-    HWND list = GetDlgItem(dlg, kList);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < b.entries.size(); ++i)
-        SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)b.entries[i].name.c_str());
-    Select(dlg, b, folder);
-}
-
-// A path the callback asks for, when it names a folder the user may reach.
-bool Reachable(const Browser& b, const std::u16string& text, std::string& path)
-{
-    return ResolvePath(b.folder, text, path) && IsFolder(path) && Inside(b.root, path);
+    HWND tree = Tree(dlg);
+    HTREEITEM item = Next(tree, nullptr, TVGN_ROOT);
+    if (!item || !Inside(b.root, path))
+        return false;
+    std::string rest = path.size() > b.root.size() ? path.substr(b.root == "/" ? 1 : b.root.size() + 1) : "";
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::u16string part = ToWide(rest.substr(0, slash));
+        rest = slash == std::string::npos ? "" : rest.substr(slash + 1);
+        Fill(tree, b, item);
+        SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+        HTREEITEM child = Next(tree, item, TVGN_CHILD);
+        while (child) {
+            size_t n = NodeOf(tree, child);
+            if (n < b.nodes.size() && NameOf(b.nodes[n].path) == part)
+                break;
+            child = Next(tree, child, TVGN_NEXT);
+        }
+        if (!child)
+            return false;
+        item = child;
+    }
+    Fill(tree, b, item);
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+    if (Next(tree, nullptr, TVGN_CARET) == item)
+        Selected(dlg, b, path); // selecting it again tells nobody
+    else
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, (LPARAM)item);
+    return true;
 }
 
 void Accept(HWND dlg, Browser& b)
@@ -82,14 +158,14 @@ void Accept(HWND dlg, Browser& b)
         std::u16string typed = buf;
         if (!typed.empty() && typed != NameOf(b.selected)) {
             std::string path;
-            bool base = ResolvePath(b.folder, typed, path) && IsFolder(path) && Inside(b.root, path);
-            if (!base && (b.bi->ulFlags & BIF_VALIDATE)) {
-                // The callback keeps the browser open with a nonzero answer; zero closes it with no answer.
+            bool found = ResolvePath(b.selected, typed, path) && IsFolder(path) && Inside(b.root, path);
+            if (!found && (b.bi->ulFlags & BIF_VALIDATE)) {
+                // A nonzero answer keeps the browser open; zero closes it with no answer.
                 if (Notify(dlg, b, BFFM_VALIDATEFAILEDW, (LPARAM)typed.c_str()) == 0)
                     EndDialog(dlg, IDCANCEL);
                 return;
             }
-            if (base) {
+            if (found) {
                 b.result = path;
                 EndDialog(dlg, IDOK);
                 return;
@@ -113,14 +189,17 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_INITDIALOG: {
         b = (Browser*)lParam;
         SetWindowLongPtrW(dlg, DWLP_USER, lParam);
-        std::string start = b->root;
-        if (const char* home = std::getenv("HOME"); home && IsFolder(home) && Inside(b->root, home))
-            start = home;
-        b->folder = start;
+        HWND tree = Tree(dlg);
+        SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)shell::SystemImageList(true));
+        Insert(tree, *b, TVI_ROOT, b->root, b->root == "/" ? shell::kIconDrive : shell::kIconFolder);
         Notify(dlg, *b, BFFM_INITIALIZED, 0);
-        if (b->selected.empty())
-            Navigate(dlg, *b, start);
-        SetFocus(GetDlgItem(dlg, kList));
+        if (b->selected.empty()) {
+            const char* home = std::getenv("HOME");
+            std::string start = home && IsFolder(home) && Inside(b->root, home) ? std::string(home) : b->root;
+            if (!Reveal(dlg, *b, start))
+                Reveal(dlg, *b, b->root);
+        }
+        SetFocus(Tree(dlg));
         return FALSE;
     }
     case BFFM_SETSELECTIONW:
@@ -136,10 +215,8 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
             text = msg == BFFM_SETSELECTIONA ? AnsiToWide((LPCSTR)lParam) : std::u16string((LPCWSTR)lParam);
         }
         std::string path;
-        if (!Reachable(*b, text, path))
-            return Answer(dlg, FALSE);
-        Navigate(dlg, *b, path);
-        return Answer(dlg, TRUE);
+        bool ok = ResolvePath(b->root, text, path) && IsFolder(path) && Reveal(dlg, *b, path);
+        return Answer(dlg, ok);
     }
     case BFFM_ENABLEOK:
         EnableWindow(GetDlgItem(dlg, IDOK), lParam != 0);
@@ -154,32 +231,31 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
             SetDlgItemTextW(dlg, kStatus,
                             msg == BFFM_SETSTATUSTEXTA ? AnsiToWide((LPCSTR)lParam).c_str() : (LPCWSTR)lParam);
         return Answer(dlg, 0);
+    case WM_NOTIFY: {
+        const auto* hdr = (const NMHDR*)lParam;
+        if (!b || !hdr || hdr->idFrom != UINT_PTR(kTree))
+            return FALSE;
+        const auto* nm = (const NMTREEVIEWW*)lParam;
+        if (hdr->code == TVN_ITEMEXPANDINGW && (nm->action & TVE_EXPAND))
+            Fill(hdr->hwndFrom, *b, nm->itemNew.hItem);
+        else if (hdr->code == TVN_SELCHANGEDW) {
+            size_t n = NodeOf(hdr->hwndFrom, nm->itemNew.hItem);
+            if (n < b->nodes.size())
+                Selected(dlg, *b, b->nodes[n].path);
+        }
+        return Answer(dlg, FALSE);
+    }
     case WM_COMMAND: {
         if (!b)
             return FALSE;
-        int id = LOWORD(wParam), code = HIWORD(wParam);
+        int id = LOWORD(wParam);
         if (id == IDOK) {
-            if (IsWindowEnabled(GetDlgItem(dlg, IDOK)))
+            if (IsWindowEnabled(GetDlgItem(dlg, IDOK)) && !b->selected.empty())
                 Accept(dlg, *b);
             return TRUE;
         }
         if (id == IDCANCEL) {
             EndDialog(dlg, IDCANCEL);
-            return TRUE;
-        }
-        if (id == kUp && code == BN_CLICKED && b->folder != b->root) {
-            Navigate(dlg, *b, ParentOf(b->folder));
-            return TRUE;
-        }
-        if (id == kList && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
-            LRESULT sel = SendDlgItemMessageW(dlg, kList, LB_GETCURSEL, 0, 0);
-            if (sel < 0 || size_t(sel) >= b->entries.size())
-                return TRUE;
-            std::string path = JoinPath(b->folder, b->entries[size_t(sel)].name);
-            if (code == LBN_DBLCLK)
-                Navigate(dlg, *b, path);
-            else
-                Select(dlg, *b, path);
             return TRUE;
         }
         return FALSE;
@@ -197,7 +273,7 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
         return nullptr;
     }
     InitCommonControls();
-    Browser b{lpbi, "/", {}, {}, {}, {}};
+    Browser b{lpbi, "/", {}, {}, {}};
     if (lpbi->pidlRoot) {
         std::u16string root;
         if (!shell::PathFromItemList(lpbi->pidlRoot, root) || !IsFolder(ToUtf8(root))) {
@@ -209,15 +285,15 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW lpbi)
     bool edit = lpbi->ulFlags & BIF_EDITBOX, status = lpbi->ulFlags & BIF_STATUSTEXT;
     short y = status ? 44 : 34;
     TemplateBuilder t(u"\u6d4f\u89c8\u6587\u4ef6\u5939", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
-                      220, short(y + 160 + (edit ? 16 : 0)));
+                      220, short(y + 150 + (edit ? 16 : 0)));
     t.Add(WC_STATICW, lpbi->lpszTitle ? lpbi->lpszTitle : u"", kTitle, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 7, 7, 206, 24);
     if (status)
         t.Add(WC_STATICW, u"", kStatus, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 7, 32, 206, 10);
-    t.Add(WC_STATICW, u"", kFolderText, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 7, short(y + 3), 150, 10);
-    t.Add(WC_BUTTONW, u"\u4e0a\u4e00\u7ea7", kUp, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 162, y, 51, 14);
-    t.Add(WC_LISTBOXW, u"", kList, WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-          7, short(y + 17), 206, 118);
-    short bottom = short(y + 140);
+    t.Add(WC_TREEVIEWW, u"", kTree,
+          WS_VISIBLE | WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+              TVS_DISABLEDRAGDROP,
+          7, y, 206, 124);
+    short bottom = short(y + 130);
     if (edit) {
         t.Add(WC_STATICW, u"\u6587\u4ef6\u5939:", -1, WS_VISIBLE | SS_LEFT, 7, short(bottom + 2), 30, 10);
         t.Add(WC_EDITW, u"", kEdit, WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 40, bottom, 173, 12);

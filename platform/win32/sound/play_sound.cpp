@@ -244,6 +244,12 @@ BOOL PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound)
         sound::StopCurrent();
         return TRUE;
     }
+    if ((fdwSound & SND_MEMORY) && (fdwSound & SND_RESOURCE) != SND_RESOURCE) {
+        // A sound in memory (the flag also forms part of SND_RESOURCE) is not offered: its bytes
+        // would be read as a name, past their end.
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
     if ((fdwSound & SND_NOWAIT) && sound::Busy())
         return FALSE;
     audio::Pcm pcm;

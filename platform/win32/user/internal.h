@@ -230,6 +230,10 @@ Presenter* CurrentPresenter();
 // Tell the presenter about a top-level window (nothing for child windows); call without the lock.
 void NotifyPlaced(HWND hwnd);
 void NotifyChanged(HWND hwnd);
+// A message the layer posts to itself for what the presenter asked (RequestPlacement); handled
+// by DispatchMessageW, never by a window procedure.
+constexpr UINT kPresenterRequest = 0x03FE;
+void HandlePresenterRequest(HWND hwnd);
 void DrawNonClient(HWND hwnd, HDC hdc);
 
 void DestroyMenuLocked(HMENU menu); // menus.cpp, lock held

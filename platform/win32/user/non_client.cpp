@@ -655,6 +655,10 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
         case SC_MOVE:
         case SC_SIZE:
+            // A drag with the mouse goes to the desktop's window manager when there is one.
+            if (Presenter* p = (wParam & 0x0F) ? CurrentPresenter() : nullptr;
+                p && GetAncestor(hwnd, GA_ROOT) == hwnd && p->MoveSizeByDesktop(hwnd, (UINT)wParam, pt))
+                return 0;
             MoveSizeLoop(hwnd, (UINT)wParam, pt);
             return 0;
         case SC_KEYMENU:

@@ -30,6 +30,10 @@ public:
     virtual void CaptureChanged(HWND capture) {}
     // The layer's clipboard got new contents (after the CloseClipboard that follows a change).
     virtual void ClipboardChanged() {}
+    // The user pressed the mouse on the caption (SC_MOVE + HTCAPTION) or a sizing border (SC_SIZE +
+    // WMSZ_*) of `top` at `screen`. True when the desktop's window manager takes over the move
+    // (the layer's own loop then does not run, and the result comes back as RequestPlacement).
+    virtual bool MoveSizeByDesktop(HWND top, UINT command, POINT screen) { return false; }
 };
 
 // The screen as the presenter finds it: each monitor's area and work area in screen coordinates,
@@ -61,6 +65,14 @@ void SetPresenter(Presenter* presenter);
 // non-client area and children, the size of its window rectangle. Null for a stale handle or a
 // child window.
 std::shared_ptr<gdi::Surface> WindowSurface(HWND top);
+
+// The desktop moved or resized a top-level window (its window manager did, or the user through
+// it): the window's own thread applies the new window rectangle, in screen coordinates, the next
+// time it dispatches messages, as SetWindowPos without activation or z-order change.
+void RequestPlacement(HWND top, const RECT& screen);
+// The desktop gave the keyboard to `top` (activated as by SetActiveWindow), or to another program
+// (null: the layer's active windows are deactivated, with WM_ACTIVATEAPP FALSE), applied the same way.
+void RequestActivation(HWND top);
 
 // Input entry points, in screen coordinates. The events go through the same hit testing, capture,
 // hooks, activation and translation as any other: they are queued for the thread that owns the

@@ -19,6 +19,18 @@ bool TopLevelState(HWND hwnd, RECT* screen, bool* visible)
     return true;
 }
 
+struct Placements {
+    std::mutex lock;
+    std::map<HWND, RECT> pending;
+    std::map<HWND, bool> activation; // true: activate, false: the application loses the focus
+};
+
+Placements& Pl()
+{
+    static auto* p = new Placements;
+    return *p;
+}
+
 struct MonitorState {
     std::mutex lock;
     std::vector<MonitorArea> monitors;
@@ -48,6 +60,85 @@ void NotifyChanged(HWND hwnd)
     Presenter* p = CurrentPresenter();
     if (p && TopLevelState(hwnd, &r, &visible))
         p->Changed(hwnd);
+}
+
+void RequestPlacement(HWND top, const RECT& screen)
+{
+    auto& p = Pl();
+    bool first;
+    {
+        std::lock_guard<std::mutex> g(p.lock);
+        first = !p.pending.count(top) && !p.activation.count(top);
+        p.pending[top] = screen;
+    }
+    // One message carries any number of requests: the latest of each kind is applied.
+    if (first && !PostMessageW(top, kPresenterRequest, 0, 0)) {
+        std::lock_guard<std::mutex> g(p.lock);
+        p.pending.erase(top);
+    }
+}
+
+void RequestActivation(HWND top)
+{
+    std::vector<HWND> targets;
+    if (top) {
+        targets.push_back(top);
+    } else {
+        Guard lk(Lock());
+        for (HWND h : Find(Desktop())->children) {
+            Window* w = Find(h);
+            auto q = w ? QueueOf(w->tid) : nullptr;
+            if (q && q->active == h)
+                targets.push_back(h);
+        }
+    }
+    auto& p = Pl();
+    for (HWND h : targets) {
+        bool first;
+        {
+            std::lock_guard<std::mutex> g(p.lock);
+            first = !p.pending.count(h) && !p.activation.count(h);
+            p.activation[h] = top != nullptr;
+        }
+        if (first && !PostMessageW(h, kPresenterRequest, 0, 0)) {
+            std::lock_guard<std::mutex> g(p.lock);
+            p.activation.erase(h);
+        }
+    }
+}
+
+void HandlePresenterRequest(HWND hwnd)
+{
+    auto& p = Pl();
+    RECT r;
+    bool move = false, activation = false, activate = false;
+    {
+        std::lock_guard<std::mutex> g(p.lock);
+        if (auto it = p.pending.find(hwnd); it != p.pending.end()) {
+            r = it->second;
+            move = true;
+            p.pending.erase(it);
+        }
+        if (auto it = p.activation.find(hwnd); it != p.activation.end()) {
+            activation = true;
+            activate = it->second;
+            p.activation.erase(it);
+        }
+    }
+    RECT now;
+    if (move && IsWindow(hwnd) && GetWindowRect(hwnd, &now) && !EqualRect(&now, &r) && !IsIconic(hwnd))
+        SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!activation || !IsWindow(hwnd))
+        return;
+    if (activate) {
+        // A window that cannot take the keyboard (disabled behind a modal one) is left as it is.
+        if (GetActiveWindow() != hwnd && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+            ActivateWindow(hwnd, false);
+    } else if (GetActiveWindow() == hwnd) {
+        SendMessageW(hwnd, WM_ACTIVATEAPP, FALSE, 0);
+        ActivateWindow(nullptr, false);
+    }
 }
 
 RECT ScreenRect()

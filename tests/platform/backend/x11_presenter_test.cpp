@@ -11,10 +11,14 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #ifdef DOVEMARK_HAVE_XTEST
 #include <X11/extensions/XTest.h>
+#endif
+#ifdef DOVEMARK_HAVE_XFIXES
+#include <X11/extensions/Xfixes.h>
 #endif
 
 #include <atomic>
@@ -46,6 +50,10 @@ LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSKEYDOWN:
     case WM_CHAR:
     case WM_CLOSE:
+    case WM_ACTIVATEAPP:
+    case WM_MOUSEWHEEL:
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
         g_seen.push_back({msg, wParam, lParam, g_sideVk ? GetKeyState((int)g_sideVk) : (SHORT)0});
         break;
     case WM_RBUTTONUP:
@@ -333,6 +341,29 @@ TEST_F(X11Presenter, KeysBecomeVirtualKeysWithScanCodesAndSides)
     }
 }
 
+TEST_F(X11Presenter, WheelMiddleButtonAndDoubleClickArriveAsTheLayersMessages)
+{
+    HWND top = MakeTop(u"wheel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    SetFocus(top);
+    g_seen.clear();
+    POINT at = headless::ToScreen(top, {60, 40});
+    Click(at, 4);
+    Click(at, 5);
+    Click(at, 2);
+    Click(at);
+    Click(at);
+    std::vector<std::pair<UINT, int>> got;
+    EXPECT_TRUE(PumpUntil([&] {
+        got.clear();
+        for (auto& s : g_seen)
+            got.push_back({s.msg, s.msg == WM_MOUSEWHEEL ? (int)(SHORT)HIWORD(s.wParam) : 0});
+        return got.size() >= 4;
+    }));
+    std::vector<std::pair<UINT, int>> want{
+        {WM_MOUSEWHEEL, WHEEL_DELTA}, {WM_MOUSEWHEEL, -WHEEL_DELTA}, {WM_MBUTTONDOWN, 0}, {WM_LBUTTONDBLCLK, 0}};
+    EXPECT_EQ(got, want);
+}
+
 TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
 {
     HWND top = MakeTop(u"capture", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
@@ -352,10 +383,56 @@ TEST_F(X11Presenter, CaptureHoldsThePointerUntilReleased)
     EXPECT_FALSE(grabbedByOthers());
 }
 
+#ifdef DOVEMARK_HAVE_XFIXES
+TEST_F(X11Presenter, CursorsKeepTheirShapeAndHotSpot)
+{
+    HWND top = MakeTop(u"cursor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    // A monochrome cursor: a black square in the middle of a transparent 32x32 cell, hot at (5, 7).
+    std::vector<BYTE> bits(4 * 64, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (x < 8 || x >= 24 || y < 8 || y >= 24)
+                bits[(size_t)y * 4 + x / 8] |= (BYTE)(0x80 >> (x % 8)); // AND set: the screen shows
+    ICONINFO ii{FALSE, 5, 7, CreateBitmap(32, 64, 1, 1, bits.data()), nullptr};
+    HCURSOR mine = (HCURSOR)CreateIconIndirect(&ii);
+    ASSERT_NE(mine, nullptr);
+    MoveTo(headless::ToScreen(top, {50, 50}));
+    // The window's class cursor is set as the pointer comes in; the test's own comes after.
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == LoadCursorW(nullptr, IDC_ARROW); }));
+    auto image = [&] {
+        Settle();
+        return XFixesGetCursorImage(dpy_);
+    };
+    SetCursor(mine);
+    XFixesCursorImage* ci = image();
+    ASSERT_NE(ci, nullptr);
+    EXPECT_EQ(ci->width, 32);
+    EXPECT_EQ(ci->xhot, 5);
+    EXPECT_EQ(ci->yhot, 7);
+    EXPECT_EQ(ci->pixels[16 * 32 + 16] & 0xFFFFFFFF, 0xFF000000ul) << "opaque black inside";
+    EXPECT_EQ((ci->pixels[0] & 0xFFFFFFFF) >> 24, 0ul) << "transparent outside";
+    XFree(ci);
+
+    // No cursor: nothing shows over the layer's windows.
+    SetCursor(nullptr);
+    ci = image();
+    ASSERT_NE(ci, nullptr);
+    bool visible = false;
+    for (int i = 0; i < ci->width * ci->height; ++i)
+        visible |= ((ci->pixels[i] & 0xFFFFFFFF) >> 24) != 0;
+    EXPECT_FALSE(visible);
+    XFree(ci);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    DestroyCursor(mine);
+    DeleteObject(ii.hbmMask);
+}
+#endif
+
 #endif // DOVEMARK_HAVE_XTEST
 
 TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
 {
+    SetClassLongPtrW(MakeTop(u"icon", WS_POPUP, {0, 0, 10, 10}), GCLP_HICON, (LONG_PTR)LoadIconW(nullptr, IDI_WARNING));
     HWND frame = MakeTop(u"\u6570\u636e\u6062\u590d Dovemark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 400, 300});
     HWND dialog = MakeTop(u"dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {80, 80, 300, 200}, frame);
     HWND tip = MakeTop(u"tip", WS_POPUP | WS_BORDER | WS_VISIBLE, {10, 10, 90, 30}, frame);
@@ -366,6 +443,15 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     SetWindowTextW(frame, u"renamed");
     Settle();
     EXPECT_EQ(Property(xf, "_NET_WM_NAME"), "renamed");
+
+    // The class icon in the sizes the desktop shows: width, height and the pixels of each.
+    std::string icon = Property(xf, "_NET_WM_ICON");
+    ASSERT_GE(icon.size(), 2 * sizeof(long));
+    EXPECT_EQ(((const long*)icon.data())[0], 32);
+    ASSERT_EQ(icon.size(), (2 + 32 * 32) * sizeof(long));
+    const long* px = (const long*)icon.data() + 2;
+    EXPECT_EQ(px[0], 0) << "the corner around the warning sign is clear";
+    EXPECT_EQ(((unsigned long)px[16 * 32 + 16] & 0xFFFFFFFF) >> 24, 0xFFul) << "the sign itself is opaque";
 
     ::Window transientFor = 0;
     EXPECT_TRUE(XGetTransientForHint(dpy_, xd, &transientFor));
@@ -397,6 +483,122 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     Settle();
     EXPECT_EQ(x11::WindowOf(dialog), 0u);
     EXPECT_TRUE(SameAsSurface(frame));
+}
+
+TEST_F(X11Presenter, MovesByTheDesktopReachTheLayer)
+{
+    HWND top = MakeTop(u"moved", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ASSERT_NE(w, 0u);
+    // As a window manager does when the user drags or tiles the window.
+    XMoveResizeWindow(dpy_, w, 120, 90, 320, 240);
+    XSync(dpy_, False);
+    RECT r{};
+    EXPECT_TRUE(PumpUntil([&] {
+        GetWindowRect(top, &r);
+        return r.left == 120 && r.top == 90;
+    }));
+    EXPECT_EQ(r.right - r.left, 320);
+    EXPECT_EQ(r.bottom - r.top, 240);
+    EXPECT_TRUE(SameAsSurface(top));
+    // The layer's own moves still go out, and are not taken back for the desktop's.
+    MoveWindow(top, 60, 50, 200, 150, TRUE);
+    Settle();
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.x, 60);
+    EXPECT_EQ(wa.width, 200);
+    GetWindowRect(top, &r);
+    EXPECT_EQ(r.left, 60);
+    EXPECT_EQ(r.right, 260);
+}
+
+#ifdef DOVEMARK_HAVE_XTEST
+TEST_F(X11Presenter, CaptionDragsGoToTheWindowManagerWhenOneRuns)
+{
+    HWND top = MakeTop(u"drag", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    ::Window root = DefaultRootWindow(dpy_);
+    // This connection plays the window manager: it announces itself and hears requests to the root.
+    ::Window check = XCreateSimpleWindow(dpy_, root, 0, 0, 1, 1, 0, 0, 0);
+    XChangeProperty(dpy_, root, XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW, 32,
+                    PropModeReplace, (const unsigned char*)&check, 1);
+    XSelectInput(dpy_, root, SubstructureNotifyMask);
+    Settle();
+    POINT caption{100, 50}; // on the caption bar, clear of its buttons
+    MoveTo(caption);
+    XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+    XFlush(dpy_);
+    Atom moveResize = XInternAtom(dpy_, "_NET_WM_MOVERESIZE", False);
+    XEvent got{};
+    bool asked = PumpUntil([&] {
+        XEvent ev;
+        while (XCheckTypedEvent(dpy_, ClientMessage, &ev))
+            if (ev.xclient.message_type == moveResize)
+                got = ev;
+        return got.type == ClientMessage;
+    });
+    XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
+    XFlush(dpy_);
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(got.xclient.window, w);
+    EXPECT_EQ(got.xclient.data.l[0], caption.x);
+    EXPECT_EQ(got.xclient.data.l[1], caption.y);
+    EXPECT_EQ(got.xclient.data.l[2], 8) << "a move";
+    EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000) << "the button the manager took is up for the layer";
+}
+#endif
+
+TEST_F(X11Presenter, KeyboardFocusGivenByTheDesktopActivatesAndDeactivates)
+{
+    HWND first = MakeTop(u"first", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    HWND second = MakeTop(u"second", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {340, 40, 600, 200});
+    ASSERT_EQ(GetActiveWindow(), second);
+    // Focus changes the presenter made itself are told apart by time as well.
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    XSetInputFocus(dpy_, x11::WindowOf(first), RevertToParent, CurrentTime);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == first; }));
+
+    // Another program takes the keyboard: the layer has no active window until it comes back.
+    ::Window other = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 700, 500, 50, 50, 0, 0, 0);
+    XMapWindow(dpy_, other);
+    XSync(dpy_, False);
+    g_seen.clear();
+    XSetInputFocus(dpy_, other, RevertToParent, CurrentTime);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == nullptr; }));
+    bool leftApp = false;
+    for (auto& s : g_seen)
+        leftApp |= s.msg == WM_ACTIVATEAPP && s.wParam == FALSE;
+    EXPECT_TRUE(leftApp);
+}
+
+TEST_F(X11Presenter, MinimisingGoesBothWays)
+{
+    HWND top = MakeTop(u"small", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    ::Window w = x11::WindowOf(top);
+    XSelectInput(dpy_, DefaultRootWindow(dpy_), SubstructureNotifyMask);
+    XSync(dpy_, False);
+    ShowWindow(top, SW_MINIMIZE);
+    Settle();
+    // The layer asks the desktop to iconify the window (ICCCM's WM_CHANGE_STATE to IconicState).
+    Atom changeState = XInternAtom(dpy_, "WM_CHANGE_STATE", False);
+    bool asked = false;
+    XEvent ev;
+    while (XCheckTypedEvent(dpy_, ClientMessage, &ev))
+        asked |= ev.xclient.message_type == changeState && ev.xclient.window == w && ev.xclient.data.l[0] == IconicState;
+    EXPECT_TRUE(asked);
+    ShowWindow(top, SW_RESTORE);
+    Settle();
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.map_state, IsViewable);
+
+    // The desktop iconifies it (a window manager unmaps an iconified window): the layer follows.
+    XUnmapWindow(dpy_, w);
+    XSync(dpy_, False);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(top) != FALSE; }));
 }
 
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
@@ -472,89 +674,151 @@ TEST_F(X11Presenter, ScreenMetricsAndWorkAreaComeFromTheServer)
     EXPECT_EQ(mi.rcWork.top, 40);
     EXPECT_EQ(mi.rcWork.bottom, 768);
     EXPECT_EQ(mi.rcMonitor.right, 1024);
+
+    // Two monitors side by side, the right one primary: it comes first, and the work area is
+    // cut to each.
+    x11::Stop();
+    ::Window root = DefaultRootWindow(dpy_);
+    XRRScreenResources* res = XRRGetScreenResources(dpy_, root);
+    ASSERT_TRUE(res && res->noutput > 0);
+    for (int i = 0; i < 2; ++i) {
+        // The left one takes the server's output, so the server's own monitor for it gives way.
+        XRRMonitorInfo* m = XRRAllocateMonitor(dpy_, i ? 0 : 1);
+        if (!i)
+            m->outputs[0] = res->outputs[0];
+        m->name = XInternAtom(dpy_, i ? "RIGHT" : "LEFT", False);
+        m->x = i * 512, m->y = 0, m->width = 512, m->height = 768, m->mwidth = 135, m->mheight = 203;
+        m->primary = i == 1;
+        XRRSetMonitor(dpy_, root, m);
+        XFree(m);
+    }
+    XRRFreeScreenResources(res);
+    XSync(dpy_, False);
+    ASSERT_TRUE(x11::Start(server_->Display().c_str()));
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    HMONITOR right = MonitorFromPoint({700, 100}, MONITOR_DEFAULTTONULL);
+    ASSERT_TRUE(GetMonitorInfoW(right, &mi));
+    EXPECT_EQ(mi.dwFlags, (DWORD)MONITORINFOF_PRIMARY);
+    EXPECT_EQ(mi.rcMonitor.left, 512);
+    EXPECT_EQ(mi.rcWork.top, 40);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({100, 100}, MONITOR_DEFAULTTONULL), &mi));
+    EXPECT_EQ(mi.rcMonitor.right, 512);
+    EXPECT_EQ(mi.dwFlags, 0u);
 }
 
-TEST_F(X11Presenter, ClipboardTextTravelsBothWays)
+// Text and bitmaps, each as the layer keeps it and as another X program sees it.
+struct ClipCase {
+    const char* name;
+    UINT format;
+    std::vector<BYTE> layer; // the layer's data
+    const char* target;      // the X target
+    std::string x;           // the X program's data
+};
+
+std::vector<BYTE> Bytes(const void* p, size_t n)
+{
+    return std::vector<BYTE>((const BYTE*)p, (const BYTE*)p + n);
+}
+
+std::vector<ClipCase> ClipCases()
+{
+    const char16_t text[] = u"\u6062\u590d recovered";
+    // A 2x1 bitmap of 32 bits per pixel, packed; as a file it gets a 14-byte header in front.
+    BITMAPINFOHEADER bih{sizeof(BITMAPINFOHEADER), 2, 1, 1, 32, 0, 8, 0, 0, 0, 0};
+    std::vector<BYTE> dib = Bytes(&bih, sizeof(bih));
+    for (BYTE b : {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0x00})
+        dib.push_back(b);
+    std::string file = "BM";
+    uint32_t size = (uint32_t)(14 + dib.size()), zero = 0, offset = 14 + 40;
+    file.append((const char*)&size, 4).append((const char*)&zero, 4).append((const char*)&offset, 4);
+    file.append(dib.begin(), dib.end());
+    return {
+        {"text", CF_UNICODETEXT, Bytes(text, sizeof(text)), "UTF8_STRING", "\xe6\x81\xa2\xe5\xa4\x8d recovered"},
+        {"bitmap", CF_DIB, dib, "image/bmp", file},
+    };
+}
+
+TEST_F(X11Presenter, ClipboardTravelsBothWays)
 {
     HWND top = MakeTop(u"clip", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
-    Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), utf8 = XInternAtom(dpy_, "UTF8_STRING", False);
-    Atom prop = XInternAtom(dpy_, "TEST_SELECTION", False);
+    Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), prop = XInternAtom(dpy_, "TEST_SELECTION", False);
+    Atom targets = XInternAtom(dpy_, "TARGETS", False);
     ::Window mine = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+    for (const ClipCase& c : ClipCases()) {
+        SCOPED_TRACE(c.name);
+        Atom target = XInternAtom(dpy_, c.target, False);
 
-    // The layer copies; another program pastes.
-    const char16_t text[] = u"\u6062\u590d recovered";
-    ASSERT_TRUE(OpenClipboard(top));
-    EmptyClipboard();
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
-    memcpy(GlobalLock(g), text, sizeof(text));
-    GlobalUnlock(g);
-    SetClipboardData(CF_UNICODETEXT, g);
-    CloseClipboard();
-    Settle();
-    XConvertSelection(dpy_, clipboard, utf8, prop, mine, CurrentTime);
-    XFlush(dpy_);
-    std::string pasted;
-    bool answered = false;
-    // The layer's answer needs its clipboard, so this thread keeps the layer going meanwhile.
-    PumpUntil([&] {
-        XEvent ev;
-        while (XCheckTypedWindowEvent(dpy_, mine, SelectionNotify, &ev)) {
-            answered = true;
-            if (ev.xselection.property == prop)
-                pasted = Property(mine, "TEST_SELECTION");
-        }
-        return answered;
-    });
-    EXPECT_EQ(pasted, "\xe6\x81\xa2\xe5\xa4\x8d recovered");
-
-    // Another program copies; the layer pastes.
-    XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
-    XSync(dpy_, False);
-    std::atomic<bool> stop{false};
-    std::thread server([&] {
-        Display* d = dpy_;
-        while (!stop) {
+        // The layer copies; another program pastes.
+        ASSERT_TRUE(OpenClipboard(top));
+        EmptyClipboard();
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, c.layer.size());
+        memcpy(GlobalLock(g), c.layer.data(), c.layer.size());
+        GlobalUnlock(g);
+        SetClipboardData(c.format, g);
+        CloseClipboard();
+        Settle();
+        XConvertSelection(dpy_, clipboard, target, prop, mine, CurrentTime);
+        XFlush(dpy_);
+        std::string pasted;
+        bool answered = false;
+        // The layer's answer needs its clipboard, so this thread keeps the layer going meanwhile.
+        PumpUntil([&] {
             XEvent ev;
-            if (!XCheckTypedWindowEvent(d, mine, SelectionRequest, &ev)) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                continue;
+            while (XCheckTypedWindowEvent(dpy_, mine, SelectionNotify, &ev)) {
+                answered = true;
+                if (ev.xselection.property == prop)
+                    pasted = Property(mine, "TEST_SELECTION");
             }
-            auto& r = ev.xselectionrequest;
-            XEvent reply{};
-            reply.xselection.type = SelectionNotify;
-            reply.xselection.requestor = r.requestor;
-            reply.xselection.selection = r.selection;
-            reply.xselection.target = r.target;
-            reply.xselection.time = r.time;
-            reply.xselection.property = r.property;
-            if (r.target == XInternAtom(d, "TARGETS", False)) {
-                Atom list[] = {utf8};
-                XChangeProperty(d, r.requestor, r.property, XA_ATOM, 32, PropModeReplace, (const unsigned char*)list,
-                                1);
-            } else if (r.target == utf8) {
-                const char* s = "from elsewhere \xe4\xb8\xad";
-                XChangeProperty(d, r.requestor, r.property, utf8, 8, PropModeReplace, (const unsigned char*)s,
-                                (int)strlen(s));
-            } else {
-                reply.xselection.property = None;
+            return answered;
+        });
+        EXPECT_EQ(pasted, c.x);
+
+        // Another program copies; the layer pastes.
+        XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
+        XSync(dpy_, False);
+        std::atomic<bool> stop{false};
+        std::thread server([&] {
+            while (!stop) {
+                XEvent ev;
+                if (!XCheckTypedWindowEvent(dpy_, mine, SelectionRequest, &ev)) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    continue;
+                }
+                auto& r = ev.xselectionrequest;
+                XEvent reply{};
+                reply.xselection.type = SelectionNotify;
+                reply.xselection.requestor = r.requestor;
+                reply.xselection.selection = r.selection;
+                reply.xselection.target = r.target;
+                reply.xselection.time = r.time;
+                reply.xselection.property = r.property;
+                if (r.target == targets)
+                    XChangeProperty(dpy_, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
+                                    (const unsigned char*)&target, 1);
+                else if (r.target == target)
+                    XChangeProperty(dpy_, r.requestor, r.property, target, 8, PropModeReplace,
+                                    (const unsigned char*)c.x.data(), (int)c.x.size());
+                else
+                    reply.xselection.property = None;
+                XSendEvent(dpy_, r.requestor, False, 0, &reply);
+                XFlush(dpy_);
             }
-            XSendEvent(d, r.requestor, False, 0, &reply);
-            XFlush(d);
+        });
+        // The layer learns of the new owner from the server.
+        PumpUntil([] { return GetClipboardOwner() == nullptr; });
+        EXPECT_TRUE(IsClipboardFormatAvailable(c.format));
+        std::vector<BYTE> got;
+        ASSERT_TRUE(OpenClipboard(top));
+        if (HANDLE h = GetClipboardData(c.format)) {
+            got = Bytes(GlobalLock(h), std::min(GlobalSize(h), c.layer.size()));
+            GlobalUnlock(h);
         }
-    });
-    // The layer learns of the new owner from the server.
-    PumpUntil([] { return GetClipboardOwner() == nullptr; });
-    EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-    std::u16string got;
-    ASSERT_TRUE(OpenClipboard(top));
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        got = (const char16_t*)GlobalLock(h);
-        GlobalUnlock(h);
+        CloseClipboard();
+        stop = true;
+        server.join();
+        EXPECT_EQ(got, c.layer);
     }
-    CloseClipboard();
-    stop = true;
-    server.join();
-    EXPECT_EQ(got, u"from elsewhere \u4e2d");
 }
 
 TEST(X11PresenterStart, WithoutADisplayTheLayerStaysHeadless)

@@ -46,6 +46,15 @@ TEST_F(ListViewTest, ReportRectsFollowColumnsAndScrolling)
     SendMessageW(list_, WM_VSCROLL, SB_PAGEUP, 0);
     EXPECT_EQ(50 - 2 * perPage, SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
     EXPECT_FALSE(SendMessageW(list_, LVM_ENSUREVISIBLE, 50, FALSE));
+
+    // The header takes column images from the small list, unless its owner gave it another.
+    HWND header = (HWND)SendMessageW(list_, LVM_GETHEADER, 0, 0);
+    EXPECT_EQ((LRESULT)small, SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+    HIMAGELIST own = ImageList_Create(16, 16, ILC_COLOR32, 1, 1);
+    SendMessageW(header, HDM_SETIMAGELIST, 0, (LPARAM)own);
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    EXPECT_EQ((LRESULT)own, SendMessageW(header, HDM_GETIMAGELIST, 0, 0));
+    ImageList_Destroy(own);
     ImageList_Destroy(small);
 }
 

@@ -215,4 +215,20 @@ TEST_F(ToolbarTest, TipsAskTheOwnerForTheButtonsText)
     EXPECT_FALSE(IsWindow(tips)) << "the tool bar's own tip window goes with it";
 }
 
+TEST_F(ToolbarTest, PooledStringsLabelTheButtons)
+{
+    SIZE before{LOWORD(SendMessageW(bar_, TB_GETBUTTONSIZE, 0, 0)), HIWORD(SendMessageW(bar_, TB_GETBUTTONSIZE, 0, 0))};
+    static const WCHAR pool[] = u"Open\0Save as\0";
+    EXPECT_EQ(0, SendMessageW(bar_, TB_ADDSTRINGW, 0, (LPARAM)pool));
+    EXPECT_EQ(2, SendMessageW(bar_, TB_ADDSTRINGW, 0, (LPARAM)u"Close\0"));
+    EXPECT_EQ(-1, SendMessageW(bar_, TB_ADDSTRINGW, 0, (LPARAM)u"\0")) << "nothing to add";
+    TBBUTTON b{3, 301, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 1};
+    ASSERT_TRUE(SendMessageW(bar_, TB_INSERTBUTTONW, 0, (LPARAM)&b));
+    WCHAR text[32] = {};
+    EXPECT_EQ(7, SendMessageW(bar_, TB_GETBUTTONTEXTW, 301, (LPARAM)text));
+    EXPECT_EQ(std::u16string(u"Save as"), std::u16string(text));
+    LRESULT after = SendMessageW(bar_, TB_GETBUTTONSIZE, 0, 0);
+    EXPECT_GT(HIWORD(after), before.cy) << "a text row below the images";
+}
+
 } // namespace

@@ -34,6 +34,8 @@ protected:
             }
             if (h->code == TVN_GETDISPINFOW) {
                 auto* di = (NMTVDISPINFOW*)l;
+                if (onAsk_)
+                    onAsk_();
                 if (di->item.mask & TVIF_TEXT) {
                     std::u16string s = u"cb" + std::u16string(1, (char16_t)(u'0' + di->item.lParam));
                     lstrcpynW(di->item.pszText, s.c_str(), di->item.cchTextMax);
@@ -125,6 +127,7 @@ protected:
     std::vector<DWORD> stages_;
     bool vetoSelection_ = false;
     std::function<LRESULT(NMTVCUSTOMDRAW*)> customDraw_;
+    std::function<void()> onAsk_;
 };
 
 TEST_F(TreeTest, HandlesCarryTheTopBitFitThirtyTwoBitsAndGoStaleOnDelete)
@@ -568,6 +571,48 @@ TEST_F(TreeTest, ChangesRepaintASubclassThatPaintsOffscreen)
         EXPECT_EQ(round, g_subclassPaints) << "every change is painted";
     }
     SetWindowLongPtrW(tree_, GWLP_WNDPROC, (LONG_PTR)g_treeProc);
+}
+
+TEST_F(TreeTest, AParentChangingTheTreeWhileAskedForTextIsSafe)
+{
+    struct {
+        const char* name;
+        std::function<void(HWND)> change;
+    } cases[] = {
+        {"deletes_all", [](HWND tree) { SendMessageW(tree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT); }},
+        {"inserts_many",
+         [](HWND tree) {
+             TVINSERTSTRUCTW ins{};
+             ins.hParent = TVI_ROOT;
+             ins.hInsertAfter = TVI_FIRST;
+             ins.item.mask = TVIF_TEXT;
+             ins.item.pszText = const_cast<LPWSTR>(u"new");
+             for (int k = 0; k < 200; ++k)
+                 SendMessageW(tree, TVM_INSERTITEMW, 0, (LPARAM)&ins);
+         }},
+    };
+    for (auto& c : cases) {
+        MakeTree(TVS_HASBUTTONS | TVS_HASLINES);
+        for (int k = 0; k < 5; ++k) {
+            TVINSERTSTRUCTW ins{};
+            ins.hParent = TVI_ROOT;
+            ins.hInsertAfter = TVI_LAST;
+            ins.item.mask = TVIF_TEXT | TVIF_CHILDREN;
+            ins.item.pszText = LPSTR_TEXTCALLBACKW;
+            ins.item.cChildren = I_CHILDRENCALLBACK;
+            SendMessageW(tree_, TVM_INSERTITEMW, 0, (LPARAM)&ins);
+        }
+        bool once = true;
+        onAsk_ = [&] {
+            if (std::exchange(once, false))
+                c.change(tree_);
+        };
+        UpdateWindow(tree_);
+        headless::PumpUntilIdle();
+        onAsk_ = nullptr;
+        EXPECT_FALSE(once) << c.name;
+        DestroyWindow(tree_);
+    }
 }
 
 } // namespace

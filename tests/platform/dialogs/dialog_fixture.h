@@ -41,6 +41,30 @@ inline POINT ItemPoint(HWND list, int i)
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// The same for a list view.
+inline std::vector<std::u16string> ViewItems(HWND view)
+{
+    std::vector<std::u16string> out;
+    int n = (int)SendMessageW(view, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        WCHAR buf[512] = {};
+        LVITEMW item{};
+        item.pszText = buf;
+        item.cchTextMax = 512;
+        SendMessageW(view, LVM_GETITEMTEXTW, i, (LPARAM)&item);
+        out.push_back(buf);
+    }
+    return out;
+}
+
+inline POINT ViewItemPoint(HWND view, int i)
+{
+    RECT r{};
+    r.left = LVIR_LABEL;
+    SendMessageW(view, LVM_GETITEMRECT, i, (LPARAM)&r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 // Answers the next message box with `button`, keeping its text.
 inline void AnswerBox(std::u16string* text, int button)
 {

@@ -35,26 +35,41 @@ TEST_F(FileDialogTest, BrowsesWithTheMouseAndAnswersWithEnter)
 {
     OPENFILENAMEW ofn = Block(OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
     std::vector<std::u16string> first, allTypes, inSub;
+    std::vector<int> images;
     std::u16string picked, folderShown;
     headless::AnswerNextModal([&](HWND dlg) {
         HWND list = GetDlgItem(dlg, kList);
-        first = ListItems(list);
+        first = ViewItems(list);
+        // Each row shows the system's small icon of its kind.
+        for (const char16_t* name : {u"sub", u"a.dmk"}) {
+            LVITEMW item{};
+            item.mask = LVIF_IMAGE;
+            item.iItem = name[0] == u's' ? 0 : 1;
+            SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item);
+            SHFILEINFOW sfi{};
+            SHGetFileInfoW(name, name[0] == u's' ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &sfi, sizeof sfi,
+                           SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+            EXPECT_EQ(item.iImage, sfi.iIcon);
+            images.push_back(item.iImage);
+        }
         SendDlgItemMessageW(dlg, kTypes, CB_SETCURSEL, 1, 0);
         SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(kTypes, CBN_SELCHANGE), (LPARAM)GetDlgItem(dlg, kTypes));
-        allTypes = ListItems(list);
-        headless::DoubleClick(list, ItemPoint(list, 0));
+        allTypes = ViewItems(list);
+        headless::DoubleClick(list, ViewItemPoint(list, 0));
         headless::PumpUntilIdle();
-        inSub = ListItems(list);
+        inSub = ViewItems(list);
         folderShown = headless::Text(GetDlgItem(dlg, kFolderText));
-        headless::Click(list, ItemPoint(list, 0));
+        headless::Click(list, ViewItemPoint(list, 0));
         headless::PumpUntilIdle();
         picked = headless::Text(GetDlgItem(dlg, kName));
         SetFocus(GetDlgItem(dlg, kName));
         headless::PressKey(VK_RETURN);
     });
     ASSERT_TRUE(GetOpenFileNameW(&ofn));
-    EXPECT_EQ(first, (std::vector<std::u16string>{u"[sub]", u"a.dmk", u"B.DMK"}));
-    EXPECT_EQ(allTypes, (std::vector<std::u16string>{u"[sub]", u"a.dmk", u"B.DMK", u"notes.txt"}));
+    EXPECT_EQ(first, (std::vector<std::u16string>{u"sub", u"a.dmk", u"B.DMK"}));
+    EXPECT_EQ(allTypes, (std::vector<std::u16string>{u"sub", u"a.dmk", u"B.DMK", u"notes.txt"}));
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_NE(images[0], images[1]);
     EXPECT_EQ(inSub, (std::vector<std::u16string>{u"c.dmk"}));
     EXPECT_EQ(folderShown, wdir_ + u"/sub");
     EXPECT_EQ(picked, u"c.dmk");
@@ -128,16 +143,16 @@ TEST_F(FileDialogTest, PatternsAndFoldersTypedChangeTheListing)
     headless::AnswerNextModal([&](HWND dlg) {
         SetDlgItemTextW(dlg, kName, u"*.TXT");
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
-        afterPattern = ListItems(GetDlgItem(dlg, kList));
+        afterPattern = ViewItems(GetDlgItem(dlg, kList));
         SetDlgItemTextW(dlg, kName, u"SUB");
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
-        afterFolder = ListItems(GetDlgItem(dlg, kList));
+        afterFolder = ViewItems(GetDlgItem(dlg, kList));
         SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(kUp, BN_CLICKED), 0);
         SetDlgItemTextW(dlg, kName, u"notes.txt");
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     ASSERT_TRUE(GetOpenFileNameW(&ofn));
-    EXPECT_EQ(afterPattern, (std::vector<std::u16string>{u"[sub]", u"notes.txt"}));
+    EXPECT_EQ(afterPattern, (std::vector<std::u16string>{u"sub", u"notes.txt"}));
     EXPECT_EQ(afterFolder, (std::vector<std::u16string>{}));  // the typed pattern still holds
     EXPECT_EQ(std::u16string(file_), wdir_ + u"/notes.txt");
 }

@@ -5,7 +5,41 @@ using namespace dlgtest;
 
 namespace {
 
-enum : int { kList = 0x3741, kTitle = 0x3742, kStatus = 0x3743, kFolderText = 0x3744, kUp = 0x3745, kEdit = 0x3746 };
+enum : int { kTree = 0x3741, kTitle = 0x3742, kStatus = 0x3743, kEdit = 0x3746 };
+
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT how)
+{
+    return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, how, (LPARAM)item);
+}
+
+std::u16string TextOf(HWND tree, HTREEITEM item)
+{
+    WCHAR buf[MAX_PATH] = {};
+    TVITEMW it{};
+    it.mask = TVIF_TEXT | TVIF_HANDLE;
+    it.hItem = item;
+    it.pszText = buf;
+    it.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&it);
+    return buf;
+}
+
+std::vector<std::u16string> Children(HWND tree, HTREEITEM item)
+{
+    std::vector<std::u16string> out;
+    for (HTREEITEM c = Next(tree, item, TVGN_CHILD); c; c = Next(tree, c, TVGN_NEXT))
+        out.push_back(TextOf(tree, c));
+    return out;
+}
+
+// The centre of an item's text, in the tree's client coordinates.
+POINT ItemCentre(HWND tree, HTREEITEM item)
+{
+    RECT r{};
+    *(HTREEITEM*)&r = item;
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
 struct Call {
     UINT msg;
@@ -58,18 +92,21 @@ TEST_F(FolderBrowserTest, BrowsesAndTellsTheCallbackEachSelection)
     bi.lpfn = Recorder::Proc;
     bi.lParam = (LPARAM)&rec;
     std::vector<std::u16string> listed;
-    std::u16string title;
+    std::u16string title, selectedText;
     headless::AnswerNextModal([&](HWND dlg) {
-        HWND list = GetDlgItem(dlg, kList);
-        listed = ListItems(list);
+        HWND tree = GetDlgItem(dlg, kTree);
+        HTREEITEM sel = Next(tree, nullptr, TVGN_CARET);
+        selectedText = TextOf(tree, sel);
+        listed = Children(tree, sel);
         title = headless::Text(GetDlgItem(dlg, kTitle));
-        headless::Click(list, ItemPoint(list, 0));
+        headless::Click(tree, ItemCentre(tree, Next(tree, sel, TVGN_CHILD)));
         headless::PumpUntilIdle();
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     std::u16string chosen = PathOf(SHBrowseForFolderW(&bi));
     EXPECT_EQ(chosen, wdir_ + u"/sub");
     EXPECT_EQ(std::u16string(name), u"sub");
+    EXPECT_EQ(selectedText, wdir_.substr(wdir_.find_last_of(u'/') + 1));
     EXPECT_EQ(listed, (std::vector<std::u16string>{u"sub"})); // folders only, hidden ones left out
     EXPECT_EQ(title, bi.lpszTitle);
     ASSERT_EQ(rec.calls.size(), 3u);
@@ -82,30 +119,36 @@ TEST_F(FolderBrowserTest, BrowsesAndTellsTheCallbackEachSelection)
 
 TEST_F(FolderBrowserTest, StaysBelowItsRoot)
 {
-    LPITEMIDLIST root = nullptr;
-    setenv("HOME", dir_.c_str(), 1);
-    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_PROFILE, &root), S_OK);
-    BROWSEINFOW bi{};
-    bi.pidlRoot = root;
-    bool upAtRoot = true, upBelow = false;
-    std::u16string shownBelow;
+    std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    setenv("HOME", "/", 1);
+    std::u16string subPath = wdir_ + u"/sub";
+    // The root's item list, as an earlier browse returns it; it is then passed by item list.
+    BROWSEINFOW pick{};
     headless::AnswerNextModal([&](HWND dlg) {
-        HWND list = GetDlgItem(dlg, kList);
-        upAtRoot = IsWindowEnabled(GetDlgItem(dlg, kUp));
-        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(kUp, BN_CLICKED), 0); // refused at the root
-        headless::DoubleClick(list, ItemPoint(list, 0));
-        headless::PumpUntilIdle();
-        upBelow = IsWindowEnabled(GetDlgItem(dlg, kUp));
-        shownBelow = headless::Text(GetDlgItem(dlg, kFolderText));
-        // A selection asked for outside the root is refused.
-        EXPECT_FALSE(SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, (LPARAM)u"/"));
+        SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, (LPARAM)wdir_.c_str());
         SendMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(PathOf(SHBrowseForFolderW(&bi)), wdir_ + u"/sub");
-    EXPECT_FALSE(upAtRoot);
-    EXPECT_TRUE(upBelow);
-    EXPECT_EQ(shownBelow, wdir_ + u"/sub");
+    LPITEMIDLIST root = SHBrowseForFolderW(&pick);
+    ASSERT_NE(root, nullptr);
+    BROWSEINFOW bi{};
+    bi.pidlRoot = root;
+    std::vector<std::u16string> tops;
+    bool outsideRefused = false;
+    headless::AnswerNextModal([&](HWND dlg) {
+        HWND tree = GetDlgItem(dlg, kTree);
+        for (HTREEITEM t = Next(tree, nullptr, TVGN_ROOT); t; t = Next(tree, t, TVGN_NEXT))
+            tops.push_back(TextOf(tree, t));
+        outsideRefused = !SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, (LPARAM)u"/");
+        EXPECT_FALSE(SendMessageW(dlg, BFFM_SETSELECTIONW, FALSE, (LPARAM)root + 1)); // not an item list
+        EXPECT_TRUE(SendMessageW(dlg, BFFM_SETSELECTIONW, FALSE, (LPARAM)root));
+        EXPECT_TRUE(SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, (LPARAM)subPath.c_str()));
+        SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(PathOf(SHBrowseForFolderW(&bi)), subPath);
+    EXPECT_EQ(tops, (std::vector<std::u16string>{wdir_}));
+    EXPECT_TRUE(outsideRefused);
     CoTaskMemFree(root);
+    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(FolderBrowserTest, TypedNamesAreValidated)

@@ -14,3 +14,4 @@
 #define IDA_MAIN 105
 #define IDR_TOOLBAR 106
 #define IDD_FORM 107
+#define IDW_DING 108

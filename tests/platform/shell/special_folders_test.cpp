@@ -15,12 +15,15 @@ class SpecialFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (const char* h = std::getenv("HOME"))
+            savedHome_ = h;
         home_ = testsupport::ScratchDir();
         setenv("HOME", home_.c_str(), 1);
         for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_DIRS"})
             unsetenv(v);
     }
-    std::string home_;
+    void TearDown() override { setenv("HOME", savedHome_.c_str(), 1); }
+    std::string home_, savedHome_;
 };
 
 TEST_F(SpecialFolderTest, MapsToTheXdgFolders)

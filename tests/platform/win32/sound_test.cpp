@@ -1,5 +1,6 @@
 // PlaySoundW and MessageBeep through a recording sink: finding sounds, wave data, waiting and stopping.
 #include "backend/audio/audio.h"
+#include "platform/resources/test_ids.h"
 #include "support/support.h"
 #include "win32/sound/wave.h"
 #include "win32/win32.h"
@@ -147,6 +148,15 @@ TEST_F(Sound, FindsFilesAndAliasesAndReportsWhatIsMissing)
     EXPECT_EQ(Played(), 4u);
     EXPECT_FALSE(PlaySoundW(u"missing", GetModuleHandleW(nullptr), SND_RESOURCE | SND_NODEFAULT | SND_SYNC));
     EXPECT_EQ(Played(), 4u);
+
+    // A sound in memory is refused rather than its bytes read as a name.
+    EXPECT_FALSE(PlaySoundW((LPCWSTR)wav.data(), nullptr, SND_MEMORY | SND_NODEFAULT | SND_SYNC));
+    EXPECT_EQ(Played(), 4u);
+
+    // A wave resource of the program, by its number.
+    EXPECT_TRUE(PlaySoundW(MAKEINTRESOURCEW(IDW_DING), GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC));
+    ASSERT_EQ(Played(), 5u);
+    EXPECT_EQ(rec_.played[4].samples, (std::vector<int16_t>{1, 2, 3}));
 }
 
 TEST_F(Sound, AsyncReturnsAtOnceNoWaitRefusesAndPurgeStops)
