@@ -21,6 +21,7 @@
 #include "afx/property_sheet.h"
 #include "afx/tree_ctrl.h"
 #include "afx/rebar.h"
+#include "afx/bar_ctrls.h"
 #include "afx/ole_types.h"
 #include "afx/data_object.h"
 #include "afx/app.h"

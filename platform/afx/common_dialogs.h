@@ -1,4 +1,4 @@
-// CFileDialog: the framework's face of the common file dialogs.
+// CFileDialog and CColorDialog: the framework's faces of the common file and colour dialogs.
 #pragma once
 
 #include "afx/dialog.h"
@@ -31,4 +31,15 @@ protected:
     CString m_strDefExt;
     WCHAR m_szFileTitle[64] = {};
     WCHAR m_szFileName[MAX_PATH * 2] = {};
+};
+
+class CColorDialog : public CDialog {
+    DECLARE_DYNAMIC(CColorDialog)
+public:
+    explicit CColorDialog(COLORREF clrInit = 0, DWORD dwFlags = 0, CWnd* pParentWnd = nullptr);
+    INT_PTR DoModal() override;
+    COLORREF GetColor() const { return m_cc.rgbResult; }
+    void SetCurrentColor(COLORREF clr) { m_cc.rgbResult = clr; }
+    static COLORREF* PASCAL GetSavedCustomColors();
+    CHOOSECOLORW m_cc{};
 };

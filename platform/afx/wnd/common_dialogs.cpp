@@ -1,8 +1,9 @@
-// CFileDialog over the layer's common file dialogs.
+// CFileDialog and CColorDialog over the layer's common dialogs.
 #include "afx/common_dialogs.h"
 #include "afx/app.h"
 
 IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
+IMPLEMENT_DYNAMIC(CColorDialog, CDialog)
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCWSTR lpszDefExt, LPCWSTR lpszFileName, DWORD dwFlags,
                          LPCWSTR lpszFilter, CWnd* pParentWnd, DWORD dwSize)
@@ -103,4 +104,29 @@ CString CFileDialog::GetNextPathName(POSITION& pos) const {
     if (last == u'/' || last == u'\\')
         return folder + name;
     return folder + u"/" + name;
+}
+
+// ---- CColorDialog -------------------------------------------------------------------------------
+COLORREF* PASCAL CColorDialog::GetSavedCustomColors() {
+    // Shared by every colour dialog of the program, as the user's custom colours are.
+    static COLORREF colors[16] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                                  RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255)};
+    return colors;
+}
+
+CColorDialog::CColorDialog(COLORREF clrInit, DWORD dwFlags, CWnd* pParentWnd) {
+    m_pParentWnd = pParentWnd;
+    m_cc.lStructSize = sizeof(m_cc);
+    m_cc.lpCustColors = GetSavedCustomColors();
+    m_cc.Flags = dwFlags;
+    if ((m_cc.rgbResult = clrInit) != 0)
+        m_cc.Flags |= CC_RGBINIT;
+}
+
+INT_PTR CColorDialog::DoModal() {
+    CWnd* pParent = m_pParentWnd ? m_pParentWnd : AfxGetMainWnd();
+    m_cc.hwndOwner = pParent ? pParent->m_hWnd : nullptr;
+    return ::ChooseColorW(&m_cc) ? IDOK : IDCANCEL;
 }

@@ -314,6 +314,7 @@ void Stop()
     c.grabbed = false;
     c.randrEvent = -1;
     c.layerActive = nullptr;
+    c.focusFromDesktop = nullptr;
     c.focusLeft = false;
     c.windowManager = false;
     c.lastPointer = POINT{-1, -1};

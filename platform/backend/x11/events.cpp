@@ -191,6 +191,7 @@ void FocusChanged(XFocusChangeEvent& e, bool in)
         c.focusLeft = true;
     } else if (h->hwnd != c.layerActive) {
         c.layerActive = h->hwnd;
+        c.focusFromDesktop = h->hwnd;
         user::RequestActivation(h->hwnd);
     }
 }

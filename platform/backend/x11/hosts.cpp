@@ -456,6 +456,12 @@ void Activate(HWND hwnd)
 {
     auto& c = C();
     c.layerActive = hwnd;
+    if (hwnd && hwnd == c.focusFromDesktop) {
+        // The layer follows where the desktop put the focus: by now it may have moved on, and
+        // must not be taken back.
+        c.focusFromDesktop = nullptr;
+        return;
+    }
     auto it = hwnd ? c.hosts.find(hwnd) : c.hosts.end();
     if (it == c.hosts.end() || !it->second.mapped || !it->second.managed)
         return;

@@ -90,6 +90,7 @@ struct Conn {
     // Keyboard focus: the layer's active window as last told, and when the presenter itself last
     // moved the focus (the focus events that answer it are not the desktop's own choice).
     HWND layerActive = nullptr;
+    HWND focusFromDesktop = nullptr; // activation asked of the layer because the desktop gave it focus
     unsigned long focusSerial = 0;
     std::chrono::steady_clock::time_point focusAskedAt{};
     bool focusLeft = false;
