@@ -348,11 +348,31 @@ void AppendClusterNode(DWORD value)
     AppendTo(ClusterChainHead, ClusterChainTail, r);
 }
 
+namespace {
+// Last node of the full scan's boot-sector list, so that a sweep finding many candidates appends in
+// constant time; any other list is walked to its end.
+ClusterNode* g_bootSectorTail = nullptr;
+} // namespace
+
 void AddBootSectorNode(ClusterNode** head, DWORD value)
 {
     auto* r = AllocRecord<ClusterNode>();
     r->Value = value;
-    AppendAtEnd(head, r);
+    if (head != &BootSectorHead) {
+        AppendAtEnd(head, r);
+        return;
+    }
+    r->Next = nullptr;
+    if (!*head) {
+        *head = r;
+    } else {
+        // Whoever changed the list since the last append left the cached end stale: walk from the head then.
+        if (!g_bootSectorTail || g_bootSectorTail->Next)
+            for (g_bootSectorTail = *head; g_bootSectorTail->Next;)
+                g_bootSectorTail = g_bootSectorTail->Next;
+        g_bootSectorTail->Next = r;
+    }
+    g_bootSectorTail = r;
 }
 
 void AddDirSectorRecord(DWORD sector, DWORD dotCluster, DWORD dotDotCluster, WORD writeDate,
@@ -516,6 +536,7 @@ void ResetFullScanLists()
     FreeList(DirSectorHead, NoNames);
     DirSectorTail = nullptr;
     FreeList(BootSectorHead, NoNames);
+    g_bootSectorTail = nullptr;
     BootSectorCount = 0;
     FreeList(VolumeHead, NoNames);
     FreeNamed(FoundFolderHead);

@@ -1,5 +1,6 @@
 // The file-tracing worker: volume checks, the signature sweep bound to the sector reader, naming and the result.
 #include "engine/file_tracing.h"
+#include "engine/folder_tree_build.h"
 
 #include "engine/compound_file.h"
 #include "engine/engine_state.h"
@@ -155,7 +156,7 @@ void BuildTracedResult()
     std::u16string status = u"正在创建目录树，请稍候" + Blanks(3);
     ui.SetStatusText(ENGINE_STATUS_MAIN, status.c_str());
     TreeItemCount = 0;
-    DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    DWORD root = InsertFoundTreeRoot();
 
     struct Group {
         const WCHAR* typeText;

@@ -26,50 +26,154 @@ void ReportTreeProgress()
     EngineUi().SetProgress(TreeBuildPercent);
 }
 
-// Depth-first insertion in list order without recursion: the children of each id are indexed once.
-template <typename Record, typename IdOf, typename ParentOf, typename Stop>
-void BuildTree(Record* head, DWORD parentItem, DWORD parentId, IdOf idOf, ParentOf parentOf, Stop stop)
-{
-    if (ScanStopFlag == 1)
-        return;
-    ReportTreeProgress();
-    std::unordered_map<DWORD, std::vector<Record*>> children;
-    for (Record* r = head; r; r = r->Next)
-        children[parentOf(r)].push_back(r);
+// Depth-first insertion in list order without recursion: the children of each id are indexed once,
+// each id is expanded once and each record placed once, so parent cycles cannot loop.
+template <typename Record, typename IdOf, typename ParentOf, typename Stop> class TreeGrower {
+public:
+    TreeGrower(Record* head, IdOf idOf, ParentOf parentOf, Stop stop)
+        : head_(head), idOf_(idOf), parentOf_(parentOf), stop_(stop)
+    {
+        for (Record* r = head; r; r = r->Next)
+            children_[parentOf(r)].push_back(r);
+    }
 
+    void Build(DWORD parentItem, DWORD parentId)
+    {
+        expanded_.insert(parentId);
+        Grow(parentId, parentItem);
+    }
+
+    // Folders the build from rootId never reached (their parents form a cycle, or the build met them
+    // from nowhere) hang under the lost-folder item, each with what lies below it.
+    void HangUnreached(DWORD rootId, DWORD lostId)
+    {
+        MarkReachable(rootId);
+        Record* lost = nullptr;
+        std::unordered_map<DWORD, Record*> byId;
+        for (Record* r = head_; r; r = r->Next) {
+            if (!lost && idOf_(r) == lostId && placed_.count(r))
+                lost = r;
+            byId.emplace(idOf_(r), r);
+        }
+        if (!lost || !lost->TreeItem)
+            return;
+        for (Record* r = head_; r; r = r->Next) {
+            if (stop_())
+                return;
+            if (placed_.count(r))
+                continue;
+            // Start from the top of the folder's unplaced ancestry, so a chain keeps its shape.
+            Record* top = r;
+            std::unordered_set<Record*> seen{r};
+            for (;;) {
+                auto up = byId.find(parentOf_(top));
+                if (up == byId.end() || placed_.count(up->second))
+                    break;
+                // In a cycle, the folder where the climb first met it stands for the whole of it.
+                const bool again = !seen.insert(up->second).second;
+                top = up->second;
+                if (again)
+                    break;
+            }
+            const DWORD item = Insert(lost->TreeItem, top);
+            if (expanded_.insert(idOf_(top)).second)
+                Grow(idOf_(top), item);
+        }
+    }
+
+private:
     struct Frame {
         const std::vector<Record*>* list;
         size_t next;
         DWORD item;
     };
-    std::unordered_set<DWORD> expanded{parentId};
-    std::vector<Frame> stack;
-    auto push = [&](DWORD id, DWORD item) {
-        auto found = children.find(id);
-        if (found != children.end())
-            stack.push_back({&found->second, 0, item});
-    };
-    push(parentId, parentItem);
-    IEngineUi& ui = EngineUi();
-    while (!stack.empty()) {
-        if (stop())
-            return;
-        Frame& top = stack.back();
-        if (top.next == top.list->size()) {
-            stack.pop_back();
-            continue;
-        }
-        Record* r = (*top.list)[top.next++];
+
+    DWORD Insert(DWORD parentItem, Record* r)
+    {
+        IEngineUi& ui = EngineUi();
         ++TreeItemCount;
-        const DWORD item = ui.InsertFolderItem(top.item, r->Name, r->Deleted == 1);
+        const DWORD item = ui.InsertFolderItem(parentItem, r->Name, r->Deleted == 1);
         if (r->Deleted == 1)
             ui.SetFolderItemColor(item, kDeletedColor);
         r->TreeItem = item;
+        placed_.insert(r);
         if (TreeItemCount % 64 == 0)
             ReportTreeProgress();
-        if (expanded.insert(idOf(r)).second)
-            push(idOf(r), item);
+        return item;
     }
+
+    void Grow(DWORD id, DWORD item)
+    {
+        std::vector<Frame> stack;
+        auto push = [&](DWORD childId, DWORD childItem) {
+            auto found = children_.find(childId);
+            if (found != children_.end())
+                stack.push_back({&found->second, 0, childItem});
+        };
+        push(id, item);
+        while (!stack.empty()) {
+            if (stop_())
+                return;
+            Frame& top = stack.back();
+            if (top.next == top.list->size()) {
+                stack.pop_back();
+                continue;
+            }
+            Record* r = (*top.list)[top.next++];
+            if (placed_.count(r))
+                continue;
+            const DWORD childItem = Insert(top.item, r);
+            if (expanded_.insert(idOf_(r)).second)
+                push(idOf_(r), childItem);
+        }
+    }
+
+    // What a build from rootId places, without inserting anything: for a tree already built.
+    void MarkReachable(DWORD rootId)
+    {
+        std::vector<DWORD> pending{rootId};
+        expanded_.insert(rootId);
+        while (!pending.empty()) {
+            const DWORD id = pending.back();
+            pending.pop_back();
+            auto found = children_.find(id);
+            if (found == children_.end())
+                continue;
+            for (Record* r : found->second) {
+                placed_.insert(r);
+                if (expanded_.insert(idOf_(r)).second)
+                    pending.push_back(idOf_(r));
+            }
+        }
+    }
+
+    Record* head_;
+    IdOf idOf_;
+    ParentOf parentOf_;
+    Stop stop_;
+    std::unordered_map<DWORD, std::vector<Record*>> children_;
+    std::unordered_set<DWORD> expanded_;
+    std::unordered_set<Record*> placed_;
+};
+
+template <typename Record, typename IdOf, typename ParentOf, typename Stop>
+TreeGrower<Record, IdOf, ParentOf, Stop> MakeGrower(Record* head, IdOf idOf, ParentOf parentOf, Stop stop)
+{
+    return TreeGrower<Record, IdOf, ParentOf, Stop>(head, idOf, parentOf, stop);
+}
+
+auto FatGrower()
+{
+    return MakeGrower(
+        FatFolderHead, [](FatFolderRecord* r) { return DWORD(r->FirstCluster); },
+        [](FatFolderRecord* r) { return DWORD(r->ParentId); }, [] { return ScanStopFlag == 1; });
+}
+
+auto NtfsGrower()
+{
+    return MakeGrower(
+        QuickFolderHead, [](QuickFolderNode* r) { return DWORD(r->RecordNumber); },
+        [](QuickFolderNode* r) { return DWORD(r->ParentRef); }, [] { return false; });
 }
 
 bool SameText(const WCHAR* a, const WCHAR* b)
@@ -109,16 +213,45 @@ DWORD FindOrInsertItem(const WCHAR* text, DWORD parent)
 
 void BuildFatFolderTree(DWORD parentItem, DWORD parentId)
 {
-    BuildTree(
-        FatFolderHead, parentItem, parentId, [](FatFolderRecord* r) { return DWORD(r->FirstCluster); },
-        [](FatFolderRecord* r) { return DWORD(r->ParentId); }, [] { return ScanStopFlag == 1; });
+    if (ScanStopFlag == 1)
+        return;
+    ReportTreeProgress();
+    FatGrower().Build(parentItem, parentId);
 }
 
 void BuildNtfsFolderTree(DWORD parentItem, DWORD parentId)
 {
-    BuildTree(
-        QuickFolderHead, parentItem, parentId, [](QuickFolderNode* r) { return DWORD(r->RecordNumber); },
-        [](QuickFolderNode* r) { return DWORD(r->ParentRef); }, [] { return false; });
+    if (ScanStopFlag == 1)
+        return;
+    ReportTreeProgress();
+    NtfsGrower().Build(parentItem, parentId);
+}
+
+void HangUnreachedFatFolders()
+{
+    if (ScanStopFlag != 1)
+        FatGrower().HangUnreached(0, kLostFolderId);
+}
+
+void HangUnreachedNtfsFolders()
+{
+    if (ScanStopFlag != 1)
+        NtfsGrower().HangUnreached(kNtfsRootFolderId, kLostFolderId);
+}
+
+DWORD FoundTreeRootItem = 0;
+
+DWORD InsertFoundTreeRoot()
+{
+    FoundTreeRootItem = EngineUi().InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    return FoundTreeRootItem;
+}
+
+void RemoveFoundTreeRoot()
+{
+    if (FoundTreeRootItem)
+        EngineUi().DeleteFolderItem(FoundTreeRootItem);
+    FoundTreeRootItem = 0;
 }
 
 void BuildTracedFolderTree(DWORD topItem)

@@ -216,14 +216,25 @@ bool NameEquals(const WCHAR* name, const BYTE* utf16, DWORD chars)
     return name[chars] == 0;
 }
 
-// The VCN-0 index block of each owner record, first in list order, still unused by an extraction.
-IndexBlockNode* FirstBlockOf(DWORD owner)
-{
-    for (IndexBlockNode* n = IndexBlockHead; n; n = n->Next)
-        if (n->Vcn == 0 && n->Marker == 0xFFFF && n->OwnerRecord == owner)
-            return n;
-    return nullptr;
-}
+// The VCN-0 index block of each owner record, first in list order, still unused by an extraction; indexed once,
+// so pairing folders does not walk the block list again for every folder.
+class FirstBlocks {
+public:
+    FirstBlocks()
+    {
+        for (IndexBlockNode* n = IndexBlockHead; n; n = n->Next)
+            if (n->Vcn == 0 && n->Marker == 0xFFFF)
+                byOwner_.emplace(n->OwnerRecord, n);
+    }
+    IndexBlockNode* Of(DWORD owner) const
+    {
+        auto found = byOwner_.find(owner);
+        return found == byOwner_.end() ? nullptr : found->second;
+    }
+
+private:
+    std::unordered_map<DWORD, IndexBlockNode*> byOwner_;
+};
 
 // Where rebuilt volumes end: the range's end sector the page left, else the end of the swept range.
 DWORD RebuiltNtfsEnd()
@@ -401,6 +412,8 @@ void AnalyseNtfsVolumes()
 void RebuildNtfsVolumes()
 {
     const DWORD end = RebuiltNtfsEnd();
+    const FirstBlocks blocks;
+    auto FirstBlockOf = [&](DWORD owner) { return blocks.Of(owner); };
     for (FoundFolderNode* a = FoundFolderHead; a && ScanStopFlag != 1; a = a->Next) {
         if (a->VolumeNumber != 0)
             continue;
@@ -447,8 +460,11 @@ void SearchUnallocatedItems()
     // A stop during the sweep ended the sweep; the analysis steps answer to a new one.
     ScanStopFlag = 0;
     AnalyseNtfsVolumes();
-    RebuildNtfsVolumes();
     IEngineUi& ui = EngineUi();
+    // The rebuild is the long step the user may want to cut short.
+    ui.ShowStopButton(true);
+    RebuildNtfsVolumes();
+    ui.ShowStopButton(false);
     ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在搜索未分配的项目...            ");
     WORD previous = 1;
     DWORD k = 0;

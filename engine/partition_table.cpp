@@ -192,6 +192,7 @@ void SearchLostPartitions()
 
     for (DWORD i = 0; i < PartitionCount; ++i)
         ui.AddDriveItem(PartitionLabel(i).c_str(), i);
+    ui.ExpandDriveRoot();
 
     BYTE sector[SECTOR_SIZE];
     // True when a known or found partition covers the sector, so the extra 1 MiB probes skip it.
@@ -248,4 +249,23 @@ void SearchLostPartitions()
         if (full)
             break;
     }
+    ui.ExpandDriveRoot();
+}
+
+bool SelectPartitionEntry(int index, PartitionInfoValues* values)
+{
+    if (index < 0 || DWORD(index) >= PartitionCount || index >= kMaxFoundPartitions)
+        return false;
+    const FoundPartitionEntry& e = FoundPartitionTable[index];
+    const ULONGLONG last = e.SectorCount ? ULONGLONG(e.StartSector) + e.SectorCount - 1 : e.StartSector;
+    PartitionParams.PartitionFsType = e.Kind;
+    PartitionParams.StartSector = e.StartSector;
+    PartitionParams.SectorCount = e.SectorCount;
+    PartitionParams.LogicalDriveIndex = WORD(index);
+    PartitionParams.BackupSector = DWORD(last > 0xFFFFFFFFULL ? 0xFFFFFFFFULL : last);
+    values->Kind = e.Kind;
+    values->Start = e.StartSector;
+    values->End = PartitionParams.BackupSector;
+    values->SizeMiB = e.SectorCount / 2048;
+    return true;
 }

@@ -173,7 +173,7 @@ void BuildFatDirectoryTree()
     }
 
     IEngineUi& ui = EngineUi();
-    const DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    const DWORD root = InsertFoundTreeRoot();
     ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在创建目录树，请稍候");
     ScanStopFlag = 0;
     TreeItemCount = 0;
@@ -249,10 +249,11 @@ void ReadMftEntries()
     }
 
     SearchLostNtfsData();
-    const DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    const DWORD root = InsertFoundTreeRoot();
     ScanStopFlag = 0;
     TreeItemCount = 0;
     BuildNtfsFolderTree(root, kNtfsRootRecord);
+    HangUnreachedNtfsFolders();
     ui.ExpandFolderItem(root);
     ShowNtfsFolder(kNtfsRootRecord);
 }

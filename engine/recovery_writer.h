@@ -3,6 +3,7 @@
 
 #include "win32/types.h"
 
+#include <string>
 #include <vector>
 
 constexpr int kDestinationChars = 520;
@@ -45,6 +46,12 @@ void RecoverNtfsFolder(DWORD item, DWORD folderId, const WCHAR* folder, const WC
 void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds);
 // True when writing to the folder cannot overwrite the source, or the user accepted the risk.
 bool ConfirmDestination(const WCHAR* folder);
+
+// Lets the user choose DestinationFolder with the folder browser; left empty when the user cancels.
+void BrowseForDestination();
+// Removes the preview's temporary copies (the list's set of them) and the folder "ssss" of plain files
+// under the temporary folder. Nothing is reported.
+void DeleteTempFiles(const std::vector<std::u16string>& previewTempFiles);
 
 void RestoreNtfsFileTimes(const WCHAR* path);
 void RestoreFatFileTimes(const WCHAR* path);

@@ -466,17 +466,20 @@ void BuildLoadedTree()
     if (!fat && PartitionParams.FsType != FS_KIND_NTFS)
         return;
     IEngineUi& ui = EngineUi();
-    const DWORD root = ui.InsertFolderItem(FOUND_TREE_ROOT, u"Root", FALSE);
+    const DWORD root = InsertFoundTreeRoot();
     ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在创建目录树，请稍候");
     // The builders stop on the stop flag, which the load left set as after any finished run.
     const DWORD stop = ScanStopFlag;
     ScanStopFlag = 0;
     TreeItemCount = 0;
     TreeBuildPercent = 0;
-    if (fat)
+    if (fat) {
         BuildFatFolderTree(root, 0);
-    else
+        HangUnreachedFatFolders();
+    } else {
         BuildNtfsFolderTree(root, kNtfsRootRecord);
+        HangUnreachedNtfsFolders();
+    }
     ui.ExpandFolderItem(root);
     if (fat)
         ShowFatFolder(0);
@@ -525,11 +528,35 @@ bool ClaimedStructuresPresent()
 
 // After a load the disk may have been renumbered or replaced: compare the volume's boot sector with the layout
 // saved, where the volume still has one.
+// Where the volume's own boot sector lies. A full scan's volume starts somewhere inside the swept range, not at the
+// range's start, so the layout it was read with tells; a volume rebuilt without its FATs has no known start (false).
+bool VolumeBootSector(ULONGLONG* sector)
+{
+    const PartitionParamsBlock& p = PartitionParams;
+    if (DriveKind == 2 || ScanMode == 1) {
+        // File tracing reads no layout: its range starts where the volume does.
+        *sector = DriveKind == 2 ? 0 : p.StartSector;
+        return true;
+    }
+    if (p.FsType == FS_KIND_NTFS)
+        *sector = p.DataOrigin;
+    else if (p.FsType == FS_KIND_FAT16 || p.FsType == FS_KIND_FAT32)
+        *sector = ULONGLONG(p.Fat1Start) - p.ReservedSectors;
+    else
+        *sector = p.StartSector;
+    return !((p.FsType == FS_KIND_FAT16 || p.FsType == FS_KIND_FAT32) && (p.Fat1Start == 0 || p.Fat1Start < p.ReservedSectors));
+}
+
 void CheckReopenedVolume()
 {
     BYTE sector[SECTOR_SIZE] = {};
     SectorReadOutcome outcome;
-    const ULONGLONG start = DriveKind == 2 ? 0 : PartitionParams.StartSector;
+    ULONGLONG start = 0;
+    if (!VolumeBootSector(&start)) {
+        if (!ClaimedStructuresPresent())
+            Warn(kVolumeMismatch);
+        return;
+    }
     if (!ReadSectors(SelectedDevicePath(), start, 1, sector, &outcome)) {
         Warn(u"无法读取快照所记录的卷。恢复可能会失败。");
         return;
@@ -675,6 +702,8 @@ SnapshotStatus ReadSnapshotFile(const WCHAR* path)
         ui.ShowMessage(SnapshotStatusText(status).c_str(), ENGINE_MSG_ERROR);
         return status;
     }
+    // The tree of the results just replaced goes with them.
+    RemoveFoundTreeRoot();
     if (ScanMode == 1)
         BuildTracedResult();
     else

@@ -82,6 +82,19 @@ public:
     // top level), and expanding one. 0 when the port keeps no tree.
     virtual DWORD InsertVolumeItem(DWORD, const WCHAR*) { return 0; }
     virtual void ExpandVolumeItem(DWORD) {}
+    // Removes an item of the found-folder tree with everything below it.
+    virtual void DeleteFolderItem(DWORD) {}
+    // The drive tree of the drive page: its root expanded after partitions were listed.
+    virtual void ExpandDriveRoot() {}
+    // The running page's Stop button shown and enabled, or hidden and disabled.
+    virtual void ShowStopButton(bool) {}
+    // The found-file list switched to its report view (columns), as an extraction leaves it.
+    virtual void ShowFileListAsReport() {}
+    // The results page's static under the list that shows the ticked items' size.
+    virtual void SetSelectedSizeText(const WCHAR*) {}
+    // The shell's folder browser owned by the results page: true and the chosen path (at most
+    // pathChars characters with its terminator), false when the user cancelled.
+    virtual bool BrowseForFolder(const WCHAR*, WCHAR*, int) { return false; }
 };
 
 // The port in force; a silent one (questions answered no) until the application or a test sets its own.

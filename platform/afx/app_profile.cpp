@@ -1,6 +1,8 @@
 // The application's profile: integers, strings and binary values under its registry key.
 #include "afx/app.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <vector>
 
@@ -28,6 +30,22 @@ void CWinAppProfile::SetAppName(LPCWSTR lpszAppName) {
 }
 
 void CWinAppProfile::SetRegistryKey(LPCWSTR lpszRegistryKey) {
+    // An application constructed without a name is named after its title string, else its
+    // program file, as its profile needs a name.
+    if (m_pszAppName == nullptr) {
+        CString name;
+        if (!name.LoadString(0xE000)) {
+            WCHAR path[MAX_PATH * 2] = {};
+            ::GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+            name = path;
+            int cut = std::max(name.ReverseFind(u'/'), name.ReverseFind(u'\\'));
+            name = name.Mid(cut + 1);
+            if (int dot = name.ReverseFind(u'.'); dot > 0)
+                name = name.Left(dot);
+        }
+        if (!name.IsEmpty())
+            SetAppName(name);
+    }
     Replace(m_pszRegistryKey, lpszRegistryKey);
     Replace(m_pszProfileName, m_pszAppName);
 }

@@ -14,6 +14,11 @@
 class CCmdTarget;
 class CCmdUI;
 class CWnd;
+class CScrollBar;
+
+// The scroll-bar object of a scroll message's control (null for a window's own scroll bars): the
+// control's permanent object when it is one, else a temporary scroll bar.
+CScrollBar* AfxScrollBarFromHandle(HWND hWnd);
 
 // ---- Message maps -----------------------------------------------------------------------------
 // Messages reflected back to the control that sent them are offered to its map under this base.
@@ -205,8 +210,8 @@ private:
 #define ON_WM_KEYDOWN() AFX_WM(WM_KEYDOWN, AFX_THIS(_p)->OnKeyDown((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_KEYUP() AFX_WM(WM_KEYUP, AFX_THIS(_p)->OnKeyUp((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_CHAR() AFX_WM(WM_CHAR, AFX_THIS(_p)->OnChar((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
-#define ON_WM_HSCROLL() AFX_WM(WM_HSCROLL, AFX_THIS(_p)->OnHScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)c.lParam)));)
-#define ON_WM_VSCROLL() AFX_WM(WM_VSCROLL, AFX_THIS(_p)->OnVScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)c.lParam)));)
+#define ON_WM_HSCROLL() AFX_WM(WM_HSCROLL, AFX_THIS(_p)->OnHScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), AfxScrollBarFromHandle((HWND)c.lParam));)
+#define ON_WM_VSCROLL() AFX_WM(WM_VSCROLL, AFX_THIS(_p)->OnVScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), AfxScrollBarFromHandle((HWND)c.lParam));)
 #define ON_WM_CONTEXTMENU() AFX_WM(WM_CONTEXTMENU, AFX_THIS(_p)->OnContextMenu(CWnd::FromHandle((HWND)c.wParam), AFX_PT(c.lParam));)
 #define ON_WM_SETCURSOR() AFX_WM(WM_SETCURSOR, *c.pResult = AFX_THIS(_p)->OnSetCursor(CWnd::FromHandle((HWND)c.wParam), LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_GETMINMAXINFO() AFX_WM(WM_GETMINMAXINFO, AFX_THIS(_p)->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(c.lParam));)
@@ -255,6 +260,9 @@ public:
     // nCode's high word is the message (0 meaning WM_COMMAND), its low word the code.
     virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
 
+    // The wait cursor nests: it shows from the first Begin until the matching last End, which
+    // brings back the cursor that was there before; Restore shows it again after something
+    // (a dialog) changed the cursor in between.
     void BeginWaitCursor();
     void EndWaitCursor();
     void RestoreWaitCursor();
@@ -264,6 +272,11 @@ public:
     DWORD InternalRelease();
     DWORD ExternalAddRef() { return InternalAddRef(); }
     DWORD ExternalRelease() { return InternalRelease(); }
+    // The interface map: the interface of the given id this object exposes, or null. A class that
+    // hands out interfaces overrides it; the interfaces share this object's reference count.
+    virtual LPUNKNOWN GetInterface(const void* iid);
+    // S_OK with the interface (counted) or E_NOINTERFACE with null.
+    HRESULT ExternalQueryInterface(const void* iid, LPVOID* ppvObj);
     virtual void OnFinalRelease() { delete this; }
     void EnableAutomation() { m_bAutomation = TRUE; }
     BOOL IsAutomationEnabled() const { return m_bAutomation; }
@@ -284,3 +297,15 @@ private:
     BOOL m_bAutomation = FALSE;
 };
 
+// Shows the wait cursor for the object's lifetime.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    void Restore();
+};
+
+// 1 begins a wait cursor, -1 ends one, 0 shows it again while any is active.
+void AFXAPI AfxDoWaitCursor(int nCode);

@@ -5,6 +5,10 @@
 
 #include <exception>
 
+#ifndef AFXAPI
+#define AFXAPI
+#endif
+
 class CObject;
 class CArchive;
 
@@ -48,6 +52,7 @@ struct AFX_CLASSINIT {
 #define DECLARE_DYNAMIC(class_name)                                                            \
 public:                                                                                        \
     static CRuntimeClass class##class_name;                                                    \
+    static CRuntimeClass* GetThisClass() { return &class##class_name; }                        \
     CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name)                                                          \

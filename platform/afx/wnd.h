@@ -6,10 +6,21 @@
 #include "afx/string.h"
 #include "afx/gdi.h"
 #include "afx/cmd_target.h"
+#include "afx/menu.h"
+#include "afx/framework_ids.h"
+
+// Sent to each child of a window whose bars are laid out: a bar takes its room from the
+// rectangle in AFX_SIZEPARENTPARAMS.
+#define WM_SIZEPARENT 0x0361
+struct AFX_SIZEPARENTPARAMS {
+    HDWP hDWP;   // null for a measure-only pass
+    RECT rect;   // what is left for the pane
+    SIZE sizeTotal;
+    BOOL bStretch;
+};
 
 // ---- CWnd -------------------------------------------------------------------------------------
 class CScrollBar;
-class CMenu;
 class CFrameWnd;
 
 class CWnd : public CCmdTarget {
@@ -157,7 +168,10 @@ public:
     void SetDlgItemText(int nID, LPCWSTR lpszString) { ::SetDlgItemTextW(m_hWnd, nID, lpszString); }
     BOOL IsChild(const CWnd* pWnd) const { return pWnd && ::IsChild(m_hWnd, pWnd->m_hWnd); }
     HMENU GetMenuHandle() const { return ::GetMenu(m_hWnd); }
-    BOOL SetMenu(HMENU hMenu) { return ::SetMenu(m_hWnd, hMenu); }
+    CMenu* GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
+    BOOL SetMenu(CMenu* pMenu) { return ::SetMenu(m_hWnd, pMenu ? pMenu->m_hMenu : nullptr); }
+    CMenu* GetSystemMenu(BOOL bRevert) const { return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert)); }
+    void DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
     CDC* GetDC() { return CDC::FromHandle(::GetDC(m_hWnd)); }
@@ -168,6 +182,21 @@ public:
     CFrameWnd* GetParentFrame() const;
     CWnd* GetTopLevelParent() const;
     CWnd* GetParentOwner() const;
+    // The first descendant (breadth first) with the id; with bOnlyPerm only framework windows.
+    CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
+    // The window set with SetOwner, else the system's owner, else the parent: children have
+    // no system owner, so bars and controls name theirs here.
+    CWnd* GetOwner() const;
+    void SetOwner(CWnd* pOwnerWnd) { m_hWndOwner = pOwnerWnd ? pOwnerWnd->m_hWnd : nullptr; }
+    // Lays out the children whose ids lie in nIDFirst..nIDLast (each takes its room through
+    // WM_SIZEPARENT) and gives the child nIDLeftOver what is left. reposQuery measures only and
+    // returns the rectangle left (or, not stretched, the bars' total size) in lpRectParam;
+    // reposExtra adds lpRectParam's edges as space kept around the left-over child.
+    enum RepositionFlags { reposDefault = 0, reposQuery = 1, reposExtra = 2, reposNoPosLeftOver = 0x8000 };
+    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = reposDefault,
+                        LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
+    // Gives each child control of this window an update through pTarget's command handlers.
+    void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
     // Centres on the owner (or the screen's work area when there is none).
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
     int MessageBox(LPCWSTR lpszText, LPCWSTR lpszCaption = nullptr, UINT nType = MB_OK);
@@ -216,12 +245,21 @@ protected:
     static void PASCAL HookWindowCreate(CWnd* pWnd);
     static void PASCAL UnhookWindowCreate();
     WNDPROC* GetSuperWndProcAddr() { return &m_pfnSuper; }
+    HWND m_hWndOwner = nullptr;
     WNDPROC m_pfnSuper = nullptr; // the procedure this object's window had before the framework's
     int m_nModalResult = -1;
     DWORD m_nFlags = 0;
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend class CWndInternals;
 };
+
+// The object of class pClass for a window: its permanent object when that is one, else a
+// temporary of that class (made with pfnNew) kept until the thread's next idle time.
+CWnd* AFXAPI AfxTempWndOfClass(HWND hWnd, CRuntimeClass* pClass, CWnd* (*pfnNew)());
+template <class T>
+T* AfxWndFromHandle(HWND hWnd) {
+    return static_cast<T*>(AfxTempWndOfClass(hWnd, T::GetThisClass(), []() -> CWnd* { return new T; }));
+}
 
 // The procedure of every window the framework owns.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -232,3 +270,5 @@ const MSG* AFXAPI AfxGetCurrentMessage();
 // Registers (once) a window class with the framework's procedure and returns its name.
 LPCWSTR AFXAPI AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
                                    HICON hIcon = nullptr);
+
+#include "afx/window_dc.h"

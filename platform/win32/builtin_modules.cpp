@@ -1,4 +1,6 @@
 // The modules the layer provides for run-time binding, with the entry points programs look up.
+#include "win32/controls.h"
+#include "win32/controls/dll_version.h"
 #include "win32/gdi.h"
 #include "win32/kernel.h"
 
@@ -13,4 +15,8 @@ FARPROC Proc(F* f)
 void dovemark::RegisterBuiltInModules()
 {
     RegisterModule("msimg32.dll", {{"GradientFill", Proc(&GradientFill)}, {"AlphaBlend", Proc(&AlphaBlend)}});
+    RegisterModule("comctl32.dll", {{"DllGetVersion", Proc(&CommonControlsGetVersion)},
+                                    {"InitCommonControlsEx", Proc(&InitCommonControlsEx)},
+                                    {"InitCommonControls", Proc(&InitCommonControls)},
+                                    {"_TrackMouseEvent", Proc(&_TrackMouseEvent)}});
 }

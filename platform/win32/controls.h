@@ -5,12 +5,12 @@
 // Style, message and id constants shared with the resource scripts.
 #include "win32/rc/dovemark_rc.h"
 
-// The header of every WM_NOTIFY message.
-typedef struct tagNMHDR {
-    HWND hwndFrom;
-    UINT_PTR idFrom;
-    UINT code;
-} NMHDR, *LPNMHDR;
+// WM_NOTIFY header, code ranges, custom draw and the styles the common controls share.
+#include "win32/controls/notify.h"
+#include "win32/controls/combobox.h"
+#include "win32/controls/listbox.h"
+#include "win32/controls/progress.h"
+#include "win32/controls/scrollbar.h"
 
 // Owner-drawn items: what WM_DRAWITEM and WM_MEASUREITEM carry.
 #define ODT_MENU 1
@@ -157,3 +157,15 @@ void InitCommonControls();
 #define EN_MAXTEXT 0x0501
 #define EN_HSCROLL 0x0601
 #define EN_VSCROLL 0x0602
+
+// ---- Common controls --------------------------------------------------------------------------
+#include "win32/controls/common.h"
+#include "win32/controls/header.h"
+#include "win32/controls/listview.h"
+#include "win32/controls/treeview.h"
+#include "win32/controls/tab.h"
+#include "win32/controls/property_sheet.h"
+#include "win32/controls/toolbar.h"
+#include "win32/controls/rebar.h"
+#include "win32/controls/statusbar.h"
+#include "win32/controls/tooltip.h"

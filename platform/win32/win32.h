@@ -11,3 +11,5 @@
 #include "win32/controls.h"
 #include "win32/dialogs.h"
 #include "win32/shell.h"
+#include "win32/ole.h"
+#include "win32/sound.h"

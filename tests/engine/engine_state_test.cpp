@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <atomic>
 #include <thread>
 
@@ -97,6 +99,15 @@ TEST_F(EngineStateTest, ResetsEmptyEveryListAndCounter)
     EXPECT_EQ(SignatureHead, nullptr);
     EXPECT_EQ(TracedFileHead, nullptr);
     EXPECT_EQ(FoundFolderCount + FoundFileCount + FoundItemCount + FoundFolderNodeCount + IndexBlockCount, 0u);
+
+    // A list emptied and filled again keeps its order from its new head.
+    for (DWORD v : {7u, 8u, 9u})
+        AddBootSectorNode(&BootSectorHead, v);
+    std::vector<DWORD> order;
+    for (ClusterNode* n = BootSectorHead; n; n = n->Next)
+        order.push_back(n->Value);
+    EXPECT_EQ(order, std::vector<DWORD>({7, 8, 9}));
+    ResetFullScanLists();
 
     // A folder cluster freed with the lists may be listed again.
     AddFatFolderRecord(u"d", 4, 0, 0, 0, 0, 0);

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -77,6 +80,8 @@ void RunFullScan()
 
 class FullScanSweep : public ::testing::Test {
 protected:
+    // The sweep runs as a worker does; a run finished earlier leaves the stop flag set.
+    void SetUp() override { ScanStopFlag = 0; }
     void TearDown() override
     {
         ResetFullScanLists();
@@ -171,6 +176,7 @@ class FullScanAnalysis : public FullScanSweep {
 protected:
     void SetUp() override
     {
+        ScanStopFlag = 0;
         ResetFullScanLists();
         DirSectorRecordCount = 0;
         FullScanVolumeCount = 0;
@@ -396,6 +402,103 @@ TEST_F(FullScanAnalysis, FolderNumbersFromIndexEntriesAndRecordDistances)
     for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
         numbers.push_back(f->RecordNumber);
     EXPECT_EQ(numbers, std::vector<DWORD>({77, 80, 81}));
+}
+
+} // namespace
+
+namespace {
+
+// Pauses or stops the sweep from inside the worker at a chosen progress report, as the page's buttons do.
+class SteeringUi : public VolumeTreeUi {
+public:
+    enum class Act { Pause, Stop } act = Act::Pause;
+    int actAt = 1; // the progress report that triggers it
+    std::atomic<int> reports{0};
+    std::atomic<bool> acted{false};
+    std::vector<bool> stopButton;
+
+    void SetProgress(UINT percent) override
+    {
+        VolumeTreeUi::SetProgress(percent);
+        if (++reports == actAt && !acted) {
+            if (act == Act::Pause)
+                RequestScanPause(true);
+            else
+                RequestScanStop();
+            acted = true;
+        }
+    }
+    void ShowStopButton(bool shown) override { stopButton.push_back(shown); }
+};
+
+class FullScanSteering : public FullScanWipedTable {
+protected:
+    void TearDown() override
+    {
+        // A failed expectation must not leave the worker waiting on a pause.
+        RequestScanPause(false);
+        WaitWorkerFinished(120000);
+        FullScanWipedTable::TearDown();
+    }
+    void Start(const testsupport::FixtureImage& img, WORD kind)
+    {
+        SetRange(kind, 0, DWORD(img.bytes / SECTOR_SIZE));
+        PartitionParams.BackupSector = PartitionParams.SectorCount;
+        StartFullScan();
+    }
+};
+
+// A paused sweep reads nothing until it is resumed, and then ends with every volume.
+TEST_F(FullScanSteering, PauseHoldsTheSweepAndResumeFinishesIt)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    const std::string path = WipedCopy(img, {});
+    AttachedDisks disks({path});
+    SteeringUi ui;
+    ui.actAt = 2;
+    Start(img, FS_KIND_NTFS);
+    for (int i = 0; i < 2000 && !ui.acted; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(ui.acted);
+    const int held = ui.reports;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(ui.reports, held);
+    EXPECT_FALSE(IsWorkerFinished());
+    RequestScanPause(false);
+    ASSERT_TRUE(WaitWorkerFinished(120000));
+    EXPECT_FALSE(WorkerFailed());
+    EXPECT_EQ(std::multiset<std::u16string>(ui.Volumes.begin(), ui.Volumes.end()), Expected(img, true));
+    // The rebuild step offers Stop while it runs.
+    EXPECT_EQ(ui.stopButton, std::vector<bool>({true, false}));
+}
+
+// A stop ends the sweep where it was; the analysis still runs over what was collected, and the lists agree with
+// their counts.
+TEST_F(FullScanSteering, StopKeepsWhatTheSweepCollected)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "multi");
+    const std::string path = WipedCopy(img, {});
+    AttachedDisks disks({path});
+    SteeringUi ui;
+    ui.act = SteeringUi::Act::Stop;
+    ui.actAt = 2; // after the first 88 runs
+    Start(img, FS_KIND_FAT32);
+    ASSERT_TRUE(WaitWorkerFinished(120000));
+    EXPECT_FALSE(WorkerFailed());
+    EXPECT_EQ(ScanRunning, 0);
+    EXPECT_EQ(VolumeFoundFlag, 1u);
+    EXPECT_EQ(RebuiltVolumeFound, 1u);
+    const DWORD reach = 2 * 88 * 60;
+    const std::vector<DWORD> dirs = DirSectors();
+    EXPECT_EQ(dirs.size(), size_t(DirSectorRecordCount));
+    EXPECT_FALSE(dirs.empty());
+    for (DWORD s : dirs)
+        EXPECT_LT(s, reach);
+    EXPECT_EQ(BootSectors().size(), size_t(BootSectorCount));
+    // Only the first volume lies inside what was swept.
+    ASSERT_EQ(ui.Volumes.size(), 1u);
+    EXPECT_EQ(ui.Volumes[0].substr(0, 7), u"FAT16 @");
+    EXPECT_LT(ui.Volumes.size(), Expected(img, false).size());
 }
 
 } // namespace

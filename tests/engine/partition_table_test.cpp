@@ -32,8 +32,10 @@ std::map<DWORD, WORD> TableByStart()
 class DriveItems : public RecordingUi {
 public:
     std::vector<std::pair<std::u16string, DWORD>> Items;
+    std::vector<size_t> ExpandedAt; // items listed when the tree's root was expanded
     bool SearchAnswer = false;
     void AddDriveItem(const WCHAR* text, DWORD index) override { Items.emplace_back(text, index); }
+    void ExpandDriveRoot() override { ExpandedAt.push_back(Items.size()); }
     bool AskPartitionSearch() override { return SearchAnswer; }
 };
 
@@ -83,6 +85,24 @@ TEST(PartitionTable, SearchFindsTheZeroedEntryOnceAndLabelsByIndex)
     ASSERT_EQ(ui.Items.size(), size_t(PartitionCount));
     for (DWORD i = 0; i < PartitionCount; ++i)
         EXPECT_EQ(ui.Items[i], std::make_pair(u"Partition " + std::u16string(1, char16_t(u'0' + i)), i));
+    // The root opens on the listed entries, and again once the search added its own.
+    EXPECT_EQ(ui.ExpandedAt, std::vector<size_t>({listed, PartitionCount}));
+
+    // Choosing the found entry makes it the partition under analysis, its last sector the end of the range.
+    PartitionParams = {};
+    PartitionInfoValues values{};
+    ASSERT_TRUE(SelectPartitionEntry(int(listed), &values));
+    EXPECT_EQ(+values.Kind, KindOf(lost->fs));
+    EXPECT_EQ(values.Start, DWORD(lost->start));
+    EXPECT_EQ(values.End, DWORD(found.StartSector + found.SectorCount - 1));
+    EXPECT_EQ(values.SizeMiB, DWORD(found.SectorCount / 2048));
+    EXPECT_EQ(+PartitionParams.PartitionFsType, KindOf(lost->fs));
+    EXPECT_EQ(+PartitionParams.StartSector, values.Start);
+    EXPECT_EQ(+PartitionParams.SectorCount, DWORD(found.SectorCount));
+    EXPECT_EQ(+PartitionParams.BackupSector, values.End);
+    EXPECT_EQ(+PartitionParams.LogicalDriveIndex, WORD(listed));
+    EXPECT_FALSE(SelectPartitionEntry(-1, &values));
+    EXPECT_FALSE(SelectPartitionEntry(int(PartitionCount), &values));
 }
 
 TEST(PartitionTable, KeepingTheTableReadsNothing)

@@ -9,10 +9,14 @@
 
 #include "engine/engine_state.h"
 #include "engine/ui_port.h"
+#include "engine/folder_tree_build.h"
+#include "engine/full_scan.h"
+#include "engine/volume_extraction.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <string>
@@ -64,6 +68,16 @@ public:
     }
     void SetFolderItemColor(DWORD, COLORREF) override {}
     void ExpandFolderItem(DWORD item) override { tree += "expand " + paths_[item] + "\n"; }
+    void DeleteFolderItem(DWORD item) override { deletedItems.push_back(item); }
+    DWORD InsertVolumeItem(DWORD parent, const WCHAR*) override
+    {
+        const DWORD item = ++volumeItems_;
+        if (parent != FOUND_TREE_ROOT && !firstVolume)
+            firstVolume = item;
+        return item;
+    }
+    std::vector<DWORD> deletedItems;
+    DWORD firstVolume = 0;
     void ClearFileRows() override { rows += "clear\n"; }
     void AddFileRow(const FoundFileRow& r) override
     {
@@ -75,6 +89,7 @@ public:
 private:
     std::mutex lock_;
     std::map<DWORD, std::string> paths_;
+    DWORD volumeItems_ = 0;
 };
 
 std::string FolderItems()
@@ -103,6 +118,7 @@ TEST_P(SnapshotReload, QuickScanComesBackWithTheSameTreeAndRows)
         items = ui.items;
     }
     const std::string folderItems = FolderItems();
+    const DWORD oldRoot = FoundTreeRootItem;
     ASSERT_GT(items, 3);
     const std::string path = testsupport::ScratchDir() + "/quick.DMK";
     const std::u16string wide(path.begin(), path.end());
@@ -114,9 +130,54 @@ TEST_P(SnapshotReload, QuickScanComesBackWithTheSameTreeAndRows)
     EXPECT_EQ(ui.messages, 0);
     EXPECT_EQ(ui.tree, tree);
     EXPECT_EQ(ui.rows, rows);
+    // The tree of the replaced results went first.
+    EXPECT_EQ(ui.deletedItems, std::vector<DWORD>({oldRoot}));
     // Folder records point at their items again, as the list fill of a clicked folder needs.
     EXPECT_EQ(FolderItems(), folderItems);
     FreeScanResultLists();
+}
+
+// A full scan's result, once a volume was chosen and extracted, comes back from an "A" snapshot with the same
+// tree and rows (its NTFS files now held as a quick scan holds them).
+TEST_P(SnapshotReload, FullScanComesBackWithTheSameTreeAndRows)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam());
+    AttachedDisks disks({img.path});
+    std::string tree, rows;
+    {
+        TreeUi ui;
+        ScanMode = 0;
+        PartitionParams = {};
+        PartitionParams.PartitionFsType = scanresults::KindOf(img.volumes.at(0).fs);
+        PartitionParams.SectorCount = DWORD(img.bytes / SECTOR_SIZE);
+        PartitionParams.BackupSector = PartitionParams.SectorCount;
+        StartFullScan();
+        ASSERT_TRUE(WaitWorkerFinished(120000));
+        ASSERT_GT(SelectFoundVolume(ui.firstVolume), 0);
+        BeginScanRun();
+        ExtractWorkerProc(nullptr);
+        ASSERT_FALSE(WorkerFailed());
+        tree = ui.tree;
+        rows = ui.rows;
+        ASSERT_NE(tree.find("Root/Lost Dir"), std::string::npos) << tree;
+    }
+    const std::string path = testsupport::ScratchDir() + "/full.DMK";
+    const std::u16string wide(path.begin(), path.end());
+    ASSERT_EQ(WriteSnapshotFile(wide.c_str()), SnapshotStatus::Ok);
+    {
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(in.get(), 'A');
+    }
+    FreeScanResultLists();
+    ResetFullScanLists();
+
+    TreeUi ui;
+    ASSERT_EQ(ReadSnapshotFile(wide.c_str()), SnapshotStatus::Ok);
+    EXPECT_EQ(ui.messages, 0);
+    EXPECT_EQ(ui.tree, tree);
+    EXPECT_EQ(ui.rows, rows);
+    FreeScanResultLists();
+    ScanMode = 2;
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, SnapshotReload, ::testing::Values("ntfs", "fat32"));

@@ -2,13 +2,13 @@
 #pragma once
 
 #include "toolkit/base/color_value.h"
-#include "toolkit/base/ref_counted.h"
+#include "afx/cmd_target.h"
 
 #define TK_COLOR_COUNT 62
 
 typedef COLORREF (*PFN_TKCOLORPROVIDER)(int sysColor);
 
-class CTKPColorTable : public CTKPRefCounted {
+class CTKPColorTable : public CCmdTarget {
 public:
     CTKPColorTable();
 

@@ -10,12 +10,11 @@
 CTKPOffscreenDC::CTKPOffscreenDC(HDC hdcTarget, int left, int top, int right, int bottom)
     : m_hdcTarget(hdcTarget), m_rect{left, top, right, bottom}
 {
-    m_hDC = CreateCompatibleDC(hdcTarget);
-    if (!m_hDC)
+    if (!Attach(::CreateCompatibleDC(hdcTarget)))
         return;
-    m_bitmap = CreateCompatibleBitmap(hdcTarget, std::max(right, 1), std::max(bottom, 1));
+    m_bitmap = ::CreateCompatibleBitmap(hdcTarget, std::max(right, 1), std::max(bottom, 1));
     if (m_bitmap)
-        m_oldBitmap = SelectObject(m_hDC, m_bitmap);
+        m_oldBitmap = ::SelectObject(m_hDC, m_bitmap);
 }
 
 CTKPOffscreenDC::~CTKPOffscreenDC()
@@ -23,19 +22,18 @@ CTKPOffscreenDC::~CTKPOffscreenDC()
     if (!m_hDC)
         return;
     if (m_bitmap) {
-        BitBlt(m_hdcTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
-               m_rect.left, m_rect.top, SRCCOPY);
-        SelectObject(m_hDC, m_oldBitmap);
-        DeleteObject(m_bitmap);
+        ::BitBlt(m_hdcTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
+                 m_rect.left, m_rect.top, SRCCOPY);
+        ::SelectObject(m_hDC, m_oldBitmap);
+        ::DeleteObject(m_bitmap);
     }
-    DeleteDC(m_hDC);
+    DeleteDC();
 }
 
 CTKPMemoryDC::CTKPMemoryDC(HDC hdc, HBITMAP bitmap)
 {
-    m_hDC = CreateCompatibleDC(hdc);
-    if (m_hDC && bitmap)
-        m_oldBitmap = SelectObject(m_hDC, bitmap);
+    if (Attach(::CreateCompatibleDC(hdc)) && bitmap)
+        m_oldBitmap = ::SelectObject(m_hDC, bitmap);
 }
 
 CTKPMemoryDC::~CTKPMemoryDC()
@@ -43,27 +41,27 @@ CTKPMemoryDC::~CTKPMemoryDC()
     if (!m_hDC)
         return;
     if (m_oldBitmap)
-        SelectObject(m_hDC, m_oldBitmap);
-    DeleteDC(m_hDC);
+        ::SelectObject(m_hDC, m_oldBitmap);
+    DeleteDC();
 }
+
+IMPLEMENT_DYNAMIC(CTKMemDC, CDC)
 
 CTKMemDC::CTKMemDC(HDC hdcTarget, const RECT& rc, CTKPGradientColor background, BOOL bHorz)
     : m_hdcTarget(hdcTarget), m_rect(rc)
 {
     if (m_rect.right <= m_rect.left || m_rect.bottom <= m_rect.top)
-        GetClipBox(hdcTarget, &m_rect);
-    m_hDC = CreateCompatibleDC(hdcTarget);
-    if (!m_hDC)
+        ::GetClipBox(hdcTarget, &m_rect);
+    if (!Attach(::CreateCompatibleDC(hdcTarget)))
         return;
-    SetMapMode(m_hDC, GetMapMode(hdcTarget));
+    ::SetMapMode(m_hDC, ::GetMapMode(hdcTarget));
     int w = m_rect.right - m_rect.left, h = m_rect.bottom - m_rect.top;
-    m_bitmap = CreateCompatibleBitmap(hdcTarget, std::max(w, 1), std::max(h, 1));
+    m_bitmap = ::CreateCompatibleBitmap(hdcTarget, std::max(w, 1), std::max(h, 1));
     if (!m_bitmap) {
-        DeleteDC(m_hDC);
-        m_hDC = nullptr;
+        DeleteDC();
         return;
     }
-    m_oldBitmap = SelectObject(m_hDC, m_bitmap);
+    m_oldBitmap = ::SelectObject(m_hDC, m_bitmap);
     if (background.m_dark.m_clrStandard != COLORREF(-1) || background.m_dark.m_clrOverride != COLORREF(-1)) {
         RECT all{0, 0, w, h};
         GetGradientHelper().GradientFillColor(m_hDC, all, background, bHorz);
@@ -76,11 +74,11 @@ CTKMemDC::~CTKMemDC()
     if (!m_hDC)
         return;
     if (m_bValid)
-        BitBlt(m_hdcTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC, 0,
-               0, SRCCOPY);
-    SelectObject(m_hDC, m_oldBitmap);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_hDC);
+        ::BitBlt(m_hdcTarget, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC,
+                 0, 0, SRCCOPY);
+    ::SelectObject(m_hDC, m_oldBitmap);
+    ::DeleteObject(m_bitmap);
+    DeleteDC();
 }
 
 // ---- Scoped pens and brushes -------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // two-colour gradients with a software fallback, triangles, corner clipping and mnemonic stripping.
 #pragma once
 
+#include "afx/gdi.h"
 #include "afx/string.h"
 #include "toolkit/base/color_value.h"
 #include "win32/gdi.h"
@@ -14,19 +15,15 @@ struct CTKPEmptyRect : RECT {
 // ---- Buffered device contexts ------------------------------------------------------------------
 // Drawing keeps the target's coordinates: the bitmap spans (0, 0)-(right, bottom) and only the
 // rectangle is copied back when the object goes out of scope.
-class CTKPOffscreenDC {
+class CTKPOffscreenDC : public CDC {
 public:
     CTKPOffscreenDC(HDC hdcTarget, int left, int top, int right, int bottom);
     CTKPOffscreenDC(HDC hdcTarget, const RECT& rc) : CTKPOffscreenDC(hdcTarget, rc.left, rc.top, rc.right, rc.bottom) {}
-    ~CTKPOffscreenDC();
+    ~CTKPOffscreenDC() override;
     CTKPOffscreenDC(const CTKPOffscreenDC&) = delete;
     CTKPOffscreenDC& operator=(const CTKPOffscreenDC&) = delete;
 
-    HDC GetSafeHdc() const { return m_hDC; }
-    operator HDC() const { return m_hDC; }
-
 private:
-    HDC m_hDC = nullptr;
     HDC m_hdcTarget;
     HBITMAP m_bitmap = nullptr;
     RECT m_rect;
@@ -34,37 +31,31 @@ private:
 };
 
 // A DC compatible with another one with a given bitmap selected; nothing is copied back.
-class CTKPMemoryDC {
+class CTKPMemoryDC : public CDC {
 public:
     CTKPMemoryDC(HDC hdc, HBITMAP bitmap);
-    ~CTKPMemoryDC();
+    ~CTKPMemoryDC() override;
     CTKPMemoryDC(const CTKPMemoryDC&) = delete;
     CTKPMemoryDC& operator=(const CTKPMemoryDC&) = delete;
 
-    HDC GetSafeHdc() const { return m_hDC; }
-    operator HDC() const { return m_hDC; }
-
 private:
-    HDC m_hDC = nullptr;
     HGDIOBJ m_oldBitmap = nullptr;
 };
 
 // A buffer of the rectangle's size, filled with a background gradient unless the gradient has no
 // dark colour at all; drawing uses coordinates relative to the rectangle's top-left corner.
-class CTKMemDC {
+class CTKMemDC : public CDC {
+    DECLARE_DYNAMIC(CTKMemDC)
 public:
     CTKMemDC(HDC hdcTarget, const RECT& rc, CTKPGradientColor background = CTKPGradientColor(), BOOL bHorz = FALSE);
-    ~CTKMemDC();
+    ~CTKMemDC() override;
     CTKMemDC(const CTKMemDC&) = delete;
     CTKMemDC& operator=(const CTKMemDC&) = delete;
 
     BOOL IsValid() const { return m_bValid; }
-    HDC GetSafeHdc() const { return m_hDC; }
-    operator HDC() const { return m_hDC; }
     const RECT& GetRect() const { return m_rect; }
 
 private:
-    HDC m_hDC = nullptr;
     HDC m_hdcTarget;
     RECT m_rect;
     BOOL m_bValid = FALSE;

@@ -15,8 +15,13 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP_ENTRY* lpE
                                                      UINT nID) {
     for (; lpEntry->pfn != nullptr; ++lpEntry) {
         UINT entryMsg = lpEntry->pnRegisteredMessage ? *lpEntry->pnRegisteredMessage : lpEntry->nMessage;
+        // Notification codes are negative numbers and travel as the low word of nCode, so the
+        // entry's code is compared the same way.
+        UINT entryCode = lpEntry->nCode;
+        if (entryMsg == WM_NOTIFY || entryMsg == WM_REFLECT_BASE + WM_NOTIFY)
+            entryCode = LOWORD(entryCode);
         // A registered message whose variable is still 0 was never registered: it matches nothing.
-        if (entryMsg == 0 || entryMsg != nMsg || lpEntry->nCode != nCode)
+        if (entryMsg == 0 || entryMsg != nMsg || entryCode != nCode)
             continue;
         if (nID >= lpEntry->nID && nID <= lpEntry->nLastID)
             return lpEntry;
@@ -81,9 +86,38 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO*
     return FALSE;
 }
 
-void CCmdTarget::BeginWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
-void CCmdTarget::EndWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
-void CCmdTarget::RestoreWaitCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT)); }
+void CCmdTarget::BeginWaitCursor() { AfxDoWaitCursor(1); }
+void CCmdTarget::EndWaitCursor() { AfxDoWaitCursor(-1); }
+void CCmdTarget::RestoreWaitCursor() { AfxDoWaitCursor(0); }
+
+CWaitCursor::CWaitCursor() { AfxDoWaitCursor(1); }
+CWaitCursor::~CWaitCursor() { AfxDoWaitCursor(-1); }
+void CWaitCursor::Restore() { AfxDoWaitCursor(0); }
+
+namespace {
+// The cursor belongs to the thread's input state, so the count does too.
+thread_local int t_nWaitCursorCount = 0;
+thread_local HCURSOR t_hcurRestore = nullptr;
+} // namespace
+
+void AFXAPI AfxDoWaitCursor(int nCode) {
+    HCURSOR hcurWait = ::LoadCursorW(nullptr, IDC_WAIT);
+    if (nCode > 0) {
+        HCURSOR prev = ::SetCursor(hcurWait);
+        if (t_nWaitCursorCount++ == 0)
+            t_hcurRestore = prev;
+    } else if (nCode < 0) {
+        // An End without a Begin must not bring back a stale cursor.
+        if (t_nWaitCursorCount == 0)
+            return;
+        if (--t_nWaitCursorCount == 0) {
+            ::SetCursor(t_hcurRestore ? t_hcurRestore : ::LoadCursorW(nullptr, IDC_ARROW));
+            t_hcurRestore = nullptr;
+        }
+    } else if (t_nWaitCursorCount > 0) {
+        ::SetCursor(hcurWait);
+    }
+}
 
 DWORD CCmdTarget::InternalAddRef() { return (DWORD)__atomic_add_fetch(&m_dwRef, 1, __ATOMIC_SEQ_CST); }
 
@@ -97,6 +131,19 @@ DWORD CCmdTarget::InternalRelease() {
     return (DWORD)n;
 }
 
+LPUNKNOWN CCmdTarget::GetInterface(const void*) { return nullptr; }
+
+HRESULT CCmdTarget::ExternalQueryInterface(const void* iid, LPVOID* ppvObj) {
+    if (!ppvObj)
+        return E_POINTER;
+    LPUNKNOWN unknown = iid ? GetInterface(iid) : nullptr;
+    *ppvObj = unknown;
+    if (!unknown)
+        return E_NOINTERFACE;
+    ExternalAddRef();
+    return S_OK;
+}
+
 // ---- CCmdUI -----------------------------------------------------------------------------------
 void CCmdUI::Enable(BOOL bOn) {
     if (m_hMenu && !m_hSubMenu)
@@ -107,8 +154,13 @@ void CCmdUI::Enable(BOOL bOn) {
 }
 
 void CCmdUI::SetCheck(int nCheck) {
-    if (m_hMenu && !m_hSubMenu)
+    if (m_hMenu && !m_hSubMenu) {
         ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
+    } else if (m_pOther && m_pOther->m_hWnd) {
+        // Only a check box or radio button of a dialog bar has a check to set.
+        if (::SendMessageW(m_pOther->m_hWnd, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON)
+            ::SendMessageW(m_pOther->m_hWnd, BM_SETCHECK, (WPARAM)nCheck, 0);
+    }
 }
 
 void CCmdUI::SetRadio(BOOL bOn) {

@@ -1,6 +1,7 @@
 // CWinApp: the one application object, its start and its message loop.
 #include "afx/app.h"
 #include "afx/wnd.h"
+#include "backend/x11/x11.h"
 
 IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
@@ -46,6 +47,8 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
     pApp->m_lpCmdLine = lpCmdLine;
     pApp->m_nCmdShow = nCmdShow;
     pApp->m_nThreadID = ::GetCurrentThreadId();
+    // On a desktop the windows are shown through X; without one the program runs headless.
+    bool desktop = x11::StartIfDisplay();
     int nReturnCode;
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd && pApp->m_pMainWnd->m_hWnd)
@@ -54,5 +57,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int nCmdShow) {
     } else {
         nReturnCode = pApp->Run();
     }
+    if (desktop)
+        x11::Stop();
     return nReturnCode;
 }

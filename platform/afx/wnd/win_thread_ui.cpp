@@ -42,6 +42,7 @@ BOOL CWinThread::OnIdle(LONG lCount) {
         CWnd::DeleteTempMap();
         CGdiObject::DeleteTempMap();
         CDC::DeleteTempMap();
+        CMenu::DeleteTempMap();
     }
     return lCount < 1;
 }

@@ -3,6 +3,7 @@
 #include "afx/app.h"
 #include "afx/frame.h"
 
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -73,7 +74,27 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd) {
     return temp.get();
 }
 
+namespace {
+thread_local std::map<std::pair<HWND, CRuntimeClass*>, std::unique_ptr<CWnd>> t_typedTemps;
+} // namespace
+
+CWnd* AFXAPI AfxTempWndOfClass(HWND hWnd, CRuntimeClass* pClass, CWnd* (*pfnNew)()) {
+    if (!hWnd)
+        return nullptr;
+    if (CWnd* p = CWnd::FromHandlePermanent(hWnd); p && p->IsKindOf(pClass))
+        return p;
+    auto& slot = t_typedTemps[{hWnd, pClass}];
+    if (!slot) {
+        slot.reset(pfnNew());
+        slot->m_hWnd = hWnd;
+    }
+    return slot.get();
+}
+
 void PASCAL CWnd::DeleteTempMap() {
+    for (auto& [key, p] : t_typedTemps)
+        p->m_hWnd = nullptr;
+    t_typedTemps.clear();
     // A temporary object is never attached, so destroying it leaves the window alone.
     for (auto& [h, p] : t_state.temporary)
         p->m_hWnd = nullptr;
@@ -634,3 +655,123 @@ BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
     ON_WM_DRAWITEM()
     ON_WM_MEASUREITEM()
 END_MESSAGE_MAP()
+
+// ---- Layout of bars and controls ---------------------------------------------------------------
+CWnd* CWnd::GetOwner() const {
+    if (m_hWndOwner && ::IsWindow(m_hWndOwner))
+        return FromHandle(m_hWndOwner);
+    if (HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER))
+        return FromHandle(hOwner);
+    return GetParent();
+}
+
+CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const {
+    // Direct children first, so a bar's own id is found before a grandchild reusing it.
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(h) != nID)
+            continue;
+        if (!bOnlyPerm)
+            return FromHandle(h);
+        if (CWnd* p = FromHandlePermanent(h))
+            return p;
+    }
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (!::GetWindow(h, GW_CHILD))
+            continue;
+        CWnd tmp(h);
+        CWnd* p = tmp.GetDescendantWindow(nID, bOnlyPerm);
+        tmp.m_hWnd = nullptr;
+        if (p)
+            return p;
+    }
+    return nullptr;
+}
+
+void AFXAPI AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRect) {
+    if (!hWnd || !lpLayout->hDWP)
+        return;
+    RECT rcOld{};
+    ::GetWindowRect(hWnd, &rcOld);
+    HWND hParent = ::GetParent(hWnd);
+    if (hParent)
+        ::MapWindowPoints(nullptr, hParent, reinterpret_cast<LPPOINT>(&rcOld), 2);
+    if (::EqualRect(&rcOld, lpRect))
+        return;
+    lpLayout->hDWP = ::DeferWindowPos(lpLayout->hDWP, hWnd, nullptr, lpRect->left, lpRect->top,
+                                      lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
+                                      SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlags, LPRECT lpRectParam,
+                          LPCRECT lpRectClient, BOOL bStretch) {
+    AFX_SIZEPARENTPARAMS layout{};
+    layout.bStretch = bStretch;
+    if (lpRectClient)
+        layout.rect = *lpRectClient;
+    else
+        ::GetClientRect(m_hWnd, &layout.rect);
+    BOOL bQuery = (nFlags & ~reposNoPosLeftOver) == reposQuery;
+    int nChildren = 0;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+        ++nChildren;
+    layout.hDWP = bQuery ? nullptr : ::BeginDeferWindowPos(nChildren);
+    HWND hLeftOver = nullptr;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        UINT nID = (UINT)::GetDlgCtrlID(h);
+        if (nID == nIDLeftOver)
+            hLeftOver = h;
+        else if (nID >= nIDFirst && nID <= nIDLast && FromHandlePermanent(h))
+            ::SendMessageW(h, WM_SIZEPARENT, 0, (LPARAM)&layout);
+    }
+    if (bQuery) {
+        if (lpRectParam) {
+            if (bStretch)
+                *lpRectParam = layout.rect;
+            else
+                *lpRectParam = RECT{0, 0, layout.sizeTotal.cx, layout.sizeTotal.cy};
+        }
+        return;
+    }
+    if (nIDLeftOver != 0 && hLeftOver) {
+        RECT& rc = layout.rect;
+        if ((nFlags & ~reposNoPosLeftOver) == reposExtra && lpRectParam) {
+            rc.left += lpRectParam->left;
+            rc.top += lpRectParam->top;
+            rc.right -= lpRectParam->right;
+            rc.bottom -= lpRectParam->bottom;
+        }
+        // Bars that took more than the whole area leave an empty pane, never a negative one.
+        if (rc.right < rc.left)
+            rc.right = rc.left;
+        if (rc.bottom < rc.top)
+            rc.bottom = rc.top;
+        if (!(nFlags & reposNoPosLeftOver)) {
+            if (CWnd* pLeftOver = FromHandlePermanent(hLeftOver))
+                pLeftOver->CalcWindowRect(&rc, 0);
+            AfxRepositionWindow(&layout, hLeftOver, &rc);
+        }
+    }
+    if (layout.hDWP)
+        ::EndDeferWindowPos(layout.hDWP);
+}
+
+void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
+    if (!pTarget)
+        return;
+    CCmdUI state;
+    CWnd wndTemp;
+    for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        wndTemp.m_hWnd = h;
+        state.m_nID = (UINT)::GetDlgCtrlID(h);
+        state.m_pOther = &wndTemp;
+        // Only push buttons act as commands of their own; other controls hold values.
+        LONG style = ::GetWindowLongW(h, GWL_STYLE);
+        WCHAR cls[16] = {};
+        ::GetClassNameW(h, cls, 16);
+        BOOL bButton = CString(cls).CompareNoCase(u"Button") == 0;
+        UINT type = style & 0x0F;
+        BOOL bPush = bButton && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+        state.DoUpdate(pTarget, bDisableIfNoHndler && bPush);
+    }
+    wndTemp.m_hWnd = nullptr;
+}

@@ -15,10 +15,11 @@ struct State : user::Presenter {
     std::mutex lock;
     std::vector<UINT> beeps;
     std::deque<std::function<void(HWND)>> answers;
-    void Beep(UINT type) override
+    bool Beep(UINT type) override
     {
         std::lock_guard<std::mutex> g(lock);
         beeps.push_back(type);
+        return true;
     }
 };
 

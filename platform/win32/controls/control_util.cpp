@@ -1,5 +1,6 @@
 // The class table of the standard controls and the helpers they share.
 #include "win32/controls/control_util.h"
+#include "win32/controls/dll_version.h"
 
 #include "win32/user/internal.h"
 
@@ -7,7 +8,25 @@ namespace controls {
 
 void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
 {
-    const ClassInfo infos[] = {ButtonClass(), StaticClass(), EditClass()};
+    // One class a line, so that classes added side by side merge cleanly.
+    const ClassInfo infos[] = {
+        ButtonClass(),
+        StaticClass(),
+        EditClass(),
+        ListBoxClass(),
+        ComboListClass(),
+        ComboBoxClass(),
+        HeaderClass(),
+        ListViewClass(),
+        TreeViewClass(),
+        TabClass(),
+        ToolbarClass(),
+        RebarClass(),
+        ScrollBarClass(),
+        ProgressClass(),
+        StatusBarClass(),
+        ToolTipClass(),
+    };
     // Atoms of their own range, clear of the window manager's and of registered classes.
     ATOM atom = 0xB000;
     for (const ClassInfo& i : infos) {
@@ -64,3 +83,20 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc)
 }
 
 void InitCommonControls() {}
+
+// The common controls answer as version 6.0 of the XP SP3 build.
+HRESULT CommonControlsGetVersion(DLLVERSIONINFO* info)
+{
+    if (!info || (info->cbSize != sizeof(DLLVERSIONINFO) && info->cbSize != sizeof(DLLVERSIONINFO2)))
+        return E_INVALIDARG;
+    info->dwMajorVersion = 6;
+    info->dwMinorVersion = 0;
+    info->dwBuildNumber = 2900;
+    info->dwPlatformID = DLLVER_PLATFORM_NT;
+    if (info->cbSize == sizeof(DLLVERSIONINFO2)) {
+        auto* v2 = (DLLVERSIONINFO2*)info;
+        v2->dwFlags = 0;
+        v2->ullVersion = MAKEDLLVERULL(6, 0, 2900, 5512);
+    }
+    return S_OK;
+}

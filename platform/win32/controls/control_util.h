@@ -82,5 +82,18 @@ struct ClassInfo {
 ClassInfo ButtonClass();
 ClassInfo StaticClass();
 ClassInfo EditClass();
+ClassInfo ListBoxClass();
+ClassInfo ComboListClass();
+ClassInfo ComboBoxClass();
+ClassInfo HeaderClass();
+ClassInfo ListViewClass();
+ClassInfo TreeViewClass();
+ClassInfo TabClass();
+ClassInfo ToolbarClass();
+ClassInfo RebarClass();
+ClassInfo ScrollBarClass();
+ClassInfo ProgressClass();
+ClassInfo StatusBarClass();
+ClassInfo ToolTipClass();
 
 } // namespace controls

@@ -1,5 +1,6 @@
 // Image lists: a strip of equal images with optional masks, added, replaced and drawn in the list's styles.
 #include "win32/gdi/icon_data.h"
+#include "win32/gdi/shared_image_list.h"
 #include "win32/resources.h"
 
 #include <cstring>
@@ -16,6 +17,7 @@ struct ImageList : Object {
     UINT flags = 0;
     int count = 0, capacity = 0, grow = 4;
     COLORREF bk = CLR_NONE;
+    bool shared = false; // the system's lists outlive every window that shows them
     std::shared_ptr<Bitmap> image, mask;
     HBITMAP hImage = nullptr, hMask = nullptr; // handles of the strips, for GetImageInfo
     ImageList() { type = kImageListType; }
@@ -135,10 +137,25 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow)
 BOOL ImageList_Destroy(HIMAGELIST himl)
 {
     GDI_LOCK;
-    if (!GetList(himl))
+    auto l = GetList(himl);
+    if (!l)
         return FALSE;
+    if (l->shared) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     Remove(himl);
     return TRUE;
+}
+
+bool gdi::ShareImageList(HIMAGELIST himl)
+{
+    GDI_LOCK;
+    auto l = GetList(himl);
+    if (!l)
+        return false;
+    l->shared = true;
+    return true;
 }
 
 int ImageList_GetImageCount(HIMAGELIST himl)

@@ -14,15 +14,17 @@ struct Slot {
 
 // Handles carry a slot index in the low 16 bits and the slot's generation above it, so a
 // stale handle whose slot was reused does not reach the new object.
+// The table lives until the process is gone: objects still in it at exit (an image list that
+// removes its strips as it goes) must find it whole whatever order static objects end in.
 std::vector<Slot>& Slots()
 {
-    static std::vector<Slot> slots(1);
-    return slots;
+    static auto* slots = new std::vector<Slot>(1);
+    return *slots;
 }
 std::vector<uint32_t>& FreeSlots()
 {
-    static std::vector<uint32_t> list;
-    return list;
+    static auto* list = new std::vector<uint32_t>;
+    return *list;
 }
 
 struct Stock {

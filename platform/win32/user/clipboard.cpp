@@ -15,6 +15,8 @@ struct Clipboard {
     HWND owner = nullptr;
     std::vector<std::pair<UINT, HANDLE>> formats; // in the order they were set
     std::vector<std::u16string> names;            // registered formats from 0xC000
+    bool changed = false;                         // since it was opened
+    user::ForeignClipboard* foreign = nullptr;    // another program's contents stand in for ours
 };
 
 Clipboard& C()
@@ -185,9 +187,76 @@ bool CanSynthesise(UINT format)
     return false;
 }
 
+// What the other program offers, asked without the lock (the answer takes a round trip).
+std::vector<UINT> ForeignFormats()
+{
+    user::ForeignClipboard* f;
+    {
+        user::Guard lk(user::Lock());
+        f = C().foreign;
+    }
+    std::vector<UINT> list;
+    for (UINT format : f ? f->Formats() : std::vector<UINT>{}) {
+        list.push_back(format);
+        if (format == CF_UNICODETEXT) {
+            list.push_back(CF_TEXT);
+            list.push_back(CF_OEMTEXT);
+        }
+    }
+    return list;
+}
+
+// Reads a format from the other program into the layer's clipboard; the lock is not held.
+void FetchForeign(UINT format)
+{
+    user::ForeignClipboard* f;
+    {
+        user::Guard lk(user::Lock());
+        f = C().foreign;
+        if (!f || Find(format))
+            return;
+    }
+    UINT source = format == CF_DIB ? CF_DIB : CF_UNICODETEXT;
+    if (format != CF_DIB && format != CF_UNICODETEXT && format != CF_TEXT && format != CF_OEMTEXT)
+        return;
+    std::vector<BYTE> data;
+    if (!f->Read(source, &data) || data.empty())
+        return;
+    HGLOBAL h = Copy(data.data(), data.size());
+    if (!h)
+        return;
+    user::Guard lk(user::Lock());
+    if (C().foreign != f || Find(source)) {
+        lk.unlock();
+        GlobalFree(h);
+        return;
+    }
+    C().formats.push_back({source, h});
+}
+
 } // namespace
 
 using namespace user;
+
+void user::SetForeignClipboard(ForeignClipboard* source)
+{
+    std::vector<std::pair<UINT, HANDLE>> old;
+    HWND previousOwner = nullptr;
+    {
+        Guard lk(Lock());
+        C().foreign = source;
+        if (!source)
+            return;
+        old = std::move(C().formats);
+        C().formats.clear();
+        previousOwner = C().owner;
+        C().owner = nullptr;
+    }
+    if (previousOwner && IsWindow(previousOwner))
+        SendMessageW(previousOwner, WM_DESTROYCLIPBOARD, 0, 0);
+    for (auto& [f, h] : old)
+        FreeData(f, h);
+}
 
 BOOL OpenClipboard(HWND owner)
 {
@@ -203,18 +272,26 @@ BOOL OpenClipboard(HWND owner)
     C().open = true;
     C().openTid = CurrentTid();
     C().openBy = owner;
+    C().changed = false;
     return TRUE;
 }
 
 BOOL CloseClipboard()
 {
-    Guard lk(Lock());
-    if (!OpenedByCaller()) {
-        SetLastError(1418 /* clipboard not open */);
-        return FALSE;
+    bool changed;
+    {
+        Guard lk(Lock());
+        if (!OpenedByCaller()) {
+            SetLastError(1418 /* clipboard not open */);
+            return FALSE;
+        }
+        C().open = false;
+        C().openBy = nullptr;
+        changed = C().changed;
+        C().changed = false;
     }
-    C().open = false;
-    C().openBy = nullptr;
+    if (Presenter* p = changed ? CurrentPresenter() : nullptr)
+        p->ClipboardChanged();
     return TRUE;
 }
 
@@ -232,6 +309,8 @@ BOOL EmptyClipboard()
         C().formats.clear();
         previousOwner = C().owner;
         C().owner = C().openBy;
+        C().foreign = nullptr;
+        C().changed = true;
     }
     if (previousOwner && IsWindow(previousOwner))
         SendMessageW(previousOwner, WM_DESTROYCLIPBOARD, 0, 0);
@@ -253,6 +332,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
             SetLastError(ERROR_INVALID_PARAMETER);
             return nullptr;
         }
+        C().changed = true;
         auto& v = C().formats;
         auto it = std::find_if(v.begin(), v.end(), [&](auto& p) { return p.first == format; });
         if (it != v.end()) {
@@ -269,6 +349,14 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
 
 HANDLE GetClipboardData(UINT format)
 {
+    {
+        Guard lk(Lock());
+        if (!OpenedByCaller()) {
+            SetLastError(1418);
+            return nullptr;
+        }
+    }
+    FetchForeign(format);
     Guard lk(Lock());
     if (!OpenedByCaller()) {
         SetLastError(1418);
@@ -284,6 +372,9 @@ HANDLE GetClipboardData(UINT format)
 
 BOOL IsClipboardFormatAvailable(UINT format)
 {
+    auto foreign = ForeignFormats();
+    if (std::find(foreign.begin(), foreign.end(), format) != foreign.end())
+        return TRUE;
     Guard lk(Lock());
     return Find(format) || CanSynthesise(format);
 }
@@ -305,6 +396,7 @@ UINT RegisterClipboardFormatW(LPCWSTR name)
 
 UINT EnumClipboardFormats(UINT format)
 {
+    auto foreign = ForeignFormats();
     Guard lk(Lock());
     if (!OpenedByCaller()) {
         SetLastError(1418);
@@ -316,6 +408,9 @@ UINT EnumClipboardFormats(UINT format)
         list.push_back(f.first);
     for (UINT f : {(UINT)CF_UNICODETEXT, (UINT)CF_TEXT, (UINT)CF_OEMTEXT, (UINT)CF_DIB, (UINT)CF_BITMAP})
         if (CanSynthesise(f) && std::find(list.begin(), list.end(), f) == list.end())
+            list.push_back(f);
+    for (UINT f : foreign)
+        if (std::find(list.begin(), list.end(), f) == list.end())
             list.push_back(f);
     SetLastError(0);
     if (format == 0)

@@ -148,6 +148,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 return FALSE;
             w->text = lParam ? std::u16string((LPCWSTR)lParam) : std::u16string();
         }
+        NotifyChanged(hwnd);
         if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
             RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
         return TRUE;

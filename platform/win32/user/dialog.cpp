@@ -23,6 +23,7 @@ struct ItemTemplate {
     DWORD id = 0;
     std::u16string cls;
     std::u16string text;
+    WORD textOrdinal = 0; // a resource id in place of the text (icon and bitmap statics)
     std::vector<BYTE> data;
 };
 
@@ -169,8 +170,7 @@ bool Parse(const void* data, size_t size, DialogTemplate* t)
                 return false;
             it.cls = name;
         }
-        WORD textOrd;
-        it.text = r.NameOrOrdinal(&textOrd);
+        it.text = r.NameOrOrdinal(&it.textOrdinal);
         WORD extra = r.Get<WORD>();
         if (!r.ok || (size_t)(r.end - r.p) < extra)
             return false;
@@ -305,7 +305,8 @@ HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
     for (auto& it : t.items) {
         RECT r{MulDivDU(it.x, bx, 4), MulDivDU(it.y, by, 8), MulDivDU(it.x + it.cx, bx, 4),
                MulDivDU(it.y + it.cy, by, 8)};
-        HWND ctl = CreateWindowExW(it.exStyle | WS_EX_NOPARENTNOTIFY, it.cls.c_str(), it.text.c_str(),
+        LPCWSTR text = it.textOrdinal ? MAKEINTRESOURCEW(it.textOrdinal) : it.text.c_str();
+        HWND ctl = CreateWindowExW(it.exStyle | WS_EX_NOPARENTNOTIFY, it.cls.c_str(), text,
                                    it.style | WS_CHILD, r.left, r.top, Width(r), Height(r), dlg,
                                    (HMENU)(ULONG_PTR)(WORD)it.id, instance,
                                    it.data.empty() ? nullptr : (LPVOID)it.data.data());

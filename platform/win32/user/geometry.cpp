@@ -248,6 +248,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     }
     bool changed = !(wp.flags & SWP_NOMOVE) || !(wp.flags & SWP_NOSIZE) ||
                    (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) || !(wp.flags & SWP_NOZORDER);
+    if (changed)
+        NotifyPlaced(hwnd);
     if (changed && !(wp.flags & SWP_NOREDRAW)) {
         if (wasVisible) {
             RECT r = oldWindow;

@@ -248,9 +248,30 @@ void InjectKey(UINT vk, bool down)
     if (!q)
         return;
     HWND target = q->focus ? q->focus : active;
-    bool sys = (alt && !ctrl) || vk == VK_F10 || vk == VK_MENU || !q->focus;
+    // Messages name the generic modifier; the side is in the scan code and the key state.
+    UINT generic = (vk == VK_LSHIFT || vk == VK_RSHIFT)       ? VK_SHIFT
+                   : (vk == VK_LCONTROL || vk == VK_RCONTROL) ? VK_CONTROL
+                   : (vk == VK_LMENU || vk == VK_RMENU)       ? VK_MENU
+                                                              : vk;
+    bool sys = (alt && !ctrl) || generic == VK_F10 || generic == VK_MENU || !q->focus;
     UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-    PostInput(InputEvent{msg, target, s.cursor, (WPARAM)vk, lp, Now(), 0});
+    InputEvent ev{msg, target, s.cursor, (WPARAM)generic, lp, Now(), 0};
+    if (generic != vk)
+        ev.sideVk = vk;
+    PostInput(ev);
+}
+
+void InjectChar(char16_t c)
+{
+    Guard lk(Lock());
+    for (HWND h : Find(Desktop())->children) {
+        Window* w = Find(h);
+        auto q = w ? QueueOf(w->tid) : nullptr;
+        if (q && q->active == h) {
+            PostInput(InputEvent{WM_CHAR, q->focus ? q->focus : h, S().cursor, (WPARAM)c, 1, Now(), 0});
+            return;
+        }
+    }
 }
 
 POINT CursorPos()
@@ -265,7 +286,9 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
         // eats, so a modifier never stays down for the thread.
         Guard lk(Lock());
         bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
-        SetKeyWithGeneric(q.keys, (int)ev.wParam, down);
+        bool key = down || ev.msg == WM_KEYUP || ev.msg == WM_SYSKEYUP;
+        if (key)
+            SetKeyWithGeneric(q.keys, (int)(ev.sideVk ? ev.sideVk : ev.wParam), down);
     }
     if (!IsWindow(ev.hwnd))
         return false;
@@ -277,7 +300,8 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
             if (Find(q.focus))
                 target = q.focus;
         }
-        if (HasHooks(WH_KEYBOARD) &&
+        bool text = ev.msg == WM_CHAR;
+        if (!text && HasHooks(WH_KEYBOARD) &&
             CallHooks(WH_KEYBOARD, remove ? HC_ACTION : HC_NOREMOVE, ev.wParam, ev.lParam))
             return false;
         *out = MSG{target, ev.msg, ev.wParam, ev.lParam, ev.time, ev.pt};
@@ -452,6 +476,8 @@ void ActivateWindow(HWND hwnd, bool mouse)
                 ro->lastActivePopup = hwnd;
         }
     }
+    if (Presenter* p = CurrentPresenter())
+        p->Activated(hwnd);
     if (old && IsWindow(old)) {
         SendMessageW(old, WM_NCACTIVATE, FALSE, 0);
         SendMessageW(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old)), (LPARAM)hwnd);
@@ -679,6 +705,8 @@ HWND SetCapture(HWND hwnd)
             old = nullptr;
         S().capture = hwnd;
     }
+    if (Presenter* p = CurrentPresenter())
+        p->CaptureChanged(hwnd);
     if (old && old != hwnd)
         SendMessageW(old, WM_CAPTURECHANGED, 0, (LPARAM)hwnd);
     return old;
@@ -692,6 +720,8 @@ BOOL ReleaseCapture()
         old = S().capture;
         S().capture = nullptr;
     }
+    if (Presenter* p = old ? CurrentPresenter() : nullptr)
+        p->CaptureChanged(nullptr);
     if (old && IsWindow(old))
         SendMessageW(old, WM_CAPTURECHANGED, 0, 0);
     return TRUE;
@@ -792,9 +822,14 @@ BOOL DragDetect(HWND hwnd, POINT pt)
 
 HCURSOR SetCursor(HCURSOR cursor)
 {
-    Guard lk(Lock());
-    HCURSOR old = S().cursorHandle;
-    S().cursorHandle = cursor;
+    HCURSOR old;
+    {
+        Guard lk(Lock());
+        old = S().cursorHandle;
+        S().cursorHandle = cursor;
+    }
+    if (Presenter* p = old != cursor ? CurrentPresenter() : nullptr)
+        p->CursorChanged(cursor);
     return old;
 }
 

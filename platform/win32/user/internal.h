@@ -137,6 +137,7 @@ struct InputEvent {
     LPARAM lParam;
     DWORD time;
     int hit = HTCLIENT;
+    UINT sideVk = 0; // keys: the left or right modifier behind a generic VK_SHIFT/CONTROL/MENU
 };
 
 struct Queue {
@@ -237,6 +238,13 @@ void MouseLeftWindow(Queue& q, HWND newWindow);
 
 POINT CursorPos();
 Presenter* CurrentPresenter();
+// Tell the presenter about a top-level window (nothing for child windows); call without the lock.
+void NotifyPlaced(HWND hwnd);
+void NotifyChanged(HWND hwnd);
+// A message the layer posts to itself for what the presenter asked (RequestPlacement); handled
+// by DispatchMessageW, never by a window procedure.
+constexpr UINT kPresenterRequest = 0x03FE;
+void HandlePresenterRequest(HWND hwnd);
 void DrawNonClient(HWND hwnd, HDC hdc);
 
 void DestroyMenuLocked(HMENU menu); // menus.cpp, lock held

@@ -1,4 +1,5 @@
 // The layer's own message box and the beep it records or plays.
+#include "win32/sound/wave.h"
 #include "win32/user/internal.h"
 
 #include <algorithm>
@@ -312,6 +313,6 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
 BOOL MessageBeep(UINT type)
 {
     if (Presenter* p = CurrentPresenter())
-        p->Beep(type);
-    return TRUE;
+        return p->Beep(type) ? TRUE : FALSE;
+    return sound::PlayBeep(type) ? TRUE : FALSE;
 }

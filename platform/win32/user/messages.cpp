@@ -551,6 +551,10 @@ LRESULT DispatchMessageW(const MSG* msg)
     }
     if (!msg->hwnd)
         return 0;
+    if (msg->message == kPresenterRequest) {
+        HandlePresenterRequest(msg->hwnd);
+        return 0;
+    }
     WNDPROC proc;
     {
         Guard lk(Lock());

@@ -19,6 +19,11 @@ void PutFont(BYTE* p, LONG height, LONG weight, const char16_t* face)
 const char16_t kUiFace[] = u"\u5b8b\u4f53"; // the Chinese system's default dialog face
 UINT g_doubleClickTime = 500;
 
+RECT PrimaryWork()
+{
+    return user::Monitors().front().work;
+}
+
 } // namespace
 
 UINT GetDoubleClickTime()
@@ -53,8 +58,8 @@ int GetSystemMetrics(int index)
     case SM_CXCURSOR: return 32;
     case SM_CYCURSOR: return 32;
     case SM_CYMENU: return 19;
-    case SM_CXFULLSCREEN: return cx;
-    case SM_CYFULLSCREEN: return cy - 30 - 19; // work area less a caption
+    case SM_CXFULLSCREEN: return user::Width(PrimaryWork());
+    case SM_CYFULLSCREEN: return user::Height(PrimaryWork()) - 19; // work area less a caption
     case SM_CYVSCROLL: return 16;
     case SM_CXHSCROLL: return 16;
     case SM_SWAPBUTTON: return 0;
@@ -84,8 +89,8 @@ int GetSystemMetrics(int index)
     case SM_CYMINIMIZED: return 24;
     case SM_CXMAXTRACK: return cx + 12;
     case SM_CYMAXTRACK: return cy + 12;
-    case SM_CXMAXIMIZED: return cx + 8;
-    case SM_CYMAXIMIZED: return cy - 30 + 8;
+    case SM_CXMAXIMIZED: return user::Width(PrimaryWork()) + 8;
+    case SM_CYMAXIMIZED: return user::Height(PrimaryWork()) + 8;
     case SM_CXDRAG: return 4;
     case SM_CYDRAG: return 4;
     case SM_CXMENUCHECK: return 13;
@@ -95,7 +100,7 @@ int GetSystemMetrics(int index)
     case SM_YVIRTUALSCREEN: return 0;
     case SM_CXVIRTUALSCREEN: return cx;
     case SM_CYVIRTUALSCREEN: return cy;
-    case SM_CMONITORS: return 1;
+    case SM_CMONITORS: return (int)user::Monitors().size();
     case SM_CXFOCUSBORDER: return 1;
     case SM_CYFOCUSBORDER: return 1;
     case SM_REMOTESESSION: return 0;
@@ -127,9 +132,7 @@ BOOL SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT winIni)
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        RECT scr = user::ScreenRect();
-        scr.bottom -= 30; // the task bar
-        *(RECT*)data = scr;
+        *(RECT*)data = PrimaryWork();
         return TRUE;
     }
     case SPI_GETNONCLIENTMETRICS: {
@@ -185,33 +188,66 @@ BOOL SystemParametersInfoW(UINT action, UINT param, PVOID data, UINT winIni)
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags)
 {
-    return (HMONITOR)1;
+    RECT r;
+    if (!GetWindowRect(hwnd, &r)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return flags == MONITOR_DEFAULTTONULL ? nullptr : (HMONITOR)1;
+    }
+    return MonitorFromRect(&r, flags);
 }
 
 HMONITOR MonitorFromPoint(POINT pt, DWORD flags)
 {
-    RECT scr = user::ScreenRect();
-    if (!PtInRect(&scr, pt) && flags == MONITOR_DEFAULTTONULL)
-        return nullptr;
-    return (HMONITOR)1;
+    RECT r{pt.x, pt.y, pt.x + 1, pt.y + 1};
+    return MonitorFromRect(&r, flags);
 }
 
 HMONITOR MonitorFromRect(LPCRECT rc, DWORD flags)
 {
-    RECT scr = user::ScreenRect(), i;
-    if ((!rc || !IntersectRect(&i, rc, &scr)) && flags == MONITOR_DEFAULTTONULL)
+    // The monitor sharing the largest area with the rectangle; else the nearest or the primary.
+    auto all = user::Monitors();
+    if (!rc)
+        return flags == MONITOR_DEFAULTTONULL ? nullptr : (HMONITOR)1;
+    long best = 0;
+    size_t found = 0;
+    for (size_t i = 0; i < all.size(); ++i) {
+        RECT in;
+        if (IntersectRect(&in, rc, &all[i].monitor) && (long)user::Width(in) * user::Height(in) > best) {
+            best = (long)user::Width(in) * user::Height(in);
+            found = i + 1;
+        }
+    }
+    if (found)
+        return (HMONITOR)found;
+    if (flags == MONITOR_DEFAULTTONULL)
         return nullptr;
+    if (flags == MONITOR_DEFAULTTONEAREST) {
+        long nearest = -1;
+        for (size_t i = 0; i < all.size(); ++i) {
+            const RECT& m = all[i].monitor;
+            long dx = rc->right <= m.left ? m.left - rc->right + 1 : rc->left >= m.right ? rc->left - m.right + 1 : 0;
+            long dy = rc->bottom <= m.top ? m.top - rc->bottom + 1 : rc->top >= m.bottom ? rc->top - m.bottom + 1 : 0;
+            long d = dx * dx + dy * dy;
+            if (nearest < 0 || d < nearest) {
+                nearest = d;
+                found = i + 1;
+            }
+        }
+        return (HMONITOR)found;
+    }
     return (HMONITOR)1;
 }
 
 BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
 {
-    if (monitor != (HMONITOR)1 || !info || info->cbSize < sizeof(MONITORINFO)) {
+    auto all = user::Monitors();
+    size_t index = (size_t)(ULONG_PTR)monitor;
+    if (index < 1 || index > all.size() || !info || info->cbSize < sizeof(MONITORINFO)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    info->rcMonitor = user::ScreenRect();
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &info->rcWork, 0);
-    info->dwFlags = MONITORINFOF_PRIMARY;
+    info->rcMonitor = all[index - 1].monitor;
+    info->rcWork = all[index - 1].work;
+    info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
     return TRUE;
 }

@@ -1,4 +1,5 @@
 // Non-client areas in the classic look: frames, captions, scroll bars, hit testing, system commands.
+#include "win32/controls/scrollbar.h"
 #include "win32/user/internal.h"
 
 #include <algorithm>
@@ -488,6 +489,12 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
     MSG msg;
     int lastPos = sb.si.nPos;
     POINT cursor = pt;
+    // The message carries only 16 bits of the position; the bar keeps all of it for SIF_TRACKPOS.
+    auto setTrackPos = [&](int pos) {
+        Guard lk(Lock());
+        if (Window* w = Find(hwnd))
+            (bar == SB_VERT ? w->vbar : w->hbar).si.nTrackPos = pos;
+    };
     while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_LBUTTONUP)
             break;
@@ -507,6 +514,7 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
             int now = vertical ? msg.pt.y - r.top : msg.pt.x - r.left;
             int offset = std::clamp(thumbPos + now - at, 0, track - thumb);
             lastPos = sb.si.nMin + (int)((long long)offset * span / (track - thumb));
+            setTrackPos(lastPos);
             SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBTRACK, lastPos), 0);
             continue;
         }
@@ -518,8 +526,10 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
     KillTimer(hwnd, kScrollRepeatTimer);
     if (GetCapture() == hwnd)
         ReleaseCapture();
-    if (code == SB_THUMBTRACK)
+    if (code == SB_THUMBTRACK) {
+        setTrackPos(lastPos);
         SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBPOSITION, lastPos), 0);
+    }
     SendMessageW(hwnd, msgId, SB_ENDSCROLL, 0);
 }
 
@@ -646,6 +656,10 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
         case SC_MOVE:
         case SC_SIZE:
+            // A drag with the mouse goes to the desktop's window manager when there is one.
+            if (Presenter* p = (wParam & 0x0F) ? CurrentPresenter() : nullptr;
+                p && GetAncestor(hwnd, GA_ROOT) == hwnd && p->MoveSizeByDesktop(hwnd, (UINT)wParam, pt))
+                return 0;
             MoveSizeLoop(hwnd, (UINT)wParam, pt);
             return 0;
         case SC_KEYMENU:
@@ -684,6 +698,9 @@ using namespace user;
 
 int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw)
 {
+    // A scroll bar control keeps its own state.
+    if (bar == SB_CTL)
+        return (int)SendMessageW(hwnd, SBM_SETSCROLLINFO, (WPARAM)redraw, (LPARAM)si);
     if (!si || (si->cbSize != sizeof(SCROLLINFO) && si->cbSize != sizeof(SCROLLINFO) - 4)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -735,6 +752,8 @@ BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO si)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (bar == SB_CTL)
+        return (BOOL)SendMessageW(hwnd, SBM_GETSCROLLINFO, 0, (LPARAM)si);
     Guard lk(Lock());
     Window* w = Find(hwnd);
     ScrollBar* sb = w ? BarOf(w, bar) : nullptr;
@@ -794,6 +813,14 @@ BOOL GetScrollRange(HWND hwnd, int bar, LPINT minPos, LPINT maxPos)
 
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
 {
+    if (bar == SB_CTL) {
+        if (!IsWindow(hwnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
+        return TRUE;
+    }
     {
         Guard lk(Lock());
         Window* w = Find(hwnd);
@@ -820,6 +847,13 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show)
 
 BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows)
 {
+    if (bar == SB_CTL) {
+        if (!IsWindow(hwnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        return (BOOL)SendMessageW(hwnd, SBM_ENABLE_ARROWS, arrows, 0);
+    }
     {
         Guard lk(Lock());
         Window* w = Find(hwnd);

@@ -1067,6 +1067,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw)
             DeleteObject(w->region);
         w->region = rgn;
     }
+    NotifyChanged(hwnd);
     if (redraw)
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return 1;

@@ -167,11 +167,6 @@ HWND Desktop()
     return t.desktop;
 }
 
-RECT ScreenRect()
-{
-    return RECT{0, 0, 1280, 1024};
-}
-
 std::shared_ptr<Queue> QueueOf(DWORD tid)
 {
     auto& qs = T().queues;

@@ -142,7 +142,14 @@ void SendNcDestroy(HWND hwnd)
     for (HWND k : kids)
         SendNcDestroy(k);
     CallProcDirect(hwnd, WM_NCDESTROY, 0, 0);
+    bool top;
+    {
+        Guard lk(Lock());
+        top = IsTopLevel(Find(hwnd));
+    }
     Free(hwnd);
+    if (Presenter* p = top ? CurrentPresenter() : nullptr)
+        p->Destroyed(hwnd);
 }
 
 } // namespace
@@ -150,27 +157,35 @@ void SendNcDestroy(HWND hwnd)
 void DestroyThreadWindows(DWORD tid)
 {
     // The thread is gone, so its windows cannot run handlers: they are freed without messages.
-    Guard lk(Lock());
-    for (HWND h : AllWindows()) {
-        Window* w = Find(h);
-        if (!w || w->tid != tid || h == Desktop())
-            continue;
-        w->destroying = true;
-    }
-    bool again = true;
-    while (again) {
-        again = false;
+    std::vector<HWND> tops;
+    {
+        Guard lk(Lock());
         for (HWND h : AllWindows()) {
             Window* w = Find(h);
-            if (!w || w->tid != tid || h == Desktop() || !w->children.empty())
+            if (!w || w->tid != tid || h == Desktop())
                 continue;
-            OnWindowDestroyed(w);
-            Unlink(w);
-            w->cls->windows--;
-            RemoveWindow(h);
-            again = true;
+            w->destroying = true;
+        }
+        bool again = true;
+        while (again) {
+            again = false;
+            for (HWND h : AllWindows()) {
+                Window* w = Find(h);
+                if (!w || w->tid != tid || h == Desktop() || !w->children.empty())
+                    continue;
+                if (IsTopLevel(w))
+                    tops.push_back(h);
+                OnWindowDestroyed(w);
+                Unlink(w);
+                w->cls->windows--;
+                RemoveWindow(h);
+                again = true;
+            }
         }
     }
+    if (Presenter* p = tops.empty() ? nullptr : CurrentPresenter())
+        for (HWND h : tops)
+            p->Destroyed(h);
 }
 
 } // namespace user
@@ -838,6 +853,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
         }
     }
     CallProcDirect(hwnd, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);
+    NotifyChanged(hwnd);
     return (LONG)ss.styleOld;
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the small bitmap, icon and cursor files the test resource script names."""
+"""Writes the small bitmap, icon, cursor and wave files the test resource script names."""
 import struct
 import sys
 
@@ -72,3 +72,9 @@ with open(f"{out}/test.ico", "wb") as f:
     f.write(directory(1, [(16, icon_image(16, 1), 1, 4), (32, icon_image(32, 2), 1, 4)]))
 with open(f"{out}/test.cur", "wb") as f:
     f.write(directory(2, [(32, icon_image(32, 2), 5, 7)]))
+with open(f"{out}/test.wav", "wb") as f:
+    # Mono 16-bit PCM at 8000 Hz: the samples 1, 2, 3.
+    samples = struct.pack("<3h", 1, 2, 3)
+    fmt = struct.pack("<HHIIHH", 1, 1, 8000, 16000, 2, 16)
+    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(samples)) + samples
+    f.write(b"RIFF" + struct.pack("<I", len(body)) + body)

@@ -13,3 +13,5 @@
 #define IDC_TEST 104
 #define IDA_MAIN 105
 #define IDR_TOOLBAR 106
+#define IDD_FORM 107
+#define IDW_DING 108

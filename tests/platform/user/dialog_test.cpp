@@ -1,6 +1,7 @@
 // The dialog manager: template controls, keyboard navigation, default button, modal loops, message boxes.
 #include "user_fixture.h"
 
+#include "win32/controls.h"
 #include "win32/gdi/surface.h"
 #include "win32/resources.h"
 #include "win32/user/presenter.h"
@@ -102,8 +103,14 @@ private:
         data_.push_back(LOWORD(v));
         data_.push_back(HIWORD(v));
     }
+    // A text of 0xFFFF and an id is written as a resource ordinal, without a terminator.
     void String(const char16_t* s)
     {
+        if (s[0] == 0xFFFF) {
+            data_.push_back(0xFFFF);
+            data_.push_back(s[1]);
+            return;
+        }
         for (; *s; ++s)
             data_.push_back(*s);
         data_.push_back(0);
@@ -258,6 +265,22 @@ TEST_F(Dialogs, TemplateWithAnUnknownControlClassFails)
     t.Item(u"NoSuchClass", u"", 5, 0, 0, 0);
     EXPECT_EQ(CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0), nullptr);
     EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
+}
+
+TEST_F(Dialogs, OrdinalTextReachesTheControlAsAResourceId)
+{
+    Template t(WS_POPUP, 100, 50, u"x");
+    const char16_t icon[] = {0xFFFF, 32512, 0}; // the system's application icon
+    t.Item(u"Static", icon, 5, SS_ICON, 0, 0);
+    t.Item(u"Button", u"after", 6, BS_PUSHBUTTON, 0, 20);
+    HWND dlg = CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0);
+    ASSERT_NE(nullptr, dlg);
+    EXPECT_NE(0, SendDlgItemMessageW(dlg, 5, STM_GETICON, 0, 0));
+    EXPECT_EQ(0, GetWindowTextLengthW(GetDlgItem(dlg, 5)));
+    WCHAR buf[16] = {};
+    GetDlgItemTextW(dlg, 6, buf, 16);
+    EXPECT_EQ(std::u16string(u"after"), std::u16string(buf)) << "the items after it are read in step";
+    DestroyWindow(dlg);
 }
 
 TEST_F(Dialogs, ModalDialogDisablesItsOwnerAndReturnsTheResult)

@@ -187,7 +187,11 @@ TEST(BufferedDC, MemDCFillsItsBackgroundAndDrawsRelative) {
     {
         CTKMemDC mem(target.dc, rc, CTKPGradientColor(RGB(1, 2, 3)));
         ASSERT_TRUE(mem.IsValid());
-        SetPixel(mem, 0, 0, RGB(250, 0, 0));
+        // Painters receive it as a device context of the framework and may ask what it is.
+        CDC* asDC = &mem;
+        EXPECT_TRUE(asDC->IsKindOf(RUNTIME_CLASS(CTKMemDC)));
+        EXPECT_EQ(CDC::FromHandle(mem.GetSafeHdc()), asDC);
+        asDC->SetPixel(0, 0, RGB(250, 0, 0));
     }
     EXPECT_EQ(target.At(4, 6), RGB(250, 0, 0));
     EXPECT_EQ(target.Count(rc, RGB(1, 2, 3)), 99);

@@ -300,14 +300,14 @@ TEST(GlobalTheme, IdsPickTheirThemeAndSwitchingReleasesTheOld) {
         EXPECT_EQ(g_pGlobalPaintManager->GetThemeId(), c.themeId) << c.id;
         EXPECT_EQ(g_pGlobalPaintManager->m_nThemeId, c.id);
         EXPECT_EQ(g_pGlobalPaintManager->IsFlatStyle(), c.flat);
-        EXPECT_EQ(g_pGlobalPaintManager->GetRefCount(), 1u);
+        EXPECT_EQ(g_pGlobalPaintManager->m_dwRef, 1);
     }
     // A holder of the old manager keeps it alive across the switch; the global reference is released.
     SetGlobalTheme(1);
     CTKPPaintManager* old = g_pGlobalPaintManager;
     old->InternalAddRef();
     SetGlobalTheme(2);
-    EXPECT_EQ(old->GetRefCount(), 1u);
+    EXPECT_EQ(old->m_dwRef, 1);
     EXPECT_EQ(old->GetThemeId(), TKP_THEME_FLAT);
     old->InternalRelease();
     DestroyGlobalPaintManager();
@@ -319,7 +319,7 @@ TEST(GlobalTheme, InstallingTheInstalledManagerAgainKeepsIt) {
     CTKPPaintManager* pm = g_pGlobalPaintManager;
     SetCustomPaintManager(pm);
     ASSERT_EQ(g_pGlobalPaintManager, pm);
-    EXPECT_EQ(pm->GetRefCount(), 1u);
+    EXPECT_EQ(pm->m_dwRef, 1);
     EXPECT_EQ(pm->GetThemeId(), TKP_THEME_FLAT);
     DestroyGlobalPaintManager();
 }

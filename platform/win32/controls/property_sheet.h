@@ -1,0 +1,173 @@
+// Property sheets: pages from dialog templates under a tab control, modal or modeless.
+#pragma once
+
+#include "win32/controls/notify.h"
+#include "win32/user.h"
+
+#include <cstddef>
+
+struct _PSP;
+typedef struct _PSP* HPROPSHEETPAGE;
+struct _PROPSHEETPAGEW;
+typedef UINT(CALLBACK* LPFNPSPCALLBACKW)(HWND hwnd, UINT msg, struct _PROPSHEETPAGEW* ppsp);
+typedef int(CALLBACK* PFNPROPSHEETCALLBACK)(HWND hwnd, UINT msg, LPARAM lParam);
+
+#define PSP_DEFAULT 0x00000000
+#define PSP_DLGINDIRECT 0x00000001
+#define PSP_USEHICON 0x00000002
+#define PSP_USEICONID 0x00000004
+#define PSP_USETITLE 0x00000008
+#define PSP_RTLREADING 0x00000010
+#define PSP_HASHELP 0x00000020
+#define PSP_USEREFPARENT 0x00000040
+#define PSP_USECALLBACK 0x00000080
+#define PSP_PREMATURE 0x00000400
+#define PSP_HIDEHEADER 0x00000800
+#define PSP_USEHEADERTITLE 0x00001000
+#define PSP_USEHEADERSUBTITLE 0x00002000
+
+#define PSPCB_ADDREF 0
+#define PSPCB_RELEASE 1
+#define PSPCB_CREATE 2
+
+typedef struct _PROPSHEETPAGEW {
+    DWORD dwSize;
+    DWORD dwFlags;
+    HINSTANCE hInstance;
+    union {
+        LPCWSTR pszTemplate;
+        LPCDLGTEMPLATEW pResource;
+    };
+    union {
+        HICON hIcon;
+        LPCWSTR pszIcon;
+    };
+    LPCWSTR pszTitle;
+    DLGPROC pfnDlgProc;
+    LPARAM lParam;
+    LPFNPSPCALLBACKW pfnCallback;
+    UINT* pcRefParent;
+    LPCWSTR pszHeaderTitle;
+    LPCWSTR pszHeaderSubTitle;
+} PROPSHEETPAGEW, *LPPROPSHEETPAGEW, PROPSHEETPAGE, *LPPROPSHEETPAGE;
+typedef const PROPSHEETPAGEW* LPCPROPSHEETPAGEW;
+typedef LPCPROPSHEETPAGEW LPCPROPSHEETPAGE;
+#define PROPSHEETPAGEW_V1_SIZE offsetof(PROPSHEETPAGEW, pcRefParent) + sizeof(UINT*)
+
+#define PSH_DEFAULT 0x00000000
+#define PSH_PROPTITLE 0x00000001
+#define PSH_USEHICON 0x00000002
+#define PSH_USEICONID 0x00000004
+#define PSH_PROPSHEETPAGE 0x00000008
+#define PSH_WIZARDHASFINISH 0x00000010
+#define PSH_WIZARD 0x00000020
+#define PSH_USEPSTARTPAGE 0x00000040
+#define PSH_NOAPPLYNOW 0x00000080
+#define PSH_USECALLBACK 0x00000100
+#define PSH_HASHELP 0x00000200
+#define PSH_MODELESS 0x00000400
+#define PSH_RTLREADING 0x00000800
+#define PSH_WIZARDCONTEXTHELP 0x00001000
+#define PSH_NOCONTEXTHELP 0x02000000
+
+#define PSCB_INITIALIZED 1
+#define PSCB_PRECREATE 2
+
+typedef struct _PROPSHEETHEADERW {
+    DWORD dwSize;
+    DWORD dwFlags;
+    HWND hwndParent;
+    HINSTANCE hInstance;
+    union {
+        HICON hIcon;
+        LPCWSTR pszIcon;
+    };
+    LPCWSTR pszCaption;
+    UINT nPages;
+    union {
+        UINT nStartPage;
+        LPCWSTR pStartPage;
+    };
+    union {
+        LPCPROPSHEETPAGEW ppsp;
+        HPROPSHEETPAGE* phpage;
+    };
+    PFNPROPSHEETCALLBACK pfnCallback;
+} PROPSHEETHEADERW, *LPPROPSHEETHEADERW, PROPSHEETHEADER, *LPPROPSHEETHEADER;
+typedef const PROPSHEETHEADERW* LPCPROPSHEETHEADERW;
+#define PROPSHEETHEADERW_V1_SIZE (offsetof(PROPSHEETHEADERW, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK))
+
+// What pages hear (WM_NOTIFY, hwndFrom the sheet, idFrom 0) and answer through DWLP_MSGRESULT.
+#define PSN_FIRST (0U - 200U)
+#define PSN_LAST (0U - 299U)
+#define PSN_SETACTIVE (PSN_FIRST - 0)
+#define PSN_KILLACTIVE (PSN_FIRST - 1)
+#define PSN_APPLY (PSN_FIRST - 2)
+#define PSN_RESET (PSN_FIRST - 3)
+#define PSN_HELP (PSN_FIRST - 5)
+#define PSN_WIZBACK (PSN_FIRST - 6)
+#define PSN_WIZNEXT (PSN_FIRST - 7)
+#define PSN_WIZFINISH (PSN_FIRST - 8)
+#define PSN_QUERYCANCEL (PSN_FIRST - 9)
+#define PSN_GETOBJECT (PSN_FIRST - 10)
+#define PSN_TRANSLATEACCELERATOR (PSN_FIRST - 12)
+#define PSN_QUERYINITIALFOCUS (PSN_FIRST - 13)
+#define PSNRET_NOERROR 0
+#define PSNRET_INVALID 1
+#define PSNRET_INVALID_NOCHANGEPAGE 2
+#define PSNRET_MESSAGEHANDLED 3
+
+typedef struct _PSHNOTIFY {
+    NMHDR hdr;
+    LPARAM lParam;
+} PSHNOTIFY, *LPPSHNOTIFY;
+
+#define PSM_SETCURSEL (WM_USER + 101)
+#define PSM_REMOVEPAGE (WM_USER + 102)
+#define PSM_ADDPAGE (WM_USER + 103)
+#define PSM_CHANGED (WM_USER + 104)
+#define PSM_RESTARTWINDOWS (WM_USER + 105)
+#define PSM_REBOOTSYSTEM (WM_USER + 106)
+#define PSM_CANCELTOCLOSE (WM_USER + 107)
+#define PSM_QUERYSIBLINGS (WM_USER + 108)
+#define PSM_UNCHANGED (WM_USER + 109)
+#define PSM_APPLY (WM_USER + 110)
+#define PSM_SETWIZBUTTONS (WM_USER + 112)
+#define PSM_PRESSBUTTON (WM_USER + 113)
+#define PSM_SETCURSELID (WM_USER + 114)
+#define PSM_GETTABCONTROL (WM_USER + 116)
+#define PSM_ISDIALOGMESSAGE (WM_USER + 117)
+#define PSM_GETCURRENTPAGEHWND (WM_USER + 118)
+#define PSM_INSERTPAGE (WM_USER + 119)
+#define PSM_SETTITLEW (WM_USER + 120)
+#define PSM_SETFINISHTEXTW (WM_USER + 121)
+#define PSM_HWNDTOINDEX (WM_USER + 129)
+#define PSM_INDEXTOHWND (WM_USER + 130)
+#define PSM_PAGETOINDEX (WM_USER + 131)
+#define PSM_INDEXTOPAGE (WM_USER + 132)
+#define PSM_IDTOINDEX (WM_USER + 133)
+#define PSM_INDEXTOID (WM_USER + 134)
+#define PSM_GETRESULT (WM_USER + 135)
+#define PSM_RECALCPAGESIZES (WM_USER + 136)
+#define PSM_SETTITLE PSM_SETTITLEW
+
+#define PSBTN_BACK 0
+#define PSBTN_NEXT 1
+#define PSBTN_FINISH 2
+#define PSBTN_OK 3
+#define PSBTN_APPLYNOW 4
+#define PSBTN_CANCEL 5
+#define PSBTN_HELP 6
+
+#define ID_PSRESTARTWINDOWS 0x2
+#define ID_PSREBOOTSYSTEM (ID_PSRESTARTWINDOWS | 0x1)
+
+// The sheet's own controls.
+#define IDC_PROPSHEET_TAB 0x3020
+#define IDC_PROPSHEET_APPLY 0x3021
+
+HPROPSHEETPAGE CreatePropertySheetPageW(LPCPROPSHEETPAGEW page);
+BOOL DestroyPropertySheetPage(HPROPSHEETPAGE page);
+INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header);
+#define CreatePropertySheetPage CreatePropertySheetPageW
+#define PropertySheet PropertySheetW
