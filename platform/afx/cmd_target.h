@@ -14,6 +14,11 @@
 class CCmdTarget;
 class CCmdUI;
 class CWnd;
+class CScrollBar;
+
+// The scroll-bar object of a scroll message's control (null for a window's own scroll bars): the
+// control's permanent object when it is one, else a temporary scroll bar.
+CScrollBar* AfxScrollBarFromHandle(HWND hWnd);
 
 // ---- Message maps -----------------------------------------------------------------------------
 // Messages reflected back to the control that sent them are offered to its map under this base.
@@ -205,8 +210,8 @@ private:
 #define ON_WM_KEYDOWN() AFX_WM(WM_KEYDOWN, AFX_THIS(_p)->OnKeyDown((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_KEYUP() AFX_WM(WM_KEYUP, AFX_THIS(_p)->OnKeyUp((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_CHAR() AFX_WM(WM_CHAR, AFX_THIS(_p)->OnChar((UINT)c.wParam, LOWORD(c.lParam), HIWORD(c.lParam));)
-#define ON_WM_HSCROLL() AFX_WM(WM_HSCROLL, AFX_THIS(_p)->OnHScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)c.lParam)));)
-#define ON_WM_VSCROLL() AFX_WM(WM_VSCROLL, AFX_THIS(_p)->OnVScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)c.lParam)));)
+#define ON_WM_HSCROLL() AFX_WM(WM_HSCROLL, AFX_THIS(_p)->OnHScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), AfxScrollBarFromHandle((HWND)c.lParam));)
+#define ON_WM_VSCROLL() AFX_WM(WM_VSCROLL, AFX_THIS(_p)->OnVScroll(LOWORD(c.wParam), (short)HIWORD(c.wParam), AfxScrollBarFromHandle((HWND)c.lParam));)
 #define ON_WM_CONTEXTMENU() AFX_WM(WM_CONTEXTMENU, AFX_THIS(_p)->OnContextMenu(CWnd::FromHandle((HWND)c.wParam), AFX_PT(c.lParam));)
 #define ON_WM_SETCURSOR() AFX_WM(WM_SETCURSOR, *c.pResult = AFX_THIS(_p)->OnSetCursor(CWnd::FromHandle((HWND)c.wParam), LOWORD(c.lParam), HIWORD(c.lParam));)
 #define ON_WM_GETMINMAXINFO() AFX_WM(WM_GETMINMAXINFO, AFX_THIS(_p)->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(c.lParam));)

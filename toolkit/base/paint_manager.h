@@ -32,6 +32,8 @@ struct CTKPDockBarInfo {
     int nPosition;  // 0 top, 1 bottom, 2 left, 3 right
 };
 
+class CTKPStatusBarPane;
+
 class CTKPPaintManager : public CCmdTarget {
 public:
     CTKPPaintManager();
@@ -75,6 +77,7 @@ public:
     virtual void AnimatePopup(HDC hdcDest, HDC hdcSource, const RECT& rc, int kind);
     virtual void AnimateExpand(CTKPBarView* popupBar, HDC hdcDest, HDC hdcSource, BOOL downward);
     virtual void ReservedHook() {}
+    virtual void DrawStatusBarPaneEntry(HDC hdc, const RECT& rc, CTKPStatusBarPane* pane);
 
     // ---- Colours ----
     COLORREF GetColor(UINT index) const;

@@ -124,3 +124,5 @@ void CComboBox::GetLBText(int nIndex, CString& rString) const {
     int got = GetLBText(nIndex, buf);
     rString.ReleaseBuffer(got == CB_ERR ? 0 : got);
 }
+
+CScrollBar* AfxScrollBarFromHandle(HWND hWnd) { return AfxWndFromHandle<CScrollBar>(hWnd); }

@@ -111,4 +111,39 @@ TEST_F(ControlsTest, WrappersAttachToControlsTheFrameworkDidNotCreate) {
     ::DestroyWindow(h);
 }
 
+class ScrollOwner : public CWnd {
+public:
+    int m_nBarId = -1;
+    int m_nPos = -1;
+
+protected:
+    void OnHScroll(UINT, UINT, CScrollBar* pScrollBar) {
+        m_nBarId = pScrollBar ? pScrollBar->GetDlgCtrlID() : 0;
+        m_nPos = pScrollBar ? pScrollBar->GetScrollPos() : -1;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(ScrollOwner, CWnd)
+    ON_WM_HSCROLL()
+END_MESSAGE_MAP()
+
+TEST(ScrollMessages, HandlersGetAScrollBarObjectOrNull) {
+    ScrollOwner owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
+    CScrollBar bar;
+    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, CRect(0, 0, 150, 16), &owner, 42));
+    bar.SetScrollRange(0, 10);
+    bar.SetScrollPos(3);
+    owner.SendMessage(WM_HSCROLL, SB_LINERIGHT, (LPARAM)bar.m_hWnd);
+    EXPECT_EQ(owner.m_nBarId, 42);
+    EXPECT_EQ(owner.m_nPos, 3);
+    HWND plain = ::CreateWindowExW(0, u"SCROLLBAR", nullptr, WS_CHILD | SBS_HORZ, 0, 20, 150, 16, owner.m_hWnd,
+                                   (HMENU)7, nullptr, nullptr);
+    owner.SendMessage(WM_HSCROLL, SB_LINERIGHT, (LPARAM)plain);
+    EXPECT_EQ(owner.m_nBarId, 7) << "a scroll bar the framework did not make gets a temporary object";
+    owner.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(owner.m_nBarId, 0) << "the window's own scroll bar has no object";
+    owner.DestroyWindow();
+}
+
 } // namespace

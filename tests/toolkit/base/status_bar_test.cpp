@@ -1,0 +1,258 @@
+// Tests of the status bar: indicators, the parts' layout with stretch panes, pane texts, the
+// window-text messages and the drawing of a pane entry.
+#include <gtest/gtest.h>
+
+#include "toolkit/base/paint_manager.h"
+#include "toolkit/base/status_bar.h"
+
+#include <vector>
+
+namespace {
+
+int LoadTestString(UINT id, LPWSTR buffer, int cchMax)
+{
+    const char16_t* text = id == 101 ? u"CAP" : id == 102 ? u"NUM" : id == 103 ? u"Ready to scan" : nullptr;
+    if (!text || cchMax <= 0)
+        return 0;
+    int n = 0;
+    while (text[n] && n < cchMax - 1) {
+        buffer[n] = text[n];
+        ++n;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+// Records the panes the bar paints, and where.
+class RecordingStatusBar : public CTKPStatusBar {
+public:
+    void DrawPaneEntry(HDC hdc, int index, const RECT& rc) override
+    {
+        painted.push_back(index);
+        CTKPStatusBar::DrawPaneEntry(hdc, index, rc);
+    }
+    std::vector<int> painted;
+};
+
+class StatusBarTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AfxSetLoadStringProc(&LoadTestString);
+        SetGlobalTheme(TKP_THEME_NATIVE);
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpszClassName = u"TkStatusParent";
+            RegisterClassExW(&wc);
+            registered = true;
+        }
+        HWND hwnd = CreateWindowExW(0, u"TkStatusParent", u"f", WS_POPUP | WS_VISIBLE, 0, 0, 1100, 300, nullptr,
+                                    nullptr, nullptr, nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        m_parent.Attach(hwnd);
+        ASSERT_TRUE(m_bar.Create(&m_parent));
+        m_bar.MoveWindow(0, 270, 1000, 22);
+    }
+    void TearDown() override
+    {
+        m_bar.DestroyWindow();
+        m_parent.DestroyWindow();
+        AfxSetLoadStringProc(nullptr);
+    }
+    std::vector<int> Parts()
+    {
+        int rights[16] = {};
+        int n = int(m_bar.SendMessage(SB_GETPARTS, 16, LPARAM(rights)));
+        return std::vector<int>(rights, rights + n);
+    }
+    int Borders(int which)
+    {
+        int b[3] = {};
+        m_bar.SendMessage(SB_GETBORDERS, 0, LPARAM(b));
+        return b[which];
+    }
+    CString ControlText(int part)
+    {
+        WCHAR buffer[64] = {};
+        m_bar.SendMessage(SB_GETTEXT, WPARAM(part), LPARAM(buffer));
+        return CString(buffer);
+    }
+    CWnd m_parent;
+    RecordingStatusBar m_bar;
+};
+
+} // namespace
+
+TEST_F(StatusBarTest, IndicatorsMakeALeadingStretchSeparatorAndSizedTextPanes) {
+    const UINT ids[] = {0, 101, 102};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+    ASSERT_EQ(m_bar.GetPaneCount(), 3);
+    CTKPStatusBarPane* first = m_bar.GetPane(0);
+    EXPECT_EQ(first->m_cxText, GetSystemMetrics(SM_CXSCREEN) / 4);
+    EXPECT_EQ(first->m_nStyle, UINT(TKP_SBPS_STRETCH | TKP_SBPS_NOBORDERS));
+    EXPECT_EQ(m_bar.GetPane(1)->GetText(), CString(u"CAP"));
+    EXPECT_GT(m_bar.GetPane(1)->m_cxText, 0);
+    EXPECT_EQ(m_bar.GetPane(3), nullptr);
+    EXPECT_EQ(m_bar.GetPane(-1), nullptr);
+    EXPECT_EQ(m_bar.CommandToIndex(102), 2);
+    EXPECT_EQ(m_bar.CommandToIndex(7), -1);
+    EXPECT_EQ(ControlText(1), CString(u"CAP"));
+
+    // A missing string stops the indicators there and keeps what was made.
+    const UINT missing[] = {101, 999, 102};
+    EXPECT_FALSE(m_bar.SetIndicators(missing, 3));
+    EXPECT_EQ(m_bar.GetPaneCount(), 1);
+    m_bar.RemoveAll();
+    EXPECT_EQ(m_bar.GetPaneCount(), 0);
+}
+
+TEST_F(StatusBarTest, StretchPanesShareTheWidthLeftOver) {
+    const struct { const char* name; int barWidth; bool secondStretches; } cases[] = {
+        {"one stretch pane", 1000, false}, {"two, even", 1000, true}, {"two, odd", 1001, true},
+        {"too narrow", 200, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_bar.MoveWindow(0, 270, c.barWidth, 22);
+        const UINT ids[] = {0, 103, 102};
+        ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+        if (c.secondStretches)
+            m_bar.SetPaneStyle(1, m_bar.GetPaneStyle(1) | TKP_SBPS_STRETCH);
+        const int spacing = Borders(2);
+        int left = c.barWidth + spacing;
+        for (int i = 0; i < 3; ++i)
+            left -= m_bar.GetPane(i)->m_cxText + 6 + spacing;
+        const std::vector<int> rights = Parts();
+        ASSERT_EQ(rights.size(), 3u);
+        std::vector<int> extra(3, 0);
+        if (left > 0) {
+            extra[0] = c.secondStretches ? left / 2 : left;
+            extra[1] = c.secondStretches ? left - left / 2 : 0;
+        }
+        int x = Borders(0);
+        for (int i = 0; i < 3; ++i) {
+            x += m_bar.GetPane(i)->m_cxText + 6 + extra[size_t(i)];
+            EXPECT_EQ(rights[size_t(i)], x) << "pane " << i;
+            x += spacing;
+        }
+        if (left > 0)
+            EXPECT_EQ(rights[2], Borders(0) + c.barWidth);
+    }
+}
+
+TEST_F(StatusBarTest, PaneTextReachesTheControlOnlyWhenUpdated) {
+    const UINT ids[] = {0, 101};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 2));
+    EXPECT_TRUE(m_bar.SetPaneText(1, u"OVR", FALSE));
+    EXPECT_EQ(m_bar.GetPaneText(1), CString(u"OVR"));
+    EXPECT_EQ(ControlText(1), CString(u"CAP"));
+    m_bar.UpdateAllPanes(FALSE, TRUE);
+    EXPECT_EQ(ControlText(1), CString(u"OVR"));
+    EXPECT_TRUE(m_bar.SetPaneText(1, u"OVR"));
+
+    // A disabled pane keeps its text but shows none.
+    m_bar.SetPaneStyle(1, TKP_SBPS_DISABLED);
+    EXPECT_EQ(ControlText(1), CString());
+    EXPECT_EQ(m_bar.GetPaneText(1), CString(u"OVR"));
+    EXPECT_FALSE(m_bar.SetPaneText(5, u"x"));
+    m_bar.GetPane(1)->m_bVisible = FALSE;
+    EXPECT_FALSE(m_bar.SetPaneText(1, u"hidden"));
+}
+
+TEST_F(StatusBarTest, WindowTextIsThatOfTheSeparatorPane) {
+    const UINT noSeparator[] = {101};
+    ASSERT_TRUE(m_bar.SetIndicators(noSeparator, 1));
+    EXPECT_EQ(m_bar.SendMessage(WM_SETTEXT, 0, LPARAM(u"Scanning")), -1);
+
+    const UINT ids[] = {0, 101};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 2));
+    EXPECT_EQ(m_bar.SendMessage(WM_SETTEXT, 0, LPARAM(u"0123456789")), 0);
+    EXPECT_EQ(m_bar.SendMessage(WM_GETTEXTLENGTH, 0, 0), 10);
+    const struct { int size; LRESULT result; const char16_t* text; } cases[] = {
+        {4, 4, u"012"}, {11, 11, u"0123456789"}, {40, 11, u"0123456789"}, {1, 1, u""}, {0, 0, u"untouched"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        WCHAR buffer[40];
+        const char16_t untouched[] = u"untouched";
+        for (int i = 0; i < 10; ++i)
+            buffer[i] = untouched[i];
+        EXPECT_EQ(m_bar.SendMessage(WM_GETTEXT, WPARAM(c.size), LPARAM(buffer)), c.result);
+        EXPECT_EQ(CString(buffer), CString(c.text));
+    }
+}
+
+TEST_F(StatusBarTest, PaintingGoesThroughEveryVisiblePane) {
+    const UINT ids[] = {0, 101, 102};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+    m_bar.GetPane(1)->m_bVisible = FALSE;
+    m_bar.UpdateAllPanes(TRUE, TRUE);
+    EXPECT_EQ(m_bar.GetVisiblePaneCount(), 2);
+    EXPECT_EQ(Parts().size(), 2u);
+    m_bar.painted.clear();
+    m_bar.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(m_bar.painted, (std::vector<int>{0, 2}));
+    RECT rc{};
+    m_bar.GetItemRect(2, &rc);
+    EXPECT_EQ(rc.right - rc.left, m_bar.GetPane(2)->m_cxText + 3 * GetSystemMetrics(SM_CXEDGE));
+    POINT inside{rc.left + 1, rc.top + 1};
+    EXPECT_EQ(m_bar.HitTest(inside), m_bar.GetPane(2));
+    m_bar.GetItemRect(1, &rc);
+    EXPECT_TRUE(IsRectEmpty(&rc));
+}
+
+TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
+    SetGlobalTheme(TKP_THEME_CLASSIC);
+    CTKPPaintManager* manager = GetGlobalPaintManager();
+    ASSERT_NE(manager, nullptr);
+    const COLORREF white = RGB(255, 255, 255), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+    const struct { const char* name; UINT style; int alignment; COLORREF text; COLORREF corner; bool inkLeft; bool inkRight;
+        COLORREF ink; } cases[] = {
+        {"left, own colour", 0, 0, blue, white, true, false, blue},
+        {"right, no borders", TKP_SBPS_NOBORDERS, 2, blue, red, false, true, blue},
+        {"disabled", TKP_SBPS_DISABLED, 0, blue, white, true, false, manager->GetColor(17)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = 200;
+        bi.bmiHeader.biHeight = -20;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        RECT all{0, 0, 200, 20};
+        HBRUSH brush = CreateSolidBrush(white);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+
+        CTKPStatusBarPane pane(nullptr, 1);
+        pane.m_strText = u"HHHH";
+        pane.m_nStyle = c.style;
+        pane.m_nAlignment = c.alignment;
+        pane.m_clrText = c.text;
+        pane.m_clrBackground = red;
+        pane.m_hFont = HFONT(GetStockObject(DEFAULT_GUI_FONT));
+        manager->DrawStatusBarPaneEntry(dc, all, &pane);
+        EXPECT_EQ(GetPixel(dc, 0, 0), c.corner);
+        EXPECT_EQ(GetPixel(dc, 1, 1), red);
+        bool left = false, right = false, inkSeen = false;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 200; ++x) {
+                COLORREF p = GetPixel(dc, x, y);
+                if (p == red || p == white)
+                    continue;
+                (x < 100 ? left : right) = true;
+                inkSeen = inkSeen || p == c.ink;
+            }
+        EXPECT_EQ(left, c.inkLeft);
+        EXPECT_EQ(right, c.inkRight);
+        EXPECT_TRUE(inkSeen);
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+}

@@ -1,0 +1,486 @@
+// The status bar and its panes: indicators, layout of the parts, pane texts and themed painting.
+#include "toolkit/base/status_bar.h"
+
+#include "afx/frame.h"
+#include "toolkit/base/paint_manager.h"
+
+#include <algorithm>
+#include <cstring>
+
+// ---- Panes ----
+
+IMPLEMENT_DYNAMIC(CTKPStatusBarPane, CCmdTarget)
+
+CTKPStatusBarPane::CTKPStatusBarPane(CTKPStatusBar* bar, UINT id) : m_nID(id), m_pStatusBar(bar) {}
+
+CTKPStatusBarPane::~CTKPStatusBarPane()
+{
+    if (m_hWndPane && ::IsWindow(m_hWndPane) && m_bAutoDeleteWnd)
+        ::DestroyWindow(m_hWndPane);
+}
+
+void CTKPStatusBarPane::Release()
+{
+    if (--m_nRef == 0)
+        delete this;
+}
+
+HFONT CTKPStatusBarPane::GetFont() const
+{
+    if (m_hFont)
+        return m_hFont;
+    return m_pStatusBar ? m_pStatusBar->GetFont() : nullptr;
+}
+
+void CTKPStatusBarPane::BestFit()
+{
+    HDC screen = ::GetDC(nullptr);
+    int width = 0;
+    if (screen) {
+        HGDIOBJ old = ::SelectObject(screen, GetFont() ? HGDIOBJ(GetFont()) : ::GetStockObject(DEFAULT_GUI_FONT));
+        SIZE size{};
+        if (!m_strText.IsEmpty() && ::GetTextExtentPoint32W(screen, m_strText, m_strText.GetLength(), &size))
+            width = size.cx;
+        ::SelectObject(screen, old);
+        ::ReleaseDC(nullptr, screen);
+    }
+    // Icons come from the command bars' image manager, which no bar of this program has yet.
+    m_cxText = width;
+}
+
+void CTKPStatusBarPane::Draw(HDC hdc, const RECT& rc)
+{
+    CTKPPaintManager* manager = m_pStatusBar ? m_pStatusBar->GetPaintManager() : nullptr;
+    if (manager)
+        manager->DrawStatusBarPaneEntry(hdc, rc, this);
+}
+
+// ---- The bar ----
+
+IMPLEMENT_DYNAMIC(CTKPStatusBar, CControlBar)
+
+BEGIN_MESSAGE_MAP(CTKPStatusBar, CControlBar)
+    ON_WM_CREATE()
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
+    ON_WM_NCHITTEST()
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+    ON_MESSAGE(WM_GETTEXT, OnGetText)
+    ON_MESSAGE(WM_GETTEXTLENGTH, OnGetTextLength)
+    ON_MESSAGE(SB_SETMINHEIGHT, OnSetMinHeight)
+END_MESSAGE_MAP()
+
+namespace {
+
+struct TKStatusMetrics {
+    UINT cbSize;
+    int iBorderWidth, iScrollWidth, iScrollHeight, iCaptionWidth, iCaptionHeight;
+    LOGFONTW lfCaptionFont;
+    int iSmCaptionWidth, iSmCaptionHeight;
+    LOGFONTW lfSmCaptionFont;
+    int iMenuWidth, iMenuHeight;
+    LOGFONTW lfMenuFont, lfStatusFont, lfMessageFont;
+};
+static_assert(sizeof(TKStatusMetrics) == 500);
+
+} // namespace
+
+CTKPStatusBar::CTKPStatusBar()
+{
+    m_cyTopBorder = 2;
+    m_cxLeftBorder = m_cxRightBorder = 0;
+    m_cyBottomBorder = 0;
+    TKStatusMetrics ncm{};
+    ncm.cbSize = sizeof(ncm);
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
+        m_hFont = ::CreateFontIndirectW(&ncm.lfStatusFont);
+}
+
+CTKPStatusBar::~CTKPStatusBar()
+{
+    for (CTKPStatusBarPane* pane : m_panes)
+        pane->Release();
+    m_panes.clear();
+    if (m_hFont)
+        ::DeleteObject(m_hFont);
+}
+
+BOOL CTKPStatusBar::Create(CWnd* pParentWnd, DWORD dwStyle, UINT nID)
+{
+    // A bottom bar keeps no top border of its own: the frame's edge already draws one.
+    if ((dwStyle & 0xFF00) == (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP))
+        dwStyle &= ~DWORD(CBRS_BORDER_ANY | CBRS_BORDER_3D);
+    m_dwStyle = dwStyle & CBRS_ALL;
+    DWORD windowStyle = (dwStyle & ~DWORD(CBRS_ALL)) | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NODIVIDER | CCS_NORESIZE;
+    if (pParentWnd && (::GetWindowLongW(pParentWnd->GetSafeHwnd(), GWL_STYLE) & WS_THICKFRAME))
+        windowStyle |= SBARS_SIZEGRIP;
+    CRect rc(0, 0, 0, 0);
+    return CWnd::Create(STATUSCLASSNAMEW, nullptr, windowStyle, rc, pParentWnd, nID);
+}
+
+int CTKPStatusBar::OnCreate(LPCREATESTRUCTW lpcs)
+{
+    if (CControlBar::OnCreate(lpcs) == -1)
+        return -1;
+    SendMessage(WM_SETFONT, WPARAM(m_hFont), 0);
+    SendMessage(SB_SETMINHEIGHT, 20, 0);
+    return 0;
+}
+
+BOOL CTKPStatusBar::SetIndicators(const UINT* ids, int count)
+{
+    RemoveAll();
+    m_panes.reserve(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        CTKPStatusBarPane* pane = new CTKPStatusBarPane(this, ids[i]);
+        pane->m_nFlags |= 1;
+        if (ids[i] != 0) {
+            if (!pane->m_strText.LoadString(ids[i])) {
+                pane->Release();
+                UpdateAllPanes(TRUE, TRUE);
+                return FALSE;
+            }
+            pane->BestFit();
+        } else {
+            pane->m_cxText = ::GetSystemMetrics(SM_CXSCREEN) / 4;
+            if (i == 0)
+                pane->m_nStyle |= TKP_SBPS_STRETCH | TKP_SBPS_NOBORDERS;
+        }
+        m_panes.push_back(pane);
+    }
+    UpdateAllPanes(TRUE, TRUE);
+    return TRUE;
+}
+
+void CTKPStatusBar::RemoveAll()
+{
+    for (CTKPStatusBarPane* pane : m_panes)
+        pane->Release();
+    m_panes.clear();
+    m_panes.shrink_to_fit();
+    UpdateAllPanes(TRUE, TRUE);
+}
+
+CTKPStatusBarPane* CTKPStatusBar::GetPane(int index) const
+{
+    return index >= 0 && index < GetPaneCount() ? m_panes[size_t(index)] : nullptr;
+}
+
+int CTKPStatusBar::GetVisiblePaneCount() const
+{
+    return int(std::count_if(m_panes.begin(), m_panes.end(), [](const CTKPStatusBarPane* p) { return p->m_bVisible; }));
+}
+
+int CTKPStatusBar::CommandToIndex(UINT id) const
+{
+    for (int i = 0; i < GetPaneCount(); ++i)
+        if (m_panes[size_t(i)]->m_nID == id)
+            return i;
+    return -1;
+}
+
+CTKPStatusBarPane* CTKPStatusBar::HitTest(POINT pt, RECT* rcPane) const
+{
+    for (int i = 0; i < GetPaneCount(); ++i) {
+        if (!m_panes[size_t(i)]->m_bVisible)
+            continue;
+        RECT rc{};
+        GetItemRect(i, &rc);
+        if (::PtInRect(&rc, pt)) {
+            if (rcPane)
+                *rcPane = rc;
+            return m_panes[size_t(i)];
+        }
+    }
+    return nullptr;
+}
+
+UINT CTKPStatusBar::GetPaneStyle(int index) const
+{
+    CTKPStatusBarPane* pane = GetPane(index);
+    return pane ? pane->m_nStyle : 0;
+}
+
+void CTKPStatusBar::SetPaneStyle(int index, UINT style)
+{
+    CTKPStatusBarPane* pane = GetPane(index);
+    if (!pane || pane->m_nStyle == style)
+        return;
+    const BOOL stretchChanged = ((pane->m_nStyle ^ style) & TKP_SBPS_STRETCH) != 0;
+    pane->m_nStyle = style;
+    if (stretchChanged)
+        UpdateAllPanes(TRUE, FALSE);
+    pane->m_nFlags |= 1;
+    SetPaneText(index, pane->m_strText, TRUE);
+}
+
+BOOL CTKPStatusBar::SetPaneText(int index, LPCWSTR text, BOOL update)
+{
+    CTKPStatusBarPane* pane = GetPane(index);
+    if (!pane)
+        return FALSE;
+    const CString newText(text ? text : u"");
+    if (!(pane->m_nFlags & 1) && pane->m_strText == newText)
+        return TRUE;
+    pane->m_strText = newText;
+    if (!pane->m_bVisible)
+        return FALSE;
+    pane->m_nFlags |= 1;
+    if (!update || !m_hWnd)
+        return TRUE;
+    pane->m_nFlags &= ~1u;
+    const WPARAM part = WPARAM(pane->m_nVisibleIndex) | (pane->m_nStyle & 0xFFFF);
+    LPCWSTR sent = (pane->m_nStyle & TKP_SBPS_DISABLED) ? nullptr : static_cast<LPCWSTR>(pane->m_strText);
+    DefWindowProc(SB_SETTEXT, part, LPARAM(sent));
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return TRUE;
+}
+
+CString CTKPStatusBar::GetPaneText(int index) const
+{
+    CTKPStatusBarPane* pane = GetPane(index);
+    return pane ? pane->m_strText : CString();
+}
+
+void CTKPStatusBar::GetItemRect(int index, RECT* rc) const
+{
+    *rc = RECT{};
+    CTKPStatusBarPane* pane = GetPane(index);
+    if (!pane || !m_hWnd || pane->m_nVisibleIndex < 0)
+        return;
+    if (!::SendMessageW(m_hWnd, SB_GETRECT, WPARAM(pane->m_nVisibleIndex), LPARAM(rc))) {
+        *rc = RECT{};
+        return;
+    }
+    if (pane->m_nVisibleIndex != GetVisiblePaneCount() - 1)
+        return;
+    if (pane->m_nStyle & TKP_SBPS_STRETCH) {
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        rc->right = client.right;
+        if (HasSizeGrip())
+            rc->right -= ::GetSystemMetrics(SM_CXSMICON) + ::GetSystemMetrics(SM_CXEDGE);
+    } else {
+        rc->right = rc->left + pane->m_cxText + 3 * ::GetSystemMetrics(SM_CXEDGE);
+    }
+}
+
+CTKPPaintManager* CTKPStatusBar::GetPaintManager() const
+{
+    if (!m_bDrawWithPaintManager)
+        return nullptr;
+    if (!g_pGlobalPaintManager)
+        SetGlobalTheme(TKP_THEME_CLASSIC);
+    return g_pGlobalPaintManager;
+}
+
+BOOL CTKPStatusBar::HasSizeGrip() const
+{
+    return m_hWnd && (::GetWindowLongW(m_hWnd, GWL_STYLE) & SBARS_SIZEGRIP) != 0;
+}
+
+BOOL CTKPStatusBar::ParentMaximized() const
+{
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
+    return parent && ::IsZoomed(parent);
+}
+
+void CTKPStatusBar::CalcInsideRect(CRect& rect, BOOL bHorz) const
+{
+    CControlBar::CalcInsideRect(rect, bHorz);
+    if (HasSizeGrip() && !ParentMaximized()) {
+        int borders[3] = {};
+        ::SendMessageW(m_hWnd, SB_GETBORDERS, 0, LPARAM(borders));
+        rect.right -= 2 * ::GetSystemMetrics(SM_CXBORDER) + borders[0] + ::GetSystemMetrics(SM_CXVSCROLL);
+    }
+}
+
+CSize CTKPStatusBar::CalcFixedLayout(BOOL, BOOL bHorz)
+{
+    CRect inside(0, 0, 0, 0);
+    CalcInsideRect(inside, bHorz);
+    int borders[3] = {};
+    if (m_hWnd)
+        ::SendMessageW(m_hWnd, SB_GETBORDERS, 0, LPARAM(borders));
+    TEXTMETRICW tm{};
+    HDC screen = ::GetDC(nullptr);
+    if (screen) {
+        HGDIOBJ old = ::SelectObject(screen, m_hFont ? HGDIOBJ(m_hFont) : ::GetStockObject(DEFAULT_GUI_FONT));
+        ::GetTextMetricsW(screen, &tm);
+        ::SelectObject(screen, old);
+        ::ReleaseDC(nullptr, screen);
+    }
+    const int height = tm.tmHeight - tm.tmInternalLeading - 1 + 2 * (::GetSystemMetrics(SM_CYBORDER) + borders[1]) -
+                       inside.Height();
+    return CSize(32767, std::max(m_nMinHeight, height));
+}
+
+void CTKPStatusBar::UpdateAllPanes(BOOL bUpdateRects, BOOL bUpdateText)
+{
+    if (!m_hWnd)
+        return;
+    if (bUpdateRects) {
+        CRect rect;
+        ::GetWindowRect(m_hWnd, &rect);
+        rect.OffsetRect(-rect.left, -rect.top);
+        CalcInsideRect(rect, TRUE);
+        int borders[3] = {};
+        ::SendMessageW(m_hWnd, SB_GETBORDERS, 0, LPARAM(borders));
+        const int spacing = borders[2];
+        int remaining = rect.Width() + spacing;
+        int stretchCount = 0, visible = 0;
+        for (size_t i = 0; i < m_panes.size(); ++i) {
+            CTKPStatusBarPane* pane = m_panes[i];
+            pane->m_nIndex = int(i);
+            pane->m_nVisibleIndex = -1;
+            if (!pane->m_bVisible)
+                continue;
+            pane->m_nVisibleIndex = visible++;
+            remaining -= pane->m_cxText + 6 + spacing;
+            if (pane->m_nStyle & TKP_SBPS_STRETCH)
+                ++stretchCount;
+        }
+        std::vector<int> rights;
+        int x = borders[0];
+        for (CTKPStatusBarPane* pane : m_panes) {
+            if (!pane->m_bVisible)
+                continue;
+            int right = x + pane->m_cxText + 6;
+            if ((pane->m_nStyle & TKP_SBPS_STRETCH) && remaining > 0) {
+                const int share = remaining / stretchCount;
+                right += share;
+                remaining -= share;
+            }
+            if (pane->m_nStyle & TKP_SBPS_STRETCH)
+                --stretchCount;
+            rights.push_back(right);
+            x = right + spacing;
+        }
+        DefWindowProc(SB_SETPARTS, WPARAM(rights.size()), LPARAM(rights.empty() ? nullptr : rights.data()));
+        PositionHostedWindows();
+    }
+    if (bUpdateText) {
+        for (size_t i = 0; i < m_panes.size(); ++i)
+            if (m_panes[i]->m_bVisible && (m_panes[i]->m_nFlags & 1))
+                SetPaneText(int(i), m_panes[i]->m_strText, TRUE);
+    }
+}
+
+void CTKPStatusBar::PositionHostedWindows()
+{
+    for (size_t i = 0; i < m_panes.size(); ++i) {
+        CTKPStatusBarPane* pane = m_panes[i];
+        if (!pane->m_hWndPane || !::IsWindow(pane->m_hWndPane))
+            continue;
+        RECT rc{};
+        GetItemRect(int(i), &rc);
+        if (!(pane->m_nStyle & TKP_SBPS_NOBORDERS))
+            ::InflateRect(&rc, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CXEDGE));
+        ::MoveWindow(pane->m_hWndPane, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    }
+}
+
+void CTKPStatusBar::DrawPaneEntry(HDC hdc, int index, const RECT& rc)
+{
+    if (CTKPStatusBarPane* pane = GetPane(index))
+        pane->Draw(hdc, rc);
+}
+
+void CTKPStatusBar::DrawSizeGripper(HDC hdc, const RECT& rcClient)
+{
+    if (CTKPPaintManager* manager = GetPaintManager())
+        manager->DrawSizeGrip(hdc, rcClient);
+}
+
+void CTKPStatusBar::OnPaint()
+{
+    CTKPPaintManager* manager = GetPaintManager();
+    if (!manager) {
+        Default();
+        return;
+    }
+    UpdateAllPanes(FALSE, TRUE);
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    {
+        CTKPOffscreenDC dc(hdc, client);
+        manager->FillFrameClient(dc.GetSafeHdc(), client);
+        const int visible = GetVisiblePaneCount();
+        for (size_t i = 0; i < m_panes.size(); ++i) {
+            CTKPStatusBarPane* pane = m_panes[i];
+            if (!pane->m_bVisible)
+                continue;
+            RECT rc{};
+            GetItemRect(int(i), &rc);
+            if (!(pane->m_nStyle & TKP_SBPS_NOBORDERS))
+                manager->DrawSunkenFrame(dc.GetSafeHdc(), rc, pane->m_nVisibleIndex == visible - 1);
+            DrawPaneEntry(dc.GetSafeHdc(), int(i), rc);
+        }
+        HWND parent = ::GetParent(m_hWnd);
+        if (parent && (::GetWindowLongW(parent, GWL_STYLE) & WS_THICKFRAME) && HasSizeGrip() && !ParentMaximized())
+            DrawSizeGripper(dc.GetSafeHdc(), client);
+    }
+    ::EndPaint(m_hWnd, &ps);
+}
+
+BOOL CTKPStatusBar::OnEraseBkgnd(CDC* pDC)
+{
+    if (GetPaintManager())
+        return TRUE;
+    return CControlBar::OnEraseBkgnd(pDC);
+}
+
+void CTKPStatusBar::OnSize(UINT nType, int cx, int cy)
+{
+    CControlBar::OnSize(nType, cx, cy);
+    UpdateAllPanes(TRUE, FALSE);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+LRESULT CTKPStatusBar::OnNcHitTest(CPoint)
+{
+    return Default() == HTBOTTOMRIGHT ? HTBOTTOMRIGHT : HTCLIENT;
+}
+
+LRESULT CTKPStatusBar::OnSetText(WPARAM, LPARAM lParam)
+{
+    const int index = CommandToIndex(0);
+    if (index < 0)
+        return -1;
+    return SetPaneText(index, reinterpret_cast<LPCWSTR>(lParam), TRUE) ? 0 : -1;
+}
+
+LRESULT CTKPStatusBar::OnGetText(WPARAM wParam, LPARAM lParam)
+{
+    const int size = int(wParam);
+    auto* buffer = reinterpret_cast<LPWSTR>(lParam);
+    if (size <= 0 || !buffer)
+        return 0;
+    const int index = CommandToIndex(0);
+    const CString text = index >= 0 ? GetPaneText(index) : CString();
+    const int count = std::min(text.GetLength(), size - 1);
+    std::memcpy(buffer, static_cast<LPCWSTR>(text), size_t(count) * sizeof(WCHAR));
+    buffer[count] = 0;
+    return count + 1;
+}
+
+LRESULT CTKPStatusBar::OnGetTextLength(WPARAM, LPARAM)
+{
+    const int index = CommandToIndex(0);
+    return index >= 0 ? GetPaneText(index).GetLength() : 0;
+}
+
+LRESULT CTKPStatusBar::OnSetMinHeight(WPARAM wParam, LPARAM lParam)
+{
+    m_nMinHeight = int(wParam);
+    return DefWindowProc(SB_SETMINHEIGHT, wParam, lParam);
+}
+
+void CTKPStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
+{
+    (void)pTarget;
+    (void)bDisableIfNoHndler;
+}
