@@ -266,7 +266,7 @@ TEST_F(DrawerFixture, BitmapsAndIconsByHandleAndMissingResources) {
     EXPECT_TRUE(DrawIconEx(again.dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL));
 }
 
-TEST_F(DrawerFixture, ImageListIconsForIlstWithoutASource) {
+TEST_F(DrawerFixture, DISABLED_ImageListIconsForIlstWithoutASource) {
     // Two 16x16 cells: red, then blue.
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
     ASSERT_NE(list, nullptr);
