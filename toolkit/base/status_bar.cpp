@@ -479,8 +479,44 @@ LRESULT CTKPStatusBar::OnSetMinHeight(WPARAM wParam, LPARAM lParam)
     return DefWindowProc(SB_SETMINHEIGHT, wParam, lParam);
 }
 
+namespace {
+
+// What a command handler does to a pane: enabling clears the disabled bit, checking shows the
+// pane popped out, and a text goes straight to the control.
+class CTKPStatusCmdUI : public CCmdUI {
+public:
+    void Enable(BOOL bOn) override
+    {
+        m_bEnableChanged = TRUE;
+        auto* bar = static_cast<CTKPStatusBar*>(m_pOther);
+        const UINT style = bar->GetPaneStyle(int(m_nIndex));
+        bar->SetPaneStyle(int(m_nIndex), bOn ? style & ~UINT(TKP_SBPS_DISABLED) : style | TKP_SBPS_DISABLED);
+    }
+    void SetCheck(int nCheck) override
+    {
+        auto* bar = static_cast<CTKPStatusBar*>(m_pOther);
+        const UINT style = bar->GetPaneStyle(int(m_nIndex));
+        bar->SetPaneStyle(int(m_nIndex), nCheck ? style | TKP_SBPS_POPOUT : style & ~UINT(TKP_SBPS_POPOUT));
+    }
+    void SetText(LPCWSTR lpszText) override
+    {
+        static_cast<CTKPStatusBar*>(m_pOther)->SetPaneText(int(m_nIndex), lpszText, TRUE);
+    }
+};
+
+} // namespace
+
 void CTKPStatusBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
 {
-    (void)pTarget;
-    (void)bDisableIfNoHndler;
+    CTKPStatusCmdUI state;
+    state.m_pOther = this;
+    state.m_nIndexMax = UINT(GetPaneCount());
+    for (int i = 0; i < GetPaneCount(); ++i) {
+        // Separators carry no command: offering id 0 could only disable them.
+        if (m_panes[size_t(i)]->m_nID == 0)
+            continue;
+        state.m_nID = m_panes[size_t(i)]->m_nID;
+        state.m_nIndex = UINT(i);
+        state.DoUpdate(pTarget, bDisableIfNoHndler);
+    }
 }

@@ -13,7 +13,7 @@ TEST(ResourceLoader, FindsWhatIsThereAndFailsOnWhatIsNot) {
     EXPECT_EQ(text, CString(u"Customize\nCustomize the tool bar"));
     ASSERT_TRUE(loader.LoadString(text, 9037));
     EXPECT_EQ(text, CString(u"菜单"));
-    EXPECT_FALSE(loader.LoadString(text, 9050));
+    EXPECT_FALSE(loader.LoadString(text, 9099));
     EXPECT_TRUE(text.IsEmpty());
 
     HMENU menu = reinterpret_cast<HMENU>(1);

@@ -2,6 +2,7 @@
 // window-text messages and the drawing of a pane entry.
 #include <gtest/gtest.h>
 
+#include "afx/frame.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/status_bar.h"
 
@@ -33,6 +34,24 @@ public:
     }
     std::vector<int> painted;
 };
+
+// A frame whose handlers disable CAP and check NUM with a text of its own.
+class UpdatingFrame : public CFrameWnd {
+public:
+    BOOL capEnabled = FALSE;
+    void OnUpdateCap(CCmdUI* ui) { ui->Enable(capEnabled); }
+    void OnUpdateNum(CCmdUI* ui)
+    {
+        ui->SetCheck(1);
+        ui->SetText(u"NUM on");
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(UpdatingFrame, CFrameWnd)
+    ON_UPDATE_COMMAND_UI(101, OnUpdateCap)
+    ON_UPDATE_COMMAND_UI(102, OnUpdateNum)
+END_MESSAGE_MAP()
 
 class StatusBarTest : public ::testing::Test {
 protected:
@@ -200,6 +219,27 @@ TEST_F(StatusBarTest, PaintingGoesThroughEveryVisiblePane) {
     EXPECT_EQ(m_bar.HitTest(inside), m_bar.GetPane(2));
     m_bar.GetItemRect(1, &rc);
     EXPECT_TRUE(IsRectEmpty(&rc));
+}
+
+TEST_F(StatusBarTest, CommandHandlersEnableCheckAndWritePanes) {
+    const UINT ids[] = {0, 101, 102, 103};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 4));
+    m_bar.SetWindowText(u"Ready");
+    UpdatingFrame frame;
+    m_bar.OnUpdateCmdUI(&frame, TRUE);
+    EXPECT_TRUE(m_bar.GetPaneStyle(1) & TKP_SBPS_DISABLED);
+    EXPECT_EQ(ControlText(1), CString());
+    EXPECT_TRUE(m_bar.GetPaneStyle(2) & TKP_SBPS_POPOUT);
+    EXPECT_EQ(ControlText(2), CString(u"NUM on"));
+    // No handler anywhere: disabled; the separator has no command and keeps its text.
+    EXPECT_TRUE(m_bar.GetPaneStyle(3) & TKP_SBPS_DISABLED);
+    EXPECT_FALSE(m_bar.GetPaneStyle(0) & TKP_SBPS_DISABLED);
+    EXPECT_EQ(ControlText(0), CString(u"Ready"));
+
+    frame.capEnabled = TRUE;
+    m_bar.OnUpdateCmdUI(&frame, FALSE);
+    EXPECT_FALSE(m_bar.GetPaneStyle(1) & TKP_SBPS_DISABLED);
+    EXPECT_EQ(ControlText(1), CString(u"CAP"));
 }
 
 TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
