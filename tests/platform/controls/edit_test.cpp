@@ -53,6 +53,42 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{"uppercase", ES_UPPERCASE, 0, u"abc", u"ABC", 0}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// A box that may not scroll the way the text grows takes only what it can show.
+TEST_F(EditTest, TypingStopsAtTheEdgeOfABoxThatDoesNotScroll)
+{
+    struct Case {
+        DWORD style;
+        const char16_t* typed;
+        bool keepsAll;
+    };
+    const Case cases[] = {{0, u"wwwwwwwwwwwwwwwwwwww", false},
+                          {ES_AUTOHSCROLL, u"wwwwwwwwwwwwwwwwwwww", true},
+                          {ES_MULTILINE | ES_WANTRETURN, u"a\rb\rc\rd\re\rf", false},
+                          {ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, u"a\rb\rc\rd\re\rf", true}};
+    int y = 10;
+    for (const Case& c : cases) {
+        HWND e = Make(u"Edit", u"", c.style, {10, y, 60, y + 30});
+        y += 40;
+        SetFocus(e);
+        TakeCommands();
+        headless::TypeText(c.typed);
+        headless::PumpUntilIdle();
+        size_t maxText = 0;
+        for (auto& cmd : TakeCommands())
+            maxText += cmd.code == EN_MAXTEXT;
+        std::u16string text = TextOf(e);
+        std::u16string typed = c.typed;
+        if (c.keepsAll) {
+            EXPECT_EQ(0u, maxText) << c.style;
+            EXPECT_EQ(typed.size() + (c.style & ES_MULTILINE ? 5 : 0), text.size()) << c.style;
+        } else {
+            EXPECT_GT(maxText, 0u) << c.style;
+            EXPECT_FALSE(text.empty()) << c.style;
+            EXPECT_LT(text.size(), typed.size()) << c.style;
+        }
+    }
+}
+
 TEST_F(EditTest, SelectionClipboardAndUndo)
 {
     HWND e = Make(u"Edit", u"hello world", ES_AUTOHSCROLL, {10, 10, 200, 30});
