@@ -352,8 +352,14 @@ TEST_F(EditTest, MultiLineAutoHScrollFollowsCaret)
     headless::PressKey(VK_HOME, {VK_CONTROL});
     headless::PumpUntilIdle();
     EXPECT_EQ(1, (short)LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0)));
-    EXPECT_FALSE(SendMessageW(Make(u"Edit", u"x", 0, {10, 120, 60, 140}, 102), EM_LINESCROLL, 1, 1))
-        << "a single line does not scroll by lines";
+    HWND single = Make(u"Edit", u"", ES_AUTOHSCROLL, {10, 120, 60, 140}, 102);
+    EXPECT_FALSE(SendMessageW(single, EM_LINESCROLL, 1, 1)) << "a single line does not scroll by lines";
+    SetFocus(single);
+    headless::TypeText(u"a fairly long line of text");
+    headless::PumpUntilIdle();
+    LRESULT firstChar = SendMessageW(single, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(firstChar, 0) << "a single line answers its first character in view";
+    EXPECT_LT((short)LOWORD(SendMessageW(single, EM_POSFROMCHAR, firstChar - 1, 0)), 1);
 }
 
 } // namespace
