@@ -2,6 +2,7 @@
 #include "win32/controls/control_util.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace controls {
 
@@ -10,8 +11,25 @@ namespace {
 const size_t kDefaultLimit = 32767;
 const size_t kMaxLimit = 0x7FFFFFFE;
 
+// One display line: `len` characters from `start`; the next line begins at `next` (past a "\r\n" or at a soft
+// break, where the blanks that ended the line stay on it).
+struct Line {
+    size_t start, len, next;
+};
+
+// Display lines depend on the text, the font, the width and the style; they are kept until one changes.
+struct LayoutCache {
+    bool valid = false;
+    unsigned version = 0;
+    HFONT font = nullptr;
+    int avail = 0;
+    bool wraps = false, multi = false;
+    std::vector<Line> lines;
+};
+
 struct Edit {
     std::u16string text;
+    unsigned version = 0; // bumped whenever the text changes
     size_t anchor = 0; // the fixed end of the selection
     size_t caret = 0;  // the moving end, where the caret is
     size_t limit = kDefaultLimit;
@@ -19,6 +37,12 @@ struct Edit {
     int leftMargin = 1;
     int rightMargin = 1;
     int scrollX = 0;
+    int firstLine = 0;  // the top display line of a multi-line edit
+    int wheelRest = 0;  // wheel travel short of a whole notch
+    bool updatingScroll = false;
+    mutable LayoutCache layout;
+    // The scroll bars asked for at creation: showing and hiding a bar changes the live style.
+    DWORD bars = 0;
     bool focused = false;
     bool modified = false;
     bool tracking = false;
@@ -43,31 +67,32 @@ size_t SelEnd(const Edit* e)
     return std::max(e->anchor, e->caret);
 }
 
-// Line starts of the text; lines end at "\r\n" (multi-line controls only).
-std::vector<size_t> LineStarts(HWND hwnd, const Edit* e)
+bool IsBlank(char16_t c)
 {
-    std::vector<size_t> starts{0};
-    if (!Multi(hwnd))
-        return starts;
-    for (size_t i = 0; i + 1 < e->text.size(); ++i)
-        if (e->text[i] == u'\r' && e->text[i + 1] == u'\n')
-            starts.push_back(i + 2);
-    return starts;
+    return c == u' ' || c == u'\t';
 }
 
-size_t LineOf(HWND hwnd, const Edit* e, size_t pos)
+// Multi-line edits wrap words unless they scroll sideways.
+DWORD EditStyle(HWND hwnd, const Edit* e)
 {
-    auto starts = LineStarts(hwnd, e);
-    return (size_t)(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
+    return (StyleOf(hwnd) & ~(DWORD)(WS_HSCROLL | WS_VSCROLL)) | e->bars;
 }
 
-size_t LineLength(HWND hwnd, const Edit* e, size_t line)
+bool Wraps(HWND hwnd, const Edit* e)
 {
-    auto starts = LineStarts(hwnd, e);
-    if (line >= starts.size())
-        return 0;
-    size_t end = line + 1 < starts.size() ? starts[line + 1] - 2 : e->text.size();
-    return end - starts[line];
+    DWORD style = EditStyle(hwnd, e);
+    return (style & ES_MULTILINE) && !(style & (ES_AUTOHSCROLL | WS_HSCROLL));
+}
+
+bool AutoHScroll(HWND hwnd, const Edit* e)
+{
+    DWORD style = EditStyle(hwnd, e);
+    return (style & ES_AUTOHSCROLL) || ((style & ES_MULTILINE) && (style & WS_HSCROLL));
+}
+
+bool AutoVScroll(HWND hwnd, const Edit* e)
+{
+    return (EditStyle(hwnd, e) & (ES_AUTOVSCROLL | WS_VSCROLL)) != 0;
 }
 
 std::u16string Shown(const Edit* e, size_t from, size_t count)
@@ -80,6 +105,7 @@ std::u16string Shown(const Edit* e, size_t from, size_t count)
 struct Metrics {
     int lineHeight;
     RECT area; // the formatting rectangle, margins applied
+    int visible; // whole lines that fit, at least one
 };
 
 Metrics Measure(HWND hwnd, HDC dc, const Edit* e)
@@ -93,6 +119,7 @@ Metrics Measure(HWND hwnd, HDC dc, const Edit* e)
     m.area.right -= e->rightMargin;
     if (m.area.right < m.area.left)
         m.area.right = m.area.left;
+    m.visible = std::max(1, (int)(m.area.bottom - m.area.top) / m.lineHeight);
     return m;
 }
 
@@ -102,6 +129,97 @@ int Width(HDC dc, const std::u16string& s)
     if (!s.empty())
         GetTextExtentPoint32W(dc, s.c_str(), (int)s.size(), &sz);
     return sz.cx;
+}
+
+// Splits [from, end) into display lines no wider than `avail`, breaking after blanks (which may hang past the
+// edge) or, for a word longer than the line, inside it.
+void WrapParagraph(HDC dc, const Edit* e, size_t from, size_t end, size_t hardNext, int avail, std::vector<Line>& out)
+{
+    size_t n = end - from;
+    std::vector<int> dx(n);
+    if (n) {
+        SIZE sz{};
+        GetTextExtentExPointW(dc, e->text.c_str() + from, (int)n, -1, nullptr, dx.data(), &sz);
+    }
+    size_t i = from;
+    for (;;) {
+        int base = i > from ? dx[i - 1 - from] : 0;
+        size_t k = i, brk = std::u16string::npos;
+        while (k < end) {
+            if (IsBlank(e->text[k])) {
+                brk = ++k;
+                continue;
+            }
+            if (k > i && dx[k - from] - base > avail)
+                break;
+            ++k;
+        }
+        if (k >= end) {
+            out.push_back({i, end - i, hardNext});
+            return;
+        }
+        size_t cut = brk != std::u16string::npos ? brk : k;
+        out.push_back({i, cut - i, cut});
+        i = cut;
+    }
+}
+
+const std::vector<Line>& Lines(HWND hwnd, const Edit* e)
+{
+    bool wraps = Wraps(hwnd, e);
+    int avail = 0;
+    RECT rc{};
+    GetClientRect(hwnd, &rc);
+    if (wraps)
+        avail = std::max(0, (int)(rc.right - rc.left) - e->leftMargin - e->rightMargin);
+    auto& c = e->layout;
+    if (c.valid && c.version == e->version && c.font == e->font && c.avail == avail && c.wraps == wraps &&
+        c.multi == Multi(hwnd))
+        return c.lines;
+    c.lines.clear();
+    c.valid = true;
+    c.version = e->version;
+    c.font = e->font;
+    c.avail = avail;
+    c.wraps = wraps;
+    c.multi = Multi(hwnd);
+    if (!c.multi) {
+        c.lines.push_back({0, e->text.size(), e->text.size()});
+        return c.lines;
+    }
+    HDC dc = wraps ? GetDC(hwnd) : nullptr;
+    HGDIOBJ old = dc ? SelectObject(dc, FontOrDefault(e->font)) : nullptr;
+    const std::u16string& t = e->text;
+    for (size_t p = 0;;) {
+        size_t br = t.find(u"\r\n", p);
+        size_t end = br == std::u16string::npos ? t.size() : br;
+        size_t next = br == std::u16string::npos ? t.size() : br + 2;
+        if (dc && end > p)
+            WrapParagraph(dc, e, p, end, next, avail, c.lines);
+        else
+            c.lines.push_back({p, end - p, next});
+        if (br == std::u16string::npos)
+            break;
+        p = next;
+    }
+    if (dc) {
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+    }
+    return c.lines;
+}
+
+size_t LineOf(HWND hwnd, const Edit* e, size_t pos)
+{
+    const auto& lines = Lines(hwnd, e);
+    auto it = std::upper_bound(lines.begin(), lines.end(), pos, [](size_t p, const Line& l) { return p < l.start; });
+    return (size_t)(it - lines.begin()) - 1;
+}
+
+size_t LineLength(HWND hwnd, const Edit* e, size_t line)
+{
+    const auto& lines = Lines(hwnd, e);
+    return line < lines.size() ? lines[line].len : 0;
 }
 
 // The x where a line starts, from the alignment style and the horizontal scroll.
@@ -131,21 +249,24 @@ auto WithDC(HWND hwnd, const Edit* e, F&& f)
 POINT PosFromChar(HWND hwnd, HDC dc, const Edit* e, size_t pos)
 {
     Metrics m = Measure(hwnd, dc, e);
-    auto starts = LineStarts(hwnd, e);
     size_t line = LineOf(hwnd, e, pos);
-    size_t ls = starts[line];
-    int x = LineX(hwnd, dc, e, m, ls, LineLength(hwnd, e, line)) + Width(dc, Shown(e, ls, pos - ls));
-    return {x, m.area.top + (int)line * m.lineHeight};
+    const Line& l = Lines(hwnd, e)[line];
+    int x = LineX(hwnd, dc, e, m, l.start, l.len) + Width(dc, Shown(e, l.start, pos - l.start));
+    return {x, m.area.top + ((int)line - e->firstLine) * m.lineHeight};
 }
 
 size_t CharFromPos(HWND hwnd, HDC dc, const Edit* e, POINT pt)
 {
     Metrics m = Measure(hwnd, dc, e);
-    auto starts = LineStarts(hwnd, e);
-    int line = (pt.y - m.area.top) / std::max(1, m.lineHeight);
-    line = std::clamp(line, 0, (int)starts.size() - 1);
-    size_t ls = starts[(size_t)line], len = LineLength(hwnd, e, (size_t)line);
-    int x0 = LineX(hwnd, dc, e, m, ls, len);
+    const auto& lines = Lines(hwnd, e);
+    int dy = pt.y - m.area.top;
+    int line = e->firstLine + (dy >= 0 ? dy / m.lineHeight : -((-dy + m.lineHeight - 1) / m.lineHeight));
+    line = std::clamp(line, 0, (int)lines.size() - 1);
+    size_t ls = lines[(size_t)line].start, len = lines[(size_t)line].len;
+    // A soft-broken line's last blank sits at the edge: a click past it lands before it, on this line.
+    if (lines[(size_t)line].next == ls + len && (size_t)line + 1 < lines.size() && len > 0)
+        --len;
+    int x0 = LineX(hwnd, dc, e, m, ls, lines[(size_t)line].len);
     // The nearest boundary: past a character's middle counts as after it.
     int prev = 0;
     for (size_t i = 1; i <= len; ++i) {
@@ -157,22 +278,123 @@ size_t CharFromPos(HWND hwnd, HDC dc, const Edit* e, POINT pt)
     return ls + len;
 }
 
-void ScrollToCaret(HWND hwnd, Edit* e)
+// Keeps the scroll bars the style asks for in step with the first line and the sideways scroll.
+void UpdateScrollBars(HWND hwnd, Edit* e)
 {
-    if (Multi(hwnd) || !(StyleOf(hwnd) & ES_AUTOHSCROLL)) {
-        e->scrollX = 0;
+    DWORD style = EditStyle(hwnd, e);
+    if (!Multi(hwnd) || !(style & (WS_VSCROLL | WS_HSCROLL)) || e->updatingScroll)
         return;
-    }
+    e->updatingScroll = true;
     WithDC(hwnd, e, [&](HDC dc) {
         Metrics m = Measure(hwnd, dc, e);
-        int x = Width(dc, Shown(e, 0, e->caret));
-        int avail = m.area.right - m.area.left;
-        if (x - e->scrollX > avail)
-            e->scrollX = x - avail + avail / 4;
-        if (x < e->scrollX)
-            e->scrollX = std::max(0, x - avail / 4);
+        const auto& lines = Lines(hwnd, e);
+        if (style & WS_VSCROLL) {
+            SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, (int)lines.size() - 1, (UINT)m.visible,
+                          e->firstLine, 0};
+            SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
+        }
+        if (style & WS_HSCROLL) {
+            int widest = 0;
+            for (const Line& l : lines)
+                widest = std::max(widest, Width(dc, Shown(e, l.start, l.len)));
+            int avail = m.area.right - m.area.left;
+            SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(widest, e->scrollX + avail) - 1,
+                          (UINT)avail, e->scrollX, 0};
+            SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+        }
         return 0;
     });
+    e->updatingScroll = false;
+}
+
+int MaxFirstLine(HWND hwnd, const Edit* e, const Metrics& m)
+{
+    return std::max(0, (int)Lines(hwnd, e).size() - m.visible);
+}
+
+void ScrollToCaret(HWND hwnd, Edit* e, bool vertical)
+{
+    if (!AutoHScroll(hwnd, e) || Wraps(hwnd, e))
+        e->scrollX = 0;
+    WithDC(hwnd, e, [&](HDC dc) {
+        Metrics m = Measure(hwnd, dc, e);
+        size_t line = LineOf(hwnd, e, e->caret);
+        if (AutoHScroll(hwnd, e)) {
+            const Line& l = Lines(hwnd, e)[line];
+            int x = Width(dc, Shown(e, l.start, e->caret - l.start));
+            int avail = m.area.right - m.area.left;
+            if (x - e->scrollX > avail)
+                e->scrollX = x - avail + avail / 4;
+            if (x < e->scrollX)
+                e->scrollX = std::max(0, x - avail / 4);
+        }
+        if (Multi(hwnd)) {
+            if (vertical) {
+                if ((int)line < e->firstLine)
+                    e->firstLine = (int)line;
+                else if ((int)line >= e->firstLine + m.visible)
+                    e->firstLine = (int)line - m.visible + 1;
+            }
+            e->firstLine = std::clamp(e->firstLine, 0, MaxFirstLine(hwnd, e, m));
+        }
+        return 0;
+    });
+    UpdateScrollBars(hwnd, e);
+}
+
+void UpdateCaret(HWND hwnd, Edit* e);
+
+// Moves the view by `lines` and `dx` pixels, within the text. Answers the lines actually scrolled.
+int ScrollBy(HWND hwnd, Edit* e, int lines, int dx)
+{
+    if (!Multi(hwnd))
+        return 0;
+    int before = e->firstLine;
+    int oldX = e->scrollX;
+    WithDC(hwnd, e, [&](HDC dc) {
+        Metrics m = Measure(hwnd, dc, e);
+        e->firstLine = std::clamp(e->firstLine + lines, 0, MaxFirstLine(hwnd, e, m));
+        if (dx && !Wraps(hwnd, e)) {
+            int widest = 0;
+            for (const Line& l : Lines(hwnd, e))
+                widest = std::max(widest, Width(dc, Shown(e, l.start, l.len)));
+            int avail = m.area.right - m.area.left;
+            e->scrollX = std::clamp(e->scrollX + dx, 0, std::max(0, widest - avail));
+        }
+        return 0;
+    });
+    if (e->firstLine != before || e->scrollX != oldX) {
+        InvalidateRect(hwnd, nullptr, TRUE);
+        UpdateCaret(hwnd, e);
+        UpdateScrollBars(hwnd, e);
+    }
+    return e->firstLine - before;
+}
+
+// The lines of a page and the pixels of a character, for the scroll commands.
+std::pair<int, int> PageAndCharWidth(HWND hwnd, const Edit* e)
+{
+    return WithDC(hwnd, e, [&](HDC dc) {
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        return std::pair<int, int>{Measure(hwnd, dc, e).visible, std::max(1, (int)tm.tmAveCharWidth)};
+    });
+}
+
+// Where a scroll bar request puts the view: `now` and the answer are in the bar's units.
+int ScrollTarget(WORD code, WORD thumb, int now, int line, int page, int max)
+{
+    switch (code) {
+    case SB_LINEUP: return now - line;
+    case SB_LINEDOWN: return now + line;
+    case SB_PAGEUP: return now - page;
+    case SB_PAGEDOWN: return now + page;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: return thumb;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return max;
+    }
+    return now;
 }
 
 void UpdateCaret(HWND hwnd, Edit* e)
@@ -190,7 +412,9 @@ void Changed(HWND hwnd, Edit* e, bool notify)
 {
     // The window text is what GetWindowText answers.
     DefWindowProcW(hwnd, WM_SETTEXT, 0, (LPARAM)e->text.c_str());
-    ScrollToCaret(hwnd, e);
+    ++e->version;
+    // Typing follows the caret down only where the style lets the text scroll.
+    ScrollToCaret(hwnd, e, AutoVScroll(hwnd, e));
     InvalidateRect(hwnd, nullptr, TRUE);
     UpdateCaret(hwnd, e);
     if (notify) {
@@ -199,9 +423,9 @@ void Changed(HWND hwnd, Edit* e, bool notify)
     }
 }
 
-void SelectionMoved(HWND hwnd, Edit* e)
+void SelectionMoved(HWND hwnd, Edit* e, bool vertical = true)
 {
-    ScrollToCaret(hwnd, e);
+    ScrollToCaret(hwnd, e, vertical);
     InvalidateRect(hwnd, nullptr, TRUE);
     UpdateCaret(hwnd, e);
 }
@@ -251,7 +475,8 @@ void SetSel(HWND hwnd, Edit* e, LONG_PTR start, LONG_PTR end)
         e->anchor = clamp(start);
         e->caret = clamp(end);
     }
-    SelectionMoved(hwnd, e);
+    // Selecting by message leaves the lines where they are: callers ask for EM_SCROLLCARET.
+    SelectionMoved(hwnd, e, false);
 }
 
 bool CopySelection(HWND hwnd, Edit* e)
@@ -320,8 +545,22 @@ void Key(HWND hwnd, Edit* e, WPARAM vk)
             e->anchor = to;
         SelectionMoved(hwnd, e);
     };
-    auto starts = LineStarts(hwnd, e);
+    const std::vector<Line> lines = Lines(hwnd, e);
     size_t line = LineOf(hwnd, e, c);
+    // Up and down keep the caret's x as near as the target line allows.
+    auto toLine = [&](int target) {
+        target = std::clamp(target, 0, (int)lines.size() - 1);
+        return WithDC(hwnd, e, [&](HDC dc) {
+            POINT p = PosFromChar(hwnd, dc, e, c);
+            Metrics m = Measure(hwnd, dc, e);
+            p.y = m.area.top + (target - e->firstLine) * m.lineHeight;
+            return CharFromPos(hwnd, dc, e, p);
+        });
+    };
+    // The end of a soft-broken line is before its last character, so that the caret stays on the line.
+    size_t lineEnd = lines[line].start + lines[line].len;
+    if (lines[line].next == lineEnd && line + 1 < lines.size() && lines[line].len > 0)
+        --lineEnd;
     switch (vk) {
     case VK_LEFT:
         if (ctrl) {
@@ -347,8 +586,8 @@ void Key(HWND hwnd, Edit* e, WPARAM vk)
             move(c < n ? c + ((c + 1 < n && e->text[c] == u'\r' && e->text[c + 1] == u'\n') ? 2 : 1) : n);
         }
         break;
-    case VK_HOME: move(ctrl ? 0 : starts[line]); break;
-    case VK_END: move(ctrl ? n : starts[line] + LineLength(hwnd, e, line)); break;
+    case VK_HOME: move(ctrl ? 0 : lines[line].start); break;
+    case VK_END: move(ctrl ? n : lineEnd); break;
     case VK_UP:
     case VK_DOWN: {
         if (!Multi(hwnd)) {
@@ -356,9 +595,18 @@ void Key(HWND hwnd, Edit* e, WPARAM vk)
             Key(hwnd, e, vk == VK_UP ? VK_LEFT : VK_RIGHT);
             return;
         }
-        size_t target = vk == VK_UP ? (line > 0 ? line - 1 : 0) : std::min(line + 1, starts.size() - 1);
-        size_t col = std::min(c - starts[line], LineLength(hwnd, e, target));
-        move(starts[target] + col);
+        move(toLine((int)line + (vk == VK_UP ? -1 : 1)));
+        break;
+    }
+    case VK_PRIOR:
+    case VK_NEXT: {
+        if (!Multi(hwnd))
+            break;
+        int page = WithDC(hwnd, e, [&](HDC dc) { return Measure(hwnd, dc, e).visible; });
+        int delta = vk == VK_PRIOR ? -page : page;
+        // The page scrolls with the caret, so the caret keeps its place in the window.
+        e->firstLine = std::clamp(e->firstLine + delta, 0, std::max(0, (int)lines.size() - page));
+        move(toLine((int)line + delta));
         break;
     }
     case VK_DELETE:
@@ -399,6 +647,36 @@ void Key(HWND hwnd, Edit* e, WPARAM vk)
     }
 }
 
+// Whether typing `s` over the selection keeps the text inside a box that may not scroll that way.
+bool TypedTextFits(HWND hwnd, Edit* e, const std::u16string& s)
+{
+    bool multi = Multi(hwnd);
+    if (multi ? AutoVScroll(hwnd, e) : (EditStyle(hwnd, e) & ES_AUTOHSCROLL) != 0)
+        return true;
+    std::u16string before = e->text;
+    e->text.replace(SelStart(e), SelEnd(e) - SelStart(e), s);
+    ++e->version;
+    bool fits = WithDC(hwnd, e, [&](HDC dc) {
+        Metrics m = Measure(hwnd, dc, e);
+        if (multi)
+            return (int)Lines(hwnd, e).size() <= m.visible;
+        return Width(dc, Shown(e, 0, e->text.size())) <= m.area.right - m.area.left;
+    });
+    e->text.swap(before);
+    ++e->version;
+    return fits;
+}
+
+// Typing into a full box is refused as the limit refuses it.
+bool TypeInto(HWND hwnd, Edit* e, const std::u16string& s)
+{
+    if (!TypedTextFits(hwnd, e, s)) {
+        NotifyCommand(hwnd, EN_MAXTEXT);
+        return false;
+    }
+    return ReplaceSel(hwnd, e, s, true);
+}
+
 void Char(HWND hwnd, Edit* e, char16_t ch)
 {
     DWORD style = StyleOf(hwnd);
@@ -419,13 +697,13 @@ void Char(HWND hwnd, Edit* e, char16_t ch)
         return;
     }
     if (ch == u'\r' || ch == u'\n') {
-        if (Multi(hwnd) && (style & ES_WANTRETURN || ch == u'\n'))
-            ReplaceSel(hwnd, e, u"\r\n", true);
+        if (Multi(hwnd) && (style & ES_WANTRETURN || ch == u'\n') && !TypeInto(hwnd, e, u"\r\n"))
+            MessageBeep(0);
         return;
     }
     if (ch == u'\t') {
-        if (Multi(hwnd))
-            ReplaceSel(hwnd, e, u"\t", true);
+        if (Multi(hwnd) && !TypeInto(hwnd, e, u"\t"))
+            MessageBeep(0);
         return;
     }
     if (ch < 0x20)
@@ -438,7 +716,7 @@ void Char(HWND hwnd, Edit* e, char16_t ch)
         ch = (char16_t)(ch - 32);
     if (style & ES_LOWERCASE && ch >= u'A' && ch <= u'Z')
         ch = (char16_t)(ch + 32);
-    if (!ReplaceSel(hwnd, e, std::u16string(1, ch), true))
+    if (!TypeInto(hwnd, e, std::u16string(1, ch)))
         MessageBeep(0);
 }
 
@@ -460,12 +738,12 @@ void Draw(HWND hwnd, HDC dc, Edit* e)
     Metrics m = Measure(hwnd, dc, e);
     IntersectClipRect(dc, m.area.left, m.area.top, m.area.right, m.area.bottom);
     SetBkMode(dc, TRANSPARENT);
-    auto starts = LineStarts(hwnd, e);
+    const auto& lines = Lines(hwnd, e);
     bool showSel = e->focused || (style & ES_NOHIDESEL);
     size_t sa = SelStart(e), sb = SelEnd(e);
-    for (size_t line = 0; line < starts.size(); ++line) {
-        size_t ls = starts[line], len = LineLength(hwnd, e, line);
-        int y = m.area.top + (int)line * m.lineHeight;
+    for (size_t line = (size_t)e->firstLine; line < lines.size(); ++line) {
+        size_t ls = lines[line].start, len = lines[line].len;
+        int y = m.area.top + ((int)line - e->firstLine) * m.lineHeight;
         if (y >= m.area.bottom)
             break;
         int x = LineX(hwnd, dc, e, m, ls, len);
@@ -496,6 +774,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!e)
             e = CreateState<Edit>(hwnd);
         const CREATESTRUCTW* cs = (const CREATESTRUCTW*)lParam;
+        e->bars = cs->style & (WS_HSCROLL | WS_VSCROLL);
         if (cs->style & ES_PASSWORD && !(cs->style & ES_MULTILINE))
             e->passwordChar = u'*';
         if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName))
@@ -513,6 +792,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         e->text = lParam ? (const char16_t*)lParam : u"";
         e->anchor = e->caret = 0;
         e->scrollX = 0;
+        e->firstLine = 0;
         e->modified = false;
         e->canUndo = false;
         Changed(hwnd, e, true);
@@ -593,6 +873,80 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         SelectionMoved(hwnd, e);
         return 0;
     }
+    case WM_SIZE:
+        if (Multi(hwnd))
+            SelectionMoved(hwnd, e, false);
+        break;
+    case WM_VSCROLL: {
+        if (!Multi(hwnd))
+            return 0;
+        auto [page, cw] = PageAndCharWidth(hwnd, e);
+        int to = ScrollTarget(LOWORD(wParam), HIWORD(wParam), e->firstLine, 1, page,
+                              (int)Lines(hwnd, e).size());
+        ScrollBy(hwnd, e, to - e->firstLine, 0);
+        return 0;
+    }
+    case WM_HSCROLL: {
+        if (!Multi(hwnd))
+            return 0;
+        auto [page, cw] = PageAndCharWidth(hwnd, e);
+        int avail = WithDC(hwnd, e, [&](HDC dc) {
+            Metrics m = Measure(hwnd, dc, e);
+            return (int)(m.area.right - m.area.left);
+        });
+        int to = ScrollTarget(LOWORD(wParam), HIWORD(wParam), e->scrollX, cw, avail, INT_MAX / 2);
+        ScrollBy(hwnd, e, 0, to - e->scrollX);
+        return 0;
+    }
+    case WM_MOUSEWHEEL: {
+        if (!Multi(hwnd))
+            break;
+        UINT perNotch = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+        e->wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+        int notches = e->wheelRest / WHEEL_DELTA;
+        e->wheelRest -= notches * WHEEL_DELTA;
+        if (notches) {
+            auto [page, cw] = PageAndCharWidth(hwnd, e);
+            // A setting past a page, as "a screen at a time" is stored, scrolls by pages.
+            int step = perNotch > (UINT)page ? page : (int)perNotch;
+            ScrollBy(hwnd, e, -notches * step, 0);
+        }
+        return 0;
+    }
+    case EM_LINESCROLL: {
+        if (!Multi(hwnd))
+            return FALSE;
+        auto [page, cw] = PageAndCharWidth(hwnd, e);
+        ScrollBy(hwnd, e, (int)lParam, (int)wParam * cw);
+        return TRUE;
+    }
+    case EM_SCROLL: {
+        if (!Multi(hwnd))
+            return FALSE;
+        auto [page, cw] = PageAndCharWidth(hwnd, e);
+        int lines;
+        switch (wParam) {
+        case SB_LINEUP: lines = -1; break;
+        case SB_LINEDOWN: lines = 1; break;
+        case SB_PAGEUP: lines = -page; break;
+        case SB_PAGEDOWN: lines = page; break;
+        default: return FALSE;
+        }
+        int moved = ScrollBy(hwnd, e, lines, 0);
+        return MAKELONG((WORD)(short)moved, TRUE);
+    }
+    case EM_GETFIRSTVISIBLELINE: {
+        if (Multi(hwnd))
+            return e->firstLine;
+        // A single line answers its first character in view.
+        return WithDC(hwnd, e, [&](HDC dc) {
+            size_t i = 0;
+            while (i < e->text.size() && Width(dc, Shown(e, 0, i + 1)) <= e->scrollX)
+                ++i;
+            return (LRESULT)i;
+        });
+    }
     case WM_CAPTURECHANGED:
         e->tracking = false;
         return 0;
@@ -638,7 +992,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case EM_GETLIMITTEXT: return (LRESULT)e->limit;
-    case EM_SCROLLCARET: ScrollToCaret(hwnd, e); InvalidateRect(hwnd, nullptr, TRUE); UpdateCaret(hwnd, e); return TRUE;
+    case EM_SCROLLCARET: ScrollToCaret(hwnd, e, true); InvalidateRect(hwnd, nullptr, TRUE); UpdateCaret(hwnd, e); return TRUE;
     case EM_SETREADONLY: {
         LONG_PTR st = GetWindowLongPtrW(hwnd, GWL_STYLE);
         SetWindowLongPtrW(hwnd, GWL_STYLE, wParam ? (st | ES_READONLY) : (st & ~(LONG_PTR)ES_READONLY));
@@ -666,11 +1020,11 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case EM_GETMARGINS: return MAKELONG(e->leftMargin, e->rightMargin);
-    case EM_GETLINECOUNT: return (LRESULT)LineStarts(hwnd, e).size();
+    case EM_GETLINECOUNT: return (LRESULT)Lines(hwnd, e).size();
     case EM_LINEINDEX: {
-        auto starts = LineStarts(hwnd, e);
+        const auto& lines = Lines(hwnd, e);
         size_t line = (int)wParam == -1 ? LineOf(hwnd, e, e->caret) : (size_t)wParam;
-        return line < starts.size() ? (LRESULT)starts[line] : -1;
+        return line < lines.size() ? (LRESULT)lines[line].start : -1;
     }
     case EM_LINEFROMCHAR: {
         size_t pos = (int)wParam == -1 ? SelStart(e) : std::min((size_t)wParam, e->text.size());
@@ -688,13 +1042,13 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         auto* buf = (char16_t*)lParam;
         size_t cap = *(const WORD*)lParam;
-        auto starts = LineStarts(hwnd, e);
+        const auto& lines = Lines(hwnd, e);
         size_t line = Multi(hwnd) ? (size_t)wParam : 0;
-        if (line >= starts.size())
+        if (line >= lines.size())
             return 0;
-        size_t n = std::min(cap, LineLength(hwnd, e, line));
-        std::copy(e->text.begin() + (std::ptrdiff_t)starts[line],
-                  e->text.begin() + (std::ptrdiff_t)(starts[line] + n), buf);
+        size_t n = std::min(cap, lines[line].len);
+        std::copy(e->text.begin() + (std::ptrdiff_t)lines[line].start,
+                  e->text.begin() + (std::ptrdiff_t)(lines[line].start + n), buf);
         return (LRESULT)n;
     }
     case EM_POSFROMCHAR: {
