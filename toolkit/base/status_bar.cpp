@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifndef CS_BYTEALIGNCLIENT
+#define CS_BYTEALIGNCLIENT 0x1000
+#endif
+
 // ---- Panes ----
 
 IMPLEMENT_DYNAMIC(CTKPStatusBarPane, CCmdTarget)
@@ -53,6 +57,43 @@ void CTKPStatusBarPane::Draw(HDC hdc, const RECT& rc)
     CTKPPaintManager* manager = m_pStatusBar ? m_pStatusBar->GetPaintManager() : nullptr;
     if (manager)
         manager->DrawStatusBarPaneEntry(hdc, rc, this);
+}
+
+// ---- Pane windows ----
+
+IMPLEMENT_DYNCREATE(CTKPStatusBarPaneWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CTKPStatusBarPaneWnd, CWnd)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+BOOL CTKPStatusBarPaneWnd::Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* pParentWnd, UINT nID)
+{
+    LPCWSTR className = AfxRegisterWndClass(CS_BYTEALIGNCLIENT | CS_DBLCLKS);
+    m_strText = text ? text : u"";
+    return CWnd::Create(className, text, style, rect, pParentWnd, nID);
+}
+
+void CTKPStatusBarPaneWnd::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    {
+        CTKPOffscreenDC dc(hdc, client);
+        HBRUSH brush = ::CreateSolidBrush(GetColorTable().GetColorByIndex(15));
+        ::FillRect(dc.GetSafeHdc(), &client, brush);
+        ::DeleteObject(brush);
+        DrawContent(dc.GetSafeHdc(), client);
+    }
+    ::EndPaint(m_hWnd, &ps);
+}
+
+BOOL CTKPStatusBarPaneWnd::OnEraseBkgnd(CDC*)
+{
+    return TRUE;
 }
 
 // ---- The bar ----

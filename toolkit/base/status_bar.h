@@ -55,6 +55,22 @@ private:
     int m_nRef = 1;
 };
 
+// A child window that lives in a pane; derived windows draw their content over its background.
+class CTKPStatusBarPaneWnd : public CWnd {
+    DECLARE_DYNCREATE(CTKPStatusBarPaneWnd)
+public:
+    CTKPStatusBarPaneWnd() = default;
+    BOOL Create(LPCWSTR text, DWORD style, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    virtual void DrawContent(HDC hdc, const RECT& rcClient) { (void)hdc; (void)rcClient; }
+
+    CString m_strText;
+
+protected:
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    DECLARE_MESSAGE_MAP()
+};
+
 class CTKPStatusBar : public CControlBar {
     DECLARE_DYNAMIC(CTKPStatusBar)
 public:

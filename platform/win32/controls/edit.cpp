@@ -647,6 +647,36 @@ void Key(HWND hwnd, Edit* e, WPARAM vk)
     }
 }
 
+// Whether typing `s` over the selection keeps the text inside a box that may not scroll that way.
+bool TypedTextFits(HWND hwnd, Edit* e, const std::u16string& s)
+{
+    bool multi = Multi(hwnd);
+    if (multi ? AutoVScroll(hwnd, e) : (EditStyle(hwnd, e) & ES_AUTOHSCROLL) != 0)
+        return true;
+    std::u16string before = e->text;
+    e->text.replace(SelStart(e), SelEnd(e) - SelStart(e), s);
+    ++e->version;
+    bool fits = WithDC(hwnd, e, [&](HDC dc) {
+        Metrics m = Measure(hwnd, dc, e);
+        if (multi)
+            return (int)Lines(hwnd, e).size() <= m.visible;
+        return Width(dc, Shown(e, 0, e->text.size())) <= m.area.right - m.area.left;
+    });
+    e->text.swap(before);
+    ++e->version;
+    return fits;
+}
+
+// Typing into a full box is refused as the limit refuses it.
+bool TypeInto(HWND hwnd, Edit* e, const std::u16string& s)
+{
+    if (!TypedTextFits(hwnd, e, s)) {
+        NotifyCommand(hwnd, EN_MAXTEXT);
+        return false;
+    }
+    return ReplaceSel(hwnd, e, s, true);
+}
+
 void Char(HWND hwnd, Edit* e, char16_t ch)
 {
     DWORD style = StyleOf(hwnd);
@@ -667,13 +697,13 @@ void Char(HWND hwnd, Edit* e, char16_t ch)
         return;
     }
     if (ch == u'\r' || ch == u'\n') {
-        if (Multi(hwnd) && (style & ES_WANTRETURN || ch == u'\n'))
-            ReplaceSel(hwnd, e, u"\r\n", true);
+        if (Multi(hwnd) && (style & ES_WANTRETURN || ch == u'\n') && !TypeInto(hwnd, e, u"\r\n"))
+            MessageBeep(0);
         return;
     }
     if (ch == u'\t') {
-        if (Multi(hwnd))
-            ReplaceSel(hwnd, e, u"\t", true);
+        if (Multi(hwnd) && !TypeInto(hwnd, e, u"\t"))
+            MessageBeep(0);
         return;
     }
     if (ch < 0x20)
@@ -686,7 +716,7 @@ void Char(HWND hwnd, Edit* e, char16_t ch)
         ch = (char16_t)(ch - 32);
     if (style & ES_LOWERCASE && ch >= u'A' && ch <= u'Z')
         ch = (char16_t)(ch + 32);
-    if (!ReplaceSel(hwnd, e, std::u16string(1, ch), true))
+    if (!TypeInto(hwnd, e, std::u16string(1, ch)))
         MessageBeep(0);
 }
 

@@ -53,6 +53,42 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeCase{"uppercase", ES_UPPERCASE, 0, u"abc", u"ABC", 0}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// A box that may not scroll the way the text grows takes only what it can show.
+TEST_F(EditTest, TypingStopsAtTheEdgeOfABoxThatDoesNotScroll)
+{
+    struct Case {
+        DWORD style;
+        const char16_t* typed;
+        bool keepsAll;
+    };
+    const Case cases[] = {{0, u"wwwwwwwwwwwwwwwwwwww", false},
+                          {ES_AUTOHSCROLL, u"wwwwwwwwwwwwwwwwwwww", true},
+                          {ES_MULTILINE | ES_WANTRETURN, u"a\rb\rc\rd\re\rf", false},
+                          {ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, u"a\rb\rc\rd\re\rf", true}};
+    int y = 10;
+    for (const Case& c : cases) {
+        HWND e = Make(u"Edit", u"", c.style, {10, y, 60, y + 30});
+        y += 40;
+        SetFocus(e);
+        TakeCommands();
+        headless::TypeText(c.typed);
+        headless::PumpUntilIdle();
+        size_t maxText = 0;
+        for (auto& cmd : TakeCommands())
+            maxText += cmd.code == EN_MAXTEXT;
+        std::u16string text = TextOf(e);
+        std::u16string typed = c.typed;
+        if (c.keepsAll) {
+            EXPECT_EQ(0u, maxText) << c.style;
+            EXPECT_EQ(typed.size() + (c.style & ES_MULTILINE ? 5 : 0), text.size()) << c.style;
+        } else {
+            EXPECT_GT(maxText, 0u) << c.style;
+            EXPECT_FALSE(text.empty()) << c.style;
+            EXPECT_LT(text.size(), typed.size()) << c.style;
+        }
+    }
+}
+
 TEST_F(EditTest, SelectionClipboardAndUndo)
 {
     HWND e = Make(u"Edit", u"hello world", ES_AUTOHSCROLL, {10, 10, 200, 30});
@@ -316,8 +352,14 @@ TEST_F(EditTest, MultiLineAutoHScrollFollowsCaret)
     headless::PressKey(VK_HOME, {VK_CONTROL});
     headless::PumpUntilIdle();
     EXPECT_EQ(1, (short)LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0)));
-    EXPECT_FALSE(SendMessageW(Make(u"Edit", u"x", 0, {10, 120, 60, 140}, 102), EM_LINESCROLL, 1, 1))
-        << "a single line does not scroll by lines";
+    HWND single = Make(u"Edit", u"", ES_AUTOHSCROLL, {10, 120, 60, 140}, 102);
+    EXPECT_FALSE(SendMessageW(single, EM_LINESCROLL, 1, 1)) << "a single line does not scroll by lines";
+    SetFocus(single);
+    headless::TypeText(u"a fairly long line of text");
+    headless::PumpUntilIdle();
+    LRESULT firstChar = SendMessageW(single, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(firstChar, 0) << "a single line answers its first character in view";
+    EXPECT_LT((short)LOWORD(SendMessageW(single, EM_POSFROMCHAR, firstChar - 1, 0)), 1);
 }
 
 } // namespace

@@ -242,6 +242,38 @@ TEST_F(StatusBarTest, CommandHandlersEnableCheckAndWritePanes) {
     EXPECT_EQ(ControlText(1), CString(u"CAP"));
 }
 
+TEST_F(StatusBarTest, HostedWindowsSitInsideTheirPanes) {
+    const UINT ids[] = {0, 101, 102};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+    const struct { int pane; UINT style; int inset; } cases[] = {
+        {1, 0, GetSystemMetrics(SM_CXEDGE)}, {2, TKP_SBPS_NOBORDERS, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pane);
+        auto* wnd = new CTKPStatusBarPaneWnd;
+        ASSERT_TRUE(wnd->Create(u"child", WS_CHILD | WS_VISIBLE, CRect(0, 0, 5, 5), &m_bar, 40 + c.pane));
+        EXPECT_EQ(wnd->m_strText, CString(u"child"));
+        CTKPStatusBarPane* pane = m_bar.GetPane(c.pane);
+        pane->m_nStyle |= c.style;
+        pane->m_hWndPane = wnd->m_hWnd;
+        pane->m_bAutoDeleteWnd = TRUE;
+        m_bar.UpdateAllPanes(TRUE, FALSE);
+        RECT item{}, placed{};
+        m_bar.GetItemRect(c.pane, &item);
+        GetWindowRect(wnd->m_hWnd, &placed);
+        MapWindowPoints(nullptr, m_bar, reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_EQ(placed.left, item.left + c.inset);
+        EXPECT_EQ(placed.right, item.right - c.inset);
+        EXPECT_EQ(placed.top, item.top + c.inset);
+        wnd->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        // The pane destroys the window it was asked to own.
+        HWND hwnd = wnd->m_hWnd;
+        m_bar.RemoveAll();
+        EXPECT_FALSE(IsWindow(hwnd));
+        delete wnd;
+        ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+    }
+}
+
 TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
     SetGlobalTheme(TKP_THEME_CLASSIC);
     CTKPPaintManager* manager = GetGlobalPaintManager();
