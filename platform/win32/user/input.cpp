@@ -279,17 +279,23 @@ POINT CursorPos()
     return S().cursor;
 }
 
+void FollowKeyRead(Queue& q, const InputEvent& ev)
+{
+    // The key state follows every key read, even one whose window is gone or that a hook
+    // eats, so a modifier never stays down for the thread.
+    if (ev.msg < WM_KEYFIRST || ev.msg > WM_KEYLAST)
+        return;
+    Guard lk(Lock());
+    bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
+    bool key = down || ev.msg == WM_KEYUP || ev.msg == WM_SYSKEYUP;
+    if (key)
+        SetKeyWithGeneric(q.keys, (int)(ev.sideVk ? ev.sideVk : ev.wParam), down);
+}
+
 bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
 {
-    if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST && remove) {
-        // The key state follows every key read, even one whose window is gone or that a hook
-        // eats, so a modifier never stays down for the thread.
-        Guard lk(Lock());
-        bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
-        bool key = down || ev.msg == WM_KEYUP || ev.msg == WM_SYSKEYUP;
-        if (key)
-            SetKeyWithGeneric(q.keys, (int)(ev.sideVk ? ev.sideVk : ev.wParam), down);
-    }
+    if (remove)
+        FollowKeyRead(q, ev);
     if (!IsWindow(ev.hwnd))
         return false;
     if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST) {

@@ -56,6 +56,7 @@ uint64_t g_inputSeq = 0;
 } // namespace
 
 bool CookInput(Queue& q, const InputEvent& ev, MSG* msg, bool remove); // input.cpp
+void FollowKeyRead(Queue& q, const InputEvent& ev);                   // input.cpp
 bool CheckHover(Queue& q);                                            // input.cpp
 
 LRESULT CallProcDirect(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -147,6 +148,22 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
             bool ok = CookInput(*q, ev, &m, remove);
             lk.lock();
             if (!ok) {
+                if (!remove) {
+                    // A peek leaves events queued, but one that can never be delivered (its window
+                    // is gone, or a hook ate it) would be found first again on every look: drop
+                    // it now, as a read would.
+                    for (auto at = q->input.begin(); at != q->input.end(); ++at) {
+                        if (at->msg == ev.msg && at->hwnd == ev.hwnd && at->time == ev.time &&
+                            at->wParam == ev.wParam && at->lParam == ev.lParam && at->pt.x == ev.pt.x &&
+                            at->pt.y == ev.pt.y) {
+                            q->input.erase(at);
+                            break;
+                        }
+                    }
+                    lk.unlock();
+                    FollowKeyRead(*q, ev);
+                    lk.lock();
+                }
                 again = true; // eaten by a hook or stale: look again from the start
                 break;
             }

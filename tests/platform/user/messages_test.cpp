@@ -99,6 +99,22 @@ TEST_F(Messages, QueueGivesPostedBeforeInputPaintAndTimers)
     headless::PumpUntilIdle();
 }
 
+TEST_F(Messages, PeekingPastAKeyForAClosedWindowDropsItInsteadOfLooping)
+{
+    // A key release queued for a window that is gone before it is read (a dialog closed by the
+    // key's press) can never be delivered: a peek that leaves it queued must not spin on it.
+    HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    headless::PumpUntilIdle();
+    SetFocus(w);
+    headless::KeyDown(VK_SHIFT);
+    headless::KeyUp(VK_SHIFT);
+    DestroyWindow(w);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0) << "the dropped events still moved the key state";
+}
+
 TEST_F(Messages, PaintIsRepeatedUntilValidatedAndTimerWaitsForIt)
 {
     HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
