@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win32/kernel/util.h"
+
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -26,19 +28,8 @@ namespace {
 std::string Utf8(const WCHAR* text)
 {
     std::string out;
-    for (; text && *text; ++text) {
-        const char16_t c = *text;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    if (text)
+        dovemark::kernel::Utf16ToUtf8(text, out);
     return out;
 }
 

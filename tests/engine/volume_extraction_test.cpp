@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win32/kernel/util.h"
+
 #include <filesystem>
 #include <cstring>
 #include <fstream>
@@ -28,18 +30,7 @@ namespace fs = std::filesystem;
 std::string Utf8(const std::u16string& s)
 {
     std::string out;
-    for (char16_t c : s) {
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    dovemark::kernel::Utf16ToUtf8(s, out);
     return out;
 }
 

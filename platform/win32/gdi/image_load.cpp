@@ -1,6 +1,7 @@
 // Loading bitmaps, icons and cursors from resources and files, and the layer's system icons and cursors.
 #include "win32/gdi/dib_view.h"
 #include "win32/gdi/icon_data.h"
+#include "win32/kernel/util.h"
 #include "win32/resources.h"
 
 #include <cstring>
@@ -14,22 +15,12 @@ namespace {
 
 std::string PathOf(LPCWSTR name)
 {
-    std::string out;
-    for (; *name; ++name) {
-        char32_t c = *name;
+    std::u16string path(name);
+    for (char16_t& c : path)
         if (c == u'\\')
             c = u'/';
-        if (c < 0x80)
-            out += char(c);
-        else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    std::string out;
+    dovemark::kernel::Utf16ToUtf8(path, out);
     return out;
 }
 
