@@ -26,6 +26,9 @@ public:
     void JumpToLink(int area);
     INT_PTR GotoUrl(LPCWSTR url, int showCommand);
     static LONG GetRegKey(HKEY root, LPCWSTR subkey, HtmlString& out);
+    // The registered web-page open command (HKEY_CLASSES_ROOT ".htm"), cut before its "%1", with the
+    // address appended, run through WinExec; -1 when no command is registered or it would not fit.
+    static INT_PTR OpenWithWebPageCommand(LPCWSTR url, int showCommand);
     void SetDefaultCursor();
     void SetHyperlinkCursor(HCURSOR cursor);
     void SetCallbackRepaint(HWND window, UINT message, LPARAM lParam);

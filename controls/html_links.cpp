@@ -3,6 +3,9 @@
 
 #include <cstring>
 
+#include "afx/string.h"
+#include "win32/shell.h"
+
 using namespace html;
 
 int CHtmlDrawer::FindLinkArea(POINT point) const {
@@ -97,8 +100,26 @@ LONG CHtmlDrawer::GetRegKey(HKEY root, LPCWSTR subkey, HtmlString& out) {
 
 INT_PTR CHtmlDrawer::GotoUrl(LPCWSTR url, int showCommand) {
     SetHyperlinkCursor(nullptr);
-    // The layer has no shell launcher yet: the link fails as a URL that nothing is registered for.
-    return 31;  // SE_ERR_NOASSOC
+    const INT_PTR result = (INT_PTR)ShellExecuteW(nullptr, u"open", url, nullptr, nullptr, showCommand);
+    if (result > 32) return result;
+    const INT_PTR fallback = OpenWithWebPageCommand(url, showCommand);
+    return fallback >= 0 ? fallback : result;
+}
+
+INT_PTR CHtmlDrawer::OpenWithWebPageCommand(LPCWSTR url, int showCommand) {
+    HtmlString pageClass, command;
+    if (GetRegKey(HKEY_CLASSES_ROOT, u".htm", pageClass) != ERROR_SUCCESS || pageClass.empty()) return -1;
+    pageClass += u"\\shell\\open\\command";
+    if (GetRegKey(HKEY_CLASSES_ROOT, pageClass.c_str(), command) != ERROR_SUCCESS || command.empty()) return -1;
+    size_t cut = command.find(u"\"%1\"");
+    if (cut == HtmlString::npos) cut = command.find(u"%1");
+    if (cut != HtmlString::npos) command.resize(cut);
+    command += u" ";
+    command += url ? url : u"";
+    // The command is built in a buffer of 520 characters: one that would not fit is not run.
+    if (command.size() >= 520) return -1;
+    CStringA narrow(command.c_str());
+    return WinExec(narrow, (UINT)showCommand);
 }
 
 void CHtmlDrawer::SetHyperlinkCursor(HCURSOR cursor) {

@@ -156,31 +156,12 @@ void CHyperlinkStatic::CheckLeave()
     InvalidateRect(&rc);
 }
 
-INT_PTR CHyperlinkStatic::OpenWithWebCommand()
-{
-    HtmlString pageClass, command;
-    if (CHtmlDrawer::GetRegKey(HKEY_CLASSES_ROOT, u".htm", pageClass) != ERROR_SUCCESS || pageClass.empty())
-        return -1;
-    pageClass += u"\\shell\\open\\command";
-    if (CHtmlDrawer::GetRegKey(HKEY_CLASSES_ROOT, pageClass.c_str(), command) != ERROR_SUCCESS || command.empty())
-        return -1;
-    size_t cut = command.find(u"\"%1\"");
-    if (cut == HtmlString::npos)
-        cut = command.find(u"%1");
-    if (cut != HtmlString::npos)
-        command.resize(cut);
-    command += u" ";
-    command += (LPCWSTR)m_url;
-    CStringA narrow(command.c_str());
-    return WinExec(narrow, SW_SHOW);
-}
-
 void CHyperlinkStatic::Open()
 {
     m_hovering = FALSE;
     INT_PTR result = (INT_PTR)ShellExecuteW(nullptr, u"open", m_url, nullptr, nullptr, SW_SHOW);
     if (result <= 32) {
-        INT_PTR fallback = OpenWithWebCommand();
+        INT_PTR fallback = CHtmlDrawer::OpenWithWebPageCommand(m_url, SW_SHOW);
         if (fallback >= 0)
             result = fallback;
     }

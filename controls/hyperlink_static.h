@@ -34,7 +34,6 @@ private:
     void FitToText();
     void LoadHandCursor();
     void Open();
-    INT_PTR OpenWithWebCommand();
     void CheckLeave();
 
     COLORREF m_linkColour = RGB(0, 0, 238);

@@ -1,9 +1,18 @@
 // Tests of the HTML drawer's passes on memory DCs: line layout, style tags, rules, tabs, tables, links.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <random>
+#include <sys/stat.h>
+#include <thread>
 
 #include "controls/html_drawer.h"
+#include "support/support.h"
+#include "win32/registry.h"
+#include "win32/shell.h"
 #include "platform/gdi/gdi_fixture.h"
 
 namespace {
@@ -366,4 +375,65 @@ TEST_F(DrawerFixture, HoverAndMessageLinksNotifyTheOwnerOnce) {
     drawer.OnSetCursor(POINT{first.left + 1, first.top + 1});
     EXPECT_TRUE(g_notifications.empty());
     DestroyWindow(owner);
+}
+
+// Links open through the shell; when the shell cannot, through the registered web-page command with
+// the address in place of its "%1". Fake programs log what reached them.
+TEST(HtmlLinks, OpenThroughTheShellThenTheWebPageCommand) {
+    const std::string dir = testsupport::ScratchDir();
+    const std::string log = dir + "/opened.log";
+    auto writeScript = [&](const std::string& name, const std::string& exit) {
+        std::ofstream(dir + "/" + name) << "#!/bin/sh\nprintf '" << name << " %s\\n' \"$@\" >> '" << log
+                                        << "'\nexit " << exit << "\n";
+        chmod((dir + "/" + name).c_str(), 0755);
+    };
+    // Waits until the log holds as many lines as expected (the programs run on their own).
+    auto readLog = [&](size_t lines) {
+        std::string text;
+        for (int i = 0; i < 300; ++i) {
+            std::ifstream in(log);
+            text.assign(std::istreambuf_iterator<char>(in), {});
+            if ((size_t)std::count(text.begin(), text.end(), '\n') >= lines) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::remove(log.c_str());
+        return text;
+    };
+    writeScript("opener", "0");
+    writeScript("refuser", "3");  // "no program for it"
+    writeScript("browser", "0");
+    const std::u16string url = u"http://example.com/page";
+
+    setenv("DOVEMARK_OPENER", (dir + "/opener").c_str(), 1);
+    EXPECT_GT(CHtmlDrawer().GotoUrl(url.c_str(), SW_SHOW), 32);
+    EXPECT_EQ(readLog(1), "opener http://example.com/page\n");
+
+    // The shell cannot open it and no page command is registered: the shell's answer stands.
+    setenv("DOVEMARK_OPENER", (dir + "/refuser").c_str(), 1);
+    EXPECT_EQ(CHtmlDrawer().GotoUrl(url.c_str(), SW_SHOW), SE_ERR_NOASSOC);
+    EXPECT_EQ(readLog(1), "refuser http://example.com/page\n");
+
+    // With a page command, the address replaces its quoted "%1".
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::u16string pageClass = u"TestPage";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(pageClass.c_str()),
+                   DWORD((pageClass.size() + 1) * 2));
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, u"TestPage\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    std::u16string command;
+    for (char c : dir + "/browser") command += char16_t(c);
+    command += u" \"%1\" -new";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   DWORD((command.size() + 1) * 2));
+    RegCloseKey(key);
+    EXPECT_GT(CHtmlDrawer().GotoUrl(url.c_str(), SW_SHOW), 32);
+    EXPECT_EQ(readLog(2), "refuser http://example.com/page\nbrowser http://example.com/page\n");
+
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, u"TestPage");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, u".htm");
+    unsetenv("DOVEMARK_OPENER");
 }
