@@ -1,5 +1,6 @@
 // The HTML message box: parameter block, remembered answers, layout, painting and the countdown.
 #include "controls/html_message_box.h"
+#include "win32/shell.h"
 
 #include <algorithm>
 #include <cstring>
@@ -538,7 +539,18 @@ void CHtmlMessageBox::CreateControlsAndMeasure(SIZE* windowSize) {
 void CHtmlMessageBox::OnCommand(int id) {
     if (id == 0) return;
     if (id == IDCANCEL && (!Closable() || waiting_)) return;
-    if (id == IDHTML_HELP) return;  // the help file has no viewer here; the box stays
+    if (id == IDHTML_HELP) {
+        // The program's help file beside it; the box stays.
+        WCHAR path[MAX_PATH * 2] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+        std::u16string file(path);
+        const size_t slash = file.find_last_of(u"/\\"), dot = file.rfind(u'.');
+        if (dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash)) file.resize(dot);
+        file += u".hlp";
+        const LONG context = (LONG)params_.helpContext;
+        WinHelpW(hwnd_, file.c_str(), context > 0 ? HELP_CONTEXT : HELP_PARTIALKEY, context > 0 ? context : 0);
+        return;
+    }
     if (id == IDHTML_REPORT) {
         if (params_.owner && params_.reportMessage) SendMessageW(params_.owner, (UINT)params_.reportMessage, 0, 0);
         return;

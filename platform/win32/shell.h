@@ -75,6 +75,16 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
 // The command line is in the ANSI code page; its first word names the program. Above 31 is success.
 UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
 
+// Help files have no viewer of their own here: WinHelpW opens the file through the shell (the
+// context is not looked up) and fails, with the shell's error, when the file cannot be opened.
+#define HELP_CONTEXT 0x0001
+#define HELP_QUIT 0x0002
+#define HELP_INDEX 0x0003
+#define HELP_CONTENTS 0x0003
+#define HELP_FINDER 0x000B
+#define HELP_PARTIALKEY 0x0105
+BOOL WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
+
 #define ShellExecute ShellExecuteW
 #define ShellExecuteEx ShellExecuteExW
 

@@ -241,7 +241,7 @@ CString DefaultHelpFile(LPCWSTR lpszExt) {
 void OpenHelp(CWinApp* pApp, const CString& file) {
     HWND hOwner = pApp->m_pMainWnd ? pApp->m_pMainWnd->m_hWnd : nullptr;
     // The shell opens the file with its viewer; a file that cannot be opened is said so.
-    if ((INT_PTR)::ShellExecuteW(hOwner, u"open", file, nullptr, nullptr, SW_SHOWNORMAL) <= 32) {
+    if (!::WinHelpW(hOwner, file, HELP_FINDER, 0)) {
         CString text;
         text.Format(u"Cannot open the help file %s.", (LPCWSTR)file);
         AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);

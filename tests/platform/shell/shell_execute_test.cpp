@@ -211,3 +211,15 @@ TEST(CommandLineSplit, FollowsTheWindowsRules)
 }
 
 } // namespace
+
+TEST_F(ShellExecuteTest, HelpFilesOpenThroughTheShellOrFail)
+{
+    std::u16string help = W(dir_ + "/report.txt");
+    EXPECT_TRUE(WinHelpW(nullptr, help.c_str(), HELP_CONTEXT, 12));
+    EXPECT_EQ(ReadFile(log_), dir_ + "/report.txt\n");
+    std::u16string missing = W(dir_ + "/none.hlp");
+    EXPECT_FALSE(WinHelpW(nullptr, missing.c_str(), HELP_PARTIALKEY, 0));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(WinHelpW(nullptr, u"", HELP_FINDER, 0));
+    EXPECT_TRUE(WinHelpW(nullptr, nullptr, HELP_QUIT, 0)); // nothing open to close
+}
