@@ -1,5 +1,6 @@
 // The SCROLLBAR window class: a stand-alone scroll bar that reports to its parent.
 #include "win32/controls/control_util.h"
+#include "win32/user/scroll_info.h"
 
 #include <algorithm>
 
@@ -134,21 +135,7 @@ void Draw(HWND hwnd, HDC dc, ScrollBarState* s)
 int SetInfo(HWND hwnd, ScrollBarState* s, const SCROLLINFO* in, bool redraw)
 {
     SCROLLINFO& si = s->si;
-    if (in->fMask & SIF_RANGE) {
-        si.nMin = in->nMin;
-        si.nMax = in->nMax;
-    }
-    if (in->fMask & SIF_PAGE)
-        si.nPage = in->nPage;
-    if (in->fMask & SIF_POS)
-        si.nPos = in->nPos;
-    long long range = (long long)si.nMax - si.nMin + 1;
-    if (range < 0)
-        range = 0;
-    if ((long long)si.nPage > range)
-        si.nPage = (UINT)range;
-    long long maxPos = (long long)si.nMax - std::max<long long>((long long)si.nPage - 1, 0);
-    si.nPos = (int)std::clamp<long long>(si.nPos, si.nMin, std::max<long long>(maxPos, si.nMin));
+    user::MergeScrollInfo(si, *in);
     if (in->fMask & (SIF_RANGE | SIF_PAGE)) {
         bool needed = si.nMax > si.nMin && (si.nPage == 0 || (long long)si.nPage <= (long long)si.nMax - si.nMin);
         if (in->fMask & SIF_DISABLENOSCROLL)

@@ -1,6 +1,7 @@
 // Non-client areas in the classic look: frames, captions, scroll bars, hit testing, system commands.
 #include "win32/controls/scrollbar.h"
 #include "win32/user/internal.h"
+#include "win32/user/scroll_info.h"
 
 #include <algorithm>
 
@@ -716,21 +717,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw)
             return 0;
         }
         SCROLLINFO& s = sb->si;
-        if (si->fMask & SIF_RANGE) {
-            s.nMin = si->nMin;
-            s.nMax = si->nMax;
-        }
-        if (si->fMask & SIF_PAGE)
-            s.nPage = si->nPage;
-        if (si->fMask & SIF_POS)
-            s.nPos = si->nPos;
-        long long range = (long long)s.nMax - s.nMin + 1;
-        if (range < 0)
-            range = 0;
-        if ((long long)s.nPage > range)
-            s.nPage = (UINT)range;
-        long long maxPos = (long long)s.nMax - std::max<long long>((long long)s.nPage - 1, 0);
-        s.nPos = (int)std::clamp<long long>(s.nPos, s.nMin, std::max<long long>(maxPos, s.nMin));
+        MergeScrollInfo(s, *si);
         pos = s.nPos;
         if (si->fMask & (SIF_RANGE | SIF_PAGE)) {
             bool needed = s.nMax > s.nMin && (s.nPage == 0 || (long long)s.nPage <= (long long)s.nMax - s.nMin);
