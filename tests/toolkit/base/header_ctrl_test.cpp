@@ -142,6 +142,8 @@ protected:
     }
     void RightClick(int x, std::function<void()> keys)
     {
+        headless::ClearModalAnswers();
+        headless::AdvanceClock(1000); // never a double click
         headless::AnswerNextModal([keys](HWND) { keys(); });
         headless::Click(*m_header, POINT{x, 5}, VK_RBUTTON);
         headless::PumpUntilIdle();
