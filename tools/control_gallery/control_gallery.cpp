@@ -19,11 +19,9 @@
 namespace {
 
 const COLORREF kPage = RGB(255, 255, 255);
-const COLORREF kBand = RGB(236, 241, 246);
-const COLORREF kBandLine = RGB(206, 215, 225);
 const int kBandTop = 238;
 
-// The dialog: a white page over a light band that holds the wizard's buttons.
+// The dialog: a white page over the band that holds the wizard's buttons.
 class GalleryDialog : public CWnd {
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -32,8 +30,10 @@ protected:
             GetClientRect(&rc);
             CDC* dc = CDC::FromHandle((HDC)wParam);
             dc->FillSolidRect(CRect(0, 0, rc.right, kBandTop), kPage);
-            dc->FillSolidRect(CRect(0, kBandTop, rc.right, kBandTop + 1), kBandLine);
-            dc->FillSolidRect(CRect(0, kBandTop + 1, rc.right, rc.bottom), kBand);
+            // An etched line over the classic face, as wizards have it.
+            dc->FillSolidRect(CRect(0, kBandTop, rc.right, kBandTop + 1), GetSysColor(COLOR_BTNSHADOW));
+            dc->FillSolidRect(CRect(0, kBandTop + 1, rc.right, kBandTop + 2), GetSysColor(COLOR_BTNHIGHLIGHT));
+            dc->FillSolidRect(CRect(0, kBandTop + 2, rc.right, rc.bottom), GetSysColor(COLOR_BTNFACE));
             return TRUE;
         }
         return CWnd::WindowProc(message, wParam, lParam);
@@ -151,13 +151,16 @@ int main(int argc, char** argv)
     CTextProgressCtrl text;
     Require(text.Create(WS_CHILD | WS_VISIBLE, CRect(120, 72, 436, 92), &dialog, 121), "the text bar");
     UseDialogFont(text);
+    text.SendMessage(CCM_SETBKCOLOR, 0, RGB(236, 241, 246));
     text.SetRange32(0, 100);
     text.SetPos(40);
 
+    // A link takes over a static of its dialog, text and font already set.
     CHyperlinkStatic link;
-    Require(link.Create(u"http://www.dovemark.example/help", WS_CHILD | WS_VISIBLE, CRect(120, 108, 436, 126), &dialog, 122),
-            "the hyperlink");
-    UseDialogFont(link);
+    HWND linkStatic = CreateWindowExW(0, u"STATIC", u"http://www.dovemark.example/help", WS_CHILD | WS_VISIBLE, 120, 108,
+                                      316, 18, dialog.m_hWnd, (HMENU)122, nullptr, nullptr);
+    ::SendMessageW(linkStatic, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
+    Require(linkStatic && link.SubclassWindow(linkStatic), "the hyperlink");
     link.SetLinkUnderline(1);
 
     GalleryHoverButton quick, full;
