@@ -8,6 +8,7 @@
 #include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/global_data.h"
 #include "toolkit/base/resource_loader.h"
+#include "toolkit/commandbars/popup_bar.h"
 
 #include <algorithm>
 
@@ -18,11 +19,6 @@ namespace {
 
 constexpr UINT_PTR kHotTimer = 1;
 constexpr UINT kHotInterval = 10;
-
-int TrackColumnMenu(HMENU menu, UINT flags, int x, int y, HWND owner)
-{
-    return ::TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
-}
 
 } // namespace
 
@@ -478,24 +474,29 @@ void CTKHeaderCtrl::ShowColumnMenu(CPoint point)
     if (!GetResourceLoader().LoadMenu(menu, TK_IDR_HEADER_MENU))
         return;
     if (HMENU popup = ::GetSubMenu(menu, 2)) {
-        if (item == m_nSortColumn)
-            ::CheckMenuItem(popup, m_bSortAscending ? TK_ID_HEADER_SORTASC : TK_ID_HEADER_SORTDESC,
-                            MF_BYCOMMAND | MF_CHECKED);
-        if (CWnd* list = GetParentList()) {
-            LVCOLUMNW lvc{};
-            lvc.mask = LVCF_FMT;
-            if (list->SendMessage(LVM_GETCOLUMNW, (WPARAM)item, (LPARAM)&lvc)) {
-                UINT id = TK_ID_HEADER_ALIGNLEFT;
-                if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT)
-                    id = TK_ID_HEADER_ALIGNRIGHT;
-                else if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER)
-                    id = TK_ID_HEADER_ALIGNCENTER;
-                ::CheckMenuItem(popup, id, MF_BYCOMMAND | MF_CHECKED);
-            }
-        }
-        TrackColumnMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, m_hWnd);
+        CheckColumnMenu(popup, item);
+        TrackToolkitPopupMenu(CMenu::FromHandle(popup), TPM_RIGHTBUTTON, screen.x, screen.y, this,
+                              TK_IDR_HEADER_MENU_ICONS);
     }
     ::DestroyMenu(menu);
+}
+
+void CTKHeaderCtrl::CheckColumnMenu(HMENU popup, int nItem)
+{
+    if (nItem == m_nSortColumn)
+        ::CheckMenuItem(popup, m_bSortAscending ? TK_ID_HEADER_SORTASC : TK_ID_HEADER_SORTDESC,
+                        MF_BYCOMMAND | MF_CHECKED);
+    CWnd* list = GetParentList();
+    LVCOLUMNW lvc{};
+    lvc.mask = LVCF_FMT;
+    if (!list || !list->SendMessage(LVM_GETCOLUMNW, (WPARAM)nItem, (LPARAM)&lvc))
+        return;
+    UINT id = TK_ID_HEADER_ALIGNLEFT;
+    if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT)
+        id = TK_ID_HEADER_ALIGNRIGHT;
+    else if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER)
+        id = TK_ID_HEADER_ALIGNCENTER;
+    ::CheckMenuItem(popup, id, MF_BYCOMMAND | MF_CHECKED);
 }
 
 void CTKHeaderCtrl::OnSortCommand(BOOL bAscending)

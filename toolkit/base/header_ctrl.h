@@ -85,6 +85,8 @@ protected:
     int ItemAt(POINT client);
     void OnSortCommand(BOOL bAscending);
     void ShowColumnMenu(CPoint point);
+    // Checks the sort direction of the sort column and the column's alignment in the column menu.
+    void CheckColumnMenu(HMENU popup, int nItem);
 
     // The style client tells its header when the theme changes.
     class CStyleClient : public CTKThemeStyleClient {

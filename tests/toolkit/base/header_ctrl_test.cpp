@@ -9,7 +9,9 @@
 #include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/global_data.h"
 #include "toolkit/base/header_ctrl.h"
+#include "toolkit/base/resource_loader.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -42,6 +44,7 @@ public:
 
 class TestHeader : public CTKHeaderCtrl {
 public:
+    using CTKHeaderCtrl::CheckColumnMenu;
     using CTKHeaderCtrl::m_nMinColumnWidth;
 };
 
@@ -354,6 +357,39 @@ TEST_F(HeaderCtrlTest, ColumnMenuSortsAndAligns) {
         column.mask = LVCF_FMT;
         ASSERT_TRUE(m_list.SendMessage(LVM_GETCOLUMNW, 2, (LPARAM)&column));
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, a.format);
+    }
+}
+
+TEST_F(HeaderCtrlTest, ColumnMenuChecksTheSortDirectionAndAlignment) {
+    const struct {
+        int sortColumn;
+        BOOL ascending;
+        int item, format;
+        std::vector<UINT> checked;
+    } cases[] = {
+        {1, TRUE, 1, LVCFMT_LEFT, {TK_ID_HEADER_SORTASC, TK_ID_HEADER_ALIGNLEFT}},
+        {1, FALSE, 1, LVCFMT_RIGHT, {TK_ID_HEADER_SORTDESC, TK_ID_HEADER_ALIGNRIGHT}},
+        {0, TRUE, 1, LVCFMT_CENTER, {TK_ID_HEADER_ALIGNCENTER}},
+        {-1, TRUE, 2, LVCFMT_LEFT, {TK_ID_HEADER_ALIGNLEFT}},
+    };
+    TestHeader& header = Attach();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sortColumn << " " << c.ascending << " " << c.item << " " << c.format);
+        header.SetSortImage(c.sortColumn, c.ascending);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT;
+        column.fmt = c.format;
+        m_list.SendMessage(LVM_SETCOLUMNW, (WPARAM)c.item, (LPARAM)&column);
+        HMENU menu = nullptr;
+        ASSERT_TRUE(GetResourceLoader().LoadMenu(menu, TK_IDR_HEADER_MENU));
+        HMENU popup = GetSubMenu(menu, 2);
+        ASSERT_NE(popup, nullptr);
+        header.CheckColumnMenu(popup, c.item);
+        for (UINT id = TK_ID_HEADER_SORTASC; id <= TK_ID_HEADER_ALIGNRIGHT; ++id) {
+            bool expected = std::find(c.checked.begin(), c.checked.end(), id) != c.checked.end();
+            EXPECT_EQ((GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) != 0, expected) << id;
+        }
+        DestroyMenu(menu);
     }
 }
 
