@@ -86,7 +86,7 @@ protected:
     }
 };
 
-class ButtonTest : public ::testing::Test {
+class ToolkitButtonTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -137,7 +137,7 @@ struct BackgroundCase {
 
 const int R = kWidth - 1, B = kHeight - 1, MX = kWidth / 2, MY = kHeight / 2;
 
-TEST_F(ButtonTest, BackgroundsFollowThemeAndState) {
+TEST_F(ToolkitButtonTest, BackgroundsFollowThemeAndState) {
     const BackgroundCase cases[] = {
         {"3d normal", Style, 0, false, false, 0, {{0, 0, 20}, {R, B, 21}, {1, 1, 15}, {R - 1, B - 1, 16}, {MX, MY, 15}}},
         {"3d pressed", Style, 0, false, false, ODS_SELECTED, {{0, 0, 21}, {R, B, 20}, {1, 1, 16}, {R - 1, B - 1, 15}}},
@@ -173,7 +173,7 @@ TEST_F(ButtonTest, BackgroundsFollowThemeAndState) {
     }
 }
 
-TEST_F(ButtonTest, HalftoneFillsAPushedButtonWithAChecker) {
+TEST_F(ToolkitButtonTest, HalftoneFillsAPushedButtonWithAChecker) {
     CTKButton button;
     Make(button, u"");
     button.SetXButtonStyle(TKBS_HALFTONE);
@@ -192,7 +192,7 @@ TEST_F(ButtonTest, HalftoneFillsAPushedButtonWithAChecker) {
     }
 }
 
-TEST_F(ButtonTest, GradientThemeFillsWithTheTablesGradients) {
+TEST_F(ToolkitButtonTest, GradientThemeFillsWithTheTablesGradients) {
     CTKPColorTable& table = GetColorTable();
     const struct {
         const char* name;
@@ -219,7 +219,7 @@ TEST_F(ButtonTest, GradientThemeFillsWithTheTablesGradients) {
     }
 }
 
-TEST_F(ButtonTest, GradientThemeTakesTheLunaSchemesColours) {
+TEST_F(ToolkitButtonTest, GradientThemeTakesTheLunaSchemesColours) {
     CTKPColorTable& table = GetColorTable();
     const struct {
         int kind;
@@ -249,7 +249,7 @@ TEST_F(ButtonTest, GradientThemeTakesTheLunaSchemesColours) {
     table.RefreshColors();
 }
 
-TEST_F(ButtonTest, FocusRectangleOnlyWithItsStyleBit) {
+TEST_F(ToolkitButtonTest, FocusRectangleOnlyWithItsStyleBit) {
     for (DWORD xstyle : {DWORD(0), DWORD(TKBS_FOCUSRECT)}) {
         SCOPED_TRACE(xstyle);
         CTKButton button;
@@ -266,7 +266,7 @@ TEST_F(ButtonTest, FocusRectangleOnlyWithItsStyleBit) {
 }
 
 // ---- Text ---------------------------------------------------------------------------------------
-TEST_F(ButtonTest, TextFollowsTheAlignmentMeasuredWithoutMnemonics) {
+TEST_F(ToolkitButtonTest, TextFollowsTheAlignmentMeasuredWithoutMnemonics) {
     const struct {
         const char* name;
         LPCWSTR text;
@@ -302,7 +302,7 @@ TEST_F(ButtonTest, TextFollowsTheAlignmentMeasuredWithoutMnemonics) {
     }
 }
 
-TEST_F(ButtonTest, TextColourAndOffsetByThemeAndState) {
+TEST_F(ToolkitButtonTest, TextColourAndOffsetByThemeAndState) {
     const struct {
         const char* name;
         DWORD xstyle;
@@ -344,7 +344,7 @@ TEST_F(ButtonTest, TextColourAndOffsetByThemeAndState) {
 // ---- Images -------------------------------------------------------------------------------------
 const COLORREF kRed = RGB(200, 0, 0), kBlue = RGB(0, 0, 200);
 
-TEST_F(ButtonTest, ImageOfEachStateByTheme) {
+TEST_F(ToolkitButtonTest, ImageOfEachStateByTheme) {
     enum Expect { Normal, Hot, Grey, Faded };
     const struct {
         const char* name;
@@ -402,7 +402,7 @@ TEST_F(ButtonTest, ImageOfEachStateByTheme) {
     DestroyIcon(blue);
 }
 
-TEST_F(ButtonTest, ShadowedHotIconCastsItsShadowDownRight) {
+TEST_F(ToolkitButtonTest, ShadowedHotIconCastsItsShadowDownRight) {
     HICON red = SolidIcon(kRed);
     CTKButton button;
     Make(button, u"");
@@ -419,7 +419,7 @@ TEST_F(ButtonTest, ShadowedHotIconCastsItsShadowDownRight) {
     DestroyIcon(red);
 }
 
-TEST_F(ButtonTest, ImageBesideOrAboveTheText) {
+TEST_F(ToolkitButtonTest, ImageBesideOrAboveTheText) {
     HICON red = SolidIcon(kRed);
     const int width = 120, height = 48;
     {
@@ -462,7 +462,7 @@ TEST_F(ButtonTest, ImageBesideOrAboveTheText) {
     DestroyIcon(red);
 }
 
-TEST_F(ButtonTest, ImagesThatCannotBeLoadedAreReported) {
+TEST_F(ToolkitButtonTest, ImagesThatCannotBeLoadedAreReported) {
     CTKButton button;
     Make(button, u"");
     EXPECT_FALSE(button.SetBitmap(CSize(0, 0), 4242));
@@ -471,7 +471,7 @@ TEST_F(ButtonTest, ImagesThatCannotBeLoadedAreReported) {
 }
 
 // ---- Input through the driver -----------------------------------------------------------------
-TEST_F(ButtonTest, HotTrackingLightsTheButtonAndRedrawsOnceWhenLeft) {
+TEST_F(ToolkitButtonTest, HotTrackingLightsTheButtonAndRedrawsOnceWhenLeft) {
     const struct {
         const char* name;
         DWORD xstyle;
@@ -507,7 +507,7 @@ TEST_F(ButtonTest, HotTrackingLightsTheButtonAndRedrawsOnceWhenLeft) {
     }
 }
 
-TEST_F(ButtonTest, ClicksPushTheButtonAndADoubleClickCountsTwice) {
+TEST_F(ToolkitButtonTest, ClicksPushTheButtonAndADoubleClickCountsTwice) {
     CountingButton button;
     Make(button, u"Go");
     button.SetXButtonStyle(0);
@@ -532,7 +532,7 @@ TEST_F(ButtonTest, ClicksPushTheButtonAndADoubleClickCountsTwice) {
     EXPECT_FALSE(button.IsPushed());
 }
 
-TEST_F(ButtonTest, PushLikeCheckBoxesAndRadiosKeepTheirState) {
+TEST_F(ToolkitButtonTest, PushLikeCheckBoxesAndRadiosKeepTheirState) {
     CTKButton check, first, second, plain;
     Make(check, u"Bold", BS_AUTOCHECKBOX | BS_PUSHLIKE, CRect(0, 0, kWidth, kHeight), 11);
     Make(first, u"A", WS_GROUP | BS_AUTORADIOBUTTON | BS_PUSHLIKE, CRect(0, 30, kWidth, 30 + kHeight), 12);
@@ -569,7 +569,7 @@ TEST_F(ButtonTest, PushLikeCheckBoxesAndRadiosKeepTheirState) {
     EXPECT_FALSE(plain.IsChecked());
 }
 
-TEST_F(ButtonTest, SubclassedButtonsBecomeOwnerDrawnAndKeepTheirCheck) {
+TEST_F(ToolkitButtonTest, SubclassedButtonsBecomeOwnerDrawnAndKeepTheirCheck) {
     const DWORD kinds[] = {BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_RADIOBUTTON, BS_3STATE, BS_AUTORADIOBUTTON};
     for (DWORD kind : kinds) {
         SCOPED_TRACE(kind);
@@ -587,7 +587,7 @@ TEST_F(ButtonTest, SubclassedButtonsBecomeOwnerDrawnAndKeepTheirCheck) {
 }
 
 // ---- Themes, factory and shared handlers ---------------------------------------------------------
-TEST_F(ButtonTest, FactoryAndStyleBitsChooseTheLook) {
+TEST_F(ToolkitButtonTest, FactoryAndStyleBitsChooseTheLook) {
     CTKButtonThemeFactory factory;
     const struct {
         int id;
@@ -631,7 +631,7 @@ TEST_F(ButtonTest, FactoryAndStyleBitsChooseTheLook) {
     EXPECT_EQ(checked.At(MX, MY), RGB(2, 2, 2));
 }
 
-TEST_F(ButtonTest, ErasesNothingAndRefreshesItsStyleOnSystemChanges) {
+TEST_F(ToolkitButtonTest, ErasesNothingAndRefreshesItsStyleOnSystemChanges) {
     CTKButton button;
     Make(button, u"");
     PaintProbe probe(kWidth, kHeight, RGB(9, 9, 9));
