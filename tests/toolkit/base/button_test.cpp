@@ -448,6 +448,15 @@ TEST_F(ToolkitButtonTest, ImageBesideOrAboveTheText) {
         EXPECT_LE(std::abs((text.left + text.right) / 2 - width / 2), 3);
         EXPECT_GE(text.top, image.bottom + 4);
     }
+    for (DWORD align : {DWORD(0), DWORD(BS_CENTER | BS_VCENTER)}) {
+        SCOPED_TRACE(align ? "alone, centred" : "alone");
+        CTKButton button;
+        Make(button, u"", BS_PUSHBUTTON | align, CRect(0, 0, width, height));
+        button.SetIcon(CSize(0, 0), red, nullptr);
+        PaintProbe probe(width, height);
+        Draw(button, probe, 0, width, height);
+        EXPECT_EQ(BoxOf(probe, kRed, width, height), align ? CRect(52, 16, 68, 32) : CRect(4, 16, 20, 32));
+    }
     {
         SCOPED_TRACE("placed by the caller");
         CTKButton button;
