@@ -34,3 +34,10 @@ function(dovemark_add_resources target rc)
     VERBATIM)
   target_sources(${target} PRIVATE ${cpp})
 endfunction()
+
+# The toolkit's own resources (res/toolkit/): every executable that runs toolkit code takes them.
+function(dovemark_add_toolkit_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/toolkit)
+  dovemark_add_resources(${target} ${dir}/toolkit.rc
+    DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur)
+endfunction()

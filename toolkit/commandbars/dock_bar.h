@@ -1,0 +1,36 @@
+// The bar along one edge of the frame that holds docked tool bars in rows.
+#pragma once
+
+#include "afx/wnd.h"
+
+#include <vector>
+
+class CTKPCommandBar;
+class CTKPCommandBars;
+class CTKPToolBar;
+
+class CTKPDockBar : public CWnd {
+    DECLARE_DYNAMIC(CTKPDockBar)
+public:
+    explicit CTKPDockBar(CTKPCommandBars* bars = nullptr);
+    ~CTKPDockBar() override;
+
+    BOOL Create(CWnd* pParent, DWORD style, UINT id);
+    // Puts a bar at the end of the last row.
+    void DockCommandBar(CTKPToolBar* bar, LPCRECT rect = nullptr);
+    // Takes the bar off; an empty row goes with it. `excluded` is an index not to look at (-1).
+    BOOL RemoveCommandBar(CTKPCommandBar* bar, int excluded = -1);
+    int FindBar(CTKPCommandBar* bar, int excluded = -1) const;
+    CTKPCommandBar* GetBar(int index) const;
+    int GetBarCount() const { return int(m_bars.size()); }
+    // 0 top, 1 bottom, 2 left, 3 right, from the alignment of the bar style.
+    int GetPosition() const;
+    DWORD GetBarStyle() const { return m_dwStyle; }
+    CTKPCommandBars* GetCommandBars() const { return m_pCommandBars; }
+
+private:
+    DWORD m_dwStyle = 0;
+    // A null entry ends a row.
+    std::vector<CTKPCommandBar*> m_bars;
+    CTKPCommandBars* m_pCommandBars;
+};
