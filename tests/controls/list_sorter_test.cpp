@@ -130,4 +130,18 @@ TEST(ShellFileInfo, ImageListsIconsAndTypeNames) {
     EXPECT_EQ(CShellFileInfo::GetTypeName(u"a.zzq"), CShellFileInfo::GetTypeName(u"b.ZZQ"));
 }
 
+TEST(ShellFileInfo, TypeNamesOfKnownAndUnknownExtensions) {
+    // Asked by attributes, the shell names an extension it has no type for after the extension
+    // itself, whether or not the file exists; only a request it cannot answer gives no name.
+    struct { const char16_t* name; const char16_t* type; } cases[] = {
+        {u"/no/such/report.txt", u"文本文档"},
+        {u"data.xyz", u"XYZ 文件"},
+        {u"b.ZzQ", u"ZZQ 文件"},
+        {u"README", u"文件"},
+        {nullptr, u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CShellFileInfo::GetTypeName(c.name), CString(c.type)) << (c.name ? "named" : "null");
+}
+
 } // namespace

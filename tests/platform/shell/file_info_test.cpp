@@ -122,8 +122,16 @@ TEST(FileInfo, LooksOnDiskWithoutUseFileAttributes)
     Info folder = Ask(W(dir + "/sub.txt"), FILE_ATTRIBUTE_NORMAL, SHGFI_TYPENAME);
     EXPECT_EQ(std::u16string(folder.sfi.szTypeName), u"文件夹");
 
+    // On disk too, an extension without a registered type is named after itself.
+    std::ofstream(dir + "/table.xyz") << "x";
+    Info unknown = Ask(W(dir + "/table.xyz"), 0, SHGFI_TYPENAME);
+    EXPECT_NE(unknown.result, 0u);
+    EXPECT_EQ(std::u16string(unknown.sfi.szTypeName), u"XYZ 文件");
+
+    // Without the attributes a missing file cannot be answered for: the call fails, no name.
     Info missing = Ask(W(dir + "/none.txt"), 0, SHGFI_TYPENAME);
     EXPECT_EQ(missing.result, 0u);
+    EXPECT_EQ(std::u16string(missing.sfi.szTypeName), u"");
     EXPECT_EQ(Ask(W(dir + "/page.HTM"), 0, SHGFI_ATTRIBUTES).result, 0u);
     EXPECT_EQ(SHGetFileInfoW(u"a.txt", 0, nullptr, 0, kByName | SHGFI_TYPENAME), 0u);
     SHFILEINFOW sfi;
