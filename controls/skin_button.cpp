@@ -194,9 +194,12 @@ HICON CSkinButton::MakeDerivedIcon(HICON hSource, int kind)
     if (!GetIconInfo(hSource, &ii))
         return nullptr;
     HICON result = nullptr;
-    const int cx = int(ii.xHotspot) * 2, cy = int(ii.yHotspot) * 2;
+    // The colour bitmap at its own size, whatever the hot spot says.
+    BITMAP bm{};
+    const int cx = ii.hbmColor && GetObjectW(ii.hbmColor, sizeof(bm), &bm) ? bm.bmWidth : 0;
+    const int cy = cx ? bm.bmHeight : 0;
     std::vector<DWORD> pixels;
-    if (ii.hbmColor && cx > 0 && cy > 0 && ReadPixels(ii.hbmColor, cx, cy, pixels)) {
+    if (cx > 0 && cy > 0 && ReadPixels(ii.hbmColor, cx, cy, pixels)) {
         for (DWORD& px : pixels) {
             COLORREF c = ColorOfPixel(px);
             if (c != RGB(0, 0, 0))
