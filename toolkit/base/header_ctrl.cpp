@@ -5,6 +5,7 @@
 #include "afx/ctrl_view.h"
 #include "afx/module_state.h"
 #include "afx/window_dc.h"
+#include "toolkit/base/button_handlers.h"
 #include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/global_data.h"
 #include "toolkit/base/resource_loader.h"
@@ -24,7 +25,7 @@ constexpr UINT kHotInterval = 10;
 
 BEGIN_MESSAGE_MAP(CTKHeaderCtrl, CHeaderCtrl)
     ON_WM_PAINT()
-    ON_WM_ERASEBKGND()
+    ON_WM_ERASEBKGND_NOERASE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
@@ -86,9 +87,7 @@ void CTKHeaderCtrl::SetTheme(CTKHeaderCtrlTheme* pTheme)
 
 BOOL CTKHeaderCtrl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    if (message == WM_SETTINGCHANGE || message == WM_SYSCOLORCHANGE)
-        if (CTKThemeManagerStyleFactory* factory = m_styleClient.GetFactory())
-            factory->RefreshStyle();
+    RefreshThemedStyle(m_styleClient, message);
     return CHeaderCtrl::OnWndMsg(message, wParam, lParam, pResult);
 }
 
@@ -307,11 +306,6 @@ void CTKHeaderCtrl::OnPaint()
     GetClientRect(&client);
     CTKPOffscreenDC offscreen(dc.GetSafeHdc(), client);
     theme->DrawHeader(&offscreen, this);
-}
-
-BOOL CTKHeaderCtrl::OnEraseBkgnd(CDC*)
-{
-    return TRUE;
 }
 
 void CTKHeaderCtrl::OnLButtonDown(UINT, CPoint)
