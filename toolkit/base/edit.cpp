@@ -125,7 +125,7 @@ void CTKPEdit::ShowContextMenu(CTKPControl* control, CPoint point)
     }
     popup->SetSourceMenu(menu.m_hMenu);
     ClientToScreen(&point);
-    UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_RIGHTBUTTON;
+    UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RECURSE;
     if (bar->m_hWnd && (bar->GetExStyle() & (WS_EX_LAYOUTRTL | WS_EX_RIGHT)))
         flags |= TPM_RIGHTALIGN;
     const int chosen = CTKPCommandBars::TrackPopupBar(popup, flags, point.x, point.y, this);

@@ -448,6 +448,15 @@ TEST_F(ToolkitButtonTest, ImageBesideOrAboveTheText) {
         EXPECT_LE(std::abs((text.left + text.right) / 2 - width / 2), 3);
         EXPECT_GE(text.top, image.bottom + 4);
     }
+    for (DWORD align : {DWORD(0), DWORD(BS_CENTER | BS_VCENTER)}) {
+        SCOPED_TRACE(align ? "alone, centred" : "alone");
+        CTKButton button;
+        Make(button, u"", BS_PUSHBUTTON | align, CRect(0, 0, width, height));
+        button.SetIcon(CSize(0, 0), red, nullptr);
+        PaintProbe probe(width, height);
+        Draw(button, probe, 0, width, height);
+        EXPECT_EQ(BoxOf(probe, kRed, width, height), align ? CRect(52, 16, 68, 32) : CRect(4, 16, 20, 32));
+    }
     {
         SCOPED_TRACE("placed by the caller");
         CTKButton button;
@@ -462,12 +471,25 @@ TEST_F(ToolkitButtonTest, ImageBesideOrAboveTheText) {
     DestroyIcon(red);
 }
 
-TEST_F(ToolkitButtonTest, ImagesThatCannotBeLoadedAreReported) {
+TEST_F(ToolkitButtonTest, ImagesFromResources) {
     CTKButton button;
     Make(button, u"");
     EXPECT_FALSE(button.SetBitmap(CSize(0, 0), 4242));
     EXPECT_FALSE(button.SetIcon(CSize(16, 16), 4243u, 0u));
     EXPECT_EQ(button.GetImage(), nullptr);
+
+    // The caption's strip of images: drawn without the magenta it lies on.
+    ASSERT_TRUE(button.SetBitmap(CSize(0, 0), 9002));
+    EXPECT_EQ(button.m_sizeImage, CSize(48, 15));
+    PaintProbe probe(kWidth, kHeight);
+    Draw(button, probe, 0);
+    const CRect image(4, (kHeight - 15) / 2, 4 + 48, (kHeight - 15) / 2 + 15);
+    EXPECT_FALSE(probe.Has(image, RGB(255, 0, 255)));
+    EXPECT_EQ(probe.At(image.left, image.top), C(15));
+    bool drawn = false;
+    for (int x = image.left; x < image.right; ++x)
+        drawn = drawn || probe.At(x, image.top + 7) != C(15);
+    EXPECT_TRUE(drawn);
 }
 
 // ---- Input through the driver -----------------------------------------------------------------
