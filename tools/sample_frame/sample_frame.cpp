@@ -1,8 +1,9 @@
-// Writes a PNG of the toolkit frame: a list of 10,000 found files in report view above the frame's
-// status bar, drawn in the native theme.
-#include "afx/list_ctrl.h"
+// Writes a PNG of the toolkit frame: the toolkit's list of 10,000 found files in report view, under
+// its flat header, above the frame's status bar, drawn in the native theme.
 #include "backend/headless/driver.h"
 #include "toolkit/base/frame_wnd.h"
+#include "toolkit/base/header_ctrl.h"
+#include "toolkit/base/list_ctrl.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/status_bar.h"
 
@@ -27,7 +28,7 @@ int LoadIndicatorString(UINT id, LPWSTR buffer, int cchMax)
     return n;
 }
 
-void FillRows(CListCtrl& list)
+void FillRows(CTKListCtrl& list)
 {
     static const char16_t* const kTypes[] = {u"JPEG 图像", u"Microsoft Word 文档", u"文本文档", u"ZIP 压缩文件"};
     static const char16_t* const kExtensions[] = {u"jpg", u"doc", u"txt", u"zip"};
@@ -63,10 +64,12 @@ int main(int argc, char** argv)
     }
     CTKPStatusBar statusBar;
     const UINT indicators[] = {0, kIndicatorCaps, kIndicatorNum, kIndicatorScroll};
-    CListCtrl list;
+    CTKListCtrl list;
+    CTKFlatHeaderCtrl header;
     if (!statusBar.Create(frame) || !statusBar.SetIndicators(indicators, 4) ||
         !list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(0, 0, 0, 0), frame,
-                     AFX_IDW_PANE_FIRST)) {
+                     AFX_IDW_PANE_FIRST) ||
+        !list.GetHeaderCtrl() || !header.SubclassWindow(list.GetHeaderCtrl()->m_hWnd)) {
         std::fprintf(stderr, "sample_frame: cannot create the frame's windows\n");
         frame->DestroyWindow();
         return 1;
@@ -74,6 +77,8 @@ int main(int argc, char** argv)
     statusBar.SetPaneText(0, u"找到 10000 个文件");
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     FillRows(list);
+    list.GetListSupport().SetSortImage(0, TRUE);
+    header.SetSortImage(0, TRUE);
     list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 
     frame->ShowWindow(SW_SHOW);
