@@ -77,6 +77,9 @@ public:
     static BOOL PASCAL ReflectLastMsg(HWND hWndChild, LRESULT* pResult = nullptr);
     BOOL SendChildNotifyLastMsg(LRESULT* pResult = nullptr);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // The tool under a client point for a tooltip: a visible child window names itself (its id is
+    // the answer); -1 when there is none.
+    virtual INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const;
     // Offers pMsg to PreTranslateMessage of each framework window from its target up to hWndStop.
     static BOOL PASCAL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
     virtual void PostNcDestroy() {}

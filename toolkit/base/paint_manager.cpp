@@ -1,6 +1,7 @@
 // The paint manager base: colours, fonts, shared drawing, tool-bar controls, special buttons,
 // popup animations, and the global manager with the theme switch.
 #include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/image_manager.h"
 
 #include "win32/kernel.h"
 #include "win32/user.h"
@@ -15,6 +16,8 @@ CTKPPaintManager::CTKPPaintManager()
     m_grcBar.SetStandardValue(COLORREF(-1), COLORREF(-1), 0.5f);
     m_grcBar.m_light.Reset();
     m_grcBar.m_dark.Reset();
+    // Images generated for the previous look go; the icons make them anew in this one's colours.
+    GetGlobalImageManager()->RefreshAll();
 }
 
 CTKPPaintManager::~CTKPPaintManager()

@@ -3,6 +3,9 @@
 
 #include "afx/frame.h"
 #include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/image_manager.h"
+#include "toolkit/commandbars/tip_context.h"
 
 #include <algorithm>
 #include <cstring>
@@ -48,8 +51,17 @@ void CTKPStatusBarPane::BestFit()
         ::SelectObject(screen, old);
         ::ReleaseDC(nullptr, screen);
     }
-    // Icons come from the command bars' image manager, which no bar of this program has yet.
+    if (CTKPImageIcon* icon = GetIcon())
+        width += icon->GetWidth() + (m_strText.IsEmpty() ? 0 : 2);
     m_cxText = width;
+}
+
+CTKPImageIcon* CTKPStatusBarPane::GetIcon() const
+{
+    if (m_nIconId == -1)
+        return nullptr;
+    CTKPImageManager* images = m_pStatusBar ? m_pStatusBar->GetImageManager() : GetGlobalImageManager();
+    return images->GetImage(UINT(m_nIconId), 0);
 }
 
 void CTKPStatusBarPane::Draw(HDC hdc, const RECT& rc)
@@ -127,7 +139,7 @@ static_assert(sizeof(TKStatusMetrics) == 500);
 
 } // namespace
 
-CTKPStatusBar::CTKPStatusBar()
+CTKPStatusBar::CTKPStatusBar() : m_pToolTipContext(new CTKPTipContext())
 {
     m_cyTopBorder = 2;
     m_cxLeftBorder = m_cxRightBorder = 0;
@@ -143,6 +155,7 @@ CTKPStatusBar::~CTKPStatusBar()
     for (CTKPStatusBarPane* pane : m_panes)
         pane->Release();
     m_panes.clear();
+    m_pToolTipContext->InternalRelease();
     if (m_hFont)
         ::DeleteObject(m_hFont);
 }
@@ -311,9 +324,96 @@ CTKPPaintManager* CTKPStatusBar::GetPaintManager() const
 {
     if (!m_bDrawWithPaintManager)
         return nullptr;
+    if (m_pCommandBars)
+        return m_pCommandBars->GetPaintManager();
     if (!g_pGlobalPaintManager)
         SetGlobalTheme(TKP_THEME_CLASSIC);
     return g_pGlobalPaintManager;
+}
+
+CTKPImageManager* CTKPStatusBar::GetImageManager() const
+{
+    return m_pCommandBars ? m_pCommandBars->GetImageManager() : GetGlobalImageManager();
+}
+
+INT_PTR CTKPStatusBar::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
+{
+    const INT_PTR own = CControlBar::OnToolHitTest(point, pTI);
+    if (own != -1)
+        return own;
+    RECT rc{};
+    CTKPStatusBarPane* pane = HitTest(POINT{point.x, point.y}, &rc);
+    if (!pane || pane->m_strTooltip.IsEmpty())
+        return -1;
+    CTKPTipContext::FillToolInfo(pTI, m_hWnd, pane->m_nID, rc, 0, pane->m_strTooltip);
+    return INT_PTR(pane->m_nID);
+}
+
+void CTKPStatusBar::SetBarStyle(DWORD dwStyle)
+{
+    const DWORD old = m_dwStyle;
+    CControlBar::SetBarStyle(dwStyle);
+    if (m_hWnd && ((old ^ m_dwStyle) & 0x0F00))
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CTKPStatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+        (message >= WM_NCMOUSEMOVE && message <= WM_NCMBUTTONDBLCLK))
+        m_pToolTipContext->RelayToolTipMessage(this, message, wParam, lParam);
+    switch (message) {
+    case WM_NCCALCSIZE: {
+        // The borders the bar draws are non-client; the top one gives back two pixels.
+        CRect inside(0, 0, 0, 0);
+        CControlBar::CalcInsideRect(inside, TRUE);
+        auto* rc = reinterpret_cast<RECT*>(lParam);
+        if (rc) {
+            rc->left += inside.left;
+            rc->top += inside.top - 2;
+            rc->right += inside.right;
+            rc->bottom += inside.bottom;
+        }
+        return 0;
+    }
+    case WM_NCPAINT:
+        EraseNonClient();
+        return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // The control lays itself out against the window without the bar's borders.
+        const DWORD style = m_dwStyle;
+        m_dwStyle &= ~DWORD(CBRS_BORDER_ANY);
+        const LRESULT result = CControlBar::WindowProc(message, wParam, lParam);
+        m_dwStyle = style;
+        return result;
+    }
+    default:
+        return CControlBar::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CTKPStatusBar::EraseNonClient()
+{
+    HDC hdc = ::GetWindowDC(m_hWnd);
+    if (!hdc)
+        return;
+    RECT window{}, client{};
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&client.left));
+    ::ClientToScreen(m_hWnd, reinterpret_cast<POINT*>(&client.right));
+    ::OffsetRect(&client, -window.left, -window.top);
+    ::OffsetRect(&window, -window.left, -window.top);
+    ::ExcludeClipRect(hdc, client.left, client.top, client.right, client.bottom);
+    if (CTKPPaintManager* manager = GetPaintManager())
+        manager->FillFrameClient(hdc, window);
+    else
+        ::FillRect(hdc, &window, ::GetSysColorBrush(COLOR_BTNFACE));
+    CDC* dc = CDC::FromHandle(hdc);
+    CRect rc(window);
+    DrawBorders(dc, rc);
+    ::ReleaseDC(m_hWnd, hdc);
 }
 
 BOOL CTKPStatusBar::HasSizeGrip() const

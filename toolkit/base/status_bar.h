@@ -9,7 +9,11 @@
 #include <vector>
 
 class CTKPStatusBar;
+class CTKPCommandBars;
+class CTKPImageIcon;
+class CTKPImageManager;
 class CTKPPaintManager;
+class CTKPTipContext;
 
 #define TKP_SBPS_NOBORDERS 0x00000100
 #define TKP_SBPS_POPOUT 0x00000200
@@ -29,6 +33,8 @@ public:
     CString GetTooltip() const { return m_strTooltip; }
     CTKPStatusBar* GetStatusBar() const { return m_pStatusBar; }
     HFONT GetFont() const;
+    // The pane's icon from the bar's image manager; null without an icon id.
+    CTKPImageIcon* GetIcon() const;
     // Width of the text in the pane's font, plus the icon's width and a gap when there is text.
     void BestFit();
     virtual void Draw(HDC hdc, const RECT& rc);
@@ -94,11 +100,19 @@ public:
     HFONT GetFont() const { return m_hFont; }
 
     CTKPPaintManager* GetPaintManager() const;
+    CTKPImageManager* GetImageManager() const;
+    // The command bars of the frame, whose paint and image managers the bar then uses.
+    void SetCommandBars(CTKPCommandBars* bars) { m_pCommandBars = bars; }
+    CTKPCommandBars* GetCommandBars() const { return m_pCommandBars; }
+    CTKPTipContext* GetToolTipContext() const { return m_pToolTipContext; }
 
     virtual void DrawPaneEntry(HDC hdc, int index, const RECT& rc);
     virtual void DrawSizeGripper(HDC hdc, const RECT& rcClient);
 
     CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
+    void SetBarStyle(DWORD dwStyle) override;
+    // The pane under the point with its tooltip text, else the window's own tools.
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
     void CalcInsideRect(CRect& rect, BOOL bHorz) const override;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
 
@@ -109,6 +123,8 @@ public:
     BOOL m_bDrawWithPaintManager = TRUE;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void EraseNonClient();
     BOOL HasSizeGrip() const;
     BOOL ParentMaximized() const;
     void PositionHostedWindows();
@@ -127,4 +143,6 @@ protected:
 private:
     std::vector<CTKPStatusBarPane*> m_panes;
     HFONT m_hFont = nullptr;
+    CTKPCommandBars* m_pCommandBars = nullptr;
+    CTKPTipContext* m_pToolTipContext;
 };

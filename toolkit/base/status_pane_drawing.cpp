@@ -1,6 +1,7 @@
 // The paint managers' drawing of one status-bar pane: background, icon and text.
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/status_bar.h"
+#include "toolkit/commandbars/image_manager.h"
 
 void CTKPPaintManager::DrawStatusBarPaneEntry(HDC hdc, const RECT& rcPane, CTKPStatusBarPane* pane)
 {
@@ -22,7 +23,9 @@ void CTKPPaintManager::DrawStatusBarPaneEntry(HDC hdc, const RECT& rcPane, CTKPS
     SIZE extent{};
     if (!text.IsEmpty())
         ::GetTextExtentPoint32W(hdc, text, text.GetLength(), &extent);
-    const int content = extent.cx;
+    CTKPImageIcon* icon = pane->GetIcon();
+    const int iconWidth = icon ? icon->GetWidth() : 0;
+    const int content = extent.cx + (icon ? iconWidth + (text.IsEmpty() ? 0 : 2) : 0);
     const int space = rc.right - rc.left;
     if (content < space) {
         if (pane->m_nAlignment == 1)
@@ -32,6 +35,12 @@ void CTKPPaintManager::DrawStatusBarPaneEntry(HDC hdc, const RECT& rcPane, CTKPS
     }
 
     const BOOL disabled = (pane->m_nStyle & TKP_SBPS_DISABLED) != 0;
+    if (icon) {
+        const int iconHeight = icon->GetHeight();
+        const POINT pt{rc.left, rc.top + (rc.bottom - rc.top - iconHeight) / 2};
+        icon->DrawImage(hdc, pt, SIZE{iconWidth, iconHeight}, disabled ? CTKPIconView::Disabled : CTKPIconView::Normal);
+        rc.left += iconWidth + 2;
+    }
     COLORREF color = disabled ? GetColor(17) : pane->m_clrText != COLORREF(-1) ? pane->m_clrText : m_clrText;
     const int oldMode = ::SetBkMode(hdc, TRANSPARENT);
     const COLORREF oldColor = ::SetTextColor(hdc, color);

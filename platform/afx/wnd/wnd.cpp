@@ -445,6 +445,21 @@ void CWnd::OnNcDestroy() {
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
+INT_PTR CWnd::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
+    if (!m_hWnd)
+        return -1;
+    HWND hChild = ::ChildWindowFromPointEx(m_hWnd, point, CWP_SKIPINVISIBLE);
+    if (!hChild || hChild == m_hWnd)
+        return -1;
+    if (pTI && pTI->cbSize >= TTTOOLINFOW_V1_SIZE) {
+        pTI->hwnd = m_hWnd;
+        pTI->uId = (UINT_PTR)hChild;
+        pTI->uFlags |= TTF_IDISHWND;
+        pTI->lpszText = LPSTR_TEXTCALLBACKW;
+    }
+    return ::GetDlgCtrlID(hChild);
+}
+
 BOOL PASCAL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
     for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
         if (CWnd* pWnd = FromHandlePermanent(hWnd); pWnd && pWnd->PreTranslateMessage(pMsg))

@@ -5,6 +5,7 @@
 #include "platform/gdi/gdi_fixture.h"
 #include "toolkit/base/command_bar_doubles.h"
 #include "toolkit/base/themes.h"
+#include "toolkit/commandbars/image_manager.h"
 
 #include <cstdlib>
 #include <memory>
@@ -312,6 +313,20 @@ TEST(GlobalTheme, IdsPickTheirThemeAndSwitchingReleasesTheOld) {
     old->InternalRelease();
     DestroyGlobalPaintManager();
     EXPECT_EQ(g_pGlobalPaintManager, nullptr);
+}
+
+TEST(GlobalTheme, ANewManagerDropsTheImagesMadeForTheOldLook) {
+    CTKPImageManager* images = GetGlobalImageManager();
+    ASSERT_TRUE(images->SetIconsFromResource(9200));
+    CTKPImageIcon* icon = images->GetImage(200, 16);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->GetFadedIcon().IsEmpty());
+    EXPECT_FALSE(icon->GetDisabledIcon(TRUE).IsEmpty());
+    ASSERT_NE(images->GetImage(200, 24), nullptr);
+    SetGlobalTheme(TKP_THEME_FLAT);
+    EXPECT_TRUE(icon->m_hFadedIcon.IsEmpty());
+    EXPECT_TRUE(icon->m_hGeneratedDisabledIcon.IsEmpty());
+    EXPECT_EQ(images->GetIconSet(200)->GetCount(), 1);
 }
 
 TEST(GlobalTheme, InstallingTheInstalledManagerAgainKeepsIt) {

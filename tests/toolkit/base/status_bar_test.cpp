@@ -5,6 +5,10 @@
 #include "afx/frame.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/status_bar.h"
+#include "backend/headless/driver.h"
+#include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/image_manager.h"
+#include "toolkit/commandbars/tip_context.h"
 
 #include <vector>
 
@@ -323,6 +327,125 @@ TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
         EXPECT_EQ(left, c.inkLeft);
         EXPECT_EQ(right, c.inkRight);
         EXPECT_TRUE(inkSeen);
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+}
+
+TEST_F(StatusBarTest, PaneIconsComeFromTheImageManagerOfTheBars) {
+    ASSERT_TRUE(GetGlobalImageManager()->SetIconsFromResource(9200));
+    const UINT ids[] = {0, 101};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 2));
+    CTKPStatusBarPane* pane = m_bar.GetPane(1);
+    EXPECT_EQ(pane->GetIcon(), nullptr);
+    const int textOnly = pane->m_cxText;
+    pane->m_nIconId = 201;
+    EXPECT_EQ(pane->GetIcon(), GetGlobalImageManager()->GetImage(201, 16));
+    pane->BestFit();
+    EXPECT_EQ(pane->m_cxText, textOnly + 16 + 2);
+    pane->m_strText.Empty();
+    pane->BestFit();
+    EXPECT_EQ(pane->m_cxText, 16);
+
+    // With command bars the bar takes their image and paint managers.
+    CTKPCommandBars bars;
+    auto* own = new CTKPImageManager();
+    ASSERT_TRUE(own->SetIconsFromResource(9201));
+    bars.SetImageManager(own);
+    m_bar.SetCommandBars(&bars);
+    EXPECT_EQ(m_bar.GetImageManager(), own);
+    EXPECT_EQ(m_bar.GetPaintManager(), bars.GetPaintManager());
+    EXPECT_EQ(pane->GetIcon(), nullptr);
+    pane->m_nIconId = 300;
+    EXPECT_EQ(pane->GetIcon(), own->GetImage(300, 16));
+    m_bar.SetCommandBars(nullptr);
+}
+
+TEST_F(StatusBarTest, PanesWithATooltipAreTools) {
+    const UINT ids[] = {0, 101, 102};
+    ASSERT_TRUE(m_bar.SetIndicators(ids, 3));
+    m_bar.GetPane(1)->m_strTooltip = u"Caps lock";
+    RECT item{};
+    m_bar.GetItemRect(1, &item);
+    const struct { const char* name; int pane; INT_PTR id; } cases[] = {
+        {"pane with a tooltip", 1, 101}, {"pane without", 2, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RECT rc{};
+        m_bar.GetItemRect(c.pane, &rc);
+        TOOLINFOW ti{};
+        ti.cbSize = TTTOOLINFOW_V1_SIZE;
+        EXPECT_EQ(m_bar.OnToolHitTest(CPoint(rc.left + 3, rc.top + 3), &ti), c.id);
+        if (c.id != -1) {
+            EXPECT_EQ(CString(ti.lpszText), CString(u"Caps lock"));
+            EXPECT_TRUE(EqualRect(&ti.rect, &rc));
+            EXPECT_EQ(ti.hwnd, m_bar.m_hWnd);
+        }
+        CTKPTipContext::FreeToolInfo(&ti);
+    }
+
+    // Moving the mouse over the pane shows its tip after the delay.
+    headless::UseVirtualClock();
+    SetActiveWindow(m_parent);
+    headless::MouseMove(m_bar, POINT{item.left + 4, item.top + 4});
+    headless::PumpUntilIdle();
+    headless::MouseMove(m_bar, POINT{item.left + 5, item.top + 4});
+    headless::PumpUntilIdle();
+    headless::AdvanceClock(1000);
+    headless::PumpUntilIdle();
+    headless::Query shown{u"tooltips_class32"};
+    shown.visibleOnly = true;
+    EXPECT_EQ(headless::FindAll(shown).size(), 1u);
+    // A key press puts it away.
+    m_bar.GetToolTipContext()->RelayToolTipMessage(&m_bar, WM_KEYDOWN, VK_SPACE, 0);
+    headless::PumpUntilIdle();
+}
+
+TEST_F(StatusBarTest, BorderStylesBecomeTheNonClientArea) {
+    RECT window{}, client{};
+    m_bar.GetWindowRect(&window);
+    m_bar.GetClientRect(&client);
+    EXPECT_EQ(client.right, window.right - window.left);
+    EXPECT_EQ(client.bottom, window.bottom - window.top);
+    // Borders on the left and at the bottom are taken from the client area; the top border gives
+    // back two pixels.
+    m_bar.SetBarStyle(m_bar.GetBarStyle() | CBRS_BORDER_LEFT | CBRS_BORDER_BOTTOM);
+    m_bar.GetClientRect(&client);
+    const int edge = 2 * GetSystemMetrics(SM_CXBORDER);
+    EXPECT_EQ(client.right, window.right - window.left - edge);
+    EXPECT_EQ(client.bottom, window.bottom - window.top - 2 * GetSystemMetrics(SM_CYBORDER));
+    EXPECT_EQ(m_bar.SendMessage(WM_NCHITTEST, 0, MAKELPARAM(window.left + 1, window.top + 5)), HTCLIENT);
+}
+
+TEST(StatusPaneDrawing, IconBeforeTheTextGreyWhenDisabled) {
+    SetGlobalTheme(TKP_THEME_CLASSIC);
+    CTKPPaintManager* manager = GetGlobalPaintManager();
+    ASSERT_TRUE(GetGlobalImageManager()->SetIconsFromResource(9200));
+    const struct { const char* name; UINT style; COLORREF ink; } cases[] = {
+        {"enabled", 0, RGB(255, 0, 0)}, {"disabled", TKP_SBPS_DISABLED, RGB(139, 139, 139)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, 200, 22);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        RECT all{0, 0, 200, 22};
+        FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+        CTKPStatusBarPane pane(nullptr, 1);
+        pane.m_strText = u"HHHH";
+        pane.m_nStyle = c.style;
+        pane.m_nIconId = 200;
+        pane.m_hFont = HFONT(GetStockObject(DEFAULT_GUI_FONT));
+        manager->DrawStatusBarPaneEntry(dc, all, &pane);
+        // The icon sits 2 pixels in, vertically centred; the text starts after it.
+        EXPECT_EQ(GetPixel(dc, 2 + 6, 11), c.ink);
+        bool textAfterIcon = false;
+        for (int y = 0; y < 22; ++y)
+            for (int x = 20; x < 60; ++x)
+                textAfterIcon = textAfterIcon || GetPixel(dc, x, y) != RGB(255, 255, 255);
+        EXPECT_TRUE(textAfterIcon);
         SelectObject(dc, old);
         DeleteObject(bmp);
         DeleteDC(dc);

@@ -1,0 +1,137 @@
+// Tests of popup bars filled from menus and of the stand-alone popup menu.
+#include <gtest/gtest.h>
+
+#include "backend/headless/driver.h"
+#include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/image_manager.h"
+#include "toolkit/commandbars/popup_bar.h"
+
+#include <vector>
+
+namespace {
+
+std::vector<WPARAM> g_commands;
+
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        g_commands.push_back(wParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+class PopupMenu : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = OwnerProc;
+            wc.lpszClassName = u"TkPopupOwner";
+            RegisterClassExW(&wc);
+            registered = true;
+        }
+        HWND hwnd = CreateWindowExW(0, u"TkPopupOwner", u"o", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                    nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        owner.Attach(hwnd);
+        ASSERT_TRUE(menu.LoadMenu(9210));
+        popup = menu.GetSubMenu(0);
+        ASSERT_NE(popup, nullptr);
+        g_commands.clear();
+    }
+    void TearDown() override
+    {
+        headless::ClearModalAnswers();
+        owner.DestroyWindow();
+    }
+    CWnd owner;
+    CMenu menu;
+    CMenu* popup = nullptr;
+};
+
+} // namespace
+
+TEST_F(PopupMenu, BarFilledFromAMenuDrawsIconsFromItsImageManager) {
+    CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(nullptr);
+    ASSERT_TRUE(bar->LoadMenu(popup));
+    const struct { UINT id; const char16_t* caption; BOOL beginGroup; BOOL enabled; } cases[] = {
+        {200, u"&Open", FALSE, TRUE}, {201, u"&Save", TRUE, FALSE}, {202, u"&Close", FALSE, TRUE}};
+    ASSERT_EQ(bar->GetControlCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        CTKPControl* control = bar->GetControl(i);
+        EXPECT_EQ(control->GetID(), cases[i].id);
+        EXPECT_EQ(control->GetCaption(), CString(cases[i].caption));
+        EXPECT_EQ(control->GetBeginGroup(), cases[i].beginGroup);
+        EXPECT_EQ(control->GetEnabled(), cases[i].enabled);
+        EXPECT_EQ(control->GetParentBarView(), bar);
+        EXPECT_EQ(control->GetImage(16), nullptr);
+    }
+    EXPECT_FALSE(bar->LoadMenu(nullptr));
+
+    auto* images = new CTKPImageManager();
+    ASSERT_TRUE(images->SetIconsFromResource(9200));
+    bar->SetImageManager(images);
+    CTKPControl* open = bar->GetControl(0);
+    ASSERT_EQ(open->GetImage(16), images->GetImage(200, 16));
+
+    // The paint manager draws the entry with the icon in its column.
+    SetGlobalTheme(TKP_THEME_CLASSIC);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 160, 24);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 160, 24};
+    FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    open->SetRect(RECT{0, 0, 160, 24});
+    GetGlobalPaintManager()->DrawPopupBarControl(dc, open, TRUE);
+    bool red = false;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 30; ++x)
+            red = red || GetPixel(dc, x, y) == RGB(255, 0, 0);
+    EXPECT_TRUE(red);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    bar->InternalRelease();
+}
+
+TEST_F(PopupMenu, StandAloneMenuReturnsTheCommandChosen) {
+    const struct { const char* name; std::vector<UINT> keys; UINT flags; int result; WPARAM posted; } cases[] = {
+        {"first item", {VK_DOWN, VK_RETURN}, TPM_RETURNCMD, 200, 0},
+        {"greyed and separator skipped", {VK_DOWN, VK_DOWN, VK_RETURN}, TPM_RETURNCMD, 202, 0},
+        {"escape", {VK_ESCAPE}, TPM_RETURNCMD, 0, 0},
+        {"command to the owner", {VK_DOWN, VK_RETURN}, 0, 1, 200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_commands.clear();
+        const std::vector<UINT> keys = c.keys;
+        headless::AnswerNextModal([keys](HWND) {
+            for (UINT key : keys)
+                headless::PressKey(key);
+        });
+        const int result = TrackToolkitPopupMenu(popup, c.flags, 60, 60, &owner, 9200);
+        headless::PumpUntilIdle();
+        if (c.posted) {
+            EXPECT_NE(result, 0);
+            ASSERT_EQ(g_commands.size(), 1u);
+            EXPECT_EQ(LOWORD(g_commands[0]), c.posted);
+        } else {
+            EXPECT_EQ(result, c.result);
+            EXPECT_TRUE(g_commands.empty());
+        }
+    }
+    // The command bars' own tracking of a menu takes the same road.
+    CTKPCommandBars bars;
+    headless::AnswerNextModal([](HWND) {
+        headless::PressKey(VK_DOWN);
+        headless::PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(bars.TrackPopupMenuAt(popup, TPM_RETURNCMD | TPM_NONOTIFY, 60, 60, &owner), 200);
+    EXPECT_EQ(TrackToolkitPopupMenu(nullptr, TPM_RETURNCMD, 60, 60, &owner), 0);
+}
