@@ -96,9 +96,9 @@ public:
     void LoadBarControls(LPCWSTR profileName);
     void SaveBarControls(LPCWSTR profileName, BOOL onlyChanged = TRUE);
 
-    BOOL PreTranslateFrameMessage(MSG* pMsg);
-    BOOL OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    void OnSetPreviewMode(BOOL preview);
+    virtual BOOL PreTranslateFrameMessage(MSG* pMsg);
+    virtual BOOL OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual void OnSetPreviewMode(BOOL preview);
 
     // Tracks a popup bar modally at a screen point. With TPM_RETURNCMD (0x100) the answer is the
     // chosen command (0 for none), else 1 once the popup has closed.

@@ -154,7 +154,8 @@ BOOL CFrameWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwSt
     int cy = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
     if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, cx, cy,
                   pParentWnd ? pParentWnd->m_hWnd : nullptr, hMenu, pContext)) {
-        if (hMenu && !::IsWindow(m_hWnd))
+        // A window that existed took its menu with it; the frame itself may be freed by now.
+        if (hMenu && ::IsMenu(hMenu))
             ::DestroyMenu(hMenu);
         return FALSE;
     }

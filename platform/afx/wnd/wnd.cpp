@@ -138,6 +138,9 @@ CWnd::~CWnd() {
 // through the same handle and never end.
 namespace {
 thread_local std::vector<CWnd*> t_levels;
+// The objects inside CreateEx, innermost last. An entry is cleared when its window is destroyed
+// during the creation: the object may have freed itself with it and must not be touched again.
+thread_local std::vector<CWnd*> t_creating;
 } // namespace
 
 void PASCAL CWnd::HookWindowCreate(CWnd* pWnd) {
@@ -201,14 +204,17 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowNa
         return FALSE;
     }
     HookWindowCreate(this);
+    t_creating.push_back(this);
     HWND hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     DWORD err = ::GetLastError();
+    bool destroyed = t_creating.back() == nullptr;
+    t_creating.pop_back();
     UnhookWindowCreate();
     if (!hWnd) {
         // A window refused in WM_NCCREATE/WM_CREATE was attached by the hook and then destroyed;
-        // its WM_NCDESTROY has already detached it.
-        if (m_hWnd && !::IsWindow(m_hWnd))
+        // its WM_NCDESTROY has already detached it, and PostNcDestroy may have freed the object.
+        if (!destroyed && m_hWnd && !::IsWindow(m_hWnd))
             Detach();
         ::SetLastError(err);
         return FALSE;
@@ -261,6 +267,9 @@ LRESULT AFXAPI AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, L
             if (WNDPROC super = CWndInternals::Super(pWnd))
                 ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, (LONG_PTR)super);
             pWnd->Detach();
+            for (CWnd*& creating : t_creating)
+                if (creating == pWnd)
+                    creating = nullptr;
             pWnd->PostNcDestroy();
         }
     }

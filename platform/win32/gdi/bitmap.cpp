@@ -259,7 +259,7 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy)
     if (cx == 0 || cy == 0)
         return CreateBitmap(1, 1, 1, 1, nullptr);
     // A memory DC that still holds its initial monochrome bitmap makes monochrome bitmaps.
-    int bpp = dc->memory && dc->Target().bpp == 1 ? 1 : 32;
+    int bpp = dc->memory && dc->Format().bpp == 1 ? 1 : 32;
     auto b = NewBitmap(cx, cy, bpp);
     return b ? (HBITMAP)Insert(b) : nullptr;
 }
@@ -494,8 +494,8 @@ UINT GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD* prgbq)
     DC* dc = DCOf(hdc);
     if (!dc || !prgbq)
         return 0;
-    const auto& t = dc->Target().colors;
-    if (dc->Target().bpp > 8 || iStart >= t.size())
+    const auto& t = dc->Format().colors;
+    if (dc->Format().bpp > 8 || iStart >= t.size())
         return 0;
     UINT n = std::min<UINT>(cEntries, UINT(t.size()) - iStart);
     for (UINT i = 0; i < n; ++i)

@@ -23,7 +23,7 @@ const RegionData& DC::Clip()
 {
     if (!clipDirty)
         return effClip;
-    const Bitmap& t = Target();
+    const Bitmap& t = Format();
     effClip = RegionData::FromRect(0, 0, t.width, t.height);
     if (vis) {
         RegionData v = *vis;
@@ -130,12 +130,25 @@ BOOL ReleaseSurfaceDC(HDC hdc)
     return DeleteDC(hdc);
 }
 
+BOOL SetSurfaceDCPrepare(HDC hdc, std::function<void()> prepare)
+{
+    GDI_LOCK;
+    DC* dc = DCOf(hdc);
+    if (!dc || dc->memory) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    dc->prepare = std::move(prepare);
+    return TRUE;
+}
+
 std::shared_ptr<Surface> GetDCSurface(HDC hdc)
 {
     GDI_LOCK;
     DC* dc = DCOf(hdc);
     if (!dc)
         return nullptr;
+    dc->Target();
     auto bmp = dc->st.bitmap;
     if (bmp->surface)
         return bmp->surface;
@@ -333,7 +346,7 @@ int GetDeviceCaps(HDC hdc, int index)
     DC* dc = DCOf(hdc);
     if (!dc)
         return 0;
-    const Bitmap& t = dc->Target();
+    const Bitmap& t = dc->Format();
     bool mono = dc->memory && t.bpp == 1;
     switch (index) {
     case DRIVERVERSION: return 0x4000;
@@ -467,7 +480,7 @@ COLORREF GetNearestColor(HDC hdc, COLORREF color)
     DC* dc = DCOf(hdc);
     if (!dc)
         return CLR_INVALID;
-    const Bitmap& t = dc->Target();
+    const Bitmap& t = dc->Format();
     return t.ToColor(t.FromColor(color));
 }
 

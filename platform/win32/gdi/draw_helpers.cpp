@@ -170,10 +170,10 @@ BOOL DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState)
         if (radio) {
             DC* dc = DCOf(hdc);
             RegionData disc = RegionData::Ellipse(dc->TX(box.left), dc->TY(box.top), dc->TX(box.right), dc->TY(box.bottom));
-            FillRegionRop2(*dc, disc, dc->Target().FromColor(GetSysColor(COLOR_BTNSHADOW)), R2_COPYPEN);
+            FillRegionRop2(*dc, disc, dc->Format().FromColor(GetSysColor(COLOR_BTNSHADOW)), R2_COPYPEN);
             RegionData inner = RegionData::Ellipse(dc->TX(box.left + 2), dc->TY(box.top + 2), dc->TX(box.right - 2),
                                                    dc->TY(box.bottom - 2));
-            FillRegionRop2(*dc, inner, dc->Target().FromColor(paper), R2_COPYPEN);
+            FillRegionRop2(*dc, inner, dc->Format().FromColor(paper), R2_COPYPEN);
             if (uState & DFCS_CHECKED)
                 DrawGlyph(hdc, box, u'i', inactive ? GetSysColor(COLOR_GRAYTEXT) : 0, false);
             return TRUE;

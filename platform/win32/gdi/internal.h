@@ -6,6 +6,7 @@
 #include "win32/gdi/surface.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -150,8 +151,23 @@ struct DC : Object {
     RegionData effClip;
     bool clipDirty = true;
 
+    // Runs once before the pixels are first drawn on or read: a screen DC brings the windows'
+    // pixels in only when it is used for more than measuring.
+    mutable std::function<void()> prepare;
+
     DC() { type = OBJ_MEMDC; }
-    Bitmap& Target() const { return *st.bitmap; }
+    // The target whose pixels are about to be drawn on or read.
+    Bitmap& Target() const
+    {
+        if (prepare) {
+            auto run = std::move(prepare);
+            prepare = nullptr;
+            run();
+        }
+        return *st.bitmap;
+    }
+    // The target's size, depth and colour table, which never need its pixels.
+    const Bitmap& Format() const { return *st.bitmap; }
     const RegionData& Clip();
     void Invalidate() { clipDirty = true; }
     // Logical to target coordinates.

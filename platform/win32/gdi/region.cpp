@@ -25,7 +25,7 @@ RegionData ToTargetRegion(DC& dc, const RegionData& logical)
 // The device-space area clipping starts from when a DC has no clip region yet.
 RegionData DeviceBounds(DC& dc)
 {
-    const Bitmap& t = dc.Target();
+    const Bitmap& t = dc.Format();
     return RegionData::FromRect(-dc.origin.x, -dc.origin.y, t.width - dc.origin.x, t.height - dc.origin.y);
 }
 

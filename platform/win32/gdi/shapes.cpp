@@ -28,7 +28,7 @@ PenInfo Realise(DC& dc)
     if (p.kind == PS_NULL)
         return p;
     p.null = false;
-    const Bitmap& t = dc.Target();
+    const Bitmap& t = dc.Format();
     p.value = t.FromColor(pen.dcPen ? dc.st.dcPenColor : pen.color);
     p.width = std::max(1, pen.width);
     p.insideFrame = p.kind == PS_INSIDEFRAME;

@@ -3,6 +3,7 @@
 
 #include "win32/gdi.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -37,6 +38,11 @@ HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, HRGN visRgn)
 BOOL SetSurfaceDCVisRegion(HDC hdc, POINT origin, HRGN visRgn, bool reset);
 
 BOOL ReleaseSurfaceDC(HDC hdc);
+
+// Runs `prepare` once, with the GDI lock held, before the DC's pixels are first drawn on or read
+// (GetDCSurface counts as a read), so that a DC used only to measure never fills its surface.
+// `prepare` must not wait for another lock that a caller of GDI may hold.
+BOOL SetSurfaceDCPrepare(HDC hdc, std::function<void()> prepare);
 
 // The surface a DC draws into (for memory DCs, a view of the selected bitmap when it is
 // 32 bpp); null for a stale handle or a DC whose bitmap is not 32 bpp.

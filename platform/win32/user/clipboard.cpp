@@ -202,23 +202,26 @@ std::vector<UINT> ForeignFormats()
             list.push_back(CF_TEXT);
             list.push_back(CF_OEMTEXT);
         }
+        if (format == CF_DIB)
+            list.push_back(CF_BITMAP);
     }
     return list;
 }
 
-// Reads a format from the other program into the layer's clipboard; the lock is not held.
+// Reads from the other program the format that `format` is or is made from, into the layer's
+// clipboard; the lock is not held.
 void FetchForeign(UINT format)
 {
+    UINT source = (format == CF_DIB || format == CF_BITMAP) ? CF_DIB : CF_UNICODETEXT;
+    if (source == CF_UNICODETEXT && format != CF_UNICODETEXT && format != CF_TEXT && format != CF_OEMTEXT)
+        return;
     user::ForeignClipboard* f;
     {
         user::Guard lk(user::Lock());
         f = C().foreign;
-        if (!f || Find(format))
+        if (!f || Find(format) || Find(source))
             return;
     }
-    UINT source = format == CF_DIB ? CF_DIB : CF_UNICODETEXT;
-    if (format != CF_DIB && format != CF_UNICODETEXT && format != CF_TEXT && format != CF_OEMTEXT)
-        return;
     std::vector<BYTE> data;
     if (!f->Read(source, &data) || data.empty())
         return;

@@ -168,7 +168,24 @@ const ScanEntry kScans[] = {
     {VK_LSHIFT, 0x2A, false, u"Shift"},    {VK_LCONTROL, 0x1D, false, u"Ctrl"},
     {VK_RCONTROL, 0x1D, true, u"Right Ctrl"}, {VK_LMENU, 0x38, false, u"Alt"},
     {VK_RMENU, 0x38, true, u"Right Alt"},
+    // The keypad shares its scan codes with the navigation keys, which are the extended ones.
+    {VK_NUMPAD0 + 7, 0x47, false, u"Num 7"},   {VK_NUMPAD0 + 8, 0x48, false, u"Num 8"},
+    {VK_NUMPAD0 + 9, 0x49, false, u"Num 9"},   {VK_NUMPAD0 + 4, 0x4B, false, u"Num 4"},
+    {VK_NUMPAD0 + 5, 0x4C, false, u"Num 5"},   {VK_CLEAR, 0x4C, false, u"Num 5"},
+    {VK_NUMPAD0 + 6, 0x4D, false, u"Num 6"},   {VK_NUMPAD0 + 1, 0x4F, false, u"Num 1"},
+    {VK_NUMPAD0 + 2, 0x50, false, u"Num 2"},   {VK_NUMPAD0 + 3, 0x51, false, u"Num 3"},
+    {VK_NUMPAD0, 0x52, false, u"Num 0"},   {VK_DECIMAL, 0x53, false, u"Num Del"},
+    {VK_RETURN, 0x1C, true, u"Num Enter"},
 };
+
+// A keypad key as the layout maps its scan code: the navigation key it is without Num Lock.
+UINT WithoutNumLock(UINT vk)
+{
+    static const BYTE nav[] = {VK_INSERT, VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT, VK_HOME, VK_UP, VK_PRIOR};
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9)
+        return nav[vk - VK_NUMPAD0];
+    return vk == VK_DECIMAL ? VK_DELETE : vk;
+}
 
 const ScanEntry* ByVk(UINT vk)
 {
@@ -580,7 +597,8 @@ UINT MapVirtualKeyW(UINT code, UINT mapType)
     case MAPVK_VSC_TO_VK_EX:
         for (auto& e : kScans)
             if (e.scan == code && !e.ext)
-                return mapType == MAPVK_VSC_TO_VK && (e.vk == VK_LSHIFT || e.vk == VK_RSHIFT) ? VK_SHIFT : e.vk;
+                return mapType == MAPVK_VSC_TO_VK && (e.vk == VK_LSHIFT || e.vk == VK_RSHIFT) ? VK_SHIFT
+                                                                                             : WithoutNumLock(e.vk);
         return 0;
     case MAPVK_VK_TO_CHAR: {
         BYTE none[256]{};

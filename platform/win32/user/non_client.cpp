@@ -616,6 +616,10 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
         else if (wParam == HTSYSMENU)
             SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+        else if (wParam == HTMENU)
+            // A click soon after one that opened the menu (and the menu closed since) comes as a
+            // double click: it opens the menu again, as a single click does.
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + HTMENU, lParam);
         return 0;
     case WM_NCRBUTTONUP:
         if (wParam == HTCAPTION || wParam == HTSYSMENU)

@@ -2,6 +2,8 @@
 #include "win32/user/internal.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 namespace user {
 
@@ -9,12 +11,16 @@ namespace {
 
 struct PaintState {
     std::map<HWND, std::shared_ptr<gdi::Surface>> surfaces;
-    // The screen as a DC on the desktop sees it: top-level windows are copied in when such a DC is
-    // handed out, and what is drawn on it goes back into the windows under it (see SyncDesktop).
+    // The screen as a DC on the desktop sees it: top-level windows are copied in when such a DC
+    // first draws or reads, and what is drawn on it goes back into the windows under it (see
+    // SyncDesktop). A DC that only measures text costs no copy.
     std::shared_ptr<gdi::Surface> desktop;
     std::shared_ptr<gdi::Surface> desktopBefore; // the screen as last composed or synced
     int desktopDCs = 0;
-    bool desktopDirty = false;
+    std::atomic<bool> desktopDirty{false}; // composed since the last sync with no DC out
+    // Guards the two screen surfaces' pixels: composing runs under the GDI lock, syncing under the
+    // window manager's, so neither of those serialises them. Nothing is locked while it is held.
+    std::mutex desktopPixels;
     std::map<HDC, HWND> dcs;       // DCs handed out, with their window
     std::map<HWND, HDC> ownDCs;    // CS_OWNDC windows keep theirs
     HWND locked = nullptr;         // LockWindowUpdate
@@ -156,39 +162,50 @@ std::vector<ScreenWindow> ScreenWindows()
     return v;
 }
 
-void CopyRows(const gdi::Surface& from, int fx, int fy, gdi::Surface& to, int tx, int ty, int cx, int cy)
-{
-    for (int y = 0; y < cy; ++y)
-        std::copy_n(from.Row(fy + y) + fx, cx, to.Row(ty + y) + tx);
-}
-
-// Brings the windows' pixels onto the screen surface, bottom window first: lock held.
-void ComposeDesktop()
+// The screen surfaces, made once in the desktop's colour: lock held.
+bool MakeDesktop()
 {
     auto& p = P();
+    if (p.desktop && p.desktopBefore)
+        return true;
     RECT scr = ScreenRect();
-    if (!p.desktop) {
-        p.desktop = gdi::Surface::Create(scr.right, scr.bottom);
-        p.desktopBefore = gdi::Surface::Create(scr.right, scr.bottom);
-        if (!p.desktop || !p.desktopBefore)
-            return;
-        COLORREF c = GetSysColor(COLOR_BACKGROUND);
-        uint32_t px = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-        for (auto* s : {p.desktop.get(), p.desktopBefore.get()})
-            for (int y = 0; y < s->height; ++y)
-                std::fill_n(s->Row(y), s->width, px);
+    p.desktop = gdi::Surface::Create(scr.right, scr.bottom);
+    p.desktopBefore = gdi::Surface::Create(scr.right, scr.bottom);
+    if (!p.desktop || !p.desktopBefore) {
+        p.desktop = p.desktopBefore = nullptr;
+        return false;
     }
-    auto wins = ScreenWindows();
+    COLORREF c = GetSysColor(COLOR_BACKGROUND);
+    uint32_t px = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    for (auto* s : {p.desktop.get(), p.desktopBefore.get()})
+        for (int y = 0; y < s->height; ++y)
+            std::fill_n(s->Row(y), s->width, px);
+    return true;
+}
+
+// Brings the windows' pixels onto the screen surface, bottom window first. It runs when a screen
+// DC first draws or reads, under the GDI lock and without the window manager's, so it works from
+// the windows as they stood when the DC was handed out. A pixel another screen DC drew on and
+// that is not synced yet keeps that drawing.
+void ComposeDesktop(const std::vector<ScreenWindow>& wins, RECT scr, gdi::Surface& now, gdi::Surface& before)
+{
+    auto& p = P();
+    std::lock_guard<std::mutex> pixels(p.desktopPixels);
+    p.desktopDirty = true;
     for (auto it = wins.rbegin(); it != wins.rend(); ++it) {
         RECT on;
         if (!IntersectRect(&on, &it->rc, &scr))
             continue;
         int fx = on.left - it->rc.left, fy = on.top - it->rc.top;
         int cx = std::min<int>(Width(on), it->surface->width - fx), cy = std::min<int>(Height(on), it->surface->height - fy);
-        if (cx <= 0 || cy <= 0)
-            continue;
-        CopyRows(*it->surface, fx, fy, *p.desktop, on.left, on.top, cx, cy);
-        CopyRows(*it->surface, fx, fy, *p.desktopBefore, on.left, on.top, cx, cy);
+        for (int y = 0; y < cy; ++y) {
+            const uint32_t* from = it->surface->Row(fy + y) + fx;
+            uint32_t* a = now.Row(on.top + y) + on.left;
+            uint32_t* b = before.Row(on.top + y) + on.left;
+            for (int x = 0; x < cx; ++x)
+                if (a[x] == b[x])
+                    a[x] = b[x] = from[x];
+        }
     }
 }
 
@@ -202,6 +219,7 @@ std::vector<HWND> SyncDesktop()
     std::vector<HWND> changed;
     if (!p.desktopDirty || !p.desktop || !p.desktopBefore)
         return changed;
+    std::lock_guard<std::mutex> pixels(p.desktopPixels);
     if (p.desktopDCs == 0)
         p.desktopDirty = false;
     auto wins = ScreenWindows();
@@ -244,12 +262,14 @@ HDC MakeDC(HWND hwnd, DWORD flags, HRGN extraClip, HRGN updateClip)
     if (!hwnd || hwnd == desk) {
         auto& p = P();
         SyncDesktop(); // windows it changes are damaged when that DC is released
-        ComposeDesktop();
+        if (!MakeDesktop())
+            return nullptr;
         HDC dc = gdi::CreateSurfaceDC(p.desktop, POINT{0, 0}, nullptr);
         if (dc) {
+            gdi::SetSurfaceDCPrepare(dc, [wins = ScreenWindows(), scr = ScreenRect(), now = p.desktop,
+                                          before = p.desktopBefore] { ComposeDesktop(wins, scr, *now, *before); });
             p.dcs[dc] = desk;
             ++p.desktopDCs;
-            p.desktopDirty = true;
         }
         return dc;
     }

@@ -1,6 +1,8 @@
 // The clipboard: ownership, text and bitmap forms made from each other, registered formats.
 #include "user_fixture.h"
 
+#include "win32/user/presenter.h"
+
 #include <cstring>
 #include <thread>
 
@@ -118,6 +120,39 @@ TEST_F(ClipboardTest, BitmapAndDibAreMadeFromEachOther)
     SelectObject(mem, old);
     DeleteDC(mem);
     CloseClipboard();
+}
+
+// Another program that offers only a DIB: the bitmap form is made from it, as from a DIB of our own.
+struct DibOnlyProgram : user::ForeignClipboard {
+    std::vector<UINT> Formats() override { return {CF_DIB}; }
+    bool Read(UINT format, std::vector<BYTE>* data) override
+    {
+        if (format != CF_DIB)
+            return false;
+        SmallDib d;
+        data->assign((const BYTE*)&d, (const BYTE*)&d + sizeof(d));
+        return true;
+    }
+};
+
+TEST_F(ClipboardTest, AnotherProgramsDibIsAlsoOfferedAsABitmap)
+{
+    DibOnlyProgram other;
+    user::SetForeignClipboard(&other);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HBITMAP made = (HBITMAP)GetClipboardData(CF_BITMAP);
+    ASSERT_TRUE(made);
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, made);
+    EXPECT_EQ(GetPixel(mem, 0, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(mem, 1, 0), RGB(255, 255, 255));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    EXPECT_TRUE(GetClipboardData(CF_DIB));
+    EXPECT_EQ(GetClipboardData(CF_UNICODETEXT), nullptr);
+    CloseClipboard();
+    user::SetForeignClipboard(nullptr);
 }
 
 // A DIB is whatever another program put there: a header that claims more than the block holds

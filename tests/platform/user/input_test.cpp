@@ -206,6 +206,39 @@ TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
     EXPECT_EQ(std::u16string(name), u"Left");
 }
 
+// The keypad and the navigation keys share scan codes: only the extended bit tells them apart.
+TEST_F(Input, KeypadKeysCarryTheirScanCodesAndNames)
+{
+    struct Case {
+        UINT vk, scan;
+        bool ext;
+        const char16_t* name;
+    };
+    const Case cases[] = {
+        {VK_NUMPAD0, 0x52, false, u"Num 0"}, {VK_NUMPAD0 + 7, 0x47, false, u"Num 7"},
+        {VK_NUMPAD0 + 9, 0x49, false, u"Num 9"}, {VK_DECIMAL, 0x53, false, u"Num Del"},
+        {VK_HOME, 0x47, true, u"Home"},      {VK_DELETE, 0x53, true, u"Delete"},
+    };
+    SetFocus(left);
+    Log::Get().Watch({WM_KEYDOWN});
+    for (const Case& c : cases) {
+        headless::PressKey(c.vk);
+        headless::PumpUntilIdle();
+        auto log = Log::Get().Take();
+        ASSERT_EQ(log.size(), 1u) << c.vk;
+        EXPECT_EQ(log[0].wParam, (WPARAM)c.vk);
+        EXPECT_EQ((log[0].lParam >> 16) & 0xFF, (LPARAM)c.scan) << c.vk;
+        EXPECT_EQ(((log[0].lParam >> 24) & 1) != 0, c.ext) << c.vk;
+        EXPECT_EQ(MapVirtualKeyW(c.vk, MAPVK_VK_TO_VSC), c.scan);
+        WCHAR name[32];
+        GetKeyNameTextW((LONG)log[0].lParam, name, 32);
+        EXPECT_EQ(std::u16string(name), c.name);
+    }
+    // The layout maps a keypad scan code to the key it is without Num Lock.
+    EXPECT_EQ(MapVirtualKeyW(0x47, MAPVK_VSC_TO_VK), (UINT)VK_HOME);
+    EXPECT_EQ(MapVirtualKeyW(0x53, MAPVK_VSC_TO_VK), (UINT)VK_DELETE);
+}
+
 TEST_F(Input, AltAndF10EnterTheMenuAndAltLetterCarriesTheCharacter)
 {
     SetFocus(left);

@@ -3,6 +3,7 @@
 
 #include "win32/user/presenter.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace usertest;
@@ -333,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"AltLetterWithoutTitle", {kAlt + 'Z', VK_RETURN}, 0}),
     KeyCaseName);
 
-TEST_F(Menus, DISABLED_MenuBarShowsTitlesAndOpensByMouse)
+TEST_F(Menus, MenuBarShowsTitlesAndOpensByMouse)
 {
     HWND w = WindowWithMenuBar();
     // Find the bar by hit testing down the window's middle.
@@ -380,5 +381,153 @@ TEST_F(Menus, DISABLED_MenuBarShowsTitlesAndOpensByMouse)
     }
     DestroyWindow(w);
 }
+
+// The menu bar's band in screen coordinates and the centres of its titles, found as the window
+// shows them: the rows that hit-test as the menu, and the runs of ink along them.
+struct BarTitles {
+    int y = -1;
+    std::vector<int> x;
+};
+
+BarTitles FindTitles(HWND w)
+{
+    BarTitles t;
+    RECT wr;
+    GetWindowRect(w, &wr);
+    int top = -1, bottom = -1;
+    for (int y = wr.top; y < wr.bottom; ++y)
+        if (SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(wr.left + 12, y)) == HTMENU) {
+            if (top < 0)
+                top = y;
+            bottom = y + 1;
+        }
+    if (top < 0)
+        return t;
+    t.y = (top + bottom) / 2;
+    auto surface = user::WindowSurface(w);
+    COLORREF menu = GetSysColor(COLOR_MENU);
+    uint32_t plain = (GetRValue(menu) << 16) | (GetGValue(menu) << 8) | GetBValue(menu);
+    int runStart = -1, last = -100;
+    for (int x = 0; x < surface->width; ++x) {
+        if (SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(wr.left + x, t.y)) != HTMENU)
+            continue; // the frame around the bar
+        bool ink = false;
+        for (int y = top; y < bottom; ++y)
+            ink = ink || (surface->Row(y - wr.top)[x] & 0xFFFFFF) != plain;
+        if (!ink)
+            continue;
+        if (x - last > 6) { // a gap wider than between letters starts the next title
+            if (runStart >= 0)
+                t.x.push_back(wr.left + (runStart + last) / 2);
+            runStart = x;
+        }
+        last = x;
+    }
+    if (runStart >= 0)
+        t.x.push_back(wr.left + (runStart + last) / 2);
+    return t;
+}
+
+// One mouse action on the menu bar or its open popups (popups are counted from the bar outwards).
+struct MouseStep {
+    enum Kind { ClickTitle, MoveToTitle, ClickItem, MoveToItem, ClickOutside } kind;
+    int which = 0; // title, or popup level
+    int item = 0;
+};
+
+void Do(HWND w, const BarTitles& bar, const MouseStep& step)
+{
+    auto popups = headless::FindAll({u"#PopupMenu"});
+    std::sort(popups.begin(), popups.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.left < rb.left; // a submenu opens beside its parent
+    });
+    POINT title{bar.x[(size_t)step.which], bar.y};
+    ScreenToClient(w, &title);
+    POINT item{20, 3 + 19 * step.item + 9};
+    switch (step.kind) {
+    case MouseStep::ClickTitle: headless::Click(w, title); break;
+    case MouseStep::MoveToTitle: headless::MouseMove(w, title); break;
+    case MouseStep::ClickOutside: headless::Click(w, {150, 150}); break;
+    case MouseStep::ClickItem:
+    case MouseStep::MoveToItem:
+        ASSERT_LT((size_t)step.which, popups.size());
+        if (step.kind == MouseStep::ClickItem)
+            headless::Click(popups[(size_t)step.which], item);
+        else
+            headless::MouseMove(popups[(size_t)step.which], item);
+        break;
+    }
+}
+
+// Steps run one at a time from a timer inside the menu's loop, each once the input of the step
+// before it is handled; a menu still open after the last step is ended, so a fault cannot hang.
+struct StepRunner {
+    static inline HWND window;
+    static inline BarTitles bar;
+    static inline std::vector<MouseStep> steps;
+    static inline size_t next = 0;
+
+    static void Start(HWND w, const BarTitles& b, std::vector<MouseStep> s)
+    {
+        window = w;
+        bar = b;
+        steps = std::move(s);
+        next = 0;
+        Schedule();
+    }
+    static void Schedule()
+    {
+        SetTimer(window, 78, 10, Fire);
+        headless::AdvanceClock(10);
+    }
+    static void CALLBACK Fire(HWND hwnd, UINT, UINT_PTR id, DWORD)
+    {
+        KillTimer(hwnd, id);
+        if (next < steps.size()) {
+            Do(window, bar, steps[next++]);
+            Schedule();
+        } else {
+            EndMenu();
+        }
+    }
+};
+
+struct MouseCase {
+    const char* name;
+    std::vector<MouseStep> steps; // the first one opens the menu
+    int command;
+};
+
+class MenuBarByMouse : public UserTest, public ::testing::WithParamInterface<MouseCase> {};
+
+TEST_P(MenuBarByMouse, OpensSwitchesChoosesAndCloses)
+{
+    HWND w = WindowWithMenuBar();
+    BarTitles bar = FindTitles(w);
+    ASSERT_EQ(bar.x.size(), 2u);
+    const auto& steps = GetParam().steps;
+    Log::Get().Watch({WM_COMMAND});
+    Do(w, bar, steps.front());
+    StepRunner::Start(w, bar, std::vector<MouseStep>(steps.begin() + 1, steps.end()));
+    headless::PumpUntilIdle();
+    EXPECT_EQ(CommandPosted(), GetParam().command);
+    EXPECT_TRUE(headless::FindAll({u"#PopupMenu"}).empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(w);
+}
+
+using S = MouseStep;
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuBarByMouse,
+    ::testing::Values(
+        MouseCase{"ClickOnAnItemChooses", {{S::ClickTitle, 0}, {S::ClickItem, 0, 0}}, 100},
+        MouseCase{"MovingAlongTheBarSwitchesPopups", {{S::ClickTitle, 0}, {S::MoveToTitle, 1}, {S::ClickItem, 0, 0}}, 200},
+        MouseCase{"HoveringOpensASubmenu", {{S::ClickTitle, 0}, {S::MoveToItem, 0, 1}, {S::ClickItem, 1, 0}}, 110},
+        MouseCase{"ClickOutsideCloses", {{S::ClickTitle, 0}, {S::ClickOutside}}, 0},
+        MouseCase{"ClickOnTheOpenTitleCloses", {{S::ClickTitle, 1}, {S::ClickTitle, 1}}, 0}),
+    [](const ::testing::TestParamInfo<MouseCase>& info) { return std::string(info.param.name); });
 
 } // namespace

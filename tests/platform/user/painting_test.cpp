@@ -303,6 +303,27 @@ TEST_F(Painting, ScreenDrawingShowsInTheWindowsUnderIt)
     }
 }
 
+// Two screen DCs out at once draw on one screen: what one drew is not lost when the other one
+// first looks at the screen, and both drawings reach the window.
+TEST_F(Painting, ScreenDCsOutTogetherKeepEachOthersDrawing)
+{
+    RegisterColourClass(u"White", RGB(255, 255, 255));
+    HWND w = CreateWindowExW(0, u"White", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                             nullptr);
+    headless::PumpUntilIdle();
+    HDC first = GetDC(nullptr), second = GetDC(nullptr);
+    ASSERT_TRUE(first && second);
+    PatBlt(first, 10, 10, 20, 20, DSTINVERT);
+    EXPECT_EQ(GetPixel(second, 15, 15), RGB(0, 0, 0));
+    PatBlt(second, 20, 20, 20, 20, DSTINVERT); // inverts a corner of the first drawing back
+    ReleaseDC(nullptr, second);
+    ReleaseDC(nullptr, first);
+    EXPECT_EQ(Pixel(w, 15, 15), RGB(0, 0, 0));
+    EXPECT_EQ(Pixel(w, 25, 25), RGB(255, 255, 255));
+    EXPECT_EQ(Pixel(w, 35, 35), RGB(0, 0, 0));
+    EXPECT_EQ(Pixel(w, 45, 45), RGB(255, 255, 255));
+}
+
 TEST_F(Painting, CaretBlinksOnTheClockAndSurvivesPainting)
 {
     RegisterColourClass(u"White", RGB(255, 255, 255));

@@ -119,10 +119,14 @@ TEST_F(CaptionTest, PopupEndsByPinOrByFocusLoss) {
         ASSERT_NE(popup, nullptr);
         const HWND popupWnd = popup->m_hWnd;
 
-        // Focus in the child keeps the popup open.
-        m_child.SetFocus();
-        Tick();
-        ASSERT_EQ(caption.GetPopup(), popup);
+        // Focus in the child, or in a control of the child, keeps the popup open.
+        CWnd field;
+        ASSERT_TRUE(field.CreateEx(0, u"EDIT", u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 20), &m_child, 4));
+        for (CWnd* inside : {&m_child, &field}) {
+            inside->SetFocus();
+            Tick();
+            ASSERT_EQ(caption.GetPopup(), popup);
+        }
 
         if (c.pin) {
             headless::Click(popup->GetPin(), POINT{4, 4});
