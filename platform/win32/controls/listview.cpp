@@ -1021,7 +1021,7 @@ LRESULT Dispatch(ListView* lv, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND: return 1; // painting covers the whole client area
     case WM_PAINT:
     case WM_PRINTCLIENT:
-        Paint(hwnd, wParam, [&](HDC dc) { Draw(lv, dc); });
+        Paint(hwnd, wParam, [&](HDC dc) { Draw(lv, dc, !(msg == WM_PAINT && wParam)); });
         return 0;
     case WM_SETFOCUS: {
         lv->hasFocus = true;

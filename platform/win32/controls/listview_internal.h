@@ -158,7 +158,9 @@ void VisibleRange(ListView* lv, const Metrics& m, int* first, int* last);
 int AutoColumnWidth(ListView* lv, int column, bool useHeader);
 
 // ---- Painting (listview_paint.cpp) --------------------------------------------------------------
-void Draw(ListView* lv, HDC dc);
+// Without `background` the rows are drawn over what the DC holds: an owner that hands its own DC with
+// WM_PAINT has painted the background itself, as the control's WM_ERASEBKGND would have.
+void Draw(ListView* lv, HDC dc, bool background = true);
 
 // ---- Input and label editing (listview_input.cpp) -----------------------------------------------
 LRESULT OnMouse(ListView* lv, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -306,7 +306,7 @@ void DrawGridLines(ListView* lv, HDC dc, const Metrics& m, const std::vector<int
 
 } // namespace
 
-void Draw(ListView* lv, HDC dc)
+void Draw(ListView* lv, HDC dc, bool background)
 {
     Metrics m = Measure(lv);
     RECT body{m.client.left, m.client.top + m.headerHeight, m.client.right, m.client.bottom};
@@ -315,7 +315,8 @@ void Draw(ListView* lv, HDC dc)
     HFONT font = ListFont(lv);
     SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    DrawBackground(lv, dc, m, body);
+    if (background)
+        DrawBackground(lv, dc, m, body);
 
     NMLVCUSTOMDRAW cd{};
     cd.nmcd.dwDrawStage = CDDS_PREPAINT;

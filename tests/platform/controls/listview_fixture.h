@@ -159,7 +159,7 @@ public:
         bmp_ = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
         old_ = SelectObject(dc_, bmp_);
         ReleaseDC(nullptr, screen);
-        SendMessageW(hwnd, WM_PAINT, (WPARAM)dc_, 0);
+        SendMessageW(hwnd, WM_PRINTCLIENT, (WPARAM)dc_, PRF_CLIENT | PRF_ERASEBKGND);
     }
     ~Canvas()
     {
