@@ -8,40 +8,11 @@
 
 #include "backend/headless/driver.h"
 #include "win32/kernel/clock.h"
+#include "win32/user/presenter.h"
 #include "controls/html_message_box.h"
 #include "support/support.h"
 
 namespace {
-
-// The standard controls are another family of the layer; the box only needs push buttons that
-// report clicks and check boxes that keep their state.
-LRESULT CALLBACK TestButtonProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    switch (m) {
-    case BM_SETCHECK: SetWindowLongPtrW(h, GWLP_USERDATA, (LONG_PTR)w); return 0;
-    case BM_GETCHECK: return GetWindowLongPtrW(h, GWLP_USERDATA);
-    case BM_SETSTYLE: SetWindowLongW(h, GWL_STYLE, (GetWindowLongW(h, GWL_STYLE) & ~0xF) | (LONG)(w & 0xF)); return 0;
-    case WM_GETDLGCODE:
-        return DLGC_BUTTON | ((GetWindowLongW(h, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
-    case BM_CLICK:
-        SendMessageW(GetParent(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), BN_CLICKED), (LPARAM)h);
-        return 0;
-    }
-    return DefWindowProcW(h, m, w, l);
-}
-
-void RegisterTestControls() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    for (const char16_t* name : {u"BUTTON", u"STATIC"}) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = name[0] == u'B' ? TestButtonProc : DefWindowProcW;
-        wc.lpszClassName = name;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        EXPECT_NE(RegisterClassExW(&wc), 0);
-    }
-}
 
 std::vector<HWND> Buttons(HWND box) {
     std::vector<HWND> out;
@@ -70,7 +41,6 @@ struct MessageBoxTest : ::testing::Test {
         headless::ClearModalAnswers();
         headless::ClearBeeps();
         RegistryUseMemoryStore();
-        RegisterTestControls();
     }
     void TearDown() override
     {
@@ -287,15 +257,34 @@ TEST_F(MessageBoxTest, PictureOfAQuestionBoxWithChineseText) {
     p.areaA.color3 = 0xFFB39D;
     const std::string path = testsupport::ScratchDir() + "/question_box.png";
     bool saved = false;
+    int captionInk = 0, buttonInk = 0;
     headless::AnswerNextModal([&](HWND box) {
         saved = headless::SavePng(box, path);
         if (const char* keep = getenv("DOVEMARK_KEEP_PNG")) headless::SavePng(box, keep);
+        // The caption is written in the title bar, left of the caption buttons, in the caption's
+        // text colour; the real push buttons draw their captions.
+        auto picture = user::WindowSurface(box);
+        ASSERT_TRUE(picture);
+        auto rgb = [](COLORREF c) { return (uint32_t)((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)); };
+        const uint32_t text = rgb(GetSysColor(GetActiveWindow() == box ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+        const int frame = GetSystemMetrics(SM_CYDLGFRAME);
+        for (int y = frame; y < frame + GetSystemMetrics(SM_CYCAPTION) - 1; ++y)
+            for (int x = frame; x < picture->width / 2; ++x) captionInk += (picture->Row(y)[x] & 0xFFFFFF) == text;
+        RECT yes, window;
+        GetWindowRect(GetDlgItem(box, IDYES), &yes);
+        GetWindowRect(box, &window);
+        OffsetRect(&yes, -window.left, -window.top);
+        for (int y = yes.top + 3; y < yes.bottom - 3; ++y)
+            for (int x = yes.left + 3; x < yes.right - 3; ++x)
+                buttonInk += (picture->Row(y)[x] & 0xFFFFFF) == rgb(GetSysColor(COLOR_BTNTEXT));
         Click(box, IDYES);
     });
     EXPECT_EQ(HtmlMessageBox(nullptr, u"\u662F\u5426\u505C\u6B62\u626B\u63CF\uFF1F<br><b>\u5DF2\u627E\u5230 12 \u4E2A\u6587\u4EF6</b>",
                              u"Dovemark For Windows", MB_YESNO | MB_ICONQUESTION, &p),
               IDYES);
     ASSERT_TRUE(saved);
+    EXPECT_GT(captionInk, 20);
+    EXPECT_GT(buttonInk, 5);
     std::ifstream png(path, std::ios::binary);
     char magic[8] = {};
     png.read(magic, 8);
