@@ -287,12 +287,21 @@ void CTKListSupport::OnPaint()
 
 // ---- Column widths --------------------------------------------------------------------------------
 
+// Until AutoSaveColumns names them, the widths live in the usual section and entry.
+LPCWSTR CTKListSupport::Section() const
+{
+    return m_strSection.IsEmpty() ? u"Settings" : (LPCWSTR)m_strSection;
+}
+
+LPCWSTR CTKListSupport::Entry() const
+{
+    return m_strEntry.IsEmpty() ? u"Column Info" : (LPCWSTR)m_strEntry;
+}
+
 BOOL CTKListSupport::ReadStoredColumnWidth(int column, int* width)
 {
     CTKPSettingsStore store(HKEY_CURRENT_USER);
-    CString text = store.GetProfileString(m_strSection.IsEmpty() ? u"Settings" : (LPCWSTR)m_strSection,
-                                          m_strEntry.IsEmpty() ? u"Column Info" : (LPCWSTR)m_strEntry,
-                                          m_strDefaultWidths);
+    CString text = store.GetProfileString(Section(), Entry(), m_strDefaultWidths);
     CString field;
     long long value = 0;
     if (!FieldOf(text, column, &field) || !ParseWidth(field, &value))
@@ -344,7 +353,7 @@ void CTKListSupport::SaveColumnWidths()
         text += field;
     }
     CTKPSettingsStore store(HKEY_CURRENT_USER);
-    store.WriteProfileString(m_strSection, m_strEntry, text);
+    store.WriteProfileString(Section(), Entry(), text);
 }
 
 void CTKListSupport::AutoSaveColumns(LPCWSTR section, LPCWSTR entry, LPCWSTR defaultWidths)

@@ -83,6 +83,8 @@ protected:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // The stored width of the column; FALSE when its field is absent or no width.
     BOOL ReadStoredColumnWidth(int column, int* width);
+    LPCWSTR Section() const;
+    LPCWSTR Entry() const;
     COLORREF TextColor() const;
     COLORREF BackColor() const;
     COLORREF SortBackColor() const;

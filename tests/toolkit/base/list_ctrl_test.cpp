@@ -242,6 +242,15 @@ TEST_F(ListTest, WidthsAreSavedAtDestroyAndComeBackOnTheirColumns) {
     CTKPSettingsStore store;
     EXPECT_EQ(store.GetProfileString(u"Lists", u"Found", u""), CString(u"90,44,33,"));
     EXPECT_EQ(Stored(), CString(u"90,80,33,"));
+
+    // A list object that goes while its window is still up saves too.
+    {
+        CTKListCtrl temporary;
+        ASSERT_TRUE(temporary.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 200, 100), &m_parent, 9));
+        temporary.InsertColumn(0, u"Only", LVCFMT_LEFT, 77);
+        temporary.GetListSupport().AutoSaveColumns(u"Lists", u"Temporary", nullptr);
+    }
+    EXPECT_EQ(store.GetProfileString(u"Lists", u"Temporary", u""), CString(u"77,"));
 }
 
 // ---- The header's sizing rules -------------------------------------------------------------------
