@@ -187,6 +187,27 @@ TEST_F(Input, MouseHookMayUnhookItselfWhileCalled)
     UnhookWindowsHookEx(other);
 }
 
+TEST_F(Input, TransparentWindowsPassClicksToTheWindowBeneath)
+{
+    // A frame-like child laid over both halves answers HTTRANSPARENT (as a group box does): a click
+    // reaches the sibling beneath it where there is one, and the parent elsewhere.
+    HWND frame = MakeChild(top, u"frame", {0, 0, 400, 250}, 3);
+    SetWindowPos(frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetHandler(frame, [](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
+        if (m != WM_NCHITTEST)
+            return false;
+        *r = HTTRANSPARENT;
+        return true;
+    });
+    headless::PumpUntilIdle();
+    Log::Get().Watch({WM_LBUTTONDOWN});
+    headless::Click(frame, {250, 50});  // over "right"
+    headless::Click(frame, {170, 50});  // between the two halves
+    headless::Click(frame, {50, 220});  // below "left"
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"right:LBUTTONDOWN", "top:LBUTTONDOWN", "top:LBUTTONDOWN"}));
+}
+
 TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
 {
     SetFocus(left);
