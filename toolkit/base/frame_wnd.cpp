@@ -3,6 +3,7 @@
 #include "toolkit/base/frame_wnd.h"
 
 #include "toolkit/base/edit.h"
+#include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 
 IMPLEMENT_DYNCREATE(CTKPFrameWnd, CFrameWnd)
@@ -41,7 +42,7 @@ struct FrameSupport {
     {
         if (bars && bars->OnFrameWndMsg(message, wParam, lParam, pResult))
             return TRUE;
-        if (message != TKP_WM_FRAMECONTROLNOTIFY)
+        if (message != TKP_WM_CONTROLNOTIFY)
             return frame->Base::OnWndMsg(message, wParam, lParam, pResult);
         auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
         if (!pNMHDR)

@@ -7,9 +7,6 @@
 
 class CTKPCommandBars;
 
-// A command bar control's notification to its frame; lParam points at an NMHDR (window, id, code).
-#define TKP_WM_FRAMECONTROLNOTIFY 0x2862
-
 class CTKPFrameWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CTKPFrameWnd)
 public:

@@ -6,6 +6,7 @@
 #include "backend/headless/driver.h"
 #include "toolkit/base/edit.h"
 #include "toolkit/base/frame_wnd.h"
+#include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 
 #include <vector>
@@ -190,11 +191,11 @@ TEST_F(FrameTest, ControlNotificationsAreRoutedAsNotifyCommands)
     for (const Case& c : cases) {
         NMHDR hdr{frame->edit.m_hWnd, c.id, c.code};
         LRESULT result = -5;
-        EXPECT_EQ(frame->OnWndMsg(TKP_WM_FRAMECONTROLNOTIFY, 0, (LPARAM)&hdr, &result), c.handled) << c.id << c.code;
+        EXPECT_EQ(frame->OnWndMsg(TKP_WM_CONTROLNOTIFY, 0, (LPARAM)&hdr, &result), c.handled) << c.id << c.code;
         EXPECT_EQ(result, c.result);
     }
     LRESULT result = -5;
-    EXPECT_FALSE(frame->OnWndMsg(TKP_WM_FRAMECONTROLNOTIFY, 0, 0, &result));
+    EXPECT_FALSE(frame->OnWndMsg(TKP_WM_CONTROLNOTIFY, 0, 0, &result));
 }
 
 TEST_F(FrameTest, PrintPreviewReachesTheCommandBars)
