@@ -327,6 +327,26 @@ TEST_F(Input, CbtHookSeesCreationActivationAndFocusAndMayRefuse)
     UnhookWindowsHookEx(hook);
 }
 
+TEST_F(Input, QuickSecondClickOnAScrollArrowScrollsAgain)
+{
+    HWND w = MakeTop(u"bar", WS_POPUP | WS_VISIBLE | WS_VSCROLL, {0, 0, 200, 200});
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, TRUE);
+    int lines = 0;
+    SetHandler(w, [&](HWND, UINT m, WPARAM wp, LPARAM, LRESULT*) {
+        lines += m == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN;
+        return false;
+    });
+    headless::PumpUntilIdle();
+    RECT cr;
+    GetClientRect(w, &cr);
+    const POINT arrow{cr.right + 5, cr.bottom - 3};
+    headless::Click(w, arrow);
+    headless::Click(w, arrow); // within the double-click time: comes as a double click
+    headless::PumpUntilIdle();
+    EXPECT_EQ(lines, 2);
+}
+
 TEST_F(Input, HeldScrollArrowRepeatsWhileThePointerStaysOnIt)
 {
     struct Case {
