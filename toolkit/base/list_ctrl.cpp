@@ -14,7 +14,12 @@ END_MESSAGE_MAP()
 
 CTKListCtrl::CTKListCtrl() = default;
 
-CTKListCtrl::~CTKListCtrl() = default;
+CTKListCtrl::~CTKListCtrl()
+{
+    // Destroyed here, while the support still exists to save the widths at WM_DESTROY.
+    if (GetSafeHwnd() && CWnd::FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
 
 BOOL CTKListCtrl::PreCreateWindow(CREATESTRUCTW& cs)
 {

@@ -100,12 +100,24 @@ BOOL CTKListSupport::IsReportView() const
            (::GetWindowLongW(m_pList->m_hWnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
 }
 
-CHeaderCtrl* CTKListSupport::GetHeader() const
+HWND CTKListSupport::HeaderWnd() const
 {
     if (!m_pList || !::IsWindow(m_pList->m_hWnd))
         return nullptr;
-    HWND header = ::GetDlgItem(m_pList->m_hWnd, 0);
+    return ::GetDlgItem(m_pList->m_hWnd, 0);
+}
+
+CHeaderCtrl* CTKListSupport::GetHeader() const
+{
+    HWND header = HeaderWnd();
     return header ? AfxWndFromHandle<CHeaderCtrl>(header) : nullptr;
+}
+
+CTKFlatHeaderCtrl* CTKListSupport::GetFlatHeader() const
+{
+    CWnd* header = CWnd::FromHandlePermanent(HeaderWnd());
+    return header && header->IsKindOf(RUNTIME_CLASS(CTKFlatHeaderCtrl)) ? static_cast<CTKFlatHeaderCtrl*>(header)
+                                                                          : nullptr;
 }
 
 void CTKListSupport::Redraw()
@@ -275,12 +287,21 @@ void CTKListSupport::OnPaint()
 
 // ---- Column widths --------------------------------------------------------------------------------
 
+// Until AutoSaveColumns names them, the widths live in the usual section and entry.
+LPCWSTR CTKListSupport::Section() const
+{
+    return m_strSection.IsEmpty() ? u"Settings" : (LPCWSTR)m_strSection;
+}
+
+LPCWSTR CTKListSupport::Entry() const
+{
+    return m_strEntry.IsEmpty() ? u"Column Info" : (LPCWSTR)m_strEntry;
+}
+
 BOOL CTKListSupport::ReadStoredColumnWidth(int column, int* width)
 {
     CTKPSettingsStore store(HKEY_CURRENT_USER);
-    CString text = store.GetProfileString(m_strSection.IsEmpty() ? u"Settings" : (LPCWSTR)m_strSection,
-                                          m_strEntry.IsEmpty() ? u"Column Info" : (LPCWSTR)m_strEntry,
-                                          m_strDefaultWidths);
+    CString text = store.GetProfileString(Section(), Entry(), m_strDefaultWidths);
     CString field;
     long long value = 0;
     if (!FieldOf(text, column, &field) || !ParseWidth(field, &value))
@@ -332,7 +353,7 @@ void CTKListSupport::SaveColumnWidths()
         text += field;
     }
     CTKPSettingsStore store(HKEY_CURRENT_USER);
-    store.WriteProfileString(m_strSection, m_strEntry, text);
+    store.WriteProfileString(Section(), Entry(), text);
 }
 
 void CTKListSupport::AutoSaveColumns(LPCWSTR section, LPCWSTR entry, LPCWSTR defaultWidths)
@@ -569,17 +590,25 @@ int CTKListSupport::SetSortImage(int column, BOOL ascending)
     int previous = m_nSortColumn;
     m_nSortColumn = column;
     m_bAscending = ascending;
+    CWnd* header = CWnd::FromHandlePermanent(HeaderWnd());
+    if (header && header->IsKindOf(RUNTIME_CLASS(CTKHeaderCtrl)))
+        static_cast<CTKHeaderCtrl*>(header)->SetSortImage(column, ascending);
     return previous;
 }
 
 BOOL CTKListSupport::HeaderDrawsSortArrow() const
 {
-    return FALSE;
+    CTKFlatHeaderCtrl* header = GetFlatHeader();
+    return header && header->HasSortArrow();
 }
 
 BOOL CTKListSupport::SubclassHeader(BOOL bold)
 {
-    return FALSE;
+    HWND header = HeaderWnd();
+    if (!IsReportView() || !header || m_header.GetSafeHwnd() || !m_header.SubclassWindow(header))
+        return FALSE;
+    m_header.InitializeHeader(bold);
+    return TRUE;
 }
 
 BOOL CTKListSupport::SortList(int column, BOOL ascending)
@@ -604,6 +633,20 @@ BOOL CTKListSupport::OnHeaderNotify(WPARAM wParam, NMHDR* pNMHDR, LRESULT* pResu
         if (m_bSizingLocked) {
             *pResult = 1;
             return TRUE;
+        }
+        break;
+    case HDN_ITEMCLICKA:
+    case HDN_ITEMCLICKW:
+        if (CTKFlatHeaderCtrl* header = GetFlatHeader()) {
+            BOOL ascending = m_bAscending;
+            if (hn->iButton == 0)
+                ascending = hn->iItem == m_nSortColumn ? !m_bAscending : TRUE;
+            else if (hn->iButton == 1)
+                header->GetSortImage(ascending); // the header's own sort commands chose it
+            m_nSortColumn = hn->iItem;
+            m_bAscending = ascending;
+            header->SetSortImage(hn->iItem, ascending);
+            SortList(hn->iItem, ascending);
         }
         break;
     default: break;

@@ -5,6 +5,7 @@
 #include "afx/collections.h"
 #include "afx/list_ctrl.h"
 #include "afx/string.h"
+#include "toolkit/base/header_ctrl.h"
 
 #include <unordered_map>
 
@@ -60,7 +61,9 @@ public:
     void RefreshMetrics();
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnPaint();
+    // The list's header (its child of id 0), and the same when it is the toolkit's flat header.
     CHeaderCtrl* GetHeader() const;
+    CTKFlatHeaderCtrl* GetFlatHeader() const;
 
     void SetOwnerList(CWnd* list) { m_pList = list; }
     CWnd* GetOwnerList() const { return m_pList; }
@@ -76,9 +79,12 @@ public:
 
 protected:
     BOOL IsReportView() const;
+    HWND HeaderWnd() const;
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // The stored width of the column; FALSE when its field is absent or no width.
     BOOL ReadStoredColumnWidth(int column, int* width);
+    LPCWSTR Section() const;
+    LPCWSTR Entry() const;
     COLORREF TextColor() const;
     COLORREF BackColor() const;
     COLORREF SortBackColor() const;
@@ -101,6 +107,7 @@ protected:
     CList<ROWCOLOR> m_rowColors{10};
     // Painting asks for a row's colours once per cell; the index keeps that cheap on long lists.
     std::unordered_map<int, ROWCOLOR*> m_rowIndex;
+    CTKFlatHeaderCtrl m_header;
     CWnd* m_pList = nullptr;
 };
 

@@ -14,7 +14,12 @@ END_MESSAGE_MAP()
 
 CTKListView::CTKListView() = default;
 
-CTKListView::~CTKListView() = default;
+CTKListView::~CTKListView()
+{
+    // Destroyed here, while the support still exists to save the widths at WM_DESTROY.
+    if (GetSafeHwnd() && CWnd::FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
 
 BOOL CTKListView::PreCreateWindow(CREATESTRUCTW& cs)
 {

@@ -2,6 +2,7 @@
 #include "toolkit/base/status_bar.h"
 
 #include "afx/frame.h"
+#include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/image_manager.h"
@@ -324,8 +325,8 @@ CTKPPaintManager* CTKPStatusBar::GetPaintManager() const
 {
     if (!m_bDrawWithPaintManager)
         return nullptr;
-    if (m_pCommandBars)
-        return m_pCommandBars->GetPaintManager();
+    if (CTKPCommandBars* bars = GetCommandBars())
+        return bars->GetPaintManager();
     if (!g_pGlobalPaintManager)
         SetGlobalTheme(TKP_THEME_CLASSIC);
     return g_pGlobalPaintManager;
@@ -333,7 +334,20 @@ CTKPPaintManager* CTKPStatusBar::GetPaintManager() const
 
 CTKPImageManager* CTKPStatusBar::GetImageManager() const
 {
-    return m_pCommandBars ? m_pCommandBars->GetImageManager() : GetGlobalImageManager();
+    CTKPCommandBars* bars = GetCommandBars();
+    return bars ? bars->GetImageManager() : GetGlobalImageManager();
+}
+
+CTKPCommandBars* CTKPStatusBar::GetCommandBars() const
+{
+    if (m_pCommandBars)
+        return m_pCommandBars;
+    CWnd* parent = m_hWnd ? CWnd::FromHandlePermanent(::GetParent(m_hWnd)) : nullptr;
+    if (auto* frame = dynamic_cast<CTKPFrameWnd*>(parent))
+        return frame->GetCommandBars();
+    if (auto* frame = dynamic_cast<CTKPMDIFrameWnd*>(parent))
+        return frame->GetCommandBars();
+    return nullptr;
 }
 
 INT_PTR CTKPStatusBar::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const

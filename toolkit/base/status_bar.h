@@ -101,9 +101,10 @@ public:
 
     CTKPPaintManager* GetPaintManager() const;
     CTKPImageManager* GetImageManager() const;
-    // The command bars of the frame, whose paint and image managers the bar then uses.
+    // The command bars whose paint and image managers the bar uses: the ones set here, else those
+    // of the toolkit frame the bar sits in.
     void SetCommandBars(CTKPCommandBars* bars) { m_pCommandBars = bars; }
-    CTKPCommandBars* GetCommandBars() const { return m_pCommandBars; }
+    CTKPCommandBars* GetCommandBars() const;
     CTKPTipContext* GetToolTipContext() const { return m_pToolTipContext; }
 
     virtual void DrawPaneEntry(HDC hdc, int index, const RECT& rc);

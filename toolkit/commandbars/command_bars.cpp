@@ -3,6 +3,7 @@
 
 #include "afx/app.h"
 #include "toolkit/base/color_table.h"
+#include "toolkit/base/edit.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/image_manager.h"
@@ -269,7 +270,7 @@ BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
     if (pMsg->message == WM_MOUSEWHEEL) {
         CTKPKeyboardTracker* keyboard = CTKPKeyboardTracker::GetThreadTracker();
         if (keyboard->GetCount())
-            return keyboard->DispatchKey(pMsg->message, pMsg->wParam, pMsg->lParam) == 1;
+            return keyboard->DispatchKey(pMsg->message, pMsg->wParam, pMsg->lParam) != 0;
         return FALSE;
     }
     if (pMsg->message >= WM_KEYFIRST && pMsg->message <= 0x108)
@@ -277,9 +278,20 @@ BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
     return FALSE;
 }
 
-BOOL CTKPCommandBars::OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM, LRESULT*)
+BOOL CTKPCommandBars::OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     switch (message) {
+    case WM_COMMAND: {
+        // A toolkit edit with the focus takes its clipboard commands before the frame does.
+        auto* edit = dynamic_cast<CTKPEdit*>(CWnd::FromHandlePermanent(::GetFocus()));
+        if (!edit || lParam)
+            return FALSE;
+        if (!edit->OnCmdMsg(LOWORD(wParam), CN_COMMAND, nullptr, nullptr))
+            return FALSE;
+        if (pResult)
+            *pResult = 1;
+        return TRUE;
+    }
     case WM_SYSCOLORCHANGE:
         GetColorTable().RefreshColors();
         if (CTKPPaintManager* paint = GetPaintManager())

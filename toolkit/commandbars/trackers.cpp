@@ -413,7 +413,9 @@ int CTKPKeyboardTracker::DispatchKey(UINT message, WPARAM wParam, LPARAM lParam)
         if (answer == 1 || answer == 2)
             return answer;
     }
-    return 1;
+    // No object wants the key: it goes on. Eating it would take every key from a window whose
+    // registered object only watches for a few messages (an edit's auto-complete).
+    return 0;
 }
 
 LRESULT CALLBACK CTKPKeyboardTracker::KeyboardProc(int code, WPARAM wParam, LPARAM lParam)
@@ -428,7 +430,7 @@ LRESULT CALLBACK CTKPKeyboardTracker::KeyboardProc(int code, WPARAM wParam, LPAR
                 return 1;
             }
         }
-        if (tracker->DispatchKey(WM_KEYDOWN, wParam, lParam) != 2)
+        if (tracker->DispatchKey(WM_KEYDOWN, wParam, lParam) == 1)
             return 1;
     }
     return ::CallNextHookEx(hook, code, wParam, lParam);

@@ -89,7 +89,7 @@ public:
 
     void AddWindow(CTKPWndHookChain* hook);
     void RemoveWindow(CTKPWndHookChain* hook);
-    // 1 the key is eaten, 2 it goes on to the focus window; every object answering 0 eats it.
+    // 1 the key is eaten, 2 it goes on to the focus window, 0 no object wanted it (it goes on).
     int DispatchKey(UINT message, WPARAM wParam, LPARAM lParam);
 
     int GetCount() const { return int(m_hooks.size()); }

@@ -22,13 +22,19 @@ InputState& S()
     return *s;
 }
 
-HWND WindowFromPointLocked(POINT pt)
+// `passed` lists windows that answered HTTRANSPARENT for this point: the search looks beneath them
+// (the next window down at that level, else their parent) as if they were not there.
+HWND WindowFromPointLocked(POINT pt, const std::vector<HWND>* passed = nullptr)
 {
+    auto isPassed = [passed](HWND h) {
+        return passed && std::find(passed->begin(), passed->end(), h) != passed->end();
+    };
     Window* desk = Find(Desktop());
     HWND hit = nullptr;
     for (HWND h : desk->children) {
         Window* w = Find(h);
-        if (w && (w->style & WS_VISIBLE) && PtInRect(&w->rcWindow, pt) && !(w->exStyle & WS_EX_TRANSPARENT)) {
+        if (w && (w->style & WS_VISIBLE) && PtInRect(&w->rcWindow, pt) && !(w->exStyle & WS_EX_TRANSPARENT) &&
+            !isPassed(h)) {
             hit = h;
             break;
         }
@@ -44,7 +50,7 @@ HWND WindowFromPointLocked(POINT pt)
         for (HWND c : w->children) {
             Window* x = Find(c);
             if (x && (x->style & WS_VISIBLE) && !(x->style & WS_DISABLED) && !(x->exStyle & WS_EX_TRANSPARENT) &&
-                PtInRect(&x->rcWindow, local)) {
+                PtInRect(&x->rcWindow, local) && !isPassed(c)) {
                 next = c;
                 break;
             }
@@ -353,12 +359,22 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
     int hit = HTCLIENT;
     if (!captured && ev.msg != WM_MOUSEWHEEL) {
         hit = (int)SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(ev.pt.x, ev.pt.y));
-        // A window that calls itself transparent passes the event to its parent.
+        // A window that calls itself transparent passes the event to the window of this thread
+        // beneath it: a sibling lower down, else its parent. Each window is asked once.
+        std::vector<HWND> passed;
         while (hit == HTTRANSPARENT) {
-            HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-            if (!parent)
+            passed.push_back(hwnd);
+            HWND below;
+            {
+                Guard lk(Lock());
+                below = WindowFromPointLocked(ev.pt, &passed);
+                Window* b = Find(below);
+                if (!b || b->tid != q.tid)
+                    below = nullptr;
+            }
+            if (!below)
                 break;
-            hwnd = parent;
+            hwnd = below;
             hit = (int)SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(ev.pt.x, ev.pt.y));
         }
         if (!IsWindow(hwnd))

@@ -620,6 +620,10 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             // A click soon after one that opened the menu (and the menu closed since) comes as a
             // double click: it opens the menu again, as a single click does.
             SendMessageW(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU + HTMENU, lParam);
+        else if (wParam == HTVSCROLL || wParam == HTHSCROLL)
+            // A quick second click on the window's own scroll bar scrolls again.
+            TrackScrollBar(hwnd, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+                           POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_NCRBUTTONUP:
         if (wParam == HTCAPTION || wParam == HTSYSMENU)

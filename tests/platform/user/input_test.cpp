@@ -187,6 +187,27 @@ TEST_F(Input, MouseHookMayUnhookItselfWhileCalled)
     UnhookWindowsHookEx(other);
 }
 
+TEST_F(Input, TransparentWindowsPassClicksToTheWindowBeneath)
+{
+    // A frame-like child laid over both halves answers HTTRANSPARENT (as a group box does): a click
+    // reaches the sibling beneath it where there is one, and the parent elsewhere.
+    HWND frame = MakeChild(top, u"frame", {0, 0, 400, 250}, 3);
+    SetWindowPos(frame, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetHandler(frame, [](HWND, UINT m, WPARAM, LPARAM, LRESULT* r) {
+        if (m != WM_NCHITTEST)
+            return false;
+        *r = HTTRANSPARENT;
+        return true;
+    });
+    headless::PumpUntilIdle();
+    Log::Get().Watch({WM_LBUTTONDOWN});
+    headless::Click(frame, {250, 50});  // over "right"
+    headless::Click(frame, {170, 50});  // between the two halves
+    headless::Click(frame, {50, 220});  // below "left"
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"right:LBUTTONDOWN", "top:LBUTTONDOWN", "top:LBUTTONDOWN"}));
+}
+
 TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
 {
     SetFocus(left);
@@ -304,6 +325,26 @@ TEST_F(Input, CbtHookSeesCreationActivationAndFocusAndMayRefuse)
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.front(), HCBT_DESTROYWND);
     UnhookWindowsHookEx(hook);
+}
+
+TEST_F(Input, QuickSecondClickOnAScrollArrowScrollsAgain)
+{
+    HWND w = MakeTop(u"bar", WS_POPUP | WS_VISIBLE | WS_VSCROLL, {0, 0, 200, 200});
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, TRUE);
+    int lines = 0;
+    SetHandler(w, [&](HWND, UINT m, WPARAM wp, LPARAM, LRESULT*) {
+        lines += m == WM_VSCROLL && LOWORD(wp) == SB_LINEDOWN;
+        return false;
+    });
+    headless::PumpUntilIdle();
+    RECT cr;
+    GetClientRect(w, &cr);
+    const POINT arrow{cr.right + 5, cr.bottom - 3};
+    headless::Click(w, arrow);
+    headless::Click(w, arrow); // within the double-click time: comes as a double click
+    headless::PumpUntilIdle();
+    EXPECT_EQ(lines, 2);
 }
 
 TEST_F(Input, HeldScrollArrowRepeatsWhileThePointerStaysOnIt)

@@ -242,6 +242,15 @@ TEST_F(ListTest, WidthsAreSavedAtDestroyAndComeBackOnTheirColumns) {
     CTKPSettingsStore store;
     EXPECT_EQ(store.GetProfileString(u"Lists", u"Found", u""), CString(u"90,44,33,"));
     EXPECT_EQ(Stored(), CString(u"90,80,33,"));
+
+    // A list object that goes while its window is still up saves too.
+    {
+        CTKListCtrl temporary;
+        ASSERT_TRUE(temporary.Create(WS_CHILD | LVS_REPORT, CRect(0, 0, 200, 100), &m_parent, 9));
+        temporary.InsertColumn(0, u"Only", LVCFMT_LEFT, 77);
+        temporary.GetListSupport().AutoSaveColumns(u"Lists", u"Temporary", nullptr);
+    }
+    EXPECT_EQ(store.GetProfileString(u"Lists", u"Temporary", u""), CString(u"77,"));
 }
 
 // ---- The header's sizing rules -------------------------------------------------------------------
@@ -505,6 +514,85 @@ TEST_F(ListTest, TheViewIsCreatableAndDrawsWithTheSameSupport) {
     EXPECT_EQ(support.MoveRow(1, 0), TRUE);
     EXPECT_EQ(CString(list.GetItemText(0, 0)), CString(u"two"));
     view->DestroyWindow();
+}
+
+// ---- Sorting through the flat header --------------------------------------------------------------
+
+// The shadow pixels of the arrow: the header's item rectangle beyond the title and inside the borders.
+std::vector<POINT> ArrowPixels(HWND header, int item)
+{
+    RECT r{};
+    SendMessageW(header, HDM_GETITEMRECT, (WPARAM)item, (LPARAM)&r);
+    std::vector<POINT> out;
+    HDC dc = GetDC(header);
+    for (int y = r.top + 2; y < r.bottom - 2; ++y) // inside the header's own border
+        for (int x = r.left + 18; x < r.right - 3; ++x)
+            if (GetPixel(dc, x, y) == GetSysColor(COLOR_3DSHADOW))
+                out.push_back({x, y});
+    ReleaseDC(header, dc);
+    return out;
+}
+
+// How many shadow pixels the arrow's topmost row holds: its tip going up, its base going down.
+size_t TopRowWidth(const std::vector<POINT>& pixels)
+{
+    if (pixels.empty())
+        return 0;
+    LONG top = pixels.front().y;
+    size_t n = 0;
+    for (const POINT& p : pixels)
+        n += p.y == top;
+    return n;
+}
+
+TEST_F(ListTest, HeaderClicksSortAscendingThenDescendingWithTheArrowShown) {
+    LVCOLUMNW title{};
+    title.mask = LVCF_TEXT;
+    title.pszText = const_cast<LPWSTR>(u"A");
+    for (int c = 0; c < 3; ++c)
+        m_list.SetColumn(c, &title);
+    // Without the toolkit's header a click sorts nothing.
+    HWND header = Support().GetHeader()->m_hWnd;
+    headless::Click(header, POINT{150, 5});
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(m_list.sorts.empty());
+    EXPECT_EQ(Support().GetFlatHeader(), nullptr);
+
+    ASSERT_TRUE(Support().SubclassHeader(FALSE));
+    EXPECT_FALSE(Support().SubclassHeader(FALSE)) << "only once";
+    CTKFlatHeaderCtrl* flat = Support().GetFlatHeader();
+    ASSERT_NE(flat, nullptr);
+    const struct { int x; int column; BOOL ascending; } clicks[] = {
+        {150, 1, TRUE}, {150, 1, FALSE}, {150, 1, TRUE}, {20, 0, TRUE}, {250, 2, TRUE}, {250, 2, FALSE}};
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(c.x);
+        m_list.sorts.clear();
+        headless::Click(header, POINT{c.x, 5});
+        headless::PumpUntilIdle();
+        ASSERT_EQ(m_list.sorts.size(), 1u);
+        EXPECT_EQ(m_list.sorts[0], std::make_pair(c.column, c.ascending));
+        EXPECT_EQ(Support().GetSortColumn(), c.column);
+        BOOL ascending = !c.ascending;
+        EXPECT_EQ(flat->GetSortImage(ascending), c.column);
+        EXPECT_EQ(ascending, c.ascending);
+        flat->UpdateWindow();
+        std::vector<POINT> arrow = ArrowPixels(header, c.column);
+        ASSERT_FALSE(arrow.empty());
+        if (c.ascending)
+            EXPECT_LE(TopRowWidth(arrow), 2u) << "tip up";
+        else
+            EXPECT_GE(TopRowWidth(arrow), 6u) << "base on top";
+        EXPECT_TRUE(ArrowPixels(header, (c.column + 1) % 3).empty()) << "no arrow on another column";
+    }
+
+    // The sort column's title leaves room for the arrow when sized.
+    title.pszText = const_cast<LPWSTR>(u"A title wider than any path");
+    m_list.SetColumn(2, &title);
+    Support().AutoSizeColumn(2);
+    const int withArrow = m_list.GetColumnWidth(2);
+    Support().SetSortImage(0, TRUE);
+    Support().AutoSizeColumn(2);
+    EXPECT_EQ(withArrow - m_list.GetColumnWidth(2), 24);
 }
 
 } // namespace

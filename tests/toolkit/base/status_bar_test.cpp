@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "afx/frame.h"
+#include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/status_bar.h"
 #include "backend/headless/driver.h"
@@ -360,6 +361,20 @@ TEST_F(StatusBarTest, PaneIconsComeFromTheImageManagerOfTheBars) {
     pane->m_nIconId = 300;
     EXPECT_EQ(pane->GetIcon(), own->GetImage(300, 16));
     m_bar.SetCommandBars(nullptr);
+    EXPECT_EQ(m_bar.GetImageManager(), GetGlobalImageManager());
+
+    // A bar in a toolkit frame takes the frame's command bars (the frame deletes itself).
+    auto* frame = new CTKPFrameWnd();
+    ASSERT_TRUE(frame->Create(nullptr, u"frame", WS_OVERLAPPEDWINDOW));
+    frame->m_pCommandBars = new CTKPCommandBars();
+    auto* framed = new CTKPImageManager();
+    frame->m_pCommandBars->SetImageManager(framed);
+    CTKPStatusBar inFrame;
+    ASSERT_TRUE(inFrame.Create(frame));
+    EXPECT_EQ(inFrame.GetCommandBars(), frame->m_pCommandBars);
+    EXPECT_EQ(inFrame.GetImageManager(), framed);
+    inFrame.DestroyWindow();
+    frame->DestroyWindow();
 }
 
 TEST_F(StatusBarTest, PanesWithATooltipAreTools) {
