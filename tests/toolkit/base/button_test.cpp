@@ -7,6 +7,7 @@
 #include "toolkit/base/button.h"
 #include "toolkit/base/color_table.h"
 #include "toolkit/commandbars/image_manager.h"
+#include "test_windows.h"
 
 #include <climits>
 #include <cstdlib>
@@ -91,15 +92,7 @@ protected:
     void SetUp() override
     {
         headless::UseVirtualClock();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkButtonParent";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkButtonParent");
         ASSERT_TRUE(parent.CreateEx(0, u"TkButtonParent", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, nullptr, nullptr));
     }
     void TearDown() override { parent.DestroyWindow(); }

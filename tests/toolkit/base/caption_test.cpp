@@ -5,6 +5,7 @@
 #include "backend/headless/driver.h"
 #include "toolkit/base/caption.h"
 #include "toolkit/base/color_table.h"
+#include "test_windows.h"
 
 #include <vector>
 
@@ -33,15 +34,7 @@ protected:
     void SetUp() override
     {
         headless::UseVirtualClock();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkCaptionHost";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkCaptionHost");
         ASSERT_TRUE(m_frame.CreateEx(0, u"TkCaptionHost", u"frame", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300,
                                      nullptr, nullptr));
         ASSERT_TRUE(m_pane.CreateEx(0, u"TkCaptionHost", u"pane", WS_CHILD | WS_VISIBLE, CRect(10, 10, 210, 210),

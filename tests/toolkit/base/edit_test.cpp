@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "win32/resources.h"
+#include "test_windows.h"
 
 #include <algorithm>
 
@@ -21,17 +22,8 @@ protected:
     void SetUp() override
     {
         headless::UseVirtualClock();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkEditHost";
-            RegisterClassExW(&wc);
-            wc.lpszClassName = u"Auto-Suggest Dropdown";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkEditHost");
+        tktest::RegisterPlainWindowClass(u"Auto-Suggest Dropdown");
         ASSERT_TRUE(m_host.CreateEx(0, u"TkEditHost", u"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr,
                                     nullptr));
         ASSERT_TRUE(m_edit.CreateEdit(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, &m_host));

@@ -6,6 +6,7 @@
 #include "toolkit/base/color_table.h"
 #include "toolkit/base/flat_border_wnd.h"
 #include "toolkit/base/paint_manager.h"
+#include "test_windows.h"
 
 #include <functional>
 #include <memory>
@@ -36,16 +37,7 @@ class FlatBorderTest : public ::testing::TestWithParam<size_t> {
 protected:
     void SetUp() override
     {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-            wc.lpszClassName = u"TkFlatParent";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkFlatParent", (HBRUSH)GetStockObject(WHITE_BRUSH));
         HWND hwnd = CreateWindowExW(0, u"TkFlatParent", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                     nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);

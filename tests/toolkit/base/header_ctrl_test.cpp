@@ -10,6 +10,7 @@
 #include "toolkit/base/global_data.h"
 #include "toolkit/base/header_ctrl.h"
 #include "toolkit/base/resource_loader.h"
+#include "test_windows.h"
 
 #include <algorithm>
 #include <functional>
@@ -97,15 +98,7 @@ protected:
     void SetUp() override
     {
         headless::UseVirtualClock();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkHeaderParent";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkHeaderParent");
         ASSERT_TRUE(m_parent.CreateEx(0, u"TkHeaderParent", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 600, 300, nullptr,
                                       nullptr));
         ASSERT_TRUE(m_list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 400, 200), &m_parent, 7));

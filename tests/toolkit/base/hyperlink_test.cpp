@@ -3,6 +3,7 @@
 
 #include "backend/headless/driver.h"
 #include "toolkit/base/hyperlink.h"
+#include "test_windows.h"
 
 #include <string>
 
@@ -13,15 +14,7 @@ protected:
     void SetUp() override
     {
         headless::UseVirtualClock();
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkLinkParent";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkLinkParent");
         ASSERT_TRUE(m_parent.CreateEx(0, u"TkLinkParent", u"p", WS_POPUP | WS_VISIBLE, 0, 0, 400, 200, nullptr,
                                       nullptr));
     }

@@ -10,6 +10,7 @@
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tip_context.h"
+#include "test_windows.h"
 
 #include <vector>
 
@@ -64,15 +65,7 @@ protected:
     {
         AfxSetLoadStringProc(&LoadTestString);
         SetGlobalTheme(TKP_THEME_NATIVE);
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkStatusParent";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkStatusParent");
         HWND hwnd = CreateWindowExW(0, u"TkStatusParent", u"f", WS_POPUP | WS_VISIBLE, 0, 0, 1100, 300, nullptr,
                                     nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);

@@ -3,6 +3,7 @@
 
 #include "toolkit/base/theme_manager.h"
 #include "win32/user.h"
+#include "test_windows.h"
 
 #include <string>
 #include <vector>
@@ -120,11 +121,7 @@ TEST(ThemeRegistry, EveryFactoryIsListedAndAFailedStyleIsRetried) {
 }
 
 TEST(ThemeStyle, OnlyTransparentControlsPaintTheirParentsPixels) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"TkStyleTest";
-    RegisterClassExW(&wc);
+    tktest::RegisterPlainWindowClass(u"TkStyleTest");
     HWND parent = CreateWindowExW(0, u"TkStyleTest", u"p", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     HWND opaque = CreateWindowExW(0, u"TkStyleTest", u"o", WS_CHILD, 10, 10, 30, 20, parent, nullptr, nullptr, nullptr);
     HWND clear = CreateWindowExW(WS_EX_TRANSPARENT, u"TkStyleTest", u"c", WS_CHILD, 50, 10, 30, 20, parent, nullptr,

@@ -2,20 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/base/window_helpers.h"
+#include "test_windows.h"
 
 namespace {
 
 HWND MakeWindow(DWORD exStyle = 0)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = u"TkHelperTest";
-        RegisterClassExW(&wc);
-        registered = true;
-    }
+    tktest::RegisterPlainWindowClass(u"TkHelperTest");
     return CreateWindowExW(exStyle, u"TkHelperTest", u"t", WS_POPUP, 100, 100, 300, 200, nullptr, nullptr, nullptr,
                            nullptr);
 }

@@ -4,6 +4,7 @@
 
 #include "toolkit/base/settings_store.h"
 #include "toolkit/base/window_placement.h"
+#include "test_windows.h"
 
 #include <cstring>
 #include <vector>
@@ -26,15 +27,7 @@ protected:
         RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, 0, 0x2001F, nullptr, &software, nullptr);
         RegCloseKey(software);
         SetApplicationNamesProbe(&Names);
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.lpszClassName = u"TkPlacementTest";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkPlacementTest");
         HWND hwnd = CreateWindowExW(0, u"TkPlacementTest", u"f", WS_OVERLAPPEDWINDOW, 40, 30, 400, 300, nullptr,
                                     nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);

@@ -38,6 +38,7 @@ protected:
         ASSERT_NE(hwnd, nullptr);
         owner.Attach(hwnd);
         ASSERT_TRUE(menu.LoadMenu(9210));
+        GetGlobalImageManager()->RemoveAll(); // other tests leave icons of the same ids there
         popup = menu.GetSubMenu(0);
         ASSERT_NE(popup, nullptr);
         g_commands.clear();
