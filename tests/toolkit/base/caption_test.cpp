@@ -6,6 +6,7 @@
 #include "toolkit/base/caption.h"
 #include "toolkit/base/color_table.h"
 #include "test_windows.h"
+#include "controls/paint_probe.h"
 
 #include <vector>
 
@@ -182,44 +183,6 @@ TEST_F(CaptionTest, EmptyCaptionHasNoTextRect) {
 namespace {
 
 // A 32-bit memory bitmap to draw into and read back.
-class Canvas {
-public:
-    Canvas(int width, int height)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~Canvas()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    CDC* dc() { return CDC::FromHandle(m_dc); }
-    COLORREF At(int x, int y) const { return GetPixel(m_dc, x, y); }
-    bool Has(const RECT& r, COLORREF c) const
-    {
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                if (At(x, y) == c)
-                    return true;
-        return false;
-    }
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-};
-
 COLORREF Index(UINT index)
 {
     return GetColorTable().GetColorByIndex(index);
@@ -251,8 +214,8 @@ TEST_F(CaptionTest, BackgroundsByThemeAndForm) {
         caption.SetCaptionColors(red, green, RGB(0, 0, 255));
         caption.ModifyCaptionStyle(c.border);
         caption.m_bTextButton = c.textButton;
-        Canvas canvas(100, 20);
-        caption.DrawCaptionBack(canvas.dc(), CRect(0, 0, 100, 20));
+        PaintProbe canvas(100, 20);
+        caption.DrawCaptionBack(CDC::FromHandle(canvas.dc()), CRect(0, 0, 100, 20));
         for (const Pixel& p : c.pixels)
             EXPECT_EQ(canvas.At(p.x, p.y), p.color) << p.x << "," << p.y;
         caption.DestroyWindow();
@@ -270,10 +233,10 @@ TEST_F(CaptionTest, TextAndIconStayInsideTheCaption) {
     EXPECT_EQ(text.left, 0);
     EXPECT_GT(text.Width(), 12);
     EXPECT_LE(text.Width(), 200 - 18);
-    Canvas canvas(200, 20);
-    caption.DrawCaptionBack(canvas.dc(), CRect(0, 0, 200, 20));
-    caption.DrawCaptionText(canvas.dc());
-    caption.DrawCaptionIcon(canvas.dc(), CRect(0, 0, 200, 20));
+    PaintProbe canvas(200, 20);
+    caption.DrawCaptionBack(CDC::FromHandle(canvas.dc()), CRect(0, 0, 200, 20));
+    caption.DrawCaptionText(CDC::FromHandle(canvas.dc()));
+    caption.DrawCaptionIcon(CDC::FromHandle(canvas.dc()), CRect(0, 0, 200, 20));
     EXPECT_TRUE(canvas.Has(text, RGB(0, 0, 255)));
     // The icon sits at the right end, two pixels in.
     EXPECT_FALSE(canvas.Has(CRect(text.right, 0, 200 - 16 - 2, 20), RGB(0, 0, 255)));
@@ -302,13 +265,13 @@ TEST_F(CaptionTest, ButtonLooksFollowTheCaption) {
         CRect rc;
         button.GetClientRect(&rc);
         ASSERT_GT(rc.Width(), 10);
-        Canvas canvas(rc.Width(), rc.Height());
+        PaintProbe canvas(rc.Width(), rc.Height());
         DRAWITEMSTRUCT dis{};
         dis.CtlType = ODT_BUTTON;
         dis.itemAction = ODA_DRAWENTIRE;
         dis.itemState = c.state;
         dis.hwndItem = button.m_hWnd;
-        dis.hDC = canvas.dc()->m_hDC;
+        dis.hDC = canvas.dc();
         dis.rcItem = rc;
         button.DrawItem(&dis);
         EXPECT_EQ(canvas.At(0, 0), c.corner);

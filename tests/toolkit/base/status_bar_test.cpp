@@ -11,6 +11,7 @@
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tip_context.h"
 #include "test_windows.h"
+#include "controls/paint_probe.h"
 
 #include <vector>
 
@@ -284,20 +285,9 @@ TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
         {"disabled", TKP_SBPS_DISABLED, 0, blue, white, true, false, manager->GetColor(17)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = 200;
-        bi.bmiHeader.biHeight = -20;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(dc, bmp);
+        PaintProbe probe(200, 20, white);
+        const HDC dc = probe.dc();
         RECT all{0, 0, 200, 20};
-        HBRUSH brush = CreateSolidBrush(white);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
 
         CTKPStatusBarPane pane(nullptr, 1);
         pane.m_strText = u"HHHH";
@@ -321,9 +311,6 @@ TEST(StatusPaneDrawing, BackgroundAlignmentAndColours) {
         EXPECT_EQ(left, c.inkLeft);
         EXPECT_EQ(right, c.inkRight);
         EXPECT_TRUE(inkSeen);
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
     }
 }
 
@@ -434,13 +421,9 @@ TEST(StatusPaneDrawing, IconBeforeTheTextGreyWhenDisabled) {
         {"enabled", 0, RGB(255, 0, 0)}, {"disabled", TKP_SBPS_DISABLED, RGB(139, 139, 139)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, 200, 22);
-        ReleaseDC(nullptr, screen);
-        HGDIOBJ old = SelectObject(dc, bmp);
+        PaintProbe probe(200, 22, RGB(255, 255, 255));
+        const HDC dc = probe.dc();
         RECT all{0, 0, 200, 22};
-        FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
         CTKPStatusBarPane pane(nullptr, 1);
         pane.m_strText = u"HHHH";
         pane.m_nStyle = c.style;
@@ -454,8 +437,5 @@ TEST(StatusPaneDrawing, IconBeforeTheTextGreyWhenDisabled) {
             for (int x = 20; x < 60; ++x)
                 textAfterIcon = textAfterIcon || GetPixel(dc, x, y) != RGB(255, 255, 255);
         EXPECT_TRUE(textAfterIcon);
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
     }
 }

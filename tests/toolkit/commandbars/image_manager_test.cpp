@@ -4,45 +4,13 @@
 
 #include "toolkit/base/color_table.h"
 #include "toolkit/commandbars/image_manager.h"
+#include "controls/paint_probe.h"
 
 #include <memory>
 
 namespace {
 
 const COLORREF kWhite = RGB(255, 255, 255);
-
-// A white 32-bit memory surface to draw icons on.
-class Surface {
-public:
-    Surface(int width = 48, int height = 48)
-    {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        RECT all{0, 0, width, height};
-        FillRect(dc_, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
-    }
-    ~Surface()
-    {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-
-private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-};
 
 class ImageManagerTest : public ::testing::Test {
 protected:
@@ -51,7 +19,7 @@ protected:
 
 COLORREF Drawn(CTKPImageIcon* icon, CTKPIconView::Image image, POINT at, SIZE size = SIZE{0, 0})
 {
-    Surface surface;
+    PaintProbe surface(48, 48, kWhite);
     icon->DrawImage(surface.dc(), POINT{0, 0}, size, image);
     return surface.At(at.x, at.y);
 }
@@ -106,7 +74,7 @@ TEST_F(ImageManagerTest, ImagesMadeOnDemandFollowTheirRules) {
     CTKPImageIcon* alpha = manager->GetImage(300, 16);
     EXPECT_TRUE(alpha->IsAlpha());
     // A one-colour silhouette is for icons without alpha only.
-    Surface surface;
+    PaintProbe surface(48, 48, kWhite);
     manager->GetImage(200, 16)->DrawSilhouette(surface.dc(), POINT{0, 0}, SIZE{16, 15}, RGB(0, 0, 0));
     alpha->DrawSilhouette(surface.dc(), POINT{20, 0}, SIZE{16, 16}, RGB(0, 0, 0));
     EXPECT_EQ(surface.At(5, 5), RGB(0, 0, 0));
