@@ -168,9 +168,10 @@ bool Retrieve(Queue& qref, Guard& lk, MSG* msg, HWND hwnd, UINT minMsg, UINT max
                 break;
             }
             if (!IsFilterMatch(m.message, minMsg, maxMsg)) {
-                // It came out as a message the filter does not take: it waits for another call.
+                // It came out as a message the filter does not take: it waits for another call, in
+                // its old place (only this thread takes events out, so the place still holds).
                 if (remove)
-                    q->input.push_front(ev);
+                    q->input.insert(q->input.begin() + (ptrdiff_t)std::min(i, q->input.size()), ev);
                 break;
             }
             *msg = m;

@@ -208,6 +208,26 @@ TEST_F(Input, TransparentWindowsPassClicksToTheWindowBeneath)
     EXPECT_EQ(Describe(Log::Get().Take()), (Names{"right:LBUTTONDOWN", "top:LBUTTONDOWN", "top:LBUTTONDOWN"}));
 }
 
+TEST_F(Input, InputLeftByAFilteredReadKeepsItsPlaceInTheQueue)
+{
+    SetFocus(top);
+    headless::PumpUntilIdle();
+    headless::KeyDown('A');
+    headless::ButtonDown(top, {50, -10}); // on the caption: comes out as non-client messages
+    MSG m;
+    // A read for client mouse messages finds the caption click and leaves it where it was.
+    EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE));
+    std::vector<UINT> order;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        if (m.message == WM_KEYDOWN || m.message == WM_NCMOUSEMOVE || m.message == WM_NCLBUTTONDOWN)
+            order.push_back(m.message);
+    ASSERT_FALSE(order.empty());
+    EXPECT_EQ(order.front(), (UINT)WM_KEYDOWN);
+    EXPECT_EQ(order.back(), (UINT)WM_NCLBUTTONDOWN);
+    headless::ButtonUp(top, {50, -10});
+    headless::PumpUntilIdle();
+}
+
 TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
 {
     SetFocus(left);
