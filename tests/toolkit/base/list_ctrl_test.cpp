@@ -7,19 +7,12 @@
 #include "toolkit/base/global_data.h"
 #include "toolkit/base/list_ctrl.h"
 #include "toolkit/base/list_view.h"
-#include "toolkit/base/settings_store.h"
+#include "test_settings.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-BOOL Names(CString& key, CString& profile)
-{
-    key = u"Co";
-    profile = u"App";
-    return TRUE;
-}
 
 // Remembers the sorts the header asked for.
 class SortingList : public CTKListCtrl {
@@ -36,18 +29,14 @@ class ListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegistryUseMemoryStore();
-        HKEY software = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, 0, 0x2001F, nullptr, &software, nullptr);
-        RegCloseKey(software);
-        SetApplicationNamesProbe(&Names);
+        tktest::UseMemorySettings();
         ASSERT_TRUE(m_parent.CreateEx(0, nullptr, u"parent", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
         MakeList(LVS_REPORT);
     }
     void TearDown() override
     {
         m_parent.DestroyWindow();
-        SetApplicationNamesProbe(nullptr);
+        tktest::EndMemorySettings();
     }
     void MakeList(DWORD view)
     {

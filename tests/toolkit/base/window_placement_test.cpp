@@ -5,28 +5,18 @@
 #include "toolkit/base/settings_store.h"
 #include "toolkit/base/window_placement.h"
 #include "test_windows.h"
+#include "test_settings.h"
 
 #include <cstring>
 #include <vector>
 
 namespace {
 
-BOOL Names(CString& key, CString& profile)
-{
-    key = u"Co";
-    profile = u"App";
-    return TRUE;
-}
-
 class WindowPlacementTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegistryUseMemoryStore();
-        HKEY software = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, 0, 0x2001F, nullptr, &software, nullptr);
-        RegCloseKey(software);
-        SetApplicationNamesProbe(&Names);
+        tktest::UseMemorySettings();
         tktest::RegisterPlainWindowClass(u"TkPlacementTest");
         HWND hwnd = CreateWindowExW(0, u"TkPlacementTest", u"f", WS_OVERLAPPEDWINDOW, 40, 30, 400, 300, nullptr,
                                     nullptr, nullptr, nullptr);
@@ -36,7 +26,7 @@ protected:
     void TearDown() override
     {
         m_wnd.DestroyWindow();
-        SetApplicationNamesProbe(nullptr);
+        tktest::EndMemorySettings();
     }
     static std::vector<BYTE> Stored()
     {
