@@ -24,11 +24,7 @@ void FillSolid(HDC hdc, const RECT& rc, COLORREF color)
 // A one-pixel frame: top and left edges in one colour, right and bottom in the other.
 void Frame3d(HDC hdc, const RECT& rc, COLORREF topLeft, COLORREF bottomRight)
 {
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    FillSolid(hdc, {rc.left, rc.top, rc.left + w - 1, rc.top + 1}, topLeft);
-    FillSolid(hdc, {rc.left, rc.top, rc.left + 1, rc.top + h - 1}, topLeft);
-    FillSolid(hdc, {rc.right - 1, rc.top, rc.right, rc.bottom}, bottomRight);
-    FillSolid(hdc, {rc.left, rc.bottom - 1, rc.right, rc.bottom}, bottomRight);
+    CDC::FromHandle(hdc)->Draw3dRect(&rc, topLeft, bottomRight);
 }
 
 void Line(HDC hdc, int x1, int y1, int x2, int y2, COLORREF color)
