@@ -41,3 +41,12 @@ function(dovemark_add_toolkit_resources target)
   dovemark_add_resources(${target} ${dir}/toolkit.rc
     DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur)
 endfunction()
+
+# The application controls' own resources (res/controls/: pictures, cursors, sound, captions), and
+# their ids header for the code that names them.
+function(dovemark_add_controls_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/controls)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur ${dir}/*.wav)
+  dovemark_add_resources(${target} ${dir}/controls.rc DEPENDS ${art} ${dir}/controls_res.h)
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()

@@ -244,20 +244,24 @@ void CTKPCommandBars::MarkCommandUsed(UINT id)
         m_pOptions->m_usedCommands.insert(id);
 }
 
-void CTKPCommandBars::LoadOptions(LPCWSTR)
+BOOL CTKPCommandBars::LoadOptions(LPCWSTR)
 {
+    return FALSE;
 }
 
-void CTKPCommandBars::SaveOptions(LPCWSTR)
+BOOL CTKPCommandBars::SaveOptions(LPCWSTR)
 {
+    return FALSE;
 }
 
-void CTKPCommandBars::LoadBarControls(LPCWSTR)
+BOOL CTKPCommandBars::LoadBarControls(LPCWSTR)
 {
+    return FALSE;
 }
 
-void CTKPCommandBars::SaveBarControls(LPCWSTR, BOOL)
+BOOL CTKPCommandBars::SaveBarControls(LPCWSTR, BOOL)
 {
+    return FALSE;
 }
 
 BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)

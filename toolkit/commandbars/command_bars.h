@@ -91,10 +91,12 @@ public:
     CTKPCommandBarsSettings* GetCommandBarsOptions() const { return m_pOptions; }
     void HideCommands(const UINT* ids, int count);
     void HideCommand(UINT id);
-    void LoadOptions(LPCWSTR profileName);
-    void SaveOptions(LPCWSTR profileName);
-    void LoadBarControls(LPCWSTR profileName);
-    void SaveBarControls(LPCWSTR profileName, BOOL onlyChanged = TRUE);
+    // Options and bar controls are not kept in the profile yet: these read and write nothing and
+    // answer FALSE.
+    BOOL LoadOptions(LPCWSTR profileName);
+    BOOL SaveOptions(LPCWSTR profileName);
+    BOOL LoadBarControls(LPCWSTR profileName);
+    BOOL SaveBarControls(LPCWSTR profileName, BOOL onlyChanged = TRUE);
 
     virtual BOOL PreTranslateFrameMessage(MSG* pMsg);
     virtual BOOL OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);

@@ -212,8 +212,12 @@ std::vector<UINT> ForeignFormats()
 // clipboard; the lock is not held.
 void FetchForeign(UINT format)
 {
-    UINT source = (format == CF_DIB || format == CF_BITMAP) ? CF_DIB : CF_UNICODETEXT;
-    if (source == CF_UNICODETEXT && format != CF_UNICODETEXT && format != CF_TEXT && format != CF_OEMTEXT)
+    UINT source;
+    if (format == CF_DIB || format == CF_BITMAP)
+        source = CF_DIB;
+    else if (format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT)
+        source = CF_UNICODETEXT;
+    else
         return;
     user::ForeignClipboard* f;
     {

@@ -1,6 +1,7 @@
 // Tests of popup bars filled from menus and of the stand-alone popup menu.
 #include <gtest/gtest.h>
 
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bars.h"
@@ -24,15 +25,7 @@ class PopupMenu : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = OwnerProc;
-            wc.lpszClassName = u"TkPopupOwner";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkPopupOwner", nullptr, OwnerProc);
         HWND hwnd = CreateWindowExW(0, u"TkPopupOwner", u"o", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
                                     nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);

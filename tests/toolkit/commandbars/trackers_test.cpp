@@ -2,6 +2,7 @@
 // and clicks that close tracked bars unless they fall into an excluded window.
 #include <gtest/gtest.h>
 
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/trackers.h"
@@ -37,15 +38,7 @@ class Trackers : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.lpfnWndProc = RecordingProc;
-            wc.lpszClassName = u"TkTrackerWindow";
-            RegisterClassExW(&wc);
-            registered = true;
-        }
+        tktest::RegisterPlainWindowClass(u"TkTrackerWindow", nullptr, RecordingProc);
         window = Make(0);
         other = Make(300);
         SetActiveWindow(window);
