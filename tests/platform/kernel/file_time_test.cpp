@@ -163,4 +163,27 @@ TEST(FileTime, FileTimesIncludingCreationAreKept)
     CloseHandle(h);
 }
 
+// A damaged record's time can be any 64-bit value: times past what FILETIME holds are kept as the latest one,
+// never wrapped into the past (and never computed with a signed overflow).
+TEST(FileTime, TimesPastTheRangeAreClamped)
+{
+    std::u16string path;
+    for (char c : testsupport::ScratchDir() + "/far.txt")
+        path += char16_t(c);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const FILETIME reference = Make(130000000000000000ULL);
+    for (ULONGLONG far : {0x8000000000000000ULL, 0xFFFFFFFFFFFFFFFFULL, 0x7FFFFFFFFFFFFFFFULL}) {
+        const FILETIME ft = Make(far);
+        ASSERT_TRUE(SetFileTime(h, &ft, &ft, &ft)) << std::hex << far;
+        FILETIME c, a, w;
+        ASSERT_TRUE(GetFileTime(h, &c, &a, &w));
+        for (const FILETIME& got : {c, a, w}) {
+            EXPECT_GT(Value(got), Value(reference)) << std::hex << far;
+            EXPECT_LE(Value(got), 0x7FFFFFFFFFFFFFFFULL) << std::hex << far;
+        }
+    }
+    CloseHandle(h);
+}
+
 } // namespace
