@@ -18,6 +18,14 @@ FILETIME Make(ULONGLONG v)
     return FILETIME{DWORD(v), DWORD(v >> 32)};
 }
 
+std::u16string ScratchFile(const char* name)
+{
+    std::u16string path;
+    for (char c : testsupport::ScratchDir() + "/" + name)
+        path += char16_t(c);
+    return path;
+}
+
 struct CalendarCase {
     ULONGLONG ticks;
     SYSTEMTIME st; // year, month, weekday, day, hour, minute, second, ms
@@ -130,9 +138,7 @@ TEST(FileTime, LocalTimeUsesTheZoneOffset)
 
 TEST(FileTime, FileTimesIncludingCreationAreKept)
 {
-    std::u16string path;
-    for (char c : testsupport::ScratchDir() + "/t.txt")
-        path += char16_t(c);
+    const std::u16string path = ScratchFile("t.txt");
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     FILETIME created = Make(125911584000000000ULL), accessed = Make(130000000000000000ULL),
@@ -167,9 +173,7 @@ TEST(FileTime, FileTimesIncludingCreationAreKept)
 // never wrapped into the past (and never computed with a signed overflow).
 TEST(FileTime, TimesPastTheRangeAreClamped)
 {
-    std::u16string path;
-    for (char c : testsupport::ScratchDir() + "/far.txt")
-        path += char16_t(c);
+    const std::u16string path = ScratchFile("far.txt");
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     const FILETIME reference = Make(130000000000000000ULL);
