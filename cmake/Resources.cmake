@@ -51,6 +51,14 @@ function(dovemark_add_controls_resources target)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
 
+# The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
+# header for the code that names them.
+function(dovemark_add_preview_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/preview)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
+  dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
+endfunction()
+
 # The application shell's resources (res/app/: the frame's menu, keys, tool bar and icons, the dialogs
 # and the strings), with the scripts of the pages that app.rc includes, and the ids headers for the
 # code that names them. Programs that run the application's code take the controls' and the
