@@ -16,10 +16,26 @@
 #include "app_res.h"
 #include "afx/doc_template.h"
 #include "engine/engine_state.h"
+#include "toolkit/base/settings_store.h"
 
 #include <algorithm>
 
 CString AppFolder;
+
+namespace {
+
+// The toolkit keeps its settings (window placement, command bars) under the application's profile.
+BOOL ApplicationNames(CString& registryKey, CString& profileName)
+{
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->m_pszRegistryKey || !app->m_pszProfileName)
+        return FALSE;
+    registryKey = app->m_pszRegistryKey;
+    profileName = app->m_pszProfileName;
+    return TRUE;
+}
+
+} // namespace
 
 CString FolderOfPath(const CString& path)
 {
@@ -84,6 +100,7 @@ BOOL CDovemarkApp::InitInstance()
     InstallAppEngineUi(m_pEngineUi.get());
 
     SetRegistryKey(u"Local AppWizard-Generated Applications");
+    SetApplicationNamesProbe(&ApplicationNames);
     LoadStdProfileSettings(4);
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CEx_StyleDoc), RUNTIME_CLASS(CMainFrame),

@@ -32,6 +32,7 @@ BEGIN_MESSAGE_MAP(CSplitterBar, CStatic)
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
     ON_WM_DESTROY()
+    ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 CSplitterBar::CSplitterBar()
@@ -290,6 +291,15 @@ BOOL CSplitterBar::PreTranslateMessage(MSG* pMsg)
         return TRUE;
     }
     return CStatic::PreTranslateMessage(pMsg);
+}
+
+void CSplitterBar::OnKeyDown(UINT nChar, UINT, UINT)
+{
+    // The bar holds the focus while it tracks, so Escape reaches it here when no loop pre-translates it.
+    if (nChar == VK_ESCAPE && (m_bVertTracking || m_bHorzTracking))
+        CancelTracking();
+    else
+        Default();
 }
 
 void CSplitterBar::HideLeftPane()

@@ -25,6 +25,7 @@ protected:
         if (!m_app->InitInstance())
             return false;
         m_frame = MainFrame();
+        m_hwndFrame = m_frame ? m_frame->m_hWnd : nullptr;
         headless::PumpUntilIdle();
         return m_frame != nullptr;
     }
@@ -32,8 +33,11 @@ protected:
     void TearDown() override
     {
         headless::ClearModalAnswers();
-        if (m_app && m_app->m_pMainWnd && m_app->m_pMainWnd->m_hWnd)
-            m_app->m_pMainWnd->DestroyWindow();
+        // The frame frees itself with its window, which the test may have closed already.
+        if (m_hwndFrame && ::IsWindow(m_hwndFrame))
+            ::DestroyWindow(m_hwndFrame);
+        m_hwndFrame = nullptr;
+        m_frame = nullptr;
         for (HWND h : headless::TopLevelWindows())
             ::DestroyWindow(h);
         m_app.reset();
@@ -44,4 +48,5 @@ protected:
     std::u16string m_line;
     std::unique_ptr<CDovemarkApp> m_app;
     CMainFrame* m_frame = nullptr;
+    HWND m_hwndFrame = nullptr;
 };
