@@ -226,7 +226,8 @@ int CFoundListCtrl::GetItemCheck(int row) const
 
 void CFoundListCtrl::CheckItem(int row)
 {
-    SetItemState(row, INDEXTOSTATEIMAGEMASK(kTicked), LVIS_STATEIMAGEMASK);
+    // The "Parent..." row never shows a box, whatever a filler asks of it.
+    SetItemState(row, INDEXTOSTATEIMAGEMASK(IsParentRow(row) ? kNoBox : kTicked), LVIS_STATEIMAGEMASK);
 }
 
 void CFoundListCtrl::UncheckItem(int row)
