@@ -58,3 +58,11 @@ function(dovemark_add_results_resources target)
   dovemark_add_resources(${target} ${dir}/results.rc DEPENDS ${art} ${dir}/results_res.h)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
+
+# The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
+# header for the code that names them.
+function(dovemark_add_preview_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/preview)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
+  dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
+endfunction()
