@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CFoundTreeCtrl, CTreeCtrl)
     ON_WM_MOUSEMOVE()
     ON_WM_KEYUP()
     ON_WM_PAINT()
+    ON_MESSAGE(WM_PRINTCLIENT, OnPrintClient)
     ON_NOTIFY_REFLECT(TVN_KEYDOWN, OnKeyDownNotify)
 END_MESSAGE_MAP()
 
@@ -518,8 +519,23 @@ void CFoundTreeCtrl::OnPaint()
     bitmap.CreateCompatibleBitmap(&paint, client.Width(), client.Height());
     CBitmap* oldBitmap = mem.SelectObject(&bitmap);
     mem.IntersectClipRect(&clip);
-    DefWindowProc(WM_PAINT, (WPARAM)mem.m_hDC, 0);
+    PaintInto(&mem);
+    paint.BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), &mem, clip.left, clip.top, SRCCOPY);
+    mem.SelectObject(oldBitmap);
+}
 
+LRESULT CFoundTreeCtrl::OnPrintClient(WPARAM wParam, LPARAM)
+{
+    CDC* dc = CDC::FromHandle((HDC)wParam);
+    if (dc)
+        PaintInto(dc);
+    return 0;
+}
+
+// The control paints itself, then the items with a colour or font of their own are drawn again.
+void CFoundTreeCtrl::PaintInto(CDC* dc)
+{
+    DefWindowProc(WM_PRINTCLIENT, (WPARAM)dc->m_hDC, PRF_CLIENT);
     const bool focused = ::GetFocus() == m_hWnd;
     CFont* ownFont = GetFont();
     HTREEITEM item = GetFirstVisibleItem();
@@ -541,13 +557,11 @@ void CFoundTreeCtrl::OnPaint()
             lf.lfWeight = FW_BOLD;
         CFont font;
         font.CreateFontIndirect(&lf);
-        CFont* oldFont = mem.SelectObject(&font);
-        mem.SetTextColor(entry.color == (COLORREF)-1 ? ::GetSysColor(COLOR_WINDOWTEXT) : entry.color);
-        mem.SetBkColor(::GetSysColor(COLOR_WINDOW));
-        mem.SetBkMode(OPAQUE);
-        mem.TextOut(text.left + 2, text.top + 1, GetItemText(item));
-        mem.SelectObject(oldFont);
+        CFont* oldFont = dc->SelectObject(&font);
+        dc->SetTextColor(entry.color == (COLORREF)-1 ? ::GetSysColor(COLOR_WINDOWTEXT) : entry.color);
+        dc->SetBkColor(::GetSysColor(COLOR_WINDOW));
+        dc->SetBkMode(OPAQUE);
+        dc->TextOut(text.left + 2, text.top + 1, GetItemText(item));
+        dc->SelectObject(oldFont);
     }
-    paint.BitBlt(clip.left, clip.top, clip.Width(), clip.Height(), &mem, clip.left, clip.top, SRCCOPY);
-    mem.SelectObject(oldBitmap);
 }

@@ -72,6 +72,7 @@ protected:
     afx_msg void OnMouseMove(UINT nFlags, CPoint point);
     afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg void OnPaint();
+    afx_msg LRESULT OnPrintClient(WPARAM wParam, LPARAM lParam);
     afx_msg void OnKeyDownNotify(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
@@ -86,6 +87,7 @@ private:
     void UpdateAncestors(HTREEITEM item, bool mayUntick);
     std::vector<HTREEITEM> Children(HTREEITEM item) const;
     void UseCursor(int which);
+    void PaintInto(CDC* dc);
 
     CMap<DWORD, DWORD, ColorFont, const ColorFont&> m_colorMap;
     CImageList m_stateImages;

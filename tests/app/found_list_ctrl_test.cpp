@@ -2,6 +2,7 @@
 // lifted, opening folders and "Parent...", renaming, properties and the recover command.
 #include "results_fixture.h"
 
+#include "controls/paint_probe.h"
 #include "engine/found_list_fill.h"
 
 namespace {
@@ -70,6 +71,32 @@ TEST_F(FoundListTest, RowsShowTheFolderAsTheFillerGaveIt)
     EXPECT_EQ(Cell(2, 5), Decimal(FileId(u"a.txt")));
     EXPECT_EQ(Cell(0, 1), u"");
     EXPECT_EQ(list->GetItemCheck(0), 2) << "the parent row has no box";
+}
+
+// Deleted rows and folders are red (the tree's item too); "Parent..." is red on light orange.
+TEST_F(FoundListTest, ColoursOfDeletedItemsAndTheParentRow)
+{
+    PaintProbe rows(650, 600, RGB(1, 2, 3));
+    rows.Print(list->m_hWnd);
+    auto label = [&](int row) {
+        CRect r;
+        list->GetItemRect(row, &r, LVIR_LABEL);
+        return r;
+    };
+    EXPECT_TRUE(rows.Has(label(Row(u"b.txt")), RGB(255, 0, 0)));
+    EXPECT_FALSE(rows.Has(label(Row(u"a.txt")), RGB(255, 0, 0)));
+    EXPECT_TRUE(rows.Has(label(0), RGB(255, 202, 149)));
+    EXPECT_TRUE(rows.Has(label(0), RGB(255, 0, 0)));
+
+    tree.Expand(Item({}), TVE_EXPAND);
+    tree.SetItemColor(Item({u"A"}), RGB(0, 0, 255));
+    PaintProbe folders(250, 600, RGB(1, 2, 3));
+    folders.Print(tree.m_hWnd);
+    CRect text;
+    tree.GetItemRect(Item({u"A"}), &text, TRUE);
+    EXPECT_TRUE(folders.Has(text, RGB(0, 0, 255)));
+    tree.GetItemRect(Item({u"B"}), &text, TRUE);
+    EXPECT_FALSE(folders.Has(text, RGB(0, 0, 255)));
 }
 
 // Ticking a file row puts its id into both file sets and the tree's folder goes partial; unticking
