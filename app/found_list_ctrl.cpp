@@ -431,24 +431,30 @@ void CFoundListCtrl::OnLButtonUp(UINT, CPoint point)
     }
 }
 
+// The list shows the folder of a folder row, and the tree selects and expands its item.
+void CFoundListCtrl::OpenFolderRow(int row)
+{
+    const DWORD handle = RowId(row);
+    const DWORD id = FolderIdOfItem(handle);
+    if (IsFatResult())
+        ShowFatFolder(id);
+    else
+        ShowNtfsFolder(id);
+    if (m_pTree) {
+        HTREEITEM item = CFoundTreeCtrl::ToItem(handle);
+        m_pTree->SetFocus();
+        m_pTree->SelectItem(item);
+        m_pTree->Expand(item, TVE_EXPAND);
+    }
+}
+
 void CFoundListCtrl::OpenRow(int row)
 {
     if (row < 0 || row >= GetItemCount())
         return;
     if (IsFolderRow(row) && !IsTracingResult()) {
         const int state = GetItemCheck(row);
-        const DWORD handle = RowId(row);
-        const DWORD id = FolderIdOfItem(handle);
-        if (IsFatResult())
-            ShowFatFolder(id);
-        else
-            ShowNtfsFolder(id);
-        if (m_pTree) {
-            HTREEITEM item = CFoundTreeCtrl::ToItem(handle);
-            m_pTree->SetFocus();
-            m_pTree->SelectItem(item);
-            m_pTree->Expand(item, TVE_EXPAND);
-        }
+        OpenFolderRow(row);
         if (state != 0)
             TickAllRows();
         else
@@ -510,17 +516,7 @@ void CFoundListCtrl::OnKeyDown(UINT nChar, UINT, UINT)
     if (nChar == VK_RETURN) {
         const int row = GetSelectionMark();
         if (row >= 0 && IsFolderRow(row) && !IsTracingResult()) {
-            const DWORD handle = RowId(row);
-            const DWORD id = FolderIdOfItem(handle);
-            if (IsFatResult())
-                ShowFatFolder(id);
-            else
-                ShowNtfsFolder(id);
-            if (m_pTree) {
-                m_pTree->SetFocus();
-                m_pTree->SelectItem(CFoundTreeCtrl::ToItem(handle));
-                m_pTree->Expand(CFoundTreeCtrl::ToItem(handle), TVE_EXPAND);
-            }
+            OpenFolderRow(row);
         } else if (row >= 0 && m_pTree) {
             m_pTree->SetFocus();
         }

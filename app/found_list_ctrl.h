@@ -132,6 +132,10 @@ private:
     BOOL HitCheckBox(CPoint point, int* row) const;
     void RenameRecord(int row, const CString& name);
     void SyncTreeAfterRowTick(int row);
+    void OpenFolderRow(int row);
+    void MarkSubtree(HTREEITEM item, bool mark);
+    void MarkFolder(DWORD folderId, HTREEITEM item, bool mark);
+    void MarkTraced(const CString& name, BOOL group, bool mark);
 
     CImageList m_headerImages;
     CImageList m_checkImages;

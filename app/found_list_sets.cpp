@@ -31,7 +31,7 @@ void CFoundListCtrl::UnmarkFolderFiles(HTREEITEM item)
 }
 
 // Walked with a list of pending items, not by recursion: found trees can be arbitrarily deep.
-void CFoundListCtrl::MarkSubtreeFolders(HTREEITEM item)
+void CFoundListCtrl::MarkSubtree(HTREEITEM item, bool mark)
 {
     if (!m_pTree || !item)
         return;
@@ -39,29 +39,26 @@ void CFoundListCtrl::MarkSubtreeFolders(HTREEITEM item)
     while (!pending.empty()) {
         HTREEITEM at = pending.back();
         pending.pop_back();
-        CheckedFolderItems.SetAt(CFoundTreeCtrl::ToHandle(at), 1);
-        MarkFolderFiles(at);
+        if (mark) {
+            CheckedFolderItems.SetAt(CFoundTreeCtrl::ToHandle(at), 1);
+            MarkFolderFiles(at);
+        } else {
+            CheckedFolderItems.RemoveKey(CFoundTreeCtrl::ToHandle(at));
+            UnmarkFolderFiles(at);
+        }
         for (HTREEITEM child = m_pTree->GetChildItem(at); child; child = m_pTree->GetNextSiblingItem(child))
             pending.push_back(child);
     }
 }
 
-void CFoundListCtrl::UnmarkSubtreeFolders(HTREEITEM item)
-{
-    if (!m_pTree || !item)
-        return;
-    std::vector<HTREEITEM> pending{item};
-    while (!pending.empty()) {
-        HTREEITEM at = pending.back();
-        pending.pop_back();
-        CheckedFolderItems.RemoveKey(CFoundTreeCtrl::ToHandle(at));
-        UnmarkFolderFiles(at);
-        for (HTREEITEM child = m_pTree->GetChildItem(at); child; child = m_pTree->GetNextSiblingItem(child))
-            pending.push_back(child);
-    }
-}
+void CFoundListCtrl::MarkSubtreeFolders(HTREEITEM item) { MarkSubtree(item, true); }
 
-void CFoundListCtrl::MarkFolderChecked(DWORD folderId, HTREEITEM item)
+void CFoundListCtrl::UnmarkSubtreeFolders(HTREEITEM item) { MarkSubtree(item, false); }
+
+// The folder records with this id (every one for id 0 of FAT, none for the top item) join or leave
+// the folders written whole with their branches; the files below the id join or leave the ticked
+// files, and the root's own files when the top item "Root" is ticked also the files written alone.
+void CFoundListCtrl::MarkFolder(DWORD folderId, HTREEITEM item, bool mark)
 {
     if (IsTracingResult() || !m_pTree)
         return;
@@ -69,63 +66,54 @@ void CFoundListCtrl::MarkFolderChecked(DWORD folderId, HTREEITEM item)
     const bool fat = IsFatResult();
     if (!top)
         ForEachFolderItem(folderId, fat && folderId == 0, [&](DWORD folder) {
-            RecoverFolderItems.SetAt(folder, 1);
-            MarkSubtreeFolders(CFoundTreeCtrl::ToItem(folder));
+            if (mark)
+                RecoverFolderItems.SetAt(folder, 1);
+            else
+                RecoverFolderItems.RemoveKey(folder);
+            MarkSubtree(CFoundTreeCtrl::ToItem(folder), mark);
         });
     const bool rootItem = top && m_pTree->GetItemText(item) == u"Root";
     const DWORD rootId = RootFolderId();
     ForEachFileOf(
         folderId, fat && folderId == 0,
         [&](DWORD id, DWORD parent) {
-            CheckedFileIds.SetAt(id, 1);
-            if (rootItem && parent == rootId)
-                RecoverFileIds.SetAt(id, 1);
+            const bool alone = rootItem && parent == rootId;
+            if (mark) {
+                CheckedFileIds.SetAt(id, 1);
+                if (alone)
+                    RecoverFileIds.SetAt(id, 1);
+            } else {
+                CheckedFileIds.RemoveKey(id);
+                if (alone)
+                    RecoverFileIds.RemoveKey(id);
+            }
         },
         folderId == 5);
 }
 
-void CFoundListCtrl::UnmarkFolderChecked(DWORD folderId, HTREEITEM item)
-{
-    if (IsTracingResult() || !m_pTree)
-        return;
-    const bool top = item && !m_pTree->GetParentItem(item);
-    const bool fat = IsFatResult();
-    if (!top)
-        ForEachFolderItem(folderId, fat && folderId == 0, [&](DWORD folder) {
-            RecoverFolderItems.RemoveKey(folder);
-            UnmarkSubtreeFolders(CFoundTreeCtrl::ToItem(folder));
-        });
-    const bool rootItem = top && m_pTree->GetItemText(item) == u"Root";
-    const DWORD rootId = RootFolderId();
-    ForEachFileOf(
-        folderId, fat && folderId == 0,
-        [&](DWORD id, DWORD parent) {
-            CheckedFileIds.RemoveKey(id);
-            if (rootItem && parent == rootId)
-                RecoverFileIds.RemoveKey(id);
-        },
-        folderId == 5);
-}
+void CFoundListCtrl::MarkFolderChecked(DWORD folderId, HTREEITEM item) { MarkFolder(folderId, item, true); }
 
-void CFoundListCtrl::MarkTracedChecked(const CString& name, BOOL group)
+void CFoundListCtrl::UnmarkFolderChecked(DWORD folderId, HTREEITEM item) { MarkFolder(folderId, item, false); }
+
+void CFoundListCtrl::MarkTraced(const CString& name, BOOL group, bool mark)
 {
     const bool all = name.CompareNoCase(u"ROOT") == 0;
-    for (TracedFileRecord* t = TracedFileHead; t; t = t->Next)
-        if (all || SameNoCase(group ? t->TypeText : t->Extension, name)) {
+    for (TracedFileRecord* t = TracedFileHead; t; t = t->Next) {
+        if (!all && !SameNoCase(group ? t->TypeText : t->Extension, name))
+            continue;
+        if (mark) {
             RecoverFileIds.SetAt(t->FileNumber, 1);
             CheckedFileIds.SetAt(t->FileNumber, 1);
-        }
-}
-
-void CFoundListCtrl::UnmarkTracedChecked(const CString& name, BOOL group)
-{
-    const bool all = name.CompareNoCase(u"ROOT") == 0;
-    for (TracedFileRecord* t = TracedFileHead; t; t = t->Next)
-        if (all || SameNoCase(group ? t->TypeText : t->Extension, name)) {
+        } else {
             RecoverFileIds.RemoveKey(t->FileNumber);
             CheckedFileIds.RemoveKey(t->FileNumber);
         }
+    }
 }
+
+void CFoundListCtrl::MarkTracedChecked(const CString& name, BOOL group) { MarkTraced(name, group, true); }
+
+void CFoundListCtrl::UnmarkTracedChecked(const CString& name, BOOL group) { MarkTraced(name, group, false); }
 
 void CFoundListCtrl::SyncFolderRowSet(DWORD folderId, HTREEITEM item)
 {

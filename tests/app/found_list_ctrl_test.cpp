@@ -38,13 +38,6 @@ protected:
         ShowFatFolder(3);
         headless::PumpUntilIdle();
     }
-    DWORD FileId(const std::u16string& name)
-    {
-        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-            if (name == e->Name)
-                return e->FileId;
-        return 0;
-    }
     std::u16string Cell(int row, int column) { return (LPCWSTR)list->GetItemText(row, column); }
     // A label edit as the control tells its parent of it.
     void Edit(UINT code, int row, char16_t* text)

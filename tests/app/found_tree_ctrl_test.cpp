@@ -39,13 +39,6 @@ protected:
         tree.Expand(Item({u"A"}), TVE_EXPAND);
         headless::PumpUntilIdle();
     }
-    DWORD FileId(const std::u16string& name)
-    {
-        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-            if (name == e->Name)
-                return e->FileId;
-        return 0;
-    }
     DWORD H(const std::vector<std::u16string>& path) { return CFoundTreeCtrl::ToHandle(Item(path)); }
     std::map<std::u16string, int> States()
     {

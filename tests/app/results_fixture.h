@@ -151,6 +151,14 @@ protected:
                 return row;
         return -1;
     }
+    // The id of the FAT file record with this name.
+    static DWORD FileId(const std::u16string& name)
+    {
+        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+            if (name == e->Name)
+                return e->FileId;
+        return 0;
+    }
     std::vector<std::u16string> Names()
     {
         std::vector<std::u16string> out;
