@@ -50,3 +50,11 @@ function(dovemark_add_controls_resources target)
   dovemark_add_resources(${target} ${dir}/controls.rc DEPENDS ${art} ${dir}/controls_res.h)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
+
+# The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
+# header for the code that names them.
+function(dovemark_add_preview_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/preview)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
+  dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
+endfunction()
