@@ -392,10 +392,16 @@ void AnalyseNtfsVolumes()
         if (!SpcValid(spc) || perIndexField == 0 || end == b0 || end > kMaxSector32)
             continue;
         ULONGLONG perIndex;
-        if (perIndexField >= 0x80 && perIndexField <= 0xFF) // a negative byte: 2 to the minus value bytes
-            perIndex = ((1ULL << (256 - perIndexField)) + SECTOR_SIZE - 1) / SECTOR_SIZE;
-        else
+        if (perIndexField >= 0x80 && perIndexField <= 0xFF) {
+            // A negative byte: the record holds 2 to the minus value bytes. No index record is anywhere near
+            // 2^32 bytes, so a larger power is a damaged or foreign sector, not an NTFS boot sector.
+            const unsigned shift = 256 - perIndexField;
+            if (shift > 31)
+                continue;
+            perIndex = ((1ULL << shift) + SECTOR_SIZE - 1) / SECTOR_SIZE;
+        } else {
             perIndex = ULONGLONG(perIndexField) * spc;
+        }
         const ULONGLONG mft = b0 + spc * Le32(b + 0x30);
         const ULONGLONG mirror = b0 + spc * Le32(b + 0x38);
         if (!ClassifyFoundItems(DWORD(b0), DWORD(spc), DWORD(end), 1))

@@ -358,14 +358,32 @@ ULONGLONG CoveredClusters(const std::vector<Piece>& pieces)
     return end;
 }
 
+// Largest compression unit taken: volumes make units of 16 clusters of at most 4 KiB. A damaged unit byte
+// could otherwise ask for a buffer of petabytes or a shift past 63 bits.
+constexpr ULONGLONG kMaxCompressionUnitBytes = 64 * 1024;
+
+// Clusters in one compression unit, or 0 when the attribute's unit byte is not one a volume can have.
+ULONGLONG CompressionUnitClusters(const NtfsData& data)
+{
+    const unsigned shift = data.UnitShift ? data.UnitShift : 4;
+    if (shift > 16 || (1ULL << shift) * ClusterBytes() > kMaxCompressionUnitBytes)
+        return 0;
+    return 1ULL << shift;
+}
+
 // Compressed data: each unit of 2^shift clusters is stored plain (no sparse clusters), compressed
-// (real clusters followed by sparse ones) or not at all (all sparse: zeros).
+// (real clusters followed by sparse ones) or not at all (all sparse: zeros). Writing ends where the
+// runs end, whatever size the record claims: past them there is nothing of the file to write.
 CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, int withDialog, bool* malformed)
 {
     CopyResult r;
-    const ULONGLONG unit = 1ULL << (data.UnitShift ? data.UnitShift : 4);
+    const ULONGLONG unit = CompressionUnitClusters(data);
     const ULONGLONG cb = ClusterBytes();
     const ULONGLONG spc = cb / SECTOR_SIZE;
+    ULONGLONG runsEnd = 0;
+    for (const Piece& p : data.Pieces)
+        runsEnd = std::max(runsEnd, p.Vcn + p.Length);
+    const ULONGLONG limit = std::min(size, runsEnd * cb);
     std::vector<BYTE> raw(size_t(unit * cb)), plain(size_t(unit * cb));
     // Cluster number (or none) of each VCN, taken unit by unit.
     auto lcnOf = [&](ULONGLONG vcn, bool* sparse) -> ULONGLONG {
@@ -377,7 +395,7 @@ CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, in
         *sparse = true;
         return 0;
     };
-    for (ULONGLONG first = 0; r.Written < size; first += unit) {
+    for (ULONGLONG first = 0; r.Written < limit; first += unit) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
             r.Cut = true;
             return r;
@@ -404,7 +422,7 @@ CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, in
                 *malformed = true;
             source = plain.data();
         }
-        const ULONGLONG bytes = std::min<ULONGLONG>(unit * cb, size - r.Written);
+        const ULONGLONG bytes = std::min<ULONGLONG>(unit * cb, limit - r.Written);
         if (!out.Write(source, size_t(bytes)))
             return r;
         r.Written += bytes;
@@ -527,7 +545,7 @@ int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD
         AnnounceFile(path, name);
     const ULONGLONG size = ULONGLONG(sizeHigh) << 32 | sizeLow;
     const NtfsData data = GatherNtfsData(recordSector);
-    if (!data.Found || (data.Flags & kFlagEncrypted))
+    if (!data.Found || (data.Flags & kFlagEncrypted) || (IsCompressed(data) && !CompressionUnitClusters(data)))
         return Tally(false, 0);
     if (data.Resident && data.ResidentBytes.size() < size)
         return Tally(false, 0);
