@@ -1,6 +1,7 @@
 // The preview pane: its header band, its viewer slots and the dispatcher that picks a viewer.
 #include "preview/main_preview_view.h"
 
+#include "preview/document_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/preview_host.h"
 #include "res/preview/preview_res.h"
@@ -223,7 +224,10 @@ BOOL CMainPreviewView::ShowMdb(CString path)
     return FALSE;
 }
 
-void CMainPreviewView::ShowDocument(CString path) { ReportPreviewComponentUnavailable(); }
+void CMainPreviewView::ShowDocument(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
 void CMainPreviewView::ShowPsd(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowDbf(CString path) { ReportPreviewComponentUnavailable(); }
 
