@@ -114,6 +114,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
     if (!CreateCommandBars())
         return -1;
     WriteExcelBrowserFlags();
+    SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
     SetMainWindowFlags(this);
     if (CAppEngineUi* ui = AppEngineUi())
         ui->SetDispatchWindow(m_hWnd);
