@@ -50,3 +50,10 @@ function(dovemark_add_controls_resources target)
   dovemark_add_resources(${target} ${dir}/controls.rc DEPENDS ${art} ${dir}/controls_res.h)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
+
+# The wizard's first pages' resources (res/app/wizard_front.rc: pictures, drive icons, cursor, dialogs).
+function(dovemark_add_wizard_front_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur)
+  dovemark_add_resources(${target} ${dir}/wizard_front.rc DEPENDS ${art} ${dir}/wizard_front_res.h)
+endfunction()
