@@ -1,6 +1,7 @@
 // The file-type dialog: reading "Raw.dat", the tri-state type tree and the signature list a tracing scan receives.
 #include "app/file_type_dialog.h"
 
+#include "app/dialog_skin.h"
 #include "res/app/wizard_front_res.h"
 #include "controls/shell_file_info.h"
 #include "engine/engine_state.h"
@@ -406,17 +407,5 @@ void CFileTypeDlg::OnOK()
 
 BOOL CFileTypeDlg::OnEraseBkgnd(CDC* dc)
 {
-    CBitmap skin;
-    CDC memory;
-    if (!skin.LoadBitmap(IDB_FILETYPE_SKIN) || !memory.CreateCompatibleDC(dc))
-        return (BOOL)Default();
-    BITMAP info{};
-    skin.GetBitmap(&info);
-    CBitmap* old = memory.SelectObject(&skin);
-    CRect client;
-    GetClientRect(&client);
-    dc->FillSolidRect(&client, GetSysColor(COLOR_BTNFACE));
-    dc->BitBlt(0, 0, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
-    return TRUE;
+    return PaintDialogSkin(this, dc, IDB_FILETYPE_SKIN) || Default();
 }
