@@ -1,6 +1,7 @@
 // The drive tree: disks, volumes and partitions, and what choosing one writes into the engine and the panes.
 #include "app/drive_tree_ctrl.h"
 
+#include "app/tree_rows.h"
 #include "app/wizard_state.h"
 #include "engine/drive_identify.h"
 #include "engine/engine_state.h"
@@ -123,18 +124,7 @@ void CDriveTreeCtrl::ExpandRoot()
         Expand(top, TVE_EXPAND);
 }
 
-int CDriveTreeCtrl::GetVisibleRowIndex(HTREEITEM item) const
-{
-    if (!item)
-        return -2;
-    if (item == TVI_ROOT)
-        return -1;
-    int row = 0;
-    for (HTREEITEM at = GetRootItem(); at; at = GetNextVisibleItem(at), ++row)
-        if (at == item)
-            return row - 1;
-    return -2;
-}
+int CDriveTreeCtrl::GetVisibleRowIndex(HTREEITEM item) const { return VisibleRowIndex(*this, item); }
 
 CString CDriveTreeCtrl::OnSelectItem(HTREEITEM item)
 {

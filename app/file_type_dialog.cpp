@@ -1,6 +1,7 @@
 // The file-type dialog: reading "Raw.dat", the tri-state type tree and the signature list a tracing scan receives.
 #include "app/file_type_dialog.h"
 
+#include "app/tree_rows.h"
 #include "app/dialog_skin.h"
 #include "res/app/wizard_front_res.h"
 #include "controls/shell_file_info.h"
@@ -220,18 +221,7 @@ void CFileTypeTreeCtrl::ExpandRoot()
         Expand(top, TVE_EXPAND);
 }
 
-int CFileTypeTreeCtrl::GetVisibleRowIndex(HTREEITEM item) const
-{
-    if (!item)
-        return -2;
-    if (item == TVI_ROOT)
-        return -1;
-    int row = 0;
-    for (HTREEITEM at = GetRootItem(); at; at = GetNextVisibleItem(at), ++row)
-        if (at == item)
-            return row - 1;
-    return -2;
-}
+int CFileTypeTreeCtrl::GetVisibleRowIndex(HTREEITEM item) const { return VisibleRowIndex(*this, item); }
 
 std::vector<CString> CFileTypeTreeCtrl::CheckedTexts(HTREEITEM start) const
 {

@@ -4,6 +4,7 @@
 #include "app/pie_chart.h"
 
 #include "afx/file.h"
+#include "app/memory_canvas.h"
 #include "engine/attached_disk.h"
 #include "engine/partition_table.h"
 #include "support/fixture_images.h"
@@ -62,34 +63,9 @@ TEST(PartitionPie, SlicesFollowTheEntriesAndTheRestIsFree)
     PartitionCount = 0;
 }
 
-class PieDrawing : public ::testing::Test {
+class PieDrawing : public MemoryCanvas {
 protected:
-    void SetUp() override
-    {
-        HDC screen = GetDC(nullptr);
-        dc.Attach(CreateCompatibleDC(screen));
-        bitmap = CreateCompatibleBitmap(screen, 400, 300);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc.m_hDC, bitmap);
-        dc.FillSolidRect(0, 0, 400, 300, RGB(1, 2, 3));
-    }
-    void TearDown() override
-    {
-        SelectObject(dc.m_hDC, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc.Detach());
-    }
-    bool Has(COLORREF colour, int left, int top, int right, int bottom)
-    {
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                if (dc.GetPixel(x, y) == colour)
-                    return true;
-        return false;
-    }
-    CDC dc;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
+    void SetUp() override { Open(400, 300, RGB(1, 2, 3)); }
 };
 
 // The drive page's pie of a disk with FAT16, FAT32 and NTFS partitions: each kind's colour inside the circle and a

@@ -1,31 +1,15 @@
 // Anti-aliased outlines: exact points take the colour, fractions split it, small rounded rectangles are ellipses.
 #include "app/smooth_shapes.h"
+#include "app/memory_canvas.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SmoothShapes : public ::testing::Test {
+class SmoothShapes : public MemoryCanvas {
 protected:
-    void SetUp() override
-    {
-        HDC screen = GetDC(nullptr);
-        dc.Attach(CreateCompatibleDC(screen));
-        bitmap = CreateCompatibleBitmap(screen, 120, 120);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc.m_hDC, bitmap);
-        dc.FillSolidRect(0, 0, 120, 120, kWhite);
-    }
-    void TearDown() override
-    {
-        SelectObject(dc.m_hDC, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc.Detach());
-    }
+    void SetUp() override { Open(120, 120, kWhite); }
     static constexpr COLORREF kWhite = RGB(255, 255, 255), kFrame = RGB(172, 168, 153);
-    CDC dc;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
 };
 
 TEST_F(SmoothShapes, LinesShareTheColourBetweenTheTwoPixelsAroundTheExactPoint)

@@ -93,13 +93,7 @@ TEST(QuickScan, StopPressedDuringTheOpenHolds)
     DOVEMARK_REQUIRE_FIXTURE(img, "ntfs");
     AttachedDisks disks({img.path});
     RecordingUi ui;
-    const testsupport::FixtureVolume& v = img.volumes.at(0);
-    DriveKind = 1;
-    ScanMode = 2;
-    PartitionParams = {};
-    PartitionParams.PartitionFsType = FS_KIND_NTFS;
-    PartitionParams.StartSector = DWORD(v.start);
-    PartitionParams.SectorCount = DWORD(v.sectors);
+    scanresults::ChooseQuickScanVolume(img.volumes.at(0));
     BeginScanRun();
     RequestScanStop();
     QuickScanThread(nullptr);

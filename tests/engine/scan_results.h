@@ -18,8 +18,8 @@ inline WORD KindOf(const std::string& fs)
     return fs == "FAT16" ? FS_KIND_FAT16 : fs == "FAT32" ? FS_KIND_FAT32 : FS_KIND_NTFS;
 }
 
-// Runs the quick-scan worker on the calling thread; true when it finished without failing.
-inline bool QuickScan(const testsupport::FixtureVolume& v)
+// The volume as the quick scan's partition on the attached disk.
+inline void ChooseQuickScanVolume(const testsupport::FixtureVolume& v)
 {
     DriveKind = 1;
     ScanMode = 2;
@@ -28,6 +28,12 @@ inline bool QuickScan(const testsupport::FixtureVolume& v)
     PartitionParams.StartSector = DWORD(v.start);
     PartitionParams.SectorCount = DWORD(v.sectors);
     PartitionParams.BackupSector = DWORD(v.start + v.sectors - 1);
+}
+
+// Runs the quick-scan worker on the calling thread; true when it finished without failing.
+inline bool QuickScan(const testsupport::FixtureVolume& v)
+{
+    ChooseQuickScanVolume(v);
     BeginScanRun();
     ScanFailedFlag = 0;
     QuickScanThread(nullptr);
@@ -78,17 +84,12 @@ inline std::map<std::u16string, FoundFile> FoundFiles()
     return out;
 }
 
-// The name the engine gives an entry: an 8.3-only FAT name upper-case, and a deleted one with its
-// lost first character written 'x'.
+// The name the engine gives an entry: an 8.3-only FAT name in the case its entry's flags give (as the
+// manifest writes it), a deleted one with its lost first character written 'x'.
 inline std::u16string EngineName(const testsupport::FixtureEntry& e, bool ntfs)
 {
     std::u16string name = e.Name16();
-    if (ntfs || !e.Has("shortname"))
-        return name;
-    for (char16_t& c : name)
-        if (c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-    if (e.deleted && !name.empty())
+    if (!ntfs && e.Has("shortname") && e.deleted && !name.empty())
         name[0] = u'x';
     return name;
 }

@@ -70,6 +70,7 @@ void MakeFat()
     ScanMode = 2;
     PartitionParams.FsType = PartitionParams.PartitionFsType = FS_KIND_FAT32;
     PartitionParams.StartSector = 63;
+    PartitionParams.SectorsPerCluster = 8;
     AddFatFolderRecord(u"Photos", 5, 2, 0x5021, 0x5021, 0, 0);
     AddFatFolderRecord(u"Old", 9, 5, 0x4E21, 0x4E21, 0, 1);
     for (DWORD i = 0; i < 3; ++i) {
@@ -87,6 +88,7 @@ void MakeNtfsQuick()
     ScanMode = 2;
     PartitionParams.FsType = PartitionParams.PartitionFsType = FS_KIND_NTFS;
     PartitionParams.StartSector = 2048;
+    PartitionParams.SectorsPerCluster = 8;
     AddQuickFolderNode(u"Documents", 40, 5, 1, 2, 3, 4, 0, 0);
     AddQuickFolderNode(u"Trash", 41, 40, 1, 2, 3, 5, 0, 1);
     AddFoundEntry(5000, u"report.doc", 64, 40, 1, 2, 3, 4, 0, 0, 123456, 1);
@@ -101,6 +103,7 @@ void MakeNtfsNameless()
     ClearAll();
     ScanMode = 2;
     PartitionParams.FsType = FS_KIND_NTFS;
+    PartitionParams.SectorsPerCluster = 1;
     for (DWORD i = 0; i < 3; ++i)
         AddFoundEntry(5004 + 2 * i, u"", 66 + i, 5, 0, 0, 0, 0, 0, 1, 0, 0);
     DriveKind = 1;
@@ -168,8 +171,9 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
         ASSERT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), SnapshotStatus::Ok) << c.what;
         std::string after = Dump();
         EXPECT_NE(after.find(c.mustHold), std::string::npos) << c.what << "\n" << after;
-        if (c.mustNotHold)
+        if (c.mustNotHold) {
             EXPECT_EQ(after.find(c.mustNotHold), std::string::npos) << c.what << "\n" << after;
+        }
         // A full scan's files come back in the quick-scan lists; every other kind comes back as it was, and saving
         // it again gives the same file.
         if (c.type != 'A') {
