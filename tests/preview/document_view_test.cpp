@@ -53,14 +53,14 @@ TEST_F(PreviewPaneTest, TextIsReadOnlyAndFillsTheView)
 {
     std::string text;
     for (int i = 0; i < 200; ++i)
-        text += "第" + std::to_string(i) + "行 line of text\n";
+        text += "\xB5\xDA" + std::to_string(i) + "\xD0\xD0 line of text\n"; // 第 i 行 in GBK
     // GBK for the Chinese: the file has no mark, so it is read in the program's code page.
     CString path = WriteFile("lines.txt", std::string("\xB5\xDA") + "1 gbk\n" + text);
     Preview(path, u".txt");
     auto* view = static_cast<CAdobeReaderView*>(pane->m_pDocumentView);
     ASSERT_NE(view, nullptr);
     HWND edit = view->m_richEdit.m_hWnd;
-    EXPECT_EQ(headless::Text(edit).substr(0, 6), u"第1 gbk");
+    EXPECT_EQ(headless::Text(edit).substr(0, 12), u"第1 gbk\r\n第0行 ");
     EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
     EXPECT_EQ(GetDlgCtrlID(edit), CAdobeReaderView::IDC_RICH_EDIT);
     EXPECT_EQ((HFONT)SendMessageW(edit, WM_GETFONT, 0, 0), (HFONT)view->m_pFont->GetSafeHandle());
