@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -121,21 +122,11 @@ void ScanVolume(const FixtureImage& img, const FixtureVolume& v, Scan scan, Name
 // Every FAT folder and file of the lists by its path, with its deleted flag.
 std::map<std::u16string, DWORD> FatPaths()
 {
-    auto pathOf = [](std::u16string path, DWORD parent) {
-        for (int depth = 0; parent != 0 && depth < 100; ++depth) {
-            FatFolderRecord* f = FindFatFolderByCluster(parent);
-            if (!f)
-                break;
-            path = std::u16string(f->Name) + u"/" + path;
-            parent = f->ParentId;
-        }
-        return path;
-    };
     std::map<std::u16string, DWORD> out;
     for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
-        out[pathOf(f->Name, f->ParentId)] = f->Deleted;
+        out[scanresults::FatPathOf(f->Name, f->ParentId)] = f->Deleted;
     for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-        out[pathOf(e->Name, e->ParentId)] = e->Deleted;
+        out[scanresults::FatPathOf(e->Name, e->ParentId)] = e->Deleted;
     return out;
 }
 
@@ -151,42 +142,67 @@ struct NameCase {
     int volume;
     Scan scan;
 };
-class FatNames : public ::testing::TestWithParam<NameCase> {
+// One volume of the "names" image scanned as the case says, with its image, disk and user interface.
+class NamesScan : public ::testing::TestWithParam<NameCase> {
 protected:
+    void SetUp() override
+    {
+        img = &testsupport::GetFixtureImage("names");
+        if (!img->available) {
+            if (img->tool_missing)
+                GTEST_SKIP() << img->error;
+            FAIL() << img->error;
+        }
+        disks = std::make_unique<AttachedDisks>(std::vector<std::string>{img->path});
+        ui = std::make_unique<NamesUi>();
+        ScanVolume(*img, img->volumes.at(GetParam().volume), GetParam().scan, *ui);
+    }
     void TearDown() override
     {
+        ui.reset();
+        disks.reset();
         FreeScanResultLists();
         ResetFullScanLists();
         ScanMode = 2;
     }
+    // A fresh folder to recover into.
+    static std::string Destination(const std::string& name)
+    {
+        const std::string dest = testsupport::ScratchDir() + "/" + name;
+        fs::remove_all(dest);
+        fs::create_directories(dest);
+        ResetRecoverySettings();
+        FileTypeFilterCount = 0;
+        ResetSaveTally();
+        SaveStopFlag = 0;
+        return dest;
+    }
+
+    const FixtureImage* img = nullptr;
+    std::unique_ptr<AttachedDisks> disks;
+    std::unique_ptr<NamesUi> ui;
 };
+class FatNames : public NamesScan {};
 
 // Names in code page 936 and names with case bits, live and deleted, as the disk holds them, wherever the
 // user meets them: the lists, the folder tree, the list rows, the recovered files, a snapshot loaded again.
 TEST_P(FatNames, AsTheDiskHoldsThem)
 {
-    DOVEMARK_REQUIRE_FIXTURE(img, "names");
-    const NameCase c = GetParam();
-    const FixtureVolume& v = img.volumes.at(c.volume);
-    AttachedDisks disks({img.path});
-    NamesUi ui;
-    ScanVolume(img, v, c.scan, ui);
-    if (HasFatalFailure())
-        return;
+    const int volume = GetParam().volume;
     const std::map<std::u16string, DWORD> found = FatPaths();
 
     std::map<std::u16string, std::set<std::u16string>> byFolder; // expected rows, by folder path
     std::set<std::string> flags;
     int checked = 0;
-    for (const FixtureEntry* e : img.EntriesOf(c.volume)) {
-        if (scanresults::InsideDeletedFolder(img, *e))
+    for (const FixtureEntry* e : img->EntriesOf(volume)) {
+        if (scanresults::InsideDeletedFolder(*img, *e))
             continue;
-        const std::u16string path = scanresults::ExpectedPath(img, *e, false);
+        const std::u16string path = scanresults::ExpectedPath(*img, *e, false);
         auto it = found.find(path);
         ASSERT_NE(it, found.end()) << Utf8(path);
         EXPECT_EQ(it->second, e->deleted ? 1u : 0u) << Utf8(path);
         if (e->is_dir && !e->deleted) {
-            EXPECT_EQ(ui.treePaths.count(path), 1u) << Utf8(path);
+            EXPECT_EQ(ui->treePaths.count(path), 1u) << Utf8(path);
         }
         byFolder[ParentPath(path)].insert(LastName(path));
         flags.insert(e->flags.begin(), e->flags.end());
@@ -205,24 +221,18 @@ TEST_P(FatNames, AsTheDiskHoldsThem)
     for (const auto& [folder, names] : byFolder) {
         ASSERT_EQ(folderIds.count(folder), 1u) << Utf8(folder);
         ShowFatFolder(folderIds[folder]);
-        const std::set<std::u16string> rows(ui.rows.begin(), ui.rows.end());
+        const std::set<std::u16string> rows(ui->rows.begin(), ui->rows.end());
         for (const std::u16string& name : names)
             EXPECT_EQ(rows.count(name), 1u) << Utf8(folder + u"/" + name);
     }
 
     // The recovered files carry the same names; those whose clusters still hold them come out whole.
-    const std::string dest = testsupport::ScratchDir() + "/names";
-    fs::remove_all(dest);
-    fs::create_directories(dest);
-    ResetRecoverySettings();
-    FileTypeFilterCount = 0;
-    ResetSaveTally();
-    SaveStopFlag = 0;
+    const std::string dest = Destination("names");
     RecoverFatFolder(0, 0, Wide(dest).c_str(), u"out");
-    for (const FixtureEntry* e : img.EntriesOf(c.volume)) {
-        if (e->is_dir || scanresults::InsideDeletedFolder(img, *e) || (e->deleted && e->Has("fragmented")))
+    for (const FixtureEntry* e : img->EntriesOf(volume)) {
+        if (e->is_dir || scanresults::InsideDeletedFolder(*img, *e) || (e->deleted && e->Has("fragmented")))
             continue;
-        const std::string file = dest + "/out/" + Utf8(scanresults::ExpectedPath(img, *e, false));
+        const std::string file = dest + "/out/" + Utf8(scanresults::ExpectedPath(*img, *e, false));
         ASSERT_TRUE(fs::exists(file)) << file;
         EXPECT_EQ(testsha::FileSha256(file), e->sha256) << file;
     }
@@ -241,19 +251,13 @@ INSTANTIATE_TEST_SUITE_P(Scans, FatNames,
 // A deleted file whose chain is gone is read on from its first cluster; the part past the volume (here the
 // next extended boot record) is not read but zero-filled and counted, and the file is reported incomplete,
 // whichever scan found it.
-class VolumeTail : public FatNames {};
+class VolumeTail : public NamesScan {};
 
 TEST_P(VolumeTail, ReadingStopsAtTheVolumesEnd)
 {
-    DOVEMARK_REQUIRE_FIXTURE(img, "names");
-    const NameCase c = GetParam();
-    AttachedDisks disks({img.path});
-    NamesUi ui;
-    ScanVolume(img, img.volumes.at(c.volume), c.scan, ui);
-    if (HasFatalFailure())
-        return;
+    const int volume = GetParam().volume;
     const FixtureEntry* tail = nullptr;
-    for (const FixtureEntry* e : img.EntriesOf(c.volume))
+    for (const FixtureEntry* e : img->EntriesOf(volume))
         if (e->Has("voltail"))
             tail = e;
     ASSERT_NE(tail, nullptr);
@@ -262,15 +266,10 @@ TEST_P(VolumeTail, ReadingStopsAtTheVolumesEnd)
         if (scanresults::EngineName(*tail, false) == e->Name)
             record = e;
     ASSERT_NE(record, nullptr);
-    const uint64_t inside = tail->runs.at(0).count * img.volumes[c.volume].cluster_bytes;
+    const uint64_t inside = tail->runs.at(0).count * img->volumes[volume].cluster_bytes;
     ASSERT_LT(inside, tail->size);
 
-    const std::string dest = testsupport::ScratchDir() + "/tail";
-    fs::remove_all(dest);
-    fs::create_directories(dest);
-    ResetRecoverySettings();
-    ResetSaveTally();
-    SaveStopFlag = 0;
+    const std::string dest = Destination("tail");
     RecoveryFileTime = record->WriteDate;
     EXPECT_EQ(RecoverFatFile(Wide(dest).c_str(), record->FileId, 1, record->StartCluster, record->Size,
                              record->Name, record->Deleted),
@@ -292,22 +291,16 @@ INSTANTIATE_TEST_SUITE_P(Scans, VolumeTail,
 // NTFS: each of the MFT records the mirror copies is listed once in the volume's root, also from a full-scan
 // snapshot written before the copies were dropped; a recovered file keeps its creation time and the modified
 // time its row showed.
-class NtfsRecords : public FatNames {};
+class NtfsRecords : public NamesScan {};
 
 TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
 {
-    DOVEMARK_REQUIRE_FIXTURE(img, "names");
-    const NameCase c = GetParam();
-    AttachedDisks disks({img.path});
-    NamesUi ui;
-    ScanVolume(img, img.volumes.at(c.volume), c.scan, ui);
-    if (HasFatalFailure())
-        return;
+    const int volume = GetParam().volume;
     const std::u16string metafiles[] = {u"$MFT", u"$MFTMirr", u"$LogFile", u"$Volume"};
     auto countRootRows = [&] {
         ShowNtfsFolder(kNtfsRootFolderId);
         std::map<std::u16string, int> count;
-        for (const std::u16string& row : ui.rows)
+        for (const std::u16string& row : ui->rows)
             ++count[row];
         return count;
     };
@@ -317,24 +310,18 @@ TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
 
     for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
         ShowNtfsFolder(f->RecordNumber); // every folder's rows, for their modified times
-    const std::string dest = testsupport::ScratchDir() + "/ntfs-times";
-    fs::remove_all(dest);
-    fs::create_directories(dest);
-    ResetRecoverySettings();
-    FileTypeFilterCount = 0;
-    ResetSaveTally();
-    SaveStopFlag = 0;
+    const std::string dest = Destination("ntfs-times");
     RecoverNtfsFolder(0, kNtfsRootFolderId, Wide(dest).c_str(), u"out");
     int checked = 0;
-    for (const FixtureEntry* e : img.EntriesOf(c.volume)) {
+    for (const FixtureEntry* e : img->EntriesOf(volume)) {
         if (!e->Has("fntimes"))
             continue;
         const ULONGLONG created = testsupport::FixtureTimeToFileTime(e->created);
         const ULONGLONG changed = testsupport::FixtureTimeToFileTime(e->changed);
         ASSERT_NE(created, changed) << e->path;
-        ASSERT_EQ(ui.modified.count(e->Name16()), 1u) << e->path;
-        EXPECT_EQ(ui.modified[e->Name16()], changed) << e->path; // the record's second time
-        const std::u16string path = Wide(dest) + u"/out/" + scanresults::ExpectedPath(img, *e, true);
+        ASSERT_EQ(ui->modified.count(e->Name16()), 1u) << e->path;
+        EXPECT_EQ(ui->modified[e->Name16()], changed) << e->path; // the record's second time
+        const std::u16string path = Wide(dest) + u"/out/" + scanresults::ExpectedPath(*img, *e, true);
         HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE) << e->path;
         FILETIME creation{}, access{}, write{};
@@ -348,7 +335,7 @@ TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
     }
     EXPECT_EQ(checked, 3);
 
-    if (c.scan == Scan::Quick)
+    if (GetParam().scan == Scan::Quick)
         return;
     // A snapshot from before: the mirror's copy of record 0 listed beside the record itself.
     AddFoundFile(u"$MFT", PartitionParams.MftMirrorSector, kNtfsRootFolderId, 0, 0, 0, 0, 0, 0, 0, 0, 0);
