@@ -1,19 +1,15 @@
-// Painting a dialog's skin.
+// Painting a wizard dialog's skin: the program's skin picture over a white body.
 #include "app/dialog_skin.h"
+
+#include "app/message_dlg.h"
 
 BOOL PaintDialogSkin(CWnd* dialog, CDC* dc, UINT bitmapId)
 {
-    CBitmap skin;
-    CDC memory;
-    if (!skin.LoadBitmap(bitmapId) || !memory.CreateCompatibleDC(dc))
+    CDialogSkin skin(bitmapId);
+    if (!skin.Bitmap())
         return FALSE;
-    BITMAP info{};
-    skin.GetBitmap(&info);
     CRect client;
     dialog->GetClientRect(&client);
     dc->FillSolidRect(&client, RGB(255, 255, 255));
-    CBitmap* old = memory.SelectObject(&skin);
-    dc->BitBlt(0, 0, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
-    return TRUE;
+    return skin.Paint(dc);
 }

@@ -61,6 +61,11 @@ public:
     void ExpandFolderItem(DWORD item) override;
     void ClearFileRows() override;
     void AddFileRow(const FoundFileRow& row) override;
+    // The wizard's first pages (engine_ui_front_pages.cpp).
+    void SetScanRow(int row, ULONGLONG value) override;
+    void ShowStopButton(bool show) override;
+    void ExpandDriveRoot() override;
+    bool AskPartitionSearch() override;
 
     // Keys of the posted updates: a kind in the high word and the field, counter or row in the low one.
     enum PostedKind : ULONGLONG { POSTED_PROGRESS = 1, POSTED_STATUS, POSTED_COUNTER, POSTED_SCAN_ROW,

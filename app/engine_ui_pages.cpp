@@ -4,27 +4,6 @@
 
 #include <atomic>
 
-void CAppEngineUi::SetProgress(UINT percent)
-{
-    PostLatest(PostedKey(POSTED_PROGRESS), [percent] { (void)percent; });
-}
-
-void CAppEngineUi::SetStatusText(EngineStatusField field, const WCHAR* text)
-{
-    CString copy(text ? text : u"");
-    PostLatest(PostedKey(POSTED_STATUS, field), [copy] { (void)copy; });
-}
-
-void CAppEngineUi::SetCounter(EngineCounter counter, ULONGLONG value)
-{
-    PostLatest(PostedKey(POSTED_COUNTER, counter), [value] { (void)value; });
-}
-
-void CAppEngineUi::AddDriveItem(const WCHAR* text, DWORD index)
-{
-    RunOnUiThread([&] { (void)text, (void)index; });
-}
-
 DWORD CAppEngineUi::InsertFolderItem(DWORD parent, const WCHAR* text, BOOL deleted)
 {
     // Until the found-folder tree exists, items stay unique and flagged, so the records that keep them apart.

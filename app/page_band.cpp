@@ -78,3 +78,11 @@ void SetupWizardButton(CSkinButton& button, WizardButtonKind kind)
     }
     button.SetSound(MAKEINTRESOURCEW(IDW_SKIN_HOVER), module);
 }
+
+void ShowControl(CWnd& wnd, bool show)
+{
+    if (!wnd.m_hWnd)
+        return;
+    wnd.ShowWindow(show ? SW_SHOW : SW_HIDE);
+    wnd.EnableWindow(show);
+}

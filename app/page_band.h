@@ -14,6 +14,9 @@ int DrawPageBand(CDC* dc, const CRect& client, UINT banner);
 // Stretches a bitmap resource over a rectangle.
 void StretchPageBitmap(CDC* dc, UINT id, const CRect& target);
 
+// Shows and enables a control, or hides and disables it; a control without a window is left alone.
+void ShowControl(CWnd& wnd, bool show);
+
 // The wizard's buttons: Next, Back and Stop with their icon, colours and sound; Home with its picture.
 enum WizardButtonKind { WIZARD_NEXT, WIZARD_BACK, WIZARD_STOP, WIZARD_HOME };
 void SetupWizardButton(CSkinButton& button, WizardButtonKind kind);

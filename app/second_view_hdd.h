@@ -1,12 +1,40 @@
 // Page 2 of the wizard: the scan and its progress.
 #pragma once
 
-#include "afx/afx.h"
-#include "afx/frame.h"
+#include "app/page_tree_host.h"
+#include "app/wizard_tree_page.h"
 
-class CSecondView_HDD : public CView {
+class CSecondDisplay;
+
+class CSecondView_HDD : public CWizardTreePage {
     DECLARE_DYNCREATE(CSecondView_HDD)
 public:
     CSecondView_HDD() = default;
     void OnDraw(CDC* pDC) override;
+
+    afx_msg void OnStartScan();
+    afx_msg void OnScanBack();
+    afx_msg void OnPauseResume();
+    afx_msg void OnHome();
+
+    void SetScanStatusText(LPCWSTR text) { SetStatusText(text); }
+    // Start, Back and Home shown; the run's controls, the details toggle included, hidden.
+    void ShowIdleButtons() override;
+    // A running scan is asked to stop (the user answers the question) and waited for; false when the user keeps it.
+    bool ConfirmStop();
+
+    CSecondDisplay* m_pDisplay = nullptr;
+
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCTW cs);
+    afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    afx_msg void OnTimer(UINT_PTR id);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowRunningButtons(bool counters);
+    void FinishRun();
+    void SetResultWords();
+
+    CPageTreeHost m_host{2};
 };

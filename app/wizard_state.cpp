@@ -2,3 +2,5 @@
 #include "app/wizard_state.h"
 
 CString ScanModeText;
+
+CString PaddedText(const char16_t* text, int blanks) { return CString(text) + CString(u' ', blanks); }

@@ -2,6 +2,7 @@
 #include "app/drive_listing.h"
 #include "app/drive_tree_ctrl.h"
 #include "app/wizard_state.h"
+#include "app/tree_find.h"
 
 #include "backend/headless/driver.h"
 #include "engine/attached_disk.h"
@@ -70,20 +71,6 @@ protected:
         LogicalDriveTable = {};
         PartitionCount = 0;
     }
-    HTREEITEM Find(LPCWSTR text) const
-    {
-        std::vector<HTREEITEM> pending{tree.GetRootItem()};
-        while (!pending.empty()) {
-            HTREEITEM at = pending.back();
-            pending.pop_back();
-            for (; at; at = tree.GetNextSiblingItem(at)) {
-                if (tree.GetItemText(at) == text)
-                    return at;
-                pending.push_back(tree.GetChildItem(at));
-            }
-        }
-        return nullptr;
-    }
 
     CWnd parent;
     CDriveTreeCtrl tree;
@@ -112,10 +99,10 @@ TEST_F(DriveTreeTest, ADiskIsChosenByItsNumberWhateverTheRowsAbove)
             ASSERT_EQ(tree.GetItemText(tree.GetChildItem(tree.GetRootItem())), CString(u"Logical Devices"));
         }
         if (layout == VolumesCollapsed)
-            tree.Expand(Find(u"Logical Devices"), TVE_COLLAPSE);
+            tree.Expand(FindTreeItem(tree, u"Logical Devices"), TVE_COLLAPSE);
         for (int k = 0; k < 3; ++k) {
             const std::u16string label = u"Hard Disk " + std::u16string(1, char16_t(u'0' + k)) + u" ";
-            HTREEITEM item = Find(label.c_str());
+            HTREEITEM item = FindTreeItem(tree, label.c_str());
             ASSERT_TRUE(item);
             host.calls.clear();
             EXPECT_EQ(tree.OnSelectItem(item), CString(label.c_str()));
@@ -130,7 +117,7 @@ TEST_F(DriveTreeTest, ADiskIsChosenByItsNumberWhateverTheRowsAbove)
     }
 
     // A real click on the label goes the same way.
-    HTREEITEM second = Find(u"Hard Disk 1 ");
+    HTREEITEM second = FindTreeItem(tree, u"Hard Disk 1 ");
     CRect rect;
     ASSERT_TRUE(tree.GetItemRect(second, &rect, TRUE));
     headless::Click(tree.m_hWnd, rect.CenterPoint());
@@ -169,7 +156,7 @@ TEST_F(DriveTreeTest, GroupsVolumesAndUnknownDisksEachWriteWhatTheyName)
         host.calls.clear();
         DriveKind = 1;
         ScanModeText = u"old";
-        tree.OnSelectItem(Find(c.item));
+        tree.OnSelectItem(FindTreeItem(tree, c.item));
         SCOPED_TRACE(std::string(c.item, c.item + std::char_traits<char16_t>::length(c.item)));
         EXPECT_EQ(DriveKind, c.driveKind);
         EXPECT_EQ(host.selected, c.selected);
@@ -199,7 +186,7 @@ TEST_F(DriveTreeTest, PartitionsNameTheirEntriesAndTheGroupTheWholeDisk)
     tree.ExpandRoot();
     HTREEITEM first = tree.GetChildItem(tree.GetRootItem());
     EXPECT_EQ(tree.GetItemText(tree.GetNextSiblingItem(first)), CString(u"Partition 1"));
-    tree.OnSelectItem(Find(u"Partition 10"));
+    tree.OnSelectItem(FindTreeItem(tree, u"Partition 10"));
     EXPECT_EQ(host.selected, 10);
     EXPECT_EQ(PartitionParams.StartSector + 0, 11000u);
     EXPECT_EQ(PartitionParams.BackupSector + 0, 11499u);
@@ -264,7 +251,7 @@ TEST_F(DriveTreeTest, LetteredVolumesOfAnAttachedDiskAreListedWithTheirKinds)
         EXPECT_EQ(LogicalDriveTable.RootText[i][0], char16_t(u'C' + i));
         EXPECT_GT(LogicalDriveTable.SectorCount[i], 0u);
     }
-    EXPECT_TRUE(Find(u"Logical Drives C: "));
+    EXPECT_TRUE(FindTreeItem(tree, u"Logical Drives C: "));
 }
 
 } // namespace
