@@ -90,7 +90,7 @@ void CCapacityPie::OnPaint()
     CBitmap bitmap;
     bitmap.CreateCompatibleBitmap(&dc, area.Width(), area.Height());
     CBitmap* oldBitmap = memory.SelectObject(&bitmap);
-    memory.FillSolidRect(0, 0, area.Width(), area.Height(), dc.GetBkColor());
+    memory.FillSolidRect(0, 0, area.Width(), area.Height(), background ? GetSysColor(COLOR_WINDOW) : GetSysColor(COLOR_BTNFACE));
     PaintPie(memory, CRect(0, 0, area.Width(), area.Height()));
     dc.BitBlt(area.left, area.top, area.Width(), area.Height(), &memory, 0, 0, SRCCOPY);
     memory.SelectObject(oldBitmap);
@@ -100,8 +100,10 @@ void CCapacityPie::OnPaint()
 // back counter-clockwise, so the wall under the front shows red from the left edge up to where the used part ends.
 void CCapacityPie::PaintPie(CDC& dc, const CRect& area)
 {
-    const int a = (area.Width() - 4) / 2, b = std::max(4, (area.Height() - kWall - 4) / 3);
-    const int cx = area.left + 2 + a, cy = area.top + 2 + b;
+    // A flat disc a little wider than twice its depth, centred in the area.
+    const int a = std::max(8, std::min((area.Width() - 4) / 2, 80));
+    const int b = std::max(4, std::min((area.Height() - kWall - 4) / 2, a * 2 / 5));
+    const int cx = area.left + area.Width() / 2, cy = area.top + (area.Height() - kWall) / 2;
     const double p = double(m_nUsedPercent);
     const double angle = 2 * kPi * p / 100.0;
     const int bx = cx + int(std::lround(-a * std::sin(angle)));

@@ -49,7 +49,7 @@ int ImageFor(const CString& text, bool topLevel)
 void CDriveTreeCtrl::InitTree()
 {
     if (!m_images.m_hImageList) {
-        m_images.Create(16, 16, ILC_COLOR8 | ILC_MASK, 7, 1);
+        m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 7, 1);
         for (UINT id : {IDI_DRIVE_COMPUTER, IDI_DRIVE_NETWORK, IDI_DRIVE_CDROM, IDI_DRIVE_REMOVABLE, IDI_DRIVE_FLOPPY,
                         IDI_DRIVE_DISK, IDI_DRIVE_PARTITION})
             m_images.Add((HICON)LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));

@@ -78,7 +78,11 @@ bool RegisterImage(const void* data, size_t size);
 struct Blob {
     const BYTE* data = nullptr;
     DWORD size = 0;
+    int image = -1; // which registered image holds it
 };
 Blob Find(LPCWSTR type, LPCWSTR name);
+// The same, from the given image when it has one: the images of an icon or cursor group are numbered per script,
+// so each group must take its images from its own script.
+Blob Find(LPCWSTR type, LPCWSTR name, int image);
 
 } // namespace res

@@ -227,7 +227,7 @@ HICON IconFromResource(LPCWSTR name, bool isIcon, int cx, int cy, UINT flags)
             e.w = U16(d);
             e.h = U16(d + 2) / 2;
         }
-        res::Blob img = res::Find(isIcon ? RT_ICON : RT_CURSOR, MAKEINTRESOURCEW(id));
+        res::Blob img = res::Find(isIcon ? RT_ICON : RT_CURSOR, MAKEINTRESOURCEW(id), group.image);
         if (!img.data)
             continue;
         e.data = img.data;

@@ -19,6 +19,7 @@ struct Entry {
     WORD lang = 0;
     const BYTE* data = nullptr;
     DWORD size = 0;
+    int image = 0;
 };
 
 std::mutex& Lock()
@@ -131,6 +132,10 @@ bool RegisterImage(const void* image, size_t size)
     }
     {
         std::lock_guard<std::mutex> lock(Lock());
+        static int registered = 0;
+        for (Entry& e : found)
+            e.image = registered;
+        ++registered;
         auto& all = Entries();
         all.insert(all.end(), found.begin(), found.end());
     }
@@ -168,7 +173,20 @@ Blob Find(LPCWSTR type, LPCWSTR name)
     if (i < 0)
         return {};
     std::lock_guard<std::mutex> lock(Lock());
-    return Blob{Entries()[size_t(i)].data, Entries()[size_t(i)].size};
+    const Entry& e = Entries()[size_t(i)];
+    return Blob{e.data, e.size, e.image};
+}
+
+Blob Find(LPCWSTR type, LPCWSTR name, int image)
+{
+    if (type && name) {
+        const Id t = IdOf(type), n = IdOf(name);
+        std::lock_guard<std::mutex> lock(Lock());
+        for (const Entry& e : Entries())
+            if (e.image == image && Same(e.type, t) && Same(e.name, n))
+                return Blob{e.data, e.size, e.image};
+    }
+    return Find(type, name);
 }
 
 } // namespace res

@@ -310,3 +310,64 @@ TEST(SystemImages, IconsAndCursorsAreSharedAndDrawn)
     EXPECT_FALSE(DestroyCursor(arrow));
     EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(1)), nullptr);
 }
+
+namespace {
+
+// A compiled resource image holding one 1x1 icon image (id 1, of one colour) and its group (groupId).
+std::vector<BYTE> IconImage(WORD groupId, COLORREF colour)
+{
+    std::vector<BYTE> out;
+    auto put16 = [&](std::vector<BYTE>& v, WORD x) { v.push_back(BYTE(x)); v.push_back(BYTE(x >> 8)); };
+    auto put32 = [&](std::vector<BYTE>& v, DWORD x) { put16(v, WORD(x)); put16(v, WORD(x >> 16)); };
+    auto entry = [&](WORD type, WORD name, const std::vector<BYTE>& data) {
+        std::vector<BYTE> header;
+        put16(header, 0xFFFF); put16(header, type);
+        put16(header, 0xFFFF); put16(header, name);
+        put32(header, 0); put16(header, 0); put16(header, 0x0804); put32(header, 0); put32(header, 0);
+        put32(out, DWORD(data.size()));
+        put32(out, DWORD(header.size() + 8));
+        out.insert(out.end(), header.begin(), header.end());
+        out.insert(out.end(), data.begin(), data.end());
+        while (out.size() % 4)
+            out.push_back(0);
+    };
+    entry(0, 0, {});
+    std::vector<BYTE> dib;
+    put32(dib, 40); put32(dib, 1); put32(dib, 2); put16(dib, 1); put16(dib, 32);
+    for (int i = 0; i < 6; ++i)
+        put32(dib, 0);
+    dib.insert(dib.end(), {GetBValue(colour), GetGValue(colour), GetRValue(colour), 0xFF});
+    put32(dib, 0); // the AND mask: opaque
+    entry(3, 1, dib); // RT_ICON
+    std::vector<BYTE> group;
+    put16(group, 0); put16(group, 1); put16(group, 1);
+    group.insert(group.end(), {1, 1, 0, 0});
+    put16(group, 1); put16(group, 32); put32(group, DWORD(dib.size())); put16(group, 1);
+    entry(14, groupId, group); // RT_GROUP_ICON
+    return out;
+}
+
+} // namespace
+
+// Scripts compiled apart number their icon images alike; each group still draws its own script's image.
+TEST(Resources, AnIconGroupTakesItsImagesFromItsOwnScript)
+{
+    static const std::vector<BYTE> red = IconImage(9901, RGB(255, 0, 0)), blue = IconImage(9902, RGB(0, 0, 255));
+    ASSERT_TRUE(res::RegisterImage(red.data(), red.size()));
+    ASSERT_TRUE(res::RegisterImage(blue.data(), blue.size()));
+    for (auto [id, colour] : {std::pair<WORD, COLORREF>{9901, RGB(255, 0, 0)}, {9902, RGB(0, 0, 255)}}) {
+        HICON icon = (HICON)LoadImageW(kApp, MAKEINTRESOURCEW(id), IMAGE_ICON, 1, 1, 0);
+        ASSERT_TRUE(icon) << id;
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 1, 1);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        DrawIconEx(dc, 0, 0, icon, 1, 1, 0, nullptr, DI_NORMAL);
+        EXPECT_EQ(GetPixel(dc, 0, 0), colour) << id;
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        DestroyIcon(icon);
+    }
+}
