@@ -41,6 +41,7 @@ BEGIN_MESSAGE_MAP(CFileSystemView, CView)
     ON_WM_SIZE()
     ON_WM_TIMER()
     ON_WM_CTLCOLOR()
+    ON_WM_DESTROY()
     ON_BN_CLICKED(kNextId, OnNext)
     ON_BN_CLICKED(kBackId, OnBack)
     ON_BN_CLICKED(kStopId, OnStop)
@@ -87,6 +88,14 @@ int CFileSystemView::OnCreate(LPCREATESTRUCTW lpcs)
     m_stStatus.SetFont(&m_font);
     ShowRunning(FALSE);
     return 0;
+}
+
+void CFileSystemView::OnDestroy()
+{
+    KillTimer(kTimerId);
+    if (TheResultsControls().volumes == &m_wndTree)
+        TheResultsControls().volumes = nullptr;
+    CView::OnDestroy();
 }
 
 void CFileSystemView::ShowRunning(BOOL running)
@@ -188,7 +197,6 @@ void CFileSystemView::OnTimer(UINT_PTR nIDEvent)
     frame->m_bResultsReady = 0;
     frame->m_bFullResultsReady = 1;
     app->SwitchView(4);
-    Sleep(500);
     if (app->m_pThirdView)
         app->m_pThirdView->ShowResultButtons(TRUE);
 }

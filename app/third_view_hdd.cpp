@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CThirdView_HDD, CView)
     ON_WM_KEYDOWN()
     ON_WM_SETCURSOR()
     ON_WM_CTLCOLOR()
+    ON_WM_DESTROY()
     ON_BN_CLICKED(kSaveId, OnSave)
     ON_BN_CLICKED(kBackId, OnBack)
     ON_BN_CLICKED(kHomeId, OnStartOver)
@@ -147,6 +148,20 @@ int CThirdView_HDD::OnCreate(LPCREATESTRUCTW lpcs)
     ShowResultButtons(FALSE);
     m_bBusy = 0;
     return 0;
+}
+
+void CThirdView_HDD::OnDestroy()
+{
+    ResultsControls& controls = TheResultsControls();
+    if (controls.tree == &m_wndTree) {
+        controls.tree = nullptr;
+        controls.list = nullptr;
+        controls.sizeStatic = nullptr;
+    }
+    CDovemarkApp* app = DovemarkApp();
+    if (app && app->m_pFoundList == m_pFoundList)
+        app->m_pFoundList = nullptr;
+    CView::OnDestroy();
 }
 
 void CThirdView_HDD::ShowResultButtons(BOOL show)
