@@ -1,8 +1,10 @@
 // Crafted hostile disks and snapshots: one damaged record, boot sector, partition entry or snapshot each, and
 // the bounded answer the engine must give (a failed file, an Invalid load, a skipped sector), never unbounded
 // reads, writes or undefined arithmetic.
+#include "engine/fat_boot.h"
 #include "engine/full_scan.h"
 #include "engine/ntfs_record.h"
+#include "engine/partition_table.h"
 #include "engine/recovery_writer.h"
 #include "engine/snapshot_file.h"
 #include "attached_disk.h"
@@ -163,6 +165,49 @@ TEST(HostileDisk, SnapshotLayoutsOutOfRangeAreInvalid)
             EXPECT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), c.status) << c.what;
         }
     }
+    PartitionParams = {};
+}
+
+// ---- Partition entries past a truncated image ----------------------------------------------------------------
+
+// A 1 MiB image whose table claims a partition of 0xFFFFFFFD sectors and one that starts past the image: the table
+// keeps what the disk holds and says so, and a sweep of the claimed range reads no further than the disk.
+TEST(HostileDisk, PartitionEntriesAndSweepsStopAtTheDiskEnd)
+{
+    CraftedImage disk(2048);
+    std::vector<BYTE> mbr(SECTOR_SIZE, 0);
+    BYTE* first = &mbr[0x1BE];
+    first[4] = 0x0C;
+    Put32(first + 8, 63);
+    Put32(first + 12, 0xFFFFFFFD);
+    BYTE* second = &mbr[0x1CE];
+    second[4] = 0x07;
+    Put32(second + 8, 0x10000000);
+    Put32(second + 12, 100);
+    mbr[510] = 0x55, mbr[511] = 0xAA;
+    disk.Write(0, mbr);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+
+    dovemark::device_hooks::ResetRequestedSectors();
+    ReadPartitionTable(0);
+    ASSERT_EQ(PartitionCount, 1u);
+    EXPECT_EQ(FoundPartitionTable[0].StartSector, 63u);
+    EXPECT_EQ(FoundPartitionTable[0].SectorCount, 2048u - 63);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 8u);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_NE(ui.Messages[0].Text.find(u"有 2 个分区超出了磁盘的末尾"), std::u16string::npos);
+
+    // The same claim reaching a sweep another way (a lost partition's boot sector, a snapshot) is bounded too.
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT32;
+    PartitionParams.StartSector = 63;
+    PartitionParams.SectorCount = 0xFFFFFFFD;
+    ScanStopFlag = 0;
+    dovemark::device_hooks::ResetRequestedSectors();
+    EXPECT_EQ(ComputeFatParameters(), 0);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 2u * 2048);
+    ScanStopFlag = 0;
     PartitionParams = {};
 }
 
