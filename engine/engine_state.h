@@ -253,6 +253,9 @@ struct LogicalDriveTableBlock {
 extern LogicalDriveTableBlock LogicalDriveTable;
 
 extern PartitionParamsBlock PartitionParams;
+// The first sector past the volume whose files are read and written, 0 when unknown: after a full
+// scan the chosen found volume's end sector (within the swept range), else the end of the partition.
+ULONGLONG VolumeDataEnd();
 constexpr int kMaxFoundPartitions = 25;
 extern FoundPartitionEntry FoundPartitionTable[kMaxFoundPartitions];
 extern DWORD PartitionCount;

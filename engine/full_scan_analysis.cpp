@@ -9,9 +9,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 volatile DWORD VolumeFoundFlag = 0;
@@ -622,4 +626,95 @@ void SearchUnallocatedItems()
         previous = f->VolumeNumber;
         Progress(++k, FoundFolderNodeCount);
     }
+    DropMftMirrorCopies();
+}
+
+// ---- Copies of the first MFT records ----------------------------------------------------------
+
+namespace {
+
+// The records the MFT mirror copies, by record number: the metadata files in the root folder.
+constexpr const char16_t* kMirroredRecords[] = {u"$MFT", u"$MFTMirr", u"$LogFile", u"$Volume"};
+
+// A volume's records lie above its data origin and at or below its end sector.
+struct RecordSpan {
+    ULONGLONG Origin;
+    ULONGLONG End;
+    ULONGLONG MftSector; // 0 when unknown
+};
+
+int MirroredRecordNumber(const WCHAR* name, DWORD parent)
+{
+    if (parent != 5 || !name)
+        return -1;
+    for (int r = 0; r < 4; ++r)
+        if (std::u16string_view(name) == kMirroredRecords[r])
+            return r;
+    return -1;
+}
+
+// Keeps one record of each mirrored record number per volume: the one in the MFT where its place is known
+// and a record was found there, else the first found; frees the others.
+template <typename Node>
+DWORD DropCopies(Node*& head, Node*& tail, std::vector<RecordSpan> spans)
+{
+    // A record inside a volume whose MFT is known belongs to that one, not to a rebuilt volume around it.
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const RecordSpan& a, const RecordSpan& b) { return a.MftSector != 0 && b.MftSector == 0; });
+    std::map<std::pair<size_t, int>, std::vector<Node*>> groups;
+    for (Node* n = head; n; n = n->Next) {
+        const int r = MirroredRecordNumber(n->Name, n->ParentRef);
+        if (r < 0)
+            continue;
+        for (size_t v = 0; v < spans.size(); ++v)
+            if (n->RecordSector > spans[v].Origin && n->RecordSector <= spans[v].End) {
+                groups[{v, r}].push_back(n);
+                break;
+            }
+    }
+    std::unordered_set<Node*> dropped;
+    for (const auto& [key, nodes] : groups) {
+        if (nodes.size() < 2)
+            continue;
+        Node* keep = nodes.front();
+        const ULONGLONG mft = spans[key.first].MftSector;
+        for (Node* n : nodes)
+            if (mft != 0 && n->RecordSector == mft + 2ULL * key.second)
+                keep = n;
+        for (Node* n : nodes)
+            if (n != keep)
+                dropped.insert(n);
+    }
+    Node* previous = nullptr;
+    for (Node* n = head; n;) {
+        Node* next = n->Next;
+        if (dropped.count(n)) {
+            (previous ? previous->Next : head) = next;
+            if (tail == n)
+                tail = previous;
+            std::free(n->Name);
+            std::free(n);
+        } else {
+            previous = n;
+        }
+        n = next;
+    }
+    return DWORD(dropped.size());
+}
+
+} // namespace
+
+void DropMftMirrorCopies()
+{
+    std::vector<RecordSpan> spans;
+    for (VolumeRecord* v = VolumeHead; v; v = v->Next)
+        if (v->Kind == FS_KIND_NTFS)
+            spans.push_back({v->DataOrigin, v->VolumeEndSector, v->MftSector});
+    FoundItemCount -= DropCopies(FoundItemHead, FoundItemTail, spans);
+}
+
+void DropLoadedMftMirrorCopies()
+{
+    const PartitionParamsBlock& p = PartitionParams;
+    DropCopies(FoundEntryHead, FoundEntryTail, {{p.DataOrigin, p.VolumeEndSector, p.MftSector}});
 }

@@ -118,6 +118,8 @@ void StartQuickScan()
 UINT QuickScanThread(LPVOID)
 {
     IEngineUi& ui = EngineUi();
+    // No found volume is chosen in a quick scan: the partition itself bounds what is read.
+    PartitionParams.VolumeNumber = 0;
     if (DriveKind == 2 && !OpenLogicalVolume(PartitionParams.LogicalDriveIndex)) {
         Fail(kCannotOpen);
         return 0;

@@ -6,6 +6,7 @@
 #include "engine/file_tracing.h"
 #include "engine/folder_tree_build.h"
 #include "engine/found_list_fill.h"
+#include "engine/full_scan.h"
 #include "engine/ntfs_runs.h"
 #include "engine/quick_scan.h"
 #include "engine/scan_control.h"
@@ -317,6 +318,8 @@ void Apply(const SnapshotData& d)
     // The folder count follows the file count after a tracing load, as it does after a tracing scan.
     if (d.type == u'R')
         FoundFolderCount = FoundFileCount;
+    if (d.type == u'A' && d.params.FsType == FS_KIND_NTFS)
+        DropLoadedMftMirrorCopies();
     // The files of an NTFS snapshot are now held in the quick-scan lists.
     if (d.type != u'R' && d.params.FsType == FS_KIND_NTFS)
         ScanMode = 2;

@@ -1,8 +1,10 @@
 // The preview pane: its header band, its viewer slots and the dispatcher that picks a viewer.
 #include "preview/main_preview_view.h"
 
+#include "preview/document_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/preview_host.h"
+#include "preview/psd_view.h"
 #include "res/preview/preview_res.h"
 #include "toolkit/base/color_table.h"
 #include "toolkit/base/draw_helpers.h"
@@ -223,8 +225,11 @@ BOOL CMainPreviewView::ShowMdb(CString path)
     return FALSE;
 }
 
-void CMainPreviewView::ShowDocument(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowPsd(CString path) { ReportPreviewComponentUnavailable(); }
+void CMainPreviewView::ShowDocument(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
+void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
 void CMainPreviewView::ShowDbf(CString path) { ReportPreviewComponentUnavailable(); }
 
 void CMainPreviewView::ShowLargeFile() { CreateViewer(RUNTIME_CLASS(CLargeFileView), m_pLargeFileView, nullptr); }

@@ -78,17 +78,12 @@ inline std::map<std::u16string, FoundFile> FoundFiles()
     return out;
 }
 
-// The name the engine gives an entry: an 8.3-only FAT name upper-case, and a deleted one with its
-// lost first character written 'x'.
+// The name the engine gives an entry: an 8.3-only FAT name in the case its entry's flags give (as the
+// manifest writes it), a deleted one with its lost first character written 'x'.
 inline std::u16string EngineName(const testsupport::FixtureEntry& e, bool ntfs)
 {
     std::u16string name = e.Name16();
-    if (ntfs || !e.Has("shortname"))
-        return name;
-    for (char16_t& c : name)
-        if (c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-    if (e.deleted && !name.empty())
+    if (!ntfs && e.Has("shortname") && e.deleted && !name.empty())
         name[0] = u'x';
     return name;
 }

@@ -45,6 +45,10 @@ public:
 
 // A frame of 640 x 480 with the pane as its only child, as the results page holds it.
 class PreviewPaneTest : public ::testing::Test {
+public:
+    // Writes a file into the test's scratch folder and returns its path.
+    static CString WriteFile(const std::string& name, const std::string& bytes);
+
 protected:
     void SetUp() override {
         SetPreviewHost(&host);
@@ -66,8 +70,6 @@ protected:
             DestroyWindow(hFrame);
         SetPreviewHost(nullptr);
     }
-    // Writes a file into the test's scratch folder and returns its path.
-    static CString WriteFile(const std::string& name, const std::string& bytes);
     // Clears the pane and previews the file as the main frame does.
     void Preview(const CString& path, const CString& extension) {
         pane->CloseChildViews();
