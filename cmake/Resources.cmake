@@ -51,6 +51,14 @@ function(dovemark_add_controls_resources target)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
 
+# The results pages' resources (res/app/results.rc: list pictures, header icons, banners, menu).
+function(dovemark_add_results_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/results/*)
+  dovemark_add_resources(${target} ${dir}/results.rc DEPENDS ${art} ${dir}/results_res.h)
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()
+
 # The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
 # header for the code that names them.
 function(dovemark_add_preview_resources target)

@@ -118,8 +118,9 @@ void StartQuickScan()
 UINT QuickScanThread(LPVOID)
 {
     IEngineUi& ui = EngineUi();
-    // No found volume is chosen in a quick scan: the partition itself bounds what is read.
+    // No found volume is chosen in a quick scan: the partition and its boot sector bound what is read.
     PartitionParams.VolumeNumber = 0;
+    PartitionParams.VolumeEndSector = 0;
     if (DriveKind == 2 && !OpenLogicalVolume(PartitionParams.LogicalDriveIndex)) {
         Fail(kCannotOpen);
         return 0;

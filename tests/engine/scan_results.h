@@ -40,23 +40,26 @@ struct FoundFile {
     ULONGLONG Created; // NTFS only
 };
 
+// "folder/sub/name" of a FAT record through its parents' folder records.
+inline std::u16string FatPathOf(std::u16string path, DWORD parent)
+{
+    for (int depth = 0; parent != 0 && depth < 100; ++depth) {
+        FatFolderRecord* f = FindFatFolderByCluster(parent);
+        if (!f)
+            break;
+        path = std::u16string(f->Name) + u"/" + path;
+        parent = f->ParentId;
+    }
+    return path;
+}
+
 // "folder/sub/name" of every found file (FAT or quick-scan NTFS lists).
 inline std::map<std::u16string, FoundFile> FoundFiles()
 {
     std::map<std::u16string, FoundFile> out;
     if (PartitionParams.FsType != FS_KIND_NTFS) {
-        for (FatEntryRecord* e = FatFileHead; e; e = e->Next) {
-            std::u16string path = e->Name;
-            DWORD parent = e->ParentId;
-            for (int depth = 0; parent != 0 && depth < 100; ++depth) {
-                FatFolderRecord* f = FindFatFolderByCluster(parent);
-                if (!f)
-                    break;
-                path = std::u16string(f->Name) + u"/" + path;
-                parent = f->ParentId;
-            }
-            out[path] = {e->Size, e->Deleted == 1, 0};
-        }
+        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+            out[FatPathOf(e->Name, e->ParentId)] = {e->Size, e->Deleted == 1, 0};
         return out;
     }
     std::unordered_map<DWORD, QuickFolderNode*> folders;
