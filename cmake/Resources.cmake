@@ -51,6 +51,13 @@ function(dovemark_add_controls_resources target)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
 
+# The wizard's first pages' resources (res/app/wizard_front.rc: pictures, drive icons, cursor, dialogs).
+function(dovemark_add_wizard_front_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur)
+  dovemark_add_resources(${target} ${dir}/wizard_front.rc DEPENDS ${art} ${dir}/wizard_front_res.h)
+endfunction()
+
 # The results pages' resources (res/app/results.rc: list pictures, header icons, banners, menu).
 function(dovemark_add_results_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/app)

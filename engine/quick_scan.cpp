@@ -125,9 +125,8 @@ UINT QuickScanThread(LPVOID)
         Fail(kCannotOpen);
         return 0;
     }
+    // The run flags are the starter's: a Stop pressed while the volume was being opened must hold.
     int recognised = ReadBootParameters();
-    ScanStopFlag = 0;
-    ScanRunning = 1;
     const WORD kind = PartitionParams.PartitionFsType;
     if (!recognised) {
         // The data-area heuristic knows FAT directories only; on NTFS it could take a stray FAT image

@@ -18,8 +18,8 @@ inline WORD KindOf(const std::string& fs)
     return fs == "FAT16" ? FS_KIND_FAT16 : fs == "FAT32" ? FS_KIND_FAT32 : FS_KIND_NTFS;
 }
 
-// Runs the quick-scan worker on the calling thread; true when it finished without failing.
-inline bool QuickScan(const testsupport::FixtureVolume& v)
+// The volume as the quick scan's partition on the attached disk.
+inline void ChooseQuickScanVolume(const testsupport::FixtureVolume& v)
 {
     DriveKind = 1;
     ScanMode = 2;
@@ -28,6 +28,12 @@ inline bool QuickScan(const testsupport::FixtureVolume& v)
     PartitionParams.StartSector = DWORD(v.start);
     PartitionParams.SectorCount = DWORD(v.sectors);
     PartitionParams.BackupSector = DWORD(v.start + v.sectors - 1);
+}
+
+// Runs the quick-scan worker on the calling thread; true when it finished without failing.
+inline bool QuickScan(const testsupport::FixtureVolume& v)
+{
+    ChooseQuickScanVolume(v);
     BeginScanRun();
     ScanFailedFlag = 0;
     QuickScanThread(nullptr);
