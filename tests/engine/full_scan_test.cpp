@@ -180,7 +180,8 @@ protected:
         ResetFullScanLists();
         DirSectorRecordCount = 0;
         FullScanVolumeCount = 0;
-        VolumeFoundFlag = RebuiltVolumeFound = 0;
+        VolumeFoundFlag = 0;
+        RebuiltVolumeFound = 0;
     }
     void AddDir(DWORD sector, DWORD cluster)
     {

@@ -168,8 +168,9 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
         ASSERT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), SnapshotStatus::Ok) << c.what;
         std::string after = Dump();
         EXPECT_NE(after.find(c.mustHold), std::string::npos) << c.what << "\n" << after;
-        if (c.mustNotHold)
+        if (c.mustNotHold) {
             EXPECT_EQ(after.find(c.mustNotHold), std::string::npos) << c.what << "\n" << after;
+        }
         // A full scan's files come back in the quick-scan lists; every other kind comes back as it was, and saving
         // it again gives the same file.
         if (c.type != 'A') {
