@@ -11,3 +11,30 @@ function(dovemark_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/platform)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_DEPS})
 endfunction()
+
+# dovemark_add_fuzzer(<name> SOURCES file... ARGS arg...): a libFuzzer target built by clang
+# whatever compiler builds the rest (so by a command of its own), and its brief CTest smoke run
+# over <folder>/corpus (registered by tests/, where testing is enabled). ARGS go to that run. New
+# inputs go to the build folder's corpus, never into the sources.
+function(dovemark_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;ARGS" ${ARGN})
+  find_program(DOVEMARK_CLANGXX NAMES clang++ clang++-14)
+  if(NOT DOVEMARK_CLANGXX)
+    return()
+  endif()
+  set(fuzz_bin ${CMAKE_CURRENT_BINARY_DIR}/${name}er)
+  add_custom_command(
+    OUTPUT ${fuzz_bin}
+    COMMAND ${DOVEMARK_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=undefined -I${PROJECT_SOURCE_DIR} -I${PROJECT_SOURCE_DIR}/platform
+            -MD -MF ${fuzz_bin}.d ${ARG_SOURCES} -o ${fuzz_bin}
+    DEPFILE ${fuzz_bin}.d
+    DEPENDS ${ARG_SOURCES}
+    COMMENT "Building ${name}er with clang"
+    VERBATIM)
+  add_custom_target(${name} ALL DEPENDS ${fuzz_bin})
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/corpus)
+  set_property(GLOBAL APPEND PROPERTY DOVEMARK_FUZZ_SMOKE_TESTS ${name}_smoke)
+  set_property(GLOBAL PROPERTY DOVEMARK_FUZZ_SMOKE_${name}_smoke
+               ${fuzz_bin} ${ARG_ARGS} ${CMAKE_CURRENT_BINARY_DIR}/corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+endfunction()

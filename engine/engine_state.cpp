@@ -20,6 +20,17 @@ HANDLE VolumeHandle = nullptr;
 
 LogicalDriveTableBlock LogicalDriveTable = {};
 PartitionParamsBlock PartitionParams = {};
+
+ULONGLONG VolumeDataEnd()
+{
+    const PartitionParamsBlock& p = PartitionParams;
+    ULONGLONG end = p.SectorCount ? ULONGLONG(p.StartSector) + p.SectorCount : 0;
+    // A full scan sweeps a range (often the whole disk) that holds more than the volume chosen from it,
+    // and a file system may end before its partition.
+    if (p.VolumeEndSector > p.DataOrigin && (end == 0 || p.VolumeEndSector < end))
+        end = p.VolumeEndSector;
+    return end;
+}
 FoundPartitionEntry FoundPartitionTable[kMaxFoundPartitions] = {};
 DWORD PartitionCount = 0;
 

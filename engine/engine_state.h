@@ -253,6 +253,10 @@ struct LogicalDriveTableBlock {
 extern LogicalDriveTableBlock LogicalDriveTable;
 
 extern PartitionParamsBlock PartitionParams;
+// The first sector past the volume whose files are read and written, 0 when unknown: its end sector
+// (the chosen found volume's after a full scan, a FAT volume's own after a quick scan) within the
+// scanned range, else the end of that range.
+ULONGLONG VolumeDataEnd();
 constexpr int kMaxFoundPartitions = 25;
 extern FoundPartitionEntry FoundPartitionTable[kMaxFoundPartitions];
 extern DWORD PartitionCount;

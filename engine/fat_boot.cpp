@@ -60,6 +60,9 @@ bool StoreFatLayout(WORD kind, ULONGLONG start, const FatBootValues& v)
     PartitionParams.DataOrigin = DWORD(origin);
     PartitionParams.Fat1Start = DWORD(fat1);
     PartitionParams.Fat2Start = DWORD(fat2);
+    // Clusters past the file system's own end are not its own, even where its partition goes on.
+    const ULONGLONG end = start + v.TotalSectors;
+    PartitionParams.VolumeEndSector = v.TotalSectors && end <= 0xFFFFFFFFULL ? DWORD(end) : 0;
     return true;
 }
 
@@ -92,6 +95,7 @@ bool ParseFatBootSector(const BYTE* s, WORD kind, FatBootValues* v)
     v->RootEntries = Le16(s + 0x11);
     v->FatSize = kind == FS_KIND_FAT32 ? Le32(s + 0x24) : Le16(s + 0x16);
     v->RootCluster = kind == FS_KIND_FAT32 ? Le32(s + 0x2C) : 0;
+    v->TotalSectors = Le16(s + 0x13) ? Le16(s + 0x13) : Le32(s + 0x20);
     // The layout below assumes two FATs; any other value means this is not the sector we look for.
     return IsClusterSizePower(v->SectorsPerCluster) && v->ReservedSectors >= 1 && v->FatSize >= 1 &&
            s[0x10] == 2;

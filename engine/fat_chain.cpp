@@ -22,10 +22,11 @@ thread_local FatSectorCache t_cache;
 ULONGLONG FatClusterLimit()
 {
     const ULONGLONG entriesPerSector = IsFat32() ? 128 : 256;
-    ULONGLONG limit = ULONGLONG(PartitionParams.FatSize) * entriesPerSector;
+    // A volume rebuilt without its boot sector has no known FAT size: its area alone bounds it.
+    ULONGLONG limit = PartitionParams.FatSize ? ULONGLONG(PartitionParams.FatSize) * entriesPerSector : ~0ULL;
     const ULONGLONG spc = PartitionParams.SectorsPerCluster;
-    const ULONGLONG end = ULONGLONG(PartitionParams.StartSector) + PartitionParams.SectorCount;
-    if (spc && PartitionParams.SectorCount && end > PartitionParams.DataOrigin) {
+    const ULONGLONG end = VolumeDataEnd();
+    if (spc && end > PartitionParams.DataOrigin) {
         const ULONGLONG byArea = (end - PartitionParams.DataOrigin) / spc;
         if (byArea < limit)
             limit = byArea;

@@ -4,7 +4,7 @@
 #include "win32/types.h"
 
 // Highest valid cluster number + 1 of the FAT volume in PartitionParams (bounded by the FAT's own
-// size and, when known, by the partition's end); 2 when the layout is unusable.
+// size when known and by VolumeDataEnd); 2 when the layout is unusable.
 ULONGLONG FatClusterLimit();
 // The FAT entry of a cluster through FAT copy 1 or 2 (FAT32 entries masked to 28 bits). False when
 // the FAT sector could not be read or the copy has no start.

@@ -3,6 +3,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/ui_port.h"
+#include "win32/text.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,10 +12,15 @@
 namespace {
 
 constexpr BYTE kDeletedMark = 0xE5;
+constexpr BYTE kEscapedE5 = 0x05;
+// Case bits of a short entry that Windows writes for an 8.3 name in one case per part.
+constexpr BYTE kLowerBaseFlag = 0x08;
+constexpr BYTE kLowerExtFlag = 0x10;
 constexpr BYTE kLongNameAttr = 0x0F;
 constexpr BYTE kVolumeLabelAttr = 0x08;
 constexpr BYTE kDirectoryAttr = 0x10;
 constexpr int kEntrySize = 32;
+constexpr UINT kOemCodePage = 936;
 constexpr int kEntriesPerSector = SECTOR_SIZE / kEntrySize;
 
 WORD Le16(const BYTE* p) { return WORD(p[0] | (p[1] << 8)); }
@@ -41,6 +47,29 @@ bool FinishName(const WCHAR* chars, int count, WCHAR* out)
     std::memcpy(out, chars, size_t(n) * sizeof(WCHAR));
     out[n] = 0;
     return true;
+}
+
+// Short names are in the program's OEM code page (936): each byte was widened on its own before, so
+// a Chinese name turned into Latin-1 noise. Bytes that do not decode get the layer's substitution.
+int DecodeOem(const BYTE* bytes, int count, WCHAR* out)
+{
+    if (count <= 0)
+        return 0;
+    return MultiByteToWideChar(kOemCodePage, 0, reinterpret_cast<LPCSTR>(bytes), count, out, count);
+}
+
+bool DecodesWhole(const BYTE* bytes, int count)
+{
+    WCHAR scratch[8];
+    return count > 0 &&
+           MultiByteToWideChar(kOemCodePage, MB_ERR_INVALID_CHARS, reinterpret_cast<LPCSTR>(bytes), count, scratch, 8) > 0;
+}
+
+void LowerAscii(WCHAR* text, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (text[i] >= u'A' && text[i] <= u'Z')
+            text[i] = WCHAR(text[i] + (u'a' - u'A'));
 }
 
 void ToWideDecimal(ULONGLONG value, WCHAR* out)
@@ -179,20 +208,42 @@ int IsValidFileName(const WCHAR* name)
 
 bool BuildShortName(const BYTE* e, WCHAR* out)
 {
-    int n = 0;
+    const bool deleted = e[0] == kDeletedMark;
+    // Blanks are dropped wherever they stand; no byte of a double-byte character is a blank.
+    BYTE base[8], ext[3];
+    int baseCount = 0, extCount = 0;
     for (int i = 0; i < 8; ++i)
         if (e[i] != ' ')
-            out[n++] = WCHAR(e[i]);
-    if (e[8] != ' ') {
+            base[baseCount++] = e[i];
+    for (int i = 8; i < 11; ++i)
+        if (e[i] != ' ')
+            ext[extCount++] = e[i];
+    // A live name whose first byte really is 0xE5 (a lead byte of the code page) is stored as 0x05.
+    if (!deleted && baseCount > 0 && base[0] == kEscapedE5)
+        base[0] = kDeletedMark;
+
+    int n = 0;
+    if (deleted && baseCount > 0) {
+        // Deleting overwrote the first byte. When it was a lead byte, its trail byte is left behind:
+        // the whole first character is what was lost, so the rest decodes from the byte after it.
+        out[n++] = u'x';
+        const bool trailLeft = !DecodesWhole(base + 1, baseCount - 1) &&
+                               (baseCount == 2 || DecodesWhole(base + 2, baseCount - 2));
+        const int from = trailLeft ? 2 : 1;
+        n += DecodeOem(base + from, baseCount - from, out + n);
+    } else {
+        n += DecodeOem(base, baseCount, out + n);
+    }
+    if (e[12] & kLowerBaseFlag)
+        LowerAscii(out, n);
+    if (extCount > 0) {
         out[n++] = u'.';
-        for (int i = 8; i < 11; ++i)
-            if (e[i] != ' ')
-                out[n++] = WCHAR(e[i]);
+        const int at = n;
+        n += DecodeOem(ext, extCount, out + n);
+        if (e[12] & kLowerExtFlag)
+            LowerAscii(out + at, n - at);
     }
     out[n] = 0;
-    const bool deleted = e[0] == kDeletedMark;
-    if (deleted)
-        out[0] = u'x';
     return deleted;
 }
 

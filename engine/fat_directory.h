@@ -16,8 +16,9 @@ struct FatDirWalk {
 
 // 0 when the name holds a character 1 to 31 or one of " \ / ? * < > |, else 1.
 int IsValidFileName(const WCHAR* name);
-// The 8.3 name of a short entry (blanks dropped, a point only before a non-blank extension); a
-// first byte 0xE5 becomes 'x'. Returns true when the entry is marked deleted.
+// The 8.3 name of a short entry, decoded from the OEM code page 936 (blanks dropped, a point only
+// before a non-blank extension, the entry's lower-case bits applied to base and extension); the
+// first character of a deleted entry becomes 'x'. Returns true when the entry is marked deleted.
 bool BuildShortName(const BYTE* entry, WCHAR* out);
 // Checksum of an 8.3 name that its long-name entries carry.
 BYTE ShortNameChecksum(const BYTE* entry);

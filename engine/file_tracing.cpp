@@ -8,6 +8,7 @@
 #include "engine/scan_flags.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
+#include "afx/thread.h"
 #include "engine/ui_port.h"
 #include "win32/kernel.h"
 
@@ -240,6 +241,16 @@ TraceSweepResult TraceFiles()
     ReportUnreadable(result);
     BuildTracedResult();
     return result;
+}
+
+void StartFileTracing()
+{
+    BeginScanRun();
+    ScanFailedFlag = 0;
+    ScanThread = AfxBeginThread([](LPVOID) -> UINT { return UINT(FileTracingThread()); }, nullptr);
+    // Without a worker nobody would ever give the finished signal the page waits for.
+    if (!ScanThread)
+        FailRun(u"");
 }
 
 int FileTracingThread()

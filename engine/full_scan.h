@@ -27,6 +27,12 @@ void DropUnusedIndexEntries();
 void AnalyseNtfsVolumes();
 void RebuildNtfsVolumes();
 int ClassifyFoundItems(DWORD origin, DWORD spc, DWORD end, int step);
+// The sweep meets the MFT mirror's copies of the first MFT records as well as the records themselves:
+// each of those record numbers stays listed once per NTFS volume, the copy in the MFT where its place
+// is known. The second form does the same for the files of a loaded full-scan snapshot (its volume is
+// the one in PartitionParams); snapshots written before kept both copies.
+void DropMftMirrorCopies();
+void DropLoadedMftMirrorCopies();
 
 // Completion flags of the two analysis steps; set whatever was found.
 extern volatile DWORD VolumeFoundFlag;

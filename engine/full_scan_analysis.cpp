@@ -8,9 +8,13 @@
 #include "engine/ui_port.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 volatile DWORD VolumeFoundFlag = 0;
@@ -392,10 +396,16 @@ void AnalyseNtfsVolumes()
         if (!SpcValid(spc) || perIndexField == 0 || end == b0 || end > kMaxSector32)
             continue;
         ULONGLONG perIndex;
-        if (perIndexField >= 0x80 && perIndexField <= 0xFF) // a negative byte: 2 to the minus value bytes
-            perIndex = ((1ULL << (256 - perIndexField)) + SECTOR_SIZE - 1) / SECTOR_SIZE;
-        else
+        if (perIndexField >= 0x80 && perIndexField <= 0xFF) {
+            // A negative byte: the record holds 2 to the minus value bytes. No index record is anywhere near
+            // 2^32 bytes, so a larger power is a damaged or foreign sector, not an NTFS boot sector.
+            const unsigned shift = 256 - perIndexField;
+            if (shift > 31)
+                continue;
+            perIndex = ((1ULL << shift) + SECTOR_SIZE - 1) / SECTOR_SIZE;
+        } else {
             perIndex = ULONGLONG(perIndexField) * spc;
+        }
         const ULONGLONG mft = b0 + spc * Le32(b + 0x30);
         const ULONGLONG mirror = b0 + spc * Le32(b + 0x38);
         if (!ClassifyFoundItems(DWORD(b0), DWORD(spc), DWORD(end), 1))
@@ -474,4 +484,95 @@ void SearchUnallocatedItems()
         previous = f->VolumeNumber;
         Progress(++k, FoundFolderNodeCount);
     }
+    DropMftMirrorCopies();
+}
+
+// ---- Copies of the first MFT records ----------------------------------------------------------
+
+namespace {
+
+// The records the MFT mirror copies, by record number: the metadata files in the root folder.
+constexpr const char16_t* kMirroredRecords[] = {u"$MFT", u"$MFTMirr", u"$LogFile", u"$Volume"};
+
+// A volume's records lie above its data origin and at or below its end sector.
+struct RecordSpan {
+    ULONGLONG Origin;
+    ULONGLONG End;
+    ULONGLONG MftSector; // 0 when unknown
+};
+
+int MirroredRecordNumber(const WCHAR* name, DWORD parent)
+{
+    if (parent != 5 || !name)
+        return -1;
+    for (int r = 0; r < 4; ++r)
+        if (std::u16string_view(name) == kMirroredRecords[r])
+            return r;
+    return -1;
+}
+
+// Keeps one record of each mirrored record number per volume: the one in the MFT where its place is known
+// and a record was found there, else the first found; frees the others.
+template <typename Node>
+DWORD DropCopies(Node*& head, Node*& tail, std::vector<RecordSpan> spans)
+{
+    // A record inside a volume whose MFT is known belongs to that one, not to a rebuilt volume around it.
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const RecordSpan& a, const RecordSpan& b) { return a.MftSector != 0 && b.MftSector == 0; });
+    std::map<std::pair<size_t, int>, std::vector<Node*>> groups;
+    for (Node* n = head; n; n = n->Next) {
+        const int r = MirroredRecordNumber(n->Name, n->ParentRef);
+        if (r < 0)
+            continue;
+        for (size_t v = 0; v < spans.size(); ++v)
+            if (n->RecordSector > spans[v].Origin && n->RecordSector <= spans[v].End) {
+                groups[{v, r}].push_back(n);
+                break;
+            }
+    }
+    std::unordered_set<Node*> dropped;
+    for (const auto& [key, nodes] : groups) {
+        if (nodes.size() < 2)
+            continue;
+        Node* keep = nodes.front();
+        const ULONGLONG mft = spans[key.first].MftSector;
+        for (Node* n : nodes)
+            if (mft != 0 && n->RecordSector == mft + 2ULL * key.second)
+                keep = n;
+        for (Node* n : nodes)
+            if (n != keep)
+                dropped.insert(n);
+    }
+    Node* previous = nullptr;
+    for (Node* n = head; n;) {
+        Node* next = n->Next;
+        if (dropped.count(n)) {
+            (previous ? previous->Next : head) = next;
+            if (tail == n)
+                tail = previous;
+            std::free(n->Name);
+            std::free(n);
+        } else {
+            previous = n;
+        }
+        n = next;
+    }
+    return DWORD(dropped.size());
+}
+
+} // namespace
+
+void DropMftMirrorCopies()
+{
+    std::vector<RecordSpan> spans;
+    for (VolumeRecord* v = VolumeHead; v; v = v->Next)
+        if (v->Kind == FS_KIND_NTFS)
+            spans.push_back({v->DataOrigin, v->VolumeEndSector, v->MftSector});
+    FoundItemCount -= DropCopies(FoundItemHead, FoundItemTail, spans);
+}
+
+void DropLoadedMftMirrorCopies()
+{
+    const PartitionParamsBlock& p = PartitionParams;
+    DropCopies(FoundEntryHead, FoundEntryTail, {{p.DataOrigin, p.VolumeEndSector, p.MftSector}});
 }

@@ -162,6 +162,7 @@ void StartFullScan()
 
 UINT FullScanThread(LPVOID)
 {
+    PartitionParams.VolumeNumber = 0; // until a volume is chosen from this scan's results
     const WORD kind = PartitionParams.PartitionFsType;
     if (kind == FS_KIND_FAT16 || kind == FS_KIND_FAT32)
         FullScanFat();

@@ -118,13 +118,15 @@ void StartQuickScan()
 UINT QuickScanThread(LPVOID)
 {
     IEngineUi& ui = EngineUi();
+    // No found volume is chosen in a quick scan: the partition and its boot sector bound what is read.
+    PartitionParams.VolumeNumber = 0;
+    PartitionParams.VolumeEndSector = 0;
     if (DriveKind == 2 && !OpenLogicalVolume(PartitionParams.LogicalDriveIndex)) {
         Fail(kCannotOpen);
         return 0;
     }
+    // The run flags are the starter's: a Stop pressed while the volume was being opened must hold.
     int recognised = ReadBootParameters();
-    ScanStopFlag = 0;
-    ScanRunning = 1;
     const WORD kind = PartitionParams.PartitionFsType;
     if (!recognised) {
         // The data-area heuristic knows FAT directories only; on NTFS it could take a stray FAT image

@@ -2,6 +2,7 @@
 #include "engine/recovery_writer.h"
 
 #include "engine/engine_state.h"
+#include "engine/found_list_fill.h"
 #include "engine/fat_chain.h"
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
@@ -17,6 +18,7 @@
 
 WCHAR DestinationFolder[kDestinationChars] = {};
 ULONGLONG RecoveryFileTime = 0;
+ULONGLONG RecoveryWriteTime = 0;
 DWORD SavedFileCount = 0;
 DWORD TracedFileSize = 1;
 SaveRunTally SaveTally;
@@ -42,6 +44,7 @@ struct Piece {
     ULONGLONG Lcn;
     ULONGLONG Length;
     bool Sparse;
+    bool OffVolume = false; // clusters outside the volume: written as zeros and counted unread
 };
 
 Text HtmlEscaped(const Text& s)
@@ -164,20 +167,13 @@ private:
     bool ok_ = true;
 };
 
-// The first sector after the volume in PartitionParams (0 when its size is unknown), so clusters
-// beyond it are not read.
-ULONGLONG VolumeEnd()
-{
-    return PartitionParams.SectorCount ? ULONGLONG(PartitionParams.StartSector) + PartitionParams.SectorCount : 0;
-}
-
 // Reads sectors [first, first + count) of cluster data (first counted from the data origin) into
 // out; sectors outside the volume and sectors that could not be read are zeros and counted.
 ULONGLONG ReadDataSectors(ULONGLONG relFirst, ULONGLONG count, BYTE* out)
 {
     std::memset(out, 0, size_t(count) * SECTOR_SIZE);
     const ULONGLONG first = ULONGLONG(PartitionParams.DataOrigin) + relFirst;
-    const ULONGLONG end = VolumeEnd();
+    const ULONGLONG end = VolumeDataEnd();
     ULONGLONG unread = 0;
     ULONGLONG readable = count;
     if (end && first + count > end) {
@@ -217,11 +213,14 @@ CopyResult CopyPieces(OutFile& out, const std::vector<Piece>& pieces, ULONGLONG 
             if (withDialog)
                 ui.SetSaveProgress(Percent(r.Written, size));
             const ULONGLONG n = std::min<ULONGLONG>(sectors, kReadBlockSectors);
-            if (p.Sparse)
-                std::memset(buffer.data(), 0, size_t(n) * SECTOR_SIZE);
-            else
-                r.Unread += ReadDataSectors(at, n, buffer.data());
             const ULONGLONG bytes = std::min<ULONGLONG>(n * SECTOR_SIZE, size - r.Written);
+            if (p.Sparse || p.OffVolume) {
+                std::memset(buffer.data(), 0, size_t(n) * SECTOR_SIZE);
+                if (p.OffVolume)
+                    r.Unread += (bytes + SECTOR_SIZE - 1) / SECTOR_SIZE;
+            } else {
+                r.Unread += ReadDataSectors(at, n, buffer.data());
+            }
             if (!out.Write(buffer.data(), size_t(bytes)))
                 return r;
             r.Written += bytes;
@@ -358,14 +357,32 @@ ULONGLONG CoveredClusters(const std::vector<Piece>& pieces)
     return end;
 }
 
+// Largest compression unit taken: volumes make units of 16 clusters of at most 4 KiB. A damaged unit byte
+// could otherwise ask for a buffer of petabytes or a shift past 63 bits.
+constexpr ULONGLONG kMaxCompressionUnitBytes = 64 * 1024;
+
+// Clusters in one compression unit, or 0 when the attribute's unit byte is not one a volume can have.
+ULONGLONG CompressionUnitClusters(const NtfsData& data)
+{
+    const unsigned shift = data.UnitShift ? data.UnitShift : 4;
+    if (shift > 16 || (1ULL << shift) * ClusterBytes() > kMaxCompressionUnitBytes)
+        return 0;
+    return 1ULL << shift;
+}
+
 // Compressed data: each unit of 2^shift clusters is stored plain (no sparse clusters), compressed
-// (real clusters followed by sparse ones) or not at all (all sparse: zeros).
+// (real clusters followed by sparse ones) or not at all (all sparse: zeros). Writing ends where the
+// runs end, whatever size the record claims: past them there is nothing of the file to write.
 CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, int withDialog, bool* malformed)
 {
     CopyResult r;
-    const ULONGLONG unit = 1ULL << (data.UnitShift ? data.UnitShift : 4);
+    const ULONGLONG unit = CompressionUnitClusters(data);
     const ULONGLONG cb = ClusterBytes();
     const ULONGLONG spc = cb / SECTOR_SIZE;
+    ULONGLONG runsEnd = 0;
+    for (const Piece& p : data.Pieces)
+        runsEnd = std::max(runsEnd, p.Vcn + p.Length);
+    const ULONGLONG limit = std::min(size, runsEnd * cb);
     std::vector<BYTE> raw(size_t(unit * cb)), plain(size_t(unit * cb));
     // Cluster number (or none) of each VCN, taken unit by unit.
     auto lcnOf = [&](ULONGLONG vcn, bool* sparse) -> ULONGLONG {
@@ -377,7 +394,7 @@ CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, in
         *sparse = true;
         return 0;
     };
-    for (ULONGLONG first = 0; r.Written < size; first += unit) {
+    for (ULONGLONG first = 0; r.Written < limit; first += unit) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
             r.Cut = true;
             return r;
@@ -404,7 +421,7 @@ CopyResult CopyCompressed(OutFile& out, const NtfsData& data, ULONGLONG size, in
                 *malformed = true;
             source = plain.data();
         }
-        const ULONGLONG bytes = std::min<ULONGLONG>(unit * cb, size - r.Written);
+        const ULONGLONG bytes = std::min<ULONGLONG>(unit * cb, limit - r.Written);
         if (!out.Write(source, size_t(bytes)))
             return r;
         r.Written += bytes;
@@ -488,21 +505,31 @@ void SplitFatDate(WORD date, WORD* year, WORD* month, WORD* day)
 }
 
 namespace {
-void SetAllTimes(const WCHAR* path, const FILETIME& ft)
+void SetTimes(const WCHAR* path, const FILETIME& created, const FILETIME& written)
 {
     HANDLE h = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE || h == nullptr)
         return;
-    SetFileTime(h, &ft, &ft, &ft);
+    SetFileTime(h, &created, &written, &written);
     CloseHandle(h);
 }
+
+void SetAllTimes(const WCHAR* path, const FILETIME& ft) { SetTimes(path, ft, ft); }
+
+FILETIME AsFileTime(ULONGLONG t) { return FILETIME{DWORD(t), DWORD(t >> 32)}; }
 } // namespace
+
+void SetNtfsRecoveryTimes(DWORD creationLow, DWORD creationHigh, DWORD changeLow, DWORD changeHigh)
+{
+    RecoveryFileTime = ULONGLONG(creationHigh) << 32 | creationLow;
+    RecoveryWriteTime = ULONGLONG(changeHigh) << 32 | changeLow;
+}
 
 void RestoreNtfsFileTimes(const WCHAR* path)
 {
-    const FILETIME ft{DWORD(RecoveryFileTime), DWORD(RecoveryFileTime >> 32)};
-    SetAllTimes(path, ft);
+    // The modified time the list showed is the one the recovered file keeps.
+    SetTimes(path, AsFileTime(RecoveryFileTime), AsFileTime(RecoveryWriteTime));
 }
 
 void RestoreFatFileTimes(const WCHAR* path)
@@ -527,7 +554,7 @@ int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD
         AnnounceFile(path, name);
     const ULONGLONG size = ULONGLONG(sizeHigh) << 32 | sizeLow;
     const NtfsData data = GatherNtfsData(recordSector);
-    if (!data.Found || (data.Flags & kFlagEncrypted))
+    if (!data.Found || (data.Flags & kFlagEncrypted) || (IsCompressed(data) && !CompressionUnitClusters(data)))
         return Tally(false, 0);
     if (data.Resident && data.ResidentBytes.size() < size)
         return Tally(false, 0);
@@ -601,20 +628,22 @@ int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluste
     if (pieces.empty() && needed > 0)
         pieces.push_back({0, startCluster, needed, false});
 
-    // Clusters below 2 or past the FAT's end are not on the volume: counted unreadable, not read.
-    const ULONGLONG limit = FatClusterLimit();
-    ULONGLONG outside = 0;
-    for (const Piece& p : pieces)
-        for (ULONGLONG c = p.Lcn; c < p.Lcn + p.Length; ++c)
-            if (c < 2 || c >= limit)
-                ++outside;
-    CopyResult r;
-    if (outside == 0)
-        r = CopyPieces(out, pieces, size, withDialog);
+    // Clusters past the volume's end (the FAT's end at most) are not read: the file keeps what lies on the
+    // volume, zeros for the rest, and is reported incomplete. A start below cluster 2 holds nothing of it.
+    const ULONGLONG limit = startCluster < 2 ? 0 : FatClusterLimit();
+    std::vector<Piece> bounded;
+    for (const Piece& p : pieces) {
+        const ULONGLONG end = p.Lcn + p.Length;
+        const ULONGLONG inside = p.Lcn >= 2 && p.Lcn < limit ? std::min(limit, end) : p.Lcn;
+        if (inside > p.Lcn)
+            bounded.push_back({0, p.Lcn, inside - p.Lcn, false});
+        if (end > inside)
+            bounded.push_back({0, inside, end - inside, false, true});
+    }
+    const CopyResult r = CopyPieces(out, bounded, size, withDialog);
     const bool closed = out.Close();
     RestoreFatFileTimes(path.c_str());
-    const bool complete = outside == 0 && !r.Cut && r.Written == size && closed;
-    return Tally(complete, r.Unread + outside * (clusterBytes / SECTOR_SIZE));
+    return Tally(!r.Cut && r.Written == size && closed, r.Unread);
 }
 
 namespace {
@@ -727,7 +756,7 @@ std::unordered_map<DWORD, std::vector<Record*>> IndexByParent(Record* head, Pare
 
 bool OnFullScanVolume(DWORD sector)
 {
-    return sector > PartitionParams.DataOrigin && sector <= PartitionParams.VolumeEndSector;
+    return InChosenVolume(sector);
 }
 
 } // namespace
@@ -789,7 +818,7 @@ void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* 
                         return;
                     if (!OnFullScanVolume(e->RecordSector))
                         continue;
-                    RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+                    SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
                     RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
                 }
                 return;
@@ -800,7 +829,7 @@ void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* 
             for (FoundEntryNode* e : found->second) {
                 if (SaveStopFlag == 1)
                     return;
-                RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+                SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
                 RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
             }
         });
@@ -874,14 +903,14 @@ void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<D
             if (found == fullBySector.end())
                 continue;
             FoundItemNode* e = found->second;
-            RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+            SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
             RecoverNtfsFile(DestinationFolder, e->Name, e->SizeLow, e->SizeHigh, id, 1, e->Deleted);
         } else {
             auto found = quickBySector.find(id);
             if (found == quickBySector.end())
                 continue;
             FoundEntryNode* e = found->second;
-            RecoveryFileTime = ULONGLONG(e->CreationHigh) << 32 | e->CreationLow;
+            SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
             RecoverNtfsFile(DestinationFolder, e->Name, e->SizeLow, e->SizeHigh, id, 1, e->Deleted);
         }
     }

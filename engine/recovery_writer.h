@@ -8,8 +8,14 @@
 
 constexpr int kDestinationChars = 520;
 extern WCHAR DestinationFolder[kDestinationChars];
-// The time restored on the file being written: a FILETIME (NTFS) or a FAT date word in its low bits.
+// The time restored on the file being written: a FILETIME (NTFS: its creation time) or a FAT date
+// word in its low bits.
 extern ULONGLONG RecoveryFileTime;
+// NTFS: the last-write and last-access time of the file being written, the record's second time,
+// which the found-file list shows as modified.
+extern ULONGLONG RecoveryWriteTime;
+// Sets both NTFS times from a record's two FILETIMEs.
+void SetNtfsRecoveryTimes(DWORD creationLow, DWORD creationHigh, DWORD changeLow, DWORD changeHigh);
 // Files the save run has started, for the save dialog's counter.
 extern DWORD SavedFileCount;
 // Megabytes written for each file found by file tracing (set by the file-type dialog).

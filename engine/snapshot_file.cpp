@@ -6,6 +6,7 @@
 #include "engine/file_tracing.h"
 #include "engine/folder_tree_build.h"
 #include "engine/found_list_fill.h"
+#include "engine/full_scan.h"
 #include "engine/ntfs_runs.h"
 #include "engine/quick_scan.h"
 #include "engine/scan_control.h"
@@ -210,6 +211,40 @@ bool DecodeTraced(Reader& r, SnapshotData& d)
     return true;
 }
 
+bool PowerOfTwoClusters(DWORD spc) { return spc >= 1 && spc <= 128 && (spc & (spc - 1)) == 0; }
+
+// The stored layout is what a recovery reads clusters by, so it must be one a volume can have, as the boot-sector
+// checks require of a disk: sectors per cluster a power of two up to 128, the FATs, the first data cluster and
+// the MFT inside the volume. A file-tracing snapshot reads sectors by number only and keeps no layout.
+bool LayoutPlausible(const SnapshotData& d)
+{
+    const PartitionParamsBlock& p = d.params;
+    if (d.type == u'R')
+        return true;
+    const bool fat = p.FsType == FS_KIND_FAT16 || p.FsType == FS_KIND_FAT32;
+    if (!fat && p.FsType != FS_KIND_NTFS)
+        return true; // nothing was scanned: no records follow and nothing can be recovered
+    if (!PowerOfTwoClusters(p.SectorsPerCluster))
+        return false;
+    // A full scan's chosen volume knows its end sector (0 for a FAT volume rebuilt without its boot sector); a
+    // quick scan's volume is the range it scanned. Without either there is no end to check against.
+    ULONGLONG end = p.SectorCount ? ULONGLONG(p.StartSector) + p.SectorCount : 0;
+    if (d.type == u'A' && p.VolumeEndSector)
+        end = ULONGLONG(p.VolumeEndSector) + 1;
+    const ULONGLONG firstData = ULONGLONG(p.DataOrigin) + (fat ? 2ULL * p.SectorsPerCluster : 0);
+    if (end && firstData >= end)
+        return false;
+    if (fat && p.Fat1Start != 0) {
+        const ULONGLONG fatsEnd = ULONGLONG(p.Fat2Start) + p.FatSize;
+        if (p.FatSize == 0 || p.Fat1Start < p.StartSector || ULONGLONG(p.Fat1Start) + p.FatSize != p.Fat2Start ||
+            firstData < fatsEnd || (end && fatsEnd > end))
+            return false;
+    }
+    if (!fat && p.MftSector != 0 && (p.MftSector < p.DataOrigin || (end && p.MftSector >= end)))
+        return false;
+    return true;
+}
+
 SnapshotStatus Decode(const BYTE* data, size_t size, SnapshotData& d)
 {
     if (!data || size < kHeaderSize)
@@ -245,7 +280,7 @@ SnapshotStatus Decode(const BYTE* data, size_t size, SnapshotData& d)
     // The drive words close the file; nothing may follow them.
     if (!ok || r.Left() != 4 || !r.U16(d.driveNumber) || !r.U16(d.driveKind))
         return SnapshotStatus::Invalid;
-    if (d.driveNumber >= kMaxPhysicalDrives || d.driveKind < 1 || d.driveKind > 3)
+    if (d.driveNumber >= kMaxPhysicalDrives || d.driveKind < 1 || d.driveKind > 3 || !LayoutPlausible(d))
         return SnapshotStatus::Invalid;
     return SnapshotStatus::Ok;
 }
@@ -283,6 +318,8 @@ void Apply(const SnapshotData& d)
     // The folder count follows the file count after a tracing load, as it does after a tracing scan.
     if (d.type == u'R')
         FoundFolderCount = FoundFileCount;
+    if (d.type == u'A' && d.params.FsType == FS_KIND_NTFS)
+        DropLoadedMftMirrorCopies();
     // The files of an NTFS snapshot are now held in the quick-scan lists.
     if (d.type != u'R' && d.params.FsType == FS_KIND_NTFS)
         ScanMode = 2;
@@ -411,9 +448,9 @@ void EncodeNtfs(Writer& w, bool fullScan)
         ++written;
     };
     if (fullScan) {
-        // Only the files of the chosen volume: record sectors above its data origin, up to its end sector.
+        // Only the files of the chosen volume.
         for (FoundItemNode* f = FoundItemHead; f; f = f->Next)
-            if (f->RecordSector > PartitionParams.DataOrigin && f->RecordSector <= PartitionParams.VolumeEndSector)
+            if (InChosenVolume(f->RecordSector))
                 file(f->RecordSector, f->Name, {f->Zero, f->ParentRef, f->CreationLow, f->CreationHigh, f->ChangeLow,
                                                 f->ChangeHigh},
                      f->Deleted, f->SizeLow, f->SizeHigh);

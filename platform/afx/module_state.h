@@ -55,7 +55,7 @@ void AFXAPI AfxEnableControlContainer();
 // The database engine is started by the first database opened, so there is nothing to do here.
 void AFXAPI AfxDaoInit();
 void AFXAPI AfxDaoTerm();
-// There is no rich-edit module in the layer ("riched20.dll" is not found), so FALSE.
+// TRUE: the rich edit classes are the layer's own ("riched20.dll" itself is still not found).
 BOOL AFXAPI AfxInitRichEdit();
 BOOL AFXAPI AfxInitRichEdit2();
 

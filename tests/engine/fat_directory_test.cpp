@@ -14,19 +14,39 @@ TEST(FatShortNameTest, Cases)
 {
     struct Case {
         const char* field;
+        BYTE caseFlags; // byte 0x0C: 0x08 base lower case, 0x10 extension lower case
         const char16_t* name;
         bool deleted;
     } cases[] = {
-        {"FOO     TXT", u"FOO.TXT", false},
-        {"README     ", u"README", false},   // blank extension: no point
-        {"\xE5OO     TXT", u"xOO.TXT", true}, // deleted without long name
-        {"A B     C  ", u"AB.C", false},      // blanks dropped wherever they stand
+        {"FOO     TXT", 0, u"FOO.TXT", false},
+        {"README     ", 0, u"README", false},   // blank extension: no point
+        {"\xE5OO     TXT", 0, u"xOO.TXT", true}, // deleted without long name
+        {"A B     C  ", 0, u"AB.C", false},      // blanks dropped wherever they stand
+        // The case flags, alone and together, live and deleted.
+        {"NOTES   TXT", 0x18, u"notes.txt", false},
+        {"NOTES   TXT", 0x08, u"notes.TXT", false},
+        {"NOTES   TXT", 0x10, u"NOTES.txt", false},
+        {"IMG_0001JPG", 0x18, u"img_0001.jpg", false},
+        {"\xE5OTES   TXT", 0x18, u"xotes.txt", true},
+        // Code page 936: a file and a folder name, a trail byte in the range of 'A'..'Z' that the
+        // flags must not touch, and a live first byte 0xE5 stored as 0x05.
+        {"\xB1\xA8\xB8\xE6    TXT", 0, u"报告.TXT", false},
+        {"\xD7\xCA\xC1\xCF       ", 0, u"资料", false},
+        {"\x81\x41XY    TXT", 0x18, u"丄xy.txt", false},
+        {"\x05\xA1      DOC", 0, u"濉.DOC", false},
+        // Deleting took the lead byte of the first character: the character is what is lost.
+        {"\xE5\xA8\xB8\xE6    TXT", 0, u"x告.TXT", true},
+        {"\xE5\xA8      TXT", 0, u"x.TXT", true},
+        {"\xE5\xB1\xA8\xB8\xE6   TXT", 0, u"x报告.TXT", true},
+        // A lead byte whose trail byte is gone gets the layer's substitution.
+        {"AB\xB1     TXT", 0, u"AB?.TXT", false},
     };
     for (const Case& c : cases) {
         auto e = ShortEntry(c.field, 0x20, 3, 1);
+        e[12] = c.caseFlags;
         WCHAR out[16];
-        EXPECT_EQ(BuildShortName(e.data(), out), c.deleted);
-        EXPECT_EQ(Str(out), c.name);
+        EXPECT_EQ(BuildShortName(e.data(), out), c.deleted) << c.field;
+        EXPECT_EQ(Str(out), c.name) << c.field;
     }
 }
 

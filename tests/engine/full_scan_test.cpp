@@ -410,6 +410,48 @@ TEST_F(FullScanAnalysis, FolderNumbersFromIndexEntriesAndRecordDistances)
 namespace {
 
 // Pauses or stops the sweep from inside the worker at a chosen progress report, as the page's buttons do.
+// The mirror's copies of MFT records 0-3: one record per number and volume stays, the one in the MFT where
+// the volume knows its MFT, else the first found; other files keep their place.
+TEST_F(FullScanAnalysis, MirrorCopiesOfTheFirstRecordsAreListedOnce)
+{
+    const DWORD known[14] = {0, 8, 0, 0, 0, 1000, 0, 0, 1032, 5000, 0, 8, 9000, 0};
+    const DWORD rebuilt[14] = {0, 8, 0, 0, 0, 20000, 0, 0, 0, 0, 0, 8, 30000, 0};
+    AddVolumeRecord(&VolumeHead, FS_KIND_NTFS, known);
+    AddVolumeRecord(&VolumeHead, FS_KIND_NTFS, rebuilt);
+    struct File {
+        const char16_t* name;
+        DWORD sector;
+        DWORD parent;
+        bool kept;
+    } files[] = {
+        {u"$MFTMirr", 5002, 5, false}, // the mirror lies before the MFT here: the copy in the MFT wins anyway
+        {u"$MFT", 1032, 5, true},      // record 0 in the MFT
+        {u"$MFT", 5000, 5, false},     // ... and its copy in the mirror
+        {u"$MFTMirr", 1034, 5, true},
+        {u"$LogFile", 5004, 5, true},  // its MFT copy was not found: the mirror's is the one left
+        {u"$MFT", 6000, 7, true},      // a name in another folder is an ordinary file
+        {u"report.doc", 1100, 5, true},
+        {u"$Volume", 21000, 5, true},  // a volume whose MFT place is unknown: the first found stays
+        {u"$Volume", 25000, 5, false},
+        {u"$Volume", 40000, 5, true},  // in no volume
+    };
+    for (const File& f : files)
+        AddFoundFile(f.name, f.sector, f.parent, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    DropMftMirrorCopies();
+    std::vector<DWORD> left, expected;
+    for (FoundItemNode* n = FoundItemHead; n; n = n->Next)
+        left.push_back(n->RecordSector);
+    for (const File& f : files)
+        if (f.kept)
+            expected.push_back(f.sector);
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(FoundItemCount, DWORD(expected.size()));
+    ASSERT_NE(FoundItemTail, nullptr);
+    EXPECT_EQ(+FoundItemTail->RecordSector, 40000u);
+    AddFoundFile(u"after", 1200, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0); // the list's tail still links
+    EXPECT_EQ(+FoundItemTail->RecordSector, 1200u);
+}
+
 class SteeringUi : public VolumeTreeUi {
 public:
     enum class Act { Pause, Stop } act = Act::Pause;

@@ -70,6 +70,7 @@ void MakeFat()
     ScanMode = 2;
     PartitionParams.FsType = PartitionParams.PartitionFsType = FS_KIND_FAT32;
     PartitionParams.StartSector = 63;
+    PartitionParams.SectorsPerCluster = 8;
     AddFatFolderRecord(u"Photos", 5, 2, 0x5021, 0x5021, 0, 0);
     AddFatFolderRecord(u"Old", 9, 5, 0x4E21, 0x4E21, 0, 1);
     for (DWORD i = 0; i < 3; ++i) {
@@ -87,6 +88,7 @@ void MakeNtfsQuick()
     ScanMode = 2;
     PartitionParams.FsType = PartitionParams.PartitionFsType = FS_KIND_NTFS;
     PartitionParams.StartSector = 2048;
+    PartitionParams.SectorsPerCluster = 8;
     AddQuickFolderNode(u"Documents", 40, 5, 1, 2, 3, 4, 0, 0);
     AddQuickFolderNode(u"Trash", 41, 40, 1, 2, 3, 5, 0, 1);
     AddFoundEntry(5000, u"report.doc", 64, 40, 1, 2, 3, 4, 0, 0, 123456, 1);
@@ -101,6 +103,7 @@ void MakeNtfsNameless()
     ClearAll();
     ScanMode = 2;
     PartitionParams.FsType = FS_KIND_NTFS;
+    PartitionParams.SectorsPerCluster = 1;
     for (DWORD i = 0; i < 3; ++i)
         AddFoundEntry(5004 + 2 * i, u"", 66 + i, 5, 0, 0, 0, 0, 0, 1, 0, 0);
     DriveKind = 1;
@@ -114,8 +117,9 @@ void MakeNtfsFull()
     AddQuickFolderNode(u"Documents", 40, 5, 1, 2, 3, 4, 0, 0);
     PartitionParams.DataOrigin = 1000;
     PartitionParams.VolumeEndSector = 9000;
-    // Files of other volumes lie outside the chosen one's sectors and are not saved.
-    AddFoundFile(u"outside-before.txt", 1000, 5, 0, 1, 2, 3, 4, 77, 0, 0, 0);
+    // Files of other volumes lie outside the chosen one's sectors (data origin to end sector, both included) and
+    // are not saved.
+    AddFoundFile(u"outside-before.txt", 999, 5, 0, 1, 2, 3, 4, 77, 0, 0, 0);
     AddFoundFile(u"inside.txt", 1001, 40, 0, 1, 2, 3, 4, 88, 0, 0, 1);
     AddFoundFile(u"edge.txt", 9000, 40, 0, 1, 2, 3, 4, 99, 2, 0, 0);
     AddFoundFile(u"outside-after.txt", 9001, 40, 0, 1, 2, 3, 4, 11, 0, 0, 0);

@@ -7,11 +7,17 @@
 #include "afx/menu.h"
 #include "afx/string.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
+class CArchive;
 class CTKPCommandBar;
 class CTKPCommandBars;
+class CTKPControl;
+class CTKPCustomizeDragContext;
+class CTKPPropExchange;
+class CTKPTabClientWnd;
 class CTKPDockBar;
 class CTKPImageManager;
 class CTKPMouseTracker;
@@ -27,8 +33,19 @@ public:
     explicit CTKPShortcutTable(CTKPCommandBars* bars = nullptr);
     ~CTKPShortcutTable() override;
 
+    // The shortcut text of a command: a text passed in that some entry formats to stays; else the
+    // entry of the highest priority. FALSE (text emptied) when no entry has the command.
+    virtual BOOL FindDefaultAccelerator(UINT command, CString& text);
+    // The text of one entry and its priority (3 Ctrl, 2 Alt, 1 Shift, 4 a plain key).
+    virtual void FormatAccelerator(CString& text, const ACCEL& accel, int* priority = nullptr);
+    virtual CString GetKeyName(UINT vk);
+    // Plain Esc only when AllowEscapeShortcut is set.
+    virtual BOOL IsAllowedAccelerator(const ACCEL& accel);
     virtual HACCEL GetAccelTable() const { return m_hAccelTable; }
     virtual void Reset();
+    HACCEL GetResourceTable() const { return m_hResourceTable; }
+    // Whether a key types a character (in any installed layout) that matches a mnemonic character.
+    static BOOL IsSameKey(WCHAR ch, UINT vk);
     BOOL LoadShortcutResource(UINT id);
     void SetAccelTable(const ACCEL* entries, int count);
     static HACCEL CopyAccelTable(HACCEL table);
@@ -47,6 +64,23 @@ private:
     CTKPCommandBars* m_pCommandBars;
     HACCEL m_hAccelTable = nullptr;
     HACCEL m_hResourceTable = nullptr;
+    std::map<UINT, CString> m_keyNames;
+};
+
+// The customize dialog's key field: it captures one key combination and shows it as text.
+class CTKPShortcutKeyEdit : public CWnd {
+public:
+    explicit CTKPShortcutKeyEdit(CTKPShortcutTable* table = nullptr) : m_pShortcutTable(table) {}
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void ResetKey();
+    const ACCEL& GetAccel() const { return m_accel; }
+    BOOL IsComplete() const { return m_bComplete; }
+
+    CTKPShortcutTable* m_pShortcutTable;
+
+private:
+    ACCEL m_accel{0, 0, 0};
+    BOOL m_bComplete = FALSE;
 };
 
 // The options all bars of a frame share.
@@ -74,7 +108,26 @@ public:
     std::set<UINT> m_usedCommands;
     CTKPCommandBars* m_pCommandBars = nullptr;
     int nKeyboardCuesShow = 0;
+
+    // Steps the options through an exchange; with userOptionsOnly only what the profile keeps.
+    void ExchangeOptions(CTKPPropExchange* px, BOOL userOptionsOnly);
+    void Serialize(CArchive& ar) override;
 };
+
+// The record of the site message 10337: a bar about to be made (a custom tool bar, or the popup
+// bar of a popup control), which the site may supply or change.
+struct TKP_BAR_REQUEST {
+    CTKPCommandBar* pCommandBar;
+    DWORD_PTR reserved;
+    BOOL bPopup;
+    BOOL bToolBar;
+    BOOL bFloating;
+    LPCWSTR lpszCaption;
+    UINT nID;
+};
+#define TKP_WM_BARREQUEST 0x2861
+#define TKP_WM_BARCONTEXTMENU 0x285C
+#define TKP_WM_CUSTOMIZESELECTION 0x2857
 
 class CTKPCommandBars : public CCmdTarget {
     DECLARE_DYNCREATE(CTKPCommandBars)
@@ -91,8 +144,10 @@ public:
     CTKPCommandBarsSettings* GetCommandBarsOptions() const { return m_pOptions; }
     void HideCommands(const UINT* ids, int count);
     void HideCommand(UINT id);
-    // Options and bar controls are not kept in the profile yet: these read and write nothing and
-    // answer FALSE.
+    // The options live in the profile under "<profile name>-Options". A value missing there keeps
+    // what the frame set before loading, and saving writes every value, so a switch the frame
+    // makes before loading holds until the user changes it. Bar controls are not kept in the
+    // profile yet: those two answer FALSE.
     BOOL LoadOptions(LPCWSTR profileName);
     BOOL SaveOptions(LPCWSTR profileName);
     BOOL LoadBarControls(LPCWSTR profileName);
@@ -109,13 +164,26 @@ public:
     int TrackPopupMenuAt(CMenu* menu, UINT flags, int x, int y, CWnd* owner = nullptr, LPCRECT exclude = nullptr,
                          CWnd* commandOwner = nullptr);
 
+    virtual CTKPToolBar* AddCustomToolBar(LPCWSTR title, UINT id, BOOL floating = FALSE);
+
     CTKPCommandBar* GetMenuBar() const { return m_pMenuBar; }
     CTKPCommandBar* GetAt(int index) const;
     int GetCount() const { return int(m_bars.size()); }
     int FindIndex(CTKPCommandBar* bar) const;
     CTKPToolBar* GetToolBar(UINT id) const;
     void Remove(CTKPCommandBar* bar);
+    void ToggleVisible(int index);
+    // The next visible bar from index in a direction, wrapping once; -1 when none.
+    int GetNextVisible(int index, int direction) const;
     CTKPDockBar* GetDockBar(int side) const;
+    void DockCommandBar(CTKPToolBar* bar, LPCRECT rect, CTKPDockBar* dockBar);
+    void DockCommandBar(CTKPToolBar* bar, int side);
+    void FloatCommandBar(CTKPToolBar* bar);
+    // The dock bar whose window, grown by 20 pixels, holds a screen point; the current one first.
+    CTKPDockBar* FindDockBarAt(POINT pt, CTKPDockBar* current = nullptr) const;
+    void DoPendingLayout();
+    void RedrawCommandBars();
+    void RecalcAllBars();
 
     CTKPPaintManager* GetPaintManager() const;
     void SetPaintManager(CTKPPaintManager* manager);
@@ -127,8 +195,31 @@ public:
     BOOL IsKeyboardCuesVisible() const { return m_bKeyboardCuesVisible; }
     BOOL IsCustomizeMode() const { return m_bCustomizeMode; }
     virtual BOOL IsCommandHidden(UINT id) const;
+    virtual BOOL IsControlHidden(CTKPControl* control) const;
+    // 0 for a frame that is not an MDI frame.
+    virtual UINT GetActiveMenuId() const;
+    virtual void OnTrackingModeChanged(CTKPCommandBar* bar, int mode);
+    virtual void AddToReBar(CTKPCommandBar* bar);
+    virtual void RemoveFromReBar(CTKPCommandBar* bar);
     void MarkCommandUsed(UINT id);
+    void ResetUsedCommands();
     void RecalcFrameLayout(BOOL delay = FALSE);
+
+    // Keyboard cues: 0 always shown, 1 hidden until Alt, 2 as the system says.
+    void SetKeyboardCuesShow(int mode);
+    void ShowKeyboardCues(BOOL show);
+    // Alt+letter: finds the control whose mnemonic is the key and enters menu mode on its bar;
+    // TRUE when one was found.
+    BOOL OnMenuKey(UINT vk);
+    // Moves menu mode to the next visible bar in a direction.
+    void SwitchBar(CTKPCommandBar* bar, int direction);
+
+    void SetCustomizeMode(BOOL on);
+    void SetQuickCustomizeMode(BOOL on);
+    void SetDragControl(CTKPControl* control);
+    CTKPControl* GetDragControl() const { return m_pDragControl; }
+    CTKPCustomizeDragContext* GetDragContext() const { return m_pDragContext; }
+    void SetTabClient(CTKPTabClientWnd* client) { m_pTabClient = client; }
 
     BOOL m_bIgnoreShiftMenuKey = FALSE;
     BOOL m_bCustomizeMode = FALSE;
@@ -138,8 +229,14 @@ public:
     BOOL m_bKeyboardCuesVisible = TRUE;
     BOOL m_bKeyboardCuesFollowAlt = FALSE;
     BOOL m_bRightToLeft = FALSE;
+    BOOL m_bLayoutLock = FALSE;
+    BOOL m_bLayoutPending = FALSE;
+    CString m_strText;
 
 private:
+    CTKPCustomizeDragContext* m_pDragContext;
+    CTKPControl* m_pDragControl = nullptr;
+    CTKPTabClientWnd* m_pTabClient = nullptr;
     CTKPPaintManager* m_pPaintManager = nullptr;
     CTKPImageManager* m_pImageManager = nullptr;
     CTKPCommandBarsSettings* m_pOptions;

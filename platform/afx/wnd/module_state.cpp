@@ -48,15 +48,11 @@ void AFXAPI AfxEnableControlContainer() {}
 void AFXAPI AfxDaoInit() {}
 void AFXAPI AfxDaoTerm() {}
 
-BOOL AFXAPI AfxInitRichEdit() {
-    HMODULE h = ::LoadLibraryW(u"riched32.dll");
-    return h != nullptr;
-}
+// The rich edit classes are built into the layer: nothing needs loading. (The "riched20.dll" module
+// itself stays absent, so code that probes for it takes its plain path.)
+BOOL AFXAPI AfxInitRichEdit() { return TRUE; }
 
-BOOL AFXAPI AfxInitRichEdit2() {
-    HMODULE h = ::LoadLibraryW(u"riched20.dll");
-    return h != nullptr;
-}
+BOOL AFXAPI AfxInitRichEdit2() { return TRUE; }
 
 BOOL COleException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext) const {
     if (pnHelpContext)

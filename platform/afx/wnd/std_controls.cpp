@@ -1,10 +1,12 @@
 // The standard control wrappers: owner drawing, bitmap buttons and the string readers.
 #include "afx/std_controls.h"
+#include "afx/rich_edit_ctrl.h"
 
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 IMPLEMENT_DYNAMIC(CButton, CWnd)
 IMPLEMENT_DYNAMIC(CBitmapButton, CButton)
 IMPLEMENT_DYNAMIC(CEdit, CWnd)
+IMPLEMENT_DYNAMIC(CRichEditCtrl, CWnd)
 IMPLEMENT_DYNAMIC(CListBox, CWnd)
 IMPLEMENT_DYNAMIC(CComboBox, CWnd)
 IMPLEMENT_DYNAMIC(CScrollBar, CWnd)

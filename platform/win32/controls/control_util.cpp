@@ -26,6 +26,8 @@ void AddClasses(std::vector<std::shared_ptr<user::WndClass>>& into)
         ProgressClass(),
         StatusBarClass(),
         ToolTipClass(),
+        RichEditClass(),
+        RichEdit10Class(),
     };
     // Atoms of their own range, clear of the window manager's and of registered classes.
     ATOM atom = 0xB000;

@@ -95,5 +95,11 @@ ClassInfo ScrollBarClass();
 ClassInfo ProgressClass();
 ClassInfo StatusBarClass();
 ClassInfo ToolTipClass();
+ClassInfo RichEditClass();
+ClassInfo RichEdit10Class();
+
+// The colours a rich edit draws with (set into the DC, brush returned); null for any other window,
+// which asks its parent instead.
+HBRUSH RichEditColors(HWND hwnd, HDC hdc);
 
 } // namespace controls

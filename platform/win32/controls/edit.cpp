@@ -728,7 +728,9 @@ void Draw(HWND hwnd, HDC dc, Edit* e)
     SelectObject(dc, FontOrDefault(e->font));
     // Read-only and disabled edits take the static colours, as dialogs expect.
     UINT ctl = (!enabled || (style & ES_READONLY)) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
-    HBRUSH br = ControlColor(hwnd, dc, ctl);
+    HBRUSH br = RichEditColors(hwnd, dc);
+    if (!br)
+        br = ControlColor(hwnd, dc, ctl);
     RECT rc;
     GetClientRect(hwnd, &rc);
     if (br)

@@ -129,15 +129,18 @@ COLORREF Bitmap::ToColor(uint32_t v) const
     }
 }
 
-bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const std::vector<PALETTEENTRY>* pal)
+bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const std::vector<PALETTEENTRY>* pal,
+                   size_t infoBytes)
 {
-    if (!bmi)
+    if (!bmi || infoBytes < sizeof(BITMAPINFOHEADER))
         return false;
     // The header may sit at any byte offset (a file's bytes after its 14-byte file header).
     BITMAPINFOHEADER h;
     std::memcpy(&h, bmi, sizeof h);
     int bpp = h.biBitCount;
-    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1 ||
+    // No header is longer than the fifth version's 124 bytes; masks and colours follow it.
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > 124 || h.biSize > infoBytes || h.biWidth <= 0 ||
+        h.biHeight == 0 || h.biPlanes != 1 ||
         (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) ||
         !(h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32))))
         return false;
@@ -153,6 +156,13 @@ bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const st
     bmp.dib = true;
     bmp.colors.clear();
     const uint8_t* after = reinterpret_cast<const uint8_t*>(bmi) + h.biSize;
+    const size_t left = infoBytes - h.biSize;
+    const size_t masks = h.biCompression == BI_BITFIELDS ? 12 : 0;
+    const size_t entries = bpp <= 8 ? (h.biClrUsed ? std::min<size_t>(h.biClrUsed, size_t(1) << bpp) : size_t(1) << bpp) : 0;
+    const size_t table = entries * (usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD));
+    if (masks > left || table > left - masks)
+        return false;
+    infoUsed = h.biSize + masks + table;
     if (h.biCompression == BI_BITFIELDS) {
         DWORD m[3];
         std::memcpy(m, after, sizeof m);
@@ -163,8 +173,7 @@ bool DibView::Init(const BITMAPINFO* bmi, const void* data, UINT usage, const st
         after += 12;
     }
     if (bpp <= 8) {
-        size_t n = h.biClrUsed ? std::min<size_t>(h.biClrUsed, size_t(1) << bpp) : size_t(1) << bpp;
-        for (size_t i = 0; i < n; ++i) {
+        for (size_t i = 0; i < entries; ++i) {
             if (usage == DIB_PAL_COLORS) {
                 WORD idx;
                 std::memcpy(&idx, after + i * 2, 2);

@@ -84,15 +84,13 @@ HBITMAP BitmapFromDib(const BYTE* data, size_t size, UINT flags, int cx, int cy)
     }
     const auto* bmi = reinterpret_cast<const BITMAPINFO*>(data);
     DibView v;
-    if (!v.Init(bmi, nullptr, DIB_RGB_COLORS, nullptr)) {
+    // Header, masks, colour table and pixels are all measured against the bytes there are before any is read.
+    if (!v.Init(bmi, nullptr, DIB_RGB_COLORS, nullptr, size)) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    BITMAPINFOHEADER head;
-    std::memcpy(&head, data, sizeof head);
-    size_t offset = head.biSize + (head.biCompression == BI_BITFIELDS ? 12 : 0) +
-                    v.bmp.colors.size() * sizeof(RGBQUAD);
-    if (offset > size || v.ImageSize() > size - offset) {
+    const size_t offset = v.infoUsed;
+    if (v.ImageSize() > size - offset) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }

@@ -1,6 +1,7 @@
 // UTF-16 text, errno translation, time units and the extended attributes behind DOS attributes.
 #include "win32/kernel/util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/xattr.h>
@@ -136,15 +137,27 @@ BOOL FailErrno(int err)
     return FALSE;
 }
 
+// FILETIME counts 100 ns ticks since 1601 in the positive half of 64 bits; times beyond either end are clamped
+// there, never wrapped.
+constexpr LONGLONG kMaxFileTime = 0x7FFFFFFFFFFFFFFFLL;
+constexpr LONGLONG kMaxFileTimeSeconds = (kMaxFileTime - kUnixEpochInFileTime) / 10000000LL;
+constexpr LONGLONG kMinFileTimeSeconds = -kUnixEpochInFileTime / 10000000LL;
+
 FILETIME TimespecToFileTime(const struct timespec& ts)
 {
+    if (ts.tv_sec >= kMaxFileTimeSeconds)
+        return MakeFileTime(ULONGLONG(kMaxFileTimeSeconds) * 10000000ULL + kUnixEpochInFileTime);
+    if (ts.tv_sec < kMinFileTimeSeconds)
+        return MakeFileTime(0);
     LONGLONG v = LONGLONG(ts.tv_sec) * 10000000LL + ts.tv_nsec / 100 + kUnixEpochInFileTime;
     return MakeFileTime(v < 0 ? 0 : ULONGLONG(v));
 }
 
 struct timespec FileTimeToTimespec(const FILETIME& ft)
 {
-    LONGLONG v = LONGLONG(FileTimeValue(ft)) - kUnixEpochInFileTime;
+    // A damaged record's time can have the top bit set; it stands for the latest time there is.
+    const ULONGLONG raw = FileTimeValue(ft);
+    LONGLONG v = (raw > ULONGLONG(kMaxFileTime) ? kMaxFileTime : LONGLONG(raw)) - kUnixEpochInFileTime;
     struct timespec ts;
     ts.tv_sec = v / 10000000LL;
     ts.tv_nsec = (v % 10000000LL) * 100;
@@ -185,7 +198,7 @@ FILETIME CreationTimeOf(const std::string& linuxPath, const struct stat& st)
 
 bool StoreCreationTime(int fd, const FILETIME& ft)
 {
-    uint64_t value = FileTimeValue(ft);
+    const uint64_t value = std::min<uint64_t>(FileTimeValue(ft), uint64_t(kMaxFileTime));
     return fsetxattr(fd, kXattrCreation, &value, sizeof value, 0) == 0;
 }
 

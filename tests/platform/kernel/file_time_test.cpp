@@ -18,6 +18,14 @@ FILETIME Make(ULONGLONG v)
     return FILETIME{DWORD(v), DWORD(v >> 32)};
 }
 
+std::u16string ScratchFile(const char* name)
+{
+    std::u16string path;
+    for (char c : testsupport::ScratchDir() + "/" + name)
+        path += char16_t(c);
+    return path;
+}
+
 struct CalendarCase {
     ULONGLONG ticks;
     SYSTEMTIME st; // year, month, weekday, day, hour, minute, second, ms
@@ -130,9 +138,7 @@ TEST(FileTime, LocalTimeUsesTheZoneOffset)
 
 TEST(FileTime, FileTimesIncludingCreationAreKept)
 {
-    std::u16string path;
-    for (char c : testsupport::ScratchDir() + "/t.txt")
-        path += char16_t(c);
+    const std::u16string path = ScratchFile("t.txt");
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     FILETIME created = Make(125911584000000000ULL), accessed = Make(130000000000000000ULL),
@@ -160,6 +166,27 @@ TEST(FileTime, FileTimesIncludingCreationAreKept)
     h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_FALSE(SetFileTime(h, nullptr, nullptr, &written));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+    CloseHandle(h);
+}
+
+// A damaged record's time can be any 64-bit value: times past what FILETIME holds are kept as the latest one,
+// never wrapped into the past (and never computed with a signed overflow).
+TEST(FileTime, TimesPastTheRangeAreClamped)
+{
+    const std::u16string path = ScratchFile("far.txt");
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const FILETIME reference = Make(130000000000000000ULL);
+    for (ULONGLONG far : {0x8000000000000000ULL, 0xFFFFFFFFFFFFFFFFULL, 0x7FFFFFFFFFFFFFFFULL}) {
+        const FILETIME ft = Make(far);
+        ASSERT_TRUE(SetFileTime(h, &ft, &ft, &ft)) << std::hex << far;
+        FILETIME c, a, w;
+        ASSERT_TRUE(GetFileTime(h, &c, &a, &w));
+        for (const FILETIME& got : {c, a, w}) {
+            EXPECT_GT(Value(got), Value(reference)) << std::hex << far;
+            EXPECT_LE(Value(got), 0x7FFFFFFFFFFFFFFFULL) << std::hex << far;
+        }
+    }
     CloseHandle(h);
 }
 

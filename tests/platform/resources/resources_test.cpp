@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -235,6 +236,59 @@ TEST(Resources, FilesLoadLikeResources)
     }
     std::u16string badPath(bad.begin(), bad.end());
     EXPECT_EQ(LoadImageW(nullptr, badPath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
+}
+
+// Bitmap files whose header, masks, colour table or pixels claim more bytes than the file holds are refused
+// before any of those bytes is read; a 1x1 file with everything in place loads.
+TEST(Resources, BitmapFilesThatDoNotFitAreRefused)
+{
+    struct Case {
+        const char* what;
+        DWORD headerSize;
+        WORD bpp;
+        DWORD compression;
+        DWORD colorsUsed;
+        size_t extra; // bytes after the 54 of the two headers
+        bool loads;
+    };
+    const Case cases[] = {
+        {"24 bits, one pixel", 40, 24, BI_RGB, 0, 4, true},
+        {"8 bits, no palette at all", 40, 8, BI_RGB, 0, 0, false},
+        {"8 bits, a palette cut short", 40, 8, BI_RGB, 0, 600, false},
+        {"1 bit, two colours promised, none there", 40, 1, BI_RGB, 2, 0, false},
+        {"header size past the file", 0x7FFFFFF0, 24, BI_RGB, 0, 4, false},
+        {"header size just past the file", 60, 24, BI_RGB, 0, 4, false},
+        {"bit fields without their masks", 40, 32, BI_BITFIELDS, 0, 4, false},
+        {"pixels cut short", 40, 24, BI_RGB, 0, 2, false},
+    };
+    const std::string path = testsupport::ScratchDir() + "/hostile.bmp";
+    const std::u16string widePath(path.begin(), path.end());
+    for (const Case& c : cases) {
+        std::vector<BYTE> file(54 + c.extra, 0);
+        auto put32 = [&](size_t at, DWORD v) {
+            for (int i = 0; i < 4; ++i)
+                file[at + i] = BYTE(v >> (8 * i));
+        };
+        file[0] = 'B', file[1] = 'M';
+        put32(2, DWORD(file.size()));
+        put32(10, 54);
+        put32(14, c.headerSize);
+        put32(18, 1); // width
+        put32(22, 1); // height
+        file[26] = 1; // planes
+        file[28] = BYTE(c.bpp);
+        put32(30, c.compression);
+        put32(46, c.colorsUsed);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+        for (UINT flags : {UINT(LR_LOADFROMFILE), UINT(LR_LOADFROMFILE | LR_CREATEDIBSECTION)}) {
+            HANDLE b = LoadImageW(nullptr, widePath.c_str(), IMAGE_BITMAP, 0, 0, flags);
+            EXPECT_EQ(b != nullptr, c.loads) << c.what;
+            if (b)
+                DeleteObject(b);
+            else
+                EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA)) << c.what;
+        }
+    }
 }
 
 TEST(SystemImages, IconsAndCursorsAreSharedAndDrawn)

@@ -1,10 +1,13 @@
-// Tests of the command bars of a frame: bar lookups, hidden commands, print preview and the frame
-// messages they take.
+// Tests of the command bars of a frame: bar lookups, hidden commands, print preview, the frame
+// messages they take, their options in the profile and the keyboard shortcuts.
 #include <gtest/gtest.h>
 
+#include "../base/test_settings.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/edit.h"
+#include "toolkit/base/frame_wnd.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 
 TEST(CommandBarsSet, LookupsHiddenCommandsAndPreview) {
@@ -58,4 +61,161 @@ TEST(CommandBarsSet, AFocusedToolkitEditTakesItsClipboardCommands) {
     }
     edit.DestroyWindow();
     parent.DestroyWindow();
+}
+
+namespace {
+
+// A frame that builds its bars as the program's main frame does.
+class BarsFrame : public CTKPFrameWnd {
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCTW lpcs)
+    {
+        if (CTKPFrameWnd::OnCreate(lpcs) == -1)
+            return -1;
+        auto* bars = static_cast<CTKPCommandBars*>(RUNTIME_CLASS(CTKPCommandBars)->CreateObject());
+        m_pCommandBars = bars;
+        bars->SetSite(this);
+        bars->EnableBarDocking();
+        if (!bars->SetMenuBar(u"菜单栏  ", 9212))
+            return -1;
+        CTKPToolBar* tools = bars->AddToolBar(u"常用    ", 59392);
+        if (!tools || !tools->LoadToolBar(9200))
+            return -1;
+        tools->SetShowTextBelowIcons(1);
+        const UINT hidden[] = {57607, 57609};
+        bars->HideCommands(hidden, 2);
+        bars->GetCommandBarsOptions()->bAlwaysShowFullMenus = FALSE;
+        bars->GetShortcutTable()->LoadShortcutResource(9211);
+        bars->LoadOptions(u"CommandBars");
+        bars->GetShortcutTable()->LoadShortcuts(u"CommandBars");
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(BarsFrame, CTKPFrameWnd)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+class CommandBarsProfile : public ::testing::Test {
+protected:
+    void SetUp() override { tktest::UseMemorySettings(); }
+    void TearDown() override { tktest::EndMemorySettings(); }
+};
+
+} // namespace
+
+TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
+    auto* frame = new BarsFrame;
+    ASSERT_TRUE(frame->Create(nullptr, u"Frame"));
+    CTKPCommandBars* bars = frame->GetCommandBars();
+    ASSERT_NE(bars, nullptr);
+    const struct { int side; UINT id; int position; } docks[] = {
+        {0, 0xE81B, 0}, {1, 0xE81E, 1}, {2, 0xE81C, 2}, {3, 0xE81D, 3}};
+    for (const auto& d : docks) {
+        CTKPDockBar* dock = bars->GetDockBar(d.side);
+        ASSERT_NE(dock, nullptr);
+        EXPECT_EQ(::GetParent(dock->m_hWnd), frame->m_hWnd);
+        EXPECT_EQ(UINT(::GetDlgCtrlID(dock->m_hWnd)), d.id);
+        EXPECT_EQ(dock->GetPosition(), d.position);
+    }
+    CTKPCommandBar* menu = bars->GetMenuBar();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->GetType(), TKP_BARTYPE_MENUBAR);
+    EXPECT_EQ(menu->GetTitle(), CString(u"菜单栏  "));
+    EXPECT_EQ(menu->GetControlCount(), 4);
+    EXPECT_EQ(bars->GetToolBar(59392)->GetControlCount(), 3);
+    // The frame switched full menus off before loading; an empty profile keeps that.
+    EXPECT_FALSE(bars->GetCommandBarsOptions()->bAlwaysShowFullMenus);
+    EXPECT_TRUE(bars->IsCommandHidden(57607));
+    CString text;
+    EXPECT_TRUE(bars->GetShortcutTable()->FindDefaultAccelerator(200, text));
+    EXPECT_EQ(text, CString(u"F5"));
+    frame->DestroyWindow();
+}
+
+TEST_F(CommandBarsProfile, OptionsKeepWhatTheUserChoseAndWhatTheFrameSet) {
+    {
+        CTKPCommandBars bars;
+        CTKPCommandBarsSettings* options = bars.GetCommandBarsOptions();
+        options->bAlwaysShowFullMenus = TRUE;  // the user's choice, equal to the construction default
+        options->bToolBarAccelTips = TRUE;
+        options->nAnimation = 2;
+        options->szIcons = SIZE{24, 24};
+        options->m_usedCommands = {57607};
+        options->m_hiddenCommands = {57609};
+        EXPECT_TRUE(bars.SaveOptions(u"CommandBars"));
+    }
+    CTKPCommandBars bars;
+    CTKPCommandBarsSettings* options = bars.GetCommandBarsOptions();
+    options->bAlwaysShowFullMenus = FALSE;  // the frame's setting before loading
+    EXPECT_TRUE(bars.LoadOptions(u"CommandBars"));
+    EXPECT_TRUE(options->bAlwaysShowFullMenus);
+    EXPECT_TRUE(options->bToolBarAccelTips);
+    EXPECT_EQ(options->nAnimation, 2);
+    EXPECT_EQ(options->m_usedCommands, std::set<UINT>{57607});
+    // Hidden commands and icon sizes are not kept in the profile.
+    EXPECT_TRUE(options->m_hiddenCommands.empty());
+    EXPECT_EQ(options->szIcons.cx, 0);
+
+    // Data saved under an older schema carries no used commands.
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Co\\App\\CommandBars-Options", 0, nullptr, 0, KEY_WRITE, nullptr,
+                    &key, nullptr);
+    const DWORD seven = 7;
+    RegSetValueExW(key, u"Schema", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
+    RegCloseKey(key);
+    CTKPCommandBars old;
+    old.GetCommandBarsOptions()->m_usedCommands = {1};
+    old.LoadOptions(u"CommandBars");
+    EXPECT_EQ(old.GetCommandBarsOptions()->m_usedCommands, std::set<UINT>{1});
+    EXPECT_TRUE(old.GetCommandBarsOptions()->bToolBarAccelTips);
+}
+
+TEST_F(CommandBarsProfile, ShortcutsFormatFindAndPersist) {
+    CTKPCommandBars bars;
+    CTKPShortcutTable* table = bars.GetShortcutTable();
+    const struct { BYTE fVirt; WORD key; const char16_t* text; int priority; } formats[] = {
+        {FVIRTKEY | FCONTROL | FSHIFT, VK_F5, u"Ctrl+Shift+F5", 3},
+        {FVIRTKEY | FALT, 0, u"Alt", 2},
+        {FVIRTKEY | FSHIFT, VK_DELETE, u"Shift+Del", 1},
+        {FVIRTKEY, (VK_NUMPAD0 + 3), u"Num 3", 4},
+        {0, 'q', u"q", 4},
+        {FCONTROL, 27, u"Ctrl+", 3},
+    };
+    for (const auto& f : formats) {
+        CString text;
+        int priority = 0;
+        table->FormatAccelerator(text, ACCEL{f.fVirt, f.key, 1}, &priority);
+        EXPECT_EQ(text, CString(f.text));
+        EXPECT_EQ(priority, f.priority) << CStringA(f.text).GetString();
+    }
+    ASSERT_TRUE(table->LoadShortcutResource(9211));
+    // F5 (a plain key) wins over Ctrl+R, unless the caller's text already is Ctrl+R.
+    CString text = u"x";
+    EXPECT_TRUE(table->FindDefaultAccelerator(200, text));
+    EXPECT_EQ(text, CString(u"F5"));
+    text = u"Ctrl+R";
+    EXPECT_TRUE(table->FindDefaultAccelerator(200, text));
+    EXPECT_EQ(text, CString(u"Ctrl+R"));
+    EXPECT_FALSE(table->FindDefaultAccelerator(999, text));
+    EXPECT_TRUE(text.IsEmpty());
+    // Plain Esc only by permission; Shift+Esc always.
+    EXPECT_FALSE(table->IsAllowedAccelerator(ACCEL{FVIRTKEY, VK_ESCAPE, 1}));
+    EXPECT_TRUE(table->IsAllowedAccelerator(ACCEL{FVIRTKEY | FSHIFT, VK_ESCAPE, 1}));
+    table->m_bAllowEscapeShortcut = TRUE;
+    EXPECT_TRUE(table->IsAllowedAccelerator(ACCEL{FVIRTKEY, VK_ESCAPE, 1}));
+
+    // The profile keeps 6-byte records: 12 bytes are two shortcuts.
+    const BYTE saved[12] = {FVIRTKEY, 0, 'K', 0, 7, 0, FVIRTKEY | FCONTROL, 0, 'L', 0, 8, 0};
+    CTKPSettingsStore().WriteProfileBinary(u"CommandBars", u"Accelerators", saved, 12);
+    table->LoadShortcuts(u"CommandBars");
+    EXPECT_EQ(::CopyAcceleratorTableW(table->GetAccelTable(), nullptr, 0), 2);
+    text.Empty();
+    EXPECT_TRUE(table->FindDefaultAccelerator(8, text));
+    EXPECT_EQ(text, CString(u"Ctrl+L"));
+    table->Reset();
+    table->SaveShortcuts(u"CommandBars");
+    table->LoadShortcuts(u"CommandBars");
+    EXPECT_EQ(::CopyAcceleratorTableW(table->GetAccelTable(), nullptr, 0), 3);
 }

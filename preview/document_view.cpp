@@ -1,0 +1,144 @@
+// The document preview view: picks its child control by the file's extension and loads the file.
+#include "preview/document_view.h"
+
+#include "preview/preview_host.h"
+#include "preview/text_file_reader.h"
+
+IMPLEMENT_DYNCREATE(CAdobeReaderView, CView)
+BEGIN_MESSAGE_MAP(CAdobeReaderView, CView)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+namespace {
+
+const DWORD kRichEditStyle =
+    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_WANTRETURN | ES_AUTOVSCROLL | ES_MULTILINE;
+
+void SetPreviewOk(LONG value)
+{
+    if (IPreviewHost* host = GetPreviewHost())
+        host->SetPreviewOkFlag(value);
+}
+
+} // namespace
+
+CAdobeReaderView::~CAdobeReaderView() { delete m_pFont; }
+
+int CAdobeReaderView::OnCreate(LPCREATESTRUCTW lpcs)
+{
+    if (CView::OnCreate(lpcs) == -1)
+        return -1;
+    IPreviewHost* host = GetPreviewHost();
+    if (!host)
+        return 0;
+    CString path = host->GetPreviewPath();
+    HFONT font = ::CreateFontW(15, 15, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, u"Arial");
+    m_pFont = new CFont;
+    m_pFont->Attach(font);
+    int dot = path.ReverseFind(u'.');
+    CString extension = u"." + (dot >= 0 ? path.Mid(dot + 1) : path);
+    extension.MakeLower();
+    host->SetPreviewOkFlag(1);
+    if (extension == u".pdf")
+        ShowPdf(path);
+    else if (extension == u".rtf")
+        ShowRtf(path);
+    else if (extension == u".doc")
+        ShowWordDocument(path);
+    else if (extension == u".gz")
+        ShowGzip(path);
+    else
+        ShowText(path);
+    return 0;
+}
+
+void CAdobeReaderView::OnSize(UINT nType, int cx, int cy)
+{
+    CView::OnSize(nType, cx, cy);
+    CRect client;
+    GetClientRect(&client);
+    if (::IsWindow(m_pdf.m_hWnd))
+        m_pdf.MoveWindow(&client, TRUE);
+    if (::IsWindow(m_richEdit.m_hWnd))
+        m_richEdit.MoveWindow(&client, TRUE);
+}
+
+BOOL CAdobeReaderView::CreateRichEdit()
+{
+    return m_richEdit.Create(kRichEditStyle, CRect(0, 0, 0, 0), this, IDC_RICH_EDIT);
+}
+
+void CAdobeReaderView::ApplyFontAndReadOnly()
+{
+    m_richEdit.SendMessage(WM_SETFONT, (WPARAM)m_pFont->GetSafeHandle(), TRUE);
+    m_richEdit.SetReadOnly(TRUE);
+}
+
+// Without the PDF viewer control the file's kind cannot be previewed here; that is no sign of a
+// damaged file, so it is reported as a missing component rather than with an error message.
+void CAdobeReaderView::ShowPdf(const CString& path)
+{
+    if (!m_pdf.Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, IDC_PDF_CONTROL)) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    SetPreviewOk(1);
+    BSTR bstr = ::SysAllocString(path);
+    try {
+        m_pdf.OpenFile(bstr);
+    } catch (CException* e) {
+        e->Delete();
+        SetPreviewOk(0);
+    }
+    ::SysFreeString(bstr);
+}
+
+void CAdobeReaderView::ShowRtf(const CString& path)
+{
+    if (!CreateRichEdit()) {
+        SetPreviewOk(0);
+        return;
+    }
+    try {
+        m_richEdit.StreamInFile(path);
+    } catch (CException* e) {
+        // A file that cannot be opened shows nothing of itself: reported like one that is empty.
+        e->Delete();
+        SetPreviewOk(0);
+    }
+    ApplyFontAndReadOnly();
+}
+
+// Word documents are read through the Office text converters, and gzip members through the
+// archive item reader; the program has neither yet, so both kinds report a missing component.
+void CAdobeReaderView::ShowWordDocument(const CString& path)
+{
+    CreateRichEdit();
+    ReportPreviewComponentUnavailable();
+}
+
+void CAdobeReaderView::ShowGzip(const CString& path)
+{
+    CreateRichEdit();
+    ReportPreviewComponentUnavailable();
+}
+
+void CAdobeReaderView::ShowText(const CString& path)
+{
+    if (!CreateRichEdit()) {
+        SetPreviewOk(0);
+        return;
+    }
+    CWaitCursor wait;
+    CTextFileReader reader(path);
+    if (!reader.IsOpen()) {
+        SetPreviewOk(0);
+        return;
+    }
+    CString text;
+    reader.ReadText(text, u"\r\n");
+    m_richEdit.SetWindowText(text);
+    ApplyFontAndReadOnly();
+}

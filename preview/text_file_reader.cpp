@@ -1,0 +1,175 @@
+// The buffered text-file reader of the document preview.
+#include "preview/text_file_reader.h"
+
+#include "win32/text.h"
+
+CTextFileReader::CTextFileReader(LPCWSTR path)
+{
+    auto* file = new CFile;
+    if (file->Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+        m_pFile = file;
+        m_bOwnsFile = 1;
+    } else {
+        delete file;
+    }
+    m_bEof = !IsOpen();
+    if (!IsOpen())
+        return;
+    BYTE b0 = NextRawByte(), b1 = NextRawByte();
+    if (!m_bEof && b0 == 0xFF && b1 == 0xFE) {
+        m_encoding = UTF16LE;
+    } else if (!m_bEof && b0 == 0xFE && b1 == 0xFF) {
+        m_encoding = UTF16BE;
+    } else if (!m_bEof && b0 == 0xEF && b1 == 0xBB && NextRawByte() == 0xBF && !m_bEof) {
+        m_encoding = UTF8;
+    } else {
+        m_encoding = ANSI;
+        Rewind();
+    }
+}
+
+CTextFileReader::~CTextFileReader() { Close(); }
+
+void CTextFileReader::Close()
+{
+    if (m_pFile && m_bOwnsFile) {
+        m_pFile->Abort();
+        delete m_pFile;
+    }
+    m_pFile = nullptr;
+    m_bEof = 1;
+}
+
+void CTextFileReader::Rewind()
+{
+    if (!m_pFile)
+        return;
+    m_pFile->SeekToBegin();
+    m_bHasPushBack = 0;
+    m_nPos = -1;
+    m_nCount = 0;
+    m_bFirstLine = 1;
+    m_bEof = 0;
+}
+
+ULONGLONG CTextFileReader::GetLength() const
+{
+    if (!m_pFile)
+        return 0;
+    ULONGLONG bytes = m_pFile->GetLength();
+    return m_encoding == UTF16BE || m_encoding == UTF16LE ? bytes / 2 : bytes;
+}
+
+BYTE CTextFileReader::NextRawByte()
+{
+    if (!m_pFile || m_bEof)
+        return 0;
+    if (m_nPos == -1 || m_nPos + 1 >= m_nCount) {
+        // A short buffer that is used up ends the file only when the next read brings nothing.
+        m_nCount = (int)m_pFile->Read(m_buffer, sizeof m_buffer);
+        if (m_nCount <= 0) {
+            m_nCount = 0;
+            m_bEof = 1;
+            return 0;
+        }
+        m_nPos = 0;
+        return m_buffer[0];
+    }
+    return m_buffer[++m_nPos];
+}
+
+char16_t CTextFileReader::ReadByte()
+{
+    if (m_bHasPushBack) {
+        m_bHasPushBack = 0;
+        return m_chPushBack;
+    }
+    return NextRawByte();
+}
+
+char16_t CTextFileReader::ReadChar()
+{
+    if (m_bHasPushBack) {
+        m_bHasPushBack = 0;
+        return m_chPushBack;
+    }
+    if (m_encoding == UTF16LE || m_encoding == UTF16BE) {
+        BYTE a = NextRawByte(), b = NextRawByte();
+        return m_encoding == UTF16LE ? char16_t(a | b << 8) : char16_t(a << 8 | b);
+    }
+    BYTE c = NextRawByte();
+    if (c < 0x80)
+        return c;
+    int ones = 0;
+    while (ones < 8 && (c & (0x80 >> ones)))
+        ++ones;
+    if (ones == 2)
+        return char16_t((c & 0x1F) << 6 | (NextRawByte() & 0x3F));
+    if (ones == 3) {
+        BYTE c1 = NextRawByte();
+        BYTE c2 = NextRawByte();
+        return char16_t((c & 0x0F) << 12 | (c1 & 0x3F) << 6 | (c2 & 0x3F));
+    }
+    return 0xFFFD;
+}
+
+BOOL CTextFileReader::ReadLine(std::u16string& line)
+{
+    line.clear();
+    if (!m_pFile || (m_bEof && !m_bHasPushBack))
+        return FALSE;
+    char16_t ch = NextUnit();
+    if (m_bFirstLine) {
+        m_bFirstLine = 0;
+    } else if (ch == u'\r') {
+        ch = NextUnit();
+        if (ch == u'\n')
+            ch = NextUnit();
+    } else if (ch == u'\n') {
+        ch = NextUnit();
+    }
+    std::string narrow;
+    while (ch != u'\r' && ch != u'\n' && !(m_bEof && ch == 0)) {
+        if (m_encoding == ANSI)
+            narrow.push_back((char)ch);
+        else
+            line.push_back(ch);
+        ch = NextUnit();
+    }
+    if (!(m_bEof && ch == 0)) {
+        m_chPushBack = ch;
+        m_bHasPushBack = 1;
+    }
+    if (m_encoding == ANSI)
+        line = MultiByteToWide(narrow.data(), narrow.size(), m_nCodePage);
+    return TRUE;
+}
+
+BOOL CTextFileReader::ReadAll(std::u16string& text, const char16_t* separator)
+{
+    if (!IsOpen())
+        return FALSE;
+    text.clear();
+    text.reserve((size_t)GetLength() + 2);
+    std::u16string line;
+    for (bool first = true; ReadLine(line); first = false) {
+        if (!first)
+            text += separator;
+        text += line;
+    }
+    return TRUE;
+}
+
+BOOL CTextFileReader::ReadText(CString& out, LPCWSTR separator)
+{
+    std::u16string text;
+    if (!ReadAll(text, separator))
+        return FALSE;
+    out = CString(text);
+    return TRUE;
+}
+
+std::u16string CTextFileReader::MultiByteToWide(const char* text, size_t length, UINT codePage)
+{
+    return AnsiToWide(text, length, codePage);
+}

@@ -1,0 +1,204 @@
+// Crafted hostile disks and snapshots: one damaged record, boot sector, partition entry or snapshot each, and
+// the bounded answer the engine must give (a failed file, an Invalid load, a skipped sector), never unbounded
+// reads, writes or undefined arithmetic.
+#include "engine/full_scan.h"
+#include "engine/ntfs_record.h"
+#include "engine/recovery_writer.h"
+#include "engine/snapshot_file.h"
+#include "attached_disk.h"
+#include "crafted.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+namespace fs = std::filesystem;
+using namespace crafted;
+
+std::string FreshFolder(const std::string& name)
+{
+    const std::string dir = testsupport::ScratchDir() + "/" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// A small NTFS-like volume at sector 0 with one-sector clusters, the layout a recovery reads it by.
+void UseVolume(ULONGLONG sectors)
+{
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = FS_KIND_NTFS;
+    PartitionParams.FsType = FS_KIND_NTFS;
+    PartitionParams.SectorCount = DWORD(sectors);
+    PartitionParams.SectorsPerCluster = 1;
+    PartitionParams.DataOrigin = 0;
+}
+
+// ---- Compressed NTFS files: the unit byte and the runs' end bound what is written ----------------------------
+
+struct CompressedCase {
+    const char* what;
+    BYTE unitByte;
+    ULONGLONG claimedSize;
+    int result;
+    LONGLONG fileBytes; // -1: no file is made
+};
+
+TEST(HostileDisk, CompressedFilesWriteNoMoreThanTheirRuns)
+{
+    CraftedImage disk(256);
+    std::vector<BYTE> data(16 * SECTOR_SIZE);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = BYTE(i * 13 + 1);
+    disk.Write(10, data); // one plain (incompressible) unit of 16 clusters at cluster 10
+    const CompressedCase cases[] = {
+        {"a unit of 16 clusters, size as stored", 4, 8192, 1, 8192},
+        {"a size of 256 MiB over one stored unit", 4, 256ULL << 20, 0, 8192},
+        {"a size of 2^64 - 1 over one stored unit", 4, ~0ULL, 0, 8192},
+        {"a unit of 2^40 clusters", 40, 8192, 0, -1},
+        {"a shift of 64", 64, 8192, 0, -1},
+        {"a shift of 200", 200, 8192, 0, -1},
+        {"a unit past 64 KiB", 8, 8192, 0, -1},
+    };
+    for (const CompressedCase& c : cases) {
+        MftRecord r(1);
+        r.Resident(ATTR_FILE_NAME, FileNameValue(u"c.bin", 5, 1));
+        BYTE* a = r.NonResident(ATTR_DATA, {0x11, 0x10, 0x0A, 0x00}, c.claimedSize);
+        a[0x0C] = 0x01; // compressed
+        a[0x22] = c.unitByte;
+        disk.Write(100, r.Finish());
+        AttachedDisks disks({disk.Path()});
+        RecordingUi ui;
+        UseVolume(256);
+        const std::string dest = FreshFolder("compressed");
+        ResetSaveTally();
+        SaveStopFlag = 0;
+        EXPECT_EQ(RecoverNtfsFile(Wide(dest).c_str(), u"c.bin", DWORD(c.claimedSize), DWORD(c.claimedSize >> 32), 100,
+                                  0, 0),
+                  c.result)
+            << c.what;
+        const std::string path = dest + "/c.bin";
+        if (c.fileBytes < 0) {
+            EXPECT_FALSE(fs::exists(path)) << c.what;
+            EXPECT_EQ(SaveTally.Failed, 1u) << c.what;
+        } else {
+            ASSERT_TRUE(fs::exists(path)) << c.what;
+            EXPECT_EQ(fs::file_size(path), ULONGLONG(c.fileBytes)) << c.what;
+        }
+    }
+}
+
+// ---- Snapshots: a stored layout no volume can have is refused ------------------------------------------------
+
+struct LayoutCase {
+    const char* what;
+    void (*change)(PartitionParamsBlock&);
+    SnapshotStatus status;
+};
+
+TEST(HostileDisk, SnapshotLayoutsOutOfRangeAreInvalid)
+{
+    // A quick scan's FAT32 layout of a 64 MiB partition at 2048, then damaged one field at a time.
+    auto fat32 = [] {
+        PartitionParams = {};
+        PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT32;
+        PartitionParams.StartSector = 2048;
+        PartitionParams.SectorCount = 131072;
+        PartitionParams.SectorsPerCluster = 8;
+        PartitionParams.ReservedSectors = 32;
+        PartitionParams.FatSize = 128;
+        PartitionParams.Fat1Start = 2048 + 32;
+        PartitionParams.Fat2Start = 2048 + 32 + 128;
+        PartitionParams.DataOrigin = 2048 + 32 + 256 - 16;
+        PartitionParams.Root = 2;
+    };
+    auto ntfs = [] {
+        PartitionParams = {};
+        PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_NTFS;
+        PartitionParams.StartSector = 2048;
+        PartitionParams.SectorCount = 131072;
+        PartitionParams.SectorsPerCluster = 8;
+        PartitionParams.DataOrigin = 2048;
+        PartitionParams.MftSector = 2048 + 8 * 4;
+        PartitionParams.SectorsPerMftRecord = 2;
+        PartitionParams.SectorsPerIndexRecord = 8;
+    };
+    const LayoutCase fatCases[] = {
+        {"as scanned", [](PartitionParamsBlock&) {}, SnapshotStatus::Ok},
+        {"sectors per cluster 0x60000004", [](PartitionParamsBlock& p) { p.SectorsPerCluster = 0x60000004; }, SnapshotStatus::Invalid},
+        {"sectors per cluster 0", [](PartitionParamsBlock& p) { p.SectorsPerCluster = 0; }, SnapshotStatus::Invalid},
+        {"sectors per cluster 3", [](PartitionParamsBlock& p) { p.SectorsPerCluster = 3; }, SnapshotStatus::Invalid},
+        {"sectors per cluster 256", [](PartitionParamsBlock& p) { p.SectorsPerCluster = 256; }, SnapshotStatus::Invalid},
+        {"data origin past the partition", [](PartitionParamsBlock& p) { p.DataOrigin = 2048 + 131072; }, SnapshotStatus::Invalid},
+        {"second FAT past the partition", [](PartitionParamsBlock& p) { p.FatSize = 0x10000000; p.Fat2Start = p.Fat1Start + p.FatSize; }, SnapshotStatus::Invalid},
+        {"FATs that do not follow one another", [](PartitionParamsBlock& p) { p.Fat2Start += 7; }, SnapshotStatus::Invalid},
+        {"data area inside the FATs", [](PartitionParamsBlock& p) { p.DataOrigin = 2048 + 40; }, SnapshotStatus::Invalid},
+        {"first FAT before the partition", [](PartitionParamsBlock& p) { p.Fat1Start = 10; p.Fat2Start = 138; }, SnapshotStatus::Invalid},
+    };
+    const LayoutCase ntfsCases[] = {
+        {"as scanned", [](PartitionParamsBlock&) {}, SnapshotStatus::Ok},
+        {"sectors per cluster 0x60000004", [](PartitionParamsBlock& p) { p.SectorsPerCluster = 0x60000004; }, SnapshotStatus::Invalid},
+        {"MFT past the partition", [](PartitionParamsBlock& p) { p.MftSector = 0xFFFFFF00; }, SnapshotStatus::Invalid},
+        {"volume start past the partition", [](PartitionParamsBlock& p) { p.DataOrigin = 0xF0000000; }, SnapshotStatus::Invalid},
+    };
+    struct Kind {
+        void (*layout)();
+        const LayoutCase* cases;
+        size_t count;
+    };
+    for (const Kind& kind : {Kind{fat32, fatCases, std::size(fatCases)}, Kind{ntfs, ntfsCases, std::size(ntfsCases)}}) {
+        for (size_t i = 0; i < kind.count; ++i) {
+            const LayoutCase& c = kind.cases[i];
+            FreeScanResultLists();
+            ScanMode = 2;
+            DriveNumber = 0;
+            DriveKind = 1;
+            kind.layout();
+            c.change(PartitionParams);
+            const std::vector<BYTE> bytes = EncodeSnapshot();
+            PartitionParams = {};
+            EXPECT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), c.status) << c.what;
+        }
+    }
+    PartitionParams = {};
+}
+
+// ---- Full-scan NTFS analysis: the index-record size byte --------------------------------------------------
+
+TEST(HostileDisk, IndexRecordSizeBytesOutOfRangeAreNotNtfs)
+{
+    // A boot sector at 0 (8 clusters of one sector... the volume ends at 4096) and one folder whose index block
+    // lies at cluster 100: a readable byte makes a volume, one asking for 2^32 bytes or more does not.
+    const std::pair<BYTE, WORD> cases[] = {{0xF4, 1}, {0x01, 1}, {0xE1, 1}, {0xE0, 0}, {0xC0, 0}, {0x80, 0}, {0xA5, 0}};
+    for (const auto& [field, volumes] : cases) {
+        CraftedImage disk(4096);
+        std::vector<BYTE> boot(SECTOR_SIZE, 0);
+        std::memcpy(&boot[3], "NTFS    ", 8);
+        boot[0x0D] = 1;
+        Put32(&boot[0x28], 4096);
+        Put32(&boot[0x30], 4);
+        Put32(&boot[0x38], 2);
+        boot[0x44] = field;
+        boot[510] = 0x55, boot[511] = 0xAA;
+        disk.Write(0, boot);
+        std::vector<BYTE> indx(SECTOR_SIZE, 0);
+        std::memcpy(indx.data(), "INDX", 4);
+        disk.Write(100, indx);
+        AttachedDisks disks({disk.Path()});
+        RecordingUi ui;
+        ResetFullScanLists();
+        FullScanVolumeCount = 0;
+        ScanStopFlag = 0;
+        AddBootSectorNode(&BootSectorHead, 0);
+        BootSectorCount = 1;
+        AddFoundFolder(u"d", 50, 5, 40, 0, 0, 0, 0, 0, 100, 0);
+        AnalyseNtfsVolumes();
+        EXPECT_EQ(FullScanVolumeCount, volumes) << std::hex << int(field);
+        ResetFullScanLists();
+    }
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+// The document view through the pane: text and source files shown read-only, rich text refused
+// (no reader yet), PDF and Word reported as missing components, failures as damaged files.
+#include "preview/preview_fixture.h"
+
+#include "preview/document_view.h"
+#include "preview/no_preview_view.h"
+#include "res/preview/preview_res.h"
+
+namespace {
+
+std::u16string RichText(CMainPreviewView* pane)
+{
+    auto* view = static_cast<CAdobeReaderView*>(pane->m_pDocumentView);
+    if (!view || !::IsWindow(view->m_richEdit.m_hWnd))
+        return u"<none>";
+    return headless::Text(view->m_richEdit.m_hWnd);
+}
+
+} // namespace
+
+TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
+{
+    struct {
+        const char* file;
+        std::string bytes;
+        const char16_t* extension;
+        std::u16string text;   // the rich edit's text, "<none>" without one
+        bool noPreview;        // whether the no-preview viewer is added
+        UINT picture;          // the picture it would show
+    } cases[] = {
+        {"Notes.TXT", "\xEF\xBB\xBFhello\nworld", u".TXT", u"hello\r\nworld", false, 0},
+        {"main.cpp", "int main() {}\n", u".cpp", u"int main() {}\r\n", false, 0},
+        {"config.ini", "", u".ini", u"", false, 0},
+        {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
+        {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", true, IDB_PREVIEW_UNSUPPORTED},
+        {"report.doc", "\xD0\xCF\x11\xE0", u".doc", u"", true, IDB_PREVIEW_UNSUPPORTED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CString path = WriteFile(c.file, c.bytes);
+        Preview(path, c.extension);
+        ASSERT_NE(pane->m_pDocumentView, nullptr);
+        EXPECT_EQ(RichText(pane), c.text);
+        EXPECT_EQ(pane->m_pNoPreviewView != nullptr, c.noPreview);
+        if (c.noPreview)
+            EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), c.picture);
+        else
+            EXPECT_EQ(host.ok, 1);
+    }
+}
+
+TEST_F(PreviewPaneTest, TextIsReadOnlyAndFillsTheView)
+{
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "\xB5\xDA" + std::to_string(i) + "\xD0\xD0 line of text\n"; // 第 i 行 in GBK
+    // GBK for the Chinese: the file has no mark, so it is read in the program's code page.
+    CString path = WriteFile("lines.txt", std::string("\xB5\xDA") + "1 gbk\n" + text);
+    Preview(path, u".txt");
+    auto* view = static_cast<CAdobeReaderView*>(pane->m_pDocumentView);
+    ASSERT_NE(view, nullptr);
+    HWND edit = view->m_richEdit.m_hWnd;
+    EXPECT_EQ(headless::Text(edit).substr(0, 12), u"第1 gbk\r\n第0行 ");
+    EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY);
+    EXPECT_EQ(GetDlgCtrlID(edit), CAdobeReaderView::IDC_RICH_EDIT);
+    EXPECT_EQ((HFONT)SendMessageW(edit, WM_GETFONT, 0, 0), (HFONT)view->m_pFont->GetSafeHandle());
+    CRect editRect, viewRect;
+    ::GetClientRect(view->m_hWnd, &viewRect);
+    ::GetWindowRect(edit, &editRect);
+    EXPECT_EQ(editRect.Width(), viewRect.Width());
+    EXPECT_EQ(editRect.Height(), viewRect.Height());
+    SavePicture("text");
+}
+
+TEST_F(PreviewPaneTest, UnreadableTextShowsNoNoPreviewViewer)
+{
+    // A text file that cannot be read still gets no no-preview viewer; its view stays empty.
+    Preview(u"/nonexistent/file.txt", u".txt");
+    EXPECT_NE(pane->m_pDocumentView, nullptr);
+    EXPECT_EQ(pane->m_pNoPreviewView, nullptr);
+    EXPECT_EQ(host.ok, 0);
+    // A source file that cannot be read is checked, so it shows as damaged.
+    Preview(u"/nonexistent/file.c", u".c");
+    EXPECT_NE(pane->m_pNoPreviewView, nullptr);
+    EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED);
+}

@@ -1,0 +1,20 @@
+// The tab client of an MDI frame: it shows the frame's child windows as tabs. The command bars
+// refresh it when the frame's windows change.
+#pragma once
+
+#include "afx/wnd.h"
+
+class CMDIFrameWnd;
+
+class CTKPTabClientWnd : public CWnd {
+    DECLARE_DYNAMIC(CTKPTabClientWnd)
+public:
+    CTKPTabClientWnd() = default;
+
+    // Asks for the tabs to be laid out again at the next size pass.
+    void Refresh();
+
+    BOOL m_bRefreshPending = FALSE;
+    CMDIFrameWnd* m_pMDIFrame = nullptr;
+    BOOL m_bRefreshing = FALSE;
+};
