@@ -73,3 +73,14 @@ function(dovemark_add_preview_resources target)
   file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
   dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
 endfunction()
+
+# The application shell's resources (res/app/: the frame's menu, keys, tool bar and icons, the dialogs
+# and the strings), with the scripts of the pages that app.rc includes, and the ids headers for the
+# code that names them. Programs that run the application's code take the controls' and the
+# toolkit's resources too.
+function(dovemark_add_app_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur ${dir}/*.wav ${dir}/*.rc ${dir}/*.h)
+  dovemark_add_resources(${target} ${dir}/app.rc INCLUDE_DIRS ${PROJECT_SOURCE_DIR}/platform/afx DEPENDS ${art})
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()
