@@ -43,6 +43,21 @@ void UseVolume(ULONGLONG sectors)
     PartitionParams.DataOrigin = 0;
 }
 
+// A FAT layout as a boot sector gives it: the two FATs after the reserved sectors, the data area at origin.
+void UseFatLayout(WORD kind, DWORD start, DWORD count, DWORD spc, DWORD reserved, DWORD fatSize, DWORD origin)
+{
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = PartitionParams.FsType = kind;
+    PartitionParams.StartSector = start;
+    PartitionParams.SectorCount = count;
+    PartitionParams.SectorsPerCluster = spc;
+    PartitionParams.ReservedSectors = reserved;
+    PartitionParams.FatSize = fatSize;
+    PartitionParams.Fat1Start = start + reserved;
+    PartitionParams.Fat2Start = start + reserved + fatSize;
+    PartitionParams.DataOrigin = origin;
+}
+
 // ---- Compressed NTFS files: the unit byte and the runs' end bound what is written ----------------------------
 
 struct CompressedCase {
@@ -109,16 +124,7 @@ TEST(HostileDisk, SnapshotLayoutsOutOfRangeAreInvalid)
 {
     // A quick scan's FAT32 layout of a 64 MiB partition at 2048, then damaged one field at a time.
     auto fat32 = [] {
-        PartitionParams = {};
-        PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT32;
-        PartitionParams.StartSector = 2048;
-        PartitionParams.SectorCount = 131072;
-        PartitionParams.SectorsPerCluster = 8;
-        PartitionParams.ReservedSectors = 32;
-        PartitionParams.FatSize = 128;
-        PartitionParams.Fat1Start = 2048 + 32;
-        PartitionParams.Fat2Start = 2048 + 32 + 128;
-        PartitionParams.DataOrigin = 2048 + 32 + 256 - 16;
+        UseFatLayout(FS_KIND_FAT32, 2048, 131072, 8, 32, 128, 2048 + 32 + 256 - 16);
         PartitionParams.Root = 2;
     };
     auto ntfs = [] {
@@ -315,15 +321,7 @@ TEST(HostileDisk, LongAndHalfPairNamesAreWrittenUnderNamesTheDestinationHolds)
     sector.resize(SECTOR_SIZE, 0);
     AttachedDisks disks({disk.Path()});
     RecordingUi ui;
-    PartitionParams = {};
-    PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT16;
-    PartitionParams.SectorCount = 200;
-    PartitionParams.SectorsPerCluster = 1;
-    PartitionParams.ReservedSectors = 1;
-    PartitionParams.FatSize = 1;
-    PartitionParams.Fat1Start = 1;
-    PartitionParams.Fat2Start = 2;
-    PartitionParams.DataOrigin = 10;
+    UseFatLayout(FS_KIND_FAT16, 0, 200, 1, 1, 1, 10);
     FreeScanResultLists();
     FatDirWalk walk;
     int end = 0;
