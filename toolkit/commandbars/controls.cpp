@@ -570,6 +570,22 @@ CTKPControl* CTKPControlComboBox::Clone(BOOL recursive)
 }
 
 // ---- Collection --------------------------------------------------------------------------------
+namespace {
+// The popup takes the bar (and the caller's reference to it), filled from a menu when one is given.
+CTKPControl* GivePopupBar(CTKPControlPopup* popup, CTKPPopupBar* bar, HMENU subMenu)
+{
+    if (subMenu) {
+        CMenu sub;
+        sub.m_hMenu = subMenu;
+        bar->LoadMenu(&sub, TRUE);
+        sub.m_hMenu = nullptr;
+    }
+    popup->SetCommandBar(bar);
+    bar->InternalRelease();
+    return popup;
+}
+} // namespace
+
 CTKPControls::CTKPControls() = default;
 
 CTKPControls::~CTKPControls()
@@ -653,16 +669,7 @@ CTKPControl* CTKPControls::Add(int type, UINT id, LPCWSTR parameter, int before,
                 bar->InternalAddRef();
         if (!bar)
             bar = CTKPPopupBar::CreatePopupBar(bars);
-        if (haveMenu) {
-            CMenu sub;
-            sub.m_hMenu = ::GetSubMenu(menu.m_hMenu, 0);
-            if (sub.m_hMenu)
-                bar->LoadMenu(&sub, TRUE);
-            sub.m_hMenu = nullptr;
-        }
-        popup->SetCommandBar(bar);
-        bar->InternalRelease();
-        control = popup;
+        control = GivePopupBar(popup, bar, haveMenu ? ::GetSubMenu(menu.m_hMenu, 0) : nullptr);
         break;
     }
     case TKP_CONTROL_COMBOBOX:
@@ -742,17 +749,7 @@ CTKPControl* CTKPControls::AddMenuItem(CMenu* menu, int index)
         case TKP_CONTROL_POPUP:
         case TKP_CONTROL_BUTTONPOPUP:
         case TKP_CONTROL_SPLITBUTTONPOPUP: {
-            auto* popup = new CTKPControlPopup(request.nType);
-            CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(bars);
-            if (subMenu) {
-                CMenu sub;
-                sub.m_hMenu = subMenu;
-                bar->LoadMenu(&sub, TRUE);
-                sub.m_hMenu = nullptr;
-            }
-            popup->SetCommandBar(bar);
-            bar->InternalRelease();
-            control = popup;
+            control = GivePopupBar(new CTKPControlPopup(request.nType), CTKPPopupBar::CreatePopupBar(bars), subMenu);
             break;
         }
         case TKP_CONTROL_COMBOBOX:
