@@ -1,8 +1,11 @@
-// Entry point of the dovemark executable.
-#include <cstdio>
+// Entry point of the dovemark executable: the application object and the framework's start-up.
+#include "app/dovemark_app.h"
 
-int main()
+// The program's one application object.
+CDovemarkApp theApp;
+
+int main(int argc, char** argv)
 {
-    std::fputs("Dovemark: the application is not built yet; the engine and the platform layer are.\n", stderr);
-    return 1;
+    CString line = AfxMakeCommandLine(argc, argv);
+    return AfxWinMain(::GetModuleHandleW(nullptr), nullptr, line.GetBuffer(), SW_SHOWNORMAL);
 }

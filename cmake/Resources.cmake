@@ -51,10 +51,36 @@ function(dovemark_add_controls_resources target)
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()
 
+# The wizard's first pages' resources (res/app/wizard_front.rc: pictures, drive icons, cursor, dialogs).
+function(dovemark_add_wizard_front_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur)
+  dovemark_add_resources(${target} ${dir}/wizard_front.rc DEPENDS ${art} ${dir}/wizard_front_res.h)
+endfunction()
+
+# The results pages' resources (res/app/results.rc: list pictures, header icons, banners, menu).
+function(dovemark_add_results_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/results/*)
+  dovemark_add_resources(${target} ${dir}/results.rc DEPENDS ${art} ${dir}/results_res.h)
+  target_include_directories(${target} PRIVATE ${dir})
+endfunction()
+
 # The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
 # header for the code that names them.
 function(dovemark_add_preview_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/preview)
   file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
   dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
+endfunction()
+
+# The application shell's resources (res/app/: the frame's menu, keys, tool bar and icons, the dialogs
+# and the strings), with the scripts of the pages that app.rc includes, and the ids headers for the
+# code that names them. Programs that run the application's code take the controls' and the
+# toolkit's resources too.
+function(dovemark_add_app_resources target)
+  set(dir ${PROJECT_SOURCE_DIR}/res/app)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur ${dir}/*.wav ${dir}/*.rc ${dir}/*.h)
+  dovemark_add_resources(${target} ${dir}/app.rc INCLUDE_DIRS ${PROJECT_SOURCE_DIR}/platform/afx DEPENDS ${art})
+  target_include_directories(${target} PRIVATE ${dir})
 endfunction()

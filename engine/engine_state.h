@@ -253,8 +253,9 @@ struct LogicalDriveTableBlock {
 extern LogicalDriveTableBlock LogicalDriveTable;
 
 extern PartitionParamsBlock PartitionParams;
-// The first sector past the volume whose files are read and written, 0 when unknown: after a full
-// scan the chosen found volume's end sector (within the swept range), else the end of the partition.
+// The first sector past the volume whose files are read and written, 0 when unknown: its end sector
+// (the chosen found volume's after a full scan, a FAT volume's own after a quick scan) within the
+// scanned range, else the end of that range.
 ULONGLONG VolumeDataEnd();
 constexpr int kMaxFoundPartitions = 25;
 extern FoundPartitionEntry FoundPartitionTable[kMaxFoundPartitions];

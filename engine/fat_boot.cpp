@@ -7,6 +7,7 @@
 #include "engine/sector_reader.h"
 #include "engine/ui_port.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -60,6 +61,9 @@ bool StoreFatLayout(WORD kind, ULONGLONG start, const FatBootValues& v)
     PartitionParams.DataOrigin = DWORD(origin);
     PartitionParams.Fat1Start = DWORD(fat1);
     PartitionParams.Fat2Start = DWORD(fat2);
+    // Clusters past the file system's own end are not its own, even where its partition goes on.
+    const ULONGLONG end = start + v.TotalSectors;
+    PartitionParams.VolumeEndSector = v.TotalSectors && end <= 0xFFFFFFFFULL ? DWORD(end) : 0;
     return true;
 }
 
@@ -92,6 +96,7 @@ bool ParseFatBootSector(const BYTE* s, WORD kind, FatBootValues* v)
     v->RootEntries = Le16(s + 0x11);
     v->FatSize = kind == FS_KIND_FAT32 ? Le32(s + 0x24) : Le16(s + 0x16);
     v->RootCluster = kind == FS_KIND_FAT32 ? Le32(s + 0x2C) : 0;
+    v->TotalSectors = Le16(s + 0x13) ? Le16(s + 0x13) : Le32(s + 0x20);
     // The layout below assumes two FATs; any other value means this is not the sector we look for.
     return IsClusterSizePower(v->SectorsPerCluster) && v->ReservedSectors >= 1 && v->FatSize >= 1 &&
            s[0x10] == 2;
@@ -177,6 +182,11 @@ int ComputeFatParameters()
     const WORD kind = PartitionParams.FsType == FS_KIND_FAT32 ? FS_KIND_FAT32 : FS_KIND_FAT16;
     const ULONGLONG start = PartitionParams.StartSector;
     const ULONGLONG count = PartitionParams.SectorCount;
+    // The sweep stops at the device's end whatever the partition claims: past it there is nothing to read. The
+    // layout is still judged against the partition's own size, which its FATs were made for.
+    ULONGLONG reach = count;
+    if (const ULONGLONG device = SelectedDeviceSectors())
+        reach = start >= device ? 0 : std::min(count, device - start);
     const char* path = SelectedDevicePath();
     EngineUi().SetStatusText(ENGINE_STATUS_MAIN, u"分区参数计算，请稍候");
 
@@ -207,10 +217,10 @@ int ComputeFatParameters()
     FatDirSighting first{};
     ULONGLONG plainSectors = 0;
 
-    for (ULONGLONG done = 0; done < count;) {
+    for (ULONGLONG done = 0; done < reach;) {
         if (ScanPollPoint())
             return fail();
-        const DWORD n = DWORD(count - done < run ? count - done : run);
+        const DWORD n = DWORD(reach - done < run ? reach - done : run);
         ReadSectors(path, start + done, n, buffer.data(), &outcome);
         for (DWORD i = 0; i < n; ++i) {
             if (outcome.IsUnread(i))
@@ -244,7 +254,7 @@ int ComputeFatParameters()
                     }
                 }
             } else if (++plainSectors % 500 == 0) {
-                ULONGLONG percent = (done + i) * 100 / count;
+                ULONGLONG percent = (done + i) * 100 / reach;
                 EngineUi().SetProgress(UINT(percent > 99 ? 99 : percent));
             }
         }

@@ -10,6 +10,7 @@ struct FatBootValues {
     DWORD RootEntries; // FAT16
     DWORD FatSize;
     DWORD RootCluster; // FAT32
+    DWORD TotalSectors; // of the volume, which may end before its partition
 };
 
 // Takes the FAT values of a boot sector of the given kind (100 or 200). False when the sector lacks
@@ -18,8 +19,9 @@ struct FatBootValues {
 bool ParseFatBootSector(const BYTE* sector, WORD kind, FatBootValues* values);
 
 // Checks the boot sector of the partition in PartitionParams and fills its layout. FsType takes
-// PartitionFsType; a logical volume starts at sector 0. 1 when recognised (or the kind is none of
-// 100, 200, 300), 0 when not.
+// PartitionFsType; a logical volume starts at sector 0. A FAT volume's end sector (the first sector
+// past it) takes the boot sector's sector count. 1 when recognised (or the kind is none of 100, 200,
+// 300), 0 when not.
 int ReadBootParameters();
 
 // Finds the FAT layout from the data area alone when the boot sector is lost. 1 on success; 0 when

@@ -8,6 +8,7 @@
 #include "engine/scan_flags.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
+#include "afx/thread.h"
 #include "engine/ui_port.h"
 #include "win32/kernel.h"
 
@@ -185,18 +186,6 @@ void BuildTracedResult()
         ui.AddFileRow(FoundFileRow{group.typeText, TRUE, FALSE, 0, 0, group.item});
 }
 
-ULONGLONG SelectedDeviceSectors()
-{
-    HANDLE handle = DriveKind == 2 ? VolumeHandle : PhysicalDriveHandle;
-    if (!handle || handle == INVALID_HANDLE_VALUE)
-        return 0;
-    GET_LENGTH_INFORMATION length{};
-    DWORD returned = 0;
-    if (!DeviceIoControl(handle, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr))
-        return 0;
-    return static_cast<ULONGLONG>(length.Length.QuadPart) / SECTOR_SIZE;
-}
-
 const WCHAR* GuessOfficeExtension(ULONGLONG sector)
 {
     // The document is read straight into memory; sectors that cannot be read arrive as zeros, which the reader
@@ -240,6 +229,16 @@ TraceSweepResult TraceFiles()
     ReportUnreadable(result);
     BuildTracedResult();
     return result;
+}
+
+void StartFileTracing()
+{
+    BeginScanRun();
+    ScanFailedFlag = 0;
+    ScanThread = AfxBeginThread([](LPVOID) -> UINT { return UINT(FileTracingThread()); }, nullptr);
+    // Without a worker nobody would ever give the finished signal the page waits for.
+    if (!ScanThread)
+        FailRun(u"");
 }
 
 int FileTracingThread()

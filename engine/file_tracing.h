@@ -4,6 +4,10 @@
 #include "engine/trace_sweep.h"
 #include "win32/types.h"
 
+// Sets the run flags, clears the failure of an earlier run and starts FileTracingThread in a worker thread; the page
+// then waits for the worker's finished signal.
+void StartFileTracing();
+
 // The worker's body (the starter has called BeginScanRun). Opens a logical volume again, checks the volume, sweeps
 // it and builds the result. 1 after a scan (also a stopped one); 0 when the volume could not be opened or its layout
 // not found, after telling the user. Ends by setting the worker's finished signal.
@@ -21,5 +25,3 @@ void BuildTracedResult();
 // from the first 1 MiB of the document.
 const WCHAR* GuessOfficeExtension(ULONGLONG sector);
 
-// Sectors of the selected disk or volume, from the open handle; 0 when it cannot be told.
-ULONGLONG SelectedDeviceSectors();

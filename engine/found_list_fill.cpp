@@ -6,6 +6,8 @@
 #include "win32/kernel.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 DWORD FolderBrowseActive = 0;
 
@@ -64,7 +66,34 @@ private:
 
 ULONGLONG Join(DWORD low, DWORD high) { return ULONGLONG(high) << 32 | low; }
 
+std::u16string Trimmed(const WCHAR* text)
+{
+    std::u16string s = text ? text : u"";
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    size_t b = 0, e = s.size();
+    while (b < e && blank(s[b]))
+        ++b;
+    while (e > b && blank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool SameTextNoCase(const std::u16string& a, const WCHAR* b)
+{
+    auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; };
+    size_t i = 0;
+    for (; b && b[i]; ++i)
+        if (i >= a.size() || fold(a[i]) != fold(b[i]))
+            return false;
+    return i == a.size();
+}
+
 } // namespace
+
+bool InChosenVolume(DWORD recordSector)
+{
+    return recordSector >= PartitionParams.DataOrigin && recordSector <= PartitionParams.VolumeEndSector;
+}
 
 WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
 {
@@ -154,13 +183,39 @@ void ShowNtfsFullScanFolder(DWORD folderId)
         fill.Add(row);
     }
     for (FoundItemNode* e = FoundItemHead; e; e = e->Next, fill.Looked()) {
-        if (e->ParentRef != folderId || e->RecordSector <= PartitionParams.DataOrigin ||
-            e->RecordSector > PartitionParams.VolumeEndSector || !PassesFileTypeFilter(e->Name))
+        if (e->ParentRef != folderId || !InChosenVolume(e->RecordSector) || !PassesFileTypeFilter(e->Name))
             continue;
         FoundFileRow row{e->Name, FALSE, e->Deleted == 1, Join(e->SizeLow, e->SizeHigh),
                          Join(e->ChangeLow, e->ChangeHigh), e->RecordSector};
         row.CreatedText = FileTimeToText(e->CreationLow, e->CreationHigh, created);
         row.ModifiedText = FileTimeToText(e->ChangeLow, e->ChangeHigh, modified);
         fill.Add(row);
+    }
+}
+
+void ShowTracedFolder(const WCHAR* text, BOOL groupFlag)
+{
+    const std::u16string wanted = text ? text : u"";
+    // The divisor of the tracing fill is the folder count, which a tracing result may leave at 0.
+    ListFill fill(true, FoundFolderCount);
+    if (!groupFlag && SameTextNoCase(u"ROOT", wanted.c_str())) {
+        std::vector<std::u16string> shown;
+        for (TracedFileRecord* r = TracedFileHead; r; r = r->Next, fill.Looked()) {
+            std::u16string group = Trimmed(r->TypeText);
+            bool known = false;
+            for (const std::u16string& s : shown)
+                known = known || s == group;
+            if (known)
+                continue;
+            shown.push_back(group);
+            fill.Add(FoundFileRow{shown.back().c_str(), TRUE, FALSE, 0, 0, 0});
+        }
+        return;
+    }
+    for (TracedFileRecord* r = TracedFileHead; r; r = r->Next, fill.Looked()) {
+        const bool match = groupFlag ? Trimmed(r->TypeText) == wanted : SameTextNoCase(wanted, r->Extension);
+        if (!match || !PassesFileTypeFilter(r->Name))
+            continue;
+        fill.Add(FoundFileRow{r->Name, FALSE, FALSE, 0, 0, r->FileNumber});
     }
 }

@@ -118,15 +118,15 @@ void StartQuickScan()
 UINT QuickScanThread(LPVOID)
 {
     IEngineUi& ui = EngineUi();
-    // No found volume is chosen in a quick scan: the partition itself bounds what is read.
+    // No found volume is chosen in a quick scan: the partition and its boot sector bound what is read.
     PartitionParams.VolumeNumber = 0;
+    PartitionParams.VolumeEndSector = 0;
     if (DriveKind == 2 && !OpenLogicalVolume(PartitionParams.LogicalDriveIndex)) {
         Fail(kCannotOpen);
         return 0;
     }
+    // The run flags are the starter's: a Stop pressed while the volume was being opened must hold.
     int recognised = ReadBootParameters();
-    ScanStopFlag = 0;
-    ScanRunning = 1;
     const WORD kind = PartitionParams.PartitionFsType;
     if (!recognised) {
         // The data-area heuristic knows FAT directories only; on NTFS it could take a stray FAT image
@@ -204,13 +204,17 @@ void ReadMftEntries()
     for (DWORD run = 0; run < MftRuns.Count() && !stop; ++run) {
         const DWORD start = MftRuns.Starts[run];
         const DWORD length = MftRuns.Lengths[run];
+        if (start == 0) {
+            // A hole in the MFT's data (sparse, or outside the volume): no records there, but it keeps its numbers.
+            r += length / 2;
+            done += length / 2 * 2;
+            continue;
+        }
         for (DWORD at = 0; at + 1 < length; at += 2, ++r, done += 2) {
             if (ScanPollPoint()) {
                 stop = true;
                 break;
             }
-            if (start == 0)
-                continue; // a hole in the MFT's data: no records there
             const DWORD sector = start + at;
             if (ShowScanDetails)
                 ui.SetStatusText(ENGINE_STATUS_SECTOR, Decimal(sector).c_str());

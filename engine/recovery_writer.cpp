@@ -2,6 +2,7 @@
 #include "engine/recovery_writer.h"
 
 #include "engine/engine_state.h"
+#include "engine/found_list_fill.h"
 #include "engine/fat_chain.h"
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
@@ -755,7 +756,7 @@ std::unordered_map<DWORD, std::vector<Record*>> IndexByParent(Record* head, Pare
 
 bool OnFullScanVolume(DWORD sector)
 {
-    return sector > PartitionParams.DataOrigin && sector <= PartitionParams.VolumeEndSector;
+    return InChosenVolume(sector);
 }
 
 } // namespace

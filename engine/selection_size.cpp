@@ -2,6 +2,7 @@
 #include "engine/selection_size.h"
 
 #include "engine/engine_state.h"
+#include "engine/found_list_fill.h"
 #include "engine/ui_port.h"
 
 #include <string>
@@ -18,7 +19,7 @@ ULONGLONG Join(DWORD low, DWORD high) { return ULONGLONG(high) << 32 | low; }
 
 bool InsideChosenVolume(DWORD sector)
 {
-    return sector > PartitionParams.DataOrigin && sector <= PartitionParams.VolumeEndSector;
+    return InChosenVolume(sector);
 }
 
 // The folder id behind a tree item (0 when no folder record has the item).

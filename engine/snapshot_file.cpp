@@ -448,9 +448,9 @@ void EncodeNtfs(Writer& w, bool fullScan)
         ++written;
     };
     if (fullScan) {
-        // Only the files of the chosen volume: record sectors above its data origin, up to its end sector.
+        // Only the files of the chosen volume.
         for (FoundItemNode* f = FoundItemHead; f; f = f->Next)
-            if (f->RecordSector > PartitionParams.DataOrigin && f->RecordSector <= PartitionParams.VolumeEndSector)
+            if (InChosenVolume(f->RecordSector))
                 file(f->RecordSector, f->Name, {f->Zero, f->ParentRef, f->CreationLow, f->CreationHigh, f->ChangeLow,
                                                 f->ChangeHigh},
                      f->Deleted, f->SizeLow, f->SizeHigh);

@@ -1,6 +1,7 @@
 // The preview pane: its header band, its viewer slots and the dispatcher that picks a viewer.
 #include "preview/main_preview_view.h"
 
+#include "preview/dbf_view.h"
 #include "preview/document_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/preview_host.h"
@@ -230,7 +231,7 @@ void CMainPreviewView::ShowDocument(CString path)
     CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
 }
 void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
-void CMainPreviewView::ShowDbf(CString path) { ReportPreviewComponentUnavailable(); }
+void CMainPreviewView::ShowDbf(CString path) { CreateViewer(RUNTIME_CLASS(CDBF_View), m_pDbfView, &path); }
 
 void CMainPreviewView::ShowLargeFile() { CreateViewer(RUNTIME_CLASS(CLargeFileView), m_pLargeFileView, nullptr); }
 

@@ -38,6 +38,28 @@ public:
     virtual void ShowMessage(const CString& text, int type) = 0;
 };
 
+// A host that keeps the words and paths in members of its own, for hosts that need nothing more
+// (the tests, the benchmarks); the focus and the message go nowhere unless a subclass takes them.
+class CPreviewHostWords : public IPreviewHost {
+public:
+    LONG GetPreviewOkFlag() const override { return m_nPreviewOk; }
+    void SetPreviewOkFlag(LONG value) override { m_nPreviewOk = value; }
+    LONG GetPreviewableFlag() const override { return m_nPreviewable; }
+    void SetPreviewableFlag(LONG value) override { m_nPreviewable = value; }
+    LONG GetNoPreviewItemFlag() const override { return m_nNoPreviewItem; }
+    void SetPreviewPane(CMainPreviewView* pane) override { m_pPane = pane; }
+    CString GetPreviewPath() const override { return m_strPreviewPath; }
+    void SetPreviewPath(const CString& path) override { m_strPreviewPath = path; }
+    CString GetPreviewItemPath() const override { return m_strPreviewItemPath; }
+    void SetPreviewItemPath(const CString& path) override { m_strPreviewItemPath = path; }
+    void FocusFoundFileList() override {}
+    void ShowMessage(const CString& text, int type) override {}
+
+    LONG m_nPreviewOk = 0, m_nPreviewable = 0, m_nNoPreviewItem = 0;
+    CMainPreviewView* m_pPane = nullptr;
+    CString m_strPreviewPath, m_strPreviewItemPath;
+};
+
 // The host stands for the main window of the user-interface thread: with none (the default) the
 // pane and its viewers create nothing and report nothing.
 void SetPreviewHost(IPreviewHost* host);

@@ -185,6 +185,11 @@ public:
     CFrameWnd* GetParentFrame() const;
     CWnd* GetTopLevelParent() const;
     CWnd* GetParentOwner() const;
+    // The window a modal or modeless dialog of pParent should be owned by: the first window above
+    // pParent (else the main window) that is not a child, or, when no parent was given, that
+    // window's last active popup. With pWndTop, the top-level window above it is disabled when it
+    // is another, enabled window, and stored there (else null is stored) for the caller to enable.
+    static CWnd* PASCAL GetSafeOwner(CWnd* pParent = nullptr, HWND* pWndTop = nullptr);
     // The first descendant (breadth first) with the id; with bOnlyPerm only framework windows.
     CWnd* GetDescendantWindow(int nID, BOOL bOnlyPerm = FALSE) const;
     // The window set with SetOwner, else the system's owner, else the parent: children have

@@ -326,6 +326,20 @@ TEST_F(FileTracingTest, StopAndPauseAreHonouredAtThePollPoints)
     EXPECT_EQ(Traced().size(), image_->files.size() + 1);
 }
 
+// The starter sets the run flags and clears an earlier run's failure before its thread runs, so a good run after a
+// failed one is not shown as failed.
+TEST_F(FileTracingTest, StarterClearsAnEarlierFailureAndRunsToTheFinishedSignal)
+{
+    ChooseTypes({".jpg"});
+    ScanFailedFlag = 1;
+    StartFileTracing();
+    EXPECT_EQ(ScanFailedFlag, 0u);
+    ASSERT_TRUE(WaitWorkerFinished(60000));
+    EXPECT_FALSE(WorkerFailed());
+    EXPECT_EQ(ScanRunning, 0);
+    EXPECT_EQ(Traced().size(), 2u);
+}
+
 TEST_F(FileTracingTest, LogicalVolumeIsOpenedAgainOrTheRunFailsWithAMessage)
 {
     // The image is one FAT16 volume without a partition table, so the layer letters it C:.

@@ -1,8 +1,12 @@
 // Crafted hostile disks and snapshots: one damaged record, boot sector, partition entry or snapshot each, and
 // the bounded answer the engine must give (a failed file, an Invalid load, a skipped sector), never unbounded
 // reads, writes or undefined arithmetic.
+#include "engine/fat_boot.h"
 #include "engine/full_scan.h"
 #include "engine/ntfs_record.h"
+#include "engine/ntfs_runs.h"
+#include "engine/partition_table.h"
+#include "engine/quick_scan.h"
 #include "engine/recovery_writer.h"
 #include "engine/snapshot_file.h"
 #include "attached_disk.h"
@@ -10,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -162,6 +167,120 @@ TEST(HostileDisk, SnapshotLayoutsOutOfRangeAreInvalid)
             PartitionParams = {};
             EXPECT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), c.status) << c.what;
         }
+    }
+    PartitionParams = {};
+}
+
+// ---- Partition entries past a truncated image ----------------------------------------------------------------
+
+// A 1 MiB image whose table claims a partition of 0xFFFFFFFD sectors and one that starts past the image: the table
+// keeps what the disk holds and says so, and a sweep of the claimed range reads no further than the disk.
+TEST(HostileDisk, PartitionEntriesAndSweepsStopAtTheDiskEnd)
+{
+    CraftedImage disk(2048);
+    std::vector<BYTE> mbr(SECTOR_SIZE, 0);
+    BYTE* first = &mbr[0x1BE];
+    first[4] = 0x0C;
+    Put32(first + 8, 63);
+    Put32(first + 12, 0xFFFFFFFD);
+    BYTE* second = &mbr[0x1CE];
+    second[4] = 0x07;
+    Put32(second + 8, 0x10000000);
+    Put32(second + 12, 100);
+    mbr[510] = 0x55, mbr[511] = 0xAA;
+    disk.Write(0, mbr);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+
+    dovemark::device_hooks::ResetRequestedSectors();
+    ReadPartitionTable(0);
+    ASSERT_EQ(PartitionCount, 1u);
+    EXPECT_EQ(FoundPartitionTable[0].StartSector, 63u);
+    EXPECT_EQ(FoundPartitionTable[0].SectorCount, 2048u - 63);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 8u);
+    ASSERT_EQ(ui.Messages.size(), 1u);
+    EXPECT_NE(ui.Messages[0].Text.find(u"有 2 个分区超出了磁盘的末尾"), std::u16string::npos);
+
+    // The same claim reaching a sweep another way (a lost partition's boot sector, a snapshot) is bounded too.
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT32;
+    PartitionParams.StartSector = 63;
+    PartitionParams.SectorCount = 0xFFFFFFFD;
+    ScanStopFlag = 0;
+    dovemark::device_hooks::ResetRequestedSectors();
+    EXPECT_EQ(ComputeFatParameters(), 0);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 2u * 2048);
+    ScanStopFlag = 0;
+    PartitionParams = {};
+}
+
+// ---- The quick scan's MFT run table -------------------------------------------------------------------------
+
+// Keeps the main status texts besides what RecordingUi records.
+class StatusUi : public RecordingUi {
+public:
+    std::vector<std::u16string> Status;
+    void SetStatusText(EngineStatusField field, const WCHAR* text) override
+    {
+        RecordingUi::SetStatusText(field, text);
+        if (field == ENGINE_STATUS_MAIN)
+            Status.push_back(text);
+    }
+};
+
+// An NTFS volume of 4096 sectors (512 clusters of 8) whose $MFT claims one run of 0xFFFFFF clusters: the quick scan
+// reads the MFT only inside the volume and only as far as $MFT's own size, and says when it left runs out.
+TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
+{
+    struct Case {
+        const char* what;
+        ULONGLONG realSize;
+        ULONGLONG recordSectors; // the MFT's sectors the table maps to the disk
+        bool told;
+    };
+    const Case cases[] = {
+        {"a size of 2^40", 1ULL << 40, 4096 - 32, true},
+        {"a size of 48 records", 48 * 1024, 96, false},
+    };
+    for (const Case& c : cases) {
+        CraftedImage disk(4096);
+        std::vector<BYTE> boot(SECTOR_SIZE, 0);
+        std::memcpy(&boot[3], "NTFS    ", 8);
+        Put16(&boot[0x0B], SECTOR_SIZE);
+        boot[0x0D] = 8;
+        Put64(&boot[0x28], 4095);
+        Put64(&boot[0x30], 4);
+        Put64(&boot[0x38], 2);
+        boot[0x44] = 1;
+        boot[510] = 0x55, boot[511] = 0xAA;
+        disk.Write(0, boot);
+        MftRecord mft(1);
+        mft.Resident(ATTR_FILE_NAME, FileNameValue(u"$MFT", 5, 3));
+        mft.NonResident(ATTR_DATA, {0x13, 0xFF, 0xFF, 0xFF, 0x04, 0x00}, c.realSize);
+        disk.Write(32, mft.Finish());
+        MftRecord root(3);
+        root.Resident(ATTR_FILE_NAME, FileNameValue(u".", 5, 3));
+        disk.Write(42, root.Finish());
+        AttachedDisks disks({disk.Path()});
+        StatusUi ui;
+        UseVolume(4096);
+        PartitionParams.SectorsPerCluster = 8;
+        PartitionParams.MftSector = 32;
+        ScanStopFlag = 0;
+        dovemark::device_hooks::ResetRequestedSectors();
+        ReadMftEntries();
+        ULONGLONG mapped = 0;
+        for (DWORD i = 0; i < MftRuns.Count(); ++i)
+            if (MftRuns.Starts[i] != 0) {
+                mapped += MftRuns.Lengths[i];
+                EXPECT_LE(ULONGLONG(MftRuns.Starts[i]) + MftRuns.Lengths[i], 4096u) << c.what;
+            }
+        EXPECT_EQ(mapped, c.recordSectors) << c.what;
+        EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 3u * 4096) << c.what;
+        const bool told = std::find(ui.Status.begin(), ui.Status.end(),
+                                    std::u16string(u"主文件表（MFT）的部分数据位于卷外，已略过。")) != ui.Status.end();
+        EXPECT_EQ(told, c.told) << c.what;
+        FreeScanResultLists();
     }
     PartitionParams = {};
 }

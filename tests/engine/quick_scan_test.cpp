@@ -87,6 +87,21 @@ TEST(QuickScan, NtfsFilesOfAWipedFolderGoUnderLostDir)
         EXPECT_FALSE(path.empty() || path.back() == u'/') << std::string(path.begin(), path.end());
 }
 
+// A Stop pressed while the worker still opens the volume holds: the worker reads no record and ends as finished.
+TEST(QuickScan, StopPressedDuringTheOpenHolds)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "ntfs");
+    AttachedDisks disks({img.path});
+    RecordingUi ui;
+    scanresults::ChooseQuickScanVolume(img.volumes.at(0));
+    BeginScanRun();
+    RequestScanStop();
+    QuickScanThread(nullptr);
+    EXPECT_TRUE(IsWorkerFinished());
+    EXPECT_FALSE(WorkerFailed());
+    EXPECT_EQ(FoundEntryHead, nullptr);
+}
+
 // Runs that cannot give a result end with a message, a failed finish and ScanFailedFlag, never as
 // a finished scan showing the lists of an earlier one.
 TEST(QuickScan, FailedRunsSayWhyAndEndFailed)

@@ -18,8 +18,8 @@ inline WORD KindOf(const std::string& fs)
     return fs == "FAT16" ? FS_KIND_FAT16 : fs == "FAT32" ? FS_KIND_FAT32 : FS_KIND_NTFS;
 }
 
-// Runs the quick-scan worker on the calling thread; true when it finished without failing.
-inline bool QuickScan(const testsupport::FixtureVolume& v)
+// The volume as the quick scan's partition on the attached disk.
+inline void ChooseQuickScanVolume(const testsupport::FixtureVolume& v)
 {
     DriveKind = 1;
     ScanMode = 2;
@@ -28,6 +28,12 @@ inline bool QuickScan(const testsupport::FixtureVolume& v)
     PartitionParams.StartSector = DWORD(v.start);
     PartitionParams.SectorCount = DWORD(v.sectors);
     PartitionParams.BackupSector = DWORD(v.start + v.sectors - 1);
+}
+
+// Runs the quick-scan worker on the calling thread; true when it finished without failing.
+inline bool QuickScan(const testsupport::FixtureVolume& v)
+{
+    ChooseQuickScanVolume(v);
     BeginScanRun();
     ScanFailedFlag = 0;
     QuickScanThread(nullptr);
@@ -40,23 +46,26 @@ struct FoundFile {
     ULONGLONG Created; // NTFS only
 };
 
+// "folder/sub/name" of a FAT record through its parents' folder records.
+inline std::u16string FatPathOf(std::u16string path, DWORD parent)
+{
+    for (int depth = 0; parent != 0 && depth < 100; ++depth) {
+        FatFolderRecord* f = FindFatFolderByCluster(parent);
+        if (!f)
+            break;
+        path = std::u16string(f->Name) + u"/" + path;
+        parent = f->ParentId;
+    }
+    return path;
+}
+
 // "folder/sub/name" of every found file (FAT or quick-scan NTFS lists).
 inline std::map<std::u16string, FoundFile> FoundFiles()
 {
     std::map<std::u16string, FoundFile> out;
     if (PartitionParams.FsType != FS_KIND_NTFS) {
-        for (FatEntryRecord* e = FatFileHead; e; e = e->Next) {
-            std::u16string path = e->Name;
-            DWORD parent = e->ParentId;
-            for (int depth = 0; parent != 0 && depth < 100; ++depth) {
-                FatFolderRecord* f = FindFatFolderByCluster(parent);
-                if (!f)
-                    break;
-                path = std::u16string(f->Name) + u"/" + path;
-                parent = f->ParentId;
-            }
-            out[path] = {e->Size, e->Deleted == 1, 0};
-        }
+        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+            out[FatPathOf(e->Name, e->ParentId)] = {e->Size, e->Deleted == 1, 0};
         return out;
     }
     std::unordered_map<DWORD, QuickFolderNode*> folders;

@@ -117,8 +117,9 @@ void MakeNtfsFull()
     AddQuickFolderNode(u"Documents", 40, 5, 1, 2, 3, 4, 0, 0);
     PartitionParams.DataOrigin = 1000;
     PartitionParams.VolumeEndSector = 9000;
-    // Files of other volumes lie outside the chosen one's sectors and are not saved.
-    AddFoundFile(u"outside-before.txt", 1000, 5, 0, 1, 2, 3, 4, 77, 0, 0, 0);
+    // Files of other volumes lie outside the chosen one's sectors (data origin to end sector, both included) and
+    // are not saved.
+    AddFoundFile(u"outside-before.txt", 999, 5, 0, 1, 2, 3, 4, 77, 0, 0, 0);
     AddFoundFile(u"inside.txt", 1001, 40, 0, 1, 2, 3, 4, 88, 0, 0, 1);
     AddFoundFile(u"edge.txt", 9000, 40, 0, 1, 2, 3, 4, 99, 2, 0, 0);
     AddFoundFile(u"outside-after.txt", 9001, 40, 0, 1, 2, 3, 4, 11, 0, 0, 0);

@@ -83,6 +83,12 @@ TEST_F(PreviewPaneTest, NewPaneStartsOnTheNoPreviewViewer)
     EXPECT_EQ(host.ok, 1);
     EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_UNSUPPORTED);
     EXPECT_EQ(pane->m_pNoPreviewView->GetDlgCtrlID(), AFX_IDW_PANE_FIRST);
+    SavePicture("unsupported");
+    // The list's mark switches the picture at the next paint, without a new viewer.
+    host.noItem = 1;
+    EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_NO_ITEM);
+    pane->m_pNoPreviewView->Invalidate();
+    SavePicture("no_item");
 }
 
 // Kinds whose viewer is not in the program show "cannot be previewed", never "damaged".

@@ -14,27 +14,21 @@
 #include <fstream>
 #include <string>
 
-class TestPreviewHost : public IPreviewHost {
+class TestPreviewHost : public CPreviewHostWords {
 public:
-    LONG GetPreviewOkFlag() const override { return ok; }
-    void SetPreviewOkFlag(LONG value) override { ok = value; }
-    LONG GetPreviewableFlag() const override { return previewable; }
-    void SetPreviewableFlag(LONG value) override { previewable = value; }
-    LONG GetNoPreviewItemFlag() const override { return noItem; }
-    void SetPreviewPane(CMainPreviewView* p) override { pane = p; }
-    CString GetPreviewPath() const override { return path; }
-    void SetPreviewPath(const CString& p) override { path = p; }
-    CString GetPreviewItemPath() const override { return itemPath; }
-    void SetPreviewItemPath(const CString& p) override { itemPath = p; }
     void FocusFoundFileList() override { ++focusCalls; }
     void ShowMessage(const CString& text, int type) override {
         lastMessage = text;
         lastMessageType = type;
     }
 
-    LONG ok = 0, previewable = 0, noItem = 0;
-    CMainPreviewView* pane = nullptr;
-    CString path, itemPath, lastMessage;
+    LONG& ok = m_nPreviewOk;
+    LONG& previewable = m_nPreviewable;
+    LONG& noItem = m_nNoPreviewItem;
+    CMainPreviewView*& pane = m_pPane;
+    CString& path = m_strPreviewPath;
+    CString& itemPath = m_strPreviewItemPath;
+    CString lastMessage;
     int lastMessageType = 0, focusCalls = 0;
 };
 

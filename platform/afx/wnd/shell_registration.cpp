@@ -31,7 +31,8 @@ CString ModulePath() {
 
 void CWinApp::RegisterShellFileTypes(BOOL bCompat) {
     CString exe = ModulePath();
-    CString openCommand = exe + u" \"%1\"";
+    // Quoted, so a program folder with blanks does not run another program named by its first word.
+    CString openCommand = u"\"" + exe + u"\" \"%1\"";
     int nIcon = 1;
     for (POSITION pos = m_templateList.GetHeadPosition(); pos; ++nIcon) {
         auto* pTemplate = static_cast<CDocTemplate*>(m_templateList.GetNext(pos));

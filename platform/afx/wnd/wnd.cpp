@@ -596,6 +596,30 @@ CWnd* CWnd::GetParentOwner() const {
     return FromHandle(h);
 }
 
+CWnd* PASCAL CWnd::GetSafeOwner(CWnd* pParent, HWND* pWndTop) {
+    HWND hWnd = pParent ? pParent->m_hWnd : nullptr;
+    if (!hWnd) {
+        CWnd* pMain = AfxGetMainWnd();
+        hWnd = pMain ? pMain->m_hWnd : nullptr;
+    }
+    while (hWnd && (::GetWindowLongW(hWnd, GWL_STYLE) & WS_CHILD))
+        hWnd = ::GetParent(hWnd);
+    HWND hWndTop = hWnd;
+    for (HWND h = hWnd; h; h = ::GetParent(h))
+        hWndTop = h;
+    if (!pParent && hWnd)
+        hWnd = ::GetLastActivePopup(hWnd);
+    if (pWndTop) {
+        if (hWndTop && hWndTop != hWnd && ::IsWindowEnabled(hWndTop)) {
+            *pWndTop = hWndTop;
+            ::EnableWindow(hWndTop, FALSE);
+        } else {
+            *pWndTop = nullptr;
+        }
+    }
+    return FromHandle(hWnd);
+}
+
 CFrameWnd* CWnd::GetParentFrame() const {
     for (HWND h = m_hWnd ? ::GetParent(m_hWnd) : nullptr; h; h = ::GetParent(h)) {
         CWnd* p = FromHandlePermanent(h);

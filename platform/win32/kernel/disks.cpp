@@ -451,6 +451,8 @@ int OpenDiskFd(const Disk& disk, bool* direct, bool wantDirect)
 
 DWORD ReadDisk(int fd, bool direct, const Disk& disk, ULONGLONG offset, void* buffer, size_t len)
 {
+    if (disk.isImage)
+        device_hooks::CountRequestedSectors((offset % kSectorSize + len + kSectorSize - 1) / kSectorSize);
     if (offset > disk.length || len > disk.length - offset)
         return ERROR_SECTOR_NOT_FOUND;
     if (disk.isImage

@@ -175,6 +175,7 @@ TEST_F(DocTemplateTest, ShellRegistrationWritesTheTypeAndKeepsAForeignExtension)
     cb = sizeof(buf);
     ASSERT_EQ(RegQueryValueW(HKEY_CLASSES_ROOT, u"Notes.Document\\shell\\open\\command", buf, &cb), ERROR_SUCCESS);
     EXPECT_EQ(CString(buf).Right(5), CString(u" \"%1\""));
+    EXPECT_EQ(buf[0], u'"') << "the program path is quoted";
     app.UnregisterShellFileTypes();
     cb = sizeof(buf);
     EXPECT_NE(RegQueryValueW(HKEY_CLASSES_ROOT, u".note", buf, &cb), ERROR_SUCCESS);

@@ -282,3 +282,32 @@ TEST_F(WndTest, ModifyStyleReportsWhetherAnythingChanged) {
 }
 
 } // namespace
+
+namespace {
+
+// A dialog's owner is the first window above its parent that is not a child; the top level above it
+// is disabled only when it is another window, so the caller knows what to enable again.
+TEST_F(WndTest, SafeOwnerIsTheFirstNonChildAboveTheParentAndDisablesOnlyAnotherTopLevel) {
+    CWnd top, popup, child;
+    ASSERT_TRUE(top.CreateEx(0, PlainClass(), u"top", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr));
+    ASSERT_TRUE(popup.CreateEx(0, PlainClass(), u"popup", WS_POPUP, 0, 0, 50, 50, top.m_hWnd, nullptr));
+    // The popup is owned by the top level, so the walk up from its child reaches the popup first and
+    // the top level above it second.
+    ASSERT_TRUE(child.CreateEx(0, PlainClass(), u"", WS_CHILD, 0, 0, 10, 10, popup.m_hWnd, (HMENU)5));
+
+    HWND disabled = (HWND)1;
+    EXPECT_EQ(CWnd::GetSafeOwner(&child, &disabled)->m_hWnd, popup.m_hWnd);
+    EXPECT_EQ(disabled, top.m_hWnd);
+    EXPECT_FALSE(::IsWindowEnabled(top.m_hWnd));
+    ::EnableWindow(top.m_hWnd, TRUE);
+
+    // The parent is its own top level: nothing else to disable.
+    EXPECT_EQ(CWnd::GetSafeOwner(&top, &disabled)->m_hWnd, top.m_hWnd);
+    EXPECT_EQ(disabled, nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(top.m_hWnd));
+    child.DestroyWindow();
+    popup.DestroyWindow();
+    top.DestroyWindow();
+}
+
+} // namespace

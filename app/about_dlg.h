@@ -1,0 +1,22 @@
+// CAboutDlg: the About box, on its skin, with three links.
+#pragma once
+
+#include "afx/afx.h"
+#include "afx/dialog.h"
+#include "app/message_dlg.h"
+#include "controls/hyperlink_static.h"
+
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+
+protected:
+    BOOL OnInitDialog() override;
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    DECLARE_MESSAGE_MAP()
+
+    CDialogSkin m_skin;
+    CHyperlinkStatic m_linkWeb;
+    CHyperlinkStatic m_linkMail;
+    CHyperlinkStatic m_linkHelp;
+};

@@ -1,0 +1,197 @@
+// The engine port's dispatch onto the user-interface thread, its message protocol and list progress.
+#include "app/engine_ui.h"
+
+#include "app/message_dlg.h"
+#include "app/progress_wait_dlg.h"
+#include "engine/scan_control.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+CAppEngineUi* g_appUi = nullptr;
+
+} // namespace
+
+CAppEngineUi* AppEngineUi()
+{
+    return g_appUi;
+}
+
+void InstallAppEngineUi(CAppEngineUi* ui)
+{
+    g_appUi = ui;
+    SetEngineUi(ui);
+}
+
+CAppEngineUi::CAppEngineUi() : m_dwUiThread(::GetCurrentThreadId()) {}
+
+CAppEngineUi::~CAppEngineUi()
+{
+    if (m_pListProgress) {
+        m_pListProgress->DestroyWindow();
+        delete m_pListProgress;
+    }
+    if (g_appUi == this)
+        InstallAppEngineUi(nullptr);
+}
+
+bool CAppEngineUi::IsUiThread() const
+{
+    return ::GetCurrentThreadId() == m_dwUiThread;
+}
+
+bool CAppEngineUi::RunOnUiThread(const std::function<void()>& fn)
+{
+    if (IsUiThread()) {
+        fn();
+        return true;
+    }
+    if (!m_hwndDispatch || !::IsWindow(m_hwndDispatch))
+        return false;
+    bool ran = false;
+    std::function<void()> call = [&] {
+        fn();
+        ran = true;
+    };
+    ::SendMessageW(m_hwndDispatch, WM_ENGINE_UI_SENT, 0, reinterpret_cast<LPARAM>(&call));
+    return ran;
+}
+
+void CAppEngineUi::PostLatest(ULONGLONG key, std::function<void()> fn)
+{
+    if (IsUiThread()) {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_posted.erase(key);
+        }
+        fn();
+        return;
+    }
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_posted[key] = std::move(fn);
+        if (!m_bPostPending) {
+            m_bPostPending = true;
+            post = true;
+        }
+    }
+    if (post && !(m_hwndDispatch && ::PostMessageW(m_hwndDispatch, WM_ENGINE_UI_POSTED, 0, 0))) {
+        // Nobody to serve it: the values wait for the next post or for FlushPosted.
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bPostPending = false;
+    }
+}
+
+void CAppEngineUi::FlushPosted()
+{
+    std::map<ULONGLONG, std::function<void()>> pending;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        pending.swap(m_posted);
+        m_bPostPending = false;
+    }
+    for (auto& [key, fn] : pending)
+        fn();
+}
+
+BOOL CAppEngineUi::ServeMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* pResult)
+{
+    if (message == WM_ENGINE_UI_SENT) {
+        (*reinterpret_cast<std::function<void()>*>(lParam))();
+        *pResult = 1;
+        return TRUE;
+    }
+    if (message == WM_ENGINE_UI_POSTED) {
+        FlushPosted();
+        *pResult = 0;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CAppEngineUi::ShowMessage(const WCHAR* text, EngineMessageKind kind)
+{
+    RunOnUiThread([&] { ShowAppMessage(text, kind); });
+}
+
+bool CAppEngineUi::AskYesNo(const WCHAR* text)
+{
+    bool yes = false;
+    RunOnUiThread([&] { yes = AskAppQuestion(text, MSG_KIND_QUESTION); });
+    return yes;
+}
+
+void CAppEngineUi::BeginListProgress()
+{
+    RunOnUiThread([this] {
+        if (m_pListProgress)
+            return;
+        auto* dlg = new CProgressWaitDlg();
+        if (!dlg->Create(CWnd::FromHandle(m_hwndDispatch))) {
+            // The fill goes on without a dialog.
+            delete dlg;
+            return;
+        }
+        dlg->SetRange(0, 100);
+        m_pListProgress = dlg;
+    });
+}
+
+void CAppEngineUi::SetListProgress(UINT percent)
+{
+    PostLatest(PostedKey(POSTED_LIST_PROGRESS), [this, percent] {
+        if (m_pListProgress)
+            m_pListProgress->SendMessage(WM_PROGRESS_SETPOS, percent, 0);
+    });
+}
+
+void CAppEngineUi::EndListProgress()
+{
+    RunOnUiThread([this] {
+        {
+            // A position still waiting would only find the dialog gone.
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_posted.erase(PostedKey(POSTED_LIST_PROGRESS));
+        }
+        if (!m_pListProgress)
+            return;
+        m_pListProgress->SendMessage(WM_PROGRESS_SETPOS, 100, 0);
+        m_pListProgress->DestroyWindow();
+        delete m_pListProgress;
+        m_pListProgress = nullptr;
+    });
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    // Real time, not the layer's clock: a test's virtual clock must not make a wait endless or instant.
+    const auto start = std::chrono::steady_clock::now();
+    while (!done()) {
+        MSG msg;
+        // Peeking serves the messages other threads send, then the posted and input ones are dispatched.
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                ::PostQuitMessage(int(msg.wParam));
+                return done();
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done())
+            break;
+        if (timeoutMs != INFINITE &&
+            std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(timeoutMs))
+            return false;
+        // The signal a worker sets wakes no queue, so look again after a short slice.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+bool PumpUntilWorkerFinished(DWORD timeoutMs)
+{
+    return PumpUntil([] { return IsWorkerFinished(); }, timeoutMs);
+}

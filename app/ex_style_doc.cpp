@@ -1,0 +1,158 @@
+// The document of the template: picture browsing and the database of the previews.
+#include "app/ex_style_doc.h"
+
+#include "app/message_dlg.h"
+
+#include <algorithm>
+
+IMPLEMENT_DYNCREATE(CEx_StyleDoc, CDocument)
+
+namespace {
+
+IDocumentPreviewServices* g_services = nullptr;
+
+struct ImageExtension {
+    const char16_t* ext;
+    int type;
+};
+
+const ImageExtension kImageExtensions[] = {
+    {u"bmp", 1}, {u"gif", 2},  {u"jpg", 3},  {u"jpeg", 3}, {u"png", 4},  {u"ico", 5},  {u"tif", 6},
+    {u"tiff", 6}, {u"tga", 7}, {u"pcx", 8},  {u"wbmp", 9}, {u"wmf", 10}, {u"emf", 10}, {u"j2k", 11},
+    {u"jp2", 11}, {u"j2c", 12}, {u"jpc", 12}, {u"pgx", 13}, {u"pnm", 14}, {u"pgm", 14}, {u"ppm", 14},
+    {u"ras", 15},
+};
+
+// Every plain file of the folder, in the order the system lists them.
+std::vector<CString> PlainFiles(const CString& folder)
+{
+    std::vector<CString> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = ::FindFirstFileW(folder + u"\\*.*", &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        CString name(found.cFileName);
+        if (name != u"." && name != u"..")
+            names.push_back(name);
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+    return names;
+}
+
+} // namespace
+
+void SetDocumentPreviewServices(IDocumentPreviewServices* services)
+{
+    g_services = services;
+}
+
+int FindImageType(LPCWSTR name)
+{
+    CString text(name ? name : u"");
+    int dot = text.ReverseFind(u'.');
+    if (dot < 0)
+        return 0;
+    CString ext = text.Mid(dot + 1);
+    for (const ImageExtension& e : kImageExtensions)
+        if (ext.CompareNoCase(e.ext) == 0)
+            return e.type;
+    return 0;
+}
+
+CString FormatDaoStatus(LONG scode)
+{
+    const DWORD code = static_cast<DWORD>(scode);
+    CString text;
+    text.Format(u"ERROR:CDaoException\n\nSCODE_CODE      =%d\nSCODE_FACILITY  =%d\nSCODE_SEVERITY  =%d\n"
+                u"ResultFromScode =%d\n",
+                int(code & 0xFFFF), int((code >> 16) & 0x1FFF), int(code >> 31), int(scode));
+    return text;
+}
+
+void ReportDaoException(LONG scode)
+{
+    ShowAppMessage(FormatDaoStatus(scode), MSG_KIND_ERROR);
+}
+
+CEx_StyleDoc::~CEx_StyleDoc()
+{
+    if (m_pDatabase) {
+        if (m_pDatabase->IsOpen())
+            m_pDatabase->Close();
+        delete m_pDatabase;
+    }
+    DropCurrentImage();
+}
+
+BOOL CEx_StyleDoc::OnNewDocument()
+{
+    return CDocument::OnNewDocument();
+}
+
+void CEx_StyleDoc::DropCurrentImage()
+{
+    delete m_pCurrentImage;
+    m_pCurrentImage = nullptr;
+}
+
+void CEx_StyleDoc::OpenImageFolder(LPCWSTR folder)
+{
+    m_strFolder = folder;
+    m_ImageNames.clear();
+    DropCurrentImage();
+    for (CString& name : PlainFiles(m_strFolder))
+        if (FindImageType(name))
+            m_ImageNames.push_back(name);
+    std::sort(m_ImageNames.begin(), m_ImageNames.end(),
+              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    if (g_services)
+        g_services->FillThumbnails(this);
+    m_nCurrentImage = -1;
+}
+
+void CEx_StyleDoc::SetCurrentImage(int n)
+{
+    if (n == m_nCurrentImage)
+        return;
+    m_nCurrentImage = n;
+    DropCurrentImage();
+    if (n < 0 || n >= int(m_ImageNames.size()))
+        return;
+    CString path = m_strFolder + u"\\" + m_ImageNames[n];
+    int type = FindImageType(path);
+    if (type && g_services)
+        m_pCurrentImage = g_services->LoadPicture(path, type);
+}
+
+void CEx_StyleDoc::DeleteFolderFiles(LPCWSTR folder)
+{
+    m_strFolder = folder;
+    m_ImageNames.clear();
+    DropCurrentImage();
+    for (CString& name : PlainFiles(m_strFolder))
+        ::DeleteFileW(m_strFolder + u"\\" + name);
+}
+
+BOOL CEx_StyleDoc::OpenDaoDatabase(LPCWSTR path)
+{
+    if (!g_services)
+        return FALSE;
+    LONG status = 0;
+    CDocDatabase* database = g_services->OpenDatabase(path, &status);
+    if (!database) {
+        ReportDaoException(status);
+        return FALSE;
+    }
+    if (m_pDatabase) {
+        if (m_pDatabase->IsOpen())
+            m_pDatabase->Close();
+        delete m_pDatabase;
+    }
+    m_pDatabase = database;
+    if (m_pDatabase->IsOpen())
+        g_services->ShowDatabase(this);
+    return TRUE;
+}

@@ -1,0 +1,34 @@
+// The partition-choice dialog: its answer becomes the search's PartitionSearchChoice.
+#include "app/partition_choice_dialog.h"
+
+#include "engine/partition_table.h"
+#include "app/dialog_skin.h"
+#include "res/app/wizard_front_res.h"
+
+BEGIN_MESSAGE_MAP(CPartitionChoiceDlg, CDialog)
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+CPartitionChoiceDlg::CPartitionChoiceDlg(CWnd* parent) : CDialog(IDD, parent) {}
+
+BOOL CPartitionChoiceDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_group.SubclassDlgItem(IDC_CHOICE_GROUP, this);
+    m_existingLabel.SubclassDlgItem(IDC_CHOICE_EXISTING_LABEL, this);
+    m_searchLabel.SubclassDlgItem(IDC_CHOICE_SEARCH_LABEL, this);
+    m_group.SetBackgroundColor(RGB(255, 255, 255));
+    ::CheckRadioButton(m_hWnd, IDC_CHOICE_EXISTING, IDC_CHOICE_SEARCH, IDC_CHOICE_EXISTING);
+    return TRUE;
+}
+
+void CPartitionChoiceDlg::OnOK()
+{
+    PartitionSearchChoice = ::IsDlgButtonChecked(m_hWnd, IDC_CHOICE_EXISTING) ? 0 : 1;
+    CDialog::OnOK();
+}
+
+BOOL CPartitionChoiceDlg::OnEraseBkgnd(CDC* dc)
+{
+    return PaintDialogSkin(this, dc, IDB_PARTITION_CHOICE_SKIN) || Default();
+}

@@ -1,0 +1,97 @@
+// The message protocol: kinds and answers, the dialog's own template for an unknown kind, and a worker's
+// question served on the user-interface thread while that thread sits in a modal box of its own.
+#include "tests/app/app_fixture.h"
+
+#include "app/engine_ui.h"
+#include "app/message_dlg.h"
+#include "app_res.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+TEST(MessageKinds, ChooseTheIconAndTheButtons)
+{
+    struct {
+        UINT kind;
+        UINT statement, question;
+    } cases[] = {{1, 64, 68}, {2, 16, 20}, {3, 32, 36}, {0, 0, 0}, {4, 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(MessageBoxStyleForKind(c.kind, false), c.statement) << c.kind;
+        EXPECT_EQ(MessageBoxStyleForKind(c.kind, true), c.question) << c.kind;
+    }
+}
+
+using MessageDialogs = AppFixture;
+
+TEST_F(MessageDialogs, QuestionsAnswerOkForYesAndCancelForNo)
+{
+    ASSERT_TRUE(StartApp());
+    struct {
+        UINT button;
+        INT_PTR result;
+    } answers[] = {{IDYES, IDOK}, {IDNO, IDCANCEL}};
+    for (const auto& a : answers) {
+        headless::AnswerNextModal([&](HWND box) { ::PostMessageW(box, WM_COMMAND, a.button, 0); });
+        CSkinMessageDlg dlg(u"继续吗？", MSG_KIND_QUESTION);
+        EXPECT_EQ(dlg.DoModal(), a.result);
+    }
+    headless::AnswerNextModal([&](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    CMessageDlg statement(u"done", MSG_KIND_INFO);
+    EXPECT_EQ(statement.DoModal(), IDOK);
+}
+
+TEST_F(MessageDialogs, AnUnknownKindShowsTheDialogsOwnTemplateWithTheText)
+{
+    ASSERT_TRUE(StartApp());
+    std::u16string shown;
+    headless::AnswerNextModal([&](HWND dlg) {
+        shown = headless::Text(::GetDlgItem(dlg, IDC_MESSAGE_TEXT));
+        ::PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
+    CSkinMessageDlg dlg(u"plain text", 0);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(shown, u"plain text");
+}
+
+// The worker asks while the UI thread shows a statement of its own: the question is sent to the frame and
+// answered in the statement's modal loop, and each box shows its own caller's text.
+TEST_F(MessageDialogs, AWorkersQuestionIsServedWhileTheUiThreadIsInAModalBox)
+{
+    ASSERT_TRUE(StartApp());
+    std::atomic<int> workerAnswer{-1};
+    std::thread worker;
+    HWND statementBox = nullptr;
+    headless::AnswerNextModal([&](HWND box) {
+        statementBox = box;
+        worker = std::thread([&] { workerAnswer = EngineUi().AskYesNo(u"worker question") ? 1 : 0; });
+    });
+    headless::AnswerNextModal([&](HWND box) {
+        EXPECT_NE(box, statementBox);
+        ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+        ::PostMessageW(statementBox, WM_COMMAND, IDOK, 0);
+    });
+    ShowAppMessage(u"ui statement", MSG_KIND_INFO);
+    worker.join();
+    EXPECT_EQ(workerAnswer, 1);
+}
+
+// Progress from a worker never waits: the values are kept and the last one reaches the UI thread once.
+TEST_F(MessageDialogs, PostedUpdatesKeepOnlyTheLatestValuePerKey)
+{
+    ASSERT_TRUE(StartApp());
+    CAppEngineUi* ui = AppEngineUi();
+    std::vector<int> seen;
+    std::thread worker([&] {
+        for (int i = 1; i <= 50; ++i)
+            ui->PostLatest(CAppEngineUi::PostedKey(CAppEngineUi::POSTED_PROGRESS), [&seen, i] { seen.push_back(i); });
+        ui->PostLatest(CAppEngineUi::PostedKey(CAppEngineUi::POSTED_STATUS, 1), [&seen] { seen.push_back(1000); });
+    });
+    worker.join();
+    EXPECT_TRUE(seen.empty()) << "nothing runs on the worker";
+    headless::PumpUntilIdle();
+    EXPECT_EQ(seen, (std::vector<int>{50, 1000}));
+}
+
+} // namespace

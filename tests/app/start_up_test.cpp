@@ -1,0 +1,98 @@
+// Start-up: the frame with its banner, status bar and five pages, the port, and the page switch.
+#include "tests/app/app_fixture.h"
+
+#include "app/banner_dlg.h"
+#include "app/engine_ui.h"
+#include "app/ex_style_view.h"
+#include "app/file_system_view.h"
+#include "app/first_view_hdd.h"
+#include "app/second_view_hdd.h"
+#include "app/third_view_hdd.h"
+#include "engine/ui_port.h"
+
+namespace {
+
+using StartUp = AppFixture;
+
+TEST_F(StartUp, MakesTheFrameWithItsBarsAndTheFivePagesUnderTheirIds)
+{
+    ASSERT_TRUE(StartApp());
+    CString title;
+    m_frame->GetWindowText(title);
+    EXPECT_EQ(title, CString(u"Dovemark for Windows"));
+    EXPECT_TRUE(m_frame->IsWindowVisible());
+    EXPECT_NE(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR), nullptr);
+    ASSERT_NE(m_frame->m_pBannerDlg, nullptr);
+    EXPECT_TRUE(m_frame->m_pBannerDlg->IsWindowVisible());
+
+    CRuntimeClass* classes[] = {RUNTIME_CLASS(CEx_StyleView), RUNTIME_CLASS(CFirstView_HDD),
+                                RUNTIME_CLASS(CSecondView_HDD), RUNTIME_CLASS(CFileSystemView),
+                                RUNTIME_CLASS(CThirdView_HDD)};
+    for (int n = 0; n < kPageCount; ++n) {
+        SCOPED_TRACE(n);
+        ASSERT_NE(Page(n), nullptr);
+        EXPECT_TRUE(Page(n)->IsKindOf(classes[n]));
+        EXPECT_EQ(Page(n)->GetDlgCtrlID(), int(kPageIdFirst + n));
+        EXPECT_EQ(Page(n)->GetParent(), m_frame);
+        EXPECT_EQ(Page(n)->IsWindowVisible(), n == 0);
+        EXPECT_EQ(Page(n)->GetDocument(), m_frame->GetActiveDocument());
+    }
+    EXPECT_EQ(m_frame->GetActiveView(), Page(0));
+    EXPECT_EQ(m_frame->m_pFirstPageView, Page(0));
+
+    // The engine speaks through the application's port, served by the frame.
+    ASSERT_NE(AppEngineUi(), nullptr);
+    EXPECT_EQ(&EngineUi(), static_cast<IEngineUi*>(AppEngineUi()));
+    EXPECT_EQ(AppEngineUi()->GetDispatchWindow(), m_frame->m_hWnd);
+    EXPECT_EQ(GetMainWindowFlags(), static_cast<IMainWindowFlags*>(m_frame));
+    EXPECT_FALSE(AppFolder.IsEmpty());
+    EXPECT_EQ(AppFolder.Right(1), CString(u"/"));
+}
+
+TEST_F(StartUp, TheFrameKeepsItsMinimumSizeAndTheBannerItsPlaceAtTheRight)
+{
+    ASSERT_TRUE(StartApp());
+    m_frame->SetWindowPos(nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOMOVE);
+    CRect window;
+    m_frame->GetWindowRect(&window);
+    EXPECT_EQ(window.Width(), 875);
+    EXPECT_EQ(window.Height(), 700);
+    m_frame->SetWindowPos(nullptr, 0, 0, 1000, 760, SWP_NOZORDER | SWP_NOMOVE);
+    CRect client, banner;
+    m_frame->GetClientRect(&client);
+    m_frame->m_pBannerDlg->GetWindowRect(&banner);
+    m_frame->ScreenToClient(&banner);
+    EXPECT_EQ(banner, CRect(client.Width() - 180, 20, client.Width() - 5, 76));
+}
+
+// The page shown always holds the first pane id; the others keep their own.
+TEST_F(StartUp, SwitchViewTradesIdsShowsThePageAndMakesItActive)
+{
+    ASSERT_TRUE(StartApp());
+    struct Step {
+        int page;
+        int expectedIds[kPageCount];
+    } steps[] = {
+        {3, {0xE903, 0xE901, 0xE902, 0xE900, 0xE904}},
+        {1, {0xE903, 0xE900, 0xE902, 0xE901, 0xE904}},
+        {1, {0xE903, 0xE900, 0xE902, 0xE901, 0xE904}}, // already shown: nothing changes
+        {0, {0xE900, 0xE903, 0xE902, 0xE901, 0xE904}},
+        {7, {0xE900, 0xE903, 0xE902, 0xE901, 0xE904}}, // no such page
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.page);
+        m_app->SwitchView(step.page);
+        for (int n = 0; n < kPageCount; ++n) {
+            EXPECT_EQ(Page(n)->GetDlgCtrlID(), step.expectedIds[n]) << "page " << n;
+            EXPECT_EQ(Page(n)->IsWindowVisible(), step.expectedIds[n] == 0xE900) << "page " << n;
+        }
+        CView* shown = m_frame->GetActiveView();
+        EXPECT_EQ(shown->GetDlgCtrlID(), 0xE900);
+        // The layout gives the shown page the frame's pane.
+        CRect pane;
+        shown->GetClientRect(&pane);
+        EXPECT_GT(pane.Width(), 0);
+    }
+}
+
+} // namespace
