@@ -12,6 +12,10 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// Files of any size can reach the view (a traced file has no size to judge it by); the text shown
+// stops here, well past the 5 MiB the results page copies for preview.
+const size_t kMaxTextChars = size_t(16) << 20;
+
 const DWORD kRichEditStyle =
     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_WANTRETURN | ES_AUTOVSCROLL | ES_MULTILINE;
 
@@ -138,7 +142,7 @@ void CAdobeReaderView::ShowText(const CString& path)
         return;
     }
     CString text;
-    reader.ReadText(text, u"\r\n");
+    reader.ReadText(text, u"\r\n", kMaxTextChars);
     m_richEdit.SetWindowText(text);
     ApplyFontAndReadOnly();
 }

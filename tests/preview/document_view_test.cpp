@@ -84,3 +84,36 @@ TEST_F(PreviewPaneTest, UnreadableTextShowsNoNoPreviewViewer)
     EXPECT_NE(pane->m_pNoPreviewView, nullptr);
     EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED);
 }
+
+TEST_F(PreviewPaneTest, RichEditKeepsItsOleCallbackAndItsStorages)
+{
+    Preview(WriteFile("a.txt", "text"), u".txt");
+    auto* view = static_cast<CAdobeReaderView*>(pane->m_pDocumentView);
+    ASSERT_NE(view, nullptr);
+    COleRichEditCtrl& edit = view->m_richEdit;
+    ASSERT_NE(edit.m_pCallback, nullptr);
+    EXPECT_TRUE(edit.m_bCallbackSet);
+    CRichEditOleCallback* cb = edit.m_pCallback;
+    EXPECT_EQ(cb->m_dwRef, 1u) << "the control holds the only reference";
+
+    IStorage* first = nullptr;
+    IStorage* second = nullptr;
+    EXPECT_EQ(cb->GetNewStorage(&first), S_OK);
+    EXPECT_EQ(cb->GetNewStorage(&second), S_OK);
+    EXPECT_EQ(cb->m_iNumStorages, 2);
+    IStorage* found = nullptr;
+    const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+    for (const char16_t* name : {u"REOLEStorage1", u"REOLEStorage2"}) {
+        EXPECT_EQ(cb->m_pStorage->OpenStorage(name, nullptr, mode, nullptr, 0, &found), S_OK);
+        found->Release();
+    }
+    first->Release();
+    second->Release();
+
+    void* out = nullptr;
+    EXPECT_EQ(cb->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
+    EXPECT_EQ(cb->QueryInterface(IID_IRichEditOleCallback, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IRichEditOleCallback*>(cb));
+    cb->Release();
+    EXPECT_EQ(cb->m_dwRef, 1u);
+}

@@ -61,9 +61,25 @@ std::u16string NormaliseLineEnds(const char16_t* s, size_t n)
     return out;
 }
 
+// Whether every CR and LF of the text already stands in a CR LF pair.
+bool LineEndsArePairs(const char16_t* s, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (s[i] == u'\r' && !(i + 1 < n && s[i + 1] == u'\n'))
+            return false;
+        if (s[i] == u'\n' && !(i > 0 && s[i - 1] == u'\r'))
+            return false;
+    }
+    return true;
+}
+
 LRESULT SetText(HWND hwnd, const char16_t* text)
 {
-    std::u16string t = text ? NormaliseLineEnds(text, std::char_traits<char16_t>::length(text)) : std::u16string();
+    size_t n = text ? std::char_traits<char16_t>::length(text) : 0;
+    // Large texts usually come with CR LF already; they are handed on without a copy.
+    if (!text || LineEndsArePairs(text, n))
+        return CallEdit(hwnd, WM_SETTEXT, 0, (LPARAM)(text ? text : u""));
+    std::u16string t = NormaliseLineEnds(text, n);
     return CallEdit(hwnd, WM_SETTEXT, 0, (LPARAM)t.c_str());
 }
 

@@ -113,7 +113,7 @@ TEST(Resources, MenuAcceleratorsAndToolBar)
     EXPECT_EQ(menu[0].items[1].id, 0u); // separator
     EXPECT_TRUE(menu[0].items[1].text.empty());
     EXPECT_EQ(menu[0].items[2].flags & 1u, 1u); // MF_GRAYED
-    EXPECT_EQ(menu[1].id, UINT(ID_HELP));
+    EXPECT_EQ(menu[1].id, UINT(ID_TEST_HELP));
     EXPECT_FALSE(res::ParseMenu(m.data, m.size - 3, menu));
 
     res::Blob a = Load(RT_ACCELERATOR, MAKEINTRESOURCEW(IDA_MAIN));
