@@ -455,3 +455,41 @@ TEST_F(CommandBarTest, HelpHitTestsAndAccessibleRoles) {
                                STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_SELECTED));
     bar.DestroyWindow();
 }
+
+TEST_F(CommandBarTest, KeyboardCuesFollowAltWhenTheSystemHidesThem) {
+    MenuBar();
+    // The window system hides cues until Alt, so mode 2 follows Alt.
+    bars->SetKeyboardCuesShow(2);
+    EXPECT_FALSE(bars->IsKeyboardCuesVisible());
+    MSG alt = AltKey(VK_MENU);
+    EXPECT_FALSE(bars->PreTranslateFrameMessage(&alt));
+    EXPECT_TRUE(bars->IsKeyboardCuesVisible());
+    MSG up{};
+    up.message = WM_SYSKEYUP;
+    up.wParam = VK_MENU;
+    bars->PreTranslateFrameMessage(&up);
+    EXPECT_FALSE(bars->IsKeyboardCuesVisible());
+    // Mode 0 always shows them, mode 1 never.
+    bars->SetKeyboardCuesShow(0);
+    EXPECT_TRUE(bars->IsKeyboardCuesVisible());
+    bars->SetKeyboardCuesShow(1);
+    bars->PreTranslateFrameMessage(&alt);
+    EXPECT_FALSE(bars->IsKeyboardCuesVisible());
+}
+
+TEST_F(CommandBarTest, PopupsOfHiddenCommandsHideButEmptyPopupsStay) {
+    CTKPCommandBar* menu = MenuBar();
+    CTKPControl* view = menu->GetControl(1);  // one item: 202
+    const UINT hidden[] = {202};
+    bars->HideCommands(hidden, 1);
+    EXPECT_TRUE(bars->IsControlHidden(view->GetCommandBar()->GetControl(0)));
+    EXPECT_TRUE(bars->IsControlHidden(view));
+    CTKPControl* empty = menu->GetControls()->Add(TKP_CONTROL_POPUP, 0);
+    EXPECT_FALSE(bars->IsControlHidden(empty));
+    // Once used, a hidden command shows again.
+    bars->MarkCommandUsed(202);
+    EXPECT_FALSE(bars->IsControlHidden(view));
+    bars->GetCommandBarsOptions()->bAutoHideUnusedPopups = FALSE;
+    bars->ResetUsedCommands();
+    EXPECT_FALSE(bars->IsControlHidden(view));
+}
