@@ -493,3 +493,28 @@ TEST_F(CommandBarTest, PopupsOfHiddenCommandsHideButEmptyPopupsStay) {
     bars->ResetUsedCommands();
     EXPECT_FALSE(bars->IsControlHidden(view));
 }
+
+TEST_F(CommandBarTest, PaintingDrawsEveryShownControlAndNoHiddenOne) {
+    CTKPCommandBar* menu = MenuBar();
+    const RECT go = menu->GetControls()->FindControl(kGo)->GetRect();
+    auto darkPixelsInGo = [&]() {
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 600, 24);
+        ::ReleaseDC(nullptr, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        ::SendMessageW(menu->m_hWnd, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        int dark = 0;
+        for (int y = go.top; y < go.bottom; ++y)
+            for (int x = go.left; x < go.right; ++x)
+                if (GetRValue(::GetPixel(dc, x, y)) < 64)
+                    ++dark;
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return dark;
+    };
+    EXPECT_GT(darkPixelsInGo(), 5);
+    menu->GetControls()->FindControl(kGo)->SetHideFlags(TKP_HIDE_GENERIC);
+    EXPECT_EQ(darkPixelsInGo(), 0);
+}
