@@ -343,3 +343,24 @@ TEST(CommandBarsSet, TheShortcutKeyFieldCapturesAllowedCombinations) {
     field.DestroyWindow();
     parent.DestroyWindow();
 }
+
+TEST(CommandBarsSet, CustomToolBarsAndVisibleBarCycles) {
+    CTKPCommandBars bars;
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), -1);
+    CTKPToolBar* standard = bars.AddToolBar(u"Standard", 1);
+    // With one visible bar a full cycle comes back to it, in both directions.
+    EXPECT_EQ(bars.GetNextVisible(0, 1), 0);
+    EXPECT_EQ(bars.GetNextVisible(-1, -1), 0);
+    CTKPToolBar* custom = bars.AddCustomToolBar(u"Mine", 7, TRUE);
+    ASSERT_NE(custom, nullptr);
+    EXPECT_EQ(custom->GetDockingFlags(), 0x3Fu);
+    EXPECT_EQ(custom->GetPosition(), TKP_BARPOS_FLOATING);
+    EXPECT_EQ(bars.GetToolBar(7), custom);
+    EXPECT_FALSE(custom->m_bBuiltIn);
+    bars.ToggleVisible(0);
+    EXPECT_FALSE(standard->IsVisible());
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 1);
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), 1);
+    bars.ToggleVisible(0);
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 0);
+}
