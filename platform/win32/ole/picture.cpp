@@ -160,7 +160,7 @@ private:
 class RasterPicture final : public IPicture {
 public:
     // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
-    static RasterPicture* Create(const backend::DecodedImage& image)
+    static RasterPicture* Create(const backend::DecodedImage& image, bool icon)
     {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -188,7 +188,7 @@ public:
             }
             dst[i] = p;
         }
-        return new RasterPicture(bitmap, image.width, image.height, translucent);
+        return new RasterPicture(bitmap, image.width, image.height, translucent, icon);
     }
 
     HRESULT QueryInterface(REFIID riid, void** out) override
@@ -230,7 +230,7 @@ public:
     {
         if (!out)
             return E_POINTER;
-        *out = PICTYPE_BITMAP;
+        *out = m_icon ? PICTYPE_ICON : PICTYPE_BITMAP;
         return S_OK;
     }
     HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override
@@ -296,13 +296,14 @@ public:
     {
         if (!out)
             return E_POINTER;
-        *out = m_translucent ? PICTURE_TRANSPARENT : 0;
+        // Icons always report transparency, whether or not this one has clear pixels.
+        *out = m_translucent || m_icon ? PICTURE_TRANSPARENT : 0;
         return S_OK;
     }
 
 private:
-    RasterPicture(HBITMAP bitmap, int width, int height, bool translucent)
-        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent)
+    RasterPicture(HBITMAP bitmap, int width, int height, bool translucent, bool icon)
+        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_icon(icon)
     {
     }
     ~RasterPicture() { ::DeleteObject(m_bitmap); }
@@ -312,6 +313,7 @@ private:
     int m_width;
     int m_height;
     bool m_translucent;
+    bool m_icon;
 };
 
 HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out)
@@ -319,7 +321,10 @@ HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REF
     backend::DecodedImage image;
     if (!backend::DecodeImage(data.data(), data.size(), hint, image))
         return CTL_E_INVALIDPICTURE;
-    RasterPicture* picture = RasterPicture::Create(image);
+    backend::ImageFormat format = backend::SniffImageFormat(data.data(), data.size());
+    if (format == backend::ImageFormat::Unknown)
+        format = hint;
+    RasterPicture* picture = RasterPicture::Create(image, format == backend::ImageFormat::Ico);
     if (!picture)
         return E_OUTOFMEMORY;
     HRESULT hr = picture->QueryInterface(riid, out);

@@ -1,6 +1,6 @@
 // The picture decoders: every format round-trips a small sample; damaged and oversized files are refused.
 #include "backend/images/image_decode.h"
-#include "platform/backend/image_samples.h"
+#include "support/image_samples.h"
 
 #include <gtest/gtest.h>
 

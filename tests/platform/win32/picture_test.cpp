@@ -1,7 +1,7 @@
 // OLE pictures from files and memory streams: size in HIMETRIC, upright rendering, refusal of damaged data.
 #include "win32/picture.h"
 
-#include "platform/backend/image_samples.h"
+#include "support/image_samples.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Small pictures in every format, written by hand for the own formats and by the codec libraries for theirs.
-#include "platform/backend/image_samples.h"
+#include "support/image_samples.h"
 
 #include <cstdio>
 #include <cstring>
