@@ -22,6 +22,8 @@ public:
     CTKPControlPopup* GetParentControl() const { return m_pParentControl; }
     void SetParentControl(CTKPControlPopup* control) { m_pParentControl = control; }
     BOOL IsDoubleIconColumn() const override { return m_bDoubleIconColumn; }
+    // Shows the rarely used commands the popup hides, and lays it out again.
+    virtual void ExpandBar();
 
     // The menu the bar was last filled from.
     HMENU GetSourceMenu() const { return m_hSourceMenu; }
