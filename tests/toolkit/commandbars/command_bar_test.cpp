@@ -8,6 +8,7 @@
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/customize_drag.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 
@@ -549,4 +550,22 @@ TEST_F(CommandBarTest, TheSiteMayMakeTheControlOfAMenuItem) {
     // Every control made from the menu is announced, sub-menus' included.
     EXPECT_EQ(frame->madeNotices, 6 + 3);
     EXPECT_EQ(dynamic_cast<FixedControl*>(menu->GetControls()->FindControl(kGo)), nullptr);
+}
+
+TEST_F(CommandBarTest, TheFrameUpdatesFloatingBarsAndStaysWhileCustomizing) {
+    CTKPToolBar* floating = bars->AddToolBar(u"Floating", 9);
+    ASSERT_TRUE(CreateBarWindow(floating, frame, RECT{0, 40, 200, 70}));
+    CTKPControl* grid = floating->GetControls()->Add(TKP_CONTROL_BUTTON, kGrid);
+    LRESULT result = 0;
+    // Docked bars update themselves; the frame's idle pass reaches only the floating ones.
+    EXPECT_FALSE(bars->OnFrameWndMsg(WM_IDLEUPDATECMDUI, TRUE, 0, &result));
+    EXPECT_TRUE(grid->GetEnabled());
+    floating->SetPosition(TKP_BARPOS_FLOATING);
+    bars->OnFrameWndMsg(WM_IDLEUPDATECMDUI, TRUE, 0, &result);
+    EXPECT_FALSE(grid->GetEnabled());
+
+    EXPECT_FALSE(bars->OnFrameWndMsg(WM_CLOSE, 0, 0, &result));
+    bars->GetDragContext()->m_pSheet = floating;
+    EXPECT_TRUE(bars->OnFrameWndMsg(WM_CLOSE, 0, 0, &result));
+    bars->GetDragContext()->m_pSheet = nullptr;
 }
