@@ -16,18 +16,9 @@
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tip_context.h"
 
-#include <climits>
 #include <cstdlib>
-#include <cwctype>
 
 IMPLEMENT_DYNCREATE(CTKPCommandBar, CWnd)
-
-namespace {
-WCHAR UpperChar(WCHAR c)
-{
-    return WCHAR(std::towupper(std::wint_t(c)));
-}
-}  // namespace
 
 CTKPCommandBar::CTKPCommandBar() : m_pControls(new CTKPControls())
 {
@@ -467,7 +458,7 @@ BOOL CTKPCommandBar::MoveToRow(int direction)
     const LONG rowTop = GetControl(other)->GetRect().top;
     const LONG centre = (rcFrom.left + rcFrom.right) / 2;
     int best = other;
-    LONG bestDistance = LONG_MAX;
+    LONG bestDistance = 0x7FFFFFFF;
     for (int j = 0; j < GetControlCount(); ++j) {
         CTKPControl* c = GetControl(j);
         if (c->IsHidden() || (c->GetFlags() & TKP_FLAG_SKIPFOCUS) || c->GetRect().top != rowTop)
@@ -1333,7 +1324,7 @@ HRESULT CTKPCommandBar::AccessibleHitTest(long xLeft, long yTop, VARIANT* pvarCh
 {
     if (!pvarChild)
         return E_INVALIDARG;
-    POINT pt{xLeft, yTop};
+    POINT pt{LONG(xLeft), LONG(yTop)};
     if (m_hWnd)
         ::ScreenToClient(m_hWnd, &pt);
     CTKPControl* control = m_pControls->HitTest(pt);

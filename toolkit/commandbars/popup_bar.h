@@ -35,6 +35,8 @@ public:
     BOOL m_bExpandable = FALSE;
     BOOL m_bExpanded = FALSE;
     BOOL m_bShowShadow = TRUE;
+    // The popup lays itself out right to left.
+    BOOL m_bRightToLeft = FALSE;
 
 protected:
     CTKPControlPopup* m_pParentControl = nullptr;
