@@ -31,7 +31,8 @@ TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
         {"Notes.TXT", "\xEF\xBB\xBFhello\nworld", u".TXT", u"hello\r\nworld", false, 0},
         {"main.cpp", "int main() {}\n", u".cpp", u"int main() {}\r\n", false, 0},
         {"config.ini", "", u".ini", u"", false, 0},
-        {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
+        {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"hello", false, 0},
+        {"empty.rtf", "", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
         {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", true, IDB_PREVIEW_UNSUPPORTED},
         {"report.doc", "\xD0\xCF\x11\xE0", u".doc", u"", true, IDB_PREVIEW_UNSUPPORTED},
     };
