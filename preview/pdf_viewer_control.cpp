@@ -2,6 +2,7 @@
 #include "preview/pdf_viewer_control.h"
 
 #include "backend/images/image_decode.h"
+#include "win32/picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -125,18 +126,9 @@ HBITMAP CWPViewPDFX::PageBitmap(int index)
         page.failed = true;
         return nullptr;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image.width();
-    info.bmiHeader.biHeight = -image.height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap)
-            ::DeleteObject(bitmap);
+    HBITMAP bitmap = dovemark::CreateTopDownDib32(image.width(), image.height(), &bits);
+    if (!bitmap) {
         page.failed = true;
         return nullptr;
     }
