@@ -13,6 +13,11 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX), m_skin(IDB_ABOUT_SKIN) {}
 BOOL CAboutDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // The lines are drawn over the skin.
+    if (HWND title = ::GetDlgItem(m_hWnd, IDC_ABOUT_TITLE))
+        m_title.SubclassWindow(title);
+    if (HWND line2 = ::GetDlgItem(m_hWnd, IDC_ABOUT_LINE2))
+        m_line2.SubclassWindow(line2);
     struct Link {
         CHyperlinkStatic& control;
         int id;

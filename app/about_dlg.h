@@ -5,6 +5,7 @@
 #include "afx/dialog.h"
 #include "app/message_dlg.h"
 #include "controls/hyperlink_static.h"
+#include "controls/transparent_static.h"
 
 class CAboutDlg : public CDialog {
 public:
@@ -16,6 +17,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     CDialogSkin m_skin;
+    CTransparentStatic m_title;
+    CTransparentStatic m_line2;
     CHyperlinkStatic m_linkWeb;
     CHyperlinkStatic m_linkMail;
     CHyperlinkStatic m_linkHelp;

@@ -360,30 +360,35 @@ void AppendClusterNode(DWORD value)
 }
 
 namespace {
-// Last node of the full scan's boot-sector list, so that a sweep finding many candidates appends in
-// constant time; any other list is walked to its end.
+// Last nodes of the full scan's boot-sector and volume lists, so that a sweep finding many candidates and an
+// analysis making many volumes append in constant time; any other list is walked to its end.
 ClusterNode* g_bootSectorTail = nullptr;
+VolumeRecord* g_volumeTail = nullptr;
+
+template <typename T> void AppendAtCachedEnd(T** head, T*& tail, T* record)
+{
+    record->Next = nullptr;
+    if (!*head) {
+        *head = record;
+    } else {
+        // Whoever changed the list since the last append left the cached end stale: walk from the head then.
+        if (!tail || tail->Next)
+            for (tail = *head; tail->Next;)
+                tail = tail->Next;
+        tail->Next = record;
+    }
+    tail = record;
+}
 } // namespace
 
 void AddBootSectorNode(ClusterNode** head, DWORD value)
 {
     auto* r = AllocRecord<ClusterNode>();
     r->Value = value;
-    if (head != &BootSectorHead) {
+    if (head == &BootSectorHead)
+        AppendAtCachedEnd(head, g_bootSectorTail, r);
+    else
         AppendAtEnd(head, r);
-        return;
-    }
-    r->Next = nullptr;
-    if (!*head) {
-        *head = r;
-    } else {
-        // Whoever changed the list since the last append left the cached end stale: walk from the head then.
-        if (!g_bootSectorTail || g_bootSectorTail->Next)
-            for (g_bootSectorTail = *head; g_bootSectorTail->Next;)
-                g_bootSectorTail = g_bootSectorTail->Next;
-        g_bootSectorTail->Next = r;
-    }
-    g_bootSectorTail = r;
 }
 
 void AddDirSectorRecord(DWORD sector, DWORD dotCluster, DWORD dotDotCluster, WORD writeDate,
@@ -417,7 +422,10 @@ void AddVolumeRecord(VolumeRecord** head, WORD kind, const DWORD v[14])
     r->SectorsPerIndexRecord = v[11];
     r->VolumeEndSector = v[12];
     r->TreeItem = v[13];
-    AppendAtEnd(head, r);
+    if (head == &VolumeHead)
+        AppendAtCachedEnd(head, g_volumeTail, r);
+    else
+        AppendAtEnd(head, r);
 }
 
 void AddFoundFile(const WCHAR* name, DWORD recordSector, DWORD parentRef, DWORD zero,
@@ -550,6 +558,7 @@ void ResetFullScanLists()
     g_bootSectorTail = nullptr;
     BootSectorCount = 0;
     FreeList(VolumeHead, NoNames);
+    g_volumeTail = nullptr;
     FreeNamed(FoundFolderHead);
     FoundFolderTail = nullptr;
     FoundFolderNodeCount = 0;

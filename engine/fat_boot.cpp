@@ -7,6 +7,7 @@
 #include "engine/sector_reader.h"
 #include "engine/ui_port.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -181,6 +182,11 @@ int ComputeFatParameters()
     const WORD kind = PartitionParams.FsType == FS_KIND_FAT32 ? FS_KIND_FAT32 : FS_KIND_FAT16;
     const ULONGLONG start = PartitionParams.StartSector;
     const ULONGLONG count = PartitionParams.SectorCount;
+    // The sweep stops at the device's end whatever the partition claims: past it there is nothing to read. The
+    // layout is still judged against the partition's own size, which its FATs were made for.
+    ULONGLONG reach = count;
+    if (const ULONGLONG device = SelectedDeviceSectors())
+        reach = start >= device ? 0 : std::min(count, device - start);
     const char* path = SelectedDevicePath();
     EngineUi().SetStatusText(ENGINE_STATUS_MAIN, u"分区参数计算，请稍候");
 
@@ -211,10 +217,10 @@ int ComputeFatParameters()
     FatDirSighting first{};
     ULONGLONG plainSectors = 0;
 
-    for (ULONGLONG done = 0; done < count;) {
+    for (ULONGLONG done = 0; done < reach;) {
         if (ScanPollPoint())
             return fail();
-        const DWORD n = DWORD(count - done < run ? count - done : run);
+        const DWORD n = DWORD(reach - done < run ? reach - done : run);
         ReadSectors(path, start + done, n, buffer.data(), &outcome);
         for (DWORD i = 0; i < n; ++i) {
             if (outcome.IsUnread(i))
@@ -248,7 +254,7 @@ int ComputeFatParameters()
                     }
                 }
             } else if (++plainSectors % 500 == 0) {
-                ULONGLONG percent = (done + i) * 100 / count;
+                ULONGLONG percent = (done + i) * 100 / reach;
                 EngineUi().SetProgress(UINT(percent > 99 ? 99 : percent));
             }
         }

@@ -55,6 +55,15 @@ int DecodeOem(const BYTE* bytes, int count, WCHAR* out)
 {
     if (count <= 0)
         return 0;
+    // Most names are ASCII, which the code page leaves as it is; the scan meets every entry of a volume.
+    int ascii = 0;
+    while (ascii < count && bytes[ascii] < 0x80)
+        ++ascii;
+    if (ascii == count) {
+        for (int i = 0; i < count; ++i)
+            out[i] = WCHAR(bytes[i]);
+        return count;
+    }
     return MultiByteToWideChar(kOemCodePage, 0, reinterpret_cast<LPCSTR>(bytes), count, out, count);
 }
 

@@ -186,18 +186,6 @@ void BuildTracedResult()
         ui.AddFileRow(FoundFileRow{group.typeText, TRUE, FALSE, 0, 0, group.item});
 }
 
-ULONGLONG SelectedDeviceSectors()
-{
-    HANDLE handle = DriveKind == 2 ? VolumeHandle : PhysicalDriveHandle;
-    if (!handle || handle == INVALID_HANDLE_VALUE)
-        return 0;
-    GET_LENGTH_INFORMATION length{};
-    DWORD returned = 0;
-    if (!DeviceIoControl(handle, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr))
-        return 0;
-    return static_cast<ULONGLONG>(length.Length.QuadPart) / SECTOR_SIZE;
-}
-
 const WCHAR* GuessOfficeExtension(ULONGLONG sector)
 {
     // The document is read straight into memory; sectors that cannot be read arrive as zeros, which the reader

@@ -25,5 +25,3 @@ void BuildTracedResult();
 // from the first 1 MiB of the document.
 const WCHAR* GuessOfficeExtension(ULONGLONG sector);
 
-// Sectors of the selected disk or volume, from the open handle; 0 when it cannot be told.
-ULONGLONG SelectedDeviceSectors();

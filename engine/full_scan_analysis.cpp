@@ -7,6 +7,7 @@
 #include "engine/sector_reader.h"
 #include "engine/ui_port.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
@@ -77,11 +78,66 @@ void ClaimDirRecord(DirSectorRecord* r, WORD number)
     Progress(g_matched, DirSectorRecordCount);
 }
 
-// True when a record's own sector is where its "." cluster lies in the given layout.
-bool DirRecordFits(const DirSectorRecord* r, ULONGLONG spc, ULONGLONG origin)
-{
-    return ULONGLONG(r->DotCluster) * spc + origin == r->Sector;
-}
+// The directory-sector records by the layouts they fit: for each power of two spc up to 128, a record at sector s
+// whose "." cluster is c fits exactly the layout whose data origin is s - spc x c. Records of one layout are kept in
+// list order, and a cursor per layout passes over those that can never be taken again (claimed, or before the
+// anchors already tried), so matching a volume's records costs what that layout holds instead of a walk of the whole
+// list, and every record is passed over at most once per layout.
+class DirLayoutIndex {
+public:
+    DirLayoutIndex()
+    {
+        for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
+            const DWORD index = DWORD(records_.size());
+            records_.push_back(r);
+            for (ULONGLONG spc = 1; spc <= 128; spc <<= 1)
+                if (r->Sector >= spc * r->DotCluster)
+                    entries_.push_back({Key(spc, r->Sector - spc * r->DotCluster), index});
+        }
+        std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+            return a.key != b.key ? a.key < b.key : a.index < b.index;
+        });
+        passed_.assign(entries_.size(), 0);
+    }
+
+    // The entries of one layout: [first, end), first being the earliest not yet passed over.
+    struct Layout {
+        size_t start = 0, first = 0, end = 0;
+    };
+    Layout Find(ULONGLONG spc, ULONGLONG origin) const
+    {
+        const ULONGLONG key = Key(spc, origin);
+        auto byKey = [](const Entry& e, ULONGLONG k) { return e.key < k; };
+        auto keyBy = [](ULONGLONG k, const Entry& e) { return k < e.key; };
+        Layout l;
+        l.start = size_t(std::lower_bound(entries_.begin(), entries_.end(), key, byKey) - entries_.begin());
+        l.end = size_t(std::upper_bound(entries_.begin() + l.start, entries_.end(), key, keyBy) - entries_.begin());
+        l.first = l.start < l.end ? l.start + passed_[l.start] : l.end;
+        return l;
+    }
+    // Entries of the layout before `to` are never taken again.
+    void PassOver(Layout& l, size_t to)
+    {
+        if (l.start < l.end) {
+            passed_[l.start] = DWORD(to - l.start);
+            l.first = to;
+        }
+    }
+    DirSectorRecord* Record(size_t entry) const { return records_[entries_[entry].index]; }
+    DWORD ListIndex(size_t entry) const { return entries_[entry].index; }
+
+private:
+    struct Entry {
+        ULONGLONG key;
+        DWORD index; // place in the list
+    };
+    // Sectors are 32-bit, so origins fit below bit 40 and spc (at most 128) in the low byte.
+    static ULONGLONG Key(ULONGLONG spc, ULONGLONG origin) { return origin << 8 | spc; }
+
+    std::vector<DirSectorRecord*> records_;
+    std::vector<Entry> entries_;
+    std::vector<DWORD> passed_; // at each layout's first entry: how many of its entries are passed over
+};
 
 } // namespace
 
@@ -94,14 +150,104 @@ void FinishFullScan()
         SearchUnallocatedItems();
 }
 
+namespace {
+
+// Claims the records that fit a boot sector's layout and lie at or before its end sector; true when one was claimed.
+bool ClaimBootLayout(DirLayoutIndex& index, ULONGLONG spc, ULONGLONG origin, ULONGLONG end, WORD number)
+{
+    DirLayoutIndex::Layout l = index.Find(spc, origin);
+    while (l.first < l.end && index.Record(l.first)->VolumeNumber != 0)
+        ++l.first;
+    bool claimed = false;
+    size_t at = l.first;
+    // The list is in sector order, so a layout's records are too: the first past the end ends the walk.
+    for (; at < l.end && index.Record(at)->Sector <= end; ++at) {
+        DirSectorRecord* r = index.Record(at);
+        if (r->VolumeNumber == 0) {
+            ClaimDirRecord(r, number);
+            claimed = true;
+        }
+    }
+    index.PassOver(l, at);
+    return claimed;
+}
+
+// One rebuild attempt from the anchor at the given place in the list; anchors are tried in list order.
+int RebuildFrom(DirLayoutIndex& index, DirSectorRecord* a, DWORD anchorIndex)
+{
+    const ULONGLONG sa = a->Sector, ca = a->DotCluster;
+    // The first record after the anchor, in list order, that shares a layout with it and lies further on.
+    ULONGLONG spc = 0;
+    DWORD best = ~0u;
+    for (ULONGLONG guess = 1; guess <= 128; guess <<= 1) {
+        if (sa <= guess * ca)
+            break;
+        DirLayoutIndex::Layout l = index.Find(guess, sa - guess * ca);
+        while (l.first < l.end &&
+               (index.Record(l.first)->VolumeNumber != 0 || index.ListIndex(l.first) <= anchorIndex))
+            ++l.first;
+        index.PassOver(l, l.first);
+        for (size_t at = l.first; at < l.end && index.ListIndex(at) < best; ++at) {
+            const DirSectorRecord* b = index.Record(at);
+            if (b->VolumeNumber == 0 && b->DotCluster > ca) {
+                best = index.ListIndex(at);
+                spc = guess;
+                break;
+            }
+        }
+    }
+    if (spc == 0)
+        return 0;
+    const ULONGLONG origin = sa - spc * ca;
+    const WORD number = WORD(FullScanVolumeCount + 1);
+    // Every record of the layout, the anchor among them, in list order; the layout is then claimed whole.
+    DWORD largest = 0;
+    DirLayoutIndex::Layout l = index.Find(spc, origin);
+    for (size_t at = l.start; at < l.end; ++at) {
+        DirSectorRecord* r = index.Record(at);
+        if (r->VolumeNumber == 0) {
+            ClaimDirRecord(r, number);
+            if (r->DotCluster > largest)
+                largest = r->DotCluster;
+        }
+    }
+    index.PassOver(l, l.end);
+    const WORD kind = (PartitionParams.PartitionFsType == FS_KIND_FAT32 || largest > 65535) ? FS_KIND_FAT32 : FS_KIND_FAT16;
+    DWORD v[14] = {0, DWORD(spc), 0, kind == FS_KIND_FAT32 ? 2u : 0u, 0, DWORD(origin), 0, 0, 0, 0, 0, 0, 0, 0};
+    AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
+    ++FullScanVolumeCount;
+    return 1;
+}
+
+void RebuildWith(DirLayoutIndex& index)
+{
+    DWORD place = 0;
+    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next, ++place) {
+        if (ScanPollPoint())
+            break;
+        if (r->VolumeNumber != 0)
+            continue;
+        if (!RebuildFrom(index, r, place))
+            ClaimDirRecord(r, kNoVolume);
+    }
+    RebuiltVolumeFound = 1;
+}
+
+} // namespace
+
 void AnalyseFatVolumes()
 {
     IEngineUi& ui = EngineUi();
     ui.SetStatusText(ENGINE_STATUS_MAIN, u"正在分析找到的数据...      ");
     g_matched = 0;
+    // A stop during the sweep ended the sweep; the analysis answers to a new one.
+    ScanStopFlag = 0;
     InsertRootItem();
+    DirLayoutIndex index;
     ClusterNode* node = BootSectorHead;
     for (DWORD k = 0; node && k < BootSectorCount; ++k, node = node->Next) {
+        if (ScanPollPoint())
+            break;
         const ULONGLONG b0 = node->Value;
         BYTE b[SECTOR_SIZE];
         if (!ReadOneSector(b0, b))
@@ -133,20 +279,7 @@ void AnalyseFatVolumes()
         const ULONGLONG origin = beforeOrigin - 2 * spc;
         if (origin < 63 || origin >= kMaxSector32 || end > kMaxSector32)
             continue;
-
-        const WORD number = WORD(FullScanVolumeCount + 1);
-        bool claimed = false;
-        for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
-            if (r->VolumeNumber != 0)
-                continue;
-            if (r->Sector > end)
-                break;
-            if (DirRecordFits(r, spc, origin)) {
-                ClaimDirRecord(r, number);
-                claimed = true;
-            }
-        }
-        if (!claimed)
+        if (!ClaimBootLayout(index, spc, origin, end, WORD(FullScanVolumeCount + 1)))
             continue;
         DWORD v[14] = {DWORD(fatSize), DWORD(spc), DWORD(rootDirSectors),
                        kind == FS_KIND_FAT32 ? Le32(b + 0x2C) : DWORD(rootSector), DWORD(reserved), DWORD(origin),
@@ -154,71 +287,31 @@ void AnalyseFatVolumes()
         AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
         ++FullScanVolumeCount;
     }
-    RebuildFatVolumes();
+    // The rebuild is the long step the user may want to cut short.
+    ui.ShowStopButton(true);
+    RebuildWith(index);
+    ui.ShowStopButton(false);
     VolumeFoundFlag = 1;
 }
 
 int RebuildFatVolume(DirSectorRecord* a)
 {
-    const ULONGLONG sa = a->Sector, ca = a->DotCluster;
-    ULONGLONG spc = 0;
-    for (DirSectorRecord* r = a->Next; r; r = r->Next) {
-        if (r->VolumeNumber != 0)
-            continue;
-        const ULONGLONG sb = r->Sector, cb = r->DotCluster;
-        if (!(cb > ca && sb > sa && cb < sb && ca < sa))
-            continue;
-        if ((sb - sa) % (cb - ca) != 0)
-            continue;
-        const ULONGLONG guess = (sb - sa) / (cb - ca);
-        if (!SpcValid(guess) || !(sa > guess * ca && sb > guess * cb))
-            continue;
-        spc = guess;
-        break;
-    }
-    if (spc == 0)
-        return 0;
-    const ULONGLONG origin = sa - spc * ca;
-    const WORD number = WORD(FullScanVolumeCount + 1);
-    DWORD largest = 0;
-    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
-        if (r->VolumeNumber == 0 && DirRecordFits(r, spc, origin)) {
-            ClaimDirRecord(r, number);
-            if (r->DotCluster > largest)
-                largest = r->DotCluster;
-        }
-    }
-    const WORD kind = (PartitionParams.PartitionFsType == FS_KIND_FAT32 || largest > 65535) ? FS_KIND_FAT32 : FS_KIND_FAT16;
-    DWORD v[14] = {0, DWORD(spc), 0, kind == FS_KIND_FAT32 ? 2u : 0u, 0, DWORD(origin), 0, 0, 0, 0, 0, 0, 0, 0};
-    AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
-    ++FullScanVolumeCount;
-    return 1;
+    DirLayoutIndex index;
+    DWORD place = 0;
+    for (DirSectorRecord* r = DirSectorHead; r && r != a; r = r->Next)
+        ++place;
+    return RebuildFrom(index, a, place);
 }
 
 void RebuildFatVolumes()
 {
-    for (DirSectorRecord* r = DirSectorHead; r; r = r->Next) {
-        if (r->VolumeNumber != 0)
-            continue;
-        if (!RebuildFatVolume(r))
-            ClaimDirRecord(r, kNoVolume);
-    }
-    RebuiltVolumeFound = 1;
+    DirLayoutIndex index;
+    RebuildWith(index);
 }
 
 // ---- NTFS -----------------------------------------------------------------------------------
 
 namespace {
-
-bool NameEquals(const WCHAR* name, const BYTE* utf16, DWORD chars)
-{
-    if (!name)
-        return false;
-    for (DWORD i = 0; i < chars; ++i)
-        if (name[i] != WCHAR(Le16(utf16 + 2 * i)))
-            return false;
-    return name[chars] == 0;
-}
 
 // The VCN-0 index block of each owner record, first in list order, still unused by an extraction; indexed once,
 // so pairing folders does not walk the block list again for every folder.
@@ -251,6 +344,60 @@ DWORD RebuiltNtfsEnd()
 
 } // namespace
 
+namespace {
+
+// Folders still without a record number, found by what an index entry names them by: creation time, parent and
+// name. Folders of one key are taken in list order, so many folders sharing one creation time (a copied tree) do
+// not make every entry walk all of them.
+class UnnumberedFolders {
+public:
+    UnnumberedFolders()
+    {
+        for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
+            if (f->RecordNumber == 0)
+                byKey_[KeyOf((ULONGLONG(f->CreationHigh) << 32) | f->CreationLow, f->ParentRef, f->Name)].Folders.push_back(f);
+    }
+    bool Empty() const { return byKey_.empty(); }
+    // The first folder of the key still without a number, or nullptr.
+    FoundFolderNode* Take(ULONGLONG creation, DWORD parent, const std::u16string& name)
+    {
+        auto found = byKey_.find(KeyOf(creation, parent, name));
+        if (found == byKey_.end())
+            return nullptr;
+        Queue& q = found->second;
+        while (q.Next < q.Folders.size() && q.Folders[q.Next]->RecordNumber != 0)
+            ++q.Next;
+        return q.Next < q.Folders.size() ? q.Folders[q.Next] : nullptr;
+    }
+
+private:
+    struct Key {
+        ULONGLONG Creation;
+        DWORD Parent;
+        std::u16string Name;
+        bool operator==(const Key& o) const { return Creation == o.Creation && Parent == o.Parent && Name == o.Name; }
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const
+        {
+            return std::hash<std::u16string>()(k.Name) ^ (std::hash<ULONGLONG>()(k.Creation) * 31) ^ k.Parent;
+        }
+    };
+    struct Queue {
+        std::vector<FoundFolderNode*> Folders;
+        size_t Next = 0; // folders before it have their numbers
+    };
+    static Key KeyOf(ULONGLONG creation, DWORD parent, const WCHAR* name)
+    {
+        return Key{creation, parent, name ? std::u16string(name) : std::u16string()};
+    }
+    static Key KeyOf(ULONGLONG creation, DWORD parent, const std::u16string& name) { return Key{creation, parent, name}; }
+
+    std::unordered_map<Key, Queue, KeyHash> byKey_;
+};
+
+} // namespace
+
 void NumberMftRecords()
 {
     IEngineUi& ui = EngineUi();
@@ -258,19 +405,17 @@ void NumberMftRecords()
     const std::u16string step1 = u"正在分配 MFT 数目（步骤1/2）…       ";
     ui.SetStatusText(ENGINE_STATUS_MAIN, step1.c_str());
 
-    // Folders still without a number, by creation time, in list order.
-    std::unordered_map<ULONGLONG, std::vector<FoundFolderNode*>> byCreation;
-    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
-        if (f->RecordNumber == 0)
-            byCreation[(ULONGLONG(f->CreationHigh) << 32) | f->CreationLow].push_back(f);
-
+    UnnumberedFolders folders;
     DWORD k = 0;
     for (IndexBlockNode* node = IndexBlockHead; node; node = node->Next) {
+        // A stop leaves the folders not yet named by an index entry to the numbering by distance below.
+        if (ScanPollPoint())
+            break;
         ++k;
         ui.SetStatusText(ENGINE_STATUS_MAIN, (step1 + Decimal(k) + u" \\ " + Decimal(IndexBlockCount)).c_str());
         Progress(k, IndexBlockCount);
         const DWORD size = DWORD(node->SectorCount) * SECTOR_SIZE;
-        if (size == 0 || byCreation.empty())
+        if (size == 0 || folders.Empty())
             continue;
         std::vector<BYTE> block(size);
         SectorReadOutcome outcome;
@@ -281,6 +426,7 @@ void NumberMftRecords()
             continue;
         // Every field is read only after the entry is known to hold it: offsets come from the disk.
         ULONGLONG e = 0x18ULL + Le32(block.data() + 0x18);
+        std::u16string name;
         while (e + 0x52 <= size) {
             const BYTE* entry = block.data() + e;
             if (Le16(entry + 0x0C) & 2) // the closing entry carries no name
@@ -290,16 +436,11 @@ void NumberMftRecords()
                 break;
             if (Le16(entry + 0x4A) & 0x1000) {
                 const ULONGLONG creation = (ULONGLONG(Le32(entry + 0x1C)) << 32) | Le32(entry + 0x18);
-                auto found = byCreation.find(creation);
-                if (found != byCreation.end()) {
-                    for (FoundFolderNode* f : found->second) {
-                        if (f->RecordNumber == 0 && f->ParentRef == Le32(entry + 0x10) &&
-                            NameEquals(f->Name, entry + 0x52, chars)) {
-                            f->RecordNumber = Le32(entry);
-                            break;
-                        }
-                    }
-                }
+                name.clear();
+                for (DWORD i = 0; i < chars; ++i)
+                    name.push_back(char16_t(Le16(entry + 0x52 + 2 * i)));
+                if (FoundFolderNode* f = folders.Take(creation, Le32(entry + 0x10), name))
+                    f->RecordNumber = Le32(entry);
             }
             const DWORD length = Le16(entry + 8);
             if (length == 0)
@@ -464,11 +605,12 @@ void RebuildNtfsVolumes()
 
 void SearchUnallocatedItems()
 {
+    // A stop during the sweep ended the sweep; the analysis steps answer to a new one, which ends every step that
+    // polls (the numbering by index entries, the classification, the rebuild) and keeps what was found.
+    ScanStopFlag = 0;
     NumberMftRecords();
     DropUnusedIndexEntries();
     g_matched = 0;
-    // A stop during the sweep ended the sweep; the analysis steps answer to a new one.
-    ScanStopFlag = 0;
     AnalyseNtfsVolumes();
     IEngineUi& ui = EngineUi();
     // The rebuild is the long step the user may want to cut short.

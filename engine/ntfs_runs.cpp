@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/ntfs_record.h"
 #include "engine/sector_reader.h"
+#include "engine/ui_port.h"
 
 #include <algorithm>
 #include <cstring>
@@ -160,35 +161,67 @@ int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunLis
     return ok;
 }
 
-bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD spc)
+bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD spc, MftRunBounds* bounds)
 {
-    for (const DataRun& run : runs) {
-        if (MftRuns.Count() >= kMaxMftRuns)
-            return false;
-        const ULONGLONG length = run.Length * spc;
-        const ULONGLONG start = run.Sparse ? 0 : partitionStart + ULONGLONG(run.Lcn) * spc;
-        if (length > 0xFFFFFFFFULL || start > 0xFFFFFFFFULL)
+    MftRunBounds unbounded;
+    MftRunBounds& b = bounds ? *bounds : unbounded;
+    auto append = [&](ULONGLONG length, ULONGLONG start) {
+        if (MftRuns.Count() >= kMaxMftRuns || length > 0xFFFFFFFFULL || start > 0xFFFFFFFFULL)
             return false;
         MftRuns.Lengths.push_back(DWORD(length));
         MftRuns.Starts.push_back(DWORD(start));
+        return true;
+    };
+    for (const DataRun& run : runs) {
+        if (b.SectorsLeft == 0)
+            return false;
+        ULONGLONG clusters = run.Length;
+        if (clusters * spc > b.SectorsLeft)
+            clusters = (b.SectorsLeft + spc - 1) / spc;
+        b.SectorsLeft -= std::min(b.SectorsLeft, clusters * spc);
+        if (run.Sparse) {
+            if (!append(clusters * spc, 0))
+                return false;
+            continue;
+        }
+        const ULONGLONG lcn = ULONGLONG(run.Lcn);
+        const ULONGLONG inside = lcn >= b.VolumeClusters ? 0 : std::min(clusters, b.VolumeClusters - lcn);
+        if (inside && !append(inside * spc, partitionStart + lcn * spc))
+            return false;
+        if (inside < clusters) {
+            ++b.Dropped;
+            if (!append((clusters - inside) * spc, 0))
+                return false;
+        }
     }
     return true;
 }
 
-DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, DWORD spc)
+namespace {
+
+// Clusters of the volume whose MFT is being read: its NTFS boot sector's size, else the partition's, and never past
+// the device.
+ULONGLONG VolumeClusters(const char* path, DWORD partitionStart, DWORD spc)
 {
-    MftRuns.Clear();
-    if (spc == 0)
-        return 0;
-    BYTE record[kMftRecordSize];
-    // The root directory's record must be there too, or this is not the MFT we are looking for.
-    if (ReadSectors(path, ULONGLONG(mftSector) + 10, 2, record) != 1 || std::memcmp(record, "FILE", 4) != 0)
-        return 0;
-    if (ReadSectors(path, mftSector, 2, record) != 1 || !IsMftRecord(record, kMftRecordSize) ||
-        ApplyFixups(record, kMftRecordSize) == FIXUP_BAD)
-        return 0;
+    ULONGLONG sectors = PartitionParams.SectorCount;
+    BYTE boot[SECTOR_SIZE];
+    if (ReadSectors(path, partitionStart, 1, boot) == 1 && boot[510] == 0x55 && boot[511] == 0xAA &&
+        std::memcmp(boot + 3, "NTFS", 4) == 0 && Le64(boot + 0x28) != 0)
+        sectors = Le64(boot + 0x28) + 1; // the backup boot sector follows the counted ones
+    const ULONGLONG device = SelectedDeviceSectors();
+    if (device) {
+        const ULONGLONG reach = device > partitionStart ? device - partitionStart : 0;
+        if (sectors == 0 || sectors > reach)
+            sectors = reach;
+    }
+    return sectors ? (sectors + spc - 1) / spc : ~0ULL;
+}
+
+// The runs of record 0, then of the extension records its attribute list names.
+DWORD AppendMftRunsOf(const BYTE* record, const char* path, DWORD partitionStart, DWORD spc, MftRunBounds* bounds)
+{
     std::vector<DataRun> runs;
-    if (!DecodeDataRuns(record, &runs) || !AppendMftRuns(runs, partitionStart, spc))
+    if (!DecodeDataRuns(record, &runs) || !AppendMftRuns(runs, partitionStart, spc, bounds))
         return MftRuns.Count();
 
     std::vector<BYTE> list;
@@ -206,11 +239,38 @@ DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, 
         if (!MftRecordToSector(piece.Record, &sector) || !ReadMftRecord(sector, extension))
             continue;
         std::vector<DataRun> more;
-        if (DecodeDataRuns(extension, &more) && !AppendMftRuns(more, partitionStart, spc))
+        if (DecodeDataRuns(extension, &more) && !AppendMftRuns(more, partitionStart, spc, bounds))
             break;
     }
     return MftRuns.Count();
 }
+
+} // namespace
+
+DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, DWORD spc)
+{
+    MftRuns.Clear();
+    if (spc == 0)
+        return 0;
+    BYTE record[kMftRecordSize];
+    // The root directory's record must be there too, or this is not the MFT we are looking for.
+    if (ReadSectors(path, ULONGLONG(mftSector) + 10, 2, record) != 1 || std::memcmp(record, "FILE", 4) != 0)
+        return 0;
+    if (ReadSectors(path, mftSector, 2, record) != 1 || !IsMftRecord(record, kMftRecordSize) ||
+        ApplyFixups(record, kMftRecordSize) == FIXUP_BAD)
+        return 0;
+    MftRunBounds bounds;
+    bounds.VolumeClusters = VolumeClusters(path, partitionStart, spc);
+    NtfsAttribute data;
+    // Records past $MFT's own size are not records of this volume, whatever a damaged run list claims.
+    if (DataAttribute(record, &data) && data.NonResident && data.RealSize)
+        bounds.SectorsLeft = (data.RealSize + SECTOR_SIZE - 1) / SECTOR_SIZE;
+    const DWORD count = AppendMftRunsOf(record, path, partitionStart, spc, &bounds);
+    if (bounds.Dropped)
+        EngineUi().SetStatusText(ENGINE_STATUS_MAIN, u"主文件表（MFT）的部分数据位于卷外，已略过。");
+    return count;
+}
+
 
 int MftRecordToSector(DWORD recordNumber, DWORD* sector)
 {

@@ -42,9 +42,18 @@ extern MftRunTable MftRuns;
 constexpr DWORD kMaxMftRuns = 1u << 20;
 
 // Builds the run table from the $DATA of MFT record 0 and of the extension records its attribute
-// list names. Returns the number of runs.
+// list names, no further than $MFT's real size and only over clusters of the volume (its boot sector's size, else
+// the partition's, within the device). Returns the number of runs.
 DWORD BuildMftRunTable(DWORD partitionStart, const char* devicePath, DWORD mftSector, DWORD sectorsPerCluster);
-// Appends runs (in clusters) to the table as sectors; false when the table is full or a start does not fit.
-bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD sectorsPerCluster);
+// What the MFT's runs may cover: clusters of the volume, and sectors still within $MFT's own size.
+struct MftRunBounds {
+    ULONGLONG VolumeClusters = ~0ULL;
+    ULONGLONG SectorsLeft = ~0ULL;
+    DWORD Dropped = 0; // runs, or parts of runs, that lay outside the volume
+};
+// Appends runs (in clusters) to the table as sectors; false when the table is full, a start does not fit or the
+// bounds' size is reached. Clusters outside the volume become holes, so later records keep their numbers.
+bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD sectorsPerCluster,
+                   MftRunBounds* bounds = nullptr);
 // The sector of MFT record r; 0 when the table holds no such run.
 int MftRecordToSector(DWORD recordNumber, DWORD* sector);

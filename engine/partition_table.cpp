@@ -55,16 +55,46 @@ WORD Classify(ULONGLONG firstSector, BYTE type, bool logical)
     }
 }
 
+// Entries that reached past the disk's end since the last report: their part past it cannot be read.
+DWORD g_pastEnd = 0;
+
+// The first sector past the selected disk; all of 32 bits when the disk does not tell its length.
+ULONGLONG DiskEnd()
+{
+    const ULONGLONG sectors = SelectedDeviceSectors();
+    return sectors ? sectors : ~0ULL;
+}
+
 bool AppendEntry(ULONGLONG start, DWORD count, WORD kind)
 {
     if (PartitionCount >= DWORD(kMaxFoundPartitions) || start > 0xFFFFFFFFull)
         return false;
+    // An entry is kept only as far as the disk reaches, so no scan of it reads sectors that are not there.
+    const ULONGLONG end = DiskEnd();
+    if (start + count > end) {
+        ++g_pastEnd;
+        if (start >= end)
+            return false;
+        count = DWORD(end - start);
+    }
     FoundPartitionEntry& e = FoundPartitionTable[PartitionCount++];
     e = {};
     e.StartSector = DWORD(start);
     e.SectorCount = count;
     e.Kind = kind;
     return true;
+}
+
+// Tells the user once about the entries that reached past the disk's end.
+void ReportPastEnd()
+{
+    if (g_pastEnd == 0)
+        return;
+    const std::string count = std::to_string(g_pastEnd);
+    const std::u16string text = u"有 " + std::u16string(count.begin(), count.end()) +
+                                u" 个分区超出了磁盘的末尾（磁盘可能不完整或分区表已损坏）。超出末尾的部分无法读取，扫描只读到磁盘末尾为止。";
+    g_pastEnd = 0;
+    EngineUi().ShowMessage(text.c_str(), ENGINE_MSG_INFO);
 }
 
 std::u16string PartitionLabel(DWORD index)
@@ -82,7 +112,7 @@ void WalkExtendedChain(ULONGLONG base, ULONGLONG extendedSize)
     BYTE record[SECTOR_SIZE];
     for (int round = 0; round < kMaxExtendedRecords && PartitionCount < DWORD(kMaxFoundPartitions); ++round) {
         const ULONGLONG ebr = base + link;
-        if (!visited.insert(ebr).second || (extendedSize && link >= extendedSize))
+        if (!visited.insert(ebr).second || (extendedSize && link >= extendedSize) || ebr >= DiskEnd())
             return;
         if (!ReadOneSector(ebr, record) || !HasSignature(record))
             return;
@@ -99,6 +129,10 @@ void WalkExtendedChain(ULONGLONG base, ULONGLONG extendedSize)
                 continue;
             }
             const ULONGLONG start = ULONGLONG(first) + ebr;
+            if (start >= DiskEnd()) {
+                ++g_pastEnd;
+                continue;
+            }
             if (const WORD kind = Classify(start, type, true))
                 AppendEntry(start, Le32(entry + 12), kind);
         }
@@ -114,6 +148,7 @@ void ReadPartitionTable(DWORD bootSector)
     PartitionSearchChoice = 0;
     OpenPhysicalDrive();
     PartitionCount = 0;
+    g_pastEnd = 0;
     std::memset(FoundPartitionTable, 0, sizeof FoundPartitionTable);
 
     BYTE mbr[SECTOR_SIZE];
@@ -135,11 +170,16 @@ void ReadPartitionTable(DWORD bootSector)
             }
             continue;
         }
+        if (first >= DiskEnd()) {
+            ++g_pastEnd; // nothing of it is on the disk to classify
+            continue;
+        }
         if (const WORD kind = Classify(first, type, false))
             AppendEntry(first, Le32(entry + 12), kind);
     }
     if (haveExtended && extendedBase != 0)
         WalkExtendedChain(extendedBase, extendedSize);
+    ReportPastEnd();
 }
 
 WORD ProbeBootSector(const BYTE* s, DWORD* sectorCount)
@@ -186,9 +226,16 @@ void SearchLostPartitions()
         heads = 255;
         sectorsPerTrack = 63;
     }
+    // The disk's own length bounds the sweep: a geometry that claims more cylinders than the disk holds would
+    // only have the sectors past its end retried in vain.
+    if (const ULONGLONG device = SelectedDeviceSectors())
+        diskSectors = device;
     if (diskSectors == 0)
         diskSectors = cylinders * heads * sectorsPerTrack;
     const ULONGLONG cylinderSectors = heads * sectorsPerTrack;
+    if (cylinderSectors && cylinders > (diskSectors + cylinderSectors - 1) / cylinderSectors)
+        cylinders = (diskSectors + cylinderSectors - 1) / cylinderSectors;
+    g_pastEnd = 0;
 
     for (DWORD i = 0; i < PartitionCount; ++i)
         ui.AddDriveItem(PartitionLabel(i).c_str(), i);
@@ -231,7 +278,8 @@ void SearchLostPartitions()
         if (PartitionSearchChoice != 1)
             continue;
         const ULONGLONG first = c * cylinderSectors;
-        if (!ReadOneSector(first + sectorsPerTrack, sector) || !HasSignature(sector)) {
+        if (first + sectorsPerTrack >= diskSectors || !ReadOneSector(first + sectorsPerTrack, sector) ||
+            !HasSignature(sector)) {
             if (probe(first))
                 break;
         } else if (probe(first + sectorsPerTrack)) {
@@ -250,6 +298,7 @@ void SearchLostPartitions()
             break;
     }
     ui.ExpandDriveRoot();
+    ReportPastEnd();
 }
 
 bool SelectPartitionEntry(int index, PartitionInfoValues* values)

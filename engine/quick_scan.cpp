@@ -204,13 +204,17 @@ void ReadMftEntries()
     for (DWORD run = 0; run < MftRuns.Count() && !stop; ++run) {
         const DWORD start = MftRuns.Starts[run];
         const DWORD length = MftRuns.Lengths[run];
+        if (start == 0) {
+            // A hole in the MFT's data (sparse, or outside the volume): no records there, but it keeps its numbers.
+            r += length / 2;
+            done += length / 2 * 2;
+            continue;
+        }
         for (DWORD at = 0; at + 1 < length; at += 2, ++r, done += 2) {
             if (ScanPollPoint()) {
                 stop = true;
                 break;
             }
-            if (start == 0)
-                continue; // a hole in the MFT's data: no records there
             const DWORD sector = start + at;
             if (ShowScanDetails)
                 ui.SetStatusText(ENGINE_STATUS_SECTOR, Decimal(sector).c_str());

@@ -24,19 +24,36 @@ bool ReadAt(HANDLE handle, ULONGLONG sector, DWORD count, BYTE* buffer)
     return ReadFile(handle, buffer, count * SECTOR_SIZE, &got, &at) && got == count * SECTOR_SIZE;
 }
 
+// The device's length in sectors; 0 when it cannot be told.
+ULONGLONG HandleSectors(HANDLE handle)
+{
+    if (!IsOpen(handle))
+        return 0;
+    GET_LENGTH_INFORMATION length{};
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr))
+        return 0;
+    return static_cast<ULONGLONG>(length.Length.QuadPart) / SECTOR_SIZE;
+}
+
 // Run read, then sector by sector with RetryCount attempts each; sectors that never come back are
-// zeroed so no earlier bytes pass for them.
+// zeroed so no earlier bytes pass for them. Sectors past the device's end do not exist: they are
+// delivered unread at once instead of being retried one by one.
 int ReadThrough(HANDLE handle, ULONGLONG first, DWORD count, BYTE* buffer, SectorReadOutcome* outcome)
 {
     DWORD unread = 0;
+    ULONGLONG deviceEnd = 0; // asked only once a run has failed
     for (DWORD done = 0; done < count;) {
         const DWORD n = count - done < kMaxSectorsPerCall ? count - done : kMaxSectorsPerCall;
         BYTE* chunk = buffer + size_t(done) * SECTOR_SIZE;
         if (!IsOpen(handle) || !ReadAt(handle, first + done, n, chunk)) {
+            if (deviceEnd == 0)
+                deviceEnd = HandleSectors(handle);
             for (DWORD i = 0; i < n; ++i) {
                 BYTE* s = chunk + size_t(i) * SECTOR_SIZE;
                 bool ok = false;
-                for (WORD attempt = 0; attempt < RetryCount && IsOpen(handle) && !ok; ++attempt)
+                const bool exists = deviceEnd == 0 || first + done + i < deviceEnd;
+                for (WORD attempt = 0; exists && attempt < RetryCount && IsOpen(handle) && !ok; ++attempt)
                     ok = ReadAt(handle, first + done + i, 1, s);
                 if (!ok) {
                     std::memset(s, 0, SECTOR_SIZE);
@@ -158,4 +175,9 @@ DWORD MakeDword(BYTE b0, BYTE b1, BYTE b2, BYTE b3)
 const char* SelectedDevicePath()
 {
     return DriveNumber < kMaxPhysicalDrives ? PhysicalDrivePathTable[DriveNumber] : "";
+}
+
+ULONGLONG SelectedDeviceSectors()
+{
+    return HandleSectors(DriveKind == 2 ? VolumeHandle : PhysicalDriveHandle);
 }

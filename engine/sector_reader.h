@@ -35,5 +35,7 @@ void ReopenVolume(WORD logicalDriveIndex);
 bool OpenLogicalVolume(WORD logicalDriveIndex);
 bool FileExists(const WCHAR* path);
 DWORD MakeDword(BYTE b0, BYTE b1, BYTE b2, BYTE b3);
+// Sectors of the selected disk or volume, from the open handle; 0 when it cannot be told.
+ULONGLONG SelectedDeviceSectors();
 // The device path every caller passes: PhysicalDrivePathTable[DriveNumber], or "" beyond the table.
 const char* SelectedDevicePath();

@@ -3,6 +3,8 @@
 
 #include "win32/text.h"
 
+#include <algorithm>
+
 CTextFileReader::CTextFileReader(LPCWSTR path)
 {
     auto* file = new CFile;
@@ -113,7 +115,7 @@ char16_t CTextFileReader::ReadChar()
     return 0xFFFD;
 }
 
-BOOL CTextFileReader::ReadLine(std::u16string& line)
+BOOL CTextFileReader::ReadLine(std::u16string& line, size_t maxChars)
 {
     line.clear();
     if (!m_pFile || (m_bEof && !m_bHasPushBack))
@@ -134,36 +136,45 @@ BOOL CTextFileReader::ReadLine(std::u16string& line)
             narrow.push_back((char)ch);
         else
             line.push_back(ch);
+        if (narrow.size() + line.size() >= maxChars)
+            return FinishLine(line, narrow);
         ch = NextUnit();
     }
     if (!(m_bEof && ch == 0)) {
         m_chPushBack = ch;
         m_bHasPushBack = 1;
     }
+    return FinishLine(line, narrow);
+}
+
+BOOL CTextFileReader::FinishLine(std::u16string& line, const std::string& narrow)
+{
     if (m_encoding == ANSI)
         line = MultiByteToWide(narrow.data(), narrow.size(), m_nCodePage);
     return TRUE;
 }
 
-BOOL CTextFileReader::ReadAll(std::u16string& text, const char16_t* separator)
+BOOL CTextFileReader::ReadAll(std::u16string& text, const char16_t* separator, size_t maxChars)
 {
     if (!IsOpen())
         return FALSE;
     text.clear();
-    text.reserve((size_t)GetLength() + 2);
+    text.reserve((size_t)std::min<ULONGLONG>(GetLength(), maxChars) + 2);
     std::u16string line;
-    for (bool first = true; ReadLine(line); first = false) {
+    for (bool first = true; text.size() < maxChars && ReadLine(line, maxChars - text.size()); first = false) {
         if (!first)
             text += separator;
         text += line;
     }
+    if (text.size() > maxChars)
+        text.resize(maxChars);
     return TRUE;
 }
 
-BOOL CTextFileReader::ReadText(CString& out, LPCWSTR separator)
+BOOL CTextFileReader::ReadText(CString& out, LPCWSTR separator, size_t maxChars)
 {
     std::u16string text;
-    if (!ReadAll(text, separator))
+    if (!ReadAll(text, separator, maxChars))
         return FALSE;
     out = CString(text);
     return TRUE;

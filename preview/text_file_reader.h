@@ -5,6 +5,7 @@
 #include "afx/afx.h"
 #include "afx/file.h"
 
+#include <cstdint>
 #include <string>
 
 class CTextFileReader {
@@ -25,12 +26,14 @@ public:
     char16_t ReadByte();
     // One character of a UTF-16 or UTF-8 file; 0 at the end.
     char16_t ReadChar();
-    // The next line without its end (CR, LF or CR LF); FALSE at the end of the file.
-    BOOL ReadLine(std::u16string& line);
-    // Every line, joined with the separator; FALSE when the file is not open.
-    BOOL ReadAll(std::u16string& text, const char16_t* separator);
+    // The next line without its end (CR, LF or CR LF); FALSE at the end of the file. A line longer
+    // than maxChars characters (bytes for narrow files) is cut there, the rest left unread.
+    BOOL ReadLine(std::u16string& line, size_t maxChars = SIZE_MAX);
+    // Every line, joined with the separator, up to maxChars characters; FALSE when the file is not
+    // open.
+    BOOL ReadAll(std::u16string& text, const char16_t* separator, size_t maxChars = SIZE_MAX);
     // ReadAll into out, which is left alone on failure.
-    BOOL ReadText(CString& out, LPCWSTR separator);
+    BOOL ReadText(CString& out, LPCWSTR separator, size_t maxChars = SIZE_MAX);
     // Characters in the file: bytes for narrow and UTF-8 files, half the bytes for UTF-16.
     ULONGLONG GetLength() const;
     static std::u16string MultiByteToWide(const char* text, size_t length, UINT codePage);
@@ -38,6 +41,7 @@ public:
 private:
     char16_t NextUnit() { return m_encoding == ANSI ? ReadByte() : ReadChar(); }
     BYTE NextRawByte();
+    BOOL FinishLine(std::u16string& line, const std::string& narrow);
 
     int m_encoding = ANSI;
     CFile* m_pFile = nullptr;

@@ -227,6 +227,9 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 #define WM_DISPLAYCHANGE 0x007E
 #define WM_GETICON 0x007F
 #define WM_SETICON 0x0080
+#define ICON_SMALL 0
+#define ICON_BIG 1
+#define ICON_SMALL2 2
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_NCCALCSIZE 0x0083
@@ -316,6 +319,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 #define WM_DESTROYCLIPBOARD 0x0307
 #define WM_PRINT 0x0317
 #define WM_PRINTCLIENT 0x0318
+// Context help asks a window which help id lies under a client point (lParam).
+#define WM_HELPHITTEST 0x0366
 #define WM_APP 0x8000
 #define WM_USER 0x0400
 
@@ -1037,6 +1042,7 @@ BOOL CallMsgFilterW(LPMSG msg, int code);
 #define MF_UNHILITE 0x00000000L
 #define MF_HILITE 0x00000080L
 #define MF_DEFAULT 0x00001000L
+#define MF_SYSMENU 0x00002000L
 #define MF_RIGHTJUSTIFY 0x00004000L
 #define MF_END 0x00000080L
 #define MFT_STRING MF_STRING

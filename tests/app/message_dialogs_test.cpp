@@ -7,6 +7,7 @@
 #include "app_res.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -92,6 +93,38 @@ TEST_F(MessageDialogs, PostedUpdatesKeepOnlyTheLatestValuePerKey)
     EXPECT_TRUE(seen.empty()) << "nothing runs on the worker";
     headless::PumpUntilIdle();
     EXPECT_EQ(seen, (std::vector<int>{50, 1000}));
+}
+
+} // namespace
+
+namespace {
+
+// A list fill on a worker shows the progress-wait dialog through the port: made and ended on the UI thread,
+// the frame disabled meanwhile, positions posted without waiting.
+TEST_F(MessageDialogs, AWorkersListFillShowsTheProgressDialogOnTheUiThread)
+{
+    ASSERT_TRUE(StartApp());
+    std::atomic<int> step{0};
+    std::thread worker([&] {
+        EngineUi().BeginListProgress();
+        step = 1;
+        EngineUi().SetListProgress(40);
+        while (step != 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EngineUi().EndListProgress();
+        step = 3;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return step == 1; }, 10000));
+    headless::PumpUntilIdle();
+    HWND dlg = headless::FindOne({nullptr, u"进程...", -1, nullptr, true});
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(headless::Text(::GetDlgItem(dlg, IDC_PROGRESS_PERCENT)), u"40%");
+    EXPECT_FALSE(m_frame->IsWindowEnabled());
+    step = 2;
+    ASSERT_TRUE(PumpUntil([&] { return step == 3; }, 10000));
+    worker.join();
+    EXPECT_FALSE(::IsWindow(dlg));
+    EXPECT_TRUE(m_frame->IsWindowEnabled());
 }
 
 } // namespace

@@ -251,6 +251,37 @@ TEST_F(FatChainTest, ChainsEndAtEndMarksCyclesAndClustersOutOfRange)
     FreeClusterChain();
 }
 
+// The clusters of a volume end at its FAT's size, at the volume's own end and at the scanned range's end,
+// whichever comes first; a volume rebuilt without its FAT size is bounded by its area alone.
+TEST(FatClusterLimitTest, TheNearestEndBounds)
+{
+    struct Case {
+        const char* what;
+        DWORD fatSize;
+        DWORD volumeEnd; // first sector past the volume, 0 unknown
+        DWORD rangeCount;
+        ULONGLONG limit;
+    } cases[] = {
+        {"the FAT holds fewer entries than the area", 1, 0, 9000, 128},
+        {"the range ends first", 10, 0, 9000, 1000},
+        {"the volume ends before its range", 10, 5000, 9000, 500},
+        {"a volume end past the range does not widen it", 10, 12000, 9000, 1000},
+        {"no FAT size: the area alone", 0, 5000, 9000, 500},
+        {"no FAT size, no end known", 0, 0, 0, 0x0FFFFFF7},
+    };
+    for (const Case& c : cases) {
+        PartitionParams = {};
+        PartitionParams.FsType = FS_KIND_FAT32;
+        PartitionParams.FatSize = c.fatSize;
+        PartitionParams.SectorsPerCluster = 8;
+        PartitionParams.DataOrigin = 1000;
+        PartitionParams.SectorCount = c.rangeCount;
+        PartitionParams.VolumeEndSector = c.volumeEnd;
+        EXPECT_EQ(FatClusterLimit(), c.limit) << c.what;
+    }
+    PartitionParams = {};
+}
+
 TEST_F(FatChainTest, DirectoriesLongerThanAHundredClustersAreFollowedWhole)
 {
     Layout(FS_KIND_FAT32);

@@ -5,6 +5,7 @@
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
 #include "attached_disk.h"
+#include "scan_results.h"
 #include "support/fixture_images.h"
 
 #include <gtest/gtest.h>
@@ -72,14 +73,6 @@ void WalkFatVolume()
         ParseFolderChain(f->FirstCluster, f->FirstCluster, f->Deleted, false);
 }
 
-std::u16string Upper(std::u16string s)
-{
-    for (char16_t& c : s)
-        if (c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-    return s;
-}
-
 struct FoundFat {
     std::u16string name;
     DWORD parent;
@@ -133,20 +126,13 @@ TEST_P(FatFixtureTest, BootLayoutAndDirectoryTreeMatchTheManifest)
         // Entries of a deleted folder are only reachable while the folder's first cluster holds them.
         if (parent && parent->deleted)
             continue;
-        // An 8.3-only name is stored upper-case (its case lives in flag bits the engine does not read).
-        const bool shortOnly = e->Has("shortname");
-        std::u16string expected = shortOnly ? Upper(e->Name16()) : e->Name16();
-        if (e->deleted && shortOnly)
-            expected[0] = u'x';
+        // An 8.3-only name takes its case from the entry's case bits, as the manifest writes it.
+        const std::u16string expected = scanresults::EngineName(*e, false);
         const FoundFat* match = nullptr;
         auto range = found.equal_range(cluster);
-        for (auto it = range.first; it != range.second; ++it) {
-            std::u16string name = shortOnly ? Upper(it->second.name) : it->second.name;
-            if (shortOnly && e->deleted && !name.empty())
-                name[0] = u'x';
-            if (it->second.parent == parentId && name == expected)
+        for (auto it = range.first; it != range.second; ++it)
+            if (it->second.parent == parentId && it->second.name == expected)
                 match = &it->second;
-        }
         ASSERT_NE(match, nullptr) << e->path;
         EXPECT_EQ(match->dir, e->is_dir) << e->path;
         EXPECT_EQ(match->deleted, e->deleted ? 1u : 0u) << e->path;

@@ -180,7 +180,8 @@ protected:
         ResetFullScanLists();
         DirSectorRecordCount = 0;
         FullScanVolumeCount = 0;
-        VolumeFoundFlag = RebuiltVolumeFound = 0;
+        VolumeFoundFlag = 0;
+        RebuiltVolumeFound = 0;
     }
     void AddDir(DWORD sector, DWORD cluster)
     {
@@ -402,6 +403,114 @@ TEST_F(FullScanAnalysis, FolderNumbersFromIndexEntriesAndRecordDistances)
     for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
         numbers.push_back(f->RecordNumber);
     EXPECT_EQ(numbers, std::vector<DWORD>({77, 80, 81}));
+}
+
+// Writes a folder's index entry at e (creation time 7, the given number, parent and name); returns the next place.
+size_t PutFolderEntry(std::vector<BYTE>& block, size_t e, DWORD number, DWORD parent, const std::u16string& name)
+{
+    const size_t length = (0x52 + 2 * name.size() + 7) & ~size_t(7);
+    BYTE* p = &block[e];
+    Put32(p, number);
+    Put16(p + 8, unsigned(length));
+    Put32(p + 0x10, parent);
+    crafted::Put64(p + 0x18, 7);
+    Put16(p + 0x4A, 0x1000);
+    p[0x50] = BYTE(name.size());
+    for (size_t i = 0; i < name.size(); ++i)
+        Put16(p + 0x52 + 2 * i, name[i]);
+    return e + length;
+}
+
+// Folders of one copied tree share their creation time: each takes the number of the entry with its own parent and
+// name, wherever that entry lies among the others.
+TEST_F(FullScanAnalysis, FoldersSharingACreationTimeFindTheirOwnEntries)
+{
+    constexpr DWORD kFolders = 36;
+    std::vector<BYTE> block = IndexBlock(0x40);
+    size_t e = 0x58;
+    for (DWORD i = kFolders; i-- > 0;)
+        e = PutFolderEntry(block, e, 1000 + i, 5 + i % 2, u"F" + std::u16string(1, char16_t(u'A' + i / 2)));
+    Put16(&block[e + 0x0C], 2); // the closing entry
+    StampSequence(block);
+    CraftedImage image(100);
+    image.Write(50, block);
+    AttachedDisks disks({image.Path()});
+    VolumeTreeUi ui;
+    AppendIndexBlockNode(50, 5, 0, 0xFFFF, 8);
+    // Pairs of folders share a name and differ in parent; all share the creation time.
+    for (DWORD i = 0; i < kFolders; ++i)
+        AddFoundFolder((u"F" + std::u16string(1, char16_t(u'A' + i / 2))).c_str(), 5000 + 7 * i, 5 + i % 2, 0, 0, 7, 0,
+                       0, 0, 0, 0);
+    NumberMftRecords();
+    DWORD i = 0;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next, ++i)
+        EXPECT_EQ(f->RecordNumber, 1000 + i) << i;
+    EXPECT_EQ(i, kFolders);
+}
+
+// Stops the analysis as the page's Stop button does: at the rebuild's first claim, or when the numbering announces
+// its first index block (which it then still reads).
+class StopEarly : public VolumeTreeUi {
+public:
+    explicit StopEarly(bool atBlock) : atBlock_(atBlock) {}
+    void SetProgress(UINT percent) override
+    {
+        VolumeTreeUi::SetProgress(percent);
+        if (!atBlock_ && percent > 0)
+            RequestScanStop();
+    }
+    void SetStatusText(EngineStatusField field, const WCHAR* text) override
+    {
+        VolumeTreeUi::SetStatusText(field, text);
+        if (atBlock_ && std::u16string(text).find(u" \\ ") != std::u16string::npos)
+            RequestScanStop();
+    }
+
+private:
+    bool atBlock_;
+};
+
+// The long analysis steps answer to Stop: the FAT rebuild leaves the records it did not reach unclaimed, and the
+// numbering by index entries leaves later blocks unread.
+TEST_F(FullScanAnalysis, StopEndsTheFatRebuildAndTheNumbering)
+{
+    {
+        CraftedImage image(100);
+        AttachedDisks disks({image.Path()});
+        StopEarly ui(false);
+        for (DWORD i = 0; i < 200; ++i)
+            AddDir(100000 + 1000 * i, 7); // no two share a layout: every anchor fails and is given up
+        AnalyseFatVolumes();
+        EXPECT_EQ(RebuiltVolumeFound, 1u);
+        EXPECT_EQ(VolumeFoundFlag, 1u);
+        DWORD untouched = 0;
+        for (DirSectorRecord* r = DirSectorHead; r; r = r->Next)
+            untouched += r->VolumeNumber == 0;
+        EXPECT_GE(untouched, 190u);
+        ScanStopFlag = 0;
+    }
+    ResetFullScanLists();
+    {
+        std::vector<BYTE> first = IndexBlock(0x40), second = IndexBlock(0x40);
+        Put16(&first[PutFolderEntry(first, 0x58, 300, 5, u"One") + 0x0C], 2);
+        Put16(&second[PutFolderEntry(second, 0x58, 400, 5, u"Two") + 0x0C], 2);
+        StampSequence(first);
+        StampSequence(second);
+        CraftedImage image(100);
+        image.Write(50, first);
+        image.Write(60, second);
+        AttachedDisks disks({image.Path()});
+        StopEarly ui(true);
+        AppendIndexBlockNode(50, 5, 0, 0xFFFF, 8);
+        AppendIndexBlockNode(60, 5, 0, 0xFFFF, 8);
+        AddFoundFolder(u"One", 5000, 5, 0, 0, 7, 0, 0, 0, 0, 0);
+        AddFoundFolder(u"Two", 5010, 5, 0, 0, 7, 0, 0, 0, 0, 0);
+        NumberMftRecords();
+        ASSERT_NE(FoundFolderHead, nullptr);
+        EXPECT_EQ(FoundFolderHead->RecordNumber, 300u);
+        EXPECT_EQ(FoundFolderHead->Next->RecordNumber, 305u); // by distance: the second block was not read
+        ScanStopFlag = 0;
+    }
 }
 
 } // namespace

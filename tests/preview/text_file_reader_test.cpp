@@ -80,3 +80,23 @@ TEST(TextFileReader, LengthInCharactersAndRewind)
     EXPECT_EQ(line, u"two");
     EXPECT_FALSE(narrow.ReadLine(line));
 }
+
+TEST(TextFileReader, TextStopsAtTheLimitEvenInsideALine)
+{
+    struct {
+        std::string bytes;
+        size_t limit;
+        std::u16string text;
+    } cases[] = {
+        {std::string(100000, 'x'), 10, std::u16string(10, u'x')},
+        {"ab\ncd\nef", 5, u"ab\r\nc"},
+        {"ab\ncd", 4, u"ab\r\n"},
+        {"\xFF\xFE" + Utf16Le(u"一二三四"), 3, u"一二三"},
+    };
+    for (const auto& c : cases) {
+        CTextFileReader reader(PreviewPaneTest::WriteFile("big.txt", c.bytes));
+        CString text;
+        EXPECT_TRUE(reader.ReadText(text, u"\r\n", c.limit));
+        EXPECT_EQ(std::u16string(text.GetString()), c.text) << c.limit;
+    }
+}

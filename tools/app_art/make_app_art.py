@@ -252,8 +252,9 @@ def hand_cursor():
 ART = {
     "app.ico": app_icon,
     "toolbar.bmp": lambda: alpha_bmp([COMMAND_ICONS[i]() for i in TOOL_BAR_ICONS]),
-    "message_skin.bmp": lambda: skin(400, 200, 6),
-    "about_skin.bmp": lambda: skin(420, 260, 56),
+    # Larger than the dialogs' client areas at 96 DPI, so the skin covers them whole.
+    "message_skin.bmp": lambda: skin(460, 220, 6),
+    "about_skin.bmp": lambda: skin(520, 300, 56),
     "banner.bmp": banner,
     "hand.cur": hand_cursor,
 }

@@ -2,6 +2,8 @@
 // the rich edit's own colours, stream-in, size requests and OLE callback on top.
 #include "win32/richedit.h"
 
+#include "backend/rtf/rtf_reader.h"
+
 #include "win32/controls/control_util.h"
 #include "win32/text.h"
 
@@ -61,9 +63,25 @@ std::u16string NormaliseLineEnds(const char16_t* s, size_t n)
     return out;
 }
 
+// Whether every CR and LF of the text already stands in a CR LF pair.
+bool LineEndsArePairs(const char16_t* s, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (s[i] == u'\r' && !(i + 1 < n && s[i + 1] == u'\n'))
+            return false;
+        if (s[i] == u'\n' && !(i > 0 && s[i - 1] == u'\r'))
+            return false;
+    }
+    return true;
+}
+
 LRESULT SetText(HWND hwnd, const char16_t* text)
 {
-    std::u16string t = text ? NormaliseLineEnds(text, std::char_traits<char16_t>::length(text)) : std::u16string();
+    size_t n = text ? std::char_traits<char16_t>::length(text) : 0;
+    // Large texts usually come with CR LF already; they are handed on without a copy.
+    if (!text || LineEndsArePairs(text, n))
+        return CallEdit(hwnd, WM_SETTEXT, 0, (LPARAM)(text ? text : u""));
+    std::u16string t = NormaliseLineEnds(text, n);
     return CallEdit(hwnd, WM_SETTEXT, 0, (LPARAM)t.c_str());
 }
 
@@ -72,9 +90,9 @@ LRESULT StreamIn(HWND hwnd, WPARAM format, EDITSTREAM* es)
     if (!es || !es->pfnCallback)
         return 0;
     es->dwError = 0;
-    if ((format & 0xFF & ~SF_UNICODE) != SF_TEXT) {
-        // Rich text is not read: nothing comes in.
-        es->dwError = (DWORD)E_NOTIMPL;
+    const UINT kind = format & 0xFF & ~SF_UNICODE;
+    if (kind != SF_TEXT && kind != SF_RTF) {
+        es->dwError = (DWORD)E_INVALIDARG;
         return 0;
     }
     std::string bytes;
@@ -93,7 +111,11 @@ LRESULT StreamIn(HWND hwnd, WPARAM format, EDITSTREAM* es)
             break;
     }
     std::u16string wide;
-    if (format & SF_UNICODE)
+    backend::RtfDocument rich;
+    // Rich text shows as its text; data that is not rich text is taken as plain text, as the system does.
+    if (kind == SF_RTF && backend::ReadRtf(bytes.data(), bytes.size(), rich))
+        wide = rich.PlainText();
+    else if (format & SF_UNICODE)
         wide.assign((const char16_t*)bytes.data(), bytes.size() / 2);
     else
         wide = AnsiToWide(bytes.data(), bytes.size());

@@ -19,6 +19,7 @@ std::map<std::string, std::set<ULONGLONG>>& Marked()
 }
 std::atomic<bool> g_anyMarked{false};
 std::atomic<bool> g_direct{false};
+std::atomic<ULONGLONG> g_requested{0};
 
 std::string Canonical(const std::string& path)
 {
@@ -56,6 +57,21 @@ bool HasUnreadableSector(const std::string& canonicalImagePath, ULONGLONG first,
         return false;
     auto s = it->second.lower_bound(first);
     return s != it->second.end() && *s - first < count;
+}
+
+ULONGLONG RequestedSectors()
+{
+    return g_requested.load();
+}
+
+void ResetRequestedSectors()
+{
+    g_requested = 0;
+}
+
+void CountRequestedSectors(ULONGLONG count)
+{
+    g_requested += count;
 }
 
 void SetDirectReads(bool on)

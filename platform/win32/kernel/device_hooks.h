@@ -17,6 +17,12 @@ void ClearUnreadableSectors();
 // Whether the disk behind an absolute image path has sectors marked in [first, first + count).
 bool HasUnreadableSector(const std::string& canonicalImagePath, ULONGLONG first, ULONGLONG count);
 
+// Sectors asked of attached images since the last reset, counting reads that fail (past the end, or marked
+// unreadable): what a hostile layout makes the engine try to read.
+ULONGLONG RequestedSectors();
+void ResetRequestedSectors();
+void CountRequestedSectors(ULONGLONG count);
+
 // Raw devices opened from now on read past the page cache (O_DIRECT) where the file allows it.
 void SetDirectReads(bool on);
 bool DirectReads();

@@ -451,6 +451,8 @@ int OpenDiskFd(const Disk& disk, bool* direct, bool wantDirect)
 
 DWORD ReadDisk(int fd, bool direct, const Disk& disk, ULONGLONG offset, void* buffer, size_t len)
 {
+    if (disk.isImage)
+        device_hooks::CountRequestedSectors((offset % kSectorSize + len + kSectorSize - 1) / kSectorSize);
     if (offset > disk.length || len > disk.length - offset)
         return ERROR_SECTOR_NOT_FOUND;
     if (disk.isImage
@@ -505,7 +507,7 @@ std::string MountPointOf(const DeviceMap& map, const Volume& volume)
     if (!disk.isImage) {
         std::string sys = "/sys/block/" + disk.sysName;
         if (volume.partitionNumber)
-            sys += "/" + PartitionSysName(disk, volume.partitionNumber);
+            sys.append(1, '/').append(PartitionSysName(disk, volume.partitionNumber));
         return MountPointOfDevice(SysDevOf(sys));
     }
     for (const LoopView& view : LoopViewsOf(disk.path))

@@ -1,5 +1,6 @@
 // Conversions between UTF-16 and the narrow code pages 936 (the ANSI page), 1252 and UTF-8.
 #include "win32/text.h"
+#include "win32/kernel/util.h"
 
 #include <array>
 #include <iconv.h>
@@ -172,13 +173,7 @@ bool Decode(UINT cp, const unsigned char* in, size_t n, bool strict, std::u16str
             i = std::max(j, i + 1);
             continue;
         }
-        if (cp32 >= 0x10000) {
-            cp32 -= 0x10000;
-            out += char16_t(0xD800 + (cp32 >> 10));
-            out += char16_t(0xDC00 + (cp32 & 0x3FF));
-        } else {
-            out += char16_t(cp32);
-        }
+        dovemark::kernel::AppendUtf16(out, cp32);
         i = j;
     }
     return true;
@@ -220,11 +215,15 @@ bool Encode(UINT cp, const char16_t* in, size_t n, const char* defaultChar, bool
         }
         return true;
     }
-    std::string fallback = "?";
+    char fallback[2] = {'?', 0};
+    size_t fallbackLength = 1;
     if (defaultChar != nullptr && defaultChar[0] != 0) {
         bool dbcs = cp == 936 && static_cast<unsigned char>(defaultChar[0]) >= 0x81 &&
                     static_cast<unsigned char>(defaultChar[0]) <= 0xFE && defaultChar[1] != 0;
-        fallback.assign(defaultChar, dbcs ? 2 : 1);
+        fallback[0] = defaultChar[0];
+        fallbackLength = dbcs ? 2 : 1;
+        if (dbcs)
+            fallback[1] = defaultChar[1];
     }
     for (size_t i = 0; i < n; ++i) {
         char16_t c = in[i];
@@ -244,7 +243,7 @@ bool Encode(UINT cp, const char16_t* in, size_t n, const char* defaultChar, bool
         }
         if (code == 0) {
             usedDefault = true;
-            out += fallback;
+            out.append(fallback, fallbackLength);
         } else if (code > 0xFF) {
             out += static_cast<char>(code >> 8);
             out += static_cast<char>(code & 0xFF);
