@@ -4,7 +4,9 @@
 #include "preview/dbf_view.h"
 #include "preview/html/html_views.h"
 #include "preview/document_view.h"
+#include "preview/image_view.h"
 #include "preview/no_preview_view.h"
+#include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
 #include "preview/psd_view.h"
 #include "res/preview/preview_res.h"
@@ -203,11 +205,9 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of pictures, web pages, archives, media, drawings, slides and Access tables are not
+// The viewers of archives, media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
-void CMainPreviewView::ShowImage(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowPicture(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowCustomHtml(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CCustomHTMLViewer), m_pCustomHtmlView, &path);
@@ -250,6 +250,11 @@ BOOL CMainPreviewView::ShowMdb(CString path)
 void CMainPreviewView::ShowDocument(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
+void CMainPreviewView::ShowImage(CString path) { CreateViewer(RUNTIME_CLASS(CImage_View), m_pImageView, &path); }
+void CMainPreviewView::ShowPicture(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CTextView), m_pPictureView, &path);
 }
 void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
 void CMainPreviewView::ShowDbf(CString path) { CreateViewer(RUNTIME_CLASS(CDBF_View), m_pDbfView, &path); }
