@@ -213,13 +213,13 @@ void CMainPreviewView::ShowCustomHtml(CString path)
     CreateViewer(RUNTIME_CLASS(CCustomHTMLViewer), m_pCustomHtmlView, &path);
 }
 
-// Pages and web archives are shown by the own renderer. Spreadsheets and ".kdoc" files have no
-// converter here, and a picture needs the picture decoder: their kinds are a missing component.
+// Pages, web archives and GIF pictures (as a page holding the picture) are shown by the own
+// renderer. Spreadsheets and ".kdoc" files have no converter here: a missing component.
 void CMainPreviewView::ShowHtml(CString path)
 {
     int dot = path.ReverseFind(u'.');
     CString extension = dot < 0 ? CString() : path.Mid(dot);
-    if (extension != u".htm" && extension != u".mht") {
+    if (extension != u".htm" && extension != u".mht" && extension != u".gif") {
         ReportPreviewComponentUnavailable();
         return;
     }
