@@ -3,6 +3,7 @@
 // median are reported.
 #include "preview/pdf_viewer_control.h"
 #include "preview/preview_image.h"
+#include "support/pdf_samples.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,36 +54,11 @@ void WriteJpeg(const std::string& path, int w, int h)
 
 void WritePdf(const std::string& path, int pages)
 {
-    std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>", ""};
-    std::string kids;
     std::string content;
     for (int i = 0; i < 60; ++i)
         content += "BT /F1 10 Tf 40 " + std::to_string(780 - 12 * i) + " Td (Line " + std::to_string(i) +
                    " of a page of text for the benchmark) Tj ET\n";
-    for (int i = 0; i < pages; ++i) {
-        kids += std::to_string(4 + 2 * i) + " 0 R ";
-        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> "
-                          "/Contents " + std::to_string(5 + 2 * i) + " 0 R >>");
-        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream");
-    }
-    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>";
-    objects.insert(objects.begin() + 2, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-    std::string pdf = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t off : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
-        pdf += line;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
-    std::ofstream(path, std::ios::binary) << pdf;
+    std::ofstream(path, std::ios::binary) << pdf_samples::WritePdf(pages, 595, 842, content);
 }
 
 CString Wide(const std::string& s) { return CString(std::u16string(s.begin(), s.end()).c_str()); }
