@@ -79,8 +79,11 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     CTKPCommandBar* root = GetRootParent();
     if (CWnd* notify = root->m_pPopupOwner ? root->m_pPopupOwner : site; notify && notify->m_hWnd)
         ::SendMessageW(notify->m_hWnd, 10331, 0, LPARAM(this));
-    m_bExpandable = FALSE;
-    m_bExpanded = IsCustomizeMode();
+    // Without bars there are no rarely used commands to find: what the owner set stays.
+    if (GetCommandBars()) {
+        m_bExpandable = FALSE;
+        m_bExpanded = IsCustomizeMode();
+    }
     UpdatePositionFromParent();
     const BOOL wasVisible = ::IsWindowVisible(m_hWnd);
     PlaceWindow(SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | (wasVisible ? SWP_NOZORDER : 0));
@@ -209,7 +212,9 @@ void CTKPPopupBar::UpdatePositionFromParent()
 void CTKPPopupBar::UpdateHiddenCommands()
 {
     CTKPCommandBars* bars = GetCommandBars();
-    if (!bars || bars->GetCommandBarsOptions()->bAlwaysShowFullMenus) {
+    if (!bars)
+        return;
+    if (bars->GetCommandBarsOptions()->bAlwaysShowFullMenus) {
         for (int i = 0; i < GetControlCount(); ++i)
             if (CTKPControl* control = GetControl(i))
                 control->SetHideFlags(control->GetHideFlags() & ~DWORD(TKP_HIDE_RARELYUSED));
