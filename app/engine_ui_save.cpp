@@ -23,32 +23,39 @@ void CAppEngineUi::SetSaveProgress(UINT percent)
     });
 }
 
-bool CAppEngineUi::BrowseForFolder(const WCHAR* title, WCHAR* path, int pathChars)
+bool BrowseForFolderDialog(HWND owner, const WCHAR* title, WCHAR* path, int pathChars)
 {
     if (!path || pathChars <= 0)
         return false;
     path[0] = 0;
+    WCHAR display[MAX_PATH] = {};
+    BROWSEINFOW bi{};
+    bi.hwndOwner = owner;
+    bi.pszDisplayName = display;
+    bi.lpszTitle = title;
+    bi.ulFlags = BIF_VALIDATE;
+    PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&bi);
+    if (!list)
+        return false;
+    WCHAR full[MAX_PATH] = {};
+    bool chosen = false;
+    if (::SHGetPathFromIDListW(list, full) && full[0]) {
+        lstrcpynW(path, full, pathChars);
+        chosen = true;
+    }
+    ::CoTaskMemFree(list);
+    return chosen;
+}
+
+bool CAppEngineUi::BrowseForFolder(const WCHAR* title, WCHAR* path, int pathChars)
+{
     bool chosen = false;
     RunOnUiThread([&] {
         // The results page owns the browser; before it exists, the main window does.
         HWND owner = m_hwndDispatch;
         if (CDovemarkApp* app = DovemarkApp(); app && app->GetPage(4) && app->GetPage(4)->GetSafeHwnd())
             owner = app->GetPage(4)->GetSafeHwnd();
-        WCHAR display[MAX_PATH] = {};
-        BROWSEINFOW bi{};
-        bi.hwndOwner = owner;
-        bi.pszDisplayName = display;
-        bi.lpszTitle = title;
-        bi.ulFlags = BIF_VALIDATE;
-        PIDLIST_ABSOLUTE list = ::SHBrowseForFolderW(&bi);
-        if (!list)
-            return;
-        WCHAR full[MAX_PATH] = {};
-        if (::SHGetPathFromIDListW(list, full) && full[0]) {
-            lstrcpynW(path, full, pathChars);
-            chosen = true;
-        }
-        ::CoTaskMemFree(list);
+        chosen = BrowseForFolderDialog(owner, title, path, pathChars);
     });
     return chosen;
 }

@@ -90,6 +90,10 @@ public:
     explicit CSavingDlg(const SaveJob& job, CWnd* pParent = nullptr);
 };
 
+// The shell's folder browser with the destination's title and validation: true and the chosen path (at most
+// pathChars characters with its terminator), false when the user cancelled.
+bool BrowseForFolderDialog(HWND owner, const WCHAR* title, WCHAR* path, int pathChars);
+
 // The recover commands: with requireTicks, nothing ticked gives the tick hint; then the destination is
 // asked for and, when one was chosen, the save dialog runs over the list's ticked items.
 void RunRecoverCommand(CFoundListCtrl* list, BOOL requireTicks);
