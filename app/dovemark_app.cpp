@@ -193,19 +193,8 @@ BOOL CDovemarkApp::CreatePages()
 
 void CDovemarkApp::OpenCommandLineSnapshot(const CString& argument)
 {
-    CMainFrame* frame = MainFrame();
-    CString path = StripQuotes(argument);
-    switch (ReadSnapshotLetter(path, nullptr)) {
-    case SnapshotLetter::Unreadable:
-        ShowAppMessage(CString(SnapshotUnreadableText(path)), MSG_KIND_ERROR);
-        return;
-    case SnapshotLetter::Unknown:
-        ShowAppMessage(kInvalidSnapshotText, MSG_KIND_QUESTION);
-        return;
-    case SnapshotLetter::Known:
-        frame->OpenSnapshot(path);
-        return;
-    }
+    // The shell's open command quotes the path; its case is kept, as the file system tells cases apart.
+    MainFrame()->LoadCheckedSnapshot(StripQuotes(argument));
 }
 
 void CDovemarkApp::SwitchView(int n)

@@ -41,6 +41,9 @@ public:
     void SaveSettings();
     // Loads a snapshot file and shows its results on page 4; FALSE (nothing changed) when it cannot.
     BOOL OpenSnapshot(LPCWSTR path);
+    // The same after checking the file's type letter: a file that cannot be read or is not a snapshot of
+    // this program is told to the user.
+    BOOL LoadCheckedSnapshot(const CString& path);
 
     // IMainWindowFlags
     LONG GetModeHintFlag() const override { return ModeHintFlag; }

@@ -144,6 +144,21 @@ BOOL CMainFrame::OpenSnapshot(LPCWSTR path)
     return TRUE;
 }
 
+BOOL CMainFrame::LoadCheckedSnapshot(const CString& path)
+{
+    switch (ReadSnapshotLetter(path, nullptr)) {
+    case SnapshotLetter::Unreadable:
+        ShowAppMessage(SnapshotUnreadableText(path), MSG_KIND_ERROR);
+        return FALSE;
+    case SnapshotLetter::Unknown:
+        ShowAppMessage(kInvalidSnapshotText, MSG_KIND_QUESTION);
+        return FALSE;
+    case SnapshotLetter::Known:
+        break;
+    }
+    return OpenSnapshot(path);
+}
+
 void CMainFrame::OnSaveSnapshot()
 {
     CPlainFileDialog dlg(FALSE, u"DMK", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, u"*.DMK|*.DMK||", this);
@@ -164,15 +179,5 @@ void CMainFrame::OnLoadSnapshot()
         ShowAppMessage(HtmlEscaped(path) + u" does not exists.", MSG_KIND_ERROR);
         return;
     }
-    switch (ReadSnapshotLetter(path, nullptr)) {
-    case SnapshotLetter::Unreadable:
-        ShowAppMessage(SnapshotUnreadableText(path), MSG_KIND_ERROR);
-        return;
-    case SnapshotLetter::Unknown:
-        ShowAppMessage(kInvalidSnapshotText, MSG_KIND_QUESTION);
-        return;
-    case SnapshotLetter::Known:
-        OpenSnapshot(path);
-        return;
-    }
+    LoadCheckedSnapshot(path);
 }

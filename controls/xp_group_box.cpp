@@ -150,7 +150,7 @@ CXPGroupBox& CXPGroupBox::SetCaptionFont(const LOGFONTW& font)
 
 CXPGroupBox& CXPGroupBox::SetAlignment(DWORD alignment)
 {
-    m_alignment = alignment <= AlignRight ? alignment : AlignLeft;
+    m_alignment = alignment <= AlignRight ? alignment : DWORD{AlignLeft};
     Redraw();
     return *this;
 }

@@ -99,7 +99,7 @@ private:
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                 \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }          \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                          \
-        typedef theClass ThisClass;                                                            \
+        using ThisClass [[maybe_unused]] = theClass;                                           \
         typedef baseClass TheBaseClass;                                                        \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 

@@ -53,7 +53,7 @@ protected:
 // What DDX_ functions work with: the dialog, the direction and the control being exchanged.
 class CDataExchange {
 public:
-    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_pDlgWnd(pDlgWnd), m_bSaveAndValidate(bSaveAndValidate) {}
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
     HWND PrepareCtrl(int nIDC);
     HWND PrepareEditCtrl(int nIDC);
     // Reports the field that failed: focuses it and ends the exchange.

@@ -150,8 +150,9 @@ TEST_F(LoadSnapshot, TakesTheTypedNameWithTheExtensionAndRefusesAMissingFile)
         m_frame->SendMessage(WM_COMMAND, ID_LOAD_SNAPSHOT, 0);
         headless::ClearModalAnswers();
         // A loaded snapshot finds no disk to reopen here, which it only warns about; a missing file is told once.
-        if (c.page == 0)
+        if (c.page == 0) {
             EXPECT_EQ(m_boxes, c.boxes);
+        }
         EXPECT_EQ(ScanMode, c.mode);
         EXPECT_EQ(ShownPage(), c.page);
     }

@@ -87,7 +87,9 @@ TEST_F(DrawerFixture, LineBreaksTabsAndRules) {
     };
     for (const auto& c : cases) {
         SIZE size = Prepare(c.text);
-        if (c.width >= 0) EXPECT_EQ(size.cx, c.width + 1);
+        if (c.width >= 0) {
+            EXPECT_EQ(size.cx, c.width + 1);
+        }
         EXPECT_EQ(size.cy, c.height + 1);
     }
     drawer.EnableEscapeSequences(FALSE);

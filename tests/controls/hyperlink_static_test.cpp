@@ -105,8 +105,9 @@ TEST_F(HyperlinkTest, AClickOpensTheAddressOrSaysWhyNot) {
         headless::ClearModalAnswers();
         EXPECT_EQ(bool(link.IsVisited()), c.opens) << c.opener;
         EXPECT_EQ(headless::Beeps().empty(), c.opens) << c.opener;
-        if (!c.opens)
+        if (!c.opens) {
             EXPECT_EQ(shown.rfind(u"Unable to open hyperlink:\n\n", 0), 0u) << CStringA(shown.c_str()).GetString();
+        }
     }
     if (saved)
         setenv("DOVEMARK_OPENER", before.c_str(), 1);

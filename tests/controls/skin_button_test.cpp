@@ -378,7 +378,7 @@ TEST_F(SkinButtonTest, SoundNamesAreCopiedWithinTheirSlot) {
     EXPECT_EQ(sink.plays, 1);
     EXPECT_EQ(sink.rate, 8000);
 
-    std::u16string tooLong = std::u16string(u"/") + std::u16string(MAX_PATH, u'x');
+    std::u16string tooLong = std::u16string(1, u'/').append(MAX_PATH, u'x');
     EXPECT_EQ(b.SetSound(tooLong.c_str(), nullptr, 1, FALSE), CSkinButton::SKIN_INVALID_RESOURCE);
     EXPECT_EQ(b.SetSound(MAKEINTRESOURCEW(IDW_SKIN_HOVER), nullptr, 1, FALSE), CSkinButton::SKIN_INVALID_RESOURCE);
     headless::AdvanceClock(1000);

@@ -18,7 +18,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <regex>
 #include <thread>
 
 namespace {
@@ -37,27 +36,55 @@ struct TracedImage {
     std::vector<ULONGLONG> lostSectors;
 };
 
-// The manifest is flat JSON written by the generator; the few fields needed are picked out by pattern.
+// The manifest is JSON written by the generator with flat objects in its lists; the few fields needed are
+// picked out by key.
+std::string FieldOf(const std::string& object, const std::string& key)
+{
+    std::string tag = "\"" + key + "\": ";
+    size_t at = object.find(tag);
+    if (at == std::string::npos)
+        return {};
+    at += tag.size();
+    if (object[at] == '"')
+        return object.substr(at + 1, object.find('"', at + 1) - at - 1);
+    return object.substr(at, object.find_first_of(",}] \r\n", at) - at);
+}
+
+std::string ListOf(const std::string& json, const std::string& key)
+{
+    size_t at = json.find("\"" + key + "\": [");
+    if (at == std::string::npos)
+        return {};
+    size_t open = json.find('[', at);
+    return json.substr(open + 1, json.find(']', open) - open - 1);
+}
+
+std::vector<std::string> ObjectsOf(const std::string& list)
+{
+    std::vector<std::string> objects;
+    for (size_t open = list.find('{'); open != std::string::npos; open = list.find('{', open + 1))
+        objects.push_back(list.substr(open, list.find('}', open) - open + 1));
+    return objects;
+}
+
 TracedImage ReadManifest(const std::string& imagePath, const std::string& manifestPath)
 {
     std::ifstream in(manifestPath);
     std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     TracedImage image;
     image.path = imagePath;
-    std::smatch m;
-    if (std::regex_search(json, m, std::regex(R"re("sectors": (\d+))re")))
-        image.sectors = std::stoull(m[1]);
-    std::regex file(R"re(\{\s*"sector": (\d+),\s*"size": \d+,\s*"kind": "([^"]+)",\s*"category": "\d",\s*"named": "([^"]+)")re");
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), file); it != std::sregex_iterator(); ++it)
-        image.files.push_back({std::stoull((*it)[1]), (*it)[2], (*it)[3]});
-    std::regex lost(R"re(\{\s*"sector": (\d+),\s*"kind": "jpg"\s*\})re");
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), lost); it != std::sregex_iterator(); ++it)
-        image.lostSectors.push_back(std::stoull((*it)[1]));
-    if (std::regex_search(json, m, std::regex(R"re("bad_sectors": \[([^\]]*)\])re"))) {
-        std::string list = m[1];
-        std::regex number(R"re(\d+)re");
-        for (auto it = std::sregex_iterator(list.begin(), list.end(), number); it != std::sregex_iterator(); ++it)
-            image.badSectors.push_back(std::stoull((*it)[0]));
+    if (std::string sectors = FieldOf(json, "sectors"); !sectors.empty())
+        image.sectors = std::stoull(sectors);
+    for (const std::string& f : ObjectsOf(ListOf(json, "files")))
+        image.files.push_back({std::stoull(FieldOf(f, "sector")), FieldOf(f, "kind"), FieldOf(f, "named")});
+    for (const std::string& l : ObjectsOf(ListOf(json, "lost")))
+        if (FieldOf(l, "kind") == "jpg")
+            image.lostSectors.push_back(std::stoull(FieldOf(l, "sector")));
+    std::string bad = ListOf(json, "bad_sectors");
+    for (size_t at = bad.find_first_of("0123456789"); at != std::string::npos;) {
+        size_t end = bad.find_first_not_of("0123456789", at);
+        image.badSectors.push_back(std::stoull(bad.substr(at, end - at)));
+        at = bad.find_first_of("0123456789", end == std::string::npos ? bad.size() : end);
     }
     return image;
 }

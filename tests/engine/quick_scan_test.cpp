@@ -75,7 +75,7 @@ TEST(QuickScan, NtfsFilesOfAWipedFolderGoUnderLostDir)
         ++orphans;
         int under = 0;
         for (const auto& [path, file] : found) {
-            const std::u16string tail = u"/" + e->Name16();
+            const std::u16string tail = std::u16string(1, u'/').append(e->Name16());
             under += path.rfind(u"Lost Dir/Dir", 0) == 0 && path.size() > tail.size() &&
                      path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
         }

@@ -405,8 +405,9 @@ protected:
                 // A folder of the root is known from its own "." record and named by the root's entry for it.
                 const std::string file = dest + "/out/" + Utf8(scanresults::ExpectedPath(img, *e, ntfs));
                 EXPECT_TRUE(fs::exists(file)) << e->path;
-                if (fs::exists(file))
+                if (fs::exists(file)) {
                     EXPECT_EQ(testsha::FileSha256(file), e->sha256) << e->path;
+                }
                 ++checked;
             }
             EXPECT_GT(checked, 5);

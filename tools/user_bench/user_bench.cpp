@@ -29,7 +29,8 @@ void Register()
     if (done)
         return;
     done = true;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = CountingProc;
     wc.lpszClassName = u"BenchWnd";
     wc.hbrBackground = (HBRUSH)(ULONG_PTR)(COLOR_WINDOW + 1);

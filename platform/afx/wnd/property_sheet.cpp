@@ -9,15 +9,6 @@ IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 namespace {
 // The sheet whose window the control is about to make on this thread.
 thread_local CPropertySheet* t_pSheetInit = nullptr;
-
-LPCDLGTEMPLATEW LoadTemplate(LPCWSTR lpszName) {
-    if (!lpszName)
-        return nullptr;
-    HINSTANCE hInst = AfxFindResourceHandle(lpszName, RT_DIALOG);
-    HRSRC hRes = ::FindResourceW(hInst, lpszName, RT_DIALOG);
-    HGLOBAL hData = hRes ? ::LoadResource(hInst, hRes) : nullptr;
-    return hData ? static_cast<LPCDLGTEMPLATEW>(::LockResource(hData)) : nullptr;
-}
 } // namespace
 
 // ---- CPropertyPage ------------------------------------------------------------------------------

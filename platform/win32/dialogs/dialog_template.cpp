@@ -60,7 +60,8 @@ void SetExtendedError(DWORD error)
 
 bool HasClass(const char16_t* name)
 {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     return GetClassInfoExW(nullptr, name, &wc) != 0;
 }
 

@@ -507,7 +507,7 @@ std::string MountPointOf(const DeviceMap& map, const Volume& volume)
     if (!disk.isImage) {
         std::string sys = "/sys/block/" + disk.sysName;
         if (volume.partitionNumber)
-            sys += "/" + PartitionSysName(disk, volume.partitionNumber);
+            sys.append(1, '/').append(PartitionSysName(disk, volume.partitionNumber));
         return MountPointOfDevice(SysDevOf(sys));
     }
     for (const LoopView& view : LoopViewsOf(disk.path))

@@ -68,23 +68,29 @@ HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 
 HGLOBAL GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags)
 {
-    SIZE_T old;
-    if (IsFixed(hMem, &old)) {
-        if (!(uFlags & GMEM_MOVEABLE) && dwBytes > old) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY); // a fixed block cannot move without leave
-            return nullptr;
-        }
+    {
         std::lock_guard<std::mutex> g(g_fixedLock);
-        void* p = std::realloc(hMem, dwBytes ? dwBytes : 1);
-        if (!p) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
+        auto it = Fixed().find(hMem);
+        if (it != Fixed().end()) {
+            SIZE_T old = it->second;
+            if (!(uFlags & GMEM_MOVEABLE) && dwBytes > old) {
+                SetLastError(ERROR_NOT_ENOUGH_MEMORY); // a fixed block cannot move without leave
+                return nullptr;
+            }
+            // The old address leaves the table before realloc may free it; it comes back only if realloc fails,
+            // which leaves the block where it was.
+            Fixed().erase(it);
+            void* p = std::realloc(hMem, dwBytes ? dwBytes : 1);
+            if (!p) {
+                Fixed()[hMem] = old;
+                SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                return nullptr;
+            }
+            if ((uFlags & GMEM_ZEROINIT) && dwBytes > old)
+                std::memset(static_cast<BYTE*>(p) + old, 0, dwBytes - old);
+            Fixed()[p] = dwBytes;
+            return p;
         }
-        if ((uFlags & GMEM_ZEROINIT) && dwBytes > old)
-            std::memset(static_cast<BYTE*>(p) + old, 0, dwBytes - old);
-        Fixed().erase(hMem);
-        Fixed()[p] = dwBytes;
-        return p;
     }
     auto block = Lookup<MoveableBlock>(hMem);
     if (!block)

@@ -201,7 +201,7 @@ bool IsPathOnSourceDisk(LPCWSTR path)
     while (stat(p.c_str(), &st) != 0) {
         size_t slash = p.find_last_of('/');
         if (slash == std::string::npos) {
-            p = ".";
+            p.assign(1, '.');
         } else if (slash == 0) {
             p = "/";
         } else {

@@ -213,7 +213,7 @@ BSTR NumberText(const VARIANT& v, double d, LONGLONG ll, bool isInt) {
     if (v.vt == VT_BOOL)
         return SysAllocString(v.boolVal ? u"True" : u"False");
     if (isInt)
-        std::snprintf(buf, sizeof(buf), "%lld", ll);
+        std::snprintf(buf, sizeof(buf), "%lld", static_cast<long long>(ll));
     else if (v.vt == VT_R4)
         std::snprintf(buf, sizeof(buf), "%.7g", d);
     else

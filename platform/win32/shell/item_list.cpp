@@ -126,7 +126,7 @@ bool PathFromItemList(LPCITEMIDLIST pidl, std::u16string& linuxPath)
         if (first) {
             if (!name.empty())
                 return false;
-            linuxPath = u"/";
+            linuxPath.assign(1, u'/');
         } else {
             if (name.empty() || name.find(u'/') != std::u16string::npos || name == u"." || name == u"..")
                 return false;

@@ -72,7 +72,7 @@ std::string FindOnPath(const std::string& name)
         size_t colon = list.find(':', start);
         std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
         if (dir.empty())
-            dir = ".";
+            dir.assign(1, '.');
         std::string candidate = dir + "/" + name;
         struct stat st;
         if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)

@@ -220,11 +220,15 @@ bool Encode(UINT cp, const char16_t* in, size_t n, const char* defaultChar, bool
         }
         return true;
     }
-    std::string fallback = "?";
+    char fallback[2] = {'?', 0};
+    size_t fallbackLength = 1;
     if (defaultChar != nullptr && defaultChar[0] != 0) {
         bool dbcs = cp == 936 && static_cast<unsigned char>(defaultChar[0]) >= 0x81 &&
                     static_cast<unsigned char>(defaultChar[0]) <= 0xFE && defaultChar[1] != 0;
-        fallback.assign(defaultChar, dbcs ? 2 : 1);
+        fallback[0] = defaultChar[0];
+        fallbackLength = dbcs ? 2 : 1;
+        if (dbcs)
+            fallback[1] = defaultChar[1];
     }
     for (size_t i = 0; i < n; ++i) {
         char16_t c = in[i];
@@ -244,7 +248,7 @@ bool Encode(UINT cp, const char16_t* in, size_t n, const char* defaultChar, bool
         }
         if (code == 0) {
             usedDefault = true;
-            out += fallback;
+            out.append(fallback, fallbackLength);
         } else if (code > 0xFF) {
             out += static_cast<char>(code >> 8);
             out += static_cast<char>(code & 0xFF);

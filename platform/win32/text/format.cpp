@@ -161,7 +161,7 @@ std::string FormatInteger(char conv, const Arg& a, const Spec& s) {
     for (unsigned long long v = mag; v != 0; v /= base)
         body.insert(body.begin(), digits[v % base]);
     if (s.precision < 0 && body.empty())
-        body = "0";
+        body.assign(1, '0');
     if (s.precision > 0 && body.size() < static_cast<size_t>(s.precision))
         body.insert(0, s.precision - body.size(), '0');
 
@@ -173,7 +173,7 @@ std::string FormatInteger(char conv, const Arg& a, const Spec& s) {
     else if (isSigned && s.space)
         prefix = " ";
     if (s.alt && conv == 'o' && (body.empty() || body[0] != '0'))
-        body.insert(0, "0");
+        body.insert(body.begin(), '0');
     if (s.alt && base == 16 && mag != 0)
         prefix += conv == 'X' ? "0X" : "0x";
     return Pad(prefix, body, s, s.precision < 0);
@@ -234,7 +234,7 @@ std::string FixedText(double mag, int precision, bool alt) {
     if (keep >= 0)
         RoundDigits(v.d, keep, r);
     if (r.empty())
-        r = "0";
+        r.assign(1, '0');
     if (r.size() <= static_cast<size_t>(precision))
         r.insert(0, precision + 1 - r.size(), '0');
     std::string out = r.substr(0, r.size() - precision);
@@ -301,7 +301,8 @@ std::string FormatDouble(char conv, double d, const Spec& s) {
         std::string body = "1";
         if (precision > 0) {
             tag.resize(std::max<size_t>(tag.size(), precision), '0');
-            body += "." + tag.substr(0, precision);
+            body += '.';
+            body.append(tag, 0, precision);
         }
         return Pad(prefix, body, s, false);
     }

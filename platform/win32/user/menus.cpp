@@ -299,7 +299,8 @@ bool ParseExtended(Reader& r, const BYTE* base, HMENU menu, int depth)
         std::u16string text = r.String();
         if (!r.ok)
             return false;
-        MENUITEMINFOW mii{sizeof(mii)};
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
         mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
         mii.fType = type;
         mii.fState = state;

@@ -83,7 +83,8 @@ void RegisterButton()
     if (done)
         return;
     done = true;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = BoxButtonProc;
     wc.lpszClassName = kButtonClass;
     wc.hCursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);

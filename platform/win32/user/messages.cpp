@@ -29,11 +29,6 @@ bool WindowFilterMatch(HWND filter, HWND target)
     return target == filter || IsChildLocked(filter, target);
 }
 
-bool IsMouseMessage(UINT m)
-{
-    return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
-}
-
 bool InputFilterMatch(const InputEvent& ev, UINT minMsg, UINT maxMsg)
 {
     if (minMsg == 0 && maxMsg == 0)

@@ -235,13 +235,15 @@ void RegisterClasses()
     static bool registered = false;
     if (registered)
         return;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_SAVEBITS | CS_DBLCLKS;
     wc.lpfnWndProc = PopupProc;
     wc.lpszClassName = u"#PopupMenu";
     wc.hCursor = GetSystemCursor((UINT)(ULONG_PTR)IDC_ARROW);
     RegisterClassExW(&wc);
-    WNDCLASSEXW grab{sizeof(grab)};
+    WNDCLASSEXW grab{};
+    grab.cbSize = sizeof(grab);
     grab.lpfnWndProc = DefWindowProcW;
     grab.lpszClassName = u"#MenuTracker";
     RegisterClassExW(&grab);

@@ -336,8 +336,9 @@ TEST_F(X11Presenter, KeysBecomeVirtualKeysWithScanCodesAndSides)
         EXPECT_EQ(down->wParam, c.vk);
         EXPECT_EQ((down->lParam >> 16) & 0xFF, c.scan);
         EXPECT_EQ(((down->lParam >> 24) & 1) != 0, c.extended);
-        if (c.side)
+        if (c.side) {
             EXPECT_TRUE(down->sideState & 0x8000);
+        }
     }
 }
 
@@ -669,7 +670,8 @@ TEST_F(X11Presenter, ScreenMetricsAndWorkAreaComeFromTheServer)
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         return work.top == 40;
     }));
-    MONITORINFO mi{sizeof(mi)};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({500, 500}, MONITOR_DEFAULTTONULL), &mi));
     EXPECT_EQ(mi.rcWork.top, 40);
     EXPECT_EQ(mi.rcWork.bottom, 768);

@@ -33,8 +33,9 @@ TEST_P(ButtonMouse, ClickedOnlyOnReleaseInside)
     headless::ButtonUp(b, c.up);
     auto cmds = TakeCommands();
     EXPECT_EQ(c.clicks, cmds.size());
-    if (!cmds.empty())
+    if (!cmds.empty()) {
         EXPECT_EQ((Command{100, BN_CLICKED}), cmds[0]);
+    }
     EXPECT_EQ(0, SendMessageW(b, BM_GETSTATE, 0, 0) & BST_PUSHED);
     EXPECT_EQ(nullptr, GetCapture());
 }

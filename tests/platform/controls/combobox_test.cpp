@@ -381,13 +381,12 @@ TEST_F(ComboTest, OwnerDrawReachesTheParentAsTheComboBox)
 // Dialog init data: records of control id, add-string message, byte count and narrow text.
 std::vector<BYTE> Record(WORD id, WORD msg, const std::string& text, int extraLen = 0)
 {
-    std::vector<BYTE> out(8);
+    std::vector<BYTE> out(8 + text.size() + 1);
     DWORD len = (DWORD)text.size() + 1 + (DWORD)extraLen;
     memcpy(out.data(), &id, 2);
     memcpy(out.data() + 2, &msg, 2);
     memcpy(out.data() + 4, &len, 4);
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
+    memcpy(out.data() + 8, text.data(), text.size());
     return out;
 }
 

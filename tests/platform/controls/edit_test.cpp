@@ -275,7 +275,7 @@ TEST_P(EditScroll, MovesFirstLineAndScrollBar)
     int first = GetParam().first;
     EXPECT_EQ(first, SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0));
     EXPECT_EQ(0, (short)HIWORD(SendMessageW(e, EM_POSFROMCHAR, SendMessageW(e, EM_LINEINDEX, first, 0), 0)));
-    SCROLLINFO si{sizeof(si), SIF_ALL};
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
     ASSERT_TRUE(GetScrollInfo(e, SB_VERT, &si));
     EXPECT_EQ(first, si.nPos);
     EXPECT_EQ(9, si.nMax);

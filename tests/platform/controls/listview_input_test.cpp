@@ -212,8 +212,9 @@ TEST_P(ListViewLabelEdit, EditsThroughAnEditControl)
     headless::PumpUntilIdle();
     EXPECT_EQ(c.ended, ended);
     EXPECT_EQ(c.textGiven, given);
-    if (given)
+    if (given) {
         EXPECT_EQ(u"renamed", endText);
+    }
     EXPECT_FALSE(IsWindow(edit));
     EXPECT_EQ(nullptr, (HWND)SendMessageW(list_, LVM_GETEDITCONTROL, 0, 0));
     EXPECT_EQ(c.after, Text(1));

@@ -263,7 +263,7 @@ TEST_P(ListViewSorts, MergeSortIsStableAndStaysInBounds)
     AddColumn(u"Name", 100);
     const LPARAM data[] = {13, 21, 3, 11, 32, 23, 1, 12};
     for (LPARAM d : data)
-        AddRow(u"r" + Num((int)d), d);
+        AddRow(std::u16string(1, u'r').append(Num((int)d)), d);
     SetState(2, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED); // the item holding 3
     ASSERT_TRUE(SendMessageW(list_, LVM_SORTITEMS, (WPARAM)c.param, (LPARAM)c.compare));
     std::vector<LPARAM> got;
@@ -273,7 +273,7 @@ TEST_P(ListViewSorts, MergeSortIsStableAndStaysInBounds)
         it.iItem = i;
         SendMessageW(list_, LVM_GETITEMW, 0, (LPARAM)&it);
         got.push_back(it.lParam);
-        EXPECT_EQ(u"r" + Num((int)it.lParam), Text(i)) << "text travels with its data";
+        EXPECT_EQ(std::u16string(1, u'r').append(Num((int)it.lParam)), Text(i)) << "text travels with its data";
     }
     if (!c.expected.empty()) {
         EXPECT_EQ(c.expected, got);

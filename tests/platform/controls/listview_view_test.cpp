@@ -33,7 +33,7 @@ TEST_F(ListViewTest, ReportRectsFollowColumnsAndScrolling)
     EXPECT_EQ((client.bottom - headerH) / rowH, perPage);
     ASSERT_TRUE(SendMessageW(list_, LVM_ENSUREVISIBLE, 30, FALSE));
     EXPECT_EQ(30 - perPage + 1, SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
-    SCROLLINFO si{sizeof si, SIF_ALL};
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(list_, SB_VERT, &si);
     EXPECT_EQ(49, si.nMax);
     EXPECT_EQ((UINT)perPage, si.nPage);

@@ -77,8 +77,9 @@ TEST_P(ProgressPaint, FillsInTheBarColour)
     SendMessageW(p, WM_PRINTCLIENT, (WPARAM)mem, 0);
     EXPECT_EQ(RGB(200, 0, 0), GetPixel(mem, c.filled.x, c.filled.y));
     EXPECT_EQ(RGB(0, 0, 200), GetPixel(mem, c.empty.x, c.empty.y));
-    if (c.gap.x >= 0)
+    if (c.gap.x >= 0) {
         EXPECT_EQ(RGB(0, 0, 200), GetPixel(mem, c.gap.x, c.gap.y)) << "between chunks";
+    }
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);

@@ -219,12 +219,15 @@ TEST_P(SheetEnds, ButtonsTellEveryMadePage)
     auto notes = TakeNotes();
     EXPECT_EQ(c.notes, notes);
     EXPECT_EQ(c.ended, Psm(PSM_GETCURRENTPAGEHWND) == 0);
-    if (c.ended)
+    if (c.ended) {
         EXPECT_EQ(c.result, Psm(PSM_GETRESULT));
-    if (c.button == PSBTN_OK && c.ended)
+    }
+    if (c.button == PSBTN_OK && c.ended) {
         EXPECT_EQ(TRUE, notes[1].lParam) << "PSN_APPLY says it comes from OK";
-    if (c.button == PSBTN_APPLYNOW)
+    }
+    if (c.button == PSBTN_APPLYNOW) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_PROPSHEET_APPLY))) << "applied";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

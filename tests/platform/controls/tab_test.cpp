@@ -126,8 +126,9 @@ TEST_F(TabTest, GeometryAdjustsBothWaysAndHitsTheTabs)
 
     for (int i = 0; i < 3; ++i) {
         RECT r = ItemRect(i);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(ItemRect(i - 1).right, r.left) << "tabs sit side by side";
+        }
         TCHITTESTINFO hti{{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 0};
         EXPECT_EQ(i, SendMessageW(tab_, TCM_HITTEST, 0, (LPARAM)&hti));
         EXPECT_EQ((UINT)TCHT_ONITEMLABEL, hti.flags);

@@ -120,8 +120,9 @@ TEST_F(ToolbarTest, ClicksCommandOnlyEnabledButtonsReleasedOver)
         commands_.clear();
         headless::ButtonDown(bar_, Mid(c.index));
         headless::PumpUntilIdle();
-        if (c.index == 3)
+        if (c.index == 3) {
             EXPECT_TRUE(SendMessageW(bar_, TB_ISBUTTONPRESSED, 103, 0)) << c.name;
+        }
         POINT up = c.dragOff ? POINT{Mid(0).x, 200} : Mid(c.index);
         if (c.dragOff)
             headless::MouseMove(bar_, up);

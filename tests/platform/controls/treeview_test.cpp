@@ -348,8 +348,9 @@ TEST_F(TreeTest, KeyboardMovesTheCaretAndOpensBranches)
         EXPECT_EQ(s.caret, Next(TVGN_CARET)) << "vk " << s.vk;
         EXPECT_EQ(s.aExpanded, (SendMessageW(tree_, TVM_GETITEMSTATE, (WPARAM)a, TVIS_EXPANDED) != 0)) << "vk " << s.vk;
         for (auto& n : notes)
-            if (n.code == TVN_SELCHANGEDW)
+            if (n.code == TVN_SELCHANGEDW) {
                 EXPECT_EQ((UINT)TVC_BYKEYBOARD, n.action);
+            }
     }
     EXPECT_EQ(DLGC_WANTARROWS | DLGC_WANTCHARS, SendMessageW(tree_, WM_GETDLGCODE, 0, 0));
 }
@@ -532,8 +533,9 @@ TEST_F(TreeTest, DraggingAnItemIsOfferedToTheParentUnlessDisabled)
         bool clicked = std::find(codes.begin(), codes.end(), NM_CLICK) != codes.end();
         EXPECT_EQ(style == 0, dragged) << style;
         EXPECT_EQ(style != 0, clicked) << "a drag is not a click";
-        if (dragged)
+        if (dragged) {
             EXPECT_EQ(a, n[(size_t)(std::find(codes.begin(), codes.end(), TVN_BEGINDRAGW) - codes.begin())].newItem);
+        }
         DestroyWindow(tree_);
     }
 }

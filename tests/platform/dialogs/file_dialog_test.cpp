@@ -130,8 +130,9 @@ TEST_F(FileDialogTest, TypedNamesAreCheckedAsTheFlagsAsk)
             EXPECT_EQ(std::u16string(file_), c.result);
         else
             EXPECT_EQ(CommDlgExtendedError(), 0u);
-        if (c.boxText)
+        if (c.boxText) {
             EXPECT_NE(boxText.find(c.boxText), std::u16string::npos);
+        }
         headless::ClearModalAnswers();
     }
 }

@@ -190,8 +190,9 @@ TEST_F(FolderBrowserTest, TypedNamesAreValidated)
         EXPECT_EQ(stayed, c.keepOpen != 0);
         bool validated = !rec.calls.empty() && rec.calls.back().msg == (UINT)BFFM_VALIDATEFAILEDW;
         EXPECT_EQ(validated, c.validated);
-        if (validated)
+        if (validated) {
             EXPECT_EQ(rec.calls.back().path, c.typed);
+        }
     }
 }
 

@@ -71,6 +71,29 @@ TEST(Memory, MoveableBlocksCountTheirLocks)
     EXPECT_EQ(GlobalFree(fixed), nullptr);
 }
 
+TEST(Memory, FixedBlocksGrowInPlaceOnlyWhenAllowedToMove)
+{
+    auto* fixed = static_cast<BYTE*>(GlobalAlloc(GPTR, 16));
+    ASSERT_NE(fixed, nullptr);
+    std::memset(fixed, 7, 16);
+    EXPECT_EQ(GlobalReAlloc(fixed, 4096, 0), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(GlobalSize(fixed), 16u) << "a refused grow leaves the block as it was";
+
+    auto* moved = static_cast<BYTE*>(GlobalReAlloc(fixed, 1 << 20, GMEM_MOVEABLE | GMEM_ZEROINIT));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(GlobalSize(moved), SIZE_T(1) << 20);
+    EXPECT_EQ(moved[15], 7);
+    EXPECT_EQ(moved[(1 << 20) - 1], 0);
+    if (moved != fixed) {
+        EXPECT_EQ(GlobalSize(fixed), 0u) << "the old address is no block any more";
+    }
+    auto* shrunk = static_cast<BYTE*>(GlobalReAlloc(moved, 8, 0));
+    ASSERT_NE(shrunk, nullptr);
+    EXPECT_EQ(GlobalSize(shrunk), 8u);
+    EXPECT_EQ(GlobalFree(shrunk), nullptr);
+}
+
 TEST(Memory, HeapsKeepTheirOwnBlocks)
 {
     HANDLE heap = GetProcessHeap();

@@ -5,7 +5,7 @@
 #define IDM_MAIN 101
 #define ID_OPEN 200
 #define ID_EXIT 201
-#define ID_HELP 202
+#define ID_TEST_HELP 202
 #define IDS_FIRST 1
 #define IDS_SECOND 17
 #define IDB_TEST 102

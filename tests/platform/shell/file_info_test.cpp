@@ -60,9 +60,10 @@ TEST(FileInfo, TypeNamesAndIconsFollowTheExtension)
             EXPECT_TRUE(i.sfi.iIcon >= 0 && i.sfi.iIcon < count);
             Info again = Ask(c.name, c.attributes, kByName | SHGFI_SYSICONINDEX | size);
             EXPECT_EQ(again.sfi.iIcon, i.sfi.iIcon);
-            if (c.sameIconAs)
+            if (c.sameIconAs) {
                 EXPECT_EQ(Ask(c.sameIconAs, FILE_ATTRIBUTE_NORMAL, kByName | SHGFI_SYSICONINDEX | size).sfi.iIcon,
                           i.sfi.iIcon);
+            }
         }
     }
     // Kinds that differ get different pictures.

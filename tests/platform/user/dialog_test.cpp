@@ -53,7 +53,8 @@ void RegisterControls()
         return;
     done = true;
     for (const char16_t* name : {u"TestButton", u"TestEdit", u"TestLabel"}) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = TestControl;
         wc.lpszClassName = name;
         RegisterClassExW(&wc);
@@ -334,8 +335,9 @@ TEST_F(Dialogs, MessageBoxFromAWorkerThreadIsAnswered)
         worker.join();
         EXPECT_EQ(result, c.expected) << c.type;
         EXPECT_EQ(text, u"Save?");
-        if (c.type & MB_ICONMASK)
-            EXPECT_EQ(headless::Beeps(), (std::vector<UINT>{c.type & MB_ICONMASK}));
+        if (c.type & MB_ICONMASK) {
+            EXPECT_EQ(headless::Beeps(), (std::vector<UINT>{UINT(c.type & MB_ICONMASK)}));
+        }
     }
 }
 

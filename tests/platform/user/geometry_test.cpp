@@ -55,7 +55,8 @@ TEST_F(WindowGeometry, MinimiseMaximiseAndRestoreKeepTheNormalPlacement)
     ShowWindow(w, SW_MINIMIZE);
     EXPECT_TRUE(IsIconic(w));
     EXPECT_FALSE(IsZoomed(w));
-    WINDOWPLACEMENT wp{sizeof(wp)};
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
     GetWindowPlacement(w, &wp);
     EXPECT_EQ(wp.showCmd, (UINT)SW_SHOWMINIMIZED);
     EXPECT_EQ(wp.flags, (UINT)WPF_RESTORETOMAXIMIZED);

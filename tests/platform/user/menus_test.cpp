@@ -39,7 +39,8 @@ TEST_F(Menus, ItemsAreFoundByPositionOrByCommandInSubmenus)
     EXPECT_TRUE(SetMenuDefaultItem(file, 102, FALSE));
     EXPECT_EQ(GetMenuDefaultItem(file, FALSE, 0), 102u);
 
-    MENUITEMINFOW mii{sizeof(mii)};
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
     mii.fMask = MIIM_STRING | MIIM_ID | MIIM_DATA;
     mii.dwTypeData = buf;
     mii.cch = 16;

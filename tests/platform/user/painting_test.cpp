@@ -24,7 +24,8 @@ HBRUSH Solid(COLORREF c)
 
 void RegisterColourClass(const char16_t* name, COLORREF colour)
 {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = name;
     wc.hbrBackground = Solid(colour);

@@ -140,7 +140,8 @@ void RegisterLogClasses()
     if (done)
         return;
     done = true;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = LogProc;
     wc.lpszClassName = u"LogWnd";

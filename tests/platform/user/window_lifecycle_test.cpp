@@ -67,7 +67,8 @@ TEST_F(WindowLifecycle, CreationRefusedByTheWindowFails)
     };
     static UINT refuse;
     static LRESULT answer;
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
         if (m == WM_NCCREATE || m == WM_CREATE || m == WM_DESTROY || m == WM_NCDESTROY)
             Log::Get().Add(h, m, w, l);

@@ -112,8 +112,9 @@ TEST(WaveData, DecodesPcmAndRefusesWhatItCannotPlay)
         SCOPED_TRACE(c.name);
         audio::Pcm pcm;
         ASSERT_EQ(sound::ParseWave(c.file.data(), c.file.size(), &pcm), c.ok);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(pcm.samples, c.samples);
+        }
     }
     // A chunk length that would wrap around ends the walk instead of reading elsewhere.
     auto hostile = Wave(1, 1, 8000, 16, {1, 0});

@@ -275,8 +275,9 @@ TEST_F(CaptionTest, ButtonLooksFollowTheCaption) {
         dis.rcItem = rc;
         button.DrawItem(&dis);
         EXPECT_EQ(canvas.At(0, 0), c.corner);
-        if (c.inside != COLORREF(-1))
+        if (c.inside != COLORREF(-1)) {
             EXPECT_EQ(canvas.At(2, 2), c.inside);
+        }
         // The caption's text in the state's colour: the caption's own unless hot or pressed.
         const COLORREF ink =
             c.theme == 1 && (c.hot || c.state) ? COLORREF(static_cast<CTKFlatButtonTheme*>(button.GetTheme())->m_clrPushedText) : text;

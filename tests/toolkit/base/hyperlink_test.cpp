@@ -150,7 +150,8 @@ TEST_F(HyperLinkTest, ShellErrorsShowTheirOwnMessage) {
         CaptureMessageBox(texts);
         link.ReportError(c.code);
         EXPECT_NE(texts.find(c.text), std::u16string::npos);
-        if (c.code == 26)
+        if (c.code == 26) {
             EXPECT_EQ(texts.find(u"没有找到"), std::u16string::npos);
+        }
     }
 }

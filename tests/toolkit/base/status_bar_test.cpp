@@ -155,8 +155,9 @@ TEST_F(StatusBarTest, StretchPanesShareTheWidthLeftOver) {
             EXPECT_EQ(rights[size_t(i)], x) << "pane " << i;
             x += spacing;
         }
-        if (left > 0)
+        if (left > 0) {
             EXPECT_EQ(rights[2], Borders(0) + c.barWidth);
+        }
     }
 }
 
