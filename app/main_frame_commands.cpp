@@ -2,6 +2,14 @@
 #include "app/main_frame.h"
 
 #include "app_res.h"
+#include "app/dovemark_app.h"
+#include "app/drive_info_dlg.h"
+#include "app/filter_dlg.h"
+#include "app/found_list_ctrl.h"
+#include "app/found_tree_ctrl.h"
+#include "app/save_progress_dlg.h"
+#include "app/search_dlg.h"
+#include "app/settings_dlg.h"
 #include "engine/engine_state.h"
 
 CommandEnable CommandEnableState(UINT id, const CommandEnableInput& in)
@@ -54,16 +62,54 @@ void CMainFrame::OnUpdateCommand(CCmdUI* pCmdUI)
 }
 
 // The commands below open the results page's dialogs and list styles; each page builds its own part.
-void CMainFrame::OnRecoverSelected() {}
+namespace {
 
-void CMainFrame::OnRecoverAll() {}
+// The results page's list, as it registered itself, and its tree; null before the page exists.
+CFoundListCtrl* ResultsList()
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app ? dynamic_cast<CFoundListCtrl*>(app->m_pFoundList) : nullptr;
+}
+
+CFoundTreeCtrl* ResultsTree()
+{
+    CFoundListCtrl* list = ResultsList();
+    return list ? list->GetFoundTree() : nullptr;
+}
+
+} // namespace
+
+void CMainFrame::OnRecoverSelected()
+{
+    RunRecoverCommand(ResultsList(), TRUE);
+}
+
+void CMainFrame::OnRecoverAll()
+{
+    RunRecoverCommand(ResultsList(), FALSE);
+}
 
 void CMainFrame::OnViewStyle(UINT) {}
 
-void CMainFrame::OnFindFiles() {}
+void CMainFrame::OnFindFiles()
+{
+    RunSearchDialog(ResultsTree());
+}
 
-void CMainFrame::OnFileFilter() {}
+void CMainFrame::OnFileFilter()
+{
+    CFilterDlg dlg(ResultsTree());
+    dlg.DoModal();
+}
 
-void CMainFrame::OnRecoverySettings() {}
+void CMainFrame::OnRecoverySettings()
+{
+    CRecoverySettingsDlg dlg;
+    dlg.DoModal();
+}
 
-void CMainFrame::OnDriveInfo() {}
+void CMainFrame::OnDriveInfo()
+{
+    CFileSystemInfoDlg dlg;
+    dlg.DoModal();
+}

@@ -32,6 +32,3 @@ private:
     ItemProperties m_item;
     CDialogSkin m_skin;
 };
-
-// The list's Properties command: the dialog for the row's inputs, run modally.
-void RunPropertiesDialog(const ItemProperties& item);

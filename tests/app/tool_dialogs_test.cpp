@@ -1,5 +1,7 @@
 // The results' tool dialogs: recovery settings, file filter, drive information, properties and search.
 #include "app/drive_info_dlg.h"
+#include "app_fixture.h"
+#include "app_res.h"
 #include "app/engine_ui.h"
 #include "app/filter_dlg.h"
 #include "app/properties_dlg.h"
@@ -446,6 +448,52 @@ TEST_F(SaveRun, FilterCloseRefillsTheSelectedFolder)
         ResetNtfsLists();
         tree.DeleteAllItems();
     }
+}
+
+} // namespace
+
+namespace {
+
+class ToolCommands : public AppFixture {
+protected:
+    void TearDown() override
+    {
+        ResetRecoverySettings();
+        PartitionParams = {};
+        AppFixture::TearDown();
+    }
+};
+
+// The frame's Tools commands open their dialogs; what the settings dialog takes reaches the engine.
+TEST_F(ToolCommands, TheFramesCommandsOpenTheDialogs)
+{
+    ASSERT_TRUE(StartApp());
+    ResetRecoverySettings();
+    headless::AnswerNextModal([](HWND dlg) {
+        ::SendDlgItemMessageW(dlg, IDC_SET_SECTORS, CB_SETCURSEL, 0, 0);
+        ::SendDlgItemMessageW(dlg, IDC_SET_RETRIES, CB_SETCURSEL, 9, 0);
+        ::SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    });
+    m_frame->SendMessage(WM_COMMAND, ID_RECOVERY_SETTINGS, 0);
+    EXPECT_EQ(SectorsPerRead, 1u);
+    EXPECT_EQ(RetryCount, 10u);
+
+    PartitionParams.FsType = FS_KIND_NTFS;
+    std::u16string fs;
+    headless::AnswerNextModal([&](HWND dlg) {
+        fs = headless::Text(::GetDlgItem(dlg, IDC_INFO_FS));
+        ::SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
+    m_frame->SendMessage(WM_COMMAND, ID_DRIVE_INFO, 0);
+    EXPECT_EQ(fs, u"NTFS");
+
+    std::u16string caption;
+    headless::AnswerNextModal([&](HWND dlg) {
+        caption = headless::Text(dlg);
+        ::SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
+    m_frame->SendMessage(WM_COMMAND, ID_FILE_FILTER, 0);
+    EXPECT_EQ(caption, u"文件过滤器");
 }
 
 } // namespace
