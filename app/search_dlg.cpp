@@ -92,10 +92,14 @@ void SearchFoundRecords(const CString& mask, const std::function<bool()>& stop,
         auto it = folderItems.find(parent);
         return it == folderItems.end() ? DWORD(0) : it->second;
     };
-    if (ScanMode == 2) {
-        for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next) {
+    // Quick-scan entries and full-scan items carry the same fields under the same names.
+    auto walk = [&](auto* head, bool fullScan) {
+        for (auto* e = head; e; e = e->Next) {
             if (stop())
                 return;
+            // The one rule of the list and the ticks: a record outside the chosen volume is not this result's.
+            if (fullScan && !InChosenVolume(e->RecordSector))
+                continue;
             SearchMatch m;
             if (!matches(e->Name, m))
                 continue;
@@ -106,24 +110,11 @@ void SearchFoundRecords(const CString& mask, const std::function<bool()>& stop,
             m.parentItem = parentOf(e->ParentRef);
             onMatch(m);
         }
-        return;
-    }
-    for (FoundItemNode* e = FoundItemHead; e; e = e->Next) {
-        if (stop())
-            return;
-        // The one rule of the list and the ticks: a record outside the chosen volume is not this result's.
-        if (!InChosenVolume(e->RecordSector))
-            continue;
-        SearchMatch m;
-        if (!matches(e->Name, m))
-            continue;
-        m.size = Join(e->SizeLow, e->SizeHigh);
-        m.created = FileTimeText(e->CreationLow, e->CreationHigh);
-        m.modified = FileTimeText(e->ChangeLow, e->ChangeHigh);
-        m.id = e->RecordSector;
-        m.parentItem = parentOf(e->ParentRef);
-        onMatch(m);
-    }
+    };
+    if (ScanMode == 2)
+        walk(FoundEntryHead, false);
+    else
+        walk(FoundItemHead, true);
 }
 
 BEGIN_MESSAGE_MAP(CSearchDlg, CDialog)

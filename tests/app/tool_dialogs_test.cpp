@@ -21,6 +21,7 @@
 namespace {
 namespace fs = std::filesystem;
 using savetest::SaveRun;
+using testsupport::FixtureImage;
 
 // Answers the next message box with OK and keeps nothing of it; counts how many came.
 void ExpectMessageBox(int* shown)
@@ -272,6 +273,16 @@ protected:
             out.emplace_back((LPCWSTR)dlg.m_list.GetItemText(row, column));
         return out;
     }
+    // The fat32 image quick-scanned onto the tree and the list; the number of its files.
+    int ScanFixture(const FixtureImage& img)
+    {
+        EXPECT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+        headless::PumpUntilIdle();
+        int files = 0;
+        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+            ++files;
+        return files;
+    }
     // Starts the search and serves the dialog until the worker has ended.
     void Search(CSearchDlg& dlg, const char16_t* mask)
     {
@@ -287,11 +298,7 @@ TEST_F(SearchDialog, ListsMatchesAndSavesTheTickedRows)
 {
     DOVEMARK_REQUIRE_FIXTURE(img, "fat32");
     AttachedDisks disks({img.path});
-    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
-    headless::PumpUntilIdle();
-    size_t files = 0;
-    for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-        ++files;
+    const size_t files = size_t(ScanFixture(img));
     const std::string dest = Fresh("search_dest");
     CSearchDlg dlg(&tree);
     headless::AnswerNextModal([&](HWND) {
@@ -365,11 +372,7 @@ TEST_F(SearchDialog, StopQuestionPausesAndAConfirmedStopKeepsTheRows)
 {
     DOVEMARK_REQUIRE_FIXTURE(img, "fat32");
     AttachedDisks disks({img.path});
-    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
-    headless::PumpUntilIdle();
-    int files = 0;
-    for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-        ++files;
+    const int files = ScanFixture(img);
     ASSERT_GT(files, 4);
     CSearchDlg dlg(&tree);
     headless::AnswerNextModal([&](HWND) {
