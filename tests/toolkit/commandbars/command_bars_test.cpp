@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "../base/test_settings.h"
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/edit.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/sound_player.h"
 #include "toolkit/commandbars/tool_bar.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 TEST(CommandBarsSet, LookupsHiddenCommandsAndPreview) {
     CTKPCommandBars bars;
@@ -123,7 +129,7 @@ TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetType(), TKP_BARTYPE_MENUBAR);
     EXPECT_EQ(menu->GetTitle(), CString(u"菜单栏  "));
-    EXPECT_EQ(menu->GetControlCount(), 4);
+    EXPECT_EQ(menu->GetControlCount(), 6);
     EXPECT_EQ(bars->GetToolBar(59392)->GetControlCount(), 3);
     // The frame switched full menus off before loading; an empty profile keeps that.
     EXPECT_FALSE(bars->GetCommandBarsOptions()->bAlwaysShowFullMenus);
@@ -218,4 +224,83 @@ TEST_F(CommandBarsProfile, ShortcutsFormatFindAndPersist) {
     table->SaveShortcuts(u"CommandBars");
     table->LoadShortcuts(u"CommandBars");
     EXPECT_EQ(::CopyAcceleratorTableW(table->GetAccelTable(), nullptr, 0), 3);
+}
+
+namespace {
+std::atomic<int> g_plays{0}, g_purges{0};
+std::atomic<bool> g_deviceMissing{false};
+BOOL RecordingPlay(LPCWSTR alias, HMODULE, DWORD)
+{
+    ++(alias ? g_plays : g_purges);
+    return !g_deviceMissing;
+}
+} // namespace
+
+TEST(MenuSounds, TheThreadStartsOnTheFirstSoundAndAlwaysEndsOnStop) {
+    headless::UseVirtualClock();
+    CTKPMenuSoundPlayer& player = CTKPMenuSoundPlayer::Get();
+    player.SetPlayFunction(&RecordingPlay);
+    for (bool missing : {false, true}) {
+        SCOPED_TRACE(missing ? "without a sound device" : "with a sound device");
+        g_deviceMissing = missing;
+        g_plays = g_purges = 0;
+        EXPECT_FALSE(player.IsRunning());
+        player.Play(CTKPMenuSoundPlayer::PlayPopup);
+        EXPECT_TRUE(player.IsRunning());
+        for (int i = 0; i < 2000 && g_plays == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(g_plays, 1);
+        // Requests keep coming while the player stops: a quit request is never overwritten.
+        for (int i = 0; i < 50; ++i)
+            player.Play(CTKPMenuSoundPlayer::PlayCommand);
+        player.Stop();
+        EXPECT_FALSE(player.IsRunning());
+        EXPECT_EQ(g_purges, 1);
+        EXPECT_EQ(player.GetState(), DWORD(CTKPMenuSoundPlayer::Quit));
+    }
+    // Disabled, nothing starts.
+    player.SetEnabled(FALSE);
+    player.Play(CTKPMenuSoundPlayer::PlayCommand);
+    EXPECT_FALSE(player.IsRunning());
+    player.SetEnabled(TRUE);
+    player.SetPlayFunction(nullptr);
+}
+
+namespace {
+// A stand-in MDI client: it names the active child frame.
+HWND g_activeChild = nullptr;
+LRESULT CALLBACK MdiClientProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == 0x0229)  // WM_MDIGETACTIVE
+        return LRESULT(g_activeChild);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+} // namespace
+
+TEST(CommandBarsSet, TheActiveMenuFollowsTheActiveMdiChild) {
+    // Frames free themselves when their windows go.
+    CTKPCommandBars bars;
+    auto* sdi = new CFrameWnd;
+    ASSERT_TRUE(sdi->Create(nullptr, u"sdi"));
+    bars.SetSite(sdi);
+    EXPECT_EQ(bars.GetActiveMenuId(), 0u);
+
+    // With a client class of its own the MDI frame can make its client window.
+    tktest::RegisterPlainWindowClass(u"MDICLIENT", nullptr, MdiClientProc);
+    auto* mdi = new CMDIFrameWnd;
+    ASSERT_TRUE(mdi->Create(nullptr, u"mdi"));
+    ASSERT_NE(mdi->m_hWndMDIClient, nullptr);
+    bars.SetSite(mdi);
+    bars.m_nMenuId = 128;
+    g_activeChild = nullptr;
+    EXPECT_EQ(bars.GetActiveMenuId(), 128u);
+    auto* child = new CFrameWnd;
+    ASSERT_TRUE(child->Create(nullptr, u"child", WS_CHILD, CRect(0, 0, 50, 50), mdi));
+    child->m_nIDHelp = 300;
+    g_activeChild = child->m_hWnd;
+    EXPECT_EQ(bars.GetActiveMenuId(), 300u);
+    bars.SetSite(nullptr);
+    g_activeChild = nullptr;
+    mdi->DestroyWindow();
+    sdi->DestroyWindow();
 }
