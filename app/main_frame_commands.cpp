@@ -5,11 +5,10 @@
 #include "app/dovemark_app.h"
 #include "app/drive_info_dlg.h"
 #include "app/filter_dlg.h"
-#include "app/found_list_ctrl.h"
-#include "app/found_tree_ctrl.h"
 #include "app/save_progress_dlg.h"
 #include "app/search_dlg.h"
 #include "app/settings_dlg.h"
+#include "app/third_view_hdd.h"
 #include "engine/engine_state.h"
 
 CommandEnable CommandEnableState(UINT id, const CommandEnableInput& in)
@@ -64,17 +63,17 @@ void CMainFrame::OnUpdateCommand(CCmdUI* pCmdUI)
 // The commands below open the results page's dialogs and list styles; each page builds its own part.
 namespace {
 
-// The results page's list, as it registered itself, and its tree; null before the page exists.
+// The results page's list and tree; null before the page exists.
 CFoundListCtrl* ResultsList()
 {
     CDovemarkApp* app = DovemarkApp();
-    return app ? dynamic_cast<CFoundListCtrl*>(app->m_pFoundList) : nullptr;
+    return app && app->m_pThirdView ? app->m_pThirdView->GetFoundList() : nullptr;
 }
 
 CFoundTreeCtrl* ResultsTree()
 {
-    CFoundListCtrl* list = ResultsList();
-    return list ? list->GetFoundTree() : nullptr;
+    CDovemarkApp* app = DovemarkApp();
+    return app && app->m_pThirdView && app->m_pThirdView->GetSafeHwnd() ? &app->m_pThirdView->GetFoundTree() : nullptr;
 }
 
 } // namespace
@@ -89,7 +88,12 @@ void CMainFrame::OnRecoverAll()
     RunRecoverCommand(ResultsList(), FALSE);
 }
 
-void CMainFrame::OnViewStyle(UINT) {}
+void CMainFrame::OnViewStyle(UINT id)
+{
+    CDovemarkApp* app = DovemarkApp();
+    if (app && app->m_pThirdView && app->m_pThirdView->GetFoundList())
+        app->m_pThirdView->GetFoundList()->RunMenuCommand(id);
+}
 
 void CMainFrame::OnFindFiles()
 {

@@ -140,8 +140,25 @@ CSize CTKPControl::GetSize(CDC* pDC)
 
 void CTKPControl::Draw(CDC* pDC)
 {
-    if (CTKPPaintManager* paint = GetPaintManager(); paint && pDC)
-        paint->GetControlSize(pDC->m_hDC, this, FALSE);
+    CTKPPaintManager* paint = GetPaintManager();
+    if (!paint || !pDC)
+        return;
+    // Measuring and drawing are one operation of the paint manager, steered by its last argument.
+    const HDC hdc = pDC->m_hDC;
+    switch (m_controlType) {
+    case TKP_CONTROL_EDIT:
+        paint->DrawEditControl(hdc, this, TRUE);
+        break;
+    case TKP_CONTROL_COMBOBOX:
+        paint->DrawComboBoxControl(hdc, this, TRUE);
+        break;
+    default:
+        if (m_pParent && m_pParent->GetType() == TKP_BARTYPE_POPUP)
+            paint->DrawPopupBarControl(hdc, this, TRUE);
+        else
+            paint->DrawToolBarControl(hdc, this, TRUE);
+        break;
+    }
 }
 
 CTKPImageIcon* CTKPControl::GetImage(int width)

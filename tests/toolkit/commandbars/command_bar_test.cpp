@@ -22,15 +22,26 @@ constexpr UINT kGo = 203, kGrid = 204, kStop = 205, kStart = 206;
 class SiteFrame : public CTKPFrameWnd {
 public:
     std::vector<UINT> commands;
+    // The site makes the control of this menu command itself.
+    UINT supplied = 0;
+    int madeNotices = 0;
 
 protected:
     afx_msg void OnCommandRange(UINT id) { commands.push_back(id); }
+    afx_msg LRESULT OnControlFromMenu(WPARAM, LPARAM lParam);
+    afx_msg LRESULT OnControlMade(WPARAM, LPARAM)
+    {
+        ++madeNotices;
+        return 0;
+    }
     afx_msg void OnUpdateGo(CCmdUI* ui) { ui->Enable(TRUE); }
     afx_msg void OnUpdateGrid(CCmdUI* ui) { ui->Enable(FALSE); }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(SiteFrame, CTKPFrameWnd)
+    ON_MESSAGE(TKP_WM_CONTROLFROMMENU, OnControlFromMenu)
+    ON_MESSAGE(TKP_WM_CONTROLFROMMENUDONE, OnControlMade)
     ON_COMMAND_RANGE(200, 206, OnCommandRange)
     ON_UPDATE_COMMAND_UI(kGo, OnUpdateGo)
     ON_UPDATE_COMMAND_UI(kGrid, OnUpdateGrid)
@@ -49,6 +60,15 @@ public:
 private:
     CSize m_size;
 };
+
+LRESULT SiteFrame::OnControlFromMenu(WPARAM, LPARAM lParam)
+{
+    auto* request = reinterpret_cast<TKP_MENU_ITEM_REQUEST*>(lParam);
+    if (!supplied || request->nID != supplied)
+        return 0;
+    request->pControl = new FixedControl(40, 20, TKP_FLAG_RIGHTALIGN);
+    return 1;
+}
 
 // A popup bar that opens without a window of its own: tracking mode stands for being shown.
 class OpenedPopupBar : public CTKPPopupBar {
@@ -492,4 +512,41 @@ TEST_F(CommandBarTest, PopupsOfHiddenCommandsHideButEmptyPopupsStay) {
     bars->GetCommandBarsOptions()->bAutoHideUnusedPopups = FALSE;
     bars->ResetUsedCommands();
     EXPECT_FALSE(bars->IsControlHidden(view));
+}
+
+TEST_F(CommandBarTest, PaintingDrawsEveryShownControlAndNoHiddenOne) {
+    CTKPCommandBar* menu = MenuBar();
+    const RECT go = menu->GetControls()->FindControl(kGo)->GetRect();
+    auto darkPixelsInGo = [&]() {
+        HDC screen = ::GetDC(nullptr);
+        HDC dc = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 600, 24);
+        ::ReleaseDC(nullptr, screen);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        ::SendMessageW(menu->m_hWnd, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        int dark = 0;
+        for (int y = go.top; y < go.bottom; ++y)
+            for (int x = go.left; x < go.right; ++x)
+                if (GetRValue(::GetPixel(dc, x, y)) < 64)
+                    ++dark;
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return dark;
+    };
+    EXPECT_GT(darkPixelsInGo(), 5);
+    menu->GetControls()->FindControl(kGo)->SetHideFlags(TKP_HIDE_GENERIC);
+    EXPECT_EQ(darkPixelsInGo(), 0);
+}
+
+TEST_F(CommandBarTest, TheSiteMayMakeTheControlOfAMenuItem) {
+    frame->supplied = kGrid;
+    CTKPCommandBar* menu = MenuBar();
+    CTKPControl* grid = menu->GetControls()->FindControl(kGrid);
+    ASSERT_NE(dynamic_cast<FixedControl*>(grid), nullptr);
+    EXPECT_EQ(grid->GetCaption(), CString(u"G&rid"));
+    EXPECT_EQ(grid->GetFlags(), DWORD(TKP_FLAG_RIGHTALIGN));
+    // Every control made from the menu is announced, sub-menus' included.
+    EXPECT_EQ(frame->madeNotices, 6 + 3);
+    EXPECT_EQ(dynamic_cast<FixedControl*>(menu->GetControls()->FindControl(kGo)), nullptr);
 }

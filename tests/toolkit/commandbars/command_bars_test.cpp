@@ -304,3 +304,63 @@ TEST(CommandBarsSet, TheActiveMenuFollowsTheActiveMdiChild) {
     mdi->DestroyWindow();
     sdi->DestroyWindow();
 }
+
+TEST(CommandBarsSet, TheShortcutKeyFieldCapturesAllowedCombinations) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"p", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr,
+                                nullptr));
+    CTKPCommandBars bars;
+    CTKPShortcutKeyEdit field(bars.GetShortcutTable());
+    ASSERT_TRUE(field.CreateEx(0, u"Edit", u"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 200, 20}, &parent, 1));
+    auto press = [&](UINT vk) {
+        MSG msg{};
+        msg.hwnd = field.m_hWnd;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = vk;
+        return field.PreTranslateMessage(&msg);
+    };
+    const struct { const char* name; UINT modifier; UINT vk; const char16_t* text; BOOL complete; } cases[] = {
+        {"a plain key", 0, VK_F5, u"F5", TRUE},
+        {"Ctrl and a letter", VK_CONTROL, 'K', u"Ctrl+K", TRUE},
+        {"plain Esc is refused", 0, VK_ESCAPE, u"", FALSE},
+        {"Shift+Esc is taken", VK_SHIFT, VK_ESCAPE, u"Shift+Esc", TRUE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.modifier) {
+            headless::KeyDown(c.modifier);
+            headless::PumpUntilIdle();
+        }
+        EXPECT_TRUE(press(c.vk));
+        if (c.modifier)
+            headless::KeyUp(c.modifier);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(CString(headless::Text(field.m_hWnd).c_str()), CString(c.text));
+        EXPECT_EQ(field.IsComplete(), c.complete);
+    }
+    // Tab moves the focus on instead of being captured.
+    EXPECT_FALSE(press(VK_TAB));
+    field.DestroyWindow();
+    parent.DestroyWindow();
+}
+
+TEST(CommandBarsSet, CustomToolBarsAndVisibleBarCycles) {
+    CTKPCommandBars bars;
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), -1);
+    CTKPToolBar* standard = bars.AddToolBar(u"Standard", 1);
+    // With one visible bar a full cycle comes back to it, in both directions.
+    EXPECT_EQ(bars.GetNextVisible(0, 1), 0);
+    EXPECT_EQ(bars.GetNextVisible(-1, -1), 0);
+    CTKPToolBar* custom = bars.AddCustomToolBar(u"Mine", 7, TRUE);
+    ASSERT_NE(custom, nullptr);
+    EXPECT_EQ(custom->GetDockingFlags(), 0x3Fu);
+    EXPECT_EQ(custom->GetPosition(), TKP_BARPOS_FLOATING);
+    EXPECT_EQ(bars.GetToolBar(7), custom);
+    EXPECT_FALSE(custom->m_bBuiltIn);
+    bars.ToggleVisible(0);
+    EXPECT_FALSE(standard->IsVisible());
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 1);
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), 1);
+    bars.ToggleVisible(0);
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 0);
+}
