@@ -3,7 +3,9 @@
 
 #include "preview/dbf_view.h"
 #include "preview/document_view.h"
+#include "preview/image_view.h"
 #include "preview/no_preview_view.h"
+#include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
 #include "preview/psd_view.h"
 #include "res/preview/preview_res.h"
@@ -202,11 +204,9 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of pictures, web pages, archives, media, drawings, slides and Access tables are not
+// The viewers of web pages, archives, media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
-void CMainPreviewView::ShowImage(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowPicture(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowHtml(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowCustomHtml(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowArchive(CString path) { ReportPreviewComponentUnavailable(); }
@@ -230,6 +230,11 @@ BOOL CMainPreviewView::ShowMdb(CString path)
 void CMainPreviewView::ShowDocument(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
+void CMainPreviewView::ShowImage(CString path) { CreateViewer(RUNTIME_CLASS(CImage_View), m_pImageView, &path); }
+void CMainPreviewView::ShowPicture(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CTextView), m_pPictureView, &path);
 }
 void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
 void CMainPreviewView::ShowDbf(CString path) { CreateViewer(RUNTIME_CLASS(CDBF_View), m_pDbfView, &path); }

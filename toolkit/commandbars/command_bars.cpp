@@ -575,6 +575,14 @@ BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
 BOOL CTKPCommandBars::OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     switch (message) {
+    case WM_IDLEUPDATECMDUI:
+        for (CTKPCommandBar* bar : m_bars)
+            if (bar->GetPosition() == TKP_BARPOS_FLOATING)
+                bar->OnUpdateCmdUI(m_pFrame, BOOL(wParam));
+        return FALSE;
+    case WM_CLOSE:
+        // The customize sheet works on the bars; the frame stays until it is closed.
+        return m_pDragContext->m_pSheet && m_pDragContext->m_pSheet->m_hWnd;
     case WM_COMMAND: {
         // A toolkit edit with the focus takes its clipboard commands before the frame does.
         auto* edit = dynamic_cast<CTKPEdit*>(CWnd::FromHandlePermanent(::GetFocus()));
@@ -636,6 +644,16 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
     popupBar->m_bRightButtonTracking = (flags & TPM_RIGHTBUTTON) != 0;
     popupBar->m_bNoNotify = (flags & TPM_NONOTIFY) != 0;
     popupBar->m_pReturnCmd = (flags & TPM_RETURNCMD) ? &chosen : nullptr;
+    popupBar->m_dwPopupFlags = flags;
+    CTKPMouseTracker* mouse = CTKPMouseTracker::GetThreadTracker();
+    // A popup opened from the keyboard leaves the other popups and the capture as they are.
+    if (flags & 1) {
+        mouse->m_dwTracking = 1;
+    } else {
+        mouse->CloseAll();
+        if (::GetCapture())
+            ::ReleaseCapture();
+    }
     if (popupBar->PopupAt(x, y, exclude)) {
         MSG msg;
         while (popupBar->GetTrackingMode()) {

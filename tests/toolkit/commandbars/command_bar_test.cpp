@@ -3,11 +3,13 @@
 // drops, help hit tests and what accessibility clients see.
 #include <gtest/gtest.h>
 
+#include "afx/framework_ids.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/customize_drag.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 
@@ -25,6 +27,8 @@ public:
     // The site makes the control of this menu command itself.
     UINT supplied = 0;
     int madeNotices = 0;
+    std::vector<CString> statusTexts;
+    std::vector<WPARAM> selections;
 
 protected:
     afx_msg void OnCommandRange(UINT id) { commands.push_back(id); }
@@ -32,6 +36,21 @@ protected:
     afx_msg LRESULT OnControlMade(WPARAM, LPARAM)
     {
         ++madeNotices;
+        return 0;
+    }
+    afx_msg LRESULT OnSetMessageString(WPARAM, LPARAM lParam)
+    {
+        statusTexts.push_back(lParam ? CString(reinterpret_cast<LPCWSTR>(lParam)) : CString(u"?"));
+        return 0;
+    }
+    afx_msg LRESULT OnPopMessageString(WPARAM wParam, LPARAM)
+    {
+        statusTexts.push_back(wParam == AFX_IDS_IDLEMESSAGE ? CString(u"idle") : CString(u"?"));
+        return 0;
+    }
+    afx_msg LRESULT OnControlSelected(WPARAM wParam, LPARAM)
+    {
+        selections.push_back(wParam);
         return 0;
     }
     afx_msg void OnUpdateGo(CCmdUI* ui) { ui->Enable(TRUE); }
@@ -42,6 +61,9 @@ protected:
 BEGIN_MESSAGE_MAP(SiteFrame, CTKPFrameWnd)
     ON_MESSAGE(TKP_WM_CONTROLFROMMENU, OnControlFromMenu)
     ON_MESSAGE(TKP_WM_CONTROLFROMMENUDONE, OnControlMade)
+    ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+    ON_MESSAGE(WM_POPMESSAGESTRING, OnPopMessageString)
+    ON_MESSAGE(TKP_WM_CONTROLSELECTED, OnControlSelected)
     ON_COMMAND_RANGE(200, 206, OnCommandRange)
     ON_UPDATE_COMMAND_UI(kGo, OnUpdateGo)
     ON_UPDATE_COMMAND_UI(kGrid, OnUpdateGrid)
@@ -549,4 +571,37 @@ TEST_F(CommandBarTest, TheSiteMayMakeTheControlOfAMenuItem) {
     // Every control made from the menu is announced, sub-menus' included.
     EXPECT_EQ(frame->madeNotices, 6 + 3);
     EXPECT_EQ(dynamic_cast<FixedControl*>(menu->GetControls()->FindControl(kGo)), nullptr);
+}
+
+TEST_F(CommandBarTest, TheFrameUpdatesFloatingBarsAndStaysWhileCustomizing) {
+    CTKPToolBar* floating = bars->AddToolBar(u"Floating", 9);
+    ASSERT_TRUE(CreateBarWindow(floating, frame, RECT{0, 40, 200, 70}));
+    CTKPControl* grid = floating->GetControls()->Add(TKP_CONTROL_BUTTON, kGrid);
+    LRESULT result = 0;
+    // Docked bars update themselves; the frame's idle pass reaches only the floating ones.
+    EXPECT_FALSE(bars->OnFrameWndMsg(WM_IDLEUPDATECMDUI, TRUE, 0, &result));
+    EXPECT_TRUE(grid->GetEnabled());
+    floating->SetPosition(TKP_BARPOS_FLOATING);
+    bars->OnFrameWndMsg(WM_IDLEUPDATECMDUI, TRUE, 0, &result);
+    EXPECT_FALSE(grid->GetEnabled());
+
+    EXPECT_FALSE(bars->OnFrameWndMsg(WM_CLOSE, 0, 0, &result));
+    bars->GetDragContext()->m_pSheet = floating;
+    EXPECT_TRUE(bars->OnFrameWndMsg(WM_CLOSE, 0, 0, &result));
+    bars->GetDragContext()->m_pSheet = nullptr;
+}
+
+TEST_F(CommandBarTest, SelectingAControlShowsItsDescriptionUnlessTheOptionIsOff) {
+    CTKPCommandBar* menu = MenuBar();
+    CTKPControl* go = menu->GetControls()->FindControl(kGo);
+    go->m_strDescriptionText = u"Go there";
+    menu->SetSelected(go->GetIndex(), FALSE);
+    menu->SetSelected(-1, FALSE);
+    EXPECT_EQ(frame->statusTexts, (std::vector<CString>{u"Go there", u"idle"}));
+    EXPECT_EQ(frame->selections, (std::vector<WPARAM>{WPARAM(go), 0}));
+    frame->statusTexts.clear();
+    bars->GetCommandBarsOptions()->bShowStatusDescriptions = FALSE;
+    menu->SetSelected(go->GetIndex(), FALSE);
+    EXPECT_TRUE(frame->statusTexts.empty());
+    menu->SetSelected(-1, FALSE);
 }
