@@ -1,6 +1,8 @@
 // The preview pane: its header band, its viewer slots and the dispatcher that picks a viewer.
 #include "preview/main_preview_view.h"
 
+#include "preview/archive/archive_libraries.h"
+#include "preview/archive/archive_list_view.h"
 #include "preview/dbf_view.h"
 #include "preview/document_view.h"
 #include "preview/no_preview_view.h"
@@ -34,7 +36,7 @@ const ExtensionGroup kExtensions[] = {
     {u".ico", kPicture}, {u".emf", kPicture},
     {u".gif", kHtml}, {u".kdoc", kHtml}, {u".xls", kHtml}, {u".htm", kHtml}, {u".mht", kHtml},
     {u".html", kCustomHtml},
-    {u".pdf", kDocument}, {u".rtf", kDocument}, {u".doc", kDocument},
+    {u".pdf", kDocument}, {u".rtf", kDocument}, {u".doc", kDocument}, {u".gz", kDocument}, {u".tgz", kDocument},
     {u".zip", kArchive}, {u".cab", kArchive}, {u".rar", kArchive},
     {u".psd", kPsd},
     {u".avi", kAvi},
@@ -91,6 +93,8 @@ int CMainPreviewView::OnCreate(LPCREATESTRUCTW lpcs)
         return -1;
     if (IPreviewHost* host = GetPreviewHost())
         host->SetPreviewPane(this);
+    // The archive viewers bind the RAR and cabinet libraries at run time; the program brings its own.
+    RegisterArchiveLibraries();
     // No file is chosen yet: an extension that is not previewable starts the pane on its
     // no-preview viewer.
     DispatchPreview(u"fileName", u"fileType");
@@ -201,14 +205,13 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of pictures, web pages, archives, media, drawings, slides and Access tables are not
+// The viewers of pictures, web pages, media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
 void CMainPreviewView::ShowImage(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowPicture(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowHtml(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowCustomHtml(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowArchive(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowDxf(CString path) { ReportPreviewComponentUnavailable(); }
@@ -229,6 +232,10 @@ BOOL CMainPreviewView::ShowMdb(CString path)
 void CMainPreviewView::ShowDocument(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
+void CMainPreviewView::ShowArchive(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CMyListCtrl), m_pArchiveView, &path);
 }
 void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
 void CMainPreviewView::ShowDbf(CString path) { CreateViewer(RUNTIME_CLASS(CDBF_View), m_pDbfView, &path); }
