@@ -4,7 +4,9 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <clocale>
 #include <cstring>
+#include <locale.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -18,6 +20,30 @@ struct ArchiveHeaderReader::Impl {
 };
 
 namespace {
+
+// libarchive converts names into the thread's character set: UTF-8 while it works for us, whatever
+// the program's own locale is.
+class Utf8Names {
+public:
+    Utf8Names() : m_locale(newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0))
+    {
+        if (m_locale)
+            m_old = uselocale(m_locale);
+    }
+    ~Utf8Names()
+    {
+        if (m_locale) {
+            uselocale(m_old);
+            freelocale(m_locale);
+        }
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t m_locale;
+    locale_t m_old = nullptr;
+};
 
 la_ssize_t ReadThunk(struct archive*, void* data, const void** out)
 {
@@ -49,6 +75,7 @@ std::u16string Utf8ToUtf16(const char* text)
 
 ArchiveHeaderReader::ArchiveHeaderReader(Format format) : m(new Impl)
 {
+    Utf8Names names;
     m->format = format;
     m->a = archive_read_new();
     if (format == kRar) {
@@ -63,11 +90,13 @@ ArchiveHeaderReader::ArchiveHeaderReader(Format format) : m(new Impl)
 
 ArchiveHeaderReader::~ArchiveHeaderReader()
 {
+    Utf8Names names;
     archive_read_free(m->a);
 }
 
 bool ArchiveHeaderReader::OpenFile(const std::string& utf8Path, bool* missing)
 {
+    Utf8Names names;
     struct stat st;
     *missing = ::stat(utf8Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode);
     if (*missing)
@@ -77,6 +106,7 @@ bool ArchiveHeaderReader::OpenFile(const std::string& utf8Path, bool* missing)
 
 bool ArchiveHeaderReader::OpenCallbacks(ReadFn read, SeekFn seek)
 {
+    Utf8Names names;
     m->read = std::move(read);
     m->seek = std::move(seek);
     archive_read_set_callback_data(m->a, m.get());
@@ -89,6 +119,7 @@ int ArchiveHeaderReader::Next(ArchiveHeader& header)
 {
     if (m->failed)
         return -1;
+    Utf8Names names;
     struct archive_entry* entry = nullptr;
     int r = archive_read_next_header(m->a, &entry);
     if (r == ARCHIVE_EOF)

@@ -259,5 +259,6 @@ int ListRarArchive(CMyListCtrl* view)
                      FormatArchiveTime(CTime(WORD(dos >> 16), WORD(dos & 0xffff))),
                      FormatAttributeLetters(e.attributes)});
     }
-    return 1;
+    // What could be read stays listed; the pane still says the archive is damaged.
+    return entries.IsDamaged() ? 0 : 1;
 }

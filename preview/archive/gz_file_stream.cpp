@@ -34,8 +34,10 @@ BOOL CGzFileStream::OpenStream(LPCWSTR path, LONG mode)
 {
     if (m_file || !path)
         return FALSE;
-    // zlib opens files by their names in the host's encoding.
-    std::string name = WideToAnsi(std::u16string(path), CP_UTF8);
+    // zlib opens files by their host names, which the layer finds for the program's path.
+    std::string name;
+    if (!dovemark::MapPath(path, name))
+        return FALSE;
     if (mode == 1) {
         m_file = gzopen(name.c_str(), "wb");
         if (!m_file)

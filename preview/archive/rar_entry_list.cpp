@@ -46,7 +46,9 @@ bool CRarEntryList::ReadArchive(const char* path)
     std::vector<char> comment(0x4000);
     header->CmtBuf = comment.data();
     header->CmtBufSize = unsigned(comment.size());
-    while (m_pReadHeaderEx(archive, header.get()) == 0) {
+    m_bDamaged = false;
+    int read = 0;
+    while ((read = m_pReadHeaderEx(archive, header.get())) == 0) {
         RarEntry entry;
         header->FileName[sizeof header->FileName - 1] = '\0';
         entry.name = CString(AnsiToWide(std::string(header->FileName)).c_str());
@@ -56,9 +58,13 @@ bool CRarEntryList::ReadArchive(const char* path)
         entry.time = header->FileTime;
         entry.attributes = header->FileAttr;
         m_entries.push_back(entry);
-        if (m_pProcessFile(archive, RAR_SKIP, nullptr, nullptr) != 0)
+        if (m_pProcessFile(archive, RAR_SKIP, nullptr, nullptr) != 0) {
+            m_bDamaged = true;
             break;
+        }
     }
+    if (read != 0 && read != ERAR_END_ARCHIVE)
+        m_bDamaged = true;
     m_pCloseArchive(archive);
     return true;
 }

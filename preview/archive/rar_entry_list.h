@@ -32,6 +32,10 @@ public:
     int GetCount() const { return int(m_entries.size()); }
     const RarEntry& GetEntry(int i) const { return m_entries[size_t(i)]; }
 
+    // Whether the listing stopped at a header that could not be read or skipped: the entries
+    // before it are kept, and the archive is damaged.
+    bool IsDamaged() const { return m_bDamaged; }
+
     CString m_strError;
     CString m_strExtra;
     CString m_strArchivePath;
@@ -39,6 +43,7 @@ public:
 private:
     HMODULE m_hModule = nullptr;
     std::vector<RarEntry> m_entries;
+    bool m_bDamaged = false;
     RAROpenArchiveExFn m_pOpenArchiveEx = nullptr;
     RARCloseArchiveFn m_pCloseArchive = nullptr;
     RARProcessFileFn m_pProcessFile = nullptr;

@@ -16,15 +16,6 @@ struct RarArchive {
     bool headerPending = false; // a header was read and not yet processed
 };
 
-std::string Utf8Of(const std::u16string& text)
-{
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 HANDLE WINAPI RAROpenArchiveEx(RAROpenArchiveDataEx* data)
 {
     if (!data)
@@ -36,7 +27,9 @@ HANDLE WINAPI RAROpenArchiveEx(RAROpenArchiveDataEx* data)
         path = AnsiToWide(std::string(data->ArcName));
     auto* archive = new RarArchive;
     bool missing = false;
-    if (!archive->reader.OpenFile(Utf8Of(path), &missing)) {
+    std::string hostPath;
+    // libarchive opens files by their host names, which the layer finds for the program's path.
+    if (!dovemark::MapPath(path.c_str(), hostPath) || !archive->reader.OpenFile(hostPath, &missing)) {
         data->OpenResult = missing ? ERAR_EOPEN : ERAR_BAD_ARCHIVE;
         delete archive;
         return nullptr;

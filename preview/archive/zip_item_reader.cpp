@@ -121,10 +121,11 @@ BOOL CZipItemReader::GetItem(int index, const BYTE** data, size_t* size, int* is
         }
         m_data.assign(itemSize + 1, 0);
         m_bDataRead = false;
-        // The first call fills the buffer; the second finds the member's end and checks its CRC.
+        // The first call fills the buffer; the second, with room for one byte more, finds the
+        // member's end (a member shorter than its size fails there) and checks its CRC.
         DWORD result = ZipExtractEntry(m_hZip, index, m_data.data(), DWORD(itemSize), ZIP_MEMORY);
         if (result == ZIPR_MORE)
-            result = ZipExtractEntry(m_hZip, index, m_data.data() + itemSize, 0, ZIP_MEMORY);
+            result = ZipExtractEntry(m_hZip, index, m_data.data() + itemSize, 1, ZIP_MEMORY);
         if (result != ZIPR_OK) {
             m_data.clear();
             m_strError = extractError;
