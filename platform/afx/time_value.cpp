@@ -11,7 +11,7 @@ const time_t kLastTime = 32535215999;
 time_t FromLocalFields(int year, int month, int day, int hour, int minute, int second, int dst)
 {
     // Fields out of their ranges would be carried over by mktime into another date: refused.
-    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0
+    if (year < 1900 || year > 3000 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0
         || minute > 59 || second < 0 || second > 61)
         return -1;
     struct tm t {};
