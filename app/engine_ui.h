@@ -56,11 +56,19 @@ public:
     void SetStatusText(EngineStatusField field, const WCHAR* text) override;
     void SetCounter(EngineCounter counter, ULONGLONG value) override;
     void AddDriveItem(const WCHAR* text, DWORD index) override;
+
+    // ---- The results pages' trees and list (engine_ui_results.cpp)
     DWORD InsertFolderItem(DWORD parent, const WCHAR* text, BOOL deleted) override;
     void SetFolderItemColor(DWORD item, COLORREF color) override;
     void ExpandFolderItem(DWORD item) override;
+    void DeleteFolderItem(DWORD item) override;
     void ClearFileRows() override;
     void AddFileRow(const FoundFileRow& row) override;
+    void CheckFileRow(int row) override;
+    void ShowFileListAsReport() override;
+    void SetSelectedSizeText(const WCHAR* text) override;
+    DWORD InsertVolumeItem(DWORD parent, const WCHAR* text) override;
+    void ExpandVolumeItem(DWORD item) override;
 
     // Keys of the posted updates: a kind in the high word and the field, counter or row in the low one.
     enum PostedKind : ULONGLONG { POSTED_PROGRESS = 1, POSTED_STATUS, POSTED_COUNTER, POSTED_SCAN_ROW,

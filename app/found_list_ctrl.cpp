@@ -10,6 +10,7 @@
 #include "engine/engine_state.h"
 #include "engine/found_list_fill.h"
 #include "engine/recovery_writer.h"
+#include "toolkit/base/header_ctrl.h"
 
 #include "afx/menu.h"
 
@@ -335,6 +336,23 @@ BOOL CFoundListCtrl::SortList(int column, BOOL ascending)
             break;
         }
     return TRUE;
+}
+
+BOOL CFoundListCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    auto* hdr = reinterpret_cast<NMHEADERW*>(lParam);
+    if (hdr && (hdr->hdr.code == HDN_ITEMCLICKW || hdr->hdr.code == HDN_ITEMCLICKA) && hdr->iButton == 0) {
+        const int column = hdr->iItem;
+        m_bSortAscending = column == m_nSortColumn ? !m_bSortAscending : (m_nDefaultDirection != 0);
+        m_nSortColumn = column;
+        CWnd* header = CWnd::FromHandlePermanent(hdr->hdr.hwndFrom);
+        if (header && header->IsKindOf(RUNTIME_CLASS(CTKHeaderCtrl)))
+            static_cast<CTKHeaderCtrl*>(header)->SetSortImage(column, m_bSortAscending);
+        SortList(column, m_bSortAscending);
+        *pResult = 0;
+        return TRUE;
+    }
+    return CTKListCtrl::OnNotify(wParam, lParam, pResult);
 }
 
 // ---- Clicks and keys --------------------------------------------------------------------------

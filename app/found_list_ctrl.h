@@ -114,7 +114,14 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+    // The column last sorted and its direction; a click on another column sorts it ascending when the
+    // default direction is set, else descending.
+    int m_nSortColumn = -1;
+    BYTE m_bSortAscending = 1;
+    LONG m_nDefaultDirection = 1;
+
 protected:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     afx_msg void OnClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnDblClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);

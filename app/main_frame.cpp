@@ -6,6 +6,7 @@
 #include "app/engine_ui.h"
 #include "app/message_dlg.h"
 #include "app/splitter_bar.h"
+#include "app/third_view_hdd.h"
 #include "app_res.h"
 #include "engine/engine_state.h"
 #include "engine/recovery_writer.h"
@@ -99,6 +100,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
 {
     if (CTKPFrameWnd::OnCreate(lpcs) == -1)
         return -1;
+    SetPreviewHost(this);
     m_pBannerDlg = new CBannerDlg;
     if (!m_pBannerDlg->Create(this))
         return -1;
@@ -216,8 +218,9 @@ void CMainFrame::RestoreAndShow(int)
 
 std::vector<std::u16string> CMainFrame::PreviewTempFiles() const
 {
-    // The found-file list keeps the preview's copies; until it registers them there are none to remove
-    // besides the temporary folder's own.
+    CDovemarkApp* app = DovemarkApp();
+    if (app && app->m_pThirdView && app->m_pThirdView->GetFoundList())
+        return app->m_pThirdView->GetFoundList()->PreviewTempFileList();
     return {};
 }
 
@@ -280,6 +283,8 @@ void CMainFrame::OnDestroy()
 {
     if (CAppEngineUi* ui = AppEngineUi(); ui && ui->GetDispatchWindow() == m_hWnd)
         ui->SetDispatchWindow(nullptr);
+    if (GetPreviewHost() == this)
+        SetPreviewHost(nullptr);
     CTKPFrameWnd::OnDestroy();
 }
 

@@ -5,6 +5,7 @@
 
 #include "afx/afx.h"
 #include "controls/main_window_flags.h"
+#include "preview/preview_host.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/status_bar.h"
 #include "toolkit/base/window_placement.h"
@@ -23,7 +24,7 @@ enum class CommandEnable { Enable, Disable, Keep };
 // The enabling of one of the frame's commands; Keep for a command the frame does not enable.
 CommandEnable CommandEnableState(UINT id, const CommandEnableInput& in);
 
-class CMainFrame : public CTKPFrameWnd, public IMainWindowFlags {
+class CMainFrame : public CTKPFrameWnd, public IMainWindowFlags, public IPreviewHost {
     DECLARE_DYNCREATE(CMainFrame)
 public:
     CMainFrame();
@@ -45,6 +46,23 @@ public:
     // this program is told to the user.
     BOOL LoadCheckedSnapshot(const CString& path);
 
+    // The preview of a found file: the pane drops its viewer and shows the file by its extension.
+    void PreviewItem(const CString& path, const CString& extension);
+
+    // IPreviewHost (main_frame_preview.cpp)
+    LONG GetPreviewOkFlag() const override { return PreviewOkFlag; }
+    void SetPreviewOkFlag(LONG value) override { PreviewOkFlag = value; }
+    LONG GetPreviewableFlag() const override { return PreviewableFlag; }
+    void SetPreviewableFlag(LONG value) override { PreviewableFlag = value; }
+    LONG GetNoPreviewItemFlag() const override { return NoPreviewItemFlag; }
+    void SetPreviewPane(CMainPreviewView* pane) override { m_pPreviewView = pane; }
+    CString GetPreviewPath() const override;
+    void SetPreviewPath(const CString& path) override;
+    CString GetPreviewItemPath() const override;
+    void SetPreviewItemPath(const CString& path) override;
+    void FocusFoundFileList() override;
+    void ShowMessage(const CString& text, int type) override;
+
     // IMainWindowFlags
     LONG GetModeHintFlag() const override { return ModeHintFlag; }
     void SetButtonHoverFlag(LONG value) override { ButtonHoverFlag = value; }
@@ -65,6 +83,12 @@ public:
     LONG m_bLoadEnabled = 0;       // the load-snapshot command is enabled
     LONG ButtonHoverFlag = 0;      // a page-0 hover button is under the mouse
     LONG ModeHintFlag = 1;         // the page-0 hover buttons may write their hints
+    // The preview words: the viewer showed its file; the file's kind is one the pane can show; the
+    // selected row is no file to preview.
+    LONG PreviewOkFlag = 0;
+    LONG PreviewableFlag = 0;
+    LONG NoPreviewItemFlag = 1;
+    CMainPreviewView* m_pPreviewView = nullptr;
 
 protected:
     afx_msg int OnCreate(LPCREATESTRUCTW lpcs);

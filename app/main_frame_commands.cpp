@@ -2,6 +2,8 @@
 #include "app/main_frame.h"
 
 #include "app_res.h"
+#include "app/dovemark_app.h"
+#include "app/third_view_hdd.h"
 #include "engine/engine_state.h"
 
 CommandEnable CommandEnableState(UINT id, const CommandEnableInput& in)
@@ -58,7 +60,12 @@ void CMainFrame::OnRecoverSelected() {}
 
 void CMainFrame::OnRecoverAll() {}
 
-void CMainFrame::OnViewStyle(UINT) {}
+void CMainFrame::OnViewStyle(UINT id)
+{
+    CDovemarkApp* app = DovemarkApp();
+    if (app && app->m_pThirdView && app->m_pThirdView->GetFoundList())
+        app->m_pThirdView->GetFoundList()->RunMenuCommand(id);
+}
 
 void CMainFrame::OnFindFiles() {}
 

@@ -82,19 +82,19 @@ void CVolumeTreeCtrl::SelectVolume(HTREEITEM item)
         return;
     const PartitionParamsBlock& p = PartitionParams;
     CString origin, spc, size;
-    origin.Format(u"%u", p.DataOrigin);
-    spc.Format(u"%u", p.SectorsPerCluster);
+    origin.Format(u"%u", DWORD(p.DataOrigin));
+    spc.Format(u"%u", DWORD(p.SectorsPerCluster));
+    // A found volume's end comes from the disk: one that is missing or lies before the start has no size.
+    if (p.VolumeEndSector == 0 || p.VolumeEndSector < p.DataOrigin)
+        size = u"Unknown";
+    else
+        size.Format(u"%u MB", DWORD((p.VolumeEndSector - p.DataOrigin) / 2048));
     if (p.FsType == FS_KIND_NTFS) {
         CString mft, mirror;
-        mft.Format(u"%u", p.MftSector);
-        mirror.Format(u"%u", p.MftMirrorSector);
-        size.Format(u"%u MB", (p.VolumeEndSector - p.DataOrigin) / 2048);
+        mft.Format(u"%u", DWORD(p.MftSector));
+        mirror.Format(u"%u", DWORD(p.MftMirrorSector));
         m_pForm->ShowNtfsVolumeInfo(origin, spc, mft, mirror, size);
     } else {
-        if (p.VolumeEndSector == 0)
-            size = u"Unknown";
-        else
-            size.Format(u"%u MB", (p.VolumeEndSector - p.DataOrigin) / 2048);
         m_pForm->ShowFatVolumeInfo(origin, spc, size);
     }
 }

@@ -39,7 +39,7 @@ endfunction()
 function(dovemark_add_toolkit_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/toolkit)
   dovemark_add_resources(${target} ${dir}/toolkit.rc
-    DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur)
+    DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur ${dir}/width_drag.cur)
 endfunction()
 
 # The application controls' own resources (res/controls/: pictures, cursors, sound, captions), and
@@ -58,14 +58,6 @@ function(dovemark_add_wizard_front_resources target)
   dovemark_add_resources(${target} ${dir}/wizard_front.rc DEPENDS ${art} ${dir}/wizard_front_res.h)
 endfunction()
 
-# The results pages' resources (res/app/results.rc: list pictures, header icons, banners, menu).
-function(dovemark_add_results_resources target)
-  set(dir ${PROJECT_SOURCE_DIR}/res/app)
-  file(GLOB art CONFIGURE_DEPENDS ${dir}/results/*)
-  dovemark_add_resources(${target} ${dir}/results.rc DEPENDS ${art} ${dir}/results_res.h)
-  target_include_directories(${target} PRIVATE ${dir})
-endfunction()
-
 # The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
 # header for the code that names them.
 function(dovemark_add_preview_resources target)
@@ -80,7 +72,8 @@ endfunction()
 # toolkit's resources too.
 function(dovemark_add_app_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/app)
-  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur ${dir}/*.wav ${dir}/*.rc ${dir}/*.h)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico ${dir}/*.cur ${dir}/*.wav ${dir}/*.rc ${dir}/*.h
+       ${dir}/results/*)
   dovemark_add_resources(${target} ${dir}/app.rc INCLUDE_DIRS ${PROJECT_SOURCE_DIR}/platform/afx DEPENDS ${art})
   target_include_directories(${target} PRIVATE ${dir})
 endfunction()

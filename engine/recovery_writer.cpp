@@ -433,11 +433,81 @@ bool IsCompressed(const NtfsData& d) { return (d.Flags & kFlagCompressed) != 0; 
 
 } // namespace
 
+namespace {
+
+constexpr size_t kMaxNameBytes = 255; // what a Linux file system holds in one name, in UTF-8
+constexpr size_t kMaxKeptExtensionBytes = 64;
+
+bool IsHighSurrogate(WCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(WCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// UTF-8 bytes of the character at text[i] (a surrogate pair counts once, as four bytes); *units its UTF-16 units.
+size_t Utf8Bytes(const std::vector<WCHAR>& text, size_t i, size_t* units)
+{
+    const WCHAR c = text[i];
+    *units = 1;
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        *units = 2;
+        return 4;
+    }
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+}
+
+size_t Utf8Length(const std::vector<WCHAR>& text, size_t from, size_t to)
+{
+    size_t bytes = 0;
+    for (size_t i = from, units = 1; i < to; i += units)
+        bytes += Utf8Bytes(text, i, &units);
+    return bytes;
+}
+
+// Shortens a name the destination cannot hold to kMaxNameBytes, on a character boundary, keeping its extension
+// where the extension is short enough to keep.
+void FitNameLength(std::vector<WCHAR>& name)
+{
+    if (Utf8Length(name, 0, name.size()) <= kMaxNameBytes)
+        return;
+    size_t dot = name.size();
+    for (size_t i = name.size(); i-- > 1;)
+        if (name[i] == u'.') {
+            dot = i;
+            break;
+        }
+    size_t extensionBytes = Utf8Length(name, dot, name.size());
+    if (extensionBytes > kMaxKeptExtensionBytes) {
+        dot = name.size();
+        extensionBytes = 0;
+    }
+    size_t end = 0, bytes = 0;
+    for (size_t units = 1; end < dot; end += units) {
+        const size_t b = Utf8Bytes(name, end, &units);
+        if (bytes + b + extensionBytes > kMaxNameBytes)
+            break;
+        bytes += b;
+    }
+    name.erase(name.begin() + std::ptrdiff_t(end), name.begin() + std::ptrdiff_t(dot));
+}
+
+} // namespace
+
 void SanitizeNameComponent(const WCHAR* name, std::vector<WCHAR>* out)
 {
     out->clear();
-    for (const WCHAR* p = name ? name : u""; *p; ++p)
-        out->push_back((*p < 0x20 || *p == u'/' || *p == u'\\' || *p == 0x7F) ? WCHAR(u'_') : *p);
+    const WCHAR* p = name ? name : u"";
+    for (size_t i = 0; p[i]; ++i) {
+        WCHAR c = p[i];
+        if (c < 0x20 || c == u'/' || c == u'\\' || c == 0x7F) {
+            c = u'_';
+        } else if (IsHighSurrogate(c) && IsLowSurrogate(p[i + 1])) {
+            out->push_back(c);
+            c = p[++i];
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            // Legal on FAT and NTFS, but no Linux name can hold half a character.
+            c = 0xFFFD;
+        }
+        out->push_back(c);
+    }
+    FitNameLength(*out);
     const size_t n = out->size();
     if (n == 0 || (n == 1 && (*out)[0] == u'.') || (n == 2 && (*out)[0] == u'.' && (*out)[1] == u'.')) {
         out->clear();

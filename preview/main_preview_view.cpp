@@ -112,7 +112,8 @@ void CMainPreviewView::DispatchPreview(CString path, CString extension)
     ResetPreviewComponentUnavailable();
     if (host)
         host->SetPreviewOkFlag(0);
-    path.MakeLower();
+    // Only the extension is compared without case: the copy's path is kept as it is, since folders of a
+    // case-sensitive file system (the private temporary folder among them) differ by case.
     extension.MakeLower();
     BOOL previewable = IsPreviewableExtension(path, extension);
     if (host) {

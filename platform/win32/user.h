@@ -316,6 +316,8 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 #define WM_DESTROYCLIPBOARD 0x0307
 #define WM_PRINT 0x0317
 #define WM_PRINTCLIENT 0x0318
+// Context help asks a window which help id lies under a client point (lParam).
+#define WM_HELPHITTEST 0x0366
 #define WM_APP 0x8000
 #define WM_USER 0x0400
 

@@ -1,6 +1,8 @@
 // Resource ids of the results pages (volume choice and found items).
 #pragma once
 
+#include "app_res.h"
+
 #define IDB_LIST_BACKGROUND 160
 #define IDB_LIST_CHECKS 201
 #define IDB_RESULTS_BANNER 281
@@ -15,11 +17,6 @@
 #define IDC_CHECK_BOX 249
 #define IDR_FOUND_LIST_MENU 192
 
-#define ID_RECOVER_CHECKED 32777
-#define ID_VIEW_SMALL_ICONS 32782
-#define ID_VIEW_AS_LIST 59410
-#define ID_VIEW_DETAILS 59411
-#define ID_FIND_FILE 32785
+// The found-file list's own commands; the others of its menu are the main frame's (app_res.h).
 #define ID_RENAME_ITEM 32802
-#define ID_RECOVERY_SETTINGS 32787
 #define ID_ITEM_PROPERTIES 32804

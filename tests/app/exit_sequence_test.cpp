@@ -21,9 +21,16 @@ TEST_F(ExitSequence, NoKeepsTheProgramRunning)
     headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDNO, 0); });
     m_frame->SendMessage(WM_COMMAND, ID_EXIT_APP, 0);
     EXPECT_TRUE(::IsWindow(m_frame->m_hWnd));
-    headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDNO, 0); });
+    // Closing a minimised frame restores it before the question.
+    m_frame->ShowWindow(SW_MINIMIZE);
+    bool iconicWhenAsked = true;
+    headless::AnswerNextModal([&](HWND box) {
+        iconicWhenAsked = ::IsIconic(m_hwndFrame);
+        ::PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
     m_frame->SendMessage(WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(m_frame->m_hWnd));
+    EXPECT_FALSE(iconicWhenAsked);
 }
 
 TEST_F(ExitSequence, YesStopsTheWorkerSavesTheSettingsAndEndsCleanly)

@@ -163,6 +163,27 @@ TEST_F(FoundListTest, SortLiftsFoldersAndKeepsParentFirst)
     EXPECT_EQ(Cell(0, 1), u"Deleted Folder");
 }
 
+// Header clicks: the size column twice sorts ascending, then descending, folders above files each time.
+TEST_F(FoundListTest, HeaderClicksSortAndFlip)
+{
+    CHeaderCtrl* header = list->GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    auto click = [&](int column) {
+        NMHEADERW hn{};
+        hn.hdr.hwndFrom = header->m_hWnd;
+        hn.hdr.idFrom = (UINT_PTR)::GetDlgCtrlID(header->m_hWnd);
+        hn.hdr.code = HDN_ITEMCLICKW;
+        hn.iItem = column;
+        list->SendMessage(WM_NOTIFY, hn.hdr.idFrom, (LPARAM)&hn);
+    };
+    click(2);
+    EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Parent...", u"A1", u"b.txt", u"a.txt", u"big.bin"}));
+    click(2);
+    EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Parent...", u"A1", u"big.bin", u"a.txt", u"b.txt"}));
+    click(0);
+    EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Parent...", u"A1", u"a.txt", u"b.txt", u"big.bin"}));
+}
+
 TEST_F(FoundListTest, OpeningFoldersAndParent)
 {
     list->OpenRow(Row(u"A1"));

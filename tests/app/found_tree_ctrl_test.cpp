@@ -188,6 +188,18 @@ TEST_F(FoundTreeTest, TickingTheTopItemMarksRootFilesForRecovery)
     EXPECT_EQ(list->GetItemCheck(Row(u"root.txt")), 1);
 }
 
+// Two quick clicks on a box are two ticks: the second press arrives as a double click.
+TEST_F(FoundTreeTest, QuickSecondClickOnABoxTicksAgain)
+{
+    const CPoint box = BoxOf(Item({u"B"}));
+    headless::AdvanceClock(1000);
+    headless::Click(tree.m_hWnd, box);
+    headless::Click(tree.m_hWnd, box);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(States()[u"B"], 0);
+    EXPECT_FALSE(Has(list->RecoverFolderItems, H({u"B"})));
+}
+
 TEST_F(FoundTreeTest, TabMovesTheFocusToTheList)
 {
     tree.SetFocus();

@@ -2,6 +2,7 @@
 // the bounded answer the engine must give (a failed file, an Invalid load, a skipped sector), never unbounded
 // reads, writes or undefined arithmetic.
 #include "engine/fat_boot.h"
+#include "engine/fat_directory.h"
 #include "engine/full_scan.h"
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
@@ -40,6 +41,21 @@ void UseVolume(ULONGLONG sectors)
     PartitionParams.SectorCount = DWORD(sectors);
     PartitionParams.SectorsPerCluster = 1;
     PartitionParams.DataOrigin = 0;
+}
+
+// A FAT layout as a boot sector gives it: the two FATs after the reserved sectors, the data area at origin.
+void UseFatLayout(WORD kind, DWORD start, DWORD count, DWORD spc, DWORD reserved, DWORD fatSize, DWORD origin)
+{
+    PartitionParams = {};
+    PartitionParams.PartitionFsType = PartitionParams.FsType = kind;
+    PartitionParams.StartSector = start;
+    PartitionParams.SectorCount = count;
+    PartitionParams.SectorsPerCluster = spc;
+    PartitionParams.ReservedSectors = reserved;
+    PartitionParams.FatSize = fatSize;
+    PartitionParams.Fat1Start = start + reserved;
+    PartitionParams.Fat2Start = start + reserved + fatSize;
+    PartitionParams.DataOrigin = origin;
 }
 
 // ---- Compressed NTFS files: the unit byte and the runs' end bound what is written ----------------------------
@@ -108,16 +124,7 @@ TEST(HostileDisk, SnapshotLayoutsOutOfRangeAreInvalid)
 {
     // A quick scan's FAT32 layout of a 64 MiB partition at 2048, then damaged one field at a time.
     auto fat32 = [] {
-        PartitionParams = {};
-        PartitionParams.PartitionFsType = PartitionParams.FsType = FS_KIND_FAT32;
-        PartitionParams.StartSector = 2048;
-        PartitionParams.SectorCount = 131072;
-        PartitionParams.SectorsPerCluster = 8;
-        PartitionParams.ReservedSectors = 32;
-        PartitionParams.FatSize = 128;
-        PartitionParams.Fat1Start = 2048 + 32;
-        PartitionParams.Fat2Start = 2048 + 32 + 128;
-        PartitionParams.DataOrigin = 2048 + 32 + 256 - 16;
+        UseFatLayout(FS_KIND_FAT32, 2048, 131072, 8, 32, 128, 2048 + 32 + 256 - 16);
         PartitionParams.Root = 2;
     };
     auto ntfs = [] {
@@ -283,6 +290,79 @@ TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
         FreeScanResultLists();
     }
     PartitionParams = {};
+}
+
+// ---- Names the destination can hold -------------------------------------------------------------------------
+
+// A FAT directory entry whose long name is 90 CJK characters (270 bytes of UTF-8), and one with half a surrogate
+// pair: both files are written whole under names Linux holds, a second copy follows the duplicate rule, and no
+// create-failure question is asked.
+TEST(HostileDisk, LongAndHalfPairNamesAreWrittenUnderNamesTheDestinationHolds)
+{
+    CraftedImage disk(200);
+    std::vector<BYTE> fat(SECTOR_SIZE, 0);
+    Put16(&fat[0], 0xFFF8);
+    Put16(&fat[2], 0xFFFF);
+    Put16(&fat[4], 0xFFFF); // cluster 2: one cluster long
+    Put16(&fat[6], 0xFFFF); // cluster 3
+    disk.Write(1, fat);
+    disk.Write(2, fat);
+    disk.Write(12, std::vector<BYTE>(SECTOR_SIZE, 'a'));
+    disk.Write(13, std::vector<BYTE>(SECTOR_SIZE, 'b'));
+    const std::u16string longName = std::u16string(90, u'报') + u".txt";
+    const std::u16string halfPair = u"x\xD800y.txt";
+    std::vector<BYTE> sector;
+    for (const auto& [name, cluster] : {std::pair{longName, 2u}, std::pair{halfPair, 3u}}) {
+        const std::vector<BYTE> entry = ShortEntry(cluster == 2 ? "BAOGAO~1TXT" : "XY~1    TXT", 0x20, cluster, 512);
+        const std::vector<BYTE> lfn = LongEntries(name, entry);
+        sector.insert(sector.end(), lfn.begin(), lfn.end());
+        sector.insert(sector.end(), entry.begin(), entry.end());
+    }
+    sector.resize(SECTOR_SIZE, 0);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+    UseFatLayout(FS_KIND_FAT16, 0, 200, 1, 1, 1, 10);
+    FreeScanResultLists();
+    FatDirWalk walk;
+    int end = 0;
+    ParseFatDirectory(sector.data(), 0, &end, 5, 0, 0, &walk);
+    std::vector<FatEntryRecord*> files;
+    for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+        files.push_back(e);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(std::u16string(files[0]->Name), longName);
+
+    ResetRecoverySettings();
+    FileTypeFilterCount = 0;
+    DuplicateFileMode = 1;
+    const std::string dest = FreshFolder("names");
+    ResetSaveTally();
+    SaveStopFlag = 0;
+    for (int copy = 0; copy < 2; ++copy)
+        for (FatEntryRecord* e : files)
+            EXPECT_EQ(RecoverFatFile(Wide(dest).c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, 0), 1);
+    EXPECT_EQ(SaveTally.Written, 4u);
+    EXPECT_TRUE(ui.Messages.empty());
+    std::vector<std::string> names;
+    for (const auto& f : fs::directory_iterator(dest)) {
+        names.push_back(f.path().filename().string());
+        EXPECT_EQ(fs::file_size(f.path()), 512u);
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 4u);
+    auto cjk = [](int chars) {
+        std::string s;
+        for (int i = 0; i < chars; ++i)
+            s += "\xE6\x8A\xA5"; // 报
+        return s + ".txt";
+    };
+    // The copy's name is cut again, keeping its prefix and extension: 13 + 79 x 3 + 4 bytes.
+    EXPECT_EQ(names, (std::vector<std::string>{"Copy (1 ) of x\xEF\xBF\xBDy.txt", "Copy (1 ) of " + cjk(79),
+                                                "x\xEF\xBF\xBDy.txt", cjk(83)}));
+    for (const std::string& n : names)
+        EXPECT_LE(n.size(), 255u) << n;
+    PartitionParams = {};
+    FreeScanResultLists();
 }
 
 // ---- Full-scan NTFS analysis: the index-record size byte --------------------------------------------------

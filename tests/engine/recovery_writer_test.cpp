@@ -144,11 +144,26 @@ TEST(RecoveryWriter, HostileVolumesStayInsideTheDestination)
     }
 }
 
+std::u16string Repeat(const std::u16string& piece, int times)
+{
+    std::u16string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
 TEST(RecoveryWriter, NameComponentsAreMadeSafe)
 {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"..", u"_"}, {u".", u"_"}, {u"", u"_"}, {u"../../escape.txt", u".._.._escape.txt"},
         {u"a\\b", u"a_b"}, {u"tab\there", u"tab_here"}, {u"...", u"..."}, {u"报告.doc", u"报告.doc"},
+        // Halves of a surrogate pair have no UTF-8 form; whole pairs stay.
+        {u"a\xD800" u"b", u"a\xFFFD" u"b"}, {u"\xDC00", u"\xFFFD"}, {u"\xD83D\xDE00.png", u"\xD83D\xDE00.png"},
+        // Past 255 bytes of UTF-8 a name is cut on a character boundary and keeps its extension.
+        {std::u16string(90, u'报') + u".txt", std::u16string(83, u'报') + u".txt"},
+        {std::u16string(300, u'a'), std::u16string(255, u'a')},
+        {Repeat(u"\xD83D\xDE00", 64), Repeat(u"\xD83D\xDE00", 63)},
+        {u"a." + std::u16string(300, u'x'), u"a." + std::u16string(253, u'x')},
     };
     for (const auto& [in, expected] : cases) {
         std::vector<WCHAR> out;

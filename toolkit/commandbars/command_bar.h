@@ -37,6 +37,30 @@ class CTKPTipContext;
 #define TKP_FLAG_NOMOVABLE 0x10
 #define TKP_FLAG_CONTROLSTRETCHED 0x20
 
+// Messages a bar sends its site.
+#define TKP_WM_CONTROLSELECTED 0x2856
+#define TKP_WM_TRACKINGMODE 0x2858
+#define TKP_WM_CONTROLRBUTTONUP 0x2859
+#define TKP_WM_TRACKINGKEY 0x285A
+// The bar's timers: hover opening a popup, and full menus after a while.
+#define TKP_TIMER_HOVER 112223
+#define TKP_TIMER_SHOWFULL 112224
+
+// A menu item is about to become a control (the record below), and has become one (lParam).
+#define TKP_WM_CONTROLFROMMENU 0x285E
+#define TKP_WM_CONTROLFROMMENUDONE 0x285F
+struct TKP_MENU_ITEM_REQUEST {
+    UINT nID;
+    CTKPControl* pControl;
+    DWORD_PTR reserved1;
+    int nIndex;
+    CMenu* pMenu;
+    CTKPCommandBar* pBar;
+    CString strText;
+    int nType;
+    DWORD_PTR reserved2;
+};
+
 // The notification a control sends its command owner when it executes (code 100) or notifies.
 #define TKP_WM_CONTROLNOTIFY 0x2862
 #define TKP_CN_EXECUTE 100
@@ -80,7 +104,27 @@ public:
     virtual void OnMouseMove(POINT /*pt*/) {}
     virtual void OnMouseHover();
     virtual BOOL SetSelected(int state);
+    virtual BOOL IsCustomizeResizeAllow() const { return FALSE; }
+    // The layout mode of the coming layout pass of the collection.
+    virtual void OnCalcDynamicSize(DWORD /*mode*/) {}
+    // A customize drag passes over the control: the base closes the bar's popup and selection.
+    virtual void OnCustomizeDragOver(CTKPControl* dragged, POINT pt, int& effect);
+    // Whether the bar may show the drop marker for this control at the point.
+    virtual BOOL IsCustomizeDragOverAvail(CTKPCommandBar* bar, POINT pt, int& effect) { return TRUE; }
+    // A drag of the left or right edge in customize mode changes the control's width.
+    virtual BOOL OnCustomizeResize(POINT pt);
+    // The narrowest and the new width of a control whose width the user may drag.
+    virtual int GetMinWidth() const { return 0; }
+    virtual void SetWidth(int /*width*/) {}
     virtual CTKPControl* Clone(BOOL recursive = FALSE);
+
+    // Accessibility of the item.
+    HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
+    HRESULT GetAccessibleDescription(VARIANT varChild, BSTR* pszDescription) override;
+    HRESULT GetAccessibleRole(VARIANT varChild, VARIANT* pvarRole) override;
+    HRESULT AccessibleDoDefaultAction(VARIANT varChild) override;
+    // The role an accessibility client sees: a tool-bar button, a button menu or a menu item.
+    long GetAccessibleRoleCode() const;
 
     // ---- Other operations ----
     void SetID(UINT id);
@@ -188,6 +232,10 @@ public:
     BOOL SetPopuped(BOOL popuped) override;
     BOOL IsPopupOpen() const override { return m_bPopuped; }
     void OnClick(BOOL keyboard = FALSE, POINT pt = POINT{0, 0}) override;
+    void OnLButtonUp(POINT pt) override;
+    BOOL SetSelected(int state) override;
+    void OnMouseHover() override;
+    void OnCustomizeDragOver(CTKPControl* dragged, POINT pt, int& effect) override;
     void OnUnderlineActivate() override;
     void Copy(CTKPControl* source, BOOL recursive = FALSE) override;
     BOOL Compare(CTKPControl* other) const override;
@@ -207,6 +255,24 @@ public:
 
     BOOL m_bDroppedDown = FALSE;
 };
+
+// One control's place in a layout pass of its collection.
+struct TKP_LAYOUT_RECORD {
+    RECT rcPlace;
+    RECT rcRow;
+    int cx;
+    int cy;
+    BOOL bVisible;
+    BOOL bRowStart;
+    BOOL bOverflow;
+    BOOL bGroup;
+};
+// Layout modes the bars pass to CalcSize besides the LM_* ones: one row only (what does not fit
+// goes behind the expand button), and a new row at every group.
+#define TKP_LAYOUT_SINGLEROW 0x80
+#define TKP_LAYOUT_GROUPROWS 0x100
+// Set by WrapRows when a row was broken or controls did not fit.
+#define TKP_LAYOUT_HASHIDDEN 0x01
 
 // The controls of one bar, in order; the collection holds one reference per control.
 class CTKPControls : public CCmdTarget {
@@ -240,6 +306,24 @@ public:
     void SetCommandBars(CTKPCommandBars* bars) { m_pCommandBars = bars; }
     CTKPCommandBars* GetCommandBars() const;
 
+    // A new collection (one reference, the caller's) with clones of the non-temporary controls.
+    CTKPControls* Duplicate(BOOL recursive = FALSE) const;
+    // Keeps a copy of the controls as first built, for resetting and comparing customized bars.
+    void CreateOriginalControls();
+    void ClearOriginalControls();
+    CTKPControls* GetOriginalControls() const { return m_pOriginalControls; }
+    // Equal when the non-temporary controls compare equal pair by pair.
+    BOOL Compare(const CTKPControls* other) const;
+
+    // The controls laid out in rows for a length and a mode (LM_* and TKP_LAYOUT_* bits) inside
+    // a border; the controls take their places only with LM_COMMIT.
+    CSize CalcSize(CDC* pDC, int length, DWORD mode, const RECT& border, int minimum = 0);
+    static SIZE CalcRowSizes(std::vector<TKP_LAYOUT_RECORD>& records, SIZE spacing, BOOL vertical);
+    static int WrapRows(std::vector<TKP_LAYOUT_RECORD>& records, int length, DWORD& mode);
+    static SIZE CalcDynamicSize(std::vector<TKP_LAYOUT_RECORD>& records, int length, DWORD mode, SIZE spacing);
+    static void AdjustRows(std::vector<TKP_LAYOUT_RECORD>& records, const std::vector<DWORD>& flags,
+                           const RECT& bounds, DWORD mode);
+
 private:
     void Renumber();
     void Detach(CTKPControl* control);
@@ -247,6 +331,7 @@ private:
     std::vector<CTKPControl*> m_controls;
     CTKPCommandBar* m_pParent = nullptr;
     CTKPCommandBars* m_pCommandBars = nullptr;
+    CTKPControls* m_pOriginalControls = nullptr;
 };
 
 // The window of a tool bar, the menu bar or a popup bar.
@@ -262,6 +347,11 @@ public:
     virtual BOOL SetSelected(int index, BOOL keyboard = FALSE);
     virtual BOOL LoadToolBar(UINT id, BOOL loadIcons = TRUE);
     virtual BOOL IsVisible() const { return FALSE; }
+    // Customize drag and drop onto the bar; points in client co-ordinates.
+    virtual int OnCustomizeDragEnter(CTKPControl* dragged, POINT pt);
+    virtual void OnCustomizeDragLeave();
+    virtual int OnCustomizeDragOver(CTKPControl* dragged, POINT pt);
+    virtual void OnCustomizeDrop(CTKPControl* dropped, int& effect, POINT pt, POINT start);
     virtual BOOL IsCustomizable() const { return m_bCustomizable; }
     virtual void OnRecalcLayout() {}
     virtual void OnControlSelected(BOOL selected, CTKPControl* control);
@@ -292,11 +382,21 @@ public:
     CTKPImageManager* GetImageManager() const;
     void SetImageManager(CTKPImageManager* manager);
     BOOL SetPopuped(int index, BOOL keyboard = FALSE);
-    int FindAccel(UINT ch, BOOL& several) const;
+    // The control whose mnemonic (else first letter) is the key, from after the selection.
+    int FindAccel(UINT vk, BOOL& several) const;
+    // Where a dragged control would drop: the marker, the index (-1 none) and whether after it.
+    void FindDropIndex(CTKPControl* dragged, POINT pt, RECT& marker, int& index, BOOL& after);
     BOOL IsCustomizeMode() const;
     BOOL IsLayoutRTL() const override;
     void CancelTracking() { SetTrackingMode(0, TRUE, FALSE); }
     int GetTrackingMode() const { return m_nTrackingMode; }
+    BOOL IsHelpMode() const;
+    // The index of a selectable control under a client point, or -1.
+    int HitTestIndex(POINT pt) const;
+    void InvalidateParents();
+    void UpdateDocTemplateControls();
+    // The press loop of a button: TRUE when released over the control (execute).
+    BOOL TrackPress(CTKPControl* control, const RECT& rcPress);
     // Fills the bar from a menu, emptying it first when asked; FALSE without a menu.
     BOOL LoadMenu(CMenu* menu, BOOL removeFirst = TRUE);
     void SetTitle(LPCWSTR title) { m_strTitle = title; }
@@ -328,6 +428,15 @@ public:
     int OnHookMessage(HWND hWnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
     CCmdTarget* GetAccessibleTarget() override { return this; }
     void OnFinalRelease() override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+    // Accessibility: the bar and its controls as children.
+    HRESULT GetAccessibleChildCount(long* pcountChildren) override;
+    HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
+    HRESULT GetAccessibleRole(VARIANT varChild, VARIANT* pvarRole) override;
+    HRESULT GetAccessibleState(VARIANT varChild, VARIANT* pvarState) override;
+    HRESULT AccessibleLocation(long* pxLeft, long* pyTop, long* pcxWidth, long* pcyHeight, VARIANT varChild) override;
+    HRESULT AccessibleHitTest(long xLeft, long yTop, VARIANT* pvarChild) override;
 
     int m_nMRUWidth = 32767;
     int m_nSelected = -1;
@@ -360,7 +469,41 @@ public:
     // The rebar lays the bar out in one row, hiding what does not fit (mode bit 0x80).
     BOOL m_bRebarSingleRow = FALSE;
 
+    int m_nRedrawLock = 0;
+    BOOL m_bMouseEntry = FALSE;
+    HWND m_hWndCaret = nullptr;
+    BOOL m_bHideCaretWhileTracking = TRUE;
+    int m_nLastStatusId = -1;
+    RECT m_rcMarker{0, 0, 0, 0};
+    BOOL m_bMarkerVertical = FALSE;
+
 protected:
+    afx_msg int OnCreate(LPCREATESTRUCTW lpcs);
+    afx_msg void OnDestroy();
+    afx_msg void OnMouseMove(UINT flags, CPoint pt);
+    afx_msg LRESULT OnMouseLeave(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcMouseMove(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnLButtonDown(UINT flags, CPoint pt);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint pt);
+    afx_msg void OnLButtonUp(UINT flags, CPoint pt);
+    afx_msg void OnRButtonUp(UINT flags, CPoint pt);
+    afx_msg void OnRButtonDown(UINT flags, CPoint pt);
+    afx_msg void OnTimer(UINT_PTR id);
+    afx_msg void OnPaint();
+    afx_msg LRESULT OnPrintClient(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcHitTestMsg(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcLButtonDownMsg(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnInitialUpdate(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    BOOL MoveToRow(int direction);
+    void LockRedraw() { ++m_nRedrawLock; }
+    void UnlockRedraw();
+
     CTKPControls* m_pControls;
     CTKPCommandBars* m_pCommandBars = nullptr;
     CTKPPaintManager* m_pPaintManager = nullptr;

@@ -447,6 +447,11 @@ CTKPCommandBar* CTKPCommandBars::SetMenuBar(LPCWSTR title, UINT menuId)
         }
         m_nMenuId = menuId;
     }
+    if (menuId)
+        bar->GetControls()->CreateOriginalControls();
+    bar->m_dwFlags &= ~DWORD(2);
+    if (bar->m_hWnd)
+        ::InvalidateRect(bar->m_hWnd, nullptr, TRUE);
     m_bars.push_back(bar);
     m_pMenuBar = bar;
     return bar;
@@ -570,6 +575,14 @@ BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
 BOOL CTKPCommandBars::OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     switch (message) {
+    case WM_IDLEUPDATECMDUI:
+        for (CTKPCommandBar* bar : m_bars)
+            if (bar->GetPosition() == TKP_BARPOS_FLOATING)
+                bar->OnUpdateCmdUI(m_pFrame, BOOL(wParam));
+        return FALSE;
+    case WM_CLOSE:
+        // The customize sheet works on the bars; the frame stays until it is closed.
+        return m_pDragContext->m_pSheet && m_pDragContext->m_pSheet->m_hWnd;
     case WM_COMMAND: {
         // A toolkit edit with the focus takes its clipboard commands before the frame does.
         auto* edit = dynamic_cast<CTKPEdit*>(CWnd::FromHandlePermanent(::GetFocus()));
@@ -631,6 +644,16 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
     popupBar->m_bRightButtonTracking = (flags & TPM_RIGHTBUTTON) != 0;
     popupBar->m_bNoNotify = (flags & TPM_NONOTIFY) != 0;
     popupBar->m_pReturnCmd = (flags & TPM_RETURNCMD) ? &chosen : nullptr;
+    popupBar->m_dwPopupFlags = flags;
+    CTKPMouseTracker* mouse = CTKPMouseTracker::GetThreadTracker();
+    // A popup opened from the keyboard leaves the other popups and the capture as they are.
+    if (flags & 1) {
+        mouse->m_dwTracking = 1;
+    } else {
+        mouse->CloseAll();
+        if (::GetCapture())
+            ::ReleaseCapture();
+    }
     if (popupBar->PopupAt(x, y, exclude)) {
         MSG msg;
         while (popupBar->GetTrackingMode()) {
@@ -1224,4 +1247,84 @@ void CTKPCommandBars::SetDragControl(CTKPControl* control)
                                                                                 : nullptr;
     if (target)
         ::SendMessageW(target, TKP_WM_CUSTOMIZESELECTION, 0, 0);
+}
+
+// ---- The bars' context menu and the popups of a row -------------------------------------------
+CTKPPopupBar* CTKPCommandBars::GetToolbarsPopup()
+{
+    CTKPPopupBar* popup = CTKPPopupBar::CreatePopupBar(this);
+    popup->GetControls()->Add(TKP_CONTROL_BUTTON, 0xE800);
+    return popup;
+}
+
+void CTKPCommandBars::ContextMenu(CTKPCommandBar* bar, int x, int y)
+{
+    if (m_bCustomizeMode)
+        return;
+    CTKPPopupBar* popup = GetToolbarsPopup();
+    if (m_pFrame && m_pFrame->m_hWnd)
+        ::SendMessageW(m_pFrame->m_hWnd, TKP_WM_BARCONTEXTMENU, WPARAM(bar), LPARAM(popup));
+    if (popup->GetControlCount()) {
+        popup->m_bRightToLeft = IsLayoutRTL();
+        GetMouseTracker()->CloseAll();
+        if (popup->PopupAt(x, y)) {
+            MSG msg;
+            while (popup->GetTrackingMode()) {
+                if (!::GetMessageW(&msg, nullptr, 0, 0)) {
+                    ::PostQuitMessage(int(msg.wParam));
+                    popup->SetTrackingMode(0, TRUE, FALSE);
+                    break;
+                }
+                if (!AfxGetThread() || !AfxGetThread()->PreTranslateMessage(&msg)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageW(&msg);
+                }
+            }
+        }
+    }
+    popup->InternalRelease();
+}
+
+std::vector<CTKPCommandBar*> CTKPCommandBars::GetRowBars(CTKPCommandBar* bar) const
+{
+    auto* toolBar = dynamic_cast<CTKPToolBar*>(bar);
+    CTKPDockBar* dock = toolBar ? toolBar->GetDockBar() : nullptr;
+    const int at = dock ? dock->FindBar(bar) : -1;
+    if (at < 0)
+        return {bar};
+    int first = at;
+    while (first > 0 && dock->GetBar(first - 1))
+        --first;
+    std::vector<CTKPCommandBar*> row;
+    for (int i = first; i < dock->GetBarCount() && dock->GetBar(i); ++i)
+        row.push_back(dock->GetBar(i));
+    return row;
+}
+
+void CTKPCommandBars::AddRowPopups(CTKPCommandBar* bar, CTKPCommandBar* popup)
+{
+    if (!bar || !popup)
+        return;
+    for (CTKPCommandBar* rowBar : GetRowBars(bar)) {
+        CTKPControl* entry = popup->GetControls()->Add(TKP_CONTROL_POPUP, 0);
+        entry->SetFlags(entry->GetFlags() | TKP_FLAG_MANUALUPDATE);
+        entry->SetCaption(rowBar->GetTitle());
+    }
+    if (m_bCustomizable)
+        popup->GetControls()->Add(TKP_CONTROL_BUTTON, 35001)->SetBeginGroup(TRUE);
+}
+
+void CTKPCommandBars::AddHiddenPopups(CTKPCommandBar* bar, CTKPCommandBar* popup)
+{
+    if (!bar || !popup)
+        return;
+    for (CTKPCommandBar* rowBar : GetRowBars(bar))
+        for (int i = 0; i < rowBar->GetControlCount(); ++i) {
+            CTKPControl* control = rowBar->GetControl(i);
+            if (control->GetType() != TKP_CONTROL_POPUP)
+                continue;
+            CTKPControl* copy = popup->GetControls()->AddClone(control, -1, TRUE);
+            copy->SetHideFlags(0);
+            copy->SetBeginGroup(FALSE);
+        }
 }

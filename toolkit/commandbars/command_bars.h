@@ -199,6 +199,14 @@ public:
     // 0 for a frame that is not an MDI frame.
     virtual UINT GetActiveMenuId() const;
     virtual void OnTrackingModeChanged(CTKPCommandBar* bar, int mode);
+    // The bars' context menu: the tool-bars list, which the site may fill or change (10332).
+    virtual void ContextMenu(CTKPCommandBar* bar, int x, int y);
+    virtual CTKPPopupBar* GetToolbarsPopup();
+    // For a bar's expand button: an entry per bar of its row, and copies of the row's popups.
+    virtual void AddHiddenPopups(CTKPCommandBar* bar, CTKPCommandBar* popup);
+    virtual void AddRowPopups(CTKPCommandBar* bar, CTKPCommandBar* popup);
+    // The bars docked in the same row as the bar (only the bar when it is not docked).
+    std::vector<CTKPCommandBar*> GetRowBars(CTKPCommandBar* bar) const;
     virtual void AddToReBar(CTKPCommandBar* bar);
     virtual void RemoveFromReBar(CTKPCommandBar* bar);
     void MarkCommandUsed(UINT id);

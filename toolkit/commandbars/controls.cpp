@@ -1,12 +1,16 @@
 // Controls of the command bars (the base, the button, the popup and the combo box) and their
 // collection.
+#include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/paint_manager.h"
+#include "toolkit/base/resource_loader.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/sound_player.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 // ---- Control base ------------------------------------------------------------------------------
 CTKPControl::CTKPControl() = default;
@@ -74,26 +78,46 @@ BOOL CTKPControl::Compare(CTKPControl* other) const
 
 void CTKPControl::OnExecute()
 {
+    CTKPMenuSoundPlayer::Get().Play(CTKPMenuSoundPlayer::PlayCommand);
     m_nPressed = 2;
-    CTKPCommandBar* root = m_pParent ? m_pParent->GetRootParent() : nullptr;
-    CWnd* owner = m_pParent ? m_pParent->GetOwnerWindow() : nullptr;
-    CTKPCommandBars* bars = m_pParent ? m_pParent->GetCommandBars() : nullptr;
-    if (root && root->m_pReturnCmd) {
-        *root->m_pReturnCmd = m_nId;
-        CTKPMouseTracker::GetThreadTracker()->CloseAll();
+    CTKPCommandBar* parent = m_pParent;
+    CTKPCommandBar* root = parent ? parent->GetRootParent() : nullptr;
+    const BOOL keyboardEntry = root && root->m_bKeyboardEntry;
+    CWnd* owner = parent ? parent->GetOwnerWindow() : nullptr;
+    CTKPCommandBars* bars = parent ? parent->GetCommandBars() : nullptr;
+    auto closePopups = [&]() {
+        if (keyboardEntry && root)
+            root->SetTrackingMode(0, TRUE, FALSE);
+        else
+            CTKPMouseTracker::GetThreadTracker()->CloseAll();
+    };
+    if (UINT* chosen = root ? root->m_pReturnCmd : nullptr) {
+        closePopups();
+        *chosen = m_nId;
         m_nPressed = 0;
         return;
     }
-    if (bars && m_nId)
+    // The command may close the very bar that holds the control.
+    InternalAddRef();
+    TKP_CONTROL_NOTIFY notify{{nullptr, m_nId, TKP_CN_EXECUTE}, this};
+    if (bars && m_nId) {
         bars->MarkCommandUsed(m_nId);
+        if (auto* popupBar = dynamic_cast<CTKPPopupBar*>(parent))
+            if (CTKPControlPopup* opener = popupBar->GetParentControl(); opener && opener->GetID())
+                bars->MarkCommandUsed(opener->GetID());
+    }
     if (m_bCloseSubMenuOnClick)
-        CTKPMouseTracker::GetThreadTracker()->CloseAll();
+        closePopups();
     m_nPressed = 0;
     if (m_nId && owner && owner->m_hWnd) {
-        TKP_CONTROL_NOTIFY notify{{nullptr, m_nId, TKP_CN_EXECUTE}, this};
         if (!::SendMessageW(owner->m_hWnd, TKP_WM_CONTROLNOTIFY, m_nId, LPARAM(&notify)))
             ::SendMessageW(owner->m_hWnd, WM_COMMAND, m_nId, 0);
+        if (!m_bCloseSubMenuOnClick && m_pParent) {
+            m_pParent->OnUpdateCmdUI(nullptr, FALSE);
+            RedrawParent();
+        }
     }
+    InternalRelease();
 }
 
 LRESULT CTKPControl::NotifySite(UINT code)
@@ -116,8 +140,25 @@ CSize CTKPControl::GetSize(CDC* pDC)
 
 void CTKPControl::Draw(CDC* pDC)
 {
-    if (CTKPPaintManager* paint = GetPaintManager(); paint && pDC)
-        paint->GetControlSize(pDC->m_hDC, this, FALSE);
+    CTKPPaintManager* paint = GetPaintManager();
+    if (!paint || !pDC)
+        return;
+    // Measuring and drawing are one operation of the paint manager, steered by its last argument.
+    const HDC hdc = pDC->m_hDC;
+    switch (m_controlType) {
+    case TKP_CONTROL_EDIT:
+        paint->DrawEditControl(hdc, this, TRUE);
+        break;
+    case TKP_CONTROL_COMBOBOX:
+        paint->DrawComboBoxControl(hdc, this, TRUE);
+        break;
+    default:
+        if (m_pParent && m_pParent->GetType() == TKP_BARTYPE_POPUP)
+            paint->DrawPopupBarControl(hdc, this, TRUE);
+        else
+            paint->DrawToolBarControl(hdc, this, TRUE);
+        break;
+    }
 }
 
 CTKPImageIcon* CTKPControl::GetImage(int width)
@@ -328,15 +369,25 @@ void CTKPControlButton::OnClick(BOOL keyboard, POINT pt)
 {
     if (!m_bEnabled)
         return;
+    if (IsCustomizeMode()) {
+        if (m_pParent) {
+            m_pParent->SetPopuped(-1);
+            m_pParent->SetSelected(-1, FALSE);
+            if (CTKPCommandBars* bars = m_pParent->GetCommandBars())
+                bars->SetDragControl(this);
+        }
+        return;
+    }
     if (keyboard) {
         OnExecute();
         return;
     }
     // In a popup the button-up executes.
-    if (m_pParent && m_pParent->GetType() == TKP_BARTYPE_POPUP)
+    if (!m_pParent || m_pParent->GetType() == TKP_BARTYPE_POPUP)
         return;
     (void)pt;
-    OnExecute();
+    if (m_pParent->TrackPress(this, m_rcControl))
+        OnExecute();
 }
 
 void CTKPControlButton::OnLButtonUp(POINT)
@@ -397,16 +448,80 @@ void CTKPControlPopup::OnClick(BOOL keyboard, POINT pt)
 {
     if (!m_bEnabled || !m_pParent)
         return;
-    if (m_bPopuped && m_pParent->GetType() != TKP_BARTYPE_POPUP) {
+    const BOOL customize = IsCustomizeMode();
+    if (customize)
+        if (CTKPCommandBars* bars = m_pParent->GetCommandBars())
+            bars->SetDragControl(this);
+    const BOOL inPopup = m_pParent->GetType() == TKP_BARTYPE_POPUP;
+    if (m_bPopuped && !inPopup) {
         m_pParent->SetTrackingMode(0, TRUE, FALSE);
         return;
     }
-    if (m_controlType == TKP_CONTROL_SPLITBUTTONPOPUP && keyboard) {
+    if (m_controlType == TKP_CONTROL_SPLITBUTTONPOPUP && !customize) {
+        if (keyboard) {
+            OnExecute();
+            return;
+        }
+        if (inPopup && pt.x < m_rcControl.right - 20) {
+            if (m_pParent->m_hWnd)
+                ::KillTimer(m_pParent->m_hWnd, TKP_TIMER_HOVER);
+            return;
+        }
+        if (!inPopup && pt.x < m_rcControl.right - 11) {
+            RECT button = m_rcControl;
+            button.right -= 11;
+            if (m_pParent->TrackPress(this, button))
+                OnExecute();
+            return;
+        }
+    }
+    if (customize && m_pCommandBar && !m_pCommandBar->IsCustomizable())
+        return;
+    m_pParent->SetPopuped(m_nIndex, keyboard);
+}
+
+void CTKPControlPopup::OnLButtonUp(POINT pt)
+{
+    if (m_bEnabled && m_controlType == TKP_CONTROL_SPLITBUTTONPOPUP && m_pParent &&
+        m_pParent->GetType() == TKP_BARTYPE_POPUP && pt.x < m_rcControl.right - 20)
         OnExecute();
+}
+
+BOOL CTKPControlPopup::SetSelected(int state)
+{
+    const BOOL changed = CTKPControl::SetSelected(state);
+    if (!changed || !m_pParent)
+        return changed;
+    const BOOL inPopup = m_pParent->GetType() == TKP_BARTYPE_POPUP;
+    if (inPopup)
+        return changed;
+    const BOOL tracking2 = m_pParent->GetTrackingMode() == 2;
+    if (m_controlType != TKP_CONTROL_POPUP) {
+        if (state == 2 && tracking2)
+            m_pParent->SetPopuped(m_nIndex, TRUE);
+        return changed;
+    }
+    if (state && m_bEnabled && tracking2)
+        m_pParent->SetPopuped(m_nIndex, state == 2);
+    else if (!state && m_bPopuped)
+        m_pParent->SetPopuped(-1);
+    return changed;
+}
+
+void CTKPControlPopup::OnMouseHover()
+{
+    if (m_bEnabled && m_pParent &&
+        (m_pParent->GetTrackingMode() == 2 || m_pParent->GetType() == TKP_BARTYPE_POPUP)) {
+        m_pParent->SetPopuped(m_nIndex, FALSE);
         return;
     }
-    (void)pt;
-    m_pParent->SetPopuped(m_nIndex, keyboard);
+    CTKPControl::OnMouseHover();
+}
+
+void CTKPControlPopup::OnCustomizeDragOver(CTKPControl*, POINT, int&)
+{
+    if (m_pParent && m_bEnabled)
+        m_pParent->SetPopuped(m_nIndex, FALSE);
 }
 
 void CTKPControlPopup::OnUnderlineActivate()
@@ -472,11 +587,72 @@ CTKPControl* CTKPControlComboBox::Clone(BOOL recursive)
 }
 
 // ---- Collection --------------------------------------------------------------------------------
+namespace {
+// The popup takes the bar (and the caller's reference to it), filled from a menu when one is given.
+CTKPControl* GivePopupBar(CTKPControlPopup* popup, CTKPPopupBar* bar, HMENU subMenu)
+{
+    if (subMenu) {
+        CMenu sub;
+        sub.m_hMenu = subMenu;
+        bar->LoadMenu(&sub, TRUE);
+        sub.m_hMenu = nullptr;
+    }
+    popup->SetCommandBar(bar);
+    bar->InternalRelease();
+    return popup;
+}
+} // namespace
+
 CTKPControls::CTKPControls() = default;
 
 CTKPControls::~CTKPControls()
 {
     RemoveAll();
+    ClearOriginalControls();
+}
+
+CTKPControls* CTKPControls::Duplicate(BOOL recursive) const
+{
+    auto* copy = new CTKPControls();
+    copy->m_pCommandBars = GetCommandBars();
+    for (CTKPControl* control : m_controls)
+        if (!control->m_bTemporary)
+            copy->AddClone(control, -1, recursive);
+    if (m_pOriginalControls)
+        copy->m_pOriginalControls = m_pOriginalControls->Duplicate(recursive);
+    return copy;
+}
+
+void CTKPControls::CreateOriginalControls()
+{
+    ClearOriginalControls();
+    m_pOriginalControls = Duplicate(TRUE);
+}
+
+void CTKPControls::ClearOriginalControls()
+{
+    if (m_pOriginalControls)
+        m_pOriginalControls->InternalRelease();
+    m_pOriginalControls = nullptr;
+}
+
+BOOL CTKPControls::Compare(const CTKPControls* other) const
+{
+    if (!other)
+        return FALSE;
+    size_t a = 0, b = 0;
+    for (;;) {
+        while (a < m_controls.size() && m_controls[a]->m_bTemporary)
+            ++a;
+        while (b < other->m_controls.size() && other->m_controls[b]->m_bTemporary)
+            ++b;
+        if (a == m_controls.size() || b == other->m_controls.size())
+            return a == m_controls.size() && b == other->m_controls.size();
+        if (!m_controls[a]->Compare(other->m_controls[b]))
+            return FALSE;
+        ++a;
+        ++b;
+    }
 }
 
 CTKPControl* CTKPControls::Add(int type, UINT id, LPCWSTR parameter, int before, BOOL temporary)
@@ -484,16 +660,33 @@ CTKPControl* CTKPControls::Add(int type, UINT id, LPCWSTR parameter, int before,
     CTKPControl* control = nullptr;
     switch (type) {
     case TKP_CONTROL_BUTTON:
+        // The window, workspace, recent-file and tool-bar lists (35000, 35002, 35003, 0xE800) are
+        // special controls of their own; until they exist they are plain buttons.
         control = new CTKPControlButton();
         break;
     case TKP_CONTROL_POPUP:
     case TKP_CONTROL_BUTTONPOPUP:
     case TKP_CONTROL_SPLITBUTTONPOPUP: {
         auto* popup = new CTKPControlPopup(type);
-        CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(GetCommandBars());
-        popup->SetCommandBar(bar);
-        bar->InternalRelease();
-        control = popup;
+        CMenu menu;
+        const BOOL haveMenu = int(id) > 0 && menu.LoadMenu(id) && ::GetMenuItemCount(menu.m_hMenu) > 0;
+        CString caption;
+        if (haveMenu) {
+            WCHAR text[256] = {};
+            ::GetMenuStringW(menu.m_hMenu, 0, text, 256, MF_BYPOSITION);
+            caption = text;
+            popup->SetCaption(caption);
+        }
+        CTKPCommandBars* bars = GetCommandBars();
+        TKP_BAR_REQUEST request{nullptr, 0, TRUE, FALSE, FALSE, caption.GetString(), id};
+        CTKPPopupBar* bar = nullptr;
+        if (CFrameWnd* site = bars ? bars->GetSite() : nullptr; site && site->m_hWnd &&
+                                                              ::SendMessageW(site->m_hWnd, TKP_WM_BARREQUEST, 0, LPARAM(&request)))
+            if ((bar = dynamic_cast<CTKPPopupBar*>(request.pCommandBar)) != nullptr)
+                bar->InternalAddRef();
+        if (!bar)
+            bar = CTKPPopupBar::CreatePopupBar(bars);
+        control = GivePopupBar(popup, bar, haveMenu ? ::GetSubMenu(menu.m_hMenu, 0) : nullptr);
         break;
     }
     case TKP_CONTROL_COMBOBOX:
@@ -546,32 +739,51 @@ CTKPControl* CTKPControls::AddMenuItem(CMenu* menu, int index)
     if (!menu || !::IsMenu(menu->m_hMenu))
         return nullptr;
     HMENU hMenu = menu->m_hMenu;
-    const UINT id = ::GetMenuItemID(hMenu, index);
+    const UINT menuId = ::GetMenuItemID(hMenu, index);
     HMENU subMenu = ::GetSubMenu(hMenu, index);
-    if (id == 0xFF00 || (!subMenu && id == 0))
+    if (menuId == 0xFF00 || (!subMenu && menuId == 0))
         return nullptr;
-    WCHAR text[256] = {};
-    ::GetMenuStringW(hMenu, UINT(index), text, 256, MF_BYPOSITION);
+    const int length = ::GetMenuStringW(hMenu, UINT(index), nullptr, 0, MF_BYPOSITION);
+    std::vector<WCHAR> buffer(size_t(std::max(length, 0)) + 1, u'\0');
+    ::GetMenuStringW(hMenu, UINT(index), buffer.data(), int(buffer.size()), MF_BYPOSITION);
+    const CString text(buffer.data());
     const BOOL isDefault = ::GetMenuDefaultItem(hMenu, TRUE, 0) == UINT(index);
 
+    // The site may make the control itself, or change its type or id.
+    CTKPCommandBars* bars = GetCommandBars();
+    CWnd* receiver = bars && bars->GetSite() ? static_cast<CWnd*>(bars->GetSite())
+                     : m_pParent           ? m_pParent->GetOwnerWindow()
+                                           : nullptr;
+    TKP_MENU_ITEM_REQUEST request{subMenu ? 0u : menuId, nullptr, 0, index, menu, m_pParent,
+                                  text, subMenu ? TKP_CONTROL_POPUP : TKP_CONTROL_BUTTON, 0};
     CTKPControl* control = nullptr;
-    if (subMenu) {
-        auto* popup = new CTKPControlPopup(TKP_CONTROL_POPUP);
-        CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(GetCommandBars());
-        CMenu sub;
-        sub.m_hMenu = subMenu;
-        bar->LoadMenu(&sub, TRUE);
-        sub.m_hMenu = nullptr;
-        popup->SetCommandBar(bar);
-        bar->InternalRelease();
-        control = popup;
-    } else {
-        control = new CTKPControlButton();
+    if (receiver && receiver->m_hWnd &&
+        ::SendMessageW(receiver->m_hWnd, TKP_WM_CONTROLFROMMENU, 0, LPARAM(&request)))
+        control = request.pControl;
+    const UINT id = request.nID;
+    if (!control) {
+        switch (request.nType) {
+        case TKP_CONTROL_POPUP:
+        case TKP_CONTROL_BUTTONPOPUP:
+        case TKP_CONTROL_SPLITBUTTONPOPUP: {
+            control = GivePopupBar(new CTKPControlPopup(request.nType), CTKPPopupBar::CreatePopupBar(bars), subMenu);
+            break;
+        }
+        case TKP_CONTROL_COMBOBOX:
+            control = new CTKPControlComboBox();
+            break;
+        default:
+            control = new CTKPControlButton();
+            break;
+        }
     }
-    control->SetID(subMenu ? 0 : id);
+    control->SetID(id);
     control->SetCaption(text);
     control->m_bDefaultItem = isDefault;
-    return AddControl(control, subMenu ? 0 : id);
+    AddControl(control, id);
+    if (receiver && receiver->m_hWnd)
+        ::SendMessageW(receiver->m_hWnd, TKP_WM_CONTROLFROMMENUDONE, 0, LPARAM(control));
+    return control;
 }
 
 void CTKPControls::Detach(CTKPControl* control)
@@ -713,4 +925,140 @@ void CTKPControls::Renumber()
     }
     if (m_pParent)
         m_pParent->OnControlsChanged();
+}
+
+void CTKPControl::OnCustomizeDragOver(CTKPControl*, POINT, int&)
+{
+    if (!m_pParent)
+        return;
+    m_pParent->SetPopuped(-1);
+    m_pParent->SetSelected(-1, FALSE);
+}
+
+// ---- Customize width drag ----------------------------------------------------------------------
+namespace {
+// A frame of 2-pixel inverted lines on the screen DC; drawing it twice erases it.
+void InvertFrame(HDC hdc, const RECT& rc)
+{
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    ::PatBlt(hdc, rc.left, rc.top, w, 2, DSTINVERT);
+    ::PatBlt(hdc, rc.left, rc.bottom - 2, w, 2, DSTINVERT);
+    ::PatBlt(hdc, rc.left, rc.top + 2, 2, h - 4, DSTINVERT);
+    ::PatBlt(hdc, rc.right - 2, rc.top + 2, 2, h - 4, DSTINVERT);
+}
+} // namespace
+
+BOOL CTKPControl::OnCustomizeResize(POINT pt)
+{
+    if (!IsCustomizeResizeAllow() || !m_pParent || !m_pParent->m_hWnd)
+        return FALSE;
+    const BOOL leftEdge = std::abs(pt.x - m_rcControl.left) <= 2;
+    if (!leftEdge && std::abs(pt.x - m_rcControl.right) > 2)
+        return FALSE;
+    CTKPCommandBar* bar = m_pParent;
+    CTKPCommandBars* bars = bar->GetCommandBars();
+    if (bars)
+        bars->SetDragControl(nullptr);
+    ::InvalidateRect(bar->m_hWnd, nullptr, FALSE);
+    ::UpdateWindow(bar->m_hWnd);
+    ::SetCapture(bar->m_hWnd);
+    if (HCURSOR cursor = GetResourceLoader().LoadCursor(9972))
+        ::SetCursor(cursor);
+    HDC hdc = ::GetDCEx(nullptr, nullptr, 0x403);
+    if (!hdc)
+        hdc = ::GetDCEx(nullptr, nullptr, 3);
+    RECT frame = m_rcControl;
+    ::MapWindowPoints(bar->m_hWnd, nullptr, reinterpret_cast<POINT*>(&frame), 2);
+    const int minWidth = std::max(GetMinWidth(), 1);
+    if (hdc)
+        InvertFrame(hdc, frame);
+    BOOL accept = FALSE;
+    MSG msg;
+    while (::GetCapture() == bar->m_hWnd) {
+        if (!::GetMessageW(&msg, nullptr, 0, 0)) {
+            ::PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        if (msg.message == WM_LBUTTONUP) {
+            accept = TRUE;
+            break;
+        }
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+            break;
+        if (msg.message == WM_MOUSEMOVE) {
+            POINT cursor;
+            ::GetCursorPos(&cursor);
+            RECT next = frame;
+            if (leftEdge)
+                next.left = std::min(cursor.x, next.right - minWidth);
+            else
+                next.right = std::max(cursor.x, next.left + minWidth);
+            if (hdc && !::EqualRect(&next, &frame)) {
+                InvertFrame(hdc, frame);
+                InvertFrame(hdc, next);
+            }
+            frame = next;
+            continue;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (hdc) {
+        InvertFrame(hdc, frame);
+        ::ReleaseDC(nullptr, hdc);
+    }
+    if (::GetCapture() == bar->m_hWnd)
+        ::ReleaseCapture();
+    const int width = frame.right - frame.left;
+    if (accept && width != m_rcControl.right - m_rcControl.left) {
+        SetWidth(width);
+        bar->OnRecalcLayout();
+    }
+    if (bars)
+        bars->SetDragControl(this);
+    ::InvalidateRect(bar->m_hWnd, nullptr, FALSE);
+    return TRUE;
+}
+
+// ---- Accessibility -----------------------------------------------------------------------------
+long CTKPControl::GetAccessibleRoleCode() const
+{
+    if (m_pParent && m_pParent->GetType() == TKP_BARTYPE_TOOLBAR)
+        return GetCommandBar() ? ROLE_SYSTEM_BUTTONMENU : ROLE_SYSTEM_PUSHBUTTON;
+    return ROLE_SYSTEM_MENUITEM;
+}
+
+HRESULT CTKPControl::GetAccessibleName(VARIANT, BSTR* pszName)
+{
+    if (!pszName)
+        return E_INVALIDARG;
+    CString name = StripMnemonicsCopy(GetCaption());
+    const CString shortcut = GetShortcutText();
+    if (!shortcut.IsEmpty())
+        name += u"\t" + shortcut;
+    *pszName = ::SysAllocString(name.GetString());
+    return S_OK;
+}
+
+HRESULT CTKPControl::GetAccessibleDescription(VARIANT, BSTR* pszDescription)
+{
+    if (!pszDescription)
+        return E_INVALIDARG;
+    *pszDescription = ::SysAllocString(m_strDescriptionText.GetString());
+    return S_OK;
+}
+
+HRESULT CTKPControl::GetAccessibleRole(VARIANT, VARIANT* pvarRole)
+{
+    if (!pvarRole)
+        return E_INVALIDARG;
+    pvarRole->vt = VT_I4;
+    pvarRole->lVal = GetAccessibleRoleCode();
+    return S_OK;
+}
+
+HRESULT CTKPControl::AccessibleDoDefaultAction(VARIANT)
+{
+    OnExecute();
+    return S_OK;
 }

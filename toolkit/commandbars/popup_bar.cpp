@@ -36,6 +36,15 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     return FALSE;
 }
 
+void CTKPPopupBar::ExpandBar()
+{
+    m_bExpanded = TRUE;
+    m_dwFlags |= 1;
+    OnRecalcLayout();
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 BOOL CTKPPopupBar::IsVisible() const
 {
     return m_hWnd && ::IsWindowVisible(m_hWnd);

@@ -22,6 +22,8 @@ public:
     CTKPControlPopup* GetParentControl() const { return m_pParentControl; }
     void SetParentControl(CTKPControlPopup* control) { m_pParentControl = control; }
     BOOL IsDoubleIconColumn() const override { return m_bDoubleIconColumn; }
+    // Shows the rarely used commands the popup hides, and lays it out again.
+    virtual void ExpandBar();
 
     // The menu the bar was last filled from.
     HMENU GetSourceMenu() const { return m_hSourceMenu; }
@@ -33,6 +35,8 @@ public:
     BOOL m_bExpandable = FALSE;
     BOOL m_bExpanded = FALSE;
     BOOL m_bShowShadow = TRUE;
+    // The popup lays itself out right to left.
+    BOOL m_bRightToLeft = FALSE;
 
 protected:
     CTKPControlPopup* m_pParentControl = nullptr;

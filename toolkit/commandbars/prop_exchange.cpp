@@ -147,8 +147,10 @@ BOOL CTKPPropExchange::CopyValue(VARTYPE type, void* value, const void* defaultV
             e->Delete();
             return FALSE;
         }
+    case VT_BSTR:
+        *static_cast<BSTR*>(value) = ::SysAllocString(*static_cast<const BSTR*>(defaultValue));
+        return TRUE;
     default:
-        // Strings of the automation kind are not held by anything that is exchanged here.
         return FALSE;
     }
 }

@@ -3,6 +3,8 @@
 
 #include "win32/sound.h"
 
+#include <cstdlib>
+
 CTKPMenuSoundPlayer& CTKPMenuSoundPlayer::Get()
 {
     static CTKPMenuSoundPlayer player;
@@ -38,6 +40,10 @@ void CTKPMenuSoundPlayer::Start()
         return;
     ::SetThreadPriority(m_hThread, THREAD_PRIORITY_BELOW_NORMAL);
     ::ResumeThread(m_hThread);
+    // The thread waits on the window system's own synchronisation objects, so it must be gone
+    // before they are torn down at exit; registered now, the stop runs before their destruction.
+    static const bool stopAtExit = (std::atexit([] { Get().Stop(); }), true);
+    (void)stopAtExit;
 }
 
 void CTKPMenuSoundPlayer::Stop()

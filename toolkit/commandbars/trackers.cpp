@@ -238,8 +238,10 @@ void CALLBACK CTKPMouseTracker::HoverTimerProc(HWND hWnd, UINT, UINT_PTR id, DWO
         ::GetWindowRect(hWnd, &rc);
         ::GetCursorPos(&pt);
         const LONG style = LONG(::GetWindowLongPtrW(hWnd, GWL_STYLE));
-        const BOOL topOrActive =
-            !(style & WS_CHILD) || (style & WS_POPUP) || ::GetActiveWindow() == hWnd;
+        // A child window counts as active when the window it lies in is the active one; else a
+        // docked bar would lose its hot control 50 ms after the mouse stopped on it.
+        const BOOL topOrActive = !(style & WS_CHILD) || (style & WS_POPUP) ||
+                                 ::GetActiveWindow() == ::GetAncestor(hWnd, GA_ROOT);
         if (::PtInRect(&rc, pt) && topOrActive)
             return;
         ::KillTimer(hWnd, id);

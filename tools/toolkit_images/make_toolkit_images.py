@@ -153,6 +153,24 @@ kwwwkwwwwwwwwwwwk
 """
 
 
+# The width drag of a command-bar control in customizing: a double bar with arrows to both sides;
+# the hot spot is the middle of the bars.
+WIDTH_DRAG_HOTSPOT = (8, 5)
+WIDTH_DRAG = """
+......kkkkk......
+......kwkwk......
+...k..kwkwk..k...
+..kk..kwkwk..kk..
+.kwkkkkwkwkkkkwk.
+kwwwwwwwkwwwwwwwk
+.kwkkkkwkwkkkkwk.
+..kk..kwkwk..kk..
+...k..kwkwk..k...
+......kwkwk......
+......kkkkk......
+"""
+
+
 def grid(text, width, height):
     rows = [r for r in text.strip("\n").split("\n")]
     assert len(rows) == height, (len(rows), height)
@@ -207,6 +225,7 @@ def main():
         "caption_buttons.bmp": bitmap_file(strip(PIN_IN, PIN_OUT, CLOSE)),
         "header_menu.bmp": bitmap_file(strip(SORT_UP, SORT_DOWN, ALIGN_LEFT, ALIGN_CENTER, ALIGN_RIGHT)),
         "hand.cur": cursor_file(grid(HAND, 17, 21), HAND_HOTSPOT),
+        "width_drag.cur": cursor_file(grid(WIDTH_DRAG, 17, 11), WIDTH_DRAG_HOTSPOT),
     }
     for name, data in files.items():
         with open(f"{out}/{name}", "wb") as f:

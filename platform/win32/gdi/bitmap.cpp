@@ -65,7 +65,12 @@ uint32_t Bitmap::Get(int x, int y) const
 {
     const uint8_t* row = Row(y);
     switch (bpp) {
-    case 32: return reinterpret_cast<const uint32_t*>(row)[x];
+    case 32: {
+        // Bits handed in from a file (an icon's pixels after its header) need not be 4-byte aligned.
+        uint32_t v;
+        std::memcpy(&v, row + size_t(x) * 4, 4);
+        return v;
+    }
     case 24: return uint32_t(row[x * 3]) | uint32_t(row[x * 3 + 1]) << 8 | uint32_t(row[x * 3 + 2]) << 16;
     case 16: return uint32_t(row[x * 2]) | uint32_t(row[x * 2 + 1]) << 8;
     case 8: return row[x];
@@ -79,7 +84,7 @@ void Bitmap::Set(int x, int y, uint32_t v)
 {
     uint8_t* row = Row(y);
     switch (bpp) {
-    case 32: reinterpret_cast<uint32_t*>(row)[x] = v; break;
+    case 32: std::memcpy(row + size_t(x) * 4, &v, 4); break;
     case 24:
         row[x * 3] = uint8_t(v);
         row[x * 3 + 1] = uint8_t(v >> 8);

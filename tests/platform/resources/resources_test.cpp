@@ -291,6 +291,27 @@ TEST(Resources, BitmapFilesThatDoNotFitAreRefused)
     }
 }
 
+// An icon file's one image starts 22 bytes in, so its 32-bit pixels sit off any 4-byte boundary.
+TEST(Resources, IconFilesWithUnalignedPixelsLoad)
+{
+    std::vector<BYTE> file = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
+    const DWORD bytes = 40 + 16 * 16 * 4 + 16 * 4;
+    for (DWORD v : {bytes, DWORD(22)})
+        for (int i = 0; i < 4; ++i)
+            file.push_back(BYTE(v >> (8 * i)));
+    const BYTE header[40] = {40, 0, 0, 0, 16, 0, 0, 0, 32, 0, 0, 0, 1, 0, 32, 0};
+    file.insert(file.end(), header, header + 40);
+    for (int i = 0; i < 16 * 16; ++i)
+        file.insert(file.end(), {BYTE(i), 0x80, 0x40, 0xFF});
+    file.resize(22 + bytes, 0);
+    const std::string path = testsupport::ScratchDir() + "/unaligned.ico";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    const std::u16string widePath(path.begin(), path.end());
+    HICON icon = (HICON)LoadImageW(nullptr, widePath.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    ASSERT_TRUE(icon);
+    EXPECT_TRUE(DestroyIcon(icon));
+}
+
 TEST(SystemImages, IconsAndCursorsAreSharedAndDrawn)
 {
     HICON error = LoadIconW(nullptr, MAKEINTRESOURCEW(32513));

@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "../base/test_settings.h"
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/edit.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/sound_player.h"
 #include "toolkit/commandbars/tool_bar.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 TEST(CommandBarsSet, LookupsHiddenCommandsAndPreview) {
     CTKPCommandBars bars;
@@ -123,7 +129,7 @@ TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->GetType(), TKP_BARTYPE_MENUBAR);
     EXPECT_EQ(menu->GetTitle(), CString(u"菜单栏  "));
-    EXPECT_EQ(menu->GetControlCount(), 4);
+    EXPECT_EQ(menu->GetControlCount(), 6);
     EXPECT_EQ(bars->GetToolBar(59392)->GetControlCount(), 3);
     // The frame switched full menus off before loading; an empty profile keeps that.
     EXPECT_FALSE(bars->GetCommandBarsOptions()->bAlwaysShowFullMenus);
@@ -218,4 +224,143 @@ TEST_F(CommandBarsProfile, ShortcutsFormatFindAndPersist) {
     table->SaveShortcuts(u"CommandBars");
     table->LoadShortcuts(u"CommandBars");
     EXPECT_EQ(::CopyAcceleratorTableW(table->GetAccelTable(), nullptr, 0), 3);
+}
+
+namespace {
+std::atomic<int> g_plays{0}, g_purges{0};
+std::atomic<bool> g_deviceMissing{false};
+BOOL RecordingPlay(LPCWSTR alias, HMODULE, DWORD)
+{
+    ++(alias ? g_plays : g_purges);
+    return !g_deviceMissing;
+}
+} // namespace
+
+TEST(MenuSounds, TheThreadStartsOnTheFirstSoundAndAlwaysEndsOnStop) {
+    headless::UseVirtualClock();
+    CTKPMenuSoundPlayer& player = CTKPMenuSoundPlayer::Get();
+    player.SetPlayFunction(&RecordingPlay);
+    for (bool missing : {false, true}) {
+        SCOPED_TRACE(missing ? "without a sound device" : "with a sound device");
+        g_deviceMissing = missing;
+        g_plays = g_purges = 0;
+        EXPECT_FALSE(player.IsRunning());
+        player.Play(CTKPMenuSoundPlayer::PlayPopup);
+        EXPECT_TRUE(player.IsRunning());
+        for (int i = 0; i < 2000 && g_plays == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(g_plays, 1);
+        // Requests keep coming while the player stops: a quit request is never overwritten.
+        for (int i = 0; i < 50; ++i)
+            player.Play(CTKPMenuSoundPlayer::PlayCommand);
+        player.Stop();
+        EXPECT_FALSE(player.IsRunning());
+        EXPECT_EQ(g_purges, 1);
+        EXPECT_EQ(player.GetState(), DWORD(CTKPMenuSoundPlayer::Quit));
+    }
+    // Disabled, nothing starts.
+    player.SetEnabled(FALSE);
+    player.Play(CTKPMenuSoundPlayer::PlayCommand);
+    EXPECT_FALSE(player.IsRunning());
+    player.SetEnabled(TRUE);
+    player.SetPlayFunction(nullptr);
+}
+
+namespace {
+// A stand-in MDI client: it names the active child frame.
+HWND g_activeChild = nullptr;
+LRESULT CALLBACK MdiClientProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == 0x0229)  // WM_MDIGETACTIVE
+        return LRESULT(g_activeChild);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+} // namespace
+
+TEST(CommandBarsSet, TheActiveMenuFollowsTheActiveMdiChild) {
+    // Frames free themselves when their windows go.
+    CTKPCommandBars bars;
+    auto* sdi = new CFrameWnd;
+    ASSERT_TRUE(sdi->Create(nullptr, u"sdi"));
+    bars.SetSite(sdi);
+    EXPECT_EQ(bars.GetActiveMenuId(), 0u);
+
+    // With a client class of its own the MDI frame can make its client window.
+    tktest::RegisterPlainWindowClass(u"MDICLIENT", nullptr, MdiClientProc);
+    auto* mdi = new CMDIFrameWnd;
+    ASSERT_TRUE(mdi->Create(nullptr, u"mdi"));
+    ASSERT_NE(mdi->m_hWndMDIClient, nullptr);
+    bars.SetSite(mdi);
+    bars.m_nMenuId = 128;
+    g_activeChild = nullptr;
+    EXPECT_EQ(bars.GetActiveMenuId(), 128u);
+    auto* child = new CFrameWnd;
+    ASSERT_TRUE(child->Create(nullptr, u"child", WS_CHILD, CRect(0, 0, 50, 50), mdi));
+    child->m_nIDHelp = 300;
+    g_activeChild = child->m_hWnd;
+    EXPECT_EQ(bars.GetActiveMenuId(), 300u);
+    bars.SetSite(nullptr);
+    g_activeChild = nullptr;
+    mdi->DestroyWindow();
+    sdi->DestroyWindow();
+}
+
+TEST(CommandBarsSet, TheShortcutKeyFieldCapturesAllowedCombinations) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"p", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr,
+                                nullptr));
+    CTKPCommandBars bars;
+    CTKPShortcutKeyEdit field(bars.GetShortcutTable());
+    ASSERT_TRUE(field.CreateEx(0, u"Edit", u"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 200, 20}, &parent, 1));
+    auto press = [&](UINT vk) {
+        MSG msg{};
+        msg.hwnd = field.m_hWnd;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = vk;
+        return field.PreTranslateMessage(&msg);
+    };
+    const struct { const char* name; UINT modifier; UINT vk; const char16_t* text; BOOL complete; } cases[] = {
+        {"a plain key", 0, VK_F5, u"F5", TRUE},
+        {"Ctrl and a letter", VK_CONTROL, 'K', u"Ctrl+K", TRUE},
+        {"plain Esc is refused", 0, VK_ESCAPE, u"", FALSE},
+        {"Shift+Esc is taken", VK_SHIFT, VK_ESCAPE, u"Shift+Esc", TRUE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.modifier) {
+            headless::KeyDown(c.modifier);
+            headless::PumpUntilIdle();
+        }
+        EXPECT_TRUE(press(c.vk));
+        if (c.modifier)
+            headless::KeyUp(c.modifier);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(CString(headless::Text(field.m_hWnd).c_str()), CString(c.text));
+        EXPECT_EQ(field.IsComplete(), c.complete);
+    }
+    // Tab moves the focus on instead of being captured.
+    EXPECT_FALSE(press(VK_TAB));
+    field.DestroyWindow();
+    parent.DestroyWindow();
+}
+
+TEST(CommandBarsSet, CustomToolBarsAndVisibleBarCycles) {
+    CTKPCommandBars bars;
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), -1);
+    CTKPToolBar* standard = bars.AddToolBar(u"Standard", 1);
+    // With one visible bar a full cycle comes back to it, in both directions.
+    EXPECT_EQ(bars.GetNextVisible(0, 1), 0);
+    EXPECT_EQ(bars.GetNextVisible(-1, -1), 0);
+    CTKPToolBar* custom = bars.AddCustomToolBar(u"Mine", 7, TRUE);
+    ASSERT_NE(custom, nullptr);
+    EXPECT_EQ(custom->GetDockingFlags(), 0x3Fu);
+    EXPECT_EQ(custom->GetPosition(), TKP_BARPOS_FLOATING);
+    EXPECT_EQ(bars.GetToolBar(7), custom);
+    EXPECT_FALSE(custom->m_bBuiltIn);
+    bars.ToggleVisible(0);
+    EXPECT_FALSE(standard->IsVisible());
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 1);
+    EXPECT_EQ(bars.GetNextVisible(-1, 1), 1);
+    bars.ToggleVisible(0);
+    EXPECT_EQ(bars.GetNextVisible(1, 1), 0);
 }

@@ -15,7 +15,7 @@ std::vector<UINT> g_windowMessages;
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_KEYDOWN || message >= WM_USER)
+    if (message == WM_KEYDOWN || message == WM_DESTROY || message >= WM_USER)
         g_windowMessages.push_back(message);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -180,4 +180,44 @@ TEST_F(Trackers, ClicksOutsideCloseTrackedBarsUnlessInAnExcludedWindow) {
     bar->InternalRelease();
     EXPECT_EQ(tracker->GetTrackedCount(), 0);
     EXPECT_FALSE(CTKPKeyboardTracker::GetThreadTracker()->IsHooked());
+}
+
+namespace {
+// A hook that takes itself off its window when the window is destroyed, as a popup shadow does.
+struct SelfRemovingHook : CTKPWndHookChain {
+    int OnHookMessage(HWND hWnd, UINT message, WPARAM&, LPARAM&, LRESULT&) override
+    {
+        if (message == WM_DESTROY) {
+            ++destroys;
+            RemoveHook(hWnd, this);
+        }
+        return 0;
+    }
+    int destroys = 0;
+};
+} // namespace
+
+TEST_F(Trackers, TwoHooksThatUnhookOnDestroyLeaveTheChainIntact) {
+    // The second hook to leave empties the chain in the middle of its own dispatch; the window's
+    // own procedure must still get the message, from the procedure saved before the walk.
+    HWND doomed = Make(600);
+    const LONG_PTR original = GetWindowLongPtrW(doomed, GWLP_WNDPROC);
+    SelfRemovingHook first, second;
+    CTKPWndHookChain::AddHook(doomed, &first);
+    CTKPWndHookChain::AddHook(doomed, &second);
+    EXPECT_NE(GetWindowLongPtrW(doomed, GWLP_WNDPROC), original);
+    g_windowMessages.clear();
+    DestroyWindow(doomed);
+    EXPECT_EQ(g_windowMessages, std::vector<UINT>{WM_DESTROY});
+    EXPECT_EQ(first.destroys, 1);
+    EXPECT_EQ(second.destroys, 1);
+    EXPECT_EQ(CTKPWndHookChain::FindChain(doomed), nullptr);
+    // Before the destroy, the chain gives the window its procedure back as each hook leaves.
+    HWND kept = Make(600);
+    CTKPWndHookChain::AddHook(kept, &first);
+    CTKPWndHookChain::AddHook(kept, &second);
+    SendMessageW(kept, WM_DESTROY, 0, 0);
+    EXPECT_EQ(CTKPWndHookChain::FindChain(kept), nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(kept, GWLP_WNDPROC), original);
+    DestroyWindow(kept);
 }
