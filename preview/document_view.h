@@ -1,5 +1,6 @@
 // CAdobeReaderView: the preview view of PDF, RTF and Word documents, of plain text and source
-// files and of the first item of gzip files, each loaded into one child control while the view is created.
+// files and of the first item of gzip files, each loaded into one child control while the view is
+// created.
 #pragma once
 
 #include "afx/afx.h"

@@ -19,7 +19,10 @@ namespace {
 void* FdiAlloc(ULONG cb) { return ::operator new(cb, std::nothrow); }
 void FdiFree(void* pv) { ::operator delete(pv); }
 // The file callbacks are the C runtime's descriptor functions; names are in the program's code page.
-INT_PTR FdiOpen(char* pszFile, int oflag, int pmode) { return _wopen(AnsiToWide(std::string(pszFile)).c_str(), oflag, pmode); }
+INT_PTR FdiOpen(char* pszFile, int oflag, int pmode)
+{
+    return _wopen(AnsiToWide(std::string(pszFile)).c_str(), oflag, pmode);
+}
 UINT FdiRead(INT_PTR hf, void* pv, UINT cb) { return UINT(_read(int(hf), pv, cb)); }
 UINT FdiWrite(INT_PTR hf, void* pv, UINT cb) { return UINT(_write(int(hf), pv, cb)); }
 int FdiClose(INT_PTR hf) { return _close(int(hf)); }
@@ -120,7 +123,8 @@ int ListCabArchive(CMyListCtrl* view)
         CString size;
         size.Format(u"%u", e->m_nSize);
         list.AddRow(row, e->m_strName, CShellFileInfo::GetIconIndex(e->m_strName, TRUE),
-                    {e->m_strFolder, size, FormatArchiveTime(CTime(e->m_time)), FormatAttributeLetters(e->m_nAttributes)});
+                    {e->m_strFolder, size, FormatArchiveTime(CTime(e->m_time)),
+                     FormatAttributeLetters(e->m_nAttributes)});
         ++row;
     }
     return 1;
