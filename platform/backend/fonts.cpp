@@ -97,7 +97,10 @@ Match FindFace(const std::string& family, int weight, bool italic)
         int w = FC_WEIGHT_REGULAR, s = FC_SLANT_ROMAN;
         FcPatternGetInteger(found, FC_WEIGHT, 0, &w);
         FcPatternGetInteger(found, FC_SLANT, 0, &s);
-        m.bold = w >= FC_WEIGHT_DEMIBOLD;
+        // A face without a bold style is reported bold with the advice to embolden it: that makes it no bold face.
+        FcBool embolden = FcFalse;
+        FcPatternGetBool(found, FC_EMBOLDEN, 0, &embolden);
+        m.bold = w >= FC_WEIGHT_DEMIBOLD && !embolden;
         m.italic = s != FC_SLANT_ROMAN;
         FcPatternDestroy(found);
     }
@@ -266,21 +269,26 @@ GlyphBitmap Font::Render(Face& f, char32_t c, bool* found)
             FT_Matrix shear{0x10000, 0x3333, 0, 0x10000};
             FT_Outline_Transform(&slot->outline, &shear);
         }
-        if (f.synthBold)
-            FT_Outline_Embolden(&slot->outline, 1 << 6);
     }
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0)
         return g;
-    g.advance = int((slot->advance.x + 32) >> 6) + (f.synthBold ? 1 : 0);
+    // A face without a bold style is made bold by striking each glyph twice, one pixel apart: every stem
+    // gains one whole pixel, where growing the outline would leave most stems as thin as before.
+    int strike = f.synthBold ? 1 : 0;
+    int inkWidth = int(slot->bitmap.width);
+    g.advance = int((slot->advance.x + 32) >> 6) + strike;
     g.left = slot->bitmap_left;
     g.top = slot->bitmap_top;
-    g.width = int(slot->bitmap.width);
+    g.width = inkWidth > 0 ? inkWidth + strike : 0;
     g.height = int(slot->bitmap.rows);
     g.mask.resize(size_t(g.width) * size_t(g.height));
     for (int y = 0; y < g.height; ++y) {
         const unsigned char* row = slot->bitmap.buffer + ptrdiff_t(y) * slot->bitmap.pitch;
-        for (int x = 0; x < g.width; ++x)
-            g.mask[size_t(y) * size_t(g.width) + size_t(x)] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+        uint8_t* out = g.mask.data() + size_t(y) * size_t(g.width);
+        for (int x = 0; x < inkWidth; ++x)
+            if ((row[x >> 3] >> (7 - (x & 7))) & 1)
+                for (int k = 0; k <= strike; ++k)
+                    out[x + k] = 1;
     }
     return g;
 }

@@ -49,6 +49,11 @@ BOOL CView::PreCreateWindow(CREATESTRUCTW& cs) {
     if (!cs.lpszClass)
         cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                            (HBRUSH)(COLOR_WINDOW + 1));
+    // A view's border is the sunken client edge of the 3-D look.
+    if (cs.style & WS_BORDER) {
+        cs.dwExStyle |= WS_EX_CLIENTEDGE;
+        cs.style &= ~WS_BORDER;
+    }
     return TRUE;
 }
 
@@ -213,7 +218,7 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
         return nullptr;
     if (pContext->m_pCurrentDoc)
         pContext->m_pCurrentDoc->AddView(pView);
-    if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, nID, pContext)) {
+    if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), this, nID, pContext)) {
         // A view refused in its own creation freed itself; one never made is freed here.
         if (!pView->m_hWnd)
             delete pView;

@@ -79,12 +79,25 @@ void Text(const std::u16string& text, bool composed)
     PostMessageW(target, WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
+bool Printable(const std::u16string& t) { return !t.empty() && t[0] >= 0x20 && t[0] != 0x7F; }
+
+// The one character of a key's text (0: none, or more than one).
+char32_t OnlyChar(const std::u16string& t)
+{
+    if (t.size() == 1 && (t[0] < 0xD800 || t[0] > 0xDFFF))
+        return t[0];
+    if (t.size() == 2 && t[0] >= 0xD800 && t[0] <= 0xDBFF && t[1] >= 0xDC00 && t[1] <= 0xDFFF)
+        return 0x10000 + (((char32_t)t[0] - 0xD800) << 10) + ((char32_t)t[1] - 0xDC00);
+    return 0;
+}
+
 void Key(XKeyEvent& e, bool down)
 {
     Host* h = HostOf(e.window);
     XIC ic = h ? (XIC)h->ic : nullptr;
     KeySym sym = NoSymbol;
     UINT vk = VirtualKeyOf(e, &sym);
+    std::u16string text;
     if (down) {
         char buf[64];
         KeySym looked = NoSymbol;
@@ -92,42 +105,31 @@ void Key(XKeyEvent& e, bool down)
         Status status = XLookupNone;
         if (ic) {
             n = Xutf8LookupString(ic, &e, buf, sizeof(buf) - 1, &looked, &status);
-            if (status == XBufferOverflow)
+            if (status == XBufferOverflow || (status != XLookupChars && status != XLookupBoth))
                 n = 0;
         } else {
-            n = XLookupString(&e, buf, sizeof(buf) - 1, &looked, nullptr);
-            status = n > 0 ? XLookupBoth : XLookupKeySym;
+            // Only the key symbol counts: in the C locale XLookupString has no bytes for what lies beyond Latin-1.
+            XLookupString(&e, buf, sizeof(buf) - 1, &looked, nullptr);
         }
+        if (n > 0)
+            text = dovemark::kernel::Utf8ToUtf16(std::string(buf, (size_t)n));
+        else if (char32_t ch = CharOfKeysym(looked))
+            dovemark::kernel::AppendUtf16(text, ch);
         // A key event with no key code is the input method handing over what was composed.
-        if (e.keycode == 0 && n > 0 && (status == XLookupChars || status == XLookupBoth)) {
-            Text(dovemark::kernel::Utf8ToUtf16(std::string(buf, (size_t)n)), true);
+        if (e.keycode == 0 && n > 0) {
+            Text(text, true);
             return;
         }
-        if (!vk && n > 0 && (status == XLookupChars || status == XLookupBoth)) {
+        if (!vk) {
             // A character no key of the layer's keyboard stands for reaches the program as text.
-            std::string s(buf, (size_t)n);
-            std::u16string t;
-            if (ic) {
-                t = dovemark::kernel::Utf8ToUtf16(s);
-            } else if (looked >= 0x20 && looked <= 0xFF) {
-                t.push_back((char16_t)looked); // Latin-1 key symbols are their own code points
-            } else if ((looked & 0xFF000000) == 0x01000000) {
-                std::string u;
-                uint32_t cp = (uint32_t)(looked & 0xFFFFFF);
-                if (cp >= 0x10000 && cp <= 0x10FFFF) {
-                    t.push_back((char16_t)(0xD800 + ((cp - 0x10000) >> 10)));
-                    t.push_back((char16_t)(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-                } else if (cp < 0x10000) {
-                    t.push_back((char16_t)cp);
-                }
-            }
-            if (!t.empty() && t[0] >= 0x20 && t[0] != 0x7F)
-                Text(t, false);
+            if (Printable(text))
+                Text(text, false);
             return;
         }
     }
+    // The desktop's layout says what a key types, which may not be what the layer's own keyboard would.
     if (vk)
-        user::InjectKey(vk, down);
+        user::InjectKey(vk, down, Printable(text) ? OnlyChar(text) : 0);
 }
 
 void OnClientMessage(XClientMessageEvent& e)
@@ -252,6 +254,10 @@ void HandleEvent(XEvent& ev)
             ReadScreen();
         if (ev.xproperty.window == c.root && ev.xproperty.atom == c.atoms.netSupportingWmCheck)
             CheckWindowManager();
+        break;
+    case MappingNotify:
+        // The desktop changed its keyboard layout: keys are looked up in the new one.
+        XRefreshKeyboardMapping(&ev.xmapping);
         break;
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;

@@ -72,6 +72,38 @@ void DrawGlyph(HDC hdc, const RECT& r, char16_t glyph, COLORREF color, bool disa
     DeleteObject(f);
 }
 
+// The classic caption glyphs, drawn pixel by pixel about the button's centre so they stay crisp at the
+// caption's few pixels: close, minimise, maximise and restore (two windows, the back one partly hidden).
+bool CaptionGlyph(HDC hdc, const RECT& r, UINT kind, COLORREF c)
+{
+    int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    auto box = [&](int x0, int y0, int x1, int y1) { Fill(hdc, RECT{cx + x0, cy + y0, cx + x1, cy + y1}, c); };
+    auto window = [&](int x, int y, int w, int h) { // a frame with a two-pixel title bar
+        box(x, y, x + w, y + 2);
+        box(x, y, x + 1, y + h);
+        box(x + w - 1, y, x + w, y + h);
+        box(x, y + h - 1, x + w, y + h);
+    };
+    switch (kind) {
+    case DFCS_CAPTIONCLOSE:
+        for (int i = -3; i <= 3; ++i) {
+            box(i - 1, i, i + 1, i + 1);
+            box(-i - 1, i, -i + 1, i + 1);
+        }
+        return true;
+    case DFCS_CAPTIONMIN: box(-4, 2, 2, 4); return true;
+    case DFCS_CAPTIONMAX: window(-4, -4, 9, 8); return true;
+    case DFCS_CAPTIONRESTORE:
+        box(-2, -4, 4, -2);  // the back window's title bar
+        box(3, -2, 4, 2);    // its right side
+        box(1, 1, 4, 2);     // its bottom, where the front window leaves it
+        box(-2, -2, -1, -1); // its left side above the front window
+        window(-4, -1, 6, 6);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags)
@@ -194,6 +226,14 @@ BOOL DrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState)
         UINT k = uState & 0xFF;
         if (uType == DFC_SCROLL && (k & DFCS_SCROLLSIZEGRIP))
             return TRUE;
+        if (uType == DFC_CAPTION && k != DFCS_CAPTIONHELP) {
+            // A disabled glyph is embossed: its highlight one pixel down and right, its shadow over it.
+            if (inactive)
+                CaptionGlyph(hdc, RECT{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1}, k,
+                             GetSysColor(COLOR_BTNHIGHLIGHT));
+            if (CaptionGlyph(hdc, r, k, GetSysColor(inactive ? COLOR_BTNSHADOW : COLOR_BTNTEXT)))
+                return TRUE;
+        }
         char16_t glyph = uType == DFC_CAPTION ? (k < 5 ? caption[k] : u'r') : (k < 6 ? scroll[k] : u'6');
         r = RECT{r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
         DrawGlyph(hdc, r, glyph, 0, inactive);

@@ -81,15 +81,20 @@ std::u16string Utf8ToUtf16(const std::string& text)
             continue;
         }
         i += extra + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += char16_t(0xD800 + (c >> 10));
-            out += char16_t(0xDC00 + (c & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
+        AppendUtf16(out, c);
     }
     return out;
+}
+
+void AppendUtf16(std::u16string& out, char32_t c)
+{
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += char16_t(0xD800 + (c >> 10));
+        out += char16_t(0xDC00 + (c & 0x3FF));
+    } else {
+        out += char16_t(c);
+    }
 }
 
 DWORD CopyOutString(const std::u16string& text, LPWSTR buffer, DWORD bufferChars)

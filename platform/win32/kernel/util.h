@@ -12,6 +12,8 @@ namespace dovemark::kernel {
 bool Utf16ToUtf8(const WCHAR* text, std::string& out);
 bool Utf16ToUtf8(const std::u16string& text, std::string& out);
 std::u16string Utf8ToUtf16(const std::string& text);
+// Appends one code point: a surrogate pair beyond the basic plane.
+void AppendUtf16(std::u16string& out, char32_t c);
 inline size_t WideLength(const WCHAR* s)
 {
     size_t n = 0;

@@ -1,5 +1,6 @@
 // Conversions between UTF-16 and the narrow code pages 936 (the ANSI page), 1252 and UTF-8.
 #include "win32/text.h"
+#include "win32/kernel/util.h"
 
 #include <array>
 #include <iconv.h>
@@ -172,13 +173,7 @@ bool Decode(UINT cp, const unsigned char* in, size_t n, bool strict, std::u16str
             i = std::max(j, i + 1);
             continue;
         }
-        if (cp32 >= 0x10000) {
-            cp32 -= 0x10000;
-            out += char16_t(0xD800 + (cp32 >> 10));
-            out += char16_t(0xDC00 + (cp32 & 0x3FF));
-        } else {
-            out += char16_t(cp32);
-        }
+        dovemark::kernel::AppendUtf16(out, cp32);
         i = j;
     }
     return true;

@@ -2,6 +2,7 @@
 #include "win32/user/internal.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace user {
 
@@ -264,8 +265,29 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
         return -1;
-    case WM_GETICON:
-        return (LRESULT)GetClassLongPtrW(hwnd, wParam == 0 ? GCLP_HICONSM : GCLP_HICON);
+    case WM_SETICON: {
+        HICON old = nullptr;
+        {
+            Guard lk(Lock());
+            Window* w = Find(hwnd);
+            if (!w || wParam > ICON_BIG)
+                return 0;
+            old = std::exchange(w->icons[wParam], (HICON)lParam);
+        }
+        if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+        return (LRESULT)old;
+    }
+    case WM_GETICON: {
+        // Only icons given with WM_SETICON; the class's own are the caller's to fall back on.
+        Guard lk(Lock());
+        Window* w = Find(hwnd);
+        if (!w)
+            return 0;
+        if (wParam == ICON_SMALL2)
+            return (LRESULT)(w->icons[ICON_SMALL] ? w->icons[ICON_SMALL] : w->icons[ICON_BIG]);
+        return wParam <= ICON_BIG ? (LRESULT)w->icons[wParam] : 0;
+    }
     case WM_SHOWWINDOW:
     case WM_GETMINMAXINFO:
     case WM_NCDESTROY:

@@ -306,9 +306,15 @@ HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
         RECT r{MulDivDU(it.x, bx, 4), MulDivDU(it.y, by, 8), MulDivDU(it.x + it.cx, bx, 4),
                MulDivDU(it.y + it.cy, by, 8)};
         LPCWSTR text = it.textOrdinal ? MAKEINTRESOURCEW(it.textOrdinal) : it.text.c_str();
-        HWND ctl = CreateWindowExW(it.exStyle | WS_EX_NOPARENTNOTIFY, it.cls.c_str(), text,
-                                   it.style | WS_CHILD, r.left, r.top, Width(r), Height(r), dlg,
-                                   (HMENU)(ULONG_PTR)(WORD)it.id, instance,
+        // Every dialog has the 3-D look (DS_3DLOOK is implied for the program's version): an item's flat
+        // border becomes the sunken client edge.
+        DWORD itemStyle = it.style | WS_CHILD, itemExStyle = it.exStyle | WS_EX_NOPARENTNOTIFY;
+        if (itemStyle & WS_BORDER) {
+            itemStyle &= ~WS_BORDER;
+            itemExStyle |= WS_EX_CLIENTEDGE;
+        }
+        HWND ctl = CreateWindowExW(itemExStyle, it.cls.c_str(), text, itemStyle, r.left, r.top, Width(r), Height(r),
+                                   dlg, (HMENU)(ULONG_PTR)(WORD)it.id, instance,
                                    it.data.empty() ? nullptr : (LPVOID)it.data.data());
         if (!IsWindow(dlg))
             return nullptr;
@@ -346,9 +352,10 @@ HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
     return dlg;
 }
 
+// A control's own visibility counts, so the items of a dialog not yet shown can take the focus.
 bool Enabled(HWND h)
 {
-    return IsWindowVisible(h) && IsWindowEnabled(h);
+    return (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) && IsWindowEnabled(h);
 }
 
 std::vector<HWND> Controls(HWND dlg)
@@ -636,12 +643,16 @@ LRESULT DefDlgProcW(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
             if (DialogInfo* i = Info(dlg))
                 saved = i->savedFocus;
         }
-        if (!saved || !IsWindow(saved) || !IsChild(dlg, saved))
-            saved = GetNextDlgTabItem(dlg, nullptr, FALSE);
-        if (saved)
+        HWND focus = GetFocus();
+        if (saved && IsWindow(saved) && IsChild(dlg, saved)) {
             SetFocus(saved);
-        else if (msg == WM_ACTIVATE)
+        } else if (focus && IsChild(dlg, focus)) {
+            // The focus the dialog gave itself while it was made stays where it is.
+        } else if (HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE)) {
+            FocusControl(first); // the first focus, as the manager gives it: an edit's text selected
+        } else if (msg == WM_ACTIVATE) {
             DefWindowProcW(dlg, msg, wParam, lParam);
+        }
         return 0;
     }
     case WM_CLOSE: {

@@ -1,4 +1,5 @@
 // Mouse and keyboard input: routing, hit testing, double clicks, capture, tracking, key state.
+#include "win32/kernel/util.h"
 #include "win32/user/internal.h"
 
 #include <algorithm>
@@ -237,7 +238,7 @@ void InjectMouse(UINT msg, POINT pt, int wheel)
     PostInput(InputEvent{msg, target, pt, wp, 0, Now(), HTCLIENT});
 }
 
-void InjectKey(UINT vk, bool down)
+void InjectKey(UINT vk, bool down, char32_t typed)
 {
     Guard lk(Lock());
     auto& s = S();
@@ -281,6 +282,8 @@ void InjectKey(UINT vk, bool down)
     InputEvent ev{msg, target, s.cursor, (WPARAM)generic, lp, Now(), 0};
     if (generic != vk)
         ev.sideVk = vk;
+    if (down && !alt && !ctrl)
+        ev.typed = typed;
     PostInput(ev);
 }
 
@@ -313,6 +316,10 @@ void FollowKeyRead(Queue& q, const InputEvent& ev)
     bool key = down || ev.msg == WM_KEYUP || ev.msg == WM_SYSKEYUP;
     if (key)
         SetKeyWithGeneric(q.keys, (int)(ev.sideVk ? ev.sideVk : ev.wParam), down);
+    if (down) {
+        q.typedKey = MSG{nullptr, ev.msg, ev.wParam, ev.lParam, ev.time, {}};
+        q.typed = ev.typed;
+    }
 }
 
 bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
@@ -717,16 +724,29 @@ BOOL TranslateMessage(const MSG* msg)
         return FALSE;
     if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)
         return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    WCHAR c[2];
-    if (ToUnicodeEx((UINT)msg->wParam, (msg->lParam >> 16) & 0xFF, keys, c, 2, 0, nullptr) == 1) {
-        auto q = MyQueue();
+    UINT m = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+    auto q = MyQueue();
+    char32_t typed = 0;
+    {
         Guard lk(Lock());
-        UINT m = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-        // The character comes next, before anything posted later.
-        q->posted.push_front(MSG{msg->hwnd, m, (WPARAM)c[0], msg->lParam, msg->time, msg->pt});
+        const MSG& k = q->typedKey;
+        if (k.message == msg->message && k.wParam == msg->wParam && k.lParam == msg->lParam && k.time == msg->time)
+            typed = q->typed;
     }
+    std::u16string chars;
+    if (typed) {
+        dovemark::kernel::AppendUtf16(chars, typed);
+    } else {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        WCHAR c[2];
+        if (ToUnicodeEx((UINT)msg->wParam, (msg->lParam >> 16) & 0xFF, keys, c, 2, 0, nullptr) == 1)
+            chars.push_back(c[0]);
+    }
+    Guard lk(Lock());
+    // The characters come next, before anything posted later.
+    for (auto it = chars.rbegin(); it != chars.rend(); ++it)
+        q->posted.push_front(MSG{msg->hwnd, m, (WPARAM)*it, msg->lParam, msg->time, msg->pt});
     return TRUE;
 }
 

@@ -81,6 +81,7 @@ struct Window {
     std::vector<BYTE> extra;
     HMENU menu = nullptr;
     HMENU sysMenu = nullptr;
+    HICON icons[2]{}; // WM_SETICON's small and large icons
     RECT rcWindow{}; // in the parent's client coordinates (screen for top-level windows)
     RECT rcClient{}; // same coordinates
     DWORD tid = 0;
@@ -138,6 +139,7 @@ struct InputEvent {
     DWORD time;
     int hit = HTCLIENT;
     UINT sideVk = 0; // keys: the left or right modifier behind a generic VK_SHIFT/CONTROL/MENU
+    char32_t typed = 0; // key presses: what the desktop's keyboard layout types (0: the layer's keyboard decides)
 };
 
 struct Queue {
@@ -154,6 +156,9 @@ struct Queue {
     HWND focus = nullptr;
     HWND active = nullptr;
     BYTE keys[256]{};
+    // The last key press read and the character the desktop's layout gave it, for TranslateMessage.
+    MSG typedKey{};
+    char32_t typed = 0;
     DWORD msgTime = 0;
     POINT msgPos{};
     // double-click detection
@@ -256,7 +261,11 @@ void DrawMenuBarItems(HWND hwnd, HDC hdc, RECT band);
 // Runs the menu bar's loop: from item `item` opened by the mouse, or by the keyboard (item -1) with
 // the mnemonic `ch`, or with the first title highlighted when `ch` is 0.
 void TrackMenuBar(HWND hwnd, int item, UINT ch);
-HMENU CreateSystemMenu();
+// The window menu of a window of this style (lock held): a dialog-like window without minimise and
+// maximise boxes holds only Move, Size (when it can be sized) and Close.
+HMENU CreateSystemMenu(DWORD style);
+// Runs the system menu of `hwnd` from `at` (screen); the choice comes back as WM_SYSCOMMAND.
+void TrackSystemMenu(HWND hwnd, POINT at, bool byKeyboard);
 
 // Modal answering for the headless driver: called with the new modal window before its loop runs.
 void NotifyModal(HWND hwnd);

@@ -340,14 +340,19 @@ void DestroyMenuLocked(HMENU h)
             DestroyMenuLocked(item.sub);
 }
 
-HMENU CreateSystemMenu()
+HMENU CreateSystemMenu(DWORD style)
 {
     HMENU m = NewMenu(true);
-    Insert(m, (UINT)-1, MF_STRING, SC_RESTORE, u"\u8fd8\u539f(&R)");
+    bool boxes = style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    if (boxes)
+        Insert(m, (UINT)-1, MF_STRING, SC_RESTORE, u"\u8fd8\u539f(&R)");
     Insert(m, (UINT)-1, MF_STRING, SC_MOVE, u"\u79fb\u52a8(&M)");
-    Insert(m, (UINT)-1, MF_STRING, SC_SIZE, u"\u5927\u5c0f(&S)");
-    Insert(m, (UINT)-1, MF_STRING, SC_MINIMIZE, u"\u6700\u5c0f\u5316(&N)");
-    Insert(m, (UINT)-1, MF_STRING, SC_MAXIMIZE, u"\u6700\u5927\u5316(&X)");
+    if (boxes || (style & WS_THICKFRAME))
+        Insert(m, (UINT)-1, MF_STRING, SC_SIZE, u"\u5927\u5c0f(&S)");
+    if (boxes) {
+        Insert(m, (UINT)-1, MF_STRING, SC_MINIMIZE, u"\u6700\u5c0f\u5316(&N)");
+        Insert(m, (UINT)-1, MF_STRING, SC_MAXIMIZE, u"\u6700\u5927\u5316(&X)");
+    }
     Insert(m, (UINT)-1, MF_SEPARATOR, 0, nullptr);
     Insert(m, (UINT)-1, MF_STRING | MF_DEFAULT, SC_CLOSE, u"\u5173\u95ed(&C)\tAlt+F4");
     return m;
@@ -814,7 +819,7 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert)
         return nullptr;
     }
     if (!w->sysMenu)
-        w->sysMenu = CreateSystemMenu();
+        w->sysMenu = CreateSystemMenu(w->style);
     return w->sysMenu;
 }
 

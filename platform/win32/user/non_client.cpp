@@ -1,5 +1,6 @@
 // Non-client areas in the classic look: frames, captions, scroll bars, hit testing, system commands.
 #include "win32/controls/scrollbar.h"
+#include "win32/resources.h"
 #include "win32/user/internal.h"
 #include "win32/user/scroll_info.h"
 
@@ -19,7 +20,12 @@ struct Frame {
     DWORD style, exStyle;
     bool active;
     bool tool;
+    bool icon; // the caption shows the window's icon, which opens the system menu
 };
+
+// The caption button held down with the mouse, drawn pushed while the pointer stays on it.
+HWND g_pressedWindow = nullptr;
+int g_pressedHit = HTNOWHERE;
 
 Frame Measure(HWND hwnd)
 {
@@ -34,6 +40,9 @@ Frame Measure(HWND hwnd)
     f.tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
     auto q = QueueOf(w->tid);
     f.active = q && q->active == hwnd;
+    // A dialog frame shows an icon only when the window was given one.
+    bool hasIcon = w->icons[0] || w->icons[1] || w->cls->icon || w->cls->iconSm;
+    f.icon = !f.tool && (f.style & WS_SYSMENU) && (!(f.exStyle & WS_EX_DLGMODALFRAME) || hasIcon);
     int fx = 0, fy = 0;
     if (f.style & WS_THICKFRAME) {
         fx = GetSystemMetrics(SM_CXFRAME);
@@ -118,7 +127,7 @@ int HitTestFrame(const Frame& f, POINT pt)
                 if (PtInRect(&mn, pt))
                     return HTMINBUTTON;
             }
-            if (!f.tool && pt.x < f.caption.left + GetSystemMetrics(SM_CXSMICON) + 2)
+            if (f.icon && pt.x < f.caption.left + GetSystemMetrics(SM_CXSMICON) + 2)
                 return HTSYSMENU;
         }
         return HTCAPTION;
@@ -182,24 +191,21 @@ void RaisedBox(HDC hdc, RECT r)
     Edge(hdc, r, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_3DHILIGHT, COLOR_3DSHADOW);
 }
 
-void Glyph(HDC hdc, RECT b, int which, bool disabled)
+// The caption's icon: the window's own small one, else its class's, else the large ones; a window without
+// any shows the application's default, unless it has a dialog frame.
+HICON CaptionIcon(HWND hwnd)
 {
-    int color = disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT;
-    int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
-    if (which == 0) {
-        for (int i = -3; i <= 3; ++i) {
-            Fill(hdc, RECT{cx + i - 1, cy + i, cx + i + 1, cy + i + 1}, color);
-            Fill(hdc, RECT{cx - i - 1, cy + i, cx - i + 1, cy + i + 1}, color);
-        }
-    } else if (which == 1) {
-        RECT box{cx - 4, cy - 4, cx + 5, cy + 4};
-        Fill(hdc, RECT{box.left, box.top, box.right, box.top + 2}, color);
-        Fill(hdc, RECT{box.left, box.top, box.left + 1, box.bottom}, color);
-        Fill(hdc, RECT{box.right - 1, box.top, box.right, box.bottom}, color);
-        Fill(hdc, RECT{box.left, box.bottom - 1, box.right, box.bottom}, color);
-    } else {
-        Fill(hdc, RECT{cx - 4, cy + 2, cx + 2, cy + 4}, color);
-    }
+    if (HICON icon = (HICON)SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0))
+        return icon;
+    if (HICON icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICONSM))
+        return icon;
+    if (HICON icon = (HICON)SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0))
+        return icon;
+    if (HICON icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICON))
+        return icon;
+    if (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME)
+        return nullptr;
+    return LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 void DrawScrollBar(HDC hdc, RECT r, const ScrollBar& sb, bool vertical)
@@ -247,6 +253,7 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
     Frame f;
     ScrollBar vb, hb;
     HMENU sysMenu;
+    int pressed;
     {
         Guard lk(Lock());
         f = Measure(hwnd);
@@ -256,6 +263,7 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
         vb = w->vbar;
         hb = w->hbar;
         sysMenu = w->sysMenu;
+        pressed = g_pressedWindow == hwnd ? g_pressedHit : HTNOWHERE;
     }
     auto local = [&](RECT r) {
         OffsetRect(&r, -f.window.left, -f.window.top);
@@ -290,12 +298,9 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
         Fill(hdc, RECT{c.left, c.bottom, c.right, c.bottom + 1}, COLOR_3DFACE);
         RECT text = c;
         text.left += 2;
-        if ((f.style & WS_SYSMENU) && !f.tool) {
-            HICON icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICONSM);
-            if (!icon)
-                icon = (HICON)GetClassLongPtrW(hwnd, GCLP_HICON);
+        if (f.icon) {
             int size = GetSystemMetrics(SM_CXSMICON);
-            if (icon)
+            if (HICON icon = CaptionIcon(hwnd))
                 DrawIconEx(hdc, c.left + 2, c.top + (Height(c) - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
             text.left += size + 2;
         }
@@ -314,16 +319,19 @@ void PaintFrame(HWND hwnd, HDC hdc /* window DC: origin at the window's top-left
             SelectObject(hdc, oldFont);
         }
         if (f.style & WS_SYSMENU) {
-            bool closeDisabled = sysMenu && (GetMenuState(sysMenu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-            RECT b = local(CaptionButton(f, 0));
-            RaisedBox(hdc, b);
-            Glyph(hdc, b, 0, closeDisabled);
+            auto button = [&](int which, int hit, UINT glyph, bool disabled) {
+                RECT b = local(CaptionButton(f, which));
+                DrawFrameControl(hdc, &b, DFC_CAPTION,
+                                 glyph | (disabled ? DFCS_INACTIVE : 0) | (pressed == hit ? DFCS_PUSHED : 0));
+            };
+            button(0, HTCLOSE, DFCS_CAPTIONCLOSE,
+                   sysMenu && (GetMenuState(sysMenu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED));
             if (HasMinMax(f)) {
-                RECT mx = local(CaptionButton(f, 1)), mn = local(CaptionButton(f, 2));
-                RaisedBox(hdc, mx);
-                Glyph(hdc, mx, 1, !(f.style & WS_MAXIMIZEBOX));
-                RaisedBox(hdc, mn);
-                Glyph(hdc, mn, 2, !(f.style & WS_MINIMIZEBOX));
+                // The button that would undo the window's state shows the restore glyph.
+                button(1, HTMAXBUTTON, (f.style & WS_MAXIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX,
+                       !(f.style & WS_MAXIMIZEBOX));
+                button(2, HTMINBUTTON, (f.style & WS_MINIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN,
+                       !(f.style & WS_MINIMIZEBOX));
             }
         }
     }
@@ -362,28 +370,23 @@ void MoveSizeLoop(HWND hwnd, UINT command, POINT start)
     int edge = (int)(command & 0x000F); // WMSZ_ code for sizing
     RECT orig;
     GetWindowRect(hwnd, &orig);
+    // Chosen from the window menu or the keyboard, no button is held: the pointer takes hold of the caption
+    // (or the lower right corner) and the arrow keys move it too; Enter or a click ends it.
+    bool keyboard = edge == 0;
+    if (keyboard) {
+        if (kind == SC_SIZE)
+            edge = 8;
+        start = kind == SC_MOVE ? POINT{(orig.left + orig.right) / 2, orig.top + GetSystemMetrics(SM_CYCAPTION) / 2}
+                                : POINT{orig.right - 1, orig.bottom - 1};
+        SetCursorPos(start.x, start.y);
+    }
     HWND parent = (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
     SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
     SetCapture(hwnd);
     MSG msg;
-    while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-            POINT tl{orig.left, orig.top};
-            if (parent)
-                ScreenToClient(parent, &tl);
-            SetWindowPos(hwnd, nullptr, tl.x, tl.y, Width(orig), Height(orig), SWP_NOZORDER | SWP_NOACTIVATE);
-            break;
-        }
-        if (msg.message == WM_LBUTTONUP)
-            break;
-        if (msg.message != WM_MOUSEMOVE) {
-            if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            continue;
-        }
-        LONG dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
+    POINT at = start;
+    auto follow = [&](POINT pt) {
+        LONG dx = pt.x - start.x, dy = pt.y - start.y;
         RECT r = orig;
         if (kind == SC_MOVE) {
             OffsetRect(&r, dx, dy);
@@ -403,27 +406,94 @@ void MoveSizeLoop(HWND hwnd, UINT command, POINT start)
         if (parent)
             ScreenToClient(parent, &tl);
         SetWindowPos(hwnd, nullptr, tl.x, tl.y, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            POINT tl{orig.left, orig.top};
+            if (parent)
+                ScreenToClient(parent, &tl);
+            SetWindowPos(hwnd, nullptr, tl.x, tl.y, Width(orig), Height(orig), SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        }
+        if (msg.message == WM_LBUTTONUP || (keyboard && msg.message == WM_LBUTTONDOWN))
+            break;
+        if (keyboard && msg.message == WM_KEYDOWN) {
+            if (msg.wParam == VK_RETURN)
+                break;
+            int step = 8;
+            POINT next = at;
+            switch (msg.wParam) {
+            case VK_LEFT: next.x -= step; break;
+            case VK_RIGHT: next.x += step; break;
+            case VK_UP: next.y -= step; break;
+            case VK_DOWN: next.y += step; break;
+            }
+            if (next.x != at.x || next.y != at.y) {
+                at = next;
+                SetCursorPos(at.x, at.y);
+                follow(at);
+            }
+            continue;
+        }
+        if (msg.message != WM_MOUSEMOVE) {
+            if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            continue;
+        }
+        at = msg.pt;
+        follow(at);
     }
     if (GetCapture() == hwnd)
         ReleaseCapture();
     SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }
 
-// Presses a caption button: the command runs when the button is released over it.
+void RepaintFrame(HWND hwnd)
+{
+    if (HDC hdc = GetWindowDC(hwnd)) {
+        PaintFrame(hwnd, hdc);
+        ReleaseDC(hwnd, hdc);
+    }
+}
+
+// Presses a caption button: it looks pushed while the pointer stays on it, and its command runs when
+// the button is released over it.
 bool TrackButton(HWND hwnd, int hit)
 {
+    auto show = [&](bool pushed) {
+        {
+            Guard lk(Lock());
+            g_pressedWindow = pushed ? hwnd : nullptr;
+            g_pressedHit = pushed ? hit : HTNOWHERE;
+        }
+        if (IsWindow(hwnd))
+            RepaintFrame(hwnd);
+    };
+    auto over = [&](POINT pt) {
+        Frame f;
+        {
+            Guard lk(Lock());
+            f = Measure(hwnd);
+        }
+        return HitTestFrame(f, pt) == hit;
+    };
     SetCapture(hwnd);
+    show(true);
     MSG msg;
     bool inside = true;
     while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_LBUTTONUP) {
-            Frame f;
-            {
-                Guard lk(Lock());
-                f = Measure(hwnd);
-            }
-            inside = HitTestFrame(f, msg.pt) == hit;
+            inside = over(msg.pt);
             break;
+        }
+        if (msg.message == WM_MOUSEMOVE) {
+            if (over(msg.pt) != inside) {
+                inside = !inside;
+                show(inside);
+            }
+            continue;
         }
         if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
             TranslateMessage(&msg);
@@ -432,6 +502,7 @@ bool TrackButton(HWND hwnd, int hit)
     }
     if (GetCapture() == hwnd)
         ReleaseCapture();
+    show(false);
     return inside && IsWindow(hwnd);
 }
 
@@ -532,6 +603,16 @@ void TrackScrollBar(HWND hwnd, int bar, POINT pt)
         SendMessageW(hwnd, msgId, MAKEWPARAM(SB_THUMBPOSITION, lastPos), 0);
     }
     SendMessageW(hwnd, msgId, SB_ENDSCROLL, 0);
+}
+
+// Where the system menu opens: under the caption's icon.
+POINT SystemMenuPoint(HWND hwnd)
+{
+    Guard lk(Lock());
+    Frame f = Measure(hwnd);
+    if (IsRectEmpty(&f.caption))
+        return POINT{f.inner.left, f.inner.top};
+    return POINT{f.caption.left, f.caption.bottom + 1};
 }
 
 ScrollBar* BarOf(Window* w, int bar)
@@ -672,12 +753,16 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             MoveSizeLoop(hwnd, (UINT)wParam, pt);
             return 0;
         case SC_KEYMENU:
-            // Alt+Space asks for the system menu, which the layer does not show as a popup.
-            if (lParam != u' ')
+            // Alt+Space opens the system menu; Alt alone or with a letter, the menu bar.
+            if (lParam == u' ')
+                TrackSystemMenu(hwnd, SystemMenuPoint(hwnd), true);
+            else
                 TrackMenuBar(hwnd, -1, (UINT)lParam);
             return 0;
         case SC_MOUSEMENU:
-            if ((wParam & 0x000F) == HTMENU) {
+            if ((wParam & 0x000F) == HTSYSMENU) {
+                TrackSystemMenu(hwnd, SystemMenuPoint(hwnd), false);
+            } else if ((wParam & 0x000F) == HTMENU) {
                 RECT band = MenuBarScreenRect(hwnd);
                 auto items = MenuBarItemRects(hwnd, GetMenu(hwnd), band);
                 for (size_t i = 0; i < items.size(); ++i)

@@ -130,6 +130,9 @@ struct Tracker {
     std::deque<Level> levels; // open popups, the first one outermost; a deque keeps their addresses
     bool done = false;
     UINT result = 0;
+    bool system = false;  // the window menu: its choice is a system command
+    bool byMouse = false; // the window menu was opened by a click on the caption's icon, at `openedAt`
+    DWORD openedAt = 0;
 };
 
 thread_local Tracker* t_tracker = nullptr;
@@ -266,7 +269,7 @@ void SendSelect(Tracker& t, HMENU menu, const Item& it, int index)
 {
     if (!t.notify)
         return;
-    UINT flags = (it.state & ~MF_POPUP) | MF_HILITE | (it.sub ? MF_POPUP : 0);
+    UINT flags = (it.state & ~MF_POPUP) | MF_HILITE | (it.sub ? MF_POPUP : 0) | (t.system ? MF_SYSMENU : 0);
     UINT item = it.sub ? (UINT)index : it.id;
     SendMessageW(t.owner, WM_MENUSELECT, MAKEWPARAM(item, flags), (LPARAM)menu);
 }
@@ -323,7 +326,7 @@ int Step(const Level& l, int dir)
 bool Open(Tracker& t, HMENU menu, POINT at, const RECT* avoid, int position, bool selectFirst)
 {
     if (t.notify)
-        SendMessageW(t.owner, WM_INITMENUPOPUP, (WPARAM)menu, MAKELPARAM(position, 0));
+        SendMessageW(t.owner, WM_INITMENUPOPUP, (WPARAM)menu, MAKELPARAM(position, t.system && t.levels.empty()));
     Level& l = t.levels.emplace_back();
     l.menu = menu;
     l.keyboard = t.keyboard;
@@ -443,6 +446,12 @@ void OnMouse(Tracker& t, const MSG& msg)
                 OpenBarItem(t, h.bar, false);
         } else if (h.level < 0) {
             t.done = true; // a click elsewhere closes the menu
+            // A second click on the icon that opened the window menu, soon enough, is a double click: it closes
+            // the window.
+            if (t.system && t.byMouse && msg.time - t.openedAt <= GetDoubleClickTime() &&
+                msg.message != WM_RBUTTONDOWN && msg.message != WM_RBUTTONDBLCLK &&
+                SendMessageW(t.owner, WM_NCHITTEST, 0, MAKELPARAM(msg.pt.x, msg.pt.y)) == HTSYSMENU)
+                t.result = SC_CLOSE;
         }
         break;
     case WM_LBUTTONUP:
@@ -697,6 +706,48 @@ void TrackMenuBar(HWND hwnd, int item, UINT ch)
     SendMessageW(hwnd, WM_EXITMENULOOP, FALSE, 0);
     if (t.result)
         PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(t.result, 0), 0);
+}
+
+void TrackSystemMenu(HWND hwnd, POINT at, bool byKeyboard)
+{
+    HMENU menu = GetSystemMenu(hwnd, FALSE);
+    if (!menu || t_tracker)
+        return;
+    // Each command is offered only where it applies to the window as it is now.
+    DWORD style = (DWORD)GetWindowLongW(hwnd, GWL_STYLE);
+    bool zoomed = style & WS_MAXIMIZE, iconic = style & WS_MINIMIZE;
+    auto enable = [&](UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    enable(SC_RESTORE, zoomed || iconic);
+    enable(SC_MOVE, !zoomed);
+    enable(SC_SIZE, (style & WS_THICKFRAME) && !zoomed && !iconic);
+    enable(SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !iconic);
+    enable(SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !zoomed);
+    RegisterClasses();
+    Tracker t;
+    t.owner = hwnd;
+    t.system = true;
+    t.keyboard = byKeyboard;
+    t.byMouse = !byKeyboard;
+    t.openedAt = (DWORD)GetMessageTime();
+    t.grab = MakeGrab(hwnd);
+    if (!t.grab)
+        return;
+    SendMessageW(hwnd, WM_ENTERMENULOOP, FALSE, 0);
+    SendMessageW(hwnd, WM_INITMENU, (WPARAM)menu, 0);
+    if (Open(t, menu, at, nullptr, 0, byKeyboard)) {
+        NotifyModal(t.levels.front().wnd);
+        RunLoop(t);
+    } else {
+        DestroyWindow(t.grab);
+    }
+    SendMessageW(hwnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    SendMessageW(hwnd, WM_EXITMENULOOP, FALSE, 0);
+    if (t.result) {
+        POINT pt{};
+        if (!byKeyboard)
+            GetCursorPos(&pt);
+        PostMessageW(hwnd, WM_SYSCOMMAND, t.result, byKeyboard ? 0 : MAKELPARAM(pt.x, pt.y));
+    }
 }
 
 } // namespace user

@@ -80,8 +80,10 @@ void RequestActivation(HWND top);
 // `msg` is WM_MOUSEMOVE, WM_[LRM]BUTTONDOWN/UP or WM_MOUSEWHEEL (`wheel` in WHEEL_DELTA units).
 void InjectMouse(UINT msg, POINT pt, int wheel = 0);
 // `vk` may name a left or right modifier (VK_LSHIFT, VK_RMENU...): the message carries the
-// generic key, and the key state knows which side is down.
-void InjectKey(UINT vk, bool down);
+// generic key, and the key state knows which side is down. `typed` is the character the desktop's
+// keyboard layout gives the press (0: the layer's own keyboard decides); Ctrl and Alt combinations
+// keep the layer's translation, so control characters and mnemonics stay as they are.
+void InjectKey(UINT vk, bool down, char32_t typed = 0);
 // Text that no key stands for (a composed character, an input method's result): WM_CHAR for
 // each UTF-16 unit, to the focus window of the active window's thread.
 void InjectChar(char16_t c);

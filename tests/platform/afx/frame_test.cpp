@@ -159,6 +159,9 @@ TEST_F(FrameTest, TheViewIsActiveAndFillsWhatTheBarsLeave) {
     EXPECT_EQ(pView->GetDocument(), &doc);
     EXPECT_EQ(pView->GetParentFrame(), frame);
     EXPECT_EQ(pView->GetDlgCtrlID(), AFX_IDW_PANE_FIRST);
+    // The frame asks for a bordered view, which has the sunken client edge instead of a flat line.
+    EXPECT_FALSE(pView->GetStyle() & WS_BORDER);
+    EXPECT_TRUE(pView->GetExStyle() & WS_EX_CLIENTEDGE);
 
     TopBar bar;
     ASSERT_TRUE(bar.Create(nullptr, u"bar", WS_VISIBLE, CRect(0, 0, 1, 1), frame, 0xE800));

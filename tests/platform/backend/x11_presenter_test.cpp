@@ -342,6 +342,63 @@ TEST_F(X11Presenter, KeysBecomeVirtualKeysWithScanCodesAndSides)
     }
 }
 
+TEST_F(X11Presenter, EveryKeySymbolWithACharacterTypesIt)
+{
+    // A desktop layout's keys, bound to keys the server's keyboard leaves free: Latin-1, Unicode key symbols
+    // (one beyond the basic plane), legacy Cyrillic and Greek ones, and a digit key whose shifted symbol the
+    // layer's own keyboard would type differently.
+    struct Case {
+        std::vector<KeySym> syms;
+        bool shift;
+        const char16_t* typed;
+    };
+    const Case cases[] = {
+        {{XK_ssharp}, false, u"ß"},           {{0x1006D4B}, false, u"测"},
+        {{XK_udiaeresis}, false, u"ü"},       {{XK_Cyrillic_a}, false, u"а"},
+        {{XK_Greek_alpha}, false, u"α"},      {{0x101F600}, false, u"\U0001F600"},
+        {{XK_7, XK_slash}, true, u"/"},
+    };
+    int minCode = 0, maxCode = 0, perCode = 0;
+    XDisplayKeycodes(dpy_, &minCode, &maxCode);
+    KeySym* map = XGetKeyboardMapping(dpy_, (KeyCode)minCode, maxCode - minCode + 1, &perCode);
+    std::vector<KeyCode> spare;
+    for (int code = maxCode; code >= minCode && spare.size() < std::size(cases); --code) {
+        bool empty = true;
+        for (int i = 0; i < perCode; ++i)
+            empty &= map[(code - minCode) * perCode + i] == NoSymbol;
+        if (empty)
+            spare.push_back((KeyCode)code);
+    }
+    XFree(map);
+    ASSERT_EQ(spare.size(), std::size(cases)) << "the server's keyboard has no free keys";
+    for (size_t i = 0; i < spare.size(); ++i) {
+        std::vector<KeySym> syms = cases[i].syms;
+        syms.resize(2, NoSymbol);
+        XChangeKeyboardMapping(dpy_, spare[i], 2, syms.data(), 1);
+    }
+    XSync(dpy_, False);
+
+    HWND top = MakeTop(u"typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 460, 200});
+    HWND edit = CreateWindowExW(0, u"Edit", u"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 300, 24,
+                                top, (HMENU)2, nullptr, nullptr);
+    Click(headless::ToScreen(edit, {20, 12}));
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == edit; }));
+    std::u16string expected = u"a";
+    Press(XK_a);
+    for (size_t i = 0; i < spare.size(); ++i) {
+        if (cases[i].shift)
+            Key(XK_Shift_L, true);
+        XTestFakeKeyEvent(dpy_, spare[i], True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, spare[i], False, CurrentTime);
+        if (cases[i].shift)
+            Key(XK_Shift_L, false);
+        expected += cases[i].typed;
+    }
+    XFlush(dpy_);
+    EXPECT_TRUE(PumpUntil([&] { return headless::Text(edit) == expected; }));
+    EXPECT_EQ(headless::Text(edit), expected);
+}
+
 TEST_F(X11Presenter, WheelMiddleButtonAndDoubleClickArriveAsTheLayersMessages)
 {
     HWND top = MakeTop(u"wheel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});

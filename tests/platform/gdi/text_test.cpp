@@ -28,10 +28,10 @@ InkBox InkOf(const MemDC& m, int w, int h, COLORREF paper = RGB(255, 255, 255))
 // A memory DC with a fixed test font selected and transparent black text.
 class TextDC : public MemDC {
 public:
-    TextDC(int w, int h, const char16_t* face = u"Arial", int height = -16, int escapement = 0)
+    TextDC(int w, int h, const char16_t* face = u"Arial", int height = -16, int escapement = 0, int weight = FW_NORMAL)
         : MemDC(w, h), w_(w), h_(h)
     {
-        font = CreateFontW(height, 0, escapement, escapement, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+        font = CreateFontW(height, 0, escapement, escapement, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
         oldFont = SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
     }
@@ -93,9 +93,11 @@ TEST(Fonts, MetricsAgreeWithTheRequestedHeight)
 // same pixels as drawing it whole.
 TEST(Text, MeasuringEqualsDrawing)
 {
+    for (int weight : {FW_NORMAL, FW_BOLD})
     for (const char16_t* face : {u"Arial", u"Courier New", u"宋体"}) {
+        SCOPED_TRACE(weight);
         const std::u16string a = u"Recover", b = u"ed files 数据";
-        TextDC whole(220, 30, face), pieces(220, 30, face);
+        TextDC whole(220, 30, face, -16, 0, weight), pieces(220, 30, face, -16, 0, weight);
         std::u16string ab = a + b;
         TextOutW(whole.dc, 2, 2, ab.data(), int(ab.size()));
         TextOutW(pieces.dc, 2, 2, a.data(), int(a.size()));
@@ -110,6 +112,28 @@ TEST(Text, MeasuringEqualsDrawing)
         GetTextExtentExPointW(whole.dc, ab.data(), int(ab.size()), whole.Extent(a).cx, &fit, dx, &sz);
         EXPECT_EQ(fit, int(a.size()));
         EXPECT_EQ(dx[ab.size() - 1], sz.cx);
+    }
+}
+
+// A face without a bold style is made bold by overstriking: each row of a stem is one whole pixel wider, and
+// each character one pixel wider, in what is measured as in what is drawn.
+TEST(Text, SyntheticBoldWidensEveryStemByOnePixel)
+{
+    for (const std::u16string text : {u"l", u"丨"}) {
+        TextDC normal(40, 30, u"宋体", -12), bold(40, 30, u"宋体", -12, 0, FW_BOLD);
+        TextOutW(normal.dc, 4, 4, text.data(), 1);
+        TextOutW(bold.dc, 4, 4, text.data(), 1);
+        EXPECT_EQ(bold.Extent(text).cx, normal.Extent(text).cx + 1);
+        int inkedRows = 0;
+        for (int y = 0; y < 30; ++y) {
+            int thin = normal.Count(RECT{0, y, 40, y + 1}, RGB(0, 0, 0));
+            int thick = bold.Count(RECT{0, y, 40, y + 1}, RGB(0, 0, 0));
+            if (thin == 0)
+                continue;
+            ++inkedRows;
+            EXPECT_EQ(thick, thin + 1) << "row " << y;
+        }
+        EXPECT_GT(inkedRows, 5);
     }
 }
 

@@ -306,6 +306,57 @@ TEST_F(Dialogs, ModalDialogDisablesItsOwnerAndReturnsTheResult)
     EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
 }
 
+TEST_F(Dialogs, BorderedItemsGetTheSunkenClientEdge)
+{
+    for (DWORD look : {0L, DS_3DLOOK}) {
+        Template t(WS_POPUP | WS_CAPTION | DS_SETFONT | look, 120, 60, u"Look");
+        t.Item(u"Edit", u"", 100, WS_TABSTOP | WS_BORDER, 5, 5, 100).Item(u"Edit", u"", 101, WS_TABSTOP, 5, 25, 100);
+        HWND dlg = CreateDialogIndirectParamW(nullptr, t.get(), nullptr, RecordingProc, 0);
+        ASSERT_TRUE(dlg);
+        HWND bordered = GetDlgItem(dlg, 100), plain = GetDlgItem(dlg, 101);
+        EXPECT_FALSE(GetWindowLongW(bordered, GWL_STYLE) & WS_BORDER) << look;
+        EXPECT_TRUE(GetWindowLongW(bordered, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << look;
+        EXPECT_FALSE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << look;
+        RECT window, client;
+        GetWindowRect(bordered, &window);
+        GetClientRect(bordered, &client);
+        EXPECT_EQ(client.right, window.right - window.left - 2 * GetSystemMetrics(SM_CXEDGE)) << look;
+        DestroyWindow(dlg);
+    }
+}
+
+// The manager selects the first edit's text once WM_INITDIALOG is done, so what the user types replaces it.
+TEST_F(Dialogs, FirstFocusEditIsSelectedAndTypingReplacesIt)
+{
+    Template t(WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT, 120, 60, u"Rename");
+    t.Item(u"Edit", u"", 100, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 5, 5, 100)
+        .Item(u"Button", u"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 5, 30);
+    static DWORD s_selection;
+    static std::u16string s_text;
+    s_selection = 0;
+    s_text.clear();
+    headless::AnswerNextModal([&](HWND dlg) {
+        s_selection = (DWORD)SendDlgItemMessageW(dlg, 100, EM_GETSEL, 0, 0);
+        headless::TypeText(u"new");
+        headless::PressKey(VK_RETURN);
+    });
+    DialogBoxIndirectParamW(nullptr, t.get(), nullptr,
+                            [](HWND d, UINT m, WPARAM w, LPARAM) -> INT_PTR {
+                                if (m == WM_INITDIALOG) {
+                                    SetDlgItemTextW(d, 100, u"old name"); // as a dialog's data exchange does
+                                    return TRUE;
+                                }
+                                if (m == WM_COMMAND && LOWORD(w) == IDOK) {
+                                    s_text = headless::Text(GetDlgItem(d, 100));
+                                    EndDialog(d, IDOK);
+                                }
+                                return FALSE;
+                            },
+                            0);
+    EXPECT_EQ(s_selection, (DWORD)MAKELONG(0, 8));
+    EXPECT_EQ(s_text, u"new");
+}
+
 TEST_F(Dialogs, MessageBoxFromAWorkerThreadIsAnswered)
 {
     struct Case {

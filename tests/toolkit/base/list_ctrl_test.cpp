@@ -487,7 +487,9 @@ TEST_F(ListTest, TheViewIsCreatableAndDrawsWithTheSameSupport) {
     auto* view = static_cast<CTKListView*>(object);
     ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 300, 200), &m_parent,
                              AFX_IDW_PANE_FIRST));
-    EXPECT_TRUE(view->GetStyle() & WS_BORDER);
+    // The view's border is drawn as the sunken client edge.
+    EXPECT_FALSE(view->GetStyle() & WS_BORDER);
+    EXPECT_TRUE(view->GetExStyle() & WS_EX_CLIENTEDGE);
     CTKListSupport& support = view->GetListSupport();
     EXPECT_EQ(support.AddColumn(u"Name", 150), 0);
     CListCtrl& list = view->GetListCtrl();

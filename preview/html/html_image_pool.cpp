@@ -1,0 +1,184 @@
+// The image pool: a queue served by at most eleven loader threads, local files only, results posted by value.
+#include "preview/html/html_image_pool.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "preview/html/html_document.h"
+
+bool FetchLocalFile(HtmlView address, size_t maxBytes, std::string& out)
+{
+    out.clear();
+    HtmlText path;
+    if (StartsWithNoCase(address, u"file://"))
+        path = HtmlText(address.substr(7));
+    else if (address.find(u"://") == HtmlView::npos)
+        path = HtmlText(address);
+    else
+        return false;
+    std::replace(path.begin(), path.end(), u'\\', u'/');
+    if (path.empty() || path.find(u'\0') != HtmlText::npos)
+        return false;
+    std::string narrow = WideToAnsi(path, CP_UTF8);
+    // Non-blocking open: a FIFO or a device named by a page must not hang the reader.
+    int fd = ::open(narrow.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) <= maxBytes;
+    if (ok) {
+        out.resize(size_t(st.st_size));
+        size_t got = 0;
+        while (got < out.size()) {
+            ssize_t n = ::read(fd, &out[got], out.size() - got);
+            if (n <= 0)
+                break;
+            got += size_t(n);
+        }
+        out.resize(got);
+    }
+    ::close(fd);
+    return ok;
+}
+
+ImagePool::~ImagePool() { Stop(); }
+
+int ImagePool::AddImage(const HtmlText& address, int tag)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (size_t i = 0; i < m_requests.size(); ++i)
+        if (m_requests[i]->address == address && m_requests[i]->tag == tag)
+            return int(i);
+    if (m_bStopping)
+        return -1;
+    m_requests.push_back(std::make_unique<ImageRequest>());
+    ImageRequest* request = m_requests.back().get();
+    request->address = address;
+    request->tag = tag;
+    m_queue.push_back(request);
+    // One more loader while the queue is longer than the loaders waiting for it, up to the limit.
+    if (int(m_threads.size()) < kMaxImageLoaders && int(m_threads.size()) - m_nActive < int(m_queue.size())) {
+        if (HANDLE thread = CreateThread(nullptr, 0, LoaderThread, this, 0, nullptr))
+            m_threads.push_back(thread);
+    }
+    m_wake.notify_one();
+    return int(m_requests.size() - 1);
+}
+
+DWORD WINAPI ImagePool::LoaderThread(LPVOID self)
+{
+    static_cast<ImagePool*>(self)->RunLoader();
+    return 0;
+}
+
+void ImagePool::RunLoader()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_bStopping || !m_queue.empty(); });
+        if (m_bStopping)
+            return;
+        ImageRequest* request = m_queue.front();
+        m_queue.pop_front();
+        ++m_nActive;
+        HtmlText address = request->address;
+        lock.unlock();
+        std::string data;
+        bool ok = FetchLocalFile(address, kMaxImageBytes, data);
+        lock.lock();
+        --m_nActive;
+        request->data = std::move(data);
+        request->failed = !ok;
+        request->finished = true;
+        ++m_nFinished;
+        // Only a posted message with the counts by value: the worker never sends to a window
+        // (that would wait on the user-interface thread) nor touches the document.
+        if (m_hNotify && !m_bStopping)
+            PostMessageW(m_hNotify, WM_HTML_IMAGE_LOADED, WPARAM(m_nFinished), LPARAM(m_requests.size()));
+    }
+}
+
+int ImagePool::GetCount()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return int(m_requests.size());
+}
+
+bool ImagePool::IsFinished(int index)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return index >= 0 && size_t(index) < m_requests.size() && m_requests[size_t(index)]->finished;
+}
+
+int ImagePool::GetFinishedCount()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_nFinished;
+}
+
+HBITMAP ImagePool::Placeholder()
+{
+    if (!m_hPlaceholder) {
+        HDC screen = GetDC(nullptr);
+        m_hPlaceholder = CreateCompatibleBitmap(screen, kPlaceholderWidth, kPlaceholderHeight);
+        HDC mem = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(mem, m_hPlaceholder);
+        RECT r = {0, 0, kPlaceholderWidth, kPlaceholderHeight};
+        FillRect(mem, &r, HBRUSH(GetStockObject(WHITE_BRUSH)));
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+    }
+    return m_hPlaceholder;
+}
+
+void ImagePool::GetSize(int index, int& cx, int& cy)
+{
+    // Pictures are not decoded here yet: every image holds the placeholder's room.
+    (void)index;
+    cx = kPlaceholderWidth;
+    cy = kPlaceholderHeight;
+}
+
+void ImagePool::StretchImage(int index, HDC dc, int x, int y, int cx, int cy)
+{
+    (void)index;
+    HBITMAP bitmap = Placeholder();
+    if (!bitmap)
+        return;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    StretchBlt(dc, x, y, cx, cy, mem, 0, 0, kPlaceholderWidth, kPlaceholderHeight, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+void ImagePool::Stop()
+{
+    std::vector<HANDLE> threads;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_bStopping = true;
+        m_queue.clear();
+        threads.swap(m_threads);
+    }
+    m_wake.notify_all();
+    for (HANDLE thread : threads) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (auto& request : m_requests)
+        if (request->bitmap && request->bitmap != m_hPlaceholder)
+            DeleteObject(request->bitmap);
+    m_requests.clear();
+    if (m_hPlaceholder) {
+        DeleteObject(m_hPlaceholder);
+        m_hPlaceholder = nullptr;
+    }
+    m_nFinished = 0;
+    m_bStopping = false;
+}
