@@ -90,7 +90,8 @@ void CArchiveListCtrl::SetupColumns(const CString& extension)
         column.fmt = LVCFMT_LEFT;
         column.pszText = const_cast<LPWSTR>(columns[i].heading);
         column.cx = columns[i].width;
-        column.iSubItem = i == 0 ? -1 : 100;
+        // Each column shows its own sub-item, as the rows fill them.
+        column.iSubItem = i;
         InsertColumn(i, &column);
     }
 }
