@@ -42,6 +42,44 @@ std::vector<CString> PlainFiles(const CString& folder)
     return names;
 }
 
+// Orders names as a reader counts: runs of digits compare by value, so "slide10" follows "slide9"
+// (exported slides are numbered without leading zeros).
+bool NaturalLess(const CString& a, const CString& b)
+{
+    const int na = a.GetLength(), nb = b.GetLength();
+    int i = 0, j = 0;
+    auto digit = [](WCHAR c) { return c >= u'0' && c <= u'9'; };
+    while (i < na && j < nb) {
+        if (digit(a[i]) && digit(b[j])) {
+            int ei = i, ej = j;
+            while (ei < na && a[ei] == u'0')
+                ++ei;
+            while (ej < nb && b[ej] == u'0')
+                ++ej;
+            int si = ei, sj = ej;
+            while (ei < na && digit(a[ei]))
+                ++ei;
+            while (ej < nb && digit(b[ej]))
+                ++ej;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj;
+            for (int k = 0; k < ei - si; ++k)
+                if (a[si + k] != b[sj + k])
+                    return a[si + k] < b[sj + k];
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    if ((na - i) != (nb - j))
+        return na - i < nb - j;
+    return a.Compare(b) < 0;
+}
+
 } // namespace
 
 void SetDocumentPreviewServices(IDocumentPreviewServices* services)
@@ -106,8 +144,7 @@ void CEx_StyleDoc::OpenImageFolder(LPCWSTR folder)
     for (CString& name : PlainFiles(m_strFolder))
         if (FindImageType(name))
             m_ImageNames.push_back(name);
-    std::sort(m_ImageNames.begin(), m_ImageNames.end(),
-              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    std::sort(m_ImageNames.begin(), m_ImageNames.end(), NaturalLess);
     if (g_services)
         g_services->FillThumbnails(this);
     m_nCurrentImage = -1;

@@ -5,7 +5,9 @@
 #include "preview/archive/archive_list_view.h"
 #include "preview/dbf_view.h"
 #include "preview/document_view.h"
+#include "preview/image_view.h"
 #include "preview/no_preview_view.h"
+#include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
 #include "preview/psd_view.h"
 #include "res/preview/preview_res.h"
@@ -206,11 +208,9 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of pictures, web pages, media, drawings, slides and Access tables are not
+// The viewers of web pages, media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
-void CMainPreviewView::ShowImage(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowPicture(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowHtml(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowCustomHtml(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
@@ -237,6 +237,11 @@ void CMainPreviewView::ShowDocument(CString path)
 void CMainPreviewView::ShowArchive(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CMyListCtrl), m_pArchiveView, &path);
+}
+void CMainPreviewView::ShowImage(CString path) { CreateViewer(RUNTIME_CLASS(CImage_View), m_pImageView, &path); }
+void CMainPreviewView::ShowPicture(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CTextView), m_pPictureView, &path);
 }
 void CMainPreviewView::ShowPsd(CString path) { CreateViewer(RUNTIME_CLASS(CPSDViewView), m_pPsdView, &path); }
 void CMainPreviewView::ShowDbf(CString path) { CreateViewer(RUNTIME_CLASS(CDBF_View), m_pDbfView, &path); }

@@ -35,6 +35,14 @@ TEST(ImageFolder, ListsThePictureFilesSortedWithTheirCaseKept)
     EXPECT_EQ(doc.m_ImageNames[1], CString(u"a.jpg"));
     EXPECT_EQ(doc.m_ImageNames[2], CString(u"b.PNG"));
     EXPECT_EQ(doc.m_nCurrentImage, -1);
+    // Numbered names (exported slides) keep their numeric order.
+    for (const char* name : {"ssss10.gif", "ssss2.gif", "ssss1.gif"})
+        std::ofstream(dir + "/" + name) << "x";
+    doc.OpenImageFolder(CString(std::u16string(dir.begin(), dir.end()).c_str()));
+    ASSERT_EQ(doc.m_ImageNames.size(), 6u);
+    EXPECT_EQ(doc.m_ImageNames[3], CString(u"ssss1.gif"));
+    EXPECT_EQ(doc.m_ImageNames[4], CString(u"ssss2.gif"));
+    EXPECT_EQ(doc.m_ImageNames[5], CString(u"ssss10.gif"));
     // Without the picture library nothing loads, and nothing breaks.
     doc.SetCurrentImage(1);
     EXPECT_EQ(doc.m_nCurrentImage, 1);

@@ -1,0 +1,60 @@
+// Decoding picture files into 32-bit pixels: one entry point over the codec libraries and the own readers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace backend {
+
+// A file may claim any size in its header; nothing larger than this is allocated or decoded, whatever the codec.
+constexpr int kMaxImageDimension = 30000;
+constexpr uint64_t kMaxImagePixels = 64ull << 20;
+// Larger files are not read into memory for decoding.
+constexpr uint64_t kMaxImageFileBytes = 256ull << 20;
+
+// Pixels top-down, each 0xAARRGGBB (B, G, R, A in memory). Opaque formats carry alpha 0xFF.
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    bool hasAlpha = false;
+};
+
+enum class ImageFormat { Unknown, Bmp, Ico, Gif, Jpeg, Png, Tiff, WebP, Jpeg2000, Tga, Pcx, Pnm, Emf };
+
+// The format a file name's extension (without the dot, any case) names.
+ImageFormat ImageFormatOfExtension(const std::string& ext);
+// The format the data's signature shows; Unknown for formats without one (TGA, PCX by extension only).
+ImageFormat SniffImageFormat(const uint8_t* data, size_t size);
+
+// Decodes by signature, falling back to `hint` for formats without one. False for damaged data, an
+// unsupported variant or dimensions beyond the caps; `out` is then empty.
+bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out);
+bool DecodeImageFile(const std::string& path, DecodedImage& out);
+
+// True when width × height lies within the caps; every decoder asks this before it allocates.
+bool ImageSizeAllowed(int64_t width, int64_t height);
+// Sizes `out` for width × height pixels (all 0); false when beyond the caps.
+bool AllocateImage(DecodedImage& out, int64_t width, int64_t height);
+
+// The own readers (image_readers.cpp).
+bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage& out);
+// A device-independent bitmap without its file header, as icons hold it; `andMask` reads the transparency
+// mask after the colours and takes half the stored height.
+bool DecodeDib(const uint8_t* data, size_t size, bool andMask, DecodedImage& out);
+bool DecodeIco(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodePnm(const uint8_t* data, size_t size, DecodedImage& out);
+
+// The library codecs (image_codecs.cpp).
+bool DecodePng(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeGif(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeTiff(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeWebP(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeJpeg2000(const uint8_t* data, size_t size, DecodedImage& out);
+
+} // namespace backend

@@ -1,0 +1,409 @@
+// OLE pictures: a decoded raster held as a DIB section behind IPicture, and the HGLOBAL stream it loads from.
+#include "win32/picture.h"
+
+#include "backend/images/image_decode.h"
+#include "win32/kernel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+const IID IID_ISequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+const IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IPicture = {0x7BF80980, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+
+namespace {
+
+constexpr int kDpi = 96;
+
+LONG PixelsToHimetric(int pixels) { return LONG((int64_t(pixels) * 2540 + kDpi / 2) / kDpi); }
+
+class GlobalStream final : public IStream {
+public:
+    GlobalStream(HGLOBAL memory, bool deleteOnRelease)
+        : m_memory(memory), m_delete(deleteOnRelease), m_size(::GlobalSize(memory))
+    {
+    }
+
+    HRESULT QueryInterface(REFIID riid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IStream) ||
+            IsEqualIID(riid, IID_ISequentialStream)) {
+            *out = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override
+    {
+        ULONG left = --m_refs;
+        if (left == 0) {
+            if (m_delete)
+                ::GlobalFree(m_memory);
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override
+    {
+        if (!pv && cb)
+            return STG_E_INVALIDPOINTER;
+        const uint64_t left = m_pos < m_size ? m_size - m_pos : 0;
+        const ULONG take = ULONG(std::min<uint64_t>(cb, left));
+        if (take) {
+            auto* base = static_cast<const BYTE*>(::GlobalLock(m_memory));
+            if (!base)
+                return STG_E_READFAULT;
+            std::memcpy(pv, base + m_pos, take);
+            ::GlobalUnlock(m_memory);
+        }
+        m_pos += take;
+        if (pcbRead)
+            *pcbRead = take;
+        return take == cb ? S_OK : S_FALSE;
+    }
+    HRESULT Write(const void* pv, ULONG cb, ULONG* pcbWritten) override
+    {
+        if (!pv && cb)
+            return STG_E_INVALIDPOINTER;
+        if (m_pos + cb > m_size && FAILED(Resize(m_pos + cb)))
+            return E_OUTOFMEMORY;
+        if (cb) {
+            auto* base = static_cast<BYTE*>(::GlobalLock(m_memory));
+            if (!base)
+                return E_OUTOFMEMORY;
+            std::memcpy(base + m_pos, pv, cb);
+            ::GlobalUnlock(m_memory);
+        }
+        m_pos += cb;
+        if (pcbWritten)
+            *pcbWritten = cb;
+        return S_OK;
+    }
+    HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPos) override
+    {
+        int64_t base;
+        switch (origin) {
+        case STREAM_SEEK_SET: base = 0; break;
+        case STREAM_SEEK_CUR: base = int64_t(m_pos); break;
+        case STREAM_SEEK_END: base = int64_t(m_size); break;
+        default: return STG_E_INVALIDFUNCTION;
+        }
+        const int64_t to = base + move.QuadPart;
+        if (to < 0)
+            return STG_E_INVALIDFUNCTION;
+        m_pos = uint64_t(to);
+        if (newPos)
+            newPos->QuadPart = m_pos;
+        return S_OK;
+    }
+    HRESULT SetSize(ULARGE_INTEGER size) override { return Resize(size.QuadPart); }
+    HRESULT CopyTo(IStream* target, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead, ULARGE_INTEGER* pcbWritten) override
+    {
+        if (!target)
+            return STG_E_INVALIDPOINTER;
+        const uint64_t left = m_pos < m_size ? m_size - m_pos : 0;
+        const uint64_t take = std::min<uint64_t>(cb.QuadPart, left);
+        std::vector<BYTE> buffer(size_t(std::min<uint64_t>(take, 1 << 20)));
+        uint64_t done = 0, written = 0;
+        while (done < take) {
+            ULONG got = 0, put = 0;
+            Read(buffer.data(), ULONG(std::min<uint64_t>(buffer.size(), take - done)), &got);
+            if (got == 0)
+                break;
+            HRESULT hr = target->Write(buffer.data(), got, &put);
+            done += got;
+            written += put;
+            if (FAILED(hr))
+                return hr;
+        }
+        if (pcbRead)
+            pcbRead->QuadPart = done;
+        if (pcbWritten)
+            pcbWritten->QuadPart = written;
+        return S_OK;
+    }
+    HRESULT Commit(DWORD) override { return S_OK; }
+    HRESULT Revert() override { return S_OK; }
+    HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
+    HRESULT Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
+    HRESULT Clone(IStream**) override { return E_NOTIMPL; }
+
+private:
+    HRESULT Resize(uint64_t size)
+    {
+        if (size > 0x7FFFFFFF)
+            return E_OUTOFMEMORY;
+        HGLOBAL grown = ::GlobalReAlloc(m_memory, SIZE_T(size), GMEM_MOVEABLE);
+        if (!grown)
+            return E_OUTOFMEMORY;
+        m_memory = grown;
+        m_size = size;
+        return S_OK;
+    }
+
+    std::atomic<ULONG> m_refs{1};
+    HGLOBAL m_memory;
+    bool m_delete;
+    uint64_t m_size;
+    uint64_t m_pos = 0;
+};
+
+class RasterPicture final : public IPicture {
+public:
+    // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
+    static RasterPicture* Create(const backend::DecodedImage& image, bool icon)
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = image.width;
+        info.bmiHeader.biHeight = -image.height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap || !bits) {
+            if (bitmap)
+                ::DeleteObject(bitmap);
+            return nullptr;
+        }
+        auto* dst = static_cast<uint32_t*>(bits);
+        bool translucent = false;
+        for (size_t i = 0; i < image.pixels.size(); ++i) {
+            uint32_t p = image.pixels[i];
+            const uint32_t a = p >> 24;
+            if (image.hasAlpha && a != 0xFF) {
+                translucent = true;
+                p = (a << 24) | (((p >> 16 & 0xFF) * a / 255) << 16) | (((p >> 8 & 0xFF) * a / 255) << 8) |
+                    ((p & 0xFF) * a / 255);
+            }
+            dst[i] = p;
+        }
+        return new RasterPicture(bitmap, image.width, image.height, translucent, icon);
+    }
+
+    HRESULT QueryInterface(REFIID riid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPicture)) {
+            *out = static_cast<IPicture*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override
+    {
+        ULONG left = --m_refs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    HRESULT get_Handle(OLE_HANDLE* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap));
+        return S_OK;
+    }
+    HRESULT get_hPal(OLE_HANDLE* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = 0;
+        return S_OK;
+    }
+    HRESULT get_Type(SHORT* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = m_icon ? PICTYPE_ICON : PICTYPE_BITMAP;
+        return S_OK;
+    }
+    HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = PixelsToHimetric(m_width);
+        return S_OK;
+    }
+    HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = PixelsToHimetric(m_height);
+        return S_OK;
+    }
+    HRESULT Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc, OLE_YPOS_HIMETRIC ySrc,
+                   OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc, LPCRECT) override
+    {
+        if (!dc || cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0)
+            return E_INVALIDARG;
+        const LONG hmWidth = PixelsToHimetric(m_width), hmHeight = PixelsToHimetric(m_height);
+        auto px = [&](LONG hm) { return int(int64_t(hm) * m_width / hmWidth); };
+        auto py = [&](LONG hm) { return int(int64_t(hm) * m_height / hmHeight); };
+        // HIMETRIC y grows upwards from the bottom edge; pixel rows grow downwards from the top.
+        const int top = py(hmHeight - ySrc), bottom = py(hmHeight - (ySrc + cySrc));
+        const int left = px(xSrc), width = px(cxSrc);
+        HDC mem = ::CreateCompatibleDC(dc);
+        if (!mem)
+            return E_FAIL;
+        HGDIOBJ old = ::SelectObject(mem, m_bitmap);
+        BOOL ok;
+        if (m_translucent && bottom > top && cy > 0 && cx > 0 && width > 0) {
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            ok = ::AlphaBlend(dc, x, y, cx, cy, mem, left, top, width, bottom - top, blend);
+        } else {
+            ok = ::StretchBlt(dc, x, y, cx, cy, mem, left, top, width, bottom - top, SRCCOPY);
+        }
+        ::SelectObject(mem, old);
+        ::DeleteDC(mem);
+        return ok ? S_OK : E_FAIL;
+    }
+    HRESULT set_hPal(OLE_HANDLE) override { return E_NOTIMPL; }
+    HRESULT get_CurDC(HDC* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        return S_OK;
+    }
+    HRESULT SelectPicture(HDC, HDC*, OLE_HANDLE*) override { return E_NOTIMPL; }
+    HRESULT get_KeepOriginalFormat(BOOL* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        *out = FALSE;
+        return S_OK;
+    }
+    HRESULT put_KeepOriginalFormat(BOOL) override { return S_OK; }
+    HRESULT PictureChanged() override { return S_OK; }
+    HRESULT SaveAsFile(LPSTREAM, BOOL, LONG*) override { return E_NOTIMPL; }
+    HRESULT get_Attributes(DWORD* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        // Icons always report transparency, whether or not this one has clear pixels.
+        *out = m_translucent || m_icon ? PICTURE_TRANSPARENT : 0;
+        return S_OK;
+    }
+
+private:
+    RasterPicture(HBITMAP bitmap, int width, int height, bool translucent, bool icon)
+        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_icon(icon)
+    {
+    }
+    ~RasterPicture() { ::DeleteObject(m_bitmap); }
+
+    std::atomic<ULONG> m_refs{1};
+    HBITMAP m_bitmap;
+    int m_width;
+    int m_height;
+    bool m_translucent;
+    bool m_icon;
+};
+
+HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out)
+{
+    backend::DecodedImage image;
+    if (!backend::DecodeImage(data.data(), data.size(), hint, image))
+        return CTL_E_INVALIDPICTURE;
+    backend::ImageFormat format = backend::SniffImageFormat(data.data(), data.size());
+    if (format == backend::ImageFormat::Unknown)
+        format = hint;
+    RasterPicture* picture = RasterPicture::Create(image, format == backend::ImageFormat::Ico);
+    if (!picture)
+        return E_OUTOFMEMORY;
+    HRESULT hr = picture->QueryInterface(riid, out);
+    picture->Release();
+    return hr;
+}
+
+} // namespace
+
+HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* ppstm)
+{
+    if (!ppstm)
+        return E_INVALIDARG;
+    *ppstm = nullptr;
+    if (!hGlobal) {
+        hGlobal = ::GlobalAlloc(GMEM_MOVEABLE, 0);
+        if (!hGlobal)
+            return E_OUTOFMEMORY;
+    } else if (!::GlobalLock(hGlobal)) {
+        return E_INVALIDARG;
+    } else {
+        ::GlobalUnlock(hGlobal);
+    }
+    *ppstm = new GlobalStream(hGlobal, fDeleteOnRelease != FALSE);
+    return S_OK;
+}
+
+HRESULT OleLoadPicture(LPSTREAM lpstream, LONG lSize, BOOL, REFIID riid, LPVOID* lplpvObj)
+{
+    if (!lplpvObj)
+        return E_POINTER;
+    *lplpvObj = nullptr;
+    if (!lpstream || lSize < 0)
+        return E_INVALIDARG;
+    std::vector<uint8_t> data;
+    BYTE chunk[65536];
+    for (;;) {
+        ULONG want = sizeof chunk;
+        if (lSize > 0)
+            want = ULONG(std::min<uint64_t>(want, uint64_t(lSize) - data.size()));
+        if (want == 0 || data.size() + want > backend::kMaxImageFileBytes)
+            break;
+        ULONG got = 0;
+        if (FAILED(lpstream->Read(chunk, want, &got)) || got == 0)
+            break;
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    return Publish(data, backend::ImageFormat::Unknown, riid, lplpvObj);
+}
+
+HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN, DWORD, OLE_COLOR, REFIID riid, LPVOID* ppvRet)
+{
+    if (!ppvRet)
+        return E_POINTER;
+    *ppvRet = nullptr;
+    if (!szURLorPath || !*szURLorPath)
+        return E_INVALIDARG;
+    HANDLE file = ::CreateFileW(szURLorPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return HRESULT(0x80070000u | (::GetLastError() & 0xFFFF));
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file, &length) || length.QuadPart <= 0 ||
+        uint64_t(length.QuadPart) > backend::kMaxImageFileBytes) {
+        ::CloseHandle(file);
+        return CTL_E_INVALIDPICTURE;
+    }
+    std::vector<uint8_t> data(size_t(length.QuadPart));
+    DWORD got = 0;
+    BOOL read = ::ReadFile(file, data.data(), DWORD(data.size()), &got, nullptr);
+    ::CloseHandle(file);
+    if (!read || got != data.size())
+        return CTL_E_INVALIDPICTURE;
+    // Formats without a signature are known by their extension.
+    std::u16string path(szURLorPath);
+    const size_t dot = path.find_last_of(u'.');
+    const size_t sep = path.find_last_of(u"\\/");
+    std::string ext;
+    if (dot != std::u16string::npos && (sep == std::u16string::npos || dot > sep))
+        for (char16_t c : path.substr(dot + 1))
+            ext += c < 0x80 ? char(c) : '?';
+    return Publish(data, backend::ImageFormatOfExtension(ext), riid, ppvRet);
+}

@@ -1,0 +1,114 @@
+// OLE pictures from files and memory streams: size in HIMETRIC, upright rendering, refusal of damaged data.
+#include "win32/picture.h"
+
+#include "support/image_samples.h"
+#include "support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "win32/kernel.h"
+#include "win32/user.h"
+#include "win32/kernel/util.h"
+
+namespace s = image_samples;
+
+namespace {
+
+std::u16string Wide(const std::string& path) { return dovemark::kernel::Utf8ToUtf16(path); }
+
+// The picture drawn upright at its pixel size into a white 32-bit bitmap; returns the colour at (x, y).
+COLORREF RenderedPixel(IPicture* picture, int w, int h, int x, int y)
+{
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    RECT all{0, 0, w, h};
+    ::FillRect(dc, &all, HBRUSH(::GetStockObject(WHITE_BRUSH)));
+    LONG hmW = 0, hmH = 0;
+    picture->get_Width(&hmW);
+    picture->get_Height(&hmH);
+    EXPECT_EQ(picture->Render(dc, 0, 0, w, h, 0, hmH, hmW, -hmH, nullptr), S_OK);
+    COLORREF c = ::GetPixel(dc, x, y);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return c;
+}
+
+TEST(OlePicture, LoadsFilesByPathWithTheirHimetricSize)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {{"a.bmp", s::Bmp(5, 4, 24)}, {"b.tga", s::Tga(5, 4, true)}, {"c.ico", s::Ico(5, 4)}};
+    for (const Case& c : cases) {
+        const std::string path = testsupport::ScratchDir() + "/" + c.name;
+        ASSERT_TRUE(s::WriteFile(path, c.data));
+        IPicture* picture = nullptr;
+        std::u16string wide = Wide(path);
+        ASSERT_EQ(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture)),
+                  S_OK)
+            << c.name;
+        LONG hmW = 0, hmH = 0;
+        picture->get_Width(&hmW);
+        picture->get_Height(&hmH);
+        // 5 and 4 pixels at 96 DPI, rounded to the nearest hundredth of a millimetre.
+        EXPECT_EQ(hmW, 132);
+        EXPECT_EQ(hmH, 106);
+        OLE_HANDLE handle = 0;
+        EXPECT_EQ(picture->get_Handle(&handle), S_OK);
+        EXPECT_NE(handle, 0u);
+        // The sample's top row is green 0; its bottom row green 180: the picture must not come out mirrored.
+        const uint32_t top = s::SampleColour(2, 0), bottom = s::SampleColour(2, 3);
+        EXPECT_EQ(RenderedPixel(picture, 5, 4, 2, 0), RGB(top >> 16 & 0xFF, top >> 8 & 0xFF, top & 0xFF)) << c.name;
+        EXPECT_EQ(RenderedPixel(picture, 5, 4, 2, 3), RGB(bottom >> 16 & 0xFF, bottom >> 8 & 0xFF, bottom & 0xFF))
+            << c.name;
+        EXPECT_EQ(picture->Release(), 0u);
+    }
+}
+
+TEST(OlePicture, LoadsFromAMemoryStreamAndRefusesDamagedData)
+{
+    std::vector<uint8_t> png = s::Png(3, 2);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, png.size());
+    std::memcpy(::GlobalLock(memory), png.data(), png.size());
+    ::GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(memory, TRUE, &stream), S_OK);
+    IPicture* picture = nullptr;
+    ASSERT_EQ(OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture)), S_OK);
+    LONG hmW = 0;
+    picture->get_Width(&hmW);
+    EXPECT_EQ(hmW, 79);
+    picture->Release();
+
+    // The stream is at its end now: nothing is left to decode.
+    EXPECT_EQ(OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture)), CTL_E_INVALIDPICTURE);
+    EXPECT_EQ(picture, nullptr);
+    // A stream written by the caller grows its memory and reads back what was written.
+    IStream* grown = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &grown), S_OK);
+    ULONG put = 0;
+    EXPECT_EQ(grown->Write(png.data(), ULONG(png.size() / 2), &put), S_OK);
+    LARGE_INTEGER zero{};
+    grown->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(OleLoadPicture(grown, 0, FALSE, IID_IPicture, reinterpret_cast<void**>(&picture)), CTL_E_INVALIDPICTURE);
+    EXPECT_EQ(grown->Release(), 0u);
+    EXPECT_EQ(stream->Release(), 0u);
+
+    const std::string missing = testsupport::ScratchDir() + "/missing.png";
+    std::u16string wide = Wide(missing);
+    EXPECT_TRUE(FAILED(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture))));
+    const std::string empty = testsupport::ScratchDir() + "/empty.emf";
+    s::WriteFile(empty, {});
+    wide = Wide(empty);
+    EXPECT_EQ(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture)),
+              CTL_E_INVALIDPICTURE);
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+// The picture views in the pane: every raster format shows, geometry follows the picture's ratio, icons
+// load as OLE pictures, and damaged or oversized files show the damaged page.
+#include "preview/image_view.h"
+#include "preview/no_preview_view.h"
+#include "preview/ole_picture_view.h"
+#include "preview/preview_image.h"
+#include "res/preview/preview_res.h"
+#include "support/image_samples.h"
+#include "preview/preview_fixture.h"
+
+namespace s = image_samples;
+
+namespace {
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// The view drawn into a white 640 × 480 bitmap; the box of non-white pixels is returned.
+CRect DrawnBox(CView* view)
+{
+    CClientDC screen(nullptr);
+    CDC mem;
+    mem.CreateCompatibleDC(&screen);
+    CBitmap target;
+    target.CreateCompatibleBitmap(&screen, 640, 480);
+    CBitmap* old = mem.SelectObject(&target);
+    mem.FillSolidRect(0, 0, 640, 480, RGB(255, 255, 255));
+    view->OnDraw(&mem);
+    CRect box(640, 480, 0, 0);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (mem.GetPixel(x, y) != RGB(255, 255, 255)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    mem.SelectObject(old);
+    return box;
+}
+
+TEST_F(PreviewPaneTest, EveryRasterFormatShowsInTheImageView)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {
+        {"a.bmp", s::Bmp(5, 4, 8)}, {"b.JPG", s::Jpeg(5, 4)}, {"c.png", s::Png(5, 4)},   {"d.tif", s::Tiff(5, 4)},
+        {"e.tga", s::Tga(5, 4, true)}, {"f.pcx", s::Pcx(5, 4)}, {"g.ppm", s::Pnm(5, 4, false)}, {"h.j2k", s::J2k(5, 4)},
+    };
+    for (const Case& c : cases) {
+        CString path = WriteFile(c.name, Bytes(c.data));
+        CString ext = path.Mid(path.ReverseFind(u'.'));
+        Preview(path, ext);
+        EXPECT_NE(pane->m_pImageView, nullptr) << c.name;
+        EXPECT_EQ(pane->m_pNoPreviewView, nullptr) << c.name;
+        EXPECT_EQ(host.ok, 1) << c.name;
+    }
+    SavePicture("image");
+}
+
+TEST_F(PreviewPaneTest, ImageViewKeepsTheRatioAroundAFixedCentre)
+{
+    struct Case {
+        int w, h;
+        CRect box; // for a 640-pixel-wide view: centre x 320
+    };
+    const Case cases[] = {
+        {4, 4, CRect(220, 10, 420, 210)}, // square: 200 × 200, top at 10
+        {4, 3, CRect(220, 22, 420, 197)}, // 4:3: 200 × 175, top at 22
+    };
+    for (const Case& c : cases) {
+        Preview(WriteFile("ratio.bmp", Bytes(s::Bmp(c.w, c.h, 24))), u".bmp");
+        ASSERT_NE(pane->m_pImageView, nullptr);
+        pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+        const CRect box = DrawnBox(pane->m_pImageView);
+        EXPECT_EQ(box, c.box) << c.w << "x" << c.h << ": " << box.left << "," << box.top << "," << box.right << ","
+                              << box.bottom;
+    }
+}
+
+TEST_F(PreviewPaneTest, IconsLoadAsOlePictures)
+{
+    Preview(WriteFile("app.ico", Bytes(s::Ico(5, 4))), u".ico");
+    ASSERT_NE(pane->m_pPictureView, nullptr);
+    EXPECT_EQ(pane->m_pNoPreviewView, nullptr);
+    auto* view = static_cast<CTextView*>(pane->m_pPictureView);
+    EXPECT_EQ(view->m_cxPicture, 5);
+    EXPECT_EQ(view->m_cyPicture, 4);
+    view->MoveWindow(0, 0, 640, 480);
+    // The picture fills the view inset by 200 left and right and 10 top and bottom.
+    const CRect box = DrawnBox(view);
+    EXPECT_EQ(box, CRect(200, 10, 440, 470)) << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+}
+
+// Damaged, cut, empty and oversized pictures, and metafiles that cannot be played, show the damaged page.
+TEST_F(PreviewPaneTest, DamagedPicturesShowTheDamagedPage)
+{
+    std::string hugeBmp = Bytes(s::Bmp(4, 4, 24));
+    hugeBmp[18] = char(0x31);
+    hugeBmp[19] = char(0x75); // 30001 wide
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty.png", ""},
+        {"cut.jpg", Bytes(s::Jpeg(5, 4)).substr(0, 20)},
+        {"cut.bmp", Bytes(s::Bmp(5, 4, 24)).substr(0, 60)},
+        {"huge.bmp", hugeBmp},
+        {"noise.tga", std::string(40, '\x7f')},
+        {"cut.ico", Bytes(s::Ico(5, 4)).substr(0, 30)},
+        {"empty.emf", ""},
+    };
+    for (const auto& [name, bytes] : cases) {
+        CString path = WriteFile(name, bytes);
+        Preview(path, path.Mid(path.ReverseFind(u'.')));
+        ASSERT_NE(pane->m_pNoPreviewView, nullptr) << name;
+        EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED) << name;
+    }
+    SavePicture("picture_damaged");
+}
+
+TEST(PreviewImageType, OnlyDecodableFormatsHaveATypeId)
+{
+    EXPECT_EQ(PreviewImageType(u"/tmp/x/PHOTO.JPEG"), 3);
+    EXPECT_EQ(PreviewImageType(u"a.jpc"), 12);
+    EXPECT_EQ(PreviewImageType(u"a.wmf"), 0);
+    EXPECT_EQ(PreviewImageType(u"folder.png/file"), 0);
+    EXPECT_EQ(PreviewImageType(u"noextension"), 0);
+}
+
+} // namespace

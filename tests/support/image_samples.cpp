@@ -1,0 +1,336 @@
+// Small pictures in every format, written by hand for the own formats and by the codec libraries for theirs.
+#include "support/image_samples.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <openjpeg.h>
+#include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <webp/encode.h>
+
+namespace image_samples {
+
+namespace {
+
+void Put16(std::vector<uint8_t>& v, unsigned x)
+{
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x)
+{
+    Put16(v, x & 0xFFFF);
+    Put16(v, x >> 16);
+}
+unsigned R(uint32_t p) { return (p >> 16) & 0xFF; }
+unsigned G(uint32_t p) { return (p >> 8) & 0xFF; }
+unsigned B(uint32_t p) { return p & 0xFF; }
+
+std::vector<uint8_t> Rgb(int w, int h)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = SampleColour(x, y);
+            rgb.insert(rgb.end(), {uint8_t(R(p)), uint8_t(G(p)), uint8_t(B(p))});
+        }
+    return rgb;
+}
+
+std::vector<uint8_t> ReadBack(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string TempName(const char* ext)
+{
+    static int counter = 0;
+    return "/tmp/dovemark_sample_" + std::to_string(getpid()) + "_" + std::to_string(counter++) + ext;
+}
+
+// A 40-byte DIB header and the bottom-up rows of the sample; icons double the height for their mask.
+void Dib(std::vector<uint8_t>& v, int w, int h, int bpp, bool icon)
+{
+    Put32(v, 40);
+    Put32(v, uint32_t(w));
+    Put32(v, uint32_t(icon ? 2 * h : h));
+    Put16(v, 1);
+    Put16(v, bpp);
+    Put32(v, 0);
+    Put32(v, 0);
+    Put32(v, 2835);
+    Put32(v, 2835);
+    Put32(v, bpp == 8 ? uint32_t(w * h) : 0);
+    Put32(v, 0);
+    if (bpp == 8)
+        for (int i = 0; i < w * h; ++i) {
+            uint32_t p = SampleColour(i % w, i / w);
+            v.insert(v.end(), {uint8_t(B(p)), uint8_t(G(p)), uint8_t(R(p)), 0});
+        }
+    const size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
+    for (int y = h - 1; y >= 0; --y) {
+        std::vector<uint8_t> row(stride, 0);
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = SampleColour(x, y);
+            if (bpp == 8)
+                row[x] = uint8_t(y * w + x);
+            else {
+                const int n = bpp / 8;
+                row[n * x] = uint8_t(B(p));
+                row[n * x + 1] = uint8_t(G(p));
+                row[n * x + 2] = uint8_t(R(p));
+                if (n == 4)
+                    row[n * x + 3] = 0xFF;
+            }
+        }
+        v.insert(v.end(), row.begin(), row.end());
+    }
+    if (icon)
+        v.insert(v.end(), ((size_t(w) + 31) / 32) * 4 * h, 0);
+}
+
+int GifWrite(GifFileType* gif, const GifByteType* data, int n)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    out->insert(out->end(), data, data + n);
+    return n;
+}
+
+} // namespace
+
+uint32_t SampleColour(int x, int y) { return 0xFF000000u | uint32_t(40 * x) << 16 | uint32_t(60 * y) << 8 | 200; }
+
+std::vector<uint8_t> Bmp(int w, int h, int bpp)
+{
+    std::vector<uint8_t> dib;
+    Dib(dib, w, h, bpp, false);
+    std::vector<uint8_t> v{'B', 'M'};
+    Put32(v, uint32_t(14 + dib.size()));
+    Put32(v, 0);
+    Put32(v, 14 + 40 + (bpp == 8 ? 4 * w * h : 0));
+    v.insert(v.end(), dib.begin(), dib.end());
+    return v;
+}
+
+std::vector<uint8_t> Ico(int w, int h)
+{
+    std::vector<uint8_t> dib;
+    Dib(dib, w, h, 32, true);
+    std::vector<uint8_t> v;
+    Put16(v, 0);
+    Put16(v, 1);
+    Put16(v, 1);
+    v.insert(v.end(), {uint8_t(w), uint8_t(h), 0, 0});
+    Put16(v, 1);
+    Put16(v, 32);
+    Put32(v, uint32_t(dib.size()));
+    Put32(v, 22);
+    v.insert(v.end(), dib.begin(), dib.end());
+    return v;
+}
+
+std::vector<uint8_t> Tga(int w, int h, bool rle)
+{
+    std::vector<uint8_t> v{0, 0, uint8_t(rle ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    Put16(v, w);
+    Put16(v, h);
+    v.push_back(24);
+    v.push_back(0x20);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = SampleColour(x, y);
+            if (rle)
+                v.push_back(0); // a raw packet of one pixel
+            v.insert(v.end(), {uint8_t(B(p)), uint8_t(G(p)), uint8_t(R(p))});
+        }
+    return v;
+}
+
+std::vector<uint8_t> Pcx(int w, int h)
+{
+    std::vector<uint8_t> v(128, 0);
+    v[0] = 0x0A;
+    v[1] = 5;
+    v[2] = 1;
+    v[3] = 8;
+    v[8] = uint8_t(w - 1);
+    v[10] = uint8_t(h - 1);
+    v[65] = 3;
+    const int lineBytes = (w + 1) & ~1;
+    v[66] = uint8_t(lineBytes);
+    for (int y = 0; y < h; ++y)
+        for (int plane = 0; plane < 3; ++plane)
+            for (int x = 0; x < lineBytes; ++x) {
+                uint32_t p = SampleColour(std::min(x, w - 1), y);
+                uint8_t c = uint8_t(plane == 0 ? R(p) : plane == 1 ? G(p) : B(p));
+                if (c >= 0xC0)
+                    v.push_back(0xC1);
+                v.push_back(c);
+            }
+    return v;
+}
+
+std::vector<uint8_t> Pnm(int w, int h, bool ascii)
+{
+    std::string head = std::string(ascii ? "P3" : "P6") + "\n# sample\n" + std::to_string(w) + " " + std::to_string(h) +
+                       "\n255\n";
+    std::vector<uint8_t> v(head.begin(), head.end());
+    for (uint8_t c : Rgb(w, h)) {
+        if (ascii) {
+            std::string s = std::to_string(c) + " ";
+            v.insert(v.end(), s.begin(), s.end());
+        } else {
+            v.push_back(c);
+        }
+    }
+    return v;
+}
+
+std::vector<uint8_t> Png(int w, int h)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = unsigned(w);
+    image.height = unsigned(h);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb = Rgb(w, h);
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
+    std::vector<uint8_t> out(size);
+    png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
+    out.resize(size);
+    return out;
+}
+
+std::vector<uint8_t> Jpeg(int w, int h)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr error{};
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = unsigned(w);
+    info.image_height = unsigned(h);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> rgb = Rgb(w, h);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = &rgb[size_t(info.next_scanline) * w * 3];
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    free(buffer);
+    return out;
+}
+
+std::vector<uint8_t> Gif(int w, int h)
+{
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, GifWrite, &error);
+    GifColorType colours[256]{};
+    for (int i = 0; i < w * h; ++i) {
+        uint32_t p = SampleColour(i % w, i / w);
+        colours[i] = {GifByteType(R(p)), GifByteType(G(p)), GifByteType(B(p))};
+    }
+    ColorMapObject* map = GifMakeMapObject(256, colours);
+    EGifPutScreenDesc(gif, w, h, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
+    for (int y = 0; y < h; ++y) {
+        std::vector<GifPixelType> line(w);
+        for (int x = 0; x < w; ++x)
+            line[x] = GifPixelType(y * w + x);
+        EGifPutLine(gif, line.data(), w);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+std::vector<uint8_t> Tiff(int w, int h)
+{
+    const std::string path = TempName(".tif");
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+    std::vector<uint8_t> rgb = Rgb(w, h);
+    for (int y = 0; y < h; ++y)
+        TIFFWriteScanline(tif, &rgb[size_t(y) * w * 3], uint32_t(y), 0);
+    TIFFClose(tif);
+    std::vector<uint8_t> out = ReadBack(path);
+    std::remove(path.c_str());
+    return out;
+}
+
+std::vector<uint8_t> WebP(int w, int h)
+{
+    std::vector<uint8_t> rgb = Rgb(w, h);
+    uint8_t* data = nullptr;
+    size_t size = WebPEncodeLosslessRGB(rgb.data(), w, h, w * 3, &data);
+    std::vector<uint8_t> out(data, data + size);
+    WebPFree(data);
+    return out;
+}
+
+std::vector<uint8_t> J2k(int w, int h)
+{
+    opj_image_cmptparm_t parms[3]{};
+    for (auto& p : parms) {
+        p.dx = p.dy = 1;
+        p.w = unsigned(w);
+        p.h = unsigned(h);
+        p.prec = 8;
+    }
+    opj_image_t* image = opj_image_create(3, parms, OPJ_CLRSPC_SRGB);
+    image->x1 = unsigned(w);
+    image->y1 = unsigned(h);
+    for (int i = 0; i < w * h; ++i) {
+        uint32_t p = SampleColour(i % w, i / w);
+        image->comps[0].data[i] = int(R(p));
+        image->comps[1].data[i] = int(G(p));
+        image->comps[2].data[i] = int(B(p));
+    }
+    opj_cparameters_t params;
+    opj_set_default_encoder_parameters(&params);
+    params.numresolution = 1;
+    opj_codec_t* codec = opj_create_compress(OPJ_CODEC_J2K);
+    opj_setup_encoder(codec, &params, image);
+    const std::string path = TempName(".j2k");
+    opj_stream_t* stream = opj_stream_create_default_file_stream(path.c_str(), OPJ_FALSE);
+    opj_start_compress(codec, image, stream);
+    opj_encode(codec, stream);
+    opj_end_compress(codec, stream);
+    opj_stream_destroy(stream);
+    opj_destroy_codec(codec);
+    opj_image_destroy(image);
+    std::vector<uint8_t> out = ReadBack(path);
+    std::remove(path.c_str());
+    return out;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& data)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    return bool(out);
+}
+
+} // namespace image_samples

@@ -1,0 +1,28 @@
+// Writers of small pictures in every decoded format, for the tests of the picture decoders and views.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace image_samples {
+
+// A w × h picture of distinct colours: pixel (x, y) has red 40x, green 60y, blue 200 (0xAARRGGBB, opaque).
+uint32_t SampleColour(int x, int y);
+
+// Each writer returns the encoded file of the w × h sample.
+std::vector<uint8_t> Bmp(int w, int h, int bpp);    // 8 (paletted), 24 or 32
+std::vector<uint8_t> Tga(int w, int h, bool rle);   // 24 bits, top-down
+std::vector<uint8_t> Pcx(int w, int h);             // 8 bits, three planes, RLE
+std::vector<uint8_t> Pnm(int w, int h, bool ascii); // P3 or P6
+std::vector<uint8_t> Ico(int w, int h);             // 32-bit DIB with an all-clear mask
+std::vector<uint8_t> Png(int w, int h);
+std::vector<uint8_t> Jpeg(int w, int h);
+std::vector<uint8_t> Gif(int w, int h);
+std::vector<uint8_t> Tiff(int w, int h);
+std::vector<uint8_t> WebP(int w, int h);            // lossless
+std::vector<uint8_t> J2k(int w, int h);             // reversible, so lossless
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& data);
+
+} // namespace image_samples
