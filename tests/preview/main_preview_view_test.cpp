@@ -43,7 +43,8 @@ TEST(PreviewExtensions, SixtySevenExtensionsComparedExactly)
     const char16_t* previewable[] = {
         u".png", u".j2k", u".jp2", u".j2c", u".jpc", u".jpeg", u".pcx", u".pnm", u".pgm", u".ppm", u".bmp",
         u".tga", u".tif", u".tiff", u".jpg", u".ico", u".emf", u".gif", u".kdoc", u".xls", u".htm", u".mht",
-        u".html", u".pdf", u".rtf", u".doc", u".gz", u".tgz", u".zip", u".cab", u".rar", u".psd", u".avi", u".wmv", u".asf",
+        u".html", u".pdf", u".rtf", u".doc", u".gz", u".tgz", u".zip", u".cab", u".rar", u".psd", u".avi",
+        u".wmv", u".asf",
         u".wm", u".wma", u".wav", u".snd", u".au", u".aif", u".mpeg", u".mpg", u".m1v", u".mp2", u".mpa",
         u".mid", u".rmi", u".midi", u".dvr-ms", u".wvx", u".wmx", u".asx", u".mp3", u".dat", u".ppt", u".dbf",
         u".mdb", u".c", u".cpp", u".h", u".hpp", u".txt", u".ini", u".xml", u".dxf", u".largefile"};
