@@ -81,8 +81,8 @@ void CAdobeReaderView::ApplyFontAndReadOnly()
     m_richEdit.SetReadOnly(TRUE);
 }
 
-// Without the PDF viewer control the file's kind cannot be previewed here; that is no sign of a
-// damaged file, so it is reported as a missing component rather than with an error message.
+// Without the PDF viewer the file's kind cannot be previewed here; that is no sign of a damaged file,
+// so it is reported as a missing component rather than with an error message.
 void CAdobeReaderView::ShowPdf(const CString& path)
 {
     if (!m_pdf.Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, IDC_PDF_CONTROL)) {
@@ -92,7 +92,9 @@ void CAdobeReaderView::ShowPdf(const CString& path)
     SetPreviewOk(1);
     BSTR bstr = ::SysAllocString(path);
     try {
-        m_pdf.OpenFile(bstr);
+        // A document that cannot be opened (damaged, encrypted, without pages) is reported, not shown empty.
+        if (!m_pdf.OpenFile(bstr))
+            SetPreviewOk(0);
     } catch (CException* e) {
         e->Delete();
         SetPreviewOk(0);

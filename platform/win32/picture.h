@@ -89,3 +89,8 @@ HRESULT OleLoadPicture(LPSTREAM lpstream, LONG lSize, BOOL fRunmode, REFIID riid
 // Loads a picture file by path. The caller and the reserved arguments are not used.
 HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN punkCaller, DWORD dwReserved, OLE_COLOR clrReserved,
                            REFIID riid, LPVOID* ppvRet);
+
+namespace dovemark {
+// A top-down 32-bit DIB section of the size and its pixel memory (width × 4 bytes a row); null on failure.
+HBITMAP CreateTopDownDib32(int width, int height, void** bits);
+} // namespace dovemark

@@ -1,6 +1,6 @@
 // The rich edit control's messages, records and OLE callback ("RichEdit20W", also "RICHEDIT"): a
 // multi-line edit that takes its colours from messages instead of its parent, streams text in and
-// keeps an OLE callback. Rich text itself (SF_RTF) is not read.
+// keeps an OLE callback. Rich text (SF_RTF) comes in as its text; its character formatting is not shown.
 #pragma once
 
 #include "win32/controls.h"

@@ -1,12 +1,48 @@
-// The document view through the pane: text and source files shown read-only, rich text refused
-// (no reader yet), PDF and Word reported as missing components, failures as damaged files.
+// The document view through the pane: text, source and rich text shown read-only, PDF pages rendered,
+// Word reported as a missing component, failures as damaged files.
 #include "preview/preview_fixture.h"
 
 #include "preview/document_view.h"
 #include "preview/no_preview_view.h"
+#include "preview/pdf_viewer_control.h"
 #include "res/preview/preview_res.h"
 
 namespace {
+
+// A PDF of the given pages, each 144 × 72 points with its left square filled red, and a correct
+// cross-reference table.
+std::string WritePdf(int pages)
+{
+    std::vector<std::string> objects;
+    std::string kids;
+    for (int i = 0; i < pages; ++i)
+        kids += std::to_string(3 + 2 * i) + " 0 R ";
+    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
+    objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+    const std::string content = "1 0 0 rg 0 0 72 72 re f";
+    for (int i = 0; i < pages; ++i) {
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 144 72] /Contents " + std::to_string(4 + 2 * i) +
+                          " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                          "\nendstream");
+    }
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t off : offsets) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
+        pdf += line;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
 
 std::u16string RichText(CMainPreviewView* pane)
 {
@@ -31,8 +67,10 @@ TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
         {"Notes.TXT", "\xEF\xBB\xBFhello\nworld", u".TXT", u"hello\r\nworld", false, 0},
         {"main.cpp", "int main() {}\n", u".cpp", u"int main() {}\r\n", false, 0},
         {"config.ini", "", u".ini", u"", false, 0},
-        {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
-        {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", true, IDB_PREVIEW_UNSUPPORTED},
+        {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"hello", false, 0},
+        {"empty.rtf", "", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
+        {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", true, IDB_PREVIEW_DAMAGED},
+        {"empty.pdf", "", u".pdf", u"<none>", true, IDB_PREVIEW_DAMAGED},
         {"report.doc", "\xD0\xCF\x11\xE0", u".doc", u"", true, IDB_PREVIEW_UNSUPPORTED},
     };
     for (const auto& c : cases) {
@@ -46,6 +84,43 @@ TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
             EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), c.picture);
         else
             EXPECT_EQ(host.ok, 1);
+    }
+}
+
+TEST_F(PreviewPaneTest, PdfPagesRenderAtScreenResolution)
+{
+    const std::string pdf = WritePdf(12);
+    Preview(WriteFile("pages.pdf", pdf), u".pdf");
+    auto* view = static_cast<CAdobeReaderView*>(pane->m_pDocumentView);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(pane->m_pNoPreviewView, nullptr);
+    EXPECT_EQ(host.ok, 1);
+    CWPViewPDFX& pdfView = view->m_pdf;
+    ASSERT_EQ(pdfView.GetPageCount(), 12);
+    // 144 × 72 points at 96 DPI: 192 × 96 pixels, the left half red.
+    HBITMAP page = pdfView.PageBitmap(11);
+    ASSERT_NE(page, nullptr);
+    BITMAP info{};
+    ::GetObjectW(page, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 192);
+    EXPECT_EQ(std::abs(info.bmHeight), 96);
+    CClientDC screen(nullptr);
+    CDC mem;
+    mem.CreateCompatibleDC(&screen);
+    HGDIOBJ old = ::SelectObject(mem.m_hDC, page);
+    EXPECT_EQ(mem.GetPixel(40, 50), RGB(255, 0, 0));
+    EXPECT_EQ(mem.GetPixel(150, 50), RGB(255, 255, 255));
+    ::SelectObject(mem.m_hDC, old);
+    // Scrolling to the end renders the last pages; only a few stay in memory.
+    ::SendMessageW(pdfView.m_hWnd, WM_VSCROLL, SB_BOTTOM, 0);
+    headless::PumpUntilIdle();
+    SavePicture("pdf");
+
+    // Cut documents, a cut cross-reference table aside, and a document without pages show as damaged.
+    for (const std::string& bad : {pdf.substr(0, 40), WritePdf(0)}) {
+        Preview(WriteFile("bad.pdf", bad), u".pdf");
+        ASSERT_NE(pane->m_pNoPreviewView, nullptr);
+        EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED);
     }
 }
 

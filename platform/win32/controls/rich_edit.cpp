@@ -2,6 +2,8 @@
 // the rich edit's own colours, stream-in, size requests and OLE callback on top.
 #include "win32/richedit.h"
 
+#include "backend/rtf/rtf_reader.h"
+
 #include "win32/controls/control_util.h"
 #include "win32/text.h"
 
@@ -88,9 +90,9 @@ LRESULT StreamIn(HWND hwnd, WPARAM format, EDITSTREAM* es)
     if (!es || !es->pfnCallback)
         return 0;
     es->dwError = 0;
-    if ((format & 0xFF & ~SF_UNICODE) != SF_TEXT) {
-        // Rich text is not read: nothing comes in.
-        es->dwError = (DWORD)E_NOTIMPL;
+    const UINT kind = format & 0xFF & ~SF_UNICODE;
+    if (kind != SF_TEXT && kind != SF_RTF) {
+        es->dwError = (DWORD)E_INVALIDARG;
         return 0;
     }
     std::string bytes;
@@ -109,7 +111,11 @@ LRESULT StreamIn(HWND hwnd, WPARAM format, EDITSTREAM* es)
             break;
     }
     std::u16string wide;
-    if (format & SF_UNICODE)
+    backend::RtfDocument rich;
+    // Rich text shows as its text; data that is not rich text is taken as plain text, as the system does.
+    if (kind == SF_RTF && backend::ReadRtf(bytes.data(), bytes.size(), rich))
+        wide = rich.PlainText();
+    else if (format & SF_UNICODE)
         wide.assign((const char16_t*)bytes.data(), bytes.size() / 2);
     else
         wide = AnsiToWide(bytes.data(), bytes.size());

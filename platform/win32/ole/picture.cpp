@@ -162,20 +162,10 @@ public:
     // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
     static RasterPicture* Create(const backend::DecodedImage& image, bool icon)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = image.width;
-        info.bmiHeader.biHeight = -image.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!bitmap || !bits) {
-            if (bitmap)
-                ::DeleteObject(bitmap);
+        HBITMAP bitmap = dovemark::CreateTopDownDib32(image.width, image.height, &bits);
+        if (!bitmap)
             return nullptr;
-        }
         auto* dst = static_cast<uint32_t*>(bits);
         bool translucent = false;
         for (size_t i = 0; i < image.pixels.size(); ++i) {
@@ -333,6 +323,24 @@ HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REF
 }
 
 } // namespace
+
+HBITMAP dovemark::CreateTopDownDib32(int width, int height, void** bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    *bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+    if (bitmap && !*bits) {
+        ::DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
 
 HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* ppstm)
 {
