@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CFileSystemForm, CView)
     ON_WM_CTLCOLOR()
     ON_WM_LBUTTONDOWN()
     ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 CFileSystemForm::CFileSystemForm()
@@ -49,15 +50,22 @@ int CFileSystemForm::OnCreate(LPCREATESTRUCTW lpcs)
         m_labels[i].SetFont(&m_font);
         m_values[i].SetFont(&m_font);
     }
-    CRect client;
-    GetClientRect(&client);
-    m_modeLine.Create(u"", WS_CHILD | WS_VISIBLE, CRect(50, 370, std::max<LONG>(client.right, 51), std::max<LONG>(client.bottom, 371)),
-                      this, kModeLineId);
-    m_hint.Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, std::max<LONG>(client.right, 1), 35), this, kHintId);
+    m_modeLine.Create(u"", WS_CHILD | WS_VISIBLE, CRect(50, 370, 51, 371), this, kModeLineId);
+    m_hint.Create(u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 35), this, kHintId);
     m_modeLine.SetFont(&m_bigFont);
     m_hint.SetFont(&m_bigFont);
     EnableWindow(FALSE);
     return 0;
+}
+
+// The mode line runs from (50, 370) to the bottom right, the hint line along the top.
+void CFileSystemForm::OnSize(UINT nType, int cx, int cy)
+{
+    CView::OnSize(nType, cx, cy);
+    if (m_modeLine.GetSafeHwnd())
+        m_modeLine.MoveWindow(50, 370, std::max(1, cx - 50), std::max(1, cy - 370));
+    if (m_hint.GetSafeHwnd())
+        m_hint.MoveWindow(0, 0, std::max(1, cx), 35);
 }
 
 void CFileSystemForm::SetLabels(const WCHAR* const labels[5])

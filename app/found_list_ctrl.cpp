@@ -5,11 +5,13 @@
 #include "app/found_records.h"
 #include "app/found_tree_ctrl.h"
 #include "app/results_host.h"
+#include "app/snapshot_commands.h"
 #include "controls/list_sorter.h"
 #include "controls/shell_file_info.h"
 #include "engine/engine_state.h"
 #include "engine/found_list_fill.h"
 #include "engine/recovery_writer.h"
+#include "engine/selection_size.h"
 #include "toolkit/base/header_ctrl.h"
 
 #include "afx/menu.h"
@@ -141,21 +143,7 @@ void CFoundListCtrl::SetupHeader()
 
 void CFoundListCtrl::CreateColumns()
 {
-    CHeaderCtrl* header = GetHeaderCtrl();
-    for (int n = header ? header->GetItemCount() : 0; n > 0; --n)
-        DeleteColumn(0);
-    if (ScanMode == 1) {
-        InsertColumn(0, u"文件名   ", LVCFMT_LEFT, 200);
-        InsertColumn(1, u"类型", LVCFMT_LEFT, 100);
-        InsertColumn(2, u"ID", LVCFMT_LEFT, 150);
-    } else {
-        InsertColumn(0, u"文件名   ", LVCFMT_LEFT, 200);
-        InsertColumn(1, u"类型", LVCFMT_LEFT, 100);
-        InsertColumn(2, u"大小", LVCFMT_LEFT, 100);
-        InsertColumn(3, u"创建时间     ", LVCFMT_LEFT, 150);
-        InsertColumn(4, u"修改时间         ", LVCFMT_LEFT, 150);
-        InsertColumn(5, u"ID", LVCFMT_LEFT, 150);
-    }
+    RebuildFoundListColumns(this, ScanMode);
     if (m_headerImages.GetSafeHandle())
         SetupHeader();
 }
@@ -394,6 +382,9 @@ void CFoundListCtrl::OnRowCheckClick(int row)
             SyncFolderRowSet(IsFatResult() ? parent : own, item);
         }
     }
+    // The size line under the list follows every tick, not only the unticking of a FAT folder.
+    if (!IsTracingResult())
+        ShowSelectedSize(RecoverFolderList(), RecoverFileList());
     Invalidate();
     UpdateWindow();
 }

@@ -412,7 +412,8 @@ void CFoundTreeCtrl::OnLButtonDown(UINT, CPoint point)
     if (m_pList)
         m_pList->SyncFolderRowSet(id, item);
     SyncListChecks(item);
-    if (untick && IsFatResult() && !top && m_pList)
+    // The size line under the list follows every tick, not only the unticking of a FAT folder.
+    if (m_pList)
         ShowSelectedSize(m_pList->RecoverFolderList(), m_pList->RecoverFileList());
 }
 

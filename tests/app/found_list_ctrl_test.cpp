@@ -115,6 +115,15 @@ TEST_F(FoundListTest, FileRowTicksKeepTheSetsAndTheTree)
     EXPECT_EQ(tree.GetCheck(Item({u"A"})), 0);
 }
 
+// The size line follows the ticks of files and folders.
+TEST_F(FoundListTest, SelectedSizeFollowsTheTicks)
+{
+    ClickList(RowBox(Row(u"big.bin")));
+    EXPECT_EQ(port.sizeText, u"Selected Size : 8 MB");
+    ClickList(RowBox(Row(u"big.bin")));
+    EXPECT_EQ(port.sizeText, u"Selected Size : 0 MB");
+}
+
 TEST_F(FoundListTest, FolderRowTicksItsBranch)
 {
     ClickList(RowBox(Row(u"A1")));

@@ -5,6 +5,7 @@
 #include "win32/kernel/util.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <chrono>
 #include <cstring>
@@ -244,6 +245,13 @@ void Refuse(XSelectionRequestEvent& req)
     XSendEvent(C().dpy, req.requestor, False, 0, &ev);
 }
 
+void FollowForeignOwner()
+{
+    // The old owner hears of it through a sent message, which this thread must not wait for: the
+    // owner's thread may itself be waiting for this one.
+    std::thread([] { user::SetForeignClipboard(&R()); }).detach();
+}
+
 } // namespace
 
 void ClaimClipboard()
@@ -312,11 +320,21 @@ void HandleSelectionRequest(XSelectionRequestEvent& req)
 void HandleSelectionClear(XSelectionClearEvent& ev)
 {
     auto& c = C();
-    if (ev.selection != c.atoms.clipboard || ev.window != c.clipOwner)
+    // With XFixes every new owner is told there, this one included.
+    if (c.xfixesEvent >= 0 || ev.selection != c.atoms.clipboard || ev.window != c.clipOwner)
         return;
-    // The old owner hears of it through a sent message, which this thread must not wait for: the
-    // owner's thread may itself be waiting for this one.
-    std::thread([] { user::SetForeignClipboard(&R()); }).detach();
+    FollowForeignOwner();
+}
+
+bool HandleClipboardOwnerEvent(XEvent& ev)
+{
+    auto& c = C();
+    if (c.xfixesEvent < 0 || ev.type != c.xfixesEvent + XFixesSelectionNotify)
+        return false;
+    auto& n = reinterpret_cast<XFixesSelectionNotifyEvent&>(ev);
+    if (n.selection == c.atoms.clipboard && n.owner != None && n.owner != c.clipOwner)
+        FollowForeignOwner();
+    return true;
 }
 
 void TakeForeignClipboardIfOwned()

@@ -6,6 +6,7 @@
 #include "win32/user/internal.h"
 
 #include <X11/XKBlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
 #include <cstdlib>
@@ -249,6 +250,12 @@ bool Start(const char* display)
     XSelectInput(dpy, c.root, PropertyChangeMask);
     ReadScreen();
     CheckWindowManager();
+    // Whoever takes the clipboard later, the layer hears of it, whether or not it ever owned it itself.
+    int fixesEvent, fixesError;
+    if (XFixesQueryExtension(dpy, &fixesEvent, &fixesError)) {
+        c.xfixesEvent = fixesEvent;
+        XFixesSelectSelectionInput(dpy, c.clipOwner, c.atoms.clipboard, XFixesSetSelectionOwnerNotifyMask);
+    }
     TakeForeignClipboardIfOwned();
     if (pipe2(c.wake, O_NONBLOCK | O_CLOEXEC) != 0) {
         XCloseDisplay(dpy);
@@ -313,6 +320,7 @@ void Stop()
     c.capture = nullptr;
     c.grabbed = false;
     c.randrEvent = -1;
+    c.xfixesEvent = -1;
     c.layerActive = nullptr;
     c.focusFromDesktop = nullptr;
     c.focusLeft = false;

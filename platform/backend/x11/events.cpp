@@ -262,7 +262,8 @@ void HandleEvent(XEvent& ev)
     case SelectionRequest: HandleSelectionRequest(ev.xselectionrequest); break;
     case SelectionClear: HandleSelectionClear(ev.xselectionclear); break;
     default:
-        HandleScreenEvent(ev);
+        if (!HandleClipboardOwnerEvent(ev))
+            HandleScreenEvent(ev);
         break;
     }
 }

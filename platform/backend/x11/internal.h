@@ -66,6 +66,7 @@ struct Conn {
     bool shape = false;
     int shapeEvent = 0;
     int randrEvent = -1; // first event number of RandR, when the server has it
+    int xfixesEvent = -1; // first event number of XFixes, which tells of every new clipboard owner
     Atoms atoms{};
     GC gc = nullptr;
     void* im = nullptr; // XIM
@@ -132,6 +133,7 @@ bool HandleScreenEvent(XEvent& ev); // false: not a screen change
 void ClaimClipboard();
 void HandleSelectionRequest(XSelectionRequestEvent& ev);
 void HandleSelectionClear(XSelectionClearEvent& ev);
+bool HandleClipboardOwnerEvent(XEvent& ev); // false: not an XFixes owner change
 void TakeForeignClipboardIfOwned();
 void CloseClipboardReader();
 

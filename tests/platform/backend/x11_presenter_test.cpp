@@ -798,11 +798,73 @@ std::vector<ClipCase> ClipCases()
     };
 }
 
+// Another program that takes the CLIPBOARD selection, on a connection of its own, and answers requests for
+// its targets and one kind of data for as long as it lives.
+class ForeignOwner {
+public:
+    ForeignOwner(const std::string& display, Atom target, std::string data) : data_(std::move(data))
+    {
+        dpy_ = XOpenDisplay(display.c_str());
+        if (!dpy_)
+            return;
+        target_ = target;
+        targets_ = XInternAtom(dpy_, "TARGETS", False);
+        win_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(dpy_, XInternAtom(dpy_, "CLIPBOARD", False), win_, CurrentTime);
+        XSync(dpy_, False);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~ForeignOwner()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (dpy_)
+            XCloseDisplay(dpy_);
+    }
+
+private:
+    void Serve()
+    {
+        while (!stop_) {
+            XEvent ev;
+            if (!XCheckTypedWindowEvent(dpy_, win_, SelectionRequest, &ev)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
+            auto& r = ev.xselectionrequest;
+            XEvent reply{};
+            reply.xselection.type = SelectionNotify;
+            reply.xselection.requestor = r.requestor;
+            reply.xselection.selection = r.selection;
+            reply.xselection.target = r.target;
+            reply.xselection.time = r.time;
+            reply.xselection.property = r.property;
+            if (r.target == targets_)
+                XChangeProperty(dpy_, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
+                                (const unsigned char*)&target_, 1);
+            else if (r.target == target_)
+                XChangeProperty(dpy_, r.requestor, r.property, target_, 8, PropModeReplace,
+                                (const unsigned char*)data_.data(), (int)data_.size());
+            else
+                reply.xselection.property = None;
+            XSendEvent(dpy_, r.requestor, False, 0, &reply);
+            XFlush(dpy_);
+        }
+    }
+
+    Display* dpy_ = nullptr;
+    ::Window win_ = 0;
+    Atom target_ = 0, targets_ = 0;
+    std::string data_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 TEST_F(X11Presenter, ClipboardTravelsBothWays)
 {
     HWND top = MakeTop(u"clip", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
     Atom clipboard = XInternAtom(dpy_, "CLIPBOARD", False), prop = XInternAtom(dpy_, "TEST_SELECTION", False);
-    Atom targets = XInternAtom(dpy_, "TARGETS", False);
     ::Window mine = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
     for (const ClipCase& c : ClipCases()) {
         SCOPED_TRACE(c.name);
@@ -834,36 +896,7 @@ TEST_F(X11Presenter, ClipboardTravelsBothWays)
         EXPECT_EQ(pasted, c.x);
 
         // Another program copies; the layer pastes.
-        XSetSelectionOwner(dpy_, clipboard, mine, CurrentTime);
-        XSync(dpy_, False);
-        std::atomic<bool> stop{false};
-        std::thread server([&] {
-            while (!stop) {
-                XEvent ev;
-                if (!XCheckTypedWindowEvent(dpy_, mine, SelectionRequest, &ev)) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                    continue;
-                }
-                auto& r = ev.xselectionrequest;
-                XEvent reply{};
-                reply.xselection.type = SelectionNotify;
-                reply.xselection.requestor = r.requestor;
-                reply.xselection.selection = r.selection;
-                reply.xselection.target = r.target;
-                reply.xselection.time = r.time;
-                reply.xselection.property = r.property;
-                if (r.target == targets)
-                    XChangeProperty(dpy_, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
-                                    (const unsigned char*)&target, 1);
-                else if (r.target == target)
-                    XChangeProperty(dpy_, r.requestor, r.property, target, 8, PropModeReplace,
-                                    (const unsigned char*)c.x.data(), (int)c.x.size());
-                else
-                    reply.xselection.property = None;
-                XSendEvent(dpy_, r.requestor, False, 0, &reply);
-                XFlush(dpy_);
-            }
-        });
+        ForeignOwner owner(server_->Display(), target, c.x);
         // The layer learns of the new owner from the server.
         PumpUntil([] { return GetClipboardOwner() == nullptr; });
         EXPECT_TRUE(IsClipboardFormatAvailable(c.format));
@@ -874,9 +907,26 @@ TEST_F(X11Presenter, ClipboardTravelsBothWays)
             GlobalUnlock(h);
         }
         CloseClipboard();
-        stop = true;
-        server.join();
         EXPECT_EQ(got, c.layer);
+    }
+}
+
+// A program that never used the clipboard pastes what another program copied after it started.
+TEST_F(X11Presenter, PasteTakesWhatAnotherProgramCopiedLater)
+{
+    HWND top = MakeTop(u"paste", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});
+    HWND edit = CreateWindowExW(0, u"Edit", u"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 200, 24, top,
+                                (HMENU)2, nullptr, nullptr);
+    Settle();
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    for (const char* text : {"first copy", "second copy"}) {
+        SCOPED_TRACE(text);
+        ForeignOwner owner(server_->Display(), XInternAtom(dpy_, "UTF8_STRING", False), text);
+        std::u16string expected(text, text + strlen(text));
+        EXPECT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }));
+        SetWindowTextW(edit, u"");
+        SendMessageW(edit, WM_PASTE, 0, 0);
+        EXPECT_EQ(headless::Text(edit), expected);
     }
 }
 
