@@ -16,3 +16,7 @@
 #define IDI_ARCHIVE_ATTRIBUTES 165
 #define IDI_ARCHIVE_CREATED 166
 #define IDI_ARCHIVE_MODIFIED 167
+
+// The own HTML renderer's window and the empty dialog over the browser view (no controls).
+#define IDD_HTML_RENDERER 225
+#define IDD_HTML_CHILD 300
