@@ -2,6 +2,7 @@
 #include "app/ex_style_doc.h"
 
 #include "app/message_dlg.h"
+#include "preview/preview_image.h"
 
 #include <algorithm>
 
@@ -10,18 +11,6 @@ IMPLEMENT_DYNCREATE(CEx_StyleDoc, CDocument)
 namespace {
 
 IDocumentPreviewServices* g_services = nullptr;
-
-struct ImageExtension {
-    const char16_t* ext;
-    int type;
-};
-
-const ImageExtension kImageExtensions[] = {
-    {u"bmp", 1}, {u"gif", 2},  {u"jpg", 3},  {u"jpeg", 3}, {u"png", 4},  {u"ico", 5},  {u"tif", 6},
-    {u"tiff", 6}, {u"tga", 7}, {u"pcx", 8},  {u"wbmp", 9}, {u"wmf", 10}, {u"emf", 10}, {u"j2k", 11},
-    {u"jp2", 11}, {u"j2c", 12}, {u"jpc", 12}, {u"pgx", 13}, {u"pnm", 14}, {u"pgm", 14}, {u"ppm", 14},
-    {u"ras", 15},
-};
 
 // Every plain file of the folder, in the order the system lists them.
 std::vector<CString> PlainFiles(const CString& folder)
@@ -87,18 +76,8 @@ void SetDocumentPreviewServices(IDocumentPreviewServices* services)
     g_services = services;
 }
 
-int FindImageType(LPCWSTR name)
-{
-    CString text(name ? name : u"");
-    int dot = text.ReverseFind(u'.');
-    if (dot < 0)
-        return 0;
-    CString ext = text.Mid(dot + 1);
-    for (const ImageExtension& e : kImageExtensions)
-        if (ext.CompareNoCase(e.ext) == 0)
-            return e.type;
-    return 0;
-}
+// The picture library's table: only formats it can decode have a type.
+int FindImageType(LPCWSTR name) { return PreviewImageType(name); }
 
 CString FormatDaoStatus(LONG scode)
 {

@@ -6,43 +6,12 @@
 #include "preview/no_preview_view.h"
 #include "preview/pdf_viewer_control.h"
 #include "res/preview/preview_res.h"
+#include "support/pdf_samples.h"
 
 namespace {
 
-// A PDF of the given pages, each 144 × 72 points with its left square filled red, and a correct
-// cross-reference table.
-std::string WritePdf(int pages)
-{
-    std::vector<std::string> objects;
-    std::string kids;
-    for (int i = 0; i < pages; ++i)
-        kids += std::to_string(3 + 2 * i) + " 0 R ";
-    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
-    objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
-    const std::string content = "1 0 0 rg 0 0 72 72 re f";
-    for (int i = 0; i < pages; ++i) {
-        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 144 72] /Contents " + std::to_string(4 + 2 * i) +
-                          " 0 R >>");
-        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
-                          "\nendstream");
-    }
-    std::string pdf = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t off : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
-        pdf += line;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
-    return pdf;
-}
+// Pages of 144 × 72 points with their left square filled red.
+std::string WritePdf(int pages) { return pdf_samples::WritePdf(pages, 144, 72, "1 0 0 rg 0 0 72 72 re f"); }
 
 std::u16string RichText(CMainPreviewView* pane)
 {

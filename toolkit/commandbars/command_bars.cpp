@@ -449,6 +449,10 @@ CTKPCommandBar* CTKPCommandBars::SetMenuBar(LPCWSTR title, UINT menuId)
     }
     if (menuId)
         bar->GetControls()->CreateOriginalControls();
+    if (!CreateDockedWindow(bar, 1)) {
+        bar->InternalRelease();
+        return nullptr;
+    }
     bar->m_dwFlags &= ~DWORD(2);
     if (bar->m_hWnd)
         ::InvalidateRect(bar->m_hWnd, nullptr, TRUE);
@@ -468,8 +472,25 @@ CTKPToolBar* CTKPCommandBars::AddToolBar(LPCWSTR title, UINT id, CRuntimeClass* 
     bar->EnableDocking(0x3F);
     bar->SetTitle(title);
     bar->SetBarID(id);
+    if (!CreateDockedWindow(bar, id)) {
+        bar->InternalRelease();
+        return nullptr;
+    }
     m_bars.push_back(bar);
     return bar;
+}
+
+BOOL CTKPCommandBars::CreateDockedWindow(CTKPToolBar* bar, UINT)
+{
+    // Without a frame (or before EnableBarDocking) the bar stays a window-less model.
+    CTKPDockBar* top = m_pDockBars[0];
+    if (!top || !top->m_hWnd)
+        return TRUE;
+    if (!bar->CreateBarWindow(top))
+        return FALSE;
+    top->DockCommandBar(bar);
+    RecalcFrameLayout(TRUE);
+    return TRUE;
 }
 
 void CTKPCommandBars::HideCommands(const UINT* ids, int count)
@@ -654,6 +675,16 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
         if (::GetCapture())
             ::ReleaseCapture();
     }
+    // A menu tracked on its own (context menus) still goes through the system's menu tracking,
+    // which gives the same answers; the popup window serves the bars' own popups.
+    if (HMENU menu = popupBar->GetSourceMenu(); menu && ::IsMenu(menu)) {
+        HWND hOwner = owner && owner->m_hWnd ? owner->m_hWnd : (commandOwner ? commandOwner->m_hWnd : nullptr);
+        TPMPARAMS params{sizeof(TPMPARAMS), {0, 0, 0, 0}};
+        if (exclude)
+            params.rcExclude = *exclude;
+        popupBar->m_pReturnCmd = nullptr;
+        return int(::TrackPopupMenuEx(menu, flags & ~UINT(1), x, y, hOwner, exclude ? &params : nullptr));
+    }
     if (popupBar->PopupAt(x, y, exclude)) {
         MSG msg;
         while (popupBar->GetTrackingMode()) {
@@ -678,16 +709,7 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
         return (flags & TPM_RETURNCMD) ? int(chosen) : 1;
     }
     popupBar->m_pReturnCmd = nullptr;
-    // Until the popup window can show itself, the system's menu tracking shows the menu the bar
-    // was filled from, so the user still gets the menu and the caller the command.
-    HMENU menu = popupBar->GetSourceMenu();
-    if (!menu || !::IsMenu(menu))
-        return 0;
-    HWND hOwner = owner && owner->m_hWnd ? owner->m_hWnd : (commandOwner ? commandOwner->m_hWnd : nullptr);
-    TPMPARAMS params{sizeof(TPMPARAMS), {0, 0, 0, 0}};
-    if (exclude)
-        params.rcExclude = *exclude;
-    return int(::TrackPopupMenuEx(menu, flags, x, y, hOwner, exclude ? &params : nullptr));
+    return 0;
 }
 
 int CTKPCommandBars::TrackPopupMenuAt(CMenu* menu, UINT flags, int x, int y, CWnd* owner, LPCRECT exclude,

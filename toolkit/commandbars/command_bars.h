@@ -140,6 +140,8 @@ public:
     void EnableBarDocking();
     CTKPCommandBar* SetMenuBar(LPCWSTR title, UINT menuId);
     CTKPToolBar* AddToolBar(LPCWSTR title, UINT id, CRuntimeClass* runtimeClass = nullptr);
+    // Gives a new bar its window in the top dock bar and docks it in a row of its own there.
+    BOOL CreateDockedWindow(CTKPToolBar* bar, UINT id);
     CTKPShortcutTable* GetShortcutTable() const { return m_pShortcutTable; }
     CTKPCommandBarsSettings* GetCommandBarsOptions() const { return m_pOptions; }
     void HideCommands(const UINT* ids, int count);

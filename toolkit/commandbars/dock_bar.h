@@ -28,6 +28,23 @@ public:
     DWORD GetBarStyle() const { return m_dwStyle; }
     CTKPCommandBars* GetCommandBars() const { return m_pCommandBars; }
 
+    // One docked bar's place inside the dock bar.
+    struct Placement {
+        CTKPToolBar* bar;
+        RECT rect;
+    };
+    // Lays the visible bars out row by row for the dock bar's length (its width along the top or
+    // bottom, its height along a side) and returns the thickness the rows take. A bar that does not
+    // fit in what is left of its row gets that rest, so its hidden controls go behind its expand
+    // button; a stretching bar takes the whole length. With commit the bars keep their layouts.
+    int CalcRows(int length, BOOL commit, std::vector<Placement>* places = nullptr);
+
+protected:
+    afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    DECLARE_MESSAGE_MAP()
+
 private:
     DWORD m_dwStyle = 0;
     // A null entry ends a row.

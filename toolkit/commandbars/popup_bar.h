@@ -25,6 +25,24 @@ public:
     // Shows the rarely used commands the popup hides, and lays it out again.
     virtual void ExpandBar();
 
+    BOOL SetTrackingMode(int mode, BOOL selectFirst = TRUE, BOOL fromKeyboard = FALSE) override;
+    // The popup menu's column of controls (or the grid of a popup tool bar) and the size it takes.
+    CSize CalcLayout(int length, DWORD mode) override;
+    void OnRecalcLayout() override;
+    void OnControlsChanged() override;
+    void DelayRedraw() override;
+    // A click in the popup leaves the frame active.
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // Marks the rarely used commands hidden unless full menus are on or the popup is expanded.
+    void UpdateHiddenCommands();
+    // The direction, position and exclusion rectangle from the control that opens the popup.
+    void UpdatePositionFromParent();
+
+    // Where a popup of a size goes: next to the point or the exclusion rectangle, inside the work
+    // area. Bit 1 of flags (open to the left) may change; `scroll` tells that the popup had to shrink.
+    static RECT CalcPopupRect(POINT pt, SIZE size, const RECT& exclude, const RECT& workArea, DWORD& flags,
+                              BOOL& scroll);
+
     // The menu the bar was last filled from.
     HMENU GetSourceMenu() const { return m_hSourceMenu; }
     void SetSourceMenu(HMENU menu) { m_hSourceMenu = menu; }
@@ -39,11 +57,20 @@ public:
     BOOL m_bRightToLeft = FALSE;
 
 protected:
+    // Places the popup for its current layout and moves its window there.
+    void PlaceWindow(UINT swpFlags);
+
     CTKPControlPopup* m_pParentControl = nullptr;
+    BOOL m_bInLayout = FALSE;
+    // A stand-alone popup opened from the keyboard selects its first control.
+    BOOL m_bKeyboardOpen = FALSE;
     HMENU m_hSourceMenu = nullptr;
 };
 
 // Shows a menu as a command-bar popup at a screen point for the owner window, with icons from the
 // tool-bar resource `toolBarId` when it is above 0. The answer is that of the menu tracking: the
 // chosen command with TPM_RETURNCMD, else nonzero on success.
+// The id of the item at the end of a popup that shows the rarely used commands.
+#define TKP_ID_EXPAND_POPUP 9402
+
 int TrackToolkitPopupMenu(CMenu* menu, UINT flags, int x, int y, CWnd* owner, UINT toolBarId = 0);

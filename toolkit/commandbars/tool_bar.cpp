@@ -1,6 +1,7 @@
 // Tool bars: controls from tool-bar resources, docking flags and visibility.
 #include "toolkit/commandbars/tool_bar.h"
 
+#include "toolkit/base/paint_manager.h"
 #include "toolkit/base/resource_loader.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
@@ -59,9 +60,39 @@ BOOL CTKPToolBar::LoadToolBar(UINT id, BOOL loadIcons)
 
 void CTKPToolBar::SetVisible(BOOL visible)
 {
+    visible = visible != FALSE;
+    if (m_bVisible == visible)
+        return;
+    if (!visible && m_nTrackingMode)
+        SetTrackingMode(0, TRUE, FALSE);
     m_bVisible = visible;
     if (m_hWnd)
         ::ShowWindow(m_hWnd, visible ? SW_SHOWNA : SW_HIDE);
+    CTKPCommandBars* bars = GetCommandBars();
+    if (m_pDockBar && bars)
+        bars->RecalcFrameLayout();
+    if (bars)
+        if (CWnd* site = GetSite(); site && site->m_hWnd)
+            ::SendMessageW(site->m_hWnd, 10325, WPARAM(this), LPARAM(visible));
+}
+
+BOOL CTKPToolBar::CreateBarWindow(CWnd* parent)
+{
+    if (m_hWnd)
+        return TRUE;
+    if (!parent || !parent->m_hWnd)
+        return FALSE;
+    const LPCWSTR className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW));
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (m_bVisible ? WS_VISIBLE : 0);
+    return CreateEx(0, className, m_strTitle.GetString(), style, RECT{0, 0, 0, 0}, parent, m_nBarID);
+}
+
+void CTKPToolBar::OnRecalcLayout()
+{
+    if (CTKPCommandBars* bars = GetCommandBars(); bars && m_pDockBar)
+        bars->RecalcFrameLayout();
+    else if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 CSize CTKPToolBar::CalcDynamicLayout(int length, DWORD mode)
@@ -71,7 +102,28 @@ CSize CTKPToolBar::CalcDynamicLayout(int length, DWORD mode)
 
 CSize CTKPToolBar::CalcDockingLayout(int length, DWORD mode)
 {
-    return CalcLayout(length, mode);
+    CTKPPaintManager* paint = GetPaintManager();
+    if (!paint)
+        return CSize(0, 0);
+    CClientDC dc(m_hWnd ? this : nullptr);
+    HGDIOBJ oldFont = ::SelectObject(dc.m_hDC, paint->GetBarFont(this));
+    RECT border = paint->GetBarBorders(this);
+    if (m_dwStyle & 0x400000) {
+        // The gripper sits before the first control, across the bar's length.
+        const SIZE gripper = paint->DrawBarGripper(dc.m_hDC, this, FALSE);
+        if (mode & LM_HORZDOCK)
+            border.left += gripper.cx;
+        else
+            border.top += gripper.cy;
+    }
+    const CSize size = m_pControls->CalcSize(&dc, length, mode, border);
+    ::SelectObject(dc.m_hDC, oldFont);
+    if (mode & LM_COMMIT) {
+        m_dwFlags &= ~DWORD(2);
+        if (m_hWnd && !m_nRedrawLock)
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    return size;
 }
 
 void CTKPToolBar::Copy(CTKPCommandBar* source, BOOL recursive)

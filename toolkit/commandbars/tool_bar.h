@@ -33,6 +33,10 @@ public:
     virtual CSize CalcDynamicLayout(int length, DWORD mode);
     virtual CSize CalcDockingLayout(int length, DWORD mode);
     void Copy(CTKPCommandBar* source, BOOL recursive = FALSE) override;
+    // A docked bar asks the frame for a new layout; a floating one takes its new size at once.
+    void OnRecalcLayout() override;
+    // Creates the bar's window as a child of the parent (a dock bar); FALSE when it cannot be made.
+    BOOL CreateBarWindow(CWnd* parent);
 
     CTKPDockBar* GetDockBar() const { return m_pDockBar; }
     void SetDockBar(CTKPDockBar* dockBar) { m_pDockBar = dockBar; }

@@ -287,9 +287,9 @@ BOOL CTKPMouseTracker::OnMouseMessage(UINT message, const MOUSEHOOKSTRUCT& info)
         return FALSE;
     }
     const BOOL isMove = message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE;
-    const BOOL isUp = message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP ||
-                      message == WM_NCLBUTTONUP || message == WM_NCRBUTTONUP || message == WM_NCMBUTTONUP;
-    if ((isMove || isUp) && info.pt.x == g_ptTrackerLastMouse.x && info.pt.y == g_ptTrackerLastMouse.y)
+    // A move without motion would only disturb the selection. A button-up is never dropped for its
+    // point: a click without motion ends there, and dropping it left the chosen command unexecuted.
+    if (isMove && info.pt.x == g_ptTrackerLastMouse.x && info.pt.y == g_ptTrackerLastMouse.y)
         return TRUE;
     g_ptTrackerLastMouse = info.pt;
 

@@ -411,6 +411,9 @@ TEST_F(CommandBarTest, PopupTrackingReturnsTheChosenCommandAndKeepsQuitRequests)
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 5u);
     EXPECT_EQ(popup->GetTrackingMode(), 0);
+    // A popup's window goes when its tracking ends.
+    EXPECT_EQ(popup->m_hWnd, nullptr);
+    ASSERT_TRUE(CreateBarWindow(popup, frame, RECT{0, 0, 100, 100}));
 
     // Executing inside a tracked popup writes the command instead of sending it.
     struct Chooser {

@@ -134,6 +134,32 @@ TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
     // The frame switched full menus off before loading; an empty profile keeps that.
     EXPECT_FALSE(bars->GetCommandBarsOptions()->bAlwaysShowFullMenus);
     EXPECT_TRUE(bars->IsCommandHidden(57607));
+    // Both bars have windows in the top dock bar: the menu bar takes a whole row, the tool bar the
+    // next row at its own length, and the rest of the frame stays free.
+    frame->MoveWindow(0, 0, 640, 400);
+    frame->RecalcLayout();
+    CTKPDockBar* top = bars->GetDockBar(0);
+    CTKPToolBar* tools = bars->GetToolBar(59392);
+    ASSERT_NE(menu->m_hWnd, nullptr);
+    ASSERT_NE(tools->m_hWnd, nullptr);
+    EXPECT_EQ(::GetParent(menu->m_hWnd), top->m_hWnd);
+    EXPECT_EQ(::GetParent(tools->m_hWnd), top->m_hWnd);
+    RECT client, dock, menuRect, toolRect;
+    ::GetClientRect(frame->m_hWnd, &client);
+    ::GetWindowRect(top->m_hWnd, &dock);
+    ::GetWindowRect(menu->m_hWnd, &menuRect);
+    ::GetWindowRect(tools->m_hWnd, &toolRect);
+    EXPECT_EQ(menuRect.right - menuRect.left, client.right);
+    EXPECT_EQ(toolRect.top, menuRect.bottom);
+    EXPECT_GT(toolRect.bottom, toolRect.top);
+    EXPECT_LT(toolRect.right - toolRect.left, client.right);
+    EXPECT_EQ(dock.bottom - dock.top, toolRect.bottom - menuRect.top);
+    // A hidden bar gives its row back.
+    tools->SetVisible(FALSE);
+    frame->RecalcLayout();
+    ::GetWindowRect(top->m_hWnd, &dock);
+    EXPECT_EQ(dock.bottom - dock.top, menuRect.bottom - menuRect.top);
+
     CString text;
     EXPECT_TRUE(bars->GetShortcutTable()->FindDefaultAccelerator(200, text));
     EXPECT_EQ(text, CString(u"F5"));

@@ -129,3 +129,44 @@ TEST_F(PopupMenu, StandAloneMenuReturnsTheCommandChosen) {
     EXPECT_EQ(bars.TrackPopupMenuAt(popup, TPM_RETURNCMD | TPM_NONOTIFY, 60, 60, &owner), 200);
     EXPECT_EQ(TrackToolkitPopupMenu(nullptr, TPM_RETURNCMD, 60, 60, &owner), 0);
 }
+
+TEST(PopupPlacement, StaysInsideTheWorkArea) {
+    const RECT work{0, 0, 800, 600};
+    const RECT none{0, 0, 0, 0};
+    const struct {
+        const char* name;
+        POINT pt;
+        SIZE size;
+        RECT exclude;
+        DWORD flags;
+        RECT expected;
+        DWORD flagsAfter;
+        BOOL scroll;
+    } cases[] = {
+        {"fits at the point", {100, 100}, {120, 200}, none, 0, {100, 100, 220, 300}, 0, FALSE},
+        {"below a menu-bar item", {50, 40}, {120, 200}, {50, 20, 90, 40}, 2, {50, 40, 170, 240}, 2, FALSE},
+        {"past the right edge opens left of the parent item", {700, 100}, {150, 100}, {560, 100, 700, 120}, 0,
+         {410, 100, 560, 200}, 1, FALSE},
+        {"below an item low on the screen opens upwards", {50, 560}, {120, 200}, {50, 540, 90, 560}, 2,
+         {50, 340, 170, 540}, 2, FALSE},
+        {"taller than the room above and below scrolls above a low item", {50, 400}, {120, 700}, {50, 380, 90, 400},
+         2, {50, 0, 170, 380}, 2, TRUE},
+        {"taller than the screen beside a parent shrinks", {100, 50}, {120, 900}, {0, 50, 100, 70}, 0,
+         {100, 0, 220, 595}, 0, TRUE},
+        {"point near the bottom opens upwards", {100, 590}, {120, 200}, none, 0, {100, 390, 220, 590}, 0, FALSE},
+        {"left-opening from a point off the left edge turns right", {50, 100}, {120, 100}, none, 1,
+         {0, 100, 120, 200}, 0, FALSE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DWORD flags = c.flags;
+        BOOL scroll = -1;
+        const RECT rc = CTKPPopupBar::CalcPopupRect(c.pt, c.size, c.exclude, work, flags, scroll);
+        EXPECT_EQ(rc.left, c.expected.left);
+        EXPECT_EQ(rc.top, c.expected.top);
+        EXPECT_EQ(rc.right, c.expected.right);
+        EXPECT_EQ(rc.bottom, c.expected.bottom);
+        EXPECT_EQ(flags, c.flagsAfter);
+        EXPECT_EQ(scroll, c.scroll);
+    }
+}
