@@ -51,6 +51,11 @@ public:
     void SetListProgress(UINT percent) override;
     void EndListProgress() override;
 
+    // ---- The save run's dialog and the destination (engine_ui_save.cpp)
+    void ShowSaveFile(const WCHAR* where, const WCHAR* name, DWORD count) override;
+    void SetSaveProgress(UINT percent) override;
+    bool BrowseForFolder(const WCHAR* title, WCHAR* path, int pathChars) override;
+
     // ---- The pages' calls (engine_ui_pages.cpp)
     void SetProgress(UINT percent) override;
     void SetStatusText(EngineStatusField field, const WCHAR* text) override;

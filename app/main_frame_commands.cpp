@@ -3,6 +3,11 @@
 
 #include "app_res.h"
 #include "app/dovemark_app.h"
+#include "app/drive_info_dlg.h"
+#include "app/filter_dlg.h"
+#include "app/save_progress_dlg.h"
+#include "app/search_dlg.h"
+#include "app/settings_dlg.h"
 #include "app/third_view_hdd.h"
 #include "engine/engine_state.h"
 
@@ -56,9 +61,32 @@ void CMainFrame::OnUpdateCommand(CCmdUI* pCmdUI)
 }
 
 // The commands below open the results page's dialogs and list styles; each page builds its own part.
-void CMainFrame::OnRecoverSelected() {}
+namespace {
 
-void CMainFrame::OnRecoverAll() {}
+// The results page's list and tree; null before the page exists.
+CFoundListCtrl* ResultsList()
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app && app->m_pThirdView ? app->m_pThirdView->GetFoundList() : nullptr;
+}
+
+CFoundTreeCtrl* ResultsTree()
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app && app->m_pThirdView && app->m_pThirdView->GetSafeHwnd() ? &app->m_pThirdView->GetFoundTree() : nullptr;
+}
+
+} // namespace
+
+void CMainFrame::OnRecoverSelected()
+{
+    RunRecoverCommand(ResultsList(), TRUE);
+}
+
+void CMainFrame::OnRecoverAll()
+{
+    RunRecoverCommand(ResultsList(), FALSE);
+}
 
 void CMainFrame::OnViewStyle(UINT id)
 {
@@ -67,10 +95,25 @@ void CMainFrame::OnViewStyle(UINT id)
         app->m_pThirdView->GetFoundList()->RunMenuCommand(id);
 }
 
-void CMainFrame::OnFindFiles() {}
+void CMainFrame::OnFindFiles()
+{
+    RunSearchDialog(ResultsTree());
+}
 
-void CMainFrame::OnFileFilter() {}
+void CMainFrame::OnFileFilter()
+{
+    CFilterDlg dlg(ResultsTree());
+    dlg.DoModal();
+}
 
-void CMainFrame::OnRecoverySettings() {}
+void CMainFrame::OnRecoverySettings()
+{
+    CRecoverySettingsDlg dlg;
+    dlg.DoModal();
+}
 
-void CMainFrame::OnDriveInfo() {}
+void CMainFrame::OnDriveInfo()
+{
+    CFileSystemInfoDlg dlg;
+    dlg.DoModal();
+}

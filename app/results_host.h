@@ -16,6 +16,9 @@ struct ItemProperties {
     CString modified;
 };
 
+// The properties dialog for a row's inputs, run modally (properties_dlg.cpp).
+void RunPropertiesDialog(const ItemProperties& item);
+
 class IResultsHost {
 public:
     virtual ~IResultsHost() = default;
@@ -37,7 +40,7 @@ public:
     // Commands of the list's context menu that open other dialogs.
     virtual void RunSearch() {}
     virtual void RunSettings() {}
-    virtual void RunProperties(const ItemProperties&) {}
+    virtual void RunProperties(const ItemProperties& item) { RunPropertiesDialog(item); }
     // The list's popup menu, tracked through the command bars where there are any; the chosen command.
     virtual UINT TrackPopup(CMenu* popup, UINT flags, int x, int y, CWnd* owner)
     {

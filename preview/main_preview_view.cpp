@@ -2,6 +2,7 @@
 #include "preview/main_preview_view.h"
 
 #include "preview/dbf_view.h"
+#include "preview/html/html_views.h"
 #include "preview/document_view.h"
 #include "preview/image_view.h"
 #include "preview/no_preview_view.h"
@@ -204,11 +205,30 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of web pages, archives, media, drawings, slides and Access tables are not
+// The viewers of archives, media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
-void CMainPreviewView::ShowHtml(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowCustomHtml(CString path) { ReportPreviewComponentUnavailable(); }
+void CMainPreviewView::ShowCustomHtml(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CCustomHTMLViewer), m_pCustomHtmlView, &path);
+}
+
+// Pages, web archives and GIF pictures (as a page holding the picture) are shown by the own
+// renderer. Spreadsheets and ".kdoc" files have no converter here: a missing component.
+void CMainPreviewView::ShowHtml(CString path)
+{
+    int dot = path.ReverseFind(u'.');
+    CString extension = dot < 0 ? CString() : path.Mid(dot);
+    if (extension != u".htm" && extension != u".mht" && extension != u".gif") {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    auto* view = static_cast<CHtml_View*>(CreateViewer(RUNTIME_CLASS(CHtml_View), m_pHtmlView, &path));
+    if (view && !view->Navigate2(path)) {
+        if (IPreviewHost* host = GetPreviewHost())
+            host->SetPreviewOkFlag(0);
+    }
+}
 void CMainPreviewView::ShowArchive(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }

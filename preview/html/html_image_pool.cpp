@@ -6,8 +6,58 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "preview/html/html_document.h"
+#include "win32/picture.h"
+
+namespace {
+
+// The picture in a file's bytes, copied into a bitmap of the screen; null when they are no picture.
+HBITMAP DecodePicture(const std::string& data, int& width, int& height)
+{
+    if (data.empty())
+        return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data.size());
+    if (!block)
+        return nullptr;
+    memcpy(GlobalLock(block), data.data(), data.size());
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    IPicture* picture = nullptr;
+    if (SUCCEEDED(CreateStreamOnHGlobal(block, FALSE, &stream)) && stream) {
+        if (FAILED(OleLoadPicture(stream, LONG(data.size()), TRUE, IID_IPicture,
+                                  reinterpret_cast<void**>(&picture))))
+            picture = nullptr;
+        stream->Release();
+    }
+    GlobalFree(block);
+    if (!picture)
+        return nullptr;
+    HBITMAP copy = nullptr;
+    OLE_HANDLE handle = 0;
+    BITMAP info{};
+    if (SUCCEEDED(picture->get_Handle(&handle)) &&
+        GetObjectW(HBITMAP(uintptr_t(handle)), sizeof info, &info) && info.bmWidth > 0 && info.bmHeight != 0) {
+        width = std::min(info.bmWidth, kMaxLength);
+        height = std::min(std::abs(info.bmHeight), kMaxLength);
+        HDC screen = GetDC(nullptr);
+        copy = CreateCompatibleBitmap(screen, width, height);
+        HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+        HGDIOBJ oldFrom = SelectObject(from, HBITMAP(uintptr_t(handle)));
+        HGDIOBJ oldTo = SelectObject(to, copy);
+        BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        ReleaseDC(nullptr, screen);
+    }
+    picture->Release();
+    return copy;
+}
+
+} // namespace
 
 bool FetchLocalFile(HtmlView address, size_t maxBytes, std::string& out)
 {
@@ -135,23 +185,44 @@ HBITMAP ImagePool::Placeholder()
     return m_hPlaceholder;
 }
 
+ImageRequest* ImagePool::Ready(int index)
+{
+    ImageRequest* request = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (index < 0 || size_t(index) >= m_requests.size() || !m_requests[size_t(index)]->finished)
+            return nullptr;
+        request = m_requests[size_t(index)].get();
+    }
+    // A finished request is no longer written by its loader.
+    if (!request->decoded) {
+        request->decoded = true;
+        request->bitmap = DecodePicture(request->data, request->width, request->height);
+        request->data.clear();
+        request->data.shrink_to_fit();
+    }
+    return request->bitmap ? request : nullptr;
+}
+
 void ImagePool::GetSize(int index, int& cx, int& cy)
 {
-    // Pictures are not decoded here yet: every image holds the placeholder's room.
-    (void)index;
-    cx = kPlaceholderWidth;
-    cy = kPlaceholderHeight;
+    // An image not yet read, or no picture, holds the placeholder's room; the layout never waits.
+    ImageRequest* request = Ready(index);
+    cx = request ? request->width : kPlaceholderWidth;
+    cy = request ? request->height : kPlaceholderHeight;
 }
 
 void ImagePool::StretchImage(int index, HDC dc, int x, int y, int cx, int cy)
 {
-    (void)index;
-    HBITMAP bitmap = Placeholder();
+    ImageRequest* request = Ready(index);
+    HBITMAP bitmap = request ? request->bitmap : Placeholder();
     if (!bitmap)
         return;
+    int width = request ? request->width : kPlaceholderWidth;
+    int height = request ? request->height : kPlaceholderHeight;
     HDC mem = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(mem, bitmap);
-    StretchBlt(dc, x, y, cx, cy, mem, 0, 0, kPlaceholderWidth, kPlaceholderHeight, SRCCOPY);
+    StretchBlt(dc, x, y, cx, cy, mem, 0, 0, width, height, SRCCOPY);
     SelectObject(mem, old);
     DeleteDC(mem);
 }

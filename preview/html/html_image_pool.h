@@ -34,6 +34,7 @@ struct ImageRequest {
     // Decoded on the user-interface thread; the placeholder until the bytes make a picture.
     HBITMAP bitmap = nullptr;
     int width = 0, height = 0;
+    bool decoded = false;
 };
 
 class ImagePool {
@@ -61,6 +62,8 @@ private:
     static DWORD WINAPI LoaderThread(LPVOID self);
     void RunLoader();
     HBITMAP Placeholder();
+    // The request's picture, decoded once its bytes are in (user-interface thread); null until then.
+    ImageRequest* Ready(int index);
 
     HWND m_hNotify;
     std::mutex m_lock;

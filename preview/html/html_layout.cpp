@@ -233,19 +233,20 @@ void Layouter::LayoutTable(HtmlElement& table, int available, bool measureOnly)
     for (int k = 0; k < columns; ++k)
         colX[k + 1] = colX[k] + widths[k] + 2 * pad + gap;
     std::vector<int> rowHeight(rows, 0);
+    auto layoutCell = [&](HtmlElement& c) {
+        int width = int(spanned(widths, c.column, c.layout[3])) + 2 * pad;
+        c.x = colX[c.column];
+        c.y = 0;
+        c.width = width;
+        int bottom = LayoutElements(c.children, c.x + pad, pad, c.x + width - pad);
+        c.height = std::max(bottom + pad, c.heightWish > 0 ? c.heightWish : 0);
+    };
     for (int pass = 0; pass < 2; ++pass) {
         for (HtmlElement* c : cells) {
             if ((c->rowSpan == 1) != (pass == 0))
                 continue;
-            if (pass == 0) {
-                int span = c->layout[3];
-                int width = int(spanned(widths, c->column, span)) + 2 * pad;
-                c->x = colX[c->column];
-                c->y = 0;
-                c->width = width;
-                int bottom = LayoutElements(c->children, c->x + pad, pad, c->x + width - pad);
-                c->height = std::max(bottom + pad, c->heightWish > 0 ? c->heightWish : 0);
-            }
+            if (pass == 0)
+                layoutCell(*c);
             int first = c->row, last = std::min(rows, c->row + c->rowSpan) - 1;
             if (c->rowSpan == 1) {
                 rowHeight[first] = std::max(rowHeight[first], c->height);
@@ -257,18 +258,10 @@ void Layouter::LayoutTable(HtmlElement& table, int available, bool measureOnly)
                     rowHeight[last] += int(c->height - have);
             }
         }
-        if (pass == 0) {
+        if (pass == 0)
             for (HtmlElement* c : cells)
-                if (c->rowSpan != 1) {
-                    int span = c->layout[3];
-                    int width = int(spanned(widths, c->column, span)) + 2 * pad;
-                    c->x = colX[c->column];
-                    c->y = 0;
-                    c->width = width;
-                    int bottom = LayoutElements(c->children, c->x + pad, pad, c->x + width - pad);
-                    c->height = std::max(bottom + pad, c->heightWish > 0 ? c->heightWish : 0);
-                }
-        }
+                if (c->rowSpan != 1)
+                    layoutCell(*c);
     }
     std::vector<int> rowY(rows + 1, border + gap);
     for (int r = 0; r < rows; ++r)

@@ -7,3 +7,6 @@
 #define IDB_PREVIEW_NO_ITEM 211
 // The too-large view's picture, 202 x 140.
 #define IDB_PREVIEW_TOO_LARGE 297
+// The own HTML renderer's window and the empty dialog over the browser view (no controls).
+#define IDD_HTML_RENDERER 225
+#define IDD_HTML_CHILD 300

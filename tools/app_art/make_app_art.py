@@ -244,6 +244,16 @@ def banner():
     return bytes(data)
 
 
+# ---- The tool dialogs' select-all check (16 x 16): ticked and empty -----------------------------
+def select_all_icon(ticked):
+    c = Canvas(16, 16)
+    c.fill(rounded(1.5, 1.5, 14.5, 14.5, 2), BLUE_DARK)
+    c.fill(rounded(2.5, 2.5, 13.5, 13.5, 1.5), vertical(WHITE, (226, 236, 248), 2, 14))
+    if ticked:
+        c.fill(union(bar(4.5, 8, 7, 11, 2.2), bar(7, 11, 12, 4.5, 2.2)), GREEN_DARK)
+    return directory(1, 16, 16, icon_dib(c), 1, 32)
+
+
 def hand_cursor():
     rows, hot = hand(False)
     return directory(2, 32, 32, cursor_dib(rows), hot[0], hot[1])
@@ -257,6 +267,14 @@ ART = {
     "about_skin.bmp": lambda: skin(520, 300, 56),
     "banner.bmp": banner,
     "hand.cur": hand_cursor,
+    # The tool dialogs: each skin covers its dialog's client area whole.
+    "search_skin.bmp": lambda: skin(700, 500, 6),
+    "filter_skin.bmp": lambda: skin(360, 300, 6),
+    "properties_skin.bmp": lambda: skin(380, 240, 6),
+    "save_progress_skin.bmp": lambda: skin(480, 210, 6),
+    "saving_skin.bmp": lambda: skin(480, 210, 6),
+    "select_all_on.ico": lambda: select_all_icon(True),
+    "select_all_off.ico": lambda: select_all_icon(False),
 }
 for _id, _draw in COMMAND_ICONS.items():
     ART["command_%d.ico" % _id] = (lambda d: lambda: directory(1, 32, 32, icon_dib(d()), 1, 32))(_draw)
