@@ -12,12 +12,12 @@ function(dovemark_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_DEPS})
 endfunction()
 
-# dovemark_add_fuzzer(<name> SOURCES file... ARGS arg...): a libFuzzer target built by clang
+# dovemark_add_fuzzer(<name> SOURCES file... [LIBS -lname...] ARGS arg...): a libFuzzer target built by clang
 # whatever compiler builds the rest (so by a command of its own), and its brief CTest smoke run
 # over <folder>/corpus (registered by tests/, where testing is enabled). ARGS go to that run. New
 # inputs go to the build folder's corpus, never into the sources.
 function(dovemark_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   find_program(DOVEMARK_CLANGXX NAMES clang++ clang++-14)
   if(NOT DOVEMARK_CLANGXX)
     return()
@@ -27,7 +27,7 @@ function(dovemark_add_fuzzer name)
     OUTPUT ${fuzz_bin}
     COMMAND ${DOVEMARK_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined
             -fno-sanitize-recover=undefined -I${PROJECT_SOURCE_DIR} -I${PROJECT_SOURCE_DIR}/platform
-            -MD -MF ${fuzz_bin}.d ${ARG_SOURCES} -o ${fuzz_bin}
+            -MD -MF ${fuzz_bin}.d ${ARG_SOURCES} ${ARG_LIBS} -o ${fuzz_bin}
     DEPFILE ${fuzz_bin}.d
     DEPENDS ${ARG_SOURCES}
     COMMENT "Building ${name}er with clang"

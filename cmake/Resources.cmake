@@ -58,11 +58,12 @@ function(dovemark_add_wizard_front_resources target)
   dovemark_add_resources(${target} ${dir}/wizard_front.rc DEPENDS ${art} ${dir}/wizard_front_res.h)
 endfunction()
 
-# The preview's own resources (res/preview/: the no-preview and too-large pictures), and their ids
+# The preview's own resources (res/preview/: the no-preview and too-large pictures, the archive list's
+# header icons), and their ids
 # header for the code that names them.
 function(dovemark_add_preview_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/preview)
-  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp)
+  file(GLOB art CONFIGURE_DEPENDS ${dir}/*.bmp ${dir}/*.ico)
   dovemark_add_resources(${target} ${dir}/preview.rc DEPENDS ${art} ${dir}/preview_res.h)
 endfunction()
 

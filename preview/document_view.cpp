@@ -1,6 +1,7 @@
 // The document preview view: picks its child control by the file's extension and loads the file.
 #include "preview/document_view.h"
 
+#include "preview/archive/zip_item_reader.h"
 #include "preview/preview_host.h"
 #include "preview/text_file_reader.h"
 
@@ -51,7 +52,7 @@ int CAdobeReaderView::OnCreate(LPCREATESTRUCTW lpcs)
         ShowRtf(path);
     else if (extension == u".doc")
         ShowWordDocument(path);
-    else if (extension == u".gz")
+    else if (extension == u".gz" || extension == u".tgz")
         ShowGzip(path);
     else
         ShowText(path);
@@ -117,18 +118,42 @@ void CAdobeReaderView::ShowRtf(const CString& path)
     ApplyFontAndReadOnly();
 }
 
-// Word documents are read through the Office text converters, and gzip members through the
-// archive item reader; the program has neither yet, so both kinds report a missing component.
+// Word documents are read through the Office text converters, which the program does not have yet:
+// the kind reports a missing component.
 void CAdobeReaderView::ShowWordDocument(const CString& path)
 {
     CreateRichEdit();
     ReportPreviewComponentUnavailable();
 }
 
+// A gzip file shows its first item as text: the whole data of a plain gzip file, the first member
+// of a tar archive inside one, or the first entry of a zip archive named so.
 void CAdobeReaderView::ShowGzip(const CString& path)
 {
-    CreateRichEdit();
-    ReportPreviewComponentUnavailable();
+    if (!CreateRichEdit()) {
+        SetPreviewOk(0);
+        return;
+    }
+    CWaitCursor wait;
+    std::string narrow = WideToAnsi(std::u16string((LPCWSTR)path));
+    CString text;
+    if (!m_archive.OpenArchive(narrow.c_str())) {
+        SetPreviewOk(0);
+    } else {
+        m_archive.CountItems();
+        const BYTE* data = nullptr;
+        size_t size = 0;
+        int isFile = 0;
+        CString kind, name;
+        FILETIME times[3];
+        LONGLONG modified = 0;
+        if (!m_archive.GetItem(0, &data, &size, &isFile, kind, name, times, &modified))
+            SetPreviewOk(0);
+        else if (data)
+            text = AnsiToWide(reinterpret_cast<const char*>(data), std::min(size, kMaxTextChars)).c_str();
+    }
+    m_richEdit.SetWindowText(text);
+    ApplyFontAndReadOnly();
 }
 
 void CAdobeReaderView::ShowText(const CString& path)

@@ -1,9 +1,11 @@
-// CAdobeReaderView: the preview view of PDF, RTF and Word documents and of plain text and source
-// files, each loaded into one child control while the view is created.
+// CAdobeReaderView: the preview view of PDF, RTF and Word documents, of plain text and source
+// files and of the first item of gzip files, each loaded into one child control while the view is
+// created.
 #pragma once
 
 #include "afx/afx.h"
 #include "afx/frame.h"
+#include "preview/archive/zip_item_reader.h"
 #include "preview/ole_rich_edit_ctrl.h"
 #include "preview/pdf_viewer_control.h"
 
@@ -19,6 +21,8 @@ public:
     CWPViewPDFX m_pdf;
     COleRichEditCtrl m_richEdit;
     CFont* m_pFont = nullptr;
+    // Reads ".gz" and ".tgz" files.
+    CZipItemReader m_archive;
 
 protected:
     // The rich edit, filling the view once it is sized, read-only with the view's font.

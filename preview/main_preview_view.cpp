@@ -1,6 +1,8 @@
 // The preview pane: its header band, its viewer slots and the dispatcher that picks a viewer.
 #include "preview/main_preview_view.h"
 
+#include "preview/archive/archive_libraries.h"
+#include "preview/archive/archive_list_view.h"
 #include "preview/dbf_view.h"
 #include "preview/html/html_views.h"
 #include "preview/document_view.h"
@@ -37,7 +39,7 @@ const ExtensionGroup kExtensions[] = {
     {u".ico", kPicture}, {u".emf", kPicture},
     {u".gif", kHtml}, {u".kdoc", kHtml}, {u".xls", kHtml}, {u".htm", kHtml}, {u".mht", kHtml},
     {u".html", kCustomHtml},
-    {u".pdf", kDocument}, {u".rtf", kDocument}, {u".doc", kDocument},
+    {u".pdf", kDocument}, {u".rtf", kDocument}, {u".doc", kDocument}, {u".gz", kDocument}, {u".tgz", kDocument},
     {u".zip", kArchive}, {u".cab", kArchive}, {u".rar", kArchive},
     {u".psd", kPsd},
     {u".avi", kAvi},
@@ -94,6 +96,8 @@ int CMainPreviewView::OnCreate(LPCREATESTRUCTW lpcs)
         return -1;
     if (IPreviewHost* host = GetPreviewHost())
         host->SetPreviewPane(this);
+    // The archive viewers bind the RAR and cabinet libraries at run time; the program brings its own.
+    RegisterArchiveLibraries();
     // No file is chosen yet: an extension that is not previewable starts the pane on its
     // no-preview viewer.
     DispatchPreview(u"fileName", u"fileType");
@@ -205,7 +209,7 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of archives, media, drawings, slides and Access tables are not
+// The viewers of media, drawings, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
@@ -229,7 +233,6 @@ void CMainPreviewView::ShowHtml(CString path)
             host->SetPreviewOkFlag(0);
     }
 }
-void CMainPreviewView::ShowArchive(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowDxf(CString path) { ReportPreviewComponentUnavailable(); }
@@ -250,6 +253,10 @@ BOOL CMainPreviewView::ShowMdb(CString path)
 void CMainPreviewView::ShowDocument(CString path)
 {
     CreateViewer(RUNTIME_CLASS(CAdobeReaderView), m_pDocumentView, &path);
+}
+void CMainPreviewView::ShowArchive(CString path)
+{
+    CreateViewer(RUNTIME_CLASS(CMyListCtrl), m_pArchiveView, &path);
 }
 void CMainPreviewView::ShowImage(CString path) { CreateViewer(RUNTIME_CLASS(CImage_View), m_pImageView, &path); }
 void CMainPreviewView::ShowPicture(CString path)

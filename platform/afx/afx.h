@@ -23,5 +23,6 @@
 #include "afx/rebar.h"
 #include "afx/bar_ctrls.h"
 #include "afx/ole_types.h"
+#include "afx/time_value.h"
 #include "afx/data_object.h"
 #include "afx/app.h"

@@ -7,6 +7,16 @@
 #define IDB_PREVIEW_NO_ITEM 211
 // The too-large view's picture, 202 x 140.
 #define IDB_PREVIEW_TOO_LARGE 297
+
+// The archive list's header images (drawn at 48 x 48, shown at 16 x 16), one per column kind.
+#define IDI_ARCHIVE_ACCESSED 161
+#define IDI_ARCHIVE_FOLDER 162
+#define IDI_ARCHIVE_NAME 163
+#define IDI_ARCHIVE_SIZE 164
+#define IDI_ARCHIVE_ATTRIBUTES 165
+#define IDI_ARCHIVE_CREATED 166
+#define IDI_ARCHIVE_MODIFIED 167
+
 // The own HTML renderer's window and the empty dialog over the browser view (no controls).
 #define IDD_HTML_RENDERER 225
 #define IDD_HTML_CHILD 300

@@ -38,19 +38,20 @@ std::set<std::string> LiveSlots(CMainPreviewView* pane)
 
 } // namespace
 
-TEST(PreviewExtensions, SixtyFiveExtensionsComparedExactly)
+TEST(PreviewExtensions, SixtySevenExtensionsComparedExactly)
 {
     const char16_t* previewable[] = {
         u".png", u".j2k", u".jp2", u".j2c", u".jpc", u".jpeg", u".pcx", u".pnm", u".pgm", u".ppm", u".bmp",
         u".tga", u".tif", u".tiff", u".jpg", u".ico", u".emf", u".gif", u".kdoc", u".xls", u".htm", u".mht",
-        u".html", u".pdf", u".rtf", u".doc", u".zip", u".cab", u".rar", u".psd", u".avi", u".wmv", u".asf",
+        u".html", u".pdf", u".rtf", u".doc", u".gz", u".tgz", u".zip", u".cab", u".rar", u".psd", u".avi",
+        u".wmv", u".asf",
         u".wm", u".wma", u".wav", u".snd", u".au", u".aif", u".mpeg", u".mpg", u".m1v", u".mp2", u".mpa",
         u".mid", u".rmi", u".midi", u".dvr-ms", u".wvx", u".wmx", u".asx", u".mp3", u".dat", u".ppt", u".dbf",
         u".mdb", u".c", u".cpp", u".h", u".hpp", u".txt", u".ini", u".xml", u".dxf", u".largefile"};
-    EXPECT_EQ(std::size(previewable), 65u);
+    EXPECT_EQ(std::size(previewable), 67u);
     for (const char16_t* e : previewable)
         EXPECT_TRUE(CMainPreviewView::IsPreviewableExtension(u"", e)) << CStringA(e).GetString();
-    for (const char16_t* e : {u".JPG", u".gz", u"", u"jpg", u".exe", u"fileType", u".tar"})
+    for (const char16_t* e : {u".JPG", u".GZ", u"", u"jpg", u".exe", u"fileType", u".tar"})
         EXPECT_FALSE(CMainPreviewView::IsPreviewableExtension(u"", e)) << CStringA(e).GetString();
 }
 
@@ -94,7 +95,7 @@ TEST_F(PreviewPaneTest, NewPaneStartsOnTheNoPreviewViewer)
 // Kinds whose viewer is not in the program show "cannot be previewed", never "damaged".
 TEST_F(PreviewPaneTest, MissingComponentsShowTheUnsupportedPicture)
 {
-    for (const char16_t* e : {u".xls", u".zip", u".avi", u".mp3", u".ppt",
+    for (const char16_t* e : {u".xls", u".avi", u".mp3", u".ppt",
                               u".mdb", u".dxf"}) {
         host.itemPath = u"\\docs\\file";
         Preview(u"c:\\tmp\\tmp0" + CString(e), e);

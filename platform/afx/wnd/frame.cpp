@@ -219,9 +219,8 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
     if (pContext->m_pCurrentDoc)
         pContext->m_pCurrentDoc->AddView(pView);
     if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), this, nID, pContext)) {
-        // A view refused in its own creation freed itself; one never made is freed here.
-        if (!pView->m_hWnd)
-            delete pView;
+        // A view whose window was made and then refused has already freed itself, so nothing of it
+        // may be touched here, not even to learn which way it failed.
         return nullptr;
     }
     if (!m_pViewActive)

@@ -349,7 +349,8 @@ bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out)
                planar = bpp == 1 && planes >= 1 && planes <= 4;
     if (!paletted8 && !rgb && !planar)
         return false;
-    if (uint64_t(lineBytes) * bpp < uint64_t(width) || lineBytes == 0)
+    // A plane's line holds width pixels of bpp bits each.
+    if (uint64_t(lineBytes) * 8 < uint64_t(width) * bpp || lineBytes == 0)
         return false;
     // Every scan line of every plane, decompressed; a file that ends early is damaged.
     const size_t scan = size_t(lineBytes) * planes;

@@ -330,17 +330,28 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
         return false;
     if (ev.msg >= WM_KEYFIRST && ev.msg <= WM_KEYLAST) {
         HWND target = ev.hwnd;
-        {
-            // Keys go to the window that has the focus when they are read.
-            Guard lk(Lock());
-            if (Find(q.focus))
-                target = q.focus;
-        }
+        UINT msg = ev.msg;
         bool text = ev.msg == WM_CHAR;
+        {
+            // Keys go to the window that has the focus when they are read, and take their system
+            // form for want of a focus only if there is none then: a click read just before them
+            // may have given the focus after they were pressed.
+            Guard lk(Lock());
+            bool focused = Find(q.focus) != nullptr;
+            if (focused)
+                target = q.focus;
+            else if (Find(q.active))
+                target = q.active;
+            if (!text) {
+                bool down = ev.msg == WM_KEYDOWN || ev.msg == WM_SYSKEYDOWN;
+                bool sys = (ev.lParam & (1 << 29)) || ev.wParam == VK_F10 || ev.wParam == VK_MENU || !focused;
+                msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+            }
+        }
         if (!text && HasHooks(WH_KEYBOARD) &&
             CallHooks(WH_KEYBOARD, remove ? HC_ACTION : HC_NOREMOVE, ev.wParam, ev.lParam))
             return false;
-        *out = MSG{target, ev.msg, ev.wParam, ev.lParam, ev.time, ev.pt};
+        *out = MSG{target, msg, ev.wParam, ev.lParam, ev.time, ev.pt};
         return IsWindow(target);
     }
 

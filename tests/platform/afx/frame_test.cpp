@@ -47,7 +47,25 @@ BEGIN_MESSAGE_MAP(TestView, CView)
     ON_COMMAND(ID_ALL, OnAll)
 END_MESSAGE_MAP()
 
+// A view that refuses its own window: it is destroyed in the making and frees itself.
+class RefusingView : public CView {
+    DECLARE_DYNCREATE(RefusingView)
+public:
+    void OnDraw(CDC*) override {}
+
+protected:
+    int OnCreate(LPCREATESTRUCTW) { return -1; }
+    DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(RefusingView, CView)
+BEGIN_MESSAGE_MAP(RefusingView, CView)
+    ON_WM_CREATE()
+END_MESSAGE_MAP()
+
 class TestFrame : public CFrameWnd {
+public:
+    using CFrameWnd::CreateView;
+
 protected:
     LOG_HANDLER(OnAll, "frame")
     LOG_HANDLER(OnFrameApp, "frame")
@@ -180,6 +198,19 @@ TEST_F(FrameTest, TheViewIsActiveAndFillsWhatTheBarsLeave) {
     frame->RecalcLayout();
     pView->GetWindowRect(&rcView);
     EXPECT_EQ(rcView.Height(), 0);
+}
+
+TEST_F(FrameTest, AViewThatRefusesItsWindowIsNotTouchedAfterItFreedItself) {
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = RUNTIME_CLASS(RefusingView);
+    ctx.m_pCurrentDoc = &doc;
+    CView* first = frame->GetActiveView();
+    EXPECT_EQ(frame->CreateView(&ctx, AFX_IDW_PANE_FIRST + 1), nullptr);
+    // Only the view that was made stays with the document and the frame.
+    POSITION pos = doc.GetFirstViewPosition();
+    EXPECT_EQ(doc.GetNextView(pos), first);
+    EXPECT_EQ(pos, nullptr);
+    EXPECT_EQ(frame->GetActiveView(), first);
 }
 
 TEST_F(FrameTest, ClosingTheMainFrameEndsTheLoopAndFreesFrameAndView) {

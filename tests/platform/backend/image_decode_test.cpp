@@ -118,6 +118,9 @@ TEST(ImageDecodeCaps, HugeDimensionsAreRefused)
         f = s::Pcx(kW, kH);
         Set16(f, 8, 65535);
         cases.push_back({"pcx", f, ImageFormat::Pcx});
+        f = s::Pcx(kW, kH);
+        Set16(f, 66, 1); // a line of one byte: eight bits, but 8-bit pixels
+        cases.push_back({"pcx line shorter than the width", f, ImageFormat::Pcx});
         std::string p = "P6 30001 2 255\n";
         cases.push_back({"pnm", std::vector<uint8_t>(p.begin(), p.end()), ImageFormat::Pnm});
         p = "P5 99999999999999999999 1 255\n";

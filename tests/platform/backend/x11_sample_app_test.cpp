@@ -50,7 +50,11 @@ protected:
             XCloseDisplay(dpy_);
     }
 
-    bool WaitFor(const std::function<bool()>& done, int ms = 5000)
+    // The bound only ends a wait for something that never comes: a loaded machine under the
+    // sanitizers can take seconds to start the program or to show a frame.
+    static constexpr int kPatienceMs = 30000;
+
+    bool WaitFor(const std::function<bool()>& done, int ms = kPatienceMs)
     {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (std::chrono::steady_clock::now() < end) {
@@ -89,7 +93,8 @@ protected:
     // The program draws on its own thread, so the server's copy is compared until a quiet moment.
     bool SameAsSurface(HWND top)
     {
-        for (int attempt = 0; attempt < 40; ++attempt) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
+        while (std::chrono::steady_clock::now() < end) {
             x11::Flush();
             auto s = user::WindowSurface(top);
             ::Window w = x11::WindowOf(top);
@@ -136,7 +141,10 @@ TEST_F(SampleOnX, ClicksTypesAndShowsThePixelsOfTheProgram)
     ASSERT_TRUE(WaitFor([&] { return (dialog = Visible(u"Name")) != nullptr; }));
     HWND edit = GetDlgItem(dialog, 100), ok = GetDlgItem(dialog, IDOK);
     ASSERT_TRUE(edit && ok);
-    // The click and the keys reach the program's queue in order, so the keys find the edit focused.
+    // Keys go to the active window's thread: the dialog is shown before it is activated, and keys
+    // pressed in between would go to the frame. Once it is active, the click and the keys reach
+    // its queue in order, so the keys find the edit focused.
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
     Click(headless::ToScreen(edit, {5, 5}));
     Press(XK_End);
     for (int i = 0; i < 5; ++i)

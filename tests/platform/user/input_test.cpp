@@ -228,6 +228,24 @@ TEST_F(Input, InputLeftByAFilteredReadKeepsItsPlaceInTheQueue)
     headless::PumpUntilIdle();
 }
 
+// A click read before a key may give the focus after the key was pressed: the key is then an
+// ordinary one for the new focus, not the system key of a window without one.
+TEST_F(Input, KeysTakeTheirFormFromTheFocusWhenRead)
+{
+    SetFocus(nullptr);
+    headless::PumpUntilIdle();
+    Log::Get().Watch({WM_KEYDOWN, WM_SYSKEYDOWN, WM_CHAR, WM_SYSCHAR});
+    headless::PressKey('A');
+    SetFocus(left);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"left:KEYDOWN", "left:CHAR"}));
+    // And the other way: without a focus when read, the active window gets the system form.
+    headless::PressKey('A');
+    SetFocus(nullptr);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()), (Names{"top:SYSKEYDOWN", "top:SYSCHAR"}));
+}
+
 TEST_F(Input, KeyMessagesCarryWindowsLParamBits)
 {
     SetFocus(left);
