@@ -442,8 +442,9 @@ TEST(ScanRange, SectorNumbersAreDigitsThatFitIn32Bits)
     for (const auto& c : cases) {
         DWORD v = 7;
         EXPECT_EQ(ParseSectorNumber(c.text, &v), c.ok) << std::u16string(c.text).size();
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(v, c.value);
+        }
     }
 }
 
