@@ -28,11 +28,11 @@ namespace {
 constexpr UINT kHintId = 170;
 constexpr COLORREF kFrameColour = 0x0099A8AC;
 
+// Each column shows its own sub-item: the rows' fillers write type, size, times and id by column number.
 const FoundListColumn kFileColumns[] = {
-    {u"文件名   ", 200, -1}, {u"类型", 100, 100}, {u"大小", 100, 100},
-    {u"创建时间     ", 150, 100}, {u"修改时间         ", 150, 100}, {u"ID", 150, 100},
+    {u"文件名   ", 200}, {u"类型", 100}, {u"大小", 100}, {u"创建时间     ", 150}, {u"修改时间         ", 150}, {u"ID", 150},
 };
-const FoundListColumn kTracedColumns[] = {{u"文件名   ", 200, -1}, {u"类型", 100, 100}, {u"ID", 150, 100}};
+const FoundListColumn kTracedColumns[] = {{u"文件名   ", 200}, {u"类型", 100}, {u"ID", 150}};
 
 } // namespace
 
@@ -46,7 +46,7 @@ int SetFoundListColumns(CListCtrl* list, DWORD scanMode)
     const FoundListColumn* columns = scanMode == 1 ? kTracedColumns : kFileColumns;
     const int count = scanMode == 1 ? int(std::size(kTracedColumns)) : int(std::size(kFileColumns));
     for (int i = 0; i < count; ++i)
-        list->InsertColumn(i, columns[i].heading, LVCFMT_LEFT, columns[i].width, columns[i].subItem);
+        list->InsertColumn(i, columns[i].heading, LVCFMT_LEFT, columns[i].width);
     return count;
 }
 

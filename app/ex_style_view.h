@@ -45,7 +45,6 @@ private:
 struct FoundListColumn {
     const char16_t* heading;
     int width;
-    int subItem;
 };
 // Empties the list's columns and inserts the mode's; returns how many were inserted.
 int SetFoundListColumns(CListCtrl* list, DWORD scanMode);

@@ -2,6 +2,7 @@
 #include "app/snapshot_commands.h"
 
 #include "app/dovemark_app.h"
+#include "app/ex_style_view.h"
 #include "app/main_frame.h"
 #include "app/message_dlg.h"
 #include "app/plain_file_dialog.h"
@@ -100,23 +101,7 @@ CString SnapshotUnreadableText(const CString& path)
 
 void RebuildFoundListColumns(CListCtrl* list, DWORD scanMode)
 {
-    if (!list || !list->m_hWnd)
-        return;
-    if (CHeaderCtrl* header = list->GetHeaderCtrl())
-        for (int n = header->GetItemCount(); n > 0; --n)
-            list->DeleteColumn(0);
-    struct Column {
-        const char16_t* caption;
-        int width;
-    };
-    static const Column traced[] = {{u"文件名   ", 200}, {u"类型", 100}, {u"ID", 150}};
-    static const Column files[] = {{u"文件名   ", 200},      {u"类型", 100},
-                                   {u"大小", 100},           {u"创建时间     ", 150},
-                                   {u"修改时间         ", 150}, {u"ID", 150}};
-    const Column* columns = scanMode == 1 ? traced : files;
-    const int count = scanMode == 1 ? 3 : 6;
-    for (int i = 0; i < count; ++i)
-        list->InsertColumn(i, columns[i].caption, LVCFMT_LEFT, columns[i].width);
+    SetFoundListColumns(list, scanMode);
 }
 
 BOOL CMainFrame::OpenSnapshot(LPCWSTR path)

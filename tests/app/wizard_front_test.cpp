@@ -426,6 +426,13 @@ TEST_F(WizardFront, ChoosingAModeAgainLeavesOneSetOfColumns)
         const int expected = mode == 1 ? 3 : 6;
         EXPECT_EQ(SetFoundListColumns(&list, mode), expected);
         EXPECT_EQ(list.GetHeaderCtrl()->GetItemCount(), expected) << mode;
+        // The fillers write each cell by column number, so a column must show its own sub-item.
+        for (int i = 0; i < expected; ++i) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_SUBITEM;
+            ASSERT_TRUE(list.GetColumn(i, &column));
+            EXPECT_EQ(column.iSubItem, i) << mode;
+        }
     }
     list.DestroyWindow();
 }
