@@ -1,5 +1,6 @@
 // Page 2: Start checks the choice and starts the mode's scan worker; a timer moves on once the worker has finished.
 #include "app/second_view_hdd.h"
+#include "app/third_view_hdd.h"
 
 #include "app/dovemark_app.h"
 #include "app/engine_ui.h"
@@ -263,17 +264,25 @@ void CSecondView_HDD::FinishRun()
                            MSG_KIND_ERROR);
         SetResultWords();
     } else if (ScanMode == 2) {
-        if (app)
-            app->SwitchView(4);
+        ShowResults(app);
         ShowAppMessage(u"如果你没有在这里找到所需的文件和文件夹，那么请回去进行恢复的第一步， \r\n"
                        u"并选择“全面扫描”模式偿试再次恢复。",
                        MSG_KIND_QUESTION);
         SetResultWords();
     } else {
-        if (app)
-            app->SwitchView(4);
+        ShowResults(app);
         SetResultWords();
     }
+}
+
+// The results page keeps its Save, Back and Home buttons hidden until a run has filled it.
+void CSecondView_HDD::ShowResults(CDovemarkApp* app)
+{
+    if (!app)
+        return;
+    app->SwitchView(4);
+    if (app->m_pThirdView)
+        app->m_pThirdView->ShowResultButtons(TRUE);
 }
 
 bool CSecondView_HDD::ConfirmStop()

@@ -4,6 +4,7 @@
 #include "app/page_tree_host.h"
 #include "app/wizard_tree_page.h"
 
+class CDovemarkApp;
 class CSecondDisplay;
 
 class CSecondView_HDD : public CWizardTreePage {
@@ -22,6 +23,7 @@ public:
     void ShowIdleButtons() override;
     // A running scan is asked to stop (the user answers the question) and waited for; false when the user keeps it.
     bool ConfirmStop();
+    void ShowResults(CDovemarkApp* app);
 
     CSecondDisplay* m_pDisplay = nullptr;
 

@@ -272,6 +272,16 @@ TEST_F(WizardFront, EachScanRunsToItsResultsPage)
         EXPECT_EQ(boxes_, c.boxes);
         EXPECT_EQ(ScanFailedFlag, 0u);
         EXPECT_EQ(m_frame->m_bResultsReady, 1);
+        if (c.page == 4) {
+            // The results page offers Save and Start over once a run has filled it.
+            CView* results = m_app->GetPage(4);
+            ASSERT_NE(results, nullptr);
+            for (int id : {159, 61481}) {
+                CWnd* button = results->GetDlgItem(id);
+                ASSERT_NE(button, nullptr) << id;
+                EXPECT_TRUE(button->IsWindowVisible() && button->IsWindowEnabled()) << id;
+            }
+        }
         if (c.command == 132) {
             EXPECT_GT(SignatureCount, 0u);
         }
