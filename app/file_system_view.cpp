@@ -6,6 +6,7 @@
 #include "app/engine_ui.h"
 #include "app/file_system_form.h"
 #include "app/main_frame.h"
+#include "app/second_view_hdd.h"
 #include "app/message_dlg.h"
 #include "app/page_band.h"
 #include "app/results_controls.h"
@@ -249,4 +250,9 @@ void CFileSystemView::OnBack()
 void CFileSystemView::OnHome()
 {
     OnBack();
+    CDovemarkApp* app = DovemarkApp();
+    // Only when the steps back were taken: a run the user chose to keep leaves the wizard where it is.
+    CMainFrame* frame = MainFrame();
+    if (app && app->m_pSecondView && frame && frame->GetActiveView() == app->GetPage(2))
+        app->m_pSecondView->OnHome();
 }

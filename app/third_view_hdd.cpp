@@ -5,6 +5,7 @@
 #include "app/dovemark_app.h"
 #include "app/file_system_view.h"
 #include "app/main_frame.h"
+#include "app/second_view_hdd.h"
 #include "app/message_dlg.h"
 #include "app/results_controls.h"
 #include "app/page_band.h"
@@ -370,6 +371,11 @@ void CThirdView_HDD::OnStartOver()
     CDovemarkApp* app = DovemarkApp();
     if (ScanMode == 0 && app && app->m_pFileSystemView)
         app->m_pFileSystemView->OnBack();
+    // Back down the scan page and the drive page, so the wizard starts again from its first page.
+    // Only when the steps back were taken: a run the user chose to keep leaves the wizard where it is.
+    CMainFrame* frame = MainFrame();
+    if (app && app->m_pSecondView && frame && frame->GetActiveView() == app->GetPage(2))
+        app->m_pSecondView->OnHome();
 }
 
 // ---- What the tree and the list ask of the page -----------------------------------------------
