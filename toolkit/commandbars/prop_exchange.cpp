@@ -18,6 +18,16 @@ IMPLEMENT_DYNAMIC(CTKPPropExchangeIniFile, CTKPPropExchange)
 
 namespace {
 
+// One value of a typed archive exchange, read or written by the direction of the exchange.
+template <class T>
+void ExchangeArchived(CArchive& ar, BOOL loading, void* value)
+{
+    if (loading)
+        ar >> *static_cast<T*>(value);
+    else
+        ar << *static_cast<const T*>(value);
+}
+
 const int kZero = 0;
 // Reading a stored length takes the bytes in steps of this size, so a length that the stream
 // cannot back never costs more memory than the stream holds.
@@ -362,22 +372,13 @@ BOOL CTKPPropExchangeArchive::ExchangeProp(LPCWSTR, VARTYPE type, void* value, c
         }
         switch (type) {
         case TKP_VT_LPSTR:
-            if (m_bLoading)
-                ar >> *static_cast<CString*>(value);
-            else
-                ar << *static_cast<const CString*>(value);
+            ExchangeArchived<CString>(ar, m_bLoading, value);
             return TRUE;
         case VT_DATE:
-            if (m_bLoading)
-                ar >> *static_cast<COleDateTime*>(value);
-            else
-                ar << *static_cast<const COleDateTime*>(value);
+            ExchangeArchived<COleDateTime>(ar, m_bLoading, value);
             return TRUE;
         case VT_VARIANT:
-            if (m_bLoading)
-                ar >> *static_cast<COleVariant*>(value);
-            else
-                ar << *static_cast<const COleVariant*>(value);
+            ExchangeArchived<COleVariant>(ar, m_bLoading, value);
             return TRUE;
         default:
             return TRUE;

@@ -19,6 +19,16 @@ constexpr int kDpi = 96;
 
 LONG PixelsToHimetric(int pixels) { return LONG((int64_t(pixels) * 2540 + kDpi / 2) / kDpi); }
 
+// The answer of a property getter: the value through a caller's pointer, refused when there is none.
+template <class T, class V>
+HRESULT Answer(T* out, V value)
+{
+    if (!out)
+        return E_POINTER;
+    *out = T(value);
+    return S_OK;
+}
+
 class GlobalStream final : public IStream {
 public:
     GlobalStream(HGLOBAL memory, bool deleteOnRelease)
@@ -202,41 +212,11 @@ public:
         return left;
     }
 
-    HRESULT get_Handle(OLE_HANDLE* out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap));
-        return S_OK;
-    }
-    HRESULT get_hPal(OLE_HANDLE* out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = 0;
-        return S_OK;
-    }
-    HRESULT get_Type(SHORT* out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = m_icon ? PICTYPE_ICON : PICTYPE_BITMAP;
-        return S_OK;
-    }
-    HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = PixelsToHimetric(m_width);
-        return S_OK;
-    }
-    HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = PixelsToHimetric(m_height);
-        return S_OK;
-    }
+    HRESULT get_Handle(OLE_HANDLE* out) override { return Answer(out, OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap))); }
+    HRESULT get_hPal(OLE_HANDLE* out) override { return Answer(out, 0); }
+    HRESULT get_Type(SHORT* out) override { return Answer(out, m_icon ? PICTYPE_ICON : PICTYPE_BITMAP); }
+    HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_width)); }
+    HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_height)); }
     HRESULT Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc, OLE_YPOS_HIMETRIC ySrc,
                    OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc, LPCRECT) override
     {
