@@ -1,4 +1,5 @@
 // The main frame: its creation, layout, the engine port's dispatch and the exit sequence.
+#include "app/preview_progress.h"
 #include "app/main_frame.h"
 
 #include "app/banner_dlg.h"
@@ -101,6 +102,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
     if (CTKPFrameWnd::OnCreate(lpcs) == -1)
         return -1;
     SetPreviewHost(this);
+    InstallPreviewProgress();
     m_pBannerDlg = new CBannerDlg;
     if (!m_pBannerDlg->Create(this))
         return -1;

@@ -6,6 +6,8 @@
 #include "preview/dbf_view.h"
 #include "preview/html/html_views.h"
 #include "preview/document_view.h"
+#include "preview/dxf_library.h"
+#include "preview/dxf_view.h"
 #include "preview/image_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/ole_picture_view.h"
@@ -98,6 +100,7 @@ int CMainPreviewView::OnCreate(LPCREATESTRUCTW lpcs)
         host->SetPreviewPane(this);
     // The archive viewers bind the RAR and cabinet libraries at run time; the program brings its own.
     RegisterArchiveLibraries();
+    RegisterDxfLibrary();
     // No file is chosen yet: an extension that is not previewable starts the pane on its
     // no-preview viewer.
     DispatchPreview(u"fileName", u"fileType");
@@ -209,7 +212,7 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of media, drawings, slides and Access tables are not
+// The viewers of media, slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
@@ -235,7 +238,7 @@ void CMainPreviewView::ShowHtml(CString path)
 }
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowDxf(CString path) { ReportPreviewComponentUnavailable(); }
+void CMainPreviewView::ShowDxf(CString path) { CreateViewer(RUNTIME_CLASS(CDFXView), m_pDxfView, &path); }
 void CMainPreviewView::ShowThumbnails(CString folder) { ReportPreviewComponentUnavailable(); }
 
 BOOL CMainPreviewView::ShowPowerPoint(CString path)

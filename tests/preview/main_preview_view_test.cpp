@@ -96,7 +96,7 @@ TEST_F(PreviewPaneTest, NewPaneStartsOnTheNoPreviewViewer)
 TEST_F(PreviewPaneTest, MissingComponentsShowTheUnsupportedPicture)
 {
     for (const char16_t* e : {u".xls", u".avi", u".mp3", u".ppt",
-                              u".mdb", u".dxf"}) {
+                              u".mdb"}) {
         host.itemPath = u"\\docs\\file";
         Preview(u"c:\\tmp\\tmp0" + CString(e), e);
         SCOPED_TRACE(CStringA(e).GetString());
