@@ -17,6 +17,8 @@ class CTKPCommandBar;
 class CTKPCommandBars;
 class CTKPControl;
 class CTKPControls;
+class CTKPPropExchange;
+struct CTKPPropExchangeContext;
 class CTKPImageIcon;
 class CTKPImageManager;
 class CTKPPaintManager;
@@ -71,6 +73,7 @@ struct TKP_CONTROL_NOTIFY {
 
 // One item of a command bar.
 class CTKPControl : public CCmdTarget, public CTKPAccessibleSupport, public CTKPControlView {
+    DECLARE_SERIAL(CTKPControl)
 public:
     CTKPControl();
     ~CTKPControl() override;
@@ -117,6 +120,8 @@ public:
     virtual int GetMinWidth() const { return 0; }
     virtual void SetWidth(int /*width*/) {}
     virtual CTKPControl* Clone(BOOL recursive = FALSE);
+    // Stores or loads the control's saved keys.
+    virtual void DoPropExchange(CTKPPropExchange* px);
 
     // Accessibility of the item.
     HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
@@ -213,8 +218,10 @@ protected:
 
 // A plain command button.
 class CTKPControlButton : public CTKPControl {
+    DECLARE_SERIAL(CTKPControlButton)
 public:
     CTKPControlButton();
+    void DoPropExchange(CTKPPropExchange* px) override;
     void OnClick(BOOL keyboard = FALSE, POINT pt = POINT{0, 0}) override;
     void OnLButtonUp(POINT pt) override;
     CTKPControl* Clone(BOOL recursive = FALSE) override;
@@ -222,8 +229,10 @@ public:
 
 // A control that opens a popup bar (types 2, 3 and 4).
 class CTKPControlPopup : public CTKPControlButton {
+    DECLARE_SERIAL(CTKPControlPopup)
 public:
     explicit CTKPControlPopup(int type = TKP_CONTROL_POPUP);
+    void DoPropExchange(CTKPPropExchange* px) override;
     ~CTKPControlPopup() override;
 
     CTKPCommandBar* GetCommandBar() const override { return m_pCommandBar; }
@@ -244,10 +253,14 @@ public:
     BOOL m_bPopuped = FALSE;
     CTKPCommandBar* m_pCommandBar = nullptr;
     CTKPCommandBar* m_pShowingBar = nullptr;
+    // The id of the popup bar as saved, until a load links the control to that bar.
+    UINT m_nSavedBarId = 0;
+    int m_nPopupStyle = 0;
 };
 
 // The combo box control; its list and edit come with the edit and combo controls.
 class CTKPControlComboBox : public CTKPControlPopup {
+    DECLARE_SERIAL(CTKPControlComboBox)
 public:
     CTKPControlComboBox();
     BOOL IsDroppedDown() const override { return m_bDroppedDown; }
@@ -314,6 +327,10 @@ public:
     CTKPControls* GetOriginalControls() const { return m_pOriginalControls; }
     // Equal when the non-temporary controls compare equal pair by pair.
     BOOL Compare(const CTKPControls* other) const;
+    // Stores or loads the controls (and their original controls); a control of a class that
+    // cannot be made throws an archive exception.
+    void DoPropExchange(CTKPPropExchange* px);
+    void SetOriginalControls(CTKPControls* controls);
 
     // The controls laid out in rows for a length and a mode (LM_* and TKP_LAYOUT_* bits) inside
     // a border; the controls take their places only with LM_COMMIT.
@@ -336,7 +353,7 @@ private:
 
 // The window of a tool bar, the menu bar or a popup bar.
 class CTKPCommandBar : public CWnd, public CTKPWndHookChain, public CTKPAccessibleSupport, public CTKPBarView {
-    DECLARE_DYNCREATE(CTKPCommandBar)
+    DECLARE_SERIAL(CTKPCommandBar)
 public:
     CTKPCommandBar();
     ~CTKPCommandBar() override;
@@ -367,6 +384,13 @@ public:
     virtual void OnUpdateCmdUI(CWnd* pTarget, BOOL disableIfNoHandler);
     // Whether the bar is a dialog bar (its themes draw the dialog-bar gripper).
     virtual BOOL IsDialogBar() const override { return FALSE; }
+    // Saved customisation: the bar's keys and controls; the collection of the bars a save needs
+    // (popup bars get ids from the counter); linking loaded popup controls to their bars.
+    virtual void DoPropExchange(CTKPPropExchange* px);
+    virtual void CollectForSave(UINT& nextPopupId, std::vector<CTKPCommandBar*>& list,
+                                CTKPPropExchangeContext* context);
+    // FALSE when a saved id names a bar of the wrong kind or one already on the path.
+    virtual BOOL RelinkPopups(const std::vector<CTKPCommandBar*>& list, std::vector<CTKPCommandBar*>& path);
 
     // ---- Other operations ----
     CTKPControl* GetControl(int index) const;

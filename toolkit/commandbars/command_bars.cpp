@@ -552,16 +552,6 @@ BOOL CTKPCommandBars::SaveOptions(LPCWSTR profileName)
     return ok;
 }
 
-BOOL CTKPCommandBars::LoadBarControls(LPCWSTR)
-{
-    return FALSE;
-}
-
-BOOL CTKPCommandBars::SaveBarControls(LPCWSTR, BOOL)
-{
-    return FALSE;
-}
-
 BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
 {
     if (!pMsg)

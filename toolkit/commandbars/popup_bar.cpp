@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-IMPLEMENT_DYNCREATE(CTKPPopupBar, CTKPCommandBar)
+IMPLEMENT_SERIAL(CTKPPopupBar, CTKPCommandBar, VERSIONABLE_SCHEMA | 16)
 
 CTKPPopupBar::CTKPPopupBar()
 {
