@@ -258,15 +258,84 @@ public:
     int m_nPopupStyle = 0;
 };
 
-// The combo box control; its list and edit come with the edit and combo controls.
+// The combo box control (type 5): an optional edit field, a face, and a drop-down list that is a
+// popup bar of its own (edit_combo.cpp).
+class CTKPControlComboBoxList;
+class CTKPControlComboBoxEditField;
+class CTKPShellAutoComplete;
 class CTKPControlComboBox : public CTKPControlPopup {
     DECLARE_SERIAL(CTKPControlComboBox)
 public:
     CTKPControlComboBox();
-    BOOL IsDroppedDown() const override { return m_bDroppedDown; }
-    CTKPControl* Clone(BOOL recursive = FALSE) override;
+    ~CTKPControlComboBox() override;
 
-    BOOL m_bDroppedDown = FALSE;
+    void SetEnabled(BOOL enabled) override;
+    void SetFocused(BOOL focused) override;
+    BOOL IsFocused() const override { return m_bFocused; }
+    void SetRect(const RECT& rc) override;
+    // Only a text style of 1 counts a typed text as the control's text.
+    BOOL HasText() const;
+    BOOL Compare(CTKPControl* other) const override;
+    void SetHideFlags(DWORD flags) override;
+    void OnExecute() override;
+    int OnHookKeyDown(UINT vk, LPARAM lParam) override;
+    void SetParent(CTKPCommandBar* bar) override;
+    void Copy(CTKPControl* source, BOOL recursive = FALSE) override;
+    BOOL SetPopuped(BOOL popuped) override;
+    void OnClick(BOOL keyboard = FALSE, POINT pt = POINT{0, 0}) override;
+    BOOL SetSelected(int state) override;
+    int GetMinWidth() const override { return m_nLabelWidth + m_nButtonWidth + 5; }
+    void SetWidth(int width) override;
+    CTKPControl* Clone(BOOL recursive = FALSE) override;
+    void DoPropExchange(CTKPPropExchange* px) override;
+    BOOL IsDroppedDown() const override;
+    int GetFieldWidth() const override { return m_nWidth; }
+    void SetCachedWidths(int labelWidth, int buttonWidth) override;
+    void DrawFieldText(HDC hdc, const RECT& field) override;
+
+    virtual CString GetListText() const;
+    virtual void CreateEditField();
+    virtual void OnSetFocus(HWND previous);
+    virtual void OnKillFocus();
+    virtual void OnSelChanged();
+    virtual void OnEditChanged();
+    virtual void OnSetPopup(BOOL open);
+    // 0 not handled, 1 handled, 2 left to the edit.
+    virtual int OnKeyDown(UINT vk);
+
+    CString GetEditText() const;
+    void SetEditText(const CString& text);
+    void SetEditHint(const CString& hint);
+    CString GetEditHint() const { return m_strEditHint; }
+    void SetDropDown(BOOL dropDown);
+    void SetShellAutoComplete(DWORD flags);
+    int GetCurSel() const;
+    void SetCurSel(int index);
+    // The list is the popup bar the combo opens.
+    CTKPControlComboBoxList* GetList() const;
+    CTKPControlComboBoxEditField* GetEditField() const { return m_pEdit; }
+
+    CTKPControlComboBoxEditField* m_pEdit = nullptr;
+    BOOL m_bDropDown = FALSE;
+    int m_nComboStyle = 0;
+    int m_nWidth = 100;
+    int m_nSavedSel = -1;
+    CString m_strTextAtFocus;
+    BOOL m_bRelayout = FALSE;
+    int m_nLabelWidth = 0;
+    int m_nButtonWidth = 0;
+    CString m_strEditHint;
+    BOOL m_bAutoComplete = FALSE;
+    BOOL m_bNoComplete = FALSE;
+    DWORD m_dwShellAutoCompleteFlags = 0;
+    BOOL m_bFocused = FALSE;
+    UINT m_nEditIconId = 0;
+    BOOL m_bSelAccepted = FALSE;
+    int m_nDropDownItemCount = 12;
+    mutable CString m_strCachedText;
+    mutable BOOL m_bTextDirty = TRUE;
+    CTKPShellAutoComplete* m_pShellAutoComplete = nullptr;
+    int m_nCurSel = -1;
 };
 
 // One control's place in a layout pass of its collection.

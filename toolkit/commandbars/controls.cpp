@@ -5,6 +5,7 @@
 #include "toolkit/base/resource_loader.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/edit_combo.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/sound_player.h"
@@ -575,16 +576,6 @@ CTKPControl* CTKPControlPopup::Clone(BOOL recursive)
     return clone;
 }
 
-CTKPControlComboBox::CTKPControlComboBox() : CTKPControlPopup(TKP_CONTROL_COMBOBOX)
-{
-}
-
-CTKPControl* CTKPControlComboBox::Clone(BOOL recursive)
-{
-    auto* clone = new CTKPControlComboBox();
-    clone->Copy(this, recursive);
-    return clone;
-}
 
 // ---- Collection --------------------------------------------------------------------------------
 namespace {
@@ -691,6 +682,9 @@ CTKPControl* CTKPControls::Add(int type, UINT id, LPCWSTR parameter, int before,
     }
     case TKP_CONTROL_COMBOBOX:
         control = new CTKPControlComboBox();
+        break;
+    case TKP_CONTROL_EDIT:
+        control = new CTKPControlEdit();
         break;
     default:
         control = new CTKPControl();
