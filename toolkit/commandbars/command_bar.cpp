@@ -18,7 +18,7 @@
 
 #include <cstdlib>
 
-IMPLEMENT_DYNCREATE(CTKPCommandBar, CWnd)
+IMPLEMENT_SERIAL(CTKPCommandBar, CWnd, VERSIONABLE_SCHEMA | 16)
 
 CTKPCommandBar::CTKPCommandBar() : m_pControls(new CTKPControls())
 {

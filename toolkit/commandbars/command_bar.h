@@ -17,6 +17,8 @@ class CTKPCommandBar;
 class CTKPCommandBars;
 class CTKPControl;
 class CTKPControls;
+class CTKPPropExchange;
+struct CTKPPropExchangeContext;
 class CTKPImageIcon;
 class CTKPImageManager;
 class CTKPPaintManager;
@@ -71,6 +73,7 @@ struct TKP_CONTROL_NOTIFY {
 
 // One item of a command bar.
 class CTKPControl : public CCmdTarget, public CTKPAccessibleSupport, public CTKPControlView {
+    DECLARE_SERIAL(CTKPControl)
 public:
     CTKPControl();
     ~CTKPControl() override;
@@ -117,6 +120,8 @@ public:
     virtual int GetMinWidth() const { return 0; }
     virtual void SetWidth(int /*width*/) {}
     virtual CTKPControl* Clone(BOOL recursive = FALSE);
+    // Stores or loads the control's saved keys.
+    virtual void DoPropExchange(CTKPPropExchange* px);
 
     // Accessibility of the item.
     HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
@@ -213,8 +218,10 @@ protected:
 
 // A plain command button.
 class CTKPControlButton : public CTKPControl {
+    DECLARE_SERIAL(CTKPControlButton)
 public:
     CTKPControlButton();
+    void DoPropExchange(CTKPPropExchange* px) override;
     void OnClick(BOOL keyboard = FALSE, POINT pt = POINT{0, 0}) override;
     void OnLButtonUp(POINT pt) override;
     CTKPControl* Clone(BOOL recursive = FALSE) override;
@@ -222,8 +229,10 @@ public:
 
 // A control that opens a popup bar (types 2, 3 and 4).
 class CTKPControlPopup : public CTKPControlButton {
+    DECLARE_SERIAL(CTKPControlPopup)
 public:
     explicit CTKPControlPopup(int type = TKP_CONTROL_POPUP);
+    void DoPropExchange(CTKPPropExchange* px) override;
     ~CTKPControlPopup() override;
 
     CTKPCommandBar* GetCommandBar() const override { return m_pCommandBar; }
@@ -244,16 +253,89 @@ public:
     BOOL m_bPopuped = FALSE;
     CTKPCommandBar* m_pCommandBar = nullptr;
     CTKPCommandBar* m_pShowingBar = nullptr;
+    // The id of the popup bar as saved, until a load links the control to that bar.
+    UINT m_nSavedBarId = 0;
+    int m_nPopupStyle = 0;
 };
 
-// The combo box control; its list and edit come with the edit and combo controls.
+// The combo box control (type 5): an optional edit field, a face, and a drop-down list that is a
+// popup bar of its own (edit_combo.cpp).
+class CTKPControlComboBoxList;
+class CTKPControlComboBoxEditField;
+class CTKPShellAutoComplete;
 class CTKPControlComboBox : public CTKPControlPopup {
+    DECLARE_SERIAL(CTKPControlComboBox)
 public:
     CTKPControlComboBox();
-    BOOL IsDroppedDown() const override { return m_bDroppedDown; }
-    CTKPControl* Clone(BOOL recursive = FALSE) override;
+    ~CTKPControlComboBox() override;
 
-    BOOL m_bDroppedDown = FALSE;
+    void SetEnabled(BOOL enabled) override;
+    void SetFocused(BOOL focused) override;
+    BOOL IsFocused() const override { return m_bFocused; }
+    void SetRect(const RECT& rc) override;
+    // Only a text style of 1 counts a typed text as the control's text.
+    BOOL HasText() const;
+    BOOL Compare(CTKPControl* other) const override;
+    void SetHideFlags(DWORD flags) override;
+    void OnExecute() override;
+    int OnHookKeyDown(UINT vk, LPARAM lParam) override;
+    void SetParent(CTKPCommandBar* bar) override;
+    void Copy(CTKPControl* source, BOOL recursive = FALSE) override;
+    BOOL SetPopuped(BOOL popuped) override;
+    void OnClick(BOOL keyboard = FALSE, POINT pt = POINT{0, 0}) override;
+    BOOL SetSelected(int state) override;
+    int GetMinWidth() const override { return m_nLabelWidth + m_nButtonWidth + 5; }
+    void SetWidth(int width) override;
+    CTKPControl* Clone(BOOL recursive = FALSE) override;
+    void DoPropExchange(CTKPPropExchange* px) override;
+    BOOL IsDroppedDown() const override;
+    int GetFieldWidth() const override { return m_nWidth; }
+    void SetCachedWidths(int labelWidth, int buttonWidth) override;
+    void DrawFieldText(HDC hdc, const RECT& field) override;
+
+    virtual CString GetListText() const;
+    virtual void CreateEditField();
+    virtual void OnSetFocus(HWND previous);
+    virtual void OnKillFocus();
+    virtual void OnSelChanged();
+    virtual void OnEditChanged();
+    virtual void OnSetPopup(BOOL open);
+    // 0 not handled, 1 handled, 2 left to the edit.
+    virtual int OnKeyDown(UINT vk);
+
+    CString GetEditText() const;
+    void SetEditText(const CString& text);
+    void SetEditHint(const CString& hint);
+    CString GetEditHint() const { return m_strEditHint; }
+    void SetDropDown(BOOL dropDown);
+    void SetShellAutoComplete(DWORD flags);
+    int GetCurSel() const;
+    void SetCurSel(int index);
+    // The list is the popup bar the combo opens.
+    CTKPControlComboBoxList* GetList() const;
+    CTKPControlComboBoxEditField* GetEditField() const { return m_pEdit; }
+
+    CTKPControlComboBoxEditField* m_pEdit = nullptr;
+    BOOL m_bDropDown = FALSE;
+    int m_nComboStyle = 0;
+    int m_nWidth = 100;
+    int m_nSavedSel = -1;
+    CString m_strTextAtFocus;
+    BOOL m_bRelayout = FALSE;
+    int m_nLabelWidth = 0;
+    int m_nButtonWidth = 0;
+    CString m_strEditHint;
+    BOOL m_bAutoComplete = FALSE;
+    BOOL m_bNoComplete = FALSE;
+    DWORD m_dwShellAutoCompleteFlags = 0;
+    BOOL m_bFocused = FALSE;
+    UINT m_nEditIconId = 0;
+    BOOL m_bSelAccepted = FALSE;
+    int m_nDropDownItemCount = 12;
+    mutable CString m_strCachedText;
+    mutable BOOL m_bTextDirty = TRUE;
+    CTKPShellAutoComplete* m_pShellAutoComplete = nullptr;
+    int m_nCurSel = -1;
 };
 
 // One control's place in a layout pass of its collection.
@@ -314,6 +396,10 @@ public:
     CTKPControls* GetOriginalControls() const { return m_pOriginalControls; }
     // Equal when the non-temporary controls compare equal pair by pair.
     BOOL Compare(const CTKPControls* other) const;
+    // Stores or loads the controls (and their original controls); a control of a class that
+    // cannot be made throws an archive exception.
+    void DoPropExchange(CTKPPropExchange* px);
+    void SetOriginalControls(CTKPControls* controls);
 
     // The controls laid out in rows for a length and a mode (LM_* and TKP_LAYOUT_* bits) inside
     // a border; the controls take their places only with LM_COMMIT.
@@ -336,7 +422,7 @@ private:
 
 // The window of a tool bar, the menu bar or a popup bar.
 class CTKPCommandBar : public CWnd, public CTKPWndHookChain, public CTKPAccessibleSupport, public CTKPBarView {
-    DECLARE_DYNCREATE(CTKPCommandBar)
+    DECLARE_SERIAL(CTKPCommandBar)
 public:
     CTKPCommandBar();
     ~CTKPCommandBar() override;
@@ -367,6 +453,13 @@ public:
     virtual void OnUpdateCmdUI(CWnd* pTarget, BOOL disableIfNoHandler);
     // Whether the bar is a dialog bar (its themes draw the dialog-bar gripper).
     virtual BOOL IsDialogBar() const override { return FALSE; }
+    // Saved customisation: the bar's keys and controls; the collection of the bars a save needs
+    // (popup bars get ids from the counter); linking loaded popup controls to their bars.
+    virtual void DoPropExchange(CTKPPropExchange* px);
+    virtual void CollectForSave(UINT& nextPopupId, std::vector<CTKPCommandBar*>& list,
+                                CTKPPropExchangeContext* context);
+    // FALSE when a saved id names a bar of the wrong kind or one already on the path.
+    virtual BOOL RelinkPopups(const std::vector<CTKPCommandBar*>& list, std::vector<CTKPCommandBar*>& path);
 
     // ---- Other operations ----
     CTKPControl* GetControl(int index) const;

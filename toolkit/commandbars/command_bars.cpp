@@ -449,6 +449,9 @@ CTKPCommandBar* CTKPCommandBars::SetMenuBar(LPCWSTR title, UINT menuId)
     }
     if (menuId)
         bar->GetControls()->CreateOriginalControls();
+    // The window commands of a maximised MDI child's buttons and system menu.
+    const UINT windowCommands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
+    GetImageManager()->SetIconsFromBitmap(TKP_IDB_WINDOW_COMMANDS, windowCommands, 4, 16, 16);
     if (!CreateDockedWindow(bar, 1)) {
         bar->InternalRelease();
         return nullptr;
@@ -550,16 +553,6 @@ BOOL CTKPCommandBars::SaveOptions(LPCWSTR profileName)
     }
     RegCloseKey(app);
     return ok;
-}
-
-BOOL CTKPCommandBars::LoadBarControls(LPCWSTR)
-{
-    return FALSE;
-}
-
-BOOL CTKPCommandBars::SaveBarControls(LPCWSTR, BOOL)
-{
-    return FALSE;
 }
 
 BOOL CTKPCommandBars::PreTranslateFrameMessage(MSG* pMsg)
@@ -674,16 +667,6 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
         mouse->CloseAll();
         if (::GetCapture())
             ::ReleaseCapture();
-    }
-    // A menu tracked on its own (context menus) still goes through the system's menu tracking,
-    // which gives the same answers; the popup window serves the bars' own popups.
-    if (HMENU menu = popupBar->GetSourceMenu(); menu && ::IsMenu(menu)) {
-        HWND hOwner = owner && owner->m_hWnd ? owner->m_hWnd : (commandOwner ? commandOwner->m_hWnd : nullptr);
-        TPMPARAMS params{sizeof(TPMPARAMS), {0, 0, 0, 0}};
-        if (exclude)
-            params.rcExclude = *exclude;
-        popupBar->m_pReturnCmd = nullptr;
-        return int(::TrackPopupMenuEx(menu, flags & ~UINT(1), x, y, hOwner, exclude ? &params : nullptr));
     }
     if (popupBar->PopupAt(x, y, exclude)) {
         MSG msg;

@@ -17,6 +17,7 @@ class CTKPCommandBars;
 class CTKPControl;
 class CTKPCustomizeDragContext;
 class CTKPPropExchange;
+struct CTKPPropExchangeContext;
 class CTKPTabClientWnd;
 class CTKPDockBar;
 class CTKPImageManager;
@@ -25,6 +26,9 @@ class CTKPPaintManager;
 class CTKPPopupBar;
 class CTKPTipContext;
 class CTKPToolBar;
+
+// The toolkit's bitmap of the restore, minimise, maximise and close icons.
+#define TKP_IDB_WINDOW_COMMANDS 9407
 
 // The frame's keyboard shortcuts: the accelerator table as loaded from the resources and the
 // current one, which the user may change.
@@ -148,12 +152,24 @@ public:
     void HideCommand(UINT id);
     // The options live in the profile under "<profile name>-Options". A value missing there keeps
     // what the frame set before loading, and saving writes every value, so a switch the frame
-    // makes before loading holds until the user changes it. Bar controls are not kept in the
-    // profile yet: those two answer FALSE.
+    // makes before loading holds until the user changes it.
     BOOL LoadOptions(LPCWSTR profileName);
     BOOL SaveOptions(LPCWSTR profileName);
-    BOOL LoadBarControls(LPCWSTR profileName);
+    // The bars' places, the dock bars' rows and the customised bars (bar_state.cpp). Loading
+    // without the question about changed built-in bars when `silent` is set.
+    BOOL LoadBarControls(LPCWSTR profileName, BOOL silent = FALSE);
     BOOL SaveBarControls(LPCWSTR profileName, BOOL onlyChanged = TRUE);
+    // The hidden file that holds a large saved control set.
+    void GetControlsFileName(CString& path, LPCWSTR profileName) const;
+    // The document of the customised bars (bar_exchange.cpp).
+    virtual void CollectBarsToSave(std::vector<CTKPCommandBar*>& list, CTKPPropExchangeContext* context);
+    virtual BOOL SaveBars(CTKPPropExchange* px, std::vector<CTKPCommandBar*>& list);
+    virtual BOOL LoadBars(CTKPPropExchange* px, std::vector<CTKPCommandBar*>& list);
+    // Links the loaded popups and merges the loaded tool bars into the bars; FALSE (nothing
+    // changed) when the loaded bars link to each other in a way no save makes.
+    virtual BOOL RebuildBars(std::vector<CTKPCommandBar*>& list, BOOL silent);
+    // A loaded tool bar that no bar of the frame has: it joins the bars, docked at the top.
+    void AddLoadedBar(CTKPToolBar* bar);
 
     virtual BOOL PreTranslateFrameMessage(MSG* pMsg);
     virtual BOOL OnFrameWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
@@ -242,6 +258,8 @@ public:
     BOOL m_bLayoutLock = FALSE;
     BOOL m_bLayoutPending = FALSE;
     CString m_strText;
+    // A file name of the application's choosing for the large saved control set.
+    CString m_strControlsFileName;
 
 private:
     CTKPCustomizeDragContext* m_pDragContext;

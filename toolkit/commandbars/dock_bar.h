@@ -23,6 +23,9 @@ public:
     int FindBar(CTKPCommandBar* bar, int excluded = -1) const;
     CTKPCommandBar* GetBar(int index) const;
     int GetBarCount() const { return int(m_bars.size()); }
+    // Puts a bar (or, for null, a row break) at an index of the entries, as a saved row order
+    // gives it.
+    void InsertEntry(int index, CTKPCommandBar* bar);
     // 0 top, 1 bottom, 2 left, 3 right, from the alignment of the bar style.
     int GetPosition() const;
     DWORD GetBarStyle() const { return m_dwStyle; }

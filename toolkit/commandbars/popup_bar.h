@@ -4,7 +4,7 @@
 #include "toolkit/commandbars/command_bar.h"
 
 class CTKPPopupBar : public CTKPCommandBar {
-    DECLARE_DYNCREATE(CTKPPopupBar)
+    DECLARE_SERIAL(CTKPPopupBar)
 public:
     CTKPPopupBar();
     ~CTKPPopupBar() override;
@@ -55,8 +55,18 @@ public:
     BOOL m_bShowShadow = TRUE;
     // The popup lays itself out right to left.
     BOOL m_bRightToLeft = FALSE;
+    // Saved with the popup's customisation.
+    void DoPropExchange(CTKPPropExchange* px) override;
+    BOOL m_bTearOffPopup = FALSE;
+    CString m_strTearOffCaption;
+    UINT m_nTearOffId = 0;
+    int m_nTearOffWidth = 0;
+    RECT m_rcBorders{2, 4, 2, 4};
+    BOOL m_bDoubleGripper = FALSE;
 
 protected:
+    // Casts the popup's shadow anew (an open popup in its own window with the shadow flag set).
+    void UpdateShadow();
     // Places the popup for its current layout and moves its window there.
     void PlaceWindow(UINT swpFlags);
 

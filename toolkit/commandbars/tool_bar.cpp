@@ -7,7 +7,7 @@
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/image_manager.h"
 
-IMPLEMENT_DYNCREATE(CTKPToolBar, CTKPCommandBar)
+IMPLEMENT_SERIAL(CTKPToolBar, CTKPCommandBar, VERSIONABLE_SCHEMA | 16)
 
 CTKPToolBar::CTKPToolBar()
 {
@@ -53,9 +53,15 @@ BOOL CTKPToolBar::LoadToolBar(UINT id, BOOL loadIcons)
     m_nResourceId = id;
     if (!SetButtons(resource.items.data(), int(resource.items.size())))
         return FALSE;
+    // The controls as built: a customised bar is told from an unchanged one against these.
+    m_pControls->CreateOriginalControls();
+    BOOL result = TRUE;
     if (loadIcons)
-        GetImageManager()->SetIconsFromResource(id);
-    return TRUE;
+        result = GetImageManager()->SetIconsFromResource(id);
+    // Images of another width than the usual 16 make the bar's own icon size.
+    if (resource.width != 16)
+        SetIconSize(SIZE{resource.width, resource.height});
+    return result;
 }
 
 void CTKPToolBar::SetVisible(BOOL visible)

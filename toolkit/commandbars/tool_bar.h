@@ -17,7 +17,7 @@ class CTKPDockBar;
 #endif
 
 class CTKPToolBar : public CTKPCommandBar {
-    DECLARE_DYNCREATE(CTKPToolBar)
+    DECLARE_SERIAL(CTKPToolBar)
 public:
     CTKPToolBar();
     ~CTKPToolBar() override;
@@ -33,6 +33,7 @@ public:
     virtual CSize CalcDynamicLayout(int length, DWORD mode);
     virtual CSize CalcDockingLayout(int length, DWORD mode);
     void Copy(CTKPCommandBar* source, BOOL recursive = FALSE) override;
+    void DoPropExchange(CTKPPropExchange* px) override;
     // A docked bar asks the frame for a new layout; a floating one takes its new size at once.
     void OnRecalcLayout() override;
     // Creates the bar's window as a child of the parent (a dock bar); FALSE when it cannot be made.
@@ -46,6 +47,10 @@ public:
     BOOL m_bTearOff = FALSE;
     BOOL m_bShowExpandButton = TRUE;
     UINT m_nResourceId = 0;
+    // Where the bar last docked and floated, kept with the saved bar state.
+    UINT m_nMRUDockID = 0;
+    RECT m_rcMRUDock{0, 0, 0, 0};
+    POINT m_ptMRUFloat{0, 0};
 
 protected:
     CTKPDockBar* m_pDockBar = nullptr;
