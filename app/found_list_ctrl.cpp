@@ -796,6 +796,35 @@ std::vector<DWORD> CFoundListCtrl::RecoverFolderList() const { return Keys(Recov
 
 std::vector<DWORD> CFoundListCtrl::RecoverFileList() const { return Keys(RecoverFileIds); }
 
+// Inside the folders written whole, what the user has unticked since: branches whose box is empty
+// and folders only partly ticked, whose ticked files alone are written.
+RecoveryExclusions CFoundListCtrl::RecoverExclusions() const
+{
+    RecoveryExclusions out;
+    if (!m_pTree || !m_pTree->GetSafeHwnd())
+        return out;
+    std::vector<HTREEITEM> pending;
+    for (DWORD item : RecoverFolderList())
+        pending.push_back(CFoundTreeCtrl::ToItem(item));
+    while (!pending.empty()) {
+        HTREEITEM at = pending.back();
+        pending.pop_back();
+        const int state = m_pTree->GetCheck(at);
+        if (state == 0) {
+            out.UntickedFolders.insert(CFoundTreeCtrl::ToHandle(at));
+            continue;
+        }
+        if (state == 2)
+            out.PartialFolders.insert(CFoundTreeCtrl::ToHandle(at));
+        for (HTREEITEM child = m_pTree->GetChildItem(at); child; child = m_pTree->GetNextSiblingItem(child))
+            pending.push_back(child);
+    }
+    if (!out.Empty())
+        for (DWORD id : Keys(CheckedFileIds))
+            out.TickedFiles.insert(id);
+    return out;
+}
+
 std::vector<std::u16string> CFoundListCtrl::PreviewTempFileList() const
 {
     std::vector<std::u16string> out;

@@ -4,6 +4,7 @@
 
 #include "afx/afx.h"
 #include "afx/collections.h"
+#include "engine/recovery_writer.h"
 #include "engine/ui_port.h"
 #include "toolkit/base/list_ctrl.h"
 
@@ -82,6 +83,7 @@ public:
     void ClearSets(BOOL all);
     // The sets as the recovery writer and the size recount take them.
     std::vector<DWORD> RecoverFolderList() const;
+    RecoveryExclusions RecoverExclusions() const;
     std::vector<DWORD> RecoverFileList() const;
     std::vector<std::u16string> PreviewTempFileList() const;
 

@@ -136,7 +136,7 @@ BOOL CSaveProgressDlg::OnInitDialog()
         if (job.searchRows)
             SaveSearchRows(job.fileIds);
         else
-            RecoverSelection(job.folderItems, job.fileIds);
+            RecoverSelection(job.folderItems, job.fileIds, &job.exclusions);
         SavedFileCount = 0;
     };
     if (!m_worker.Start(body, m_hWnd, WM_SAVE_WORKER_DONE)) {
@@ -250,6 +250,7 @@ void RunRecoverCommand(CFoundListCtrl* list, BOOL requireTicks)
     SaveJob job;
     job.folderItems = list->RecoverFolderList();
     job.fileIds = list->RecoverFileList();
+    job.exclusions = list->RecoverExclusions();
     CSaveProgressDlg dlg(job, list);
     dlg.DoModal();
 }

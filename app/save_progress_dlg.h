@@ -21,6 +21,7 @@ class CFoundListCtrl;
 struct SaveJob {
     std::vector<DWORD> folderItems;
     std::vector<DWORD> fileIds;
+    RecoveryExclusions exclusions;
     bool searchRows = false;
 };
 

@@ -787,17 +787,52 @@ bool MakeFolder(const Text& path)
     return false;
 }
 
+// The save run's exclusions while RecoverSelection runs; null writes folders whole.
+const RecoveryExclusions* ActiveExclusions = nullptr;
+// Files written inside their folders during the run, so the run does not write them again alone.
+std::unordered_set<DWORD>* FilesWrittenInFolders = nullptr;
+
+bool FolderLeftOut(DWORD treeItem)
+{
+    return ActiveExclusions && ActiveExclusions->UntickedFolders.count(treeItem) != 0;
+}
+
+// Whether a file of the folder with this tree item is written with its folder.
+bool FileOfFolderWritten(DWORD treeItem, DWORD fileId)
+{
+    if (!ActiveExclusions || !ActiveExclusions->PartialFolders.count(treeItem))
+        return true;
+    return ActiveExclusions->TickedFiles.count(fileId) != 0;
+}
+
+void NoteWrittenInFolder(DWORD fileId)
+{
+    if (FilesWrittenInFolders)
+        FilesWrittenInFolders->insert(fileId);
+}
+
+struct SubFolder {
+    DWORD Id;
+    const WCHAR* Name;
+    DWORD TreeItem;
+};
+
 // Writes a folder branch without recursion; each folder id is written once, so damaged parent
-// references cannot loop. children(id) lists sub-folders as (id, name); files(id, path) writes files.
+// references cannot loop. children(id) lists sub-folders; files(id, path, treeItem) writes files.
+// Branches the user unticked are left out.
 template <typename Children, typename Files>
-void RecoverBranch(DWORD id, const WCHAR* folder, const WCHAR* name, Children children, Files files)
+void RecoverBranch(DWORD id, DWORD treeItem, const WCHAR* folder, const WCHAR* name, Children children,
+                   Files files)
 {
     struct Work {
         DWORD Id;
+        DWORD TreeItem;
         Text Parent;
         Text Name;
     };
-    std::vector<Work> stack{{id, folder ? folder : u"", name ? name : u""}};
+    if (FolderLeftOut(treeItem))
+        return;
+    std::vector<Work> stack{{id, treeItem, folder ? folder : u"", name ? name : u""}};
     std::unordered_set<DWORD> done;
     while (!stack.empty() && SaveStopFlag != 1) {
         Work w = std::move(stack.back());
@@ -808,10 +843,11 @@ void RecoverBranch(DWORD id, const WCHAR* folder, const WCHAR* name, Children ch
         if (!MakeFolder(path))
             continue;
         path += u'\\';
-        files(w.Id, path);
-        std::vector<std::pair<DWORD, const WCHAR*>> subs = children(w.Id);
+        files(w.Id, path, w.TreeItem);
+        std::vector<SubFolder> subs = children(w.Id);
         for (auto it = subs.rbegin(); it != subs.rend(); ++it)
-            stack.push_back({it->first, path, it->second});
+            if (!FolderLeftOut(it->TreeItem))
+                stack.push_back({it->Id, it->TreeItem, path, it->Name});
     }
 }
 
@@ -831,36 +867,39 @@ bool OnFullScanVolume(DWORD sector)
 
 } // namespace
 
-void RecoverFatFolder(DWORD, DWORD firstCluster, const WCHAR* folder, const WCHAR* name)
+void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const WCHAR* name)
 {
     if (SaveStopFlag == 1)
         return;
     const auto folders = IndexByParent(FatFolderHead, [](FatFolderRecord* r) { return DWORD(r->ParentId); });
     const auto files = IndexByParent(FatFileHead, [](FatEntryRecord* r) { return DWORD(r->ParentId); });
     RecoverBranch(
-        firstCluster, folder, name,
+        firstCluster, item, folder, name,
         [&](DWORD id) {
-            std::vector<std::pair<DWORD, const WCHAR*>> out;
+            std::vector<SubFolder> out;
             auto found = folders.find(id);
             if (found != folders.end())
                 for (FatFolderRecord* f : found->second)
-                    out.emplace_back(f->FirstCluster, f->Name);
+                    out.push_back({f->FirstCluster, f->Name, f->TreeItem});
             return out;
         },
-        [&](DWORD id, const Text& path) {
+        [&](DWORD id, const Text& path, DWORD treeItem) {
             auto found = files.find(id);
             if (found == files.end())
                 return;
             for (FatEntryRecord* e : found->second) {
                 if (SaveStopFlag == 1)
                     return;
+                if (!FileOfFolderWritten(treeItem, e->FileId))
+                    continue;
+                NoteWrittenInFolder(e->FileId);
                 RecoveryFileTime = e->WriteDate;
                 RecoverFatFile(path.c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
             }
         });
 }
 
-void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* name)
+void RecoverNtfsFolder(DWORD item, DWORD folderId, const WCHAR* folder, const WCHAR* name)
 {
     if (SaveStopFlag == 1)
         return;
@@ -869,16 +908,16 @@ void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* 
     const auto fullFiles = IndexByParent(FoundItemHead, [](FoundItemNode* r) { return DWORD(r->ParentRef); });
     const bool fullScan = ScanMode == 0;
     RecoverBranch(
-        folderId, folder, name,
+        folderId, item, folder, name,
         [&](DWORD id) {
-            std::vector<std::pair<DWORD, const WCHAR*>> out;
+            std::vector<SubFolder> out;
             auto found = folders.find(id);
             if (found != folders.end())
                 for (QuickFolderNode* f : found->second)
-                    out.emplace_back(f->RecordNumber, f->Name);
+                    out.push_back({f->RecordNumber, f->Name, f->TreeItem});
             return out;
         },
-        [&](DWORD id, const Text& path) {
+        [&](DWORD id, const Text& path, DWORD treeItem) {
             if (fullScan) {
                 auto found = fullFiles.find(id);
                 if (found == fullFiles.end())
@@ -886,8 +925,9 @@ void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* 
                 for (FoundItemNode* e : found->second) {
                     if (SaveStopFlag == 1)
                         return;
-                    if (!OnFullScanVolume(e->RecordSector))
+                    if (!OnFullScanVolume(e->RecordSector) || !FileOfFolderWritten(treeItem, e->RecordSector))
                         continue;
+                    NoteWrittenInFolder(e->RecordSector);
                     SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
                     RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
                 }
@@ -899,6 +939,9 @@ void RecoverNtfsFolder(DWORD, DWORD folderId, const WCHAR* folder, const WCHAR* 
             for (FoundEntryNode* e : found->second) {
                 if (SaveStopFlag == 1)
                     return;
+                if (!FileOfFolderWritten(treeItem, e->RecordSector))
+                    continue;
+                NoteWrittenInFolder(e->RecordSector);
                 SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
                 RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
             }
@@ -912,7 +955,33 @@ bool ConfirmDestination(const WCHAR* folder)
     return EngineUi().AskYesNo(kDestinationOnSource);
 }
 
-void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds)
+namespace {
+void RecoverSelectionBody(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds,
+                          const std::unordered_set<DWORD>& writtenInFolders);
+}
+
+void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds,
+                      const RecoveryExclusions* exclusions)
+{
+    std::unordered_set<DWORD> written;
+    struct Scope {
+        Scope(const RecoveryExclusions* e, std::unordered_set<DWORD>* w)
+        {
+            ActiveExclusions = e && !e->Empty() ? e : nullptr;
+            FilesWrittenInFolders = w;
+        }
+        ~Scope()
+        {
+            ActiveExclusions = nullptr;
+            FilesWrittenInFolders = nullptr;
+        }
+    } scope(exclusions, &written);
+    RecoverSelectionBody(folderItems, fileIds, written);
+}
+
+namespace {
+void RecoverSelectionBody(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds,
+                          const std::unordered_set<DWORD>& writtenInFolders)
 {
     if (!ConfirmDestination(DestinationFolder)) {
         SaveStopFlag = 1;
@@ -961,6 +1030,8 @@ void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<D
     for (DWORD id : fileIds) {
         if (SaveStopFlag == 1)
             return;
+        if (writtenInFolders.count(id))
+            continue;
         if (fat) {
             auto found = fatById.find(id);
             if (found == fatById.end())
@@ -985,3 +1056,4 @@ void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<D
         }
     }
 }
+} // namespace

@@ -4,6 +4,7 @@
 #include "win32/types.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 constexpr int kDestinationChars = 520;
@@ -46,10 +47,22 @@ int SaveTracedExtent(const WCHAR* folder, const WCHAR* name, DWORD startSector);
 void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const WCHAR* name);
 void RecoverNtfsFolder(DWORD item, DWORD folderId, const WCHAR* folder, const WCHAR* name);
 
-// The save run's body: the ticked folders (tree items) and files (ids) into DestinationFolder. When
-// the destination lies on a disk being read, asks first and writes nothing on "no". The caller
-// empties its ticked sets afterwards.
-void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds);
+// What the user unticked inside folders that are otherwise written whole: branches left out (their
+// tree items), folders only partly ticked (tree items), whose files are written only when ticked (file
+// ids as the list keeps them). Empty sets write every folder whole.
+struct RecoveryExclusions {
+    std::unordered_set<DWORD> UntickedFolders;
+    std::unordered_set<DWORD> PartialFolders;
+    std::unordered_set<DWORD> TickedFiles;
+    bool Empty() const { return UntickedFolders.empty() && PartialFolders.empty(); }
+};
+
+// The save run's body: the ticked folders (tree items) and files (ids) into DestinationFolder, leaving
+// out what the exclusions name. A file written inside its folder is not written a second time on its
+// own. When the destination lies on a disk being read, asks first and writes nothing on "no". The
+// caller empties its ticked sets afterwards.
+void RecoverSelection(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds,
+                      const RecoveryExclusions* exclusions = nullptr);
 // True when writing to the folder cannot overwrite the source, or the user accepted the risk.
 bool ConfirmDestination(const WCHAR* folder);
 

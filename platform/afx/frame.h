@@ -134,6 +134,8 @@ public:
     void DelayRecalcLayout(BOOL bNotify = TRUE);
     CView* GetActiveView() const { return m_pViewActive; }
     void SetActiveView(CView* pViewNew, BOOL bNotify = TRUE);
+    // The frame whose view is active: the frame itself, or an MDI frame's active child frame.
+    virtual CFrameWnd* GetActiveFrame() { return this; }
     virtual CDocument* GetActiveDocument();
     virtual void ActivateFrame(int nCmdShow = -1);
     void InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible);

@@ -10,6 +10,8 @@ public:
     // Makes the MDI client window over the frame's client area. The window system of this layer
     // has no MDI client class, so the creation fails as it does wherever the class is missing.
     virtual BOOL CreateClient(LPCREATESTRUCTW lpcs, CMenu* pWindowMenu);
+    // The active child frame as the client window reports it, else the frame itself.
+    CFrameWnd* GetActiveFrame() override;
 
     HWND m_hWndMDIClient = nullptr;
 

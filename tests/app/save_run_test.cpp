@@ -113,6 +113,79 @@ TEST_P(EndToEnd, TickedFoldersAndFilesComeOutByteExact)
 
 INSTANTIATE_TEST_SUITE_P(Volumes, EndToEnd, ::testing::Values("fat32", "ntfs"));
 
+// A folder ticked whole, then one of its files (and one of its sub-folders, when it has two) unticked:
+// the run writes the rest of the folder in place and leaves out exactly what was unticked.
+TEST_P(EndToEnd, UntickedPartsOfATickedFolderStayOut)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam());
+    AttachedDisks disks({img.path});
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    headless::PumpUntilIdle();
+    const bool ntfs = img.volumes[0].fs == "NTFS";
+    // A live top folder with two plain files of its own; a sub-folder to leave out when it has two.
+    const FixtureEntry *folder = nullptr, *sub = nullptr, *file = nullptr;
+    for (const FixtureEntry* e : img.EntriesOf(0)) {
+        if (!e->is_dir || e->deleted || !e->Parent().empty() || e->Has("badname") || folder)
+            continue;
+        std::vector<const FixtureEntry*> subs, plain;
+        for (const FixtureEntry* c : img.Children(0, e->path)) {
+            if (c->is_dir && !c->deleted && !c->Has("badname") && !c->Has("cyclic"))
+                subs.push_back(c);
+            else if (Plain(*c))
+                plain.push_back(c);
+        }
+        if (plain.size() >= 2)
+            folder = e, file = plain[0], sub = subs.size() >= 2 ? subs[0] : nullptr;
+    }
+    if (!folder)
+        GTEST_SKIP() << "no folder with two files in this image";
+    HTREEITEM item = Item({folder->Name16()});
+    ASSERT_NE(item, nullptr);
+    ClickTree(BoxOf(item));
+    if (sub) {
+        tree.Expand(item, TVE_EXPAND);
+        headless::PumpUntilIdle();
+        HTREEITEM subItem = Item({folder->Name16(), scanresults::EngineName(*sub, ntfs)});
+        ASSERT_NE(subItem, nullptr);
+        ClickTree(BoxOf(subItem));
+        ASSERT_EQ(tree.GetCheck(subItem), 0);
+    }
+    ClickTree(LabelOf(item));
+    const int row = Row(scanresults::EngineName(*file, ntfs));
+    ASSERT_GE(row, 0);
+    ASSERT_EQ(list->GetItemCheck(row), 1);
+    ClickList(RowBox(row));
+    ASSERT_EQ(list->GetItemCheck(row), 0);
+    ASSERT_EQ(tree.GetCheck(item), 2);
+
+    const std::string dest = Fresh("dest-partial");
+    headless::AnswerNextModal([&](HWND browser) {
+        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, (LPARAM)fs::path(dest).u16string().c_str());
+        ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
+    });
+    headless::AnswerNextModal([](HWND) {});
+    headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    RunRecoverCommand(list, TRUE);
+
+    int written = 0;
+    for (const FixtureEntry* e : img.EntriesOf(0)) {
+        if (!Plain(*e) || e->path.rfind(folder->path + "/", 0) != 0)
+            continue;
+        const fs::path at = fs::path(dest) / fs::path(scanresults::ExpectedPath(img, *e, ntfs));
+        if (e == file || (sub && e->path.rfind(sub->path + "/", 0) == 0)) {
+            EXPECT_FALSE(fs::exists(at)) << e->path;
+            continue;
+        }
+        ExpectWritten(img, *e, at.string(), ntfs);
+        ++written;
+    }
+    EXPECT_GE(written, 1);
+    EXPECT_FALSE(fs::exists(fs::path(dest) / fs::path(scanresults::EngineName(*file, ntfs))));
+    if (sub) {
+        EXPECT_FALSE(fs::exists(fs::path(dest) / fs::path(scanresults::ExpectedPath(img, *sub, ntfs))));
+    }
+}
+
 TEST_F(SaveRun, NothingTickedGivesTheHintAndCancellingTheBrowserSavesNothing)
 {
     headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); });

@@ -31,16 +31,6 @@ namespace {
 
 const UINT kClipboardCommands[] = {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
 
-// The short name of a command: the part of its string after the prompt, else the whole string.
-CString CommandName(UINT id)
-{
-    CString text;
-    if (!text.LoadString(id))
-        return text;
-    const int newline = text.ReverseFind(u'\n');
-    return newline >= 0 ? text.Mid(newline + 1) : text;
-}
-
 } // namespace
 
 // ---- Rich-edit loader ----------------------------------------------------------------------------
@@ -114,22 +104,14 @@ void CTKPEdit::ShowContextMenu(CTKPControl* control, CPoint point)
     CTKPPopupBar* popup = CTKPPopupBar::CreatePopupBar(bars);
     if (!popup)
         return;
-    // The same three commands as a menu, which the tracking shows when the popup bar cannot.
-    CMenu menu;
-    menu.CreatePopupMenu();
-    for (UINT id : kClipboardCommands) {
-        const BOOL enabled = CanDoCommand(id);
+    for (UINT id : kClipboardCommands)
         if (CTKPControl* button = popup->GetControls()->Add(TKP_CONTROL_BUTTON, id))
-            button->SetEnabled(enabled);
-        menu.AppendMenu(MF_STRING | (enabled ? 0 : MF_GRAYED), id, CommandName(id));
-    }
-    popup->SetSourceMenu(menu.m_hMenu);
+            button->SetEnabled(CanDoCommand(id));
     ClientToScreen(&point);
     UINT flags = TPM_RETURNCMD | TPM_NONOTIFY | TPM_RECURSE;
     if (bar->m_hWnd && (bar->GetExStyle() & (WS_EX_LAYOUTRTL | WS_EX_RIGHT)))
         flags |= TPM_RIGHTALIGN;
     const int chosen = CTKPCommandBars::TrackPopupBar(popup, flags, point.x, point.y, this);
-    popup->SetSourceMenu(nullptr);
     if (chosen > 0)
         OnCmdMsg(UINT(chosen), CN_COMMAND, nullptr, nullptr);
     popup->InternalRelease();

@@ -373,11 +373,15 @@ SIZE CTKPPaintManager::DrawToolBarControl(HDC hdc, CTKPControlView* control, BOO
     CTKPIconView* icon = style != TKP_STYLE_CAPTION && type != TKP_CONTROL_LABEL ? control->GetImage(iconSize.cx) : nullptr;
     SIZE button = icon && bar ? bar->GetButtonSize() : SIZE{23, 23};
     CString caption = StripMnemonicsCopy(control->GetCaption());
+    // A horizontal bar with texts below its icons shows every caption under its icon.
+    const BOOL textBelow = icon && !vertical && bar && bar->GetShowTextBelowIcons() == 1;
     BOOL showCaption = !caption.IsEmpty() && (style == TKP_STYLE_CAPTION || style == TKP_STYLE_ICONANDCAPTION ||
-                                              !icon || type == TKP_CONTROL_POPUP || type == TKP_CONTROL_LABEL);
+                                              !icon || textBelow || type == TKP_CONTROL_POPUP ||
+                                              type == TKP_CONTROL_LABEL);
     SIZE text = showCaption ? MeasureCaption(hdc, caption, DT_SINGLELINE) : SIZE{0, 0};
     if (vertical)
         std::swap(text.cx, text.cy);
+    const BOOL stacked = vertical || textBelow;
 
     SIZE size{0, 0};
     if (type == TKP_CONTROL_POPUP && !icon) {
@@ -385,14 +389,15 @@ SIZE CTKPPaintManager::DrawToolBarControl(HDC hdc, CTKPControlView* control, BOO
     } else if (type == TKP_CONTROL_POPUP && !showCaption) {
         size = SIZE{button.cy + 7, button.cy};
     } else if (icon && showCaption) {
-        size = vertical ? SIZE{button.cx, button.cy + text.cy + 4} : SIZE{button.cx + text.cx + 4, button.cy};
+        size = stacked ? SIZE{button.cx, button.cy + text.cy + (vertical ? 4 : 0)}
+                       : SIZE{button.cx + text.cx + 4, button.cy};
     } else if (icon) {
         size = button;
     } else {
         size = SIZE{std::max<LONG>(text.cx + 8, 8), std::max<LONG>(button.cy, text.cy + 6)};
     }
     if (bar && bar->GetShowTextBelowIcons() == 1)
-        size.cx = std::max<LONG>(text.cx, iconSize.cx + 10) + (type == TKP_CONTROL_SPLITBUTTONPOPUP ? 11 : 0);
+        size.cx = std::max<LONG>(text.cx + 8, iconSize.cx + 10) + (type == TKP_CONTROL_SPLITBUTTONPOPUP ? 11 : 0);
     else if (type == TKP_CONTROL_SPLITBUTTONPOPUP)
         size.cx += 11;
     if (!draw)
@@ -408,11 +413,11 @@ SIZE CTKPPaintManager::DrawToolBarControl(HDC hdc, CTKPControlView* control, BOO
         content.right -= 11;
     if (icon) {
         int w = iconSize.cx, h = icon->GetWidth() ? icon->GetHeight() * iconSize.cx / icon->GetWidth() : iconSize.cy;
-        POINT pt = vertical ? POINT{(content.left + content.right - w) / 2, content.top + 4}
-                            : POINT{content.left + 3, (content.top + content.bottom - h) / 2};
+        POINT pt = stacked ? POINT{(content.left + content.right - w) / 2, content.top + 4}
+                           : POINT{content.left + 3, (content.top + content.bottom - h) / 2};
         DrawControlIcon(hdc, icon, pt, SIZE{w, h}, control->GetSelected(), control->GetPressed(),
                         control->GetEnabled(), control->GetChecked(), control->IsPopupOpen());
-        if (vertical)
+        if (stacked)
             content.top += 4 + h;
         else
             content.left += 3 + w;

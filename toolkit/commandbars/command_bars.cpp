@@ -665,16 +665,6 @@ int CTKPCommandBars::TrackPopupBar(CTKPPopupBar* popupBar, UINT flags, int x, in
         if (::GetCapture())
             ::ReleaseCapture();
     }
-    // A menu tracked on its own (context menus) still goes through the system's menu tracking,
-    // which gives the same answers; the popup window serves the bars' own popups.
-    if (HMENU menu = popupBar->GetSourceMenu(); menu && ::IsMenu(menu)) {
-        HWND hOwner = owner && owner->m_hWnd ? owner->m_hWnd : (commandOwner ? commandOwner->m_hWnd : nullptr);
-        TPMPARAMS params{sizeof(TPMPARAMS), {0, 0, 0, 0}};
-        if (exclude)
-            params.rcExclude = *exclude;
-        popupBar->m_pReturnCmd = nullptr;
-        return int(::TrackPopupMenuEx(menu, flags & ~UINT(1), x, y, hOwner, exclude ? &params : nullptr));
-    }
     if (popupBar->PopupAt(x, y, exclude)) {
         MSG msg;
         while (popupBar->GetTrackingMode()) {

@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/edit_combo.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/sound_player.h"
@@ -579,6 +580,26 @@ CTKPControl* CTKPControlPopup::Clone(BOOL recursive)
 
 // ---- Collection --------------------------------------------------------------------------------
 namespace {
+// The special control a button of this id stands for; null for a plain button. A menu names the
+// recent files by the first file's id, a control by the list's own command.
+CTKPControl* CreateSpecialControl(UINT id, BOOL fromMenu)
+{
+    switch (id) {
+    case 35000:
+        return new CTKPControlWindowList();
+    case 35002:
+        return new CTKPControlWorkspaceActions();
+    case 0xE800:
+        return new CTKPControlToolbars();
+    case 35003:
+        return fromMenu ? nullptr : new CTKPControlRecentFileList();
+    case 0xE110:
+        return fromMenu ? new CTKPControlRecentFileList() : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
 // The popup takes the bar (and the caller's reference to it), filled from a menu when one is given.
 CTKPControl* GivePopupBar(CTKPControlPopup* popup, CTKPPopupBar* bar, HMENU subMenu)
 {
@@ -651,9 +672,10 @@ CTKPControl* CTKPControls::Add(int type, UINT id, LPCWSTR parameter, int before,
     CTKPControl* control = nullptr;
     switch (type) {
     case TKP_CONTROL_BUTTON:
-        // The window, workspace, recent-file and tool-bar lists (35000, 35002, 35003, 0xE800) are
-        // special controls of their own; until they exist they are plain buttons.
-        control = new CTKPControlButton();
+        // The window, workspace, recent-file and tool-bar lists are special controls of their own.
+        control = CreateSpecialControl(id, FALSE);
+        if (!control)
+            control = new CTKPControlButton();
         break;
     case TKP_CONTROL_POPUP:
     case TKP_CONTROL_BUTTONPOPUP:
@@ -767,7 +789,11 @@ CTKPControl* CTKPControls::AddMenuItem(CMenu* menu, int index)
             control = new CTKPControlComboBox();
             break;
         default:
-            control = new CTKPControlButton();
+            control = CreateSpecialControl(id, TRUE);
+            if (!control && id == 0xE210 && text == u"<<OLE VERBS GO HERE>>")
+                control = new CTKPControlOleItems();
+            if (!control)
+                control = new CTKPControlButton();
             break;
         }
     }

@@ -277,8 +277,10 @@ CSize CTKPControls::CalcSize(CDC* pDC, int length, DWORD mode, const RECT& borde
     SIZE spacing{kGroupGap, kGroupGap};
     if (paint && pDC && m_pParent)
         spacing = paint->DrawGroupSeparator(pDC->m_hDC, m_pParent, nullptr, FALSE);
-    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
-        (*it)->OnCalcDynamicSize(mode);
+    // A control may insert or remove controls behind itself here: walk by index from the end.
+    for (int i = GetCount() - 1; i >= 0; --i)
+        if (i < GetCount())
+            m_controls[size_t(i)]->OnCalcDynamicSize(mode);
     const int bx = border.left + border.right, by = border.top + border.bottom;
     std::vector<TKP_LAYOUT_RECORD> records;
     std::vector<DWORD> flags;

@@ -55,9 +55,13 @@ BOOL CTKPToolBar::LoadToolBar(UINT id, BOOL loadIcons)
         return FALSE;
     // The controls as built: a customised bar is told from an unchanged one against these.
     m_pControls->CreateOriginalControls();
+    BOOL result = TRUE;
     if (loadIcons)
-        GetImageManager()->SetIconsFromResource(id);
-    return TRUE;
+        result = GetImageManager()->SetIconsFromResource(id);
+    // Images of another width than the usual 16 make the bar's own icon size.
+    if (resource.width != 16)
+        SetIconSize(SIZE{resource.width, resource.height});
+    return result;
 }
 
 void CTKPToolBar::SetVisible(BOOL visible)

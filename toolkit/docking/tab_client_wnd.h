@@ -13,6 +13,9 @@ public:
 
     // Asks for the tabs to be laid out again at the next size pass.
     void Refresh();
+    // Whether a tab-group command (9420-9423) applies to the active child; a client without tab
+    // groups offers none.
+    virtual BOOL IsWorkspaceCommandEnabled(UINT /*id*/) const { return FALSE; }
 
     BOOL m_bRefreshPending = FALSE;
     CMDIFrameWnd* m_pMDIFrame = nullptr;

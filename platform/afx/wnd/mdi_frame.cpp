@@ -15,3 +15,11 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCTW lpcs, CCreateContext*) {
     // The child frames make their own views; the frame's pane is the client window alone.
     return CreateClient(lpcs, nullptr);
 }
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
+    if (!m_hWndMDIClient)
+        return this;
+    HWND active = reinterpret_cast<HWND>(::SendMessageW(m_hWndMDIClient, 0x0229 /* WM_MDIGETACTIVE */, 0, 0));
+    auto* child = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(active));
+    return child ? child : this;
+}

@@ -252,9 +252,12 @@ TEST_F(BarState, PlacesAndRowsSurviveARestart) {
     EXPECT_EQ(standard->m_nMRUDockID, UINT(0xE81B));
     EXPECT_EQ(standard->GetDockBar(), bars->GetDockBar(0));
     EXPECT_EQ(bars->GetDockBar(0)->FindBar(bars->GetMenuBar()), 1);
-    // Saving again gives the same rows: loading does not pile up row breaks.
+    // Saving again gives the same rows: loading does not pile up row breaks. A bar shown again
+    // loses the hidden mark of the earlier save.
+    standard->SetVisible(TRUE);
     EXPECT_TRUE(bars->SaveBarControls(kProfile));
     EXPECT_EQ(ReadInt(u"CommandBars-DockBar0", u"Bars"), 5);
+    EXPECT_EQ(ReadInt(u"CommandBars-Bar1", u"Visible"), -12345);
     frame->DestroyWindow();
 }
 
