@@ -39,7 +39,8 @@ endfunction()
 function(dovemark_add_toolkit_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/toolkit)
   dovemark_add_resources(${target} ${dir}/toolkit.rc
-    DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur ${dir}/width_drag.cur)
+    DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur ${dir}/width_drag.cur
+            ${dir}/window_commands.bmp)
 endfunction()
 
 # The application controls' own resources (res/controls/: pictures, cursors, sound, captions), and

@@ -107,6 +107,11 @@ public:
     virtual SIZE MeasureCaption(HDC hdc, const CString& text, UINT format);
     virtual void DrawCaption(HDC hdc, const CString& text, RECT rc, UINT format);
 
+    // Whether popups of this theme cast their solid shadow (layered shadows also follow the
+    // system's drop-shadow setting).
+    BOOL HasPopupShadow() const { return m_bPopupShadow; }
+    BOOL m_bPopupShadow = FALSE;
+
     // ---- Fields read directly by the command bars and the status bar ----
     int m_nReserved1 = 0;
     COLORREF m_clrText = 0;

@@ -130,6 +130,18 @@ void GetWorkAreaFromPoint(RECT* out, POINT pt)
         SystemParametersInfoW(SPI_GETWORKAREA, 0, out, 0);
 }
 
+void ClampRectInto(RECT& rc, POINT pt)
+{
+    if (pt.x < rc.left)
+        ::OffsetRect(&rc, pt.x - rc.left, 0);
+    else if (pt.x > rc.right)
+        ::OffsetRect(&rc, pt.x - rc.right, 0);
+    if (pt.y < rc.top)
+        ::OffsetRect(&rc, 0, pt.y - rc.top);
+    else if (pt.y > rc.bottom)
+        ::OffsetRect(&rc, 0, pt.y - rc.bottom);
+}
+
 // ---- Splitter tracking -------------------------------------------------------------------------
 void CTKPTrackSplitter::DrawTracker(const RECT& rc)
 {

@@ -23,6 +23,10 @@ void GetWorkAreaFromRect(RECT* out, const RECT& rc);
 void GetWorkAreaFromWindow(RECT* out, HWND hwnd);
 void GetWorkAreaFromPoint(RECT* out, POINT pt);
 
+// Moves the rectangle, without resizing it, by as much as the point lies outside it on each axis,
+// so that a dragged bar or pane stays under the mouse.
+void ClampRectInto(RECT& rc, POINT pt);
+
 // Follows the mouse with an inverted rectangle on the desktop until the left button is released
 // (TRUE) or Escape is pressed (FALSE); either way the rectangle keeps its last position.
 class CTKPTrackSplitter {

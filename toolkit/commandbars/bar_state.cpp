@@ -7,6 +7,7 @@
 #include "afx/frame.h"
 #include "toolkit/base/settings_store.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/dialog_bar.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/prop_exchange.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -343,12 +344,18 @@ void GetBarInfo(CTKPCommandBar* bar, CTKPBarInfo* info)
         info->ptMRUFloatPos = toolBar->m_ptMRUFloat;
     }
     info->bDialogBar = bar->IsDialogBar();
+    if (auto* dialogBar = dynamic_cast<CTKPDialogBar*>(bar)) {
+        info->szDockingClient = dialogBar->GetDockingClientSize();
+        info->szFloatingClient = dialogBar->GetFloatingClientSize();
+    }
 }
 
 void SetBarInfo(CTKPBarInfo* info, CTKPCommandBar* bar)
 {
     auto* toolBar = dynamic_cast<CTKPToolBar*>(bar);
     bar->m_nMRUWidth = info->nMRUWidth;
+    if (auto* dialogBar = dynamic_cast<CTKPDialogBar*>(bar); dialogBar && info->bDialogBar)
+        dialogBar->SetSize(info->szDockingClient, info->szFloatingClient);
     if (toolBar) {
         toolBar->m_nMRUDockID = info->nMRUDockID;
         toolBar->m_rcMRUDock = info->rcMRUDockPos;

@@ -449,6 +449,9 @@ CTKPCommandBar* CTKPCommandBars::SetMenuBar(LPCWSTR title, UINT menuId)
     }
     if (menuId)
         bar->GetControls()->CreateOriginalControls();
+    // The window commands of a maximised MDI child's buttons and system menu.
+    const UINT windowCommands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
+    GetImageManager()->SetIconsFromBitmap(TKP_IDB_WINDOW_COMMANDS, windowCommands, 4, 16, 16);
     if (!CreateDockedWindow(bar, 1)) {
         bar->InternalRelease();
         return nullptr;

@@ -27,6 +27,9 @@ class CTKPPopupBar;
 class CTKPTipContext;
 class CTKPToolBar;
 
+// The toolkit's bitmap of the restore, minimise, maximise and close icons.
+#define TKP_IDB_WINDOW_COMMANDS 9407
+
 // The frame's keyboard shortcuts: the accelerator table as loaded from the resources and the
 // current one, which the user may change.
 class CTKPShortcutTable : public CCmdTarget {

@@ -8,8 +8,16 @@
 #include <map>
 #include <vector>
 
+class CArchive;
+class COleDataObject;
+class COleDataSource;
 class CTKPImageIconSet;
 class CTKPImageManager;
+class CTKPPropExchange;
+typedef WORD CLIPFORMAT;
+
+// The largest width or height of a saved or pasted icon image.
+#define TKP_MAX_ICON_EXTENT 1024
 
 // Image states of CTKPImageManager::SetIcon.
 #define TKP_IMAGESTATE_NORMAL 0
@@ -103,6 +111,9 @@ public:
     void DrawSilhouette(HDC hdc, POINT pt, SIZE size, COLORREF color) override;
 
     CTKPImageManager* GetImageManager() const;
+    // Width, version, then the normal, disabled, hot and checked images as bitmap blocks. Loading
+    // throws an archive exception for a block that is not a sound 32-bit image of a bounded size.
+    void Serialize(CArchive& ar) override;
 
     UINT m_nID;
     int m_nWidth;
@@ -163,6 +174,17 @@ public:
     void RemoveAll();
     // Drops every scaled copy and every generated image (system colours changed).
     void RefreshAll();
+
+    // The saved icons: every icon set as an "IconSet%d" section with its "Id", and in it the
+    // "Icon%d" sections of the icons that are not scaled copies ("Width" and "Data").
+    void DoPropExchange(CTKPPropExchange* px);
+    void ExchangeIconSet(UINT id, CTKPPropExchange* px);
+    void Serialize(CArchive& ar) override;
+    // The clipboard format of an icon set ("Vezeri ToolBar Image").
+    static CLIPFORMAT GetClipboardFormat();
+    BOOL CopyIconSetToClipboard(UINT id, COleDataSource* source);
+    // The icon set in the data under the next custom id; 0 when there is none or it is not sound.
+    UINT PasteIconSet(const COleDataObject& data);
 
     BOOL IsAlphaIconsSupported() const { return m_pfnAlphaBlend != nullptr; }
     // Blends a pre-multiplied 32-bit bitmap; FALSE when the system has no alpha blending.

@@ -6,6 +6,7 @@
 #include "toolkit/base/window_helpers.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/image_manager.h"
+#include "toolkit/commandbars/popup_shadows.h"
 #include "toolkit/commandbars/sound_player.h"
 
 #include <algorithm>
@@ -21,7 +22,18 @@ CTKPPopupBar::CTKPPopupBar()
     m_barPosition = TKP_BARPOS_POPUP;
 }
 
-CTKPPopupBar::~CTKPPopupBar() = default;
+CTKPPopupBar::~CTKPPopupBar()
+{
+    CTKPPopupShadows::Get().RemoveShadows(this);
+}
+
+void CTKPPopupBar::UpdateShadow()
+{
+    CTKPPopupShadows& shadows = CTKPPopupShadows::Get();
+    shadows.RemoveShadows(this);
+    if (m_barPosition == TKP_BARPOS_POPUP && m_bShowShadow && IsVisible())
+        shadows.ShowShadow(this, m_rcExclude);
+}
 
 CTKPPopupBar* CTKPPopupBar::CreatePopupBar(CTKPCommandBars* bars)
 {
@@ -99,6 +111,7 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     m_dwFlags &= ~DWORD(3);
     OnUpdateCmdUI(GetOwnerWindow(), TRUE);
     CTKPMenuSoundPlayer::Get().Play(CTKPMenuSoundPlayer::PlayPopup);
+    UpdateShadow();
     UnlockRedraw();
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
     ::UpdateWindow(m_hWnd);
@@ -299,8 +312,10 @@ void CTKPPopupBar::OnRecalcLayout()
 {
     if (m_bInLayout || !m_hWnd || !::IsWindowVisible(m_hWnd))
         return;
+    CTKPPopupShadows::Get().RemoveShadows(this);
     UpdatePositionFromParent();
     PlaceWindow(SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOOWNERZORDER);
+    UpdateShadow();
     if (m_pParentControl)
         m_pParentControl->RedrawParent();
     m_dwFlags &= ~DWORD(2);
@@ -339,6 +354,8 @@ BOOL CTKPPopupBar::SetTrackingMode(int mode, BOOL selectFirst, BOOL fromKeyboard
         if (m_hWnd)
             CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, m_hWnd, OBJID_CLIENT, 0);
     } else {
+        // The strips go before the window they are hooked into.
+        CTKPPopupShadows::Get().RemoveShadows(this);
         if (m_hWnd) {
             CallNotifyWinEvent(EVENT_SYSTEM_MENUPOPUPEND, m_hWnd, OBJID_CLIENT, 0);
             DestroyWindow();

@@ -65,6 +65,8 @@ public:
     BOOL m_bDoubleGripper = FALSE;
 
 protected:
+    // Casts the popup's shadow anew (an open popup in its own window with the shadow flag set).
+    void UpdateShadow();
     // Places the popup for its current layout and moves its window there.
     void PlaceWindow(UINT swpFlags);
 

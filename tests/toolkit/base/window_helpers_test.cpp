@@ -77,3 +77,21 @@ TEST(SplitterTracker, FollowsTheMouseWithinLimitsUntilReleaseOrEscape) {
     EXPECT_EQ(bar.left, 128);  // the caller decides to keep its old layout
     DestroyWindow(hwnd);
 }
+
+TEST(ClampRectInto, MovesTheRectangleJustEnoughToHoldThePoint) {
+    const RECT rc{10, 20, 110, 60};
+    const struct { POINT pt; RECT expected; } cases[] = {
+        {{50, 40}, {10, 20, 110, 60}},     // inside
+        {{110, 60}, {10, 20, 110, 60}},    // on the far corner
+        {{4, 40}, {4, 20, 104, 60}},       // left of it
+        {{130, 40}, {30, 20, 130, 60}},    // right of it
+        {{50, 5}, {10, 5, 110, 45}},       // above
+        {{150, 90}, {50, 50, 150, 90}},    // right of and below
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pt.x << "," << c.pt.y);
+        RECT moved = rc;
+        ClampRectInto(moved, c.pt);
+        EXPECT_TRUE(EqualRect(&moved, &c.expected));
+    }
+}

@@ -131,6 +131,13 @@ TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
     EXPECT_EQ(menu->GetTitle(), CString(u"菜单栏  "));
     EXPECT_EQ(menu->GetControlCount(), 6);
     EXPECT_EQ(bars->GetToolBar(59392)->GetControlCount(), 3);
+    // The menu bar brings the 16 x 16 icons of the window commands.
+    for (UINT command : {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE}) {
+        CTKPImageIconSet* set = bars->GetImageManager()->GetIconSet(command);
+        ASSERT_NE(set, nullptr) << command;
+        ASSERT_NE(set->FindIcon(16), nullptr) << command;
+        EXPECT_EQ(set->FindIcon(16)->GetHeight(), 16);
+    }
     // The frame switched full menus off before loading; an empty profile keeps that.
     EXPECT_FALSE(bars->GetCommandBarsOptions()->bAlwaysShowFullMenus);
     EXPECT_TRUE(bars->IsCommandHidden(57607));
