@@ -70,10 +70,8 @@ void CHtmlRenderer::DrawItems(HDC dc, const RECT& clip, HtmlElements& items, int
             m_images.StretchImage(e.backImageIndex, dc, r.left, r.top, e.width, e.height);
         bool hover = e.linkIndex >= 0 && e.linkIndex == m_nHoverLink;
         if (e.kind == kHtmlText && e.width > 0 && !e.text.empty()) {
-            HFONT font = CreateFontW(e.drawSize ? e.drawSize : e.fontSize, 0, 0, 0, e.bold > 0 ? FW_BOLD : FW_NORMAL,
-                                     e.italic, e.frameSides == 8, (e.frameSides & 16) != 0,
-                                     EqualsNoCase(e.face, u"Wingdings") ? SYMBOL_CHARSET : ANSI_CHARSET, 0, 0, 0, 0,
-                                     e.face.c_str());
+            HFONT font = CachedFont(HtmlView(e.face.c_str()), e.drawSize ? e.drawSize : e.fontSize, e.bold > 0,
+                                    e.italic != 0, e.frameSides == 8, (e.frameSides & 16) != 0);
             HGDIOBJ old = SelectObject(dc, font);
             SetTextColor(dc, e.selected ? RGB(255, 255, 255) : hover ? RGB(255, 0, 0) : COLORREF(e.textColor));
             // A control's room is framed; the control itself draws the field, so its text is not drawn.
@@ -81,7 +79,6 @@ void CHtmlRenderer::DrawItems(HDC dc, const RECT& clip, HtmlElements& items, int
                 TextOutW(dc, r.left + (e.frameSides & 1) * e.frameWidth, r.top + (e.frameSides & 2) * e.frameWidth,
                          e.text.c_str(), int(e.text.size()));
             SelectObject(dc, old);
-            DeleteObject(font);
         } else if (e.kind == kHtmlImage && e.imageIndex >= 0) {
             m_images.StretchImage(e.imageIndex, dc, r.left, r.top, e.width, e.height);
         } else if (e.kind == kHtmlImage) {

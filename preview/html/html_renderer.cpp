@@ -69,24 +69,47 @@ CHtmlRenderer::~CHtmlRenderer()
     m_pDocument.reset();
     if (m_hMeasureDC)
         DeleteDC(m_hMeasureDC);
+    FreeCachedFonts();
     if (m_hPageBrush)
         DeleteObject(m_hPageBrush);
     HandleScrollMessage(nullptr, 0, 0, 0);
+}
+
+HFONT CHtmlRenderer::CachedFont(HtmlView face, int size, bool bold, bool italic, bool underline, bool strikeOut)
+{
+    auto key = std::make_tuple(std::u16string(face), size, bold, italic, underline, strikeOut);
+    auto found = m_fonts.find(key);
+    if (found != m_fonts.end())
+        return found->second;
+    // A page of many faces and sizes starts the cache over rather than growing it without end; no
+    // cached font is selected into a DC between calls.
+    if (m_fonts.size() >= 256)
+        FreeCachedFonts();
+    HtmlText faceName(face);
+    HFONT font = CreateFontW(size, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, underline, strikeOut,
+                             EqualsNoCase(face, u"Wingdings") ? SYMBOL_CHARSET : ANSI_CHARSET, 0, 0, 0, 0,
+                             faceName.c_str());
+    if (font)
+        m_fonts.emplace(std::move(key), font);
+    return font;
+}
+
+void CHtmlRenderer::FreeCachedFonts()
+{
+    for (auto& entry : m_fonts)
+        DeleteObject(entry.second);
+    m_fonts.clear();
 }
 
 void CHtmlRenderer::MeasureText(HtmlView face, int size, bool bold, bool italic, HtmlView text, int& cx, int& cy)
 {
     if (!m_hMeasureDC)
         m_hMeasureDC = CreateCompatibleDC(nullptr);
-    HtmlText faceName(face);
-    HFONT font = CreateFontW(size, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
-                             EqualsNoCase(face, u"Wingdings") ? SYMBOL_CHARSET : ANSI_CHARSET, 0, 0, 0, 0,
-                             faceName.c_str());
+    HFONT font = CachedFont(face, size, bold, italic, false, false);
     HGDIOBJ old = SelectObject(m_hMeasureDC, font);
     SIZE extent = {0, 0};
     GetTextExtentPoint32W(m_hMeasureDC, text.data(), int(text.size()), &extent);
     SelectObject(m_hMeasureDC, old);
-    DeleteObject(font);
     cx = extent.cx;
     cy = extent.cy;
 }

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <tuple>
 
 #include "preview/html/html_document.h"
 #include "preview/html/html_image_pool.h"
@@ -92,6 +95,11 @@ private:
     void RedrawLink(int link);
     void Visit(HtmlElements& items, const std::function<bool(HtmlElement&)>& f);
     HDC m_hMeasureDC = nullptr;
+    // Fonts kept while the page lives: a page measures and draws word by word, and making the font
+    // anew for each word costs far more than the word.
+    HFONT CachedFont(HtmlView face, int size, bool bold, bool italic, bool underline, bool strikeOut);
+    void FreeCachedFonts();
+    std::map<std::tuple<std::u16string, int, bool, bool, bool, bool>, HFONT> m_fonts;
     HBRUSH m_hPageBrush = nullptr;
     std::vector<std::unique_ptr<HtmlText>> m_comboValues;
 };
