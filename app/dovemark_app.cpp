@@ -19,6 +19,7 @@
 #include "toolkit/base/settings_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 CString AppFolder;
 
@@ -92,6 +93,8 @@ BOOL CDovemarkApp::InitInstance()
     WCHAR program[520] = {};
     ::GetModuleFileNameW(nullptr, program, 520);
     AppFolder = FolderOfPath(program);
+    // The preview finds its Office text converters in the folder installed beside the program.
+    ::setenv("WORDCNV_DIR", WideToAnsi(std::u16string((LPCWSTR)(AppFolder + u"textconv"))).c_str(), 1);
     SnapshotLoaded = 0;
     RegisterSnapshotType();
 
