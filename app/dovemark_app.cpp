@@ -2,6 +2,7 @@
 #include "app/dovemark_app.h"
 
 #include "app/about_dlg.h"
+#include "app/document_preview_views.h"
 #include "app/engine_ui.h"
 #include "app/ex_style_doc.h"
 #include "app/ex_style_view.h"
@@ -59,6 +60,7 @@ CDovemarkApp::~CDovemarkApp()
 {
     if (AppEngineUi() == m_pEngineUi.get())
         InstallAppEngineUi(nullptr);
+    SetDocumentPreviewServices(nullptr);
 }
 
 CDovemarkApp* DovemarkApp()
@@ -98,6 +100,9 @@ BOOL CDovemarkApp::InitInstance()
     // Every later call of the engine reaches the user through this port, on this thread.
     m_pEngineUi = std::make_unique<CAppEngineUi>();
     InstallAppEngineUi(m_pEngineUi.get());
+    // The document reaches the preview's pictures, databases and thumbnails through these.
+    static CDocumentPreviewServices previewServices;
+    SetDocumentPreviewServices(&previewServices);
 
     SetRegistryKey(u"Local AppWizard-Generated Applications");
     SetApplicationNamesProbe(&ApplicationNames);

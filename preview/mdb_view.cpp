@@ -28,12 +28,15 @@ CString Text(UINT id)
     return text;
 }
 
-// The engine's description of a data access error, else its status code.
+// The engine's description of a data access error with its number, else its status code. There is no help
+// file to offer.
 void ReportDaoException(CView* view, CDaoException* e)
 {
     if (e->m_pErrorInfo) {
+        CString text;
+        text.Format(u"%s   (%d)", e->m_pErrorInfo->m_strDescription.GetString(), int(e->m_pErrorInfo->m_lErrorCode));
         if (IPreviewHost* host = GetPreviewHost())
-            host->ShowMessage(e->m_pErrorInfo->m_strDescription, 2);
+            host->ShowMessage(text, 2);
     } else if (IDaoDocument* doc = DaoDocumentOf(view)) {
         doc->ReportDaoError(e->m_scode);
     }

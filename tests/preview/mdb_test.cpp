@@ -267,6 +267,14 @@ TEST_F(MdbPaneTest, ShowsTheTreeAndTheRecordsOfTheChosenTable)
     t.SelectItem(t.GetChildItem(ChildNamed(t, t.GetRootItem(), u"QueryDefs")));
     headless::PumpUntilIdle();
     EXPECT_EQ(list.GetItemCount(), 3);
+
+    // Rows that can no longer be read are reported; the list keeps the table's columns.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(5 * 4096, 'x');
+    Select(u"Orders");
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_EQ(list.GetHeaderCtrl()->GetItemCount(), 4);
+    EXPECT_EQ(host.lastMessage, CString(u"Unrecognized database format.   (3343)"));
+    EXPECT_EQ(host.lastMessageType, 2);
 }
 
 TEST_F(MdbPaneTest, RecordsBeyondTheLimitAreCountedAndReported)
