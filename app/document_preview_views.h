@@ -21,13 +21,3 @@ CDocDatabase* OpenPreviewDatabase(LPCWSTR path, LONG* status);
 void ShowPreviewDatabase(CEx_StyleDoc* doc);
 // The document's thumbnail view (the one of its views that is one) draws the pictures of its folder.
 void FillPreviewThumbnails(CEx_StyleDoc* doc);
-
-// The services the program installs at start-up. Pictures are not decoded here: LoadPicture answers that the
-// file cannot be read until the picture side is added.
-class CDocumentPreviewServices : public IDocumentPreviewServices {
-public:
-    CDocPicture* LoadPicture(LPCWSTR path, int type) override { return nullptr; }
-    CDocDatabase* OpenDatabase(LPCWSTR path, LONG* status) override { return OpenPreviewDatabase(path, status); }
-    void FillThumbnails(CEx_StyleDoc* doc) override { FillPreviewThumbnails(doc); }
-    void ShowDatabase(CEx_StyleDoc* doc) override { ShowPreviewDatabase(doc); }
-};

@@ -2,7 +2,7 @@
 #include "app/dovemark_app.h"
 
 #include "app/about_dlg.h"
-#include "app/document_preview_views.h"
+#include "app/document_preview_services.h"
 #include "app/engine_ui.h"
 #include "app/ex_style_doc.h"
 #include "app/ex_style_view.h"
@@ -20,6 +20,7 @@
 #include "toolkit/base/settings_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 CString AppFolder;
 
@@ -60,7 +61,6 @@ CDovemarkApp::~CDovemarkApp()
 {
     if (AppEngineUi() == m_pEngineUi.get())
         InstallAppEngineUi(nullptr);
-    SetDocumentPreviewServices(nullptr);
 }
 
 CDovemarkApp* DovemarkApp()
@@ -94,15 +94,16 @@ BOOL CDovemarkApp::InitInstance()
     WCHAR program[520] = {};
     ::GetModuleFileNameW(nullptr, program, 520);
     AppFolder = FolderOfPath(program);
+    // The preview finds its Office text converters in the folder installed beside the program, and the
+    // document its pictures through the preview.
+    ::setenv("WORDCNV_DIR", WideToAnsi(std::u16string((LPCWSTR)(AppFolder + u"textconv"))).c_str(), 1);
+    InstallDocumentPreviewServices();
     SnapshotLoaded = 0;
     RegisterSnapshotType();
 
     // Every later call of the engine reaches the user through this port, on this thread.
     m_pEngineUi = std::make_unique<CAppEngineUi>();
     InstallAppEngineUi(m_pEngineUi.get());
-    // The document reaches the preview's pictures, databases and thumbnails through these.
-    static CDocumentPreviewServices previewServices;
-    SetDocumentPreviewServices(&previewServices);
 
     SetRegistryKey(u"Local AppWizard-Generated Applications");
     SetApplicationNamesProbe(&ApplicationNames);
