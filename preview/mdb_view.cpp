@@ -14,8 +14,8 @@ IDaoDocument* DaoDocumentOf(CView* view) { return dynamic_cast<IDaoDocument*>(vi
 enum TreeImage { kImageRoot = 0, kImageTable = 2, kImageTables = 3, kImageRelation = 8, kImageRelations = 9,
                  kImageQuery = 10, kImageQueries = 11 };
 
-// The splitter's style bit for panes side by side.
-const DWORD kVerticalSplit = 0x1;
+// The splitter bar's window style, with its bit for panes side by side.
+const DWORD kVerticalSplit = WS_CHILD | WS_VISIBLE | 0x1;
 const UINT kTreeId = 189, kListId = 190, kSplitterId = 157, kRecordListId = 186;
 const int kMinimumPane = 170;
 const LONG kSystemOrHidden = LONG(0x80000002);

@@ -37,6 +37,9 @@ TEST_F(PreviewDatabase, AFoundDatabaseOpensInTheDocumentAndFillsTheViewer)
     EXPECT_EQ(doc->m_pMdbListView, viewer->m_pListView);
     ASSERT_NE(viewer->m_splitter, nullptr);
     EXPECT_NE(dynamic_cast<CSplitterBar*>(viewer->m_splitter->GetWnd()), nullptr);
+    // Shown as soon as the results page is (the page is hidden here).
+    for (CWnd* wnd : {viewer->m_splitter->GetWnd(), (CWnd*)viewer->m_pTreeView, (CWnd*)viewer->m_pListView})
+        EXPECT_TRUE(wnd->GetStyle() & WS_VISIBLE);
     CTreeCtrl& tree = viewer->m_pTreeView->GetTreeCtrl();
     HTREEITEM tables = tree.GetChildItem(tree.GetRootItem());
     HTREEITEM customers = tree.GetChildItem(tables);
