@@ -4,6 +4,7 @@
 
 #include "../base/test_settings.h"
 #include "../base/test_windows.h"
+#include "../mdi_client_double.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/edit.h"
 #include "toolkit/base/frame_wnd.h"
@@ -299,17 +300,6 @@ TEST(MenuSounds, TheThreadStartsOnTheFirstSoundAndAlwaysEndsOnStop) {
     player.SetPlayFunction(nullptr);
 }
 
-namespace {
-// A stand-in MDI client: it names the active child frame.
-HWND g_activeChild = nullptr;
-LRESULT CALLBACK MdiClientProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == 0x0229)  // WM_MDIGETACTIVE
-        return LRESULT(g_activeChild);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-} // namespace
-
 TEST(CommandBarsSet, TheActiveMenuFollowsTheActiveMdiChild) {
     // Frames free themselves when their windows go.
     CTKPCommandBars bars;
@@ -319,21 +309,21 @@ TEST(CommandBarsSet, TheActiveMenuFollowsTheActiveMdiChild) {
     EXPECT_EQ(bars.GetActiveMenuId(), 0u);
 
     // With a client class of its own the MDI frame can make its client window.
-    tktest::RegisterPlainWindowClass(u"MDICLIENT", nullptr, MdiClientProc);
+    tktest::RegisterMdiClientClass();
     auto* mdi = new CMDIFrameWnd;
     ASSERT_TRUE(mdi->Create(nullptr, u"mdi"));
     ASSERT_NE(mdi->m_hWndMDIClient, nullptr);
     bars.SetSite(mdi);
     bars.m_nMenuId = 128;
-    g_activeChild = nullptr;
+    tktest::MdiActiveChild() = nullptr;
     EXPECT_EQ(bars.GetActiveMenuId(), 128u);
     auto* child = new CFrameWnd;
     ASSERT_TRUE(child->Create(nullptr, u"child", WS_CHILD, CRect(0, 0, 50, 50), mdi));
     child->m_nIDHelp = 300;
-    g_activeChild = child->m_hWnd;
+    tktest::MdiActiveChild() = child->m_hWnd;
     EXPECT_EQ(bars.GetActiveMenuId(), 300u);
     bars.SetSite(nullptr);
-    g_activeChild = nullptr;
+    tktest::MdiActiveChild() = nullptr;
     mdi->DestroyWindow();
     sdi->DestroyWindow();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../base/test_windows.h"
+#include "../mdi_client_double.h"
 #include "afx/app.h"
 #include "afx/mdi_frame.h"
 #include "backend/headless/driver.h"
@@ -18,14 +19,6 @@
 #include <vector>
 
 namespace {
-
-HWND g_activeChild = nullptr;
-LRESULT CALLBACK MdiClientProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == 0x0229)  // WM_MDIGETACTIVE
-        return LRESULT(g_activeChild);
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
 // A tab client that offers two of the tab-group commands.
 class GroupsClient : public CTKPTabClientWnd {
@@ -53,8 +46,8 @@ class SpecialControlsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tktest::RegisterPlainWindowClass(u"MDICLIENT", nullptr, MdiClientProc);
-        g_activeChild = nullptr;
+        tktest::RegisterMdiClientClass();
+        tktest::MdiActiveChild() = nullptr;
         g_nTKPFirstWindowId = 0xFF00;
         mdi = new CMDIFrameWnd;
         ASSERT_TRUE(mdi->Create(nullptr, u"mdi"));
@@ -67,7 +60,7 @@ protected:
     {
         popup->InternalRelease();
         bars.SetSite(nullptr);
-        g_activeChild = nullptr;
+        tktest::MdiActiveChild() = nullptr;
         g_nTKPFirstWindowId = 0xFF00;
         mdi->DestroyWindow();
     }
@@ -131,7 +124,7 @@ TEST_F(SpecialControlsTest, TheWindowListNamesNineVisibleChildren) {
         const std::u16string title = u"Doc&" + std::u16string(1, char16_t(u'A' + i));
         children.push_back(Child(0xFF00 + UINT(i), title.c_str(), i != 2));
     }
-    g_activeChild = children[1];
+    tktest::MdiActiveChild() = children[1];
     Expand();
     ASSERT_EQ(popup->GetControlCount(), 10);
     EXPECT_TRUE(list->GetHideFlags() & TKP_HIDE_GENERIC);
@@ -158,11 +151,11 @@ TEST_F(SpecialControlsTest, TheWindowListNamesNineVisibleChildren) {
     // A child numbered from 0x8000 moves the numbering there for good.
     HWND first = Child(0x8000, u"One");
     HWND active = Child(0x8003, u"Four");
-    g_activeChild = active;
+    tktest::MdiActiveChild() = active;
     Expand();
     EXPECT_EQ(g_nTKPFirstWindowId, 0x8000u);
     EXPECT_EQ(popup->GetControlCount(), 2);  // 0x8001 is missing: the list ends there
-    g_activeChild = nullptr;
+    tktest::MdiActiveChild() = nullptr;
     Expand();
     EXPECT_EQ(g_nTKPFirstWindowId, 0x8000u);
     ::DestroyWindow(first);
@@ -185,9 +178,9 @@ TEST_F(SpecialControlsTest, TheWindowListOfAnSdiFrameIsThePlaceholderItself) {
     EXPECT_EQ(mdi->GetActiveFrame(), mdi);
     auto* child = new CFrameWnd;
     ASSERT_TRUE(child->Create(nullptr, u"child", WS_CHILD, CRect(0, 0, 50, 50), CWnd::FromHandle(mdi->m_hWndMDIClient)));
-    g_activeChild = child->m_hWnd;
+    tktest::MdiActiveChild() = child->m_hWnd;
     EXPECT_EQ(mdi->GetActiveFrame(), child);
-    g_activeChild = nullptr;
+    tktest::MdiActiveChild() = nullptr;
     menu->InternalRelease();
     sdiBars.SetSite(nullptr);
     sdi->DestroyWindow();
