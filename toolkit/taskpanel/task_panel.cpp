@@ -776,6 +776,8 @@ void CTKPTaskPanel::OnItemRemoved(CTKPTaskPanelItem* item)
         m_pItemPressed = nullptr;
     if (m_pItemDrop == item)
         m_pItemDrop = nullptr;
+    if (m_pItemDragging == item)
+        m_pItemDragging = nullptr;
     for (TaskPanelScrollButton* button : {m_pScrollUp, m_pScrollDown})
         if (button->pGroupScroll == item || button->pGroupCaption == item) {
             button->pGroupScroll = button->pGroupCaption = nullptr;

@@ -509,16 +509,28 @@ void CTKPTaskPanelItems::Remove(CTKPTaskPanelItem* item)
     RemoveAt(IndexOf(item));
 }
 
+void CTKPTaskPanelItems::ReleaseItem(CTKPTaskPanelItem* item)
+{
+    // The panel forgets the item, and a group's items with it, before the item forgets the panel: a
+    // holder of its own may keep the item beyond the panel.
+    if (m_pPanel) {
+        m_pPanel->OnItemRemoved(item);
+        if (auto* group = dynamic_cast<CTKPTaskPanelGroup*>(item))
+            for (int i = 0; i < group->GetItemCount(); ++i)
+                m_pPanel->OnItemRemoved(group->GetItemAt(i));
+    }
+    item->SetParentItems(nullptr);
+    item->SetTaskPanel(nullptr);
+    item->InternalRelease();
+}
+
 void CTKPTaskPanelItems::RemoveAt(int index)
 {
     CTKPTaskPanelItem* item = GetAt(index);
     if (!item)
         return;
     m_items.erase(m_items.begin() + index);
-    if (m_pPanel)
-        m_pPanel->OnItemRemoved(item);
-    item->SetParentItems(nullptr);
-    item->InternalRelease();
+    ReleaseItem(item);
     Relayout();
 }
 
@@ -526,12 +538,8 @@ void CTKPTaskPanelItems::Clear(BOOL relayout)
 {
     std::vector<CTKPTaskPanelItem*> items;
     items.swap(m_items);
-    for (CTKPTaskPanelItem* item : items) {
-        if (m_pPanel)
-            m_pPanel->OnItemRemoved(item);
-        item->SetParentItems(nullptr);
-        item->InternalRelease();
-    }
+    for (CTKPTaskPanelItem* item : items)
+        ReleaseItem(item);
     if (relayout)
         Relayout();
 }

@@ -169,6 +169,8 @@ public:
 
 protected:
     void Relayout();
+    // Hands back the collection's reference of an item that leaves it.
+    void ReleaseItem(CTKPTaskPanelItem* item);
 
     CTKPTaskPanel* m_pPanel;
     std::vector<CTKPTaskPanelItem*> m_items;

@@ -458,8 +458,9 @@ TEST_F(TaskPanelModelTest, CraftedDragDataIsRefusedWithoutMakingAnything)
         for (size_t n = 0; n < whole.size(); ++n) {
             CTKPTaskPanelItem* made = ItemFromBytes(std::vector<BYTE>(whole.begin(), whole.begin() + n));
             // Every value of an item is stored, so any cut of one loses a value.
-            if (source != group)
+            if (source != group) {
                 EXPECT_EQ(made, nullptr) << n;
+            }
             if (made)
                 made->InternalRelease();
         }

@@ -337,6 +337,17 @@ TEST_F(TaskPanelTest, RemovingItemsDropsThePanelsReferences)
     m_groups[2]->Remove();
     EXPECT_EQ(m_panel->GetFocusedItem(), nullptr);
     EXPECT_EQ(m_panel->GetGroupCount(), 2);
+
+    // An item someone else still holds forgets the panel it left.
+    CTKPTaskPanelGroupItem* kept = m_links[0][0];
+    kept->InternalAddRef();
+    m_panel->SetHotItem(kept);
+    kept->Remove();
+    EXPECT_EQ(kept->GetTaskPanel(), nullptr);
+    EXPECT_EQ(kept->GetItemGroup(), nullptr);
+    EXPECT_FALSE(kept->IsItemHot());
+    EXPECT_EQ(m_panel->GetHotItem(), nullptr);
+    kept->InternalRelease();
 }
 
 TEST_F(TaskPanelTest, AccessibilityNumbersGroupsAndItemsInOrder)
@@ -392,4 +403,72 @@ TEST_F(TaskPanelTest, AccessibilityNumbersGroupsAndItemsInOrder)
     EXPECT_EQ(Count(TKP_TPN_CLICK), 1);
     child.lVal = 1;
     EXPECT_EQ(m_links[2][0]->GetAccessible()->get_accRole(child, &role), E_INVALIDARG);
+}
+
+TEST_F(TaskPanelTest, GridRowsRoundTheFirstVisibleIndexDownToARow)
+{
+    m_panel->SetBehaviour(TKP_TPBEHAVIOUR_TOOLBOX);
+    CTKPTaskPanelGroup* group = AddGroup(*m_panel, u"Grid");
+    group->SetLayout(TKP_TPLAYOUT_GRID);
+    group->SetIconSize(CSize(40, 40));
+    for (int i = 0; i < 10; ++i)
+        AddItem(group, u"cell", i);
+    m_panel->ExpandGroup(group, TRUE);
+    Settle();
+    ASSERT_EQ(group->GetItemsInRow(), 3);
+    // Every item takes a whole cell, three to a row.
+    EXPECT_EQ(group->GetItemAt(1)->GetItemRect().left - group->GetItemAt(0)->GetItemRect().left, 52);
+    EXPECT_EQ(group->GetItemAt(3)->GetItemRect().top - group->GetItemAt(0)->GetItemRect().top, 52);
+    const struct {
+        int index, stored;
+    } cases[] = {{5, 3}, {-1, 0}, {2, 0}, {9, 9}, {40, 9}, {7, 6}};
+    for (const auto& c : cases) {
+        group->SetFirstVisibleIndex(c.index, FALSE);
+        EXPECT_EQ(group->GetStoredFirstVisibleIndex(), c.stored) << c.index;
+    }
+}
+
+TEST_F(TaskPanelTest, AHostedWindowSitsOverItsItemAndHidesBehindASnapshotWhileTheGroupMoves)
+{
+    BuildSample();
+    CWnd edit;
+    ASSERT_TRUE(edit.CreateEx(0, u"EDIT", u"typed", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 10, 10), m_panel,
+                              5));
+    auto* item = new CTKPTaskPanelGroupItem();
+    item->SetSize(CSize(0, 22));
+    item->SetControlHandle(edit.m_hWnd);
+    m_groups[0]->GetItems()->InsertAt(1, item);
+    Settle();
+    auto placed = [&] {
+        CRect rc;
+        edit.GetWindowRect(&rc);
+        m_panel->ScreenToClient(&rc);
+        return rc;
+    };
+    const CRect place = item->GetHitTestRect();
+    EXPECT_TRUE(edit.IsWindowVisible());
+    EXPECT_EQ(placed().TopLeft(), place.TopLeft());
+    EXPECT_EQ(placed().Height(), 22);
+    EXPECT_GT(placed().Width(), 100) << "a control takes the group's width";
+    EXPECT_EQ(item->GetSnapshot(), nullptr);
+
+    m_panel->ExpandGroup(m_groups[0], FALSE);
+    headless::AdvanceClock(30);
+    headless::PumpUntilIdle();
+    EXPECT_FALSE(edit.IsWindowVisible());
+    EXPECT_NE(item->GetSnapshot(), nullptr);
+    Settle();
+    EXPECT_FALSE(edit.IsWindowVisible());
+
+    m_panel->ExpandGroup(m_groups[0], TRUE);
+    Settle();
+    EXPECT_TRUE(edit.IsWindowVisible());
+    EXPECT_EQ(item->GetSnapshot(), nullptr);
+    EXPECT_EQ(placed().TopLeft(), item->GetHitTestRect().TopLeft());
+
+    // The panel never destroys the window; a removed item hides it.
+    item->Remove();
+    EXPECT_TRUE(::IsWindow(edit.m_hWnd));
+    EXPECT_FALSE(edit.IsWindowVisible());
+    edit.DestroyWindow();
 }
