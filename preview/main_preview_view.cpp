@@ -3,12 +3,15 @@
 
 #include "preview/archive/archive_libraries.h"
 #include "preview/archive/archive_list_view.h"
+#include "preview/avi_view.h"
 #include "preview/dbf_view.h"
 #include "preview/html/html_views.h"
 #include "preview/document_view.h"
 #include "preview/dxf_library.h"
 #include "preview/dxf_view.h"
 #include "preview/image_view.h"
+#include "preview/media_player.h"
+#include "preview/media_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
@@ -212,7 +215,7 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of media, slides and Access tables are not
+// The viewers of slides and Access tables are not
 // part of the program yet: their kinds are reported as a missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
@@ -236,8 +239,23 @@ void CMainPreviewView::ShowHtml(CString path)
             host->SetPreviewOkFlag(0);
     }
 }
-void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
+// Sound and movies play through the media framework; without it their kinds cannot be previewed here.
+void CMainPreviewView::ShowAvi(CString path)
+{
+    if (!CMediaPlayer::IsAvailable()) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    CreateViewer(RUNTIME_CLASS(CAviView), m_pAviView, &path);
+}
+void CMainPreviewView::ShowMedia(CString path)
+{
+    if (!CMediaPlayer::IsAvailable()) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    CreateViewer(RUNTIME_CLASS(CMyMedia), m_pMediaView, &path);
+}
 void CMainPreviewView::ShowDxf(CString path) { CreateViewer(RUNTIME_CLASS(CDFXView), m_pDxfView, &path); }
 void CMainPreviewView::ShowThumbnails(CString folder) { ReportPreviewComponentUnavailable(); }
 
