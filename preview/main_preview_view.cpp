@@ -16,6 +16,7 @@
 #include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
 #include "preview/psd_view.h"
+#include "preview/text_converters.h"
 #include "res/preview/preview_res.h"
 #include "toolkit/base/color_table.h"
 #include "toolkit/base/draw_helpers.h"
@@ -104,6 +105,7 @@ int CMainPreviewView::OnCreate(LPCREATESTRUCTW lpcs)
     // The archive viewers bind the RAR and cabinet libraries at run time; the program brings its own.
     RegisterArchiveLibraries();
     RegisterDxfLibrary();
+    RegisterWordConverter();
     // No file is chosen yet: an extension that is not previewable starts the pane on its
     // no-preview viewer.
     DispatchPreview(u"fileName", u"fileType");
