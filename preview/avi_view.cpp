@@ -21,9 +21,13 @@ int CAviView::OnCreate(LPCREATESTRUCTW lpcs)
         return 0;
     CString path = host->GetPreviewPath();
     m_hMciWnd = MCIWndCreateW(m_hWnd, AfxGetInstanceHandle(), WS_CHILD | WS_VISIBLE | MCIWNDF_NOMENU, path);
-    // A movie that cannot be opened is reported, so the pane shows it as damaged.
+    // A movie that cannot be opened is reported, so the pane shows it as damaged, or as a kind it
+    // cannot preview when no decoder for it is installed.
     if (!m_hMciWnd) {
-        host->SetPreviewOkFlag(0);
+        if (::GetLastError() == ERROR_NOT_SUPPORTED)
+            ReportPreviewComponentUnavailable();
+        else
+            host->SetPreviewOkFlag(0);
         return 1;
     }
     ::SendMessageW(m_hMciWnd, MCI_PLAY, 0, 0);

@@ -43,7 +43,10 @@ HWND MCIWndCreateW(HWND hwndParent, HINSTANCE, DWORD dwStyle, LPCWSTR szFile)
         return nullptr;
     }
     if (szFile && !window->OpenMedia(szFile)) {
+        // The caller can tell a kind of file this program cannot play from a damaged one.
+        const DWORD error = window->Player().MissingPlugin() ? ERROR_NOT_SUPPORTED : ERROR_INVALID_DATA;
         window->DestroyWindow();
+        ::SetLastError(error);
         return nullptr;
     }
     return window->m_hWnd;

@@ -15,6 +15,7 @@
 
 // Creates a movie window as a child of hwndParent, at its top-left corner and of the movie's own
 // size, with the file opened and its first frame shown. Null when the window cannot be made or the
-// file cannot be played, so the caller can tell a damaged file from a playing one. The window frees
+// file cannot be played, so the caller can tell a damaged file from a playing one (the last error is then
+// ERROR_NOT_SUPPORTED for a kind of file that cannot be played here at all). The window frees
 // itself when it is destroyed (WM_CLOSE destroys it).
 HWND MCIWndCreateW(HWND hwndParent, HINSTANCE hInstance, DWORD dwStyle, LPCWSTR szFile);

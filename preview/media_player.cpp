@@ -153,14 +153,25 @@ void OnDeepElementAdded(GstBin*, GstBin*, GstElement* element, gpointer data)
 // paused, and this tells that stall from a file still being read.
 bool AnyStreamingTaskRunning(GstElement* pipeline)
 {
+    // A bin that changes while it is walked is at work as well.
     bool running = false;
     GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(pipeline));
     GValue item = G_VALUE_INIT;
-    while (!running && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+    GstIteratorResult next;
+    while (!running && (next = gst_iterator_next(elements, &item)) != GST_ITERATOR_DONE) {
+        if (next != GST_ITERATOR_OK) {
+            running = true;
+            break;
+        }
         auto* element = GST_ELEMENT(g_value_get_object(&item));
         GstIterator* pads = gst_element_iterate_pads(element);
         GValue padItem = G_VALUE_INIT;
-        while (!running && gst_iterator_next(pads, &padItem) == GST_ITERATOR_OK) {
+        GstIteratorResult nextPad;
+        while (!running && (nextPad = gst_iterator_next(pads, &padItem)) != GST_ITERATOR_DONE) {
+            if (nextPad != GST_ITERATOR_OK) {
+                running = true;
+                break;
+            }
             GstPad* pad = GST_PAD(g_value_get_object(&padItem));
             GST_OBJECT_LOCK(pad);
             GstTask* task = GST_PAD_TASK(pad);
@@ -198,6 +209,7 @@ bool CMediaPlayer::Open(const std::string& path, DWORD timeoutMs)
 {
     Close();
     m_error.clear();
+    m_missingPlugin = false;
     if (!IsAvailable()) {
         m_error = "playback is not available";
         m_state = Failed;
@@ -294,7 +306,7 @@ bool CMediaPlayer::WaitUntilPrerolled(DWORD timeoutMs)
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         GstMessage* message = gst_bus_timed_pop_filtered(
             bus, GstClockTime(std::clamp<int64_t>(left.count(), 0, kStallCheckMs)) * GST_MSECOND,
-            GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
+            GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS | GST_MESSAGE_ELEMENT));
         if (!message) {
             if (std::chrono::steady_clock::now() >= deadline) {
                 m_error = change == GST_STATE_CHANGE_FAILURE ? "the file cannot be opened" : "the file did not open in time";
@@ -306,6 +318,14 @@ bool CMediaPlayer::WaitUntilPrerolled(DWORD timeoutMs)
                 m_error = "the file stopped before its first frame";
                 break;
             }
+            continue;
+        }
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT) {
+            // The decoding bin names what it lacks before it fails.
+            const GstStructure* s = gst_message_get_structure(message);
+            if (s && gst_structure_has_name(s, "missing-plugin"))
+                m_missingPlugin = true;
+            gst_message_unref(message);
             continue;
         }
         switch (GST_MESSAGE_TYPE(message)) {

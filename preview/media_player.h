@@ -64,6 +64,8 @@ public:
     int64_t PositionMs() const;
     // The last error's text from GStreamer, for the status line.
     const std::string& ErrorText() const { return m_error; }
+    // Whether the last file failed for want of a demuxer or decoder rather than for its contents.
+    bool MissingPlugin() const { return m_missingPlugin; }
 
     // Called by the streaming threads.
     void OnSample(void* sample);
@@ -80,6 +82,7 @@ private:
     State m_state = Closed;
     int m_videoWidth = 0, m_videoHeight = 0;
     std::string m_error;
+    bool m_missingPlugin = false;
 
     std::mutex m_frameLock;
     Frame m_pending; // guarded by m_frameLock

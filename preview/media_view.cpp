@@ -30,9 +30,14 @@ int CMyMedia::OnCreate(LPCREATESTRUCTW lpcs)
     const long openState = m_player.GetOpenState();
     m_player.GetPlayState();
     m_player.GetStatus();
-    // A file the player cannot open is reported, so the pane shows it as damaged.
-    if (openState != CWMPPlayer4::wmposMediaOpen)
-        host->SetPreviewOkFlag(0);
+    // A file the player cannot open is reported, so the pane shows it as damaged, or as a kind it
+    // cannot preview when no decoder for it is installed.
+    if (openState != CWMPPlayer4::wmposMediaOpen) {
+        if (m_player.Player().MissingPlugin())
+            ReportPreviewComponentUnavailable();
+        else
+            host->SetPreviewOkFlag(0);
+    }
     return 1;
 }
 

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <gst/gst.h>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -244,7 +245,9 @@ TEST_F(MediaTest, TheAviViewPlaysInThePane)
 {
     const std::string avi = MakeAvi();
     ASSERT_FALSE(avi.empty());
-    Preview(CString(avi.c_str()), u".avi");
+    // Playing is checked before any message is pumped: the movie may well end by the first pump.
+    pane->CloseChildViews();
+    pane->DispatchPreview(CString(avi.c_str()), u".avi");
     auto* view = static_cast<CAviView*>(pane->m_pAviView);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(pane->m_pNoPreviewView, nullptr);
@@ -253,6 +256,7 @@ TEST_F(MediaTest, TheAviViewPlaysInThePane)
     ASSERT_TRUE(::IsWindow(movie));
     auto* window = static_cast<CMediaWindow*>(CWnd::FromHandlePermanent(movie));
     EXPECT_EQ(window->Player().GetState(), CMediaPlayer::Playing);
+    headless::PumpUntilIdle();
     // The movie keeps its own size whatever the pane's.
     pane->MoveWindow(0, 0, 500, 400);
     CRect rc;
@@ -271,7 +275,8 @@ TEST_F(MediaTest, TheMediaViewFillsThePaneAndPlaysToTheEnd)
 {
     const std::string mp3 = MakeMp3();
     ASSERT_FALSE(mp3.empty());
-    Preview(CString(mp3.c_str()), u".mp3");
+    pane->CloseChildViews();
+    pane->DispatchPreview(CString(mp3.c_str()), u".mp3");
     auto* view = static_cast<CMyMedia*>(pane->m_pMediaView);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(host.ok, 1);
@@ -300,5 +305,43 @@ TEST_F(MediaTest, DamagedMediaShowTheDamagedPicture)
             EXPECT_EQ(host.ok, 0);
             EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED);
         }
+    }
+}
+
+// A kind of file no installed decoder reads is one the pane cannot preview, not a damaged file.
+TEST_F(MediaTest, FilesWithoutADecoderShowTheUnsupportedPicture)
+{
+    const std::string avi = MakeAvi();
+    ASSERT_FALSE(avi.empty());
+    std::string unknownCodec = ReadAll(avi);
+    for (const char* tag : {"strh", "strf"}) {
+        const size_t at = unknownCodec.find(tag);
+        ASSERT_NE(at, std::string::npos);
+        // The stream header's handler and the picture header's compression.
+        unknownCodec.replace(at + 8 + (tag[3] == 'h' ? 4 : 16), 4, "ZZZZ");
+    }
+    // A standard MIDI file: one track holding only its end.
+    const std::string midi("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\4\0\xFF\x2F\0", 26);
+    struct {
+        const char* name;
+        const char16_t* extension;
+        std::string bytes;
+        const char* decoder; // when installed, the file plays and the case does not apply
+    } cases[] = {
+        {"codec.avi", u".avi", unknownCodec, nullptr},
+        {"tune.mid", u".mid", midi, "midiparse"},
+    };
+    ASSERT_TRUE(CMediaPlayer::IsAvailable());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (GstElementFactory* installed = c.decoder ? gst_element_factory_find(c.decoder) : nullptr) {
+            gst_object_unref(installed);
+            continue;
+        }
+        Preview(WriteFile(c.name, c.bytes), c.extension);
+        EXPECT_NE(pane->m_pNoPreviewView, nullptr);
+        EXPECT_EQ(host.previewable, 0);
+        EXPECT_EQ(host.ok, 1);
+        EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_UNSUPPORTED);
     }
 }
