@@ -3,6 +3,7 @@
 
 #include "preview/archive/archive_libraries.h"
 #include "preview/archive/archive_list_view.h"
+#include "preview/avi_view.h"
 #include "preview/dbf_view.h"
 #include "preview/html/html_views.h"
 #include "preview/document_view.h"
@@ -10,6 +11,8 @@
 #include "preview/dxf_view.h"
 #include "preview/image_view.h"
 #include "preview/mdb_view.h"
+#include "preview/media_player.h"
+#include "preview/media_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
@@ -218,8 +221,7 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of media and slides are not part of the program yet: their kinds are reported as a
-// missing component.
+// The viewer of slides is not part of the program yet: its kind is reported as a missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
 {
@@ -242,8 +244,23 @@ void CMainPreviewView::ShowHtml(CString path)
             host->SetPreviewOkFlag(0);
     }
 }
-void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
-void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
+// Sound and movies play through the media framework; without it their kinds cannot be previewed here.
+void CMainPreviewView::ShowAvi(CString path)
+{
+    if (!CMediaPlayer::IsAvailable()) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    CreateViewer(RUNTIME_CLASS(CAviView), m_pAviView, &path);
+}
+void CMainPreviewView::ShowMedia(CString path)
+{
+    if (!CMediaPlayer::IsAvailable()) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    CreateViewer(RUNTIME_CLASS(CMyMedia), m_pMediaView, &path);
+}
 void CMainPreviewView::ShowDxf(CString path) { CreateViewer(RUNTIME_CLASS(CDFXView), m_pDxfView, &path); }
 // The folder holds exported slides: the thumbnails keep their pictures in the image list, so the folder is
 // removed once they are drawn.
