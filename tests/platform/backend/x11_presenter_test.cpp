@@ -924,8 +924,13 @@ TEST_F(X11Presenter, PasteTakesWhatAnotherProgramCopiedLater)
         ForeignOwner owner(server_->Display(), XInternAtom(dpy_, "UTF8_STRING", False), text);
         std::u16string expected(text, text + strlen(text));
         EXPECT_TRUE(PumpUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }));
-        SetWindowTextW(edit, u"");
-        SendMessageW(edit, WM_PASTE, 0, 0);
+        // The layer hears of the new owner from the server a moment after it took the selection;
+        // until then a paste may still read the previous owner's text.
+        PumpUntil([&] {
+            SetWindowTextW(edit, u"");
+            SendMessageW(edit, WM_PASTE, 0, 0);
+            return headless::Text(edit) == expected;
+        });
         EXPECT_EQ(headless::Text(edit), expected);
     }
 }
