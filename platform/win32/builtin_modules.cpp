@@ -3,6 +3,7 @@
 #include "win32/controls/dll_version.h"
 #include "win32/gdi.h"
 #include "win32/kernel.h"
+#include "win32/user.h"
 
 namespace {
 template <typename F>
@@ -19,4 +20,13 @@ void dovemark::RegisterBuiltInModules()
                                     {"InitCommonControlsEx", Proc(&InitCommonControlsEx)},
                                     {"InitCommonControls", Proc(&InitCommonControls)},
                                     {"_TrackMouseEvent", Proc(&_TrackMouseEvent)}});
+    // Functions programs bind at run time because older systems lacked them.
+    RegisterModule("user32.dll", {{"GetSystemMetrics", Proc(&GetSystemMetrics)},
+                                  {"MonitorFromWindow", Proc(&MonitorFromWindow)},
+                                  {"MonitorFromRect", Proc(&MonitorFromRect)},
+                                  {"MonitorFromPoint", Proc(&MonitorFromPoint)},
+                                  {"GetMonitorInfoW", Proc(&GetMonitorInfoW)},
+                                  {"NotifyWinEvent", Proc(&NotifyWinEvent)},
+                                  {"SetLayeredWindowAttributes", Proc(&SetLayeredWindowAttributes)},
+                                  {"GetLayeredWindowAttributes", Proc(&GetLayeredWindowAttributes)}});
 }

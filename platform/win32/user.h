@@ -720,6 +720,19 @@ HMONITOR MonitorFromPoint(POINT pt, DWORD flags);
 HMONITOR MonitorFromRect(LPCRECT rc, DWORD flags);
 BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
 
+// ---- Layered windows --------------------------------------------------------------------------
+// A top-level window with WS_EX_LAYERED is shown with a constant opacity (LWA_ALPHA) and/or with
+// the pixels of one colour left out (LWA_COLORKEY). Child windows and windows without the style
+// are refused, as on the system.
+#define LWA_COLORKEY 0x00000001
+#define LWA_ALPHA 0x00000002
+BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, DWORD dwFlags);
+BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* pcrKey, BYTE* pbAlpha, DWORD* pdwFlags);
+
+// ---- Accessibility events ---------------------------------------------------------------------
+// Tells accessibility clients of an event. No client listens here, so nothing is delivered.
+void NotifyWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild);
+
 // ---- Painting ---------------------------------------------------------------------------------
 typedef struct tagPAINTSTRUCT {
     HDC hdc;

@@ -4,6 +4,9 @@
 #include "afx/app.h"
 #include "afx/dialog.h"
 #include "afx/doc_template.h"
+#include "afx/mini_frame.h"
+
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 IMPLEMENT_DYNAMIC(CView, CWnd)
@@ -119,6 +122,7 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     AFX_WM(WM_INITMENUPOPUP, AFX_THIS(_p)->OnInitMenuPopup(CMenu::FromHandle((HMENU)c.wParam),
                                                           LOWORD(c.lParam), (BOOL)HIWORD(c.lParam));)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+    AFX_WM(WM_ACTIVATE, AFX_THIS(_p)->OnActivate(LOWORD(c.wParam), CWnd::FromHandle((HWND)c.lParam), HIWORD(c.wParam));)
     ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
     ON_MESSAGE(WM_POPMESSAGESTRING, OnPopMessageString)
     ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
@@ -132,6 +136,28 @@ LPCWSTR AFXAPI AfxGetIconWndClass(DWORD, UINT nIDResource) {
                                             MAKEINTRESOURCEW(nIDResource))
                               : nullptr;
     return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1), hIcon);
+}
+
+void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
+    (void)pWndOther;
+    (void)bMinimized;
+    Default();
+    // Mini frames that follow this frame redraw their captions as the activation comes or goes.
+    struct Owned {
+        HWND owner;
+        std::vector<HWND> windows;
+    } owned{m_hWnd, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM l) -> BOOL {
+        auto* o = reinterpret_cast<Owned*>(l);
+        if (::GetWindow(h, GW_OWNER) == o->owner)
+            o->windows.push_back(h);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&owned));
+    for (HWND h : owned.windows) {
+        auto* mini = DYNAMIC_DOWNCAST(CMiniFrameWnd, CWnd::FromHandlePermanent(h));
+        if (mini && mini->m_bSyncActive && ::IsWindowVisible(h))
+            ::SendMessageW(h, WM_NCACTIVATE, nState != WA_INACTIVE, 0);
+    }
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs) {

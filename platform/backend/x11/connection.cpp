@@ -99,7 +99,7 @@ void InitAtoms(Conn& c)
                            "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG", "_MOTIF_WM_HINTS",
                            "_NET_ACTIVE_WINDOW", "_NET_SUPPORTING_WM_CHECK", "_NET_WORKAREA", "_NET_WM_PID",
                            "CLIPBOARD", "TARGETS", "DOVEMARK_SELECTION", "image/png", "image/bmp", "text/plain",
-                           "text/plain;charset=utf-8", "INCR"};
+                           "text/plain;charset=utf-8", "INCR", "_NET_WM_WINDOW_OPACITY"};
     constexpr int n = sizeof(names) / sizeof(names[0]);
     static_assert(sizeof(Atoms) == n * sizeof(Atom));
     Atom out[n];

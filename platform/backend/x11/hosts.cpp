@@ -282,11 +282,27 @@ void SetStates(Host& h)
                     (const unsigned char*)states.data(), (int)states.size());
 }
 
+// A layered window's constant opacity, for a compositing window manager to apply. Pixels of a
+// transparent colour are shown as they are: only the layer's own screen leaves them out.
+void SetOpacity(Host& h)
+{
+    auto& c = C();
+    BYTE alpha = user::LayeredLookOf(h.hwnd).alpha;
+    if (alpha == 255) {
+        XDeleteProperty(c.dpy, h.xid, c.atoms.netWmWindowOpacity);
+        return;
+    }
+    unsigned long opacity = (unsigned long)alpha * 0x01010101UL;
+    XChangeProperty(c.dpy, h.xid, c.atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
+                    (const unsigned char*)&opacity, 1);
+}
+
 void Decorate(Host& h)
 {
     h.style = (DWORD)GetWindowLongW(h.hwnd, GWL_STYLE);
     h.exStyle = (DWORD)GetWindowLongW(h.hwnd, GWL_EXSTYLE);
     SetShape(h);
+    SetOpacity(h);
     if (!h.managed)
         return;
     SetTitle(h);

@@ -52,7 +52,7 @@ struct Atoms {
     Atom wmProtocols, wmDeleteWindow, netWmName, utf8String, netWmIcon, netWmState, netWmStateAbove,
         netWmStateModal, netWmWindowType, netWmWindowTypeNormal, netWmWindowTypeDialog, motifWmHints,
         netActiveWindow, netSupportingWmCheck, netWorkarea, netWmPid, clipboard, targets, dovemarkSel,
-        imagePng, imageBmp, textPlain, textPlainUtf8, incr;
+        imagePng, imageBmp, textPlain, textPlainUtf8, incr, netWmWindowOpacity;
 };
 
 struct Conn {

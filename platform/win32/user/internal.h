@@ -107,6 +107,13 @@ struct Window {
     HWND lastActivePopup = nullptr;
     std::unique_ptr<DialogInfo> dlg;
     void* surface = nullptr; // presenter surface of a top-level window (paint.cpp)
+    // The frame is drawn active: set by DefWindowProc's WM_NCACTIVATE from its wParam, so a window
+    // may keep the active look while another one has the activation.
+    bool frameActive = false;
+    // SetLayeredWindowAttributes, applied while the window has WS_EX_LAYERED.
+    DWORD layeredFlags = 0;
+    BYTE layeredAlpha = 255;
+    COLORREF layeredKey = 0;
 };
 
 struct Timer {
@@ -246,6 +253,8 @@ Presenter* CurrentPresenter();
 // Tell the presenter about a top-level window (nothing for child windows); call without the lock.
 void NotifyPlaced(HWND hwnd);
 void NotifyChanged(HWND hwnd);
+// How a window is shown on the screen (SetLayeredWindowAttributes): lock held.
+LayeredLook LookOf(const Window* w);
 // A message the layer posts to itself for what the presenter asked (RequestPlacement); handled
 // by DispatchMessageW, never by a window procedure.
 constexpr UINT kPresenterRequest = 0x03FE;

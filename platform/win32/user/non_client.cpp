@@ -38,8 +38,7 @@ Frame Measure(HWND hwnd)
     f.style = w->style;
     f.exStyle = w->exStyle;
     f.tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
-    auto q = QueueOf(w->tid);
-    f.active = q && q->active == hwnd;
+    f.active = w->frameActive;
     // A dialog frame shows an icon only when the window was given one.
     bool hasIcon = w->icons[0] || w->icons[1] || w->cls->icon || w->cls->iconSm;
     f.icon = !f.tool && (f.style & WS_SYSMENU) && (!(f.exStyle & WS_EX_DLGMODALFRAME) || hasIcon);
@@ -659,6 +658,11 @@ LRESULT DefNonClientMessages(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, 
     }
     case WM_NCACTIVATE:
         // Only the frame changes colour; the client area is left as it is.
+        {
+            Guard lk(Lock());
+            if (Window* w = Find(hwnd))
+                w->frameActive = wParam != 0;
+        }
         if (IsWindowVisible(hwnd)) {
             if (HDC hdc = GetWindowDC(hwnd)) {
                 PaintFrame(hwnd, hdc);

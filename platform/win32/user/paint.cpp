@@ -146,7 +146,19 @@ struct ScreenWindow {
     HWND hwnd;
     RECT rc;
     std::shared_ptr<gdi::Surface> surface;
+    LayeredLook look; // opaque and unkeyed unless the window is layered
 };
+
+// A window pixel over what lies under it, at a constant opacity; the result is opaque.
+uint32_t BlendOver(uint32_t under, uint32_t over, unsigned alpha)
+{
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        unsigned u = (under >> shift) & 0xFF, o = (over >> shift) & 0xFF;
+        out |= ((o * alpha + u * (255 - alpha) + 127) / 255) << shift;
+    }
+    return out;
+}
 
 // Visible top-level windows, topmost first, with their surfaces: lock held.
 std::vector<ScreenWindow> ScreenWindows()
@@ -157,9 +169,16 @@ std::vector<ScreenWindow> ScreenWindows()
         if (!w || !(w->style & WS_VISIBLE))
             continue;
         if (auto s = SurfaceFor(t))
-            v.push_back({t, w->rcWindow, s});
+            v.push_back({t, w->rcWindow, s, LookOf(w)});
     }
     return v;
+}
+
+// The desktop's colour as a screen pixel.
+uint32_t DesktopPixel()
+{
+    COLORREF c = GetSysColor(COLOR_BACKGROUND);
+    return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
 // The screen surfaces, made once in the desktop's colour: lock held.
@@ -175,8 +194,7 @@ bool MakeDesktop()
         p.desktop = p.desktopBefore = nullptr;
         return false;
     }
-    COLORREF c = GetSysColor(COLOR_BACKGROUND);
-    uint32_t px = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    uint32_t px = DesktopPixel();
     for (auto* s : {p.desktop.get(), p.desktopBefore.get()})
         for (int y = 0; y < s->height; ++y)
             std::fill_n(s->Row(y), s->width, px);
@@ -192,20 +210,39 @@ void ComposeDesktop(const std::vector<ScreenWindow>& wins, RECT scr, gdi::Surfac
     auto& p = P();
     std::lock_guard<std::mutex> pixels(p.desktopPixels);
     p.desktopDirty = true;
+    uint32_t background = DesktopPixel();
+    std::vector<RECT> below;
     for (auto it = wins.rbegin(); it != wins.rend(); ++it) {
         RECT on;
         if (!IntersectRect(&on, &it->rc, &scr))
             continue;
         int fx = on.left - it->rc.left, fy = on.top - it->rc.top;
         int cx = std::min<int>(Width(on), it->surface->width - fx), cy = std::min<int>(Height(on), it->surface->height - fy);
+        const LayeredLook& look = it->look;
+        bool plain = look.alpha == 255 && !look.keyed;
         for (int y = 0; y < cy; ++y) {
             const uint32_t* from = it->surface->Row(fy + y) + fx;
             uint32_t* a = now.Row(on.top + y) + on.left;
             uint32_t* b = before.Row(on.top + y) + on.left;
-            for (int x = 0; x < cx; ++x)
-                if (a[x] == b[x])
+            for (int x = 0; x < cx; ++x) {
+                if (a[x] != b[x])
+                    continue;
+                if (plain) {
                     a[x] = b[x] = from[x];
+                    continue;
+                }
+                // What shows through is the windows below as composed in this pass, else the
+                // desktop (never what this window left there the last time).
+                POINT pt{on.left + x, on.top + y};
+                bool covered = std::any_of(below.begin(), below.end(), [&](const RECT& r) { return PtInRect(&r, pt); });
+                uint32_t under = covered ? a[x] : background;
+                if (look.keyed && (from[x] & 0xFFFFFF) == look.key)
+                    a[x] = b[x] = under;
+                else
+                    a[x] = b[x] = look.alpha == 255 ? from[x] : BlendOver(under, from[x], look.alpha);
+            }
         }
+        below.push_back(on);
     }
 }
 

@@ -66,6 +66,16 @@ void SetPresenter(Presenter* presenter);
 // child window.
 std::shared_ptr<gdi::Surface> WindowSurface(HWND top);
 
+// How a layered top-level window is shown (SetLayeredWindowAttributes): its constant opacity
+// (255: opaque) and the colour of pixels left out, as 0xRRGGBB, when `keyed`. A window without
+// WS_EX_LAYERED, a child or a stale handle answers opaque and unkeyed.
+struct LayeredLook {
+    BYTE alpha = 255;
+    bool keyed = false;
+    uint32_t key = 0;
+};
+LayeredLook LayeredLookOf(HWND top);
+
 // The desktop moved or resized a top-level window (its window manager did, or the user through
 // it): the window's own thread applies the new window rectangle, in screen coordinates, the next
 // time it dispatches messages, as SetWindowPos without activation or z-order change.

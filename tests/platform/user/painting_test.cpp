@@ -325,6 +325,66 @@ TEST_F(Painting, ScreenDCsOutTogetherKeepEachOthersDrawing)
     EXPECT_EQ(Pixel(w, 45, 45), RGB(255, 255, 255));
 }
 
+// The screen as a DC on the desktop reads it.
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC dc = GetDC(nullptr);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+BYTE Mix(BYTE over, BYTE under, unsigned alpha)
+{
+    return BYTE((over * alpha + under * (255 - alpha) + 127) / 255);
+}
+
+TEST_F(Painting, LayeredWindowsShowAtTheirOpacityAndWithoutTheirKeyColour)
+{
+    RegisterColourClass(u"Blue", RGB(0, 0, 255));
+    RegisterColourClass(u"Red", RGB(255, 0, 0));
+    HWND blue = CreateWindowExW(0, u"Blue", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                                nullptr);
+    HWND red = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOPMOST, u"Red", u"", WS_POPUP | WS_VISIBLE, 50, 50, 100, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+    HWND child = MakeChild(blue, u"c", {0, 0, 10, 10});
+    ASSERT_TRUE(blue && red && child);
+    // Only a layered top-level window takes the attributes.
+    EXPECT_FALSE(SetLayeredWindowAttributes(blue, 0, 128, LWA_ALPHA));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(SetLayeredWindowAttributes(child, 0, 128, LWA_ALPHA));
+    // Programs bind the function at run time.
+    HMODULE user32 = GetModuleHandleW(u"USER32");
+    ASSERT_TRUE(user32);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(user32, "SetLayeredWindowAttributes")),
+              reinterpret_cast<void*>(&SetLayeredWindowAttributes));
+
+    ASSERT_TRUE(SetLayeredWindowAttributes(red, 0, 128, LWA_ALPHA));
+    headless::PumpUntilIdle();
+    COLORREF desk = GetSysColor(COLOR_BACKGROUND);
+    COLORREF overBlue = RGB(Mix(255, 0, 128), 0, Mix(0, 255, 128));
+    COLORREF overDesk = RGB(Mix(255, GetRValue(desk), 128), Mix(0, GetGValue(desk), 128), Mix(0, GetBValue(desk), 128));
+    for (int round = 0; round < 2; ++round) { // composing again does not blend the window over itself
+        EXPECT_EQ(ScreenPixel(75, 75), overBlue);
+        EXPECT_EQ(ScreenPixel(125, 125), overDesk);
+        EXPECT_EQ(ScreenPixel(25, 25), RGB(0, 0, 255));
+    }
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(red, &key, &alpha, &flags));
+    EXPECT_EQ(alpha, 128);
+    EXPECT_EQ(flags, (DWORD)LWA_ALPHA);
+
+    // The key colour lets what lies under show through.
+    ASSERT_TRUE(SetLayeredWindowAttributes(red, RGB(255, 0, 0), 255, LWA_COLORKEY));
+    EXPECT_EQ(ScreenPixel(75, 75), RGB(0, 0, 255));
+    EXPECT_EQ(ScreenPixel(125, 125), desk);
+    // Without the style the window is opaque again.
+    SetWindowLongW(red, GWL_EXSTYLE, GetWindowLongW(red, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+    EXPECT_EQ(ScreenPixel(75, 75), RGB(255, 0, 0));
+}
+
 TEST_F(Painting, CaretBlinksOnTheClockAndSurvivesPainting)
 {
     RegisterColourClass(u"White", RGB(255, 255, 255));
