@@ -1,5 +1,8 @@
-// The document's preview services: pictures through the preview's image library.
+// The document's preview services: pictures through the preview's image library, databases and thumbnails on
+// the preview's views.
 #include "app/document_preview_services.h"
+
+#include "app/document_preview_views.h"
 
 #include <memory>
 
@@ -11,18 +14,14 @@ CDocPicture* CDocumentPreviewServices::LoadPicture(LPCWSTR path, int type)
     return picture.release();
 }
 
-// Databases come with the Access preview; until it is built none opens, with no status to tell.
 CDocDatabase* CDocumentPreviewServices::OpenDatabase(LPCWSTR path, LONG* status)
 {
-    if (status)
-        *status = 0;
-    return nullptr;
+    return OpenPreviewDatabase(path, status);
 }
 
-// The thumbnail view comes with the folder preview; until then a listed folder shows nothing.
-void CDocumentPreviewServices::FillThumbnails(CEx_StyleDoc* doc) {}
+void CDocumentPreviewServices::FillThumbnails(CEx_StyleDoc* doc) { FillPreviewThumbnails(doc); }
 
-void CDocumentPreviewServices::ShowDatabase(CEx_StyleDoc* doc) {}
+void CDocumentPreviewServices::ShowDatabase(CEx_StyleDoc* doc) { ShowPreviewDatabase(doc); }
 
 void InstallDocumentPreviewServices()
 {

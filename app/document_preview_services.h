@@ -1,5 +1,5 @@
-// The preview side of the document: its pictures decoded by the preview's image library. The database side
-// (the Access preview's data access objects and views) and the thumbnail view plug in here as well.
+// The preview side of the document: its pictures decoded by the preview's image library, its database and
+// picture folder on the preview's views (document_preview_views.h).
 #pragma once
 
 #include "app/ex_style_doc.h"
