@@ -2,6 +2,8 @@
 // data, and the conversion of every colour mode to RGB.
 #include "preview/psd_decoder.h"
 
+#include "backend/images/image_decode.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -130,6 +132,8 @@ bool PsdDecoder::ReadHeader()
     m_header.depth = (int16_t)ReadBigEndian(h + 22, 2);
     m_header.mode = (int16_t)ReadBigEndian(h + 24, 2);
     const PsdHeader& p = m_header;
+    static_assert(kPsdMaxSide == backend::kMaxImageDimension && kPsdMaxPixels == backend::kMaxImagePixels,
+                  "every picture decoder has the same size limits");
     // The sizes are checked before anything is sized from them: a few header bytes must not be
     // able to ask for gigabytes, or for a buffer smaller than the loops that fill it.
     if (p.width < 1 || p.width > kPsdMaxSide || p.height < 1 || p.height > kPsdMaxSide)

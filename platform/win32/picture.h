@@ -91,6 +91,8 @@ HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN punkCaller, DWORD dwR
                            REFIID riid, LPVOID* ppvRet);
 
 namespace dovemark {
+// Lets the picture decoders play enhanced metafiles with GDI (picture loading does it on first use).
+void InstallEmfCanvas();
 // A top-down 32-bit DIB section of the size and its pixel memory (width × 4 bytes a row); null on failure.
 HBITMAP CreateTopDownDib32(int width, int height, void** bits);
 } // namespace dovemark

@@ -79,6 +79,38 @@ TEST_F(PreviewPaneTest, ImageViewKeepsTheRatioAroundAFixedCentre)
     }
 }
 
+TEST_F(PreviewPaneTest, MetafilesPlayInThePictureView)
+{
+    Preview(WriteFile("drawing.emf", Bytes(s::Emf(40, 20))), u".EMF");
+    ASSERT_NE(pane->m_pPictureView, nullptr);
+    EXPECT_EQ(pane->m_pNoPreviewView, nullptr);
+    EXPECT_EQ(host.ok, 1);
+    auto* view = static_cast<CTextView*>(pane->m_pPictureView);
+    EXPECT_EQ(view->m_cxPicture, 40);
+    EXPECT_EQ(view->m_cyPicture, 20);
+    SHORT type = 0;
+    DWORD attributes = 0;
+    ASSERT_NE(view->m_pPicture, nullptr);
+    view->m_pPicture->get_Type(&type);
+    view->m_pPicture->get_Attributes(&attributes);
+    EXPECT_EQ(type, PICTYPE_ENHMETAFILE);
+    EXPECT_EQ(attributes, DWORD(PICTURE_SCALABLE | PICTURE_TRANSPARENT));
+    // Stretched over the view inset by 200 and 10: the red left half and the blue right half.
+    view->MoveWindow(0, 0, 640, 480);
+    CClientDC screen(nullptr);
+    CDC mem;
+    mem.CreateCompatibleDC(&screen);
+    CBitmap target;
+    target.CreateCompatibleBitmap(&screen, 640, 480);
+    CBitmap* old = mem.SelectObject(&target);
+    mem.FillSolidRect(0, 0, 640, 480, RGB(255, 255, 255));
+    view->OnDraw(&mem);
+    EXPECT_EQ(mem.GetPixel(260, 240), RGB(255, 0, 0));
+    EXPECT_EQ(mem.GetPixel(380, 240), RGB(0, 0, 255));
+    mem.SelectObject(old);
+    SavePicture("emf");
+}
+
 TEST_F(PreviewPaneTest, IconsLoadAsOlePictures)
 {
     Preview(WriteFile("app.ico", Bytes(s::Ico(5, 4))), u".ico");

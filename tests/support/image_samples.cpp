@@ -192,6 +192,56 @@ std::vector<uint8_t> Pnm(int w, int h, bool ascii)
     return v;
 }
 
+std::vector<uint8_t> EmfFile(int w, int h, const std::vector<std::vector<uint32_t>>& records, int handles)
+{
+    std::vector<uint8_t> body;
+    for (const auto& r : records) {
+        Put32(body, r.at(0));
+        Put32(body, uint32_t(8 + 4 * (r.size() - 1)));
+        for (size_t i = 1; i < r.size(); ++i)
+            Put32(body, r[i]);
+    }
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) // the end record: no palette
+        Put32(body, v);
+    std::vector<uint8_t> out;
+    const uint32_t headerSize = 88;
+    Put32(out, 1);
+    Put32(out, headerSize);
+    for (uint32_t v : {0u, 0u, uint32_t(w - 1), uint32_t(h - 1)}) // bounds, pixels
+        Put32(out, v);
+    for (uint32_t v : {0u, 0u, uint32_t(w * 2540 / 96), uint32_t(h * 2540 / 96)}) // frame, 0.01 mm
+        Put32(out, v);
+    Put32(out, 0x464D4520);
+    Put32(out, 0x10000);
+    Put32(out, uint32_t(headerSize + body.size()));
+    Put32(out, uint32_t(records.size() + 2));
+    Put16(out, unsigned(handles));
+    Put16(out, 0);
+    for (uint32_t v : {0u, 0u, 0u, 960u, 960u, 254u, 254u}) // description, palette, device 960 px = 254 mm
+        Put32(out, v);
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<uint8_t> Emf(int w, int h)
+{
+    const uint32_t red = 0x0000FF, blue = 0xFF0000, green = 0x00FF00;
+    return EmfFile(w, h,
+                   {{39, 1, 0, red, 0},                         // brush 1: solid red
+                    {37, 1},                                    // select it
+                    {43, 0, 0, uint32_t(w / 2), uint32_t(h)},   // rectangle over the left half
+                    {39, 2, 0, blue, 0},                        // brush 2: solid blue
+                    {37, 2},
+                    {38, 3, 5, 0, 0, 0},                        // pen 3: none
+                    {37, 3},
+                    {42, uint32_t(w / 2), 0, uint32_t(w), uint32_t(h)}, // ellipse over the right half
+                    {38, 4, 0, 1, 0, green},                    // pen 4: green
+                    {37, 4},
+                    {27, 0, 0},                                 // move to the top left
+                    {54, uint32_t(w), 0}},                      // line along the top row
+                   5);
+}
+
 std::vector<uint8_t> Png(int w, int h)
 {
     png_image image{};

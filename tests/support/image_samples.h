@@ -23,6 +23,13 @@ std::vector<uint8_t> Tiff(int w, int h);
 std::vector<uint8_t> WebP(int w, int h);            // lossless
 std::vector<uint8_t> J2k(int w, int h);             // reversible, so lossless
 
+// An enhanced metafile of w × h pixels at 96 DPI (frame, reference device and bounds agree) holding the records,
+// each its type and the 32-bit words after its size, then the end record.
+std::vector<uint8_t> EmfFile(int w, int h, const std::vector<std::vector<uint32_t>>& records, int handles = 1);
+// A w × h metafile: a red rectangle with a black outline over its left half, a blue ellipse filling the right
+// half, a green line along the top row.
+std::vector<uint8_t> Emf(int w, int h);
+
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& data);
 
 } // namespace image_samples

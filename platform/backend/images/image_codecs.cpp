@@ -442,8 +442,7 @@ bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImag
     case ImageFormat::Tga: return DecodeTga(data, size, out);
     case ImageFormat::Pcx: return DecodePcx(data, size, out);
     case ImageFormat::Pnm: return DecodePnm(data, size, out);
-    // Metafiles are not played here: a record stream is no raster.
-    case ImageFormat::Emf:
+    case ImageFormat::Emf: return DecodeEmf(data, size, out);
     case ImageFormat::Unknown: return false;
     }
     return false;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,13 @@ bool DecodeIco(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodePnm(const uint8_t* data, size_t size, DecodedImage& out);
+
+// Enhanced metafiles, played (emf_player.h) on a canvas the layer's GDI provides: it installs the maker of a
+// canvas that draws into `target`, already sized to the picture. Without one, metafiles do not decode.
+class EmfCanvas;
+using EmfCanvasMaker = std::unique_ptr<EmfCanvas> (*)(DecodedImage& target);
+void SetEmfCanvasMaker(EmfCanvasMaker maker);
+bool DecodeEmf(const uint8_t* data, size_t size, DecodedImage& out);
 
 // The library codecs (image_codecs.cpp).
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& out);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 const IID IID_ISequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
@@ -170,7 +171,8 @@ private:
 class RasterPicture final : public IPicture {
 public:
     // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
-    static RasterPicture* Create(const backend::DecodedImage& image, bool icon)
+    // Icons and metafiles keep their kind: their type and attributes say so.
+    static RasterPicture* Create(const backend::DecodedImage& image, SHORT type)
     {
         void* bits = nullptr;
         HBITMAP bitmap = dovemark::CreateTopDownDib32(image.width, image.height, &bits);
@@ -188,7 +190,7 @@ public:
             }
             dst[i] = p;
         }
-        return new RasterPicture(bitmap, image.width, image.height, translucent, icon);
+        return new RasterPicture(bitmap, image.width, image.height, translucent, type);
     }
 
     HRESULT QueryInterface(REFIID riid, void** out) override
@@ -214,7 +216,7 @@ public:
 
     HRESULT get_Handle(OLE_HANDLE* out) override { return Answer(out, OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap))); }
     HRESULT get_hPal(OLE_HANDLE* out) override { return Answer(out, 0); }
-    HRESULT get_Type(SHORT* out) override { return Answer(out, m_icon ? PICTYPE_ICON : PICTYPE_BITMAP); }
+    HRESULT get_Type(SHORT* out) override { return Answer(out, m_type); }
     HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_width)); }
     HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_height)); }
     HRESULT Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc, OLE_YPOS_HIMETRIC ySrc,
@@ -266,14 +268,17 @@ public:
     {
         if (!out)
             return E_POINTER;
-        // Icons always report transparency, whether or not this one has clear pixels.
-        *out = m_translucent || m_icon ? PICTURE_TRANSPARENT : 0;
+        // Icons and metafiles always report transparency, whether or not this one has clear pixels; metafiles
+        // scale as well.
+        *out = m_translucent || m_type != PICTYPE_BITMAP ? PICTURE_TRANSPARENT : 0;
+        if (m_type == PICTYPE_ENHMETAFILE)
+            *out |= PICTURE_SCALABLE;
         return S_OK;
     }
 
 private:
-    RasterPicture(HBITMAP bitmap, int width, int height, bool translucent, bool icon)
-        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_icon(icon)
+    RasterPicture(HBITMAP bitmap, int width, int height, bool translucent, SHORT type)
+        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_type(type)
     {
     }
     ~RasterPicture() { ::DeleteObject(m_bitmap); }
@@ -283,18 +288,23 @@ private:
     int m_width;
     int m_height;
     bool m_translucent;
-    bool m_icon;
+    SHORT m_type;
 };
 
 HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out)
 {
+    static std::once_flag metafiles;
+    std::call_once(metafiles, dovemark::InstallEmfCanvas);
     backend::DecodedImage image;
     if (!backend::DecodeImage(data.data(), data.size(), hint, image))
         return CTL_E_INVALIDPICTURE;
     backend::ImageFormat format = backend::SniffImageFormat(data.data(), data.size());
     if (format == backend::ImageFormat::Unknown)
         format = hint;
-    RasterPicture* picture = RasterPicture::Create(image, format == backend::ImageFormat::Ico);
+    const SHORT type = format == backend::ImageFormat::Ico   ? PICTYPE_ICON
+                       : format == backend::ImageFormat::Emf ? PICTYPE_ENHMETAFILE
+                                                             : PICTYPE_BITMAP;
+    RasterPicture* picture = RasterPicture::Create(image, type);
     if (!picture)
         return E_OUTOFMEMORY;
     HRESULT hr = picture->QueryInterface(riid, out);
