@@ -282,13 +282,21 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     if (def >= (int)buttons.size())
         def = 0;
     std::u16string body = text ? std::u16string(text) : std::u16string();
+    // Widths are counted in average characters; the ideographs and full-width forms of the program's texts
+    // take two.
+    auto wide = [](char16_t c) {
+        return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+               (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+               (c >= 0xFFE0 && c <= 0xFFE6);
+    };
     int lines = 1, longest = 0, cur = 0;
     for (char16_t c : body) {
         if (c == u'\n') {
             ++lines;
             cur = 0;
         } else {
-            longest = std::max(longest, ++cur);
+            cur += wide(c) ? 2 : 1;
+            longest = std::max(longest, cur);
         }
     }
     bool icon = BoxIcon(type) != nullptr;

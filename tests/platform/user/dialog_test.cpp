@@ -392,6 +392,29 @@ TEST_F(Dialogs, MessageBoxFromAWorkerThreadIsAnswered)
     }
 }
 
+TEST_F(Dialogs, MessageBoxTextFitsItsLine)
+{
+    for (const char16_t* text : {u"Save the changes?", u"\u4f60\u786e\u5b9a\u8981\u5220\u9664\u8fd9\u4e2a\u9879\u76ee\u5417\uff1f"}) {
+        int room = 0, needed = 0;
+        headless::AnswerNextModal([&](HWND box) {
+            HWND label = GetDlgItem(box, 0xFFFF);
+            RECT r;
+            GetClientRect(label, &r);
+            room = r.right - r.left;
+            HDC dc = GetDC(label);
+            HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageW(box, WM_GETFONT, 0, 0));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, text, int(std::char_traits<char16_t>::length(text)), &size);
+            needed = size.cx;
+            SelectObject(dc, old);
+            ReleaseDC(label, dc);
+            headless::PressKey(VK_RETURN);
+        });
+        MessageBoxW(nullptr, text, u"Dovemark", MB_OK);
+        EXPECT_GE(room, needed) << std::string(text, text + std::char_traits<char16_t>::length(text));
+    }
+}
+
 TEST_F(Dialogs, MessageBoxDrawsTheIconOfItsType)
 {
     struct Case {
