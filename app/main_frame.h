@@ -10,6 +10,7 @@
 #include "toolkit/base/status_bar.h"
 #include "toolkit/base/window_placement.h"
 #include "toolkit/docking/pane_manager.h"
+#include "toolkit/taskpanel/task_panel.h"
 
 class CBannerDlg;
 
@@ -79,6 +80,8 @@ public:
     CTKWindowPlacementStore m_PlacementStore;
     // The docking panes: installed with their theme; the program opens no pane.
     CTKPPaneManager m_paneManager;
+    // Constructed with the frame and destroyed with it; the program never creates its window.
+    CTKPTaskPanel m_wndTaskPanel;
     CView* m_pFirstPageView = nullptr;
 
     // Wizard state words, set and read by the pages and the drive tree.

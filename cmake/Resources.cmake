@@ -40,6 +40,7 @@ function(dovemark_add_toolkit_resources target)
   set(dir ${PROJECT_SOURCE_DIR}/res/toolkit)
   dovemark_add_resources(${target} ${dir}/toolkit.rc
     DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur ${dir}/width_drag.cur
+            ${dir}/expand_normal.bmp ${dir}/expand_special.bmp
             ${dir}/window_commands.bmp)
 endfunction()
 
