@@ -15,6 +15,7 @@
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/docking/pane.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 
@@ -117,6 +118,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
         SetGlobalTheme(TKP_THEME_CLASSIC);
     if (!CreateCommandBars())
         return -1;
+    m_paneManager.InstallDockingPanes(this);
+    m_paneManager.SetDockingTheme(2);
+    m_paneManager.ClosePane(m_paneManager.FindPane(4001));
     WriteExcelBrowserFlags();
     SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
     SetMainWindowFlags(this);

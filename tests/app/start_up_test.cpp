@@ -9,6 +9,8 @@
 #include "app/second_view_hdd.h"
 #include "app/third_view_hdd.h"
 #include "engine/ui_port.h"
+#include "toolkit/docking/dock_paint_manager.h"
+#include "toolkit/docking/pane_splitter.h"
 
 #include <cstdlib>
 
@@ -72,6 +74,35 @@ TEST_F(StartUp, TheFrameKeepsItsMinimumSizeAndTheBannerItsPlaceAtTheRight)
     m_frame->m_pBannerDlg->GetWindowRect(&banner);
     m_frame->ScreenToClient(&banner);
     EXPECT_EQ(banner, CRect(client.Width() - 180, 20, client.Width() - 5, 76));
+}
+
+// The pane manager sits in the frame with theme 2 and no pane, and takes nothing from the pages' area.
+TEST_F(StartUp, TheFrameInstallsItsPaneManagerWithoutPanes)
+{
+    ASSERT_TRUE(StartApp());
+    CTKPPaneManager& manager = m_frame->m_paneManager;
+    EXPECT_EQ(manager.GetSite(), m_frame);
+    EXPECT_FALSE(manager.InstallDockingPanes(m_frame));
+    EXPECT_EQ(manager.GetCurrentTheme(), 2);
+    EXPECT_EQ(manager.FindPane(4001), nullptr);
+    ASSERT_NE(manager.GetTopContainer(), nullptr);
+    EXPECT_EQ(manager.GetTopContainer()->GetPanes().size(), 1u);
+
+    auto pageRect = [&] {
+        m_frame->RecalcLayout();
+        CRect rc;
+        m_frame->GetActiveView()->GetWindowRect(&rc);
+        return rc;
+    };
+    const CRect withManager = pageRect();
+    EXPECT_TRUE(manager.m_bLayoutCreated);
+    // Out of the range of bar ids the manager's window takes no part in the layout.
+    const LONG id = ::GetWindowLongW(manager.m_hWnd, GWL_ID);
+    ::SetWindowLongW(manager.m_hWnd, GWL_ID, 0x10000);
+    const CRect withoutManager = pageRect();
+    ::SetWindowLongW(manager.m_hWnd, GWL_ID, id);
+    EXPECT_EQ(withManager, withoutManager);
+    EXPECT_GT(withManager.Width(), 0);
 }
 
 // The page shown always holds the first pane id; the others keep their own.

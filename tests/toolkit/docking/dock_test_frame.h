@@ -6,7 +6,9 @@
 #include "afx/frame.h"
 #include "backend/headless/driver.h"
 #include "toolkit/commandbars/prop_exchange.h"
+#include "toolkit/docking/dock_paint_manager.h"
 #include "toolkit/docking/pane.h"
+#include "toolkit/docking/pane_caption_button.h"
 #include "toolkit/docking/pane_holders.h"
 #include "toolkit/docking/pane_layout.h"
 #include "toolkit/docking/pane_manager.h"
@@ -54,6 +56,7 @@ public:
     BOOL IsCaptionVertical() const override { return FALSE; }
     BOOL IsTabsVisible() const override { return FALSE; }
     CTKPTabStrip* GetTabStrip() override { return nullptr; }
+    void AddCaptionButton(UINT id) { m_captionButtons.push_back(new CTKPPaneCaptionButton(id, this)); }
 
     void RemovePane(CTKPPaneBase* pane) override
     {
@@ -98,10 +101,34 @@ public:
         m_rcPane = rect;
         if (layout && !layout->hDWP)
             return;
-        if (GetSafeHwnd())
+        if (GetSafeHwnd()) {
             MoveWindow(&rect);
+            CWnd::Invalidate();
+        }
+        RECT client = rect;
+        if (CTKPPaneThemePainter* painter = GetPaintManager())
+            painter->AdjustTabbedClientRect(this, client, FALSE);
         for (CTKPPaneBase* pane : m_panes)
-            pane->OnSizeParent(parent, rect, layout);
+            pane->OnSizeParent(parent, client, layout);
+    }
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        if (message != WM_PAINT)
+            return CWnd::OnWndMsg(message, wParam, lParam, pResult);
+        PAINTSTRUCT ps;
+        HDC hdc = ::BeginPaint(m_hWnd, &ps);
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        if (CTKPPaneThemePainter* painter = GetPaintManager()) {
+            CDC dc;
+            dc.Attach(hdc);
+            painter->DrawTabbedContainer(&dc, this, rc);
+            dc.Detach();
+        }
+        ::EndPaint(m_hWnd, &ps);
+        if (pResult)
+            *pResult = 0;
+        return TRUE;
     }
     BOOL DoPropExchange(CTKPPropExchange* px) override
     {

@@ -1,4 +1,4 @@
-// Tests of the pane manager: installation, lookup before and after, the frame's client area,
+// Tests of the pane manager (rectangles are those of the panes' containers): installation, lookup before and after, the frame's client area,
 // docking on each side and beside another pane, closing with the site's veto, the dock rectangle
 // the drag context asks for, and the theme choice.
 #include <gtest/gtest.h>
@@ -81,7 +81,7 @@ TEST_F(PaneManagerTest, PanesDockOnEachSideOfTheClient)
         if (expected.top < 0)
             expected.top = client.bottom + expected.top;
         RECT rc;
-        pane->GetWindowRect(&rc);
+        pane->GetParentContainer()->GetWindowRect(&rc);
         ::MapWindowPoints(nullptr, m_frame->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
         EXPECT_TRUE(EqualRect(&rc, &expected)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
         EXPECT_EQ(Manager().FindPane(100 + c.direction), pane);
@@ -104,8 +104,8 @@ TEST_F(PaneManagerTest, PaneDockedBesideAnotherSplitsItsPlace)
     Manager().DockPane(below, dockBottomOf, left);
     m_frame->RecalcLayout();
     RECT a, b;
-    left->GetWindowRect(&a);
-    below->GetWindowRect(&b);
+    left->GetParentContainer()->GetWindowRect(&a);
+    below->GetParentContainer()->GetWindowRect(&b);
     EXPECT_EQ(a.left, b.left);
     EXPECT_EQ(a.right, b.right);
     EXPECT_EQ(b.top, a.bottom + 4);
