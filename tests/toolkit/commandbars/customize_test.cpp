@@ -112,6 +112,7 @@ protected:
     void SetUp() override
     {
         tktest::UseMemorySettings();
+        headless::UseVirtualClock();
         frame = new CustomizeFrame;
         ASSERT_TRUE(frame->Create(nullptr, u"Frame"));
         frame->MoveWindow(0, 0, 600, 400);
@@ -605,6 +606,136 @@ TEST_F(Customize, RecentFileCommandsAreNotOfferedForKeys) {
         headless::PumpUntilIdle();
         ASSERT_EQ(keys.m_lstCommands.GetCount(), 1);
         EXPECT_EQ(keys.GetSelectedCommand()->GetID(), 0xE120u);
+        CloseSheet(sheet);
+    });
+    sheet.DoModal();
+}
+
+// ---- Dragging controls -------------------------------------------------------------------------
+namespace {
+
+std::vector<UINT> IdsOf(CTKPCommandBar* bar)
+{
+    std::vector<UINT> ids;
+    for (int i = 0; i < bar->GetControlCount(); ++i)
+        ids.push_back(bar->GetControl(i)->GetID());
+    return ids;
+}
+
+POINT Centre(CTKPControl* control)
+{
+    const RECT rc = control->GetRect();
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+} // namespace
+
+TEST_F(Customize, DraggedControlsMoveCopyLeaveOrStay) {
+    enum Where { AfterLast, FrameClient, Escape, RightButton };
+    const struct {
+        const char* name;
+        bool ctrl;
+        Where where;
+        std::vector<UINT> expected;
+    } cases[] = {
+        {"moved behind the last", false, AfterLast, {201, 202, 200}},
+        {"copied with Ctrl", true, AfterLast, {200, 201, 202, 200}},
+        {"dropped over no bar", false, FrameClient, {201, 202}},
+        {"cancelled by Esc", false, Escape, {200, 201, 202}},
+        {"cancelled by the right button", false, RightButton, {200, 201, 202}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Presses far apart in time, so none becomes a double click.
+        headless::AdvanceClock(2000);
+        standard->LoadToolBar(9200);
+        bars->SetCustomizeMode(TRUE);
+        standard->OnRecalcLayout();
+        headless::PumpUntilIdle();
+        ASSERT_EQ(IdsOf(standard), (std::vector<UINT>{200, 201, 202}));
+        ASSERT_FALSE(::IsRectEmpty(&standard->GetControl(2)->m_rcControl));
+        const POINT from = Centre(standard->GetControl(0));
+        RECT last = standard->GetControl(2)->GetRect();
+        const POINT behind{last.right - 2, (last.top + last.bottom) / 2};
+        RECT client;
+        ::GetClientRect(frame->m_hWnd, &client);
+        if (c.ctrl)
+            headless::KeyDown(VK_CONTROL);
+        headless::ButtonDown(standard->m_hWnd, from);
+        headless::MouseMove(standard->m_hWnd, POINT{from.x + 10, from.y});
+        if (c.where == FrameClient) {
+            headless::MouseMove(frame->m_hWnd, POINT{client.right / 2, client.bottom - 20});
+            headless::ButtonUp(frame->m_hWnd, POINT{client.right / 2, client.bottom - 20});
+        } else if (c.where == Escape) {
+            headless::KeyDown(VK_ESCAPE);
+            headless::KeyUp(VK_ESCAPE);
+            headless::ButtonUp(standard->m_hWnd, behind);
+        } else if (c.where == RightButton) {
+            headless::ButtonDown(standard->m_hWnd, behind, VK_RBUTTON);
+            headless::ButtonUp(standard->m_hWnd, behind, VK_RBUTTON);
+            headless::ButtonUp(standard->m_hWnd, behind);
+        } else {
+            headless::MouseMove(standard->m_hWnd, behind);
+            headless::ButtonUp(standard->m_hWnd, behind);
+        }
+        if (c.ctrl)
+            headless::KeyUp(VK_CONTROL);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(IdsOf(standard), c.expected);
+        EXPECT_EQ(::GetCapture(), nullptr);
+        bars->SetCustomizeMode(FALSE);
+    }
+}
+
+TEST_F(Customize, AltDragMovesAToolBarButtonWithoutTheSheet) {
+    ASSERT_TRUE(bars->m_bCustomizable);
+    const POINT from = Centre(standard->GetControl(0));
+    const RECT last = standard->GetControl(2)->GetRect();
+    const POINT behind{last.right - 2, (last.top + last.bottom) / 2};
+    headless::KeyDown(VK_MENU);
+    headless::ButtonDown(standard->m_hWnd, from);
+    headless::MouseMove(standard->m_hWnd, POINT{from.x + 10, from.y});
+    headless::MouseMove(standard->m_hWnd, behind);
+    headless::ButtonUp(standard->m_hWnd, behind);
+    headless::KeyUp(VK_MENU);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(IdsOf(standard), (std::vector<UINT>{201, 202, 200}));
+    EXPECT_FALSE(bars->IsCustomizeMode());
+    EXPECT_FALSE(bars->m_bQuickCustomizeMode);
+
+    // Without the customise command in the frame, Alt and a click only press the button.
+    headless::AdvanceClock(2000);
+    bars->m_bCustomizable = FALSE;
+    headless::KeyDown(VK_MENU);
+    headless::ButtonDown(standard->m_hWnd, Centre(standard->GetControl(0)));
+    headless::MouseMove(standard->m_hWnd, behind);
+    headless::ButtonUp(standard->m_hWnd, behind);
+    headless::KeyUp(VK_MENU);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(IdsOf(standard), (std::vector<UINT>{201, 202, 200}));
+}
+
+TEST_F(Customize, CommandsDraggedFromTheSheetAreCopied) {
+    CTKPCustomizeSheet sheet(bars);
+    sheet.GetCommandsPage()->LoadCommandCategories(9212, FALSE);
+    DuringModal([&] {
+        MoveAside(sheet);
+        sheet.SetActivePage(1);
+        headless::PumpUntilIdle();
+        CTKPCustomizeCommandsPage* page = sheet.GetCommandsPage();
+        ASSERT_EQ(page->m_lstCommands.GetCount(), 2);
+        RECT item;
+        page->m_lstCommands.GetItemRect(1, &item);
+        const RECT last = standard->GetControl(2)->GetRect();
+        const POINT behind{last.right - 2, (last.top + last.bottom) / 2};
+        headless::ButtonDown(page->m_lstCommands.m_hWnd, POINT{item.left + 5, item.top + 2});
+        headless::MouseMove(standard->m_hWnd, behind);
+        headless::ButtonUp(standard->m_hWnd, behind);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(IdsOf(standard), (std::vector<UINT>{200, 201, 202, 201}));
+        // The dropped copy is the selected control; the list keeps its own.
+        EXPECT_EQ(bars->GetDragControl(), standard->GetControl(3));
+        EXPECT_EQ(page->m_lstCommands.GetCount(), 2);
         CloseSheet(sheet);
     });
     sheet.DoModal();
