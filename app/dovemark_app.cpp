@@ -2,6 +2,7 @@
 #include "app/dovemark_app.h"
 
 #include "app/about_dlg.h"
+#include "app/document_preview_services.h"
 #include "app/engine_ui.h"
 #include "app/ex_style_doc.h"
 #include "app/ex_style_view.h"
@@ -19,6 +20,7 @@
 #include "toolkit/base/settings_store.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 CString AppFolder;
 
@@ -92,6 +94,10 @@ BOOL CDovemarkApp::InitInstance()
     WCHAR program[520] = {};
     ::GetModuleFileNameW(nullptr, program, 520);
     AppFolder = FolderOfPath(program);
+    // The preview finds its Office text converters in the folder installed beside the program, and the
+    // document its pictures through the preview.
+    ::setenv("WORDCNV_DIR", WideToAnsi(std::u16string((LPCWSTR)(AppFolder + u"textconv"))).c_str(), 1);
+    InstallDocumentPreviewServices();
     SnapshotLoaded = 0;
     RegisterSnapshotType();
 

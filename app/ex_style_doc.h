@@ -4,6 +4,8 @@
 
 #include "afx/afx.h"
 #include "afx/frame.h"
+#include "preview/mdb_view.h"
+#include "preview/thumb_view.h"
 
 #include <vector>
 
@@ -47,7 +49,7 @@ int FindImageType(LPCWSTR name);
 void ReportDaoException(LONG scode);
 CString FormatDaoStatus(LONG scode);
 
-class CEx_StyleDoc : public CDocument {
+class CEx_StyleDoc : public CDocument, public IDaoDocument, public IImageFolderDocument {
     DECLARE_DYNCREATE(CEx_StyleDoc)
 public:
     CEx_StyleDoc() = default;
@@ -56,13 +58,20 @@ public:
     BOOL OnNewDocument() override;
 
     // Lists the picture files of the folder, sorted, and has the thumbnails shown.
-    void OpenImageFolder(LPCWSTR folder);
+    void OpenImageFolder(LPCWSTR folder) override;
     // Makes picture n the current one (nothing when it already is).
-    void SetCurrentImage(int n);
+    void SetCurrentImage(int n) override;
     // Deletes every plain file of the folder; failures are ignored.
-    void DeleteFolderFiles(LPCWSTR folder);
+    void DeleteFolderFiles(LPCWSTR folder) override;
+    CString GetImageFolder() const override { return m_strFolder; }
+    const std::vector<CString>& GetImageNames() const override { return m_ImageNames; }
     // Opens a database in place of the current one; FALSE (with nothing changed) when it cannot be opened.
-    BOOL OpenDaoDatabase(LPCWSTR path);
+    BOOL OpenDaoDatabase(LPCWSTR path) override;
+    // The Access views register here when they are created and leave when they are destroyed.
+    void SetDaoTreeView(CView* view) override { m_pDaoTreeView = view; }
+    void SetMdbListView(CView* view) override { m_pMdbListView = view; }
+    CView* GetMdbListView() override { return m_pMdbListView; }
+    void ReportDaoError(LONG scode) override { ReportDaoException(scode); }
 
     std::vector<CString> m_ImageNames;
     int m_nCurrentImage = -1;

@@ -62,6 +62,11 @@ public:
     void SetPreviewItemPath(const CString& path) override;
     void FocusFoundFileList() override;
     void ShowMessage(const CString& text, int type) override;
+    LONG GetShowSystemObjects() const override;
+    LONG GetConfirmDeletes() const override;
+    LONG GetMaxPreviewRecords() const override;
+    void SetStatusText(const CString& text) override;
+    std::unique_ptr<IPaneSplitter> CreatePaneSplitter() override;
 
     // IMainWindowFlags
     LONG GetModeHintFlag() const override { return ModeHintFlag; }

@@ -6,6 +6,7 @@
 #include "app/ex_style_doc.h"
 #include "app/found_list_ctrl.h"
 #include "app/message_dlg.h"
+#include "app/splitter_bar.h"
 #include "app/third_view_hdd.h"
 #include "preview/main_preview_view.h"
 
@@ -51,4 +52,51 @@ void CMainFrame::FocusFoundFileList()
 void CMainFrame::ShowMessage(const CString& text, int type)
 {
     ShowAppMessage(text, UINT(type));
+}
+
+LONG CMainFrame::GetShowSystemObjects() const
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app ? app->ShowSystemObjects : 0;
+}
+
+LONG CMainFrame::GetConfirmDeletes() const
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app ? app->ConfirmDeletes : 1;
+}
+
+LONG CMainFrame::GetMaxPreviewRecords() const
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app ? app->MaxPreviewRecords : 10000;
+}
+
+void CMainFrame::SetStatusText(const CString& text)
+{
+    if (m_wndStatusBar.GetSafeHwnd())
+        m_wndStatusBar.SetPaneText(0, text);
+}
+
+namespace {
+
+// The preview's splitters are the application's splitter bars.
+class CPreviewSplitter : public IPaneSplitter {
+public:
+    BOOL Create(DWORD dwStyle, CWnd* pParent, CWnd* pPane1, CWnd* pPane2, UINT nID, const RECT& rect, int minimum1,
+                int minimum2) override
+    {
+        return m_bar.Create(dwStyle, pParent, pPane1, pPane2, nID, rect, minimum1, minimum2);
+    }
+    CWnd* GetWnd() override { return &m_bar; }
+
+private:
+    CSplitterBar m_bar;
+};
+
+} // namespace
+
+std::unique_ptr<IPaneSplitter> CMainFrame::CreatePaneSplitter()
+{
+    return std::make_unique<CPreviewSplitter>();
 }

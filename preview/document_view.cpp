@@ -2,7 +2,9 @@
 #include "preview/document_view.h"
 
 #include "preview/archive/zip_item_reader.h"
+#include "preview/converter_host.h"
 #include "preview/preview_host.h"
+#include "preview/text_converters.h"
 #include "preview/text_file_reader.h"
 
 IMPLEMENT_DYNCREATE(CAdobeReaderView, CView)
@@ -118,12 +120,41 @@ void CAdobeReaderView::ShowRtf(const CString& path)
     ApplyFontAndReadOnly();
 }
 
-// Word documents are read through the Office text converters, which the program does not have yet:
-// the kind reports a missing component.
+// Word documents go through the Office text converters into a temporary rich-text file, which is then shown
+// like any other. The file is removed again whatever happens on the way.
 void CAdobeReaderView::ShowWordDocument(const CString& path)
 {
-    CreateRichEdit();
-    ReportPreviewComponentUnavailable();
+    WCHAR folder[255] = {};
+    ::GetTempPathW(255, folder);
+    const CString rtfPath = CString(folder) + u"New.rtf";
+    // The converters take narrow paths of the system code page.
+    const std::string document = WideToAnsi(std::u16string((LPCWSTR)path));
+    const std::string output = WideToAnsi(std::u16string((LPCWSTR)rtfPath));
+    try {
+        CConverterSession session;
+        const int result =
+            WordConvMain(WORD8_IMPORT_CLASS, WORD8_EXPORT_CLASS, document.c_str(), output.c_str());
+        if (!CreateRichEdit()) {
+            SetPreviewOk(0);
+        } else {
+            try {
+                m_richEdit.StreamInFile(rtfPath);
+            } catch (CException* e) {
+                e->Delete();
+                SetPreviewOk(0);
+            }
+            ApplyFontAndReadOnly();
+        }
+        // Without the converter nothing was converted: the kind cannot be previewed here, which says
+        // nothing about the file.
+        IPreviewHost* host = GetPreviewHost();
+        if (host && !host->GetPreviewOkFlag() && (result == 1 || !WordConvFoundImportClass(WORD8_IMPORT_CLASS)))
+            ReportPreviewComponentUnavailable();
+    } catch (CException* e) {
+        e->Delete();
+        SetPreviewOk(0);
+    }
+    ::DeleteFileW(rtfPath);
 }
 
 // A gzip file shows its first item as text: the whole data of a plain gzip file, the first member

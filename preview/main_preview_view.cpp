@@ -9,10 +9,13 @@
 #include "preview/dxf_library.h"
 #include "preview/dxf_view.h"
 #include "preview/image_view.h"
+#include "preview/mdb_view.h"
 #include "preview/no_preview_view.h"
 #include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
 #include "preview/psd_view.h"
+#include "preview/text_converters.h"
+#include "preview/thumb_view.h"
 #include "res/preview/preview_res.h"
 #include "toolkit/base/color_table.h"
 #include "toolkit/base/draw_helpers.h"
@@ -101,6 +104,7 @@ int CMainPreviewView::OnCreate(LPCREATESTRUCTW lpcs)
     // The archive viewers bind the RAR and cabinet libraries at run time; the program brings its own.
     RegisterArchiveLibraries();
     RegisterDxfLibrary();
+    RegisterWordConverter();
     // No file is chosen yet: an extension that is not previewable starts the pane on its
     // no-preview viewer.
     DispatchPreview(u"fileName", u"fileType");
@@ -183,7 +187,7 @@ void CMainPreviewView::DispatchPreview(CString path, CString extension)
         host->FocusFoundFileList();
 }
 
-CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const CString* path)
+CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const CString* path, bool show)
 {
     IPreviewHost* host = GetPreviewHost();
     if (!host)
@@ -206,14 +210,16 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
         return nullptr;
     }
     slot = view;
-    view->ShowWindow(SW_SHOW);
-    SendMessage(WM_SIZE, 0, 0);
+    if (show) {
+        view->ShowWindow(SW_SHOW);
+        SendMessage(WM_SIZE, 0, 0);
+    }
     return view;
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewers of media, slides and Access tables are not
-// part of the program yet: their kinds are reported as a missing component.
+// The viewers of media and slides are not part of the program yet: their kinds are reported as a
+// missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
 {
@@ -239,7 +245,25 @@ void CMainPreviewView::ShowHtml(CString path)
 void CMainPreviewView::ShowAvi(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowMedia(CString path) { ReportPreviewComponentUnavailable(); }
 void CMainPreviewView::ShowDxf(CString path) { CreateViewer(RUNTIME_CLASS(CDFXView), m_pDxfView, &path); }
-void CMainPreviewView::ShowThumbnails(CString folder) { ReportPreviewComponentUnavailable(); }
+// The folder holds exported slides: the thumbnails keep their pictures in the image list, so the folder is
+// removed once they are drawn.
+void CMainPreviewView::ShowThumbnails(CString folder)
+{
+    auto* doc = dynamic_cast<IImageFolderDocument*>(GetDocument());
+    if (!doc) {
+        ReportPreviewComponentUnavailable();
+        return;
+    }
+    CView* view = CreateViewer(RUNTIME_CLASS(CThumbView), m_pThumbView, &folder, false);
+    if (!view)
+        return;
+    doc->OpenImageFolder(folder);
+    view->ShowWindow(SW_SHOW);
+    SendMessage(WM_SIZE, 0, 0);
+    ::Sleep(500);
+    doc->DeleteFolderFiles(folder);
+    ::RemoveDirectoryW(folder);
+}
 
 BOOL CMainPreviewView::ShowPowerPoint(CString path)
 {
@@ -247,10 +271,20 @@ BOOL CMainPreviewView::ShowPowerPoint(CString path)
     return FALSE;
 }
 
+// The viewer is shown only once the document has opened the database in it.
 BOOL CMainPreviewView::ShowMdb(CString path)
 {
-    ReportPreviewComponentUnavailable();
-    return FALSE;
+    auto* doc = dynamic_cast<IDaoDocument*>(GetDocument());
+    if (!doc) {
+        ReportPreviewComponentUnavailable();
+        return FALSE;
+    }
+    CView* view = CreateViewer(RUNTIME_CLASS(CMDB_View), m_pMdbView, &path, false);
+    if (!view || !doc->OpenDaoDatabase(path))
+        return FALSE;
+    view->ShowWindow(SW_SHOW);
+    SendMessage(WM_SIZE, 0, 0);
+    return TRUE;
 }
 
 void CMainPreviewView::ShowDocument(CString path)

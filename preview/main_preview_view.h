@@ -62,10 +62,10 @@ public:
     int m_bShowHeader = 1;
 
 protected:
-    // Creates a viewer as child 0xE900 of the pane with the pane's document, shows it and lays it
-    // out. The path, when given, becomes the document's preview path first. Null when there is no
-    // main window or the viewer could not be made.
-    CView* CreateViewer(CRuntimeClass* pClass, CView*& slot, const CString* path);
+    // Creates a viewer as child 0xE900 of the pane with the pane's document and, unless `show` is
+    // false, shows it and lays it out. The path, when given, becomes the document's preview path
+    // first. Null when there is no main window or the viewer could not be made.
+    CView* CreateViewer(CRuntimeClass* pClass, CView*& slot, const CString* path, bool show = true);
     // The slots in the order the pane closes and lays them out.
     template <class F>
     void ForEachSlot(F&& f);

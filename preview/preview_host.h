@@ -4,7 +4,19 @@
 
 #include "afx/afx.h"
 
+#include <memory>
+
 class CMainPreviewView;
+
+// The application's splitter bar: two existing windows as panes side by side (style 1) or one above the
+// other, with a draggable bar between them.
+class IPaneSplitter {
+public:
+    virtual ~IPaneSplitter() = default;
+    virtual BOOL Create(DWORD dwStyle, CWnd* pParent, CWnd* pPane1, CWnd* pPane2, UINT nID, const RECT& rect,
+                        int minimum1, int minimum2) = 0;
+    virtual CWnd* GetWnd() = 0;
+};
 
 class IPreviewHost {
 public:
@@ -36,6 +48,17 @@ public:
     virtual void FocusFoundFileList() = 0;
     // The program's message dialog with OK only: type 1 information, 2 error, 3 question.
     virtual void ShowMessage(const CString& text, int type) = 0;
+
+    // The application's options of the Access preview: system objects listed, deletes confirmed, the
+    // most records a table lists.
+    virtual LONG GetShowSystemObjects() const { return 0; }
+    virtual LONG GetConfirmDeletes() const { return 1; }
+    virtual LONG GetMaxPreviewRecords() const { return 10000; }
+    // The main frame's status bar text.
+    virtual void SetStatusText(const CString& text) {}
+    // A splitter bar of the application's, not yet created; null where there is none (the viewer then
+    // places its panes itself).
+    virtual std::unique_ptr<IPaneSplitter> CreatePaneSplitter() { return nullptr; }
 };
 
 // A host that keeps the words and paths in members of its own, for hosts that need nothing more

@@ -1,8 +1,10 @@
 // The document's picture types and folder listing, and the shell registration of the snapshot type.
 #include "tests/app/app_fixture.h"
 
+#include "app/document_preview_services.h"
 #include "app/ex_style_doc.h"
 #include "app/gc_file_type_access.h"
+#include "support/image_samples.h"
 #include "support/support.h"
 
 #include <fstream>
@@ -50,6 +52,27 @@ TEST(ImageFolder, ListsThePictureFilesSortedWithTheirCaseKept)
     EXPECT_EQ(doc.m_nCurrentImage, 1);
     EXPECT_EQ(doc.m_pCurrentImage, nullptr);
     EXPECT_FALSE(doc.OpenDaoDatabase(u"x.mdb"));
+}
+
+TEST(ImageFolder, TheCurrentPictureIsDecodedThroughThePreview)
+{
+    std::string dir = testsupport::ScratchDir();
+    image_samples::WriteFile(dir + "/a.png", image_samples::Png(8, 6));
+    std::ofstream(dir + "/b.png") << "not a picture";
+    InstallDocumentPreviewServices();
+    CEx_StyleDoc doc;
+    doc.OpenImageFolder(CString(std::u16string(dir.begin(), dir.end()).c_str()));
+    ASSERT_EQ(doc.m_ImageNames.size(), 2u);
+    doc.SetCurrentImage(0);
+    auto* picture = dynamic_cast<CPreviewDocPicture*>(doc.m_pCurrentImage);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->m_image.GetWidth(), 8);
+    EXPECT_EQ(picture->m_image.GetHeight(), 6);
+    // A damaged picture leaves the document without one; the previous one is gone.
+    doc.SetCurrentImage(1);
+    EXPECT_EQ(doc.m_nCurrentImage, 1);
+    EXPECT_EQ(doc.m_pCurrentImage, nullptr);
+    SetDocumentPreviewServices(nullptr);
 }
 
 TEST(DaoStatus, SplitsTheStatusCodeIntoItsFields)

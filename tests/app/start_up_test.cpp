@@ -10,6 +10,8 @@
 #include "app/third_view_hdd.h"
 #include "engine/ui_port.h"
 
+#include <cstdlib>
+
 namespace {
 
 using StartUp = AppFixture;
@@ -47,6 +49,10 @@ TEST_F(StartUp, MakesTheFrameWithItsBarsAndTheFivePagesUnderTheirIds)
     EXPECT_EQ(GetMainWindowFlags(), static_cast<IMainWindowFlags*>(m_frame));
     EXPECT_FALSE(AppFolder.IsEmpty());
     EXPECT_EQ(AppFolder.Right(1), CString(u"/"));
+    // The preview's text converters are looked for beside the program.
+    const char* converters = std::getenv("WORDCNV_DIR");
+    ASSERT_NE(converters, nullptr);
+    EXPECT_EQ(CString(converters), AppFolder + u"textconv");
 }
 
 TEST_F(StartUp, TheFrameKeepsItsMinimumSizeAndTheBannerItsPlaceAtTheRight)

@@ -1,5 +1,5 @@
-// Draws the pictures of the preview's no-preview and too-large views: a page symbol on the left
-// and two lines of text, on white, 202 x 140 each.
+// Draws the pictures of the preview's no-preview and too-large views (a page symbol on the left and two
+// lines of text, on white, 202 x 140 each) and the Access database tree's strip of 16 x 16 images.
 #include "win32/win32.h"
 
 #include <cstdio>
@@ -171,6 +171,117 @@ bool Draw(const Picture& p, const std::string& folder)
     return ok;
 }
 
+// ---- The Access tree's images: 12 cells of 16 x 16 on magenta (the mask colour) ----------------
+
+const int kCell = 16;
+const int kCells = 12;
+const COLORREF kMask = RGB(255, 0, 255);
+
+void Fill(HDC dc, int x, int y, int w, int h, COLORREF c)
+{
+    RECT r{x, y, x + w, y + h};
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+}
+
+void Frame(HDC dc, int x, int y, int w, int h, COLORREF c)
+{
+    Fill(dc, x, y, w, 1, c);
+    Fill(dc, x, y + h - 1, w, 1, c);
+    Fill(dc, x, y, 1, h, c);
+    Fill(dc, x + w - 1, y, 1, h, c);
+}
+
+// A database: three stacked discs.
+void DatabaseCell(HDC dc, int x)
+{
+    for (int i = 0; i < 3; ++i) {
+        Fill(dc, x + 3, 2 + i * 4, 10, 4, RGB(214, 160, 60));
+        Fill(dc, x + 3, 2 + i * 4, 10, 1, RGB(250, 214, 130));
+        Frame(dc, x + 2, 1 + i * 4, 12, 6, RGB(120, 72, 20));
+    }
+}
+
+// A folder in the colour of what it holds.
+void FolderCell(HDC dc, int x, COLORREF tab)
+{
+    Fill(dc, x + 1, 3, 6, 2, tab);
+    Fill(dc, x + 1, 5, 14, 9, RGB(240, 206, 100));
+    Frame(dc, x + 1, 5, 14, 9, RGB(150, 110, 30));
+}
+
+// A table: a grid with a header row.
+void TableCell(HDC dc, int x)
+{
+    Fill(dc, x + 1, 2, 14, 12, RGB(255, 255, 255));
+    Fill(dc, x + 1, 2, 14, 3, RGB(63, 122, 192));
+    Frame(dc, x + 1, 2, 14, 12, RGB(40, 70, 120));
+    for (int gy = 8; gy < 14; gy += 3)
+        Fill(dc, x + 2, gy, 12, 1, RGB(170, 182, 198));
+    Fill(dc, x + 6, 5, 1, 8, RGB(170, 182, 198));
+    Fill(dc, x + 10, 5, 1, 8, RGB(170, 182, 198));
+}
+
+// A relation: two linked boxes.
+void RelationCell(HDC dc, int x)
+{
+    Fill(dc, x + 1, 2, 5, 5, RGB(255, 255, 255));
+    Frame(dc, x + 1, 2, 5, 5, RGB(40, 70, 120));
+    Fill(dc, x + 10, 9, 5, 5, RGB(255, 255, 255));
+    Frame(dc, x + 10, 9, 5, 5, RGB(40, 70, 120));
+    Fill(dc, x + 5, 4, 3, 1, RGB(192, 64, 52));
+    Fill(dc, x + 7, 4, 1, 7, RGB(192, 64, 52));
+    Fill(dc, x + 7, 11, 3, 1, RGB(192, 64, 52));
+}
+
+// A query: a sheet with a magnifying glass.
+void QueryCell(HDC dc, int x)
+{
+    Fill(dc, x + 2, 1, 10, 13, RGB(255, 255, 255));
+    Frame(dc, x + 2, 1, 10, 13, RGB(110, 110, 110));
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(40, 70, 120));
+    HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Ellipse(dc, x + 6, 5, x + 13, 12);
+    MoveToEx(dc, x + 12, 11, nullptr);
+    LineTo(dc, x + 15, 14);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+}
+
+bool DrawAccessTree(const std::string& folder)
+{
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = kCell * kCells;
+    bi.bmiHeader.biHeight = kCell;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp || !bits)
+        return false;
+    HGDIOBJ old = SelectObject(dc, bmp);
+    Fill(dc, 0, 0, kCell * kCells, kCell, kMask);
+    // The cells the tree uses: 0 the database, 2 a table, 3 the tables, 8 a relation, 9 the relations,
+    // 10 a query, 11 the queries; the others stay empty.
+    DatabaseCell(dc, 0 * kCell);
+    TableCell(dc, 2 * kCell);
+    FolderCell(dc, 3 * kCell, RGB(63, 122, 192));
+    RelationCell(dc, 8 * kCell);
+    FolderCell(dc, 9 * kCell, RGB(192, 64, 52));
+    QueryCell(dc, 10 * kCell);
+    FolderCell(dc, 11 * kCell, RGB(60, 150, 80));
+    GdiFlush();
+    bool ok = WriteBmp(folder + "/access_tree.bmp", static_cast<const BYTE*>(bits), kCell * kCells, kCell);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -190,5 +301,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], p.file);
             return 1;
         }
+    if (!DrawAccessTree(argv[1])) {
+        std::fprintf(stderr, "%s: cannot write access_tree.bmp\n", argv[0]);
+        return 1;
+    }
     return 0;
 }
