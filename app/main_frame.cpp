@@ -142,12 +142,6 @@ BOOL CMainFrame::CreateCommandBars()
     CTKPToolBar* toolBar = m_pCommandBars->AddToolBar(u"常用    ", AFX_IDW_TOOLBAR);
     if (!toolBar || !toolBar->LoadToolBar(IDR_MAINFRAME, TRUE))
         return FALSE;
-    // The window's own menu stays the way to every command until the menu bar can show itself.
-    if (menuBar->GetSafeHwnd() && ::GetMenu(m_hWnd)) {
-        HMENU menu = ::GetMenu(m_hWnd);
-        ::SetMenu(m_hWnd, nullptr);
-        ::DestroyMenu(menu);
-    }
 
     if (m_ilCommandIcons.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 1)) {
         for (UINT id : kCommandIcons) {

@@ -9,6 +9,7 @@
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/status_bar.h"
 #include "toolkit/base/window_placement.h"
+#include "toolkit/taskpanel/task_panel.h"
 
 class CBannerDlg;
 
@@ -76,6 +77,8 @@ public:
     CTKPStatusBar m_wndStatusBar;
     CImageList m_ilCommandIcons;
     CTKWindowPlacementStore m_PlacementStore;
+    // Constructed with the frame and destroyed with it; the program never creates its window.
+    CTKPTaskPanel m_wndTaskPanel;
     CView* m_pFirstPageView = nullptr;
 
     // Wizard state words, set and read by the pages and the drive tree.

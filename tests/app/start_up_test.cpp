@@ -26,6 +26,9 @@ TEST_F(StartUp, MakesTheFrameWithItsBarsAndTheFivePagesUnderTheirIds)
     EXPECT_NE(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR), nullptr);
     ASSERT_NE(m_frame->m_pBannerDlg, nullptr);
     EXPECT_TRUE(m_frame->m_pBannerDlg->IsWindowVisible());
+    // The task panel is only an object of the frame: no window, no group.
+    EXPECT_EQ(m_frame->m_wndTaskPanel.m_hWnd, nullptr);
+    EXPECT_EQ(m_frame->m_wndTaskPanel.GetGroupCount(), 0);
 
     CRuntimeClass* classes[] = {RUNTIME_CLASS(CEx_StyleView), RUNTIME_CLASS(CFirstView_HDD),
                                 RUNTIME_CLASS(CSecondView_HDD), RUNTIME_CLASS(CFileSystemView),

@@ -4,6 +4,7 @@
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/prop_exchange.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -291,8 +292,12 @@ void CTKPToolBar::DoPropExchange(CTKPPropExchange* px)
     if (m_barType != TKP_BARTYPE_MENUBAR)
         return;
     ExchangeUInt(px, u"ResourceId", m_nResourceId, 0);
-    // The menus of document types: the frame is a single-document frame, so none is kept; menus
-    // a document holds are read past.
+    ExchangeMenus(px);
+}
+
+void CTKPToolBar::ExchangeMenus(CTKPPropExchange* px)
+{
+    // A plain tool bar keeps no menus of document types: it writes none and reads past them.
     if (!px->IsLoading()) {
         px->WriteCount(0);
         return;
@@ -317,6 +322,44 @@ void CTKPToolBar::DoPropExchange(CTKPPropExchange* px)
             throw;
         }
         controls->InternalRelease();
+    }
+}
+
+void CTKPMenuBar::ExchangeMenus(CTKPPropExchange* px)
+{
+    if (!px->IsLoading()) {
+        px->WriteCount(DWORD(m_menus.size()));
+        int index = 0;
+        for (auto& [key, controls] : m_menus) {
+            CString name;
+            name.Format(u"%s%i", u"MDIMenu", index++);
+            std::unique_ptr<CTKPPropExchange> section = Section(px, name);
+            int id = int(key);
+            PropExchangeInt(section.get(), u"Id", &id, 0);
+            controls->DoPropExchange(section.get());
+        }
+        return;
+    }
+    if (px->GetSchema() <= 4)
+        return;
+    const DWORD count = px->ReadCount();
+    if (count > 64)
+        AfxThrowArchiveException(CArchiveException::badIndex);
+    for (DWORD i = 0; i < count; ++i) {
+        CString name;
+        name.Format(u"%s%i", u"MDIMenu", int(i));
+        std::unique_ptr<CTKPPropExchange> section = Section(px, name);
+        int id = 0;
+        PropExchangeInt(section.get(), u"Id", &id, 0);
+        auto* controls = new CTKPControls();
+        controls->SetCommandBars(GetCommandBars());
+        try {
+            controls->DoPropExchange(section.get());
+        } catch (...) {
+            controls->InternalRelease();
+            throw;
+        }
+        StoreMenu(UINT_PTR(UINT(id)), controls);
     }
 }
 
@@ -370,16 +413,54 @@ BOOL CTKPCommandBar::RelinkPopups(const std::vector<CTKPCommandBar*>& list, std:
     return ok;
 }
 
+void CTKPMenuBar::CollectForSave(UINT& nextPopupId, std::vector<CTKPCommandBar*>& list,
+                                 CTKPPropExchangeContext* context)
+{
+    if (std::find(list.begin(), list.end(), this) != list.end())
+        return;
+    CTKPToolBar::CollectForSave(nextPopupId, list, context);
+    // The popups of the menus of document types are saved with the bar.
+    auto walk = [&](CTKPControls* controls) {
+        for (int i = 0; controls && i < controls->GetCount(); ++i) {
+            CTKPControl* control = controls->GetAt(i);
+            if (!control->m_bTemporary)
+                if (CTKPCommandBar* popup = control->GetCommandBar())
+                    popup->CollectForSave(nextPopupId, list, context);
+        }
+    };
+    for (const auto& [key, controls] : m_menus) {
+        walk(controls);
+        if (!context || context->bSaveOriginalControls)
+            walk(controls->GetOriginalControls());
+    }
+}
+
+BOOL CTKPMenuBar::RelinkPopups(const std::vector<CTKPCommandBar*>& list, std::vector<CTKPCommandBar*>& path)
+{
+    if (!CTKPToolBar::RelinkPopups(list, path))
+        return FALSE;
+    path.push_back(this);
+    BOOL ok = TRUE;
+    for (const auto& [key, controls] : m_menus)
+        ok = ok && RelinkControls(controls, list, path) && RelinkControls(controls->GetOriginalControls(), list, path);
+    path.pop_back();
+    return ok;
+}
+
 // ---- The bars' document ------------------------------------------------------------------------
 void CTKPCommandBars::CollectBarsToSave(std::vector<CTKPCommandBar*>& list, CTKPPropExchangeContext* context)
 {
     UINT nextPopupId = 0x1000000;
     for (CTKPCommandBar* bar : m_bars) {
+        auto* menuBar = dynamic_cast<CTKPMenuBar*>(bar);
+        if (menuBar)
+            menuBar->PrepareForSave();
         if (context && context->bSaveOnlyChanged && bar->IsCustomizable()) {
             if (!bar->IsVisible())
                 continue;
             CTKPControls* controls = bar->GetControls();
-            if (controls->GetOriginalControls() && controls->Compare(controls->GetOriginalControls()))
+            if (controls->GetOriginalControls() && controls->Compare(controls->GetOriginalControls()) &&
+                !(menuBar && menuBar->HasSavedMenus()))
                 continue;
         }
         bar->CollectForSave(nextPopupId, list, context);

@@ -28,13 +28,19 @@ CTKPCommandBar::CTKPCommandBar() : m_pControls(new CTKPControls())
 
 CTKPCommandBar::~CTKPCommandBar()
 {
-    if (m_nTrackingMode)
+    // A bar released after its thread's storage went (at process exit) finds no trackers, and
+    // must not make new ones there.
+    CTKPKeyboardTracker* keyboard = CTKPKeyboardTracker::FindThreadTracker();
+    CTKPMouseTracker* tracker = CTKPMouseTracker::FindThreadTracker();
+    if (m_nTrackingMode && keyboard && tracker)
         SetTrackingMode(0, TRUE, FALSE);
-    CTKPKeyboardTracker::GetThreadTracker()->RemoveWindow(this);
-    CTKPMouseTracker* tracker = CTKPMouseTracker::GetThreadTracker();
-    tracker->RemoveBar(this);
-    if (tracker->m_pSelectingBar == this)
-        tracker->m_pSelectingBar = nullptr;
+    if (keyboard)
+        keyboard->RemoveWindow(this);
+    if (tracker) {
+        tracker->RemoveBar(this);
+        if (tracker->m_pSelectingBar == this)
+            tracker->m_pSelectingBar = nullptr;
+    }
     m_pControls->RemoveAll();
     m_pControls->SetParent(nullptr);
     m_pControls->InternalRelease();

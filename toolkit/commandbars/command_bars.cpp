@@ -13,6 +13,7 @@
 #include "toolkit/commandbars/customize_drag.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/image_manager.h"
+#include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tip_context.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -433,30 +434,20 @@ void CTKPCommandBars::EnableBarDocking()
 
 CTKPCommandBar* CTKPCommandBars::SetMenuBar(LPCWSTR title, UINT menuId)
 {
-    auto* bar = new CTKPToolBar();
-    bar->m_barType = TKP_BARTYPE_MENUBAR;
+    auto* bar = new CTKPMenuBar();
     bar->SetCommandBars(this);
     bar->EnableDocking(0x5F);
     bar->SetTitle(title);
+    bar->m_dwFlags &= ~DWORD(2);
     bar->SetBarID(1);
-    if (menuId) {
-        CMenu menu;
-        if (!menu.LoadMenu(menuId) || !bar->LoadMenu(&menu, TRUE)) {
-            bar->InternalRelease();
-            return nullptr;
-        }
-        m_nMenuId = menuId;
-    }
-    if (menuId)
-        bar->GetControls()->CreateOriginalControls();
-    // The window commands of a maximised MDI child's buttons and system menu.
-    const UINT windowCommands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
-    GetImageManager()->SetIconsFromBitmap(TKP_IDB_WINDOW_COMMANDS, windowCommands, 4, 16, 16);
-    if (!CreateDockedWindow(bar, 1)) {
+    if (!CreateDockedWindow(bar, 1) || !bar->LoadMenuBar(menuId)) {
         bar->InternalRelease();
         return nullptr;
     }
-    bar->m_dwFlags &= ~DWORD(2);
+    if (menuId) {
+        m_nMenuId = menuId;
+        bar->GetControls()->CreateOriginalControls();
+    }
     if (bar->m_hWnd)
         ::InvalidateRect(bar->m_hWnd, nullptr, TRUE);
     m_bars.push_back(bar);

@@ -141,3 +141,33 @@ void CTKPToolBar::Copy(CTKPCommandBar* source, BOOL recursive)
         m_bCloseable = bar->m_bCloseable;
     }
 }
+
+void CTKPToolBar::RestoreControls()
+{
+    if (CTKPControls* originals = m_pControls->GetOriginalControls()) {
+        originals->InternalAddRef();
+        m_pControls->RemoveAll();
+        for (int i = 0; i < originals->GetCount(); ++i)
+            if (CTKPControl* control = originals->GetAt(i); !control->m_bTemporary)
+                m_pControls->AddClone(control, -1, TRUE);
+        originals->InternalRelease();
+    } else if (m_nResourceId) {
+        LoadToolBar(m_nResourceId, FALSE);
+    }
+}
+
+void CTKPToolBar::Reset()
+{
+    if (!m_bBuiltIn || !m_nResourceId || !IsCustomizable())
+        return;
+    CString format, text;
+    GetResourceLoader().LoadString(format, 9349);
+    text.Format(format.GetString(), m_strTitle.GetString());
+    CWnd* site = GetSite();
+    if (::MessageBoxW(site ? site->m_hWnd : nullptr, text, nullptr, MB_OKCANCEL | MB_ICONWARNING) != IDOK)
+        return;
+    RestoreControls();
+    m_pControls->SetParent(this);
+    OnControlsChanged();
+    OnRecalcLayout();
+}

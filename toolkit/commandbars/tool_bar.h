@@ -38,6 +38,8 @@ public:
     void OnRecalcLayout() override;
     // Creates the bar's window as a child of the parent (a dock bar); FALSE when it cannot be made.
     BOOL CreateBarWindow(CWnd* parent);
+    // A built-in bar back to the controls it was built with, after the user agreed.
+    virtual void Reset();
 
     CTKPDockBar* GetDockBar() const { return m_pDockBar; }
     void SetDockBar(CTKPDockBar* dockBar) { m_pDockBar = dockBar; }
@@ -53,6 +55,11 @@ public:
     POINT m_ptMRUFloat{0, 0};
 
 protected:
+    // The menus of document types a menu bar keeps with its saved keys.
+    virtual void ExchangeMenus(CTKPPropExchange* px);
+    // Puts the original controls back, or loads the resource again when none were kept.
+    void RestoreControls();
+
     CTKPDockBar* m_pDockBar = nullptr;
     BOOL m_bMovable = FALSE;
 };

@@ -54,6 +54,7 @@ void DeleteChain(std::unique_ptr<CTKPWndHookChain::Chain> chain)
 thread_local std::unique_ptr<CTKPMouseTracker> t_mouseTracker;
 thread_local std::unique_ptr<CTKPKeyboardTracker> t_keyboardTracker;
 thread_local bool t_keyboardTrackerGone = false;
+thread_local bool t_mouseTrackerGone = false;
 
 const UINT_PTR kHoverTimerId = 113341;
 
@@ -141,9 +142,16 @@ CTKPWndHookChain::Chain* CTKPWndHookChain::FindChain(HWND hWnd)
 // ---- Mouse tracker -----------------------------------------------------------------------------
 CTKPMouseTracker* CTKPMouseTracker::GetThreadTracker()
 {
-    if (!t_mouseTracker)
+    if (!t_mouseTracker) {
         t_mouseTracker.reset(new CTKPMouseTracker());
+        t_mouseTrackerGone = false;
+    }
     return t_mouseTracker.get();
+}
+
+CTKPMouseTracker* CTKPMouseTracker::FindThreadTracker()
+{
+    return t_mouseTrackerGone ? nullptr : t_mouseTracker.get();
 }
 
 CTKPMouseTracker::CTKPMouseTracker()
@@ -153,6 +161,7 @@ CTKPMouseTracker::CTKPMouseTracker()
 
 CTKPMouseTracker::~CTKPMouseTracker()
 {
+    t_mouseTrackerGone = true;
     if (m_hHook)
         ::UnhookWindowsHookEx(m_hHook);
     if (m_hWndHover && ::IsWindow(m_hWndHover))
@@ -362,6 +371,11 @@ CTKPKeyboardTracker* CTKPKeyboardTracker::GetThreadTracker()
         t_keyboardTrackerGone = false;
     }
     return t_keyboardTracker.get();
+}
+
+CTKPKeyboardTracker* CTKPKeyboardTracker::FindThreadTracker()
+{
+    return t_keyboardTrackerGone ? nullptr : t_keyboardTracker.get();
 }
 
 CTKPKeyboardTracker::~CTKPKeyboardTracker()

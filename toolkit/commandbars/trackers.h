@@ -45,6 +45,9 @@ class CTKPMouseTracker {
 public:
     // The calling thread's tracker, made (and its hook installed) on first use.
     static CTKPMouseTracker* GetThreadTracker();
+    // The calling thread's tracker when it exists: null before first use and once the thread's
+    // storage has gone (a bar released at process exit).
+    static CTKPMouseTracker* FindThreadTracker();
     ~CTKPMouseTracker();
 
     void AddBar(CTKPCommandBar* bar);
@@ -86,6 +89,7 @@ private:
 class CTKPKeyboardTracker {
 public:
     static CTKPKeyboardTracker* GetThreadTracker();
+    static CTKPKeyboardTracker* FindThreadTracker();
     ~CTKPKeyboardTracker();
 
     void AddWindow(CTKPWndHookChain* hook);

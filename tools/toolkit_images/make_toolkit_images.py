@@ -2,7 +2,8 @@
 """Draws the toolkit's bitmaps and cursors from the pixel grids and shapes below into res/toolkit/.
 
 Run it again after changing a grid: python3 tools/toolkit_images/make_toolkit_images.py res/toolkit
-Bitmaps are 24-bit strips of 16 x 15 (16 x 16 for the window commands) images on magenta, the colour their loaders mask out.
+Bitmaps are 24-bit strips of 16 x 15 (16 x 16 for the window commands, 19 x 19 for the task panel's expand buttons)
+images on magenta, the colour their loaders mask out.
 The customise sheet's stock button images and the button editor's tool images are drawn from shapes: the stock strip at
 4 bits per pixel on the button face, the tool images at 4 bits on silver and again at 32 bits with alpha.
 """
@@ -248,6 +249,33 @@ kwwwwwwwkwwwwwwwk
 ......kwkwk......
 ......kkkkk......
 """
+
+
+# The task panel's expand buttons, 19 x 19, recoloured at run time to the caption colour of normal
+# and special groups; the chevrons are drawn over them. The top-left pixel is the transparent colour.
+EXPAND_NORMAL = """
+...................
+......ggggggg......
+.....ggwwwwwgg.....
+...ggwwwwwwwwwgg...
+...gwwwwwwwwwwwg...
+..gwwwwwwwwwwwwwg..
+.ggwwwwwwwwwwwwwgg.
+.gwwwwwwwwwwwwwwwg.
+.gwwwwwwwwwwwwwwwg.
+.gwwwwwwwwwwwwwwwg.
+.gwwwwwwwwwwwwwwwg.
+.gwwwwwwwwwwwwwwwg.
+.ggwwwwwwwwwwwwwgg.
+..gwwwwwwwwwwwwwg..
+...gwwwwwwwwwwwg...
+...ggwwwwwwwwwgg...
+.....ggwwwwwgg.....
+......ggggggg......
+...................
+"""
+
+EXPAND_SPECIAL = EXPAND_NORMAL.replace("w", "l")
 
 
 def grid(text, width, height):
@@ -655,6 +683,8 @@ def main():
         "header_menu.bmp": bitmap_file(strip(SORT_UP, SORT_DOWN, ALIGN_LEFT, ALIGN_CENTER, ALIGN_RIGHT)),
         "window_commands.bmp": bitmap_file(
             strip(WINDOW_RESTORE, WINDOW_MINIMISE, WINDOW_MAXIMISE, WINDOW_CLOSE, height=16)),
+        "expand_normal.bmp": bitmap_file(grid(EXPAND_NORMAL, 19, 19)),
+        "expand_special.bmp": bitmap_file(grid(EXPAND_SPECIAL, 19, 19)),
         "hand.cur": cursor_file(grid(HAND, 17, 21), HAND_HOTSPOT),
         "width_drag.cur": cursor_file(grid(WIDTH_DRAG, 17, 11), WIDTH_DRAG_HOTSPOT),
         "stock_images.bmp": bitmap4_file(strip_pixels(stock_images(), SILVER)),
