@@ -9,6 +9,7 @@
 #include "toolkit/commandbars/customize_drag.h"
 #include "toolkit/commandbars/customize_pages.h"
 #include "toolkit/commandbars/edit_combo.h"
+#include "toolkit/commandbars/image_editor.h"
 #include "toolkit/commandbars/image_pixels.h"
 #include "toolkit/commandbars/popup_bar.h"
 
@@ -34,7 +35,7 @@ LRESULT CALLBACK MouseFilterProc(int code, WPARAM wParam, LPARAM lParam)
     if (code < 0 || !filter || !lParam)
         return ::CallNextHookEx(hook, code, wParam, lParam);
     const auto* info = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam);
-    if (filter->pMouseSheet->FilterMouse(UINT(wParam), info->hwnd))
+    if (filter->pMouseSheet->FilterMouse(UINT(wParam), *info))
         return ::CallNextHookEx(hook, code, wParam, lParam);
     return 1;
 }
@@ -306,25 +307,24 @@ BOOL CTKPCustomizeSheet::ContinueModal()
     return m_hWnd && ::IsWindow(m_hWnd) && SendMessage(PSM_GETCURRENTPAGEHWND) != 0;
 }
 
-BOOL CTKPCustomizeSheet::FilterMouse(UINT message, HWND hWnd)
+BOOL CTKPCustomizeSheet::FilterMouse(UINT message, const MOUSEHOOKSTRUCT& info)
 {
     if (message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE)
         return TRUE;
+    const HWND hWnd = info.hwnd;
     CTKPMouseTracker* tracker = CTKPMouseTracker::GetThreadTracker();
-    if (tracker->GetTrackedCount() > 0) {
-        CTKPCommandBar* bar = BarOfWindow(hWnd);
-        if (bar && !bar->GetCommandBars())
-            return TRUE;
-        MOUSEHOOKSTRUCT info{};
-        ::GetCursorPos(&info.pt);
-        info.hwnd = hWnd;
-        tracker->OnMouseMessage(message, info);
-    }
-    HWND site = m_pSite ? m_pSite->m_hWnd : nullptr;
-    if (!IsInside(site, hWnd) || IsInside(m_hWnd, hWnd) || IsInside(::GetForegroundWindow(), hWnd))
-        return TRUE;
     CTKPCommandBar* bar = BarOfWindow(hWnd);
-    return bar && bar->GetCommandBars() == m_pCommandBars;
+    const BOOL popups = tracker->GetTrackedCount() > 0;
+    if (popups && bar && !bar->GetCommandBars())
+        return TRUE;
+    HWND site = m_pSite ? m_pSite->m_hWnd : nullptr;
+    const BOOL pass = !IsInside(site, hWnd) || IsInside(m_hWnd, hWnd) || IsInside(::GetForegroundWindow(), hWnd) ||
+                      (bar && bar->GetCommandBars() == m_pCommandBars);
+    // A passed event reaches the tracker through its own hook; a swallowed one still closes the
+    // tracked popups when it is a click outside them.
+    if (!pass && popups)
+        tracker->OnMouseMessage(message, info);
+    return pass;
 }
 
 BOOL CTKPCustomizeSheet::FilterKey()
@@ -699,7 +699,35 @@ BOOL CTKPCustomizeSheet::PasteButtonImage(CTKPControl* control)
     return TRUE;
 }
 
-BOOL CTKPCustomizeSheet::EditButtonImage(CTKPControl*)
+BOOL CTKPCustomizeSheet::EditButtonImage(CTKPControl* control)
 {
+    CTKPMouseTracker::GetThreadTracker()->CloseAll();
+    const UINT iconId = UINT(control->GetIconId());
+    CTKPImageManager* images = m_pCommandBars->GetImageManager();
+    if (!iconId || !images)
+        return FALSE;
+    SIZE size{16, 16};
+    if (CTKPCommandBar* bar = control->GetParent())
+        size = bar->GetIconSize();
+    CTKPButtonImageEditor editor(this);
+    CTKPImageIconSet* set = images->GetIconSet(iconId);
+    CTKPImageIcon* icon = set ? set->GetIcon(size.cx) : nullptr;
+    if (icon && !icon->GetIcon().IsEmpty())
+        editor.SetImage(icon->GetIcon());
+    else
+        editor.SetPictureSize(size.cx, size.cy);
+    if (editor.DoModal() != IDOK)
+        return FALSE;
+    CTKPIconHandle result;
+    if (!editor.GetResultIcon(result))
+        return FALSE;
+    if (control->m_nCustomIconId) {
+        images->SetIcon(result, control->m_nCustomIconId);
+        return TRUE;
+    }
+    if (const UINT id = images->AddCustomIcon(result)) {
+        control->m_nCustomIconId = id;
+        return TRUE;
+    }
     return FALSE;
 }

@@ -65,7 +65,7 @@ public:
     BOOL ContinueModal() override;
 
     // The input filters of a running sheet: TRUE lets the event through.
-    BOOL FilterMouse(UINT message, HWND hWnd);
+    BOOL FilterMouse(UINT message, const MOUSEHOOKSTRUCT& info);
     BOOL FilterKey();
 
 protected:

@@ -740,3 +740,37 @@ TEST_F(Customize, CommandsDraggedFromTheSheetAreCopied) {
     });
     sheet.DoModal();
 }
+
+// ---- Saved custom images -----------------------------------------------------------------------
+TEST_F(Customize, CustomImagesAreSavedWithTheirControls) {
+    auto* images = new CTKPImageManager();
+    bars->SetImageManager(images);
+    CTKPCustomizeSheet sheet(bars);
+    bars->SetDragControl(standard->GetControl(2));
+    ASSERT_TRUE(sheet.ChangeButtonImage(7));
+    const UINT id = standard->GetControl(2)->m_nCustomIconId;
+    ASSERT_NE(images->GetIconSet(id), nullptr);
+    bars->SetDragControl(nullptr);
+    ASSERT_TRUE(bars->SaveBarControls(u"CommandBars"));
+    frame->DestroyWindow();
+
+    // A new frame whose image manager has never seen the image gets it back from the profile.
+    frame = new CustomizeFrame;
+    ASSERT_TRUE(frame->Create(nullptr, u"Frame"));
+    bars = frame->GetCommandBars();
+    auto* fresh = new CTKPImageManager();
+    bars->SetImageManager(fresh);
+    ASSERT_EQ(fresh->GetIconSet(id), nullptr);
+    ASSERT_TRUE(bars->LoadBarControls(u"CommandBars"));
+    standard = bars->GetToolBar(kStandardId);
+    ASSERT_EQ(standard->GetControl(2)->m_nCustomIconId, id);
+    CTKPImageIconSet* set = fresh->GetIconSet(id);
+    ASSERT_NE(set, nullptr);
+    CTKPImageIcon* icon = set->GetIcon(16);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->GetWidth(), 16);
+    // Later custom images do not take the loaded one's id.
+    CTKPIconHandle another;
+    another.CopyOwned(icon->GetIcon());
+    EXPECT_GT(fresh->AddCustomIcon(another), id);
+}
