@@ -15,6 +15,8 @@
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/customize_pages.h"
+#include "toolkit/commandbars/customize_sheet.h"
 #include "toolkit/docking/pane.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -57,6 +59,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CTKPFrameWnd)
     ON_COMMAND(ID_DRIVE_INFO, OnDriveInfo)
     ON_COMMAND(ID_LIVE_UPDATE, OnLiveUpdate)
     ON_COMMAND(ID_HELP_CONTENTS, OnHelpContents)
+    ON_COMMAND(ID_CUSTOMIZE, OnCustomize)
     ON_COMMAND_RANGE(ID_UNUSED_32790, ID_UNUSED_32792, OnUnusedCommand)
     ON_UPDATE_COMMAND_UI(ID_RECOVER_SELECTED, OnUpdateCommand)
     ON_UPDATE_COMMAND_UI(ID_RECOVER_ALL, OnUpdateCommand)
@@ -68,6 +71,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CTKPFrameWnd)
     ON_UPDATE_COMMAND_UI_RANGE(ID_FIND_FILES, ID_LIVE_UPDATE, OnUpdateCommand)
     ON_UPDATE_COMMAND_UI(ID_HELP_CONTENTS, OnUpdateCommand)
     ON_UPDATE_COMMAND_UI(ID_APP_ABOUT, OnUpdateCommand)
+    ON_UPDATE_COMMAND_UI(ID_CUSTOMIZE, OnUpdateCommand)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -317,4 +321,24 @@ void CMainFrame::OnHelpContents()
         return;
     }
     ::ShellExecuteW(nullptr, u"open", help, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMainFrame::OnCustomize()
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!bars)
+        return;
+    // Declared in this order, the pages the frame adds go before the sheet that shows them.
+    CTKPCustomizeSheet sheet(bars);
+    CTKPCustomizeKeysPage keys(&sheet);
+    sheet.AddPage(&keys);
+    keys.LoadKeyCategories(IDR_MAINFRAME, FALSE);
+    CTKPCustomizeSettingsPage options(&sheet);
+    sheet.AddPage(&options);
+    CTKPCustomizeCommandsPage* commands = sheet.GetCommandsPage();
+    commands->LoadCommandCategories(IDR_MAINFRAME, FALSE);
+    commands->AddAllCommandsCategory(9337, -1);
+    commands->AddCategoriesFromMenu(IDR_MAINFRAME, 9350, -1);
+    commands->AddNewMenuCategory(9314, -1);
+    sheet.DoModal();
 }

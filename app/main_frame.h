@@ -122,6 +122,7 @@ protected:
     afx_msg void OnDriveInfo();
     afx_msg void OnLiveUpdate();
     afx_msg void OnHelpContents();
+    afx_msg void OnCustomize();
     afx_msg void OnUnusedCommand(UINT) {}
     DECLARE_MESSAGE_MAP()
 

@@ -41,7 +41,9 @@ function(dovemark_add_toolkit_resources target)
   dovemark_add_resources(${target} ${dir}/toolkit.rc
     DEPENDS ${dir}/caption_buttons.bmp ${dir}/header_menu.bmp ${dir}/hand.cur ${dir}/width_drag.cur
             ${dir}/expand_normal.bmp ${dir}/expand_special.bmp
-            ${dir}/window_commands.bmp)
+            ${dir}/window_commands.bmp ${dir}/stock_images.bmp ${dir}/editor_tools.bmp ${dir}/editor_tools32.bmp
+            ${dir}/drag_copy.cur ${dir}/drag_move.cur ${dir}/drag_none.cur ${dir}/edit_cross.cur ${dir}/edit_pick.cur
+            ${dir}/edit_fill.cur ${dir}/edit_pencil.cur)
 endfunction()
 
 # The application controls' own resources (res/controls/: pictures, cursors, sound, captions), and

@@ -131,6 +131,17 @@ void CTKPControl::DoPropExchange(CTKPPropExchange* px)
     PropExchangeString(px, u"CustomCaption", &m_strCustomCaption, u"");
     if (px->GetSchema() > 1)
         PropExchangeString(px, u"Category", &m_strCategory, u"");
+    if (m_nCustomIconId > 0) {
+        // The user's own image goes with the control, through the bars' image manager.
+        CTKPPropExchangeContext* context = ContextOf(px);
+        CTKPCommandBars* bars = context && context->pCommandBars ? context->pCommandBars
+                                : m_pParent                      ? m_pParent->GetCommandBars()
+                                                                 : nullptr;
+        CTKPImageManager* images = bars ? bars->GetImageManager() : nullptr;
+        if (images)
+            if (std::unique_ptr<CTKPPropExchange> section(px->GetSection(u"CustomIcon")); section)
+                images->ExchangeIconSet(m_nCustomIconId, section.get());
+    }
     if (px->GetSchema() > 3) {
         const BOOL always = px->IsLoading() || !px->IsAllowDefaultValues();
         if (always || !m_hiddenForMenuIds.empty())

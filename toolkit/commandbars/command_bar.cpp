@@ -12,6 +12,7 @@
 #include "toolkit/base/window_helpers.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/customize_drag.h"
+#include "toolkit/commandbars/customize_sheet.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tip_context.h"
@@ -1043,6 +1044,20 @@ void CTKPCommandBar::OnLButtonDown(UINT, CPoint pt)
         Default();
         return;
     }
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!IsCustomizeMode() && bars && IsCustomizable() && !(control->GetFlags() & TKP_FLAG_NOMOVABLE) &&
+        m_barType == TKP_BARTYPE_TOOLBAR && ::GetKeyState(VK_MENU) < 0 && bars->m_bCustomizable &&
+        bars->GetCommandBarsOptions()->bAltDragCustomization) {
+        // Alt+drag moves a button without the customise sheet.
+        bars->SetQuickCustomizeMode(TRUE);
+        SetPopuped(-1);
+        SetSelected(-1, FALSE);
+        control->OnCustomizeMouseDown(pt);
+        bars->SetQuickCustomizeMode(FALSE);
+        bars->RecalcFrameLayout();
+        CTKPMouseTracker::GetThreadTracker()->CloseAll();
+        return;
+    }
     if (IsCustomizeMode() && (!IsCustomizable() || (control->GetFlags() & TKP_FLAG_NOMOVABLE)))
         return;
     control->OnClick(FALSE, pt);
@@ -1090,9 +1105,15 @@ void CTKPCommandBar::OnRButtonDown(UINT, CPoint pt)
         return;
     }
     CTKPControl* control = m_pControls->HitTest(pt);
-    if (control && !(control->GetFlags() & TKP_FLAG_NOMOVABLE))
-        if (CTKPCommandBars* bars = GetCommandBars())
-            bars->SetDragControl(control);
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!control || (control->GetFlags() & TKP_FLAG_NOMOVABLE) || !bars)
+        return;
+    bars->SetDragControl(control);
+    if (auto* sheet = dynamic_cast<CTKPCustomizeSheet*>(bars->GetDragContext()->m_pSheet); sheet && !control->IsHidden()) {
+        POINT screen = pt;
+        ::ClientToScreen(m_hWnd, &screen);
+        sheet->ShowControlMenu(screen.x, screen.y);
+    }
 }
 
 void CTKPCommandBar::OnTimer(UINT_PTR id)

@@ -110,6 +110,9 @@ public:
     virtual BOOL IsCustomizeResizeAllow() const { return FALSE; }
     // The layout mode of the coming layout pass of the collection.
     virtual void OnCalcDynamicSize(DWORD /*mode*/) {}
+    // A press in customize mode: the control is dragged, and taken off its bar when it was moved
+    // elsewhere or dropped over no bar.
+    virtual void OnCustomizeMouseDown(POINT pt);
     // A customize drag passes over the control: the base closes the bar's popup and selection.
     virtual void OnCustomizeDragOver(CTKPControl* dragged, POINT pt, int& effect);
     // Whether the bar may show the drop marker for this control at the point.

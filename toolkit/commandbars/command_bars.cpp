@@ -1193,6 +1193,10 @@ CTKPToolBar* CTKPCommandBars::AddCustomToolBar(LPCWSTR title, UINT id, BOOL floa
         bar->EnableDocking(0x3F);
     bar->SetTitle(title);
     bar->SetPosition(floating ? TKP_BARPOS_FLOATING : TKP_BARPOS_TOP);
+    if (!floating && !CreateDockedWindow(bar, id)) {
+        bar->InternalRelease();
+        return nullptr;
+    }
     m_bars.push_back(bar);
     bar->SetBarID(id);
     bar->m_bBuiltIn = FALSE;

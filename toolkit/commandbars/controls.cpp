@@ -375,8 +375,7 @@ void CTKPControlButton::OnClick(BOOL keyboard, POINT pt)
         if (m_pParent) {
             m_pParent->SetPopuped(-1);
             m_pParent->SetSelected(-1, FALSE);
-            if (CTKPCommandBars* bars = m_pParent->GetCommandBars())
-                bars->SetDragControl(this);
+            OnCustomizeMouseDown(pt);
         }
         return;
     }
@@ -457,6 +456,8 @@ void CTKPControlPopup::OnClick(BOOL keyboard, POINT pt)
     const BOOL inPopup = m_pParent->GetType() == TKP_BARTYPE_POPUP;
     if (m_bPopuped && !inPopup) {
         m_pParent->SetTrackingMode(0, TRUE, FALSE);
+        if (customize)
+            OnCustomizeMouseDown(pt);
         return;
     }
     if (m_controlType == TKP_CONTROL_SPLITBUTTONPOPUP && !customize) {
@@ -477,9 +478,13 @@ void CTKPControlPopup::OnClick(BOOL keyboard, POINT pt)
             return;
         }
     }
-    if (customize && m_pCommandBar && !m_pCommandBar->IsCustomizable())
+    if (customize && m_pCommandBar && !m_pCommandBar->IsCustomizable()) {
+        OnCustomizeMouseDown(pt);
         return;
+    }
     m_pParent->SetPopuped(m_nIndex, keyboard);
+    if (customize)
+        OnCustomizeMouseDown(pt);
 }
 
 void CTKPControlPopup::OnLButtonUp(POINT pt)

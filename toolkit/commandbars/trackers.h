@@ -63,6 +63,8 @@ public:
     int GetTrackedCount() const { return int(m_trackedBars.size()); }
     CTKPCommandBar* GetTrackedBar(int index) const;
     HHOOK GetHook() const { return m_hHook; }
+    // A mouse message as the hook sees it; TRUE when the tracker swallows it.
+    BOOL OnMouseMessage(UINT message, const MOUSEHOOKSTRUCT& info);
 
     int m_nModalDepth = 0;
     CTKPCommandBar* m_pSelectingBar = nullptr;
@@ -74,7 +76,6 @@ private:
     static LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK HoverTimerProc(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
     BOOL IsExcludedPoint(POINT pt) const;
-    BOOL OnMouseMessage(UINT message, const MOUSEHOOKSTRUCT& info);
 
     std::vector<CTKPCommandBar*> m_trackedBars;
     std::vector<HWND> m_excludedWindows;

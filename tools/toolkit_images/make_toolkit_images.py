@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the toolkit's bitmaps and cursor from the pixel grids below into res/toolkit/.
+"""Draws the toolkit's bitmaps and cursors from the pixel grids and shapes below into res/toolkit/.
 
 Run it again after changing a grid: python3 tools/toolkit_images/make_toolkit_images.py res/toolkit
 Bitmaps are 24-bit strips of 16 x 15 (16 x 16 for the window commands, 19 x 19 for the task panel's expand buttons)
 images on magenta, the colour their loaders mask out.
+The customise sheet's stock button images and the button editor's tool images are drawn from shapes: the stock strip at
+4 bits per pixel on the button face, the tool images at 4 bits on silver and again at 32 bits with alpha.
 """
 import struct
 import sys
@@ -324,6 +326,356 @@ def cursor_file(rows, hotspot, size=32):
     return struct.pack("<HHH", 0, 2, 1) + entry + image
 
 
+
+# ---- Shapes drawn on a canvas of colours (None = the background) ---------------------------------
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+       (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
+       (0, 255, 255), (255, 255, 255)]
+BLACK, WHITE, GREY, SILVER = (0, 0, 0), (255, 255, 255), (128, 128, 128), (192, 192, 192)
+RED, GREEN, BLUE, YELLOW = (255, 0, 0), (0, 128, 0), (0, 0, 255), (255, 255, 0)
+NAVY, TEAL, MAROON, PURPLE, OLIVE = (0, 0, 128), (0, 128, 128), (128, 0, 0), (128, 0, 128), (128, 128, 0)
+LIME, CYAN, MAGENTA = (0, 255, 0), (0, 255, 255), (255, 0, 255)
+
+
+class Canvas:
+    def __init__(self, size=16):
+        self.size = size
+        self.px = [[None] * size for _ in range(size)]
+
+    def put(self, x, y, c):
+        if 0 <= x < self.size and 0 <= y < self.size:
+            self.px[y][x] = c
+
+    def rect(self, l, t, r, b, c, fill=None):
+        for y in range(t, b + 1):
+            for x in range(l, r + 1):
+                if y in (t, b) or x in (l, r):
+                    self.put(x, y, c)
+                elif fill:
+                    self.put(x, y, fill)
+
+    def line(self, x0, y0, x1, y1, c):
+        n = max(abs(x1 - x0), abs(y1 - y0), 1)
+        for i in range(n + 1):
+            self.put(round(x0 + (x1 - x0) * i / n), round(y0 + (y1 - y0) * i / n), c)
+
+    def ellipse(self, l, t, r, b, c, fill=None):
+        cx, cy, rx, ry = (l + r) / 2, (t + b) / 2, (r - l) / 2 + 0.5, (b - t) / 2 + 0.5
+        for y in range(t, b + 1):
+            for x in range(l, r + 1):
+                d = ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2
+                if d <= 1:
+                    edge = any(((x + dx - cx) / rx) ** 2 + ((y + dy - cy) / ry) ** 2 > 1
+                               for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+                    self.put(x, y, c if edge or fill is None else fill)
+
+    def polygon(self, points, c, fill=None):
+        if fill:
+            for y in range(self.size):
+                for x in range(self.size):
+                    inside = False
+                    for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+                        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+                            inside = not inside
+                    if inside:
+                        self.put(x, y, fill)
+        for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
+            self.line(x0, y0, x1, y1, c)
+
+
+def arrow(cv, direction, c):
+    # A block arrow pointing left, down, up or right.
+    shapes = {
+        "left": [(2, 8), (8, 2), (8, 5), (13, 5), (13, 11), (8, 11), (8, 14)],
+        "right": [(13, 8), (7, 2), (7, 5), (2, 5), (2, 11), (7, 11), (7, 14)],
+        "up": [(8, 2), (14, 8), (11, 8), (11, 13), (5, 13), (5, 8), (2, 8)],
+        "down": [(8, 13), (14, 7), (11, 7), (11, 2), (5, 2), (5, 7), (2, 7)],
+    }
+    cv.polygon(shapes[direction], BLACK, c)
+
+
+def curved_arrow(cv, mirrored):
+    # Undo (bent back to the left) and redo (to the right).
+    m = (lambda x: 15 - x) if mirrored else (lambda x: x)
+    cv.ellipse(3, 4, 12, 13, NAVY)
+    for y in range(4, 14):
+        for x in range(3, 8):
+            if cv.px[y][x] is not None and not mirrored:
+                cv.px[y][x] = None
+    for y in range(4, 14):
+        for x in range(8, 13):
+            if cv.px[y][x] is not None and mirrored:
+                cv.px[y][x] = None
+    cv.polygon([(m(9), 1), (m(9), 8), (m(13), 4)] if not mirrored else [(m(9), 1), (m(9), 8), (m(13), 4)], NAVY, NAVY)
+
+
+def tool_images():
+    images = []
+    cv = Canvas()  # pencil
+    cv.polygon([(2, 13), (3, 10), (11, 2), (14, 5), (6, 13)], BLACK, YELLOW)
+    cv.line(2, 13, 4, 13, BLACK)
+    cv.line(11, 2, 14, 5, BLACK)
+    cv.line(10, 3, 13, 6, MAROON)
+    images.append(cv)
+    cv = Canvas()  # fill bucket
+    cv.polygon([(2, 8), (7, 3), (12, 8), (7, 13)], BLACK, WHITE)
+    cv.line(12, 8, 13, 12, BLUE)
+    cv.rect(12, 12, 14, 14, BLUE, BLUE)
+    images.append(cv)
+    cv = Canvas()  # undo
+    curved_arrow(cv, False)
+    images.append(cv)
+    cv = Canvas()  # redo
+    curved_arrow(cv, True)
+    images.append(cv)
+    cv = Canvas()  # pick colour: a dropper
+    cv.line(3, 13, 9, 7, BLACK)
+    cv.line(4, 13, 10, 7, GREY)
+    cv.polygon([(9, 4), (12, 2), (14, 4), (12, 7)], BLACK, BLACK)
+    cv.line(8, 5, 11, 8, BLACK)
+    images.append(cv)
+    cv = Canvas()  # line
+    cv.line(2, 13, 13, 2, BLACK)
+    cv.line(3, 13, 13, 3, BLACK)
+    images.append(cv)
+    cv = Canvas()  # copy: two pages
+    cv.rect(1, 1, 8, 10, NAVY, WHITE)
+    cv.rect(6, 5, 14, 14, NAVY, WHITE)
+    for y in (8, 10, 12):
+        cv.line(8, y, 12, y, NAVY)
+    images.append(cv)
+    cv = Canvas()  # paste: a clipboard and a page
+    cv.rect(1, 2, 10, 14, BLACK, OLIVE)
+    cv.rect(4, 1, 7, 3, BLACK, SILVER)
+    cv.rect(7, 6, 14, 14, NAVY, WHITE)
+    images.append(cv)
+    cv = Canvas()  # rectangle
+    cv.rect(2, 3, 13, 12, BLACK)
+    images.append(cv)
+    cv = Canvas()  # ellipse
+    cv.ellipse(1, 3, 14, 12, BLACK)
+    images.append(cv)
+    cv = Canvas()  # clear: a red cross over a page
+    cv.rect(3, 1, 12, 14, GREY, WHITE)
+    cv.line(4, 4, 11, 11, RED)
+    cv.line(5, 4, 12, 11, RED)
+    cv.line(11, 4, 4, 11, RED)
+    cv.line(12, 4, 5, 11, RED)
+    images.append(cv)
+    cv = Canvas()  # import: an opening folder
+    cv.polygon([(1, 4), (5, 4), (6, 5), (12, 5), (12, 13), (1, 13)], BLACK, YELLOW)
+    cv.polygon([(3, 8), (15, 8), (12, 13), (1, 13)], BLACK, OLIVE)
+    images.append(cv)
+    for direction in ("left", "down", "up", "right"):
+        cv = Canvas()
+        arrow(cv, direction, NAVY)
+        images.append(cv)
+    return images
+
+
+def stock_images():
+    # 42 stock pictures: six shapes in seven colours.
+    colours = [RED, GREEN, BLUE, YELLOW, TEAL, PURPLE, MAROON]
+    images = []
+    for colour in colours:
+        for shape in range(6):
+            cv = Canvas()
+            if shape == 0:
+                cv.ellipse(2, 2, 13, 13, BLACK, colour)
+            elif shape == 1:
+                cv.rect(2, 2, 13, 13, BLACK, colour)
+            elif shape == 2:
+                cv.polygon([(8, 1), (14, 13), (1, 13)], BLACK, colour)
+            elif shape == 3:
+                cv.polygon([(8, 1), (14, 8), (8, 14), (1, 8)], BLACK, colour)
+            elif shape == 4:
+                cv.polygon([(8, 1), (10, 6), (15, 6), (11, 9), (13, 14), (8, 11), (3, 14), (5, 9), (1, 6), (6, 6)],
+                           BLACK, colour)
+            else:
+                cv.ellipse(1, 2, 8, 9, BLACK, colour)
+                cv.ellipse(7, 2, 14, 9, BLACK, colour)
+                cv.polygon([(2, 8), (13, 8), (8, 14)], colour, colour)
+                cv.line(1, 7, 8, 14, BLACK)
+                cv.line(14, 7, 8, 14, BLACK)
+            images.append(cv)
+    return images
+
+
+def nearest_vga(c):
+    return min(range(16), key=lambda i: sum((a - b) ** 2 for a, b in zip(VGA[i], c)))
+
+
+def strip_pixels(images, background):
+    return [[(img.px[y][x] or background) for img in images for x in range(16)] for y in range(16)]
+
+
+def bitmap4_file(pixels):
+    width, height = len(pixels[0]), len(pixels)
+    stride = ((width + 1) // 2 + 3) & ~3
+    body = b""
+    for row in reversed(pixels):
+        line = bytearray(stride)
+        for x, c in enumerate(row):
+            i = nearest_vga(c)
+            line[x // 2] |= i << (4 if x % 2 == 0 else 0)
+        body += bytes(line)
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in VGA)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(body), 2835, 2835, 16, 0)
+    off = 14 + len(info) + len(palette)
+    return struct.pack("<2sIHHI", b"BM", off + len(body), 0, 0, off) + info + palette + body
+
+
+def bitmap32_file(images):
+    # Straight (not pre-multiplied) alpha: drawn pixels opaque, the rest clear.
+    width, height = 16 * len(images), 16
+    body = b""
+    for y in reversed(range(height)):
+        for img in images:
+            for x in range(16):
+                c = img.px[y][x]
+                body += bytes((c[2], c[1], c[0], 255)) if c else bytes(4)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 32, 0, len(body), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(body), 0, 0, 14 + len(info)) + info + body
+
+
+# The customise drag cursors: an arrow with a small box (move), the box with a plus (copy), and a
+# barred circle (no drop). The tip of the arrow, or the middle of the circle, is the hot spot.
+DRAG_ARROW = """
+k...........
+kk..........
+kwk.........
+kwwk........
+kwwwk.......
+kwwwwk......
+kwwwwwk.....
+kwwwwwwk....
+kwwwwwwwk...
+kwwwwwkkkk..
+kwwkwwk.....
+kwk.kwwk....
+kk..kwwk....
+k....kwwk...
+.....kwwk...
+......kk....
+"""
+DRAG_HOTSPOT = (0, 0)
+NO_DROP_HOTSPOT = (8, 8)
+NO_DROP = """
+.....kkkkkk......
+...kkwwwwwwkk....
+..kwwkkkkkkwwk...
+.kwkk......kkwk..
+.kwkwk.......kwk.
+kwk.kwk......kwk.
+kwk..kwk......kwk
+kwk...kwk.....kwk
+kwk....kwk....kwk
+kwk.....kwk...kwk
+kwk......kwk..kwk
+.kwk......kwk.kwk
+.kwk.......kwkwk.
+..kwkk......kkwk.
+...kwwkkkkkkwwk..
+....kkwwwwwwkk...
+......kkkkkk.....
+"""
+
+
+def drag_cursor(plus):
+    rows = [list(r) + ["."] * 20 for r in grid(DRAG_ARROW, 12, 16)]
+    rows += [["."] * 32 for _ in range(16)]
+    for y in range(17, 26):
+        for x in range(8, 19):
+            rows[y][x] = "k" if y in (17, 25) or x in (8, 18) else "w"
+    if plus:
+        for y in range(18, 25):
+            rows[y][21] = "k"
+        for x in range(18, 25):
+            rows[21][x] = "k"
+    for y in range(16, 17):
+        rows[y][7] = "k"
+    return ["".join(r) for r in rows]
+
+
+# The button editor's cursors: a cross for the shapes, a bucket for filling, a pencil and a dropper;
+# the tip of each tool is its hot spot.
+EDIT_CROSS_HOTSPOT = (7, 7)
+EDIT_CROSS = """
+.......k.......
+.......k.......
+.......k.......
+.......k.......
+.......k.......
+...............
+...............
+kkkkk.....kkkkk
+...............
+...............
+.......k.......
+.......k.......
+.......k.......
+.......k.......
+.......k.......
+"""
+EDIT_FILL_HOTSPOT = (2, 13)
+EDIT_FILL = """
+.......k........
+......kwk.......
+.....kwwwk......
+....kwwwwwk.....
+...kwwwwwwwk....
+..kwwwwwwwwwk...
+.kwwwwwwwwwwwk..
+.kkwwwwwwwwwk...
+.kkkwwwwwwwk....
+.kk.kwwwwwk.....
+.kk..kwwwk......
+.kk...kwk.......
+.kk....k........
+.k..............
+................
+................
+"""
+EDIT_PENCIL_HOTSPOT = (0, 15)
+EDIT_PENCIL = """
+...........kk...
+..........kwwk..
+.........kwwwwk.
+........kwwwwk..
+.......kwwwwk...
+......kwwwwk....
+.....kwwwwk.....
+....kwwwwk......
+...kwwwwk.......
+..kwwwwk........
+..kwwwk.........
+.kwwwk..........
+.kwkk...........
+.kk.............
+k...............
+k...............
+"""
+EDIT_PICK_HOTSPOT = (0, 15)
+EDIT_PICK = """
+............kkk.
+...........kkkkk
+..........kkkkkk
+.........kkkkkk.
+........kkkkkk..
+.......kwkkkk...
+......kwwwkk....
+.....kwwwk......
+....kwwwk.......
+...kwwwk........
+..kwwwk.........
+..kwwk..........
+.kwk............
+.kk.............
+k...............
+k...............
+"""
+
+
 def main():
     out = sys.argv[1]
     files = {
@@ -335,6 +687,16 @@ def main():
         "expand_special.bmp": bitmap_file(grid(EXPAND_SPECIAL, 19, 19)),
         "hand.cur": cursor_file(grid(HAND, 17, 21), HAND_HOTSPOT),
         "width_drag.cur": cursor_file(grid(WIDTH_DRAG, 17, 11), WIDTH_DRAG_HOTSPOT),
+        "stock_images.bmp": bitmap4_file(strip_pixels(stock_images(), SILVER)),
+        "editor_tools.bmp": bitmap4_file(strip_pixels(tool_images(), SILVER)),
+        "editor_tools32.bmp": bitmap32_file(tool_images()),
+        "drag_copy.cur": cursor_file(drag_cursor(True), DRAG_HOTSPOT),
+        "drag_move.cur": cursor_file(drag_cursor(False), DRAG_HOTSPOT),
+        "drag_none.cur": cursor_file(grid(NO_DROP, 17, 17), NO_DROP_HOTSPOT),
+        "edit_cross.cur": cursor_file(grid(EDIT_CROSS, 15, 15), EDIT_CROSS_HOTSPOT),
+        "edit_pick.cur": cursor_file(grid(EDIT_PICK, 16, 16), EDIT_PICK_HOTSPOT),
+        "edit_fill.cur": cursor_file(grid(EDIT_FILL, 16, 16), EDIT_FILL_HOTSPOT),
+        "edit_pencil.cur": cursor_file(grid(EDIT_PENCIL, 16, 16), EDIT_PENCIL_HOTSPOT),
     }
     for name, data in files.items():
         with open(f"{out}/{name}", "wb") as f:

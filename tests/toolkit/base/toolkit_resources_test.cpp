@@ -110,3 +110,54 @@ TEST(ToolkitResources, HandCursorPointsWithItsFingertip) {
     if (info.hbmColor)
         DeleteObject(info.hbmColor);
 }
+
+// The customise sheet's stock images and the button editor's tool images, as stored.
+TEST(ToolkitResources, CustomiseBitmapsHaveTheirSizesAndDepths) {
+    const struct { UINT id; int width; int bits; } bitmaps[] = {{9322, 672, 4}, {9352, 256, 4}, {9353, 256, 32}};
+    for (const auto& b : bitmaps) {
+        SCOPED_TRACE(b.id);
+        HRSRC found = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(b.id), RT_BITMAP);
+        ASSERT_NE(found, nullptr);
+        const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, found)));
+        ASSERT_NE(header, nullptr);
+        EXPECT_EQ(header->biWidth, b.width);
+        EXPECT_EQ(header->biHeight, 16);
+        EXPECT_EQ(header->biBitCount, b.bits);
+        HBITMAP bitmap = nullptr;
+        ASSERT_TRUE(GetResourceLoader().LoadBitmap(bitmap, b.id));
+        DeleteObject(bitmap);
+    }
+}
+
+// Each cursor points with the pixel its picture marks: the arrow's tip, the middle of the barred
+// circle and of the cross, the bucket's spout, the pencil's and the dropper's tips.
+TEST(ToolkitResources, CustomiseCursorsPointWhereTheyShould) {
+    const struct { UINT id; UINT x; UINT y; } cursors[] = {
+        {9301, 0, 0}, {9302, 0, 0}, {9303, 8, 8}, {9375, 7, 7}, {9376, 0, 15}, {9377, 2, 13}, {9378, 0, 15}};
+    for (const auto& c : cursors) {
+        SCOPED_TRACE(c.id);
+        HCURSOR cursor = GetResourceLoader().LoadCursor(c.id);
+        ASSERT_NE(cursor, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(cursor, &info));
+        EXPECT_FALSE(info.fIcon);
+        EXPECT_EQ(info.xHotspot, c.x);
+        EXPECT_EQ(info.yHotspot, c.y);
+        BITMAP mask{};
+        GetObjectW(info.hbmMask, sizeof(mask), &mask);
+        EXPECT_EQ(mask.bmWidth, 32);
+        if (info.hbmMask)
+            DeleteObject(info.hbmMask);
+        if (info.hbmColor)
+            DeleteObject(info.hbmColor);
+    }
+}
+
+TEST(ToolkitResources, CustomiseDialogsAndMenuLoad) {
+    for (UINT id : {9304u, 9313u, 9328u, 9339u, 9351u, 9379u})
+        EXPECT_NE(GetResourceLoader().LoadDialogTemplate(id), nullptr) << id;
+    HMENU menu = nullptr;
+    ASSERT_TRUE(GetResourceLoader().LoadMenu(menu, 9336));
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 0)), 16);
+    DestroyMenu(menu);
+}
