@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "afx/ole_types.h"
 
@@ -51,11 +52,17 @@ CListSorter::~CListSorter()
 {
     // Only rows that still hold one of our records get their data back; a row added meanwhile
     // holds the caller's own data and is left as it is.
+    // The records are looked up by address, so a list of any length is restored in one pass.
+    std::vector<const Record*> ours;
+    ours.reserve(m_records.size());
+    for (const auto& r : m_records)
+        ours.push_back(r.get());
+    std::sort(ours.begin(), ours.end(), std::less<const Record*>());
     int count = m_pList->GetItemCount();
     for (int i = 0; i < count; ++i) {
-        auto* held = (Record*)m_pList->GetItemData(i);
-        auto it = std::find_if(m_records.begin(), m_records.end(), [&](const auto& r) { return r.get() == held; });
-        if (it != m_records.end())
+        auto* held = (const Record*)m_pList->GetItemData(i);
+        auto it = std::lower_bound(ours.begin(), ours.end(), held, std::less<const Record*>());
+        if (it != ours.end() && *it == held)
             m_pList->SetItemData(i, (*it)->earlierData);
     }
 }
