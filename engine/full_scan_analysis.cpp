@@ -560,44 +560,154 @@ void AnalyseNtfsVolumes()
     VolumeFoundFlag = 1;
 }
 
+namespace {
+
+constexpr unsigned kSpcShifts = 8; // the cluster sizes 1 to 128 sectors
+constexpr size_t kNoPartner = size_t(-1);
+
+// Two folders pair when their first index blocks lie where one cluster size and one data origin put their
+// index clusters: for that size both give the same origin (block sector minus size times cluster). The
+// folders are indexed by the origin each size would give them, so a folder finds its next partner for each
+// size by a look-up instead of a walk over every later folder.
+class OriginIndex {
+public:
+    explicit OriginIndex(const FirstBlocks& blocks)
+    {
+        for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next) {
+            const IndexBlockNode* block = f->IndexAllocCluster ? blocks.Of(f->RecordNumber) : nullptr;
+            folders_.push_back({f, block ? block->Sector : 0});
+        }
+        for (size_t i = 0; i < folders_.size(); ++i) {
+            const ULONGLONG sector = folders_[i].Sector, cluster = folders_[i].Node->IndexAllocCluster;
+            if (sector == 0)
+                continue;
+            for (unsigned shift = 0; shift < kSpcShifts; ++shift)
+                if ((cluster << shift) <= sector)
+                    entries_.push_back({KeyOf(shift, sector - (cluster << shift)), DWORD(i)});
+        }
+        std::sort(entries_.begin(), entries_.end(), [](const Entry& x, const Entry& y) {
+            return x.Key != y.Key ? x.Key < y.Key : x.Position < y.Position;
+        });
+        next_.resize(entries_.size() + 1);
+        for (size_t e = 0; e <= entries_.size(); ++e)
+            next_[e] = DWORD(e);
+        // Folders of one origin with the same block sector come in runs; the end of each run is kept.
+        runEnd_.resize(entries_.size());
+        for (size_t e = entries_.size(); e-- > 0;)
+            runEnd_[e] = e + 1 < entries_.size() && entries_[e + 1].Key == entries_[e].Key &&
+                                 Sector(entries_[e + 1].Position) == Sector(entries_[e].Position)
+                             ? runEnd_[e + 1]
+                             : DWORD(e + 1);
+    }
+
+    size_t Count() const { return folders_.size(); }
+    FoundFolderNode* Folder(size_t i) const { return folders_[i].Node; }
+    // The sector of the folder's first index block, 0 when it has none.
+    DWORD Sector(size_t i) const { return folders_[i].Sector; }
+
+    // The first folder after position `after` with this origin for the cluster size 1 << shift that is still
+    // unclaimed and whose block is not at `sector`; kNoPartner when none is.
+    size_t NextPartner(unsigned shift, ULONGLONG origin, size_t after, DWORD sector)
+    {
+        const ULONGLONG key = KeyOf(shift, origin);
+        auto at = std::upper_bound(entries_.begin(), entries_.end(), Entry{key, DWORD(after)},
+                                   [](const Entry& x, const Entry& y) {
+                                       return x.Key != y.Key ? x.Key < y.Key : x.Position < y.Position;
+                                   });
+        for (size_t e = Alive(size_t(at - entries_.begin())); e < entries_.size() && entries_[e].Key == key;
+             e = Alive(e)) {
+            const DWORD position = entries_[e].Position;
+            if (Sector(position) != sector)
+                return position;
+            e = runEnd_[e];
+        }
+        return kNoPartner;
+    }
+
+private:
+    struct Slot {
+        FoundFolderNode* Node;
+        DWORD Sector;
+    };
+    struct Entry {
+        ULONGLONG Key;
+        DWORD Position;
+    };
+    static ULONGLONG KeyOf(unsigned shift, ULONGLONG origin) { return origin << 3 | shift; }
+
+    // The first entry from e whose folder is unclaimed; a claim is never undone, so claimed entries are
+    // skipped for good.
+    size_t Alive(size_t e)
+    {
+        size_t root = e;
+        while (root < entries_.size() && (next_[root] != root || Folder(entries_[root].Position)->VolumeNumber != 0))
+            root = next_[root] != root ? next_[root] : root + 1;
+        while (e != root) {
+            const size_t step = next_[e] != e ? next_[e] : e + 1;
+            next_[e] = DWORD(root);
+            e = step;
+        }
+        return root;
+    }
+
+    std::vector<Slot> folders_;
+    std::vector<Entry> entries_;
+    std::vector<DWORD> next_;
+    std::vector<DWORD> runEnd_;
+};
+
+} // namespace
+
+// Each unclaimed folder is paired with the later folders in list order; each pair that agrees on a cluster
+// size and origin has that volume classified, until one claims the folder. A size and origin once
+// classified claim nothing when classified again, so each is classified once.
 void RebuildNtfsVolumes()
 {
     const DWORD end = RebuiltNtfsEnd();
     const FirstBlocks blocks;
-    auto FirstBlockOf = [&](DWORD owner) { return blocks.Of(owner); };
-    for (FoundFolderNode* a = FoundFolderHead; a && ScanStopFlag != 1; a = a->Next) {
+    OriginIndex index(blocks);
+    std::unordered_set<ULONGLONG> classified;
+    for (size_t ai = 0; ai < index.Count() && ScanStopFlag != 1; ++ai) {
+        FoundFolderNode* a = index.Folder(ai);
         if (a->VolumeNumber != 0)
             continue;
-        const ULONGLONG ca = a->IndexAllocCluster;
-        IndexBlockNode* blockA = ca ? FirstBlockOf(a->RecordNumber) : nullptr;
-        if (!blockA || blockA->Sector == 0) {
+        const ULONGLONG sa = index.Sector(ai), ca = a->IndexAllocCluster;
+        if (sa == 0) {
             a->VolumeNumber = kNoVolume;
             continue;
         }
-        const ULONGLONG sa = blockA->Sector;
-        for (FoundFolderNode* b = a->Next; b && a->VolumeNumber == 0; b = b->Next) {
-            if (b->VolumeNumber != 0 || b->IndexAllocCluster == 0)
-                continue;
-            IndexBlockNode* blockB = FirstBlockOf(b->RecordNumber);
-            const ULONGLONG cb = b->IndexAllocCluster;
-            if (!blockB || blockB->Sector == 0 || blockB->Sector == sa)
-                continue;
-            const ULONGLONG sb = blockB->Sector;
-            ULONGLONG spc = 0;
-            if (cb < ca && sa > sb && (sa - sb) % (ca - cb) == 0)
-                spc = (sa - sb) / (ca - cb);
-            else if (ca < cb && sb > sa && (sb - sa) % (cb - ca) == 0)
-                spc = (sb - sa) / (cb - ca);
-            if (SpcValid(spc) && spc * ca <= sa) {
-                const ULONGLONG origin = sa - spc * ca;
+        unsigned tried = 0;
+        size_t cursor = ai;
+        while (a->VolumeNumber == 0) {
+            size_t partner = kNoPartner;
+            unsigned shift = 0;
+            for (unsigned k = 0; k < kSpcShifts; ++k) {
+                if ((tried & (1u << k)) || (ca << k) > sa)
+                    continue;
+                const size_t p = index.NextPartner(k, sa - (ca << k), cursor, DWORD(sa));
+                if (p < partner) {
+                    partner = p;
+                    shift = k;
+                }
+            }
+            if (partner == kNoPartner)
+                break;
+            cursor = partner;
+            tried |= 1u << shift;
+            const ULONGLONG spc = 1ULL << shift, origin = sa - spc * ca;
+            const ULONGLONG key = origin << 3 | shift;
+            if (!classified.count(key)) {
                 if (ClassifyFoundItems(DWORD(origin), DWORD(spc), end, 2)) {
                     ++FullScanVolumeCount;
                     DWORD v[14] = {0, DWORD(spc), 0, 0, 0, DWORD(origin), 0, 0, 0, 0, 0, 8, end, 0};
                     AddVolume(u"NTFS @" + Decimal(origin), FS_KIND_NTFS, v);
                 }
-            }
-            if (ScanPollPoint())
+                if (ScanPollPoint())
+                    break;
+                classified.insert(key);
+            } else if (ScanPollPoint()) {
                 break;
+            }
         }
     }
     RebuiltVolumeFound = 1;

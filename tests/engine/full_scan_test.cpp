@@ -242,6 +242,54 @@ TEST_F(FullScanAnalysis, FatVolumesFromBootSectorsAndFromDirectoryPairs)
     EXPECT_EQ(+second->Root, 0u);
 }
 
+// Folders without a boot sector pair when their first index blocks agree on one cluster size and data origin:
+// each volume is rebuilt once, whatever the order of its folders among others; a folder paired with nothing,
+// or whose only partner is a copy of itself, is left for the numbering that follows.
+TEST_F(FullScanAnalysis, NtfsVolumesRebuiltFromFolderPairs)
+{
+    CraftedImage image(20000);
+    std::vector<BYTE> indx(SECTOR_SIZE, 0);
+    std::memcpy(indx.data(), "INDX", 4);
+    struct Folder {
+        DWORD record, sector, cluster, block;
+        WORD volume; // expected
+    } folders[] = {
+        {100, 1100, 10, 1080, 1},  // 8 sectors per cluster from 1000
+        {200, 5100, 5, 5020, 2},   // 4 sectors per cluster from 5000
+        {300, 1200, 7, 3333, 0},   // a block where no volume puts one
+        {101, 1102, 20, 1160, 1},
+        {400, 6000, 11, 7011, 0},  // paired only with its own copy below
+        {400, 6002, 11, 7011, 0},
+        {201, 5102, 9, 5036, 2},
+        {102, 1104, 30, 1240, 1},
+        {500, 9000, 3, 9003, 0},   // with the next: 1 sector per cluster from 9000, where no index lies
+        {501, 9002, 4, 9004, 0},
+    };
+    for (const Folder& f : folders)
+        if (f.volume)
+            image.Write(f.block, indx);
+    AttachedDisks disks({image.Path()});
+    RecordingUi ui;
+    SetRange(FS_KIND_NTFS, 0, 20000);
+    for (const Folder& f : folders) {
+        AddFoundFolder(u"dir", f.sector, 5, f.record, 0, 0, 0, 0, 0, f.cluster, 0);
+        if (f.record != 400 || f.sector == 6000)
+            AppendIndexBlockNode(f.block, f.record, 0, 0xFFFF, 8);
+    }
+    RebuildNtfsVolumes();
+    std::vector<WORD> volumes, expected;
+    for (FoundFolderNode* f = FoundFolderHead; f; f = f->Next)
+        volumes.push_back(f->VolumeNumber);
+    for (const Folder& f : folders)
+        expected.push_back(f.volume);
+    EXPECT_EQ(volumes, expected);
+    std::vector<std::pair<DWORD, DWORD>> rebuilt; // origin, sectors per cluster
+    for (VolumeRecord* v = VolumeHead; v; v = v->Next)
+        rebuilt.emplace_back(+v->DataOrigin, +v->SectorsPerCluster);
+    EXPECT_EQ(rebuilt, (std::vector<std::pair<DWORD, DWORD>>{{1000, 8}, {5000, 4}}));
+    EXPECT_EQ(RebuiltVolumeFound, 1u);
+}
+
 } // namespace
 
 namespace {
