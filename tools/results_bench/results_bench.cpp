@@ -1,20 +1,27 @@
 // Cost of filling the found-file list with one folder of 100,000 files: the engine's fill into a port
 // that keeps nothing, and the same fill through the application's port into the real list, called on
 // the user-interface thread and from a worker (each row then crosses to the UI thread). The ratios to
-// the engine's own cost are reported as counters.
+// the engine's own cost are reported as counters. Besides, the other steps that grow with the size of a
+// result, each with the process's peak memory: ticking the top of a found-folder tree with thousands of
+// folders and files below it, giving the rows their own data back after a column sort, and pairing the
+// folders of an NTFS volume that must be rebuilt without its boot sector.
 #include "app/engine_ui.h"
 #include "app/found_list_ctrl.h"
 #include "app/found_tree_ctrl.h"
 #include "app/results_controls.h"
+#include "controls/list_sorter.h"
 #include "engine/engine_state.h"
 #include "engine/found_list_fill.h"
+#include "engine/full_scan.h"
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -141,6 +148,107 @@ void BM_RealPortFillOnUiThread(benchmark::State& state) { RealPortFill(state, fa
 void BM_RealPortFillFromWorker(benchmark::State& state) { RealPortFill(state, true); }
 BENCHMARK(BM_RealPortFillOnUiThread)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RealPortFillFromWorker)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+double PeakRssMiB()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+std::u16string Text(const char* prefix, long n)
+{
+    const std::string s = prefix + std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+// A FAT result of `folders` folders, ten to a level below the top item, each holding `files` files.
+HTREEITEM MakeFatTree(Page& page, long folders, long files)
+{
+    FreeScanResultLists();
+    ScanMode = 2;
+    PartitionParams.FsType = FS_KIND_FAT32;
+    FoundFileCount = FoundFolderCount = 0;
+    HTREEITEM top = page.tree.InsertFolderItem(u"Root", TVI_ROOT);
+    std::vector<HTREEITEM> items{top};
+    std::vector<DWORD> clusters{0};
+    for (long f = 1; f <= folders; ++f) {
+        const long parent = (f - 1) / 10;
+        HTREEITEM item = page.tree.InsertFolderItem(Text("folder ", f).c_str(), items[size_t(parent)]);
+        items.push_back(item);
+        clusters.push_back(DWORD(1000 + f));
+        AddFatFolderRecord(Text("folder ", f).c_str(), clusters.back(), clusters[size_t(parent)], 0, 0,
+                           CFoundTreeCtrl::ToHandle(item), 0);
+    }
+    for (long f = 0; f <= folders; ++f)
+        for (long i = 0; i < files; ++i) {
+            ++FoundFileCount;
+            AddFatEntryRecord(Text("file ", i).c_str(), DWORD(100000 + f * files + i), clusters[size_t(f)], 0, 0,
+                              1000, 0);
+        }
+    return top;
+}
+
+void BM_TickFolderTree(benchmark::State& state)
+{
+    Page page;
+    const HTREEITEM top = MakeFatTree(page, state.range(0), state.range(1));
+    for (auto _ : state) {
+        page.list->MarkSubtreeFolders(top);
+        page.list->UnmarkSubtreeFolders(top);
+    }
+    state.counters["folders"] = double(state.range(0));
+    state.counters["files"] = double(FoundFileCount);
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    FreeScanResultLists();
+}
+BENCHMARK(BM_TickFolderTree)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_SorterGivesDataBack(benchmark::State& state)
+{
+    Page page;
+    CListCtrl& list = *page.list;
+    const int rows = int(state.range(0));
+    for (int i = 0; i < rows; ++i) {
+        const int at = list.InsertItem(i, Text("file ", i).c_str());
+        list.SetItemText(at, 2, Text("", (i * 7919L) % rows).c_str());
+        list.SetItemData(at, DWORD_PTR(i));
+    }
+    for (auto _ : state) {
+        CListSorter sorter(&list, 2);
+        sorter.Sort(TRUE, CListSorter::kNumber);
+    }
+    state.counters["rows"] = double(rows);
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+}
+BENCHMARK(BM_SorterGivesDataBack)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Folders whose index blocks all say the same cluster size and origin, on a device that cannot be read:
+// no pair of them is ever claimed, so every folder is paired with every later one.
+void BM_PairRebuiltNtfsFolders(benchmark::State& state)
+{
+    const long folders = state.range(0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ResetFullScanLists();
+        DriveKind = 3;
+        PartitionParams = {};
+        PartitionParams.StartSector = 0;
+        PartitionParams.SectorCount = 0x10000000;
+        for (long f = 0; f < folders; ++f) {
+            const DWORD record = DWORD(100 + f), cluster = DWORD(50 + f);
+            AddFoundFolder(Text("dir ", f).c_str(), DWORD(10000 + 2 * f), 5, record, 0, 0, 0, 0, 0, cluster, 0);
+            AppendIndexBlockNode(DWORD(2048 + 8 * cluster), record, 0, 0xFFFF, 8);
+        }
+        state.ResumeTiming();
+        RebuildNtfsVolumes();
+    }
+    state.counters["folders"] = double(folders);
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    ResetFullScanLists();
+}
+BENCHMARK(BM_PairRebuiltNtfsFolders)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 
 } // namespace
 
