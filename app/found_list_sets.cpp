@@ -35,6 +35,7 @@ void CFoundListCtrl::MarkSubtree(HTREEITEM item, bool mark)
 {
     if (!m_pTree || !item)
         return;
+    const FoundRecordIndexScope indexed;
     std::vector<HTREEITEM> pending{item};
     while (!pending.empty()) {
         HTREEITEM at = pending.back();
@@ -62,6 +63,7 @@ void CFoundListCtrl::MarkFolder(DWORD folderId, HTREEITEM item, bool mark)
 {
     if (IsTracingResult() || !m_pTree)
         return;
+    const FoundRecordIndexScope indexed;
     const bool top = item && !m_pTree->GetParentItem(item);
     const bool fat = IsFatResult();
     if (!top)

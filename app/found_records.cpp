@@ -5,6 +5,10 @@
 #include "engine/found_list_fill.h"
 
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 bool IsTracingResult() { return ScanMode == 1; }
 
@@ -14,10 +18,81 @@ bool IsNtfsFullScanResult() { return ScanMode == 0 && PartitionParams.FsType == 
 
 DWORD RootFolderId() { return IsFatResult() ? 0 : 5; }
 
+namespace {
+
+// The records by tree item and the files by parent, in list order, as the current result keeps them.
+struct RecordIndex {
+    std::unordered_map<DWORD, std::pair<DWORD, DWORD>> folderOfItem; // own and parent id, first record wins
+    std::unordered_map<DWORD, std::vector<DWORD>> filesOf;
+};
+
+int g_indexScopes = 0;
+std::unique_ptr<RecordIndex> g_index;
+
+template <typename Folder, typename OwnOf, typename ParentOf>
+void IndexFolders(RecordIndex& index, Folder* head, OwnOf own, ParentOf parent)
+{
+    for (Folder* f = head; f; f = f->Next)
+        if (f->TreeItem)
+            index.folderOfItem.emplace(f->TreeItem, std::make_pair(DWORD(own(f)), DWORD(parent(f))));
+}
+
+template <typename File, typename IdOf, typename ParentOf>
+void IndexFiles(RecordIndex& index, File* head, IdOf id, ParentOf parent)
+{
+    for (File* e = head; e; e = e->Next)
+        index.filesOf[parent(e)].push_back(id(e));
+}
+
+// The index of the current scope, built at its first use; null outside every scope.
+RecordIndex* ScopedIndex()
+{
+    if (g_indexScopes == 0)
+        return nullptr;
+    if (g_index)
+        return g_index.get();
+    g_index = std::make_unique<RecordIndex>();
+    RecordIndex& index = *g_index;
+    if (IsFatResult()) {
+        IndexFolders(index, FatFolderHead, [](FatFolderRecord* f) { return f->FirstCluster; },
+                     [](FatFolderRecord* f) { return f->ParentId; });
+        IndexFiles(index, FatFileHead, [](FatEntryRecord* e) { return e->FileId; },
+                   [](FatEntryRecord* e) { return e->ParentId; });
+        return g_index.get();
+    }
+    IndexFolders(index, QuickFolderHead, [](QuickFolderNode* f) { return f->RecordNumber; },
+                 [](QuickFolderNode* f) { return f->ParentRef; });
+    if (ScanMode == 0)
+        IndexFiles(index, FoundItemHead, [](FoundItemNode* e) { return e->RecordSector; },
+                   [](FoundItemNode* e) { return e->ParentRef; });
+    else
+        IndexFiles(index, FoundEntryHead, [](FoundEntryNode* e) { return e->RecordSector; },
+                   [](FoundEntryNode* e) { return e->ParentRef; });
+    return g_index.get();
+}
+
+} // namespace
+
+FoundRecordIndexScope::FoundRecordIndexScope() { ++g_indexScopes; }
+
+FoundRecordIndexScope::~FoundRecordIndexScope()
+{
+    if (--g_indexScopes == 0)
+        g_index.reset();
+}
+
 bool FindFolderOfItem(DWORD item, DWORD* ownId, DWORD* parentId)
 {
     if (!item)
         return false;
+    if (RecordIndex* index = ScopedIndex()) {
+        auto found = index->folderOfItem.find(item);
+        if (found == index->folderOfItem.end())
+            return false;
+        *ownId = found->second.first;
+        *parentId = found->second.second;
+        return true;
+    }
     if (IsFatResult()) {
         for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
             if (f->TreeItem == item) {
@@ -140,6 +215,17 @@ void ForEachFileOf(DWORD folderId, bool all, const std::function<void(DWORD, DWO
 {
     if (IsTracingResult())
         return;
+    if (RecordIndex* index = all ? nullptr : ScopedIndex()) {
+        auto found = index->filesOf.find(folderId);
+        if (found == index->filesOf.end())
+            return;
+        // A full scan's file ids are their record sectors, which say the volume.
+        const bool chosenOnly = !IsFatResult() && ScanMode == 0 && !anyVolume;
+        for (DWORD id : found->second)
+            if (!chosenOnly || InChosenVolume(id))
+                fn(id, folderId);
+        return;
+    }
     if (IsFatResult()) {
         for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
             if (all || e->ParentId == folderId)

@@ -14,6 +14,17 @@ bool IsNtfsFullScanResult();
 // The root folder's id: 0 for FAT, 5 for NTFS.
 DWORD RootFolderId();
 
+// While one lives, FindFolderOfItem, FolderIdOfItem and ForEachFileOf of one folder look the records up
+// in an index built at their first call instead of walking the lists, for steps that visit many folders
+// at once (ticking a branch). The records must not change while it lives; scopes nest.
+class FoundRecordIndexScope {
+public:
+    FoundRecordIndexScope();
+    ~FoundRecordIndexScope();
+    FoundRecordIndexScope(const FoundRecordIndexScope&) = delete;
+    FoundRecordIndexScope& operator=(const FoundRecordIndexScope&) = delete;
+};
+
 // The id of the folder record that holds the tree item, the root's id when none does.
 DWORD FolderIdOfItem(DWORD item);
 // Whether a folder record holds the item; its own and its parent's ids.
