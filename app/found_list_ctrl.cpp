@@ -16,6 +16,7 @@
 
 #include "afx/menu.h"
 
+#include <climits>
 #include <vector>
 
 DWORD RenameActive = 0;
@@ -158,15 +159,22 @@ void CFoundListCtrl::ClearRows()
 void CFoundListCtrl::AddRow(const FoundFileRow& row)
 {
     const CString name = row.Name ? row.Name : u"";
-    const int index = GetItemCount();
-    const bool parent = row.IsFolder && index == 0 && row.ItemData == 0 && name == u"Parent...";
     const bool tracing = ScanMode == 1;
     const int image = row.IsFolder ? CShellFileInfo::GetFolderIconIndex(TRUE) : CShellFileInfo::GetIconIndex(name, TRUE);
-    const int at = InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE, index, name,
-                              INDEXTOSTATEIMAGEMASK(parent ? kNoBox : kUnticked), LVIS_STATEIMAGEMASK, image,
+    // Appended without asking the count first: asking makes the list bring its scroll bars up to date,
+    // which for every row of a large folder costs more than the row itself.
+    // The first row "Parent..." has no box.
+    const bool parentText = row.IsFolder && row.ItemData == 0 && name == u"Parent...";
+    const int at = InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE, INT_MAX, name,
+                              INDEXTOSTATEIMAGEMASK(parentText ? kNoBox : kUnticked), LVIS_STATEIMAGEMASK, image,
                               (LPARAM)row.ItemData);
-    if (at < 0 || parent)
+    if (at < 0)
         return;
+    if (parentText) {
+        if (at == 0)
+            return;
+        SetItemState(at, INDEXTOSTATEIMAGEMASK(kUnticked), LVIS_STATEIMAGEMASK);
+    }
     CString type;
     if (tracing)
         type = row.IsFolder ? CString(u"-") : CShellFileInfo::GetTypeName(name);
