@@ -174,8 +174,13 @@ BOOL CTKPTrackSplitter::Track(HWND hwnd, int minX, int minY, int maxX, int maxY,
     BOOL accepted = FALSE;
     MSG msg{};
     while (GetCapture() == hwnd) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The quit request belongs to the thread's own loop: the drag ends and hands it on.
+            if (got == 0)
+                PostQuitMessage(int(msg.wParam));
             break;
+        }
         if (msg.message == WM_MOUSEMOVE) {
             POINT pt{SHORT(LOWORD(msg.lParam)), SHORT(HIWORD(msg.lParam))};
             ClientToScreen(hwnd, &pt);

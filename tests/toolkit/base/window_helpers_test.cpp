@@ -75,6 +75,14 @@ TEST(SplitterTracker, FollowsTheMouseWithinLimitsUntilReleaseOrEscape) {
     PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(tracker.Track(hwnd, 120, 0, 160, 1000, bar, POINT{162, 150}, TRUE));
     EXPECT_EQ(bar.left, 128);  // the caller decides to keep its old layout
+
+    // A quit request ends the drag and stays for the thread's own loop.
+    PostQuitMessage(7);
+    EXPECT_FALSE(tracker.Track(hwnd, 120, 0, 160, 1000, bar, POINT{130, 150}, TRUE));
+    EXPECT_EQ(GetCapture(), nullptr);
+    MSG quit{};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
     DestroyWindow(hwnd);
 }
 
