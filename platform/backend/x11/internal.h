@@ -115,6 +115,8 @@ void CloseInputContext(Host& h);
 
 // keymap.cpp: the virtual key of an X key event (0: none), with its left/right modifier form.
 UINT VirtualKeyOf(XKeyEvent& ev, KeySym* sym);
+// The virtual key a key symbol stands for by itself (0: none).
+UINT VkOfSym(KeySym sym);
 // The character a key symbol types (0: none): Latin-1 and Unicode symbols by their code point, the legacy
 // alphabets by table.
 char32_t CharOfKeysym(KeySym sym);

@@ -22,9 +22,10 @@ const KeyEntry kKeys[] = {
     {XK_Escape, VK_ESCAPE}, {XK_space, VK_SPACE}, {XK_Pause, VK_PAUSE}, {XK_Print, VK_SNAPSHOT},
     {XK_Caps_Lock, VK_CAPITAL}, {XK_Num_Lock, VK_NUMLOCK}, {XK_Scroll_Lock, VK_SCROLL},
     {XK_Shift_L, VK_LSHIFT}, {XK_Shift_R, VK_RSHIFT}, {XK_Control_L, VK_LCONTROL}, {XK_Control_R, VK_RCONTROL},
-    // Alt is the menu key; the right one may come as AltGr's level switch.
+    // Alt is the menu key. AltGr (the level-three shift or the mode switch) is not: it only selects what
+    // the next key types, so it stands for no key of the layer's keyboard and never opens a menu.
     {XK_Alt_L, VK_LMENU}, {XK_Alt_R, VK_RMENU}, {XK_Meta_L, VK_LMENU}, {XK_Meta_R, VK_RMENU},
-    {XK_ISO_Level3_Shift, VK_RMENU}, {XK_Super_L, VK_LWIN}, {XK_Super_R, VK_RWIN}, {XK_Menu, VK_APPS},
+    {XK_Super_L, VK_LWIN}, {XK_Super_R, VK_RWIN}, {XK_Menu, VK_APPS},
     {XK_Home, VK_HOME}, {XK_End, VK_END}, {XK_Prior, VK_PRIOR}, {XK_Next, VK_NEXT}, {XK_Left, VK_LEFT},
     {XK_Right, VK_RIGHT}, {XK_Up, VK_UP}, {XK_Down, VK_DOWN}, {XK_Insert, VK_INSERT}, {XK_Delete, VK_DELETE},
     {XK_KP_Multiply, VK_MULTIPLY}, {XK_KP_Add, VK_ADD},
@@ -180,6 +181,8 @@ const SymChar kSymChars[] = {
     {0x0efa, 0x11f9}, {0x0eff, 0x20a9}, {0x13bc, 0x0152}, {0x13bd, 0x0153}, {0x13be, 0x0178}, {0x20ac, 0x20ac},
 };
 
+} // namespace
+
 UINT VkOfSym(KeySym s)
 {
     if (s >= XK_a && s <= XK_z)
@@ -197,8 +200,6 @@ UINT VkOfSym(KeySym s)
             return e.vk;
     return 0;
 }
-
-} // namespace
 
 UINT VirtualKeyOf(XKeyEvent& ev, KeySym* sym)
 {

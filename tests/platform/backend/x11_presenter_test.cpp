@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "backend/headless/driver.h"
+#include "backend/x11/internal.h"
 #include "backend/x11/x11.h"
 #include "platform/backend/xvfb.h"
 #include "win32/gdi/surface.h"
@@ -933,6 +934,19 @@ TEST_F(X11Presenter, PasteTakesWhatAnotherProgramCopiedLater)
         });
         EXPECT_EQ(headless::Text(edit), expected);
     }
+}
+
+// Alt keys are the menu key on either side; AltGr, as a level-three shift or a mode switch, is no key of the
+// layer's keyboard, so holding it to type a character never opens a menu.
+TEST(X11KeySymbols, AltGrIsNotTheMenuKey)
+{
+    const struct {
+        KeySym sym;
+        UINT vk;
+    } cases[] = {{XK_Alt_L, VK_LMENU}, {XK_Alt_R, VK_RMENU}, {XK_Meta_L, VK_LMENU},
+                 {XK_ISO_Level3_Shift, 0}, {XK_Mode_switch, 0}, {XK_Control_R, VK_RCONTROL}};
+    for (const auto& c : cases)
+        EXPECT_EQ(x11::VkOfSym(c.sym), c.vk) << XKeysymToString(c.sym);
 }
 
 TEST(X11PresenterStart, WithoutADisplayTheLayerStaysHeadless)
