@@ -131,6 +131,65 @@ int Width(HDC dc, const std::u16string& s)
     return sz.cx;
 }
 
+// A multi-line edit expands tabs to stops every eight average characters from the line's start.
+int TabStop(HDC dc)
+{
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    return 8 * (tm.tmAveCharWidth > 0 ? (int)tm.tmAveCharWidth : 6);
+}
+
+int NextTabStop(int x, int stop)
+{
+    return (x / stop + 1) * stop;
+}
+
+// Calls run(offset, count, x) for each stretch of s between tabs, x measured from the line's start, where
+// s begins `at` pixels in; returns where s ends.
+template <class Run>
+int ForEachTabbedRun(HDC dc, const std::u16string& s, int at, Run&& run)
+{
+    int x = at, stop = 0;
+    for (size_t from = 0;;) {
+        size_t tab = s.find(u'\t', from);
+        size_t n = (tab == std::u16string::npos ? s.size() : tab) - from;
+        if (n) {
+            run(from, n, x);
+            x += Width(dc, s.substr(from, n));
+        }
+        if (tab == std::u16string::npos)
+            return x;
+        if (!stop)
+            stop = TabStop(dc);
+        x = NextTabStop(x, stop);
+        from = tab + 1;
+    }
+}
+
+// The width of characters [from, from + count) of a line that starts at lineStart.
+int ShownWidth(HWND hwnd, HDC dc, const Edit* e, size_t from, size_t count, size_t lineStart)
+{
+    std::u16string s = Shown(e, from, count);
+    if (!Multi(hwnd) || s.find(u'\t') == std::u16string::npos)
+        return Width(dc, s);
+    int at = from > lineStart ? ShownWidth(hwnd, dc, e, lineStart, from - lineStart, lineStart) : 0;
+    return ForEachTabbedRun(dc, s, at, [](size_t, size_t, int) {}) - at;
+}
+
+// Writes characters [from, from + count) of the line at lineX, its first character at x.
+void DrawShown(HWND hwnd, HDC dc, const Edit* e, int lineX, int x, int y, size_t from, size_t count)
+{
+    std::u16string s = Shown(e, from, count);
+    if (!Multi(hwnd)) {
+        if (!s.empty())
+            ExtTextOutW(dc, x, y, 0, nullptr, s.c_str(), (UINT)s.size(), nullptr);
+        return;
+    }
+    ForEachTabbedRun(dc, s, x - lineX, [&](size_t offset, size_t n, int at) {
+        ExtTextOutW(dc, lineX + at, y, 0, nullptr, s.c_str() + offset, (UINT)n, nullptr);
+    });
+}
+
 // Splits [from, end) into display lines no wider than `avail`, breaking after blanks (which may hang past the
 // edge) or, for a word longer than the line, inside it.
 void WrapParagraph(HDC dc, const Edit* e, size_t from, size_t end, size_t hardNext, int avail, std::vector<Line>& out)
@@ -141,17 +200,27 @@ void WrapParagraph(HDC dc, const Edit* e, size_t from, size_t end, size_t hardNe
         SIZE sz{};
         GetTextExtentExPointW(dc, e->text.c_str() + from, (int)n, -1, nullptr, dx.data(), &sz);
     }
+    const int stop = TabStop(dc);
     size_t i = from;
     for (;;) {
-        int base = i > from ? dx[i - 1 - from] : 0;
+        // A display line's width so far; a tab reaches the next stop from the line's start.
+        int x = 0;
+        auto advance = [&](size_t k) {
+            if (e->text[k] == u'\t' && !e->passwordChar)
+                return NextTabStop(x, stop) - x;
+            return dx[k - from] - (k > from ? dx[k - 1 - from] : 0);
+        };
         size_t k = i, brk = std::u16string::npos;
         while (k < end) {
+            const int w = advance(k);
             if (IsBlank(e->text[k])) {
+                x += w;
                 brk = ++k;
                 continue;
             }
-            if (k > i && dx[k - from] - base > avail)
+            if (k > i && x + w > avail)
                 break;
+            x += w;
             ++k;
         }
         if (k >= end) {
@@ -226,7 +295,7 @@ size_t LineLength(HWND hwnd, const Edit* e, size_t line)
 int LineX(HWND hwnd, HDC dc, const Edit* e, const Metrics& m, size_t lineStart, size_t lineLen)
 {
     DWORD style = StyleOf(hwnd);
-    int w = Width(dc, Shown(e, lineStart, lineLen));
+    int w = ShownWidth(hwnd, dc, e, lineStart, lineLen, lineStart);
     int avail = m.area.right - m.area.left;
     if ((style & ES_RIGHT) && w < avail)
         return m.area.right - w;
@@ -251,7 +320,7 @@ POINT PosFromChar(HWND hwnd, HDC dc, const Edit* e, size_t pos)
     Metrics m = Measure(hwnd, dc, e);
     size_t line = LineOf(hwnd, e, pos);
     const Line& l = Lines(hwnd, e)[line];
-    int x = LineX(hwnd, dc, e, m, l.start, l.len) + Width(dc, Shown(e, l.start, pos - l.start));
+    int x = LineX(hwnd, dc, e, m, l.start, l.len) + ShownWidth(hwnd, dc, e, l.start, pos - l.start, l.start);
     return {x, m.area.top + ((int)line - e->firstLine) * m.lineHeight};
 }
 
@@ -270,7 +339,7 @@ size_t CharFromPos(HWND hwnd, HDC dc, const Edit* e, POINT pt)
     // The nearest boundary: past a character's middle counts as after it.
     int prev = 0;
     for (size_t i = 1; i <= len; ++i) {
-        int w = Width(dc, Shown(e, ls, i));
+        int w = ShownWidth(hwnd, dc, e, ls, i, ls);
         if (pt.x < x0 + (prev + w) / 2)
             return ls + i - 1;
         prev = w;
@@ -296,7 +365,7 @@ void UpdateScrollBars(HWND hwnd, Edit* e)
         if (style & WS_HSCROLL) {
             int widest = 0;
             for (const Line& l : lines)
-                widest = std::max(widest, Width(dc, Shown(e, l.start, l.len)));
+                widest = std::max(widest, ShownWidth(hwnd, dc, e, l.start, l.len, l.start));
             int avail = m.area.right - m.area.left;
             SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(widest, e->scrollX + avail) - 1,
                           (UINT)avail, e->scrollX, 0};
@@ -321,7 +390,7 @@ void ScrollToCaret(HWND hwnd, Edit* e, bool vertical)
         size_t line = LineOf(hwnd, e, e->caret);
         if (AutoHScroll(hwnd, e)) {
             const Line& l = Lines(hwnd, e)[line];
-            int x = Width(dc, Shown(e, l.start, e->caret - l.start));
+            int x = ShownWidth(hwnd, dc, e, l.start, e->caret - l.start, l.start);
             int avail = m.area.right - m.area.left;
             if (x - e->scrollX > avail)
                 e->scrollX = x - avail + avail / 4;
@@ -357,7 +426,7 @@ int ScrollBy(HWND hwnd, Edit* e, int lines, int dx)
         if (dx && !Wraps(hwnd, e)) {
             int widest = 0;
             for (const Line& l : Lines(hwnd, e))
-                widest = std::max(widest, Width(dc, Shown(e, l.start, l.len)));
+                widest = std::max(widest, ShownWidth(hwnd, dc, e, l.start, l.len, l.start));
             int avail = m.area.right - m.area.left;
             e->scrollX = std::clamp(e->scrollX + dx, 0, std::max(0, widest - avail));
         }
@@ -749,17 +818,14 @@ void Draw(HWND hwnd, HDC dc, Edit* e)
         if (y >= m.area.bottom)
             break;
         int x = LineX(hwnd, dc, e, m, ls, len);
-        std::u16string shown = Shown(e, ls, len);
-        if (!shown.empty())
-            ExtTextOutW(dc, x, y, 0, nullptr, shown.c_str(), (UINT)shown.size(), nullptr);
+        DrawShown(hwnd, dc, e, x, x, y, ls, len);
         size_t a = std::max(sa, ls), b = std::min(sb, ls + len);
         if (showSel && a < b) {
-            int x1 = x + Width(dc, Shown(e, ls, a - ls)), x2 = x + Width(dc, Shown(e, ls, b - ls));
+            int x1 = x + ShownWidth(hwnd, dc, e, ls, a - ls, ls), x2 = x + ShownWidth(hwnd, dc, e, ls, b - ls, ls);
             RECT hl{x1, y, x2, y + m.lineHeight};
             FillRect(dc, &hl, GetSysColorBrush(COLOR_HIGHLIGHT));
             COLORREF old = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-            std::u16string part = Shown(e, a, b - a);
-            ExtTextOutW(dc, x1, y, 0, nullptr, part.c_str(), (UINT)part.size(), nullptr);
+            DrawShown(hwnd, dc, e, x, x1, y, a, b - a);
             SetTextColor(dc, old);
         }
     }

@@ -31,6 +31,28 @@ protected:
     }
 };
 
+// The control's client area printed into a memory bitmap.
+struct Printed {
+    HDC dc = nullptr;
+    HBITMAP bmp = nullptr;
+    HGDIOBJ old = nullptr;
+    explicit Printed(HWND e)
+    {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        bmp = CreateCompatibleBitmap(screen, 200, 100);
+        ReleaseDC(nullptr, screen);
+        old = SelectObject(dc, bmp);
+        SendMessageW(e, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
+    }
+    ~Printed()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+};
+
 struct Source {
     std::string bytes;
     size_t at = 0;
@@ -139,23 +161,55 @@ TEST_F(RichEditTest, OwnColoursInsteadOfTheParents)
     cf.crTextColor = RGB(250, 0, 0);
     EXPECT_TRUE(SendMessageW(e, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf));
     SetWindowTextW(e, u"WWWWWWWW");
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 200, 100);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    SendMessageW(e, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
-    EXPECT_EQ(GetPixel(dc, 150, 80), RGB(10, 20, 30));
+    Printed printed(e);
+    EXPECT_EQ(GetPixel(printed.dc, 150, 80), RGB(10, 20, 30));
     bool red = false;
     for (int y = 0; y < 20 && !red; ++y)
         for (int x = 0; x < 80 && !red; ++x)
-            red = GetPixel(dc, x, y) == RGB(250, 0, 0);
+            red = GetPixel(printed.dc, x, y) == RGB(250, 0, 0);
     EXPECT_TRUE(red);
     EXPECT_FALSE(asked);
     EXPECT_EQ(SendMessageW(e, EM_SETBKGNDCOLOR, 1, 0), (LRESULT)RGB(10, 20, 30));
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
+}
+
+// Tabs reach the next stop, every eight average characters from the line's start, and leave blank space.
+TEST_F(RichEditTest, TabsReachTheNextStop)
+{
+    HWND e = MakeRich(ES_MULTILINE);
+    HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    SendMessageW(e, WM_SETFONT, (WPARAM)font, FALSE);
+    CHARFORMATW cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR;
+    cf.crTextColor = RGB(250, 0, 0);
+    SendMessageW(e, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf);
+    SetWindowTextW(e, u"a\tb\r\n\tc\r\nwwwwwwwww\tk");
+    HDC dc = GetDC(e);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, oldFont);
+    ReleaseDC(e, dc);
+    const int stop = 8 * tm.tmAveCharWidth;
+    auto x = [&](int index) { return (int)(short)LOWORD(SendMessageW(e, EM_POSFROMCHAR, (WPARAM)index, 0)); };
+    const int left = x(0);
+    EXPECT_EQ(x(2), left + stop);          // after "a"
+    EXPECT_EQ(x(6), left + stop);          // a tab at the line's start
+    EXPECT_EQ(x(19), left + 2 * stop);     // nine wide characters pass the first stop
+    EXPECT_EQ(SendMessageW(e, EM_CHARFROMPOS, 0, MAKELPARAM(left + stop + 1, 2)) & 0xFFFF, 2);
+
+    Printed printed(e);
+    HDC mem = printed.dc;
+    int inked = 0;
+    for (int y = 0; y < tm.tmHeight; ++y)
+        for (int px = x(1) + 1; px < x(2) - 1; ++px)
+            inked += GetPixel(mem, px, y) == RGB(250, 0, 0);
+    EXPECT_EQ(inked, 0) << "the tab is drawn as blank space";
+    bool b = false;
+    for (int y = 0; y < tm.tmHeight && !b; ++y)
+        for (int px = x(2); px < x(3) && !b; ++px)
+            b = GetPixel(mem, px, y) == RGB(250, 0, 0);
+    EXPECT_TRUE(b) << "the text after the tab is drawn at the stop";
 }
 
 TEST_F(RichEditTest, RequestResizeAndOleCallback)
