@@ -110,6 +110,34 @@ size_t ExpandedSize(CTKPCommandBar* bar, std::map<CTKPCommandBar*, size_t>& memo
     return total;
 }
 
+// Reads the menus of document types a menu bar stored, "MDIMenu0" onwards, handing each with its id to keep,
+// which takes the reference.
+template <class Keep>
+void ReadMdiMenus(CTKPPropExchange* px, CTKPCommandBars* bars, Keep&& keep)
+{
+    if (px->GetSchema() <= 4)
+        return;
+    const DWORD count = px->ReadCount();
+    if (count > 64)
+        AfxThrowArchiveException(CArchiveException::badIndex);
+    for (DWORD i = 0; i < count; ++i) {
+        CString name;
+        name.Format(u"%s%i", u"MDIMenu", int(i));
+        std::unique_ptr<CTKPPropExchange> section = Section(px, name);
+        int id = 0;
+        PropExchangeInt(section.get(), u"Id", &id, 0);
+        auto* controls = new CTKPControls();
+        controls->SetCommandBars(bars);
+        try {
+            controls->DoPropExchange(section.get());
+        } catch (...) {
+            controls->InternalRelease();
+            throw;
+        }
+        keep(UINT_PTR(UINT(id)), controls);
+    }
+}
+
 } // namespace
 
 // ---- Controls ----------------------------------------------------------------------------------
@@ -313,27 +341,7 @@ void CTKPToolBar::ExchangeMenus(CTKPPropExchange* px)
         px->WriteCount(0);
         return;
     }
-    if (px->GetSchema() <= 4)
-        return;
-    const DWORD count = px->ReadCount();
-    if (count > 64)
-        AfxThrowArchiveException(CArchiveException::badIndex);
-    for (DWORD i = 0; i < count; ++i) {
-        CString name;
-        name.Format(u"%s%i", u"MDIMenu", int(i));
-        std::unique_ptr<CTKPPropExchange> section = Section(px, name);
-        int id = 0;
-        PropExchangeInt(section.get(), u"Id", &id, 0);
-        auto* controls = new CTKPControls();
-        controls->SetCommandBars(GetCommandBars());
-        try {
-            controls->DoPropExchange(section.get());
-        } catch (...) {
-            controls->InternalRelease();
-            throw;
-        }
-        controls->InternalRelease();
-    }
+    ReadMdiMenus(px, GetCommandBars(), [](UINT_PTR, CTKPControls* controls) { controls->InternalRelease(); });
 }
 
 void CTKPMenuBar::ExchangeMenus(CTKPPropExchange* px)
@@ -351,27 +359,7 @@ void CTKPMenuBar::ExchangeMenus(CTKPPropExchange* px)
         }
         return;
     }
-    if (px->GetSchema() <= 4)
-        return;
-    const DWORD count = px->ReadCount();
-    if (count > 64)
-        AfxThrowArchiveException(CArchiveException::badIndex);
-    for (DWORD i = 0; i < count; ++i) {
-        CString name;
-        name.Format(u"%s%i", u"MDIMenu", int(i));
-        std::unique_ptr<CTKPPropExchange> section = Section(px, name);
-        int id = 0;
-        PropExchangeInt(section.get(), u"Id", &id, 0);
-        auto* controls = new CTKPControls();
-        controls->SetCommandBars(GetCommandBars());
-        try {
-            controls->DoPropExchange(section.get());
-        } catch (...) {
-            controls->InternalRelease();
-            throw;
-        }
-        StoreMenu(UINT_PTR(UINT(id)), controls);
-    }
+    ReadMdiMenus(px, GetCommandBars(), [this](UINT_PTR id, CTKPControls* controls) { StoreMenu(id, controls); });
 }
 
 void CTKPPopupBar::DoPropExchange(CTKPPropExchange* px)
