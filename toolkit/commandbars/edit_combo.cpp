@@ -40,6 +40,25 @@ CString WindowText(HWND hWnd)
     return CString(text.c_str());
 }
 
+// The keyboard moves into a bar's field or back out of it: the field takes it and its bar tracks the field;
+// leaving gives it back to the window that had it before.
+void MoveFieldFocus(CTKPCommandBar* bar, HWND field, int index, BOOL focused)
+{
+    if (focused) {
+        if (field && ::GetFocus() != field)
+            ::SetFocus(field);
+        if (bar) {
+            bar->SetTrackingMode(1, FALSE, TRUE);
+            bar->SetSelected(index, TRUE);
+        }
+        ++TKPFocusedEditCount();
+    } else {
+        if (field && ::GetFocus() == field && bar && bar->m_pPopupOwner && bar->m_pPopupOwner->m_hWnd)
+            ::SetFocus(bar->m_pPopupOwner->m_hWnd);
+        --TKPFocusedEditCount();
+    }
+}
+
 // Shows or hides a field window without moving it.
 void ShowField(HWND field, BOOL show)
 {
@@ -226,22 +245,8 @@ void CTKPControlEdit::SetFocused(BOOL focused)
     if (m_bFocused == focused)
         return;
     m_bFocused = focused;
-    CTKPCommandBar* bar = m_pParent;
-    if (focused) {
-        if (HasEditWindow() && ::GetFocus() != m_pEdit->m_hWnd)
-            ::SetFocus(m_pEdit->m_hWnd);
-        if (bar) {
-            bar->SetTrackingMode(1, FALSE, TRUE);
-            bar->SetSelected(m_nIndex, TRUE);
-        }
-        ++TKPFocusedEditCount();
-        NotifySite(EN_SETFOCUS);
-    } else {
-        if (HasEditWindow() && ::GetFocus() == m_pEdit->m_hWnd && bar && bar->m_pPopupOwner && bar->m_pPopupOwner->m_hWnd)
-            ::SetFocus(bar->m_pPopupOwner->m_hWnd);
-        --TKPFocusedEditCount();
-        NotifySite(EN_KILLFOCUS);
-    }
+    MoveFieldFocus(m_pParent, HasEditWindow() ? m_pEdit->m_hWnd : nullptr, m_nIndex, focused);
+    NotifySite(focused ? EN_SETFOCUS : EN_KILLFOCUS);
     RedrawParent();
 }
 
@@ -605,29 +610,15 @@ void CTKPControlComboBox::SetFocused(BOOL focused)
     if (m_bFocused == focused)
         return;
     m_bFocused = focused;
-    CTKPCommandBar* bar = m_pParent;
     if (focused) {
         m_nSavedSel = GetCurSel();
         m_bSelAccepted = FALSE;
-        if (m_pEdit && m_pEdit->m_hWnd && ::GetFocus() != m_pEdit->m_hWnd)
-            ::SetFocus(m_pEdit->m_hWnd);
-        if (bar) {
-            bar->SetTrackingMode(1, FALSE, TRUE);
-            bar->SetSelected(m_nIndex, TRUE);
-        }
-        ++TKPFocusedEditCount();
-        NotifySite(CBN_SETFOCUS);
-    } else {
-        if (!m_bSelAccepted && !IsDroppedDown() && !m_pEdit) {
-            SetCurSel(m_nSavedSel);
-            NotifySite(CBN_SELENDCANCEL);
-        }
-        if (m_pEdit && m_pEdit->m_hWnd && ::GetFocus() == m_pEdit->m_hWnd && bar && bar->m_pPopupOwner &&
-            bar->m_pPopupOwner->m_hWnd)
-            ::SetFocus(bar->m_pPopupOwner->m_hWnd);
-        --TKPFocusedEditCount();
-        NotifySite(CBN_KILLFOCUS);
+    } else if (!m_bSelAccepted && !IsDroppedDown() && !m_pEdit) {
+        SetCurSel(m_nSavedSel);
+        NotifySite(CBN_SELENDCANCEL);
     }
+    MoveFieldFocus(m_pParent, m_pEdit && m_pEdit->m_hWnd ? m_pEdit->m_hWnd : nullptr, m_nIndex, focused);
+    NotifySite(focused ? CBN_SETFOCUS : CBN_KILLFOCUS);
     RedrawParent();
 }
 
