@@ -123,19 +123,7 @@ void AnswerBox(std::vector<Box>& seen, UINT key, bool alt = false)
 
 class MdbPaneTest : public PreviewPaneTest {
 protected:
-    void SetUp() override
-    {
-        SetPreviewHost(&host);
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, u"preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 640, 480)));
-        hFrame = frame->m_hWnd;
-        pane = new CMainPreviewView;
-        CCreateContext context;
-        context.m_pCurrentDoc = &daoDoc;
-        CRect rc;
-        frame->GetClientRect(&rc);
-        ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rc, frame, 0xE901, &context));
-    }
+    void SetUp() override { CreateFrameAndPane(&daoDoc); }
     void TearDown() override
     {
         headless::ClearModalAnswers();

@@ -44,17 +44,19 @@ public:
     static CString WriteFile(const std::string& name, const std::string& bytes);
 
 protected:
-    void SetUp() override {
+    void SetUp() override { CreateFrameAndPane(&doc); }
+    // The frame and a pane that previews for this document.
+    void CreateFrameAndPane(CDocument* document) {
         SetPreviewHost(&host);
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, u"preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 640, 480)));
         hFrame = frame->m_hWnd;
-        CreatePane();
+        CreatePane(document);
     }
-    void CreatePane() {
+    void CreatePane(CDocument* document = nullptr) {
         pane = new CMainPreviewView;
         CCreateContext context;
-        context.m_pCurrentDoc = &doc;
+        context.m_pCurrentDoc = document ? document : &doc;
         CRect rc;
         frame->GetClientRect(&rc);
         ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rc, frame, 0xE901, &context));

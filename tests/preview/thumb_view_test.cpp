@@ -40,19 +40,7 @@ public:
 
 class ThumbViewTest : public PreviewPaneTest {
 protected:
-    void SetUp() override
-    {
-        SetPreviewHost(&host);
-        frame = new CFrameWnd;
-        ASSERT_TRUE(frame->Create(nullptr, u"preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 640, 480)));
-        hFrame = frame->m_hWnd;
-        pane = new CMainPreviewView;
-        CCreateContext context;
-        context.m_pCurrentDoc = &folderDoc;
-        CRect rc;
-        frame->GetClientRect(&rc);
-        ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rc, frame, 0xE901, &context));
-    }
+    void SetUp() override { CreateFrameAndPane(&folderDoc); }
     FolderDoc folderDoc;
 };
 
