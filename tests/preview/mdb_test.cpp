@@ -123,7 +123,7 @@ void AnswerBox(std::vector<Box>& seen, UINT key, bool alt = false)
 
 class MdbPaneTest : public PreviewPaneTest {
 protected:
-    void SetUp() override { CreateFrameAndPane(&daoDoc); }
+    void SetUp() override { CreateFrameAndPane(&daoDoc, &host); }
     void TearDown() override
     {
         headless::ClearModalAnswers();

@@ -44,10 +44,10 @@ public:
     static CString WriteFile(const std::string& name, const std::string& bytes);
 
 protected:
-    void SetUp() override { CreateFrameAndPane(&doc); }
-    // The frame and a pane that previews for this document.
-    void CreateFrameAndPane(CDocument* document) {
-        SetPreviewHost(&host);
+    void SetUp() override { CreateFrameAndPane(&doc, &host); }
+    // The frame and a pane that previews for this document, for this stand-in of the application.
+    void CreateFrameAndPane(CDocument* document, IPreviewHost* previewHost) {
+        SetPreviewHost(previewHost);
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, u"preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 640, 480)));
         hFrame = frame->m_hWnd;

@@ -40,7 +40,7 @@ public:
 
 class ThumbViewTest : public PreviewPaneTest {
 protected:
-    void SetUp() override { CreateFrameAndPane(&folderDoc); }
+    void SetUp() override { CreateFrameAndPane(&folderDoc, &host); }
     FolderDoc folderDoc;
 };
 
