@@ -45,8 +45,8 @@ protected:
     void SetUp() override
     {
         m_frame = OpenFrame();
-        m_container = static_cast<TestTabbedContainer*>(
-            Manager().OnCreatePane(paneTypeTabbedContainer, Manager().GetLayout()));
+        // A bare container draws exactly what the painter is asked to draw.
+        m_container = new TestTabbedContainer(Manager().GetLayout());
         m_pane = MakePane(Manager(), 1, u"Tools");
         m_container->AddPane(m_pane, FALSE);
         m_container->AddCaptionButton(TKP_IDS_PANE_CLOSE);
