@@ -454,6 +454,7 @@ void CTKPPaneFramedTheme::DrawTabbedContainer(CDC* dc, CTKPPaneBase* container, 
         ::SetBkMode(dc->m_hDC, TRANSPARENT);
         DrawCaption(dc, container, rc);
     }
+    DrawContainerTabs(dc, container, rc);
     Pixel(dc, rc.left, rc.top, 51);
     Pixel(dc, rc.right - 1, rc.top, 51);
     Pixel(dc, rc.left, rc.bottom - 1, 51);

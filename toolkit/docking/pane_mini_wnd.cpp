@@ -632,6 +632,8 @@ void CTKPDockingPaneMiniWnd::OnNcPaint()
     ::ExcludeClipRect(hdc, client.left, client.top, client.right, client.bottom);
     CDC dc;
     dc.Attach(hdc);
+    // A theme that draws no floating frame still leaves a plain one rather than stale pixels.
+    ::FillRect(hdc, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
     if (painter)
         painter->DrawFloatingFrame(&dc, this, rc);
     dc.Detach();

@@ -7,6 +7,8 @@
 #include "toolkit/docking/pane_tabbed_container.h"
 #include "toolkit/docking/tab_painter.h"
 
+#include <set>
+
 using namespace docktest;
 
 namespace {
@@ -301,14 +303,31 @@ TEST_F(TabbedContainerTest, AttachHitTestTakesTheCaptionAndTheTabRow)
 
 TEST_F(TabbedContainerTest, ThemeChangesRedrawTheTabsWithTheNewPainter)
 {
-    for (int theme : {0, 2, 5, 9}) {
+    for (int theme : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}) {
         SCOPED_TRACE(theme);
         Manager().SetDockingTheme(theme);
         m_frame->RecalcLayout();
         EXPECT_EQ(m_container->GetPaintManager(), Manager().GetPaintManager()->GetPaneTabPainter());
         EXPECT_EQ(m_container->m_pListedIn, m_container->GetPaintManager());
-        EXPECT_FALSE(m_container->GetItem(0)->GetRect().IsRectEmpty());
-        ::UpdateWindow(Window());
+        const CRect tab = m_container->GetItem(0)->GetRect();
+        ASSERT_FALSE(tab.IsRectEmpty());
+        // The tab is drawn: its caption and edges leave more than one colour in it.
+        RECT client;
+        ::GetClientRect(Window(), &client);
+        HDC screen = ::GetDC(nullptr);
+        HDC mem = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
+        HGDIOBJ old = ::SelectObject(mem, bitmap);
+        ::SendMessageW(Window(), WM_PRINTCLIENT, WPARAM(mem), PRF_CLIENT);
+        std::set<COLORREF> colours;
+        for (int y = tab.top; y < tab.bottom; ++y)
+            for (int x = tab.left; x < tab.right; ++x)
+                colours.insert(::GetPixel(mem, x, y));
+        EXPECT_GT(colours.size(), 1u);
+        ::SelectObject(mem, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(mem);
+        ::ReleaseDC(nullptr, screen);
     }
 }
 
