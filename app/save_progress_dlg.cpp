@@ -247,6 +247,10 @@ void RunRecoverCommand(CFoundListCtrl* list, BOOL requireTicks)
     BrowseForDestination();
     if (DestinationFolder[0] == 0)
         return;
+    // Recovering everything saves the whole tree, whatever was ticked before.
+    if (!requireTicks)
+        if (CFoundTreeCtrl* tree = list->GetFoundTree())
+            tree->TickEverything();
     SaveJob job;
     job.folderItems = list->RecoverFolderList();
     job.fileIds = list->RecoverFileList();
