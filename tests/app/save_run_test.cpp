@@ -196,6 +196,14 @@ TEST_P(EndToEnd, RecoverAllWritesTheWholeVolumeWithoutTicks)
     const bool ntfs = img.volumes[0].fs == "NTFS";
     ASSERT_TRUE(list->RecoverFolderItems.IsEmpty());
     ASSERT_TRUE(list->RecoverFileIds.IsEmpty());
+    // A deleted folder is drawn in its colour before the run and after it.
+    HTREEITEM deletedItem = nullptr;
+    for (const FixtureEntry* e : img.EntriesOf(0))
+        if (e->is_dir && e->deleted && e->Parent().empty() && !deletedItem)
+            deletedItem = Item({scanresults::EngineName(*e, ntfs)});
+    COLORREF before = 0;
+    ASSERT_NE(deletedItem, nullptr);
+    ASSERT_TRUE(tree.GetItemColor(deletedItem, &before));
 
     const std::string dest = Fresh("dest-all");
     headless::AnswerNextModal([&](HWND browser) {
@@ -216,6 +224,9 @@ TEST_P(EndToEnd, RecoverAllWritesTheWholeVolumeWithoutTicks)
     EXPECT_GE(written, 4);
     EXPECT_TRUE(list->RecoverFolderItems.IsEmpty()) << "the run used the ticks up";
     EXPECT_EQ(tree.GetCheck(tree.GetRootItem()), 0);
+    COLORREF after = 0;
+    EXPECT_TRUE(tree.GetItemColor(deletedItem, &after));
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(SaveRun, NothingTickedGivesTheHintAndCancellingTheBrowserSavesNothing)
