@@ -208,6 +208,35 @@ TEST_F(WizardFront, AVolumeGoesStraightToTheScanPageAndADiskThroughTheSearch)
     EXPECT_EQ(DWORD(partitions), PartitionCount);
 }
 
+// A volume's five lines stay readable: the capacity pie and its legend lie below them.
+TEST_F(WizardFront, TheCapacityPieLeavesTheVolumeLinesUncovered)
+{
+    START_OR_SKIP();
+    ChooseMode(131);
+    ChooseDrive(u"Logical Drives C: ");
+    headless::PumpUntilIdle();
+    CWnd* pane = drives_->m_pDisplay;
+    ASSERT_TRUE(pane);
+    CWnd* pie = pane->GetDlgItem(61467);
+    ASSERT_TRUE(pie && pie->IsWindowVisible());
+    CRect pieRect;
+    pie->GetWindowRect(&pieRect);
+    int lines = 0;
+    for (CWnd* child = pane->GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT)) {
+        WCHAR cls[32] = {};
+        ::GetClassNameW(child->m_hWnd, cls, 32);
+        CString text;
+        child->GetWindowText(text);
+        if (child == pie || !child->IsWindowVisible() || CString(cls) != u"Static" || text.IsEmpty())
+            continue;
+        CRect r, overlap;
+        child->GetWindowRect(&r);
+        EXPECT_FALSE(overlap.IntersectRect(&r, &pieRect)) << "a line at y " << r.top << " is covered";
+        ++lines;
+    }
+    EXPECT_GE(lines, 10);
+}
+
 // Stop while the search waits for its question: the page never moves on before the worker's finished signal, and
 // the answer decides whether it goes on.
 TEST_F(WizardFront, StopDuringTheSearchAsksAndTheAnswerDecides)
