@@ -540,6 +540,8 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NCCREATE:
         if (!c)
             CreateState<Combo>(hwnd);
+        // Scroll bars asked of a combo box are its list's, which always has one: the field shows none.
+        SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~LONG_PTR(WS_VSCROLL | WS_HSCROLL));
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CREATE: return Create(hwnd, c, (const CREATESTRUCTW*)lParam) ? 0 : -1;
     case WM_DESTROY:
