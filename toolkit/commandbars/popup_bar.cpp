@@ -463,9 +463,15 @@ BOOL CTKPPopupBar::ProcessSpecialKey(int code)
 {
     if (code == 0 && m_bExpandable && !m_bExpanded) {
         // The last selectable command: the next one wraps round to the start.
-        const int next = m_pControls->GetNext(m_nSelected, 1);
-        if (::GetKeyState(VK_CONTROL) < 0 || (m_nSelected != -1 && next <= m_nSelected))
+        const int selected = m_nSelected;
+        const int next = m_pControls->GetNext(selected, 1);
+        if (::GetKeyState(VK_CONTROL) < 0 || (selected != -1 && next <= selected)) {
             ExpandBar();
+            // The key goes on from where it was pressed, to the first command the popup now shows
+            // beyond it, not round to the top.
+            if (m_bExpanded && selected != -1)
+                m_nSelected = selected;
+        }
     }
     return CTKPCommandBar::ProcessSpecialKey(code);
 }

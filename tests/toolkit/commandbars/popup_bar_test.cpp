@@ -2,6 +2,7 @@
 // personalised menus and their expansion, the animation kind, and the popup tool bar.
 #include <gtest/gtest.h>
 
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/window_helpers.h"
@@ -146,11 +147,17 @@ TEST_F(PopupBarTest, PersonalisedMenusHideRarelyUsedCommandsUntilExpanded) {
             bar->OnHookKeyDown(VK_DOWN, 0);
         } else if (way == 1) {
             bar->SetSelected(0, TRUE);
+            // Keys reach the thread through its active window.
+            HWND frame = ::CreateWindowExW(0, tktest::RegisterPlainWindowClass(u"PopupBarTestFrame"), u"",
+                                           WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+            ::ShowWindow(frame, SW_SHOW);
+            headless::PumpUntilIdle();
             headless::KeyDown(VK_CONTROL);
             headless::PumpUntilIdle();
             bar->OnHookKeyDown(VK_DOWN, 0);
             headless::KeyUp(VK_CONTROL);
             headless::PumpUntilIdle();
+            ::DestroyWindow(frame);
         } else {
             bar->SetSelected(expand->GetIndex(), FALSE);
             headless::AdvanceClock(899);
@@ -202,6 +209,8 @@ TEST_F(PopupBarTest, AnimationKindFollowsTheOptionsAndTheSystem) {
     EXPECT_EQ(got, expected);
     // A popup that hosts a window is never animated, nor one without bars.
     bars.GetCommandBarsOptions()->nAnimation = 4;
+    // The fade plays in frames paced by the clock; on the test's virtual clock it plays at once.
+    GetGlobalPaintManager()->m_nAnimationDuration = 0;
     AddCommands(bar, 1000, 2);
     ASSERT_TRUE(bar->PopupAt(100, 100));
     EXPECT_EQ(bar->GetAnimationType(), 4);
