@@ -665,6 +665,18 @@ BOOL CTKPPopupBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     }
     if (message == WM_MOUSEMOVE && m_bTearOffPopup)
         OnTearOffHover(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (message == WM_MOUSEMOVE && m_pParentControl) {
+        // Back over the item that opened the popup: its bar selects it again.
+        CTKPCommandBar* parent = GetParentBar();
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const RECT item = m_pParentControl->GetRect();
+        if (parent && parent->m_hWnd && m_hWnd) {
+            ::MapWindowPoints(m_hWnd, parent->m_hWnd, &pt, 1);
+            const int index = m_pParentControl->GetIndex();
+            if (::PtInRect(&item, pt) && parent->m_nSelected != index)
+                parent->SetSelected(index);
+        }
+    }
     if (message == WM_TIMER && wParam == TKP_TIMER_EXPAND) {
         ::KillTimer(m_hWnd, TKP_TIMER_EXPAND);
         if (CTKPControl* selected = GetControl(m_nSelected); selected && selected->GetID() == TKP_ID_EXPAND_POPUP)
@@ -739,6 +751,21 @@ void CTKPPopupBar::ExpandBar()
     m_bExpandAnimation = FALSE;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+BOOL CTKPPopupBar::DestroyWindow()
+{
+    CWnd* site = GetSite();
+    if (m_hWnd && site && site->m_hWnd) {
+        std::vector<HWND> children;
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            children.push_back(child);
+        for (HWND child : children) {
+            ::ShowWindow(child, SW_HIDE);
+            ::SetParent(child, site->m_hWnd);
+        }
+    }
+    return CTKPCommandBar::DestroyWindow();
 }
 
 BOOL CTKPPopupBar::IsVisible() const

@@ -30,6 +30,9 @@ public:
     // Shows the rarely used commands the popup hides, and lays it out again.
     virtual void ExpandBar();
 
+    // Windows the popup hosts (edit and combo fields) move to the site frame, hidden, so they
+    // keep what the user typed when the popup's window goes.
+    BOOL DestroyWindow() override;
     BOOL SetTrackingMode(int mode, BOOL selectFirst = TRUE, BOOL fromKeyboard = FALSE) override;
     // A selection hidden by scrolling scrolls into view; resting on the expand item expands later.
     BOOL SetSelected(int index, BOOL keyboard = FALSE) override;

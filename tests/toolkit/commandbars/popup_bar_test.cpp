@@ -388,3 +388,46 @@ TEST_F(PopupBarTest, CommandsShowTheShortcutsOfTheFramesKeys) {
         bar->InternalRelease();
     }
 }
+
+TEST_F(PopupBarTest, AHostedWindowOutlivesItsPopupWithItsText) {
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, u"Site", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
+    CTKPCommandBars bars;
+    bars.SetSite(frame);
+    CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(&bars);
+    AddCommands(bar, 1000, 2);
+    ASSERT_TRUE(bar->PopupAt(100, 100));
+    HWND field = ::CreateWindowExW(0, u"EDIT", u"typed", WS_CHILD | WS_VISIBLE, 2, 2, 80, 18, bar->m_hWnd, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(field, nullptr);
+    bar->SetTrackingMode(0);
+    EXPECT_EQ(bar->m_hWnd, nullptr);
+    ASSERT_TRUE(::IsWindow(field));
+    EXPECT_EQ(::GetParent(field), frame->m_hWnd);
+    EXPECT_FALSE(::IsWindowVisible(field));
+    WCHAR text[16] = {};
+    ::GetWindowTextW(field, text, 16);
+    EXPECT_EQ(CString(text), CString(u"typed"));
+    bar->InternalRelease();
+    frame->DestroyWindow();
+}
+
+TEST_F(PopupBarTest, TheMouseBackOnTheOpeningItemSelectsItAgain) {
+    CTKPPopupBar* menu = CTKPPopupBar::CreatePopupBar(nullptr);
+    CTKPControl* item = menu->GetControls()->Add(TKP_CONTROL_POPUP, 0);
+    item->SetCaption(u"More");
+    AddCommands(menu, 1000, 2);
+    AddCommands(static_cast<CTKPPopupBar*>(item->GetCommandBar()), 2000, 3);
+    ASSERT_TRUE(menu->PopupAt(100, 100));
+    ASSERT_TRUE(menu->SetPopuped(0));
+    auto* sub = static_cast<CTKPPopupBar*>(item->GetCommandBar());
+    ASSERT_TRUE(sub->IsVisible());
+    menu->SetSelected(-1);
+    // The mouse hook hands every move to the open popups, in their own client co-ordinates.
+    POINT pt{(item->GetRect().left + item->GetRect().right) / 2, (item->GetRect().top + item->GetRect().bottom) / 2};
+    ::MapWindowPoints(menu->m_hWnd, sub->m_hWnd, &pt, 1);
+    ::SendMessageW(sub->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+    EXPECT_EQ(menu->m_nSelected, 0);
+    menu->SetTrackingMode(0);
+    menu->InternalRelease();
+}
