@@ -1,6 +1,7 @@
 // Opens popup menus on the display and keeps them there for some seconds: "scroll" a menu of 60
 // commands that must scroll, scrolled down a little; "nested" a menu with a submenu opened beside
 // it, both casting the theme's solid shadows. Usage: popup_art scroll|nested [seconds]
+#include "backend/x11/x11.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -41,6 +42,11 @@ int main(int argc, char** argv)
 {
     const char* mode = argc > 1 ? argv[1] : "scroll";
     const DWORD seconds = argc > 2 ? DWORD(std::atoi(argv[2])) : 10;
+    const bool desktop = x11::StartIfDisplay();
+    // A window behind the popups, as the frame whose menu they would be.
+    CWnd backdrop;
+    backdrop.CreateEx(0, AfxRegisterWndClass(0, nullptr, HBRUSH(::GetStockObject(WHITE_BRUSH))), u"Dovemark",
+                      WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{20, 0, 620, 1000}, nullptr, 0);
     SetGlobalTheme(0);
     GetGlobalPaintManager()->m_bPopupShadow = TRUE;
     CTKPCommandBars bars;
@@ -71,5 +77,8 @@ int main(int argc, char** argv)
     }
     popup->SetTrackingMode(0);
     popup->InternalRelease();
+    backdrop.DestroyWindow();
+    if (desktop)
+        x11::Stop();
     return 0;
 }
