@@ -341,6 +341,11 @@ TEST_F(WizardFront, AFailedScanLeavesThePageReadyForTheNextOne)
     EXPECT_EQ(ScanFailedFlag, 1u);
     EXPECT_TRUE(scan_->m_next.IsWindowVisible());
     EXPECT_FALSE(scan_->m_stop.IsWindowVisible());
+    // Neither the band nor the pane still says to wait.
+    CString status;
+    scan_->m_pDisplay->m_status.GetWindowText(status);
+    EXPECT_TRUE(status.IsEmpty());
+    EXPECT_FALSE(scan_->m_status.IsWindowVisible());
     EXPECT_EQ(m_frame->m_bResultsReady, 0);
 
     LogicalDriveTable.RootText[0][0] = letter;
