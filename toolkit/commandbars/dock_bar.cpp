@@ -7,6 +7,7 @@
 #include "toolkit/commandbars/tool_bar.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 IMPLEMENT_DYNAMIC(CTKPDockBar, CWnd)
 
@@ -35,17 +36,111 @@ BOOL CTKPDockBar::Create(CWnd* pParent, DWORD style, UINT id)
                         id);
 }
 
-void CTKPDockBar::DockCommandBar(CTKPToolBar* bar, LPCRECT)
+void CTKPDockBar::DockCommandBar(CTKPToolBar* bar, LPCRECT rect)
 {
-    if (!bar || FindBar(bar) != -1)
+    if (!bar)
         return;
+    if (FindBar(bar) != -1) {
+        if (!rect)
+            return;
+        RECT window{};
+        if (bar->m_hWnd && ::GetWindowRect(bar->m_hWnd, &window) && ::EqualRect(&window, rect))
+            return;
+    }
     if (auto* old = bar->GetDockBar())
         old->RemoveCommandBar(bar);
-    // The bar starts a row of its own after the last row.
-    m_bars.push_back(bar);
-    m_bars.push_back(nullptr);
+    if (rect) {
+        RECT client = *rect;
+        if (m_hWnd)
+            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&client), 2);
+        InsertAtPoint(bar, POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
+        bar->m_rcMRUDock = client;
+    } else {
+        // The bar starts a row of its own after the last row.
+        if (m_bars.empty() || m_bars.back())
+            m_bars.push_back(nullptr);
+        m_bars.push_back(bar);
+        m_bars.push_back(nullptr);
+        bar->m_rcMRUDock = RECT{0, 0, 0, 0};
+    }
+    if (bar->m_hWnd && m_hWnd && ::GetParent(bar->m_hWnd) != m_hWnd)
+        ::SetParent(bar->m_hWnd, m_hWnd);
     bar->SetDockBar(this);
     bar->SetPosition(GetPosition());
+    NormalizeRows();
+    if (m_pCommandBars)
+        m_pCommandBars->RecalcFrameLayout(TRUE);
+}
+
+int CTKPDockBar::InsertAtPoint(CTKPToolBar* bar, POINT centre)
+{
+    if (m_bars.empty() || m_bars.front())
+        m_bars.insert(m_bars.begin(), nullptr);
+    const BOOL horizontal = GetPosition() < 2;
+    const int across = horizontal ? centre.y : centre.x;
+    BOOL havePrevious = FALSE;
+    int previousFar = 0;
+    size_t rowStart = 1;
+    for (size_t i = 1; i <= m_bars.size(); ++i) {
+        if (i < m_bars.size() && m_bars[i])
+            continue;
+        // A row ends at i: its far edge across the dock is that of its visible bars.
+        BOOL any = FALSE;
+        int far = 0;
+        for (size_t j = rowStart; j < i; ++j) {
+            CTKPCommandBar* entry = m_bars[j];
+            RECT rc{};
+            if (!entry->m_hWnd || !entry->IsVisible() || !::GetWindowRect(entry->m_hWnd, &rc))
+                continue;
+            if (m_hWnd)
+                ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+            far = any ? std::max(far, int(horizontal ? rc.bottom : rc.right)) : int(horizontal ? rc.bottom : rc.right);
+            any = TRUE;
+        }
+        if (any) {
+            if (havePrevious && across == previousFar) {
+                // Right on the edge between two rows: a row of its own between them.
+                m_bars.insert(m_bars.begin() + long(rowStart), {bar, nullptr});
+                return int(rowStart);
+            }
+            if (far > across) {
+                m_bars.insert(m_bars.begin() + long(rowStart), bar);
+                return int(rowStart);
+            }
+            havePrevious = TRUE;
+            previousFar = far;
+        }
+        rowStart = i + 1;
+    }
+    if (m_bars.back())
+        m_bars.push_back(nullptr);
+    m_bars.push_back(bar);
+    m_bars.push_back(nullptr);
+    return int(m_bars.size()) - 2;
+}
+
+void CTKPDockBar::NormalizeRows()
+{
+    // A stretching bar (the menu bar) has its row to itself.
+    for (size_t i = 0; i < m_bars.size(); ++i) {
+        auto* bar = dynamic_cast<CTKPToolBar*>(m_bars[i]);
+        if (!bar || !(bar->GetDockingFlags() & 64))
+            continue;
+        if (i > 0 && m_bars[i - 1]) {
+            m_bars.insert(m_bars.begin() + long(i), nullptr);
+            ++i;
+        }
+        if (i + 1 < m_bars.size() && m_bars[i + 1])
+            m_bars.insert(m_bars.begin() + long(i + 1), nullptr);
+    }
+    // Empty rows go: no two row ends follow each other, and the entries start with one.
+    std::vector<CTKPCommandBar*> rows{nullptr};
+    for (CTKPCommandBar* entry : m_bars)
+        if (entry || rows.back())
+            rows.push_back(entry);
+    if (rows.back())
+        rows.push_back(nullptr);
+    m_bars.swap(rows);
 }
 
 BOOL CTKPDockBar::RemoveCommandBar(CTKPCommandBar* bar, int excluded)

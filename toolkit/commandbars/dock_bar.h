@@ -16,8 +16,15 @@ public:
     ~CTKPDockBar() override;
 
     BOOL Create(CWnd* pParent, DWORD style, UINT id);
-    // Puts a bar at the end of the last row.
+    // Docks a bar: without a rectangle in a new last row; with one (screen co-ordinates) into the
+    // row its centre falls in, which becomes the bar's last docked place.
     void DockCommandBar(CTKPToolBar* bar, LPCRECT rect = nullptr);
+    // Enters the bar as the first of the row whose far edge lies beyond the point (client
+    // co-ordinates), in a new row between two when the point is on their border, else in a new
+    // last row. Returns the entry's index.
+    int InsertAtPoint(CTKPToolBar* bar, POINT centre);
+    // A stretching bar gets a row of its own; empty rows go.
+    void NormalizeRows();
     // Takes the bar off; an empty row goes with it. `excluded` is an index not to look at (-1).
     BOOL RemoveCommandBar(CTKPCommandBar* bar, int excluded = -1);
     int FindBar(CTKPCommandBar* bar, int excluded = -1) const;

@@ -3,6 +3,9 @@
 
 #include "toolkit/commandbars/command_bar.h"
 
+#include <utility>
+#include <vector>
+
 class CTKPPopupBar : public CTKPCommandBar {
     DECLARE_SERIAL(CTKPPopupBar)
 public:
@@ -26,6 +29,21 @@ public:
     virtual void ExpandBar();
 
     BOOL SetTrackingMode(int mode, BOOL selectFirst = TRUE, BOOL fromKeyboard = FALSE) override;
+    // A selection hidden by scrolling scrolls into view; resting on the expand item expands later.
+    BOOL SetSelected(int index, BOOL keyboard = FALSE) override;
+    // Down on the last command (or Ctrl+Down) of an expandable popup expands it.
+    BOOL ProcessSpecialKey(int code) override;
+    void DrawCommandBar(CDC* pDC, const RECT& rcClip) override;
+    // 2 unfold, 3 slide, 4 fade, 5 none: from the options, the system's menu settings, or at random.
+    int GetAnimationType() const;
+    // Scrolls a scrolling popup by one command; FALSE at the end.
+    BOOL ScrollDown();
+    BOOL ScrollUp();
+    BOOL IsScrolling() const { return m_bScrolling; }
+    int GetFirstVisible() const { return m_nFirstVisible; }
+    int GetLastVisible() const { return m_nLastVisible; }
+    RECT GetScrollUpRect() const { return m_rcScrollUp; }
+    RECT GetScrollDownRect() const { return m_rcScrollDown; }
     // The popup menu's column of controls (or the grid of a popup tool bar) and the size it takes.
     CSize CalcLayout(int length, DWORD mode) override;
     void OnRecalcLayout() override;
@@ -65,6 +83,22 @@ public:
     BOOL m_bDoubleGripper = FALSE;
 
 protected:
+    // Lays the stacked controls out from the first visible one inside the scrolling height.
+    void LayoutScrolled(std::vector<std::pair<CTKPControl*, RECT>>& placed, const RECT& border, int width);
+    void OnScrollTimer(UINT_PTR id);
+    void PlayAnimation();
+
+    BOOL m_bScrolling = FALSE;
+    int m_nFirstVisible = 0;
+    int m_nLastVisible = 0;
+    // The height a scrolling popup has, and the command to end at when scrolling down (-1 none).
+    int m_nScrollHeight = 0;
+    int m_nScrollAnchorLast = -1;
+    RECT m_rcScrollUp{0, 0, 0, 0};
+    RECT m_rcScrollDown{0, 0, 0, 0};
+    UINT_PTR m_nScrollTimer = 0;
+    BOOL m_bExpandAnimation = FALSE;
+
     // Casts the popup's shadow anew (an open popup in its own window with the shadow flag set).
     void UpdateShadow();
     // Places the popup for its current layout and moves its window there.
@@ -82,5 +116,10 @@ protected:
 // chosen command with TPM_RETURNCMD, else nonzero on success.
 // The id of the item at the end of a popup that shows the rarely used commands.
 #define TKP_ID_EXPAND_POPUP 9402
+// The popup's timers: scrolling down and up, the tear-off strip's hover, expanding after a delay.
+#define TKP_TIMER_SCROLLDOWN 5001
+#define TKP_TIMER_SCROLLUP 5002
+#define TKP_TIMER_TEAROFF 5003
+#define TKP_TIMER_EXPAND 5004
 
 int TrackToolkitPopupMenu(CMenu* menu, UINT flags, int x, int y, CWnd* owner, UINT toolBarId = 0);
