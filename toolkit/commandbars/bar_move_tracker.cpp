@@ -46,6 +46,13 @@ void CTKPBarMoveTracker::StartMove(int x, int y)
     if (!m_pBar->m_hWnd || !m_pBar->GetCommandBars())
         return;
     m_nMode = 1;
+    if (CTKPDockBar* dock = m_pBar->GetDockBar(); dock && dock->m_hWnd && ::IsRectEmpty(&m_pBar->m_rcMRUDock)) {
+        // A bar docked without a place of its own is where the rows put it.
+        RECT place;
+        ::GetWindowRect(m_pBar->m_hWnd, &place);
+        ::MapWindowPoints(nullptr, dock->m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        m_pBar->m_rcMRUDock = place;
+    }
     const UINT savedDockId = m_pBar->m_nMRUDockID;
     const RECT savedDockRect = m_pBar->m_rcMRUDock;
     const BOOL wasDocked = m_pBar->GetDockBar() != nullptr;
@@ -231,7 +238,8 @@ BOOL CTKPBarMoveTracker::ToggleDocking()
             return FALSE;
         RECT rc = m_pBar->m_rcMRUDock;
         ::MapWindowPoints(last->m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-        bars->DockCommandBar(m_pBar, &rc, last);
+        // Without a last place the bar takes a new row, not the first row's start.
+        bars->DockCommandBar(m_pBar, ::IsRectEmpty(&m_pBar->m_rcMRUDock) ? nullptr : &rc, last);
         bars->RecalcFrameLayout(FALSE);
     }
     bars->GetCommandBarsOptions()->bCustomized = TRUE;

@@ -111,6 +111,8 @@ public:
     void SetRect(const RECT& rc) override;
     void Draw(CDC* pDC) override;
     BOOL SetPopuped(BOOL popuped) override;
+    // In a caption the glyph is drawn light while the button is neither hot nor pressed.
+    DWORD GetGlyphStateWord(int which) const override { return DWORD(which ? m_nPressed : m_nSelected); }
     // Some control of the bar is hidden because it did not fit.
     BOOL m_bHasHidden = FALSE;
 };
@@ -119,6 +121,7 @@ public:
 class CTKPToolBarCloseButton : public CTKPControlButton {
 public:
     CTKPToolBarCloseButton();
+    DWORD GetGlyphStateWord(int which) const override { return DWORD(which ? m_nPressed : m_nSelected); }
     void OnExecute() override;
     void Draw(CDC* pDC) override;
 };

@@ -5,6 +5,7 @@
 #include "backend/headless/driver.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/bar_move_tracker.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -215,6 +216,25 @@ TEST_F(DockBarTest, DraggingABarMovesItIntoARowFloatsItAndADoubleClickDocksItBac
     headless::PumpUntilIdle();
     EXPECT_TRUE(a->IsFloating());
     EXPECT_EQ(WindowRect(a).left, a->m_ptMRUFloat.x);
+}
+
+TEST_F(DockBarTest, ABarFloatedFromItsFirstPlaceDocksBackBelowTheMenuBar) {
+    ASSERT_NE(bars->SetMenuBar(u"M", 9212), nullptr);
+    CTKPToolBar* a = Bar(u"A", 100);
+    ASSERT_NE(a, nullptr);
+    frame->RecalcLayout();
+    ASSERT_EQ(Rows(), "|M|A|");
+    Drag(a, {FramePoint(frame, 300, 250)});
+    ASSERT_TRUE(a->IsFloating());
+    headless::DoubleClick(a->m_hWnd, POINT{8, 6});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(a->GetDockBar(), top);
+    EXPECT_EQ(Rows(), "|M|A|");
+    // Floated by the program, never docked at a place of its own, it docks in a new row too.
+    a->m_rcMRUDock = RECT{0, 0, 0, 0};
+    bars->FloatCommandBar(a);
+    ASSERT_TRUE(a->GetMoveTracker()->ToggleDocking());
+    EXPECT_EQ(Rows(), "|M|A|");
 }
 
 TEST_F(DockBarTest, EscapeEndsADragWhereTheBarStands) {
