@@ -1105,14 +1105,13 @@ void CTKPCommandBars::FloatCommandBar(CTKPToolBar* bar)
 {
     if (!bar)
         return;
-    const BOOL hadWindow = bar->m_hWnd != nullptr;
     if (m_pFrame && m_pFrame->m_hWnd)
         bar->CreateFloatingWindow(m_pFrame, TRUE);
     if (CTKPDockBar* dock = bar->GetDockBar())
         dock->RemoveCommandBar(bar);
     bar->SetPosition(TKP_BARPOS_FLOATING);
-    if (bar->m_hWnd && !hadWindow)
-        bar->OnRecalcLayout();
+    // The floating layout gives the window its size where it stands.
+    bar->OnRecalcLayout();
 }
 
 CTKPDockBar* CTKPCommandBars::FindDockBarAt(POINT pt, CTKPDockBar* current) const

@@ -237,6 +237,28 @@ TEST_F(DockBarTest, ABarFloatedFromItsFirstPlaceDocksBackBelowTheMenuBar) {
     EXPECT_EQ(Rows(), "|M|A|");
 }
 
+TEST_F(DockBarTest, AFloatingBarResizedByItsEdgeWrapsItsButtons) {
+    CTKPToolBar* a = Bar(u"A", 100);
+    ASSERT_NE(a, nullptr);
+    bars->FloatCommandBar(a);
+    const RECT before = WindowRect(a);
+    const int width = before.right - before.left;
+    // The right edge dragged in by half the bar's width.
+    const POINT edge{width - 1, (before.bottom - before.top) / 2};
+    headless::ButtonDown(a->m_hWnd, edge);
+    headless::MouseMoveScreen(POINT{before.right - 1 - width / 2, before.top + edge.y});
+    headless::ButtonUp(a->m_hWnd, edge);
+    headless::PumpUntilIdle();
+    const RECT after = WindowRect(a);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_LT(after.right - after.left, width);
+    EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_EQ(a->m_nMRUWidth, after.right - after.left);
+    // The width it was given is the one it floats with next time.
+    a->OnRecalcLayout();
+    EXPECT_EQ(WindowRect(a).right, after.right);
+}
+
 TEST_F(DockBarTest, EscapeEndsADragWhereTheBarStands) {
     CTKPToolBar* a = Bar(u"A", 100);
     ASSERT_NE(a, nullptr);
