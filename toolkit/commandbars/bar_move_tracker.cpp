@@ -170,7 +170,8 @@ void CTKPBarMoveTracker::Move(POINT pt)
 
 void CTKPBarMoveTracker::Resize(POINT pt)
 {
-    if (!m_pBar->IsFloating())
+    auto* dialogBar = dynamic_cast<CTKPDialogBar*>(m_pBar);
+    if (!m_pBar->IsFloating() && !dialogBar)
         return;
     RECT rc;
     ::GetWindowRect(m_pBar->m_hWnd, &rc);
@@ -183,8 +184,8 @@ void CTKPBarMoveTracker::Resize(POINT pt)
     default: m_ptLast = pt; return;
     }
     m_ptLast = pt;
-    if (auto* dialogBar = dynamic_cast<CTKPDialogBar*>(m_pBar)) {
-        // A dialog bar takes any size its child allows.
+    if (dialogBar) {
+        // A dialog bar takes any size its child allows, docked or floating.
         dialogBar->Resize(wanted, m_nMode);
         return;
     }

@@ -339,3 +339,28 @@ TEST_F(DockBarTest, ARowTooLongShrinksItsBarsOrMovesTheLastToANewRow) {
             bars->Remove(one);
     }
 }
+
+TEST_F(DockBarTest, EachSideLaysItsBarsAlongItsEdge) {
+    CTKPToolBar* a = Bar(u"A", 100);
+    ASSERT_NE(a, nullptr);
+    RECT client;
+    frame->GetClientRect(&client);
+    for (int side = 0; side < 4; ++side) {
+        SCOPED_TRACE(side);
+        bars->DockCommandBar(a, side);
+        frame->RecalcLayout();
+        CTKPDockBar* dock = bars->GetDockBar(side);
+        EXPECT_EQ(a->GetDockBar(), dock);
+        EXPECT_EQ(a->GetPosition(), side);
+        EXPECT_EQ(a->m_nMRUDockID, UINT(::GetDlgCtrlID(dock->m_hWnd)));
+        const RECT bar = WindowRect(a), edge = WindowRect(dock);
+        const BOOL vertical = side >= 2;
+        // Vertical bars stack their buttons; the dock bar is as thick as its one bar.
+        EXPECT_EQ((bar.bottom - bar.top) > (bar.right - bar.left), vertical);
+        if (vertical) {
+            EXPECT_EQ(edge.right - edge.left, bar.right - bar.left);
+        } else {
+            EXPECT_EQ(edge.bottom - edge.top, bar.bottom - bar.top);
+        }
+    }
+}
