@@ -19,6 +19,11 @@
 
 IMPLEMENT_SERIAL(CTKPPopupBar, CTKPCommandBar, VERSIONABLE_SCHEMA | 16)
 
+#ifndef WM_FLOATSTATUS
+#define WM_FLOATSTATUS 0x036D
+#define FS_SYNCACTIVE 0x0040
+#endif
+
 CTKPPopupBar::CTKPPopupBar()
 {
     m_barType = TKP_BARTYPE_POPUP;
@@ -94,6 +99,7 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     CTKPCommandBar* root = GetRootParent();
     if (CWnd* notify = root->m_pPopupOwner ? root->m_pPopupOwner : site; notify && notify->m_hWnd)
         ::SendMessageW(notify->m_hWnd, 10331, 0, LPARAM(this));
+    m_bTearOffHot = FALSE;
     // Without bars there are no rarely used commands to find: what the owner set stays.
     if (GetCommandBars()) {
         m_bExpandable = FALSE;
@@ -275,12 +281,19 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
     CClientDC dc(m_hWnd ? this : nullptr);
     HGDIOBJ oldFont = ::SelectObject(dc.m_hDC, paint->GetBarFont(this));
     RECT border = paint->GetBarBorders(this);
+    const int strip = m_bTearOffPopup ? int(paint->DrawStrip(dc.m_hDC, RECT{0, 0, 0, 0}, FALSE, FALSE).cy) : 0;
+    m_rcTearOff = RECT{0, 0, 0, 0};
     CSize result;
     if (m_barType == TKP_BARTYPE_TOOLBAR) {
-        result = m_pControls->CalcSize(&dc, 0, 0x142, m_rcBorders);
+        RECT margins = m_rcBorders;
+        margins.top += strip;
+        result = m_pControls->CalcSize(&dc, 0, 0x142, margins);
+        if (strip && GetControlCount())
+            m_rcTearOff = RECT{m_rcBorders.left, m_rcBorders.top, result.cx - m_rcBorders.right, m_rcBorders.top + strip};
     } else {
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        UpdateShortcuts();
         UpdateHiddenCommands();
         CTKPControl* expand = m_pControls->FindControl(TKP_ID_EXPAND_POPUP);
         if (!expand && m_bExpandable)
@@ -290,14 +303,17 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
             expand->SetHideFlags(m_bExpandable && !m_bExpanded ? 0 : TKP_HIDE_GENERIC);
         const int limit = g_dPopupWidthRatio > 0 ? int((work.right - work.left) * g_dPopupWidthRatio) : INT_MAX;
         std::vector<std::pair<CTKPControl*, RECT>> placed;
-        int y = border.top;
+        // The tear-off strip takes the top; the commands start below it.
+        RECT inner = border;
+        inner.top += strip;
+        int y = inner.top;
         int width = 0;
         auto place = [&](CTKPControl* control) {
             const CSize size = control->GetSize(&dc);
             if (control->GetBeginGroup() && !placed.empty())
                 y += paint->DrawGroupSeparator(dc.m_hDC, this, control, FALSE).cy;
             const int cx = std::min(int(size.cx), limit);
-            placed.emplace_back(control, RECT{border.left, y, border.left + cx, y + size.cy});
+            placed.emplace_back(control, RECT{inner.left, y, inner.left + cx, y + size.cy});
             y += size.cy;
             width = std::max(width, cx);
         };
@@ -310,6 +326,8 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
         if (expand && !expand->GetHideFlags())
             place(expand);
         width = std::max(width, 22);
+        if (strip && !placed.empty())
+            m_rcTearOff = RECT{border.left, border.top, border.left + width, border.top + strip};
         for (auto& [control, rc] : placed) {
             rc.right = border.left + width;
             control->SetRect(rc);
@@ -318,7 +336,7 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
         const int height = placed.empty() ? 22 : y - border.top;
         result = CSize(width + border.left + border.right, height + border.top + border.bottom);
         if (m_bScrolling && m_nScrollHeight > 0 && result.cy > m_nScrollHeight) {
-            LayoutScrolled(placed, border, width);
+            LayoutScrolled(placed, inner, width);
             result.cy = m_nScrollHeight;
         } else {
             m_rcScrollUp = m_rcScrollDown = RECT{0, 0, 0, 0};
@@ -329,6 +347,38 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
     ::SelectObject(dc.m_hDC, oldFont);
     m_bInLayout = FALSE;
     return result;
+}
+
+void CTKPPopupBar::Copy(CTKPCommandBar* source, BOOL recursive)
+{
+    CTKPCommandBar::Copy(source, recursive);
+    auto* popup = dynamic_cast<CTKPPopupBar*>(source);
+    if (!popup || popup == this)
+        return;
+    m_bTearOffPopup = popup->m_bTearOffPopup;
+    m_strTearOffCaption = popup->m_strTearOffCaption;
+    m_nTearOffId = popup->m_nTearOffId;
+    m_nTearOffWidth = popup->m_nTearOffWidth;
+    m_bShowShadow = popup->m_bShowShadow;
+    m_rcBorders = popup->m_rcBorders;
+}
+
+void CTKPPopupBar::UpdateShortcuts()
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    CTKPShortcutTable* table = bars ? bars->GetShortcutTable() : nullptr;
+    if (!table || !bars->GetCommandBarsOptions()->bUpdateShortcuts)
+        return;
+    for (int i = 0; i < GetControlCount(); ++i) {
+        CTKPControl* control = GetControl(i);
+        if (!control || (control->GetHideFlags() & ~DWORD(TKP_HIDE_EXPAND | TKP_HIDE_RARELYUSED)) ||
+            control->GetID() == 0 || control->GetID() == TKP_ID_EXPAND_POPUP)
+            continue;
+        // The menu's own text stays when a shortcut of the command reads the same.
+        CString text = control->m_strShortcutTextAuto;
+        table->FindDefaultAccelerator(UINT(control->GetID()), text);
+        control->m_strShortcutTextAuto = text;
+    }
 }
 
 namespace {
@@ -463,9 +513,15 @@ BOOL CTKPPopupBar::ProcessSpecialKey(int code)
 {
     if (code == 0 && m_bExpandable && !m_bExpanded) {
         // The last selectable command: the next one wraps round to the start.
-        const int next = m_pControls->GetNext(m_nSelected, 1);
-        if (::GetKeyState(VK_CONTROL) < 0 || (m_nSelected != -1 && next <= m_nSelected))
+        const int selected = m_nSelected;
+        const int next = m_pControls->GetNext(selected, 1);
+        if (::GetKeyState(VK_CONTROL) < 0 || (selected != -1 && next <= selected)) {
             ExpandBar();
+            // The key goes on from where it was pressed, to the first command the popup now shows
+            // beyond it, not round to the top.
+            if (m_bExpanded && selected != -1)
+                m_nSelected = selected;
+        }
     }
     return CTKPCommandBar::ProcessSpecialKey(code);
 }
@@ -485,6 +541,9 @@ void CTKPPopupBar::DrawCommandBar(CDC* pDC, const RECT& rcClip)
         else
             FillTriangle(pDC->m_hDC, POINT{cx - 3, cy + 1}, POINT{cx + 3, cy + 1}, POINT{cx, cy - 2}, color);
     }
+    if (m_bTearOffPopup && GetControlCount() && !::IsRectEmpty(&m_rcTearOff))
+        if (CTKPPaintManager* paint = GetPaintManager())
+            paint->DrawStrip(pDC->m_hDC, m_rcTearOff, m_bTearOffHot, TRUE);
 }
 
 int CTKPPopupBar::GetAnimationType() const
@@ -584,6 +643,40 @@ BOOL CTKPPopupBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         OnScrollTimer(wParam);
         return TRUE;
     }
+    if (message == WM_FLOATSTATUS) {
+        // Only a window of the floating kind keeps its caption active with its owner.
+        if (pResult)
+            *pResult = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & 0x100) && (wParam & FS_SYNCACTIVE) ? 1 : 0;
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == TKP_TIMER_TEAROFF) {
+        OnTearOffTimer();
+        return TRUE;
+    }
+    if (message == WM_LBUTTONDOWN && m_bTearOffPopup && !IsCustomizeMode()) {
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (::PtInRect(&m_rcTearOff, pt)) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
+            TrackTearOff();
+            if (pResult)
+                *pResult = 0;
+            return TRUE;
+        }
+    }
+    if (message == WM_MOUSEMOVE && m_bTearOffPopup)
+        OnTearOffHover(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (message == WM_MOUSEMOVE && m_pParentControl) {
+        // Back over the item that opened the popup: its bar selects it again.
+        CTKPCommandBar* parent = GetParentBar();
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const RECT item = m_pParentControl->GetRect();
+        if (parent && parent->m_hWnd && m_hWnd) {
+            ::MapWindowPoints(m_hWnd, parent->m_hWnd, &pt, 1);
+            const int index = m_pParentControl->GetIndex();
+            if (::PtInRect(&item, pt) && parent->m_nSelected != index)
+                parent->SetSelected(index);
+        }
+    }
     if (message == WM_TIMER && wParam == TKP_TIMER_EXPAND) {
         ::KillTimer(m_hWnd, TKP_TIMER_EXPAND);
         if (CTKPControl* selected = GetControl(m_nSelected); selected && selected->GetID() == TKP_ID_EXPAND_POPUP)
@@ -658,6 +751,21 @@ void CTKPPopupBar::ExpandBar()
     m_bExpandAnimation = FALSE;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+BOOL CTKPPopupBar::DestroyWindow()
+{
+    CWnd* site = GetSite();
+    if (m_hWnd && site && site->m_hWnd) {
+        std::vector<HWND> children;
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            children.push_back(child);
+        for (HWND child : children) {
+            ::ShowWindow(child, SW_HIDE);
+            ::SetParent(child, site->m_hWnd);
+        }
+    }
+    return CTKPCommandBar::DestroyWindow();
 }
 
 BOOL CTKPPopupBar::IsVisible() const

@@ -2,6 +2,7 @@
 // personalised menus and their expansion, the animation kind, and the popup tool bar.
 #include <gtest/gtest.h>
 
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/window_helpers.h"
@@ -10,6 +11,8 @@
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/popup_tool_bar.h"
 #include "toolkit/commandbars/prop_exchange.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/commandbars/trackers.h"
 
 #include <cstdlib>
 #include <vector>
@@ -146,11 +149,17 @@ TEST_F(PopupBarTest, PersonalisedMenusHideRarelyUsedCommandsUntilExpanded) {
             bar->OnHookKeyDown(VK_DOWN, 0);
         } else if (way == 1) {
             bar->SetSelected(0, TRUE);
+            // Keys reach the thread through its active window.
+            HWND frame = ::CreateWindowExW(0, tktest::RegisterPlainWindowClass(u"PopupBarTestFrame"), u"",
+                                           WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+            ::ShowWindow(frame, SW_SHOW);
+            headless::PumpUntilIdle();
             headless::KeyDown(VK_CONTROL);
             headless::PumpUntilIdle();
             bar->OnHookKeyDown(VK_DOWN, 0);
             headless::KeyUp(VK_CONTROL);
             headless::PumpUntilIdle();
+            ::DestroyWindow(frame);
         } else {
             bar->SetSelected(expand->GetIndex(), FALSE);
             headless::AdvanceClock(899);
@@ -202,6 +211,8 @@ TEST_F(PopupBarTest, AnimationKindFollowsTheOptionsAndTheSystem) {
     EXPECT_EQ(got, expected);
     // A popup that hosts a window is never animated, nor one without bars.
     bars.GetCommandBarsOptions()->nAnimation = 4;
+    // The fade plays in frames paced by the clock; on the test's virtual clock it plays at once.
+    GetGlobalPaintManager()->m_nAnimationDuration = 0;
     AddCommands(bar, 1000, 2);
     ASSERT_TRUE(bar->PopupAt(100, 100));
     EXPECT_EQ(bar->GetAnimationType(), 4);
@@ -256,4 +267,167 @@ TEST_F(PopupBarTest, PopupToolBarIsAGridAndSurvivesASave) {
     EXPECT_EQ(loaded[0]->GetControlCount(), 4);
     loaded[0]->InternalRelease();
     palette->InternalRelease();
+}
+
+TEST_F(PopupBarTest, ATearOffPopupDragsItsCommandsOffIntoAFloatingBar) {
+    CTKPCommandBars bars;
+    bars.GetCommandBarsOptions()->bAlwaysShowFullMenus = FALSE;
+    bars.HideCommand(1003);
+    // The mouse leaves the popup over a window of the thread, as it would over the frame.
+    HWND frame = ::CreateWindowExW(0, tktest::RegisterPlainWindowClass(u"PopupBarTestFrame"), u"", WS_OVERLAPPEDWINDOW,
+                                   0, 0, 1000, 700, nullptr, nullptr, nullptr, nullptr);
+    ::ShowWindow(frame, SW_SHOW);
+    headless::PumpUntilIdle();
+    auto open = [&] {
+        CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(&bars);
+        bar->m_bTearOffPopup = TRUE;
+        bar->m_strTearOffCaption = u"Tools";
+        bar->m_nTearOffId = 300;
+        bar->m_nTearOffWidth = 150;
+        AddCommands(bar, 1000, 4);
+        EXPECT_TRUE(bar->PopupAt(100, 100));
+        return bar;
+    };
+    enum Ending { Released, Returned };
+    for (Ending ending : {Returned, Released}) {
+        SCOPED_TRACE(ending);
+        CTKPPopupBar* popup = open();
+        // The strip sits at the top, above the first command, and lights up under the mouse.
+        const RECT strip = popup->GetTearOffRect();
+        ASSERT_FALSE(::IsRectEmpty(&strip));
+        EXPECT_GE(popup->GetControl(0)->GetRect().top, strip.bottom);
+        headless::MouseMove(popup->m_hWnd, Centre(strip));
+        headless::PumpUntilIdle();
+        EXPECT_TRUE(popup->IsTearOffHot());
+        headless::MouseMove(popup->m_hWnd, Centre(popup->GetControl(1)->GetRect()));
+        headless::AdvanceClock(80);
+        headless::PumpUntilIdle();
+        EXPECT_FALSE(popup->IsTearOffHot());
+
+        RECT window;
+        ::GetWindowRect(popup->m_hWnd, &window);
+        headless::ButtonDown(popup->m_hWnd, Centre(strip));
+        headless::MouseMoveScreen(POINT{window.right + 100, window.top + 40});
+        if (ending == Returned)
+            headless::MouseMoveScreen(POINT{window.left + 5, window.top + 5});
+        headless::ButtonUp(popup->m_hWnd, POINT{5, 5});
+        headless::PumpUntilIdle();
+        CTKPToolBar* torn = bars.GetToolBar(300);
+        if (ending == Returned) {
+            // Back over the popup nothing is torn off, and the popup is there again.
+            EXPECT_EQ(torn, nullptr);
+            EXPECT_TRUE(popup->IsVisible());
+        } else {
+            ASSERT_NE(torn, nullptr);
+            EXPECT_EQ(torn->GetTitle(), CString(u"Tools"));
+            EXPECT_EQ(torn->GetPosition(), TKP_BARPOS_FLOATING);
+            EXPECT_EQ(torn->m_nMRUWidth, 150);
+            EXPECT_TRUE(torn->m_bTearOff);
+            // Every command but the expand item, the rarely used one shown.
+            ASSERT_EQ(torn->GetControlCount(), 4);
+            for (int i = 0; i < 4; ++i) {
+                EXPECT_EQ(torn->GetControl(i)->GetID(), UINT(1000 + i));
+                EXPECT_EQ(torn->GetControl(i)->GetHideFlags(), 0u);
+            }
+            // The menus close once the bar is torn off.
+            EXPECT_FALSE(popup->IsVisible());
+            EXPECT_EQ(CTKPMouseTracker::GetThreadTracker()->m_nModalDepth, 0);
+        }
+        popup->SetTrackingMode(0);
+        popup->InternalRelease();
+    }
+
+    // A bar with the tear-off id is floated and shown instead of making another.
+    const int count = bars.GetCount();
+    CTKPPopupBar* popup = open();
+    RECT window;
+    ::GetWindowRect(popup->m_hWnd, &window);
+    headless::ButtonDown(popup->m_hWnd, Centre(popup->GetTearOffRect()));
+    headless::MouseMoveScreen(POINT{window.right + 100, window.top + 40});
+    headless::ButtonUp(popup->m_hWnd, POINT{5, 5});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(bars.GetCount(), count);
+    EXPECT_TRUE(bars.GetToolBar(300)->IsVisible());
+    popup->SetTrackingMode(0);
+
+    // A copy of the popup keeps its tear-off strip, shadow and borders.
+    CTKPPopupBar* copy = CTKPPopupBar::CreatePopupBar(&bars);
+    popup->m_bShowShadow = FALSE;
+    popup->m_rcBorders = RECT{1, 2, 3, 4};
+    copy->Copy(popup);
+    EXPECT_TRUE(copy->m_bTearOffPopup);
+    EXPECT_EQ(copy->m_strTearOffCaption, CString(u"Tools"));
+    EXPECT_EQ(copy->m_nTearOffId, 300u);
+    EXPECT_EQ(copy->m_nTearOffWidth, 150);
+    EXPECT_FALSE(copy->m_bShowShadow);
+    EXPECT_TRUE(::EqualRect(&copy->m_rcBorders, &popup->m_rcBorders));
+    copy->InternalRelease();
+    popup->InternalRelease();
+    ::DestroyWindow(frame);
+}
+
+TEST_F(PopupBarTest, CommandsShowTheShortcutsOfTheFramesKeys) {
+    CTKPCommandBars bars;
+    const ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', 1000}, {FVIRTKEY, VK_F5, 1002}};
+    bars.GetShortcutTable()->SetAccelTable(keys, 2);
+    CString ctrlO, f5;
+    bars.GetShortcutTable()->FormatAccelerator(ctrlO, keys[0]);
+    bars.GetShortcutTable()->FormatAccelerator(f5, keys[1]);
+    for (BOOL update : {TRUE, FALSE}) {
+        SCOPED_TRACE(update);
+        bars.GetCommandBarsOptions()->bUpdateShortcuts = update;
+        CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(&bars);
+        AddCommands(bar, 1000, 3);
+        // What the menu said: a stale text for a command without a key.
+        bar->GetControl(1)->m_strShortcutTextAuto = u"Ctrl+Q";
+        ASSERT_TRUE(bar->PopupAt(100, 100));
+        EXPECT_EQ(bar->GetControl(0)->GetShortcutText(), update ? ctrlO : CString());
+        EXPECT_EQ(bar->GetControl(1)->GetShortcutText(), update ? CString() : CString(u"Ctrl+Q"));
+        EXPECT_EQ(bar->GetControl(2)->GetShortcutText(), update ? f5 : CString());
+        bar->SetTrackingMode(0);
+        bar->InternalRelease();
+    }
+}
+
+TEST_F(PopupBarTest, AHostedWindowOutlivesItsPopupWithItsText) {
+    CFrameWnd* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, u"Site", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
+    CTKPCommandBars bars;
+    bars.SetSite(frame);
+    CTKPPopupBar* bar = CTKPPopupBar::CreatePopupBar(&bars);
+    AddCommands(bar, 1000, 2);
+    ASSERT_TRUE(bar->PopupAt(100, 100));
+    HWND field = ::CreateWindowExW(0, u"EDIT", u"typed", WS_CHILD | WS_VISIBLE, 2, 2, 80, 18, bar->m_hWnd, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(field, nullptr);
+    bar->SetTrackingMode(0);
+    EXPECT_EQ(bar->m_hWnd, nullptr);
+    ASSERT_TRUE(::IsWindow(field));
+    EXPECT_EQ(::GetParent(field), frame->m_hWnd);
+    EXPECT_FALSE(::IsWindowVisible(field));
+    WCHAR text[16] = {};
+    ::GetWindowTextW(field, text, 16);
+    EXPECT_EQ(CString(text), CString(u"typed"));
+    bar->InternalRelease();
+    frame->DestroyWindow();
+}
+
+TEST_F(PopupBarTest, TheMouseBackOnTheOpeningItemSelectsItAgain) {
+    CTKPPopupBar* menu = CTKPPopupBar::CreatePopupBar(nullptr);
+    CTKPControl* item = menu->GetControls()->Add(TKP_CONTROL_POPUP, 0);
+    item->SetCaption(u"More");
+    AddCommands(menu, 1000, 2);
+    AddCommands(static_cast<CTKPPopupBar*>(item->GetCommandBar()), 2000, 3);
+    ASSERT_TRUE(menu->PopupAt(100, 100));
+    ASSERT_TRUE(menu->SetPopuped(0));
+    auto* sub = static_cast<CTKPPopupBar*>(item->GetCommandBar());
+    ASSERT_TRUE(sub->IsVisible());
+    menu->SetSelected(-1);
+    // The mouse hook hands every move to the open popups, in their own client co-ordinates.
+    POINT pt{(item->GetRect().left + item->GetRect().right) / 2, (item->GetRect().top + item->GetRect().bottom) / 2};
+    ::MapWindowPoints(menu->m_hWnd, sub->m_hWnd, &pt, 1);
+    ::SendMessageW(sub->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+    EXPECT_EQ(menu->m_nSelected, 0);
+    menu->SetTrackingMode(0);
+    menu->InternalRelease();
 }

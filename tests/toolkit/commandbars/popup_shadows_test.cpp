@@ -123,9 +123,9 @@ TEST_F(PopupShadows, ASubmenuBesideItsParentCutsTheParentsShadowAndJoinsIt) {
     RECT outer;
     GetWindowRect(parent->m_hWnd, &outer);
     CTKPPopupBar* sub = CTKPPopupBar::CreatePopupBar(nullptr);
-    for (UINT id = 300; id < 302; ++id)
-        sub->GetControls()->Add(TKP_CONTROL_BUTTON, id);
-    // The submenu overlaps its parent by a pixel, as submenus do.
+    // One command, so the submenu ends above its parent's bottom; it overlaps its parent by a pixel,
+    // as submenus do.
+    sub->GetControls()->Add(TKP_CONTROL_BUTTON, 300);
     ASSERT_TRUE(sub->PopupAt(outer.right - 1, outer.top + 5));
     RECT inner;
     GetWindowRect(sub->m_hWnd, &inner);
