@@ -44,12 +44,19 @@ public:
         RECT rect;
     };
     // Lays the visible bars out row by row for the dock bar's length (its width along the top or
-    // bottom, its height along a side) and returns the thickness the rows take. A bar that does not
-    // fit in what is left of its row gets that rest, so its hidden controls go behind its expand
-    // button; a stretching bar takes the whole length. With commit the bars keep their layouts.
+    // bottom, its height along a side) and returns the thickness the rows take. Each bar starts
+    // where it was last docked along its row; overlapping bars are pushed apart, bars of a row too
+    // long shrink (hiding controls behind their expand buttons), and the last bar of a row that
+    // still does not fit moves to a new row after it. With commit the bars keep their layouts.
     int CalcRows(int length, BOOL commit, std::vector<Placement>* places = nullptr);
+    // The layout mode (LM_* and TKP_LAYOUT_SINGLEROW) a bar is measured with in this dock bar.
+    DWORD LayoutModeFor(CTKPToolBar* bar, BOOL horizontal) const;
 
 protected:
+    // One row: its thickness, or 0 with `spill` set to the bar that must move to a new row.
+    int LayoutRow(const std::vector<CTKPToolBar*>& row, int offset, int length, BOOL commit,
+                  std::vector<Placement>* places, CTKPToolBar*& spill);
+    afx_msg void OnRButtonDown(UINT flags, CPoint pt);
     afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
