@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tip_context.h"
 #include "toolkit/docking/dock_paint_manager.h"
+#include "toolkit/docking/pane_auto_hide.h"
 #include "toolkit/docking/pane.h"
 #include "toolkit/docking/pane_holders.h"
 #include "toolkit/docking/pane_layout.h"
@@ -93,6 +94,8 @@ CTKPPaneBase* CTKPPaneManager::OnCreatePane(int type, CTKPPaneLayout* layout)
         return new CTKPPaneSplitterContainer(layout);
     case paneTypeClient:
         return new CTKPPaneBase(paneTypeClient, layout);
+    case paneTypeAutoHidePanel:
+        return new CTKPPaneAutoHidePanel(layout);
     default:
         // The windowed kinds (tabbed containers, floating mini windows and side panels) are made
         // here by their own classes.
@@ -487,7 +490,8 @@ void CTKPPaneManager::UpdateHolders()
         return;
     for (CTKPPaneInfo& info : m_pLayout->GetPaneInfoList()) {
         CTKPPaneBase* parent = info.pPane ? info.pPane->GetParentContainer() : nullptr;
-        if (!parent || AsSideHolder(parent))
+        // An auto-hidden pane keeps the holders it had, so that it can go back there.
+        if (!parent || AsSideHolder(parent) || info.pPane->IsAutoHidden())
             continue;
         if (AsFloatingHolder(info.pPane->GetHostWindow()))
             info.pFloatingHolder = parent;

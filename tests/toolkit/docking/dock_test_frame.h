@@ -67,6 +67,8 @@ public:
         pane->SetParentContainer(nullptr);
         if (m_pSelected == pane)
             m_pSelected = m_panes.empty() ? nullptr : static_cast<CTKPPane*>(m_panes.front());
+        if (m_panes.empty() && GetSafeHwnd())
+            ShowWindow(SW_HIDE);
         if (m_pParentContainer)
             m_pParentContainer->OnChildrenChanged();
     }
@@ -81,6 +83,10 @@ public:
                 list.push_back(pane);
     }
     BOOL IsHidden() const override { return m_panes.empty(); }
+    BOOL IsAutoHidden() const override
+    {
+        return m_pParentContainer && m_pParentContainer->GetType() == paneTypeAutoHidePanel;
+    }
     CWnd* GetPaneWindow() const override { return const_cast<TestTabbedContainer*>(this); }
     void OnParentChanged(CTKPPaneBase* container) override { m_pHostWindow = container->GetHostWindow(); }
     void GetMinMaxInfo(MINMAXINFO* info) const override
