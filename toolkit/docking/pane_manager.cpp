@@ -5,6 +5,7 @@
 #include "toolkit/base/color_table.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tip_context.h"
+#include "toolkit/docking/dock_drag_context.h"
 #include "toolkit/docking/dock_paint_manager.h"
 #include "toolkit/docking/pane_auto_hide.h"
 #include "toolkit/docking/pane.h"
@@ -47,6 +48,7 @@ CTKPPaneManager::CTKPPaneManager()
 {
     SetDockingTheme(0);
     m_pImageManager = new CTKPImageManager;
+    m_pDragContext = new CTKPDockDragContext(this);
     m_pTipContext = new CTKPTipContext;
     ::OleInitialize(nullptr);
 }
@@ -62,6 +64,8 @@ CTKPPaneManager::~CTKPPaneManager()
     if (m_pPaintManager)
         m_pPaintManager->InternalRelease();
     m_pPaintManager = nullptr;
+    delete m_pDragContext;
+    m_pDragContext = nullptr;
     if (m_pTipContext)
         m_pTipContext->InternalRelease();
     if (m_pImageManager)

@@ -15,6 +15,7 @@
 #include "toolkit/docking/pane_splitter.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace docktest {
@@ -56,6 +57,15 @@ public:
     BOOL IsCaptionVertical() const override { return FALSE; }
     BOOL IsTabsVisible() const override { return FALSE; }
     CTKPTabStrip* GetTabStrip() override { return nullptr; }
+    // The caption strip along the top takes a dragged pane as a tab.
+    BOOL HitTestAttach(RECT& rect, int x, int y) override
+    {
+        CTKPPaneThemePainter* painter = GetPaintManager();
+        RECT caption = rect;
+        caption.bottom = std::min(rect.bottom, rect.top + (painter ? painter->GetCaptionHeight() + 3 : 0));
+        rect.top = caption.bottom;
+        return ::PtInRect(&caption, POINT{x, y});
+    }
     void AddCaptionButton(UINT id) { m_captionButtons.push_back(new CTKPPaneCaptionButton(id, this)); }
 
     void RemovePane(CTKPPaneBase* pane) override
@@ -221,6 +231,8 @@ public:
             Notification n{int(wParam), -1, nullptr};
             if (wParam == TKP_DPN_ACTION) {
                 auto* record = reinterpret_cast<TKPPaneActionRecord*>(lParam);
+                if (onAction)
+                    onAction(record);
                 n.action = record->action;
                 n.pane = record->pane;
                 if (record->action == refuseAction)
@@ -247,6 +259,8 @@ public:
     std::vector<Notification> notifications;
     int refuseAction = -1;
     LRESULT closeAnswer = 0;
+    // Called with every action record before it is answered.
+    std::function<void(TKPPaneActionRecord*)> onAction;
 };
 
 // Opens a frame of the given client size, shown and laid out.
