@@ -243,6 +243,21 @@ TEST_F(DragTest, DroppingNearASideOfThePaneDocksThere)
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST_F(DragTest, HoldingCtrlNeverDocks)
+{
+    const std::string before = Layout();
+    const RECT a = ScreenRect(m_a->GetParentContainer());
+    const RECT b = ScreenRect(m_b->GetParentContainer());
+    const POINT from{a.left + 30, a.top + 40};
+    headless::KeyDown(VK_CONTROL);
+    Drag(m_a->GetParentContainer(), from, {{from.x + 50, from.y + 50}, {b.left + 100, b.bottom - 5}});
+    headless::KeyUp(VK_CONTROL);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Count(paneActionDocking), 0);
+    EXPECT_EQ(Count(paneActionDocked), 0);
+    EXPECT_NE(Layout(), "S(h S(v C) S(v T[2] T[1]))");
+}
+
 TEST_F(DragTest, DroppingOnACaptionAttachesAsATab)
 {
     // Refused, the attachment gives way to the side the caption lies at.
@@ -405,15 +420,33 @@ TEST_F(GuideTest, PictureSavedWhenAFolderIsGiven)
     const RECT b = ScreenRect(m_b->GetParentContainer());
     const POINT from{a.left + 30, a.top + 40};
     const POINT left = CompassPoint(b, 1);
+    // The layer's windows are saved one by one mid-drag and laid over the frame as the screen shows
+    // them: the ghost at its opacity, the guides by their shape.
     m_frame->onAction = [&](TKPPaneActionRecord* record) {
-        if (record->action == paneActionDocking && Context()->GetGhost(0) && !Context()->GetGuides().empty()) {
-            for (HWND top : headless::TopLevelWindows())
-                ::UpdateWindow(top);
-            const std::string command = "xwd -root -silent | convert xwd:- " + std::string(folder) + "/dock_guides.png";
-            if (std::getenv("DISPLAY") && *std::getenv("DISPLAY"))
-                std::system(command.c_str());
-            m_frame->onAction = nullptr;
-        }
+        CTKPDockGhostWnd* ghost = Context()->GetGhost(0);
+        if (record->action != paneActionDocking || !ghost || !::IsWindowVisible(ghost->m_hWnd) ||
+            Context()->GetGuides().size() < 5)
+            return;
+        m_frame->onAction = nullptr;
+        const std::string dir(folder);
+        RECT frame;
+        ::GetWindowRect(m_frame->m_hWnd, &frame);
+        headless::SavePng(m_frame->m_hWnd, dir + "/frame.png");
+        std::string command = "convert " + dir + "/frame.png";
+        auto place = [&](HWND hwnd, const std::string& name, const std::string& how) {
+            RECT rc;
+            ::GetWindowRect(hwnd, &rc);
+            headless::SavePng(hwnd, dir + "/" + name);
+            command += " \\( " + dir + "/" + name + " " + how + " \\) -geometry +" +
+                       std::to_string(rc.left - frame.left) + "+" + std::to_string(rc.top - frame.top) + " -composite";
+        };
+        place(ghost->m_hWnd, "ghost.png", "-alpha set -channel A -evaluate set 39% +channel");
+        int n = 0;
+        for (CTKPDockGuideWnd* guide : Context()->GetGuides())
+            place(guide->m_hWnd, "guide" + std::to_string(n++) + ".png", "-transparent black");
+        command += " " + dir + "/dock_guides.png";
+        std::system(command.c_str());
+        std::system(("rm -f " + dir + "/frame.png " + dir + "/ghost.png " + dir + "/guide*.png").c_str());
     };
     Drag(m_a->GetParentContainer(), from, {{from.x + 30, from.y + 30}, {left.x + 1, left.y}, left, left});
 }

@@ -223,7 +223,8 @@ public:
     {
         if (message == WM_CREATE) {
             const LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
-            m_view.Create(u"STATIC", u"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this, AFX_IDW_PANE_FIRST);
+            m_view.Create(u"STATIC", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0}, this,
+                          AFX_IDW_PANE_FIRST);
             m_paneManager.InstallDockingPanes(this);
             return result;
         }

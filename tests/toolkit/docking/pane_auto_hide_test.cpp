@@ -8,6 +8,7 @@
 #include "toolkit/docking/tab_painter.h"
 #include "win32/registry.h"
 
+#include <cstdlib>
 #include <string>
 
 using namespace docktest;
@@ -351,6 +352,25 @@ TEST_P(AutoHideGripTest, DraggingTheGripResizesTheWindowAndThePane)
 INSTANTIATE_TEST_SUITE_P(Sides, AutoHideGripTest,
                          ::testing::Values(GripCase{0, FALSE}, GripCase{1, FALSE}, GripCase{2, TRUE},
                                            GripCase{3, TRUE}));
+
+// Not a check: the sample frame with a pane slid out over it, for a reviewer, when asked for.
+TEST_F(AutoHideTest, PictureSavedWhenAFolderIsGiven)
+{
+    const char* folder = std::getenv("DOVEMARK_AUTO_HIDE_PNGS");
+    if (!folder)
+        GTEST_SKIP();
+    CTKPPane* docked = MakePane(Manager(), 9, u"Docked", 160, 120);
+    Manager().DockPane(docked, dockRightOf);
+    HiddenPane(1, dockLeftOf, u"Output\nOutput");
+    CTKPPane* shown = HiddenPane(2, dockLeftOf, u"Find results\nFind");
+    HiddenPane(3, dockBottomOf, u"Watch\nWatch");
+    CTKPDockingPaneAutoHideWnd* wnd = ClickOpen(shown, dockLeftOf);
+    ASSERT_NE(wnd, nullptr);
+    Tick(10 * 16);
+    ASSERT_EQ(Panel(dockLeftOf)->GetActiveWnd(), wnd);
+    ::RedrawWindow(m_frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    headless::SavePng(m_frame->m_hWnd, std::string(folder) + "/auto_hide_slid_out.png");
+}
 
 // ---- Saving and loading ------------------------------------------------------------------------
 class AutoHideLayoutTest : public AutoHideTest {
