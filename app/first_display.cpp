@@ -77,7 +77,8 @@ void CFirstDisplay::OnSize(UINT type, int cx, int cy)
     }
     m_driveGroup.MoveWindow(c.left + 10, c.top + 80, 520 - (c.left + 10), 345 - (c.top + 80));
     m_modeLine.MoveWindow(c.left + 10, 350, c.right - 10 - (c.left + 10), std::max(0, int(c.bottom) - 360));
-    m_capacityPie.MoveWindow(60, c.top + 160, 200, 190);
+    // Below the five lines, inside the group box: over the lines its legend would hide the last two.
+    m_capacityPie.MoveWindow(60, c.top + 205, 200, 135);
     m_group.MoveWindow(0, 0, 0, 0);
 }
 

@@ -381,11 +381,21 @@ void CFoundTreeCtrl::OnLButtonDown(UINT, CPoint point)
         return;
     }
     UseCursor(kCursorCheck);
-    const bool top = GetParentItem(item) == nullptr;
     const int state = GetCheck(item);
     if (IsTracingResult()) {
+        SetBoxTick(item, !(state != 0 && AllChildrenChecked(item)));
+        return;
+    }
+    // FAT unticks a partial item only when all its children are ticked or partial; NTFS always.
+    SetBoxTick(item, !(IsFatResult() ? (state != 0 && AllChildrenChecked(item)) : state != 0));
+}
+
+void CFoundTreeCtrl::SetBoxTick(HTREEITEM item, bool tick)
+{
+    const bool top = GetParentItem(item) == nullptr;
+    if (IsTracingResult()) {
         TracedTarget target = TracedTargetOfItem(item);
-        if (state != 0 && AllChildrenChecked(item)) {
+        if (!tick) {
             if (m_pList)
                 m_pList->UnmarkTracedChecked(target.text, target.group);
             UncheckTree(item);
@@ -398,9 +408,7 @@ void CFoundTreeCtrl::OnLButtonDown(UINT, CPoint point)
         return;
     }
     const DWORD id = FolderIdOfItem(ToHandle(item));
-    // FAT unticks a partial item only when all its children are ticked or partial; NTFS always.
-    const bool untick = IsFatResult() ? (state != 0 && AllChildrenChecked(item)) : state != 0;
-    if (untick) {
+    if (!tick) {
         top ? UncheckBranch(item) : UncheckTree(item);
         if (m_pList)
             m_pList->UnmarkFolderChecked(id, item);
@@ -415,6 +423,12 @@ void CFoundTreeCtrl::OnLButtonDown(UINT, CPoint point)
     // The size line under the list follows every tick, not only the unticking of a FAT folder.
     if (m_pList)
         ShowSelectedSize(m_pList->RecoverFolderList(), m_pList->RecoverFileList());
+}
+
+void CFoundTreeCtrl::TickEverything()
+{
+    if (HTREEITEM top = GetRootItem())
+        SetBoxTick(top, true);
 }
 
 // A quick second click on a check box ticks again, as the first did; elsewhere the control's own.

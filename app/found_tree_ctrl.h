@@ -52,6 +52,11 @@ public:
     BOOL AllChildrenUnchecked(HTREEITEM item) const;
     BOOL AllChildrenChecked(HTREEITEM item) const;
 
+    // Ticks or unticks the item's box as a click on it does, keeping the list's sets in step.
+    void SetBoxTick(HTREEITEM item, bool tick);
+    // Ticks the whole tree, as a click on the top item's box does when it is unticked.
+    void TickEverything();
+
     // Re-derives the ticks of the list's rows from its checked sets.
     void SyncListChecks(HTREEITEM item);
     // Texts of the item's ancestors below the top and its own, joined by backslashes.

@@ -205,10 +205,10 @@ void CSaveProgressDlg::Finish()
     const CString text = SaveResultText(m_tally, m_bStopped, &kind);
     ShowAppMessage(text, kind);
     if (m_pList && !m_job.searchRows) {
-        // The run consumed the ticks: every set, the tree's marks and the rows' boxes start afresh.
+        // The run consumed the ticks: every set, the tree's ticks and the rows' boxes start afresh. The
+        // items keep their colours, so deleted folders are still told apart from live ones.
         m_pList->ClearSets(FALSE);
         if (CFoundTreeCtrl* tree = m_pList->GetFoundTree()) {
-            tree->ClearItemMap();
             if (HTREEITEM top = tree->GetTopItem()) {
                 tree->UncheckBranch(top);
                 tree->SyncListChecks(top);
@@ -247,6 +247,10 @@ void RunRecoverCommand(CFoundListCtrl* list, BOOL requireTicks)
     BrowseForDestination();
     if (DestinationFolder[0] == 0)
         return;
+    // Recovering everything saves the whole tree, whatever was ticked before.
+    if (!requireTicks)
+        if (CFoundTreeCtrl* tree = list->GetFoundTree())
+            tree->TickEverything();
     SaveJob job;
     job.folderItems = list->RecoverFolderList();
     job.fileIds = list->RecoverFileList();

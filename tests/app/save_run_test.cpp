@@ -186,6 +186,49 @@ TEST_P(EndToEnd, UntickedPartsOfATickedFolderStayOut)
     }
 }
 
+// Recovering everything needs no ticks: with nothing ticked, every intact file of the volume comes out.
+TEST_P(EndToEnd, RecoverAllWritesTheWholeVolumeWithoutTicks)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, GetParam());
+    AttachedDisks disks({img.path});
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    headless::PumpUntilIdle();
+    const bool ntfs = img.volumes[0].fs == "NTFS";
+    ASSERT_TRUE(list->RecoverFolderItems.IsEmpty());
+    ASSERT_TRUE(list->RecoverFileIds.IsEmpty());
+    // A deleted folder is drawn in its colour before the run and after it.
+    HTREEITEM deletedItem = nullptr;
+    for (const FixtureEntry* e : img.EntriesOf(0))
+        if (e->is_dir && e->deleted && e->Parent().empty() && !deletedItem)
+            deletedItem = Item({scanresults::EngineName(*e, ntfs)});
+    COLORREF before = 0;
+    ASSERT_NE(deletedItem, nullptr);
+    ASSERT_TRUE(tree.GetItemColor(deletedItem, &before));
+
+    const std::string dest = Fresh("dest-all");
+    headless::AnswerNextModal([&](HWND browser) {
+        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, (LPARAM)fs::path(dest).u16string().c_str());
+        ::SendMessageW(browser, WM_COMMAND, IDOK, 0);
+    });
+    headless::AnswerNextModal([](HWND) {});
+    headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    RunRecoverCommand(list, FALSE);
+
+    int written = 0;
+    for (const FixtureEntry* e : img.EntriesOf(0)) {
+        if (!Plain(*e))
+            continue;
+        ExpectWritten(img, *e, (fs::path(dest) / fs::path(scanresults::ExpectedPath(img, *e, ntfs))).string(), ntfs);
+        ++written;
+    }
+    EXPECT_GE(written, 4);
+    EXPECT_TRUE(list->RecoverFolderItems.IsEmpty()) << "the run used the ticks up";
+    EXPECT_EQ(tree.GetCheck(tree.GetRootItem()), 0);
+    COLORREF after = 0;
+    EXPECT_TRUE(tree.GetItemColor(deletedItem, &after));
+    EXPECT_EQ(after, before);
+}
+
 TEST_F(SaveRun, NothingTickedGivesTheHintAndCancellingTheBrowserSavesNothing)
 {
     headless::AnswerNextModal([](HWND box) { ::PostMessageW(box, WM_COMMAND, IDOK, 0); });

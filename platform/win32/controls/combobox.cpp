@@ -540,6 +540,8 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NCCREATE:
         if (!c)
             CreateState<Combo>(hwnd);
+        // Scroll bars asked of a combo box are its list's, which always has one: the field shows none.
+        SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~LONG_PTR(WS_VSCROLL | WS_HSCROLL));
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CREATE: return Create(hwnd, c, (const CREATESTRUCTW*)lParam) ? 0 : -1;
     case WM_DESTROY:
@@ -609,6 +611,17 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PRINTCLIENT:
         Paint(hwnd, wParam, [&](HDC dc) { Draw(hwnd, dc, c); });
         return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // A size given to a combo box is the field and its list together: the field keeps its own height and
+        // the rest becomes the room of the drop-down list.
+        auto* wp = (WINDOWPOS*)lParam;
+        const int field = WindowHeightFor(c->fieldItemHeight);
+        if (wp && !(wp->flags & SWP_NOSIZE) && wp->cy != field) {
+            c->dropHeight = wp->cy;
+            wp->cy = field;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     case WM_SIZE:
         Layout(hwnd, c);
         return 0;

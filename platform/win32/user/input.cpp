@@ -371,6 +371,11 @@ bool CookInput(Queue& q, const InputEvent& ev, MSG* out, bool remove)
             Window* u = Find(under);
             if (!u || u->tid != q.tid)
                 return false; // over nothing of this thread any more
+            // A disabled window takes no mouse input, nor do the windows inside it: while a modal dialog
+            // has disabled its owner, clicks on the owner's controls come to nothing.
+            for (Window* a = u; a; a = Find(a->parent))
+                if (a->style & WS_DISABLED)
+                    return false;
             hwnd = under;
         }
     }

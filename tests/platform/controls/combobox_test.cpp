@@ -105,6 +105,30 @@ TEST_F(ComboTest, TheWindowIsTheFieldAndTheRestIsTheList)
     EXPECT_EQ((std::vector<UINT>{CBN_DROPDOWN, CBN_CLOSEUP}), Codes());
 }
 
+// Moving a combo box with a height sizes the field and its list together, as creating it does.
+TEST_F(ComboTest, AHeightGivenLaterIsTheListsRoom)
+{
+    HWND cb = MakeCombo(CBS_DROPDOWNLIST | WS_VSCROLL, {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10"});
+    const int item = (int)SendMessageW(cb, CB_GETITEMHEIGHT, 0, 0);
+    const int field = (int)SendMessageW(cb, CB_GETITEMHEIGHT, (WPARAM)-1, 0) + 6;
+    const int given = field + 4 * item + 2;
+    MoveWindow(cb, 20, 30, 120, given, TRUE);
+    RECT wr;
+    GetWindowRect(cb, &wr);
+    EXPECT_EQ(field, wr.bottom - wr.top) << "the field does not grow over the controls below it";
+    EXPECT_EQ(120, wr.right - wr.left);
+    RECT cr;
+    GetClientRect(cb, &cr);
+    EXPECT_EQ(120, cr.right) << "the scroll bar asked for is the list's, not the field's";
+    SendMessageW(cb, CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = DroppedList();
+    ASSERT_NE(nullptr, list);
+    RECT lr;
+    GetWindowRect(list, &lr);
+    EXPECT_EQ(given - field, lr.bottom - lr.top) << "the rest of the height is the list's";
+    SendMessageW(cb, CB_SHOWDROPDOWN, FALSE, 0);
+}
+
 TEST_F(ComboTest, EditStyleKeepsTheEditInStep)
 {
     HWND cb = MakeCombo(CBS_DROPDOWN | CBS_AUTOHSCROLL, {u"alpha", u"beta"});

@@ -208,6 +208,27 @@ TEST_F(Input, TransparentWindowsPassClicksToTheWindowBeneath)
     EXPECT_EQ(Describe(Log::Get().Take()), (Names{"right:LBUTTONDOWN", "top:LBUTTONDOWN", "top:LBUTTONDOWN"}));
 }
 
+TEST_F(Input, ADisabledWindowAndWhatIsInsideItTakeNoClicks)
+{
+    // As while a modal dialog has disabled its owner: neither the owner nor its controls hear the mouse.
+    Log::Get().Watch({WM_LBUTTONDOWN, WM_LBUTTONUP});
+    EnableWindow(top, FALSE);
+    headless::Click(left, {10, 10});
+    headless::Click(top, {170, 50});
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(Log::Get().Take().empty());
+    // A disabled control passes the click to its parent; an enabled window hears it again.
+    EnableWindow(top, TRUE);
+    EnableWindow(left, FALSE);
+    headless::Click(top, {10, 10});
+    headless::PumpUntilIdle();
+    EnableWindow(left, TRUE);
+    headless::Click(left, {10, 10});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(Describe(Log::Get().Take()),
+              (Names{"top:LBUTTONDOWN", "top:LBUTTONUP", "left:LBUTTONDOWN", "left:LBUTTONUP"}));
+}
+
 TEST_F(Input, InputLeftByAFilteredReadKeepsItsPlaceInTheQueue)
 {
     SetFocus(top);
