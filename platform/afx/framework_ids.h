@@ -40,6 +40,8 @@
 #define AFX_IDS_APP_TITLE 0xE000
 #define AFX_IDS_IDLEMESSAGE 0xE001
 #define AFX_IDS_HELPMODEMESSAGE 0xE002
+// The close entry of a floating window's system menu, which hides rather than closes.
+#define AFX_IDS_HIDE 0xF011
 
 // Child window ids of a frame: the bars, then the panes.
 #define AFX_IDW_CONTROLBAR_FIRST 0xE800

@@ -2,6 +2,7 @@
 #include "afx/string.h"
 
 #include "afx/core.h"
+#include "afx/framework_ids.h"
 
 #include <algorithm>
 #include <vector>
@@ -479,6 +480,16 @@ void CStringT<C>::AppendFormatV(PCXSTR pszFormat, va_list args) {
         m_s += afx_format::FormatVA(pszFormat, args);
 }
 
+// The framework's own strings, which a program's string tables need not repeat.
+static const char16_t* FrameworkString(UINT nID) {
+    switch (nID) {
+    case AFX_IDS_HIDE:
+        return u"隐藏(&H)";
+    default:
+        return nullptr;
+    }
+}
+
 template <class C>
 BOOL CStringT<C>::LoadString(UINT nID) {
     // The program is one executable, so any module handle names its resource image.
@@ -490,8 +501,16 @@ BOOL CStringT<C>::LoadString(UINT nID) {
     int n = 0;
     for (;;) {
         n = load(nID, buffer.data(), static_cast<int>(buffer.size()));
-        if (n <= 0)
-            return FALSE;
+        if (n <= 0) {
+            const char16_t* text = FrameworkString(nID);
+            if (!text)
+                return FALSE;
+            if constexpr (std::is_same_v<C, char16_t>)
+                m_s.assign(text);
+            else
+                m_s = WideToAnsi(text, static_cast<int>(std::char_traits<char16_t>::length(text)));
+            return TRUE;
+        }
         if (static_cast<size_t>(n) < buffer.size() - 1 || buffer.size() > 65536)
             break;
         buffer.resize(buffer.size() * 4);

@@ -9,6 +9,8 @@
 #include "toolkit/docking/pane_caption_button.h"
 #include "toolkit/docking/pane_holders.h"
 #include "toolkit/docking/pane_splitter.h"
+#include "toolkit/docking/tab_manager.h"
+#include "toolkit/docking/tab_painter.h"
 
 #include <algorithm>
 
@@ -44,9 +46,22 @@ CTKPPaneThemePainter::CTKPPaneThemePainter()
 {
     m_clrSplitterGripper.SetStandard(::GetSysColor(COLOR_BTNSHADOW));
     m_clrSplitter.SetStandard(::GetSysColor(COLOR_BTNFACE));
+    // The tabs of tabbed containers run along their bottom edge and shrink to fit; the side
+    // panels' tabs start on the right and take the side of their panel.
+    m_pPaneTabPainter = new CTKPTabPainter;
+    m_pPaneTabPainter->SetPosition(TKP_TABPOS_BOTTOM);
+    m_pPaneTabPainter->SetLayout(TKP_TABLAYOUT_SIZETOFIT);
+    m_pPanelTabPainter = new CTKPTabPainter;
+    m_pPanelTabPainter->SetPosition(TKP_TABPOS_RIGHT);
 }
 
-CTKPPaneThemePainter::~CTKPPaneThemePainter() = default;
+CTKPPaneThemePainter::~CTKPPaneThemePainter()
+{
+    if (m_pPaneTabPainter)
+        m_pPaneTabPainter->InternalRelease();
+    if (m_pPanelTabPainter)
+        m_pPanelTabPainter->InternalRelease();
+}
 
 void CTKPPaneThemePainter::SetColors(int count, const UINT* indexes, const COLORREF* colors)
 {
@@ -90,9 +105,11 @@ void CTKPPaneThemePainter::RefreshMetrics()
         ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
         SetCaptionFont(lf, FALSE);
     }
-    // The tab row fits a line of the pane tabs' font; until the tab painters exist the caption
-    // font stands in for it.
-    m_nTabsHeight = std::max(24, BlankHeight(static_cast<HFONT>(m_fntCaption.GetSafeHandle())) + 10);
+    m_pPaneTabPainter->RefreshMetrics();
+    m_pPanelTabPainter->RefreshMetrics();
+    // The tab row fits a line of the pane tabs' font.
+    CFont* tabFont = m_pPaneTabPainter->GetItemFont(nullptr);
+    m_nTabsHeight = std::max(24, BlankHeight(tabFont ? static_cast<HFONT>(tabFont->GetSafeHandle()) : nullptr) + 10);
 }
 
 void CTKPPaneThemePainter::SetCaptionFont(const LOGFONTW& source, BOOL useSystem)
@@ -180,6 +197,23 @@ void CTKPPaneThemePainter::AdjustCaptionRect(const CTKPPaneBase* container, RECT
 void CTKPPaneThemePainter::AdjustTabbedClientRect(CTKPPaneBase* container, RECT& rc, BOOL redraw)
 {
     AdjustCaptionRect(container, rc);
+    CTKPPaneTabbedHolder* holder = AsTabbedHolder(container);
+    CTKPTabStrip* strip = holder && holder->IsTabsVisible() ? holder->GetTabStrip() : nullptr;
+    if (!strip)
+        return;
+    CRect client(rc);
+    if (redraw) {
+        // The strip is laid out for the container's window, whose origin is its top left.
+        CWnd* window = container->GetPaneWindow();
+        if (window && window->GetSafeHwnd()) {
+            CClientDC dc(window);
+            CRect at(client);
+            at.OffsetRect(-at.left, -at.top);
+            m_pPaneTabPainter->RepositionTabControl(strip, &dc, at);
+        }
+    }
+    m_pPaneTabPainter->AdjustClientRect(strip, client);
+    rc = client;
 }
 
 void CTKPPaneThemePainter::DrawTabbedContainer(CDC* dc, CTKPPaneBase* container, const RECT& rc)
@@ -189,6 +223,18 @@ void CTKPPaneThemePainter::DrawTabbedContainer(CDC* dc, CTKPPaneBase* container,
         ::SetBkMode(dc->m_hDC, TRANSPARENT);
         DrawCaption(dc, container, rc);
     }
+    DrawContainerTabs(dc, container, rc);
+}
+
+void CTKPPaneThemePainter::DrawContainerTabs(CDC* dc, CTKPPaneBase* container, const RECT& rc)
+{
+    CTKPPaneTabbedHolder* holder = AsTabbedHolder(container);
+    CTKPTabStrip* strip = holder && holder->IsTabsVisible() ? holder->GetTabStrip() : nullptr;
+    if (!strip)
+        return;
+    RECT area = rc;
+    AdjustCaptionRect(container, area);
+    m_pPaneTabPainter->DrawTabControl(dc, strip, CRect(area));
 }
 
 // ---- Caption buttons ---------------------------------------------------------------------------

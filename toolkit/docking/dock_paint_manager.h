@@ -68,6 +68,8 @@ public:
     int m_nSplitterSize = 4;
     BOOL m_bShowCaption = TRUE;
     BOOL m_bReserved = FALSE;
+    // Tabbed containers show their tab strip even for a single pane.
+    BOOL m_bAlwaysShowTabs = FALSE;
     CTKPColorValue m_clrSplitterGripper;
     CTKPColorValue m_clrSplitter;
     CTKPGradientColor m_clrSplitterGradient;
@@ -92,6 +94,8 @@ protected:
     static BOOL IsContainerActive(CTKPPaneBase* container);
     static BOOL IsCaptionVertical(const CTKPPaneBase* container);
     static BOOL IsCaptionShown(const CTKPPaneBase* container);
+    // The container's tab strip, by the pane tab painter, below the caption of rc.
+    void DrawContainerTabs(CDC* dc, CTKPPaneBase* container, const RECT& rc);
     // The caption strip: caption height + 3 from the container's top, or from its left edge.
     RECT CaptionStrip(const RECT& rc, BOOL vertical) const;
     // rc shrunk at its start (left, or top when vertical) and at its top (left when vertical).

@@ -8,6 +8,8 @@
 #include "toolkit/docking/pane_base.h"
 #include "toolkit/docking/pane_caption_button.h"
 #include "toolkit/docking/pane_holders.h"
+#include "toolkit/docking/tab_manager.h"
+#include "toolkit/docking/tab_painter.h"
 
 #include <algorithm>
 
@@ -22,32 +24,74 @@ RECT FarEndLess(RECT rc, int n, BOOL vertical)
     return rc;
 }
 
+// The shapes (and colour schemes, 0 = the shape's own) of a theme's pane tabs and panel tabs.
+void SetTabLooks(CTKPPaneThemePainter* painter, int paneShape, int paneScheme, int panelShape, int panelScheme)
+{
+    CTKPTabPainter* pane = painter->GetPaneTabPainter();
+    CTKPTabPainter* panel = painter->GetPanelTabPainter();
+    pane->SetTabShapeStyle(paneShape);
+    if (paneScheme)
+        pane->SetTabColorScheme(paneScheme);
+    panel->SetTabShapeStyle(panelShape);
+    if (panelScheme)
+        panel->SetTabColorScheme(panelScheme);
+}
+
+CTKPPaneThemePainter* MakeDockPainter(int id)
+{
+    CTKPPaneThemePainter* painter = nullptr;
+    switch (id) {
+    case 1:
+        painter = new CTKPPaneGradientTheme;
+        SetTabLooks(painter, 5, 0, 6, 0);
+        break;
+    case 2:
+        painter = new CTKPPaneGripperTheme;
+        SetTabLooks(painter, 2, 4, 2, 4);
+        break;
+    case 3:
+        painter = new CTKPPaneNativeTheme;
+        SetTabLooks(painter, 0, 8, 0, 8);
+        break;
+    case 4:
+        painter = new CTKPPaneGrooveTheme;
+        SetTabLooks(painter, 0, 0, 0, 0);
+        break;
+    case 5:
+        painter = new CTKPPaneFramedTheme;
+        SetTabLooks(painter, 8, 0, 6, 0);
+        painter->GetPaneTabPainter()->SetLayout(TKP_TABLAYOUT_AUTOSIZE);
+        break;
+    case 6:
+        painter = new CTKPPaneSoftTheme;
+        SetTabLooks(painter, 2, 0, 2, 0);
+        painter->GetPanelTabPainter()->SetPosition(TKP_TABPOS_TOP);
+        break;
+    case 7:
+        painter = new CTKPPaneBoldCaptionTheme;
+        SetTabLooks(painter, 2, 4, 2, 4);
+        break;
+    case 8:
+        painter = new CTKPPaneRebarTheme;
+        SetTabLooks(painter, 5, 0, 6, 0);
+        break;
+    case 9:
+        painter = new CTKPPaneBorderedTheme;
+        SetTabLooks(painter, 9, 0, 9, 0);
+        break;
+    default:
+        painter = new CTKPPaneDefaultTheme;
+        SetTabLooks(painter, 0, 0, 0, 0);
+        break;
+    }
+    return painter;
+}
+
 } // namespace
 
 CTKPPaneThemePainter* CreateDockPainter(int id)
 {
-    switch (id) {
-    case 1:
-        return new CTKPPaneGradientTheme;
-    case 2:
-        return new CTKPPaneGripperTheme;
-    case 3:
-        return new CTKPPaneNativeTheme;
-    case 4:
-        return new CTKPPaneGrooveTheme;
-    case 5:
-        return new CTKPPaneFramedTheme;
-    case 6:
-        return new CTKPPaneSoftTheme;
-    case 7:
-        return new CTKPPaneBoldCaptionTheme;
-    case 8:
-        return new CTKPPaneRebarTheme;
-    case 9:
-        return new CTKPPaneBorderedTheme;
-    default:
-        return new CTKPPaneDefaultTheme;
-    }
+    return MakeDockPainter(id);
 }
 
 // ---- Theme 4 -----------------------------------------------------------------------------------
@@ -410,6 +454,7 @@ void CTKPPaneFramedTheme::DrawTabbedContainer(CDC* dc, CTKPPaneBase* container, 
         ::SetBkMode(dc->m_hDC, TRANSPARENT);
         DrawCaption(dc, container, rc);
     }
+    DrawContainerTabs(dc, container, rc);
     Pixel(dc, rc.left, rc.top, 51);
     Pixel(dc, rc.right - 1, rc.top, 51);
     Pixel(dc, rc.left, rc.bottom - 1, 51);

@@ -1,6 +1,7 @@
 // The pane manager: installation in the site frame, pane objects by type, lookup, showing,
 // closing and hiding, floating and docking, the theme, and the frame's layout and idle messages.
 #include "toolkit/docking/pane_manager.h"
+#include "toolkit/docking/pane_mini_wnd.h"
 
 #include "toolkit/base/color_table.h"
 #include "toolkit/commandbars/image_manager.h"
@@ -12,6 +13,7 @@
 #include "toolkit/docking/pane_holders.h"
 #include "toolkit/docking/pane_layout.h"
 #include "toolkit/docking/pane_splitter.h"
+#include "toolkit/docking/pane_tabbed_container.h"
 #include "win32/ole/automation.h"
 
 #include <algorithm>
@@ -94,6 +96,10 @@ CTKPPaneBase* CTKPPaneManager::OnCreatePane(int type, CTKPPaneLayout* layout)
     switch (type) {
     case paneTypeDockingPane:
         return new CTKPPane(layout);
+    case paneTypeTabbedContainer:
+        return new CTKPDockingPaneTabbedContainer(layout);
+    case paneTypeMiniWnd:
+        return new CTKPDockingPaneMiniWnd(layout);
     case paneTypeSplitterContainer:
         return new CTKPPaneSplitterContainer(layout);
     case paneTypeClient:
@@ -486,6 +492,13 @@ RECT& CTKPPaneManager::GetDockRect(RECT& rect, CTKPPaneBase* pane, int direction
         rect.bottom = place.second;
     }
     return rect;
+}
+
+void CTKPPaneManager::StartPaneDrag(CTKPPaneBase* pane, POINT screen)
+{
+    // Without a drag context the pane stays where it is.
+    (void)pane;
+    (void)screen;
 }
 
 void CTKPPaneManager::UpdateHolders()

@@ -90,6 +90,9 @@ public:
     void DockPane(CTKPPaneBase* pane, int direction, CTKPPaneBase* neighbour = nullptr);
     void AttachPane(CTKPPaneBase* pane, CTKPPaneBase* target);
     RECT& GetDockRect(RECT& rect, CTKPPaneBase* pane, int direction, CTKPPaneBase* neighbour);
+    // Hands pane (a single pane, a container or a floating window's content) to the drag
+    // context, which follows the mouse from the screen point.
+    void StartPaneDrag(CTKPPaneBase* pane, POINT screen);
     void UpdateHolders();
 
     void SetDockingTheme(int id);

@@ -1,7 +1,10 @@
 // CWinThread's window side: thread messages, PreTranslateMessage and idle-time updates.
 #include "afx/thread.h"
 #include "afx/app.h"
+#include "afx/frame.h"
 #include "afx/wnd.h"
+
+#include <vector>
 
 BEGIN_MESSAGE_MAP(CWinThread, CCmdTarget)
 END_MESSAGE_MAP()
@@ -38,6 +41,22 @@ BOOL CWinThread::OnIdle(LONG lCount) {
             AfxCallWndProc(pMainWnd, pMainWnd->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
             pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
         }
+        // The thread's other frames (floating windows the main window owns) update as well.
+        std::vector<CFrameWnd*> frames;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM lParam) -> BOOL {
+                if (::IsWindowVisible(hwnd))
+                    if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(hwnd)))
+                        reinterpret_cast<std::vector<CFrameWnd*>*>(lParam)->push_back(frame);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&frames));
+        for (CFrameWnd* frame : frames)
+            if (frame != pMainWnd && ::IsWindow(frame->m_hWnd)) {
+                AfxCallWndProc(frame, frame->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
+                frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+            }
     } else {
         CWnd::DeleteTempMap();
         CGdiObject::DeleteTempMap();

@@ -45,8 +45,8 @@ protected:
     void SetUp() override
     {
         m_frame = OpenFrame();
-        m_container = static_cast<TestTabbedContainer*>(
-            Manager().OnCreatePane(paneTypeTabbedContainer, Manager().GetLayout()));
+        // A bare container draws exactly what the painter is asked to draw.
+        m_container = new TestTabbedContainer(Manager().GetLayout());
         m_pane = MakePane(Manager(), 1, u"Tools");
         m_container->AddPane(m_pane, FALSE);
         m_container->AddCaptionButton(TKP_IDS_PANE_CLOSE);
@@ -149,15 +149,26 @@ TEST(DockThemePictures, SavedWhenAFolderIsGiven)
     CTKPPane* left = MakePane(manager, 1, u"Left", 180, 200);
     CTKPPane* below = MakePane(manager, 2, u"Below", 180, 120);
     CTKPPane* right = MakePane(manager, 3, u"Right", 160, 200);
+    CTKPPane* tab = MakePane(manager, 4, u"Tab", 180, 200);
+    CTKPPane* floating = MakePane(manager, 5, u"Floating", 200, 150);
     manager.DockPane(left, dockLeftOf);
     manager.DockPane(below, dockBottomOf, left);
     manager.DockPane(right, dockRightOf);
+    manager.AttachPane(tab, left);
+    manager.DockPane(floating, dockRightOf);
+    manager.m_bThemedFloatingFrames = TRUE;
+    manager.FloatPane(floating, RECT{100, 100, 320, 260});
     for (int theme = 0; theme <= 9; ++theme) {
         manager.SetDockingTheme(theme);
         manager.GetPaintManager()->m_dwSplitterStyle |= splitterStyleDots;
         frame->RecalcLayout();
         ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         headless::SavePng(frame->m_hWnd, std::string(folder) + "/dock_theme_" + std::to_string(theme) + ".png");
+        if (CWnd* mini = floating->GetHostWindow(); mini && mini->GetSafeHwnd()) {
+            ::RedrawWindow(mini->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            headless::SavePng(mini->m_hWnd,
+                              std::string(folder) + "/dock_floating_" + std::to_string(theme) + ".png");
+        }
     }
     CloseFrame(frame);
 }

@@ -1,6 +1,6 @@
 // A sample frame for the docking tests: a frame that installs a pane manager, records what the
-// manager tells it and may refuse steps, a client view, and a minimal tabbed container that holds
-// single panes one at a time so panes can be docked before the real container is in the library.
+// manager tells it and may refuse steps, a client view, and a bare tabbed container whose drawing
+// is only what the painter does.
 #pragma once
 
 #include "afx/frame.h"
@@ -200,15 +200,7 @@ public:
     BOOL m_bActive = FALSE;
 };
 
-class TestPaneManager : public CTKPPaneManager {
-public:
-    CTKPPaneBase* OnCreatePane(int type, CTKPPaneLayout* layout) override
-    {
-        if (type == paneTypeTabbedContainer)
-            return new TestTabbedContainer(layout);
-        return CTKPPaneManager::OnCreatePane(type, layout);
-    }
-};
+class TestPaneManager : public CTKPPaneManager {};
 
 struct Notification {
     int code;

@@ -228,6 +228,9 @@ TEST_F(PaneLayoutTest, CraftedLayoutsAreRefusedAndTheOldLayoutStays)
 
 TEST_F(PaneLayoutTest, DamagedArchivesLoadOrFailWithoutHarm)
 {
+    // A floating window and a container of two tabs are part of the saved arrangement.
+    Manager().AttachPane(m_below, m_left);
+    Manager().FloatPane(m_right, RECT{300, 200, 500, 400});
     CMemFile file;
     {
         CArchive ar(&file, CArchive::store);
@@ -278,6 +281,29 @@ TEST_F(PaneLayoutTest, DamagedArchivesLoadOrFailWithoutHarm)
         damaged.Detach();
     }
     EXPECT_GT(loadedCount, 0);
+
+    // Loaded into the frame's own layout, the containers and floating windows get their windows.
+    std::mt19937 shown(34);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<BYTE> bytes = image;
+        for (int e = 1 + int(shown() % 3); e > 0; --e)
+            bytes[shown() % bytes.size()] ^= BYTE(1u << (shown() % 8));
+        CMemFile damaged(bytes.data(), UINT(bytes.size()));
+        try {
+            CArchive ar(&damaged, CArchive::load);
+            Layout()->Serialize(ar);
+            ar.Close();
+        } catch (CException* e) {
+            e->Delete();
+        }
+        m_frame->RecalcLayout();
+        for (CTKPPaneBase* pane : Layout()->GetPaneList())
+            if (auto* mini = dynamic_cast<CFrameWnd*>(pane->GetPaneWindow()))
+                mini->RecalcLayout();
+        damaged.Detach();
+    }
+    ASSERT_NE(Layout()->GetTopContainer(), nullptr);
+    ASSERT_NE(Layout()->GetClientPane(), nullptr);
 }
 
 TEST_F(PaneLayoutTest, SidePanelPlacesAreTheFourDirectionsOnly)
