@@ -496,9 +496,8 @@ RECT& CTKPPaneManager::GetDockRect(RECT& rect, CTKPPaneBase* pane, int direction
 
 void CTKPPaneManager::StartPaneDrag(CTKPPaneBase* pane, POINT screen)
 {
-    // Without a drag context the pane stays where it is.
-    (void)pane;
-    (void)screen;
+    if (m_pDragContext && pane)
+        m_pDragContext->StartDrag(pane, screen.x, screen.y);
 }
 
 void CTKPPaneManager::UpdateHolders()

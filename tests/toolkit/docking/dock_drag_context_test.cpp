@@ -229,12 +229,15 @@ TEST_F(DragTest, DroppingNearASideOfThePaneDocksThere)
     const RECT b = ScreenRect(m_b->GetParentContainer());
     const RECT a = ScreenRect(m_a->GetParentContainer());
     const POINT from{a.left + 30, a.top + 40};
-    // The site may refuse that side; with nowhere to float to the pane stays.
+    // The site may refuse that side and floating too; then the pane stays.
     const std::string before = Layout();
-    m_frame->refuseAction = paneActionDocking;
+    m_frame->onAction = [](TKPPaneActionRecord* record) {
+        if (record->action == paneActionDocking || record->action == paneActionFloating)
+            record->result = 1;
+    };
     Drag(m_a->GetParentContainer(), from, {{from.x + 50, from.y + 50}, {b.left + 100, b.bottom - 5}});
     EXPECT_EQ(Layout(), before);
-    m_frame->refuseAction = -1;
+    m_frame->onAction = nullptr;
     // Near the bottom edge inside B: A goes below B.
     Drag(m_a->GetParentContainer(), from, {{from.x + 50, from.y + 50}, {b.left + 100, b.bottom - 5}});
     EXPECT_EQ(Layout(), "S(h S(v C) S(v T[2] T[1]))");
@@ -255,7 +258,9 @@ TEST_F(DragTest, HoldingCtrlNeverDocks)
     headless::PumpUntilIdle();
     EXPECT_EQ(Count(paneActionDocking), 0);
     EXPECT_EQ(Count(paneActionDocked), 0);
-    EXPECT_NE(Layout(), "S(h S(v C) S(v T[2] T[1]))");
+    // Released, the pane floats where it was dropped.
+    EXPECT_EQ(Count(paneActionFloated), 1);
+    EXPECT_NE(AsFloatingHolder(m_a->GetHostWindow()), nullptr);
 }
 
 TEST_F(DragTest, DroppingOnACaptionAttachesAsATab)

@@ -26,11 +26,6 @@ protected:
         m_saved = GetAutoHideSettings();
         m_frame = OpenFrame();
         ::SetActiveWindow(m_frame->m_hWnd);
-        CTKPPaneThemePainter* painter = Manager().GetPaintManager();
-        if (!painter->m_pPanelTabPainter) {
-            painter->m_pPanelTabPainter = new CTKPTabPainter;
-            painter->m_pPanelTabPainter->SetPosition(TKP_TABPOS_RIGHT);
-        }
     }
     void TearDown() override
     {
