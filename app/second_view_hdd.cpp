@@ -236,8 +236,13 @@ void CSecondView_HDD::FinishRun()
     // A run that could not start its work has told the user why; the page is ready for another try.
     if (WorkerFailed() || ScanFailedFlag) {
         ShowIdleButtons();
-        if (m_pDisplay)
+        // Nothing runs any more: no "please wait" line may stay behind.
+        ShowControl(m_status, false);
+        m_status.SetWindowText(u"");
+        if (m_pDisplay) {
             m_pDisplay->ResetDetails();
+            m_pDisplay->SetStatusText(u"");
+        }
         if (frame)
             frame->m_bPartitionTableRead = 1;
         Invalidate();

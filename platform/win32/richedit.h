@@ -13,6 +13,7 @@
 #define EM_EXGETSEL (WM_USER + 52)
 #define EM_EXLIMITTEXT (WM_USER + 53)
 #define EM_EXSETSEL (WM_USER + 55)
+#define EM_FORMATRANGE (WM_USER + 57)
 #define EM_GETCHARFORMAT (WM_USER + 58)
 #define EM_GETEVENTMASK (WM_USER + 59)
 #define EM_REQUESTRESIZE (WM_USER + 65)
@@ -61,6 +62,15 @@ typedef struct _charformatw {
     BYTE bPitchAndFamily;
     WCHAR szFaceName[32];
 } CHARFORMATW, CHARFORMAT;
+
+// A range of the text laid out (and drawn when asked) into a rectangle of a device, in twips.
+typedef struct _formatrange {
+    HDC hdc;
+    HDC hdcTarget;
+    RECT rc;
+    RECT rcPage;
+    CHARRANGE chrg;
+} FORMATRANGE;
 
 typedef struct _reqresize {
     NMHDR nmhdr;

@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/popup_tool_bar.h"
 #include "toolkit/commandbars/prop_exchange.h"
 #include "toolkit/commandbars/tool_bar.h"
 
@@ -282,7 +283,8 @@ void CTKPCommandBar::DoPropExchange(CTKPPropExchange* px)
         // The kind of bar must be one its class can be.
         const BOOL toolBar = dynamic_cast<CTKPToolBar*>(this) != nullptr;
         const BOOL typeFits = toolBar ? (m_barType == TKP_BARTYPE_MENUBAR || m_barType == TKP_BARTYPE_TOOLBAR)
-                                      : (m_barType == TKP_BARTYPE_POPUP || m_barType == 6);
+                                      : (m_barType == TKP_BARTYPE_POPUP || m_barType == 6 ||
+                                         (m_barType == TKP_BARTYPE_TOOLBAR && dynamic_cast<CTKPPopupToolBar*>(this)));
         if (!typeFits)
             AfxThrowArchiveException(CArchiveException::badClass);
         if (m_barPosition < 0 || m_barPosition > 7)

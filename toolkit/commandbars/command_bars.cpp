@@ -19,6 +19,7 @@
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/commandbars/prop_exchange.h"
 #include "toolkit/commandbars/sound_player.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/trackers.h"
 #include "toolkit/docking/tab_client_wnd.h"
 
@@ -1088,8 +1089,9 @@ void CTKPCommandBars::DockCommandBar(CTKPToolBar* bar, LPCRECT rect, CTKPDockBar
 {
     if (!bar || !dockBar)
         return;
-    if (bar->m_hWnd && m_pFrame && m_pFrame->m_hWnd && ::GetParent(bar->m_hWnd) != dockBar->m_hWnd)
-        ::SetParent(bar->m_hWnd, dockBar->m_hWnd);
+    // A floating window turns back into a child before the dock bar adopts it.
+    if (bar->m_hWnd)
+        bar->CreateFloatingWindow(m_pFrame, FALSE);
     dockBar->DockCommandBar(bar, rect);
     bar->SetPosition(dockBar->GetPosition());
 }
@@ -1103,9 +1105,13 @@ void CTKPCommandBars::FloatCommandBar(CTKPToolBar* bar)
 {
     if (!bar)
         return;
+    if (m_pFrame && m_pFrame->m_hWnd)
+        bar->CreateFloatingWindow(m_pFrame, TRUE);
     if (CTKPDockBar* dock = bar->GetDockBar())
         dock->RemoveCommandBar(bar);
     bar->SetPosition(TKP_BARPOS_FLOATING);
+    // The floating layout gives the window its size where it stands.
+    bar->OnRecalcLayout();
 }
 
 CTKPDockBar* CTKPCommandBars::FindDockBarAt(POINT pt, CTKPDockBar* current) const
@@ -1193,7 +1199,9 @@ CTKPToolBar* CTKPCommandBars::AddCustomToolBar(LPCWSTR title, UINT id, BOOL floa
         bar->EnableDocking(0x3F);
     bar->SetTitle(title);
     bar->SetPosition(floating ? TKP_BARPOS_FLOATING : TKP_BARPOS_TOP);
-    if (!floating && !CreateDockedWindow(bar, id)) {
+    const BOOL created = floating ? !m_pFrame || !m_pFrame->m_hWnd || bar->CreateFloatingWindow(m_pFrame, TRUE)
+                                  : CreateDockedWindow(bar, id);
+    if (!created) {
         bar->InternalRelease();
         return nullptr;
     }
@@ -1203,6 +1211,8 @@ CTKPToolBar* CTKPCommandBars::AddCustomToolBar(LPCWSTR title, UINT id, BOOL floa
     bar->m_bTearOff = floating;
     if (!floating)
         RecalcFrameLayout();
+    else
+        bar->OnRecalcLayout();
     AddToReBar(bar);
     return bar;
 }
@@ -1262,6 +1272,11 @@ void CTKPCommandBars::ContextMenu(CTKPCommandBar* bar, int x, int y)
     if (m_bCustomizeMode)
         return;
     CTKPPopupBar* popup = GetToolbarsPopup();
+    // The list of tool bars expands itself when the popup is laid out; the customise command
+    // follows it here.
+    if (popup->GetControls()->FindControl(0xE800))
+        CTKPControlToolbars::CreateToolbarMenu(this, popup->GetControls(), popup->GetControlCount(), 0xE800, TRUE,
+                                               TRUE);
     if (m_pFrame && m_pFrame->m_hWnd)
         ::SendMessageW(m_pFrame->m_hWnd, TKP_WM_BARCONTEXTMENU, WPARAM(bar), LPARAM(popup));
     if (popup->GetControlCount()) {

@@ -103,6 +103,8 @@ public:
     BOOL bAutoHideUnusedPopups = TRUE;
     BOOL bCustomized = FALSE;
     int nAnimation = 0;
+    // Popups show the shortcut text the frame's keyboard shortcuts give each command.
+    BOOL bUpdateShortcuts = TRUE;
     int nKeyboardCuesUse = 1;
     BOOL bShowStatusDescriptions = TRUE;
     SIZE szIcons{0, 0};

@@ -419,6 +419,7 @@ void CTKPCustomizeToolbarsPage::OnResetToolbar()
     auto* bar = dynamic_cast<CTKPToolBar*>(GetSelectedBar());
     if (!bar || !bar->m_bBuiltIn)
         return;
+    bar->Reset();
     Refresh();
 }
 

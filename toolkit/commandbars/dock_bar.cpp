@@ -7,6 +7,7 @@
 #include "toolkit/commandbars/tool_bar.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 IMPLEMENT_DYNAMIC(CTKPDockBar, CWnd)
 
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CTKPDockBar, CWnd)
     ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_WM_RBUTTONDOWN()
 END_MESSAGE_MAP()
 
 CTKPDockBar::CTKPDockBar(CTKPCommandBars* bars) : m_bars{nullptr}, m_pCommandBars(bars)
@@ -35,17 +37,113 @@ BOOL CTKPDockBar::Create(CWnd* pParent, DWORD style, UINT id)
                         id);
 }
 
-void CTKPDockBar::DockCommandBar(CTKPToolBar* bar, LPCRECT)
+void CTKPDockBar::DockCommandBar(CTKPToolBar* bar, LPCRECT rect)
 {
-    if (!bar || FindBar(bar) != -1)
+    if (!bar)
         return;
+    if (FindBar(bar) != -1) {
+        if (!rect)
+            return;
+        RECT window{};
+        if (bar->m_hWnd && ::GetWindowRect(bar->m_hWnd, &window) && ::EqualRect(&window, rect))
+            return;
+    }
     if (auto* old = bar->GetDockBar())
         old->RemoveCommandBar(bar);
-    // The bar starts a row of its own after the last row.
-    m_bars.push_back(bar);
-    m_bars.push_back(nullptr);
+    if (rect) {
+        RECT client = *rect;
+        if (m_hWnd)
+            ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&client), 2);
+        InsertAtPoint(bar, POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
+        bar->m_rcMRUDock = client;
+    } else {
+        // The bar starts a row of its own after the last row.
+        if (m_bars.empty() || m_bars.back())
+            m_bars.push_back(nullptr);
+        m_bars.push_back(bar);
+        m_bars.push_back(nullptr);
+        bar->m_rcMRUDock = RECT{0, 0, 0, 0};
+    }
+    if (bar->m_hWnd && m_hWnd && ::GetParent(bar->m_hWnd) != m_hWnd)
+        ::SetParent(bar->m_hWnd, m_hWnd);
     bar->SetDockBar(this);
     bar->SetPosition(GetPosition());
+    if (m_hWnd)
+        bar->m_nMRUDockID = UINT(::GetDlgCtrlID(m_hWnd));
+    NormalizeRows();
+    if (m_pCommandBars)
+        m_pCommandBars->RecalcFrameLayout(TRUE);
+}
+
+int CTKPDockBar::InsertAtPoint(CTKPToolBar* bar, POINT centre)
+{
+    if (m_bars.empty() || m_bars.front())
+        m_bars.insert(m_bars.begin(), nullptr);
+    const BOOL horizontal = GetPosition() < 2;
+    const int across = horizontal ? centre.y : centre.x;
+    BOOL havePrevious = FALSE;
+    int previousFar = 0;
+    size_t rowStart = 1;
+    for (size_t i = 1; i <= m_bars.size(); ++i) {
+        if (i < m_bars.size() && m_bars[i])
+            continue;
+        // A row ends at i: its far edge across the dock is that of its visible bars.
+        BOOL any = FALSE;
+        int far = 0;
+        for (size_t j = rowStart; j < i; ++j) {
+            CTKPCommandBar* entry = m_bars[j];
+            RECT rc{};
+            if (!entry->m_hWnd || !entry->IsVisible() || !::GetWindowRect(entry->m_hWnd, &rc))
+                continue;
+            if (m_hWnd)
+                ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+            far = any ? std::max(far, int(horizontal ? rc.bottom : rc.right)) : int(horizontal ? rc.bottom : rc.right);
+            any = TRUE;
+        }
+        if (any) {
+            if (havePrevious && across == previousFar) {
+                // Right on the edge between two rows: a row of its own between them.
+                m_bars.insert(m_bars.begin() + long(rowStart), {bar, nullptr});
+                return int(rowStart);
+            }
+            if (far > across) {
+                m_bars.insert(m_bars.begin() + long(rowStart), bar);
+                return int(rowStart);
+            }
+            havePrevious = TRUE;
+            previousFar = far;
+        }
+        rowStart = i + 1;
+    }
+    if (m_bars.back())
+        m_bars.push_back(nullptr);
+    m_bars.push_back(bar);
+    m_bars.push_back(nullptr);
+    return int(m_bars.size()) - 2;
+}
+
+void CTKPDockBar::NormalizeRows()
+{
+    // A stretching bar (the menu bar) has its row to itself.
+    for (size_t i = 0; i < m_bars.size(); ++i) {
+        auto* bar = dynamic_cast<CTKPToolBar*>(m_bars[i]);
+        if (!bar || !(bar->GetDockingFlags() & 64))
+            continue;
+        if (i > 0 && m_bars[i - 1]) {
+            m_bars.insert(m_bars.begin() + long(i), nullptr);
+            ++i;
+        }
+        if (i + 1 < m_bars.size() && m_bars[i + 1])
+            m_bars.insert(m_bars.begin() + long(i + 1), nullptr);
+    }
+    // Empty rows go: no two row ends follow each other, and the entries start with one.
+    std::vector<CTKPCommandBar*> rows{nullptr};
+    for (CTKPCommandBar* entry : m_bars)
+        if (entry || rows.back())
+            rows.push_back(entry);
+    if (rows.back())
+        rows.push_back(nullptr);
+    m_bars.swap(rows);
 }
 
 BOOL CTKPDockBar::RemoveCommandBar(CTKPCommandBar* bar, int excluded)
@@ -89,54 +187,146 @@ int CTKPDockBar::GetPosition() const
     return 3;
 }
 
+DWORD CTKPDockBar::LayoutModeFor(CTKPToolBar* bar, BOOL horizontal) const
+{
+    DWORD mode = horizontal ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK;
+    const DWORD flags = bar->GetDockingFlags();
+    if (flags & 64)
+        mode |= LM_STRETCH;
+    if ((flags & 32) && !(m_pCommandBars && (m_pCommandBars->IsCustomizeMode() || m_pCommandBars->m_bQuickCustomizeMode)))
+        mode |= TKP_LAYOUT_SINGLEROW;
+    return mode;
+}
+
+namespace {
+
+// One visible bar of a row while the row is laid out, along the row's axis.
+struct RowRecord {
+    CTKPToolBar* bar;
+    DWORD mode;
+    int start;
+    int length;
+    int thickness;
+    int minLength;
+    int minOffset;
+};
+
+} // namespace
+
+int CTKPDockBar::LayoutRow(const std::vector<CTKPToolBar*>& row, int offset, int length, BOOL commit,
+                           std::vector<Placement>* places, CTKPToolBar*& spill)
+{
+    spill = nullptr;
+    const BOOL horizontal = GetPosition() < 2;
+    std::vector<RowRecord> records;
+    for (CTKPToolBar* bar : row) {
+        RowRecord r{bar, LayoutModeFor(bar, horizontal), 0, 0, 0, 0, 0};
+        const CSize size = bar->CalcDockingLayout(length, r.mode);
+        r.length = horizontal ? size.cx : size.cy;
+        r.thickness = horizontal ? size.cy : size.cx;
+        // Where the user last put the bar along the row; a stretching bar takes the whole row.
+        r.start = (r.mode & LM_STRETCH) ? 0 : int(horizontal ? bar->m_rcMRUDock.left : bar->m_rcMRUDock.top);
+        records.push_back(r);
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const RowRecord& a, const RowRecord& b) { return a.start < b.start; });
+    auto pushForward = [&records]() {
+        int end = 0;
+        for (RowRecord& r : records) {
+            r.start = std::max(r.start, end);
+            end = r.start + r.length;
+        }
+    };
+    pushForward();
+    int limit = length;
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        if (it->start + it->length > limit)
+            it->start = limit - it->length;
+        limit = it->start;
+    }
+    pushForward();
+    if (!records.empty() && records.back().start + records.back().length > length) {
+        // Too long: the bars shrink from the end, none below what it needs.
+        int sum = 0;
+        for (RowRecord& r : records) {
+            r.minLength = r.length;
+            if (r.mode & TKP_LAYOUT_SINGLEROW) {
+                const CSize minimum = r.bar->CalcDockingLayout(1, r.mode);
+                r.minLength = std::min<int>(r.length, horizontal ? minimum.cx : minimum.cy);
+            }
+            r.minOffset = sum;
+            sum += r.minLength;
+        }
+        limit = length;
+        for (auto it = records.rbegin(); it != records.rend(); ++it) {
+            int start = std::max({it->start, limit - it->length, it->minOffset});
+            start = std::min(start, limit - it->minLength);
+            if ((limit - start < it->minLength || start < it->minOffset) && records.size() > 1) {
+                spill = records.back().bar;
+                return 0;
+            }
+            it->length = limit - start;
+            it->start = std::max(start, 0);
+            limit = it->start;
+        }
+    }
+    int thickness = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        RowRecord& r = records[i];
+        const CSize size = r.bar->CalcDockingLayout(r.length, r.mode | (commit ? LM_COMMIT : 0));
+        int along = (r.mode & LM_STRETCH) ? length : int(horizontal ? size.cx : size.cy);
+        r.thickness = horizontal ? size.cy : size.cx;
+        if (r.bar->GetDockingFlags() & 0x100000) {
+            // The bar fills the gap to the next bar (or the row's end) and back to the previous one.
+            const int previousEnd = i ? records[i - 1].start + records[i - 1].length : 0;
+            const int nextStart = i + 1 < records.size() ? records[i + 1].start : length;
+            r.start = previousEnd;
+            along = std::max(nextStart - previousEnd, 0);
+        }
+        r.length = along;
+        thickness = std::max(thickness, r.thickness);
+    }
+    if (places)
+        for (const RowRecord& r : records)
+            places->push_back(Placement{r.bar, horizontal ? RECT{r.start, offset, r.start + r.length, offset + r.thickness}
+                                                           : RECT{offset, r.start, offset + r.thickness, r.start + r.length}});
+    return thickness;
+}
+
 int CTKPDockBar::CalcRows(int length, BOOL commit, std::vector<Placement>* places)
 {
-    const BOOL horizontal = GetPosition() < 2;
-    const DWORD baseMode = (horizontal ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK) | (commit ? LM_COMMIT : 0);
     int offset = 0;
-    int along = 0;
-    int thickness = 0;
-    BOOL rowUsed = FALSE;
-    for (size_t i = 0; i < m_bars.size(); ++i) {
-        CTKPCommandBar* entry = m_bars[i];
-        if (!entry) {
-            if (rowUsed)
-                offset += thickness;
-            along = 0;
-            thickness = 0;
-            rowUsed = FALSE;
+    size_t rowStart = 0;
+    while (rowStart < m_bars.size()) {
+        if (!m_bars[rowStart]) {
+            ++rowStart;
             continue;
         }
-        auto* bar = dynamic_cast<CTKPToolBar*>(entry);
-        if (!bar || !bar->IsVisible())
+        size_t rowEnd = rowStart;
+        while (rowEnd < m_bars.size() && m_bars[rowEnd])
+            ++rowEnd;
+        if (rowEnd == m_bars.size())
+            m_bars.push_back(nullptr);
+        std::vector<CTKPToolBar*> row;
+        for (size_t i = rowStart; i < rowEnd; ++i)
+            if (auto* bar = dynamic_cast<CTKPToolBar*>(m_bars[i]); bar && bar->IsVisible())
+                row.push_back(bar);
+        if (row.empty()) {
+            rowStart = rowEnd;
             continue;
-        const BOOL stretch = (bar->GetDockingFlags() & 64) != 0;
-        const int room = std::max(length - along, 1);
-        // Measured at the whole length first: the bar's natural size, then fitted to the room left.
-        DWORD mode = baseMode | (stretch ? LM_STRETCH : 0);
-        CSize size = bar->CalcDockingLayout(stretch ? length : room, mode);
-        int extent = horizontal ? size.cx : size.cy;
-        if (extent > room && along > 0 && !stretch) {
-            // A row that is full starts a new one rather than squeezing the bar to nothing.
-            offset += thickness;
-            along = 0;
-            thickness = 0;
-            size = bar->CalcDockingLayout(length, mode);
-            extent = horizontal ? size.cx : size.cy;
         }
-        extent = std::min(extent, std::max(length - along, 1));
-        const int depth = horizontal ? size.cy : size.cx;
-        if (places) {
-            const RECT rect = horizontal ? RECT{along, offset, along + extent, offset + depth}
-                                         : RECT{offset, along, offset + depth, along + extent};
-            places->push_back(Placement{bar, rect});
+        CTKPToolBar* spill = nullptr;
+        const int thickness = LayoutRow(row, offset, length, commit, places, spill);
+        if (spill) {
+            // The bar that does not fit opens a row of its own after this one; this row again.
+            m_bars.erase(std::find(m_bars.begin() + long(rowStart), m_bars.begin() + long(rowEnd), spill));
+            --rowEnd;
+            m_bars.insert(m_bars.begin() + long(rowEnd) + 1, {spill, nullptr});
+            continue;
         }
-        along += extent;
-        thickness = std::max(thickness, depth);
-        rowUsed = TRUE;
-    }
-    if (rowUsed)
         offset += thickness;
+        rowStart = rowEnd;
+    }
     return offset;
 }
 
@@ -209,4 +399,13 @@ void CTKPDockBar::OnPaint()
     CTKPPaintManager* paint = m_pCommandBars ? m_pCommandBars->GetPaintManager() : GetGlobalPaintManager();
     if (paint)
         paint->FillDockBar(dc.m_hDC, info);
+}
+
+void CTKPDockBar::OnRButtonDown(UINT, CPoint pt)
+{
+    if (!m_pCommandBars)
+        return;
+    POINT screen{pt.x, pt.y};
+    ::ClientToScreen(m_hWnd, &screen);
+    m_pCommandBars->ContextMenu(nullptr, screen.x, screen.y);
 }

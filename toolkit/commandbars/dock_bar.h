@@ -16,8 +16,15 @@ public:
     ~CTKPDockBar() override;
 
     BOOL Create(CWnd* pParent, DWORD style, UINT id);
-    // Puts a bar at the end of the last row.
+    // Docks a bar: without a rectangle in a new last row; with one (screen co-ordinates) into the
+    // row its centre falls in, which becomes the bar's last docked place.
     void DockCommandBar(CTKPToolBar* bar, LPCRECT rect = nullptr);
+    // Enters the bar as the first of the row whose far edge lies beyond the point (client
+    // co-ordinates), in a new row between two when the point is on their border, else in a new
+    // last row. Returns the entry's index.
+    int InsertAtPoint(CTKPToolBar* bar, POINT centre);
+    // A stretching bar gets a row of its own; empty rows go.
+    void NormalizeRows();
     // Takes the bar off; an empty row goes with it. `excluded` is an index not to look at (-1).
     BOOL RemoveCommandBar(CTKPCommandBar* bar, int excluded = -1);
     int FindBar(CTKPCommandBar* bar, int excluded = -1) const;
@@ -37,12 +44,19 @@ public:
         RECT rect;
     };
     // Lays the visible bars out row by row for the dock bar's length (its width along the top or
-    // bottom, its height along a side) and returns the thickness the rows take. A bar that does not
-    // fit in what is left of its row gets that rest, so its hidden controls go behind its expand
-    // button; a stretching bar takes the whole length. With commit the bars keep their layouts.
+    // bottom, its height along a side) and returns the thickness the rows take. Each bar starts
+    // where it was last docked along its row; overlapping bars are pushed apart, bars of a row too
+    // long shrink (hiding controls behind their expand buttons), and the last bar of a row that
+    // still does not fit moves to a new row after it. With commit the bars keep their layouts.
     int CalcRows(int length, BOOL commit, std::vector<Placement>* places = nullptr);
+    // The layout mode (LM_* and TKP_LAYOUT_SINGLEROW) a bar is measured with in this dock bar.
+    DWORD LayoutModeFor(CTKPToolBar* bar, BOOL horizontal) const;
 
 protected:
+    // One row: its thickness, or 0 with `spill` set to the bar that must move to a new row.
+    int LayoutRow(const std::vector<CTKPToolBar*>& row, int offset, int length, BOOL commit,
+                  std::vector<Placement>* places, CTKPToolBar*& spill);
+    afx_msg void OnRButtonDown(UINT flags, CPoint pt);
     afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);

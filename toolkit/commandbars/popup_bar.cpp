@@ -2,6 +2,8 @@
 #include "toolkit/commandbars/popup_bar.h"
 
 #include "afx/window_dc.h"
+#include "toolkit/base/color_table.h"
+#include "toolkit/base/draw_helpers.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/window_helpers.h"
 #include "toolkit/commandbars/command_bars.h"
@@ -11,10 +13,16 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 IMPLEMENT_SERIAL(CTKPPopupBar, CTKPCommandBar, VERSIONABLE_SCHEMA | 16)
+
+#ifndef WM_FLOATSTATUS
+#define WM_FLOATSTATUS 0x036D
+#define FS_SYNCACTIVE 0x0040
+#endif
 
 CTKPPopupBar::CTKPPopupBar()
 {
@@ -91,10 +99,11 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     CTKPCommandBar* root = GetRootParent();
     if (CWnd* notify = root->m_pPopupOwner ? root->m_pPopupOwner : site; notify && notify->m_hWnd)
         ::SendMessageW(notify->m_hWnd, 10331, 0, LPARAM(this));
+    m_bTearOffHot = FALSE;
     // Without bars there are no rarely used commands to find: what the owner set stays.
     if (GetCommandBars()) {
         m_bExpandable = FALSE;
-        m_bExpanded = IsCustomizeMode();
+        m_bExpanded = IsCustomizeMode() || CTKPMouseTracker::GetThreadTracker()->m_bShowAll;
     }
     UpdatePositionFromParent();
     const BOOL wasVisible = ::IsWindowVisible(m_hWnd);
@@ -110,6 +119,7 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
     SetTrackingMode(1, keyboard, keyboard);
     m_dwFlags &= ~DWORD(3);
     OnUpdateCmdUI(GetOwnerWindow(), TRUE);
+    PlayAnimation();
     CTKPMenuSoundPlayer::Get().Play(CTKPMenuSoundPlayer::PlayPopup);
     UpdateShadow();
     UnlockRedraw();
@@ -120,6 +130,10 @@ BOOL CTKPPopupBar::Popup(CTKPControlPopup* parentControl)
 
 void CTKPPopupBar::PlaceWindow(UINT swpFlags)
 {
+    m_bScrolling = FALSE;
+    m_nFirstVisible = 0;
+    m_nScrollAnchorLast = -1;
+    m_rcScrollUp = m_rcScrollDown = RECT{0, 0, 0, 0};
     const CSize size = CalcLayout(0, 0);
     RECT work{};
     if (!::IsRectEmpty(&m_rcExclude))
@@ -128,6 +142,12 @@ void CTKPPopupBar::PlaceWindow(UINT swpFlags)
         GetWorkAreaFromPoint(&work, m_ptPopup);
     BOOL scroll = FALSE;
     const RECT rc = CalcPopupRect(m_ptPopup, SIZE{size.cx, size.cy}, m_rcExclude, work, m_dwPopupFlags, scroll);
+    // Only a popup menu that had to shrink scrolls; it lays its commands out again for its height.
+    if (scroll && m_barType == TKP_BARTYPE_POPUP) {
+        m_bScrolling = TRUE;
+        m_nScrollHeight = rc.bottom - rc.top;
+        CalcLayout(0, 0);
+    }
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, swpFlags);
 }
 
@@ -261,28 +281,39 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
     CClientDC dc(m_hWnd ? this : nullptr);
     HGDIOBJ oldFont = ::SelectObject(dc.m_hDC, paint->GetBarFont(this));
     RECT border = paint->GetBarBorders(this);
+    const int strip = m_bTearOffPopup ? int(paint->DrawStrip(dc.m_hDC, RECT{0, 0, 0, 0}, FALSE, FALSE).cy) : 0;
+    m_rcTearOff = RECT{0, 0, 0, 0};
     CSize result;
     if (m_barType == TKP_BARTYPE_TOOLBAR) {
-        result = m_pControls->CalcSize(&dc, 0, 0x142, border);
+        RECT margins = m_rcBorders;
+        margins.top += strip;
+        result = m_pControls->CalcSize(&dc, 0, 0x142, margins);
+        if (strip && GetControlCount())
+            m_rcTearOff = RECT{m_rcBorders.left, m_rcBorders.top, result.cx - m_rcBorders.right, m_rcBorders.top + strip};
     } else {
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        UpdateShortcuts();
         UpdateHiddenCommands();
         CTKPControl* expand = m_pControls->FindControl(TKP_ID_EXPAND_POPUP);
         if (!expand && m_bExpandable)
             expand = m_pControls->AddControl(new CTKPPopupExpandButton(), TKP_ID_EXPAND_POPUP, nullptr, -1, TRUE);
+        // Once the popup shows everything the expand item has nothing left to show.
         if (expand)
-            expand->SetHideFlags(m_bExpandable ? 0 : TKP_HIDE_GENERIC);
+            expand->SetHideFlags(m_bExpandable && !m_bExpanded ? 0 : TKP_HIDE_GENERIC);
         const int limit = g_dPopupWidthRatio > 0 ? int((work.right - work.left) * g_dPopupWidthRatio) : INT_MAX;
         std::vector<std::pair<CTKPControl*, RECT>> placed;
-        int y = border.top;
+        // The tear-off strip takes the top; the commands start below it.
+        RECT inner = border;
+        inner.top += strip;
+        int y = inner.top;
         int width = 0;
         auto place = [&](CTKPControl* control) {
             const CSize size = control->GetSize(&dc);
             if (control->GetBeginGroup() && !placed.empty())
                 y += paint->DrawGroupSeparator(dc.m_hDC, this, control, FALSE).cy;
             const int cx = std::min(int(size.cx), limit);
-            placed.emplace_back(control, RECT{border.left, y, border.left + cx, y + size.cy});
+            placed.emplace_back(control, RECT{inner.left, y, inner.left + cx, y + size.cy});
             y += size.cy;
             width = std::max(width, cx);
         };
@@ -295,6 +326,8 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
         if (expand && !expand->GetHideFlags())
             place(expand);
         width = std::max(width, 22);
+        if (strip && !placed.empty())
+            m_rcTearOff = RECT{border.left, border.top, border.left + width, border.top + strip};
         for (auto& [control, rc] : placed) {
             rc.right = border.left + width;
             control->SetRect(rc);
@@ -302,10 +335,277 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
         }
         const int height = placed.empty() ? 22 : y - border.top;
         result = CSize(width + border.left + border.right, height + border.top + border.bottom);
+        if (m_bScrolling && m_nScrollHeight > 0 && result.cy > m_nScrollHeight) {
+            LayoutScrolled(placed, inner, width);
+            result.cy = m_nScrollHeight;
+        } else {
+            m_rcScrollUp = m_rcScrollDown = RECT{0, 0, 0, 0};
+            m_nFirstVisible = 0;
+            m_nLastVisible = GetControlCount();
+        }
     }
     ::SelectObject(dc.m_hDC, oldFont);
     m_bInLayout = FALSE;
     return result;
+}
+
+void CTKPPopupBar::Copy(CTKPCommandBar* source, BOOL recursive)
+{
+    CTKPCommandBar::Copy(source, recursive);
+    auto* popup = dynamic_cast<CTKPPopupBar*>(source);
+    if (!popup || popup == this)
+        return;
+    m_bTearOffPopup = popup->m_bTearOffPopup;
+    m_strTearOffCaption = popup->m_strTearOffCaption;
+    m_nTearOffId = popup->m_nTearOffId;
+    m_nTearOffWidth = popup->m_nTearOffWidth;
+    m_bShowShadow = popup->m_bShowShadow;
+    m_rcBorders = popup->m_rcBorders;
+}
+
+void CTKPPopupBar::UpdateShortcuts()
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    CTKPShortcutTable* table = bars ? bars->GetShortcutTable() : nullptr;
+    if (!table || !bars->GetCommandBarsOptions()->bUpdateShortcuts)
+        return;
+    for (int i = 0; i < GetControlCount(); ++i) {
+        CTKPControl* control = GetControl(i);
+        if (!control || (control->GetHideFlags() & ~DWORD(TKP_HIDE_EXPAND | TKP_HIDE_RARELYUSED)) ||
+            control->GetID() == 0 || control->GetID() == TKP_ID_EXPAND_POPUP)
+            continue;
+        // The menu's own text stays when a shortcut of the command reads the same.
+        CString text = control->m_strShortcutTextAuto;
+        table->FindDefaultAccelerator(UINT(control->GetID()), text);
+        control->m_strShortcutTextAuto = text;
+    }
+}
+
+namespace {
+// The height of a scroll arrow of a scrolling popup.
+const int kScrollArrowHeight = 12;
+// How long the expand item is to stay selected before the popup expands by itself.
+UINT g_nExpandDelay = 900;
+} // namespace
+
+void CTKPPopupBar::LayoutScrolled(std::vector<std::pair<CTKPControl*, RECT>>& placed, const RECT& border, int width)
+{
+    const int n = int(placed.size());
+    if (n == 0)
+        return;
+    // The commands from `first` that fit: the arrows take their room where they are needed.
+    auto fit = [&](int first) {
+        const int top = border.top + (first > 0 ? kScrollArrowHeight : 0);
+        const int limit = m_nScrollHeight - border.bottom;
+        const int total = placed[size_t(n - 1)].second.bottom - placed[size_t(first)].second.top;
+        if (top + total <= limit)
+            return n - 1;
+        int last = first;
+        for (int i = first + 1; i < n; ++i) {
+            if (top + placed[size_t(i)].second.bottom - placed[size_t(first)].second.top > limit - kScrollArrowHeight)
+                break;
+            last = i;
+        }
+        return last;
+    };
+    auto indexOf = [&](int controlIndex) {
+        for (int i = 0; i < n; ++i)
+            if (placed[size_t(i)].first->GetIndex() >= controlIndex)
+                return i;
+        return n - 1;
+    };
+    int first = std::clamp(indexOf(m_nFirstVisible), 0, n - 1);
+    if (m_nScrollAnchorLast >= 0) {
+        // Scrolling down ends at the anchor: the first command is the latest that still shows it.
+        const int anchor = indexOf(m_nScrollAnchorLast);
+        first = 0;
+        for (int f = anchor; f >= 0; --f) {
+            if (fit(f) < anchor)
+                break;
+            first = f;
+        }
+        m_nScrollAnchorLast = -1;
+    }
+    const int last = fit(first);
+    const int top = border.top + (first > 0 ? kScrollArrowHeight : 0);
+    const int dy = top - placed[size_t(first)].second.top;
+    for (int i = 0; i < n; ++i) {
+        auto& [control, rc] = placed[size_t(i)];
+        if (i < first || i > last) {
+            control->SetHideFlags(control->GetHideFlags() | TKP_HIDE_EXPAND);
+            continue;
+        }
+        ::OffsetRect(&rc, 0, dy);
+        control->SetRect(rc);
+        control->SetRowRect(rc);
+    }
+    m_rcScrollUp = first > 0 ? RECT{border.left, border.top, border.left + width, border.top + kScrollArrowHeight}
+                             : RECT{0, 0, 0, 0};
+    const int bottom = m_nScrollHeight - border.bottom;
+    m_rcScrollDown = last < n - 1 ? RECT{border.left, bottom - kScrollArrowHeight, border.left + width, bottom}
+                                  : RECT{0, 0, 0, 0};
+    m_nFirstVisible = placed[size_t(first)].first->GetIndex();
+    m_nLastVisible = placed[size_t(last)].first->GetIndex() + 1;
+}
+
+BOOL CTKPPopupBar::ScrollDown()
+{
+    if (!m_bScrolling || ::IsRectEmpty(&m_rcScrollDown))
+        return FALSE;
+    for (int i = m_nLastVisible; i < GetControlCount(); ++i)
+        if (!(GetControl(i)->GetHideFlags() & ~DWORD(TKP_HIDE_EXPAND))) {
+            m_nScrollAnchorLast = i;
+            CalcLayout(0, 0);
+            DelayRedraw();
+            return TRUE;
+        }
+    return FALSE;
+}
+
+BOOL CTKPPopupBar::ScrollUp()
+{
+    if (!m_bScrolling || m_nFirstVisible <= 0)
+        return FALSE;
+    for (int i = m_nFirstVisible - 1; i >= 0; --i)
+        if (!(GetControl(i)->GetHideFlags() & ~DWORD(TKP_HIDE_EXPAND))) {
+            m_nFirstVisible = i;
+            CalcLayout(0, 0);
+            DelayRedraw();
+            return TRUE;
+        }
+    return FALSE;
+}
+
+void CTKPPopupBar::OnScrollTimer(UINT_PTR id)
+{
+    const BOOL moved = id == TKP_TIMER_SCROLLDOWN ? ScrollDown() : ScrollUp();
+    if (!moved && m_hWnd) {
+        ::KillTimer(m_hWnd, id);
+        if (m_nScrollTimer == id)
+            m_nScrollTimer = 0;
+    }
+}
+
+BOOL CTKPPopupBar::SetSelected(int index, BOOL keyboard)
+{
+    const BOOL changed = CTKPCommandBar::SetSelected(index, keyboard);
+    CTKPControl* control = GetControl(m_nSelected);
+    CTKPCommandBars* bars = GetCommandBars();
+    if (m_hWnd) {
+        if (control && control->GetID() == TKP_ID_EXPAND_POPUP && !keyboard && bars &&
+            bars->GetCommandBarsOptions()->bShowFullAfterDelay)
+            ::SetTimer(m_hWnd, TKP_TIMER_EXPAND, g_nExpandDelay, nullptr);
+        else
+            ::KillTimer(m_hWnd, TKP_TIMER_EXPAND);
+    }
+    if (m_bScrolling && control && (control->GetHideFlags() & TKP_HIDE_EXPAND)) {
+        if (m_nSelected >= m_nLastVisible)
+            m_nScrollAnchorLast = m_nSelected;
+        else
+            m_nFirstVisible = m_nSelected;
+        CalcLayout(0, 0);
+        DelayRedraw();
+    }
+    return changed;
+}
+
+BOOL CTKPPopupBar::ProcessSpecialKey(int code)
+{
+    if (code == 0 && m_bExpandable && !m_bExpanded) {
+        // The last selectable command: the next one wraps round to the start.
+        const int selected = m_nSelected;
+        const int next = m_pControls->GetNext(selected, 1);
+        if (::GetKeyState(VK_CONTROL) < 0 || (selected != -1 && next <= selected)) {
+            ExpandBar();
+            // The key goes on from where it was pressed, to the first command the popup now shows
+            // beyond it, not round to the top.
+            if (m_bExpanded && selected != -1)
+                m_nSelected = selected;
+        }
+    }
+    return CTKPCommandBar::ProcessSpecialKey(code);
+}
+
+void CTKPPopupBar::DrawCommandBar(CDC* pDC, const RECT& rcClip)
+{
+    CTKPCommandBar::DrawCommandBar(pDC, rcClip);
+    if (!pDC)
+        return;
+    const COLORREF color = GetColorTable().GetColorByIndex(COLOR_BTNTEXT);
+    for (const RECT* arrow : {&m_rcScrollUp, &m_rcScrollDown}) {
+        if (::IsRectEmpty(arrow))
+            continue;
+        const int cx = (arrow->left + arrow->right) / 2, cy = (arrow->top + arrow->bottom) / 2;
+        if (arrow == &m_rcScrollDown)
+            FillTriangle(pDC->m_hDC, POINT{cx - 3, cy - 1}, POINT{cx + 3, cy - 1}, POINT{cx, cy + 2}, color);
+        else
+            FillTriangle(pDC->m_hDC, POINT{cx - 3, cy + 1}, POINT{cx + 3, cy + 1}, POINT{cx, cy - 2}, color);
+    }
+    if (m_bTearOffPopup && GetControlCount() && !::IsRectEmpty(&m_rcTearOff))
+        if (CTKPPaintManager* paint = GetPaintManager())
+            paint->DrawStrip(pDC->m_hDC, m_rcTearOff, m_bTearOffHot, TRUE);
+}
+
+int CTKPPopupBar::GetAnimationType() const
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!bars || (m_hWnd && ::GetWindow(m_hWnd, GW_CHILD)))
+        return 5;
+    switch (bars->GetCommandBarsOptions()->nAnimation) {
+    case 0: {
+        BOOL on = FALSE;
+        if (!::SystemParametersInfoW(SPI_GETMENUANIMATION, 0, &on, 0) || !on)
+            return 5;
+        BOOL fade = FALSE;
+        return ::SystemParametersInfoW(SPI_GETMENUFADE, 0, &fade, 0) && fade ? 4 : 3;
+    }
+    case 1: {
+        static const int kinds[3] = {4, 3, 2};
+        return kinds[std::rand() % 3];
+    }
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        return bars->GetCommandBarsOptions()->nAnimation;
+    default:
+        return 5;
+    }
+}
+
+void CTKPPopupBar::PlayAnimation()
+{
+    // Only the first popup opened as the mouse moves along a bar is animated.
+    CTKPCommandBar* parent = GetParentBar();
+    const BOOL entered = !parent || parent->m_bMouseEntry;
+    if (parent)
+        parent->m_bMouseEntry = FALSE;
+    if (!entered || !m_hWnd || IsCustomizeMode() || ::GetWindow(m_hWnd, GW_CHILD))
+        return;
+    const int kind = GetAnimationType();
+    CTKPPaintManager* paint = GetPaintManager();
+    if (kind < 2 || kind > 4 || !paint)
+        return;
+    if (parent && parent->m_hWnd)
+        ::UpdateWindow(parent->m_hWnd);
+    if (CWnd* site = GetSite(); site && site->m_hWnd)
+        ::UpdateWindow(site->m_hWnd);
+    const RECT rc = CTKPCommandBar::GetClientRect();
+    HDC window = ::GetDC(m_hWnd);
+    HDC memory = ::CreateCompatibleDC(window);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(window, rc.right - rc.left, rc.bottom - rc.top);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    {
+        CDC dc;
+        dc.Attach(memory);
+        DrawCommandBar(&dc, rc);
+        dc.Detach();
+    }
+    paint->AnimatePopup(window, memory, rc, kind);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(m_hWnd, window);
 }
 
 void CTKPPopupBar::OnRecalcLayout()
@@ -315,6 +615,10 @@ void CTKPPopupBar::OnRecalcLayout()
     CTKPPopupShadows::Get().RemoveShadows(this);
     UpdatePositionFromParent();
     PlaceWindow(SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOOWNERZORDER);
+    if (m_bExpandAnimation) {
+        m_bExpandAnimation = FALSE;
+        CTKPMenuSoundPlayer::Get().Play(CTKPMenuSoundPlayer::PlayPopup);
+    }
     UpdateShadow();
     if (m_pParentControl)
         m_pParentControl->RedrawParent();
@@ -334,6 +638,66 @@ BOOL CTKPPopupBar::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         if (pResult)
             *pResult = MA_NOACTIVATE;
         return TRUE;
+    }
+    if (message == WM_TIMER && (wParam == TKP_TIMER_SCROLLDOWN || wParam == TKP_TIMER_SCROLLUP)) {
+        OnScrollTimer(wParam);
+        return TRUE;
+    }
+    if (message == WM_FLOATSTATUS) {
+        // Only a window of the floating kind keeps its caption active with its owner.
+        if (pResult)
+            *pResult = (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & 0x100) && (wParam & FS_SYNCACTIVE) ? 1 : 0;
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == TKP_TIMER_TEAROFF) {
+        OnTearOffTimer();
+        return TRUE;
+    }
+    if (message == WM_LBUTTONDOWN && m_bTearOffPopup && !IsCustomizeMode()) {
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (::PtInRect(&m_rcTearOff, pt)) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_SIZEALL));
+            TrackTearOff();
+            if (pResult)
+                *pResult = 0;
+            return TRUE;
+        }
+    }
+    if (message == WM_MOUSEMOVE && m_bTearOffPopup)
+        OnTearOffHover(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (message == WM_MOUSEMOVE && m_pParentControl) {
+        // Back over the item that opened the popup: its bar selects it again.
+        CTKPCommandBar* parent = GetParentBar();
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const RECT item = m_pParentControl->GetRect();
+        if (parent && parent->m_hWnd && m_hWnd) {
+            ::MapWindowPoints(m_hWnd, parent->m_hWnd, &pt, 1);
+            const int index = m_pParentControl->GetIndex();
+            if (::PtInRect(&item, pt) && parent->m_nSelected != index)
+                parent->SetSelected(index);
+        }
+    }
+    if (message == WM_TIMER && wParam == TKP_TIMER_EXPAND) {
+        ::KillTimer(m_hWnd, TKP_TIMER_EXPAND);
+        if (CTKPControl* selected = GetControl(m_nSelected); selected && selected->GetID() == TKP_ID_EXPAND_POPUP)
+            ExpandBar();
+        return TRUE;
+    }
+    if (message == WM_MOUSEMOVE && m_bScrolling) {
+        // Resting on an arrow scrolls; leaving it stops.
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        UINT_PTR timer = 0;
+        if (::PtInRect(&m_rcScrollDown, pt))
+            timer = TKP_TIMER_SCROLLDOWN;
+        else if (::PtInRect(&m_rcScrollUp, pt))
+            timer = TKP_TIMER_SCROLLUP;
+        if (timer != m_nScrollTimer) {
+            if (m_nScrollTimer)
+                ::KillTimer(m_hWnd, m_nScrollTimer);
+            m_nScrollTimer = timer;
+            if (timer)
+                ::SetTimer(m_hWnd, timer, 80, nullptr);
+        }
     }
     return CTKPCommandBar::OnWndMsg(message, wParam, lParam, pResult);
 }
@@ -379,11 +743,29 @@ void CTKPPopupBar::ExpandBar()
         return;
     }
     m_bExpanded = TRUE;
+    m_bExpandAnimation = TRUE;
     m_dwFlags |= 1;
+    CTKPMouseTracker::GetThreadTracker()->m_bShowAll = TRUE;
     SetSelected(-1);
     OnRecalcLayout();
+    m_bExpandAnimation = FALSE;
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+BOOL CTKPPopupBar::DestroyWindow()
+{
+    CWnd* site = GetSite();
+    if (m_hWnd && site && site->m_hWnd) {
+        std::vector<HWND> children;
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            children.push_back(child);
+        for (HWND child : children) {
+            ::ShowWindow(child, SW_HIDE);
+            ::SetParent(child, site->m_hWnd);
+        }
+    }
+    return CTKPCommandBar::DestroyWindow();
 }
 
 BOOL CTKPPopupBar::IsVisible() const

@@ -3,6 +3,11 @@
 
 #include "toolkit/commandbars/command_bar.h"
 
+#include <utility>
+#include <vector>
+
+class CTKPToolBar;
+
 class CTKPPopupBar : public CTKPCommandBar {
     DECLARE_SERIAL(CTKPPopupBar)
 public:
@@ -25,7 +30,25 @@ public:
     // Shows the rarely used commands the popup hides, and lays it out again.
     virtual void ExpandBar();
 
+    // Windows the popup hosts (edit and combo fields) move to the site frame, hidden, so they
+    // keep what the user typed when the popup's window goes.
+    BOOL DestroyWindow() override;
     BOOL SetTrackingMode(int mode, BOOL selectFirst = TRUE, BOOL fromKeyboard = FALSE) override;
+    // A selection hidden by scrolling scrolls into view; resting on the expand item expands later.
+    BOOL SetSelected(int index, BOOL keyboard = FALSE) override;
+    // Down on the last command (or Ctrl+Down) of an expandable popup expands it.
+    BOOL ProcessSpecialKey(int code) override;
+    void DrawCommandBar(CDC* pDC, const RECT& rcClip) override;
+    // 2 unfold, 3 slide, 4 fade, 5 none: from the options, the system's menu settings, or at random.
+    int GetAnimationType() const;
+    // Scrolls a scrolling popup by one command; FALSE at the end.
+    BOOL ScrollDown();
+    BOOL ScrollUp();
+    BOOL IsScrolling() const { return m_bScrolling; }
+    int GetFirstVisible() const { return m_nFirstVisible; }
+    int GetLastVisible() const { return m_nLastVisible; }
+    RECT GetScrollUpRect() const { return m_rcScrollUp; }
+    RECT GetScrollDownRect() const { return m_rcScrollDown; }
     // The popup menu's column of controls (or the grid of a popup tool bar) and the size it takes.
     CSize CalcLayout(int length, DWORD mode) override;
     void OnRecalcLayout() override;
@@ -42,6 +65,18 @@ public:
     // area. Bit 1 of flags (open to the left) may change; `scroll` tells that the popup had to shrink.
     static RECT CalcPopupRect(POINT pt, SIZE size, const RECT& exclude, const RECT& workArea, DWORD& flags,
                               BOOL& scroll);
+
+    // The popup's own keys, after the base's: the tear-off strip, the shadow and the borders.
+    void Copy(CTKPCommandBar* source, BOOL recursive = FALSE) override;
+    // The shortcut text the frame's keyboard shortcuts give each command shown, when the options
+    // ask for it.
+    void UpdateShortcuts();
+    // The strip at the top of a popup that can be torn off (client co-ordinates; empty without one).
+    RECT GetTearOffRect() const { return m_rcTearOff; }
+    BOOL IsTearOffHot() const { return m_bTearOffHot; }
+    // Drags the popup off by its strip until the button is released: outside the popup a floating
+    // tool bar with the popup's commands follows the cursor. The bar that stays, or null.
+    CTKPToolBar* TrackTearOff();
 
     // The menu the bar was last filled from.
     HMENU GetSourceMenu() const { return m_hSourceMenu; }
@@ -65,10 +100,40 @@ public:
     BOOL m_bDoubleGripper = FALSE;
 
 protected:
+    // Lays the stacked controls out from the first visible one inside the scrolling height.
+    void LayoutScrolled(std::vector<std::pair<CTKPControl*, RECT>>& placed, const RECT& border, int width);
+    void OnScrollTimer(UINT_PTR id);
+    void PlayAnimation();
+
+    BOOL m_bScrolling = FALSE;
+    int m_nFirstVisible = 0;
+    int m_nLastVisible = 0;
+    // The height a scrolling popup has, and the command to end at when scrolling down (-1 none).
+    int m_nScrollHeight = 0;
+    int m_nScrollAnchorLast = -1;
+    RECT m_rcScrollUp{0, 0, 0, 0};
+    RECT m_rcScrollDown{0, 0, 0, 0};
+    UINT_PTR m_nScrollTimer = 0;
+    BOOL m_bExpandAnimation = FALSE;
+
     // Casts the popup's shadow anew (an open popup in its own window with the shadow flag set).
     void UpdateShadow();
     // Places the popup for its current layout and moves its window there.
     void PlaceWindow(UINT swpFlags);
+
+    // Tear-off: the strip, its hover timer, and the bar the drag shows.
+    void OnTearOffHover(POINT pt);
+    void OnTearOffTimer();
+    // The floating bar of a tear-off drag: the bar with the tear-off id, else a new one holding the
+    // popup's commands; null without bars.
+    CTKPToolBar* FindOrCreateTornOffBar(BOOL& created);
+    void ShowTornOffBar(POINT cursor);
+    RECT m_rcTearOff{0, 0, 0, 0};
+    BOOL m_bTearOffHot = FALSE;
+    UINT_PTR m_nTearOffTimer = 0;
+    BOOL m_bTearOffDragging = FALSE;
+    SIZE m_szTornOff{0, 0};
+    CTKPToolBar* m_pTornOffBar = nullptr;
 
     CTKPControlPopup* m_pParentControl = nullptr;
     BOOL m_bInLayout = FALSE;
@@ -77,10 +142,15 @@ protected:
     HMENU m_hSourceMenu = nullptr;
 };
 
+// The id of the item at the end of a popup that shows the rarely used commands.
+#define TKP_ID_EXPAND_POPUP 9402
+// The popup's timers: scrolling down and up, the tear-off strip's hover, expanding after a delay.
+#define TKP_TIMER_SCROLLDOWN 5001
+#define TKP_TIMER_SCROLLUP 5002
+#define TKP_TIMER_TEAROFF 5003
+#define TKP_TIMER_EXPAND 5004
+
 // Shows a menu as a command-bar popup at a screen point for the owner window, with icons from the
 // tool-bar resource `toolBarId` when it is above 0. The answer is that of the menu tracking: the
 // chosen command with TPM_RETURNCMD, else nonzero on success.
-// The id of the item at the end of a popup that shows the rarely used commands.
-#define TKP_ID_EXPAND_POPUP 9402
-
 int TrackToolkitPopupMenu(CMenu* menu, UINT flags, int x, int y, CWnd* owner, UINT toolBarId = 0);

@@ -152,8 +152,50 @@ void CTKPPopupShadows::ShowShadow(CTKPCommandBar* bar, const RECT& exclude)
     }
     RECT rc;
     ::GetWindowRect(bar->m_hWnd, &rc);
+    // A popup opened over another's shadow (a submenu beside its parent) cuts it where it covers it.
+    for (CTKPShadowWnd* other : m_strips)
+        if (other->m_pOwner != bar && other->m_hWnd)
+            CutStrip(other->m_hWnd, rc);
     CreateStrip(TRUE, rc, exclude, bar, themeShadow);
     CreateStrip(FALSE, rc, exclude, bar, themeShadow);
+}
+
+void CTKPPopupShadows::CutStrip(HWND strip, const RECT& cover)
+{
+    RECT rc, overlap;
+    ::GetWindowRect(strip, &rc);
+    if (!::IntersectRect(&overlap, &rc, &cover))
+        return;
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    if (::GetWindowRgn(strip, region) == ERROR) {
+        ::DeleteObject(region);
+        region = ::CreateRectRgn(0, 0, rc.right - rc.left, rc.bottom - rc.top);
+    }
+    ::OffsetRect(&overlap, -rc.left, -rc.top);
+    HRGN hole = ::CreateRectRgnIndirect(&overlap);
+    ::CombineRgn(region, region, hole, RGN_DIFF);
+    ::DeleteObject(hole);
+    ::SetWindowRgn(strip, region, TRUE);
+}
+
+RECT CTKPPopupShadows::JoinStrip(RECT rc, BOOL horizontal, const RECT& other)
+{
+    RECT overlap;
+    if (!::IntersectRect(&overlap, &rc, &other))
+        return rc;
+    // The strip starts (or ends) where the other one is, so the corner is shaded once.
+    if (horizontal) {
+        if (other.right < rc.right && other.left <= rc.left)
+            rc.left = other.right;
+        else if (other.left > rc.left)
+            rc.right = other.left;
+    } else {
+        if (other.bottom < rc.bottom && other.top <= rc.top)
+            rc.top = other.bottom;
+        else if (other.top > rc.top)
+            rc.bottom = other.top;
+    }
+    return rc;
 }
 
 void CTKPPopupShadows::ShowControlShadow(CTKPControl* control)
@@ -175,7 +217,13 @@ void CTKPPopupShadows::CreateStrip(BOOL horizontal, const RECT& barRect, const R
                                    BOOL themeShadow)
 {
     const int t = GetThickness();
-    const RECT rc = StripRect(barRect, horizontal, t);
+    RECT rc = StripRect(barRect, horizontal, t);
+    for (CTKPShadowWnd* other : m_strips)
+        if (other->m_pOwner != owner && other->m_bHorizontal != horizontal && other->m_hWnd) {
+            RECT otherRect;
+            ::GetWindowRect(other->m_hWnd, &otherRect);
+            rc = JoinStrip(rc, horizontal, otherRect);
+        }
     if (::IsRectEmpty(&rc))
         return;
     auto* strip = new CTKPShadowWnd(owner, horizontal, themeShadow);

@@ -30,6 +30,9 @@ public:
 
     // The bottom (horizontal) or right strip of a window rectangle.
     static RECT StripRect(const RECT& bar, BOOL horizontal, int thickness);
+    // A strip that runs into a strip of the other direction (of another popup) ends where that
+    // one begins, so the two join without overlapping.
+    static RECT JoinStrip(RECT strip, BOOL horizontal, const RECT& other);
     // The pixels (top-down 0xAARRGGBB, pre-multiplied) of a layered strip `length` long and 4
     // thick: across the thickness the alpha falls from the popup's edge outwards, along the strip
     // it fades in at both ends.
@@ -40,6 +43,8 @@ public:
 
 private:
     CTKPPopupShadows();
+    // Leaves the part of a strip that a popup covers out of its window region.
+    static void CutStrip(HWND strip, const RECT& cover);
     void CreateStrip(BOOL horizontal, const RECT& barRect, const RECT& exclude, CTKPCommandBar* owner,
                      BOOL themeShadow);
 

@@ -1,6 +1,9 @@
 // The tooltip context of toolkit windows.
 #include "toolkit/commandbars/tip_context.h"
 
+#include "toolkit/commandbars/tip_window.h"
+
+#include "afx/module_state.h"
 #include "afx/tree_ctrl.h"
 #include "win32/controls/dll_version.h"
 
@@ -74,6 +77,7 @@ BOOL CancelsTip(UINT message)
 CTKPTipContext::CTKPTipContext()
     : m_dwComCtlVersion(CommonControlsVersion()), m_nMaxTipWidth(::GetSystemMetrics(SM_CXSCREEN) / 2)
 {
+    AfxInitRichEdit();
 }
 
 CTKPTipContext::~CTKPTipContext()
@@ -90,11 +94,16 @@ void CTKPTipContext::RelayToolTipMessage(CWnd* pWnd, UINT message, WPARAM wParam
 
 CWnd* CTKPTipContext::CreateToolTip(CWnd* pOwner)
 {
+    const DWORD style = m_dwTipStyle | TTS_ALWAYSTIP;
+    if (m_nTipKind >= TKP_TIP_TOOLKIT && m_nTipKind <= TKP_TIP_THEMED) {
+        CTKPTipWindow* window = m_nTipKind == TKP_TIP_RICHTEXT  ? new CTKPRichTipWindow(this)
+                                : m_nTipKind == TKP_TIP_THEMED ? new CTKPThemedTipWindow(this)
+                                                               : new CTKPTipWindow(this);
+        window->CreateTipWindow(pOwner, style);
+        return window;
+    }
     auto* tip = new CTKPToolTipControl();
-    DWORD style = m_dwTipStyle | TTS_ALWAYSTIP;
-    if (m_nTipKind == TKP_TIP_BALLOON)
-        style |= TTS_BALLOON;
-    tip->Create(pOwner, style);
+    tip->Create(pOwner, m_nTipKind == TKP_TIP_BALLOON ? style | TTS_BALLOON : style);
     return tip;
 }
 

@@ -1,13 +1,24 @@
-// Tool bars: controls from tool-bar resources, docking flags and visibility.
+// Tool bars: controls from tool-bar resources, docking flags, visibility, the docked and floating
+// layouts and the floating window.
 #include "toolkit/commandbars/tool_bar.h"
 
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/resource_loader.h"
+#include "toolkit/commandbars/bar_move_tracker.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/image_manager.h"
 
+#include <algorithm>
+
 IMPLEMENT_SERIAL(CTKPToolBar, CTKPCommandBar, VERSIONABLE_SCHEMA | 16)
+
+namespace {
+
+// What the expand button adds along the bar.
+constexpr int kExpandButtonLength = 11;
+
+} // namespace
 
 CTKPToolBar::CTKPToolBar()
 {
@@ -17,6 +28,8 @@ CTKPToolBar::CTKPToolBar()
 
 CTKPToolBar::~CTKPToolBar()
 {
+    delete m_pMoveTracker;
+    m_pMoveTracker = nullptr;
     if (m_pDockBar)
         m_pDockBar->RemoveCommandBar(this);
 }
@@ -24,7 +37,8 @@ CTKPToolBar::~CTKPToolBar()
 void CTKPToolBar::EnableDocking(DWORD flags)
 {
     m_dwDockingFlags = flags;
-    m_bMovable = TRUE;
+    if (!m_pMoveTracker)
+        m_pMoveTracker = new CTKPBarMoveTracker(this);
 }
 
 BOOL CTKPToolBar::SetButtons(const UINT* ids, int count)
@@ -95,15 +109,85 @@ BOOL CTKPToolBar::CreateBarWindow(CWnd* parent)
 
 void CTKPToolBar::OnRecalcLayout()
 {
+    if (IsFloating() && !m_pDockBar) {
+        if (!m_hWnd)
+            return;
+        const CSize size = CalcDynamicLayout(-1, LM_COMMIT | LM_MRUWIDTH | LM_HORZ);
+        RECT rc;
+        ::GetWindowRect(m_hWnd, &rc);
+        ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return;
+    }
     if (CTKPCommandBars* bars = GetCommandBars(); bars && m_pDockBar)
         bars->RecalcFrameLayout();
     else if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+CTKPControl* CTKPToolBar::PrepareButton(UINT id)
+{
+    CTKPControl* button = m_pControls->FindControl(int(id));
+    if (!button) {
+        CTKPControl* made = id == TKP_ID_TOOLBAR_CLOSE ? static_cast<CTKPControl*>(new CTKPToolBarCloseButton())
+                                                       : static_cast<CTKPControl*>(new CTKPToolBarExpandButton());
+        button = m_pControls->AddControl(made, id, nullptr, -1, TRUE);
+    }
+    button->SetHideFlags(button->GetHideFlags() | TKP_HIDE_GENERIC);
+    return button;
+}
+
 CSize CTKPToolBar::CalcDynamicLayout(int length, DWORD mode)
 {
-    return CalcDockingLayout(length, mode);
+    if (!IsFloating() || m_pDockBar)
+        return CalcDockingLayout(length, mode);
+    CTKPPaintManager* paint = GetPaintManager();
+    if (!paint)
+        return CSize(0, 0);
+    CTKPCommandBars* bars = GetCommandBars();
+    CClientDC dc(m_hWnd ? this : nullptr);
+    HGDIOBJ oldFont = ::SelectObject(dc.m_hDC, paint->GetBarFont(this));
+    const int caption = paint->DrawBarGripper(dc.m_hDC, this, FALSE).cy;
+    const RECT border{3, caption + 4, 3, 3};
+    CTKPControl* close = nullptr;
+    CTKPControl* expand = nullptr;
+    // A button made now stays hidden until a committed layout places it.
+    auto flagsOf = [this](UINT id) {
+        const CTKPControl* button = m_pControls->FindControl(int(id));
+        return button ? button->GetHideFlags() : DWORD(TKP_HIDE_GENERIC);
+    };
+    const DWORD closeFlags = flagsOf(TKP_ID_TOOLBAR_CLOSE);
+    const DWORD expandFlags = flagsOf(TKP_ID_TOOLBAR_EXPAND);
+    if (m_barType != TKP_BARTYPE_MENUBAR && m_bCloseable)
+        close = PrepareButton(TKP_ID_TOOLBAR_CLOSE);
+    if (m_bShowExpandButton && bars)
+        expand = PrepareButton(TKP_ID_TOOLBAR_EXPAND);
+    const CSize size = m_pControls->CalcSize(&dc, length, mode, border);
+    ::SelectObject(dc.m_hDC, oldFont);
+    if (!(mode & LM_COMMIT)) {
+        // Measuring leaves the buttons as they were.
+        if (close)
+            close->SetHideFlags(closeFlags);
+        if (expand)
+            expand->SetHideFlags(expandFlags);
+        return size;
+    }
+    int right = size.cx - 3;
+    if (close) {
+        close->SetHideFlags(0);
+        close->SetRect(RECT{right - caption, 3, right, 3 + caption});
+        right -= caption;
+    }
+    if (expand && right - caption > 0 && (!bars || bars->GetCommandBarsOptions()->bShowExpandButtonAlways)) {
+        expand->SetHideFlags(0);
+        expand->SetRect(RECT{right - caption, 3, right, 3 + caption});
+    } else if (expand) {
+        expand->SetRect(RECT{0, 0, 0, 0});
+    }
+    m_dwFlags &= ~DWORD(2);
+    if (m_hWnd && !m_nRedrawLock)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return size;
 }
 
 CSize CTKPToolBar::CalcDockingLayout(int length, DWORD mode)
@@ -111,6 +195,7 @@ CSize CTKPToolBar::CalcDockingLayout(int length, DWORD mode)
     CTKPPaintManager* paint = GetPaintManager();
     if (!paint)
         return CSize(0, 0);
+    CTKPCommandBars* bars = GetCommandBars();
     CClientDC dc(m_hWnd ? this : nullptr);
     HGDIOBJ oldFont = ::SelectObject(dc.m_hDC, paint->GetBarFont(this));
     RECT border = paint->GetBarBorders(this);
@@ -122,13 +207,54 @@ CSize CTKPToolBar::CalcDockingLayout(int length, DWORD mode)
         else
             border.top += gripper.cy;
     }
-    const CSize size = m_pControls->CalcSize(&dc, length, mode, border);
-    ::SelectObject(dc.m_hDC, oldFont);
-    if (mode & LM_COMMIT) {
-        m_dwFlags &= ~DWORD(2);
-        if (m_hWnd && !m_nRedrawLock)
-            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (CTKPControl* close = m_pControls->FindControl(TKP_ID_TOOLBAR_CLOSE))
+        close->SetHideFlags(close->GetHideFlags() | TKP_HIDE_GENERIC);
+    CTKPControl* expand = nullptr;
+    DWORD expandFlags = TKP_HIDE_GENERIC;
+    if (m_bShowExpandButton && bars) {
+        if (CTKPControl* existing = m_pControls->FindControl(TKP_ID_TOOLBAR_EXPAND))
+            expandFlags = existing->GetHideFlags();
+        expand = PrepareButton(TKP_ID_TOOLBAR_EXPAND);
     }
+    const BOOL horizontal = (mode & LM_HORZDOCK) != 0;
+    const BOOL always = expand && bars->GetCommandBarsOptions()->bShowExpandButtonAlways;
+    // A button that is always there takes its room out of the length, so the bar keeps to the
+    // length it is given.
+    const int controlsLength = always && length > kExpandButtonLength ? length - kExpandButtonLength : length;
+    CSize size = m_pControls->CalcSize(&dc, controlsLength, mode, border);
+    LONG& along = horizontal ? size.cx : size.cy;
+    BOOL grow = FALSE;
+    if (expand) {
+        if (always) {
+            grow = TRUE;
+        } else if (mode & LM_COMMIT) {
+            for (int i = 0; i < GetControlCount() && !grow; ++i)
+                grow = (GetControl(i)->GetHideFlags() & TKP_HIDE_WRAP) != 0;
+        } else if (m_pControls->GetVisibleCount(FALSE) > 1) {
+            const CSize minimum = m_pControls->CalcSize(&dc, 1, mode, border);
+            along = std::max<LONG>(along, (horizontal ? minimum.cx : minimum.cy) + kExpandButtonLength);
+        }
+    }
+    if (grow)
+        along += kExpandButtonLength;
+    ::SelectObject(dc.m_hDC, oldFont);
+    if (!(mode & LM_COMMIT)) {
+        if (expand)
+            expand->SetHideFlags(expandFlags);
+        return size;
+    }
+    if (expand && !grow)
+        expand->SetRect(RECT{0, 0, 0, 0});
+    if (expand && grow) {
+        expand->SetHideFlags(0);
+        expand->SetRect(horizontal ? RECT{size.cx - border.right - kExpandButtonLength, border.top,
+                                          size.cx - border.right, size.cy - border.bottom}
+                                   : RECT{border.left, size.cy - border.bottom - kExpandButtonLength,
+                                          size.cx - border.right, size.cy - border.bottom});
+    }
+    m_dwFlags &= ~DWORD(2);
+    if (m_hWnd && !m_nRedrawLock)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
     return size;
 }
 
@@ -170,4 +296,171 @@ void CTKPToolBar::Reset()
     m_pControls->SetParent(this);
     OnControlsChanged();
     OnRecalcLayout();
+}
+
+BOOL CTKPToolBar::SetBarPosition(int position)
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!bars || position < TKP_BARPOS_TOP || position > TKP_BARPOS_FLOATING)
+        return FALSE;
+    if (position == TKP_BARPOS_FLOATING)
+        bars->FloatCommandBar(this);
+    else
+        bars->DockCommandBar(this, position);
+    return TRUE;
+}
+
+BOOL CTKPToolBar::CreateFloatingWindow(CWnd* parent, BOOL floating)
+{
+    HWND owner = parent ? parent->m_hWnd : nullptr;
+    if (!m_hWnd) {
+        const POINT at = m_ptMRUFloat.x || m_ptMRUFloat.y ? m_ptMRUFloat : POINT{100, 100};
+        CTKPCommandBars* bars = GetCommandBars();
+        const DWORD exStyle = bars && bars->IsLayoutRTL() ? WS_EX_LAYOUTRTL : 0;
+        const LPCWSTR className = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW));
+        if (!CreateEx(exStyle, className, m_strTitle.GetString(),
+                      WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TKP_FLOATING_STYLE,
+                      RECT{at.x, at.y, at.x, at.y}, parent, 0))
+            return FALSE;
+        if (m_bVisible)
+            ::ShowWindow(m_hWnd, SW_SHOWNA);
+    }
+    const DWORD style = DWORD(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
+    if (floating) {
+        if (style & WS_CHILD) {
+            ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, LONG_PTR((style & ~DWORD(WS_CHILD)) | WS_POPUP | TKP_FLOATING_STYLE));
+            ::SetParent(m_hWnd, nullptr);
+        }
+        ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, LONG_PTR(owner));
+    } else if (!(style & WS_CHILD)) {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_HWNDPARENT, 0);
+        ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, LONG_PTR((style & ~DWORD(WS_POPUP | TKP_FLOATING_STYLE)) | WS_CHILD));
+    }
+    return TRUE;
+}
+
+// ---- Window messages ---------------------------------------------------------------------------
+#define TKP_WM_FLOATSTATUS 0x036D
+namespace {
+// The float-status requests a frame sends the windows that float over it.
+constexpr WPARAM FS_SHOW = 0x01, FS_HIDE = 0x02, FS_ACTIVATE = 0x04, FS_DEACTIVATE = 0x08, FS_ENABLE = 0x10,
+                 FS_DISABLE = 0x20, FS_SYNCACTIVE = 0x40;
+} // namespace
+
+BEGIN_MESSAGE_MAP(CTKPToolBar, CTKPCommandBar)
+    ON_WM_RBUTTONDOWN()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
+    ON_MESSAGE(WM_MOUSEACTIVATE, OnMouseActivateMsg)
+    ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
+    ON_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+    ON_MESSAGE(TKP_WM_FLOATSTATUS, OnFloatStatus)
+END_MESSAGE_MAP()
+
+void CTKPToolBar::OnRButtonDown(UINT flags, CPoint pt)
+{
+    CTKPCommandBars* bars = GetCommandBars();
+    if (IsCustomizeMode() || !bars) {
+        CTKPCommandBar::OnRButtonDown(flags, pt);
+        return;
+    }
+    SetTrackingMode(0, TRUE, FALSE);
+    SetSelected(-1);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    POINT screen{pt.x, pt.y};
+    ::ClientToScreen(m_hWnd, &screen);
+    bars->ContextMenu(this, screen.x, screen.y);
+}
+
+void CTKPToolBar::OnLButtonDown(UINT flags, CPoint pt)
+{
+    if (IsFloating())
+        ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (m_pControls->HitTest(POINT{pt.x, pt.y}) || IsCustomizeMode()) {
+        CTKPCommandBar::OnLButtonDown(flags, pt);
+        return;
+    }
+    CTKPMouseTracker::GetThreadTracker()->CloseAll();
+    if (m_pMoveTracker && (m_dwDockingFlags & 0x1F)) {
+        POINT screen{pt.x, pt.y};
+        ::ClientToScreen(m_hWnd, &screen);
+        m_pMoveTracker->StartMove(screen.x, screen.y);
+    }
+}
+
+void CTKPToolBar::OnLButtonDblClk(UINT flags, CPoint pt)
+{
+    if (!m_pControls->HitTest(POINT{pt.x, pt.y}) && m_pMoveTracker && !IsCustomizeMode()) {
+        m_pMoveTracker->ToggleDocking();
+        return;
+    }
+    CTKPCommandBar::OnLButtonDblClk(flags, pt);
+}
+
+LRESULT CTKPToolBar::OnMouseActivateMsg(WPARAM, LPARAM)
+{
+    if (IsFloating() || IsCustomizeMode())
+        return MA_NOACTIVATE;
+    return Default();
+}
+
+LRESULT CTKPToolBar::OnNcHitTest(WPARAM wParam, LPARAM lParam)
+{
+    if (!IsFloating())
+        return OnNcHitTestMsg(wParam, lParam);
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    ::InflateRect(&rc, -3, -3);
+    const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (pt.y < rc.top)
+        return HTTOP;
+    if (pt.y >= rc.bottom)
+        return HTBOTTOM;
+    if (pt.x < rc.left)
+        return HTLEFT;
+    if (pt.x >= rc.right)
+        return HTRIGHT;
+    return OnNcHitTestMsg(wParam, lParam);
+}
+
+LRESULT CTKPToolBar::OnNcLButtonDown(WPARAM wParam, LPARAM lParam)
+{
+    if (!m_pMoveTracker || wParam < HTLEFT || wParam > HTBOTTOMRIGHT)
+        return OnNcLButtonDownMsg(wParam, lParam);
+    if (CWnd* site = GetSite(); site && site->m_hWnd)
+        ::SetActiveWindow(::GetAncestor(site->m_hWnd, GA_ROOT));
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CTKPMouseTracker::GetThreadTracker()->CloseAll();
+    m_pMoveTracker->StartResize(int(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    return 0;
+}
+
+LRESULT CTKPToolBar::OnFloatStatus(WPARAM wParam, LPARAM)
+{
+    const DWORD style = DWORD(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
+    const LRESULT result = (style & TKP_FLOATING_STYLE) && (wParam & FS_SYNCACTIVE);
+    if (!IsFloating() || !m_bVisible)
+        return result;
+    CTKPCommandBars* bars = GetCommandBars();
+    CWnd* site = GetSite();
+    HWND top = site && site->m_hWnd ? ::GetAncestor(site->m_hWnd, GA_ROOT) : nullptr;
+    const BOOL topActive = top && ::GetActiveWindow() == top;
+    constexpr UINT kHide = SWP_HIDEWINDOW | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+    constexpr UINT kShow = SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+    if (!bars || bars->GetCommandBarsOptions()->bSyncFloatingBars) {
+        if ((wParam & FS_DEACTIVATE) && !topActive)
+            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kHide);
+        if ((wParam & FS_ACTIVATE) && !::IsWindowVisible(m_hWnd) && topActive) {
+            HWND foreground = ::GetForegroundWindow();
+            if (foreground && ::IsWindowVisible(foreground) && !::IsIconic(foreground))
+                ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kShow);
+        }
+    }
+    if (wParam & FS_SHOW)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kShow);
+    if (wParam & FS_HIDE)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kHide);
+    if (wParam & (FS_ENABLE | FS_DISABLE))
+        ::EnableWindow(m_hWnd, (wParam & FS_ENABLE) != 0);
+    return result;
 }

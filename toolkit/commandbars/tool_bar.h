@@ -3,7 +3,15 @@
 
 #include "toolkit/commandbars/command_bar.h"
 
+class CTKPBarMoveTracker;
 class CTKPDockBar;
+class CTKPPopupBar;
+
+// The buttons a tool bar adds to itself while it is laid out (never saved).
+#define TKP_ID_TOOLBAR_EXPAND 9400
+#define TKP_ID_TOOLBAR_CLOSE 9401
+// The style bit of a bar window that floats in its own popup window.
+#define TKP_FLOATING_STYLE 0x100
 
 // Layout modes of CalcDynamicLayout.
 #ifndef LM_STRETCH
@@ -22,15 +30,18 @@ public:
     CTKPToolBar();
     ~CTKPToolBar() override;
 
-    // Stores the sides the bar may dock to (low bits) and whether it may float; 0 fixes it.
+    // Stores the sides the bar may dock to (low bits) and whether it may float; the first call
+    // gives the bar the tracker that moves it.
     void EnableDocking(DWORD flags);
     BOOL LoadToolBar(UINT id, BOOL loadIcons = TRUE) override;
     // Creates the bar's controls from command ids; 0 is a separator before the next control.
     BOOL SetButtons(const UINT* ids, int count);
     BOOL IsVisible() const override { return m_bVisible; }
     virtual void SetVisible(BOOL visible);
-    // The bar's size for a length in a layout mode (LM_*).
+    // The bar's size for a length in a layout mode (LM_*): floating, inside its caption and
+    // border with the close and expand buttons in the caption; else as docked.
     virtual CSize CalcDynamicLayout(int length, DWORD mode);
+    // The docked size; the expand button takes 11 pixels at the end of the bar.
     virtual CSize CalcDockingLayout(int length, DWORD mode);
     void Copy(CTKPCommandBar* source, BOOL recursive = FALSE) override;
     void DoPropExchange(CTKPPropExchange* px) override;
@@ -40,26 +51,90 @@ public:
     BOOL CreateBarWindow(CWnd* parent);
     // A built-in bar back to the controls it was built with, after the user agreed.
     virtual void Reset();
+    // Makes the bar's window a floating popup owned by `parent` (created at the remembered floating
+    // place when there is none yet), or a child again for docking. FALSE when there is no window.
+    virtual BOOL CreateFloatingWindow(CWnd* parent, BOOL floating);
+    // 0-3 docks the bar on that side, 4 floats it; other values fail.
+    BOOL SetBarPosition(int position);
+    // The add-or-remove list of the expand button: every original control back in the bar (those
+    // the user hid carry hide flag 16), and one check entry per control in the popup.
+    void FillAddRemoveList(CTKPCommandBar* popup);
+    // The popup the expand button opens: the controls that did not fit, then the add-or-remove
+    // entry. One reference, the caller's.
+    CTKPPopupBar* CreateExpandPopup();
+    // Whether the expand button marks controls hidden behind it.
+    BOOL HasHiddenControls() const override;
+    CTKPBarMoveTracker* GetMoveTracker() const { return m_pMoveTracker; }
 
     CTKPDockBar* GetDockBar() const { return m_pDockBar; }
     void SetDockBar(CTKPDockBar* dockBar) { m_pDockBar = dockBar; }
-    BOOL IsMovable() const { return m_bMovable; }
+    BOOL IsMovable() const { return m_pMoveTracker != nullptr; }
+    BOOL IsFloating() const { return m_barPosition == TKP_BARPOS_FLOATING; }
 
     BOOL m_bBuiltIn = TRUE;
     BOOL m_bTearOff = FALSE;
     BOOL m_bShowExpandButton = TRUE;
     UINT m_nResourceId = 0;
-    // Where the bar last docked and floated, kept with the saved bar state.
+    // Where the bar last docked (the dock bar's id and the bar's rectangle there) and where it last
+    // floated (screen; 0,0 = never), kept with the saved bar state.
     UINT m_nMRUDockID = 0;
     RECT m_rcMRUDock{0, 0, 0, 0};
     POINT m_ptMRUFloat{0, 0};
 
 protected:
+    afx_msg void OnRButtonDown(UINT flags, CPoint pt);
+    afx_msg void OnLButtonDown(UINT flags, CPoint pt);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint pt);
+    afx_msg LRESULT OnMouseActivateMsg(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcLButtonDown(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnFloatStatus(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    // A close or expand button of the bar, made when missing, hidden until the layout places it.
+    CTKPControl* PrepareButton(UINT id);
     // The menus of document types a menu bar keeps with its saved keys.
     virtual void ExchangeMenus(CTKPPropExchange* px);
     // Puts the original controls back, or loads the resource again when none were kept.
     void RestoreControls();
 
     CTKPDockBar* m_pDockBar = nullptr;
-    BOOL m_bMovable = FALSE;
+    CTKPBarMoveTracker* m_pMoveTracker = nullptr;
+};
+
+// The button at the end of a tool bar that opens the controls that did not fit and the
+// add-or-remove list.
+class CTKPToolBarExpandButton : public CTKPControlPopup {
+public:
+    CTKPToolBarExpandButton();
+    void SetRect(const RECT& rc) override;
+    void Draw(CDC* pDC) override;
+    BOOL SetPopuped(BOOL popuped) override;
+    // In a caption the glyph is drawn light while the button is neither hot nor pressed.
+    DWORD GetGlyphStateWord(int which) const override { return DWORD(which ? m_nPressed : m_nSelected); }
+    // Some control of the bar is hidden because it did not fit.
+    BOOL m_bHasHidden = FALSE;
+};
+
+// The close button in a floating bar's caption: it hides the bar.
+class CTKPToolBarCloseButton : public CTKPControlButton {
+public:
+    CTKPToolBarCloseButton();
+    DWORD GetGlyphStateWord(int which) const override { return DWORD(which ? m_nPressed : m_nSelected); }
+    void OnExecute() override;
+    void Draw(CDC* pDC) override;
+};
+
+// One entry of the add-or-remove list: it shows or hides one control of a bar, or resets the bar.
+class CTKPToolBarButtonToggle : public CTKPControlButton {
+public:
+    explicit CTKPToolBarButtonToggle(CTKPControl* linked = nullptr, CTKPToolBar* resetBar = nullptr);
+    ~CTKPToolBarButtonToggle() override;
+    void OnExecute() override;
+    CTKPControl* GetLinkedControl() const { return m_pLinked; }
+
+private:
+    CTKPControl* m_pLinked;
+    CTKPToolBar* m_pResetBar;
 };

@@ -194,6 +194,7 @@ void CTKPMouseTracker::RemoveBar(CTKPCommandBar* bar)
     if (m_trackedBars.empty()) {
         m_bSwallowNextButtonUp = FALSE;
         m_dwTracking = 0;
+        m_bShowAll = FALSE;
         POINT pt;
         if (::GetCursorPos(&pt))
             ::SetCursorPos(pt.x, pt.y);

@@ -70,6 +70,8 @@ public:
     CTKPCommandBar* m_pSelectingBar = nullptr;
     HWND m_hWndHover = nullptr;
     DWORD m_dwTracking = 0;
+    // A popup was expanded: the popups opened next while the tracking lasts open expanded.
+    BOOL m_bShowAll = FALSE;
 
 private:
     CTKPMouseTracker();

@@ -1,9 +1,14 @@
 // A tool bar of 40 captioned controls in two groups: laying it out in rows, painting it, and, as
 // the floor it cannot beat, the global paint manager drawing the same 40 faces without a bar; and a
-// popup menu of 30 commands with icons and shadows opened, painted and closed. Each runs several
+// popup menu of 30 commands with icons and shadows opened, painted and closed; and a frame whose
+// top dock bar holds nine tool bars, laid out again at a series of widths as a user resizing the
+// window makes it do (rows shrink their bars and spill bars into new rows). Each runs several
 // times and reports the minimum and the median, with the process's peak memory.
 #include "afx/window_dc.h"
+#include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -142,8 +147,48 @@ void BM_OpenPaintPopup30(benchmark::State& state)
     GetGlobalPaintManager()->m_bPopupShadow = FALSE;
 }
 
+// Nine tool bars of ten buttons, three to a row, docked at places of their own along the rows; the
+// frame is laid out at widths from wide to narrow and back.
+void BM_DockRowsRelayout(benchmark::State& state)
+{
+    auto* frame = new CTKPFrameWnd;
+    frame->Create(nullptr, u"Frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 1200, 600));
+    auto* bars = new CTKPCommandBars;
+    frame->m_pCommandBars = bars;
+    bars->SetSite(frame);
+    bars->EnableBarDocking();
+    frame->ShowWindow(SW_SHOW);
+    CTKPDockBar* top = bars->GetDockBar(0);
+    std::vector<UINT> ids;
+    for (UINT i = 0; i < 10; ++i)
+        ids.push_back(42000 + i);
+    for (int b = 0; b < 9; ++b) {
+        CTKPToolBar* bar = bars->AddToolBar(u"Bar", UINT(100 + b));
+        bar->SetButtons(ids.data(), int(ids.size()));
+        frame->RecalcLayout();
+        POINT at{20 + (b % 3) * 380, 12 + (b / 3) * 26};
+        ::ClientToScreen(top->m_hWnd, &at);
+        const RECT rc{at.x - 10, at.y - 5, at.x + 10, at.y + 5};
+        bars->DockCommandBar(bar, &rc, top);
+        frame->RecalcLayout();
+    }
+    const int widths[] = {1200, 1000, 800, 600, 400, 600, 800, 1000};
+    size_t step = 0;
+    for (auto _ : state) {
+        frame->MoveWindow(0, 0, widths[step++ % std::size(widths)], 600);
+        frame->RecalcLayout();
+    }
+    int rows = 0;
+    for (int i = 1; i < top->GetBarCount(); ++i)
+        rows += top->GetBar(i) ? 0 : 1;
+    state.counters["rows"] = double(rows);
+    state.counters["peak_MiB"] = PeakMemoryMiB();
+    frame->DestroyWindow();
+}
+
 } // namespace
 
+BENCHMARK(BM_DockRowsRelayout)->Repetitions(7)->ComputeStatistics("min", Min)->ReportAggregatesOnly(true);
 BENCHMARK(BM_OpenPaintPopup30)->Repetitions(7)->ComputeStatistics("min", Min)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LayoutBar)->Repetitions(7)->ComputeStatistics("min", Min)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PaintBar)->Repetitions(7)->ComputeStatistics("min", Min)->ReportAggregatesOnly(true);

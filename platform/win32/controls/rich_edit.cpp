@@ -7,6 +7,7 @@
 #include "win32/controls/control_util.h"
 #include "win32/text.h"
 
+#include <algorithm>
 #include <string>
 
 const IID IID_IRichEditOleCallback = {0x00020D03, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -150,6 +151,54 @@ LRESULT RequestResize(HWND hwnd, RichEdit* r)
     return 0;
 }
 
+// Lays a range of the text out into the rectangle (twips of the device), word-wrapped in the
+// control's font and text colour, and draws it when asked; the answer is the first character that
+// did not fit. A null range only frees what a layout kept, which is nothing here.
+LRESULT FormatRange(HWND hwnd, RichEdit* r, BOOL render, const FORMATRANGE* fr)
+{
+    if (!fr || !fr->hdc)
+        return 0;
+    const int length = (int)CallEdit(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::u16string text((size_t)length + 1, u'\0');
+    CallEdit(hwnd, WM_GETTEXT, (WPARAM)text.size(), (LPARAM)text.data());
+    text.resize((size_t)length);
+    const LONG first = std::clamp<LONG>(fr->chrg.cpMin, 0, length);
+    const LONG last = fr->chrg.cpMax < 0 ? length : std::clamp<LONG>(fr->chrg.cpMax, first, length);
+    const int dpiX = GetDeviceCaps(fr->hdc, LOGPIXELSX), dpiY = GetDeviceCaps(fr->hdc, LOGPIXELSY);
+    RECT rc{MulDiv(fr->rc.left, dpiX, 1440), MulDiv(fr->rc.top, dpiY, 1440), MulDiv(fr->rc.right, dpiX, 1440),
+            MulDiv(fr->rc.bottom, dpiY, 1440)};
+    HGDIOBJ old = SelectObject(fr->hdc, FontOrDefault((HFONT)CallEdit(hwnd, WM_GETFONT, 0, 0)));
+    const UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+    const int height = rc.bottom - rc.top;
+    auto fits = [&](LONG end) {
+        RECT calc = rc;
+        DrawTextW(fr->hdc, text.data() + first, (int)(end - first), &calc, format | DT_CALCRECT);
+        return calc.bottom - calc.top <= height;
+    };
+    // The longest part of the range that the rectangle holds.
+    LONG end = last;
+    if (!fits(end)) {
+        LONG low = first, high = last;
+        while (low < high) {
+            const LONG mid = low + (high - low + 1) / 2;
+            if (fits(mid))
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        end = low;
+    }
+    if (render && end > first) {
+        const int mode = SetBkMode(fr->hdc, TRANSPARENT);
+        const COLORREF color = SetTextColor(fr->hdc, r->text == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : r->text);
+        DrawTextW(fr->hdc, text.data() + first, (int)(end - first), &rc, format);
+        SetTextColor(fr->hdc, color);
+        SetBkMode(fr->hdc, mode);
+    }
+    SelectObject(fr->hdc, old);
+    return (LRESULT)end;
+}
+
 LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     RichEdit* r = RichStateOf(hwnd);
@@ -212,6 +261,7 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case EM_GETEVENTMASK: return (LRESULT)r->eventMask;
     case EM_REQUESTRESIZE: return RequestResize(hwnd, r);
+    case EM_FORMATRANGE: return FormatRange(hwnd, r, (BOOL)wParam, (const FORMATRANGE*)lParam);
     case EM_SETOLECALLBACK: {
         auto* cb = (IRichEditOleCallback*)lParam;
         if (cb)

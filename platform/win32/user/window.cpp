@@ -478,7 +478,7 @@ HWND GetParent(HWND hwnd)
 HWND SetParent(HWND child, HWND newParent)
 {
     HWND old;
-    bool visible;
+    bool visible, wasTop, isTop;
     {
         Guard lk(Lock());
         Window* w = Find(child);
@@ -497,6 +497,7 @@ HWND SetParent(HWND child, HWND newParent)
                 return nullptr;
             }
         old = w->parent;
+        wasTop = IsTopLevel(w);
         visible = (w->style & WS_VISIBLE) != 0;
         // Keep the window where it is on screen.
         POINT o = WindowOrigin(child);
@@ -509,6 +510,15 @@ HWND SetParent(HWND child, HWND newParent)
         Link(w, HWND_TOP);
         if (newParent != desk)
             w->owner = nullptr;
+        isTop = IsTopLevel(w);
+    }
+    // The presenter shows top-level windows only: one adopted by another window leaves the desktop,
+    // one that becomes top-level joins it.
+    if (wasTop && !isTop) {
+        if (Presenter* p = CurrentPresenter())
+            p->Destroyed(child);
+    } else if (!wasTop && isTop) {
+        NotifyPlaced(child);
     }
     if (visible) {
         InvalidateInternal(old, nullptr, true, true, false);

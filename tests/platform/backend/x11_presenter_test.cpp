@@ -543,6 +543,22 @@ TEST_F(X11Presenter, DesktopSeesTitleOwnerFrameAndKindOfEachWindow)
     EXPECT_TRUE(SameAsSurface(frame));
 }
 
+TEST_F(X11Presenter, AWindowAdoptedByAnotherLeavesTheDesktopAndComesBackWhenReleased)
+{
+    HWND frame = MakeTop(u"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 400, 300});
+    HWND bar = MakeTop(u"bar", WS_POPUP | WS_VISIBLE, {60, 60, 160, 90}, frame);
+    ASSERT_NE(x11::WindowOf(bar), 0u);
+    SetWindowLongPtrW(bar, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    SetParent(bar, frame);
+    Settle();
+    EXPECT_EQ(x11::WindowOf(bar), 0u);
+    EXPECT_TRUE(SameAsSurface(frame));
+    SetWindowLongPtrW(bar, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    SetParent(bar, nullptr);
+    Settle();
+    EXPECT_NE(x11::WindowOf(bar), 0u);
+}
+
 TEST_F(X11Presenter, MovesByTheDesktopReachTheLayer)
 {
     HWND top = MakeTop(u"moved", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});

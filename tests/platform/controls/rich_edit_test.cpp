@@ -186,3 +186,43 @@ TEST_F(RichEditTest, RequestResizeAndOleCallback)
     DestroyWindow(e);
     EXPECT_EQ(b.refs, 0);
 }
+
+TEST_F(RichEditTest, FormatRangeDrawsWhatFitsIntoTheRectangle)
+{
+    HWND e = MakeRich(ES_MULTILINE | ES_READONLY);
+    const std::u16string text = u"one two three four five six seven eight nine ten";
+    SetWindowTextW(e, text.c_str());
+    CHARFORMATW cf{};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_COLOR;
+    cf.crTextColor = RGB(200, 0, 0);
+    SendMessageW(e, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&cf);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 300, 100);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all{0, 0, 300, 100};
+    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    // At 96 dots an inch a pixel is 15 twips.
+    FORMATRANGE fr{dc, dc, {0, 0, 300 * 15, 100 * 15}, {0, 0, 300 * 15, 100 * 15}, {0, -1}};
+    EXPECT_EQ(SendMessageW(e, EM_FORMATRANGE, TRUE, (LPARAM)&fr), (LRESULT)text.size());
+    int red = 0, outside = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 300; ++x)
+            if (GetPixel(dc, x, y) == RGB(200, 0, 0))
+                ++(y < 60 ? red : outside);
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(outside, 0);
+    // One narrow line holds only the first words; measuring draws nothing.
+    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    fr.rc = {0, 0, 80 * 15, 20 * 15};
+    const LRESULT fitted = SendMessageW(e, EM_FORMATRANGE, FALSE, (LPARAM)&fr);
+    EXPECT_GT(fitted, 0);
+    EXPECT_LT(fitted, (LRESULT)text.size());
+    EXPECT_EQ(GetPixel(dc, 5, 8), RGB(255, 255, 255));
+    EXPECT_EQ(SendMessageW(e, EM_FORMATRANGE, FALSE, 0), 0);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+}

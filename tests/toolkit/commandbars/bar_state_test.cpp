@@ -21,6 +21,15 @@
 
 namespace {
 
+// The bar's commands, without the buttons a tool bar adds to itself while it is laid out.
+int CommandCount(CTKPCommandBar* bar)
+{
+    int count = 0;
+    for (int i = 0; i < bar->GetControlCount(); ++i)
+        count += bar->GetControl(i)->m_bTemporary ? 0 : 1;
+    return count;
+}
+
 const char16_t* const kProfile = u"CommandBars";
 const UINT kStandardId = 59392;
 UINT g_toolBarResource = 9200;
@@ -167,7 +176,7 @@ TEST_F(BarState, CustomisedBarsSurviveARestart) {
     bars = frame->GetCommandBars();
     EXPECT_TRUE(bars->LoadBarControls(kProfile));
     standard = bars->GetToolBar(kStandardId);
-    ASSERT_EQ(standard->GetControlCount(), 4);
+    ASSERT_EQ(CommandCount(standard), 4);
     EXPECT_EQ(standard->GetControl(3)->GetID(), 777u);
     EXPECT_EQ(standard->GetControl(3)->GetCaption(), CString(u"Mine"));
     // The bar keeps the controls it was built with to compare and reset against.
@@ -402,7 +411,7 @@ TEST_F(BarState, ABuiltInBarChangedSinceTheSaveAsksTheUser) {
         bars->LoadBarControls(kProfile, c.silent);
         EXPECT_EQ(asked, c.key != 0);
         CTKPToolBar* standard = bars->GetToolBar(kStandardId);
-        EXPECT_EQ(standard->GetControlCount(), c.controls);
+        EXPECT_EQ(CommandCount(standard), c.controls);
         EXPECT_EQ(standard->GetControls()->GetOriginalControls()->GetCount(), 2);
         frame->DestroyWindow();
         headless::ClearModalAnswers();

@@ -131,7 +131,11 @@ TEST_F(CommandBarsProfile, AFrameOwnsItsDockBarsMenuBarAndToolBar) {
     EXPECT_EQ(menu->GetType(), TKP_BARTYPE_MENUBAR);
     EXPECT_EQ(menu->GetTitle(), CString(u"菜单栏  "));
     EXPECT_EQ(menu->GetControlCount(), 6);
-    EXPECT_EQ(bars->GetToolBar(59392)->GetControlCount(), 3);
+    // Its three commands, and the expand button it adds to itself.
+    CTKPToolBar* standard = bars->GetToolBar(59392);
+    ASSERT_EQ(standard->GetControlCount(), 4);
+    EXPECT_EQ(standard->GetControl(3)->GetID(), UINT(TKP_ID_TOOLBAR_EXPAND));
+    EXPECT_TRUE(standard->GetControl(3)->m_bTemporary);
     // The menu bar brings the 16 x 16 icons of the window commands.
     for (UINT command : {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE}) {
         CTKPImageIconSet* set = bars->GetImageManager()->GetIconSet(command);

@@ -532,6 +532,27 @@ TEST_F(Customize, ToolbarsPageAddsRenamesAndDeletesBars) {
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
 }
 
+TEST_F(Customize, ToolbarsPageResetsABuiltInBarAfterAsking) {
+    standard->GetControls()->Remove(standard->GetControls()->FindControl(201));
+    CTKPCustomizeSheet sheet(bars);
+    DuringModal([&] {
+        CTKPCustomizeToolbarsPage* page = sheet.GetToolbarsPage();
+        page->m_lstToolbars.SetCurSel(1);
+        for (int answer : {IDCANCEL, IDOK}) {
+            CString question;
+            headless::AnswerNextModal([&](HWND box) {
+                question = headless::Text(::GetDlgItem(box, 0xFFFF)).c_str();
+                ::SendMessageW(box, WM_COMMAND, WPARAM(answer), 0);
+            });
+            ::SendMessageW(page->m_hWnd, WM_COMMAND, MAKEWPARAM(9311, BN_CLICKED), 0);
+            EXPECT_NE(question.Find(standard->GetTitle()), -1);
+            EXPECT_EQ(standard->GetControls()->FindControl(201) != nullptr, answer == IDOK);
+        }
+        CloseSheet(sheet);
+    });
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+}
+
 TEST_F(Customize, KeysAreAssignedMovedAndRemoved) {
     CTKPCustomizeSheet sheet(bars);
     CTKPCustomizeKeysPage keys(&sheet);
@@ -614,11 +635,13 @@ TEST_F(Customize, RecentFileCommandsAreNotOfferedForKeys) {
 // ---- Dragging controls -------------------------------------------------------------------------
 namespace {
 
+// The bar's commands, without the buttons a tool bar adds to itself.
 std::vector<UINT> IdsOf(CTKPCommandBar* bar)
 {
     std::vector<UINT> ids;
     for (int i = 0; i < bar->GetControlCount(); ++i)
-        ids.push_back(bar->GetControl(i)->GetID());
+        if (!bar->GetControl(i)->m_bTemporary)
+            ids.push_back(bar->GetControl(i)->GetID());
     return ids;
 }
 

@@ -116,3 +116,44 @@ TEST_F(PopupShadows, NoSolidShadowWithoutTheThemesOwnOrForAPopupWithoutIt) {
     bar->SetTrackingMode(0);
     bar->InternalRelease();
 }
+
+TEST_F(PopupShadows, ASubmenuBesideItsParentCutsTheParentsShadowAndJoinsIt) {
+    CTKPPopupShadows& shadows = CTKPPopupShadows::Get();
+    CTKPPopupBar* parent = OpenPopup();
+    RECT outer;
+    GetWindowRect(parent->m_hWnd, &outer);
+    CTKPPopupBar* sub = CTKPPopupBar::CreatePopupBar(nullptr);
+    // One command, so the submenu ends above its parent's bottom; it overlaps its parent by a pixel,
+    // as submenus do.
+    sub->GetControls()->Add(TKP_CONTROL_BUTTON, 300);
+    ASSERT_TRUE(sub->PopupAt(outer.right - 1, outer.top + 5));
+    RECT inner;
+    GetWindowRect(sub->m_hWnd, &inner);
+    ASSERT_LT(inner.bottom, outer.bottom);
+
+    // The parent's right strip lets the submenu through where it covers it, and keeps the rest.
+    const HWND parentRight = shadows.GetShadowWindows(parent)[1];
+    RECT strip;
+    GetWindowRect(parentRight, &strip);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(parentRight, region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 0, (inner.top + inner.bottom) / 2 - strip.top));
+    EXPECT_TRUE(PtInRegion(region, 0, inner.bottom + 2 - strip.top));
+    DeleteObject(region);
+    // The submenu's bottom strip starts where the parent's right strip ends: the corner is shaded once.
+    RECT bottom;
+    GetWindowRect(shadows.GetShadowWindows(sub)[0], &bottom);
+    EXPECT_EQ(bottom.left, strip.right);
+    EXPECT_EQ(bottom.top, inner.bottom);
+    const RECT joined = CTKPPopupShadows::JoinStrip(RECT{5, 50, 60, 52}, TRUE, RECT{0, 0, 7, 100});
+    EXPECT_EQ(joined.left, 7);
+
+    // Destroying the submenu's window under its strips, then the parent, leaves nothing behind.
+    DestroyWindow(sub->m_hWnd);
+    EXPECT_TRUE(shadows.GetShadowWindows(sub).empty());
+    sub->SetTrackingMode(0);
+    sub->InternalRelease();
+    parent->SetTrackingMode(0);
+    parent->InternalRelease();
+    EXPECT_TRUE(shadows.GetShadowWindows(parent).empty());
+}

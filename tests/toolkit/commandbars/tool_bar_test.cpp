@@ -3,7 +3,15 @@
 
 #include "afx/module_state.h"
 #include "afx/string.h"
+#include "backend/headless/driver.h"
+#include "toolkit/base/frame_wnd.h"
+#include "toolkit/base/paint_manager.h"
+#include "toolkit/commandbars/command_bars.h"
+#include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
+
+#include <vector>
 
 TEST(ToolBarResource, ImageWidthOtherThan16BecomesTheBarsIconSize) {
     const struct {
@@ -45,4 +53,244 @@ TEST(ToolBarResource, TextsAndWindowCommandIconsOfTheBars) {
     EXPECT_EQ(bm.bmWidth, 4 * 16);
     EXPECT_EQ(bm.bmHeight, 16);
     DeleteObject(bitmap);
+}
+
+// ---- The expand and close buttons, the add-or-remove list and floating ------------------------
+namespace {
+
+constexpr DWORD kDockedRow = LM_HORZ | LM_HORZDOCK | TKP_LAYOUT_SINGLEROW;
+
+// A frame that answers the customise command and notes the bars' context menu it is offered.
+class ToolBarSite : public CTKPFrameWnd {
+public:
+    std::vector<UINT> m_contextIds;
+
+protected:
+    afx_msg void OnCustomize() {}
+    afx_msg LRESULT OnBarContextMenu(WPARAM, LPARAM lParam)
+    {
+        auto* popup = reinterpret_cast<CTKPCommandBar*>(lParam);
+        for (int i = 0; i < popup->GetControlCount(); ++i)
+            m_contextIds.push_back(popup->GetControl(i)->GetID());
+        // Emptied, the popup does not open, so the test needs no modal loop.
+        popup->GetControls()->RemoveAll();
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ToolBarSite, CTKPFrameWnd)
+    ON_COMMAND(35001, OnCustomize)
+    ON_MESSAGE(TKP_WM_BARCONTEXTMENU, OnBarContextMenu)
+END_MESSAGE_MAP()
+
+class ToolBarFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        headless::UseVirtualClock();
+        SetGlobalTheme(0);
+        frame = new ToolBarSite;
+        ASSERT_TRUE(frame->Create(nullptr, u"Site", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
+        bars = new CTKPCommandBars;
+        frame->m_pCommandBars = bars;
+        bars->SetSite(frame);
+        bars->EnableBarDocking();
+        frame->ShowWindow(SW_SHOW);
+        bar = bars->AddToolBar(u"Tools", 100);
+        ASSERT_NE(bar, nullptr);
+        ASSERT_TRUE(bar->LoadToolBar(9200));
+        frame->RecalcLayout();
+    }
+    void TearDown() override
+    {
+        headless::ClearModalAnswers();
+        frame->DestroyWindow();
+        headless::PumpUntilIdle();
+    }
+    CTKPControl* Find(UINT id) const { return bar->GetControls()->FindControl(int(id)); }
+    // The ids of a bar's controls in order; a tool bar's own buttons left out when asked.
+    static std::vector<UINT> Ids(CTKPCommandBar* popup, bool commandsOnly = false)
+    {
+        std::vector<UINT> ids;
+        for (int i = 0; i < popup->GetControlCount(); ++i)
+            if (!commandsOnly || !popup->GetControl(i)->m_bTemporary)
+                ids.push_back(popup->GetControl(i)->GetID());
+        return ids;
+    }
+    ToolBarSite* frame = nullptr;
+    CTKPCommandBars* bars = nullptr;
+    CTKPToolBar* bar = nullptr;
+};
+
+} // namespace
+
+TEST_F(ToolBarFrame, TheExpandButtonTakesItsRoomAndMarksWhatDidNotFit) {
+    const CSize full = bar->CalcDockingLayout(32767, kDockedRow);
+    const struct {
+        const char* name;
+        BOOL always;
+        int length;
+        BOOL hidden;
+        BOOL shown;
+    } cases[] = {
+        {"room for all, always shown", TRUE, 32767, FALSE, TRUE},
+        {"too short, always shown", TRUE, full.cx - 20, TRUE, TRUE},
+        {"room for all, shown when needed", FALSE, 32767, FALSE, FALSE},
+        {"too short, shown when needed", FALSE, full.cx - 20, TRUE, TRUE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bars->GetCommandBarsOptions()->bShowExpandButtonAlways = c.always;
+        const CSize size = bar->CalcDockingLayout(c.length, kDockedRow | LM_COMMIT);
+        CTKPControl* expand = Find(TKP_ID_TOOLBAR_EXPAND);
+        ASSERT_NE(expand, nullptr);
+        EXPECT_TRUE(expand->m_bTemporary);
+        EXPECT_EQ(bar->HasHiddenControls(), c.hidden);
+        EXPECT_EQ(!expand->IsHidden(), c.shown);
+        if (c.always) {
+            EXPECT_LE(size.cx, c.length);
+        }
+        if (c.shown) {
+            // Eleven pixels at the bar's end, across its whole height inside the border.
+            const RECT rc = expand->GetRect();
+            EXPECT_EQ(rc.right - rc.left, 11);
+            EXPECT_LE(rc.right, size.cx);
+            EXPECT_GE(rc.right, size.cx - 3);
+        }
+        // Only the commands the bar was built from end up hidden, never its own buttons.
+        EXPECT_EQ((Find(202)->GetHideFlags() & TKP_HIDE_WRAP) != 0, c.hidden);
+        EXPECT_EQ(Find(200)->GetHideFlags(), 0u);
+    }
+}
+
+TEST_F(ToolBarFrame, ExpandPopupOffersWhatDidNotFitAndTheAddOrRemoveList) {
+    const CSize full = bar->CalcDockingLayout(32767, kDockedRow);
+    bar->CalcDockingLayout(full.cx - 20, kDockedRow | LM_COMMIT);
+    ASSERT_TRUE(bar->HasHiddenControls());
+    CTKPPopupBar* popup = bar->CreateExpandPopup();
+    // Copies of the hidden commands, then the add-or-remove entry after a group mark.
+    const std::vector<UINT> ids = Ids(popup);
+    ASSERT_GE(ids.size(), 2u);
+    EXPECT_EQ(ids.front(), 202u);
+    CTKPControl* addRemove = popup->GetControl(popup->GetControlCount() - 1);
+    EXPECT_EQ(addRemove->GetType(), TKP_CONTROL_POPUP);
+    EXPECT_EQ(addRemove->GetCaption(), CString(u"添加或删除按钮(&A)"));
+    EXPECT_TRUE(addRemove->GetBeginGroup());
+    EXPECT_EQ(popup->GetControl(0)->GetHideFlags(), 0u);
+    EXPECT_FALSE(popup->IsCustomizable());
+    popup->InternalRelease();
+}
+
+TEST_F(ToolBarFrame, AddOrRemoveListHidesShowsAndResets) {
+    bar->CalcDockingLayout(32767, kDockedRow | LM_COMMIT);
+    auto fill = [&] {
+        CTKPPopupBar* list = CTKPPopupBar::CreatePopupBar(bars);
+        bar->FillAddRemoveList(list);
+        return list;
+    };
+    CTKPPopupBar* list = fill();
+    // One entry per command of the bar, checked, then the reset entry.
+    EXPECT_EQ(Ids(list), (std::vector<UINT>{200, 201, 202, 0}));
+    EXPECT_EQ(list->GetControl(3)->GetCaption(), CString(u"重置"));
+    EXPECT_TRUE(list->GetControl(3)->GetBeginGroup());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(list->GetControl(i)->GetChecked()) << i;
+
+    // Unticking 201 hides it in the bar, not the command itself.
+    bars->GetCommandBarsOptions()->bCustomized = FALSE;
+    list->GetControl(1)->OnExecute();
+    EXPECT_EQ(Find(201)->GetHideFlags() & TKP_HIDE_CUSTOMIZE, DWORD(TKP_HIDE_CUSTOMIZE));
+    EXPECT_FALSE(list->GetControl(1)->GetChecked());
+    EXPECT_TRUE(bars->GetCommandBarsOptions()->bCustomized);
+    list->InternalRelease();
+
+    // A button the user added and then hid stays in the bar when the list is built again; the
+    // original commands keep their order.
+    CTKPControl* own = bar->GetControls()->Add(TKP_CONTROL_BUTTON, 300);
+    own->SetHideFlags(TKP_HIDE_CUSTOMIZE);
+    bar->GetControls()->Remove(Find(202));
+    list = fill();
+    EXPECT_EQ(Ids(list), (std::vector<UINT>{200, 201, 202, 300, 0}));
+    EXPECT_EQ(Find(300), own);
+    EXPECT_FALSE(list->GetControl(1)->GetChecked());
+    // The removed original is back, hidden; ticking it shows it again.
+    EXPECT_FALSE(list->GetControl(2)->GetChecked());
+    list->GetControl(2)->OnExecute();
+    EXPECT_EQ(Find(202)->GetHideFlags() & TKP_HIDE_CUSTOMIZE, 0u);
+
+    // Reset asks first, then puts the bar back as it was built.
+    headless::AnswerNextModal([](HWND box) { ::SendMessageW(box, WM_COMMAND, IDOK, 0); });
+    list->GetControl(4)->OnExecute();
+    EXPECT_EQ(Ids(bar, true), (std::vector<UINT>{200, 201, 202}));
+    EXPECT_EQ(Find(201)->GetHideFlags(), 0u);
+    list->InternalRelease();
+
+    // A bar of the user's own has no reset entry.
+    bar->m_bBuiltIn = FALSE;
+    list = fill();
+    EXPECT_EQ(Ids(list), (std::vector<UINT>{200, 201, 202}));
+    list->InternalRelease();
+}
+
+TEST_F(ToolBarFrame, AFloatingBarHasItsOwnWindowAndACloseButton) {
+    CTKPDockBar* top = bars->GetDockBar(0);
+    ASSERT_EQ(bar->GetDockBar(), top);
+    bars->FloatCommandBar(bar);
+    EXPECT_TRUE(bar->IsFloating());
+    EXPECT_EQ(bar->GetDockBar(), nullptr);
+    EXPECT_EQ(top->FindBar(bar), -1);
+    const DWORD style = DWORD(::GetWindowLongPtrW(bar->m_hWnd, GWL_STYLE));
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & WS_CHILD);
+    EXPECT_TRUE(style & TKP_FLOATING_STYLE);
+    // Owned by the frame, so it stays above it.
+    EXPECT_EQ(::GetWindow(bar->m_hWnd, GW_OWNER), frame->m_hWnd);
+
+    bar->OnRecalcLayout();
+    RECT rc;
+    ::GetClientRect(bar->m_hWnd, &rc);
+    CTKPControl* close = Find(TKP_ID_TOOLBAR_CLOSE);
+    CTKPControl* expand = Find(TKP_ID_TOOLBAR_EXPAND);
+    ASSERT_TRUE(close && expand);
+    // The close button at the caption's right, the expand button left of it, both squares.
+    const RECT c = close->GetRect(), e = expand->GetRect();
+    EXPECT_FALSE(close->IsHidden());
+    EXPECT_EQ(c.right, rc.right - 3);
+    EXPECT_EQ(c.top, 3);
+    EXPECT_EQ(c.right - c.left, c.bottom - c.top);
+    EXPECT_EQ(e.right, c.left);
+    EXPECT_EQ(e.right - e.left, c.right - c.left);
+    // The borders resize; inside, the bar's own hit test.
+    const struct { POINT pt; LRESULT hit; } edges[] = {
+        {{rc.right / 2, 1}, HTTOP}, {{rc.right / 2, rc.bottom - 1}, HTBOTTOM},
+        {{1, rc.bottom / 2}, HTLEFT}, {{rc.right - 1, rc.bottom / 2}, HTRIGHT},
+    };
+    for (const auto& edge : edges) {
+        const POINT screen = headless::ToScreen(bar->m_hWnd, edge.pt);
+        EXPECT_EQ(::SendMessageW(bar->m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)), edge.hit);
+    }
+
+    // Closing hides the bar; docking it again makes it a child of the dock bar.
+    close->OnExecute();
+    EXPECT_FALSE(bar->IsVisible());
+    EXPECT_FALSE(::IsWindowVisible(bar->m_hWnd));
+    bar->SetVisible(TRUE);
+    EXPECT_TRUE(bar->SetBarPosition(TKP_BARPOS_BOTTOM));
+    EXPECT_EQ(bar->GetDockBar(), bars->GetDockBar(1));
+    EXPECT_EQ(::GetParent(bar->m_hWnd), bars->GetDockBar(1)->m_hWnd);
+    EXPECT_TRUE(::GetWindowLongPtrW(bar->m_hWnd, GWL_STYLE) & WS_CHILD);
+    frame->RecalcLayout();
+    EXPECT_TRUE(Find(TKP_ID_TOOLBAR_CLOSE)->IsHidden());
+    EXPECT_FALSE(bar->SetBarPosition(5));
+}
+
+TEST_F(ToolBarFrame, TheBarsContextMenuEndsWithTheCustomiseCommand) {
+    RECT rc;
+    ::GetClientRect(bar->m_hWnd, &rc);
+    headless::Click(bar->m_hWnd, POINT{2, rc.bottom / 2}, VK_RBUTTON);
+    headless::PumpUntilIdle();
+    ASSERT_FALSE(frame->m_contextIds.empty());
+    EXPECT_EQ(frame->m_contextIds.front(), 0xE800u);
+    EXPECT_EQ(frame->m_contextIds.back(), 35001u);
 }
