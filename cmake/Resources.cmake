@@ -43,7 +43,9 @@ function(dovemark_add_toolkit_resources target)
             ${dir}/expand_normal.bmp ${dir}/expand_special.bmp
             ${dir}/window_commands.bmp ${dir}/stock_images.bmp ${dir}/editor_tools.bmp ${dir}/editor_tools32.bmp
             ${dir}/drag_copy.cur ${dir}/drag_move.cur ${dir}/drag_none.cur ${dir}/edit_cross.cur ${dir}/edit_pick.cur
-            ${dir}/edit_fill.cur ${dir}/edit_pencil.cur)
+            ${dir}/edit_fill.cur ${dir}/edit_pencil.cur
+            ${dir}/split_horizontal.cur ${dir}/split_vertical.cur ${dir}/guide_compass.bmp ${dir}/guide_arrows.bmp
+            ${dir}/guide_arrows_olive.bmp ${dir}/guide_arrows_silver.bmp ${dir}/guide_pieces.bmp)
 endfunction()
 
 # The application controls' own resources (res/controls/: pictures, cursors, sound, captions), and

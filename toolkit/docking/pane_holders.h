@@ -25,6 +25,9 @@ public:
     virtual BOOL IsTabsVisible() const = 0;
     // The strip of tabs that the pane tab painter draws.
     virtual CTKPTabStrip* GetTabStrip() = 0;
+    // Whether a screen point lies where a dragged pane would join the container as a tab; rect,
+    // the container's screen rectangle, loses the caption strip.
+    virtual BOOL HitTestAttach(RECT& rect, int x, int y) = 0;
 };
 
 class CTKPPaneFloatingHolder {

@@ -6,7 +6,9 @@
 #include "toolkit/base/color_table.h"
 #include "toolkit/commandbars/image_manager.h"
 #include "toolkit/commandbars/tip_context.h"
+#include "toolkit/docking/dock_drag_context.h"
 #include "toolkit/docking/dock_paint_manager.h"
+#include "toolkit/docking/pane_auto_hide.h"
 #include "toolkit/docking/pane.h"
 #include "toolkit/docking/pane_holders.h"
 #include "toolkit/docking/pane_layout.h"
@@ -48,6 +50,7 @@ CTKPPaneManager::CTKPPaneManager()
 {
     SetDockingTheme(0);
     m_pImageManager = new CTKPImageManager;
+    m_pDragContext = new CTKPDockDragContext(this);
     m_pTipContext = new CTKPTipContext;
     ::OleInitialize(nullptr);
 }
@@ -63,6 +66,8 @@ CTKPPaneManager::~CTKPPaneManager()
     if (m_pPaintManager)
         m_pPaintManager->InternalRelease();
     m_pPaintManager = nullptr;
+    delete m_pDragContext;
+    m_pDragContext = nullptr;
     if (m_pTipContext)
         m_pTipContext->InternalRelease();
     if (m_pImageManager)
@@ -99,6 +104,8 @@ CTKPPaneBase* CTKPPaneManager::OnCreatePane(int type, CTKPPaneLayout* layout)
         return new CTKPPaneSplitterContainer(layout);
     case paneTypeClient:
         return new CTKPPaneBase(paneTypeClient, layout);
+    case paneTypeAutoHidePanel:
+        return new CTKPPaneAutoHidePanel(layout);
     default:
         // The windowed kinds (tabbed containers, floating mini windows and side panels) are made
         // here by their own classes.
@@ -489,9 +496,8 @@ RECT& CTKPPaneManager::GetDockRect(RECT& rect, CTKPPaneBase* pane, int direction
 
 void CTKPPaneManager::StartPaneDrag(CTKPPaneBase* pane, POINT screen)
 {
-    // Without a drag context the pane stays where it is.
-    (void)pane;
-    (void)screen;
+    if (m_pDragContext && pane)
+        m_pDragContext->StartDrag(pane, screen.x, screen.y);
 }
 
 void CTKPPaneManager::UpdateHolders()
@@ -500,7 +506,8 @@ void CTKPPaneManager::UpdateHolders()
         return;
     for (CTKPPaneInfo& info : m_pLayout->GetPaneInfoList()) {
         CTKPPaneBase* parent = info.pPane ? info.pPane->GetParentContainer() : nullptr;
-        if (!parent || AsSideHolder(parent))
+        // An auto-hidden pane keeps the holders it had, so that it can go back there.
+        if (!parent || AsSideHolder(parent) || info.pPane->IsAutoHidden())
             continue;
         if (AsFloatingHolder(info.pPane->GetHostWindow()))
             info.pFloatingHolder = parent;

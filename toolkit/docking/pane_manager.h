@@ -27,6 +27,7 @@ enum TKPPaneAction {
     paneActionDocking = 4,
     paneActionDocked = 5,
     paneActionAttaching = 6,
+    paneActionAttached = 7,
     paneActionHiding = 8,
     paneActionHidden = 9,
     paneActionCollapsing = 10,
@@ -135,7 +136,7 @@ protected:
     CTKPPaneThemePainter* m_pPaintManager = nullptr;
     CTKPPane* m_pActivePane = nullptr;
     CTKPImageManager* m_pImageManager = nullptr;
-    // The drag context of pane dragging, made and deleted by its own code's part of the manager.
+    // The drag context of pane dragging.
     CTKPDockDragContext* m_pDragContext = nullptr;
     CTKPTipContext* m_pTipContext = nullptr;
 };

@@ -676,6 +676,177 @@ k...............
 """
 
 
+# ---- Docking guides ------------------------------------------------------------------------------
+# Each piece of a guide lies inside its own source rectangle of its bitmap, with a one-pixel margin
+# of pure green (the colour the guides mask out), so pieces that share an edge never bleed into each
+# other. No piece uses pure black: the guides take their shape from the pixels that are not black.
+GUIDE_GREEN = (0, 255, 0)
+# outline, face, hot face, arrow, hot arrow
+GUIDE_SCHEMES = {
+    "blue": ((49, 106, 197), (241, 243, 248), (255, 231, 162), (49, 106, 197), (214, 114, 0)),
+    "olive": ((113, 134, 64), (244, 246, 236), (255, 231, 162), (96, 128, 56), (214, 114, 0)),
+    "silver": ((112, 111, 145), (243, 243, 247), (255, 231, 162), (96, 96, 128), (214, 114, 0)),
+}
+COMPASS_FACE = (200, 205, 215)
+COMPASS_HOT = (250, 220, 150)
+COMPASS_EDGE = (120, 128, 150)
+
+# Style 0: top, left, bottom, right, then their hot looks, centre, hot centre (arrow bitmaps) and the
+# compass background (its own bitmap).
+GUIDE0 = [(0, 0, 43, 30), (30, 33, 60, 76), (43, 0, 86, 30), (0, 33, 30, 76),
+          (0, 76, 43, 106), (90, 33, 120, 76), (43, 76, 86, 106), (60, 33, 90, 76),
+          (86, 0, 119, 33), (86, 76, 119, 109)]
+GUIDE0_COMPASS = (0, 0, 43, 43)
+# Style 1: top, left, bottom, right, their hot looks, centre, hot and plain compass backgrounds, then
+# the single arrows at the frame's edges (top, left, bottom, right) and their hot looks.
+GUIDE1 = [(61, 29, 90, 59), (90, 30, 120, 59), (91, 0, 120, 30), (62, 0, 92, 29),
+          (61, 90, 90, 120), (90, 91, 120, 120), (91, 61, 120, 91), (62, 61, 92, 90),
+          (120, 82, 148, 111), (120, 41, 161, 82), (120, 0, 161, 41),
+          (0, 29, 29, 61), (29, 32, 61, 61), (32, 0, 61, 32), (0, 0, 32, 29),
+          (0, 90, 29, 122), (29, 93, 61, 122), (32, 61, 61, 93), (0, 61, 32, 90)]
+ARROW_DIRECTIONS = ["up", "left", "down", "right"]
+
+
+class Pixels:
+    def __init__(self, width, height):
+        self.width, self.height = width, height
+        self.px = [[GUIDE_GREEN] * width for _ in range(height)]
+
+    def fill(self, l, t, r, b, c):
+        for y in range(max(t, 0), min(b, self.height)):
+            for x in range(max(l, 0), min(r, self.width)):
+                self.px[y][x] = c
+
+    def box(self, l, t, r, b, edge, face):
+        # A box with its corner pixels cut, edge round a face; right and bottom exclusive.
+        self.fill(l, t, r, b, face)
+        for x in range(l + 1, r - 1):
+            self.px[t][x] = self.px[b - 1][x] = edge
+        for y in range(t + 1, b - 1):
+            self.px[y][l] = self.px[y][r - 1] = edge
+
+    def triangle(self, apex, base1, base2, c):
+        pts = [apex, base1, base2]
+        ys = [p[1] for p in pts]
+        for y in range(min(ys), max(ys) + 1):
+            for x in range(min(p[0] for p in pts), max(p[0] for p in pts) + 1):
+                if inside_triangle((x, y), pts):
+                    self.px[y][x] = c
+
+
+def inside_triangle(p, pts):
+    def cross(a, b, c):
+        return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])
+    d = [cross(pts[i], pts[(i + 1) % 3], p) for i in range(3)]
+    return all(v >= 0 for v in d) or all(v <= 0 for v in d)
+
+
+def arrow_piece(px, rect, direction, hot, scheme):
+    outline, face, hot_face, arrow, hot_arrow = scheme
+    l, t, r, b = rect[0] + 1, rect[1] + 1, rect[2] - 1, rect[3] - 1
+    px.box(l, t, r, b, outline, hot_face if hot else face)
+    colour = hot_arrow if hot else arrow
+    cx, cy = (l + r - 1) // 2, (t + b - 1) // 2
+    n = max(3, min(r - l, b - t) // 4)
+    # The arrow points at the side the pane goes to, with a bar standing for that side.
+    if direction == "up":
+        px.triangle((cx, cy - n), (cx - n, cy + 1), (cx + n, cy + 1), colour)
+        px.fill(cx - n, t + 2, cx + n + 1, t + 4, colour)
+    elif direction == "down":
+        px.triangle((cx, cy + n), (cx - n, cy - 1), (cx + n, cy - 1), colour)
+        px.fill(cx - n, b - 4, cx + n + 1, b - 2, colour)
+    elif direction == "left":
+        px.triangle((cx - n, cy), (cx + 1, cy - n), (cx + 1, cy + n), colour)
+        px.fill(l + 2, cy - n, l + 4, cy + n + 1, colour)
+    else:
+        px.triangle((cx + n, cy), (cx - 1, cy - n), (cx - 1, cy + n), colour)
+        px.fill(r - 4, cy - n, r - 2, cy + n + 1, colour)
+
+
+def centre_piece(px, rect, hot, scheme):
+    outline, face, hot_face, arrow, hot_arrow = scheme
+    l, t, r, b = rect[0] + 1, rect[1] + 1, rect[2] - 1, rect[3] - 1
+    px.box(l, t, r, b, outline, hot_face if hot else face)
+    colour = hot_arrow if hot else arrow
+    # A window with a tab below it: the pane joins as a tab.
+    px.box(l + 4, t + 4, r - 4, b - 9, colour, face)
+    px.fill(l + 4, t + 4, r - 4, t + 7, colour)
+    px.fill(l + 5, b - 9, l + 12, b - 5, colour)
+
+
+def compass_piece(px, rect, hot):
+    l, t, r, b = rect[0] + 1, rect[1] + 1, rect[2] - 1, rect[3] - 1
+    px.box(l, t, r, b, COMPASS_EDGE, COMPASS_HOT if hot else COMPASS_FACE)
+
+
+def guide0_arrows(scheme):
+    px = Pixels(120, 109)
+    for i, rect in enumerate(GUIDE0[:8]):
+        arrow_piece(px, rect, ARROW_DIRECTIONS[i % 4], i >= 4, GUIDE_SCHEMES[scheme])
+    centre_piece(px, GUIDE0[8], False, GUIDE_SCHEMES[scheme])
+    centre_piece(px, GUIDE0[9], True, GUIDE_SCHEMES[scheme])
+    return px.px
+
+
+def guide0_compass():
+    px = Pixels(43, 43)
+    compass_piece(px, GUIDE0_COMPASS, False)
+    return px.px
+
+
+def guide1():
+    px = Pixels(161, 122)
+    scheme = GUIDE_SCHEMES["blue"]
+    for i, rect in enumerate(GUIDE1[:8]):
+        arrow_piece(px, rect, ARROW_DIRECTIONS[i % 4], i >= 4, scheme)
+    centre_piece(px, GUIDE1[8], False, scheme)
+    compass_piece(px, GUIDE1[9], True)
+    compass_piece(px, GUIDE1[10], False)
+    for i, rect in enumerate(GUIDE1[11:]):
+        arrow_piece(px, rect, ARROW_DIRECTIONS[i % 4], i >= 4, scheme)
+    return px.px
+
+
+def rgb_bitmap_file(pixels):
+    width, height = len(pixels[0]), len(pixels)
+    stride = (width * 3 + 3) & ~3
+    body = b""
+    for row in reversed(pixels):
+        line = b"".join(bytes((c[2], c[1], c[0])) for c in row)
+        body += line + bytes(stride - len(line))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(body), 0, 0, 14 + len(info)) + info + body
+
+
+# The splitter cursors: a double bar with arrows left and right (panes side by side) and up and down
+# (panes above each other); the middle is the hot spot.
+SPLIT_HOTSPOT = (8, 8)
+SPLIT_HORIZONTAL = """
+......kk.kk......
+......kw.wk......
+......kw.wk......
+......kw.wk......
+...k..kw.wk..k...
+..kk..kw.wk..kk..
+.kwkkkkw.wkkkkwk.
+kwwwwwww.wwwwwwwk
+.kwkkkkw.wkkkkwk.
+..kk..kw.wk..kk..
+...k..kw.wk..k...
+......kw.wk......
+......kw.wk......
+......kw.wk......
+......kk.kk......
+.................
+.................
+"""
+
+
+def turned(text):
+    rows = [r for r in text.strip("\n").split("\n")]
+    return "\n".join("".join(rows[y][x] for y in range(len(rows))) for x in range(len(rows[0])))
+
+
 def main():
     out = sys.argv[1]
     files = {
@@ -697,6 +868,13 @@ def main():
         "edit_pick.cur": cursor_file(grid(EDIT_PICK, 16, 16), EDIT_PICK_HOTSPOT),
         "edit_fill.cur": cursor_file(grid(EDIT_FILL, 16, 16), EDIT_FILL_HOTSPOT),
         "edit_pencil.cur": cursor_file(grid(EDIT_PENCIL, 16, 16), EDIT_PENCIL_HOTSPOT),
+        "split_horizontal.cur": cursor_file(grid(SPLIT_HORIZONTAL, 17, 17), SPLIT_HOTSPOT),
+        "split_vertical.cur": cursor_file(grid(turned(SPLIT_HORIZONTAL), 17, 17), SPLIT_HOTSPOT),
+        "guide_compass.bmp": rgb_bitmap_file(guide0_compass()),
+        "guide_arrows.bmp": rgb_bitmap_file(guide0_arrows("blue")),
+        "guide_arrows_olive.bmp": rgb_bitmap_file(guide0_arrows("olive")),
+        "guide_arrows_silver.bmp": rgb_bitmap_file(guide0_arrows("silver")),
+        "guide_pieces.bmp": rgb_bitmap_file(guide1()),
     }
     for name, data in files.items():
         with open(f"{out}/{name}", "wb") as f:

@@ -15,6 +15,7 @@
 #include "toolkit/docking/pane_splitter.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace docktest {
@@ -56,6 +57,15 @@ public:
     BOOL IsCaptionVertical() const override { return FALSE; }
     BOOL IsTabsVisible() const override { return FALSE; }
     CTKPTabStrip* GetTabStrip() override { return nullptr; }
+    // The caption strip along the top takes a dragged pane as a tab.
+    BOOL HitTestAttach(RECT& rect, int x, int y) override
+    {
+        CTKPPaneThemePainter* painter = GetPaintManager();
+        RECT caption = rect;
+        caption.bottom = std::min(rect.bottom, rect.top + (painter ? painter->GetCaptionHeight() + 3 : 0));
+        rect.top = caption.bottom;
+        return ::PtInRect(&caption, POINT{x, y});
+    }
     void AddCaptionButton(UINT id) { m_captionButtons.push_back(new CTKPPaneCaptionButton(id, this)); }
 
     void RemovePane(CTKPPaneBase* pane) override
@@ -67,6 +77,8 @@ public:
         pane->SetParentContainer(nullptr);
         if (m_pSelected == pane)
             m_pSelected = m_panes.empty() ? nullptr : static_cast<CTKPPane*>(m_panes.front());
+        if (m_panes.empty() && GetSafeHwnd())
+            ShowWindow(SW_HIDE);
         if (m_pParentContainer)
             m_pParentContainer->OnChildrenChanged();
     }
@@ -81,6 +93,10 @@ public:
                 list.push_back(pane);
     }
     BOOL IsHidden() const override { return m_panes.empty(); }
+    BOOL IsAutoHidden() const override
+    {
+        return m_pParentContainer && m_pParentContainer->GetType() == paneTypeAutoHidePanel;
+    }
     CWnd* GetPaneWindow() const override { return const_cast<TestTabbedContainer*>(this); }
     void OnParentChanged(CTKPPaneBase* container) override { m_pHostWindow = container->GetHostWindow(); }
     void GetMinMaxInfo(MINMAXINFO* info) const override
@@ -199,7 +215,8 @@ public:
     {
         if (message == WM_CREATE) {
             const LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
-            m_view.Create(u"STATIC", u"", WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, this, AFX_IDW_PANE_FIRST);
+            m_view.Create(u"STATIC", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0}, this,
+                          AFX_IDW_PANE_FIRST);
             m_paneManager.InstallDockingPanes(this);
             return result;
         }
@@ -207,6 +224,8 @@ public:
             Notification n{int(wParam), -1, nullptr};
             if (wParam == TKP_DPN_ACTION) {
                 auto* record = reinterpret_cast<TKPPaneActionRecord*>(lParam);
+                if (onAction)
+                    onAction(record);
                 n.action = record->action;
                 n.pane = record->pane;
                 if (record->action == refuseAction)
@@ -233,6 +252,8 @@ public:
     std::vector<Notification> notifications;
     int refuseAction = -1;
     LRESULT closeAnswer = 0;
+    // Called with every action record before it is answered.
+    std::function<void(TKPPaneActionRecord*)> onAction;
 };
 
 // Opens a frame of the given client size, shown and laid out.
