@@ -15,42 +15,7 @@ COLORREF C(int index)
     return GetColorTable().GetColorByIndex(UINT(index));
 }
 
-// A 32-bit memory bitmap the tab control is drawn into.
-class Canvas : public CDC {
-public:
-    Canvas(int width, int height) : width(width), height(height)
-    {
-        Attach(::CreateCompatibleDC(nullptr));
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = ::SelectObject(m_hDC, bitmap);
-        PatBlt(0, 0, width, height, WHITENESS);
-    }
-    ~Canvas() override
-    {
-        ::SelectObject(m_hDC, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(Detach());
-    }
-    std::vector<COLORREF> Pixels() const
-    {
-        std::vector<COLORREF> out;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                out.push_back(GetPixel(x, y));
-        return out;
-    }
-
-    int width, height;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-};
+using tabtest::Canvas;
 
 // Three uncaptioned tabs 60 pixels long in a 240 x 240 control, the middle one selected, each
 // filled with its own colour so faces can be told apart.

@@ -19,46 +19,7 @@ std::vector<int> Widths(const CTKPTabStrip& strip)
     return out;
 }
 
-// A 32-bit memory DC filled white.
-class Canvas : public CDC {
-public:
-    Canvas(int width, int height)
-    {
-        Attach(::CreateCompatibleDC(nullptr));
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = width;
-        bi.bmiHeader.biHeight = -height;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_old = ::SelectObject(m_hDC, m_bitmap);
-        PatBlt(0, 0, width, height, WHITENESS);
-        m_width = width;
-        m_height = height;
-    }
-    ~Canvas() override
-    {
-        ::SelectObject(m_hDC, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(Detach());
-    }
-    std::vector<COLORREF> Pixels() const
-    {
-        std::vector<COLORREF> out;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                out.push_back(GetPixel(x, y));
-        return out;
-    }
-    void Clear() { PatBlt(0, 0, m_width, m_height, WHITENESS); }
-
-private:
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    int m_width, m_height;
-};
+using tabtest::Canvas;
 
 TEST(TabPainterLayout, SizeToFitLevelsTheWidestTabsFirst) {
     const struct {

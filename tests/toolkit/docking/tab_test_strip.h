@@ -8,6 +8,7 @@
 #include "toolkit/docking/tab_painter_shapes.h"
 
 #include <initializer_list>
+#include <vector>
 
 namespace tabtest {
 
@@ -70,5 +71,46 @@ inline void SetWidths(CTKPTabStrip& strip, std::initializer_list<int> widths)
         strip.GetItem(i++)->m_dwSpare = DWORD_PTR(w);
     strip.Reposition();
 }
+
+// A 32-bit memory DC filled white, the tab tests' drawing surface.
+class Canvas : public CDC {
+public:
+    Canvas(int width, int height)
+    {
+        Attach(::CreateCompatibleDC(nullptr));
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        m_bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_old = ::SelectObject(m_hDC, m_bitmap);
+        PatBlt(0, 0, width, height, WHITENESS);
+        m_width = width;
+        m_height = height;
+    }
+    ~Canvas() override
+    {
+        ::SelectObject(m_hDC, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(Detach());
+    }
+    std::vector<COLORREF> Pixels() const
+    {
+        std::vector<COLORREF> out;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                out.push_back(GetPixel(x, y));
+        return out;
+    }
+    void Clear() { PatBlt(0, 0, m_width, m_height, WHITENESS); }
+
+private:
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    int m_width, m_height;
+};
 
 } // namespace tabtest
