@@ -186,8 +186,23 @@ bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, D
         }
         const ULONGLONG lcn = ULONGLONG(run.Lcn);
         const ULONGLONG inside = lcn >= b.VolumeClusters ? 0 : std::min(clusters, b.VolumeClusters - lcn);
-        if (inside && !append(inside * spc, partitionStart + lcn * spc))
-            return false;
+        // Clusters an earlier run already gave hold no further records: a damaged list that names the same
+        // clusters again and again would have them read (and their files listed) once for every time.
+        for (ULONGLONG at = lcn; at < lcn + inside;) {
+            auto next = b.Covered.upper_bound(at);
+            ULONGLONG until = next == b.Covered.end() ? lcn + inside : std::min(lcn + inside, next->first);
+            bool repeated = false;
+            if (next != b.Covered.begin() && std::prev(next)->second > at) {
+                until = std::min(lcn + inside, std::prev(next)->second);
+                repeated = true;
+                ++b.Repeated;
+            } else {
+                b.Covered.emplace(at, until);
+            }
+            if (!append((until - at) * spc, repeated ? 0 : partitionStart + at * spc))
+                return false;
+            at = until;
+        }
         if (inside < clusters) {
             ++b.Dropped;
             if (!append((clusters - inside) * spc, 0))

@@ -235,19 +235,24 @@ public:
     }
 };
 
-// An NTFS volume of 4096 sectors (512 clusters of 8) whose $MFT claims one run of 0xFFFFFF clusters: the quick scan
-// reads the MFT only inside the volume and only as far as $MFT's own size, and says when it left runs out.
+// An NTFS volume of 4096 sectors (512 clusters of 8) whose $MFT claims one run of 0xFFFFFF clusters, or names its
+// own clusters four times over: the quick scan reads the MFT only inside the volume, only as far as $MFT's own size
+// and each cluster once (so each record is listed once), and says when it left runs out.
 TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
 {
     struct Case {
         const char* what;
+        std::vector<BYTE> runs;
         ULONGLONG realSize;
         ULONGLONG recordSectors; // the MFT's sectors the table maps to the disk
         bool told;
     };
+    const std::vector<BYTE> huge = {0x13, 0xFF, 0xFF, 0xFF, 0x04, 0x00};
     const Case cases[] = {
-        {"a size of 2^40", 1ULL << 40, 4096 - 32, true},
-        {"a size of 48 records", 48 * 1024, 96, false},
+        {"a size of 2^40", huge, 1ULL << 40, 4096 - 32, true},
+        {"a size of 48 records", huge, 48 * 1024, 96, false},
+        {"the same clusters four times", {0x11, 0x06, 0x04, 0x11, 0x06, 0x00, 0x11, 0x06, 0x00, 0x11, 0x03, 0x03, 0x00},
+         1ULL << 20, 48, false},
     };
     for (const Case& c : cases) {
         CraftedImage disk(4096);
@@ -263,7 +268,7 @@ TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
         disk.Write(0, boot);
         MftRecord mft(1);
         mft.Resident(ATTR_FILE_NAME, FileNameValue(u"$MFT", 5, 3));
-        mft.NonResident(ATTR_DATA, {0x13, 0xFF, 0xFF, 0xFF, 0x04, 0x00}, c.realSize);
+        mft.NonResident(ATTR_DATA, c.runs, c.realSize);
         disk.Write(32, mft.Finish());
         MftRecord root(3);
         root.Resident(ATTR_FILE_NAME, FileNameValue(u".", 5, 3));
@@ -287,6 +292,7 @@ TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
         const bool told = std::find(ui.Status.begin(), ui.Status.end(),
                                     std::u16string(u"主文件表（MFT）的部分数据位于卷外，已略过。")) != ui.Status.end();
         EXPECT_EQ(told, c.told) << c.what;
+        EXPECT_EQ(FoundFileCount, 1u) << c.what; // $MFT itself
         FreeScanResultLists();
     }
     PartitionParams = {};
