@@ -214,6 +214,30 @@ icon_dib = struct.pack("<IiiHHIIiiII", 40, 16, 32, 1, 32, 0, 0, 0, 0, 0, 0) + by
 icon = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(icon_dib), 22) + icon_dib
 save("bitmap", "icon.ico", b"\x01" + icon)
 
+# ---- text and ".mht" archives (the first byte picks the code page: 0 GBK, 1 Western, 2 UTF-8) -------------------
+
+save("text", "gbk.txt", b"\x00" + "数据恢复 report, 第二版".encode("gbk") + b"\x81\x7f\xff\x80")
+save("text", "utf8.txt", b"\x02" + "数据 ≠ data \U0001F600".encode("utf-8") + b"\xed\xa0\x80\xf4\x90")
+save("text", "page.mht", b"\x02" + b"""MIME-Version: 1.0
+Content-Type: multipart/related; boundary="----=_NextPart_01"
+
+------=_NextPart_01
+Content-Type: image/png
+Content-Transfer-Encoding: base64
+
+iVBORw0KGgo=
+------=_NextPart_01
+Content-Type: text/html; charset="utf-8"
+Content-Transfer-Encoding: quoted-printable
+Content-Location: file:///C:/page.htm
+
+<html><body>caf=C3=A9 =
+line</body></html>
+------=_NextPart_01--
+""".replace(b"\n", b"\r\n"))
+save("text", "single.mht", b"\x00Content-Type: text/html;\r\n charset=gb2312\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+     b"PGI+1tDOxDwvYj4=")
+
 # ---- whole disks ----------------------------------------------------------------------------------------------
 # Small disks for the disk target, each with the damage a mutation seldom builds on its own: chains and folders
 # that loop, names out of order, partition chains that loop or reach past the disk, layouts no volume can have.
