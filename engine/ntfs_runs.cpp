@@ -168,8 +168,7 @@ bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, D
     auto append = [&](ULONGLONG length, ULONGLONG start) {
         if (MftRuns.Count() >= kMaxMftRuns || length > 0xFFFFFFFFULL || start > 0xFFFFFFFFULL)
             return false;
-        MftRuns.Lengths.push_back(DWORD(length));
-        MftRuns.Starts.push_back(DWORD(start));
+        MftRuns.Append(DWORD(length), DWORD(start));
         return true;
     };
     for (const DataRun& run : runs) {
@@ -290,19 +289,15 @@ DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, 
 int MftRecordToSector(DWORD recordNumber, DWORD* sector)
 {
     const ULONGLONG offset = 2ULL * recordNumber;
-    ULONGLONG before = 0;
-    for (DWORD i = 0; i < MftRuns.Count(); ++i) {
-        const ULONGLONG length = MftRuns.Lengths[i];
-        if (before + length > offset) {
-            if (MftRuns.Starts[i] == 0)
-                return 0;
-            const ULONGLONG s = MftRuns.Starts[i] + (offset - before);
-            if (s > 0xFFFFFFFFULL)
-                return 0;
-            *sector = DWORD(s);
-            return 1;
-        }
-        before += length;
-    }
-    return 0;
+    const auto run = std::upper_bound(MftRuns.Ends.begin(), MftRuns.Ends.end(), offset);
+    if (run == MftRuns.Ends.end())
+        return 0;
+    const size_t i = size_t(run - MftRuns.Ends.begin());
+    if (MftRuns.Starts[i] == 0)
+        return 0;
+    const ULONGLONG s = MftRuns.Starts[i] + (offset - (*run - MftRuns.Lengths[i]));
+    if (s > 0xFFFFFFFFULL)
+        return 0;
+    *sector = DWORD(s);
+    return 1;
 }

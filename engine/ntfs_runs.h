@@ -32,11 +32,20 @@ int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunLis
 struct MftRunTable {
     std::vector<DWORD> Lengths;
     std::vector<DWORD> Starts;
+    // The MFT's sectors up to the end of each run, so a record is found by a search, not a walk of every run.
+    std::vector<ULONGLONG> Ends;
     DWORD Count() const { return DWORD(Lengths.size()); }
+    void Append(DWORD length, DWORD start)
+    {
+        Ends.push_back((Ends.empty() ? 0 : Ends.back()) + length);
+        Lengths.push_back(length);
+        Starts.push_back(start);
+    }
     void Clear()
     {
         Lengths.clear();
         Starts.clear();
+        Ends.clear();
     }
 };
 extern MftRunTable MftRuns;
