@@ -3,12 +3,14 @@
 // reads, writes or undefined arithmetic.
 #include "engine/fat_boot.h"
 #include "engine/fat_directory.h"
+#include "engine/file_tracing.h"
 #include "engine/full_scan.h"
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
 #include "engine/partition_table.h"
 #include "engine/quick_scan.h"
 #include "engine/recovery_writer.h"
+#include "engine/scan_control.h"
 #include "engine/snapshot_file.h"
 #include "attached_disk.h"
 #include "crafted.h"
@@ -404,6 +406,38 @@ TEST(HostileDisk, IndexRecordSizeBytesOutOfRangeAreNotNtfs)
         EXPECT_EQ(FullScanVolumeCount, volumes) << std::hex << int(field);
         ResetFullScanLists();
     }
+}
+
+// ---- Tracing: documents named from their first 1 MiB ---------------------------------------------------------
+
+// A disk of 8192 sectors whose first 4000 all begin with the compound-document signature: each is traced, and the
+// 1 MiB each one is named from is read once for the run, not 2048 sectors again for every one of them.
+TEST(HostileDisk, DocumentsCloseTogetherAreNotReadOnceForEach)
+{
+    CraftedImage disk(8192);
+    std::vector<BYTE> looksLikeDocuments(4000 * SECTOR_SIZE, 0);
+    static const BYTE signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    for (size_t s = 0; s < 4000; ++s)
+        std::memcpy(&looksLikeDocuments[s * SECTOR_SIZE], signature, sizeof signature);
+    disk.Write(0, looksLikeDocuments);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+    FreeTracedFolders();
+    AddTracedFolder(u".doc", u"Word", 8, "d0cf11e0a1b11ae1", 0);
+    PartitionParams = {};
+    PartitionParams.SectorCount = 8192;
+    PartitionParams.BackupSector = 8191;
+    BeginScanRun();
+    dovemark::device_hooks::ResetRequestedSectors();
+    TraceFiles();
+    ULONGLONG traced = 0;
+    for (TracedFileRecord* t = TracedFileHead; t; t = t->Next)
+        ++traced;
+    EXPECT_EQ(traced, 4000u);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 3u * 8192);
+    FreeTracedFiles();
+    FreeTracedFolders();
+    PartitionParams = {};
 }
 
 } // namespace
