@@ -83,6 +83,18 @@ void AskAfterCreateFailure(const Text& path)
         SaveStopFlag = 1;
 }
 
+// A file the destination could not take whole (a full disk, a write error) is removed, so that it cannot
+// pass for a recovered one, and counted failed; the save run then asks whether to go on, as when a file
+// cannot be created.
+int DiscardUnwritten(const Text& path, bool ask)
+{
+    DeleteFileW(path.c_str());
+    ++SaveTally.Failed;
+    if (ask)
+        AskAfterCreateFailure(path);
+    return 0;
+}
+
 UINT Percent(ULONGLONG part, ULONGLONG whole)
 {
     if (whole == 0)
@@ -651,9 +663,10 @@ int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD
         if (r.Cut || r.Written < size || malformed)
             complete = false;
     }
-    const bool closed = out.Close();
+    if (!out.Close())
+        return DiscardUnwritten(path, withDialog != 0);
     RestoreNtfsFileTimes(path.c_str());
-    return Tally(complete && closed, unread);
+    return Tally(complete, unread);
 }
 
 int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluster, DWORD size, const WCHAR* name,
@@ -711,9 +724,10 @@ int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluste
             bounded.push_back({0, inside, end - inside, false, true});
     }
     const CopyResult r = CopyPieces(out, bounded, size, withDialog);
-    const bool closed = out.Close();
+    if (!out.Close())
+        return DiscardUnwritten(path, withDialog != 0);
     RestoreFatFileTimes(path.c_str());
-    return Tally(!r.Cut && r.Written == size && closed, r.Unread);
+    return Tally(!r.Cut && r.Written == size, r.Unread);
 }
 
 namespace {
@@ -745,8 +759,9 @@ int WriteTracedData(const Text& path, DWORD startSector, bool ask)
         if (!out.Write(chunk.data(), chunk.size()))
             break;
     }
-    const bool closed = out.Close();
-    return Tally(!cut && closed, unread) ? 1 : 0;
+    if (!out.Close())
+        return DiscardUnwritten(path, ask);
+    return Tally(!cut, unread) ? 1 : 0;
 }
 
 } // namespace
