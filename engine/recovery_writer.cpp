@@ -20,7 +20,8 @@ WCHAR DestinationFolder[kDestinationChars] = {};
 ULONGLONG RecoveryFileTime = 0;
 ULONGLONG RecoveryWriteTime = 0;
 DWORD SavedFileCount = 0;
-DWORD TracedFileSize = 1;
+constexpr DWORD kStartTracedFileSize = 1;
+DWORD TracedFileSize = kStartTracedFileSize;
 SaveRunTally SaveTally;
 
 void ResetSaveTally() { SaveTally = {}; }
@@ -746,7 +747,9 @@ int WriteTracedData(const Text& path, DWORD startSector, bool ask)
     std::vector<BYTE> chunk(128 * SECTOR_SIZE);
     ULONGLONG unread = 0;
     bool cut = false;
-    const ULONGLONG chunks = ULONGLONG(TracedFileSize) * 16;
+    // No size chosen (the results were left, which forgets it, and a tracing snapshot loaded after): the
+    // size the program starts with, never an empty file.
+    const ULONGLONG chunks = ULONGLONG(TracedFileSize ? TracedFileSize : kStartTracedFileSize) * 16;
     for (ULONGLONG i = 0; i < chunks; ++i) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
             cut = true;

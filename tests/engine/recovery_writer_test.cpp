@@ -351,6 +351,17 @@ TEST(RecoveryWriter, TracedFilesAreRawMegabytes)
     EXPECT_EQ(fs::file_size(dest + "/2.jpg"), 1u << 20);
     EXPECT_EQ(SaveTally.Written, 1u);
     EXPECT_EQ(SaveTally.Failed, 1u); // its second half lies past the disk
+    // With no size chosen (left results, then a tracing snapshot loaded) the file is not written empty.
+    TracedFileSize = 0;
+    const std::string again = FreshFolder("traced-unsized");
+    std::memset(DestinationFolder, 0, sizeof DestinationFolder);
+    const std::u16string wideAgain = Wide(again);
+    std::copy(wideAgain.begin(), wideAgain.end(), DestinationFolder);
+    ResetSaveTally();
+    RecoverSelection({}, {1});
+    EXPECT_EQ(testsha::FileSha256(again + "/1.jpg"), testsha::Sha256(first));
+    EXPECT_EQ(SaveTally.Written, 1u);
+    TracedFileSize = 1;
     FreeTracedFiles();
     ScanMode = 2;
 }
