@@ -20,8 +20,9 @@ WCHAR DestinationFolder[kDestinationChars] = {};
 ULONGLONG RecoveryFileTime = 0;
 ULONGLONG RecoveryWriteTime = 0;
 DWORD SavedFileCount = 0;
-constexpr DWORD kStartTracedFileSize = 1;
-DWORD TracedFileSize = kStartTracedFileSize;
+// The size the file-type dialog offers while none is chosen (0).
+constexpr DWORD kUnchosenTracedFileSize = 2;
+DWORD TracedFileSize = 0;
 SaveRunTally SaveTally;
 
 void ResetSaveTally() { SaveTally = {}; }
@@ -747,9 +748,9 @@ int WriteTracedData(const Text& path, DWORD startSector, bool ask)
     std::vector<BYTE> chunk(128 * SECTOR_SIZE);
     ULONGLONG unread = 0;
     bool cut = false;
-    // No size chosen (the results were left, which forgets it, and a tracing snapshot loaded after): the
-    // size the program starts with, never an empty file.
-    const ULONGLONG chunks = ULONGLONG(TracedFileSize ? TracedFileSize : kStartTracedFileSize) * 16;
+    // No size chosen (a tracing snapshot loaded before any tracing, or after the results were left, which
+    // forgets the choice): the size the dialog offers, never an empty file.
+    const ULONGLONG chunks = ULONGLONG(TracedFileSize ? TracedFileSize : kUnchosenTracedFileSize) * 16;
     for (ULONGLONG i = 0; i < chunks; ++i) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
             cut = true;
