@@ -8,6 +8,8 @@
 #include "engine/engine_state.h"
 #include "engine/scan_flags.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CSecondDisplay, CView)
 
 BEGIN_MESSAGE_MAP(CSecondDisplay, CView)
@@ -115,25 +117,20 @@ void CSecondDisplay::OnSize(UINT type, int cx, int cy)
         return;
     CRect c;
     GetClientRect(&c);
-    m_partitionGroup.MoveWindow(20, 40, 500, 260);
-    m_driveGroup.MoveWindow(20, 40, 500, 260);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         m_label[i].MoveWindow(80, 70 + 20 * i, 140, 20);
-        m_value[i].MoveWindow(280, 70 + 20 * i, 220, 20);
-    }
+    PlaceGroups();
     m_fsLabel.MoveWindow(80, 190, 180, 22);
     m_fsChooser.MoveWindow(280, 188, 120, 120);
     m_startLabel.MoveWindow(80, 220, 180, 22);
     m_start.MoveWindow(280, 218, 160, 22);
     m_endLabel.MoveWindow(80, 250, 180, 22);
     m_end.MoveWindow(280, 248, 160, 22);
-    // A logical volume keeps the pie at the right of its data.
-    m_pieGroup.MoveWindow(530, 40, 230, 260);
-    m_pie.MoveWindow(540, 60, 210, 230);
     m_status.MoveWindow(20, 310, std::max(0, int(c.right) - 40), 36);
     m_hint.MoveWindow(20, 350, std::max(0, int(c.right) - 40), 36);
     m_details.MoveWindow(20, 390, 120, 28);
-    m_modeLine.MoveWindow(20, std::max(430, int(c.bottom) - 50), std::max(0, int(c.right) - 40), 40);
+    // Its two lines stay whole in the pane of the smallest frame, below the details button.
+    m_modeLine.MoveWindow(20, std::max(420, int(c.bottom) - 50), std::max(0, int(c.right) - 40), 40);
 }
 
 void CSecondDisplay::OnDraw(CDC*) { m_modeLine.SetWindowText(ScanModeText); }
@@ -196,10 +193,32 @@ void CSecondDisplay::SetGroupCaption(LPCWSTR text)
         m_partitionGroup.SetWindowText(text);
 }
 
+// A logical volume keeps the pie at the right of its data. A pane too narrow for both (the frame at its smallest,
+// and not much wider) takes the room from the data's box, whose values are short then, rather than cut the pie
+// off at the pane's edge.
+void CSecondDisplay::PlaceGroups()
+{
+    if (!m_pie.m_hWnd)
+        return;
+    CRect c;
+    GetClientRect(&c);
+    const bool pie = (m_pieGroup.GetStyle() & WS_VISIBLE) != 0;
+    const int pieLeft = std::clamp(int(c.right) - 240, 430, 530);
+    const int pieWidth = std::clamp(int(c.right) - 10 - pieLeft, 0, 230);
+    const int dataWidth = pie ? pieLeft - 30 : 500;
+    m_partitionGroup.MoveWindow(20, 40, dataWidth, 260);
+    m_driveGroup.MoveWindow(20, 40, dataWidth, 260);
+    for (int i = 0; i < 5; ++i)
+        m_value[i].MoveWindow(280, 70 + 20 * i, std::min(220, dataWidth - 270), 20);
+    m_pieGroup.MoveWindow(pieLeft, 40, pieWidth, 260);
+    m_pie.MoveWindow(pieLeft + 10, 60, std::max(0, pieWidth - 20), 230);
+}
+
 void CSecondDisplay::ShowPie(bool show)
 {
     ShowControl(m_pie, show);
     ShowControl(m_pieGroup, show);
+    PlaceGroups();
     if (show && PartitionParams.LogicalDriveIndex < LogicalDriveTable.Count)
         m_pie.SetDrive(static_cast<LPCWSTR>(CString(LogicalDriveTable.RootText[PartitionParams.LogicalDriveIndex])));
 }

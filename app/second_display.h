@@ -60,6 +60,7 @@ protected:
 private:
     void SetLabels(const char16_t* const (&labels)[5]);
     void ShowPie(bool show);
+    void PlaceGroups();
     void SelectChooser(WORD kind);
     CBrush m_whiteBrush;
     CFont m_font;

@@ -357,10 +357,16 @@ BOOL CHtmlMessageBox::OnInitDialog() {
     waiting_ = disable && (captionCountdown || DefaultId() == IDCANCEL);
     if (!Closable() || waiting_) EnableMenuItem(GetSystemMenu(hwnd_, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
 
-    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT area = screen;
     if (HWND parent = GetParent(hwnd_)) GetWindowRect(parent, &area);
-    MoveWindow(hwnd_, area.left + (area.right - area.left - size.cx) / 2, area.top + (area.bottom - area.top - size.cy) / 2,
-               size.cx, size.cy, FALSE);
+    // A message wider or taller than the screen (a path of thousands of characters) must not carry the box and its
+    // buttons off the screen: the box keeps to the screen, and what does not fit of the message is cut.
+    size.cx = std::min<LONG>(size.cx, screen.right - screen.left);
+    size.cy = std::min<LONG>(size.cy, screen.bottom - screen.top);
+    const LONG x = area.left + (area.right - area.left - size.cx) / 2, y = area.top + (area.bottom - area.top - size.cy) / 2;
+    MoveWindow(hwnd_, std::clamp<LONG>(x, screen.left, screen.right - size.cx),
+               std::clamp<LONG>(y, screen.top, screen.bottom - size.cy), size.cx, size.cy, FALSE);
 
     RECT client;
     GetClientRect(hwnd_, &client);

@@ -21,7 +21,9 @@ ULONGLONG RecoveryFileTime = 0;
 ULONGLONG RecoveryWriteTime = 0;
 FatEntryTimes RecoveryFatTimes;
 DWORD SavedFileCount = 0;
-DWORD TracedFileSize = 1;
+// The size the file-type dialog offers while none is chosen (0).
+constexpr DWORD kUnchosenTracedFileSize = 2;
+DWORD TracedFileSize = 0;
 SaveRunTally SaveTally;
 
 void ResetSaveTally() { SaveTally = {}; }
@@ -82,6 +84,18 @@ void AskAfterCreateFailure(const Text& path)
     const Text text = kCreateError + HtmlEscaped(path) + kContinueQuestion;
     if (!EngineUi().AskYesNo(text.c_str()))
         SaveStopFlag = 1;
+}
+
+// A file the destination could not take whole (a full disk, a write error) is removed, so that it cannot
+// pass for a recovered one, and counted failed; the save run then asks whether to go on, as when a file
+// cannot be created.
+int DiscardUnwritten(const Text& path, bool ask)
+{
+    DeleteFileW(path.c_str());
+    ++SaveTally.Failed;
+    if (ask)
+        AskAfterCreateFailure(path);
+    return 0;
 }
 
 UINT Percent(ULONGLONG part, ULONGLONG whole)
@@ -682,9 +696,10 @@ int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD
         if (r.Cut || r.Written < size || malformed)
             complete = false;
     }
-    const bool closed = out.Close();
+    if (!out.Close())
+        return DiscardUnwritten(path, withDialog != 0);
     RestoreNtfsFileTimes(path.c_str());
-    return Tally(complete && closed, unread);
+    return Tally(complete, unread);
 }
 
 int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluster, DWORD size, const WCHAR* name,
@@ -742,9 +757,10 @@ int RecoverFatFile(const WCHAR* folder, DWORD, int withDialog, DWORD startCluste
             bounded.push_back({0, inside, end - inside, false, true});
     }
     const CopyResult r = CopyPieces(out, bounded, size, withDialog);
-    const bool closed = out.Close();
+    if (!out.Close())
+        return DiscardUnwritten(path, withDialog != 0);
     RestoreFatFileTimes(path.c_str());
-    return Tally(!r.Cut && r.Written == size && closed, r.Unread);
+    return Tally(!r.Cut && r.Written == size, r.Unread);
 }
 
 namespace {
@@ -763,7 +779,9 @@ int WriteTracedData(const Text& path, DWORD startSector, bool ask)
     std::vector<BYTE> chunk(128 * SECTOR_SIZE);
     ULONGLONG unread = 0;
     bool cut = false;
-    const ULONGLONG chunks = ULONGLONG(TracedFileSize) * 16;
+    // No size chosen (a tracing snapshot loaded before any tracing, or after the results were left, which
+    // forgets the choice): the size the dialog offers, never an empty file.
+    const ULONGLONG chunks = ULONGLONG(TracedFileSize ? TracedFileSize : kUnchosenTracedFileSize) * 16;
     for (ULONGLONG i = 0; i < chunks; ++i) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1) {
             cut = true;
@@ -776,8 +794,9 @@ int WriteTracedData(const Text& path, DWORD startSector, bool ask)
         if (!out.Write(chunk.data(), chunk.size()))
             break;
     }
-    const bool closed = out.Close();
-    return Tally(!cut && closed, unread) ? 1 : 0;
+    if (!out.Close())
+        return DiscardUnwritten(path, ask);
+    return Tally(!cut, unread) ? 1 : 0;
 }
 
 } // namespace

@@ -237,6 +237,47 @@ TEST_F(WizardFront, TheCapacityPieLeavesTheVolumeLinesUncovered)
     EXPECT_GE(lines, 10);
 }
 
+// At the frame's smallest size the scan page's pane still shows a volume's pie box whole, beside the volume's box,
+// and both lines of the mode text.
+TEST_F(WizardFront, TheScanPaneKeepsItsPieAndModeLinesAtTheSmallestFrame)
+{
+    START_OR_SKIP();
+    m_frame->MoveWindow(0, 0, 875, 700);
+    ChooseMode(131);
+    ChooseDrive(u"Logical Drives C: ");
+    Command(1, 159);
+    ASSERT_EQ(Shown(), 2);
+    headless::PumpUntilIdle();
+    CSecondDisplay* pane = scan_->m_pDisplay;
+    ASSERT_TRUE(pane && pane->m_pieGroup.IsWindowVisible());
+    CRect client;
+    pane->GetClientRect(&client);
+    auto placed = [pane](CWnd& child) {
+        CRect r;
+        child.GetWindowRect(&r);
+        pane->ScreenToClient(&r);
+        return r;
+    };
+    const CRect group = placed(pane->m_pieGroup), pie = placed(pane->m_pie), volume = placed(pane->m_partitionGroup);
+    EXPECT_LE(group.right, client.right);
+    EXPECT_LE(pie.right, group.right);
+    EXPECT_GE(pie.Width(), 150); // room for the legend's "Free: 59.04 MB"
+    EXPECT_LE(volume.right, group.left);
+    EXPECT_LE(placed(pane->m_fsChooser).right, volume.right);
+    EXPECT_LE(placed(pane->m_value[0]).right, volume.right);
+
+    CString mode;
+    pane->m_modeLine.GetWindowText(mode);
+    ASSERT_NE(mode.Find(u"\r\n"), -1);
+    CClientDC dc(&pane->m_modeLine);
+    CFont* old = dc.SelectObject(pane->m_modeLine.GetFont());
+    CRect text = placed(pane->m_modeLine);
+    dc.DrawText(mode, &text, DT_CALCRECT);
+    dc.SelectObject(old);
+    EXPECT_LE(text.bottom, client.bottom);
+    EXPECT_GE(text.top, placed(pane->m_details).bottom);
+}
+
 // Stop while the search waits for its question: the page never moves on before the worker's finished signal, and
 // the answer decides whether it goes on.
 TEST_F(WizardFront, StopDuringTheSearchAsksAndTheAnswerDecides)

@@ -132,6 +132,27 @@ TEST_F(MessageBoxTest, AllButtonsTakeTheWidestCaption) {
     EXPECT_EQ(HtmlMessageBox(nullptr, u"text", u"caption", MB_OKCANCEL, &p), IDCANCEL);
 }
 
+// A message far wider than the screen (one long path) leaves the box, and its buttons, on the screen.
+TEST_F(MessageBoxTest, AMessageWiderThanTheScreenKeepsTheBoxOnIt) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const std::u16string path = u"/tmp/" + std::u16string(4000, u'p') + u"/leaf.txt";
+    for (UINT icon : {0u, UINT(MB_ICONQUESTION)}) {
+        headless::AnswerNextModal([&](HWND box) {
+            RECT window, yes;
+            GetWindowRect(box, &window);
+            GetWindowRect(GetDlgItem(box, IDYES), &yes);
+            EXPECT_GE(window.left, 0);
+            EXPECT_GE(window.top, 0);
+            EXPECT_LE(window.right, screenWidth);
+            EXPECT_LE(window.bottom, screenHeight);
+            EXPECT_GE(yes.left, window.left);
+            EXPECT_LE(yes.right, window.right);
+            Click(box, IDYES);
+        });
+        EXPECT_EQ(HtmlMessageBox(nullptr, path.c_str(), u"c", MB_YESNO | MB_HTML_NOSOUND | icon), IDYES) << icon;
+    }
+}
+
 TEST_F(MessageBoxTest, AutoCloseCountsDownOnTheDefaultButton) {
     MessageBoxParams p = Block();
     p.autoCloseTime = 5;

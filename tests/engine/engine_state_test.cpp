@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -194,9 +195,10 @@ TEST(ScanControlTest, PauseHoldsTheWorkerAtItsPollPointUntilResumeOrStop)
     EXPECT_EQ(polls.load(), 0);
     EXPECT_FALSE(IsWorkerFinished());
     RequestScanPause(false);
-    // Released: the worker polls again; give a loaded machine time to schedule it.
-    for (int waited = 0; polls.load() == 0 && waited < 5000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Released, the worker polls again; on a loaded machine its first poll may take a while to come.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (polls.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_GT(polls.load(), 0);
     RequestScanPause(true);
     RequestScanStop(); // a stop releases a paused worker

@@ -360,6 +360,61 @@ TEST(RecoveryWriter, CreateFailureAsksAndNoStops)
     SaveStopFlag = 0;
 }
 
+// Writes one found file by its name into folder; 1 when written whole.
+int WriteByName(bool ntfs, const std::u16string& folder, const std::u16string& name)
+{
+    if (ntfs) {
+        for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next)
+            if (name == e->Name)
+                return RecoverNtfsFile(folder.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, 0);
+    } else {
+        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+            if (name == e->Name)
+                return RecoverFatFile(folder.c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, 0);
+    }
+    ADD_FAILURE() << "no record " << Utf8(name);
+    return -1;
+}
+
+// A file the destination cannot take whole (its name leads to a device that is always full) is removed and
+// counted failed, and the run asks whether to go on; a file written before it stays.
+TEST(RecoveryWriter, AFileTheDestinationCannotHoldIsRemovedAndAsked)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    for (const char* kind : {"fat16_16m", "ntfs"}) {
+        DOVEMARK_REQUIRE_FIXTURE(img, kind);
+        AttachedDisks disks({img.path});
+        RecordingUi ui;
+        ui.Answers = {true, false};
+        ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0))) << kind;
+        const bool ntfs = img.volumes[0].fs == "NTFS";
+        ResetRecoverySettings();
+        DuplicateFileMode = 2;
+        FileTypeFilterCount = 0;
+        ResetSaveTally();
+        SaveStopFlag = 0;
+        const std::string dest = FreshFolder("full");
+        const std::string kept = dest + "/A long file name with spaces.document";
+        EXPECT_EQ(WriteByName(ntfs, Wide(dest), u"A long file name with spaces.document"), 1) << kind;
+        fs::create_symlink("/dev/full", dest + "/README.TXT");
+        EXPECT_EQ(WriteByName(ntfs, Wide(dest), u"README.TXT"), 0) << kind;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(dest + "/README.TXT"))) << kind;
+        EXPECT_EQ(SaveTally.Written, 1u) << kind;
+        EXPECT_EQ(SaveTally.Failed, 1u) << kind;
+        ASSERT_FALSE(ui.Messages.empty()) << kind;
+        EXPECT_EQ(ui.Messages.back().Kind, ENGINE_MSG_QUESTION) << kind;
+        EXPECT_NE(ui.Messages.back().Text.find(u"README.TXT"), std::u16string::npos) << kind;
+        EXPECT_EQ(SaveStopFlag, 0u) << kind; // answered yes
+        EXPECT_EQ(fs::file_size(kept), 5000u) << kind;
+        // "no" stops the run.
+        fs::create_symlink("/dev/full", dest + "/README.TXT");
+        EXPECT_EQ(WriteByName(ntfs, Wide(dest), u"README.TXT"), 0) << kind;
+        EXPECT_EQ(SaveStopFlag, 1u) << kind;
+        SaveStopFlag = 0;
+    }
+}
+
 TEST(RecoveryWriter, Lznt1)
 {
     // One compressed chunk: "abc" literals then a back-reference copying 6 bytes from 3 back.
@@ -408,6 +463,17 @@ TEST(RecoveryWriter, TracedFilesAreRawMegabytes)
     EXPECT_EQ(fs::file_size(dest + "/2.jpg"), 1u << 20);
     EXPECT_EQ(SaveTally.Written, 1u);
     EXPECT_EQ(SaveTally.Failed, 1u); // its second half lies past the disk
+    // With no size chosen (a tracing snapshot loaded first thing, or after the results were left) the file
+    // takes the size the file-type dialog offers, 2 MiB, never none.
+    TracedFileSize = 0;
+    const std::string again = FreshFolder("traced-unsized");
+    std::memset(DestinationFolder, 0, sizeof DestinationFolder);
+    const std::u16string wideAgain = Wide(again);
+    std::copy(wideAgain.begin(), wideAgain.end(), DestinationFolder);
+    RecoverSelection({}, {1});
+    ASSERT_TRUE(fs::exists(again + "/1.jpg"));
+    EXPECT_EQ(fs::file_size(again + "/1.jpg"), 2u << 20);
+    TracedFileSize = 1;
     FreeTracedFiles();
     ScanMode = 2;
 }

@@ -31,6 +31,7 @@ struct Item {
     uint8_t gen = 0;
     bool live = false;
     bool textCallback = false;
+    int textWidth = -1; // the label's measured text width; -1 until measured
 };
 
 struct Tree {
@@ -52,6 +53,10 @@ struct Tree {
     bool rowsDirty = true;
     int topRow = 0;
     uint32_t topItem = kNone;
+    // Horizontal scrolling: the widest shown row (measured when the rows change) and the scrolled offset.
+    int contentWidth = 0;
+    int scrollX = 0;
+    bool widthDirty = true;
     bool focused = false, leftDown = false, rightDown = false;
     // An item pressed on, which a move past the drag distance starts dragging.
     uint32_t dragItem = kNone;
@@ -183,12 +188,39 @@ void UpdateScrollBar(HWND hwnd, Tree* t)
         SetScrollInfo(hwnd, SB_VERT, &si, TRUE);
 }
 
+int ClientWidth(HWND hwnd)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    return rc.right - rc.left;
+}
+
+bool HorizontalScrolling(HWND hwnd) { return !(StyleOf(hwnd) & TVS_NOHSCROLL); }
+
+void UpdateHorizontalBar(HWND hwnd, Tree* t)
+{
+    const int width = ClientWidth(hwnd);
+    t->scrollX = std::clamp(t->scrollX, 0, std::max(0, t->contentWidth - width));
+    if (!HorizontalScrolling(hwnd) || (!(StyleOf(hwnd) & WS_HSCROLL) && t->contentWidth <= width))
+        return;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = std::max(0, t->contentWidth - 1);
+    si.nPage = (UINT)std::max(0, width);
+    si.nPos = t->scrollX;
+    SetScrollInfo(hwnd, SB_HORZ, &si, TRUE);
+}
+
 void ClampTop(HWND hwnd, Tree* t)
 {
     int maxTop = std::max(0, (int)t->rows.size() - FullRows(hwnd, t));
     t->topRow = std::clamp(t->topRow, 0, maxTop);
     t->topItem = t->rows.empty() ? kNone : t->rows[(size_t)t->topRow];
 }
+
+void UpdateWidth(HWND hwnd, Tree* t);
 
 void BuildRows(HWND hwnd, Tree* t)
 {
@@ -222,6 +254,8 @@ void BuildRows(HWND hwnd, Tree* t)
     }
     ClampTop(hwnd, t);
     UpdateScrollBar(hwnd, t);
+    t->widthDirty = true;
+    UpdateWidth(hwnd, t);
 }
 
 void Touch(HWND hwnd, Tree* t, bool structure)
@@ -416,6 +450,8 @@ void ScrollTo(HWND hwnd, Tree* t, int row)
     }
 }
 
+void ScrollIntoViewHorizontally(HWND hwnd, Tree* t, uint32_t slot);
+
 bool EnsureVisibleImpl(HWND hwnd, Tree* t, uint32_t slot)
 {
     bool expandedAny = false;
@@ -438,6 +474,7 @@ bool EnsureVisibleImpl(HWND hwnd, Tree* t, uint32_t slot)
         ScrollTo(hwnd, t, row);
     else if (row >= t->topRow + page)
         ScrollTo(hwnd, t, row - page + 1);
+    ScrollIntoViewHorizontally(hwnd, t, slot);
     return !expandedAny;
 }
 
@@ -562,7 +599,7 @@ Layout LayoutOf(HWND hwnd, Tree* t, uint32_t slot, int textWidth)
     Layout l;
     l.y = ((int)t->rowOf[slot] - t->topRow) * t->itemHeight;
     bool rootLines = RootLines(hwnd);
-    l.levelX = (int)i.depth * t->indent + (rootLines ? t->indent : 0);
+    l.levelX = (int)i.depth * t->indent + (rootLines ? t->indent : 0) - t->scrollX;
     l.hasButtonCell = i.depth > 0 || rootLines;
     l.buttonLeft = l.hasButtonCell ? l.levelX - t->indent : l.levelX;
     int x = l.levelX;
@@ -580,6 +617,66 @@ Layout LayoutOf(HWND hwnd, Tree* t, uint32_t slot, int textWidth)
     l.labelLeft = x;
     l.labelRight = x + textWidth + 4;
     return l;
+}
+
+// The widest shown row decides the horizontal scroll range. Labels are measured once and kept; a label the
+// parent supplies is measured when it is painted, so the tree asks its parent nothing here.
+void UpdateWidth(HWND hwnd, Tree* t)
+{
+    if (!t->widthDirty || t->rowsDirty)
+        return;
+    t->widthDirty = false;
+    int widest = 0;
+    if (HorizontalScrolling(hwnd)) {
+        HDC dc = GetDC(hwnd);
+        HGDIOBJ old = SelectObject(dc, t->font);
+        for (uint32_t slot : t->rows) {
+            Item& i = t->items[slot];
+            if (i.textWidth < 0 && !i.textCallback) {
+                SIZE sz{0, 0};
+                SelectObject(dc, ItemFont(t, i));
+                if (!i.text.empty())
+                    GetTextExtentPoint32W(dc, i.text.c_str(), (int)i.text.size(), &sz);
+                i.textWidth = sz.cx;
+            }
+            widest = std::max(widest, LayoutOf(hwnd, t, slot, std::max(0, i.textWidth)).labelRight + t->scrollX);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(hwnd, dc);
+    }
+    t->contentWidth = widest;
+    const int before = t->scrollX;
+    UpdateHorizontalBar(hwnd, t);
+    if (t->scrollX != before)
+        Invalidate(hwnd, t);
+}
+
+void ScrollXTo(HWND hwnd, Tree* t, int x)
+{
+    const int before = t->scrollX;
+    t->scrollX = x;
+    UpdateHorizontalBar(hwnd, t);
+    if (t->scrollX != before)
+        Invalidate(hwnd, t);
+}
+
+// An item deep in the tree is brought into sight: its label's end when it fits, never past its own start.
+void ScrollIntoViewHorizontally(HWND hwnd, Tree* t, uint32_t slot)
+{
+    if (!HorizontalScrolling(hwnd) || !t->items[slot].live || t->rowOf[slot] == kNone)
+        return;
+    UpdateWidth(hwnd, t);
+    int text = t->items[slot].textWidth;
+    if (text < 0)
+        text = TextWidth(hwnd, t, slot);
+    if (!t->items[slot].live || t->rowsDirty)
+        return; // the parent changed the tree while asked for the label
+    const Layout l = LayoutOf(hwnd, t, slot, text);
+    const int width = ClientWidth(hwnd);
+    if (l.buttonLeft < 0)
+        ScrollXTo(hwnd, t, t->scrollX + l.buttonLeft);
+    else if (l.labelRight > width)
+        ScrollXTo(hwnd, t, t->scrollX + std::min(l.labelRight - width, l.buttonLeft));
 }
 
 UINT HitTest(HWND hwnd, Tree* t, POINT pt, uint32_t* hit)
@@ -748,6 +845,7 @@ void DrawButton(HDC dc, int cx, int cy, bool expanded, COLORREF frame, COLORREF 
 void PaintTree(HWND hwnd, Tree* t, HDC dc)
 {
     BuildRows(hwnd, t);
+    UpdateWidth(hwnd, t);
     RECT client;
     GetClientRect(hwnd, &client);
     DWORD style = StyleOf(hwnd);
@@ -782,6 +880,11 @@ void PaintTree(HWND hwnd, Tree* t, HDC dc)
         SIZE ext{0, 0};
         if (!text.empty())
             GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &ext);
+        if (i.textCallback && t->items[slot].textWidth != ext.cx) {
+            // The parent's label is known now: the scroll range follows it after this paint.
+            t->items[slot].textWidth = ext.cx;
+            t->widthDirty = true;
+        }
         Layout l = LayoutOf(hwnd, t, slot, ext.cx);
         int midY = l.y + h / 2;
         int cellX = l.buttonLeft + t->indent / 2;
@@ -861,6 +964,7 @@ void PaintTree(HWND hwnd, Tree* t, HDC dc)
     }
     SelectObject(dc, oldFont);
     SetBkMode(dc, oldMode);
+    UpdateWidth(hwnd, t);
     if (want & CDRF_NOTIFYPOSTPAINT) {
         cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
         cd.nmcd.rc = client;
@@ -1016,6 +1120,8 @@ BOOL SetItem(HWND hwnd, Tree* t, const TVITEMW* it)
     if (it->mask & TVIF_TEXT) {
         i.textCallback = it->pszText == LPSTR_TEXTCALLBACKW;
         i.text = i.textCallback || !it->pszText ? std::u16string() : std::u16string(it->pszText);
+        i.textWidth = -1;
+        t->widthDirty = true;
     }
     if (it->mask & TVIF_IMAGE)
         i.image = it->iImage;
@@ -1035,6 +1141,10 @@ BOOL SetItem(HWND hwnd, Tree* t, const TVITEMW* it)
         i.state = (i.state & ~mask) | (it->state & mask);
         if ((before ^ i.state) & TVIS_EXPANDED)
             structure = true;
+        if ((before ^ i.state) & TVIS_BOLD) {
+            i.textWidth = -1;
+            t->widthDirty = true;
+        }
     }
     Touch(hwnd, t, structure);
     return TRUE;
@@ -1151,6 +1261,30 @@ void Scroll(HWND hwnd, Tree* t, int code)
     default: return;
     }
     ScrollTo(hwnd, t, row);
+}
+
+void ScrollHorizontally(HWND hwnd, Tree* t, int code)
+{
+    int x = t->scrollX;
+    switch (code) {
+    case SB_LINELEFT: x -= t->indent; break;
+    case SB_LINERIGHT: x += t->indent; break;
+    case SB_PAGELEFT: x -= ClientWidth(hwnd); break;
+    case SB_PAGERIGHT: x += ClientWidth(hwnd); break;
+    case SB_LEFT: x = 0; break;
+    case SB_RIGHT: x = t->contentWidth; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(hwnd, SB_HORZ, &si))
+            x = si.nTrackPos;
+        break;
+    }
+    default: return;
+    }
+    ScrollXTo(hwnd, t, x);
 }
 
 void KeyDown(HWND hwnd, Tree* t, UINT vk)
@@ -1282,6 +1416,9 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETFONT:
         t->font = wParam ? (HFONT)wParam : (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+        for (Item& i : t->items)
+            i.textWidth = -1;
+        t->widthDirty = true;
         MeasureFont(hwnd, t);
         UpdateItemHeight(hwnd, t);
         if (LOWORD(lParam))
@@ -1364,6 +1501,7 @@ LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         t->dragItem = kNone;
         return 0;
     case WM_VSCROLL: Scroll(hwnd, t, LOWORD(wParam)); return 0;
+    case WM_HSCROLL: ScrollHorizontally(hwnd, t, LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
         BuildRows(hwnd, t);

@@ -476,6 +476,56 @@ TEST_F(TreeTest, ScrollingKeepsTheCaretInSight)
     EXPECT_EQ(items[49], [&] { HTREEITEM x; Hit({rc.left + 2, rc.top + 2}, &x); return x; }());
 }
 
+// A branch deeper than the tree is wide scrolls sideways: the bar appears, a selected deep item is brought into
+// sight and hit where it is drawn; a tree that fits, or one made without horizontal scrolling, shows no bar.
+TEST_F(TreeTest, ADeepBranchScrollsSidewaysToItsSelectedItem)
+{
+    for (DWORD noScroll : {0u, DWORD(TVS_NOHSCROLL)}) {
+        SCOPED_TRACE(noScroll ? "TVS_NOHSCROLL" : "scrolling");
+        if (tree_)
+            DestroyWindow(tree_);
+        MakeTree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | noScroll, {0, 0, 200, 160});
+        const HTREEITEM top = Add(u"top");
+        EXPECT_FALSE(GetWindowLongW(tree_, GWL_STYLE) & WS_HSCROLL) << "a tree that fits";
+        HTREEITEM deepest = top;
+        for (int k = 0; k < 30; ++k)
+            deepest = Add(u"level", deepest);
+        SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, (LPARAM)deepest);
+        headless::PumpUntilIdle();
+        RECT client, rc = LabelRect(deepest);
+        GetClientRect(tree_, &client);
+        if (noScroll) {
+            EXPECT_FALSE(GetWindowLongW(tree_, GWL_STYLE) & WS_HSCROLL);
+            EXPECT_GT(rc.left, client.right);
+            continue;
+        }
+        EXPECT_TRUE(GetWindowLongW(tree_, GWL_STYLE) & WS_HSCROLL);
+        EXPECT_GE(rc.left, 0);
+        EXPECT_LE(rc.right, client.right);
+        HTREEITEM hit = nullptr;
+        EXPECT_EQ(Hit({rc.left + 2, rc.top + 2}, &hit), UINT(TVHT_ONITEMLABEL));
+        EXPECT_EQ(hit, deepest);
+
+        SendMessageW(tree_, WM_HSCROLL, SB_LEFT, 0);
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_ALL;
+        ASSERT_TRUE(GetScrollInfo(tree_, SB_HORZ, &si));
+        EXPECT_EQ(si.nPos, 0);
+        EXPECT_GT(si.nMax + 1, int(si.nPage));
+        EXPECT_LT(LabelRect(top).left, 40);
+        EXPECT_GT(LabelRect(deepest).left, client.right);
+        SendMessageW(tree_, WM_HSCROLL, SB_LINERIGHT, 0);
+        EXPECT_EQ(GetScrollPos(tree_, SB_HORZ), int(SendMessageW(tree_, TVM_GETINDENT, 0, 0)));
+
+        // Collapsed again, the tree fits and the bar goes.
+        SendMessageW(tree_, TVM_EXPAND, TVE_COLLAPSE, (LPARAM)top);
+        headless::PumpUntilIdle();
+        EXPECT_FALSE(GetWindowLongW(tree_, GWL_STYLE) & WS_HSCROLL);
+        EXPECT_LT(LabelRect(top).left, 40);
+    }
+}
+
 TEST_F(TreeTest, CustomDrawStagesAndColoursReachThePicture)
 {
     MakeTree(TVS_HASLINES, {0, 0, 200, 100});
