@@ -175,10 +175,10 @@ void CFirstView_HDD::OnNext()
         app->SwitchView(2);
     }
     if (physical && scanPane) {
-        if (ScanMode == 0) {
-            scanPane->ShowSelectedPartition();
-        } else {
-            scanPane->ShowNoPartitionInfo();
+        // No partition of the disk is chosen yet: what the partition values still hold belongs to the volume
+        // chosen before, and a full scan started on it would sweep that range of this disk.
+        scanPane->ShowNoPartitionInfo();
+        if (ScanMode != 0) {
             const bool quick = ScanMode == 2;
             scanPane->SetStatusText(quick ? PaddedText(u"请从左侧面板选择一个分区，然后按[下一步]继续恢复。", 39)
                                           : PaddedText(u"请从左侧面板选择一个分区，然后按[下一步]继续恢复", 40));

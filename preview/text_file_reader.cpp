@@ -4,6 +4,65 @@
 #include "win32/text.h"
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+// Checks bytes as well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF), fed in
+// pieces; a sequence may run across pieces.
+class Utf8Check {
+public:
+    void Feed(const BYTE* p, size_t n)
+    {
+        for (size_t i = 0; i < n && m_valid; ++i)
+            Take(p[i]);
+    }
+    // Valid so far and no sequence left open.
+    bool Complete() const { return m_valid && m_pending == 0; }
+    bool Failed() const { return !m_valid; }
+    bool SawNonAscii() const { return m_nonAscii; }
+
+private:
+    void Take(BYTE b)
+    {
+        if (m_pending) {
+            if (b < m_low || b > m_high) {
+                m_valid = false;
+                return;
+            }
+            m_low = 0x80, m_high = 0xBF;
+            --m_pending;
+            return;
+        }
+        if (b < 0x80)
+            return;
+        m_nonAscii = true;
+        m_low = 0x80, m_high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            m_pending = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            m_pending = 2;
+            if (b == 0xE0)
+                m_low = 0xA0; // shorter forms would be overlong
+            else if (b == 0xED)
+                m_high = 0x9F; // surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            m_pending = 3;
+            if (b == 0xF0)
+                m_low = 0x90;
+            else if (b == 0xF4)
+                m_high = 0x8F; // nothing beyond U+10FFFF
+        } else {
+            m_valid = false;
+        }
+    }
+
+    bool m_valid = true, m_nonAscii = false;
+    int m_pending = 0;
+    BYTE m_low = 0x80, m_high = 0xBF;
+};
+
+} // namespace
 
 CTextFileReader::CTextFileReader(LPCWSTR path)
 {
@@ -27,7 +86,28 @@ CTextFileReader::CTextFileReader(LPCWSTR path)
     } else {
         m_encoding = ANSI;
         Rewind();
+        // Text without a mark is read in the system's code page, unless all of it is well-formed UTF-8 with
+        // characters beyond ASCII: text in the system's code page is rarely that, and text written as UTF-8
+        // would otherwise come out garbled.
+        if (IsWholeFileUtf8())
+            m_nCodePage = CP_UTF8;
+        Rewind();
     }
+}
+
+BOOL CTextFileReader::IsWholeFileUtf8()
+{
+    Utf8Check check;
+    std::vector<BYTE> chunk(64 * 1024);
+    for (;;) {
+        const UINT got = m_pFile->Read(chunk.data(), UINT(chunk.size()));
+        if (got == 0)
+            break;
+        check.Feed(chunk.data(), got);
+        if (check.Failed())
+            break;
+    }
+    return check.Complete() && check.SawNonAscii();
 }
 
 CTextFileReader::~CTextFileReader() { Close(); }

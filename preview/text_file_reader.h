@@ -1,5 +1,5 @@
 // CTextFileReader: reads a text file whole, recognising its byte-order mark (UTF-16 either way,
-// UTF-8) and converting narrow text from a code page.
+// UTF-8) and converting narrow text from a code page (UTF-8 when the whole file is well-formed UTF-8).
 #pragma once
 
 #include "afx/afx.h"
@@ -42,6 +42,8 @@ private:
     char16_t NextUnit() { return m_encoding == ANSI ? ReadByte() : ReadChar(); }
     BYTE NextRawByte();
     BOOL FinishLine(std::u16string& line, const std::string& narrow);
+    // Reads the file from where it stands to its end.
+    BOOL IsWholeFileUtf8();
 
     int m_encoding = ANSI;
     CFile* m_pFile = nullptr;

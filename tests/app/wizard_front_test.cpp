@@ -403,9 +403,18 @@ TEST_F(WizardFront, AFullScanRangeIsCheckedBeforeAnythingStarts)
 {
     START_OR_SKIP();
     ChooseMode(133);
+    // A volume chosen before the disk leaves nothing of its range on the disk's page.
+    ChooseDrive(u"Logical Drives C: ");
+    Command(1, 159);
+    ASSERT_EQ(Shown(), 2);
+    Command(2, 160);
     SearchFirstDisk();
     ASSERT_EQ(Shown(), 2);
     CSecondDisplay& pane = *scan_->m_pDisplay;
+    EXPECT_EQ(headless::Text(pane.m_start.m_hWnd), u"");
+    EXPECT_EQ(headless::Text(pane.m_end.m_hWnd), u"");
+    for (const CStatic& value : pane.m_value)
+        EXPECT_EQ(headless::Text(value.m_hWnd), u"");
     const CString diskEnd = [] {
         CString t;
         t.Format(u"%lu", static_cast<unsigned long>(DiskSectorCounts[0]));

@@ -7,6 +7,14 @@ namespace user {
 
 namespace {
 
+bool OwnedBy(const Window* x, HWND owner)
+{
+    for (int depth = 0; x && x->owner && depth < 64; ++depth, x = Find(x->owner))
+        if (x->owner == owner)
+            return true;
+    return false;
+}
+
 void Relink(Window* w, HWND after)
 {
     Window* p = Find(w->parent);
@@ -274,14 +282,26 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     }
     if (wp.flags & SWP_HIDEWINDOW) {
         if (GetActiveWindow() == hwnd) {
-            // The owner, or else the next visible top-level window, takes the activation.
+            // The owner, or else the next visible top-level window, takes the activation. An owner still
+            // disabled by a modal dialog of its own (this window was opened from that dialog) passes it on to
+            // that dialog.
             HWND next = nullptr;
             {
                 Guard lk(Lock());
                 Window* w = Find(hwnd);
-                if (w && w->owner && IsVisibleChain(w->owner))
+                if (w && w->owner && IsVisibleChain(w->owner)) {
                     next = w->owner;
-                else
+                    if (Find(w->owner)->style & WS_DISABLED)
+                        for (HWND h : Find(Desktop())->children) {
+                            Window* o = Find(h);
+                            if (h != hwnd && o && (o->style & WS_VISIBLE) && !(o->style & WS_DISABLED) &&
+                                o->tid == CurrentTid() && o->dlg && o->dlg->modal && !o->dlg->ended &&
+                                OwnedBy(o, w->owner)) {
+                                next = h;
+                                break;
+                            }
+                        }
+                } else
                     for (HWND h : Find(Desktop())->children) {
                         Window* o = Find(h);
                         if (h != hwnd && o && (o->style & WS_VISIBLE) && o->tid == CurrentTid() &&

@@ -306,6 +306,48 @@ TEST_F(Dialogs, ModalDialogDisablesItsOwnerAndReturnsTheResult)
     EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
 }
 
+// A second modal dialog opened from a modal one but owned by the same window (as a folder browser is owned by
+// the main window): when it ends, the first dialog is active again and above the owner, so its clicks reach it.
+TEST_F(Dialogs, AModalDialogOpenedFromAModalOneGivesItBackItsInput)
+{
+    HWND owner = MakeTop(u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {0, 0, 600, 500});
+    static HWND s_owner;
+    static HWND s_activeAfterInner, s_outer;
+    static bool s_clicked;
+    s_owner = owner;
+    s_activeAfterInner = nullptr;
+    s_clicked = false;
+    Template outer(WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME, 200, 120, u"Outer");
+    // The inner dialog ends itself as soon as it is shown.
+    headless::AnswerNextModal([](HWND dlg) {
+        static Template inner(WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME, 100, 60, u"Inner");
+        headless::AnswerNextModal([](HWND box) { EndDialog(box, IDCANCEL); });
+        DialogBoxIndirectParamW(nullptr, inner.get(), s_owner,
+                                [](HWND, UINT m, WPARAM, LPARAM) -> INT_PTR { return m == WM_INITDIALOG; }, 0);
+        s_activeAfterInner = GetActiveWindow();
+        s_outer = dlg;
+        // A click in the middle of the outer dialog, where the owner lies beneath it.
+        RECT rc;
+        GetClientRect(dlg, &rc);
+        headless::Click(dlg, POINT{rc.right / 2, rc.bottom / 2});
+        headless::PumpUntilIdle();
+        if (!s_clicked)
+            EndDialog(dlg, 1); // the click was lost
+    });
+    INT_PTR r = DialogBoxIndirectParamW(nullptr, outer.get(), owner,
+                                        [](HWND d, UINT m, WPARAM, LPARAM) -> INT_PTR {
+                                            if (m == WM_LBUTTONDOWN) {
+                                                s_clicked = true;
+                                                EndDialog(d, 2);
+                                            }
+                                            return m == WM_INITDIALOG;
+                                        },
+                                        0);
+    EXPECT_EQ(r, 2);
+    EXPECT_EQ(s_activeAfterInner, s_outer);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
 TEST_F(Dialogs, BorderedItemsGetTheSunkenClientEdge)
 {
     for (DWORD look : {0L, DS_3DLOOK}) {
