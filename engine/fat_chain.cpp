@@ -72,14 +72,24 @@ void FollowFatChain(DWORD firstCluster, DWORD maxCount, int fatCopy)
     AppendClusterNode(firstCluster);
     const DWORD further = maxCount ? maxCount : 1;
     DWORD cluster = firstCluster;
+    // A chain that comes back to a cluster it passed is damaged, and would otherwise be followed round its loop up
+    // to the whole count (millions of clusters for a large file). A mark moved to the chain's end at every power of
+    // two ends it within twice the length of its loop, without keeping every cluster passed.
+    DWORD mark = firstCluster;
+    DWORD sinceMark = 0, power = 1;
     for (DWORD n = 0; n < further; ++n) {
         if (SaveStopFlag == 1 || SaveSkipFlag == 1)
             return;
         DWORD next;
-        if (!ReadFatEntry(cluster, fatCopy, &next) || IsFatChainEnd(next))
+        if (!ReadFatEntry(cluster, fatCopy, &next) || IsFatChainEnd(next) || next == mark)
             return;
         AppendClusterNode(next);
         cluster = next;
+        if (++sinceMark == power) {
+            mark = next;
+            sinceMark = 0;
+            power = power < 0x80000000u ? power * 2 : power;
+        }
     }
 }
 

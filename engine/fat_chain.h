@@ -15,7 +15,8 @@ bool ReadFatEntry(DWORD cluster, int fatCopy, DWORD* value);
 bool IsFatChainEnd(DWORD value);
 
 // Collects the first cluster and at most maxCount further clusters (one when maxCount is 0) into the
-// cluster-chain list; stops at the save run's stop or skip flag, an unreadable FAT sector, or the end.
+// cluster-chain list; stops at the save run's stop or skip flag, an unreadable FAT sector, or the end. A chain that
+// loops ends within twice its loop's length (the list then holds a cluster twice, or is short).
 void FollowFatChain(DWORD firstCluster, DWORD maxCount, int fatCopy);
 // The largest directory a FAT volume can hold: 65536 entries of 32 bytes.
 constexpr ULONGLONG kMaxDirectoryBytes = 65536ULL * 32;

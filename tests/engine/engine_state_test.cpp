@@ -194,7 +194,9 @@ TEST(ScanControlTest, PauseHoldsTheWorkerAtItsPollPointUntilResumeOrStop)
     EXPECT_EQ(polls.load(), 0);
     EXPECT_FALSE(IsWorkerFinished());
     RequestScanPause(false);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Released: the worker polls again; give a loaded machine time to schedule it.
+    for (int waited = 0; polls.load() == 0 && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_GT(polls.load(), 0);
     RequestScanPause(true);
     RequestScanStop(); // a stop releases a paused worker

@@ -304,6 +304,14 @@ TEST_F(FatChainTest, DirectoriesLongerThanAHundredClustersAreFollowedWhole)
     FollowFatChain(10, 5, 1);
     EXPECT_EQ(Chain(), (std::vector<DWORD>{10}));
     SaveSkipFlag = 0;
+
+    // A file's chain that loops (a 500 MB size over a chain 300 -> 301 -> 302 -> 301) ends within twice its loop,
+    // instead of being followed round it for the millions of clusters the size asks for.
+    Link(300, 301), Link(301, 302), Link(302, 301);
+    Store();
+    FollowFatChain(300, 1000000, 1);
+    const auto looped = Chain();
+    EXPECT_LE(looped.size(), 8u);
     FreeClusterChain();
 }
 
