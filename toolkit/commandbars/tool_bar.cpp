@@ -2,6 +2,7 @@
 // layouts and the floating window.
 #include "toolkit/commandbars/tool_bar.h"
 
+#include "afx/mini_frame.h"
 #include "toolkit/base/paint_manager.h"
 #include "toolkit/base/resource_loader.h"
 #include "toolkit/commandbars/bar_move_tracker.h"
@@ -515,6 +516,10 @@ LRESULT CTKPToolBar::OnMouseActivateMsg(WPARAM, LPARAM)
 {
     if (IsFloating() || IsCustomizeMode())
         return MA_NOACTIVATE;
+    // A click on the bar leaves the focus where it is when it is inside a floating mini frame.
+    for (HWND h = ::GetFocus(); h; h = ::GetParent(h))
+        if (dynamic_cast<CMiniFrameWnd*>(CWnd::FromHandlePermanent(h)))
+            return MA_NOACTIVATE;
     return Default();
 }
 

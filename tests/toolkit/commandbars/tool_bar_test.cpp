@@ -1,6 +1,8 @@
-// Tests of tool bars: sizes from their resources, and the texts and icons of the bars.
+// Tests of tool bars: sizes from their resources, the texts and icons of the bars, their own buttons,
+// floating and tearing off, and a bar laid out among a window's own controls.
 #include <gtest/gtest.h>
 
+#include "afx/mini_frame.h"
 #include "afx/module_state.h"
 #include "afx/string.h"
 #include "../base/test_windows.h"
@@ -388,6 +390,20 @@ TEST_F(ToolBarFrame, AFloatingBarHasItsOwnWindowAndACloseButton) {
     EXPECT_FALSE(bar->SetBarPosition(5));
 }
 
+TEST_F(ToolBarFrame, AClickLeavesTheFocusInAFloatingMiniFrame) {
+    const LPARAM click = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
+    frame->SetFocus();
+    EXPECT_NE(::SendMessageW(bar->m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame->m_hWnd), click), MA_NOACTIVATE);
+    auto* mini = new CMiniFrameWnd;
+    ASSERT_TRUE(mini->Create(nullptr, u"Pane", WS_POPUP | WS_CAPTION | WS_VISIBLE, CRect(300, 300, 400, 400), frame));
+    CWnd field;
+    field.CreateEx(0, tktest::RegisterPlainWindowClass(u"ToolBarTestField"), u"", WS_CHILD | WS_VISIBLE,
+                   CRect(0, 0, 50, 20), mini, 1);
+    field.SetFocus();
+    EXPECT_EQ(::SendMessageW(bar->m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame->m_hWnd), click), MA_NOACTIVATE);
+    mini->DestroyWindow();
+}
+
 TEST_F(ToolBarFrame, TheBarsContextMenuEndsWithTheCustomiseCommand) {
     RECT rc;
     ::GetClientRect(bar->m_hWnd, &rc);
@@ -616,6 +632,14 @@ TEST(ToolBarLaidOutByItsParent, TakesTheFocusAndPassesItOnWithTab) {
     host.bar->SetFocus();
     EXPECT_EQ(host.bar->GetTrackingMode(), 0);
     EXPECT_EQ(host.bar->m_pPopupOwner, &host.before);
+    // A window without an object of its own is not remembered: a wrapper made for it would be
+    // freed at the next idle time.
+    BarHost other(400);
+    HWND plain = ::CreateWindowExW(0, tktest::RegisterPlainWindowClass(u"ToolBarTestHost"), u"", WS_CHILD | WS_VISIBLE,
+                                   0, 250, 20, 20, other.window.m_hWnd, nullptr, nullptr, nullptr);
+    ::SetFocus(plain);
+    other.bar->SetFocus();
+    EXPECT_EQ(other.bar->m_pPopupOwner, nullptr);
 }
 
 namespace {
