@@ -73,6 +73,7 @@ public:
     void DeleteFolderItem(DWORD item) override;
     void ClearFileRows() override;
     void AddFileRow(const FoundFileRow& row) override;
+    void AddFileRows(const FoundFileRow* rows, size_t count) override;
     void CheckFileRow(int row) override;
     void ShowFileListAsReport() override;
     void SetSelectedSizeText(const WCHAR* text) override;
