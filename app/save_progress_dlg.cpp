@@ -71,7 +71,7 @@ void SaveSearchRows(const std::vector<DWORD>& ids)
         // text the row shows.
         if (auto f = fat.find(id); f != fat.end()) {
             FatEntryRecord* e = f->second;
-            RecoveryFileTime = e->WriteDate;
+            SetFatRecoveryTimes(*e);
             RecoverFatFile(DestinationFolder, id, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
         } else if (auto q = quick.find(id); q != quick.end()) {
             FoundEntryNode* e = q->second;

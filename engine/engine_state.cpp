@@ -272,7 +272,7 @@ bool PassesFileTypeFilter(const WCHAR* name)
 // ---- Builders -------------------------------------------------------------------------------
 
 void AddFatEntryRecord(const WCHAR* name, DWORD startCluster, DWORD parentId, WORD writeDate,
-                       WORD accessDate, DWORD size, DWORD deleted)
+                       WORD accessDate, DWORD size, DWORD deleted, const FatEntryTimes& times)
 {
     auto* r = AllocRecord<FatEntryRecord>();
     r->Name = DuplicateWideString(name);
@@ -283,6 +283,10 @@ void AddFatEntryRecord(const WCHAR* name, DWORD startCluster, DWORD parentId, WO
     r->Size = size;
     r->Deleted = deleted;
     r->FileId = FoundFileCount;
+    r->WriteTime = times.WriteTime;
+    r->CreationDate = times.CreationDate;
+    r->CreationTime = times.CreationTime;
+    r->CreationTenths = times.CreationTenths;
     AppendTo(FatFileHead, FatFileTail, r);
 }
 

@@ -56,6 +56,11 @@ struct FatEntryRecord {
     DWORD Size;
     DWORD Deleted;
     DWORD FileId;
+    // The entry's words beside its dates (see FatEntryTimes).
+    WORD WriteTime;
+    WORD CreationDate;
+    WORD CreationTime;
+    BYTE CreationTenths;
     FatEntryRecord* Next;
 };
 
@@ -209,7 +214,7 @@ struct TracedFileRecord {
 constexpr size_t kPointerGrowth = sizeof(void*) - 4;
 static_assert(sizeof(PartitionParamsBlock) == 72);
 static_assert(sizeof(FoundPartitionEntry) == 14);
-static_assert(sizeof(FatEntryRecord) == 32 + 2 * kPointerGrowth);
+static_assert(sizeof(FatEntryRecord) == 39 + 2 * kPointerGrowth);
 static_assert(sizeof(FatFolderRecord) == 30 + 2 * kPointerGrowth);
 static_assert(sizeof(ClusterNode) == 8 + kPointerGrowth);
 static_assert(sizeof(DirSectorRecord) == 22 + kPointerGrowth);
@@ -330,8 +335,19 @@ extern TracedFileRecord* TracedFileHead;
 extern TracedFileRecord* TracedFileTail;
 
 // ---- Builders -------------------------------------------------------------------------------
+// A FAT entry's time words beside its write date, all local time as FAT keeps it. Results that kept
+// only the dates (snapshots written before the times were kept) have no write time: kFatTimeUnknown,
+// which no entry can hold as a valid time (its hour would be 31). A creation date of 0 means none, as
+// on disk; CreationTenths counts the creation time's further 10 ms steps (0 to 199), as the entry does.
+constexpr WORD kFatTimeUnknown = 0xFFFF;
+struct FatEntryTimes {
+    WORD WriteTime = kFatTimeUnknown;
+    WORD CreationDate = 0;
+    WORD CreationTime = 0;
+    BYTE CreationTenths = 0;
+};
 void AddFatEntryRecord(const WCHAR* name, DWORD startCluster, DWORD parentId, WORD writeDate,
-                       WORD accessDate, DWORD size, DWORD deleted);
+                       WORD accessDate, DWORD size, DWORD deleted, const FatEntryTimes& times = {});
 void AddFatFolderRecord(const WCHAR* name, DWORD firstCluster, DWORD parentId, WORD writeDate,
                         WORD accessDate, DWORD treeItem, DWORD deleted);
 void AddQuickFolderNode(const WCHAR* name, DWORD recordNumber, DWORD parentRef, DWORD creationLow,

@@ -143,6 +143,11 @@ void ParseEntries(const BYTE* stream, int total, int from, DWORD parentId, int* 
             continue;
         const WORD writeDate = Le16(e + 24);
         const WORD accessDate = Le16(e + 18);
+        FatEntryTimes times;
+        times.WriteTime = Le16(e + 22);
+        times.CreationDate = Le16(e + 16);
+        times.CreationTime = Le16(e + 14);
+        times.CreationTenths = e[13];
         const bool isDirectory = (e[11] & kDirectoryAttr) != 0;
 
         if (extraction) {
@@ -156,7 +161,7 @@ void ParseEntries(const BYTE* stream, int total, int from, DWORD parentId, int* 
                 }
                 continue;
             }
-            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted);
+            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted, times);
             FoundFatSizeSum += size;
             ++FoundFileCount;
             continue;
@@ -168,7 +173,7 @@ void ParseEntries(const BYTE* stream, int total, int from, DWORD parentId, int* 
             if (FoundFolderCount != before && FoundFolderCount % 10 == 0)
                 EngineUi().SetCounter(ENGINE_COUNT_FOLDERS, FoundFolderCount);
         } else {
-            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted);
+            AddFatEntryRecord(name, cluster, parentId, writeDate, accessDate, size, deleted, times);
             FoundFatSizeSum += size;
             ++FoundFileCount;
             if (FoundFileCount % 10 == 0)

@@ -19,6 +19,7 @@
 WCHAR DestinationFolder[kDestinationChars] = {};
 ULONGLONG RecoveryFileTime = 0;
 ULONGLONG RecoveryWriteTime = 0;
+FatEntryTimes RecoveryFatTimes;
 DWORD SavedFileCount = 0;
 DWORD TracedFileSize = 1;
 SaveRunTally SaveTally;
@@ -585,9 +586,19 @@ void SetTimes(const WCHAR* path, const FILETIME& created, const FILETIME& writte
     CloseHandle(h);
 }
 
-void SetAllTimes(const WCHAR* path, const FILETIME& ft) { SetTimes(path, ft, ft); }
-
 FILETIME AsFileTime(ULONGLONG t) { return FILETIME{DWORD(t), DWORD(t >> 32)}; }
+
+// FAT keeps local time; a file's times are UTC. The conversion uses the present bias, as the system's own
+// conversion of local file times does. False when the words hold no real date and time.
+bool FatLocalToFileTime(WORD date, WORD time, BYTE hundredths, FILETIME* out)
+{
+    FILETIME local{};
+    if (!DosDateTimeToFileTime(date, time, &local))
+        return false;
+    if (hundredths < 200)
+        local = AsFileTime((ULONGLONG(local.dwHighDateTime) << 32 | local.dwLowDateTime) + hundredths * 100000ULL);
+    return LocalFileTimeToFileTime(&local, out);
+}
 } // namespace
 
 void SetNtfsRecoveryTimes(DWORD creationLow, DWORD creationHigh, DWORD changeLow, DWORD changeHigh)
@@ -602,16 +613,36 @@ void RestoreNtfsFileTimes(const WCHAR* path)
     SetTimes(path, AsFileTime(RecoveryFileTime), AsFileTime(RecoveryWriteTime));
 }
 
+void SetFatRecoveryTimes(const FatEntryRecord& record)
+{
+    RecoveryFileTime = record.WriteDate;
+    RecoveryFatTimes.WriteTime = record.WriteTime;
+    RecoveryFatTimes.CreationDate = record.CreationDate;
+    RecoveryFatTimes.CreationTime = record.CreationTime;
+    RecoveryFatTimes.CreationTenths = record.CreationTenths;
+}
+
 void RestoreFatFileTimes(const WCHAR* path)
 {
-    SYSTEMTIME st{};
-    GetSystemTime(&st);
-    SplitFatDate(WORD(RecoveryFileTime), &st.wYear, &st.wMonth, &st.wDay);
-    FILETIME ft{};
-    // Deleted entries often carry a date of 0 (day 0): such a date leaves the times as written.
-    if (!SystemTimeToFileTime(&st, &ft))
-        return;
-    SetAllTimes(path, ft);
+    const WORD date = WORD(RecoveryFileTime);
+    FILETIME written{};
+    if (!FatLocalToFileTime(date, RecoveryFatTimes.WriteTime, 0, &written)) {
+        // Results that kept only the date (or a time word no clock shows) give the date with the present time
+        // of day, as they always did.
+        SYSTEMTIME st{};
+        GetSystemTime(&st);
+        SplitFatDate(date, &st.wYear, &st.wMonth, &st.wDay);
+        // Deleted entries often carry a date of 0 (day 0): such a date leaves the times as written.
+        if (!SystemTimeToFileTime(&st, &written))
+            return;
+    }
+    // Many writers leave the creation words 0: the file is then taken as created when it was last written.
+    FILETIME created = written;
+    FILETIME entryCreated{};
+    if (FatLocalToFileTime(RecoveryFatTimes.CreationDate, RecoveryFatTimes.CreationTime,
+                           RecoveryFatTimes.CreationTenths, &entryCreated))
+        created = entryCreated;
+    SetTimes(path, created, written);
 }
 
 int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD sizeHigh, DWORD recordSector,
@@ -761,6 +792,8 @@ int RecoverTracedFile(const WCHAR* folder, DWORD, int withDialog, DWORD startSec
         return 0;
     if (withDialog)
         AnnounceFile(Text(folder ? folder : u""), name);
+    // A traced file has no directory entry: only the date word left in RecoveryFileTime applies to it.
+    RecoveryFatTimes = {};
     RestoreFatFileTimes(path.c_str());
     return result;
 }
@@ -893,7 +926,7 @@ void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const
                 if (!FileOfFolderWritten(treeItem, e->FileId))
                     continue;
                 NoteWrittenInFolder(e->FileId);
-                RecoveryFileTime = e->WriteDate;
+                SetFatRecoveryTimes(*e);
                 RecoverFatFile(path.c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
             }
         });
@@ -1037,7 +1070,7 @@ void RecoverSelectionBody(const std::vector<DWORD>& folderItems, const std::vect
             if (found == fatById.end())
                 continue;
             FatEntryRecord* e = found->second;
-            RecoveryFileTime = e->WriteDate;
+            SetFatRecoveryTimes(*e);
             RecoverFatFile(DestinationFolder, id, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
         } else if (ScanMode == 0) {
             auto found = fullBySector.find(id);

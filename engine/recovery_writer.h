@@ -1,6 +1,7 @@
 // The recovery writer: found files and folders copied out of the scanned disk into a destination.
 #pragma once
 
+#include "engine/engine_state.h"
 #include "win32/types.h"
 
 #include <string>
@@ -17,6 +18,10 @@ extern ULONGLONG RecoveryFileTime;
 extern ULONGLONG RecoveryWriteTime;
 // Sets both NTFS times from a record's two FILETIMEs.
 void SetNtfsRecoveryTimes(DWORD creationLow, DWORD creationHigh, DWORD changeLow, DWORD changeHigh);
+// FAT: the entry's time words beside the date in RecoveryFileTime.
+extern FatEntryTimes RecoveryFatTimes;
+// Sets RecoveryFileTime and RecoveryFatTimes from a FAT file's record.
+void SetFatRecoveryTimes(const FatEntryRecord& record);
 // Files the save run has started, for the save dialog's counter.
 extern DWORD SavedFileCount;
 // Megabytes written for each file found by file tracing (set by the file-type dialog).

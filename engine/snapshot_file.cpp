@@ -14,6 +14,7 @@
 #include "engine/ui_port.h"
 #include "win32/kernel.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -33,10 +34,23 @@ constexpr DWORD kTracedFileExtra = 21;  // 2n + 4 bytes
 constexpr DWORD kNtfsFolderExtra = 27;  // 2n + 4 bytes
 constexpr DWORD kNtfsFileExtra = 37;    // 2n + 4 bytes
 
+// A FAT file's name field carries the entry's time words after the name, its terminator and the two zero bytes that
+// every writer stores there: u16 write time, u16 creation date, u16 creation time, u8 hundredths, u8 0. A reader
+// takes the name up to its terminator and skips the rest of the field, so older readers load such a file with dates
+// only, and a field without the words (an older file) gives records whose time is unknown.
+constexpr size_t kFatTimesTail = 2 + 8;
+
 // ---- Decoded contents, kept apart from the live lists until the whole file has passed ---------------------------
 
 struct FatFolderData { std::u16string name; DWORD firstCluster, parentId; WORD writeDate, accessDate; BYTE deleted; };
-struct FatFileData { std::u16string name; DWORD startCluster, parentId; WORD writeDate, accessDate; DWORD size; BYTE deleted; };
+struct FatFileData {
+    std::u16string name;
+    DWORD startCluster, parentId;
+    WORD writeDate, accessDate;
+    DWORD size;
+    BYTE deleted;
+    FatEntryTimes times;
+};
 struct NtfsFolderData { std::u16string name; DWORD v[6]; BYTE deleted; };
 struct NtfsFileData { DWORD leading; std::u16string name; DWORD v[6]; BYTE deleted; DWORD sizeLow, sizeHigh; };
 struct SignatureData { std::u16string extension, typeText; std::string signature; DWORD length, value5; };
@@ -83,19 +97,25 @@ public:
         v = b[0] | b[1] << 8 | b[2] << 16 | static_cast<DWORD>(b[3]) << 24;
         return true;
     }
-    // A string field: its length less `extra` bytes follow, an even number holding at least the terminator.
-    bool Wide(DWORD extra, std::u16string& out)
+    // A string field: its length less `extra` bytes follow, an even number holding at least the terminator. What
+    // follows the terminator goes to `tail` when asked for.
+    bool Wide(DWORD extra, std::u16string& out, std::vector<BYTE>* tail = nullptr)
     {
         WORD length = 0;
         if (!U16(length) || length < extra + 2 || (length - extra) % 2 != 0 || size_ - pos_ < length - extra)
             return false;
         size_t chars = (length - extra) / 2;
         out.clear();
-        for (size_t i = 0; i < chars; ++i) {
+        size_t i = 0;
+        for (; i < chars; ++i) {
             char16_t c = static_cast<char16_t>(data_[pos_ + 2 * i] | data_[pos_ + 2 * i + 1] << 8);
             if (c == 0)
                 break;
             out.push_back(c);
+        }
+        if (tail) {
+            const size_t after = std::min(2 * (i + 1), size_t(length - extra));
+            tail->assign(data_ + pos_ + after, data_ + pos_ + (length - extra));
         }
         pos_ += length - extra;
         return true;
@@ -138,12 +158,19 @@ bool DecodeFat(Reader& r, SnapshotData& d)
     }
     if (!r.Count(count, 2 + 4 + 21))
         return false;
+    std::vector<BYTE> tail;
     for (DWORD i = 0; i < count; ++i) {
         FatFileData f{};
         DWORD fileId = 0;
-        if (!r.Wide(kFatFileExtra, f.name) || !r.U32(f.startCluster) || !r.U32(f.parentId) || !r.U16(f.writeDate) ||
-            !r.U16(f.accessDate) || !r.U32(f.size) || !r.U8(f.deleted) || !r.U32(fileId))
+        if (!r.Wide(kFatFileExtra, f.name, &tail) || !r.U32(f.startCluster) || !r.U32(f.parentId) ||
+            !r.U16(f.writeDate) || !r.U16(f.accessDate) || !r.U32(f.size) || !r.U8(f.deleted) || !r.U32(fileId))
             return false;
+        if (tail.size() == kFatTimesTail) {
+            f.times.WriteTime = WORD(tail[2] | tail[3] << 8);
+            f.times.CreationDate = WORD(tail[4] | tail[5] << 8);
+            f.times.CreationTime = WORD(tail[6] | tail[7] << 8);
+            f.times.CreationTenths = tail[8];
+        }
         d.fatFiles.push_back(std::move(f));
     }
     return true;
@@ -299,7 +326,8 @@ void Apply(const SnapshotData& d)
     for (const auto& f : d.fatFolders)
         AddFatFolderRecord(f.name.c_str(), f.firstCluster, f.parentId, f.writeDate, f.accessDate, 0, f.deleted);
     for (const auto& f : d.fatFiles) {
-        AddFatEntryRecord(f.name.c_str(), f.startCluster, f.parentId, f.writeDate, f.accessDate, f.size, f.deleted);
+        AddFatEntryRecord(f.name.c_str(), f.startCluster, f.parentId, f.writeDate, f.accessDate, f.size, f.deleted,
+                          f.times);
         FoundFileCount += 1;
     }
     for (const auto& f : d.ntfsFolders)
@@ -344,8 +372,9 @@ public:
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<BYTE>(v >> (8 * i)));
     }
-    // The text, its terminator and `padding` zero bytes, behind a length field of stored bytes plus `extra`.
-    bool Wide(const WCHAR* text, DWORD extra, size_t padding)
+    // The text, its terminator and `padding` zero bytes (or the tail's bytes), behind a length field of stored
+    // bytes plus `extra`.
+    bool Wide(const WCHAR* text, DWORD extra, size_t padding, const BYTE* tail = nullptr)
     {
         size_t n = text ? WideLength(text) : 0;
         size_t stored = 2 * n + 2 + padding;
@@ -354,7 +383,11 @@ public:
         U16(static_cast<WORD>(stored + extra));
         for (size_t i = 0; i < n; ++i)
             U16(text[i]);
-        out.insert(out.end(), 2 + padding, 0);
+        U16(0);
+        if (tail)
+            out.insert(out.end(), tail, tail + padding);
+        else
+            out.insert(out.end(), padding, 0);
         return true;
     }
     bool Narrow(const char* text, DWORD extra)
@@ -402,7 +435,10 @@ void EncodeFat(Writer& w)
     slot = w.CountSlot();
     written = 0;
     for (FatEntryRecord* f = FatFileHead; f; f = f->Next) {
-        if (!w.Wide(f->Name, kFatFileExtra, 2))
+        const BYTE tail[kFatTimesTail] = {0, 0, BYTE(f->WriteTime), BYTE(f->WriteTime >> 8), BYTE(f->CreationDate),
+                                          BYTE(f->CreationDate >> 8), BYTE(f->CreationTime),
+                                          BYTE(f->CreationTime >> 8), f->CreationTenths, 0};
+        if (!w.Wide(f->Name, kFatFileExtra, sizeof tail, tail))
             continue;
         w.U32(f->StartCluster);
         w.U32(f->ParentId);

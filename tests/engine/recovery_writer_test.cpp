@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 
@@ -43,6 +46,59 @@ std::string Utf8(const std::u16string& s)
 }
 
 std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// Seconds east of UTC now, the offset FAT's local times are taken in.
+LONGLONG LocalOffsetSeconds()
+{
+    const time_t now = time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    return local.tm_gmtoff;
+}
+
+// A file's last-write and creation times in whole seconds of FILETIME, as the layer reads them back.
+struct SecondsSeen {
+    LONGLONG Written = 0, Created = 0;
+};
+SecondsSeen TimesOf(const std::u16string& path)
+{
+    SecondsSeen seen;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    FILETIME created{}, accessed{}, written{};
+    if (h != INVALID_HANDLE_VALUE && GetFileTime(h, &created, &accessed, &written)) {
+        seen.Written = LONGLONG((ULONGLONG(written.dwHighDateTime) << 32 | written.dwLowDateTime) / 10000000);
+        seen.Created = LONGLONG((ULONGLONG(created.dwHighDateTime) << 32 | created.dwLowDateTime) / 10000000);
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return seen;
+}
+
+LONGLONG FixtureSeconds(const std::string& text) { return LONGLONG(testsupport::FixtureTimeToFileTime(text) / 10000000); }
+
+// Sets TZ for a scope and puts the one before back.
+class TimeZone {
+public:
+    explicit TimeZone(const char* tz)
+    {
+        if (const char* old = std::getenv("TZ"))
+            old_ = old;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~TimeZone()
+    {
+        if (old_)
+            setenv("TZ", old_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> old_;
+};
 
 std::string FreshFolder(const std::string& name)
 {
@@ -103,8 +159,11 @@ TEST_P(RecoverVolume, WritesEveryIntactFileByteExact)
         if (ntfs) {
             EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e->created) / 10000000) << e->path;
         } else if (!e->modified.empty()) {
-            const ULONGLONG day = testsupport::FixtureTimeToFileTime(e->modified.substr(0, 10) + "T00:00:00");
-            EXPECT_EQ(mtime / 864000000000ULL, day / 864000000000ULL) << e->path;
+            // The entry's local times, to the second: the last write, and the creation where the entry has one.
+            const SecondsSeen seen = TimesOf(Wide(dest) + u"/out/" + scanresults::ExpectedPath(img, *e, ntfs));
+            EXPECT_EQ(seen.Written + LocalOffsetSeconds(), FixtureSeconds(e->modified)) << e->path;
+            EXPECT_EQ(seen.Created + LocalOffsetSeconds(), FixtureSeconds(e->created.empty() ? e->modified : e->created))
+                << e->path;
         }
         flags.insert(e->flags.begin(), e->flags.end());
         ++checked;
@@ -120,6 +179,59 @@ TEST_P(RecoverVolume, WritesEveryIntactFileByteExact)
 
 INSTANTIATE_TEST_SUITE_P(Volumes, RecoverVolume,
                          ::testing::Values(WriteCase{"fat16_16m", 0}, WriteCase{"fat32", 0}, WriteCase{"ntfs", 0}));
+
+// FAT times are the entry's local time, converted with the present offset from UTC; the creation time keeps its
+// hundredths. Words that hold no time leave what they cannot tell: a creation as the last write, a write time as the
+// present time of day (results that kept only dates), an impossible date the file as it was written.
+TEST(RecoveryWriter, FatTimesAreTheEntrysLocalTime)
+{
+    constexpr WORD kDate = (35 << 9) | (3 << 5) | 4;   // 2015-03-04
+    constexpr WORD kTime = (5 << 11) | (6 << 5) | 4;   // 05:06:08
+    constexpr WORD kCreated = (1 << 11) | (2 << 5) | 3; // 01:02:06, 07 with 150 hundredths
+    const struct {
+        const char* tz;
+        WORD date, time, creationDate, creationTime;
+        BYTE hundredths;
+        const char* written; // UTC; empty: the date at the present time of day; null: left as written
+        const char* created; // UTC; null: as written
+    } cases[] = {
+        {"UTC0", kDate, kTime, kDate, kCreated, 150, "2015-03-04T05:06:08", "2015-03-04T01:02:07"},
+        {"CST-8", kDate, kTime, kDate, kCreated, 150, "2015-03-03T21:06:08", "2015-03-03T17:02:07"},
+        {"EST5", kDate, kTime, kDate, kCreated, 0, "2015-03-04T10:06:08", "2015-03-04T06:02:06"},
+        {"CST-8", kDate, kTime, 0, 0, 0, "2015-03-03T21:06:08", "2015-03-03T21:06:08"},
+        {"UTC0", kDate, kTime, (35 << 9) | (13 << 5) | 1, kCreated, 0, "2015-03-04T05:06:08", "2015-03-04T05:06:08"},
+        {"UTC0", kDate, (24 << 11), kDate, kCreated, 0, "", "2015-03-04T01:02:06"},
+        {"CST-8", kDate, kFatTimeUnknown, 0, 0, 0, "", nullptr},
+        {"UTC0", 0, kTime, kDate, kCreated, 0, nullptr, nullptr},
+    };
+    const std::string path = FreshFolder("fat_times") + "/f.bin";
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.tz) + " " + std::to_string(c.time);
+        std::ofstream(path) << "x";
+        const SecondsSeen before = TimesOf(Wide(path));
+        TimeZone zone(c.tz);
+        FatEntryRecord record{};
+        record.WriteDate = c.date;
+        record.WriteTime = c.time;
+        record.CreationDate = c.creationDate;
+        record.CreationTime = c.creationTime;
+        record.CreationTenths = c.hundredths;
+        SetFatRecoveryTimes(record);
+        RestoreFatFileTimes(Wide(path).c_str());
+        const SecondsSeen seen = TimesOf(Wide(path));
+        if (!c.written) {
+            EXPECT_EQ(seen.Written, before.Written) << what;
+        } else if (*c.written == 0) {
+            const LONGLONG now = LONGLONG(time(nullptr)) + 11644473600LL;
+            EXPECT_EQ(seen.Written / 86400, FixtureSeconds("2015-03-04") / 86400) << what;
+            EXPECT_NEAR(double(seen.Written % 86400), double(now % 86400), 120.0) << what;
+            EXPECT_EQ(seen.Created, c.created ? FixtureSeconds(c.created) : seen.Written) << what;
+        } else {
+            EXPECT_EQ(seen.Written, FixtureSeconds(c.written)) << what;
+            EXPECT_EQ(seen.Created, FixtureSeconds(c.created)) << what;
+        }
+    }
+}
 
 // Crafted names never leave the destination; damaged chains and records are not reported as written.
 TEST(RecoveryWriter, HostileVolumesStayInsideTheDestination)

@@ -37,7 +37,10 @@ std::string Dump()
                std::to_string(f->ParentId) + " " + std::to_string(f->WriteDate) + " " + std::to_string(f->Deleted) + "\n";
     for (auto* f = FatFileHead; f; f = f->Next)
         out += "fat file " + Narrow(f->Name) + " " + std::to_string(f->StartCluster) + " " + std::to_string(f->Size) +
-               " " + std::to_string(f->FileId) + " " + std::to_string(f->Deleted) + "\n";
+               " " + std::to_string(f->FileId) + " " + std::to_string(f->Deleted) + " times " +
+               std::to_string(f->WriteDate) + " " + std::to_string(f->AccessDate) + " " + std::to_string(f->WriteTime) +
+               " " + std::to_string(f->CreationDate) + " " + std::to_string(f->CreationTime) + " " +
+               std::to_string(f->CreationTenths) + "\n";
     for (auto* f = QuickFolderHead; f; f = f->Next)
         out += "ntfs folder " + Narrow(f->Name) + " " + std::to_string(f->RecordNumber) + " " +
                std::to_string(f->ParentRef) + " " + std::to_string(f->ChangeHigh) + " " + std::to_string(f->Deleted) + "\n";
@@ -75,7 +78,8 @@ void MakeFat()
     AddFatFolderRecord(u"Old", 9, 5, 0x4E21, 0x4E21, 0, 1);
     for (DWORD i = 0; i < 3; ++i) {
         std::u16string name = u"file" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u".jpg";
-        AddFatEntryRecord(name.c_str(), 100 + i, 5, 0x5021, 0x5021, 4096 * (i + 1), i == 2);
+        const FatEntryTimes times{WORD(0x28C4 + i), WORD(i == 1 ? 0 : 0x4664), 0x2000, BYTE(150 + i)};
+        AddFatEntryRecord(name.c_str(), 100 + i, 5, 0x5021, 0x5020, 4096 * (i + 1), i == 2, times);
         ++FoundFileCount;
     }
     DriveNumber = 1;
@@ -155,7 +159,8 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
         const char* mustHold;
         const char* mustNotHold;
     } cases[] = {
-        {"FAT quick scan", MakeFat, 'D', "fat file file2.jpg 102 12288 2 1", nullptr},
+        {"FAT quick scan", MakeFat, 'D', "fat file file2.jpg 102 12288 2 1 times 20513 20512 10438 18020 8192 152",
+         nullptr},
         {"NTFS quick scan", MakeNtfsQuick, 'D', "ntfs file report.doc 5000 64 123456 1 0", nullptr},
         {"NTFS files without names", MakeNtfsNameless, 'D', "ntfs file  5008 68 0 0 1", nullptr},
         {"NTFS full scan", MakeNtfsFull, 'A', "ntfs file edge.txt 9000 0 99 2 0", "outside"},
@@ -183,6 +188,43 @@ TEST_F(SnapshotFileTest, EachKindLoadsBackToTheSameLists)
         }
         EXPECT_TRUE(IsWorkerFinished()) << c.what;
     }
+}
+
+// A FAT snapshot written before the entries' times were kept: one folder and one file, each field as stored then.
+std::vector<BYTE> OlderFatSnapshot()
+{
+    MakeFat();
+    std::vector<BYTE> out = EncodeSnapshot();
+    out.resize(80); // the header and the volume's layout
+    auto u8 = [&](unsigned v) { out.push_back(BYTE(v)); };
+    auto u16 = [&](unsigned v) { u8(v), u8(v >> 8); };
+    auto u32 = [&](DWORD v) { u16(v & 0xFFFF), u16(v >> 16); };
+    auto wide = [&](const std::u16string& text, unsigned extra, unsigned padding) {
+        u16(2 * unsigned(text.size()) + 2 + padding + extra);
+        for (char16_t c : text)
+            u16(c);
+        out.insert(out.end(), 2 + padding, 0);
+    };
+    u32(1);
+    wide(u"Photos", 15, 0);
+    u32(5), u32(0), u16(0x5021), u16(0x5021), u8(0), u16(0);
+    u32(1);
+    wide(u"old.jpg", 21, 2);
+    u32(100), u32(5), u16(0x5021), u16(0x5020), u32(4096), u8(0), u32(0);
+    u16(1), u16(1);
+    return out;
+}
+
+// Such a file still loads, with the dates it holds and no time: a recovery then keeps only the date.
+TEST_F(SnapshotFileTest, AnOlderFatSnapshotLoadsWithDatesOnly)
+{
+    const std::vector<BYTE> bytes = OlderFatSnapshot();
+    ClearAll();
+    ASSERT_EQ(LoadSnapshotBytes(bytes.data(), bytes.size()), SnapshotStatus::Ok);
+    EXPECT_EQ(Dump(), "mode 2 files 1 folders 1 drive 1/1 start 63\n"
+                      "fat folder Photos 5 0 20513 0\n"
+                      "fat file old.jpg 100 4096 0 0 times 20513 20512 65535 0 0 0\n");
+    EXPECT_EQ(FatFileHead->WriteTime, kFatTimeUnknown);
 }
 
 TEST_F(SnapshotFileTest, TracedCountsFollowTheRecords)

@@ -333,7 +333,7 @@ int CTKPDockBar::CalcRows(int length, BOOL commit, std::vector<Placement>* place
 LRESULT CTKPDockBar::OnSizeParent(WPARAM, LPARAM lParam)
 {
     auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lParam);
-    if (!layout)
+    if (!layout || !(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE))
         return 0;
     RECT& free = layout->rect;
     const int position = GetPosition();

@@ -339,23 +339,99 @@ BOOL CTKPToolBar::CreateFloatingWindow(CWnd* parent, BOOL floating)
     return TRUE;
 }
 
-// ---- Window messages ---------------------------------------------------------------------------
-#define TKP_WM_FLOATSTATUS 0x036D
-namespace {
-// The float-status requests a frame sends the windows that float over it.
-constexpr WPARAM FS_SHOW = 0x01, FS_HIDE = 0x02, FS_ACTIVATE = 0x04, FS_DEACTIVATE = 0x08, FS_ENABLE = 0x10,
-                 FS_DISABLE = 0x20, FS_SYNCACTIVE = 0x40;
-} // namespace
+BOOL CTKPToolBar::ProcessSpecialKey(int code)
+{
+    // Tab reaches here as next (0) or previous (1), as the arrow keys do.
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
+    if (m_pMoveTracker || !parent || (code != 0 && code != 1) || ::GetKeyState(VK_TAB) >= 0)
+        return CTKPCommandBar::ProcessSpecialKey(code);
+    if (HWND next = ::GetNextDlgTabItem(parent, m_hWnd, ::GetKeyState(VK_SHIFT) < 0))
+        ::SetFocus(next);
+    SetTrackingMode(0, TRUE, FALSE);
+    return TRUE;
+}
 
+// ---- Window messages ---------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CTKPToolBar, CTKPCommandBar)
     ON_WM_RBUTTONDOWN()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
+    ON_MESSAGE(WM_NCCREATE, OnNcCreateMsg)
+    ON_MESSAGE(WM_NCACTIVATE, OnNcActivateMsg)
+    ON_MESSAGE(WM_SETFOCUS, OnSetFocusMsg)
     ON_MESSAGE(WM_MOUSEACTIVATE, OnMouseActivateMsg)
     ON_MESSAGE(WM_NCHITTEST, OnNcHitTest)
     ON_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
-    ON_MESSAGE(TKP_WM_FLOATSTATUS, OnFloatStatus)
+    ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
+    ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
 END_MESSAGE_MAP()
+
+LRESULT CTKPToolBar::OnNcCreateMsg(WPARAM, LPARAM)
+{
+    const LRESULT result = Default();
+    if (!result || !(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & TKP_FLOATING_STYLE))
+        return result;
+    // A bar that floats starts out shown or hidden as its frame is active or not; the frame counts
+    // as active too while one of its own popups that floats in step with it is in front.
+    CWnd* top = GetTopLevelParent();
+    HWND frame = top && top->m_hWnd != m_hWnd ? top->m_hWnd : nullptr;
+    if (!frame)
+        return result;
+    HWND foreground = ::GetForegroundWindow();
+    const BOOL active = foreground == frame ||
+                        (foreground && ::GetLastActivePopup(frame) == foreground &&
+                         ::SendMessageW(foreground, WM_FLOATSTATUS, FS_SYNCACTIVE, 0) != 0);
+    ::SendMessageW(m_hWnd, WM_FLOATSTATUS, active ? FS_ACTIVATE : FS_DEACTIVATE, 0);
+    return result;
+}
+
+LRESULT CTKPToolBar::OnNcActivateMsg(WPARAM wParam, LPARAM)
+{
+    // Active, the bar keeps its caption as it is.
+    return wParam ? 0 : Default();
+}
+
+LRESULT CTKPToolBar::OnSetFocusMsg(WPARAM wParam, LPARAM)
+{
+    // The window that had the focus gets it back when the bar lets it go. Only a window with an
+    // object of its own is kept: a temporary wrapper is freed at the next idle time.
+    if (!m_pPopupOwner)
+        if (CWnd* previous = CWnd::FromHandlePermanent(reinterpret_cast<HWND>(wParam)); previous && previous != this)
+            m_pPopupOwner = previous;
+    const LRESULT result = Default();
+    if (!m_pMoveTracker)
+        SetTrackingMode(1, TRUE, FALSE);
+    return result;
+}
+
+LRESULT CTKPToolBar::OnSizeParent(WPARAM, LPARAM lParam)
+{
+    auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lParam);
+    if (!layout || !(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE))
+        return 0;
+    RECT& free = layout->rect;
+    DWORD mode = LM_HORZ | LM_HORZDOCK | LM_COMMIT;
+    if (m_dwDockingFlags & 32)
+        mode |= TKP_LAYOUT_SINGLEROW;
+    if (m_dwDockingFlags & 64)
+        mode |= LM_STRETCH;
+    // A pass that only measures leaves the controls where they are.
+    if (!layout->bStretch)
+        mode &= ~DWORD(LM_COMMIT);
+    CSize size = CalcDockingLayout(free.right - free.left, mode);
+    size.cx = std::clamp<LONG>(size.cx, 0, std::max<LONG>(0, free.right - free.left));
+    size.cy = std::clamp<LONG>(size.cy, 0, std::max<LONG>(0, free.bottom - free.top));
+    layout->sizeTotal.cy += size.cy;
+    layout->sizeTotal.cx = std::max<LONG>(layout->sizeTotal.cx, size.cx);
+    const RECT place{free.left, free.top, free.left + size.cx, free.top + size.cy};
+    free.top += size.cy;
+    if (layout->hDWP)
+        AfxRepositionWindow(layout, m_hWnd, &place);
+    m_dwFlags &= ~DWORD(2);
+    if (!m_nRedrawLock)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return 0;
+}
 
 void CTKPToolBar::OnRButtonDown(UINT flags, CPoint pt)
 {

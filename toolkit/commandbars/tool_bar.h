@@ -13,6 +13,20 @@ class CTKPPopupBar;
 // The style bit of a bar window that floats in its own popup window.
 #define TKP_FLOATING_STYLE 0x100
 
+// What a frame asks of the windows that float over it (wParam of WM_FLOATSTATUS).
+#ifndef WM_FLOATSTATUS
+#define WM_FLOATSTATUS 0x036D
+#endif
+#ifndef FS_SHOW
+#define FS_SHOW 0x01
+#define FS_HIDE 0x02
+#define FS_ACTIVATE 0x04
+#define FS_DEACTIVATE 0x08
+#define FS_ENABLE 0x10
+#define FS_DISABLE 0x20
+#define FS_SYNCACTIVE 0x40
+#endif
+
 // Layout modes of CalcDynamicLayout.
 #ifndef LM_STRETCH
 #define LM_STRETCH 0x01
@@ -64,6 +78,9 @@ public:
     CTKPPopupBar* CreateExpandPopup();
     // Whether the expand button marks controls hidden behind it.
     BOOL HasHiddenControls() const override;
+    // Tab in a bar that cannot be moved (one that sits among a window's controls) moves the
+    // focus to the next or previous control of its parent.
+    BOOL ProcessSpecialKey(int code) override;
     CTKPBarMoveTracker* GetMoveTracker() const { return m_pMoveTracker; }
 
     CTKPDockBar* GetDockBar() const { return m_pDockBar; }
@@ -89,6 +106,12 @@ protected:
     afx_msg LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnNcLButtonDown(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnFloatStatus(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcCreateMsg(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnNcActivateMsg(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnSetFocusMsg(WPARAM wParam, LPARAM lParam);
+    // A bar laid out by its parent window itself, not by a dock bar: it takes the top of what is
+    // left, across the whole width.
+    afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 protected:

@@ -32,13 +32,17 @@ def snapshot(kind, block, body, drive=0, drive_kind=1):
     return head + block + body + struct.pack("<HH", drive, drive_kind)
 
 
-def fat_body(folders, files):
+def fat_body(folders, files, times=False):
+    """times: each file's name field also carries its entry's time words after the two zero bytes."""
     out = struct.pack("<I", len(folders))
     for name, cluster, parent in folders:
         out += wide(name, 15, 0) + struct.pack("<IIHHBH", cluster, parent, 0x5A21, 0x5A21, 0, 0)
     out += struct.pack("<I", len(files))
     for name, cluster, parent, size, deleted in files:
-        out += wide(name, 21, 2) + struct.pack("<IIHHIBI", cluster, parent, 0x5A21, 0x5A21, size, deleted, 0)
+        field = wide(name, 21, 10) if times else wide(name, 21, 2)
+        if times:
+            field = field[:-8] + struct.pack("<HHHBB", 0x28C4, 0x5A21, 0x0843, 150, 0)
+        out += field + struct.pack("<IIHHIBI", cluster, parent, 0x5A21, 0x5A21, size, deleted, 0)
     return out
 
 
@@ -74,10 +78,12 @@ NTFS_FILES = [(100, "plain.bin", 30, 5, 2048, 0), (102, "packed.bin", 31, 5, 1 <
 NTFS_FOLDERS = [("docs", 40, 5), ("old", 41, 40)]
 ntfs_quick = snapshot("D", params(300, spc=1, mft=100), ntfs_body(NTFS_FOLDERS, NTFS_FILES))
 ntfs_wide = snapshot("D", params(300, spc=8, mft=100), ntfs_body(NTFS_FOLDERS, NTFS_FILES))
+FAT_FILES = [("a.jpg", 2, 0, 1400, 0), ("loop.bin", 5, 0, 100000, 1), ("b.txt", 7, 5, 10, 0),
+             ("报告" * 50 + ".doc", 2, 5, 512, 0)]
 fat_quick = snapshot("D", params(100, spc=1, fat_size=1, reserved=1, origin=1, fat1=1, fat2=2),
-                     fat_body([("photos", 5, 0)],
-                              [("a.jpg", 2, 0, 1400, 0), ("loop.bin", 5, 0, 100000, 1), ("b.txt", 7, 5, 10, 0),
-                               ("报告" * 50 + ".doc", 2, 5, 512, 0)]))
+                     fat_body([("photos", 5, 0)], FAT_FILES))
+fat_times = snapshot("D", params(100, spc=1, fat_size=1, reserved=1, origin=1, fat1=1, fat2=2),
+                     fat_body([("photos", 5, 0)], FAT_FILES, times=True))
 traced = snapshot("R", params(100), traced_body([(".jpg", "JPEG", "FFD8FF")],
                                                 [(".jpg", "1.jpg", "JPEG", 1, 40), (".jpg", "2.jpg", "JPEG", 2, 2000)]))
 ntfs_full = snapshot("A", params(300, spc=1, mft=100, origin=0, end=2047), ntfs_body(NTFS_FOLDERS, []))
@@ -85,6 +91,7 @@ for target in ("snapshot", "snapshot_recover"):
     save(target, "ntfs_quick.dmk", ntfs_quick)
     save(target, "ntfs_wide.dmk", ntfs_wide)
     save(target, "fat_quick.dmk", fat_quick)
+    save(target, "fat_times.dmk", fat_times)
     save(target, "traced.dmk", traced)
 save("snapshot", "ntfs_full.dmk", ntfs_full)
 

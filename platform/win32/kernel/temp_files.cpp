@@ -1,15 +1,22 @@
-// The private temporary folder, temporary file names and the program's own path.
+// The private temporary folder (gone at exit or on a terminating signal; those of killed runs swept), temporary
+// file names and the program's own path.
 #include "win32/kernel/disks.h"
 #include "win32/kernel/util.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace dovemark::kernel {
@@ -22,6 +29,155 @@ namespace {
 std::mutex g_tempLock;
 std::string g_tempFolder; // with a trailing slash once made
 pid_t g_tempOwner = 0;
+
+// ---- Removal on a terminating signal --------------------------------------------------------
+// The handler reads the folder without locks: the path (no trailing slash) sits in one of two buffers, so a new
+// path is written into the one not in use before it is published; null when there is no folder.
+char g_signalPaths[2][PATH_MAX];
+std::atomic<const char*> g_signalFolder{nullptr};
+std::atomic<pid_t> g_signalOwner{0};
+pid_t g_handlersFor = 0; // the process that installed the handlers (a forked child installs its own)
+static_assert(std::atomic<const char*>::is_always_lock_free && std::atomic<pid_t>::is_always_lock_free);
+constexpr int kTerminatingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Empties the open directory with system calls only, as a signal handler must: links are removed, never followed,
+// and nesting deeper than the program makes is left alone.
+void RemoveEntriesAt(int dirFd, int depth)
+{
+    alignas(8) char buffer[2048];
+    // Entries removed during a listing may hide others from it, so the listing is repeated while it removes any.
+    for (int pass = 0; pass < 8; ++pass) {
+        bool removed = false;
+        lseek(dirFd, 0, SEEK_SET);
+        long got;
+        while ((got = syscall(SYS_getdents64, dirFd, buffer, sizeof buffer)) > 0) {
+            for (long at = 0; at < got;) {
+                // struct linux_dirent64: u64 inode, s64 offset, u16 record length, u8 type, then the name.
+                unsigned short length;
+                std::memcpy(&length, buffer + at + 16, sizeof length);
+                const char* name = buffer + at + 19;
+                at += length;
+                if (length == 0)
+                    return;
+                if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                    continue;
+                if (unlinkat(dirFd, name, 0) == 0) {
+                    removed = true;
+                    continue;
+                }
+                if (errno != EISDIR || depth >= 8)
+                    continue;
+                const int sub = openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (sub >= 0) {
+                    RemoveEntriesAt(sub, depth + 1);
+                    close(sub);
+                }
+                if (unlinkat(dirFd, name, AT_REMOVEDIR) == 0)
+                    removed = true;
+            }
+        }
+        if (!removed)
+            return;
+    }
+}
+
+void OnTerminatingSignal(int sig)
+{
+    const int saved = errno;
+    const char* folder = g_signalFolder.load();
+    if (folder && g_signalOwner.load() == getpid()) {
+        const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) {
+            RemoveEntriesAt(fd, 0);
+            close(fd);
+        }
+        rmdir(folder);
+    }
+    // The signal's own action then ends the process, so whoever sent it sees how the process ended.
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(sig, &standard, nullptr);
+    raise(sig);
+    errno = saved;
+}
+
+// Called with the lock held once the folder exists.
+void PublishForSignals(const std::string& folder)
+{
+    const char* current = g_signalFolder.load();
+    char* next = current == g_signalPaths[0] ? g_signalPaths[1] : g_signalPaths[0];
+    std::string path = folder;
+    if (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path.size() >= PATH_MAX)
+        return;
+    std::memcpy(next, path.c_str(), path.size() + 1);
+    g_signalOwner.store(getpid());
+    g_signalFolder.store(next);
+    if (g_handlersFor == getpid())
+        return;
+    g_handlersFor = getpid();
+    for (int sig : kTerminatingSignals) {
+        struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) != 0)
+            continue;
+        // An ignored signal stays ignored (a run under nohup), and a handler set by someone else stays theirs.
+        if ((old.sa_flags & SA_SIGINFO) || (old.sa_handler != SIG_DFL && old.sa_handler != OnTerminatingSignal))
+            continue;
+        struct sigaction act {};
+        act.sa_handler = OnTerminatingSignal;
+        sigemptyset(&act.sa_mask);
+        for (int other : kTerminatingSignals)
+            sigaddset(&act.sa_mask, other);
+        sigaction(sig, &act, nullptr);
+    }
+}
+
+// ---- Folders left by runs that were killed outright ----------------------------------------
+// The process id in a name the layer makes ("dovemark-" pid "-" six letters or digits), 0 for any other name.
+pid_t PidOfFolderName(std::string_view name)
+{
+    constexpr std::string_view kPrefix = "dovemark-";
+    if (name.substr(0, kPrefix.size()) != kPrefix)
+        return 0;
+    name.remove_prefix(kPrefix.size());
+    const size_t dash = name.find('-');
+    if (dash == 0 || dash > 10 || dash == std::string_view::npos || name.size() != dash + 7)
+        return 0;
+    long pid = 0;
+    for (char c : name.substr(0, dash)) {
+        if (c < '0' || c > '9')
+            return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    for (char c : name.substr(dash + 1))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return 0;
+    return pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+// Removes the folders of this user under base whose process no longer runs. Anything else (another user's folder,
+// a link, a file, a name of another form, a process that runs or cannot be asked about) is left alone.
+void SweepStaleFolders(const std::string& base)
+{
+    DIR* dir = opendir(base.c_str());
+    if (!dir)
+        return;
+    const std::string slash = base.back() == '/' ? "" : "/";
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t pid = PidOfFolderName(entry->d_name);
+        struct stat st;
+        if (pid == 0 || pid == getpid() || fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+            continue;
+        if (kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        std::error_code ec;
+        std::filesystem::remove_all(base + slash + entry->d_name, ec);
+    }
+    closedir(dir);
+}
 
 std::string MakePrivateFolder()
 {
@@ -40,6 +196,7 @@ std::string MakePrivateFolder()
             continue;
         std::string tmpl = base + (base.back() == '/' ? "" : "/") + "dovemark-" + std::to_string(getpid()) + "-XXXXXX";
         if (mkdtemp(tmpl.data())) { // mode 0700
+            SweepStaleFolders(base);
             return tmpl + "/";
         }
     }
@@ -52,6 +209,7 @@ void RemovePrivateTempFolder()
 {
     std::lock_guard<std::mutex> g(g_tempLock);
     if (!g_tempFolder.empty() && g_tempOwner == getpid()) {
+        g_signalFolder.store(nullptr);
         std::error_code ec;
         std::filesystem::remove_all(g_tempFolder, ec);
         g_tempFolder.clear();
@@ -74,6 +232,8 @@ DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer)
             g_tempOwner = getpid();
             if (first && !g_tempFolder.empty())
                 std::atexit(RemovePrivateTempFolder);
+            if (!g_tempFolder.empty())
+                PublishForSignals(g_tempFolder);
         }
         folder = g_tempFolder;
     }

@@ -363,4 +363,12 @@ TEST_F(DockBarTest, EachSideLaysItsBarsAlongItsEdge) {
             EXPECT_EQ(edge.bottom - edge.top, bar.bottom - bar.top);
         }
     }
+    // A hidden dock bar leaves its side to the rest.
+    CTKPDockBar* right = bars->GetDockBar(3);
+    RECT rest{};
+    frame->RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST, CWnd::reposQuery, &rest, nullptr, TRUE);
+    EXPECT_LT(rest.right, client.right);
+    right->ShowWindow(SW_HIDE);
+    frame->RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST, CWnd::reposQuery, &rest, nullptr, TRUE);
+    EXPECT_EQ(rest.right, client.right);
 }

@@ -3,6 +3,7 @@
 
 #include "afx/module_state.h"
 #include "afx/string.h"
+#include "../base/test_windows.h"
 #include "backend/headless/driver.h"
 #include "toolkit/base/frame_wnd.h"
 #include "toolkit/base/paint_manager.h"
@@ -293,4 +294,284 @@ TEST_F(ToolBarFrame, TheBarsContextMenuEndsWithTheCustomiseCommand) {
     ASSERT_FALSE(frame->m_contextIds.empty());
     EXPECT_EQ(frame->m_contextIds.front(), 0xE800u);
     EXPECT_EQ(frame->m_contextIds.back(), 35001u);
+}
+
+TEST_F(ToolBarFrame, APopupTornOffFloatsWhereItWasDroppedAndDocksBack) {
+    CTKPPopupBar* popup = CTKPPopupBar::CreatePopupBar(bars);
+    popup->m_bTearOffPopup = TRUE;
+    popup->m_strTearOffCaption = u"Torn";
+    popup->m_nTearOffId = 300;
+    for (UINT id : {200u, 201u, 202u})
+        popup->GetControls()->Add(TKP_CONTROL_BUTTON, id);
+    ASSERT_TRUE(popup->PopupAt(100, 100));
+    RECT window;
+    ::GetWindowRect(popup->m_hWnd, &window);
+    const RECT strip = popup->GetTearOffRect();
+    const POINT drop{window.right + 120, window.top + 60};
+    headless::ButtonDown(popup->m_hWnd, POINT{(strip.left + strip.right) / 2, (strip.top + strip.bottom) / 2});
+    headless::MouseMoveScreen(drop);
+    headless::ButtonUp(popup->m_hWnd, POINT{5, 5});
+    headless::PumpUntilIdle();
+    EXPECT_FALSE(popup->IsVisible());
+    popup->InternalRelease();
+
+    CTKPToolBar* torn = bars->GetToolBar(300);
+    ASSERT_NE(torn, nullptr);
+    ASSERT_NE(torn->m_hWnd, nullptr);
+    EXPECT_TRUE(torn->IsFloating());
+    EXPECT_TRUE(::IsWindowVisible(torn->m_hWnd));
+    EXPECT_TRUE(::GetWindowLongPtrW(torn->m_hWnd, GWL_STYLE) & TKP_FLOATING_STYLE);
+    EXPECT_EQ(::GetWindow(torn->m_hWnd, GW_OWNER), frame->m_hWnd);
+    EXPECT_EQ(Ids(torn, true), (std::vector<UINT>{200, 201, 202}));
+    // Sized by its floating layout, centred on the cursor, which holds it just below its top.
+    RECT rc;
+    ::GetWindowRect(torn->m_hWnd, &rc);
+    const CSize size = torn->CalcDynamicLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+    EXPECT_EQ(rc.right - rc.left, size.cx);
+    EXPECT_EQ(rc.bottom - rc.top, size.cy);
+    EXPECT_EQ(rc.left, drop.x - size.cx / 2);
+    EXPECT_EQ(rc.top, drop.y - 10);
+    EXPECT_EQ(torn->m_ptMRUFloat.x, rc.left);
+    EXPECT_EQ(torn->m_ptMRUFloat.y, rc.top);
+    // Its commands lie inside the window, below the caption that holds its close button.
+    const RECT first = torn->GetControls()->FindControl(200)->GetRect();
+    const RECT close = torn->GetControls()->FindControl(TKP_ID_TOOLBAR_CLOSE)->GetRect();
+    EXPECT_GE(first.top, close.bottom);
+    EXPECT_LE(first.right, size.cx);
+
+    // A double click on its caption docks it in a row of its own, as a child of the top dock bar.
+    headless::DoubleClick(torn->m_hWnd, POINT{6, 6});
+    headless::PumpUntilIdle();
+    CTKPDockBar* top = bars->GetDockBar(0);
+    ASSERT_EQ(torn->GetDockBar(), top);
+    EXPECT_EQ(::GetParent(torn->m_hWnd), top->m_hWnd);
+    EXPECT_TRUE(::GetWindowLongPtrW(torn->m_hWnd, GWL_STYLE) & WS_CHILD);
+    EXPECT_TRUE(::IsWindowVisible(torn->m_hWnd));
+    EXPECT_EQ(top->GetBar(top->FindBar(torn) - 1), nullptr);
+    RECT docked, dock;
+    ::GetWindowRect(torn->m_hWnd, &docked);
+    ::GetWindowRect(top->m_hWnd, &dock);
+    EXPECT_GT(docked.bottom - docked.top, 0);
+    EXPECT_EQ(docked.bottom, dock.bottom);
+    EXPECT_TRUE(torn->GetControls()->FindControl(TKP_ID_TOOLBAR_CLOSE)->IsHidden());
+
+    // Floated again, it goes back to where it was dropped.
+    bars->GetCommandBarsOptions()->bDblClickFloat = TRUE;
+    headless::DoubleClick(torn->m_hWnd, POINT{2, 6});
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(torn->IsFloating());
+    ::GetWindowRect(torn->m_hWnd, &rc);
+    EXPECT_EQ(rc.left, drop.x - size.cx / 2);
+    EXPECT_EQ(rc.top, drop.y - 10);
+}
+
+// ---- A bar among a window's own controls ----------------------------------------------------------
+namespace {
+
+// A window that lays out the bars among its children, with a control before and after the bar.
+struct BarHost {
+    CWnd window, before, after;
+    CTKPToolBar* bar = nullptr;
+
+    explicit BarHost(int width, DWORD docking = 0, bool movable = false)
+    {
+        const LPCWSTR plain = tktest::RegisterPlainWindowClass(u"ToolBarTestHost");
+        window.CreateEx(0, plain, u"Host", WS_POPUP | WS_VISIBLE, CRect(0, 0, width, 300), nullptr, 0);
+        before.CreateEx(0, plain, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(0, 200, 50, 220), &window, 1);
+        bar = new CTKPToolBar;
+        bar->SetBarID(100);
+        bar->LoadToolBar(9200, FALSE);
+        if (movable)
+            bar->EnableDocking(docking);
+        else
+            bar->m_dwDockingFlags = docking;
+        bar->CreateBarWindow(&window);
+        after.CreateEx(0, plain, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(60, 200, 110, 220), &window, 2);
+        headless::PumpUntilIdle();
+    }
+    ~BarHost()
+    {
+        bar->InternalRelease();
+        window.DestroyWindow();
+        headless::PumpUntilIdle();
+    }
+    RECT BarRect() const
+    {
+        RECT rc{};
+        ::GetWindowRect(bar->m_hWnd, &rc);
+        ::MapWindowPoints(nullptr, window.m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+    DWORD HideFlags(UINT id) const { return bar->GetControls()->FindControl(int(id))->GetHideFlags(); }
+};
+
+int NaturalWidth()
+{
+    CTKPToolBar bar;
+    bar.LoadToolBar(9200, FALSE);
+    return bar.CalcDockingLayout(32767, LM_HORZ | LM_HORZDOCK).cx;
+}
+
+} // namespace
+
+TEST(ToolBarLaidOutByItsParent, TakesTheTopOfWhatIsLeft) {
+    headless::UseVirtualClock();
+    SetGlobalTheme(0);
+    const int natural = NaturalWidth();
+    const int wide = natural * 2, narrow = natural - 20;
+    const struct {
+        const char* name;
+        int width;
+        DWORD docking;
+        int barWidth;
+        bool oneRow;
+        bool hidden;
+    } cases[] = {
+        {"room to spare", wide, 0, natural, true, false},
+        {"stretching", wide, 64, wide, true, false},
+        {"too narrow: wraps into two rows", narrow, 0, -1, false, false},
+        {"too narrow, may hide: one row", narrow, 32, -1, true, true},
+        {"too narrow, may hide and stretches", narrow, 96, narrow, true, true},
+    };
+    int rowHeight = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BarHost host(c.width, c.docking);
+        // Measuring only lays nothing out.
+        RECT measured{};
+        host.window.RepositionBars(0, 0xFFFF, 0, CWnd::reposQuery, &measured, nullptr, FALSE);
+        EXPECT_EQ(host.HideFlags(202), 0u);
+        host.window.RepositionBars(0, 0xFFFF, 0);
+        const RECT rc = host.BarRect();
+        EXPECT_EQ(rc.left, 0);
+        EXPECT_EQ(rc.top, 0);
+        if (c.barWidth > 0) {
+            EXPECT_EQ(rc.right, c.barWidth);
+        }
+        EXPECT_LE(rc.right, c.width);
+        if (!rowHeight)
+            rowHeight = rc.bottom;
+        EXPECT_EQ(rc.bottom == rowHeight, c.oneRow) << rc.bottom << " " << rowHeight;
+        EXPECT_EQ((host.HideFlags(202) & TKP_HIDE_WRAP) != 0, c.hidden);
+        EXPECT_EQ(measured.bottom, rc.bottom);
+        // What is left starts below the bar.
+        RECT rest{};
+        host.window.RepositionBars(0, 0xFFFF, 0, CWnd::reposQuery, &rest, nullptr, TRUE);
+        EXPECT_EQ(rest.top, rc.bottom);
+    }
+    // A hidden bar takes no room.
+    BarHost host(wide);
+    host.bar->SetVisible(FALSE);
+    RECT rest{};
+    host.window.RepositionBars(0, 0xFFFF, 0, CWnd::reposQuery, &rest, nullptr, TRUE);
+    EXPECT_EQ(rest.top, 0);
+}
+
+TEST(ToolBarLaidOutByItsParent, TakesTheFocusAndPassesItOnWithTab) {
+    headless::UseVirtualClock();
+    SetGlobalTheme(0);
+    for (bool shift : {false, true}) {
+        SCOPED_TRACE(shift);
+        BarHost host(400);
+        host.before.SetFocus();
+        // Focused, the bar tracks the keyboard from its first command and remembers where the
+        // focus came from, once.
+        host.bar->SetFocus();
+        EXPECT_EQ(host.bar->GetTrackingMode(), 1);
+        EXPECT_EQ(host.bar->m_nSelected, 0);
+        EXPECT_EQ(host.bar->m_pPopupOwner, &host.before);
+        host.after.SetFocus();
+        host.bar->SetFocus();
+        EXPECT_EQ(host.bar->m_pPopupOwner, &host.before);
+        // The keys that move along the bar move along it; Tab leaves it for the next control,
+        // Shift+Tab for the previous one.
+        headless::PressKey(VK_DOWN);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(host.bar->m_nSelected, 1);
+        EXPECT_EQ(::GetFocus(), host.bar->m_hWnd);
+        if (shift)
+            headless::PressKey(VK_TAB, {VK_SHIFT});
+        else
+            headless::PressKey(VK_TAB);
+        headless::PumpUntilIdle();
+        EXPECT_EQ(::GetFocus(), shift ? host.before.m_hWnd : host.after.m_hWnd);
+        EXPECT_EQ(host.bar->GetTrackingMode(), 0);
+        EXPECT_EQ(host.bar->m_nSelected, -1);
+    }
+    // A bar that can be moved only remembers the focus; it does not start tracking.
+    BarHost host(400, 0x3F, true);
+    host.before.SetFocus();
+    host.bar->SetFocus();
+    EXPECT_EQ(host.bar->GetTrackingMode(), 0);
+    EXPECT_EQ(host.bar->m_pPopupOwner, &host.before);
+}
+
+namespace {
+
+// Notes what a floating bar is told about its frame's activation.
+class FloatStatusProbe : public CTKPToolBar {
+public:
+    std::vector<WPARAM> m_status;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        if (message == WM_FLOATSTATUS)
+            m_status.push_back(wParam);
+        return CTKPToolBar::OnWndMsg(message, wParam, lParam, pResult);
+    }
+};
+
+// A window owned by the frame that answers whether it floats in step with it.
+LRESULT CALLBACK SyncActiveProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_FLOATSTATUS && wParam == FS_SYNCACTIVE)
+        return ::GetWindowLongPtrW(hWnd, GWLP_USERDATA);
+    return ::DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(ToolBarFrame, AFloatingWindowStartsInStepWithItsFramesActivation) {
+    const LPCWSTR plain = tktest::RegisterPlainWindowClass(u"ToolBarTestOther");
+    const LPCWSTR synced = tktest::RegisterPlainWindowClass(u"ToolBarTestSynced", nullptr, SyncActiveProc);
+    const struct {
+        const char* name;
+        int front; // 0 the frame, 1 a window of its own, 2 its popup in step, 3 its popup not in step
+        WPARAM status;
+    } cases[] = {
+        {"frame in front", 0, FS_ACTIVATE},
+        {"another window in front", 1, FS_DEACTIVATE},
+        {"the frame's popup in step with it", 2, FS_ACTIVATE},
+        {"the frame's popup going its own way", 3, FS_DEACTIVATE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND other = nullptr;
+        if (c.front == 1)
+            other = ::CreateWindowExW(0, plain, u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                      nullptr, nullptr, nullptr);
+        if (c.front >= 2) {
+            other = ::CreateWindowExW(0, synced, u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, frame->m_hWnd, nullptr,
+                                      nullptr, nullptr);
+            ::SetWindowLongPtrW(other, GWLP_USERDATA, c.front == 2 ? 1 : 0);
+        }
+        ::SetForegroundWindow(other ? other : frame->m_hWnd);
+        headless::PumpUntilIdle();
+        auto* probe = new FloatStatusProbe;
+        probe->SetCommandBars(bars);
+        probe->SetPosition(TKP_BARPOS_FLOATING);
+        ASSERT_TRUE(probe->CreateFloatingWindow(frame, TRUE));
+        ASSERT_FALSE(probe->m_status.empty());
+        EXPECT_EQ(probe->m_status.front(), c.status);
+        // Made active, it leaves its caption alone; made inactive, the default.
+        EXPECT_EQ(::SendMessageW(probe->m_hWnd, WM_NCACTIVATE, TRUE, 0), 0);
+        probe->InternalRelease();
+        if (other)
+            ::DestroyWindow(other);
+    }
+    // A docked bar's window is told nothing.
+    auto* probe = new FloatStatusProbe;
+    probe->SetCommandBars(bars);
+    ASSERT_TRUE(probe->CreateBarWindow(bars->GetDockBar(0)));
+    EXPECT_TRUE(probe->m_status.empty());
+    probe->InternalRelease();
 }
