@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/sector_reader.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace {
@@ -82,20 +83,32 @@ void FollowFatChain(DWORD firstCluster, DWORD maxCount, int fatCopy)
     }
 }
 
+void WalkDirectoryChain(DWORD firstCluster, const std::function<bool(DWORD)>& visit)
+{
+    t_cache.sector = ~0ULL;
+    // No directory holds more than 65536 entries (2 MiB), nor more clusters than the volume has; the visited set
+    // ends cycles earlier. Clusters are taken only as the directory is read: a chain that runs on past its end (a
+    // cross-linked directory, a FAT overwritten with a file's chain) is not walked for every folder that starts on it.
+    const ULONGLONG clusterBytes = ULONGLONG(PartitionParams.SectorsPerCluster ? PartitionParams.SectorsPerCluster : 1) *
+                                   SECTOR_SIZE;
+    const ULONGLONG limit = std::min(FatClusterLimit(), (kMaxDirectoryBytes + clusterBytes - 1) / clusterBytes);
+    std::unordered_set<DWORD> visited{firstCluster};
+    DWORD cluster = firstCluster;
+    if (!visit(cluster))
+        return;
+    for (ULONGLONG n = 1; n < limit; ++n) {
+        DWORD next;
+        if (!ReadFatEntry(cluster, 1, &next) || IsFatChainEnd(next) || !visited.insert(next).second || !visit(next))
+            return;
+        cluster = next;
+    }
+}
+
 void FollowFatChainShort(DWORD firstCluster)
 {
     FreeClusterChain();
-    t_cache.sector = ~0ULL;
-    AppendClusterNode(firstCluster);
-    const ULONGLONG limit = FatClusterLimit();
-    std::unordered_set<DWORD> visited{firstCluster};
-    DWORD cluster = firstCluster;
-    // A chain cannot hold more clusters than the volume has; the visited set ends cycles earlier.
-    for (ULONGLONG n = 0; n < limit; ++n) {
-        DWORD next;
-        if (!ReadFatEntry(cluster, 1, &next) || IsFatChainEnd(next) || !visited.insert(next).second)
-            return;
-        AppendClusterNode(next);
-        cluster = next;
-    }
+    WalkDirectoryChain(firstCluster, [](DWORD cluster) {
+        AppendClusterNode(cluster);
+        return true;
+    });
 }

@@ -13,6 +13,7 @@
 #include "win32/kernel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,44 @@ bool SameText(const WCHAR* a, const WCHAR* b)
 }
 
 std::u16string Blanks(size_t n) { return std::u16string(n, u' '); }
+
+// The first 1 MiB of the documents found one after another. A document that starts inside the bytes read for the
+// one before takes them over, so a run of documents close together (or of sectors that only look like documents)
+// is not read 2048 times over.
+class OfficeProbe {
+public:
+    const WCHAR* Guess(ULONGLONG sector)
+    {
+        const ULONGLONG deviceSectors = SelectedDeviceSectors();
+        DWORD available = kOfficeProbeSectors;
+        if (deviceSectors)
+            available = static_cast<DWORD>(
+                std::min<ULONGLONG>(kOfficeProbeSectors, deviceSectors > sector ? deviceSectors - sector : 0));
+        DWORD kept = 0;
+        if (sector >= start_ && sector < start_ + count_) {
+            const DWORD skip = static_cast<DWORD>(sector - start_);
+            kept = std::min(count_ - skip, available);
+            std::memmove(document_.data(), document_.data() + static_cast<size_t>(skip) * SECTOR_SIZE,
+                         static_cast<size_t>(kept) * SECTOR_SIZE);
+        }
+        // Sectors that cannot be read arrive as zeros, which the reader takes as a document without a readable
+        // AppName.
+        for (DWORD done = kept; done < available; done += kOfficeProbeChunk) {
+            const DWORD count = std::min(kOfficeProbeChunk, available - done);
+            ReadSectors(SelectedDevicePath(), sector + done, count,
+                        document_.data() + static_cast<size_t>(done) * SECTOR_SIZE);
+        }
+        start_ = sector;
+        count_ = available;
+        return OfficeExtensionForAppName(
+            ReadSummaryAppName(document_.data(), static_cast<size_t>(available) * SECTOR_SIZE));
+    }
+
+private:
+    std::vector<BYTE> document_ = std::vector<BYTE>(static_cast<size_t>(kOfficeProbeSectors) * SECTOR_SIZE, 0);
+    ULONGLONG start_ = 0;
+    DWORD count_ = 0;
+};
 
 class TracingSink final : public TraceSweepSink {
 public:
@@ -101,7 +140,7 @@ public:
         if (SameText(extension, u".doc")) {
             // A workbook found by the shared compound-file signature is named and grouped as the workbook type
             // it is, not under the document type whose signature happened to match first.
-            const WCHAR* guess = GuessOfficeExtension(sector);
+            const WCHAR* guess = office_.Guess(sector);
             for (const TracedRecord* other : nodes_)
                 if (SameText(other->Extension, guess)) {
                     extension = guess;
@@ -123,6 +162,7 @@ public:
 private:
     const std::vector<TracedRecord*>& nodes_;
     ULONGLONG end_;
+    OfficeProbe office_;
     DWORD fileNumber_ = 0;
     UINT lastPercent_ = ~0u;
     uint64_t polls_ = 0;
@@ -188,18 +228,7 @@ void BuildTracedResult()
 
 const WCHAR* GuessOfficeExtension(ULONGLONG sector)
 {
-    // The document is read straight into memory; sectors that cannot be read arrive as zeros, which the reader
-    // takes as a document without a readable AppName.
-    std::vector<BYTE> document(static_cast<size_t>(kOfficeProbeSectors) * SECTOR_SIZE, 0);
-    ULONGLONG deviceSectors = SelectedDeviceSectors();
-    DWORD available = kOfficeProbeSectors;
-    if (deviceSectors)
-        available = static_cast<DWORD>(std::min<ULONGLONG>(kOfficeProbeSectors, deviceSectors > sector ? deviceSectors - sector : 0));
-    for (DWORD done = 0; done < available; done += kOfficeProbeChunk) {
-        DWORD count = std::min(kOfficeProbeChunk, available - done);
-        ReadSectors(SelectedDevicePath(), sector + done, count, document.data() + static_cast<size_t>(done) * SECTOR_SIZE);
-    }
-    return OfficeExtensionForAppName(ReadSummaryAppName(document.data(), static_cast<size_t>(available) * SECTOR_SIZE));
+    return OfficeProbe().Guess(sector);
 }
 
 TraceSweepResult TraceFiles()

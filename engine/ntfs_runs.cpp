@@ -168,8 +168,7 @@ bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, D
     auto append = [&](ULONGLONG length, ULONGLONG start) {
         if (MftRuns.Count() >= kMaxMftRuns || length > 0xFFFFFFFFULL || start > 0xFFFFFFFFULL)
             return false;
-        MftRuns.Lengths.push_back(DWORD(length));
-        MftRuns.Starts.push_back(DWORD(start));
+        MftRuns.Append(DWORD(length), DWORD(start));
         return true;
     };
     for (const DataRun& run : runs) {
@@ -186,8 +185,23 @@ bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, D
         }
         const ULONGLONG lcn = ULONGLONG(run.Lcn);
         const ULONGLONG inside = lcn >= b.VolumeClusters ? 0 : std::min(clusters, b.VolumeClusters - lcn);
-        if (inside && !append(inside * spc, partitionStart + lcn * spc))
-            return false;
+        // Clusters an earlier run already gave hold no further records: a damaged list that names the same
+        // clusters again and again would have them read (and their files listed) once for every time.
+        for (ULONGLONG at = lcn; at < lcn + inside;) {
+            auto next = b.Covered.upper_bound(at);
+            ULONGLONG until = next == b.Covered.end() ? lcn + inside : std::min(lcn + inside, next->first);
+            bool repeated = false;
+            if (next != b.Covered.begin() && std::prev(next)->second > at) {
+                until = std::min(lcn + inside, std::prev(next)->second);
+                repeated = true;
+                ++b.Repeated;
+            } else {
+                b.Covered.emplace(at, until);
+            }
+            if (!append((until - at) * spc, repeated ? 0 : partitionStart + at * spc))
+                return false;
+            at = until;
+        }
         if (inside < clusters) {
             ++b.Dropped;
             if (!append((clusters - inside) * spc, 0))
@@ -275,19 +289,15 @@ DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, 
 int MftRecordToSector(DWORD recordNumber, DWORD* sector)
 {
     const ULONGLONG offset = 2ULL * recordNumber;
-    ULONGLONG before = 0;
-    for (DWORD i = 0; i < MftRuns.Count(); ++i) {
-        const ULONGLONG length = MftRuns.Lengths[i];
-        if (before + length > offset) {
-            if (MftRuns.Starts[i] == 0)
-                return 0;
-            const ULONGLONG s = MftRuns.Starts[i] + (offset - before);
-            if (s > 0xFFFFFFFFULL)
-                return 0;
-            *sector = DWORD(s);
-            return 1;
-        }
-        before += length;
-    }
-    return 0;
+    const auto run = std::upper_bound(MftRuns.Ends.begin(), MftRuns.Ends.end(), offset);
+    if (run == MftRuns.Ends.end())
+        return 0;
+    const size_t i = size_t(run - MftRuns.Ends.begin());
+    if (MftRuns.Starts[i] == 0)
+        return 0;
+    const ULONGLONG s = MftRuns.Starts[i] + (offset - (*run - MftRuns.Lengths[i]));
+    if (s > 0xFFFFFFFFULL)
+        return 0;
+    *sector = DWORD(s);
+    return 1;
 }

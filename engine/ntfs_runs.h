@@ -3,6 +3,7 @@
 
 #include "win32/types.h"
 
+#include <map>
 #include <vector>
 
 struct DataRun {
@@ -31,11 +32,20 @@ int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunLis
 struct MftRunTable {
     std::vector<DWORD> Lengths;
     std::vector<DWORD> Starts;
+    // The MFT's sectors up to the end of each run, so a record is found by a search, not a walk of every run.
+    std::vector<ULONGLONG> Ends;
     DWORD Count() const { return DWORD(Lengths.size()); }
+    void Append(DWORD length, DWORD start)
+    {
+        Ends.push_back((Ends.empty() ? 0 : Ends.back()) + length);
+        Lengths.push_back(length);
+        Starts.push_back(start);
+    }
     void Clear()
     {
         Lengths.clear();
         Starts.clear();
+        Ends.clear();
     }
 };
 extern MftRunTable MftRuns;
@@ -49,10 +59,13 @@ DWORD BuildMftRunTable(DWORD partitionStart, const char* devicePath, DWORD mftSe
 struct MftRunBounds {
     ULONGLONG VolumeClusters = ~0ULL;
     ULONGLONG SectorsLeft = ~0ULL;
-    DWORD Dropped = 0; // runs, or parts of runs, that lay outside the volume
+    DWORD Dropped = 0;  // runs, or parts of runs, that lay outside the volume
+    DWORD Repeated = 0; // runs, or parts of runs, over clusters an earlier run already gave
+    std::map<ULONGLONG, ULONGLONG> Covered; // clusters given so far: first -> first past the range
 };
 // Appends runs (in clusters) to the table as sectors; false when the table is full, a start does not fit or the
-// bounds' size is reached. Clusters outside the volume become holes, so later records keep their numbers.
+// bounds' size is reached. Clusters outside the volume, and clusters an earlier run already gave, become holes, so
+// later records keep their numbers.
 bool AppendMftRuns(const std::vector<DataRun>& runs, ULONGLONG partitionStart, DWORD sectorsPerCluster,
                    MftRunBounds* bounds = nullptr);
 // The sector of MFT record r; 0 when the table holds no such run.

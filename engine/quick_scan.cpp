@@ -51,29 +51,23 @@ std::u16string Decimal(ULONGLONG v)
 // and "..", else the cluster no longer holds this directory and nothing of it is taken.
 void ParseFatFolder(DWORD firstCluster, DWORD parentId, DWORD deleted, bool isRoot)
 {
-    FollowFatChainShort(firstCluster);
-    std::vector<DWORD> clusters;
-    for (ClusterNode* n = ClusterChainHead; n; n = n->Next)
-        clusters.push_back(n->Value);
-    FreeClusterChain();
     FatDirWalk walk;
     int end = 0;
     BYTE sector[SECTOR_SIZE];
     bool first = true;
     const DWORD spc = PartitionParams.SectorsPerCluster;
-    for (DWORD c : clusters) {
+    WalkDirectoryChain(firstCluster, [&](DWORD c) {
         for (DWORD i = 0; i < spc && !end; ++i) {
             const ULONGLONG s = PartitionParams.DataOrigin + ULONGLONG(c) * spc + i;
             std::memset(sector, 0, sizeof sector);
             ReadSectors(SelectedDevicePath(), s, 1, sector);
             if (first && !isRoot && !(sector[0] == '.' && sector[1] == ' ' && sector[32] == '.' && sector[33] == '.'))
-                return;
+                return false;
             ParseFatDirectory(sector, parentId, &end, DWORD(s), deleted, first && !isRoot ? 2 : 0, &walk);
             first = false;
         }
-        if (end)
-            break;
-    }
+        return !end;
+    });
 }
 
 // The first name a record or its extension records give, in the usual namespace order.

@@ -91,27 +91,23 @@ bool ParseRun(ULONGLONG first, DWORD count, DWORD parentId, DWORD deleted, int f
 // A directory along its chain in runs of at most eight sectors per cluster.
 void ParseFatChain(DWORD firstCluster, DWORD parentId, DWORD deleted, bool isRoot)
 {
-    FollowFatChainShort(firstCluster);
-    std::vector<DWORD> clusters;
-    for (ClusterNode* n = ClusterChainHead; n; n = n->Next)
-        clusters.push_back(n->Value);
-    FreeClusterChain();
     const DWORD spc = PartitionParams.SectorsPerCluster;
     const DWORD run = spc < kRunSectors ? spc : kRunSectors;
     FatDirWalk walk;
     bool first = true;
-    for (DWORD c : clusters) {
+    WalkDirectoryChain(firstCluster, [&](DWORD c) {
         ULONGLONG at;
         if (!ClusterSector(c, &at))
-            return;
+            return false;
         for (DWORD offset = 0; offset < spc; offset += run) {
             const DWORD count = spc - offset < run ? spc - offset : run;
             const bool opening = first && !isRoot;
             if (!ParseRun(at + offset, count, parentId, deleted, opening ? 2 : 0, &walk, opening))
-                return;
+                return false;
             first = false;
         }
-    }
+        return true;
+    });
 }
 
 std::u16string DirName(ULONGLONG number) { return u"Dir" + Decimal(number); }

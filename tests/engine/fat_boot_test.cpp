@@ -307,4 +307,32 @@ TEST_F(FatChainTest, DirectoriesLongerThanAHundredClustersAreFollowedWhole)
     FreeClusterChain();
 }
 
+// A chain that runs on past the largest directory a volume can hold (65536 entries, 2 MiB) is cut there, and a
+// directory's chain is looked up only as far as its reader goes: a FAT overwritten with one long chain does not have
+// every folder that starts on it walked to the volume's end.
+TEST_F(FatChainTest, DirectoryChainsEndAtTheLargestDirectoryOrWhereTheReaderStops)
+{
+    Layout(FS_KIND_FAT32);
+    PartitionParams.SectorsPerCluster = 128;
+    PartitionParams.SectorCount = 200000;
+    for (DWORD c = 10; c < 2500; ++c)
+        Link(c, c + 1);
+    Store();
+    FollowFatChainShort(10);
+    auto chain = Chain();
+    ASSERT_EQ(chain.size(), 32u); // 2 MiB of 64 KiB clusters
+    EXPECT_EQ(chain.back(), 41u);
+    FreeClusterChain();
+
+    PartitionParams.SectorsPerCluster = 1;
+    std::vector<DWORD> seen;
+    dovemark::device_hooks::ResetRequestedSectors();
+    WalkDirectoryChain(10, [&](DWORD c) {
+        seen.push_back(c);
+        return seen.size() < 3;
+    });
+    EXPECT_EQ(seen, (std::vector<DWORD>{10, 11, 12}));
+    EXPECT_EQ(dovemark::device_hooks::RequestedSectors(), 1u); // the FAT's first sector, not its twenty
+}
+
 } // namespace

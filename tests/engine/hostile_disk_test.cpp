@@ -3,12 +3,14 @@
 // reads, writes or undefined arithmetic.
 #include "engine/fat_boot.h"
 #include "engine/fat_directory.h"
+#include "engine/file_tracing.h"
 #include "engine/full_scan.h"
 #include "engine/ntfs_record.h"
 #include "engine/ntfs_runs.h"
 #include "engine/partition_table.h"
 #include "engine/quick_scan.h"
 #include "engine/recovery_writer.h"
+#include "engine/scan_control.h"
 #include "engine/snapshot_file.h"
 #include "attached_disk.h"
 #include "crafted.h"
@@ -235,19 +237,24 @@ public:
     }
 };
 
-// An NTFS volume of 4096 sectors (512 clusters of 8) whose $MFT claims one run of 0xFFFFFF clusters: the quick scan
-// reads the MFT only inside the volume and only as far as $MFT's own size, and says when it left runs out.
+// An NTFS volume of 4096 sectors (512 clusters of 8) whose $MFT claims one run of 0xFFFFFF clusters, or names its
+// own clusters four times over: the quick scan reads the MFT only inside the volume, only as far as $MFT's own size
+// and each cluster once (so each record is listed once), and says when it left runs out.
 TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
 {
     struct Case {
         const char* what;
+        std::vector<BYTE> runs;
         ULONGLONG realSize;
         ULONGLONG recordSectors; // the MFT's sectors the table maps to the disk
         bool told;
     };
+    const std::vector<BYTE> huge = {0x13, 0xFF, 0xFF, 0xFF, 0x04, 0x00};
     const Case cases[] = {
-        {"a size of 2^40", 1ULL << 40, 4096 - 32, true},
-        {"a size of 48 records", 48 * 1024, 96, false},
+        {"a size of 2^40", huge, 1ULL << 40, 4096 - 32, true},
+        {"a size of 48 records", huge, 48 * 1024, 96, false},
+        {"the same clusters four times", {0x11, 0x06, 0x04, 0x11, 0x06, 0x00, 0x11, 0x06, 0x00, 0x11, 0x03, 0x03, 0x00},
+         1ULL << 20, 48, false},
     };
     for (const Case& c : cases) {
         CraftedImage disk(4096);
@@ -263,7 +270,7 @@ TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
         disk.Write(0, boot);
         MftRecord mft(1);
         mft.Resident(ATTR_FILE_NAME, FileNameValue(u"$MFT", 5, 3));
-        mft.NonResident(ATTR_DATA, {0x13, 0xFF, 0xFF, 0xFF, 0x04, 0x00}, c.realSize);
+        mft.NonResident(ATTR_DATA, c.runs, c.realSize);
         disk.Write(32, mft.Finish());
         MftRecord root(3);
         root.Resident(ATTR_FILE_NAME, FileNameValue(u".", 5, 3));
@@ -287,6 +294,7 @@ TEST(HostileDisk, MftRunsStayInsideTheVolumeAndTheMftSize)
         const bool told = std::find(ui.Status.begin(), ui.Status.end(),
                                     std::u16string(u"主文件表（MFT）的部分数据位于卷外，已略过。")) != ui.Status.end();
         EXPECT_EQ(told, c.told) << c.what;
+        EXPECT_EQ(FoundFileCount, 1u) << c.what; // $MFT itself
         FreeScanResultLists();
     }
     PartitionParams = {};
@@ -398,6 +406,38 @@ TEST(HostileDisk, IndexRecordSizeBytesOutOfRangeAreNotNtfs)
         EXPECT_EQ(FullScanVolumeCount, volumes) << std::hex << int(field);
         ResetFullScanLists();
     }
+}
+
+// ---- Tracing: documents named from their first 1 MiB ---------------------------------------------------------
+
+// A disk of 8192 sectors whose first 4000 all begin with the compound-document signature: each is traced, and the
+// 1 MiB each one is named from is read once for the run, not 2048 sectors again for every one of them.
+TEST(HostileDisk, DocumentsCloseTogetherAreNotReadOnceForEach)
+{
+    CraftedImage disk(8192);
+    std::vector<BYTE> looksLikeDocuments(4000 * SECTOR_SIZE, 0);
+    static const BYTE signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    for (size_t s = 0; s < 4000; ++s)
+        std::memcpy(&looksLikeDocuments[s * SECTOR_SIZE], signature, sizeof signature);
+    disk.Write(0, looksLikeDocuments);
+    AttachedDisks disks({disk.Path()});
+    RecordingUi ui;
+    FreeTracedFolders();
+    AddTracedFolder(u".doc", u"Word", 8, "d0cf11e0a1b11ae1", 0);
+    PartitionParams = {};
+    PartitionParams.SectorCount = 8192;
+    PartitionParams.BackupSector = 8191;
+    BeginScanRun();
+    dovemark::device_hooks::ResetRequestedSectors();
+    TraceFiles();
+    ULONGLONG traced = 0;
+    for (TracedFileRecord* t = TracedFileHead; t; t = t->Next)
+        ++traced;
+    EXPECT_EQ(traced, 4000u);
+    EXPECT_LE(dovemark::device_hooks::RequestedSectors(), 3u * 8192);
+    FreeTracedFiles();
+    FreeTracedFolders();
+    PartitionParams = {};
 }
 
 } // namespace

@@ -791,19 +791,19 @@ RECT CTKPCommandBar::GetWindowScreenRect() const
 
 SIZE CTKPCommandBar::GetIconSize() const
 {
-    if (m_szIcons.cx > 0)
-        return m_szIcons;
-    if (CTKPCommandBars* bars = GetCommandBars()) {
-        CTKPCommandBarsSettings* options = bars->GetCommandBarsOptions();
-        if (m_barType == TKP_BARTYPE_POPUP)
-            return options->szPopupIcons;
-        const SIZE own = options->bLargeIcons ? options->szLargeIcons : options->szIcons;
-        if (own.cx > 0)
-            return own;
-        if (options->bLargeIcons)
-            return SIZE{24, 24};
-    }
-    return SIZE{16, 16};
+    const BOOL own = m_szIcons.cx > 0;
+    CTKPCommandBars* bars = GetCommandBars();
+    if (!bars)
+        return own ? m_szIcons : SIZE{16, 16};
+    CTKPCommandBarsSettings* options = bars->GetCommandBarsOptions();
+    if (m_barType == TKP_BARTYPE_POPUP)
+        return own ? m_szIcons : options->szPopupIcons;
+    SIZE size = own ? m_szIcons : options->szIcons.cx > 0 ? options->szIcons : SIZE{16, 16};
+    // Large icons, unless the bar keeps buttons of its own size: the size the options give, else
+    // twice the usual one.
+    if (options->bLargeIcons && m_szButtons.cx <= 0)
+        size = options->szLargeIcons.cx > 0 ? options->szLargeIcons : SIZE{size.cx * 2, size.cy * 2};
+    return size;
 }
 
 SIZE CTKPCommandBar::GetButtonSize() const

@@ -17,6 +17,8 @@ namespace {
 
 // What the expand button adds along the bar.
 constexpr int kExpandButtonLength = 11;
+// Posted to a torn-off bar that was hidden: the bar leaves its command bars.
+constexpr UINT TKP_WM_REMOVETORNOFF = WM_APP + 0x2D0;
 
 } // namespace
 
@@ -46,15 +48,30 @@ BOOL CTKPToolBar::SetButtons(const UINT* ids, int count)
     if (!ids && count)
         return FALSE;
     m_pControls->RemoveAll();
+    // The site may make a control itself, or change the id or type of the one made.
+    CWnd* site = GetSite();
+    const HWND siteWnd = site ? site->m_hWnd : nullptr;
     BOOL beginGroup = FALSE;
     for (int i = 0; i < count; ++i) {
         if (!ids[i]) {
             beginGroup = TRUE;
             continue;
         }
-        CTKPControl* control = m_pControls->Add(TKP_CONTROL_BUTTON, ids[i]);
+        TKP_MENU_ITEM_REQUEST request{ids[i], nullptr, 1, i, nullptr, this, m_strTitle, TKP_CONTROL_BUTTON, 0};
+        CTKPControl* control = nullptr;
+        if (siteWnd && ::SendMessageW(siteWnd, TKP_WM_CONTROLFROMMENU, 0, LPARAM(&request)) && request.pControl) {
+            control = m_pControls->AddControl(request.pControl, request.nID);
+        } else {
+            control = m_pControls->Add(request.nType, request.nID);
+            if (control)
+                control->m_dwTag = DWORD(request.reserved2);
+        }
+        if (!control)
+            continue;
         control->m_bBeginGroup = beginGroup;
         beginGroup = FALSE;
+        if (siteWnd)
+            ::SendMessageW(siteWnd, TKP_WM_CONTROLFROMMENUDONE, 0, LPARAM(control));
     }
     return TRUE;
 }
@@ -62,8 +79,11 @@ BOOL CTKPToolBar::SetButtons(const UINT* ids, int count)
 BOOL CTKPToolBar::LoadToolBar(UINT id, BOOL loadIcons)
 {
     CTKPToolBarResource resource;
-    if (!GetResourceLoader().LoadToolBar(resource, id))
+    if (!GetResourceLoader().LoadToolBar(resource, id)) {
+        // A bar whose resource is missing is left empty, not with the controls it had.
+        m_pControls->RemoveAll();
         return FALSE;
+    }
     m_nResourceId = id;
     if (!SetButtons(resource.items.data(), int(resource.items.size())))
         return FALSE;
@@ -94,6 +114,14 @@ void CTKPToolBar::SetVisible(BOOL visible)
     if (bars)
         if (CWnd* site = GetSite(); site && site->m_hWnd)
             ::SendMessageW(site->m_hWnd, 10325, WPARAM(this), LPARAM(visible));
+    // A torn-off bar is not kept once closed. Its own close button may be what hides it, so with
+    // a window the bar goes only when the message loop comes back to it.
+    if (!visible && m_bTearOff && bars) {
+        if (m_hWnd)
+            ::PostMessageW(m_hWnd, TKP_WM_REMOVETORNOFF, 0, 0);
+        else
+            bars->Remove(this);
+    }
 }
 
 BOOL CTKPToolBar::CreateBarWindow(CWnd* parent)
@@ -364,7 +392,17 @@ BEGIN_MESSAGE_MAP(CTKPToolBar, CTKPCommandBar)
     ON_MESSAGE(WM_NCLBUTTONDOWN, OnNcLButtonDown)
     ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
     ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
+    ON_MESSAGE(TKP_WM_REMOVETORNOFF, OnRemoveTornOff)
 END_MESSAGE_MAP()
+
+LRESULT CTKPToolBar::OnRemoveTornOff(WPARAM, LPARAM)
+{
+    // Shown again meanwhile, it stays. Nothing up the stack uses the bar when it goes here.
+    if (!m_bVisible && m_bTearOff)
+        if (CTKPCommandBars* bars = GetCommandBars())
+            bars->Remove(this);
+    return 0;
+}
 
 LRESULT CTKPToolBar::OnNcCreateMsg(WPARAM, LPARAM)
 {

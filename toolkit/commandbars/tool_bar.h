@@ -112,6 +112,7 @@ protected:
     // A bar laid out by its parent window itself, not by a dock bar: it takes the top of what is
     // left, across the whole width.
     afx_msg LRESULT OnSizeParent(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnRemoveTornOff(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 protected:

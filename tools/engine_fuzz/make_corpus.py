@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed inputs of the engine's fuzz targets into corpus/<target>/ (run from any folder)."""
+"""Writes the seed inputs of the engine's fuzz targets into corpus/<target>/ (run from any folder). The whole-disk
+target's seeds are larger and are not kept with the sources: `make_corpus.py --disks FOLDER` writes them there."""
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -218,3 +220,211 @@ save("bitmap", "fields32.bmp", b"\x0c" + bmp(1, -2, 32, bytes(8), compression=3,
 icon_dib = struct.pack("<IiiHHIIiiII", 40, 16, 32, 1, 32, 0, 0, 0, 0, 0, 0) + bytes(16 * 16 * 4) + bytes(16 * 4)
 icon = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 16, 0, 0, 1, 32, len(icon_dib), 22) + icon_dib
 save("bitmap", "icon.ico", b"\x01" + icon)
+
+# ---- text and ".mht" archives (the first byte picks the code page: 0 GBK, 1 Western, 2 UTF-8) -------------------
+
+save("text", "gbk.txt", b"\x00" + "数据恢复 report, 第二版".encode("gbk") + b"\x81\x7f\xff\x80")
+save("text", "utf8.txt", b"\x02" + "数据 ≠ data \U0001F600".encode("utf-8") + b"\xed\xa0\x80\xf4\x90")
+save("text", "page.mht", b"\x02" + b"""MIME-Version: 1.0
+Content-Type: multipart/related; boundary="----=_NextPart_01"
+
+------=_NextPart_01
+Content-Type: image/png
+Content-Transfer-Encoding: base64
+
+iVBORw0KGgo=
+------=_NextPart_01
+Content-Type: text/html; charset="utf-8"
+Content-Transfer-Encoding: quoted-printable
+Content-Location: file:///C:/page.htm
+
+<html><body>caf=C3=A9 =
+line</body></html>
+------=_NextPart_01--
+""".replace(b"\n", b"\r\n"))
+save("text", "single.mht", b"\x00Content-Type: text/html;\r\n charset=gb2312\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+     b"PGI+1tDOxDwvYj4=")
+
+# ---- whole disks ----------------------------------------------------------------------------------------------
+# Small disks for the disk target, each with the damage a mutation seldom builds on its own: chains and folders
+# that loop, names out of order, partition chains that loop or reach past the disk, layouts no volume can have.
+
+DISKS = sys.argv[2] if len(sys.argv) > 2 and sys.argv[1] == "--disks" else None
+
+
+def save_disk(name, data):
+    if DISKS:
+        os.makedirs(DISKS, exist_ok=True)
+        with open(os.path.join(DISKS, name), "wb") as f:
+            f.write(data)
+
+
+class Disk:
+    def __init__(self, sectors):
+        self.b = bytearray(sectors * 512)
+
+    def put(self, sector, data):
+        self.b[sector * 512:sector * 512 + len(data)] = data
+
+    def bytes(self):
+        return bytes(self.b)
+
+
+def mbr(entries, signature=True):
+    s = bytearray(512)
+    for i, (kind, first, count) in enumerate(entries):
+        struct.pack_into("<4xB3xII", s, 0x1BE + 16 * i, kind, first, count)
+    if signature:
+        s[510:512] = b"\x55\xaa"
+    return bytes(s)
+
+
+def fat16_boot(spc=1, reserved=1, root_entries=16, fat_size=1, total=127, fats=2):
+    s = bytearray(512)
+    s[0:3] = b"\xeb\x3c\x90"
+    struct.pack_into("<HBHBHHBHHHII", s, 0x0B, 512, spc, reserved, fats, root_entries, total, 0xF8, fat_size, 63, 255,
+                     0, 0)
+    s[0x36:0x3E] = b"FAT16   "
+    s[510:512] = b"\x55\xaa"
+    return bytes(s)
+
+
+def fat32_boot(spc=1, reserved=8, fat_size=1, total=120, root=2):
+    s = bytearray(512)
+    s[0:3] = b"\xeb\x58\x90"
+    struct.pack_into("<HBHBHHBHHHII", s, 0x0B, 512, spc, reserved, 2, 0, 0, 0xF8, 0, 63, 255, 0, total)
+    struct.pack_into("<IHHI", s, 0x24, fat_size, 0, 0, root)
+    s[0x52:0x5A] = b"FAT32   "
+    s[510:512] = b"\x55\xaa"
+    return bytes(s)
+
+
+def fat16_table(chain):
+    t = bytearray(512)
+    for i, v in enumerate(chain):
+        struct.pack_into("<H", t, 2 * i, v)
+    return bytes(t)
+
+
+def fat32_table(chain):
+    t = bytearray(512)
+    for i, v in enumerate(chain):
+        struct.pack_into("<I", t, 4 * i, v)
+    return bytes(t)
+
+
+def dir_start(cluster, parent):
+    return short_entry(".          ", 0x10, cluster, 0) + short_entry("..         ", 0x10, parent, 0)
+
+
+# FAT16 in a partition from sector 1: FATs at 2 and 3, the root at 4, cluster 2 at sector 5.
+d = Disk(128)
+d.put(0, mbr([(6, 1, 127)]))
+d.put(1, fat16_boot())
+chain = [0xFFF8, 0xFFFF, 3, 0xFFFF, 0xFFFF, 0xFFFF, 7, 6, 5000, 0xFFFF, 0xFFFF]
+d.put(2, fat16_table(chain))
+d.put(3, fat16_table(chain))
+overlong = bytearray()
+name = short_entry("OVERLONGTXT", 0x20, 9, 10)
+for k in range(21, 0, -1):
+    e = bytearray(32)
+    e[0] = k | (0x40 if k == 21 else 0)
+    e[11] = 0x0F
+    e[13] = checksum(name)
+    struct.pack_into("<H", e, 1, 0x41)
+    overlong += e
+swapped = long_entries("out of order name.txt", short_entry("OUTOFO~1TXT", 0x20, 10, 10))
+swapped = swapped[32:64] + swapped[0:32]
+d.put(4, short_entry("FILE    BIN", 0x20, 2, 1000) + short_entry("SUB        ", 0x10, 4, 0) +
+      short_entry("LOOP    BIN", 0x20, 6, 100000) + short_entry("PAST    BIN", 0x20, 8, 4096) +
+      swapped + short_entry("OUTOFO~1TXT", 0x20, 10, 10))
+d.put(9, dir_start(4, 0) + short_entry("SELF       ", 0x10, 4, 0) + short_entry("PARENT     ", 0x10, 4, 0) +
+      bytes(overlong) + name)
+fat16_loops = d.bytes()
+save_disk("fat16_loops.img", fat16_loops)
+
+# FAT32 with no partition table: the root directory's chain loops (2 -> 3 -> 2) and a folder holds its parent.
+d = Disk(96)
+d.put(0, fat32_boot())
+d.put(6, fat32_boot())
+chain = [0x0FFFFFF8, 0x0FFFFFFF, 3, 2, 0x0FFFFFFF, 0x0FFFFFFF]
+d.put(8, fat32_table(chain))
+d.put(9, fat32_table(chain))
+d.put(10, short_entry("A       TXT", 0x20, 5, 300) + short_entry("DIR        ", 0x10, 4, 0))
+d.put(11, short_entry("B       TXT", 0x20, 5, 300))
+d.put(12, dir_start(4, 0) + short_entry("UP         ", 0x10, 2, 0) + short_entry("AGAIN      ", 0x10, 4, 0))
+save_disk("fat32_root_loop.img", d.bytes())
+
+# Extended boot records that link back to the first; logical and primary entries past the disk's end; a boot
+# sector with 0 sectors per cluster and one with 255.
+d = Disk(64)
+d.put(0, mbr([(5, 8, 100), (6, 40, 0xFFFFFFF0), (7, 5000, 10), (0x0C, 30, 20)]))
+d.put(8, mbr([(6, 2, 0xFFFFFF00), (5, 16, 8)]))
+d.put(24, mbr([(7, 3, 4), (5, 0, 8)]))
+d.put(10, fat16_boot(spc=0, total=30))
+d.put(27, fat16_boot(spc=255, reserved=0, fats=0, total=0))
+d.put(30, fat32_boot(spc=128, reserved=0xFFFF, fat_size=0xFFFFFFFF, total=0xFFFFFFFF, root=0xFFFFFFFF))
+d.put(40, fat16_boot(spc=64, reserved=1, root_entries=0xFFFF, fat_size=0xFFFF, total=0))
+save_disk("partition_loops.img", d.bytes())
+
+
+def ntfs_boot(spc=1, total=127, mft=16, mirror=48, index=0xF4):
+    s = bytearray(512)
+    s[0:3] = b"\xeb\x52\x90"
+    s[3:11] = b"NTFS    "
+    struct.pack_into("<HB", s, 0x0B, 512, spc)
+    struct.pack_into("<QQQbxxxb", s, 0x28, total, mft, mirror, -10, index - 256 if index > 127 else index)
+    s[510:512] = b"\x55\xaa"
+    return bytes(s)
+
+
+def indx_block(owner, vcn, child_vcn):
+    b = bytearray(4096)
+    b[0:4] = b"INDX"
+    struct.pack_into("<HH", b, 4, 0x28, 9)
+    struct.pack_into("<Q", b, 0x10, vcn)
+    struct.pack_into("<III", b, 0x18, 0x28, 0x28 + 0x68 + 0x18, 4096 - 24)
+    entry = bytearray(0x68)
+    struct.pack_into("<QHHB", entry, 0, 16, 0x68, 0x50, 1)
+    entry[0x10:0x10 + 0x4A] = file_name("x.txt", owner)[:0x4A]
+    struct.pack_into("<Q", entry, 0x60, child_vcn)
+    b[0x40:0x40 + len(entry)] = entry
+    struct.pack_into("<QHHB", b, 0x40 + 0x68, 0, 0x18, 0, 3)
+    struct.pack_into("<Q", b, 0x40 + 0x68 + 0x10, child_vcn)
+    usn = b[0x28:0x2A] = b"\x07\x00"
+    for s in range(1, 9):
+        b[0x28 + 2 * s:0x2A + 2 * s] = b[s * 512 - 2:s * 512]
+        b[s * 512 - 2:s * 512] = b"\x07\x00"
+    return bytes(b)
+
+
+# NTFS with no partition table, the MFT at sector 16: $MFT's runs name its own clusters twice over and reach past
+# the volume, the root's index allocation holds a block whose entry leads back to itself, and the file records
+# hold a run list with huge and negative steps, an attribute longer than the record, an attribute list naming
+# records that are not there, and an update-sequence array that does not fit.
+d = Disk(128)
+d.put(0, ntfs_boot())
+d.put(127, ntfs_boot())
+mft_runs = bytes([0x11, 0x20, 0x10, 0x11, 0x20, 0x00, 0x21, 0x10, 0x00, 0x80, 0x00])
+d.put(16, mft_record([resident(0x30, file_name("$MFT", 5)), non_resident(0x80, mft_runs, 1 << 20)]))
+d.put(26, mft_record([resident(0x30, file_name(".", 5)), resident(0x90, bytes(0x82), "$I30"),
+                      non_resident(0xA0, bytes([0x11, 0x08, 0x50, 0]), 4096, "$I30")], flags=3))
+d.put(32, mft_record([resident(0x30, file_name("runs.bin", 5)),
+                      non_resident(0x80, bytes([0x48, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x01,
+                                                0x11, 0x04, 0x80, 0x21, 0x02, 0x00, 0x80, 0]), 1 << 40)]))
+broken = bytearray(mft_record([resident(0x30, file_name("long.bin", 5)), resident(0x80, b"data")]))
+struct.pack_into("<I", broken, 0x38 + 0x68 + 4, 0x10000)
+d.put(34, bytes(broken))
+listed = b"".join(struct.pack("<IHBBQQH", 0x80, 0x20, 0, 0, vcn, 40 + vcn, 0) + bytes(6) for vcn in range(6))
+d.put(36, mft_record([resident(0x20, listed), resident(0x30, file_name("pieces.bin", 5))]))
+fixups = bytearray(mft_record([resident(0x30, file_name("fixup.bin", 5))]))
+struct.pack_into("<HH", fixups, 4, 0x3F0, 0x200)
+d.put(38, bytes(fixups))
+d.put(40, mft_record([resident(0x30, file_name("sub", 5)), resident(0x90, bytes(0x82), "$I30"),
+                      non_resident(0xA0, bytes([0x11, 0x08, 0x50, 0]), 4096, "$I30")], flags=3))
+d.put(80, indx_block(20, 0, 0))
+d.put(88, indx_block(26, 0, 0))
+save_disk("ntfs_loops.img", d.bytes())
+
+# The first FAT16 disk cut short after its root directory.
+save_disk("truncated.img", fat16_loops[:5 * 512 + 100])

@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the Word text reader: as a whole compound file when the first byte is even, else
-// straight as the document and table streams (split where the next two bytes say), so the block and piece
-// table checks are reached without a valid compound file around them.
+// Feeds arbitrary bytes to the Word text reader: as a whole compound file when the first byte is even (and to the
+// summary reader the tracing scan names documents by), else straight as the document and table streams (split where
+// the next two bytes say), so the block and piece table checks are reached without a valid compound file around them.
+#include "engine/compound_file.h"
 #include "preview/word_text_reader.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     std::u16string text;
     if (data[0] % 2 == 0) {
+        OfficeExtensionForAppName(ReadSummaryAppName(data + 1, size - 1));
         if (ReadWordText(data + 1, size - 1, text) == WordReadStatus::Ok)
             WordTextToRtf(text);
         return 0;

@@ -289,6 +289,10 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& out)
     };
     if (!rle && (pos > size || (size - pos) / pixelBytes < uint64_t(width) * uint64_t(height)))
         return false;
+    // A run packet (a header and one pixel) gives at most 128 pixels: the header's size is only believed as far as
+    // the bytes left can fill it, so a few bytes cannot make the reader allocate and clear a picture of 64M pixels.
+    if (rle && (pos > size || (size - pos) / (1 + pixelBytes) * 128 < uint64_t(width) * uint64_t(height)))
+        return false;
     if (!AllocateImage(out, width, height))
         return false;
     const size_t total = out.pixels.size();
@@ -352,8 +356,11 @@ bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out)
     // A plane's line holds width pixels of bpp bits each.
     if (uint64_t(lineBytes) * 8 < uint64_t(width) * bpp || lineBytes == 0)
         return false;
-    // Every scan line of every plane, decompressed; a file that ends early is damaged.
+    // Every scan line of every plane, decompressed; a file that ends early is damaged. A run (two bytes) gives at
+    // most 63 bytes, so lines longer than the file's bytes can fill are refused before anything is allocated.
     const size_t scan = size_t(lineBytes) * planes;
+    if ((size - 128) * (rle ? 32 : 1) < uint64_t(scan) * uint64_t(height))
+        return false;
     std::vector<uint8_t> lines(scan * size_t(height));
     size_t pos = 128, n = 0;
     while (n < lines.size()) {
@@ -456,6 +463,8 @@ bool DecodePnm(const uint8_t* data, size_t size, DecodedImage& out)
             return false;
     } else if (!ascii && (size - pos) / (sampleBytes * channels) < width * height) {
         return false;
+    } else if (ascii && size - pos < width * height * channels) {
+        return false; // every sample takes a character at least
     }
     if (!AllocateImage(out, int64_t(width), int64_t(height)))
         return false;

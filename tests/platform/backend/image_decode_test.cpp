@@ -4,8 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's allocation hooks (its header comes with clang only).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
+                                                        void (*onFree)(const volatile void*));
+#endif
 
 using namespace backend;
 namespace s = image_samples;
@@ -80,6 +88,30 @@ TEST_P(ImageDecodeTest, CutFilesAreRefusedSafely)
 
 INSTANTIATE_TEST_SUITE_P(Formats, ImageDecodeTest, ::testing::ValuesIn(kFormats));
 
+// The largest single allocation made while `f` runs; 0 when the build cannot tell (no AddressSanitizer).
+size_t LargestAllocationDuring(const std::function<void()>& f)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    static std::atomic<size_t> largest{0};
+    static std::atomic<bool> armed{false};
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(
+        [](const volatile void*, size_t n) {
+            if (armed.load())
+                for (size_t seen = largest.load(); n > seen && !largest.compare_exchange_weak(seen, n);) {
+                }
+        },
+        [](const volatile void*) {});
+    largest = 0;
+    armed = installed;
+    f();
+    armed = false;
+    return largest;
+#else
+    f();
+    return 0;
+#endif
+}
+
 void Set16(std::vector<uint8_t>& v, size_t at, unsigned x, bool bigEndian = false)
 {
     v[at + (bigEndian ? 1 : 0)] = uint8_t(x);
@@ -148,6 +180,35 @@ TEST(ImageDecodeCaps, HugeDimensionsAreRefused)
     EXPECT_TRUE(ImageSizeAllowed(30000, 2000));
     EXPECT_FALSE(ImageSizeAllowed(0, 10));
     EXPECT_FALSE(ImageSizeAllowed(30001, 1));
+}
+
+// A few bytes of compressed or text raster can never fill a picture of millions of pixels: such a file is refused
+// before the picture (or the lines it would be unpacked into) is allocated.
+TEST(ImageDecodeCaps, SizesTheBytesCannotFillAreRefusedBeforeAllocating)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        ImageFormat hint;
+    };
+    std::vector<Case> cases;
+    auto f = s::Tga(kW, kH, true);
+    Set16(f, 12, 8000);
+    Set16(f, 14, 8000);
+    cases.push_back({"tga run-length", f, ImageFormat::Tga});
+    f = s::Pcx(kW, kH);
+    Set16(f, 66, 65535); // lines far longer than the width needs
+    Set16(f, 10, 1999);
+    cases.push_back({"pcx", f, ImageFormat::Pcx});
+    const std::string p = "P3 8000 8000 255\n1 2 3\n";
+    cases.push_back({"pnm text", std::vector<uint8_t>(p.begin(), p.end()), ImageFormat::Pnm});
+    for (const Case& c : cases) {
+        DecodedImage image;
+        bool ok = true;
+        const size_t largest = LargestAllocationDuring([&] { ok = DecodeImage(c.file.data(), c.file.size(), c.hint, image); });
+        EXPECT_FALSE(ok) << c.name;
+        EXPECT_LT(largest, size_t(1) << 20) << c.name;
+    }
 }
 
 TEST(ImageDecodeFormats, SignatureWinsOverTheExtension)

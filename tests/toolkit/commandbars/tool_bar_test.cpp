@@ -25,15 +25,63 @@ TEST(ToolBarResource, ImageWidthOtherThan16BecomesTheBarsIconSize) {
         {9200, FALSE, TRUE, 3, {16, 16}}, // 16 x 15 images leave the size unset
         {9213, FALSE, TRUE, 2, {24, 24}},
         {9213, TRUE, FALSE, 2, {24, 24}}, // no bitmap: the load fails, the controls stay
+        {9299, FALSE, FALSE, 0, {16, 16}}, // no tool bar: the bar is left empty
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         CTKPToolBar bar;
+        bar.GetControls()->Add(TKP_CONTROL_BUTTON, 1);
         EXPECT_EQ(bar.LoadToolBar(c.id, c.loadIcons), c.result);
         EXPECT_EQ(bar.GetControlCount(), c.controls);
         EXPECT_EQ(bar.GetIconSize().cx, c.icons.cx);
         EXPECT_EQ(bar.GetIconSize().cy, c.icons.cy);
         EXPECT_EQ(bar.GetButtonSize().cx, c.icons.cx + 7);
+    }
+}
+
+TEST(ToolBarSizes, IconsAndButtonsFollowTheBarTheOptionsAndLargeIcons) {
+    const SIZE none{0, 0};
+    const struct {
+        const char* name;
+        bool container;
+        int type;
+        SIZE ownIcons, ownButtons, optionIcons, largeIcons;
+        BOOL large;
+        SIZE icons, buttons;
+    } cases[] = {
+        {"no container, no size of its own", false, TKP_BARTYPE_TOOLBAR, none, none, none, none, TRUE, {16, 16}, {23, 23}},
+        {"no container, its own size", false, TKP_BARTYPE_TOOLBAR, {24, 24}, none, none, none, TRUE, {24, 24}, {31, 31}},
+        {"the options' size", true, TKP_BARTYPE_TOOLBAR, none, none, {20, 20}, none, FALSE, {20, 20}, {27, 27}},
+        {"its own size before the options'", true, TKP_BARTYPE_TOOLBAR, {24, 24}, none, {20, 20}, none, FALSE,
+         {24, 24}, {31, 31}},
+        {"large icons of the options' large size", true, TKP_BARTYPE_TOOLBAR, none, none, none, {40, 40}, TRUE,
+         {40, 40}, {47, 47}},
+        {"large icons without a large size: twice the usual", true, TKP_BARTYPE_TOOLBAR, none, none, none, none,
+         TRUE, {32, 32}, {39, 39}},
+        {"large icons double the bar's own size", true, TKP_BARTYPE_TOOLBAR, {24, 24}, none, none, none, TRUE,
+         {48, 48}, {55, 55}},
+        {"own buttons keep their icons small", true, TKP_BARTYPE_TOOLBAR, none, {30, 30}, none, none, TRUE,
+         {16, 16}, {30, 30}},
+        {"popups take the popup size, large or not", true, TKP_BARTYPE_POPUP, none, none, {20, 20}, {40, 40}, TRUE,
+         {16, 16}, {23, 23}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTKPCommandBars bars;
+        CTKPCommandBarsSettings* options = bars.GetCommandBarsOptions();
+        options->szIcons = c.optionIcons;
+        options->szLargeIcons = c.largeIcons;
+        options->bLargeIcons = c.large;
+        CTKPToolBar bar;
+        if (c.container)
+            bar.SetCommandBars(&bars);
+        bar.m_barType = c.type;
+        bar.SetIconSize(c.ownIcons);
+        bar.SetButtonSize(c.ownButtons);
+        EXPECT_EQ(bar.GetIconSize().cx, c.icons.cx);
+        EXPECT_EQ(bar.GetIconSize().cy, c.icons.cy);
+        EXPECT_EQ(bar.GetButtonSize().cx, c.buttons.cx);
+        EXPECT_EQ(bar.GetButtonSize().cy, c.buttons.cy);
     }
 }
 
@@ -65,9 +113,37 @@ constexpr DWORD kDockedRow = LM_HORZ | LM_HORZDOCK | TKP_LAYOUT_SINGLEROW;
 class ToolBarSite : public CTKPFrameWnd {
 public:
     std::vector<UINT> m_contextIds;
+    // Controls made from tool-bar items: the requests seen, and the controls made.
+    bool m_makeControls = false;
+    std::vector<TKP_MENU_ITEM_REQUEST> m_requests;
+    std::vector<CTKPControl*> m_made;
 
 protected:
     afx_msg void OnCustomize() {}
+    // Makes 201 itself and turns 202 into 205.
+    afx_msg LRESULT OnControlFromItem(WPARAM, LPARAM lParam)
+    {
+        auto* request = reinterpret_cast<TKP_MENU_ITEM_REQUEST*>(lParam);
+        if (!m_makeControls)
+            return 0;
+        m_requests.push_back(*request);
+        if (request->nID == 201) {
+            request->pControl = new CTKPControlPopup(TKP_CONTROL_BUTTONPOPUP);
+            return 1;
+        }
+        if (request->nID == 202) {
+            request->nID = 205;
+            request->reserved2 = 7;
+            return 1;
+        }
+        return 0;
+    }
+    afx_msg LRESULT OnControlFromItemDone(WPARAM, LPARAM lParam)
+    {
+        if (m_makeControls)
+            m_made.push_back(reinterpret_cast<CTKPControl*>(lParam));
+        return 0;
+    }
     afx_msg LRESULT OnBarContextMenu(WPARAM, LPARAM lParam)
     {
         auto* popup = reinterpret_cast<CTKPCommandBar*>(lParam);
@@ -83,6 +159,8 @@ protected:
 BEGIN_MESSAGE_MAP(ToolBarSite, CTKPFrameWnd)
     ON_COMMAND(35001, OnCustomize)
     ON_MESSAGE(TKP_WM_BARCONTEXTMENU, OnBarContextMenu)
+    ON_MESSAGE(TKP_WM_CONTROLFROMMENU, OnControlFromItem)
+    ON_MESSAGE(TKP_WM_CONTROLFROMMENUDONE, OnControlFromItemDone)
 END_MESSAGE_MAP()
 
 class ToolBarFrame : public ::testing::Test {
@@ -125,6 +203,30 @@ protected:
 };
 
 } // namespace
+
+TEST_F(ToolBarFrame, TheSiteMayMakeOrChangeTheControlsOfAToolBarResource) {
+    frame->m_makeControls = true;
+    bar->SetTitle(u"Tools");
+    ASSERT_TRUE(bar->LoadToolBar(9200, FALSE));
+    // One request per command, telling the item's place and that it comes from a tool bar.
+    ASSERT_EQ(frame->m_requests.size(), 3u);
+    const int places[] = {0, 2, 3};
+    for (size_t i = 0; i < 3; ++i) {
+        const TKP_MENU_ITEM_REQUEST& r = frame->m_requests[i];
+        EXPECT_EQ(r.nIndex, places[i]);
+        EXPECT_EQ(r.reserved1, 1u);
+        EXPECT_EQ(r.pBar, bar);
+        EXPECT_EQ(r.pMenu, nullptr);
+        EXPECT_EQ(r.strText, CString(u"Tools"));
+        EXPECT_EQ(r.nType, TKP_CONTROL_BUTTON);
+    }
+    EXPECT_EQ(Ids(bar, true), (std::vector<UINT>{200, 201, 205}));
+    EXPECT_EQ(bar->GetControl(1)->GetType(), TKP_CONTROL_BUTTONPOPUP);
+    EXPECT_EQ(bar->GetControl(2)->m_dwTag, 7u);
+    // The separator after the first command marks the second, whoever made it.
+    EXPECT_TRUE(bar->GetControl(1)->GetBeginGroup());
+    EXPECT_EQ(frame->m_made, (std::vector<CTKPControl*>{bar->GetControl(0), bar->GetControl(1), bar->GetControl(2)}));
+}
 
 TEST_F(ToolBarFrame, TheExpandButtonTakesItsRoomAndMarksWhatDidNotFit) {
     const CSize full = bar->CalcDockingLayout(32767, kDockedRow);
@@ -363,6 +465,16 @@ TEST_F(ToolBarFrame, APopupTornOffFloatsWhereItWasDroppedAndDocksBack) {
     ::GetWindowRect(torn->m_hWnd, &rc);
     EXPECT_EQ(rc.left, drop.x - size.cx / 2);
     EXPECT_EQ(rc.top, drop.y - 10);
+
+    // Its close button takes it off the bars, window and all.
+    const int count = bars->GetCount();
+    const HWND tornWindow = torn->m_hWnd;
+    const RECT button = torn->GetControls()->FindControl(TKP_ID_TOOLBAR_CLOSE)->GetRect();
+    headless::Click(tornWindow, POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    headless::PumpUntilIdle();
+    EXPECT_EQ(bars->GetToolBar(300), nullptr);
+    EXPECT_EQ(bars->GetCount(), count - 1);
+    EXPECT_FALSE(::IsWindow(tornWindow));
 }
 
 // ---- A bar among a window's own controls ----------------------------------------------------------
