@@ -230,6 +230,32 @@ void BM_TickFolderTree(benchmark::State& state)
 }
 BENCHMARK(BM_TickFolderTree)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The user's whole-result ticks through the tree, as its check box runs them: the top item ticked and
+// unticked (every file, the list's rows and the size line follow), and one first-level branch.
+void TickThroughTree(benchmark::State& state, bool top)
+{
+    Page page;
+    CAppEngineUi ui;
+    ui.SetDispatchWindow(page.host.m_hWnd);
+    InstallAppEngineUi(&ui);
+    const HTREEITEM root = MakeFatTree(page, state.range(0), state.range(1));
+    ShowFatFolder(0);
+    const HTREEITEM item = top ? root : page.tree.GetChildItem(root);
+    for (auto _ : state) {
+        page.tree.SetBoxTick(item, true);
+        page.tree.SetBoxTick(item, false);
+    }
+    state.counters["folders"] = double(state.range(0));
+    state.counters["files"] = double(FoundFileCount);
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    InstallAppEngineUi(nullptr);
+    FreeScanResultLists();
+}
+void BM_TickWholeResult(benchmark::State& state) { TickThroughTree(state, true); }
+void BM_TickFirstBranch(benchmark::State& state) { TickThroughTree(state, false); }
+BENCHMARK(BM_TickWholeResult)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_TickFirstBranch)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void BM_SorterGivesDataBack(benchmark::State& state)
 {
     Page page;
