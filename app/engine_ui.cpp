@@ -127,8 +127,11 @@ bool CAppEngineUi::AskYesNo(const WCHAR* text)
 void CAppEngineUi::BeginListProgress()
 {
     RunOnUiThread([this] {
-        if (m_pListProgress)
+        if (m_pListProgress) {
+            // A fill that starts while the last one's dialog waits to go keeps it.
+            m_bListProgressEnded = false;
             return;
+        }
         auto* dlg = new CProgressWaitDlg();
         if (!dlg->Create(CWnd::FromHandle(m_hwndDispatch))) {
             // The fill goes on without a dialog.
@@ -140,12 +143,26 @@ void CAppEngineUi::BeginListProgress()
     });
 }
 
+// The dialog empties the message queue at each position, and what it serves there may end the fill (a
+// worker's last call, a nested fill): the dialog then goes once the outermost position has returned.
+void CAppEngineUi::ShowListPosition(UINT percent)
+{
+    if (!m_pListProgress)
+        return;
+    ++m_nListProgressDepth;
+    m_pListProgress->SendMessage(WM_PROGRESS_SETPOS, percent, 0);
+    --m_nListProgressDepth;
+    if (m_nListProgressDepth == 0 && m_bListProgressEnded) {
+        m_pListProgress->DestroyWindow();
+        delete m_pListProgress;
+        m_pListProgress = nullptr;
+        m_bListProgressEnded = false;
+    }
+}
+
 void CAppEngineUi::SetListProgress(UINT percent)
 {
-    PostLatest(PostedKey(POSTED_LIST_PROGRESS), [this, percent] {
-        if (m_pListProgress)
-            m_pListProgress->SendMessage(WM_PROGRESS_SETPOS, percent, 0);
-    });
+    PostLatest(PostedKey(POSTED_LIST_PROGRESS), [this, percent] { ShowListPosition(percent); });
 }
 
 void CAppEngineUi::EndListProgress()
@@ -158,10 +175,8 @@ void CAppEngineUi::EndListProgress()
         }
         if (!m_pListProgress)
             return;
-        m_pListProgress->SendMessage(WM_PROGRESS_SETPOS, 100, 0);
-        m_pListProgress->DestroyWindow();
-        delete m_pListProgress;
-        m_pListProgress = nullptr;
+        m_bListProgressEnded = true;
+        ShowListPosition(100);
     });
 }
 

@@ -73,6 +73,7 @@ public:
     void DeleteFolderItem(DWORD item) override;
     void ClearFileRows() override;
     void AddFileRow(const FoundFileRow& row) override;
+    void AddFileRows(const FoundFileRow* rows, size_t count) override;
     void CheckFileRow(int row) override;
     void ShowFileListAsReport() override;
     void SetSelectedSizeText(const WCHAR* text) override;
@@ -90,7 +91,11 @@ private:
     std::mutex m_lock;
     std::map<ULONGLONG, std::function<void()>> m_posted;
     bool m_bPostPending = false;
+    void ShowListPosition(UINT percent);
+
     CProgressWaitDlg* m_pListProgress = nullptr;
+    int m_nListProgressDepth = 0;      // positions being shown, one inside the other
+    bool m_bListProgressEnded = false; // the fill ended while a position was being shown
 };
 
 // The port the application installed, or null (tests that use a recording port of their own).

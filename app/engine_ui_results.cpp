@@ -67,6 +67,16 @@ void CAppEngineUi::AddFileRow(const FoundFileRow& row)
     });
 }
 
+// A worker's batch crosses once; its rows go in one after the other while the worker waits.
+void CAppEngineUi::AddFileRows(const FoundFileRow* rows, size_t count)
+{
+    RunOnUiThread([&] {
+        if (CFoundListCtrl* list = TheResultsControls().list)
+            for (size_t i = 0; i < count; ++i)
+                list->AddRow(rows[i]);
+    });
+}
+
 void CAppEngineUi::CheckFileRow(int row)
 {
     RunOnUiThread([&] {

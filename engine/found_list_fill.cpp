@@ -23,7 +23,60 @@ void Widen(const char* text, WCHAR* out)
     }
 }
 
+// Rows wait here and reach the port a batch at a time, so a list on the user-interface thread costs the
+// worker one crossing per batch rather than one per row. The batch keeps its own copy of every text: the
+// fillers write each row's dates into the same buffers.
+class RowBatch {
+public:
+    static constexpr size_t kRows = 512;
+
+    void Add(const FoundFileRow& row)
+    {
+        entries_.push_back(Entry{row, Keep(row.Name), Keep(row.CreatedText), Keep(row.ModifiedText)});
+    }
+    bool Full() const { return entries_.size() >= kRows; }
+    void Flush(IEngineUi& ui)
+    {
+        if (entries_.empty())
+            return;
+        rows_.clear();
+        for (const Entry& e : entries_) {
+            FoundFileRow row = e.row;
+            row.Name = At(e.name);
+            row.CreatedText = At(e.created);
+            row.ModifiedText = At(e.modified);
+            rows_.push_back(row);
+        }
+        ui.AddFileRows(rows_.data(), rows_.size());
+        entries_.clear();
+        text_.clear();
+    }
+
+private:
+    static constexpr size_t kNoText = size_t(-1);
+    struct Entry {
+        FoundFileRow row;
+        size_t name, created, modified; // offsets into text_
+    };
+    size_t Keep(const WCHAR* text)
+    {
+        if (!text)
+            return kNoText;
+        const size_t at = text_.size();
+        text_.append(text);
+        text_.push_back(u'\0');
+        return at;
+    }
+    const WCHAR* At(size_t at) const { return at == kNoText ? nullptr : text_.data() + at; }
+
+    std::vector<Entry> entries_;
+    std::vector<FoundFileRow> rows_;
+    std::u16string text_;
+};
+
 // The common frame: clear, the optional progress dialog, the "Parent..." row, and progress per record.
+// Rows go out in batches; a batch is handed over before anything else reaches the port (a changed
+// position of the progress dialog, a tick, the end), so the list never shows less than the dialog says.
 class ListFill {
 public:
     ListFill(bool root, DWORD records) : ui_(EngineUi()), total_(records ? records : 1)
@@ -34,13 +87,12 @@ public:
             ui_.BeginListProgress();
             ui_.SetListProgress(0);
         }
-        if (!root) {
-            FoundFileRow row{u"Parent...", TRUE, FALSE, 0, 0, 0};
-            ui_.AddFileRow(row);
-        }
+        if (!root)
+            Add(FoundFileRow{u"Parent...", TRUE, FALSE, 0, 0, 0});
     }
     ~ListFill()
     {
+        batch_.Flush(ui_);
         if (progress_) {
             ui_.SetListProgress(100);
             ui_.EndListProgress();
@@ -51,16 +103,32 @@ public:
         ++seen_;
         if (progress_ && seen_ % 256 == 0) {
             const ULONGLONG p = ULONGLONG(seen_) * 100 / total_;
-            ui_.SetListProgress(UINT(p > 100 ? 100 : p));
+            const UINT percent = UINT(p > 100 ? 100 : p);
+            if (percent != shown_) {
+                batch_.Flush(ui_);
+                ui_.SetListProgress(percent);
+                shown_ = percent;
+            }
         }
     }
-    void Add(const FoundFileRow& row) { ui_.AddFileRow(row); }
-    IEngineUi& Ui() { return ui_; }
+    void Add(const FoundFileRow& row)
+    {
+        batch_.Add(row);
+        if (batch_.Full())
+            batch_.Flush(ui_);
+    }
+    void CheckRow(int row)
+    {
+        batch_.Flush(ui_);
+        ui_.CheckFileRow(row);
+    }
 
 private:
     IEngineUi& ui_;
+    RowBatch batch_;
     ULONGLONG total_;
     ULONGLONG seen_ = 0;
+    UINT shown_ = 0;
     bool progress_ = false;
 };
 
@@ -139,7 +207,7 @@ void ShowFatFolder(DWORD folderId)
         fill.Add(row);
     }
     if (!root)
-        fill.Ui().CheckFileRow(0);
+        fill.CheckRow(0);
 }
 
 void ShowNtfsFolder(DWORD folderId)

@@ -22,48 +22,89 @@ bool InsideChosenVolume(DWORD sector)
     return InChosenVolume(sector);
 }
 
-// The folder id behind a tree item (0 when no folder record has the item).
-DWORD FolderIdOf(DWORD item)
-{
-    if (IsFat()) {
-        for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
-            if (f->TreeItem == item)
-                return f->FirstCluster;
-        return 0;
+// What a count needs of the records, each list read once: per folder id its own files and its
+// sub-folders, per tree item its folder id. Looking these up by walking the lists for every folder
+// made a branch of many folders cost folders x files.
+class RecordTables {
+public:
+    RecordTables()
+    {
+        if (IsFat()) {
+            for (FatFolderRecord* f = FatFolderHead; f; f = f->Next) {
+                children_[f->ParentId].push_back(f->FirstCluster);
+                folderOfItem_.emplace(f->TreeItem, f->FirstCluster);
+            }
+            for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
+                AddFile(e->ParentId, e->Size);
+            return;
+        }
+        for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next) {
+            children_[f->ParentRef].push_back(f->RecordNumber);
+            folderOfItem_.emplace(f->TreeItem, f->RecordNumber);
+        }
+        if (PartitionParams.FsType == FS_KIND_NTFS && ScanMode == 2) {
+            for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next)
+                AddFile(e->ParentRef, Join(e->SizeLow, e->SizeHigh));
+        } else if (PartitionParams.FsType == FS_KIND_NTFS) {
+            for (FoundItemNode* e = FoundItemHead; e; e = e->Next)
+                if (InsideChosenVolume(e->RecordSector))
+                    AddFile(e->ParentRef, Join(e->SizeLow, e->SizeHigh));
+        }
     }
-    for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
-        if (f->TreeItem == item)
-            return f->RecordNumber;
-    return 0;
-}
 
-// The folder's own files: their count and sizes.
-void AddFilesOf(DWORD id, ULONGLONG* files, ULONGLONG* bytes)
-{
-    if (IsFat()) {
-        for (FatEntryRecord* e = FatFileHead; e; e = e->Next)
-            if (e->ParentId == id)
-                ++*files, *bytes += e->Size;
-    } else if (PartitionParams.FsType == FS_KIND_NTFS && ScanMode == 2) {
-        for (FoundEntryNode* e = FoundEntryHead; e; e = e->Next)
-            if (e->ParentRef == id)
-                ++*files, *bytes += Join(e->SizeLow, e->SizeHigh);
-    } else if (PartitionParams.FsType == FS_KIND_NTFS) {
-        for (FoundItemNode* e = FoundItemHead; e; e = e->Next)
-            if (e->ParentRef == id && InsideChosenVolume(e->RecordSector))
-                ++*files, *bytes += Join(e->SizeLow, e->SizeHigh);
+    // The folder id behind a tree item (the first record that holds it; 0 when none does).
+    DWORD FolderIdOf(DWORD item) const
+    {
+        auto found = folderOfItem_.find(item);
+        return found == folderOfItem_.end() ? 0 : found->second;
     }
-}
 
-void CountFolderId(DWORD id)
-{
-    ULONGLONG files = 0, bytes = 0;
-    AddFilesOf(id, &files, &bytes);
-    SelectionTotals[kFolders] += 1;
-    SelectionTotals[kFiles] += files;
-    SelectionTotals[kTotal] += bytes;
-    SelectionTotals[kGrand] += bytes;
-}
+    void CountFolderId(DWORD id) const
+    {
+        ULONGLONG files = 0, bytes = 0;
+        if (auto found = files_.find(id); found != files_.end())
+            files = found->second.count, bytes = found->second.bytes;
+        SelectionTotals[kFolders] += 1;
+        SelectionTotals[kFiles] += files;
+        SelectionTotals[kTotal] += bytes;
+        SelectionTotals[kGrand] += bytes;
+    }
+
+    // The branch as the tree builders laid it out: sub-folders by parent id, each id once, so records
+    // whose parents refer to each other cannot loop.
+    void CountBranch(DWORD treeItem) const
+    {
+        const DWORD top = FolderIdOf(treeItem);
+        std::unordered_set<DWORD> seen{top};
+        std::vector<DWORD> pending{top};
+        while (!pending.empty()) {
+            const DWORD id = pending.back();
+            pending.pop_back();
+            CountFolderId(id);
+            auto found = children_.find(id);
+            if (found == children_.end())
+                continue;
+            for (DWORD child : found->second)
+                if (seen.insert(child).second)
+                    pending.push_back(child);
+        }
+    }
+
+private:
+    struct Files {
+        ULONGLONG count = 0, bytes = 0;
+    };
+    void AddFile(DWORD parent, ULONGLONG size)
+    {
+        Files& f = files_[parent];
+        ++f.count;
+        f.bytes += size;
+    }
+
+    std::unordered_map<DWORD, Files> files_;
+    std::unordered_map<DWORD, std::vector<DWORD>> children_;
+    std::unordered_map<DWORD, DWORD> folderOfItem_;
+};
 
 std::u16string Decimal(ULONGLONG value)
 {
@@ -73,44 +114,24 @@ std::u16string Decimal(ULONGLONG value)
 
 } // namespace
 
-void CountFolder(DWORD treeItem) { CountFolderId(FolderIdOf(treeItem)); }
-
-void CountBranch(DWORD treeItem)
+void CountFolder(DWORD treeItem)
 {
-    // The branch as the tree builders laid it out: sub-folders by parent id, each id once, so records
-    // whose parents refer to each other cannot loop.
-    std::unordered_map<DWORD, std::vector<DWORD>> children;
-    if (IsFat()) {
-        for (FatFolderRecord* f = FatFolderHead; f; f = f->Next)
-            children[f->ParentId].push_back(f->FirstCluster);
-    } else {
-        for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
-            children[f->ParentRef].push_back(f->RecordNumber);
-    }
-    const DWORD top = FolderIdOf(treeItem);
-    std::unordered_set<DWORD> seen{top};
-    std::vector<DWORD> pending{top};
-    while (!pending.empty()) {
-        const DWORD id = pending.back();
-        pending.pop_back();
-        CountFolderId(id);
-        auto found = children.find(id);
-        if (found == children.end())
-            continue;
-        for (DWORD child : found->second)
-            if (seen.insert(child).second)
-                pending.push_back(child);
-    }
+    const RecordTables tables;
+    tables.CountFolderId(tables.FolderIdOf(treeItem));
 }
+
+void CountBranch(DWORD treeItem) { RecordTables().CountBranch(treeItem); }
 
 void ShowSelectedSize(const std::vector<DWORD>& folderItems, const std::vector<DWORD>& fileIds)
 {
     for (ULONGLONG& t : SelectionTotals)
         t = 0;
     if (ScanMode != 1) {
-        if (IsFat())
+        if (IsFat() && !folderItems.empty()) {
+            const RecordTables tables;
             for (DWORD item : folderItems)
-                CountBranch(item);
+                tables.CountBranch(item);
+        }
         std::unordered_set<DWORD> ids(fileIds.begin(), fileIds.end());
         ULONGLONG& grand = SelectionTotals[kGrand];
         if (IsFat()) {

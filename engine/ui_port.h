@@ -3,6 +3,8 @@
 
 #include "win32/types.h"
 
+#include <cstddef>
+
 // Message kinds of the message protocol.
 enum EngineMessageKind { ENGINE_MSG_INFO = 1, ENGINE_MSG_ERROR = 2, ENGINE_MSG_QUESTION = 3 };
 
@@ -71,6 +73,13 @@ public:
     virtual void BeginListProgress() {}
     virtual void SetListProgress(UINT) {}
     virtual void EndListProgress() {}
+    // Several rows of the found-file list in their order, handed over at once: a port whose list lives on
+    // another thread takes them in one crossing. The texts are the caller's until the call returns.
+    virtual void AddFileRows(const FoundFileRow* rows, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i)
+            AddFileRow(rows[i]);
+    }
     // Ticks a row of the found-file list (the "Parent..." row of a FAT folder).
     virtual void CheckFileRow(int) {}
     // The save dialog: the file being written (where: its path or folder), the count saved so far, its progress.

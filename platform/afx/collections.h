@@ -6,6 +6,7 @@
 #include "afx/string.h"
 #include "afx/file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -407,13 +408,17 @@ DOVEMARK_DECLARE_LIST(CPtrList, void*, void*, DECLARE_DYNAMIC)
 // A hash table of m_nHashTableSize buckets (17 unless InitHashTable says otherwise), bucket =
 // HashKey(key) % size, each bucket a chain with the newest entry first. Iteration walks the
 // buckets in order and each chain from its head, which is the order callers see; the table is
-// never resized behind their back.
+// never resized behind their back. Look-ups go through a second index that grows with the count,
+// so a small table holding many entries still finds a key at once without changing that order.
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 class CMap : public CObject {
 protected:
     struct CAssoc {
         CAssoc* pNext;
-        UINT nHashValue; // bucket index, for iteration
+        CAssoc* pPrev;     // in the bucket's chain, null for its head
+        CAssoc* pFastNext; // in the look-up index
+        UINT nHashValue;   // bucket index, for iteration
+        UINT nIndexHash;   // place in the look-up index
         KEY key;
         VALUE value;
     };
@@ -459,17 +464,20 @@ public:
     }
     void SetAt(ARG_KEY key, ARG_VALUE newValue) { (*this)[key] = newValue; }
     BOOL RemoveKey(ARG_KEY key) {
-        if (m_table.empty())
+        if (m_fast.empty())
             return FALSE;
-        UINT nHash = Bucket(key);
-        for (CAssoc** pp = &m_table[nHash]; *pp != nullptr; pp = &(*pp)->pNext) {
-            if (KeyEquals((*pp)->key, key)) {
-                CAssoc* dead = *pp;
-                *pp = dead->pNext;
-                delete dead;
-                --m_nCount;
-                return TRUE;
-            }
+        const UINT hash = IndexHash(key);
+        for (CAssoc** pp = &m_fast[hash & (m_fast.size() - 1)]; *pp != nullptr; pp = &(*pp)->pFastNext) {
+            CAssoc* dead = *pp;
+            if (dead->nIndexHash != hash || !KeyEquals(dead->key, key))
+                continue;
+            *pp = dead->pFastNext;
+            (dead->pPrev != nullptr ? dead->pPrev->pNext : m_table[dead->nHashValue]) = dead->pNext;
+            if (dead->pNext != nullptr)
+                dead->pNext->pPrev = dead->pPrev;
+            delete dead;
+            --m_nCount;
+            return TRUE;
         }
         return FALSE;
     }
@@ -482,6 +490,7 @@ public:
             }
         }
         m_table.clear();
+        m_fast.clear();
         m_nCount = 0;
     }
 
@@ -528,22 +537,56 @@ protected:
             return a == b;
     }
     UINT Bucket(ARG_KEY key) const { return HashKey<ARG_KEY>(key) % m_nHashTableSize; }
+    // The look-up index spreads numbers and pointers by their whole value (HashKey drops the low four
+    // bits, which would put sixteen neighbouring ids on one chain) and strings by their sum.
+    static UINT IndexHash(ARG_KEY key) {
+        using K = std::remove_cv_t<std::remove_reference_t<ARG_KEY>>;
+        constexpr bool text = std::is_same_v<K, const char16_t*> || std::is_same_v<K, char16_t*> ||
+                              std::is_same_v<K, const char*> || std::is_same_v<K, char*>;
+        ULONGLONG v;
+        if constexpr (std::is_integral_v<K> || std::is_enum_v<K>)
+            v = static_cast<ULONGLONG>(key);
+        else if constexpr (std::is_pointer_v<K> && !text)
+            v = static_cast<ULONGLONG>(reinterpret_cast<DWORD_PTR>(key));
+        else
+            v = HashKey<ARG_KEY>(key);
+        return static_cast<UINT>((v * 0x9E3779B97F4A7C15ull) >> 32);
+    }
     CAssoc* Find(ARG_KEY key) const {
-        if (m_table.empty())
+        if (m_fast.empty())
             return nullptr;
-        for (CAssoc* p = m_table[Bucket(key)]; p != nullptr; p = p->pNext)
-            if (KeyEquals(p->key, key))
+        const UINT hash = IndexHash(key);
+        for (CAssoc* p = m_fast[hash & (m_fast.size() - 1)]; p != nullptr; p = p->pFastNext)
+            if (p->nIndexHash == hash && KeyEquals(p->key, key))
                 return p;
         return nullptr;
     }
     CAssoc* Insert(ARG_KEY key) {
         if (m_table.empty())
             m_table.assign(m_nHashTableSize, nullptr);
-        UINT nHash = Bucket(key);
-        CAssoc* p = new CAssoc{m_table[nHash], nHash, KEY(key), VALUE()};
+        const UINT nHash = Bucket(key);
+        CAssoc* p = new CAssoc{m_table[nHash], nullptr, nullptr, nHash, IndexHash(key), KEY(key), VALUE()};
+        if (p->pNext != nullptr)
+            p->pNext->pPrev = p;
         m_table[nHash] = p;
         ++m_nCount;
+        if (size_t(m_nCount) > m_fast.size())
+            GrowIndex();
+        else
+            Index(p);
         return p;
+    }
+    void Index(CAssoc* p) {
+        CAssoc*& head = m_fast[p->nIndexHash & (m_fast.size() - 1)];
+        p->pFastNext = head;
+        head = p;
+    }
+    // Doubles the look-up index (a power of two, at least 16 slots) and files every entry again.
+    void GrowIndex() {
+        m_fast.assign(std::max<size_t>(16, m_fast.size() * 2), nullptr);
+        for (CAssoc* head : m_table)
+            for (CAssoc* p = head; p != nullptr; p = p->pNext)
+                Index(p);
     }
     CAssoc* FirstFrom(UINT bucket) const {
         for (UINT b = bucket; b < m_table.size(); ++b)
@@ -553,6 +596,7 @@ protected:
     }
 
     std::vector<CAssoc*> m_table;
+    std::vector<CAssoc*> m_fast;
     UINT m_nHashTableSize = 17;
     INT_PTR m_nCount = 0;
 };

@@ -127,4 +127,27 @@ TEST_F(MessageDialogs, AWorkersListFillShowsTheProgressDialogOnTheUiThread)
     EXPECT_TRUE(m_frame->IsWindowEnabled());
 }
 
+// The dialog empties the queue at each position; a fill that ends in there (here: a posted update that
+// ends it) closes the dialog only once that position has been shown, never under it.
+TEST_F(MessageDialogs, AListFillEndedWhileItsDialogShowsAPositionClosesItAfterwards)
+{
+    ASSERT_TRUE(StartApp());
+    CAppEngineUi* ui = AppEngineUi();
+    ui->BeginListProgress();
+    HWND dlg = headless::FindOne({nullptr, u"进程...", -1, nullptr, true});
+    ASSERT_NE(dlg, nullptr);
+    std::thread([ui] {
+        ui->PostLatest(CAppEngineUi::PostedKey(CAppEngineUi::POSTED_PAGE_FIRST), [ui] { ui->EndListProgress(); });
+    }).join();
+    ui->SetListProgress(50);
+    EXPECT_FALSE(::IsWindow(dlg));
+    EXPECT_TRUE(m_frame->IsWindowEnabled());
+    // The next fill makes a dialog of its own.
+    ui->BeginListProgress();
+    HWND next = headless::FindOne({nullptr, u"进程...", -1, nullptr, true});
+    EXPECT_NE(next, nullptr);
+    ui->EndListProgress();
+    EXPECT_FALSE(::IsWindow(next));
+}
+
 } // namespace

@@ -18,7 +18,9 @@
 #include "support/fixture_images.h"
 
 #include <array>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -185,6 +187,95 @@ TEST_F(ResultsPages, SaveNeedsATickAndTabWalksTheRing)
         EXPECT_EQ((std::array<BOOL, 3>{page->m_bTreeTurn, page->m_bSaveTurn, page->m_bBackTurn}), turn);
     }
     EXPECT_EQ(::GetFocus(), page->GetFoundTree().m_hWnd);
+}
+
+// Everything the list keeps of a row: the six texts, the icon, the box and the item data.
+struct ListedRow {
+    std::array<std::u16string, 6> texts;
+    int image;
+    UINT box;
+    LPARAM data;
+    bool operator==(const ListedRow&) const = default;
+};
+
+std::vector<ListedRow> ListedRows(CFoundListCtrl& list)
+{
+    std::vector<ListedRow> rows;
+    for (int r = 0; r < list.GetItemCount(); ++r) {
+        ListedRow row{};
+        for (int c = 0; c < 6; ++c)
+            row.texts[size_t(c)] = (LPCWSTR)list.GetItemText(r, c);
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE | LVIF_STATE | LVIF_PARAM;
+        item.iItem = r;
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        list.GetItem(&item);
+        row.image = item.iImage;
+        row.box = item.state & LVIS_STATEIMAGEMASK;
+        row.data = item.lParam;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+int g_crossings = 0;
+LRESULT CALLBACK CountCrossings(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lParam)->message == WM_ENGINE_UI_SENT)
+        ++g_crossings;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A folder far larger than one hand-over, filled by a worker through the application's port: the list
+// ends exactly as a fill on the user-interface thread leaves it, the rows cross in batches rather than one
+// by one, and the progress dialog comes and goes.
+TEST_F(ResultsPages, AWorkersLargeFillListsWhatTheUiThreadWouldInFewCrossings)
+{
+    ASSERT_TRUE(StartApp());
+    m_app->SwitchView(4);
+    headless::PumpUntilIdle();
+    FreeScanResultLists();
+    ScanMode = 2;
+    PartitionParams.FsType = FS_KIND_FAT32;
+    AddFatFolderRecord(u"inner", 9, 7, 0x3A61, 0x3A62, 0, 1);
+    constexpr int kFiles = 1500;
+    const char16_t* kinds[] = {u".txt", u".jpg", u".doc", u""};
+    for (int i = 0; i < kFiles; ++i) {
+        const std::u16string name = u"file " + std::u16string(1, char16_t(u'a' + i % 26)) +
+                                    std::u16string(size_t(1 + i % 5), u'x') + kinds[i % 4];
+        const WORD date = WORD((i % 40) << 9 | (1 + i % 12) << 5 | (1 + i % 28));
+        AddFatEntryRecord(name.c_str(), DWORD(100 + i), 7, date, WORD(date + 1), DWORD(i * 37), i % 5 == 0);
+    }
+    FoundFolderCount = 1;
+    FoundFileCount = kFiles;
+    CFoundListCtrl& list = *ResultsPage()->GetFoundList();
+
+    FolderBrowseActive = 0;
+    ShowFatFolder(7);
+    const std::vector<ListedRow> onUiThread = ListedRows(list);
+    ASSERT_EQ(onUiThread.size(), size_t(kFiles + 2));
+    EXPECT_EQ(onUiThread[0].texts[0], u"Parent...");
+
+    list.ClearRows();
+    FolderBrowseActive = 1;
+    g_crossings = 0;
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, CountCrossings, nullptr, ::GetCurrentThreadId());
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ShowFatFolder(7);
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return done.load(); }, 60000));
+    worker.join();
+    ::UnhookWindowsHookEx(hook);
+    headless::PumpUntilIdle();
+    FolderBrowseActive = 0;
+
+    EXPECT_TRUE(ListedRows(list) == onUiThread);
+    // Clearing, the dialog's start and end, the tick of "Parent..." and a few batches.
+    EXPECT_LT(g_crossings, 20);
+    EXPECT_EQ(headless::FindOne({nullptr, u"进程...", -1, nullptr, true}), nullptr);
+    EXPECT_TRUE(m_frame->IsWindowEnabled());
 }
 
 } // namespace

@@ -170,6 +170,66 @@ TEST(FoundListFill, FatRowsFollowTheFolderAndTheFilter)
     FreeScanResultLists();
 }
 
+// What a port receives of a fill, in order: each hand-over of rows, each position of the progress dialog
+// with the rows handed over by then, and the tick of a row.
+class HandOverUi : public RecordingUi {
+public:
+    struct Row {
+        std::u16string name, created, modified;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> Rows;
+    std::vector<size_t> Batches;
+    std::vector<std::pair<UINT, size_t>> Positions;
+    size_t RowsAtTick = 0;
+
+    void ClearFileRows() override { Rows.clear(); }
+    void AddFileRow(const FoundFileRow& row) override { AddFileRows(&row, 1); }
+    void AddFileRows(const FoundFileRow* rows, size_t count) override
+    {
+        Batches.push_back(count);
+        for (size_t i = 0; i < count; ++i)
+            Rows.push_back({rows[i].Name, Text(rows[i].CreatedText), Text(rows[i].ModifiedText)});
+    }
+    void SetListProgress(UINT percent) override { Positions.emplace_back(percent, Rows.size()); }
+    void CheckFileRow(int) override { RowsAtTick = Rows.size(); }
+
+private:
+    static std::u16string Text(const WCHAR* text) { return text ? text : u"<none>"; }
+};
+
+// A folder of many files reaches the port in a few hand-overs, each row with its own dates (the filler
+// writes every row's dates into the same buffers), never behind the progress dialog, and all of it before
+// the "Parent..." row is ticked.
+TEST(FoundListFill, ALargeFolderIsHandedOverInBatchesThatKeepEachRowsTexts)
+{
+    FreeScanResultLists();
+    constexpr int kFiles = 2000;
+    std::vector<HandOverUi::Row> expected{{u"Parent...", u"<none>", u"<none>"}};
+    WCHAR created[40], modified[40];
+    for (int i = 0; i < kFiles; ++i) {
+        const std::u16string name = u"f" + std::u16string(size_t(1 + i % 9), char16_t(u'a' + i % 26)) + u".txt";
+        const WORD date = WORD((i % 40) << 9 | (1 + i % 12) << 5 | (1 + i % 28));
+        AddFatEntryRecord(name.c_str(), DWORD(100 + i), 7, date, WORD(date ^ 0x20), 1, 0);
+        expected.push_back({name, FatDateToText(date, created), FatDateToText(WORD(date ^ 0x20), modified)});
+    }
+    FoundFolderCount = 0;
+    FoundFileCount = kFiles;
+    HandOverUi ui;
+    FolderBrowseActive = 1;
+    ShowFatFolder(7);
+    FolderBrowseActive = 0;
+
+    EXPECT_TRUE(ui.Rows == expected);
+    EXPECT_LT(ui.Batches.size(), size_t(kFiles / 100));
+    EXPECT_EQ(ui.RowsAtTick, expected.size());
+    ASSERT_FALSE(ui.Positions.empty());
+    EXPECT_EQ(ui.Positions.back().first, 100u);
+    for (const auto& [percent, rows] : ui.Positions)
+        EXPECT_GE(rows, size_t(percent) * kFiles / 100) << percent;
+    FreeScanResultLists();
+}
+
 TEST(FoundListFill, DateTexts)
 {
     WCHAR text[40];

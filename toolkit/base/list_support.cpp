@@ -244,6 +244,10 @@ void CTKListSupport::OnPaint()
         return;
     CWnd* list = m_pList;
     CPaintDC dc(list);
+    // Only the frame wanted drawing (a scroll bar that changed as rows were added below the page): the
+    // DC is clipped to nothing, and drawing every row off screen would only cost time.
+    if (::IsRectEmpty(&dc.m_ps.rcPaint))
+        return;
     CHeaderCtrl* header = GetHeader();
     const bool report = IsReportView();
     if (report && header && ::IsWindowVisible(header->m_hWnd)) {

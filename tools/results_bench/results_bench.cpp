@@ -1,10 +1,10 @@
-// Cost of filling the found-file list with one folder of 100,000 files: the engine's fill into a port
-// that keeps nothing, and the same fill through the application's port into the real list, called on
-// the user-interface thread and from a worker (each row then crosses to the UI thread). The ratios to
-// the engine's own cost are reported as counters. Besides, the other steps that grow with the size of a
-// result, each with the process's peak memory: ticking the top of a found-folder tree with thousands of
-// folders and files below it, giving the rows their own data back after a column sort, and pairing the
-// folders of an NTFS volume that must be rebuilt without its boot sector.
+// Cost of filling the found-file list with one folder of 10,000 to 1,000,000 files: the engine's fill into a
+// port that keeps nothing, and the same fill through the application's port into the real list, called on
+// the user-interface thread and from a worker (whose rows then cross to the UI thread). Each reports its
+// time, the heap the list holds per row and the process's peak memory. Besides, the other steps that grow
+// with the size of a result, each with the process's peak memory: ticking the top of a found-folder tree
+// with thousands of folders and files below it, giving the rows their own data back after a column sort,
+// and pairing the folders of an NTFS volume that must be rebuilt without its boot sector.
 #include "app/engine_ui.h"
 #include "app/found_list_ctrl.h"
 #include "app/found_tree_ctrl.h"
@@ -15,17 +15,37 @@
 #include "engine/full_scan.h"
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define DOVEMARK_BENCH_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DOVEMARK_BENCH_ASAN 1
+#endif
+#endif
+
+#ifdef DOVEMARK_BENCH_ASAN
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace {
 
-constexpr int kFiles = 100000;
+// The heap the program holds, without the allocator's own bookkeeping (nor the sanitizer's).
+double HeapBytes()
+{
+#ifdef DOVEMARK_BENCH_ASAN
+    return double(__sanitizer_get_current_allocated_bytes());
+#else
+    return double(mallinfo2().uordblks);
+#endif
+}
 
 // A port that takes the rows and keeps nothing: the engine's own share of a fill.
 class NullPort : public IEngineUi {
@@ -44,35 +64,39 @@ public:
     void AddFileRow(const FoundFileRow&) override { ++rows; }
 };
 
-void MakeFolder()
+void MakeFolder(long files)
 {
     FreeScanResultLists();
     ScanMode = 2;
     PartitionParams.FsType = FS_KIND_FAT32;
     FoundFileCount = 0;
-    for (int i = 0; i < kFiles; ++i) {
+    for (long i = 0; i < files; ++i) {
         const std::string n = "document number " + std::to_string(i) + (i % 3 ? ".txt" : ".jpg");
         ++FoundFileCount;
-        AddFatEntryRecord(std::u16string(n.begin(), n.end()).c_str(), 100 + i, 0, 0x3A61, 0x3A61, 1000 + i, i % 7 == 0);
+        AddFatEntryRecord(std::u16string(n.begin(), n.end()).c_str(), DWORD(100 + i), 0, 0x3A61, 0x3A61, DWORD(1000 + i),
+                          i % 7 == 0);
     }
 }
 
-double g_engineSeconds = 0;
+double PeakRssMiB()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
 
 void BM_EngineFillIntoNullPort(benchmark::State& state)
 {
-    MakeFolder();
+    MakeFolder(state.range(0));
     NullPort port;
     SetEngineUi(&port);
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
         ShowFatFolder(0);
-        g_engineSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
     state.counters["rows"] = double(port.rows);
     SetEngineUi(nullptr);
 }
-BENCHMARK(BM_EngineFillIntoNullPort)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_EngineFillIntoNullPort)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->Repetitions(3);
 
 // Serves the port's calls from a worker, as the main frame does.
 class DispatchWindow : public CWnd {
@@ -117,14 +141,18 @@ struct Page {
 
 void RealPortFill(benchmark::State& state, bool fromWorker)
 {
-    MakeFolder();
+    MakeFolder(state.range(0));
     Page page;
     CAppEngineUi ui;
     ui.SetDispatchWindow(page.host.m_hWnd);
     InstallAppEngineUi(&ui);
-    double seconds = 0;
+    const double emptyList = HeapBytes();
+    double listBytes = 0;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        // The previous pass's rows go first, so each pass measures the list it made.
+        state.PauseTiming();
+        page.list->ClearRows();
+        state.ResumeTiming();
         if (fromWorker) {
             std::atomic<bool> done{false};
             std::thread worker([&] {
@@ -136,25 +164,23 @@ void RealPortFill(benchmark::State& state, bool fromWorker)
         } else {
             ShowFatFolder(0);
         }
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.PauseTiming();
+        listBytes = HeapBytes() - emptyList;
+        state.ResumeTiming();
     }
-    state.counters["rows"] = double(page.list->GetItemCount());
-    if (g_engineSeconds > 0)
-        state.counters["ratio_to_engine"] = seconds / g_engineSeconds;
+    const double rows = double(page.list->GetItemCount());
+    state.counters["rows"] = rows;
+    state.counters["list_bytes_per_row"] = rows > 0 ? listBytes / rows : 0;
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
     InstallAppEngineUi(nullptr);
 }
 
 void BM_RealPortFillOnUiThread(benchmark::State& state) { RealPortFill(state, false); }
 void BM_RealPortFillFromWorker(benchmark::State& state) { RealPortFill(state, true); }
-BENCHMARK(BM_RealPortFillOnUiThread)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_RealPortFillFromWorker)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-double PeakRssMiB()
-{
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
+BENCHMARK(BM_RealPortFillOnUiThread)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_RealPortFillFromWorker)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->Repetitions(3);
 
 std::u16string Text(const char* prefix, long n)
 {
@@ -203,6 +229,32 @@ void BM_TickFolderTree(benchmark::State& state)
     FreeScanResultLists();
 }
 BENCHMARK(BM_TickFolderTree)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The user's whole-result ticks through the tree, as its check box runs them: the top item ticked and
+// unticked (every file, the list's rows and the size line follow), and one first-level branch.
+void TickThroughTree(benchmark::State& state, bool top)
+{
+    Page page;
+    CAppEngineUi ui;
+    ui.SetDispatchWindow(page.host.m_hWnd);
+    InstallAppEngineUi(&ui);
+    const HTREEITEM root = MakeFatTree(page, state.range(0), state.range(1));
+    ShowFatFolder(0);
+    const HTREEITEM item = top ? root : page.tree.GetChildItem(root);
+    for (auto _ : state) {
+        page.tree.SetBoxTick(item, true);
+        page.tree.SetBoxTick(item, false);
+    }
+    state.counters["folders"] = double(state.range(0));
+    state.counters["files"] = double(FoundFileCount);
+    state.counters["peak_rss_MiB"] = PeakRssMiB();
+    InstallAppEngineUi(nullptr);
+    FreeScanResultLists();
+}
+void BM_TickWholeResult(benchmark::State& state) { TickThroughTree(state, true); }
+void BM_TickFirstBranch(benchmark::State& state) { TickThroughTree(state, false); }
+BENCHMARK(BM_TickWholeResult)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_TickFirstBranch)->Args({1000, 100})->Args({4000, 25})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_SorterGivesDataBack(benchmark::State& state)
 {

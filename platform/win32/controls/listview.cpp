@@ -491,6 +491,11 @@ bool SetItem(ListView* lv, const LVITEMW* in)
     if (sub > 0) {
         if (sub >= std::max<int>(1, (int)lv->columns.size()))
             return false;
+        // Room for every column at the first sub-item: growing one column at a time would leave most
+        // rows of a large list holding spare sub-items.
+        std::vector<SubItem>& subs = lv->items[(size_t)i].subs;
+        if (subs.capacity() == 0)
+            subs.reserve(lv->columns.size() - 1);
         SubItem* s = SubOf(lv->items[(size_t)i], sub, true);
         if (in->mask & LVIF_TEXT) {
             s->textCallback = in->pszText == LPSTR_TEXTCALLBACKW;

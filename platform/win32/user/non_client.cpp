@@ -823,10 +823,13 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO si, BOOL redraw)
             showChange = show != sb->shown;
         }
     }
-    if (showChange)
+    if (showChange) {
         ShowScrollBar(hwnd, bar, show);
-    else if (redraw)
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    } else if (redraw) {
+        // The bar lies in the frame: the client keeps what it shows, as a list that grows below its page does.
+        const RECT none{0, 0, 0, 0};
+        RedrawWindow(hwnd, &none, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    }
     return pos;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -38,6 +39,41 @@ TEST(CMap, IteratesByBucketThenNewestFirst) {
     EXPECT_EQ(seen.size(), 5u);
     EXPECT_TRUE(map.IsEmpty());
     EXPECT_EQ(map.GetStartPosition(), nullptr);
+}
+
+// Far more entries than buckets, removed and added again: every look-up still answers, and the walk
+// keeps the buckets' order with the newest entry of each first.
+TEST(CMap, ManyEntriesInFewBucketsKeepTheirOrder) {
+    CMap<DWORD, DWORD, DWORD, DWORD> map;
+    std::vector<std::vector<DWORD>> buckets(17);
+    auto add = [&](DWORD key) {
+        map.SetAt(key, key + 1);
+        auto& chain = buckets[(key >> 4) % 17];
+        chain.insert(chain.begin(), key);
+    };
+    for (DWORD key = 0; key < 6000; ++key)
+        add(key * 7);
+    for (DWORD key = 0; key < 6000; key += 3) {
+        EXPECT_TRUE(map.RemoveKey(key * 7));
+        auto& chain = buckets[((key * 7) >> 4) % 17];
+        chain.erase(std::find(chain.begin(), chain.end(), key * 7));
+    }
+    EXPECT_FALSE(map.RemoveKey(3));
+    for (DWORD key = 0; key < 6000; key += 6)
+        add(key * 7);
+    std::vector<DWORD> expected;
+    for (const auto& chain : buckets)
+        expected.insert(expected.end(), chain.begin(), chain.end());
+    EXPECT_EQ((KeysInOrder<decltype(map), DWORD, DWORD>(map)), expected);
+    EXPECT_EQ(map.GetCount(), INT_PTR(expected.size()));
+    for (DWORD key = 0; key < 6000; ++key) {
+        DWORD value = 0;
+        const bool present = key % 3 != 0 || key % 6 == 0;
+        EXPECT_EQ(map.Lookup(key * 7, value) != FALSE, present) << key;
+        if (present) {
+            EXPECT_EQ(value, key * 7 + 1);
+        }
+    }
 }
 
 TEST(CMap, NamedMapsHashTheirKeysAsTheFrameworkDoes) {

@@ -118,6 +118,29 @@ TEST_F(Painting, UpdateAreaGrowsAndBeginPaintTakesIt)
     EXPECT_FALSE(PeekMessageW(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
+// A scroll bar whose range or position changes is redrawn with the frame it lies in; what the client
+// shows stays valid (a list growing below its page must not repaint every row each time).
+TEST_F(Painting, ARedrawnScrollBarLeavesTheClientValid)
+{
+    HWND w = MakeTop(u"w", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_VISIBLE, {0, 0, 300, 200});
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, TRUE);
+    headless::PumpUntilIdle();
+    int frames = 0;
+    SetHandler(w, [&](HWND, UINT m, WPARAM, LPARAM, LRESULT*) {
+        frames += m == WM_NCPAINT;
+        return false;
+    });
+    for (int max : {199, 299}) {
+        si = SCROLLINFO{sizeof(si), SIF_RANGE | SIF_POS, 0, max, 0, 5, 0};
+        SetScrollInfo(w, SB_VERT, &si, TRUE);
+    }
+    RECT u;
+    EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+    headless::PumpUntilIdle();
+    EXPECT_EQ(frames, 1);
+}
+
 TEST_F(Painting, UpdateAreaIsExactNotItsBoundingBox)
 {
     RegisterColourClass(u"White", RGB(255, 255, 255));
