@@ -14,7 +14,7 @@ namespace tracingtest {
 
 bool RunPython(const std::string& script, const std::string& arguments)
 {
-    std::string command = "python3 '" + std::string(DOVEMARK_SOURCE_DIR) + "/" + script + "' " + arguments;
+    std::string command = "python3 '" + testsupport::SourceDir() + "/" + script + "' " + arguments;
     int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << command;
     return status == 0;
@@ -29,7 +29,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
 std::string MakeRawDat(const std::string& folder)
 {
     std::string path = folder + "/Raw.dat";
-    RunPython("tools/raw_dat/make_raw_dat.py", "'" + std::string(DOVEMARK_SOURCE_DIR) + "/res/signatures.tsv' '" + path + "'");
+    RunPython("tools/raw_dat/make_raw_dat.py", "'" + testsupport::SourceDir() + "/res/signatures.tsv' '" + path + "'");
     return path;
 }
 

@@ -24,7 +24,7 @@ namespace {
 // GStreamer reads its plugin registry from the build folder (written there at build time), and scans
 // in this process instead of forking a scanner from an instrumented program.
 const bool kRegistryInBuildFolder = [] {
-    setenv("GST_REGISTRY", DOVEMARK_BINARY_DIR "/gst-registry.bin", 1);
+    setenv("GST_REGISTRY", (testsupport::BinaryDir() + "/gst-registry.bin").c_str(), 1);
     setenv("GST_REGISTRY_FORK", "no", 1);
     return true;
 }();

@@ -12,5 +12,5 @@ CString PreviewPaneTest::WriteFile(const std::string& name, const std::string& b
 
 void PreviewPaneTest::SavePicture(const std::string& name)
 {
-    headless::SavePng(hFrame, std::string(DOVEMARK_BINARY_DIR) + "/preview_" + name + ".png");
+    headless::SavePng(hFrame, testsupport::BinaryDir() + "/preview_" + name + ".png");
 }

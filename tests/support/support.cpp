@@ -10,6 +10,16 @@
 namespace testsupport {
 namespace fs = std::filesystem;
 
+std::string SourceDir()
+{
+    return DOVEMARK_SOURCE_DIR;
+}
+
+std::string BinaryDir()
+{
+    return DOVEMARK_BINARY_DIR;
+}
+
 std::string FixturesDir()
 {
     if (const char* dir = std::getenv("DOVEMARK_FIXTURES"))

@@ -4,6 +4,11 @@
 
 namespace testsupport {
 
+// The source tree and the build folder the tests were built from. Kept out of the test programs' compile
+// commands, so that every checkout compiles its tests alike.
+std::string SourceDir();
+std::string BinaryDir();
+
 // Folder of tests/fixtures in the source tree.
 std::string FixturesDir();
 

@@ -209,7 +209,7 @@ TEST(Resources, IconsAndCursorsPickTheirSizeAndDrawThroughTheirMask)
 
 TEST(Resources, FilesLoadLikeResources)
 {
-    std::string dir = DOVEMARK_BINARY_DIR "/tests/rc_fixtures/";
+    std::string dir = testsupport::BinaryDir() + "/tests/rc_fixtures/";
     std::u16string bmpPath, icoPath;
     for (char c : dir + "test.bmp")
         bmpPath += char16_t(c);
