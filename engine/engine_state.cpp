@@ -592,6 +592,14 @@ void FreeTracedFolders()
     SignatureCount = 0;
 }
 
+void FreeAllResultLists()
+{
+    FreeScanResultLists();
+    ResetFullScanLists();
+    FreeTracedFiles();
+    FreeTracedFolders();
+}
+
 void FreeClusterChain()
 {
     FreeList(ClusterChainHead, NoNames);

@@ -384,6 +384,9 @@ void FreeTracedFiles();
 void FreeTracedFolders();
 void FreeClusterChain();
 void FreeExtents();
+// Every list of found items, folders and signatures, as before any scan or load. The records are packed, so a
+// leak checker cannot follow their links: what stays held at the end of a run must be freed to be told from a leak.
+void FreeAllResultLists();
 
 // Shows the out-of-memory message and ends the process with a failure code.
 [[noreturn]] void EngineOutOfMemory();

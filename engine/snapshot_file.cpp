@@ -314,10 +314,7 @@ SnapshotStatus Decode(const BYTE* data, size_t size, SnapshotData& d)
 
 void Apply(const SnapshotData& d)
 {
-    FreeScanResultLists();
-    ResetFullScanLists();
-    FreeTracedFiles();
-    FreeTracedFolders();
+    FreeAllResultLists();
     SignatureCount = 0;
     TreeItemCount = 0;
 
