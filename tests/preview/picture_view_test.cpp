@@ -79,6 +79,107 @@ TEST_F(PreviewPaneTest, ImageViewKeepsTheRatioAroundAFixedCentre)
     }
 }
 
+// A 24-bit bitmap file of w × h pixels coloured by `colour` (0xRRGGBB).
+std::string GradientBmp(int w, int h, uint32_t (*colour)(int x, int y, int w, int h))
+{
+    const int stride = (w * 3 + 3) & ~3;
+    std::string out(size_t(54 + stride * h), '\0');
+    auto put = [&](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            out[at + size_t(i)] = char(v >> (8 * i));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put(2, uint32_t(out.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, uint32_t(w), 4);
+    put(22, uint32_t(h), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            put(size_t(54 + (h - 1 - y) * stride + x * 3), colour(x, y, w, h), 3);
+    return out;
+}
+
+// A picture shrunk into the view keeps its colours: each drawn pixel matches the average of the source pixels
+// it covers (no palette colours, no ANDed channels), whatever stretch mode the DC had.
+TEST_F(PreviewPaneTest, ShrunkPicturesKeepTheirColours)
+{
+    auto colour = [](int x, int y, int w, int h) -> uint32_t {
+        return uint32_t(30 + x * 200 / (w - 1)) << 16 | uint32_t(40 + y * 190 / (h - 1)) << 8 |
+               uint32_t(60 + (x + y) * 150 / (w + h));
+    };
+    const int w = 310, h = 350; // drawn 200 × 212: both sides shrink by odd ratios
+    Preview(WriteFile("gradient.bmp", GradientBmp(w, h, colour)), u".bmp");
+    ASSERT_NE(pane->m_pImageView, nullptr);
+    pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+    for (int mode : {BLACKONWHITE, COLORONCOLOR, WHITEONBLACK}) {
+        CClientDC screen(nullptr);
+        CDC mem;
+        mem.CreateCompatibleDC(&screen);
+        CBitmap target;
+        target.CreateCompatibleBitmap(&screen, 640, 480);
+        CBitmap* old = mem.SelectObject(&target);
+        mem.FillSolidRect(0, 0, 640, 480, RGB(0, 0, 0));
+        ::SetStretchBltMode(mem.m_hDC, mode);
+        pane->m_pImageView->OnDraw(&mem);
+        const float r = float(h) / float(w);
+        const int dh = int(r * 100) + 100, left = 320 - 100, top = (120 - int(r * 100)) / 2;
+        int bad = 0;
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < 200; ++x) {
+                // The reference: the mean of the source block the pixel covers.
+                const int x0 = x * w / 200, x1 = std::max(x0 + 1, (x + 1) * w / 200);
+                const int y0 = y * h / dh, y1 = std::max(y0 + 1, (y + 1) * h / dh);
+                int sum[3] = {}, n = 0;
+                for (int sy = y0; sy < y1; ++sy)
+                    for (int sx = x0; sx < x1; ++sx, ++n)
+                        for (int c = 0; c < 3; ++c)
+                            sum[c] += int(colour(sx, sy, w, h) >> (16 - 8 * c) & 0xFF);
+                const COLORREF got = mem.GetPixel(left + x, top + y);
+                const int channels[3] = {GetRValue(got), GetGValue(got), GetBValue(got)};
+                bool close = true;
+                for (int c = 0; c < 3; ++c)
+                    close = close && std::abs(channels[c] - sum[c] / n) <= 6;
+                if (!close && bad++ < 3)
+                    ADD_FAILURE() << "mode " << mode << " at " << x << "," << y << " got " << std::hex << got;
+            }
+        EXPECT_EQ(bad, 0) << "mode " << mode;
+        EXPECT_EQ(::GetStretchBltMode(mem.m_hDC), mode) << "the view's DC keeps its mode";
+        mem.SelectObject(old);
+    }
+}
+
+// TGA pictures stored from the top or from the bottom both show upright: each of the sample's pixels, drawn as a
+// 40 × 45 cell, has its own colour.
+TEST_F(PreviewPaneTest, TgaPicturesShowUprightFromEitherOrigin)
+{
+    for (bool bottomLeft : {false, true})
+        for (bool rle : {false, true}) {
+            Preview(WriteFile("origin.tga", Bytes(s::Tga(5, 4, rle, bottomLeft))), u".tga");
+            ASSERT_NE(pane->m_pImageView, nullptr);
+            pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+            CClientDC screen(nullptr);
+            CDC mem;
+            mem.CreateCompatibleDC(&screen);
+            CBitmap target;
+            target.CreateCompatibleBitmap(&screen, 640, 480);
+            CBitmap* old = mem.SelectObject(&target);
+            pane->m_pImageView->OnDraw(&mem);
+            // 5 × 4 drawn 200 × 180 from (220, 20).
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 5; ++x) {
+                    const uint32_t want = s::SampleColour(x, y);
+                    EXPECT_EQ(mem.GetPixel(220 + 40 * x + 20, 20 + 45 * y + 22),
+                              RGB(want >> 16 & 0xFF, want >> 8 & 0xFF, want & 0xFF))
+                        << (bottomLeft ? "bottom-left" : "top-left") << (rle ? " rle" : "") << " at " << x << "," << y;
+                }
+            mem.SelectObject(old);
+        }
+}
+
 TEST_F(PreviewPaneTest, MetafilesPlayInThePictureView)
 {
     Preview(WriteFile("drawing.emf", Bytes(s::Emf(40, 20))), u".EMF");
@@ -153,7 +254,11 @@ TEST(PreviewImageType, OnlyDecodableFormatsHaveATypeId)
 {
     EXPECT_EQ(PreviewImageType(u"/tmp/x/PHOTO.JPEG"), 3);
     EXPECT_EQ(PreviewImageType(u"a.jpc"), 12);
-    EXPECT_EQ(PreviewImageType(u"a.wmf"), 0);
+    EXPECT_EQ(PreviewImageType(u"a.wmf"), 10);
+    EXPECT_EQ(PreviewImageType(u"a.Wbmp"), 9);
+    EXPECT_EQ(PreviewImageType(u"a.pgx"), 13);
+    EXPECT_EQ(PreviewImageType(u"a.ras"), 15);
+    EXPECT_EQ(PreviewImageType(u"a.webp"), 0);
     EXPECT_EQ(PreviewImageType(u"folder.png/file"), 0);
     EXPECT_EQ(PreviewImageType(u"noextension"), 0);
 }
