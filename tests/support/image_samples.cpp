@@ -118,6 +118,28 @@ std::vector<uint8_t> Bmp(int w, int h, int bpp)
     return v;
 }
 
+std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int x, int y)>& colour)
+{
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> v{'B', 'M'};
+    Put32(v, uint32_t(54 + stride * size_t(h)));
+    Put32(v, 0);
+    Put32(v, 54);
+    for (uint32_t x : {40u, uint32_t(w), uint32_t(h)})
+        Put32(v, x);
+    Put16(v, 1);
+    Put16(v, 24);
+    v.resize(54, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = colour(x, y);
+            v.insert(v.end(), {uint8_t(B(p)), uint8_t(G(p)), uint8_t(R(p))});
+        }
+        v.resize(v.size() + stride - size_t(w) * 3, 0);
+    }
+    return v;
+}
+
 std::vector<uint8_t> Ico(int w, int h)
 {
     std::vector<uint8_t> dib;

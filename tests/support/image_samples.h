@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ uint32_t SampleColour(int x, int y);
 
 // Each writer returns the encoded file of the w × h sample.
 std::vector<uint8_t> Bmp(int w, int h, int bpp);    // 8 (paletted), 24 or 32
+// A 24-bit bitmap file of w × h pixels, pixel (x, y) of the colour 0xRRGGBB the function gives.
+std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int x, int y)>& colour);
 std::vector<uint8_t> Tga(int w, int h, bool rle, bool bottomLeft = false); // 24 bits, rows from the origin
 std::vector<uint8_t> Pcx(int w, int h);             // 8 bits, three planes, RLE
 std::vector<uint8_t> Pnm(int w, int h, bool ascii); // P3 or P6

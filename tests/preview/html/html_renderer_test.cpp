@@ -77,33 +77,12 @@ TEST_F(HtmlPreviewTest, HtmlFileRendersTextTablesListsFormsAndImages)
     SavePicture("html_page");
 }
 
-// A 24-bit bottom-up bitmap file of one colour.
+// A 24-bit bitmap file of one colour.
 std::string Bitmap(int width, int height, unsigned char r, unsigned char g, unsigned char b)
 {
-    int stride = (width * 3 + 3) & ~3;
-    int size = 54 + stride * height;
-    std::string out(size_t(size), '\0');
-    auto put = [&](int at, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            out[size_t(at + i)] = char(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put(2, uint32_t(size), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, uint32_t(width), 4);
-    put(22, uint32_t(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            size_t at = size_t(54 + y * stride + x * 3);
-            out[at] = char(b);
-            out[at + 1] = char(g);
-            out[at + 2] = char(r);
-        }
-    return out;
+    const std::vector<uint8_t> file =
+        image_samples::Bmp24(width, height, [&](int, int) { return uint32_t(r) << 16 | uint32_t(g) << 8 | b; });
+    return std::string(file.begin(), file.end());
 }
 
 TEST_F(HtmlPreviewTest, LocalPicturesArriveAndThePageIsLaidOutAgain)
@@ -133,8 +112,8 @@ TEST_F(HtmlPreviewTest, LocalPicturesArriveAndThePageIsLaidOutAgain)
 // anywhere (that picture page is for links followed inside a page).
 TEST_F(HtmlPreviewTest, AGifFileStandsOnTheViewersOwnBackground)
 {
-    CString path = Write("sample.gif", std::string(reinterpret_cast<const char*>(image_samples::Gif(6, 4).data()),
-                                                   image_samples::Gif(6, 4).size()));
+    const std::vector<uint8_t> gif = image_samples::Gif(6, 4);
+    CString path = Write("sample.gif", std::string(gif.begin(), gif.end()));
     Preview(path, u".gif");
     ASSERT_NE(pane->m_pHtmlView, nullptr);
     EXPECT_EQ(host.ok, 1);
