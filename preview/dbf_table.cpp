@@ -39,6 +39,7 @@ int DbfTableReader::Read(const uint8_t* data, size_t size, Sink& sink)
         f.name.assign(name, strnlen(name, 11));
         f.type = (char)data[p + 11];
         f.length = data[p + 16];
+        f.decimals = p + 17 < size ? data[p + 17] : 0;
         m_fields.push_back(f);
     }
     if (!terminator || m_fields.empty())

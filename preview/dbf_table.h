@@ -12,6 +12,7 @@ struct DbfField {
     std::string name; // narrow text as stored, without its padding
     char type = 0;
     uint8_t length = 0;
+    uint8_t decimals = 0; // digits after the point of a numeric field
 };
 
 class DbfTableReader {

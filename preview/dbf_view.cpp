@@ -6,6 +6,7 @@
 #include "preview/dbf_table.h"
 #include "preview/preview_host.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -20,6 +21,8 @@ namespace {
 
 const DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
 const int kColumnWidth = 100;
+// More digits than a double holds would only show noise.
+const int kMaxDecimals = 17;
 // More than the rows shown can hold (10,000 records of 200 fields of 255 bytes would be far more;
 // the records past this are treated as cut off).
 const ULONGLONG kMaxTableBytes = ULONGLONG(64) << 20;
@@ -44,6 +47,7 @@ public:
     {
         m_list->InsertColumn(++m_columns, Narrow(f.name), LVCFMT_LEFT, kColumnWidth);
         m_types.push_back(f.type);
+        m_decimals.push_back(f.decimals);
     }
     void OnRecord(int number, const std::vector<std::string_view>& cells) override
     {
@@ -51,13 +55,14 @@ public:
         index.Format(u"%d", number);
         int row = m_list->InsertItem(number - 1, index);
         for (size_t i = 0; i < cells.size(); ++i)
-            m_list->SetItemText(row, (int)i + 1, CDBF_View::FieldText(m_types[i], cells[i]));
+            m_list->SetItemText(row, (int)i + 1, CDBF_View::FieldText(m_types[i], cells[i], m_decimals[i]));
     }
 
 private:
     CListCtrl* m_list;
     int m_columns = 0;
     std::vector<char> m_types;
+    std::vector<int> m_decimals;
 };
 
 } // namespace
@@ -122,14 +127,17 @@ void CDBF_View::OnSize(UINT nType, int cx, int cy)
     }
 }
 
-CString CDBF_View::FieldText(char type, std::string_view bytes)
+CString CDBF_View::FieldText(char type, std::string_view bytes, int decimals)
 {
     CString text;
     switch (type) {
     case 'N':
     case 'F': {
         std::string s(bytes);
-        text.Format(u"%f", std::strtod(s.c_str(), nullptr));
+        // An N(3,0) count shows as 30, not 30.000000; a damaged descriptor cannot ask for pages of zeros.
+        CString format;
+        format.Format(u"%%.%df", std::clamp(decimals, 0, kMaxDecimals));
+        text.Format(format, std::strtod(s.c_str(), nullptr));
         break;
     }
     case 'C':

@@ -16,8 +16,9 @@ public:
     void OnDraw(CDC* pDC) override {}
 
     enum { IDC_LIST = 186 };
-    // The display text of a field's bytes by its type letter.
-    static CString FieldText(char type, std::string_view bytes);
+    // The display text of a field's bytes by its type letter; numbers keep the field's own count of
+    // decimals.
+    static CString FieldText(char type, std::string_view bytes, int decimals = 0);
 
     CListCtrl* m_pList = nullptr;
 

@@ -94,9 +94,11 @@ void CAdobeReaderView::ShowPdf(const CString& path)
     SetPreviewOk(1);
     BSTR bstr = ::SysAllocString(path);
     try {
-        // A document that cannot be opened (damaged, encrypted, without pages) is reported, not shown empty.
-        if (!m_pdf.OpenFile(bstr))
-            SetPreviewOk(0);
+        // A document that cannot be opened (damaged, encrypted, without pages) is said so, not shown empty.
+        if (!m_pdf.OpenFile(bstr)) {
+            if (IPreviewHost* host = GetPreviewHost())
+                host->ShowMessage(u"无法打开。     ", 2);
+        }
     } catch (CException* e) {
         e->Delete();
         SetPreviewOk(0);
@@ -181,7 +183,8 @@ void CAdobeReaderView::ShowGzip(const CString& path)
         if (!m_archive.GetItem(0, &data, &size, &isFile, kind, name, times, &modified))
             SetPreviewOk(0);
         else if (data)
-            text = AnsiToWide(reinterpret_cast<const char*>(data), std::min(size, kMaxTextChars)).c_str();
+            // The member is read as a text file would be, so UTF-8 and UTF-16 text come out as written.
+            text = CTextFileReader::DecodeBytes(data, size, kMaxTextChars).c_str();
     }
     m_richEdit.SetWindowText(text);
     ApplyFontAndReadOnly();

@@ -261,7 +261,7 @@ CDFXView::~CDFXView()
 
 namespace {
 
-// Whether the file's first 511 bytes read as drawing-exchange text.
+// Whether the file's first 511 bytes read as drawing-exchange text: a section and a section's name.
 int LooksLikeDxf(const CString& path)
 {
     CFile file;
@@ -271,7 +271,13 @@ int LooksLikeDxf(const CString& path)
     UINT n = file.Read(head, 511);
     head[n] = 0;
     std::string text(head, n);
-    return text.find("SECTION") != std::string::npos && text.find("HEADER") != std::string::npos ? 1 : 0;
+    if (text.find("SECTION") == std::string::npos)
+        return 0;
+    // The header section is optional: a drawing may open with its tables, blocks or entities.
+    for (const char* name : {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"})
+        if (text.find(name) != std::string::npos)
+            return 1;
+    return 0;
 }
 
 } // namespace

@@ -12,11 +12,12 @@ struct ImageExtension {
     int type;
 };
 
-// Type ids as the document's picture list numbers them; only formats the layer decodes are listed.
+// Type ids as the document's picture list numbers them.
 const ImageExtension kImageExtensions[] = {
     {u"bmp", 1},  {u"gif", 2},  {u"jpg", 3},  {u"jpeg", 3}, {u"png", 4},  {u"ico", 5},  {u"tif", 6},
-    {u"tiff", 6}, {u"tga", 7},  {u"pcx", 8},  {u"j2k", 11}, {u"jp2", 11}, {u"j2c", 12}, {u"jpc", 12},
-    {u"pnm", 14}, {u"pgm", 14}, {u"ppm", 14},
+    {u"tiff", 6}, {u"tga", 7},  {u"pcx", 8},  {u"wbmp", 9}, {u"wmf", 10}, {u"emf", 10}, {u"j2k", 11},
+    {u"jp2", 11}, {u"j2c", 12}, {u"jpc", 12}, {u"pgx", 13}, {u"pnm", 14}, {u"pgm", 14}, {u"ppm", 14},
+    {u"ras", 15},
 };
 
 } // namespace
@@ -44,16 +45,14 @@ CPreviewImage::CPreviewImage(LPCWSTR path, int type)
     if (FAILED(OleLoadPicturePath(copy.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture))) ||
         !picture)
         return;
-    OLE_HANDLE handle = 0;
-    BITMAP info{};
-    if (FAILED(picture->get_Handle(&handle)) ||
-        !::GetObjectW(HBITMAP(uintptr_t(handle)), sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) {
+    int width = 0, height = 0;
+    if (!dovemark::PicturePixelSize(picture, width, height)) {
         picture->Release();
         return;
     }
     m_picture = picture;
-    m_width = info.bmWidth;
-    m_height = std::abs(info.bmHeight);
+    m_width = width;
+    m_height = height;
 }
 
 bool CPreviewImage::Stretch(HDC dc, int x, int y, int width, int height, DWORD) const
@@ -63,7 +62,16 @@ bool CPreviewImage::Stretch(HDC dc, int x, int y, int width, int height, DWORD) 
     LONG hmWidth = 0, hmHeight = 0;
     m_picture->get_Width(&hmWidth);
     m_picture->get_Height(&hmHeight);
-    return SUCCEEDED(m_picture->Render(dc, x, y, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr));
+    // A picture shrunk into the pane averages the pixels it drops, so its colours stay those of the
+    // picture whatever mode the view's DC was left in.
+    const int oldMode = ::SetStretchBltMode(dc, HALFTONE);
+    POINT oldOrigin{};
+    ::SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+    const bool drawn = SUCCEEDED(m_picture->Render(dc, x, y, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr));
+    ::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    if (oldMode)
+        ::SetStretchBltMode(dc, oldMode);
+    return drawn;
 }
 
 void CPreviewImage::Destroy()

@@ -264,3 +264,31 @@ std::u16string CTextFileReader::MultiByteToWide(const char* text, size_t length,
 {
     return AnsiToWide(text, length, codePage);
 }
+
+std::u16string CTextFileReader::DecodeBytes(const BYTE* data, size_t size, size_t maxChars)
+{
+    if (!data)
+        return {};
+    if (size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
+        const bool bigEndian = data[0] == 0xFE;
+        std::u16string text;
+        for (size_t i = 2; i + 1 < size && text.size() < maxChars; i += 2)
+            text += char16_t(bigEndian ? data[i] << 8 | data[i + 1] : data[i + 1] << 8 | data[i]);
+        return text;
+    }
+    UINT codePage = 0;
+    if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+        data += 3;
+        size -= 3;
+        codePage = CP_UTF8;
+    } else {
+        Utf8Check check;
+        check.Feed(data, size);
+        if (check.Complete() && check.SawNonAscii())
+            codePage = CP_UTF8;
+    }
+    std::u16string text = MultiByteToWide(reinterpret_cast<const char*>(data), std::min(size, maxChars), codePage);
+    if (text.size() > maxChars)
+        text.resize(maxChars);
+    return text;
+}

@@ -37,6 +37,9 @@ public:
     // Characters in the file: bytes for narrow and UTF-8 files, half the bytes for UTF-16.
     ULONGLONG GetLength() const;
     static std::u16string MultiByteToWide(const char* text, size_t length, UINT codePage);
+    // Text held in memory, read by the same rule as a file: its byte-order mark, else UTF-8 when all of it
+    // is well-formed UTF-8 beyond ASCII, else the system's code page; at most maxChars characters.
+    static std::u16string DecodeBytes(const BYTE* data, size_t size, size_t maxChars = SIZE_MAX);
 
 private:
     char16_t NextUnit() { return m_encoding == ANSI ? ReadByte() : ReadChar(); }

@@ -95,4 +95,7 @@ namespace dovemark {
 void InstallEmfCanvas();
 // A top-down 32-bit DIB section of the size and its pixel memory (width × 4 bytes a row); null on failure.
 HBITMAP CreateTopDownDib32(int width, int height, void** bits);
+// The picture's size in screen pixels, from its HIMETRIC size; false when it reports none. Unlike its
+// handle, this never makes the picture build a whole bitmap.
+bool PicturePixelSize(IPicture* picture, int& width, int& height);
 } // namespace dovemark

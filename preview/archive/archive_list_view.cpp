@@ -221,7 +221,7 @@ int ListZipArchive(CMyListCtrl* view)
         }
         CString name(info.name);
         list.AddRow(i, name, CShellFileInfo::GetIconIndex(name, TRUE),
-                    {name.Find(u'/') >= 0 ? CString(u"是") : CString(u"否"), Decimal(DWORD(info.uncompressedSize)),
+                    {name.Find(u'/') >= 0 ? CString(u"是") : CString(u"否"), Decimal(DWORD(info.compressedSize)),
                      FormatArchiveTime(CTime(info.accessTime)), FormatArchiveTime(CTime(info.creationTime)),
                      FormatArchiveTime(CTime(info.modificationTime)), FormatAttributeLetters(info.attributes)});
     }

@@ -37,7 +37,29 @@ HBITMAP DecodePicture(const std::string& data, int& width, int& height)
     HBITMAP copy = nullptr;
     OLE_HANDLE handle = 0;
     BITMAP info{};
-    if (SUCCEEDED(picture->get_Handle(&handle)) &&
+    DWORD attributes = 0;
+    int fullWidth = 0, fullHeight = 0;
+    if (SUCCEEDED(picture->get_Attributes(&attributes)) && !(attributes & PICTURE_TRANSPARENT) &&
+        dovemark::PicturePixelSize(picture, fullWidth, fullHeight)) {
+        // An opaque picture draws itself into the copy, so one that holds only part of its pixels (a GIF
+        // frame on a large screen) never builds a second whole bitmap.
+        width = std::min(fullWidth, kMaxLength);
+        height = std::min(fullHeight, kMaxLength);
+        HDC screen = GetDC(nullptr);
+        copy = CreateCompatibleBitmap(screen, width, height);
+        HDC to = CreateCompatibleDC(screen);
+        HGDIOBJ oldTo = SelectObject(to, copy);
+        OLE_XSIZE_HIMETRIC hmWidth = 0;
+        OLE_YSIZE_HIMETRIC hmHeight = 0;
+        picture->get_Width(&hmWidth);
+        picture->get_Height(&hmHeight);
+        // The copy holds the top left of a picture larger than the renderer takes, at its own size.
+        const LONG cx = LONG(int64_t(hmWidth) * width / fullWidth), cy = LONG(int64_t(hmHeight) * height / fullHeight);
+        picture->Render(to, 0, 0, width, height, 0, hmHeight, cx, -cy, nullptr);
+        SelectObject(to, oldTo);
+        DeleteDC(to);
+        ReleaseDC(nullptr, screen);
+    } else if (SUCCEEDED(picture->get_Handle(&handle)) &&
         GetObjectW(HBITMAP(uintptr_t(handle)), sizeof info, &info) && info.bmWidth > 0 && info.bmHeight != 0) {
         width = std::min(info.bmWidth, kMaxLength);
         height = std::min(std::abs(info.bmHeight), kMaxLength);

@@ -143,7 +143,16 @@ BOOL CHtmlView::Navigate2(LPCWSTR url, DWORD, LPCWSTR)
     HtmlText address = FileAddress(m_strLocation);
     BOOL shown = FALSE;
     size_t dot = address.rfind(u'.');
-    if (dot != HtmlText::npos && EqualsNoCase(HtmlView(address).substr(dot), u".mht")) {
+    const HtmlView extension = dot == HtmlText::npos ? HtmlView() : HtmlView(address).substr(dot);
+    if (EqualsNoCase(extension, u".gif") || EqualsNoCase(extension, u".jpg") || EqualsNoCase(extension, u".png")) {
+        // A picture opened by itself stands on the viewer's own background, as a browser shows it; only a
+        // link followed inside a page shows one on the renderer's picture page.
+        HtmlText source;
+        for (char16_t c : address)
+            source += c == u'"' ? HtmlText(u"&quot;") : c == u'&' ? HtmlText(u"&amp;") : HtmlText(1, c);
+        m_pRenderer->ShowPage(address, u"<body><img src=\"" + source + u"\"></body>", u"");
+        shown = TRUE;
+    } else if (EqualsNoCase(extension, u".mht")) {
         std::string archive;
         HtmlText page, location;
         if (FetchLocalFile(address, kMaxPageBytes, archive) && ReadMhtPage(archive, page, location)) {

@@ -18,9 +18,8 @@ TEST(FindImageType, ReadsTheExtensionAfterTheLastDotWithoutRegardToCase)
         int type;
     } cases[] = {
         {u"a.bmp", 1},   {u"photo.JPEG", 3}, {u"x.tiff", 6},     {u"x.tif", 6},       {u"x.tga", 7},
-        {u"x.jp2", 11},  {u"x.jpc", 12},     {u"x.ppm", 14},
-        // Formats the picture library cannot decode have no type, so they are never listed as pictures.
-        {u"x.wbmp", 0},  {u"x.WMF", 0},      {u"x.ras", 0},
+        {u"x.jp2", 11},  {u"x.jpc", 12},     {u"x.ppm", 14},      {u"x.wbmp", 9},      {u"x.WMF", 10},
+        {u"x.emf", 10},  {u"x.pgx", 13},     {u"x.ras", 15},      {u"x.webp", 0},
         {u"photobmp", 0}, {u"noext", 0},     {u"dir.png/file", 0}, {u"archive.bmp.gz", 0}, {u"", 0},
     };
     for (const auto& c : cases)

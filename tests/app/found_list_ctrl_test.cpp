@@ -278,6 +278,19 @@ TEST_F(FoundListTest, PropertiesAndTheRecoverCommand)
     EXPECT_EQ(list->GetStyle() & LVS_TYPEMASK, (DWORD)LVS_LIST);
 }
 
+// The context menu holds the three views under one sub-menu; after a file tracing it has no find,
+// settings or properties.
+TEST_F(FoundListTest, ContextMenuGroupsTheViews)
+{
+    list->SetSelectionMark(Row(u"a.txt"));
+    list->ShowContextMenu();
+    EXPECT_EQ(host.menu, u"选择恢复(&R)...|-|视图(&V)[图标(&N)|列表(&L)|详细信息(&D)]|-|查找文件(&F)...|重命名(&N)|-|"
+                         u"设置(&S)...|属性(&P)...");
+    ScanMode = 1;
+    list->ShowContextMenu();
+    EXPECT_EQ(host.menu, u"选择恢复(&R)...|-|视图(&V)[图标(&N)|列表(&L)|详细信息(&D)]|-|重命名(&N)|-");
+}
+
 // File tracing: group rows under "Root", files by group or extension, the filter on file rows only.
 TEST_F(ResultsFixture, TracedFolderFill)
 {

@@ -84,6 +84,31 @@ public:
     void ShowInformation(const CString& text) override { information.emplace_back((LPCWSTR)text); }
     void RunSave() override { ++saves; }
     void RunProperties(const ItemProperties& p) override { properties.push_back(p); }
+    // The popup's items as "text" or "-", a sub-menu as "text[items]"; nothing is chosen.
+    UINT TrackPopup(CMenu* popup, UINT, int, int, CWnd*) override
+    {
+        menu = Describe(popup->m_hMenu);
+        return 0;
+    }
+    static std::u16string Describe(HMENU menu)
+    {
+        std::u16string out;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            WCHAR text[64] = {};
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STRING | MIIM_SUBMENU | MIIM_FTYPE;
+            info.dwTypeData = text;
+            info.cch = 64;
+            ::GetMenuItemInfoW(menu, UINT(i), TRUE, &info);
+            out += i ? u"|" : u"";
+            out += (info.fType & MFT_SEPARATOR) ? u"-" : std::u16string(text);
+            if (info.hSubMenu)
+                out += u"[" + Describe(info.hSubMenu) + u"]";
+        }
+        return out;
+    }
+    std::u16string menu;
 };
 
 class ResultsFixture : public ::testing::Test {

@@ -16,6 +16,7 @@ struct FieldSpec {
     std::string name;
     char type;
     int length;
+    int decimals = 0;
 };
 
 // A dBASE III table: header with record count and the two lengths, descriptors, terminator,
@@ -42,6 +43,7 @@ std::string WriteDbf(const std::vector<FieldSpec>& fields, const std::vector<std
         d.replace(0, f.name.size(), f.name);
         d[11] = f.type;
         d[16] = char(f.length);
+        d[17] = char(f.decimals);
         out += d;
     }
     out.push_back('\x0D');
@@ -69,7 +71,7 @@ int Read(const std::string& bytes, Table& t)
     return reader.Read(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), t);
 }
 
-const std::vector<FieldSpec> kFields = {{"NAME", 'C', 5}, {"QTY", 'N', 4}};
+const std::vector<FieldSpec> kFields = {{"NAME", 'C', 5}, {"QTY", 'N', 4, 1}};
 
 } // namespace
 
@@ -142,10 +144,14 @@ TEST(DbfView, DisplayTextByType)
         char type;
         std::string bytes;
         std::u16string text;
+        int decimals = 0;
     } cases[] = {
-        {'N', "   12.5", u"12.500000"},
-        {'F', "-3", u"-3.000000"},
-        {'N', "abc", u"0.000000"},
+        {'N', "   12.5", u"12.5", 1},
+        {'N', " 30", u"30", 0},
+        {'N', "2.126", u"2.13", 2},
+        {'F', "-3", u"-3.000", 3},
+        {'N', "abc", u"0", 0},
+        {'N', "7", u"7.00000000000000000", 255}, // a damaged decimal count
         {'C', " two  ", u" two  "},
         {'C', "\xD6\xD0\xCE\xC4", u"中文"},
         {'B', "blob", u"blob"},
@@ -171,7 +177,7 @@ TEST(DbfView, DisplayTextByType)
         {'X', "abc", u""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::u16string(CDBF_View::FieldText(c.type, c.bytes).GetString()), c.text)
+        EXPECT_EQ(std::u16string(CDBF_View::FieldText(c.type, c.bytes, c.decimals).GetString()), c.text)
             << c.type << " " << c.bytes;
 }
 
@@ -188,7 +194,7 @@ TEST_F(PreviewPaneTest, DbaseTablesInTheList)
     EXPECT_EQ(list->GetHeaderCtrl()->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(0, 0), u"1");
     EXPECT_EQ(list->GetItemText(0, 1), u"plum ");
-    EXPECT_EQ(list->GetItemText(1, 2), u"2.000000");
+    EXPECT_EQ(list->GetItemText(1, 2), u"2.0"); // N(4,1): its one decimal
     EXPECT_EQ(list->GetItemText(2, 0), u"3");
     EXPECT_EQ(list->GetItemText(2, 1), u"cut");
     SavePicture("dbf");

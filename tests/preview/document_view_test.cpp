@@ -6,9 +6,12 @@
 #include "preview/no_preview_view.h"
 #include "preview/pdf_viewer_control.h"
 #include "res/preview/preview_res.h"
+#include "preview/archive/archive_writers.h"
 #include "support/pdf_samples.h"
 
 namespace {
+
+using archive_test::Gzip;
 
 // Pages of 144 × 72 points with their left square filled red.
 std::string WritePdf(int pages) { return pdf_samples::WritePdf(pages, 144, 72, "1 0 0 rg 0 0 72 72 re f"); }
@@ -32,17 +35,25 @@ TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
         std::u16string text;   // the rich edit's text, "<none>" without one
         bool noPreview;        // whether the no-preview viewer is added
         UINT picture;          // the picture it would show
+        std::u16string message = u""; // the error the user is shown
     } cases[] = {
         {"Notes.TXT", "\xEF\xBB\xBFhello\nworld", u".TXT", u"hello\r\nworld", false, 0},
         {"main.cpp", "int main() {}\n", u".cpp", u"int main() {}\r\n", false, 0},
         {"config.ini", "", u".ini", u"", false, 0},
         {"letter.rtf", "{\\rtf1 hello}", u".rtf", u"hello", false, 0},
         {"empty.rtf", "", u".rtf", u"", true, IDB_PREVIEW_DAMAGED},
-        {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", true, IDB_PREVIEW_DAMAGED},
-        {"empty.pdf", "", u".pdf", u"<none>", true, IDB_PREVIEW_DAMAGED},
+        // A document the viewer cannot open is said so, as when there is no viewer at all.
+        {"manual.pdf", "%PDF-1.4", u".pdf", u"<none>", false, 0, u"无法打开。     "},
+        {"empty.pdf", "", u".pdf", u"<none>", false, 0, u"无法打开。     "},
+        // The first member of a gzip file is read by the rule of text files: mark, UTF-8, else GBK.
+        {"bom.gz", Gzip("\xEF\xBB\xBF\xE6\x81\xA2\xE5\xA4\x8D ok"), u".gz", u"恢复 ok", false, 0},
+        {"utf8.gz", Gzip("\xE6\x81\xA2\xE5\xA4\x8D ok"), u".gz", u"恢复 ok", false, 0},
+        {"gbk.gz", Gzip("\xBB\xD6\xB8\xB4 ok"), u".gz", u"恢复 ok", false, 0},
+        {"utf16.tgz", Gzip(std::string("\xFF\xFE\x62\x60\x0D\x59", 6)), u".tgz", u"恢复", false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
+        host.lastMessage.Empty();
         CString path = WriteFile(c.file, c.bytes);
         Preview(path, c.extension);
         ASSERT_NE(pane->m_pDocumentView, nullptr);
@@ -52,6 +63,7 @@ TEST_F(PreviewPaneTest, DocumentKindsAndTheirOutcome)
             EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), c.picture);
         else
             EXPECT_EQ(host.ok, 1);
+        EXPECT_EQ(std::u16string((LPCWSTR)host.lastMessage), c.message);
     }
 }
 
@@ -84,11 +96,12 @@ TEST_F(PreviewPaneTest, PdfPagesRenderAtScreenResolution)
     headless::PumpUntilIdle();
     SavePicture("pdf");
 
-    // Cut documents, a cut cross-reference table aside, and a document without pages show as damaged.
+    // Cut documents, a cut cross-reference table aside, and a document without pages cannot be opened.
     for (const std::string& bad : {pdf.substr(0, 40), WritePdf(0)}) {
+        host.lastMessage.Empty();
         Preview(WriteFile("bad.pdf", bad), u".pdf");
-        ASSERT_NE(pane->m_pNoPreviewView, nullptr);
-        EXPECT_EQ(CCorrupted_NoPreview_View::ChooseBitmap(), (UINT)IDB_PREVIEW_DAMAGED);
+        EXPECT_EQ(host.lastMessage, CString(u"无法打开。     "));
+        EXPECT_EQ(host.lastMessageType, 2);
     }
 }
 

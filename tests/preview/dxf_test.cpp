@@ -246,6 +246,23 @@ TEST_F(DxfPaneTest, DrawingIsShownFittedAndZoomsAndPans)
     }
 }
 
+// The header section is optional: drawings opening with their tables, blocks or entities are drawn.
+TEST_F(DxfPaneTest, DrawingsWithoutAHeaderSectionAreDrawn)
+{
+    const std::string line = Pairs({{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "10"}, {21, "10"}});
+    const std::string end = Section("ENTITIES", line) + Pairs({{0, "EOF"}});
+    const std::pair<const char*, std::string> cases[] = {
+        {"entities only", end},
+        {"tables first", Section("TABLES", Pairs({{0, "TABLE"}, {2, "LAYER"}, {0, "ENDTAB"}})) + end},
+        {"blocks first", Section("BLOCKS", Pairs({{0, "BLOCK"}, {2, "b"}, {0, "ENDBLK"}})) + end},
+    };
+    for (const auto& [name, text] : cases) {
+        Preview(WriteFile("plan.dxf", text), u".dxf");
+        EXPECT_EQ(host.ok, 1) << name;
+        EXPECT_EQ(pane->m_pNoPreviewView, nullptr) << name;
+    }
+}
+
 TEST_F(DxfPaneTest, DamagedOrForeignFilesShowAsDamagedAndCloseTheProgressDialog)
 {
     std::string text = SampleDrawing();

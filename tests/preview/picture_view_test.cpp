@@ -14,27 +14,41 @@ namespace {
 
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
+// A 640 × 480 bitmap of the screen's kind, filled with one colour, for a view to draw itself into.
+class ViewCanvas {
+public:
+    explicit ViewCanvas(COLORREF fill = RGB(255, 255, 255))
+    {
+        CClientDC screen(nullptr);
+        mem.CreateCompatibleDC(&screen);
+        m_target.CreateCompatibleBitmap(&screen, 640, 480);
+        m_old = mem.SelectObject(&m_target);
+        mem.FillSolidRect(0, 0, 640, 480, fill);
+    }
+    ~ViewCanvas() { mem.SelectObject(m_old); }
+    COLORREF At(int x, int y) { return mem.GetPixel(x, y); }
+
+    CDC mem;
+
+private:
+    CBitmap m_target;
+    CBitmap* m_old = nullptr;
+};
+
 // The view drawn into a white 640 × 480 bitmap; the box of non-white pixels is returned.
 CRect DrawnBox(CView* view)
 {
-    CClientDC screen(nullptr);
-    CDC mem;
-    mem.CreateCompatibleDC(&screen);
-    CBitmap target;
-    target.CreateCompatibleBitmap(&screen, 640, 480);
-    CBitmap* old = mem.SelectObject(&target);
-    mem.FillSolidRect(0, 0, 640, 480, RGB(255, 255, 255));
-    view->OnDraw(&mem);
+    ViewCanvas canvas;
+    view->OnDraw(&canvas.mem);
     CRect box(640, 480, 0, 0);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x)
-            if (mem.GetPixel(x, y) != RGB(255, 255, 255)) {
+            if (canvas.At(x, y) != RGB(255, 255, 255)) {
                 box.left = std::min<LONG>(box.left, x);
                 box.top = std::min<LONG>(box.top, y);
                 box.right = std::max<LONG>(box.right, x + 1);
                 box.bottom = std::max<LONG>(box.bottom, y + 1);
             }
-    mem.SelectObject(old);
     return box;
 }
 
@@ -79,6 +93,70 @@ TEST_F(PreviewPaneTest, ImageViewKeepsTheRatioAroundAFixedCentre)
     }
 }
 
+// A picture shrunk into the view keeps its colours: each drawn pixel matches the average of the source pixels
+// it covers (no palette colours, no ANDed channels), whatever stretch mode the DC had.
+TEST_F(PreviewPaneTest, ShrunkPicturesKeepTheirColours)
+{
+    const int w = 310, h = 350; // drawn 200 × 212: both sides shrink by odd ratios
+    auto colour = [](int x, int y) -> uint32_t {
+        return uint32_t(30 + x * 200 / (w - 1)) << 16 | uint32_t(40 + y * 190 / (h - 1)) << 8 |
+               uint32_t(60 + (x + y) * 150 / (w + h));
+    };
+    Preview(WriteFile("gradient.bmp", Bytes(s::Bmp24(w, h, colour))), u".bmp");
+    ASSERT_NE(pane->m_pImageView, nullptr);
+    pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+    for (int mode : {BLACKONWHITE, COLORONCOLOR, WHITEONBLACK}) {
+        ViewCanvas canvas(RGB(0, 0, 0));
+        ::SetStretchBltMode(canvas.mem.m_hDC, mode);
+        pane->m_pImageView->OnDraw(&canvas.mem);
+        const float r = float(h) / float(w);
+        const int dh = int(r * 100) + 100, left = 320 - 100, top = (120 - int(r * 100)) / 2;
+        int bad = 0;
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < 200; ++x) {
+                // The reference: the mean of the source block the pixel covers.
+                const int x0 = x * w / 200, x1 = std::max(x0 + 1, (x + 1) * w / 200);
+                const int y0 = y * h / dh, y1 = std::max(y0 + 1, (y + 1) * h / dh);
+                int sum[3] = {}, n = 0;
+                for (int sy = y0; sy < y1; ++sy)
+                    for (int sx = x0; sx < x1; ++sx, ++n)
+                        for (int c = 0; c < 3; ++c)
+                            sum[c] += int(colour(sx, sy) >> (16 - 8 * c) & 0xFF);
+                const COLORREF got = canvas.At(left + x, top + y);
+                const int channels[3] = {GetRValue(got), GetGValue(got), GetBValue(got)};
+                bool close = true;
+                for (int c = 0; c < 3; ++c)
+                    close = close && std::abs(channels[c] - sum[c] / n) <= 6;
+                if (!close && bad++ < 3)
+                    ADD_FAILURE() << "mode " << mode << " at " << x << "," << y << " got " << std::hex << got;
+            }
+        EXPECT_EQ(bad, 0) << "mode " << mode;
+        EXPECT_EQ(::GetStretchBltMode(canvas.mem.m_hDC), mode) << "the view's DC keeps its mode";
+    }
+}
+
+// TGA pictures stored from the top or from the bottom both show upright: each of the sample's pixels, drawn as a
+// 40 × 45 cell, has its own colour.
+TEST_F(PreviewPaneTest, TgaPicturesShowUprightFromEitherOrigin)
+{
+    for (bool bottomLeft : {false, true})
+        for (bool rle : {false, true}) {
+            Preview(WriteFile("origin.tga", Bytes(s::Tga(5, 4, rle, bottomLeft))), u".tga");
+            ASSERT_NE(pane->m_pImageView, nullptr);
+            pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+            ViewCanvas canvas;
+            pane->m_pImageView->OnDraw(&canvas.mem);
+            // 5 × 4 drawn 200 × 180 from (220, 20).
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 5; ++x) {
+                    const uint32_t want = s::SampleColour(x, y);
+                    EXPECT_EQ(canvas.At(220 + 40 * x + 20, 20 + 45 * y + 22),
+                              RGB(want >> 16 & 0xFF, want >> 8 & 0xFF, want & 0xFF))
+                        << (bottomLeft ? "bottom-left" : "top-left") << (rle ? " rle" : "") << " at " << x << "," << y;
+                }
+        }
+}
+
 TEST_F(PreviewPaneTest, MetafilesPlayInThePictureView)
 {
     Preview(WriteFile("drawing.emf", Bytes(s::Emf(40, 20))), u".EMF");
@@ -97,17 +175,12 @@ TEST_F(PreviewPaneTest, MetafilesPlayInThePictureView)
     EXPECT_EQ(attributes, DWORD(PICTURE_SCALABLE | PICTURE_TRANSPARENT));
     // Stretched over the view inset by 200 and 10: the red left half and the blue right half.
     view->MoveWindow(0, 0, 640, 480);
-    CClientDC screen(nullptr);
-    CDC mem;
-    mem.CreateCompatibleDC(&screen);
-    CBitmap target;
-    target.CreateCompatibleBitmap(&screen, 640, 480);
-    CBitmap* old = mem.SelectObject(&target);
-    mem.FillSolidRect(0, 0, 640, 480, RGB(255, 255, 255));
-    view->OnDraw(&mem);
-    EXPECT_EQ(mem.GetPixel(260, 240), RGB(255, 0, 0));
-    EXPECT_EQ(mem.GetPixel(380, 240), RGB(0, 0, 255));
-    mem.SelectObject(old);
+    {
+        ViewCanvas canvas;
+        view->OnDraw(&canvas.mem);
+        EXPECT_EQ(canvas.At(260, 240), RGB(255, 0, 0));
+        EXPECT_EQ(canvas.At(380, 240), RGB(0, 0, 255));
+    }
     SavePicture("emf");
 }
 
@@ -153,7 +226,11 @@ TEST(PreviewImageType, OnlyDecodableFormatsHaveATypeId)
 {
     EXPECT_EQ(PreviewImageType(u"/tmp/x/PHOTO.JPEG"), 3);
     EXPECT_EQ(PreviewImageType(u"a.jpc"), 12);
-    EXPECT_EQ(PreviewImageType(u"a.wmf"), 0);
+    EXPECT_EQ(PreviewImageType(u"a.wmf"), 10);
+    EXPECT_EQ(PreviewImageType(u"a.Wbmp"), 9);
+    EXPECT_EQ(PreviewImageType(u"a.pgx"), 13);
+    EXPECT_EQ(PreviewImageType(u"a.ras"), 15);
+    EXPECT_EQ(PreviewImageType(u"a.webp"), 0);
     EXPECT_EQ(PreviewImageType(u"folder.png/file"), 0);
     EXPECT_EQ(PreviewImageType(u"noextension"), 0);
 }

@@ -118,6 +118,28 @@ std::vector<uint8_t> Bmp(int w, int h, int bpp)
     return v;
 }
 
+std::vector<uint8_t> Bmp24(int w, int h, const std::function<uint32_t(int x, int y)>& colour)
+{
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> v{'B', 'M'};
+    Put32(v, uint32_t(54 + stride * size_t(h)));
+    Put32(v, 0);
+    Put32(v, 54);
+    for (uint32_t x : {40u, uint32_t(w), uint32_t(h)})
+        Put32(v, x);
+    Put16(v, 1);
+    Put16(v, 24);
+    v.resize(54, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = colour(x, y);
+            v.insert(v.end(), {uint8_t(B(p)), uint8_t(G(p)), uint8_t(R(p))});
+        }
+        v.resize(v.size() + stride - size_t(w) * 3, 0);
+    }
+    return v;
+}
+
 std::vector<uint8_t> Ico(int w, int h)
 {
     std::vector<uint8_t> dib;
@@ -135,15 +157,16 @@ std::vector<uint8_t> Ico(int w, int h)
     return v;
 }
 
-std::vector<uint8_t> Tga(int w, int h, bool rle)
+std::vector<uint8_t> Tga(int w, int h, bool rle, bool bottomLeft)
 {
     std::vector<uint8_t> v{0, 0, uint8_t(rle ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0};
     Put16(v, w);
     Put16(v, h);
     v.push_back(24);
-    v.push_back(0x20);
-    for (int y = 0; y < h; ++y)
+    v.push_back(bottomLeft ? 0x00 : 0x20);
+    for (int row = 0; row < h; ++row)
         for (int x = 0; x < w; ++x) {
+            const int y = bottomLeft ? h - 1 - row : row;
             uint32_t p = SampleColour(x, y);
             if (rle)
                 v.push_back(0); // a raw packet of one pixel
@@ -286,7 +309,7 @@ std::vector<uint8_t> Jpeg(int w, int h)
     return out;
 }
 
-std::vector<uint8_t> Gif(int w, int h)
+std::vector<uint8_t> Gif(int w, int h, int screenW, int screenH, int left, int top)
 {
     std::vector<uint8_t> out;
     int error = 0;
@@ -297,8 +320,8 @@ std::vector<uint8_t> Gif(int w, int h)
         colours[i] = {GifByteType(R(p)), GifByteType(G(p)), GifByteType(B(p))};
     }
     ColorMapObject* map = GifMakeMapObject(256, colours);
-    EGifPutScreenDesc(gif, w, h, 8, 0, map);
-    EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr);
+    EGifPutScreenDesc(gif, screenW ? screenW : w, screenH ? screenH : h, 8, 0, map);
+    EGifPutImageDesc(gif, left, top, w, h, false, nullptr);
     for (int y = 0; y < h; ++y) {
         std::vector<GifPixelType> line(w);
         for (int x = 0; x < w; ++x)
@@ -308,6 +331,13 @@ std::vector<uint8_t> Gif(int w, int h)
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
     return out;
+}
+
+std::vector<uint8_t> HugeScreenGif()
+{
+    // Screen 8192 × 8191 with a two-colour table (red, black); one 1 × 1 frame; codes: clear, 0, end.
+    return {'G', 'I', 'F', '8', '9', 'a', 0x00, 0x20, 0xFF, 0x1F, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
+            0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
 }
 
 std::vector<uint8_t> Tiff(int w, int h)
@@ -381,6 +411,123 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& data)
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
     return bool(out);
+}
+
+std::vector<uint8_t> SunRaster(int w, int h, bool rle)
+{
+    std::vector<uint8_t> v;
+    auto be32 = [&](uint32_t x) {
+        for (int shift : {24, 16, 8, 0})
+            v.push_back(uint8_t(x >> shift));
+    };
+    const size_t stride = (size_t(w) * 3 + 1) & ~size_t(1);
+    std::vector<uint8_t> bits;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = SampleColour(x, y);
+            bits.insert(bits.end(), {uint8_t(B(p)), uint8_t(G(p)), uint8_t(R(p))});
+        }
+        bits.resize(stride * size_t(y + 1), 0);
+    }
+    for (uint32_t x : {0x59A66A95u, uint32_t(w), uint32_t(h), 24u, uint32_t(bits.size()), rle ? 2u : 1u, 0u, 0u})
+        be32(x);
+    if (!rle) {
+        v.insert(v.end(), bits.begin(), bits.end());
+        return v;
+    }
+    // Runs of two or more as three bytes, single bytes as they are, the escape byte as its two-byte form.
+    for (size_t i = 0; i < bits.size();) {
+        size_t run = 1;
+        while (i + run < bits.size() && bits[i + run] == bits[i] && run < 256)
+            ++run;
+        if (run >= 2)
+            v.insert(v.end(), {0x80, uint8_t(run - 1), bits[i]});
+        else if (bits[i] == 0x80)
+            v.insert(v.end(), {0x80, 0x00});
+        else
+            v.push_back(bits[i]);
+        i += run;
+    }
+    return v;
+}
+
+bool MonoWhite(int x, int y) { return (x + 2 * y) % 3 == 0; }
+
+std::vector<uint8_t> Wbmp(int w, int h)
+{
+    std::vector<uint8_t> v{0, 0};
+    auto number = [&](unsigned x) {
+        if (x >= 128)
+            v.push_back(uint8_t(0x80 | x >> 7));
+        v.push_back(uint8_t(x & 0x7F));
+    };
+    number(unsigned(w));
+    number(unsigned(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; x += 8) {
+            uint8_t b = 0;
+            for (int k = 0; k < 8 && x + k < w; ++k)
+                if (MonoWhite(x + k, y))
+                    b |= uint8_t(0x80 >> k);
+            v.push_back(b);
+        }
+    return v;
+}
+
+std::vector<uint8_t> Pgx(int w, int h)
+{
+    const std::string head = "PG ML + 12 " + std::to_string(w) + " " + std::to_string(h) + "\n";
+    std::vector<uint8_t> v(head.begin(), head.end());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned sample = unsigned(300 * x + 700 * y) & 0xFFF;
+            v.insert(v.end(), {uint8_t(sample >> 8), uint8_t(sample)});
+        }
+    return v;
+}
+
+std::vector<uint8_t> Wmf(int w, int h)
+{
+    // Coordinates in twips: 15 a pixel.
+    const int W = w * 15, H = h * 15;
+    std::vector<uint8_t> records;
+    auto record = [&](uint16_t function, std::initializer_list<int> words) {
+        Put32(records, uint32_t(3 + words.size()));
+        Put16(records, function);
+        for (int x : words)
+            Put16(records, unsigned(x) & 0xFFFF);
+    };
+    record(0x020B, {0, 0});                                     // window origin
+    record(0x020C, {H, W});                                     // window extent
+    record(0x02FA, {0, 1, 0, 0, 0});                            // black pen: slot 0
+    record(0x02FC, {0, 0x00FF, 0, 0});                          // red brush: slot 1
+    record(0x02FC, {0, 0x0000, 0x00FF, 0});                     // blue brush: slot 2
+    record(0x012D, {0});
+    record(0x012D, {1});
+    record(0x041B, {H, W / 2, 0, 0});                           // rectangle: bottom, right, top, left
+    record(0x012D, {2});
+    record(0x0418, {H, W, 0, W / 2});                           // ellipse
+    record(0x0000, {});
+    std::vector<uint8_t> v;
+    Put32(v, 0x9AC6CDD7u);
+    Put16(v, 0);
+    for (int x : {0, 0, W, H})
+        Put16(v, unsigned(x));
+    Put16(v, 1440);
+    Put32(v, 0);
+    uint16_t check = 0;
+    for (size_t i = 0; i < v.size(); i += 2)
+        check ^= uint16_t(v[i] | v[i + 1] << 8);
+    Put16(v, check);
+    Put16(v, 1);  // in memory
+    Put16(v, 9);  // header words
+    Put16(v, 0x0300);
+    Put32(v, uint32_t(9 + records.size() / 2));
+    Put16(v, 3);  // objects
+    Put32(v, 8);  // largest record
+    Put16(v, 0);
+    v.insert(v.end(), records.begin(), records.end());
+    return v;
 }
 
 } // namespace image_samples

@@ -224,24 +224,33 @@ bool DecodeGif(const uint8_t* data, size_t size, DecodedImage& out)
             ok = false;
             break;
         }
-        // The first frame is the picture.
+        // The first frame is the picture. Only the part of the screen it covers is kept: the rest is
+        // the backdrop, which a file of a few bytes could otherwise make cost hundreds of megabytes.
         const GifImageDesc& d = gif->Image;
         const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
-        if (!map || d.Width <= 0 || d.Height <= 0 || !ImageSizeAllowed(d.Width, d.Height) ||
-            !AllocateImage(out, gif->SWidth, gif->SHeight)) {
+        if (!map || d.Width <= 0 || d.Height <= 0 || !ImageSizeAllowed(d.Width, d.Height)) {
             ok = false;
             break;
         }
-        const uint32_t bg = 0xFFFFFFFF;
-        std::fill(out.pixels.begin(), out.pixels.end(), bg);
+        out.width = gif->SWidth;
+        out.height = gif->SHeight;
+        const int left = std::clamp(d.Left, 0, out.width), top = std::clamp(d.Top, 0, out.height);
+        const int right = int(std::clamp<int64_t>(int64_t(d.Left) + d.Width, left, out.width));
+        const int bottom = int(std::clamp<int64_t>(int64_t(d.Top) + d.Height, top, out.height));
+        out.part = {left, top, right - left, bottom - top};
+        out.pixels.assign(size_t(out.part.width) * size_t(out.part.height), out.backdrop);
         std::vector<GifPixelType> line(size_t(d.Width));
         auto put = [&](int y) {
-            for (int x = 0; x < d.Width; ++x) {
-                const int px = d.Left + x, py = d.Top + y;
-                if (px < 0 || py < 0 || px >= out.width || py >= out.height || line[x] >= map->ColorCount)
-                    continue;
-                const GifColorType& c = map->Colors[line[x]];
-                out.pixels[size_t(py) * out.width + px] = Pack(c.Red, c.Green, c.Blue);
+            const int py = d.Top + y;
+            if (py < top || py >= bottom)
+                return;
+            uint32_t* row = out.pixels.data() + size_t(py - top) * size_t(out.part.width);
+            for (int px = left; px < right; ++px) {
+                const GifPixelType index = line[size_t(px - d.Left)];
+                if (index < map->ColorCount) {
+                    const GifColorType& c = map->Colors[index];
+                    row[px - left] = Pack(c.Red, c.Green, c.Blue);
+                }
             }
         };
         if (d.Interlace) {
@@ -389,7 +398,8 @@ ImageFormat ImageFormatOfExtension(const std::string& extIn)
         {"jp2", ImageFormat::Jpeg2000}, {"j2c", ImageFormat::Jpeg2000}, {"jpc", ImageFormat::Jpeg2000},
         {"tga", ImageFormat::Tga},     {"pcx", ImageFormat::Pcx},      {"pnm", ImageFormat::Pnm},
         {"pbm", ImageFormat::Pnm},     {"pgm", ImageFormat::Pnm},      {"ppm", ImageFormat::Pnm},
-        {"emf", ImageFormat::Emf},
+        {"emf", ImageFormat::Emf},     {"wmf", ImageFormat::Wmf},      {"wbmp", ImageFormat::Wbmp},
+        {"ras", ImageFormat::SunRaster}, {"pgx", ImageFormat::Pgx},
     };
     for (const Row& r : rows)
         if (ext == r.ext)
@@ -419,17 +429,21 @@ ImageFormat SniffImageFormat(const uint8_t* d, size_t n)
         return ImageFormat::Emf;
     if (n >= 2 && d[0] == 'P' && d[1] >= '1' && d[1] <= '6')
         return ImageFormat::Pnm;
+    if (StartsWith(d, n, "\x59\xA6\x6A\x95", 4))
+        return ImageFormat::SunRaster;
+    if (StartsWith(d, n, "PG ML", 5) || StartsWith(d, n, "PG LM", 5))
+        return ImageFormat::Pgx;
+    // A placeable metafile's key, or the header of one in memory or on disk (nine words, version 1 or 3).
+    if (StartsWith(d, n, "\xD7\xCD\xC6\x9A", 4) ||
+        (n >= 6 && (d[0] == 1 || d[0] == 2) && d[1] == 0 && d[2] == 9 && d[3] == 0 && d[4] == 0 && (d[5] == 1 || d[5] == 3)))
+        return ImageFormat::Wmf;
     return ImageFormat::Unknown;
 }
 
-bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out)
+namespace {
+
+bool DecodeByFormat(const uint8_t* data, size_t size, ImageFormat format, DecodedImage& out)
 {
-    out = DecodedImage{};
-    if (!data || size == 0)
-        return false;
-    ImageFormat format = SniffImageFormat(data, size);
-    if (format == ImageFormat::Unknown)
-        format = hint;
     switch (format) {
     case ImageFormat::Png: return DecodePng(data, size, out);
     case ImageFormat::Jpeg: return DecodeJpeg(data, size, out);
@@ -443,9 +457,49 @@ bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImag
     case ImageFormat::Pcx: return DecodePcx(data, size, out);
     case ImageFormat::Pnm: return DecodePnm(data, size, out);
     case ImageFormat::Emf: return DecodeEmf(data, size, out);
+    case ImageFormat::Wbmp: return DecodeWbmp(data, size, out);
+    case ImageFormat::SunRaster: return DecodeSunRaster(data, size, out);
+    case ImageFormat::Pgx: return DecodePgx(data, size, out);
+    case ImageFormat::Wmf: return DecodeWmf(data, size, out);
     case ImageFormat::Unknown: return false;
     }
     return false;
+}
+
+} // namespace
+
+bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial)
+{
+    out = DecodedImage{};
+    if (!data || size == 0)
+        return false;
+    ImageFormat format = SniffImageFormat(data, size);
+    if (format == ImageFormat::Unknown)
+        format = hint;
+    if (!DecodeByFormat(data, size, format, out))
+        return false;
+    if (!allowPartial && out.IsPartial() && !ComposeImage(out)) {
+        out = DecodedImage{};
+        return false;
+    }
+    return true;
+}
+
+bool ComposeImage(DecodedImage& image)
+{
+    if (!image.IsPartial())
+        return true;
+    DecodedImage whole;
+    if (!AllocateImage(whole, image.width, image.height))
+        return false;
+    std::fill(whole.pixels.begin(), whole.pixels.end(), image.backdrop);
+    const DecodedImage::Rect& p = image.part;
+    for (int y = 0; y < p.height; ++y)
+        std::copy_n(image.pixels.begin() + ptrdiff_t(y) * p.width, p.width,
+                    whole.pixels.begin() + (ptrdiff_t(p.top) + y) * whole.width + p.left);
+    whole.hasAlpha = image.hasAlpha;
+    image = std::move(whole);
+    return true;
 }
 
 bool DecodeImageFile(const std::string& path, DecodedImage& out)

@@ -21,9 +21,21 @@ struct DecodedImage {
     int height = 0;
     std::vector<uint32_t> pixels;
     bool hasAlpha = false;
+    // A picture may hold pixels for one rectangle of itself only (a GIF frame on a larger logical screen):
+    // `pixels` then covers `part` and every other pixel is `backdrop`. A file of a few bytes can claim a screen
+    // of millions of pixels; they are only made when a whole raster is asked for (ComposeImage).
+    struct Rect {
+        int left = 0, top = 0, width = 0, height = 0;
+    } part;
+    uint32_t backdrop = 0xFFFFFFFF;
+    bool IsPartial() const { return pixels.size() != size_t(width) * size_t(height); }
 };
 
-enum class ImageFormat { Unknown, Bmp, Ico, Gif, Jpeg, Png, Tiff, WebP, Jpeg2000, Tga, Pcx, Pnm, Emf };
+// Makes a partial picture whole (its pixels at their place on the backdrop); false when that is beyond the
+// caps, leaving the picture as it was.
+bool ComposeImage(DecodedImage& image);
+
+enum class ImageFormat { Unknown, Bmp, Ico, Gif, Jpeg, Png, Tiff, WebP, Jpeg2000, Tga, Pcx, Pnm, Emf, Wbmp, SunRaster, Pgx, Wmf };
 
 // The format a file name's extension (without the dot, any case) names.
 ImageFormat ImageFormatOfExtension(const std::string& ext);
@@ -31,8 +43,9 @@ ImageFormat ImageFormatOfExtension(const std::string& ext);
 ImageFormat SniffImageFormat(const uint8_t* data, size_t size);
 
 // Decodes by signature, falling back to `hint` for formats without one. False for damaged data, an
-// unsupported variant or dimensions beyond the caps; `out` is then empty.
-bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out);
+// unsupported variant or dimensions beyond the caps; `out` is then empty. A partial picture is made whole
+// unless the caller takes it as it is.
+bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial = false);
 bool DecodeImageFile(const std::string& path, DecodedImage& out);
 
 // True when width × height lies within the caps; every decoder asks this before it allocates.
@@ -49,6 +62,10 @@ bool DecodeIco(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodePcx(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodePnm(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeWbmp(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeSunRaster(const uint8_t* data, size_t size, DecodedImage& out);
+// JPEG 2000's plain test format: one grey component, raw samples after a one-line header.
+bool DecodePgx(const uint8_t* data, size_t size, DecodedImage& out);
 
 // Enhanced metafiles, played (emf_player.h) on a canvas the layer's GDI provides: it installs the maker of a
 // canvas that draws into `target`, already sized to the picture. Without one, metafiles do not decode.
@@ -56,6 +73,10 @@ class EmfCanvas;
 using EmfCanvasMaker = std::unique_ptr<EmfCanvas> (*)(DecodedImage& target);
 void SetEmfCanvasMaker(EmfCanvasMaker maker);
 bool DecodeEmf(const uint8_t* data, size_t size, DecodedImage& out);
+// Windows metafiles, turned into an enhanced metafile and played as one (wmf_converter.cpp).
+bool DecodeWmf(const uint8_t* data, size_t size, DecodedImage& out);
+// The enhanced metafile a Windows metafile draws as; false when it is none or cannot be sized.
+bool ConvertWmfToEmf(const uint8_t* data, size_t size, std::vector<uint8_t>& emf);
 
 // The library codecs (image_codecs.cpp).
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& out);

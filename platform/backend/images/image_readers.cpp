@@ -1,8 +1,12 @@
-// The project's own readers of BMP, ICO, TGA, PCX and PNM pictures, bounded against damaged headers.
+// The project's own readers of BMP, ICO, TGA, PCX, PNM, WBMP, Sun raster and PGX pictures, bounded against damaged
+// headers.
 #include "backend/images/image_decode.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace backend {
 
@@ -515,6 +519,158 @@ bool DecodePnm(const uint8_t* data, size_t size, DecodedImage& out)
             }
             out.pixels[size_t(y * width + x)] = p;
         }
+    }
+    return true;
+}
+
+bool DecodeWbmp(const uint8_t* data, size_t size, DecodedImage& out)
+{
+    out = DecodedImage{};
+    size_t pos = 0;
+    // Multi-byte integers: seven bits a byte, most significant first; a set high bit says more follow.
+    auto number = [&](uint64_t& value) {
+        value = 0;
+        for (int i = 0; i < 5 && pos < size; ++i) {
+            const uint8_t b = data[pos++];
+            value = value << 7 | (b & 0x7F);
+            if (!(b & 0x80))
+                return true;
+        }
+        return false;
+    };
+    uint64_t type = 0, width = 0, height = 0;
+    // Type 0 (no colour, no compression) with a fixed header of 0 (no extension headers) is the only kind.
+    if (!number(type) || type != 0 || pos >= size || data[pos++] != 0 || !number(width) || !number(height) ||
+        !ImageSizeAllowed(int64_t(width), int64_t(height)))
+        return false;
+    const size_t stride = size_t((width + 7) / 8);
+    if ((size - pos) / stride < height || !AllocateImage(out, int64_t(width), int64_t(height)))
+        return false;
+    for (uint64_t y = 0; y < height; ++y) {
+        const uint8_t* row = data + pos + stride * y;
+        for (uint64_t x = 0; x < width; ++x)
+            out.pixels[size_t(y * width + x)] = (row[x >> 3] >> (7 - (x & 7))) & 1 ? Pack(255, 255, 255) : Pack(0, 0, 0);
+    }
+    return true;
+}
+
+bool DecodeSunRaster(const uint8_t* data, size_t size, DecodedImage& out)
+{
+    out = DecodedImage{};
+    auto be32 = [&](size_t at) {
+        return uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 | uint32_t(data[at + 2]) << 8 | data[at + 3];
+    };
+    if (size < 32 || be32(0) != 0x59A66A95u)
+        return false;
+    const uint32_t width = be32(4), height = be32(8), depth = be32(12), type = be32(20), mapType = be32(24),
+                   mapLength = be32(28);
+    // Old, standard, run-length and RGB-ordered pictures of 1, 8, 24 or 32 bits; a colour map of RGB planes.
+    if (!ImageSizeAllowed(width, height) || (depth != 1 && depth != 8 && depth != 24 && depth != 32) || type > 3 ||
+        mapType > 1 || (mapType == 0 && mapLength != 0) || mapLength > size - 32)
+        return false;
+    size_t pos = 32;
+    std::vector<uint32_t> palette;
+    if (mapType == 1) {
+        const size_t entries = std::min<size_t>(mapLength / 3, 256);
+        for (size_t i = 0; i < entries; ++i)
+            palette.push_back(Pack(data[pos + i], data[pos + mapLength / 3 + i], data[pos + 2 * (mapLength / 3) + i]));
+    }
+    pos += mapLength;
+    const size_t stride = ((size_t(width) * depth + 15) / 16) * 2;
+    const uint64_t need = uint64_t(stride) * height;
+    std::vector<uint8_t> unpacked;
+    const uint8_t* bits = data + pos;
+    if (type == 2) {
+        // A run of three bytes gives at most 256: the header's size is believed only as far as that reaches.
+        if ((size - pos) * 86 < need)
+            return false;
+        unpacked.reserve(size_t(need));
+        while (unpacked.size() < need && pos < size) {
+            const uint8_t b = data[pos++];
+            if (b != 0x80) {
+                unpacked.push_back(b);
+            } else if (pos < size && data[pos] == 0) {
+                unpacked.push_back(0x80);
+                ++pos;
+            } else if (pos + 1 < size) {
+                const size_t run = std::min<size_t>(size_t(data[pos]) + 1, size_t(need) - unpacked.size());
+                unpacked.insert(unpacked.end(), run, data[pos + 1]);
+                pos += 2;
+            } else {
+                break;
+            }
+        }
+        if (unpacked.size() < need)
+            return false;
+        bits = unpacked.data();
+    } else if (size - pos < need) {
+        return false;
+    }
+    if (!AllocateImage(out, width, height))
+        return false;
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t* row = bits + stride * y;
+        for (size_t x = 0; x < width; ++x) {
+            uint32_t p;
+            if (depth == 1) {
+                const unsigned bit = (row[x >> 3] >> (7 - (x & 7))) & 1;
+                p = palette.size() >= 2 ? palette[bit] : bit ? Pack(0, 0, 0) : Pack(255, 255, 255);
+            } else if (depth == 8) {
+                p = row[x] < palette.size() ? palette[row[x]] : Pack(row[x], row[x], row[x]);
+            } else {
+                // 32-bit pixels lead with a pad byte; the RGB type stores red first, the others blue first.
+                const uint8_t* c = row + x * (depth / 8) + (depth == 32 ? 1 : 0);
+                p = type == 3 ? Pack(c[0], c[1], c[2]) : Pack(c[2], c[1], c[0]);
+            }
+            out.pixels[y * width + x] = p;
+        }
+    }
+    return true;
+}
+
+bool DecodePgx(const uint8_t* data, size_t size, DecodedImage& out)
+{
+    out = DecodedImage{};
+    // "PG", the byte order (ML most significant first, LM least), an optional sign, the depth, width and height.
+    const std::string head(reinterpret_cast<const char*>(data), std::min<size_t>(size, 128));
+    const size_t end = head.find('\n');
+    if (end == std::string::npos || head.compare(0, 3, "PG ") != 0)
+        return false;
+    char order[3] = {};
+    char sign = '+';
+    unsigned depth = 0;
+    unsigned long long width = 0, height = 0;
+    const std::string line = head.substr(0, end);
+    int used = 0;
+    if (std::sscanf(line.c_str(), "PG %2s %n", order, &used) != 1)
+        return false;
+    size_t at = size_t(used);
+    if (at < line.size() && (line[at] == '+' || line[at] == '-'))
+        sign = line[at++];
+    if (std::sscanf(line.c_str() + at, "%u %llu %llu", &depth, &width, &height) != 3)
+        return false;
+    const bool bigEndian = std::strcmp(order, "ML") == 0;
+    if ((!bigEndian && std::strcmp(order, "LM") != 0) || depth < 1 || depth > 32 ||
+        !ImageSizeAllowed(int64_t(std::min<unsigned long long>(width, 1ull << 40)),
+                          int64_t(std::min<unsigned long long>(height, 1ull << 40))))
+        return false;
+    const size_t bytes = depth <= 8 ? 1 : depth <= 16 ? 2 : 4;
+    const size_t pos = end + 1;
+    if ((size - pos) / bytes / width < height || !AllocateImage(out, int64_t(width), int64_t(height)))
+        return false;
+    for (size_t i = 0; i < out.pixels.size(); ++i) {
+        const uint8_t* p = data + pos + i * bytes;
+        uint64_t v = 0;
+        for (size_t k = 0; k < bytes; ++k)
+            v = v << 8 | p[bigEndian ? k : bytes - 1 - k];
+        int64_t sample = int64_t(v & ((uint64_t(1) << depth) - 1));
+        if (sign == '-' && sample >= (int64_t(1) << (depth - 1)))
+            sample -= int64_t(1) << depth;
+        // Shown as grey over the sample's range, signed samples centred.
+        if (sign == '-')
+            sample += int64_t(1) << (depth - 1);
+        const unsigned grey = unsigned(depth > 8 ? sample >> (depth - 8) : sample * 255 / ((int64_t(1) << depth) - 1));
+        out.pixels[i] = Pack(grey, grey, grey);
     }
     return true;
 }

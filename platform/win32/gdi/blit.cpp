@@ -293,7 +293,11 @@ void BlitCore(DC& dc, const RECT& dst, const Bitmap* src, const SourceConv* conv
         return sy0 + (stretch ? o * ah / dh : o);
     };
     // Shrinking with BLACKONWHITE / WHITEONBLACK / HALFTONE combines the source pixels a
-    // destination pixel covers.
+    // destination pixel covers. ANDing or ORing pixel values only keeps black or white lines of
+    // monochrome pictures; between two colour bitmaps it would mix unrelated channels into
+    // colours the picture never held, so there, as on a true-colour display, rows are dropped.
+    if ((stretchMode == BLACKONWHITE || stretchMode == WHITEONBLACK) && src && src->bpp > 1 && t.bpp > 1)
+        stretchMode = COLORONCOLOR;
     bool combine = stretch && (aw > dw || ah > dh) && stretchMode != COLORONCOLOR;
     auto sample = [&](int64_t x, int64_t y, bool* ok) -> uint32_t {
         int64_t a = srcX(x), b = srcY(y);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -171,26 +172,28 @@ private:
 class RasterPicture final : public IPicture {
 public:
     // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
-    // Icons and metafiles keep their kind: their type and attributes say so.
-    static RasterPicture* Create(const backend::DecodedImage& image, SHORT type)
+    // Icons and metafiles keep their kind: their type and attributes say so. A partial picture keeps only its
+    // part; the rest is drawn as the backdrop, and the whole raster is made only when its handle is asked for.
+    static RasterPicture* Create(backend::DecodedImage& image, SHORT type)
     {
-        void* bits = nullptr;
-        HBITMAP bitmap = dovemark::CreateTopDownDib32(image.width, image.height, &bits);
-        if (!bitmap)
-            return nullptr;
-        auto* dst = static_cast<uint32_t*>(bits);
+        const bool partial = image.IsPartial();
+        const int width = partial ? image.part.width : image.width, height = partial ? image.part.height : image.height;
+        HBITMAP bitmap = nullptr;
         bool translucent = false;
-        for (size_t i = 0; i < image.pixels.size(); ++i) {
-            uint32_t p = image.pixels[i];
-            const uint32_t a = p >> 24;
-            if (image.hasAlpha && a != 0xFF) {
-                translucent = true;
-                p = (a << 24) | (((p >> 16 & 0xFF) * a / 255) << 16) | (((p >> 8 & 0xFF) * a / 255) << 8) |
-                    ((p & 0xFF) * a / 255);
-            }
-            dst[i] = p;
+        if (width > 0 && height > 0) {
+            void* bits = nullptr;
+            bitmap = dovemark::CreateTopDownDib32(width, height, &bits);
+            if (!bitmap)
+                return nullptr;
+            translucent = CopyPixels(image, static_cast<uint32_t*>(bits));
         }
-        return new RasterPicture(bitmap, image.width, image.height, translucent, type);
+        auto* picture = new RasterPicture(bitmap, image.width, image.height, translucent, type);
+        if (partial) {
+            picture->m_part = image.part;
+            picture->m_backdrop = image.backdrop;
+            picture->m_partial = std::make_unique<backend::DecodedImage>(std::move(image));
+        }
+        return picture;
     }
 
     HRESULT QueryInterface(REFIID riid, void** out) override
@@ -214,7 +217,14 @@ public:
         return left;
     }
 
-    HRESULT get_Handle(OLE_HANDLE* out) override { return Answer(out, OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap))); }
+    HRESULT get_Handle(OLE_HANDLE* out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (m_partial && !MakeWhole())
+            return E_OUTOFMEMORY;
+        return Answer(out, OLE_HANDLE(reinterpret_cast<uintptr_t>(m_bitmap)));
+    }
     HRESULT get_hPal(OLE_HANDLE* out) override { return Answer(out, 0); }
     HRESULT get_Type(SHORT* out) override { return Answer(out, m_type); }
     HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_width)); }
@@ -230,20 +240,9 @@ public:
         // HIMETRIC y grows upwards from the bottom edge; pixel rows grow downwards from the top.
         const int top = py(hmHeight - ySrc), bottom = py(hmHeight - (ySrc + cySrc));
         const int left = px(xSrc), width = px(cxSrc);
-        HDC mem = ::CreateCompatibleDC(dc);
-        if (!mem)
-            return E_FAIL;
-        HGDIOBJ old = ::SelectObject(mem, m_bitmap);
-        BOOL ok;
-        if (m_translucent && bottom > top && cy > 0 && cx > 0 && width > 0) {
-            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-            ok = ::AlphaBlend(dc, x, y, cx, cy, mem, left, top, width, bottom - top, blend);
-        } else {
-            ok = ::StretchBlt(dc, x, y, cx, cy, mem, left, top, width, bottom - top, SRCCOPY);
-        }
-        ::SelectObject(mem, old);
-        ::DeleteDC(mem);
-        return ok ? S_OK : E_FAIL;
+        if (m_partial)
+            return RenderPart(dc, x, y, cx, cy, left, top, width, bottom - top) ? S_OK : E_FAIL;
+        return Blit(dc, x, y, cx, cy, left, top, width, bottom - top) ? S_OK : E_FAIL;
     }
     HRESULT set_hPal(OLE_HANDLE) override { return E_NOTIMPL; }
     HRESULT get_CurDC(HDC* out) override
@@ -281,7 +280,98 @@ private:
         : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_type(type)
     {
     }
-    ~RasterPicture() { ::DeleteObject(m_bitmap); }
+    ~RasterPicture()
+    {
+        if (m_bitmap)
+            ::DeleteObject(m_bitmap);
+    }
+
+    // Copies the pixels, premultiplying translucent ones; true when any was.
+    static bool CopyPixels(const backend::DecodedImage& image, uint32_t* dst)
+    {
+        bool translucent = false;
+        for (size_t i = 0; i < image.pixels.size(); ++i) {
+            uint32_t p = image.pixels[i];
+            const uint32_t a = p >> 24;
+            if (image.hasAlpha && a != 0xFF) {
+                translucent = true;
+                p = (a << 24) | (((p >> 16 & 0xFF) * a / 255) << 16) | (((p >> 8 & 0xFF) * a / 255) << 8) |
+                    ((p & 0xFF) * a / 255);
+            }
+            dst[i] = p;
+        }
+        return translucent;
+    }
+
+    // Source pixels (sx, sy, sw, sh) of the held bitmap onto the destination rectangle.
+    bool Blit(HDC dc, int x, int y, int cx, int cy, int sx, int sy, int sw, int sh) const
+    {
+        HDC mem = ::CreateCompatibleDC(dc);
+        if (!mem)
+            return false;
+        HGDIOBJ old = ::SelectObject(mem, m_bitmap);
+        BOOL ok;
+        if (m_translucent && sh > 0 && cy > 0 && cx > 0 && sw > 0) {
+            BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            ok = ::AlphaBlend(dc, x, y, cx, cy, mem, sx, sy, sw, sh, blend);
+        } else {
+            ok = ::StretchBlt(dc, x, y, cx, cy, mem, sx, sy, sw, sh, SRCCOPY);
+        }
+        ::SelectObject(mem, old);
+        ::DeleteDC(mem);
+        return ok != FALSE;
+    }
+
+    // The backdrop over the destination, then the part where it lands: the screen around a frame costs nothing.
+    bool RenderPart(HDC dc, int x, int y, int cx, int cy, int sx, int sy, int sw, int sh) const
+    {
+        if (sw == 0 || sh == 0)
+            return false;
+        auto toX = [&](int64_t px) { return int(x + (px - sx) * cx / sw); };
+        auto toY = [&](int64_t py) { return int(y + (py - sy) * cy / sh); };
+        const int64_t sx0 = std::min(sx, sx + sw), sx1 = std::max(sx, sx + sw);
+        const int64_t sy0 = std::min(sy, sy + sh), sy1 = std::max(sy, sy + sh);
+        // The backdrop covers what the source rectangle holds of the picture.
+        const int64_t bx0 = std::max<int64_t>(sx0, 0), bx1 = std::min<int64_t>(sx1, m_width);
+        const int64_t by0 = std::max<int64_t>(sy0, 0), by1 = std::min<int64_t>(sy1, m_height);
+        if (bx0 < bx1 && by0 < by1) {
+            RECT r{toX(bx0), toY(by0), toX(bx1), toY(by1)};
+            if (r.left > r.right)
+                std::swap(r.left, r.right);
+            if (r.top > r.bottom)
+                std::swap(r.top, r.bottom);
+            HBRUSH brush = ::CreateSolidBrush(RGB(m_backdrop >> 16 & 0xFF, m_backdrop >> 8 & 0xFF, m_backdrop & 0xFF));
+            ::FillRect(dc, &r, brush);
+            ::DeleteObject(brush);
+        }
+        const int64_t px0 = std::max<int64_t>(sx0, m_part.left), px1 = std::min<int64_t>(sx1, m_part.left + m_part.width);
+        const int64_t py0 = std::max<int64_t>(sy0, m_part.top), py1 = std::min<int64_t>(sy1, m_part.top + m_part.height);
+        if (!m_bitmap || px0 >= px1 || py0 >= py1)
+            return true;
+        // Mirrored sources keep their direction: the part's edges are taken in the order the source runs.
+        const int64_t ax = sw > 0 ? px0 : px1, bx = sw > 0 ? px1 : px0;
+        const int64_t ay = sh > 0 ? py0 : py1, by = sh > 0 ? py1 : py0;
+        const int dx0 = toX(ax), dy0 = toY(ay);
+        return Blit(dc, dx0, dy0, toX(bx) - dx0, toY(by) - dy0, int(px0 - m_part.left), int(py0 - m_part.top),
+                    int(px1 - px0), int(py1 - py0));
+    }
+
+    // The whole raster, for callers that take the bitmap itself; under the decoders' caps.
+    bool MakeWhole()
+    {
+        if (!backend::ComposeImage(*m_partial))
+            return false;
+        void* bits = nullptr;
+        HBITMAP whole = dovemark::CreateTopDownDib32(m_width, m_height, &bits);
+        if (!whole)
+            return false;
+        m_translucent = CopyPixels(*m_partial, static_cast<uint32_t*>(bits));
+        if (m_bitmap)
+            ::DeleteObject(m_bitmap);
+        m_bitmap = whole;
+        m_partial.reset();
+        return true;
+    }
 
     std::atomic<ULONG> m_refs{1};
     HBITMAP m_bitmap;
@@ -289,6 +379,9 @@ private:
     int m_height;
     bool m_translucent;
     SHORT m_type;
+    std::unique_ptr<backend::DecodedImage> m_partial;
+    backend::DecodedImage::Rect m_part;
+    uint32_t m_backdrop = 0xFFFFFFFF;
 };
 
 HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out)
@@ -296,13 +389,14 @@ HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REF
     static std::once_flag metafiles;
     std::call_once(metafiles, dovemark::InstallEmfCanvas);
     backend::DecodedImage image;
-    if (!backend::DecodeImage(data.data(), data.size(), hint, image))
+    if (!backend::DecodeImage(data.data(), data.size(), hint, image, true))
         return CTL_E_INVALIDPICTURE;
     backend::ImageFormat format = backend::SniffImageFormat(data.data(), data.size());
     if (format == backend::ImageFormat::Unknown)
         format = hint;
     const SHORT type = format == backend::ImageFormat::Ico   ? PICTYPE_ICON
                        : format == backend::ImageFormat::Emf ? PICTYPE_ENHMETAFILE
+                       : format == backend::ImageFormat::Wmf ? PICTYPE_METAFILE
                                                              : PICTYPE_BITMAP;
     RasterPicture* picture = RasterPicture::Create(image, type);
     if (!picture)
@@ -330,6 +424,18 @@ HBITMAP dovemark::CreateTopDownDib32(int width, int height, void** bits)
         bitmap = nullptr;
     }
     return bitmap;
+}
+
+bool dovemark::PicturePixelSize(IPicture* picture, int& width, int& height)
+{
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (!picture || FAILED(picture->get_Width(&hmWidth)) || FAILED(picture->get_Height(&hmHeight)) || hmWidth <= 0 ||
+        hmHeight <= 0)
+        return false;
+    width = int((int64_t(hmWidth) * kDpi + 1270) / 2540);
+    height = int((int64_t(hmHeight) * kDpi + 1270) / 2540);
+    return width > 0 && height > 0;
 }
 
 HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, LPSTREAM* ppstm)

@@ -1,19 +1,15 @@
 // The picture decoders: every format round-trips a small sample; damaged and oversized files are refused.
 #include "backend/images/image_decode.h"
+#include "support/allocation_probe.h"
 #include "support/image_samples.h"
+#include "win32/picture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer runtime's allocation hooks (its header comes with clang only).
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, size_t),
-                                                        void (*onFree)(const volatile void*));
-#endif
 
 using namespace backend;
 namespace s = image_samples;
@@ -37,6 +33,10 @@ const FormatCase kFormats[] = {
     {"ico", [] { return s::Ico(kW, kH); }, ImageFormat::Ico, 0, true},
     {"tga", [] { return s::Tga(kW, kH, false); }, ImageFormat::Tga, 0, true},
     {"tga_rle", [] { return s::Tga(kW, kH, true); }, ImageFormat::Tga, 0, true},
+    {"tga_bottom_left", [] { return s::Tga(kW, kH, false, true); }, ImageFormat::Tga, 0, true},
+    {"tga_rle_bottom_left", [] { return s::Tga(kW, kH, true, true); }, ImageFormat::Tga, 0, true},
+    {"sun_raster", [] { return s::SunRaster(kW, kH, false); }, ImageFormat::Unknown, 0, true},
+    {"sun_raster_rle", [] { return s::SunRaster(kW, kH, true); }, ImageFormat::Unknown, 0, true},
     {"pcx", [] { return s::Pcx(kW, kH); }, ImageFormat::Pcx, 0, true},
     {"ppm", [] { return s::Pnm(kW, kH, false); }, ImageFormat::Pnm, 0, true},
     {"ppm_ascii", [] { return s::Pnm(kW, kH, true); }, ImageFormat::Pnm, 0, false},
@@ -89,28 +89,7 @@ TEST_P(ImageDecodeTest, CutFilesAreRefusedSafely)
 INSTANTIATE_TEST_SUITE_P(Formats, ImageDecodeTest, ::testing::ValuesIn(kFormats));
 
 // The largest single allocation made while `f` runs; 0 when the build cannot tell (no AddressSanitizer).
-size_t LargestAllocationDuring(const std::function<void()>& f)
-{
-#if defined(__SANITIZE_ADDRESS__)
-    static std::atomic<size_t> largest{0};
-    static std::atomic<bool> armed{false};
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(
-        [](const volatile void*, size_t n) {
-            if (armed.load())
-                for (size_t seen = largest.load(); n > seen && !largest.compare_exchange_weak(seen, n);) {
-                }
-        },
-        [](const volatile void*) {});
-    largest = 0;
-    armed = installed;
-    f();
-    armed = false;
-    return largest;
-#else
-    f();
-    return 0;
-#endif
-}
+size_t LargestAllocationDuring(const std::function<void()>& f) { return testsupport::CountAllocationsDuring(f).largest; }
 
 void Set16(std::vector<uint8_t>& v, size_t at, unsigned x, bool bigEndian = false)
 {
@@ -209,6 +188,91 @@ TEST(ImageDecodeCaps, SizesTheBytesCannotFillAreRefusedBeforeAllocating)
         EXPECT_FALSE(ok) << c.name;
         EXPECT_LT(largest, size_t(1) << 20) << c.name;
     }
+}
+
+// A GIF's screen around its frame is backdrop: decoding keeps the frame's pixels only, so a file of a few bytes
+// claiming a screen of 64 million pixels costs what its frame holds. The whole raster is made on request only.
+TEST(ImageDecodeCaps, AGifScreenCostsOnlyWhatItsFrameHolds)
+{
+    const std::vector<uint8_t> file = s::HugeScreenGif();
+    ASSERT_EQ(file.size(), 35u);
+    DecodedImage image;
+    bool ok = false;
+    const auto counted = testsupport::CountAllocationsDuring(
+        [&] { ok = DecodeImage(file.data(), file.size(), ImageFormat::Gif, image, true); });
+    ASSERT_TRUE(ok);
+    EXPECT_LT(counted.total, uint64_t(1) << 20);
+    EXPECT_EQ(image.width, 8192);
+    EXPECT_EQ(image.height, 8191);
+    ASSERT_TRUE(image.IsPartial());
+    ASSERT_EQ(image.pixels.size(), 1u);
+    EXPECT_EQ(image.pixels[0], 0xFFFF0000u);
+
+    // Small screens compose to the frame on the white backdrop, a frame reaching past the screen cut off.
+    struct Case {
+        int w, h, left, top;
+    };
+    for (const Case& c : {Case{2, 2, 3, 2}, Case{4, 4, 4, 3}, Case{3, 2, 7, 0}}) {
+        const auto gif = s::Gif(c.w, c.h, 6, 5, c.left, c.top);
+        ASSERT_TRUE(DecodeImage(gif.data(), gif.size(), ImageFormat::Unknown, image));
+        ASSERT_EQ(image.width, 6);
+        ASSERT_EQ(image.height, 5);
+        ASSERT_FALSE(image.IsPartial());
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const bool inFrame = x >= c.left && x < c.left + c.w && y >= c.top && y < c.top + c.h;
+                EXPECT_EQ(image.pixels[size_t(y) * 6 + x],
+                          inFrame ? s::SampleColour(x - c.left, y - c.top) : 0xFFFFFFFFu)
+                    << c.left << "," << c.top << " at " << x << "," << y;
+            }
+    }
+}
+
+// The black-and-white, grey and metafile formats, each by its extension's hint or its signature.
+TEST(ImageDecodeFormats, WirelessBitmapsPgxAndWindowsMetafiles)
+{
+    dovemark::InstallEmfCanvas();
+    const int w = 11, h = 3; // rows of more than a byte, not a whole number of bytes
+    DecodedImage image;
+    auto wbmp = s::Wbmp(w, h);
+    ASSERT_TRUE(DecodeImage(wbmp.data(), wbmp.size(), ImageFormatOfExtension("WBMP"), image));
+    ASSERT_EQ(image.width, w);
+    ASSERT_EQ(image.height, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(image.pixels[size_t(y * w + x)], s::MonoWhite(x, y) ? 0xFFFFFFFFu : 0xFF000000u) << x << "," << y;
+    auto pgx = s::Pgx(w, h);
+    ASSERT_TRUE(DecodeImage(pgx.data(), pgx.size(), ImageFormat::Unknown, image));
+    ASSERT_EQ(image.width, w);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t grey = ((300u * x + 700u * y) & 0xFFF) >> 4;
+            EXPECT_EQ(image.pixels[size_t(y * w + x)], 0xFF000000u | grey << 16 | grey << 8 | grey) << x << "," << y;
+        }
+    auto wmf = s::Wmf(40, 20);
+    ASSERT_TRUE(DecodeImage(wmf.data(), wmf.size(), ImageFormat::Unknown, image));
+    ASSERT_EQ(image.width, 40);
+    ASSERT_EQ(image.height, 20);
+    auto colour = [&](int x, int y) { return image.pixels[size_t(y * 40 + x)] & 0xFFFFFF; };
+    EXPECT_EQ(colour(5, 10), 0xFF0000u);  // inside the rectangle
+    EXPECT_EQ(colour(0, 10), 0x000000u);  // its outline
+    EXPECT_EQ(colour(30, 10), 0x0000FFu); // the ellipse
+    EXPECT_EQ(colour(21, 1), 0xFFFFFFu);  // the page between them
+
+    // Cut and damaged files of these formats are refused without a fault.
+    // A metafile cut between its records still draws what it holds.
+    const std::pair<const std::vector<uint8_t>*, bool> files[] = {{&wbmp, true}, {&pgx, true}, {&wmf, false}};
+    for (const auto& [file, refused] : files)
+        for (size_t n = 0; n + 1 < file->size(); ++n) {
+            std::vector<uint8_t> cut(file->begin(), file->begin() + ptrdiff_t(n));
+            const bool ok = DecodeImage(cut.data(), cut.size(), ImageFormat::Wbmp, image);
+            if (refused) {
+                EXPECT_FALSE(ok) << n;
+            }
+            if (ok) {
+                EXPECT_EQ(image.pixels.size(), size_t(image.width) * image.height);
+            }
+        }
 }
 
 TEST(ImageDecodeFormats, SignatureWinsOverTheExtension)

@@ -171,6 +171,54 @@ TEST(Blit, StretchMirrorsAndScales)
     EXPECT_EQ(dst.Raw(3, 0), 0x00FF0000u);
 }
 
+// Shrinking a colour picture never invents colours: each destination pixel is one of the pixels it covers
+// (rows and columns dropped), or their average under HALFTONE. Only between monochrome bitmaps do the AND and
+// OR modes combine what they drop.
+TEST(Blit, ShrinkingAColourPictureKeepsItsColoursInEveryStretchMode)
+{
+    const int sw = 9, sh = 7, dw = 4, dh = 3;
+    MemDC src(sw, sh);
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x)
+            src.bits[y * sw + x] = uint32_t(0x40 + x * 20) << 16 | uint32_t(0x41 + y * 25) << 8 | 0x3E;
+    for (int mode : {BLACKONWHITE, WHITEONBLACK, COLORONCOLOR, HALFTONE}) {
+        MemDC dst(dw, dh);
+        SetStretchBltMode(dst.dc, mode);
+        ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, dw, dh, src.dc, 0, 0, sw, sh, SRCCOPY));
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < dw; ++x) {
+                // The source block this pixel covers: its colours lie between the block's corners.
+                const int x0 = x * sw / dw, x1 = (x + 1) * sw / dw - 1, y0 = y * sh / dh, y1 = (y + 1) * sh / dh - 1;
+                const COLORREF got = dst.At(x, y);
+                EXPECT_GE(GetRValue(got), GetRValue(src.At(x0, y0))) << mode << " at " << x << "," << y;
+                EXPECT_LE(GetRValue(got), GetRValue(src.At(x1, y0))) << mode << " at " << x << "," << y;
+                EXPECT_GE(GetGValue(got), GetGValue(src.At(x0, y0))) << mode << " at " << x << "," << y;
+                EXPECT_LE(GetGValue(got), GetGValue(src.At(x0, y1))) << mode << " at " << x << "," << y;
+                EXPECT_EQ(GetBValue(got), 0x3E) << mode << " at " << x << "," << y;
+            }
+    }
+    // A one-pixel black line of a monochrome picture, on a row that dropping rows would lose, survives
+    // BLACKONWHITE shrinking; WHITEONBLACK gives white there.
+    const WORD rows[4] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFF00}; // rows padded to 16 bits; the last row's 8 pixels black
+    HBITMAP mono = CreateBitmap(8, 4, 1, 1, rows);
+    HDC monoDc = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldMono = SelectObject(monoDc, mono);
+    for (auto [mode, black] : {std::pair{BLACKONWHITE, true}, std::pair{WHITEONBLACK, false}}) {
+        HBITMAP small = CreateBitmap(8, 2, 1, 1, nullptr);
+        HDC smallDc = CreateCompatibleDC(nullptr);
+        HGDIOBJ oldSmall = SelectObject(smallDc, small);
+        SetStretchBltMode(smallDc, mode);
+        ASSERT_TRUE(StretchBlt(smallDc, 0, 0, 8, 2, monoDc, 0, 0, 8, 4, SRCCOPY));
+        EXPECT_EQ(GetPixel(smallDc, 0, 1) == RGB(0, 0, 0), black) << mode;
+        SelectObject(smallDc, oldSmall);
+        DeleteDC(smallDc);
+        DeleteObject(small);
+    }
+    SelectObject(monoDc, oldMono);
+    DeleteDC(monoDc);
+    DeleteObject(mono);
+}
+
 // A mono 8x8 pattern is anchored at the brush origin in device space.
 TEST(PatternBrush, PhaseFollowsTheBrushOrigin)
 {

@@ -1,12 +1,14 @@
 // OLE pictures from files and memory streams: size in HIMETRIC, upright rendering, refusal of damaged data.
 #include "win32/picture.h"
 
+#include "support/allocation_probe.h"
 #include "support/image_samples.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "win32/kernel.h"
 #include "win32/user.h"
@@ -18,15 +20,15 @@ namespace {
 
 std::u16string Wide(const std::string& path) { return dovemark::kernel::Utf8ToUtf16(path); }
 
-// The picture drawn upright at its pixel size into a white 32-bit bitmap; returns the colour at (x, y).
-COLORREF RenderedPixel(IPicture* picture, int w, int h, int x, int y)
+// The picture drawn upright over a w × h bitmap of 32 bits filled with `fill`; returns the colour at (x, y).
+COLORREF RenderedPixel(IPicture* picture, int w, int h, int x, int y, int fill = WHITE_BRUSH)
 {
     HDC screen = ::GetDC(nullptr);
     HDC dc = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = ::SelectObject(dc, bitmap);
     RECT all{0, 0, w, h};
-    ::FillRect(dc, &all, HBRUSH(::GetStockObject(WHITE_BRUSH)));
+    ::FillRect(dc, &all, HBRUSH(::GetStockObject(fill)));
     LONG hmW = 0, hmH = 0;
     picture->get_Width(&hmW);
     picture->get_Height(&hmH);
@@ -109,6 +111,54 @@ TEST(OlePicture, LoadsFromAMemoryStreamAndRefusesDamagedData)
     wide = Wide(empty);
     EXPECT_EQ(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture)),
               CTL_E_INVALIDPICTURE);
+}
+
+IPicture* LoadFromFile(const char* name, const std::vector<uint8_t>& data)
+{
+    const std::string path = testsupport::ScratchDir() + "/" + name;
+    EXPECT_TRUE(s::WriteFile(path, data));
+    IPicture* picture = nullptr;
+    std::u16string wide = Wide(path);
+    EXPECT_EQ(OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture)), S_OK);
+    return picture;
+}
+
+// A GIF frame on a larger screen draws as the frame on the white backdrop, before and after its whole bitmap
+// is asked for; a screen of 64 million pixels around one pixel is drawn without ever being made.
+TEST(OlePicture, AGifFrameOnALargerScreenDrawsOnItsBackdrop)
+{
+    IPicture* picture = LoadFromFile("frame.gif", s::Gif(2, 2, 6, 5, 3, 2));
+    ASSERT_NE(picture, nullptr);
+    int w = 0, h = 0;
+    ASSERT_TRUE(dovemark::PicturePixelSize(picture, w, h));
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(h, 5);
+    for (bool whole : {false, true}) {
+        if (whole) {
+            OLE_HANDLE handle = 0;
+            ASSERT_EQ(picture->get_Handle(&handle), S_OK);
+            BITMAP info{};
+            ASSERT_TRUE(::GetObjectW(HBITMAP(uintptr_t(handle)), sizeof info, &info));
+            EXPECT_EQ(info.bmWidth, 6);
+            EXPECT_EQ(std::abs(info.bmHeight), 5);
+        }
+        // Four times its size over black: the frame's pixels at (12..20, 8..16), white everywhere else.
+        for (auto [x, y, want] : {std::tuple{13, 9, s::SampleColour(0, 0)}, std::tuple{19, 15, s::SampleColour(1, 1)},
+                                  std::tuple{1, 1, 0xFFFFFFFFu}, std::tuple{23, 19, 0xFFFFFFFFu},
+                                  std::tuple{11, 9, 0xFFFFFFFFu}}) {
+            const COLORREF c = RenderedPixel(picture, 24, 20, x, y, BLACK_BRUSH);
+            EXPECT_EQ(RGB(want >> 16 & 0xFF, want >> 8 & 0xFF, want & 0xFF), c) << whole << " at " << x << "," << y;
+        }
+    }
+    picture->Release();
+
+    const auto counted = testsupport::CountAllocationsDuring([&] {
+        picture = LoadFromFile("screen.gif", s::HugeScreenGif());
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(RenderedPixel(picture, 64, 64, 40, 40, BLACK_BRUSH), RGB(255, 255, 255));
+        picture->Release();
+    });
+    EXPECT_LT(counted.total, uint64_t(4) << 20);
 }
 
 } // namespace

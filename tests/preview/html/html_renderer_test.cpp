@@ -3,6 +3,8 @@
 
 #include "preview/html/html_views.h"
 #include "preview/preview_fixture.h"
+#include "backend/images/image_decode.h"
+#include "support/image_samples.h"
 #include "support/support.h"
 
 namespace {
@@ -75,33 +77,12 @@ TEST_F(HtmlPreviewTest, HtmlFileRendersTextTablesListsFormsAndImages)
     SavePicture("html_page");
 }
 
-// A 24-bit bottom-up bitmap file of one colour.
+// A 24-bit bitmap file of one colour.
 std::string Bitmap(int width, int height, unsigned char r, unsigned char g, unsigned char b)
 {
-    int stride = (width * 3 + 3) & ~3;
-    int size = 54 + stride * height;
-    std::string out(size_t(size), '\0');
-    auto put = [&](int at, uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            out[size_t(at + i)] = char(v >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put(2, uint32_t(size), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, uint32_t(width), 4);
-    put(22, uint32_t(height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            size_t at = size_t(54 + y * stride + x * 3);
-            out[at] = char(b);
-            out[at + 1] = char(g);
-            out[at + 2] = char(r);
-        }
-    return out;
+    const std::vector<uint8_t> file =
+        image_samples::Bmp24(width, height, [&](int, int) { return uint32_t(r) << 16 | uint32_t(g) << 8 | b; });
+    return std::string(file.begin(), file.end());
 }
 
 TEST_F(HtmlPreviewTest, LocalPicturesArriveAndThePageIsLaidOutAgain)
@@ -125,6 +106,53 @@ TEST_F(HtmlPreviewTest, LocalPicturesArriveAndThePageIsLaidOutAgain)
     EXPECT_EQ(images[2]->width, 40);
     EXPECT_EQ(images[2]->height, 20);
     SavePicture("html_pictures");
+}
+
+// A GIF opened by itself stands on the viewer's white background at the top left, pixel for pixel; no yellow
+// anywhere (that picture page is for links followed inside a page).
+TEST_F(HtmlPreviewTest, AGifFileStandsOnTheViewersOwnBackground)
+{
+    const std::vector<uint8_t> gif = image_samples::Gif(6, 4);
+    CString path = Write("sample.gif", std::string(gif.begin(), gif.end()));
+    Preview(path, u".gif");
+    ASSERT_NE(pane->m_pHtmlView, nullptr);
+    EXPECT_EQ(host.ok, 1);
+    CHtmlRenderer* renderer = static_cast<CHtmlView*>(pane->m_pHtmlView)->GetRenderer();
+    ASSERT_NE(renderer, nullptr);
+    for (int i = 0; i < 500 && renderer->m_images.GetFinishedCount() < 1; ++i)
+        Sleep(2);
+    headless::PumpUntilIdle();
+    const std::string shot = m_dir + "/shot.png";
+    ASSERT_TRUE(headless::SavePng(hFrame, shot));
+    backend::DecodedImage screen;
+    ASSERT_TRUE(backend::DecodeImageFile(shot, screen));
+    auto at = [&](POINT p) { return screen.pixels[size_t(p.y) * screen.width + p.x] & 0xFFFFFF; };
+    // The viewer's client area in the frame's picture (the frame's non-client area is in it too).
+    CRect view;
+    pane->m_pHtmlView->GetClientRect(&view);
+    pane->m_pHtmlView->ClientToScreen(&view);
+    CRect frameRect;
+    ::GetWindowRect(hFrame, &frameRect);
+    view.OffsetRect(-frameRect.left, -frameRect.top);
+    // The picture is where the sample's first pixel first appears; every other pixel of the view is white.
+    POINT origin{-1, -1};
+    int yellow = 0;
+    for (int y = view.top; y < view.bottom - 20; ++y)
+        for (int x = view.left; x < view.right - 20; ++x) {
+            const uint32_t c = at({x, y});
+            yellow += c == 0xFFFF00;
+            if (origin.x < 0 && c == (image_samples::SampleColour(0, 0) & 0xFFFFFF))
+                origin = {x, y};
+        }
+    EXPECT_EQ(yellow, 0);
+    ASSERT_GE(origin.x, 0);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(at({origin.x + x, origin.y + y}), image_samples::SampleColour(x, y) & 0xFFFFFF) << x << "," << y;
+    for (POINT p : {POINT{origin.x + 8, origin.y + 2}, POINT{origin.x, origin.y + 6},
+                    POINT{view.left + 200, view.top + 150}})
+        EXPECT_EQ(at(p), 0xFFFFFFu) << p.x << "," << p.y;
+    SavePicture("html_gif");
 }
 
 TEST_F(HtmlPreviewTest, ClickingALinkShowsTheLinkedLocalPage)
