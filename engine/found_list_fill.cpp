@@ -163,24 +163,30 @@ bool InChosenVolume(DWORD recordSector)
     return recordSector >= PartitionParams.DataOrigin && recordSector <= PartitionParams.VolumeEndSector;
 }
 
+// Both columns read alike whatever the file system: day, month, hour, minute and second in two digits. A
+// time the record never held (0) is shown as none rather than as the first day its clock counts from.
 WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
 {
     FILETIME ft{low, high};
     SYSTEMTIME st{};
     buffer[0] = 0;
-    if (!FileTimeToSystemTime(&ft, &st))
+    if ((low == 0 && high == 0) || !FileTimeToSystemTime(&ft, &st))
         return buffer;
     char text[kDateChars];
-    std::snprintf(text, sizeof text, "%u-%u-%u %u:%u:%u", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
-                  st.wSecond);
+    std::snprintf(text, sizeof text, "%02u-%02u-%u %02u:%02u:%02u", st.wDay, st.wMonth, st.wYear, st.wHour,
+                  st.wMinute, st.wSecond);
     Widen(text, buffer);
     return buffer;
 }
 
 WCHAR* FatDateToText(WORD date, WCHAR* buffer)
 {
+    const unsigned day = date & 0x1Fu, month = (date >> 5) & 0x0Fu;
+    buffer[0] = 0;
+    if (day == 0 || month == 0 || month > 12)
+        return buffer;
     char text[kDateChars];
-    std::snprintf(text, sizeof text, "%02u-%02u-%u ", date & 0x1Fu, (date >> 5) & 0x0Fu, 1980u + (date >> 9));
+    std::snprintf(text, sizeof text, "%02u-%02u-%u ", day, month, 1980u + (date >> 9));
     Widen(text, buffer);
     return buffer;
 }
