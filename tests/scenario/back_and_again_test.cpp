@@ -12,7 +12,12 @@ TEST_F(BackAndAgain, AQuickScanOfAVolumeRunsAgainAfterBack)
     DOVEMARK_REQUIRE_FIXTURE(img, "ntfs");
     ASSERT_TRUE(StartOn({img.path}));
 
-    ClickControl(0, 131); // quick scan; the pointer passes over the button on its way, which shows its hint
+    // The pointer rests on the quick-scan button, which puts its hint under the buttons, and clicks it.
+    HWND quick = Control(0, 131);
+    headless::MouseMove(quick, {20, 20});
+    headless::PumpUntilIdle();
+    ASSERT_NE(TextOf(PageWindow(0), 170).find(u"快速扫描"), std::u16string::npos);
+    ClickWindow(quick);
     HWND drives = Control(1, 156);
     ClickTreeLabel(drives, TreeItem(drives, u"Logical Drives C: "));
     ClickControl(1, 159);
@@ -25,6 +30,17 @@ TEST_F(BackAndAgain, AQuickScanOfAVolumeRunsAgainAfterBack)
     WaitForTheStep();
     ASSERT_EQ(ShownPage(), 4);
     EXPECT_NE(said.find(u"全面扫描"), std::u16string::npos) << "the end of the scan gives its hint";
+    // Column n of the found-file list shows header image n.
+    HWND header = (HWND)::SendMessageW(Control(4, 165), LVM_GETHEADER, 0, 0);
+    const int columns = int(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(columns, 6);
+    for (int n = 0; n < columns; ++n) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT | HDI_IMAGE;
+        ::SendMessageW(header, HDM_GETITEMW, n, (LPARAM)&item);
+        EXPECT_TRUE(item.fmt & HDF_IMAGE) << n;
+        EXPECT_EQ(item.iImage, n);
+    }
 
     ClickControl(4, 160);
     ASSERT_EQ(ShownPage(), 2);

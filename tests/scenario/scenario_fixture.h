@@ -59,7 +59,9 @@ protected:
         AppFolder = CString(std::u16string(DOVEMARK_RAW_DAT_DIR, DOVEMARK_RAW_DAT_DIR + sizeof(DOVEMARK_RAW_DAT_DIR) - 1).c_str());
         m_frame->MoveWindow(0, 0, 1024, 768);
         headless::PumpUntilIdle();
-        return true;
+        // The user's first click, on a blank part of the first page, makes the program the active window.
+        ClickAt(PageWindow(0), {5, 300});
+        return ::GetActiveWindow() == m_hwndFrame;
     }
 
     void TearDown() override
