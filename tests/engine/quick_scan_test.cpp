@@ -237,7 +237,7 @@ TEST(FoundListFill, DateTexts)
     const struct {
         WORD date;
         const char16_t* shown;
-    } fat[] = {{0x3A61, u"01-03-2009 "}, {0x0021, u"01-01-1980 "}, {0, u""}, {0x3A60, u""}, {0x3B81, u""}};
+    } fat[] = {{0x3A61, u"01-03-2009 "}, {0x0021, u"01-01-1980 "}, {0, u""}, {0x3A60, u""}, {0x3BA1, u""}};
     for (const auto& c : fat)
         EXPECT_EQ(std::u16string(FatDateToText(c.date, text)), c.shown) << c.date;
     const struct {
