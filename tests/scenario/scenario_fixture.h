@@ -13,6 +13,8 @@
 #include "app/engine_ui.h"
 #include "controls/html_message_box.h"
 #include "engine/scan_control.h"
+#include "engine/scan_results.h"
+#include "engine/sha256.h"
 #include "support/fixture_images.h"
 #include "support/support.h"
 #include "win32/shell.h"
@@ -207,6 +209,43 @@ protected:
             headless::AdvanceClock(1000);
             headless::PumpUntilIdle();
         }
+    }
+
+    // ---- Saving what was found -----------------------------------------------------------------------------
+    // Everything found ticked by the results tree's top box and saved into dest: the folder browser, the save
+    // dialog that runs by itself, and its result box, whose message is returned. atResult sees the result box
+    // before it is answered.
+    std::u16string SaveEverything(const std::string& dest, const std::function<void(HWND)>& atResult = {})
+    {
+        HWND results = Control(4, 162);
+        ClickTreeBox(results, Tree(results)->GetRootItem());
+        ChooseFolder(dest);
+        headless::AnswerNextModal([](HWND) {});
+        std::u16string said;
+        headless::AnswerNextModal([&](HWND box) {
+            said = CHtmlMessageBox::MessageOf(box);
+            if (atResult)
+                atResult(box);
+            if (HWND ok = Visible(box, IDOK, nullptr, u"Button"))
+                headless::Click(ok, {4, 4});
+        });
+        ClickControl(4, 159);
+        return said;
+    }
+    // Every live, intact file of the volume came out byte-exact in its folder under dest; how many.
+    static int ExpectVolumeWritten(const testsupport::FixtureImage& img, int volume, const std::string& dest)
+    {
+        int checked = 0;
+        const bool ntfs = img.volumes.at(size_t(volume)).fs == "NTFS";
+        for (const testsupport::FixtureEntry* e : img.EntriesOf(volume)) {
+            if (e->is_dir || e->deleted || !e->intact || e->Has("badname"))
+                continue;
+            const fs::path at = fs::path(dest) / fs::path(scanresults::ExpectedPath(img, *e, ntfs));
+            EXPECT_TRUE(fs::exists(at)) << e->path;
+            EXPECT_EQ(testsha::FileSha256(at.string()), e->sha256) << e->path;
+            ++checked;
+        }
+        return checked;
     }
 
     static std::string Fresh(const std::string& name)
