@@ -164,13 +164,16 @@ bool InChosenVolume(DWORD recordSector)
 }
 
 // Both columns read alike whatever the file system: day, month, hour, minute and second in two digits. A
-// time the record never held (0) is shown as none rather than as the first day its clock counts from.
+// time the record never held is shown as none rather than as the first day a clock counts from: 0, and the
+// Unix clock's zero that volumes made by Unix tools carry when they had no time to give.
 WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
 {
+    constexpr ULONGLONG kUnixClockZero = 116444736000000000ULL;
+    const ULONGLONG value = ULONGLONG(high) << 32 | low;
     FILETIME ft{low, high};
     SYSTEMTIME st{};
     buffer[0] = 0;
-    if ((low == 0 && high == 0) || !FileTimeToSystemTime(&ft, &st))
+    if (value == 0 || value == kUnixClockZero || !FileTimeToSystemTime(&ft, &st))
         return buffer;
     char text[kDateChars];
     std::snprintf(text, sizeof text, "%02u-%02u-%u %02u:%02u:%02u", st.wDay, st.wMonth, st.wYear, st.wHour,

@@ -247,6 +247,8 @@ TEST(FoundListFill, DateTexts)
         {testsupport::FixtureTimeToFileTime("2026-12-08T09:05:03"), u"08-12-2026 09:05:03"},
         {testsupport::FixtureTimeToFileTime("2015-12-31T12:00:00"), u"31-12-2015 12:00:00"},
         {0, u""},
+        {testsupport::FixtureTimeToFileTime("1970-01-01T00:00:00"), u""},
+        {testsupport::FixtureTimeToFileTime("1970-01-01T00:00:01"), u"01-01-1970 00:00:01"},
         {0xFFFFFFFFFFFFFFFFULL, u""},
     };
     for (const auto& c : ntfs)
