@@ -9,6 +9,7 @@
 #include "res/app/wizard_front_res.h"
 #include "res/controls/controls_res.h"
 
+#include <algorithm>
 #include <vector>
 
 BEGIN_MESSAGE_MAP(CDriveTreeCtrl, CTreeCtrl)
@@ -166,8 +167,11 @@ CString CDriveTreeCtrl::OnSelectItem(HTREEITEM item)
             PartitionParams.PartitionFsType = FS_KIND_NTFS;
             PartitionParams.StartSector = 0;
             PartitionParams.LogicalDriveIndex = 0;
-            PartitionParams.SectorCount = DiskSectorCounts[DriveNumber];
-            PartitionParams.BackupSector = DiskSectorCounts[DriveNumber];
+            // The end sector is the last one read, as the page takes it back on Start: the whole disk,
+            // its last sector included.
+            const ULONGLONG sectors = std::min<ULONGLONG>(DiskSectorCounts[DriveNumber], 0xFFFFFFFFULL);
+            PartitionParams.SectorCount = DWORD(sectors);
+            PartitionParams.BackupSector = DWORD(sectors ? sectors - 1 : 0);
             host.ShowSelectedPartition();
             host.ClearDrivePane();
             host.SetSelectedIndex(-1);
@@ -199,7 +203,7 @@ CString CDriveTreeCtrl::OnSelectItem(HTREEITEM item)
         DriveKind = 2;
         PartitionParams.StartSector = 0;
         PartitionParams.LogicalDriveIndex = WORD(number);
-        PartitionParams.BackupSector = PartitionParams.SectorCount;
+        PartitionParams.BackupSector = PartitionParams.SectorCount ? PartitionParams.SectorCount - 1 : 0;
         host.ShowDriveInfo(int(number));
         break;
     case DRIVE_ITEM_PARTITION: {

@@ -59,12 +59,18 @@ CEx_StyleView::~CEx_StyleView() = default;
 
 BOOL CEx_StyleView::PreCreateWindow(CREATESTRUCTW& cs) { return CView::PreCreateWindow(cs); }
 
+void CEx_StyleView::ShowPrompt()
+{
+    if (m_hint.m_hWnd)
+        m_hint.SetWindowText(CHoverButton::kPrompt);
+}
+
 int CEx_StyleView::OnCreate(LPCREATESTRUCTW cs)
 {
     if (CView::OnCreate(cs) == -1)
         return -1;
     m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));
-    m_hint.Create(PaddedText(u"请选择恢复选项。", 14), WS_CHILD | WS_VISIBLE | SS_CENTER, CRect(0, 0, 0, 0), this, kHintId);
+    m_hint.Create(CHoverButton::kPrompt, WS_CHILD | WS_VISIBLE | SS_CENTER, CRect(0, 0, 0, 0), this, kHintId);
     m_hintFont.CreateFont(18, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Arial");
     m_hint.SendMessage(WM_SETFONT, (WPARAM)(HFONT)m_hintFont, TRUE);
 

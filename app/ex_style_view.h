@@ -21,6 +21,9 @@ public:
     afx_msg void OnFileTracing();
     afx_msg void OnFullScan();
 
+    // The hint line's own prompt, in place of the last hover hint, for a visit that starts afresh.
+    void ShowPrompt();
+
     CStatic m_hint;
     CHoverButton m_quick, m_tracing, m_full;
 

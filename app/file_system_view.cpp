@@ -243,6 +243,8 @@ void CFileSystemView::OnBack()
         frame->SelectedPartitionIndex = -1;
     }
     ResetFullScanLists();
+    if (app && app->m_pSecondView)
+        app->m_pSecondView->ReturnFromVolumes();
     if (app)
         app->SwitchView(2);
 }

@@ -6,6 +6,7 @@
 #include "app/dovemark_app.h"
 #include "app/drive_listing.h"
 #include "app/engine_ui.h"
+#include "app/ex_style_view.h"
 #include "app/first_display.h"
 #include "app/main_frame.h"
 #include "app/message_dlg.h"
@@ -59,6 +60,12 @@ const ModeTexts kModeTexts[3] = {
 const ModeTexts& TextsFor(DWORD mode) { return kModeTexts[mode <= 2 ? mode : 2]; }
 
 } // namespace
+
+CString DriveChoiceModeText(DWORD scanMode, bool logical)
+{
+    const ModeTexts& texts = TextsFor(scanMode);
+    return logical ? PaddedText(texts.logical, texts.logicalBlanks) : PaddedText(texts.physical, texts.physicalBlanks);
+}
 
 UINT PartitionSearchThread(LPVOID)
 {
@@ -155,11 +162,11 @@ void CFirstView_HDD::OnNext()
             scanPane->SetStatusText(PaddedText(u"请从左侧面板选择一个分区，然后按[下一步]继续恢复", 40));
         }
         SetStatusText(PaddedText(u"请稍候...", 5));
-        ScanModeText = PaddedText(texts.physical, texts.physicalBlanks);
+        ScanModeText = DriveChoiceModeText(ScanMode, false);
         StartPartitionSearch();
     } else if (DriveKind == 2) {
         SetStatusText(PaddedText(u"你已选择了进行恢复的逻辑驱动器。请单击[下一步]继续恢复。", 36));
-        ScanModeText = PaddedText(texts.logical, texts.logicalBlanks);
+        ScanModeText = DriveChoiceModeText(ScanMode, true);
         if (scanPane) {
             scanPane->ShowVolumeInfo();
             scanPane->SetGroupCaption(PaddedText(u"选定的驱动器信息", 10));
@@ -272,6 +279,9 @@ void CFirstView_HDD::OnBack()
         m_pDisplay->ClearInfo();
     ShowIdleButtons();
     DriveKind = 3;
+    // The mode chosen last left its hover hint behind; page 0 starts with its prompt again.
+    if (app && app->m_pExStyleView)
+        app->m_pExStyleView->ShowPrompt();
     if (app)
         app->SwitchView(0);
 }

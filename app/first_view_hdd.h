@@ -9,6 +9,8 @@ class CFirstDisplay;
 
 // The lost-partition search worker: the engine's search, then the finished signal.
 UINT PartitionSearchThread(LPVOID);
+// The mode line Next leaves for the scan mode and the kind of drive chosen (a volume, else a disk).
+CString DriveChoiceModeText(DWORD scanMode, bool logical);
 
 class CFirstView_HDD : public CWizardTreePage {
     DECLARE_DYNCREATE(CFirstView_HDD)

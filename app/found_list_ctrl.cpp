@@ -107,6 +107,16 @@ BOOL CFoundListCtrl::PreCreateWindow(CREATESTRUCTW& cs)
     return CTKListCtrl::PreCreateWindow(cs);
 }
 
+LRESULT CFoundListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CTKListCtrl::WindowProc(message, wParam, lParam);
+    // The columns come after the header's set-up (a mode chosen, a snapshot loaded): each new one takes its
+    // image too, so column n always shows image n.
+    if (message == LVM_INSERTCOLUMNW && result >= 0 && m_headerImages.GetSafeHandle())
+        SetupHeader();
+    return result;
+}
+
 void CFoundListCtrl::CreateCheckImages()
 {
     if (!m_checkImages.GetSafeHandle())

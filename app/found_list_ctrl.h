@@ -114,6 +114,7 @@ public:
     // A click on a column header: sorted by its kind, folders lifted above files, "Parent..." first.
     BOOL SortList(int column, BOOL ascending) override;
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // The column last sorted and its direction; a click on another column sorts it ascending when the

@@ -7,6 +7,8 @@
 
 BEGIN_MESSAGE_MAP(CPartitionChoiceDlg, CDialog)
     ON_WM_ERASEBKGND()
+    ON_CONTROL(STN_CLICKED, IDC_CHOICE_EXISTING_LABEL, OnExistingLabel)
+    ON_CONTROL(STN_CLICKED, IDC_CHOICE_SEARCH_LABEL, OnSearchLabel)
 END_MESSAGE_MAP()
 
 CPartitionChoiceDlg::CPartitionChoiceDlg(CWnd* parent) : CDialog(IDD, parent) {}
@@ -24,9 +26,23 @@ BOOL CPartitionChoiceDlg::OnInitDialog()
 
 void CPartitionChoiceDlg::OnOK()
 {
-    PartitionSearchChoice = ::IsDlgButtonChecked(m_hWnd, IDC_CHOICE_EXISTING) ? 0 : 1;
+    // The checked button answers; with neither checked the table is kept, as the dialog offers by default.
+    PartitionSearchChoice = ::IsDlgButtonChecked(m_hWnd, IDC_CHOICE_SEARCH) == BST_CHECKED ? 1 : 0;
     CDialog::OnOK();
 }
+
+// A label stands for its button, as the text of a button with its own caption would.
+void CPartitionChoiceDlg::ChooseByLabel(int button)
+{
+    if (HWND item = ::GetDlgItem(m_hWnd, button)) {
+        ::SetFocus(item);
+        ::SendMessageW(item, BM_CLICK, 0, 0);
+    }
+}
+
+void CPartitionChoiceDlg::OnExistingLabel() { ChooseByLabel(IDC_CHOICE_EXISTING); }
+
+void CPartitionChoiceDlg::OnSearchLabel() { ChooseByLabel(IDC_CHOICE_SEARCH); }
 
 BOOL CPartitionChoiceDlg::OnEraseBkgnd(CDC* dc)
 {

@@ -20,5 +20,10 @@ public:
 
 protected:
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg void OnExistingLabel();
+    afx_msg void OnSearchLabel();
     DECLARE_MESSAGE_MAP()
+
+private:
+    void ChooseByLabel(int button);
 };

@@ -31,9 +31,11 @@ CString Number(ULONGLONG value)
 CString SaveResultText(const SaveRunTally& tally, bool stopped, UINT* kind)
 {
     const bool failed = tally.Failed != 0;
-    CString text = stopped  ? CString(u"文件没有保存成功。     ")
-                   : failed ? CString(u"部分文件没有保存成功。     ")
-                            : CString(u" 文件保存成功。     ");
+    // "Some files" only when some were saved: a run that saved nothing failed as a whole.
+    const bool noneSaved = failed && tally.Written == 0;
+    CString text = stopped || noneSaved ? CString(u"文件没有保存成功。     ")
+                   : failed             ? CString(u"部分文件没有保存成功。     ")
+                                        : CString(u" 文件保存成功。     ");
     text += u"<br>已保存 " + Number(tally.Written) + u" 个文件，跳过 " + Number(tally.Skipped) + u" 个，失败 " +
             Number(tally.Failed) + u" 个。";
     if (tally.UnreadableSectors)
@@ -201,6 +203,9 @@ void CSaveProgressDlg::Finish()
     m_tally = SaveTally;
     SaveStopFlag = 0;
     SaveSkipFlag = 0;
+    // The bar shows the run's end under its result, not the share of the last file written.
+    if (!m_bStopped)
+        SetProgress(100);
     UINT kind = MSG_KIND_INFO;
     const CString text = SaveResultText(m_tally, m_bStopped, &kind);
     ShowAppMessage(text, kind);

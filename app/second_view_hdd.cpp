@@ -6,6 +6,8 @@
 #include "app/engine_ui.h"
 #include "app/file_type_dialog.h"
 #include "app/first_display.h"
+#include "app/file_system_form.h"
+#include "app/file_system_view.h"
 #include "app/first_view_hdd.h"
 #include "app/main_frame.h"
 #include "app/message_dlg.h"
@@ -40,6 +42,12 @@ constexpr UINT kTreeId = 162, kSplitterId = 164, kDisplayId = 0xE901;
 constexpr UINT_PTR kPollTimer = 1;
 
 bool Running() { return !IsWorkerFinished() && ScanRunning; }
+
+CFileSystemForm* VolumeForm()
+{
+    CDovemarkApp* app = DovemarkApp();
+    return app && app->m_pFileSystemView ? app->m_pFileSystemView->GetForm() : nullptr;
+}
 
 const char16_t kStopQuestion[] = u"您确定要停止搜索文件？这可能会导致恢复不完整 \r\n并且您将需要再次重新启动此进程。";
 const char16_t kChooseFirst[] = u"请从左侧面板中选择你要恢复的分区， \r\n然后单击[下一步]。.";
@@ -168,6 +176,14 @@ void CSecondView_HDD::OnStartScan()
         ShowRunningButtons(true);
         frame->m_bPartitionTableRead = 0;
         StartFullScan();
+        // The volume page shows the layout of the file system looked for, and how to go on from there.
+        if (CFileSystemForm* form = VolumeForm()) {
+            if (PartitionParams.PartitionFsType == FS_KIND_NTFS)
+                form->SetNtfsInfoText();
+            else
+                form->SetFatInfoText();
+            form->SetHint(u"请从左边的面板中选择一个文件系统，并单击[下一步]继续恢复。\r\n逐个检查所有文件系统的所需数据。");
+        }
     } else if (ScanMode == 2) {
         if (index < 0) {
             ShowAppMessage(kChooseFirst, MSG_KIND_ERROR);
@@ -263,10 +279,13 @@ void CSecondView_HDD::FinishRun()
         }
         if (app)
             app->SwitchView(3);
-        if (FullScanVolumeCount == 0)
+        if (FullScanVolumeCount == 0) {
+            if (CFileSystemForm* form = VolumeForm())
+                form->SetHint(u"Dovemark 无法在选定的扇区范围内识别一个文件系统。");
             ShowAppMessage(u"Dovemark 无法在选定的扇区范围内识别一个文件系统。\r\n请你确认在上一步选择好相应选项。\r\n"
                            u"请回到上一步，选择全面扫描硬盘。",
                            MSG_KIND_ERROR);
+        }
         SetResultWords();
     } else if (ScanMode == 2) {
         ShowResults(app);
@@ -351,6 +370,55 @@ void CSecondView_HDD::OnScanBack()
     DriveKind = 3;
     if (app)
         app->SwitchView(1);
+}
+
+void CSecondView_HDD::ResetForNewRun()
+{
+    KillTimer(kPollTimer);
+    ShowIdleButtons();
+    m_status.SetWindowText(u"");
+    ShowControl(m_status, false);
+    if (m_pDisplay) {
+        m_pDisplay->SetStatusText(u"");
+        m_pDisplay->ResetDetails();
+        m_pDisplay->ClearDriveInfo();
+    }
+}
+
+void CSecondView_HDD::ReturnFromResults()
+{
+    ResetForNewRun();
+    const bool logical = DriveKind == 2;
+    ScanModeText = DriveChoiceModeText(ScanMode, logical);
+    if (!m_pDisplay)
+        return;
+    m_pDisplay->ShowNoPartitionInfo();
+    if (logical) {
+        m_pDisplay->ShowVolumeInfo();
+        // The volume is the page's only choice, so Start may run on it again without a click.
+        if (CMainFrame* frame = MainFrame())
+            frame->SelectedPartitionIndex = 0;
+    }
+    m_pDisplay->Invalidate();
+}
+
+void CSecondView_HDD::ReturnFromVolumes()
+{
+    ResetForNewRun();
+    if (!m_pDisplay)
+        return;
+    CSecondDisplay& pane = *m_pDisplay;
+    if (DriveKind == 2) {
+        pane.SetStatusText(PaddedText(u"你已选择了进行恢复的逻辑驱动器。请单击[下一步]继续恢复。", 36));
+        pane.ShowVolumeInfo();
+        pane.ShowFsChooser();
+        pane.ShowVolumeInfoLines();
+    } else {
+        pane.SetStatusText(PaddedText(u"请从左侧面板选择一个分区，然后按[下一步]继续恢复", 40));
+        pane.ShowSectorRangeInputs();
+        pane.ShowPartitionInfo(0);
+    }
+    pane.Invalidate();
 }
 
 void CSecondView_HDD::OnHome()

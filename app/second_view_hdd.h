@@ -24,6 +24,14 @@ public:
     // A running scan is asked to stop (the user answers the question) and waited for; false when the user keeps it.
     bool ConfirmStop();
     void ShowResults(CDovemarkApp* app);
+    // The page as a new run finds it: no status texts or counters left from the last run, Start, Back and Home
+    // offered, the tree usable.
+    void ResetForNewRun();
+    // Back from the results of a quick scan or a tracing: the pane in its no-partition state, or showing the
+    // chosen volume again, which stays chosen.
+    void ReturnFromResults();
+    // Back from the volume page: the range and file system of the last full scan offered again.
+    void ReturnFromVolumes();
 
     CSecondDisplay* m_pDisplay = nullptr;
 

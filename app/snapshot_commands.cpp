@@ -146,7 +146,7 @@ BOOL CMainFrame::LoadCheckedSnapshot(const CString& path)
 
 void CMainFrame::OnSaveSnapshot()
 {
-    CPlainFileDialog dlg(FALSE, u"DMK", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, u"*.DMK|*.DMK||", this);
+    CPlainFileDialog dlg(FALSE, u"dmk", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, u"*.dmk|*.dmk||", this);
     if (dlg.DoModal() != IDOK)
         return;
     std::u16string name = SnapshotFileName(std::u16string(LPCWSTR(dlg.GetPathName())));
@@ -156,10 +156,15 @@ void CMainFrame::OnSaveSnapshot()
 
 void CMainFrame::OnLoadSnapshot()
 {
-    CPlainFileDialog dlg(TRUE, u"DMK", nullptr, OFN_HIDEREADONLY, u"*.DMK|*.DMK||", this);
+    CPlainFileDialog dlg(TRUE, u"dmk", nullptr, OFN_HIDEREADONLY, u"*.dmk|*.dmk||", this);
     if (dlg.DoModal() != IDOK)
         return;
-    CString path = SnapshotFileName(std::u16string(LPCWSTR(dlg.GetPathName()))).c_str();
+    const std::u16string chosen(LPCWSTR(dlg.GetPathName()));
+    CString path = SnapshotFileName(chosen).c_str();
+    // A name typed without its extension finds a snapshot saved with either case of it.
+    if (::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && path != CString(chosen.c_str()))
+        if (const CString upper = CString(chosen.c_str()) + u".DMK"; ::GetFileAttributesW(upper) != INVALID_FILE_ATTRIBUTES)
+            path = upper;
     if (::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
         ShowAppMessage(HtmlEscaped(path) + u" does not exists.", MSG_KIND_ERROR);
         return;

@@ -356,10 +356,14 @@ void CThirdView_HDD::OnBack()
     case 1:
         FreeTracedFiles();
         FreeTracedFolders();
+        if (app->m_pSecondView)
+            app->m_pSecondView->ReturnFromResults();
         app->SwitchView(2);
         break;
     default:
         FreeScanResultLists();
+        if (app->m_pSecondView)
+            app->m_pSecondView->ReturnFromResults();
         app->SwitchView(2);
         break;
     }

@@ -261,6 +261,12 @@ void CHtmlMessageBox::SetButtonCaption(HWND button, const HtmlString& text) {
     if (button) SetWindowTextW(button, text.c_str());
 }
 
+HtmlString CHtmlMessageBox::MessageOf(HWND box) {
+    if (!IsWindow(box) || GetWindowLongPtrW(box, DWLP_DLGPROC) != (LONG_PTR)&CHtmlMessageBox::DialogProc) return {};
+    const auto* shown = reinterpret_cast<const CHtmlMessageBox*>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    return shown ? shown->LoadTextParam(shown->params_.messageText) : HtmlString();
+}
+
 INT_PTR CALLBACK CHtmlMessageBox::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);

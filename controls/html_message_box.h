@@ -93,6 +93,9 @@ public:
     HtmlString LoadTextParam(LPCWSTR value) const;
     HtmlString GetButtonText(int id, LPCWSTR defaultCaption = nullptr) const;
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The message a shown box says, as the HTML it draws; empty for a window that is no such box. The text is
+    // drawn, not held by a control, so what reads the screen's texts asks the box.
+    static HtmlString MessageOf(HWND box);
 
     // The remembered answer of the box's value, 0 when there is none.
     static DWORD ReadRememberedAnswer(const MessageBoxParams& params);

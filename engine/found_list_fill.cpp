@@ -163,24 +163,33 @@ bool InChosenVolume(DWORD recordSector)
     return recordSector >= PartitionParams.DataOrigin && recordSector <= PartitionParams.VolumeEndSector;
 }
 
+// Both columns read alike whatever the file system: day, month, hour, minute and second in two digits. A
+// time the record never held is shown as none rather than as the first day a clock counts from: 0, and the
+// Unix clock's zero that volumes made by Unix tools carry when they had no time to give.
 WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
 {
+    constexpr ULONGLONG kUnixClockZero = 116444736000000000ULL;
+    const ULONGLONG value = ULONGLONG(high) << 32 | low;
     FILETIME ft{low, high};
     SYSTEMTIME st{};
     buffer[0] = 0;
-    if (!FileTimeToSystemTime(&ft, &st))
+    if (value == 0 || value == kUnixClockZero || !FileTimeToSystemTime(&ft, &st))
         return buffer;
     char text[kDateChars];
-    std::snprintf(text, sizeof text, "%u-%u-%u %u:%u:%u", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
-                  st.wSecond);
+    std::snprintf(text, sizeof text, "%02u-%02u-%u %02u:%02u:%02u", st.wDay, st.wMonth, st.wYear, st.wHour,
+                  st.wMinute, st.wSecond);
     Widen(text, buffer);
     return buffer;
 }
 
 WCHAR* FatDateToText(WORD date, WCHAR* buffer)
 {
+    const unsigned day = date & 0x1Fu, month = (date >> 5) & 0x0Fu;
+    buffer[0] = 0;
+    if (day == 0 || month == 0 || month > 12)
+        return buffer;
     char text[kDateChars];
-    std::snprintf(text, sizeof text, "%02u-%02u-%u ", date & 0x1Fu, (date >> 5) & 0x0Fu, 1980u + (date >> 9));
+    std::snprintf(text, sizeof text, "%02u-%02u-%u ", day, month, 1980u + (date >> 9));
     Widen(text, buffer);
     return buffer;
 }

@@ -274,7 +274,8 @@ struct NtfsData {
     WORD Flags = 0;
     BYTE UnitShift = 0;
     std::vector<Piece> Pieces;
-    bool Complete = true; // every piece decoded and the pieces follow one another
+    bool Complete = true;    // every piece decoded and the pieces follow one another
+    bool RecordRead = false; // the file's own record was read
 };
 
 void TakeDataAttribute(const BYTE* record, NtfsData* data)
@@ -333,6 +334,7 @@ NtfsData GatherNtfsData(DWORD recordSector)
             return data;
         }
     }
+    data.RecordRead = true;
     DWORD number = 0;
     std::memcpy(&number, &record[0x2C], 4);
     CollectAttributeList(record.data(), number);
@@ -662,13 +664,17 @@ void RestoreFatFileTimes(const WCHAR* path)
 int RecoverNtfsFile(const WCHAR* folder, const WCHAR* name, DWORD sizeLow, DWORD sizeHigh, DWORD recordSector,
                     int withDialog, DWORD deleted)
 {
+    const ULONGLONG size = ULONGLONG(sizeHigh) << 32 | sizeLow;
+    const NtfsData data = GatherNtfsData(recordSector);
+    // A system file that keeps only indexes (those of $Extend) has no data stream to write: it is no file of
+    // the user's, neither written nor failed nor skipped, whichever scan listed it.
+    if (data.RecordRead && data.Complete && !data.Found && size == 0)
+        return 0;
     Text path;
     if (!StartFile(path, folder, name, withDialog, deleted))
         return 0;
     if (withDialog)
         AnnounceFile(path, name);
-    const ULONGLONG size = ULONGLONG(sizeHigh) << 32 | sizeLow;
-    const NtfsData data = GatherNtfsData(recordSector);
     if (!data.Found || (data.Flags & kFlagEncrypted) || (IsCompressed(data) && !CompressionUnitClusters(data)))
         return Tally(false, 0);
     if (data.Resident && data.ResidentBytes.size() < size)
@@ -827,6 +833,7 @@ int SaveTracedExtent(const WCHAR* folder, const WCHAR* name, DWORD startSector)
 
 namespace {
 
+// Creates the folder unless it exists; the caller tallies what a folder that cannot be made leaves unwritten.
 bool MakeFolder(const Text& path)
 {
     if (CreateDirectoryW(path.c_str(), nullptr))
@@ -834,7 +841,6 @@ bool MakeFolder(const Text& path)
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
-    ++SaveTally.Failed;
     AskAfterCreateFailure(path);
     return false;
 }
@@ -869,12 +875,35 @@ struct SubFolder {
     DWORD TreeItem;
 };
 
+// The files a folder that could not be made takes with it: those of its own and of its sub-folders that the
+// run would have written. Each folder is counted once, so damaged parent references cannot loop.
+template <typename Children, typename FileCount>
+DWORD FilesLeftUnwritten(DWORD id, DWORD treeItem, Children& children, FileCount& fileCount,
+                         std::unordered_set<DWORD>& done)
+{
+    DWORD count = 0;
+    std::vector<std::pair<DWORD, DWORD>> stack{{id, treeItem}};
+    while (!stack.empty()) {
+        const auto [folderId, item] = stack.back();
+        stack.pop_back();
+        if (!done.insert(folderId).second)
+            continue;
+        count += fileCount(folderId, item);
+        for (const SubFolder& sub : children(folderId))
+            if (!FolderLeftOut(sub.TreeItem))
+                stack.push_back({sub.Id, sub.TreeItem});
+    }
+    return count;
+}
+
 // Writes a folder branch without recursion; each folder id is written once, so damaged parent
-// references cannot loop. children(id) lists sub-folders; files(id, path, treeItem) writes files.
-// Branches the user unticked are left out.
-template <typename Children, typename Files>
+// references cannot loop. children(id) lists sub-folders; files(id, path, treeItem) writes files;
+// fileCount(id, treeItem) tells how many of them the run would write. Branches the user unticked are left
+// out. A folder that cannot be made counts every file it would have held as failed (itself, when it holds
+// none), so the result never reads better than what reached the destination.
+template <typename Children, typename Files, typename FileCount>
 void RecoverBranch(DWORD id, DWORD treeItem, const WCHAR* folder, const WCHAR* name, Children children,
-                   Files files)
+                   Files files, FileCount fileCount)
 {
     struct Work {
         DWORD Id;
@@ -892,8 +921,12 @@ void RecoverBranch(DWORD id, DWORD treeItem, const WCHAR* folder, const WCHAR* n
         if (!done.insert(w.Id).second)
             continue;
         Text path = Join(w.Parent.c_str(), w.Name.c_str());
-        if (!MakeFolder(path))
+        if (!MakeFolder(path)) {
+            done.erase(w.Id);
+            const DWORD lost = FilesLeftUnwritten(w.Id, w.TreeItem, children, fileCount, done);
+            SaveTally.Failed += lost ? lost : 1;
             continue;
+        }
         path += u'\\';
         files(w.Id, path, w.TreeItem);
         std::vector<SubFolder> subs = children(w.Id);
@@ -915,6 +948,12 @@ std::unordered_map<DWORD, std::vector<Record*>> IndexByParent(Record* head, Pare
 bool OnFullScanVolume(DWORD sector)
 {
     return InChosenVolume(sector);
+}
+
+template <typename Record, typename Pred>
+DWORD CountIf(const std::vector<Record*>& records, Pred pred)
+{
+    return DWORD(std::count_if(records.begin(), records.end(), pred));
 }
 
 } // namespace
@@ -948,6 +987,12 @@ void RecoverFatFolder(DWORD item, DWORD firstCluster, const WCHAR* folder, const
                 SetFatRecoveryTimes(*e);
                 RecoverFatFile(path.c_str(), e->FileId, 1, e->StartCluster, e->Size, e->Name, e->Deleted);
             }
+        },
+        [&](DWORD id, DWORD treeItem) {
+            auto found = files.find(id);
+            return found == files.end() ? DWORD(0) : CountIf(found->second, [&](FatEntryRecord* e) {
+                return FileOfFolderWritten(treeItem, e->FileId);
+            });
         });
 }
 
@@ -997,6 +1042,18 @@ void RecoverNtfsFolder(DWORD item, DWORD folderId, const WCHAR* folder, const WC
                 SetNtfsRecoveryTimes(e->CreationLow, e->CreationHigh, e->ChangeLow, e->ChangeHigh);
                 RecoverNtfsFile(path.c_str(), e->Name, e->SizeLow, e->SizeHigh, e->RecordSector, 1, e->Deleted);
             }
+        },
+        [&](DWORD id, DWORD treeItem) {
+            if (fullScan) {
+                auto found = fullFiles.find(id);
+                return found == fullFiles.end() ? DWORD(0) : CountIf(found->second, [&](FoundItemNode* e) {
+                    return OnFullScanVolume(e->RecordSector) && FileOfFolderWritten(treeItem, e->RecordSector);
+                });
+            }
+            auto found = quickFiles.find(id);
+            return found == quickFiles.end() ? DWORD(0) : CountIf(found->second, [&](FoundEntryNode* e) {
+                return FileOfFolderWritten(treeItem, e->RecordSector);
+            });
         });
 }
 

@@ -691,7 +691,8 @@ std::u16string SnapshotFileName(const std::u16string& chosen)
         if (tail == u".DMK")
             return chosen;
     }
-    return chosen + u".DMK";
+    // Lower case, as the file type is registered: a case-sensitive file system tells the two apart.
+    return chosen + u".dmk";
 }
 
 std::vector<BYTE> EncodeSnapshot()

@@ -1,4 +1,4 @@
-// Snapshot files (.DMK): a scan's result written to a file and loaded again without scanning.
+// Snapshot files (.dmk): a scan's result written to a file and loaded again without scanning.
 #pragma once
 
 #include "win32/types.h"
@@ -18,7 +18,7 @@ enum class SnapshotStatus {
 // The text the user is shown for a status (empty for Ok).
 std::u16string SnapshotStatusText(SnapshotStatus status);
 
-// The name a chosen file is saved under: ".DMK" appended unless it already ends so (in any case).
+// The name a chosen file is saved under: ".dmk" appended unless it already ends so (in any case).
 std::u16string SnapshotFileName(const std::u16string& chosen);
 
 // The file's bytes for the current results; the type letter follows ScanMode (0 "A", 1 "R", 2 "D").

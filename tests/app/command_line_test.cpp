@@ -120,8 +120,8 @@ namespace {
 
 using LoadSnapshot = CommandLine;
 
-// The load command: a name typed without the extension gets ".DMK", one with it in lower case keeps its
-// case; a missing file is told and changes nothing.
+// The load command: a name typed without the extension finds the snapshot saved with either case of it, one
+// typed with it keeps its case; a missing file is told and changes nothing.
 TEST_F(LoadSnapshot, TakesTheTypedNameWithTheExtensionAndRefusesAMissingFile)
 {
     ASSERT_TRUE(StartApp());
@@ -137,6 +137,7 @@ TEST_F(LoadSnapshot, TakesTheTypedNameWithTheExtensionAndRefusesAMissingFile)
         {dir + "/nothing", 1, 0, 0},
         {dir + "/typed", 0, 2, 4},
         {lower, 0, 1, 4},
+        {dir + "/lower", 0, 1, 4},
     };
     ScanMode = 0;
     for (const auto& c : cases) {

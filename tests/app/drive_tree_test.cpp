@@ -165,6 +165,7 @@ TEST_F(DriveTreeTest, GroupsVolumesAndUnknownDisksEachWriteWhatTheyName)
     }
     EXPECT_EQ(PartitionParams.PartitionFsType + 0, FS_KIND_FAT32);
     EXPECT_EQ(PartitionParams.SectorCount + 0, 123456u);
+    EXPECT_EQ(PartitionParams.BackupSector + 0, 123455u); // the volume's last sector
     EXPECT_EQ(PartitionParams.LogicalDriveIndex + 0, 1);
     EXPECT_EQ(PartitionParams.StartSector + 0, 0u);
 }
@@ -198,6 +199,7 @@ TEST_F(DriveTreeTest, PartitionsNameTheirEntriesAndTheGroupTheWholeDisk)
     tree.OnSelectItem(tree.GetRootItem());
     EXPECT_EQ(PartitionParams.StartSector + 0, 0u);
     EXPECT_EQ(PartitionParams.SectorCount + 0, 90000u);
+    EXPECT_EQ(PartitionParams.BackupSector + 0, 89999u); // the disk's last sector, which Start accepts
     EXPECT_EQ(PartitionParams.PartitionFsType + 0, FS_KIND_NTFS);
     EXPECT_EQ(DriveKind, 1);
     EXPECT_EQ(host.selected, -1);

@@ -345,6 +345,43 @@ TEST_F(SaveRun, StopSkipAndFailuresAreCountedAndReported)
     EXPECT_GE(tally.UnreadableSectors, 1u);
 }
 
+// A folder that cannot be made takes its files with it: each of them is counted failed, not the folder once,
+// and the result says that nothing was saved.
+TEST_F(SaveRun, AFolderThatCannotBeMadeCountsEveryFileItWouldHold)
+{
+    DOVEMARK_REQUIRE_FIXTURE(img, "fat32");
+    AttachedDisks disks({img.path});
+    ASSERT_TRUE(scanresults::QuickScan(img.volumes.at(0)));
+    headless::PumpUntilIdle();
+    const FixtureEntry* folder = FolderToTick(img);
+    ASSERT_NE(folder, nullptr);
+    ClickTree(BoxOf(Item({folder->Name16()})));
+    SaveJob job;
+    job.folderItems = list->RecoverFolderList();
+    ASSERT_FALSE(job.folderItems.empty());
+
+    SaveRunTally good;
+    bool stopped = false;
+    SetDestination(Fresh("folder-good"));
+    RunSave(job, nullptr, &good, &stopped);
+    const DWORD files = good.Written + good.Failed;
+    ASSERT_GE(files, 2u);
+
+    // A plain file where the destination folder should be: no folder can be made in it. Every question is
+    // answered "go on", so the run reaches all the folders.
+    const std::string blocker = Fresh("folder-blocked") + "/plain_file";
+    std::ofstream(blocker) << "x";
+    SetDestination(blocker);
+    save.answers.assign(64, true);
+    SaveRunTally blocked;
+    RunSave(job, nullptr, &blocked, &stopped);
+    EXPECT_FALSE(stopped);
+    EXPECT_EQ(blocked.Written, 0u);
+    EXPECT_EQ(blocked.Failed, files);
+    const std::u16string text = (LPCWSTR)SaveResultText(blocked, false, nullptr);
+    EXPECT_EQ(text.rfind(u"文件没有保存成功。", 0), 0u);
+}
+
 TEST(SaveResultText, CountsAndKindFollowTheTally)
 {
     struct Case {
@@ -358,6 +395,8 @@ TEST(SaveResultText, CountsAndKindFollowTheTally)
         {{2, 0, 1, 0}, false, u"部分文件没有保存成功。", MSG_KIND_ERROR, false},
         {{2, 0, 1, 4}, false, u"部分文件没有保存成功。", MSG_KIND_ERROR, true},
         {{0, 0, 0, 0}, true, u"文件没有保存成功。", MSG_KIND_ERROR, false},
+        // Nothing saved is no partial success.
+        {{0, 0, 46, 0}, false, u"文件没有保存成功。", MSG_KIND_ERROR, false},
     };
     for (const Case& c : cases) {
         UINT kind = 0;

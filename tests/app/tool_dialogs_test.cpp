@@ -101,6 +101,31 @@ TEST_F(ToolDialogs, SettingsShowTheCurrentValuesAndOkWritesTheChosenOnes)
     }
 }
 
+// The three buttons of each setting are one group: the one the user clicks is the only one checked, and OK
+// writes its mode whichever button the dialog checked first.
+TEST_F(ToolDialogs, SettingsTakeTheClickedButtonOfEachRow)
+{
+    const struct {
+        int duplicateRadio, deletedRadio;
+        WORD wantDuplicate, wantDeleted;
+    } cases[] = {
+        {IDC_SET_SKIP, IDC_SET_ONLY_DELETED, 3, 2},
+        {IDC_SET_OVERWRITE, IDC_SET_EXCLUDE_DELETED, 2, 3},
+    };
+    for (const auto& c : cases) {
+        DuplicateFileMode = 1;
+        DeletedFileMode = 1;
+        CRecoverySettingsDlg dlg;
+        headless::AnswerNextModal([&](HWND box) {
+            for (int id : {c.duplicateRadio, c.deletedRadio, int(IDOK)})
+                headless::Click(::GetDlgItem(box, id), {3, 3});
+        });
+        dlg.DoModal();
+        EXPECT_EQ(DuplicateFileMode, c.wantDuplicate);
+        EXPECT_EQ(DeletedFileMode, c.wantDeleted);
+    }
+}
+
 TEST_F(ToolDialogs, FilterRefusesBadMasksAndClosingWritesTheTable)
 {
     FileTypeFilterCount = 1;

@@ -5,6 +5,8 @@
 #include "app/drive_listing.h"
 #include "app/tree_find.h"
 #include "app/ex_style_view.h"
+#include "app/file_system_form.h"
+#include "app/file_system_view.h"
 #include "app/file_type_dialog.h"
 #include "app/first_display.h"
 #include "app/first_view_hdd.h"
@@ -448,6 +450,11 @@ TEST_F(WizardFront, AFullScanRangeIsCheckedBeforeAnythingStarts)
     FinishWorkerAndTick();
     EXPECT_EQ(Shown(), 3);
     EXPECT_EQ(boxes_, 1);
+    CWnd* hint = m_app->m_pFileSystemView->GetForm()->GetDlgItem(170);
+    ASSERT_TRUE(hint);
+    CString said;
+    hint->GetWindowText(said);
+    EXPECT_EQ(said, CString(u"Dovemark 无法在选定的扇区范围内识别一个文件系统。"));
 }
 
 TEST_F(WizardFront, StopDuringAScanAsksAndTheAnswerDecides)

@@ -230,14 +230,29 @@ TEST(FoundListFill, ALargeFolderIsHandedOverInBatchesThatKeepEachRowsTexts)
     FreeScanResultLists();
 }
 
+// FAT and NTFS rows read alike, two digits a field; a time the record never held shows empty.
 TEST(FoundListFill, DateTexts)
 {
     WCHAR text[40];
-    EXPECT_EQ(std::u16string(FatDateToText(0x3A61, text)), u"01-03-2009 ");
-    // 2026-12-08 09:05:03 UTC
-    const ULONGLONG t = testsupport::FixtureTimeToFileTime("2026-12-08T09:05:03");
-    EXPECT_EQ(std::u16string(FileTimeToText(DWORD(t), DWORD(t >> 32), text)), u"8-12-2026 9:5:3");
-    EXPECT_EQ(std::u16string(FileTimeToText(0xFFFFFFFF, 0xFFFFFFFF, text)), u"");
+    const struct {
+        WORD date;
+        const char16_t* shown;
+    } fat[] = {{0x3A61, u"01-03-2009 "}, {0x0021, u"01-01-1980 "}, {0, u""}, {0x3A60, u""}, {0x3BA1, u""}};
+    for (const auto& c : fat)
+        EXPECT_EQ(std::u16string(FatDateToText(c.date, text)), c.shown) << c.date;
+    const struct {
+        ULONGLONG time;
+        const char16_t* shown;
+    } ntfs[] = {
+        {testsupport::FixtureTimeToFileTime("2026-12-08T09:05:03"), u"08-12-2026 09:05:03"},
+        {testsupport::FixtureTimeToFileTime("2015-12-31T12:00:00"), u"31-12-2015 12:00:00"},
+        {0, u""},
+        {testsupport::FixtureTimeToFileTime("1970-01-01T00:00:00"), u""},
+        {testsupport::FixtureTimeToFileTime("1970-01-01T00:00:01"), u"01-01-1970 00:00:01"},
+        {0xFFFFFFFFFFFFFFFFULL, u""},
+    };
+    for (const auto& c : ntfs)
+        EXPECT_EQ(std::u16string(FileTimeToText(DWORD(c.time), DWORD(c.time >> 32), text)), c.shown) << c.time;
 }
 
 } // namespace

@@ -296,7 +296,8 @@ TEST_F(SnapshotFileTest, RefusedFilesLeaveTheCurrentResults)
 TEST_F(SnapshotFileTest, FileNamesGetTheExtensionOnce)
 {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"scan", u"scan.DMK"}, {u"scan.dmk", u"scan.dmk"}, {u"scan.DmK", u"scan.DmK"}, {u"a.dmk.txt", u"a.dmk.txt.DMK"}};
+        {u"scan", u"scan.dmk"}, {u"scan.dmk", u"scan.dmk"}, {u"scan.DMK", u"scan.DMK"}, {u"scan.DmK", u"scan.DmK"},
+        {u"a.dmk.txt", u"a.dmk.txt.dmk"}};
     for (const auto& [chosen, saved] : cases)
         EXPECT_EQ(SnapshotFileName(chosen), saved);
 }
