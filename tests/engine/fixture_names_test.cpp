@@ -183,29 +183,12 @@ TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
     for (const std::u16string& name : metafiles)
         EXPECT_EQ(rows[name], 1) << Utf8(name);
 
-    for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
-        ShowNtfsFolder(f->RecordNumber); // every folder's rows, for their modified times
-    const std::string dest = Destination("ntfs-times");
-    RecoverNtfsFolder(0, kNtfsRootFolderId, Wide(dest).c_str(), u"out");
+    const std::string dest = ListAndRecoverNtfs("ntfs-times");
     int checked = 0;
     for (const FixtureEntry* e : img->EntriesOf(volume)) {
         if (!e->Has("fntimes"))
             continue;
-        const ULONGLONG created = testsupport::FixtureTimeToFileTime(e->created);
-        const ULONGLONG modified = testsupport::FixtureTimeToFileTime(e->modified);
-        ASSERT_NE(created, modified) << e->path;
-        ASSERT_EQ(ui->modified.count(e->Name16()), 1u) << e->path;
-        EXPECT_EQ(ui->modified[e->Name16()], modified) << e->path;
-        const std::u16string path = Wide(dest) + u"/out/" + scanresults::ExpectedPath(*img, *e, true);
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << e->path;
-        FILETIME creation{}, access{}, write{};
-        EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));
-        CloseHandle(h);
-        auto value = [](const FILETIME& t) { return ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
-        EXPECT_EQ(value(creation), created) << e->path;
-        EXPECT_EQ(value(write) / 10000000, modified / 10000000) << e->path;
-        EXPECT_EQ(value(access) / 10000000, modified / 10000000) << e->path;
+        ExpectNtfsTimes(*e, dest);
         ++checked;
     }
     EXPECT_EQ(checked, 3);

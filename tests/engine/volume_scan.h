@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/folder_tree_build.h"
+#include "engine/found_list_fill.h"
 #include "engine/full_scan.h"
 #include "engine/recovery_writer.h"
 #include "engine/scan_control.h"
@@ -154,6 +155,38 @@ protected:
         ResetSaveTally();
         SaveStopFlag = 0;
         return dest;
+    }
+
+    // NTFS: fills the list with every folder (so each file's row has been shown) and recovers the whole volume
+    // into a fresh folder; returns that folder.
+    std::string ListAndRecoverNtfs(const std::string& name)
+    {
+        ShowNtfsFolder(kNtfsRootFolderId);
+        for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
+            ShowNtfsFolder(f->RecordNumber);
+        const std::string dest = Destination(name);
+        RecoverNtfsFolder(0, kNtfsRootFolderId, Wide(dest).c_str(), u"out");
+        return dest;
+    }
+    // NTFS: the file's row showed the time its contents last changed, and its recovered copy under dest/out keeps
+    // that as its last write and access and its creation time as created.
+    void ExpectNtfsTimes(const testsupport::FixtureEntry& e, const std::string& dest)
+    {
+        const ULONGLONG created = testsupport::FixtureTimeToFileTime(e.created);
+        const ULONGLONG modified = testsupport::FixtureTimeToFileTime(e.modified);
+        ASSERT_NE(created, modified) << e.path;
+        ASSERT_EQ(ui->modified.count(e.Name16()), 1u) << e.path;
+        EXPECT_EQ(ui->modified[e.Name16()], modified) << e.path;
+        const std::u16string path = Wide(dest) + u"/out/" + scanresults::ExpectedPath(*img, e, true);
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << e.path;
+        FILETIME creation{}, access{}, write{};
+        EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));
+        CloseHandle(h);
+        auto value = [](const FILETIME& t) { return ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
+        EXPECT_EQ(value(creation), created) << e.path;
+        EXPECT_EQ(value(write) / 10000000, modified / 10000000) << e.path;
+        EXPECT_EQ(value(access) / 10000000, modified / 10000000) << e.path;
     }
 
     const testsupport::FixtureImage* img = nullptr;
