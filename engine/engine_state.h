@@ -361,6 +361,9 @@ void AddFoundEntry(DWORD recordSector, const WCHAR* name, DWORD v1, DWORD v2, DW
                    DWORD v5, DWORD v6, DWORD v7, DWORD v8, DWORD v9, DWORD v10);
 void AppendClusterNode(DWORD value);
 void AddBootSectorNode(ClusterNode** head, DWORD value);
+// The boot-sector list's last node (nullptr when it is empty), from its cached end: the sweep appends in sector
+// order, so this is the last boot sector before the sector being swept.
+const ClusterNode* LastBootSectorNode();
 void AddDirSectorRecord(DWORD sector, DWORD dotCluster, DWORD dotDotCluster, WORD writeDate,
                         WORD accessDate, DWORD unused);
 // values: the fourteen u32 fields in field order after the kind.

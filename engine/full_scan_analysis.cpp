@@ -317,13 +317,8 @@ bool RootOnlyVolume(const FatBootLayout& l)
     return root < l.End && ReadOneSector(root, s) && IsDirectoryEntrySector(s);
 }
 
-bool SameVolumeKnown(const FatBootLayout& l)
-{
-    for (const VolumeRecord* v = VolumeHead; v; v = v->Next)
-        if (v->Kind == l.Kind && v->DataOrigin == l.Origin)
-            return true;
-    return false;
-}
+// Kind and data origin of a FAT volume, as one key.
+ULONGLONG LayoutKey(WORD kind, ULONGLONG origin) { return origin << 16 | kind; }
 
 } // namespace
 
@@ -356,11 +351,16 @@ void AnalyseFatVolumes()
     RebuildWith(index);
     ui.ShowStopButton(false);
     // Volumes with no folder but their root come last, so the volumes found from folders keep their numbers.
+    std::unordered_set<ULONGLONG> known;
+    for (const VolumeRecord* v = VolumeHead; v; v = v->Next)
+        known.insert(LayoutKey(v->Kind, v->DataOrigin));
     for (const FatBootLayout& l : unclaimed) {
         if (ScanPollPoint())
             break;
-        if (!SameVolumeKnown(l) && RootOnlyVolume(l))
+        if (!known.count(LayoutKey(l.Kind, l.Origin)) && RootOnlyVolume(l)) {
             AddFatBootVolume(l);
+            known.insert(LayoutKey(l.Kind, l.Origin));
+        }
     }
     VolumeFoundFlag = 1;
 }

@@ -343,9 +343,13 @@ namespace {
 // before it, when that volume reaches the record.
 bool SweptVolumePlace(DWORD sector, AttributeListPlace* place)
 {
-    const ClusterNode* last = nullptr;
-    for (const ClusterNode* n = BootSectorHead; n && n->Value <= sector; n = n->Next)
-        last = n;
+    const ClusterNode* last = LastBootSectorNode();
+    if (last && last->Value > sector) {
+        // Out of the sweep's order: the list is walked.
+        last = nullptr;
+        for (const ClusterNode* n = BootSectorHead; n && n->Value <= sector; n = n->Next)
+            last = n;
+    }
     BYTE b[SECTOR_SIZE];
     if (!last || ReadSectors(SelectedDevicePath(), last->Value, 1, b) != 1 || std::memcmp(b + 3, "NTFS", 4) != 0 ||
         !SectorsPerClusterValid(b[0x0D]))
