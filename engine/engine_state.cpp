@@ -395,6 +395,16 @@ void AddBootSectorNode(ClusterNode** head, DWORD value)
         AppendAtEnd(head, r);
 }
 
+const ClusterNode* LastBootSectorNode()
+{
+    if (!BootSectorHead)
+        return nullptr;
+    if (!g_bootSectorTail || g_bootSectorTail->Next)
+        for (g_bootSectorTail = BootSectorHead; g_bootSectorTail->Next;)
+            g_bootSectorTail = g_bootSectorTail->Next;
+    return g_bootSectorTail;
+}
+
 void AddDirSectorRecord(DWORD sector, DWORD dotCluster, DWORD dotDotCluster, WORD writeDate,
                         WORD accessDate, DWORD)
 {

@@ -110,6 +110,8 @@ struct VolumeRecord {
     VolumeRecord* Next;
 };
 
+// NTFS records keep two times: creation, and in the Change fields the time the contents last changed (the list's
+// "modified" column and the recovered file's last write). Results saved earlier hold a record-change time there.
 // Quick-scan NTFS file. The builder's argument order differs from the field order: see AddFoundEntry.
 struct FoundEntryNode {
     WCHAR* Name;
@@ -353,12 +355,15 @@ void AddFatFolderRecord(const WCHAR* name, DWORD firstCluster, DWORD parentId, W
 void AddQuickFolderNode(const WCHAR* name, DWORD recordNumber, DWORD parentRef, DWORD creationLow,
                         DWORD creationHigh, DWORD changeLow, DWORD changeHigh, DWORD treeItem,
                         DWORD deleted);
-// Arguments in the builder's order: v1 record number, v2 parent, v3/v4 creation, v5/v6 change,
+// Arguments in the builder's order: v1 record number, v2 parent, v3/v4 creation, v5/v6 modified,
 // v7 unused, v8 deleted, v9/v10 size.
 void AddFoundEntry(DWORD recordSector, const WCHAR* name, DWORD v1, DWORD v2, DWORD v3, DWORD v4,
                    DWORD v5, DWORD v6, DWORD v7, DWORD v8, DWORD v9, DWORD v10);
 void AppendClusterNode(DWORD value);
 void AddBootSectorNode(ClusterNode** head, DWORD value);
+// The boot-sector list's last node (nullptr when it is empty), from its cached end: the sweep appends in sector
+// order, so this is the last boot sector before the sector being swept.
+const ClusterNode* LastBootSectorNode();
 void AddDirSectorRecord(DWORD sector, DWORD dotCluster, DWORD dotDotCluster, WORD writeDate,
                         WORD accessDate, DWORD unused);
 // values: the fourteen u32 fields in field order after the kind.

@@ -209,6 +209,32 @@ void ParseWithWalk(const BYTE* entries, int count, int firstIndex, DWORD parentI
 
 } // namespace
 
+bool IsDirectoryEntrySector(const BYTE* sector)
+{
+    static const char kReserved[] = "\"*+,/:;<=>?[\\]|";
+    int used = 0;
+    for (DWORD at = 0; at < SECTOR_SIZE; at += kEntrySize) {
+        const BYTE* e = sector + at;
+        if (e[0] == 0)
+            break;
+        const bool deleted = e[0] == 0xE5;
+        if (IsLongNameEntry(e)) {
+            // Ordinals 1 to 20, the last one flagged 0x40; no type, no cluster.
+            const BYTE ordinal = e[0] & 0x1F;
+            if (e[12] != 0 || e[26] != 0 || e[27] != 0 || (!deleted && (ordinal == 0 || ordinal > kMaxLongNameEntries || (e[0] & 0xA0))))
+                return false;
+            continue;
+        }
+        if (e[11] & 0xC0 || e[0] == ' ')
+            return false;
+        for (int k = deleted || e[0] == 0x05 ? 1 : 0; k < 11; ++k)
+            if (e[k] < 0x20 || std::strchr(kReserved, e[k]))
+                return false;
+        ++used;
+    }
+    return used > 0;
+}
+
 int IsValidFileName(const WCHAR* name)
 {
     for (; *name; ++name) {

@@ -20,6 +20,11 @@ int IsValidFileName(const WCHAR* name);
 // before a non-blank extension, the entry's lower-case bits applied to base and extension); the
 // first character of a deleted entry becomes 'x'. Returns true when the entry is marked deleted.
 bool BuildShortName(const BYTE* entry, WCHAR* out);
+// True when a sector reads as the start of a directory's entries: at least one entry in use (live or deleted) before
+// its end mark, and every entry before that mark well formed (short names without control or reserved characters,
+// long-name entries with their fixed fields). Directory clusters found by no "." entry (a FAT32 root) are known
+// this way.
+bool IsDirectoryEntrySector(const BYTE* sector);
 // Checksum of an 8.3 name that its long-name entries carry.
 BYTE ShortNameChecksum(const BYTE* entry);
 // The long name of the short entry at entries[index], walking back over the entries before it in

@@ -2,6 +2,8 @@
 #include "engine/full_scan.h"
 
 #include "engine/engine_state.h"
+#include "engine/fat_boot.h"
+#include "engine/fat_directory.h"
 #include "engine/ntfs_record.h"
 #include "engine/scan_control.h"
 #include "engine/sector_reader.h"
@@ -9,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -235,6 +236,92 @@ void RebuildWith(DirLayoutIndex& index)
 
 } // namespace
 
+namespace {
+
+// A FAT volume as its boot sector lays it out.
+struct FatBootLayout {
+    ULONGLONG BootSector;
+    WORD Kind;
+    ULONGLONG Spc, Reserved, FatSize, RootDirSectors, Fat1, Fat2, RootSector, End, Origin;
+    DWORD Root;  // FAT16: the root folder's first sector; FAT32: its first cluster
+    BYTE Media;
+    bool Sound; // the values a volume can have (two FATs, a reserved sector...)
+};
+
+bool FatBootLayoutOf(ULONGLONG b0, const BYTE* b, FatBootLayout* l)
+{
+    if (b[0x55] == '3' && b[0x56] == '2')
+        l->Kind = FS_KIND_FAT32;
+    else if (b[0x39] == '1' && b[0x3A] == '6')
+        l->Kind = FS_KIND_FAT16;
+    else
+        return false;
+    l->BootSector = b0;
+    l->Spc = b[0x0D];
+    if (!SpcValid(l->Spc))
+        return false;
+    const bool fat32 = l->Kind == FS_KIND_FAT32;
+    l->Reserved = Le16(b + 0x0E);
+    l->FatSize = fat32 ? Le32(b + 0x24) : Le16(b + 0x16);
+    l->RootDirSectors = fat32 ? 0 : Le16(b + 0x11) / 16;
+    // Small FAT16 volumes keep their size in the 16-bit field and leave the 32-bit one 0.
+    ULONGLONG total = Le32(b + 0x20);
+    if (!fat32 && Le16(b + 0x13) != 0)
+        total = Le16(b + 0x13);
+    l->Fat1 = b0 + l->Reserved;
+    l->Fat2 = l->Fat1 + l->FatSize;
+    l->RootSector = b0 + l->Reserved + 2 * l->FatSize;
+    l->End = b0 + total;
+    const ULONGLONG beforeOrigin = l->RootSector + l->RootDirSectors;
+    if (beforeOrigin < 2 * l->Spc)
+        return false;
+    l->Origin = beforeOrigin - 2 * l->Spc;
+    if (l->Origin < 63 || l->Origin >= kMaxSector32 || l->End > kMaxSector32)
+        return false;
+    l->Root = fat32 ? Le32(b + 0x2C) : DWORD(l->RootSector);
+    l->Media = b[0x15];
+    FatBootValues values;
+    l->Sound = ParseFatBootSector(b, l->Kind, &values);
+    return true;
+}
+
+void AddFatBootVolume(const FatBootLayout& l)
+{
+    DWORD v[14] = {DWORD(l.FatSize), DWORD(l.Spc), DWORD(l.RootDirSectors), l.Root, DWORD(l.Reserved),
+                   DWORD(l.Origin), DWORD(l.Fat1), DWORD(l.Fat2), 0, 0, 0, 0, DWORD(l.End), 0};
+    AddVolume((l.Kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(l.Origin), l.Kind, v);
+    ++FullScanVolumeCount;
+}
+
+// A FAT begins with the media byte in its first entry, the rest of the first two entries set.
+bool FatStartsAt(ULONGLONG sector, BYTE media)
+{
+    BYTE s[SECTOR_SIZE];
+    return sector < kMaxSector32 && ReadOneSector(sector, s) && s[0] == media && s[1] == 0xFF && s[2] == 0xFF;
+}
+
+// A boot sector whose volume holds files in its root only has no folder of its own for the sweep to find. Its
+// volume is made when its FAT is where it says and its root folder reads as directory entries: a copy of the boot
+// sector elsewhere (FAT32 keeps one six sectors in) puts both somewhere else.
+bool RootOnlyVolume(const FatBootLayout& l)
+{
+    if (!l.Sound || (!FatStartsAt(l.Fat1, l.Media) && !FatStartsAt(l.Fat2, l.Media)))
+        return false;
+    ULONGLONG root = l.RootSector;
+    if (l.Kind == FS_KIND_FAT32) {
+        if (l.Root < 2)
+            return false;
+        root = l.Origin + ULONGLONG(l.Root) * l.Spc;
+    }
+    BYTE s[SECTOR_SIZE];
+    return root < l.End && ReadOneSector(root, s) && IsDirectoryEntrySector(s);
+}
+
+// Kind and data origin of a FAT volume, as one key.
+ULONGLONG LayoutKey(WORD kind, ULONGLONG origin) { return origin << 16 | kind; }
+
+} // namespace
+
 void AnalyseFatVolumes()
 {
     IEngineUi& ui = EngineUi();
@@ -244,53 +331,37 @@ void AnalyseFatVolumes()
     ScanStopFlag = 0;
     InsertRootItem();
     DirLayoutIndex index;
+    std::vector<FatBootLayout> unclaimed;
     ClusterNode* node = BootSectorHead;
     for (DWORD k = 0; node && k < BootSectorCount; ++k, node = node->Next) {
         if (ScanPollPoint())
             break;
         const ULONGLONG b0 = node->Value;
         BYTE b[SECTOR_SIZE];
-        if (!ReadOneSector(b0, b))
+        FatBootLayout l;
+        if (!ReadOneSector(b0, b) || !FatBootLayoutOf(b0, b, &l))
             continue;
-        WORD kind;
-        if (b[0x55] == '3' && b[0x56] == '2')
-            kind = FS_KIND_FAT32;
-        else if (b[0x39] == '1' && b[0x3A] == '6')
-            kind = FS_KIND_FAT16;
+        if (ClaimBootLayout(index, l.Spc, l.Origin, l.End, WORD(FullScanVolumeCount + 1)))
+            AddFatBootVolume(l);
         else
-            continue;
-        const ULONGLONG spc = b[0x0D];
-        if (!SpcValid(spc))
-            continue;
-        const ULONGLONG reserved = Le16(b + 0x0E);
-        const ULONGLONG fatSize = kind == FS_KIND_FAT32 ? Le32(b + 0x24) : Le16(b + 0x16);
-        const ULONGLONG rootDirSectors = kind == FS_KIND_FAT32 ? 0 : Le16(b + 0x11) / 16;
-        // Small FAT16 volumes keep their size in the 16-bit field and leave the 32-bit one 0.
-        ULONGLONG total = Le32(b + 0x20);
-        if (kind == FS_KIND_FAT16 && Le16(b + 0x13) != 0)
-            total = Le16(b + 0x13);
-        const ULONGLONG fat1 = b0 + reserved;
-        const ULONGLONG fat2 = fat1 + fatSize;
-        const ULONGLONG rootSector = b0 + reserved + 2 * fatSize;
-        const ULONGLONG end = b0 + total;
-        const ULONGLONG beforeOrigin = rootSector + rootDirSectors;
-        if (beforeOrigin < 2 * spc)
-            continue;
-        const ULONGLONG origin = beforeOrigin - 2 * spc;
-        if (origin < 63 || origin >= kMaxSector32 || end > kMaxSector32)
-            continue;
-        if (!ClaimBootLayout(index, spc, origin, end, WORD(FullScanVolumeCount + 1)))
-            continue;
-        DWORD v[14] = {DWORD(fatSize), DWORD(spc), DWORD(rootDirSectors),
-                       kind == FS_KIND_FAT32 ? Le32(b + 0x2C) : DWORD(rootSector), DWORD(reserved), DWORD(origin),
-                       DWORD(fat1), DWORD(fat2), 0, 0, 0, 0, DWORD(end), 0};
-        AddVolume((kind == FS_KIND_FAT32 ? u"FAT32 @" : u"FAT16 @") + Decimal(origin), kind, v);
-        ++FullScanVolumeCount;
+            unclaimed.push_back(l);
     }
     // The rebuild is the long step the user may want to cut short.
     ui.ShowStopButton(true);
     RebuildWith(index);
     ui.ShowStopButton(false);
+    // Volumes with no folder but their root come last, so the volumes found from folders keep their numbers.
+    std::unordered_set<ULONGLONG> known;
+    for (const VolumeRecord* v = VolumeHead; v; v = v->Next)
+        known.insert(LayoutKey(v->Kind, v->DataOrigin));
+    for (const FatBootLayout& l : unclaimed) {
+        if (ScanPollPoint())
+            break;
+        if (!known.count(LayoutKey(l.Kind, l.Origin)) && RootOnlyVolume(l)) {
+            AddFatBootVolume(l);
+            known.insert(LayoutKey(l.Kind, l.Origin));
+        }
+    }
     VolumeFoundFlag = 1;
 }
 

@@ -4,8 +4,10 @@
 #include "engine/engine_state.h"
 #include "engine/ntfs_runs.h"
 #include "engine/sector_reader.h"
+#include "engine/ui_port.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 DWORD FixupMismatchCount = 0;
@@ -60,45 +62,65 @@ bool IsExtendName(const WCHAR* n)
     return std::memcmp(n, ext, sizeof(ext)) == 0;
 }
 
-// The folder's own record number, as its index root's first entry names it as the parent.
-DWORD FolderNumberFromIndexRoot(const BYTE* record, DWORD size)
+// The folder's own record number, as its index root's first entry names it as the parent (0 when that entry has no
+// name). False when the record holds no $I30 index root.
+bool IndexRootNumber(const BYTE* record, DWORD* number)
 {
     DWORD cursor = 0;
     NtfsAttribute a;
-    while (NextAttribute(record, size, &cursor, &a)) {
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
         if (a.Type != ATTR_INDEX_ROOT || a.NonResident || !AttributeNameIs(record, a, "$I30"))
             continue;
+        *number = 0;
         const BYTE* v = record + a.Offset + a.ValueOffset;
         if (a.ValueLength < 0x20)
-            return 0;
+            return true;
         const DWORD entry = 0x10 + Le32(v + 0x10);
         if (entry + 0x10 > a.ValueLength)
-            return 0;
+            return true;
         const BYTE* e = v + entry;
         const DWORD keyLength = Le16(e + 0x0A);
         if (keyLength < 0x42 || entry + 0x10 + keyLength > a.ValueLength)
-            return 0;
+            return true;
         const DWORD parent = Le32(e + 0x10);
-        return parent == 0xFFFFFFFF ? 0 : parent;
+        *number = parent == 0xFFFFFFFF ? 0 : parent;
+        return true;
     }
-    return 0;
+    return false;
 }
 
-DWORD IndexAllocationCluster(const BYTE* record, DWORD size)
+// The first cluster of the folder's $I30 index allocation. False when the record holds no piece of it that starts
+// at its first cluster (a large folder's allocation may be spread over extension records).
+bool IndexAllocationStart(const BYTE* record, DWORD* cluster)
 {
     DWORD cursor = 0;
     NtfsAttribute a;
-    while (NextAttribute(record, size, &cursor, &a)) {
-        if (a.Type != ATTR_INDEX_ALLOCATION || !a.NonResident || !AttributeNameIs(record, a, "$I30"))
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type != ATTR_INDEX_ALLOCATION || !a.NonResident || !AttributeNameIs(record, a, "$I30") ||
+            Le64(record + a.Offset + 0x10) != 0)
             continue;
         std::vector<DataRun> runs;
-        const BYTE* p = record + a.Offset + a.RunsOffset;
-        DecodeRunList(p, record + a.Offset + a.Length, &runs);
-        if (!runs.empty() && !runs[0].Sparse)
-            return DWORD(runs[0].Lcn);
-        return 0;
+        DecodeRunList(record + a.Offset + a.RunsOffset, record + a.Offset + a.Length, &runs);
+        *cluster = !runs.empty() && !runs[0].Sparse ? DWORD(runs[0].Lcn) : 0;
+        return true;
     }
-    return 0;
+    return false;
+}
+
+bool HasAttributeList(const BYTE* record)
+{
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a))
+        if (a.Type == ATTR_ATTRIBUTE_LIST)
+            return true;
+    return false;
+}
+
+std::u16string Decimal(ULONGLONG value)
+{
+    const std::string s = std::to_string(value);
+    return std::u16string(s.begin(), s.end());
 }
 
 bool SectorsPerClusterValid(BYTE spc) { return spc >= 1 && spc <= 128 && (spc & (spc - 1)) == 0; }
@@ -203,7 +225,7 @@ bool ReadMftRecord(DWORD sector, BYTE* record)
     return ApplyFixups(record, kMftRecordSize) != FIXUP_BAD;
 }
 
-int GetFileNameAttr(DWORD sector, WCHAR* name, DWORD* parent, ULONGLONG* creation, ULONGLONG* change,
+int GetFileNameAttr(DWORD sector, WCHAR* name, DWORD* parent, ULONGLONG* creation, ULONGLONG* modified,
                     BYTE nameSpace, BYTE* record, int readFlag)
 {
     if (readFlag && !ReadMftRecord(sector, record))
@@ -217,20 +239,33 @@ int GetFileNameAttr(DWORD sector, WCHAR* name, DWORD* parent, ULONGLONG* creatio
         CopyName(fn.Value, name);
         *parent = Le32(fn.Value);
         *creation = Le64(fn.Value + 8);
-        *change = Le64(fn.Value + 0x18);
+        *modified = Le64(fn.Value + 0x10);
         return 1;
     }
     return 0;
 }
 
-int GetBestFileName(const BYTE* record, WCHAR* name, DWORD* parent, ULONGLONG* creation, ULONGLONG* change)
+int GetBestFileName(const BYTE* record, WCHAR* name, DWORD* parent, ULONGLONG* creation, ULONGLONG* modified)
 {
     // POSIX names (0) are what Linux tools and case-sensitive folders write; DOS names come last.
     static const BYTE order[4] = {1, 3, 0, 2};
     for (BYTE ns : order)
-        if (GetFileNameAttr(0, name, parent, creation, change, ns, const_cast<BYTE*>(record), 0))
+        if (GetFileNameAttr(0, name, parent, creation, modified, ns, const_cast<BYTE*>(record), 0))
             return 1;
     return 0;
+}
+
+bool GetStandardModifiedTime(const BYTE* record, ULONGLONG* modified)
+{
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type != ATTR_STANDARD_INFORMATION || a.NonResident || a.ValueLength < 0x10)
+            continue;
+        *modified = Le64(record + a.Offset + a.ValueOffset + 8);
+        return true;
+    }
+    return false;
 }
 
 int FindDataAttr(const BYTE* record, DWORD* offset)
@@ -263,31 +298,180 @@ int GetDataAttrSize(DWORD sector, ULONGLONG* size, BYTE* record, int readFlag)
 
 void CollectAttributeList(const BYTE* record, DWORD recordNumber)
 {
+    AttributeListPlace place;
+    place.Origin = PartitionParams.DataOrigin;
+    place.SectorsPerCluster = PartitionParams.SectorsPerCluster;
+    const ULONGLONG end = VolumeDataEnd();
+    place.VolumeSectors = end > place.Origin ? end - place.Origin : 0;
+    place.MaxBytes = kMaxRecordListBytes;
+    CollectAttributeList(record, recordNumber, place);
+}
+
+void CollectAttributeList(const BYTE* record, DWORD recordNumber, const AttributeListPlace& place)
+{
     RecordPieces[0] = recordNumber;
     RecordPieceCount = 1;
-    DWORD cursor = 0;
-    NtfsAttribute a;
-    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
-        if (a.Type != ATTR_ATTRIBUTE_LIST || a.NonResident)
-            continue;
-        const BYTE* v = record + a.Offset + a.ValueOffset;
-        for (DWORD at = 0; at + 0x18 <= a.ValueLength;) {
-            const DWORD length = Le16(v + at + 4);
-            if (length < 0x18 || at + length > a.ValueLength)
-                break;
-            const DWORD piece = Le32(v + at + 0x10);
-            bool known = false;
-            for (WORD i = 0; i < RecordPieceCount; ++i)
-                known = known || RecordPieces[i] == piece;
-            if (!known) {
-                if (RecordPieceCount >= kMaxRecordPieces)
-                    return;
-                RecordPieces[RecordPieceCount++] = piece;
-            }
-            at += length;
-        }
+    std::vector<BYTE> list;
+    bool cut = false;
+    const bool read = ReadAttributeListValue(record, place, &list, &cut);
+    if (cut)
+        EngineUi().SetStatusText(ENGINE_STATUS_MAIN, (u"文件记录 " + Decimal(recordNumber) +
+                                                      u" 的属性列表过长或超出卷的范围，只读取了其开头部分。")
+                                                         .c_str());
+    if (!read)
         return;
+    for (size_t at = 0; at + 0x18 <= list.size();) {
+        const DWORD length = Le16(&list[at + 4]);
+        if (length < 0x18 || at + length > list.size())
+            break;
+        const DWORD piece = Le32(&list[at + 0x10]);
+        bool known = false;
+        for (WORD i = 0; i < RecordPieceCount; ++i)
+            known = known || RecordPieces[i] == piece;
+        if (!known) {
+            if (RecordPieceCount >= kMaxRecordPieces)
+                return;
+            RecordPieces[RecordPieceCount++] = piece;
+        }
+        at += length;
     }
+}
+
+namespace {
+
+// The volume a record met by the full scan's sweep lies in: the one of the NTFS boot sector the sweep met last
+// before it, when that volume reaches the record.
+bool SweptVolumePlace(DWORD sector, AttributeListPlace* place)
+{
+    const ClusterNode* last = LastBootSectorNode();
+    if (last && last->Value > sector) {
+        // Out of the sweep's order: the list is walked.
+        last = nullptr;
+        for (const ClusterNode* n = BootSectorHead; n && n->Value <= sector; n = n->Next)
+            last = n;
+    }
+    BYTE b[SECTOR_SIZE];
+    if (!last || ReadSectors(SelectedDevicePath(), last->Value, 1, b) != 1 || std::memcmp(b + 3, "NTFS", 4) != 0 ||
+        !SectorsPerClusterValid(b[0x0D]))
+        return false;
+    const ULONGLONG total = Le64(b + 0x28);
+    if (ULONGLONG(last->Value) + total < sector)
+        return false;
+    place->Origin = last->Value;
+    place->SectorsPerCluster = b[0x0D];
+    place->VolumeSectors = total + 1;
+    return true;
+}
+
+} // namespace
+
+MftRecordGroup::MftRecordGroup(const BYTE* base, DWORD number, DWORD sector, ExtensionLookup lookup)
+    : base_(base), number_(number), sector_(sector), distance_(lookup == ExtensionLookup::Distance)
+{
+}
+
+MftRecordGroup MftRecordGroup::FromSweep(const BYTE* base, DWORD sector)
+{
+    // Records of the older layout keep no number of their own: their extensions cannot be placed.
+    const bool numbered = Le16(base + 4) >= 0x30;
+    MftRecordGroup group(base, numbered ? Le32(base + 0x2C) : 0, sector, ExtensionLookup::Distance);
+    group.swept_ = true;
+    group.read_ = !numbered;
+    return group;
+}
+
+void MftRecordGroup::ReadExtensions() const
+{
+    if (read_)
+        return;
+    read_ = true;
+    if (!HasAttributeList(base_))
+        return;
+    if (swept_) {
+        AttributeListPlace place;
+        place.MaxBytes = kMaxRecordListBytes;
+        // Without its volume only a list inside the record can be read.
+        SweptVolumePlace(sector_, &place);
+        CollectAttributeList(base_, number_, place);
+    } else {
+        CollectAttributeList(base_, number_);
+    }
+    const std::vector<DWORD> pieces(RecordPieces + 1, RecordPieces + RecordPieceCount);
+    for (DWORD piece : pieces) {
+        DWORD sector = 0;
+        if (distance_) {
+            const LONGLONG at = LONGLONG(sector_) + 2 * (LONGLONG(piece) - LONGLONG(number_));
+            if (at < 0 || at > LONGLONG(0xFFFFFFFF)) {
+                complete_ = false;
+                continue;
+            }
+            sector = DWORD(at);
+        } else if (!MftRecordToSector(piece, &sector)) {
+            complete_ = false;
+            continue;
+        }
+        std::vector<BYTE> r(kMftRecordSize);
+        if (!ReadMftRecord(sector, r.data()) || Le32(&r[0x20]) != number_) {
+            complete_ = false;
+            continue;
+        }
+        records_.push_back(std::move(r));
+        sectors_.push_back(sector);
+    }
+}
+
+const std::vector<std::vector<BYTE>>& MftRecordGroup::Extensions() const
+{
+    ReadExtensions();
+    return records_;
+}
+
+bool MftRecordGroup::AllExtensionsRead() const
+{
+    ReadExtensions();
+    return complete_;
+}
+
+template <typename Test>
+bool MftRecordGroup::AnyRecord(Test test) const
+{
+    if (test(base_, sector_))
+        return true;
+    ReadExtensions();
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (test(records_[i].data(), sectors_[i]))
+            return true;
+    return false;
+}
+
+bool MftRecordGroup::Name(WCHAR* name, DWORD* parent, ULONGLONG* creation, ULONGLONG* modified) const
+{
+    if (!AnyRecord([&](const BYTE* r, DWORD) { return GetBestFileName(r, name, parent, creation, modified) != 0; }))
+        return false;
+    GetStandardModifiedTime(base_, modified);
+    return true;
+}
+
+bool MftRecordGroup::DataSize(ULONGLONG* size, DWORD* sector) const
+{
+    return AnyRecord([&](const BYTE* r, DWORD s) {
+        *sector = s;
+        return GetDataAttrSize(0, size, const_cast<BYTE*>(r), 0) != 0;
+    });
+}
+
+DWORD MftRecordGroup::FolderNumber() const
+{
+    DWORD number = 0;
+    AnyRecord([&](const BYTE* r, DWORD) { return IndexRootNumber(r, &number); });
+    return number;
+}
+
+DWORD MftRecordGroup::IndexAllocationCluster() const
+{
+    DWORD cluster = 0;
+    AnyRecord([&](const BYTE* r, DWORD) { return IndexAllocationStart(r, &cluster); });
+    return cluster;
 }
 
 void AddMftRecordEntry(DWORD sector)
@@ -298,13 +482,14 @@ void AddMftRecordEntry(DWORD sector)
     // An extension record only continues its base record, which is listed on its own.
     if (Le32(record + 0x20) != 0)
         return;
-    WCHAR name[kNtfsNameChars];
-    DWORD parent = 0;
-    ULONGLONG creation = 0, change = 0;
-    if (!GetBestFileName(record, name, &parent, &creation, &change))
-        return;
     const WORD flags = Le16(record + 0x16);
     if (flags > 3)
+        return;
+    const MftRecordGroup group = MftRecordGroup::FromSweep(record, sector);
+    WCHAR name[kNtfsNameChars];
+    DWORD parent = 0;
+    ULONGLONG creation = 0, modified = 0;
+    if (!group.Name(name, &parent, &creation, &modified))
         return;
     const DWORD deleted = (flags & 1) ? 0 : 1;
     if (flags & 2) {
@@ -314,15 +499,16 @@ void AddMftRecordEntry(DWORD sector)
         else if (IsExtendName(name))
             number = 11;
         else
-            number = FolderNumberFromIndexRoot(record, kMftRecordSize);
-        AddFoundFolder(name, sector, parent, number, 0, DWORD(creation), DWORD(creation >> 32), DWORD(change),
-                       DWORD(change >> 32), IndexAllocationCluster(record, kMftRecordSize), deleted);
+            number = group.FolderNumber();
+        AddFoundFolder(name, sector, parent, number, 0, DWORD(creation), DWORD(creation >> 32), DWORD(modified),
+                       DWORD(modified >> 32), group.IndexAllocationCluster(), deleted);
     } else {
         ULONGLONG size = 0;
-        if (!GetDataAttrSize(0, &size, record, 0))
+        DWORD sizeSector = sector;
+        if (!group.DataSize(&size, &sizeSector))
             size = 0;
-        AddFoundFile(name, sector, parent, 0, DWORD(creation), DWORD(creation >> 32), DWORD(change),
-                     DWORD(change >> 32), DWORD(size), DWORD(size >> 32), 0, deleted);
+        AddFoundFile(name, sector, parent, 0, DWORD(creation), DWORD(creation >> 32), DWORD(modified),
+                     DWORD(modified >> 32), DWORD(size), DWORD(size >> 32), 0, deleted);
     }
 }
 

@@ -62,39 +62,6 @@ void DataPiecesOf(const BYTE* list, size_t length, std::vector<ListedPiece>* pie
                      [](const ListedPiece& x, const ListedPiece& y) { return x.StartVcn < y.StartVcn; });
 }
 
-// The value of record 0's attribute list, resident or held in clusters of its own.
-bool ReadAttributeList(const BYTE* record, const char* path, DWORD partitionStart, DWORD spc,
-                       std::vector<BYTE>* value)
-{
-    DWORD cursor = 0;
-    NtfsAttribute a;
-    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
-        if (a.Type != ATTR_ATTRIBUTE_LIST)
-            continue;
-        if (!a.NonResident) {
-            const BYTE* v = record + a.Offset + a.ValueOffset;
-            value->assign(v, v + a.ValueLength);
-            return true;
-        }
-        std::vector<DataRun> runs;
-        DecodeRunList(record + a.Offset + a.RunsOffset, record + a.Offset + a.Length, &runs);
-        const ULONGLONG wanted = std::min<ULONGLONG>(a.RealSize, kMaxAttributeListBytes);
-        for (const DataRun& run : runs) {
-            if (value->size() >= wanted || run.Sparse)
-                break;
-            const ULONGLONG sectors = std::min<ULONGLONG>(run.Length * spc, (wanted - value->size() + SECTOR_SIZE - 1) / SECTOR_SIZE);
-            const size_t at = value->size();
-            value->resize(at + size_t(sectors) * SECTOR_SIZE);
-            if (ReadSectors(path, partitionStart + ULONGLONG(run.Lcn) * spc, DWORD(sectors), value->data() + at) != 1)
-                return false;
-        }
-        if (value->size() > wanted)
-            value->resize(size_t(wanted));
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 RunListStatus DecodeRunList(const BYTE* p, const BYTE* end, std::vector<DataRun>* runs)
@@ -135,6 +102,60 @@ RunListStatus DecodeRunList(const BYTE* p, const BYTE* end, std::vector<DataRun>
         runs->push_back({length, lcn, false});
     }
     return RUNS_TRUNCATED;
+}
+
+bool ReadAttributeListValue(const BYTE* record, const AttributeListPlace& place, std::vector<BYTE>* value, bool* cut)
+{
+    value->clear();
+    if (cut)
+        *cut = false;
+    DWORD cursor = 0;
+    NtfsAttribute a;
+    while (NextAttribute(record, kMftRecordSize, &cursor, &a)) {
+        if (a.Type != ATTR_ATTRIBUTE_LIST)
+            continue;
+        if (!a.NonResident) {
+            const BYTE* v = record + a.Offset + a.ValueOffset;
+            value->assign(v, v + a.ValueLength);
+            return true;
+        }
+        const ULONGLONG spc = place.SectorsPerCluster;
+        if (spc == 0)
+            return false;
+        std::vector<DataRun> runs;
+        DecodeRunList(record + a.Offset + a.RunsOffset, record + a.Offset + a.Length, &runs);
+        ULONGLONG wanted = std::min<ULONGLONG>(a.RealSize, place.MaxBytes);
+        if (place.VolumeSectors)
+            wanted = std::min<ULONGLONG>(wanted, place.VolumeSectors * SECTOR_SIZE);
+        bool shortened = wanted < a.RealSize;
+        for (const DataRun& run : runs) {
+            if (value->size() >= wanted)
+                break;
+            // A list has no holes; one that claims them, or clusters past the volume, is damaged from there on.
+            if (run.Sparse || (place.VolumeSectors && (ULONGLONG(run.Lcn) + run.Length) * spc > place.VolumeSectors)) {
+                shortened = true;
+                break;
+            }
+            const ULONGLONG sectors =
+                std::min<ULONGLONG>(run.Length * spc, (wanted - value->size() + SECTOR_SIZE - 1) / SECTOR_SIZE);
+            const size_t at = value->size();
+            value->resize(at + size_t(sectors) * SECTOR_SIZE);
+            if (ReadSectors(SelectedDevicePath(), place.Origin + ULONGLONG(run.Lcn) * spc, DWORD(sectors),
+                            value->data() + at) != 1) {
+                value->resize(at);
+                shortened = true;
+                break;
+            }
+        }
+        if (value->size() > wanted)
+            value->resize(size_t(wanted));
+        if (value->size() < wanted)
+            shortened = true;
+        if (cut)
+            *cut = shortened;
+        return !value->empty();
+    }
+    return false;
 }
 
 int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunListStatus* status)
@@ -232,14 +253,18 @@ ULONGLONG VolumeClusters(const char* path, DWORD partitionStart, DWORD spc)
 }
 
 // The runs of record 0, then of the extension records its attribute list names.
-DWORD AppendMftRunsOf(const BYTE* record, const char* path, DWORD partitionStart, DWORD spc, MftRunBounds* bounds)
+DWORD AppendMftRunsOf(const BYTE* record, DWORD partitionStart, DWORD spc, MftRunBounds* bounds)
 {
     std::vector<DataRun> runs;
     if (!DecodeDataRuns(record, &runs) || !AppendMftRuns(runs, partitionStart, spc, bounds))
         return MftRuns.Count();
 
+    AttributeListPlace place;
+    place.Origin = partitionStart;
+    place.SectorsPerCluster = spc;
+    place.MaxBytes = kMaxAttributeListBytes;
     std::vector<BYTE> list;
-    if (!ReadAttributeList(record, path, partitionStart, spc, &list))
+    if (!ReadAttributeListValue(record, place, &list))
         return MftRuns.Count();
     std::vector<ListedPiece> pieces;
     DataPiecesOf(list.data(), list.size(), &pieces);
@@ -279,7 +304,7 @@ DWORD BuildMftRunTable(DWORD partitionStart, const char* path, DWORD mftSector, 
     // Records past $MFT's own size are not records of this volume, whatever a damaged run list claims.
     if (DataAttribute(record, &data) && data.NonResident && data.RealSize)
         bounds.SectorsLeft = (data.RealSize + SECTOR_SIZE - 1) / SECTOR_SIZE;
-    const DWORD count = AppendMftRunsOf(record, path, partitionStart, spc, &bounds);
+    const DWORD count = AppendMftRunsOf(record, partitionStart, spc, &bounds);
     if (bounds.Dropped)
         EngineUi().SetStatusText(ENGINE_STATUS_MAIN, u"主文件表（MFT）的部分数据位于卷外，已略过。");
     return count;

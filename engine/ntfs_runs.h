@@ -28,6 +28,20 @@ RunListStatus DecodeRunList(const BYTE* p, const BYTE* end, std::vector<DataRun>
 // runs before the damage stay in the list; status tells which).
 int GetFileExtents(DWORD endOffset, const BYTE* record, DWORD attrOffset, RunListStatus* status = nullptr);
 
+// Where a record's attribute list held outside the record lies: the volume's data origin and cluster size, and the
+// bounds its reading keeps to.
+struct AttributeListPlace {
+    ULONGLONG Origin = 0;        // sector of cluster 0
+    DWORD SectorsPerCluster = 0;
+    ULONGLONG VolumeSectors = 0; // clusters past this many sectors from the origin are not the volume's; 0: unknown
+    ULONGLONG MaxBytes = 0;      // the most read
+};
+// The value of a record's attribute list, resident or read from its runs. A list longer than MaxBytes or than the
+// volume, or whose runs leave the volume, is read only up to there and *cut is set; false when the record has no
+// attribute list or its clusters could not be read.
+bool ReadAttributeListValue(const BYTE* record, const AttributeListPlace& place, std::vector<BYTE>* value,
+                            bool* cut = nullptr);
+
 // MFT run table: run lengths and start sectors of the MFT's data. A start of 0 marks a hole.
 struct MftRunTable {
     std::vector<DWORD> Lengths;

@@ -70,36 +70,6 @@ void ParseFatFolder(DWORD firstCluster, DWORD parentId, DWORD deleted, bool isRo
     });
 }
 
-// The first name a record or its extension records give, in the usual namespace order.
-bool RecordName(const BYTE* record, WCHAR* name, DWORD* parent, ULONGLONG* created, ULONGLONG* changed)
-{
-    if (GetBestFileName(record, name, parent, created, changed))
-        return true;
-    std::vector<BYTE> extension(kMftRecordSize);
-    for (WORD i = 1; i < RecordPieceCount; ++i) {
-        DWORD sector = 0;
-        if (MftRecordToSector(RecordPieces[i], &sector) && ReadMftRecord(sector, extension.data()) &&
-            GetBestFileName(extension.data(), name, parent, created, changed))
-            return true;
-    }
-    return false;
-}
-
-// The data size from the base record or, failing that, the first extension record holding $DATA.
-DWORD RecordSize(const BYTE* record, DWORD baseSector, ULONGLONG* size)
-{
-    if (GetDataAttrSize(baseSector, size, const_cast<BYTE*>(record), 0))
-        return baseSector;
-    std::vector<BYTE> extension(kMftRecordSize);
-    for (WORD i = 1; i < RecordPieceCount; ++i) {
-        DWORD sector = 0;
-        if (MftRecordToSector(RecordPieces[i], &sector) && GetDataAttrSize(sector, size, extension.data(), 1))
-            return sector;
-    }
-    *size = 0;
-    return baseSector;
-}
-
 } // namespace
 
 void StartQuickScan()
@@ -222,25 +192,29 @@ void ReadMftEntries()
             // Extension records carry pieces of another file; their base record lists the file.
             if (std::memcmp(&record[0x20], "\0\0\0\0", 4) != 0)
                 continue;
-            CollectAttributeList(record.data(), r);
+            const MftRecordGroup group(record.data(), r, sector);
             DWORD parent = 0;
-            ULONGLONG created = 0, changed = 0;
-            if (!RecordName(record.data(), name, &parent, &created, &changed))
+            ULONGLONG created = 0, modified = 0;
+            if (!group.Name(name, &parent, &created, &modified))
                 continue; // never used, or nothing to call it by
             const WORD flags = WORD(record[0x16] | record[0x17] << 8);
             const DWORD deleted = (flags & 1) ? 0 : 1;
             if (flags & 2) {
                 if (name[0] == u'.' && name[1] == 0)
                     continue;
-                AddQuickFolderNode(name, r, parent, DWORD(created), DWORD(created >> 32), DWORD(changed),
-                                   DWORD(changed >> 32), 0, deleted);
+                AddQuickFolderNode(name, r, parent, DWORD(created), DWORD(created >> 32), DWORD(modified),
+                                   DWORD(modified >> 32), 0, deleted);
                 if (ShowScanDetails && FoundFolderCount % 20 == 0)
                     ui.SetCounter(ENGINE_COUNT_FOLDERS, FoundFolderCount);
             } else {
                 ULONGLONG size = 0;
-                const DWORD sizeSector = RecordSize(record.data(), sector, &size);
-                AddFoundEntry(sizeSector, name, r, parent, DWORD(created), DWORD(created >> 32), DWORD(changed),
-                              DWORD(changed >> 32), 0, deleted, DWORD(size), DWORD(size >> 32));
+                DWORD sizeSector = sector;
+                if (!group.DataSize(&size, &sizeSector)) {
+                    size = 0;
+                    sizeSector = sector;
+                }
+                AddFoundEntry(sizeSector, name, r, parent, DWORD(created), DWORD(created >> 32), DWORD(modified),
+                              DWORD(modified >> 32), 0, deleted, DWORD(size), DWORD(size >> 32));
                 ++FoundFileCount;
                 if (ShowScanDetails && FoundFileCount % 50 == 0)
                     ui.SetCounter(ENGINE_COUNT_FILES, FoundFileCount);

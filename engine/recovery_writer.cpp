@@ -325,9 +325,9 @@ NtfsData GatherNtfsData(DWORD recordSector)
         return data;
     DWORD baseNumber = 0;
     std::memcpy(&baseNumber, &record[0x20], 4);
+    DWORD baseSector = recordSector;
     if (baseNumber != 0) {
         // The size came from an extension record: the file is read from its base record.
-        DWORD baseSector = 0;
         if (!MftRecordToSector(baseNumber, &baseSector) || !ReadRecordAt(baseSector, record)) {
             TakeDataAttribute(record.data(), &data);
             data.Complete = false;
@@ -337,18 +337,14 @@ NtfsData GatherNtfsData(DWORD recordSector)
     data.RecordRead = true;
     DWORD number = 0;
     std::memcpy(&number, &record[0x2C], 4);
-    CollectAttributeList(record.data(), number);
-    const std::vector<DWORD> pieces(RecordPieces, RecordPieces + RecordPieceCount);
     TakeDataAttribute(record.data(), &data);
-    std::vector<BYTE> extension;
-    for (size_t i = 1; i < pieces.size(); ++i) {
-        DWORD sector = 0;
-        if (!MftRecordToSector(pieces[i], &sector) || !ReadRecordAt(sector, extension)) {
-            data.Complete = false;
-            continue;
-        }
+    // A full scan's result has no MFT run table: its extension records are found by their distance from the base.
+    const MftRecordGroup group(record.data(), number, baseSector,
+                               ScanMode == 0 ? ExtensionLookup::Distance : ExtensionLookup::RunTable);
+    for (const std::vector<BYTE>& extension : group.Extensions())
         TakeDataAttribute(extension.data(), &data);
-    }
+    if (!group.AllExtensionsRead())
+        data.Complete = false;
     std::stable_sort(data.Pieces.begin(), data.Pieces.end(),
                      [](const Piece& a, const Piece& b) { return a.Vcn < b.Vcn; });
     ULONGLONG expect = 0;

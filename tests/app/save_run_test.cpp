@@ -44,7 +44,7 @@ void ExpectWritten(const FixtureImage& img, const FixtureEntry& e, const std::st
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     const ULONGLONG mtime = ULONGLONG(st.st_mtime) * 10000000ULL + 116444736000000000ULL;
     if (ntfs) {
-        EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e.created) / 10000000) << e.path;
+        EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e.modified) / 10000000) << e.path;
     } else if (!e.modified.empty()) {
         const ULONGLONG day = testsupport::FixtureTimeToFileTime(e.modified.substr(0, 10) + "T00:00:00");
         EXPECT_EQ(mtime / 864000000000ULL, day / 864000000000ULL) << e.path;

@@ -132,7 +132,8 @@ inline std::vector<BYTE> FileNameValue(const std::u16string& name, uint32_t pare
     std::vector<BYTE> v(0x42 + name.size() * 2, 0);
     Put32(&v[0], parent);
     Put64(&v[8], 0x01D0000000000001ULL);
-    Put64(&v[0x18], 0x01D0000000000002ULL);
+    Put64(&v[0x10], 0x01D0000000000002ULL); // last modification
+    Put64(&v[0x18], 0x01D0000000000003ULL); // record change
     v[0x40] = BYTE(name.size());
     v[0x41] = nameSpace;
     for (size_t i = 0; i < name.size(); ++i)

@@ -8,11 +8,10 @@
 #include "engine/scan_control.h"
 #include "engine/snapshot_file.h"
 #include "engine/volume_extraction.h"
-#include "attached_disk.h"
-#include "crafted.h"
 #include "scan_results.h"
 #include "sha256.h"
 #include "support/fixture_images.h"
+#include "volume_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -27,97 +26,12 @@
 
 namespace {
 namespace fs = std::filesystem;
+using volumescan::Scan;
+using volumescan::Utf8;
+using volumescan::Wide;
 using testsupport::FixtureEntry;
 using testsupport::FixtureImage;
 using testsupport::FixtureVolume;
-
-std::string Utf8(const std::u16string& s)
-{
-    std::string out;
-    dovemark::kernel::Utf16ToUtf8(s, out);
-    return out;
-}
-
-std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-
-// Keeps the found-folder tree as paths below its root, the rows of the last list fill and the volume items.
-class NamesUi : public RecordingUi {
-public:
-    std::map<DWORD, std::u16string> paths;
-    std::set<std::u16string> treePaths;
-    std::vector<std::u16string> rows;
-    std::map<std::u16string, DWORD> volumeItems;
-    DWORD nextVolumeItem = 0x100;
-
-    DWORD InsertFolderItem(DWORD parent, const WCHAR* text, BOOL deleted) override
-    {
-        const DWORD item = RecordingUi::InsertFolderItem(parent, text, deleted);
-        auto up = paths.find(parent);
-        // The top item ("Root") is left out, so the paths read as the manifest's.
-        paths[item] = up == paths.end() ? u"" : (up->second.empty() ? u"" : up->second + u"/") + text;
-        treePaths.insert(paths[item]);
-        return item;
-    }
-    void ClearFileRows() override { rows.clear(); }
-    void AddFileRow(const FoundFileRow& row) override
-    {
-        rows.push_back(row.Name);
-        modified[row.Name] = row.Modified;
-    }
-    std::map<std::u16string, ULONGLONG> modified; // by row name, over every fill
-    DWORD InsertVolumeItem(DWORD parent, const WCHAR* text) override
-    {
-        const DWORD item = ++nextVolumeItem;
-        if (parent != FOUND_TREE_ROOT)
-            volumeItems[text] = item;
-        return item;
-    }
-};
-
-enum class Scan { Quick, FullDisk, FullPartition };
-
-// The volume's name in the full scan's volume tree.
-std::u16string FoundVolumeName(const FixtureVolume& v)
-{
-    uint64_t at = v.start;
-    if (v.fs != "NTFS")
-        at += uint64_t(v.Extra("data_sector")) - 2 * (v.cluster_bytes / SECTOR_SIZE);
-    return Wide(v.fs + " @" + std::to_string(at));
-}
-
-// Runs the scan and leaves the volume's folders and files in the lists, as the results page gets them.
-void ScanVolume(const FixtureImage& img, const FixtureVolume& v, Scan scan, NamesUi& ui)
-{
-    FreeScanResultLists();
-    ResetFullScanLists();
-    if (scan == Scan::Quick) {
-        ASSERT_TRUE(scanresults::QuickScan(v));
-        TreeItemCount = 0;
-        const DWORD root = InsertFoundTreeRoot();
-        if (v.fs == "NTFS")
-            BuildNtfsFolderTree(root, kNtfsRootFolderId);
-        else
-            BuildFatFolderTree(root, 0);
-        return;
-    }
-    const uint64_t start = scan == Scan::FullDisk ? 0 : v.start;
-    const uint64_t count = scan == Scan::FullDisk ? img.bytes / SECTOR_SIZE : v.sectors;
-    PartitionParams = {};
-    PartitionParams.PartitionFsType = scanresults::KindOf(v.fs);
-    PartitionParams.StartSector = DWORD(start);
-    PartitionParams.SectorCount = DWORD(count);
-    PartitionParams.BackupSector = DWORD(start + count);
-    ScanMode = 0;
-    StartFullScan();
-    ASSERT_TRUE(WaitWorkerFinished(120000));
-    auto item = ui.volumeItems.find(FoundVolumeName(v));
-    ASSERT_NE(item, ui.volumeItems.end()) << Utf8(FoundVolumeName(v));
-    ASSERT_GT(SelectFoundVolume(item->second), 0);
-    BeginScanRun();
-    ExtractWorkerProc(nullptr);
-    ASSERT_TRUE(IsWorkerFinished());
-    ASSERT_FALSE(WorkerFailed());
-}
 
 // Every FAT folder and file of the lists by its path, with its deleted flag.
 std::map<std::u16string, DWORD> FatPaths()
@@ -138,49 +52,10 @@ std::u16string ParentPath(const std::u16string& path)
 
 std::u16string LastName(const std::u16string& path) { return path.substr(path.rfind(u'/') + 1); }
 
-struct NameCase {
-    int volume;
-    Scan scan;
-};
-// One volume of the "names" image scanned as the case says, with its image, disk and user interface.
-class NamesScan : public ::testing::TestWithParam<NameCase> {
+using NameCase = volumescan::VolumeCase;
+class NamesScan : public volumescan::VolumeScan {
 protected:
-    void SetUp() override
-    {
-        img = &testsupport::GetFixtureImage("names");
-        if (!img->available) {
-            if (img->tool_missing)
-                GTEST_SKIP() << img->error;
-            FAIL() << img->error;
-        }
-        disks = std::make_unique<AttachedDisks>(std::vector<std::string>{img->path});
-        ui = std::make_unique<NamesUi>();
-        ScanVolume(*img, img->volumes.at(GetParam().volume), GetParam().scan, *ui);
-    }
-    void TearDown() override
-    {
-        ui.reset();
-        disks.reset();
-        FreeScanResultLists();
-        ResetFullScanLists();
-        ScanMode = 2;
-    }
-    // A fresh folder to recover into.
-    static std::string Destination(const std::string& name)
-    {
-        const std::string dest = testsupport::ScratchDir() + "/" + name;
-        fs::remove_all(dest);
-        fs::create_directories(dest);
-        ResetRecoverySettings();
-        FileTypeFilterCount = 0;
-        ResetSaveTally();
-        SaveStopFlag = 0;
-        return dest;
-    }
-
-    const FixtureImage* img = nullptr;
-    std::unique_ptr<AttachedDisks> disks;
-    std::unique_ptr<NamesUi> ui;
+    const char* Image() const override { return "names"; }
 };
 class FatNames : public NamesScan {};
 
@@ -290,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Scans, VolumeTail,
 
 // NTFS: each of the MFT records the mirror copies is listed once in the volume's root, also from a full-scan
 // snapshot written before the copies were dropped; a recovered file keeps its creation time and the modified
-// time its row showed.
+// time its row showed, the time its contents last changed, though the record's own name carries four others.
 class NtfsRecords : public NamesScan {};
 
 TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
@@ -308,29 +183,12 @@ TEST_P(NtfsRecords, ListedOnceAndRecoveredWithTheListedTimes)
     for (const std::u16string& name : metafiles)
         EXPECT_EQ(rows[name], 1) << Utf8(name);
 
-    for (QuickFolderNode* f = QuickFolderHead; f; f = f->Next)
-        ShowNtfsFolder(f->RecordNumber); // every folder's rows, for their modified times
-    const std::string dest = Destination("ntfs-times");
-    RecoverNtfsFolder(0, kNtfsRootFolderId, Wide(dest).c_str(), u"out");
+    const std::string dest = ListAndRecoverNtfs("ntfs-times");
     int checked = 0;
     for (const FixtureEntry* e : img->EntriesOf(volume)) {
         if (!e->Has("fntimes"))
             continue;
-        const ULONGLONG created = testsupport::FixtureTimeToFileTime(e->created);
-        const ULONGLONG changed = testsupport::FixtureTimeToFileTime(e->changed);
-        ASSERT_NE(created, changed) << e->path;
-        ASSERT_EQ(ui->modified.count(e->Name16()), 1u) << e->path;
-        EXPECT_EQ(ui->modified[e->Name16()], changed) << e->path; // the record's second time
-        const std::u16string path = Wide(dest) + u"/out/" + scanresults::ExpectedPath(*img, *e, true);
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << e->path;
-        FILETIME creation{}, access{}, write{};
-        EXPECT_TRUE(GetFileTime(h, &creation, &access, &write));
-        CloseHandle(h);
-        auto value = [](const FILETIME& t) { return ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime; };
-        EXPECT_EQ(value(creation), created) << e->path;
-        EXPECT_EQ(value(write) / 10000000, changed / 10000000) << e->path;
-        EXPECT_EQ(value(access) / 10000000, changed / 10000000) << e->path;
+        ExpectNtfsTimes(*e, dest);
         ++checked;
     }
     EXPECT_EQ(checked, 3);

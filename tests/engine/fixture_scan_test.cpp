@@ -218,8 +218,8 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
         ASSERT_TRUE(ReadMftRecord(sector, record)) << e->path;
         WCHAR name[kNtfsNameChars];
         DWORD parent = 0;
-        ULONGLONG created = 0, changed = 0;
-        ASSERT_EQ(GetBestFileName(record, name, &parent, &created, &changed), 1) << e->path;
+        ULONGLONG created = 0, modified = 0;
+        ASSERT_EQ(GetBestFileName(record, name, &parent, &created, &modified), 1) << e->path;
         EXPECT_EQ(std::u16string(name), e->Name16()) << e->path;
         const FixtureEntry* up = e->Parent().empty() ? nullptr : img.Find(index, e->Parent());
         if (!e->Has("orphan")) {
@@ -227,7 +227,7 @@ TEST_P(NtfsFixtureTest, RecordsNamesSizesAndExtentsMatchTheManifest)
         }
         // The record's own $FILE_NAME carries the creation time in its time fields.
         EXPECT_EQ(created, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
-        EXPECT_EQ(changed, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
+        EXPECT_EQ(modified, testsupport::FixtureTimeToFileTime(e->created)) << e->path;
         const WORD flags = WORD(record[0x16] | (record[0x17] << 8));
         EXPECT_EQ((flags & 1) == 0, e->deleted) << e->path;
         EXPECT_EQ((flags & 2) != 0, e->is_dir) << e->path;

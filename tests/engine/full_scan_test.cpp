@@ -242,6 +242,68 @@ TEST_F(FullScanAnalysis, FatVolumesFromBootSectorsAndFromDirectoryPairs)
     EXPECT_EQ(+second->Root, 0u);
 }
 
+// A boot sector that no directory record fits still makes a volume when its FAT lies where it says and its root
+// folder reads as directory entries (a volume whose files all lie in its root); otherwise it makes none.
+TEST_F(FullScanAnalysis, BootSectorWithFilesOnlyInItsRoot)
+{
+    // FAT16 at 2048: 1 reserved sector, FATs of 8 sectors, 512 root entries (32 sectors), 4 sectors per cluster.
+    std::vector<BYTE> boot(SECTOR_SIZE, 0);
+    boot[510] = 0x55, boot[511] = 0xAA;
+    std::memcpy(&boot[0x36], "FAT16   ", 8);
+    boot[0x0D] = 4;
+    Put16(&boot[0x0E], 1);
+    boot[0x10] = 2;
+    Put16(&boot[0x11], 512);
+    Put16(&boot[0x13], 8000);
+    boot[0x15] = 0xF8;
+    Put16(&boot[0x16], 8);
+    std::vector<BYTE> fat(SECTOR_SIZE, 0);
+    Put32(&fat[0], 0xFFFFFFF8);
+    std::vector<BYTE> root(SECTOR_SIZE, 0);
+    auto file = crafted::ShortEntry("README  TXT", 0x20, 2, 100);
+    std::copy(file.begin(), file.end(), root.begin());
+    auto gone = crafted::ShortEntry("\xE5ONE    DOC", 0x20, 3, 900);
+    std::copy(gone.begin(), gone.end(), root.begin() + 32);
+    std::vector<BYTE> text(SECTOR_SIZE, 'x');
+    std::vector<BYTE> empty(SECTOR_SIZE, 0);
+    const struct {
+        const char* what;
+        const std::vector<BYTE>* fat1;
+        const std::vector<BYTE>* fat2;
+        const std::vector<BYTE>* root;
+        bool volume;
+    } cases[] = {
+        {"files in the root", &fat, &fat, &root, true},
+        {"only the second FAT left", &empty, &fat, &root, true},
+        {"no FAT where it says", &empty, &empty, &root, false},
+        {"a root of other data", &fat, &fat, &text, false},
+        {"an empty root", &fat, &fat, &empty, false},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        CraftedImage image(12000);
+        image.Write(2048, boot);
+        image.Write(2049, *c.fat1);
+        image.Write(2057, *c.fat2);
+        image.Write(2065, *c.root);
+        AttachedDisks disks({image.Path()});
+        VolumeTreeUi ui;
+        SetRange(FS_KIND_FAT16, 0, 12000);
+        AddBootSectorNode(&BootSectorHead, 2048);
+        BootSectorCount = 1;
+        AnalyseFatVolumes();
+        EXPECT_EQ(ui.Volumes, c.volume ? std::vector<std::u16string>{u"FAT16 @2089"} : std::vector<std::u16string>{})
+            << c.what;
+        if (c.volume) {
+            ASSERT_NE(VolumeHead, nullptr);
+            EXPECT_EQ(+VolumeHead->Root, 2065u) << c.what;
+            EXPECT_EQ(+VolumeHead->Fat1Start, 2049u) << c.what;
+            EXPECT_EQ(+VolumeHead->VolumeEndSector, 10048u) << c.what;
+        }
+        EXPECT_EQ(VolumeFoundFlag, 1u) << c.what;
+    }
+}
+
 // Folders without a boot sector pair when their first index blocks agree on one cluster size and data origin:
 // each volume is rebuilt once, whatever the order of its folders among others; a folder paired with nothing,
 // or whose only partner is a copy of itself, is left for the numbering that follows.

@@ -56,11 +56,37 @@ TEST(NtfsNameTest, NamespacesAreTriedWin32ThenBothThenPosixThenDos)
         ASSERT_EQ(ApplyFixups(b.data(), 1024), FIXUP_OK);
         WCHAR name[kNtfsNameChars];
         DWORD parent = 0;
-        ULONGLONG created = 0, changed = 0;
-        ASSERT_EQ(GetBestFileName(b.data(), name, &parent, &created, &changed), 1);
+        ULONGLONG created = 0, modified = 0;
+        ASSERT_EQ(GetBestFileName(b.data(), name, &parent, &created, &modified), 1);
         EXPECT_EQ(std::u16string(name), u"chosen");
         EXPECT_EQ(parent, 5u);
-        EXPECT_EQ(changed, 0x01D0000000000002ULL);
+        EXPECT_EQ(modified, 0x01D0000000000002ULL); // its last modification, not the record's change
+    }
+}
+
+// A record's modified time is its standard information's last modification; a name's own times are those of the
+// file's creation or last rename, taken only where the record has no standard information.
+TEST(NtfsNameTest, ModifiedTimeFromTheStandardInformation)
+{
+    for (bool standard : {true, false}) {
+        MftRecord r;
+        if (standard) {
+            std::vector<BYTE> si(0x48, 0);
+            Put64(&si[0], 0x01D0000000000001ULL);
+            Put64(&si[8], 0x01D9000000000009ULL);   // last modification
+            Put64(&si[0x10], 0x01DA00000000000AULL); // record change
+            r.Resident(0x10, si);
+        }
+        r.Resident(ATTR_FILE_NAME, FileNameValue(u"file.txt", 5, 1));
+        auto& b = r.Finish();
+        ASSERT_EQ(ApplyFixups(b.data(), 1024), FIXUP_OK);
+        const MftRecordGroup group(b.data(), 40, 100);
+        WCHAR name[kNtfsNameChars];
+        DWORD parent = 0;
+        ULONGLONG created = 0, modified = 0;
+        ASSERT_TRUE(group.Name(name, &parent, &created, &modified));
+        EXPECT_EQ(created, 0x01D0000000000001ULL);
+        EXPECT_EQ(modified, standard ? 0x01D9000000000009ULL : 0x01D0000000000002ULL) << standard;
     }
 }
 

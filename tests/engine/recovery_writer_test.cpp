@@ -157,7 +157,7 @@ TEST_P(RecoverVolume, WritesEveryIntactFileByteExact)
         ASSERT_EQ(stat(path.c_str(), &st), 0);
         const ULONGLONG mtime = ULONGLONG(st.st_mtime) * 10000000ULL + 116444736000000000ULL;
         if (ntfs) {
-            EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e->created) / 10000000) << e->path;
+            EXPECT_EQ(mtime / 10000000, testsupport::FixtureTimeToFileTime(e->modified) / 10000000) << e->path;
         } else if (!e->modified.empty()) {
             // The entry's local times, to the second: the last write, and the creation where the entry has one.
             const SecondsSeen seen = TimesOf(Wide(dest) + u"/out/" + scanresults::ExpectedPath(img, *e, ntfs));

@@ -8,8 +8,12 @@
  *   attrib PATH HEX                     set the file attributes (a folder with 0x800 makes the files
  *                                       created in it compressed)
  *   times  PATH CREATED MODIFIED CHANGED ACCESSED
+ *   extname PATH                        move the record's names ($FILE_NAME) into an extension record and its
+ *                                       attribute list out of the record, as a volume does for a folder whose
+ *                                       attributes outgrew its record
  *   delete PATH                         unlink (a folder must be empty), as the system does on deletion
- *   stat   PATH                         print: stat PATH RECORD KIND SIZE FLAGS RUNS
+ *   stat   PATH                         print: stat PATH RECORD KIND SIZE FLAGS RUNS (FLAGS: attrlist, extname,
+ *                                       resident, compressed, sparse)
  * PATH is absolute, "/"-separated, UTF-8. Exits non-zero at the first failing command.
  */
 #define _GNU_SOURCE
@@ -162,6 +166,49 @@ static void set_times(const char* path, long long created, long long modified, l
         fail("cannot close", path);
 }
 
+/* True when the inode's first $FILE_NAME lies in one of its extension records. */
+static int name_in_extension(ntfs_inode* ni)
+{
+    ntfs_attr_search_ctx* ctx = ntfs_attr_get_search_ctx(ni, NULL);
+    if (!ctx)
+        return 0;
+    int out = !ntfs_attr_lookup(AT_FILE_NAME, NULL, 0, CASE_SENSITIVE, 0, NULL, 0, ctx) && ctx->ntfs_ino != ni;
+    ntfs_attr_put_search_ctx(ctx);
+    return out;
+}
+
+static void move_names_out(const char* path)
+{
+    ntfs_inode* ni = open_path(path);
+    if (!NInoAttrList(ni) && ntfs_inode_add_attrlist(ni))
+        fail("cannot add an attribute list", path);
+    /* One name at a time: a move changes the record under the search. */
+    for (int moved = 1; moved;) {
+        moved = 0;
+        ntfs_attr_search_ctx* ctx = ntfs_attr_get_search_ctx(ni, NULL);
+        if (!ctx)
+            fail("cannot search", path);
+        while (!ntfs_attr_lookup(AT_FILE_NAME, NULL, 0, CASE_SENSITIVE, 0, NULL, 0, ctx)) {
+            if (ctx->ntfs_ino == ni) {
+                if (ntfs_attr_record_move_away(ctx, 0))
+                    fail("cannot move the name", path);
+                moved = 1;
+                break;
+            }
+        }
+        ntfs_attr_put_search_ctx(ctx);
+    }
+    ntfs_attr* na = ntfs_attr_open(ni, AT_ATTRIBUTE_LIST, AT_UNNAMED, 0);
+    if (!na)
+        fail("no attribute list", path);
+    if (!NAttrNonResident(na) && ntfs_attr_force_non_resident(na))
+        fail("cannot move the attribute list out", path);
+    ntfs_attr_close(na);
+    ntfs_inode_mark_dirty(ni);
+    if (ntfs_inode_close(ni))
+        fail("cannot close", path);
+}
+
 static void delete_path(const char* path)
 {
     ntfschar* uname;
@@ -182,6 +229,8 @@ static void stat_path(const char* path)
     char flags[128] = "";
     if (NInoAttrList(ni))
         strcat(flags, "attrlist,");
+    if (NInoAttrList(ni) && name_in_extension(ni))
+        strcat(flags, "extname,");
     if (is_dir) {
         printf("\t0\t%s\t\n", flags);
     } else {
@@ -257,6 +306,8 @@ int main(int argc, char** argv)
             set_attrib(f[1], strtoul(f[2], NULL, 16));
         else if (!strcmp(f[0], "times") && n == 6)
             set_times(f[1], atoll(f[2]), atoll(f[3]), atoll(f[4]), atoll(f[5]));
+        else if (!strcmp(f[0], "extname") && n == 2)
+            move_names_out(f[1]);
         else if (!strcmp(f[0], "delete") && n == 2)
             delete_path(f[1]);
         else if (!strcmp(f[0], "stat") && n == 2)
