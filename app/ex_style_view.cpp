@@ -10,6 +10,8 @@
 #include "engine/engine_state.h"
 #include "res/app/wizard_front_res.h"
 
+#include <algorithm>
+
 IMPLEMENT_DYNCREATE(CEx_StyleView, CView)
 
 BEGIN_MESSAGE_MAP(CEx_StyleView, CView)
@@ -26,6 +28,10 @@ END_MESSAGE_MAP()
 namespace {
 
 constexpr UINT kHintId = 170;
+// The caption box of the inner frame ends 110 pixels above the middle; the buttons keep 10 below it.
+constexpr int kButtonsBelowCaption = 100;
+// The outer frame spans 400 to each side of the middle; its rounded corners leave 380 at the hint's rows.
+constexpr int kHintHalfWidthMax = 380;
 constexpr COLORREF kFrameColour = 0x0099A8AC;
 
 // Each column shows its own sub-item: the rows' fillers write type, size, times and id by column number.
@@ -103,7 +109,10 @@ void CEx_StyleView::OnSize(UINT type, int cx, int cy)
     CRect client;
     GetClientRect(&client);
     const int h = client.Height();
-    const int top = ((h / 2) - 80) / 2 + 80;
+    // The buttons belong inside the painted inner frame, under its caption (which ends at
+    // h/2 - 110); on a tall page the first-quarter formula would lift them over the caption and the
+    // instructions, so there they stay just under the caption.
+    const int top = std::max(((h / 2) - 80) / 2 + 80, h / 2 - kButtonsBelowCaption);
     const struct {
         CWnd* wnd;
         int left;
@@ -111,8 +120,10 @@ void CEx_StyleView::OnSize(UINT type, int cx, int cy)
     for (const auto& p : places)
         if (p.wnd->m_hWnd)
             p.wnd->MoveWindow(p.left, top, 166, 160, TRUE);
+    // As wide as the page is high, but never past the painted outer frame, whose sides it would cover.
+    const int hintHalf = std::min(cy / 2, kHintHalfWidthMax);
     if (m_hint.m_hWnd)
-        m_hint.MoveWindow(cx / 2 - cy / 2, cy / 2 + 130, 2 * (cy / 2), 70, TRUE);
+        m_hint.MoveWindow(cx / 2 - hintHalf, cy / 2 + 130, 2 * hintHalf, 70, TRUE);
 }
 
 void CEx_StyleView::OnDraw(CDC* pDC)

@@ -148,6 +148,8 @@ TEST_F(LoadSnapshot, TakesTheTypedNameWithTheExtensionAndRefusesAMissingFile)
             ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
         });
         AcknowledgeBoxes();
+        // The command is offered once a scan mode is chosen; the frame refuses it before.
+        m_frame->m_bLoadEnabled = 1;
         m_frame->SendMessage(WM_COMMAND, ID_LOAD_SNAPSHOT, 0);
         headless::ClearModalAnswers();
         // A loaded snapshot finds no disk to reopen here, which it only warns about; a missing file is told once.

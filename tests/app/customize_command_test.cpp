@@ -3,6 +3,7 @@
 #include "tests/app/app_fixture.h"
 
 #include "app_res.h"
+#include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/customize_pages.h"
 #include "toolkit/commandbars/customize_sheet.h"
@@ -78,6 +79,12 @@ TEST_F(CustomizeCommand, OpensTheSheetWithTheFramesPagesAndCategories)
                                                u"新建菜单"}));
         auto* keys = static_cast<CTKPCustomizeKeysPage*>(sheet->GetPage(2));
         EXPECT_EQ(keys->GetCategories().size(), 4u);
+        // Every command of the frame's menu says what it does, as the keyboard page shows it.
+        for (const auto& category : keys->GetCategories())
+            for (int i = 0; i < category->pControls->GetCount(); ++i) {
+                CTKPControl* control = category->pControls->GetAt(i);
+                EXPECT_FALSE(control->GetDescription().IsEmpty()) << CStringA(control->GetCaption()).GetString();
+            }
         ::SendMessageW(sheet->m_hWnd, WM_COMMAND, IDCANCEL, 0);
     });
     m_frame->SendMessage(WM_COMMAND, ID_CUSTOMIZE, 0);

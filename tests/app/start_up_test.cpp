@@ -4,6 +4,7 @@
 #include "app/banner_dlg.h"
 #include "app/engine_ui.h"
 #include "app/ex_style_view.h"
+#include "controls/hover_button.h"
 #include "app/file_system_view.h"
 #include "app/first_view_hdd.h"
 #include "app/second_view_hdd.h"
@@ -74,6 +75,52 @@ TEST_F(StartUp, TheFrameKeepsItsMinimumSizeAndTheBannerItsPlaceAtTheRight)
     m_frame->m_pBannerDlg->GetWindowRect(&banner);
     m_frame->ScreenToClient(&banner);
     EXPECT_EQ(banner, CRect(client.Width() - 180, 20, client.Width() - 5, 76));
+}
+
+// The first page at the frame's minimum size and maximised: the mode buttons sit inside the painted inner
+// frame under its caption, clear of the instructions; the hint line stays inside the outer frame and
+// every hint the buttons show fits it.
+TEST_F(StartUp, TheFirstPageKeepsItsControlsApartAtEverySize)
+{
+    ASSERT_TRUE(StartApp());
+    auto* page = static_cast<CEx_StyleView*>(Page(0));
+    for (bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised);
+        if (maximised)
+            m_frame->ShowWindow(SW_MAXIMIZE);
+        else
+            m_frame->SetWindowPos(nullptr, 0, 0, 875, 700, SWP_NOZORDER | SWP_NOMOVE);
+        headless::PumpUntilIdle();
+        CRect client;
+        page->GetClientRect(&client);
+        const int cx = client.Width() / 2, cy = client.Height() / 2;
+        const CRect instructions(cx - 380, cy - 200, cx + 360, cy - 160), caption(cx - 60, cy - 150, cx + 60, cy - 110);
+        const CRect inner(cx - 300, cy - 140, cx + 300, cy + 120);
+        for (CHoverButton* button : {&page->m_quick, &page->m_tracing, &page->m_full}) {
+            CRect rc, overlap;
+            button->GetWindowRect(&rc);
+            page->ScreenToClient(&rc);
+            EXPECT_FALSE(overlap.IntersectRect(&rc, &instructions)) << rc.left;
+            EXPECT_FALSE(overlap.IntersectRect(&rc, &caption)) << rc.left;
+            EXPECT_EQ(overlap.IntersectRect(&rc, &inner) ? overlap : CRect(), rc) << rc.left;
+        }
+        CRect hint;
+        page->m_hint.GetWindowRect(&hint);
+        page->ScreenToClient(&hint);
+        EXPECT_GE(hint.left, cx - 390);
+        EXPECT_LE(hint.right, cx + 390);
+        EXPECT_GE(hint.top, inner.bottom);
+        CClientDC dc(&page->m_hint);
+        CFont* old = dc.SelectObject(page->m_hint.GetFont());
+        for (CHoverButton* button : {&page->m_quick, &page->m_tracing, &page->m_full}) {
+            CRect need(0, 0, hint.Width(), 0);
+            ::DrawTextW(dc.m_hDC, button->m_strHint, button->m_strHint.GetLength(), &need,
+                        DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+            EXPECT_LE(need.Width(), hint.Width());
+            EXPECT_LE(need.Height(), hint.Height());
+        }
+        dc.SelectObject(old);
+    }
 }
 
 // The pane manager sits in the frame with theme 2 and no pane, and takes nothing from the pages' area.

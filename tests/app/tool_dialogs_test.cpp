@@ -497,6 +497,8 @@ TEST_F(ToolCommands, TheFramesCommandsOpenTheDialogs)
 {
     ASSERT_TRUE(StartApp());
     ResetRecoverySettings();
+    // A full scan: the settings are offered (file tracing has none).
+    ScanMode = 0;
     headless::AnswerNextModal([](HWND dlg) {
         ::SendDlgItemMessageW(dlg, IDC_SET_SECTORS, CB_SETCURSEL, 0, 0);
         ::SendDlgItemMessageW(dlg, IDC_SET_RETRIES, CB_SETCURSEL, 9, 0);
@@ -506,6 +508,8 @@ TEST_F(ToolCommands, TheFramesCommandsOpenTheDialogs)
     EXPECT_EQ(SectorsPerRead, 1u);
     EXPECT_EQ(RetryCount, 10u);
 
+    // The drive information and the filter are offered once a scan has results; the frame refuses them before.
+    m_frame->m_bFullResultsReady = 1;
     PartitionParams.FsType = FS_KIND_NTFS;
     std::u16string fs;
     headless::AnswerNextModal([&](HWND dlg) {

@@ -485,7 +485,8 @@ SIZE CTKPClassicTheme::DrawCustomizeListEntry(HDC hdc, CTKPControlView* control,
     COLORREF text = GetColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
     SetTextColor(hdc, text);
     SetBkMode(hdc, TRANSPARENT);
-    CString caption = control->GetCaption();
+    // The list names commands as the keyboard page does: without the mnemonic markers.
+    CString caption = StripMnemonicsCopy(control->GetCaption());
     SIZE captionSize = MeasureCaption(hdc, caption, DT_SINGLELINE | DT_NOPREFIX);
     DrawCaption(hdc, caption, RECT{textArea.left + 4, rc.top, rc.right, rc.bottom},
                 DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

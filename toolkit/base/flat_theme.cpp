@@ -491,7 +491,8 @@ SIZE CTKPFlatTheme::DrawCustomizeListEntry(HDC hdc, CTKPControlView* control, co
     COLORREF text = GetColor(selected ? 45 : 44);
     SetTextColor(hdc, text);
     SetBkMode(hdc, TRANSPARENT);
-    CString caption = control->GetCaption();
+    // The list names commands as the keyboard page does: without the mnemonic markers.
+    CString caption = StripMnemonicsCopy(control->GetCaption());
     SIZE captionSize = MeasureCaption(hdc, caption, DT_SINGLELINE | DT_NOPREFIX);
     RECT textRect{rc.left + cell.cx + 4, rc.top, rc.right, rc.bottom};
     DrawCaption(hdc, caption, textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

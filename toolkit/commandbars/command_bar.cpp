@@ -1162,6 +1162,44 @@ LRESULT CTKPCommandBar::OnHelpHitTest(WPARAM, LPARAM lParam)
     return id ? id + 0x50000 : 0;
 }
 
+INT_PTR CTKPCommandBar::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const
+{
+    if (m_nTrackingMode == 2 && m_barType != TKP_BARTYPE_POPUP)
+        return -1;
+    // Another bar's open menu owns the mouse; a tip over this bar would cover it.
+    const CTKPMouseTracker* tracker = CTKPMouseTracker::GetThreadTracker();
+    for (int i = 0; i < tracker->GetTrackedCount(); ++i)
+        if (tracker->GetTrackedBar(i) != this)
+            return -1;
+    CTKPCommandBars* bars = GetCommandBars();
+    const CTKPCommandBarsSettings* options = bars ? bars->GetCommandBarsOptions() : nullptr;
+    if (options && !options->bToolBarScreenTips)
+        return -1;
+    CTKPControl* control = m_pControls->HitTest(point);
+    if (!control)
+        return -1;
+    if (m_barType == TKP_BARTYPE_POPUP && !(control->GetFlags() & TKP_FLAG_SHOWTIPINPOPUP) &&
+        !(options && options->bShowPopupBarToolTips))
+        return -1;
+    CString tip = control->GetTooltip();
+    if (tip.IsEmpty())
+        return -1;
+    CString description = control->GetDescription();
+    if (options && options->bToolBarAccelTips) {
+        CString shortcut = control->GetShortcutText();
+        if (shortcut.IsEmpty() && control->GetID())
+            bars->GetShortcutTable()->FindDefaultAccelerator(control->GetID(), shortcut);
+        if (!shortcut.IsEmpty()) {
+            tip += u" (" + shortcut + u")";
+            description += u" (" + shortcut + u")";
+        }
+    }
+    const UINT id = control->GetID();
+    if (pTI)
+        CTKPTipContext::FillToolInfo(pTI, m_hWnd, id, control->GetRect(), 0, tip, tip, description);
+    return id ? INT_PTR(id) : -1;
+}
+
 LRESULT CTKPCommandBar::OnNcHitTestMsg(WPARAM, LPARAM lParam)
 {
     if (!IsHelpMode())

@@ -38,6 +38,7 @@ class CTKPTipContext;
 #define TKP_FLAG_MANUALUPDATE 0x08
 #define TKP_FLAG_NOMOVABLE 0x10
 #define TKP_FLAG_CONTROLSTRETCHED 0x20
+#define TKP_FLAG_SHOWTIPINPOPUP 0x40
 
 // Messages a bar sends its site.
 #define TKP_WM_CONTROLSELECTED 0x2856
@@ -525,6 +526,8 @@ public:
     CCmdTarget* GetAccessibleTarget() override { return this; }
     void OnFinalRelease() override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The tip of the control under a client point: its command id, or -1 for none.
+    INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const override;
 
     // Accessibility: the bar and its controls as children.
     HRESULT GetAccessibleChildCount(long* pcountChildren) override;

@@ -102,6 +102,8 @@ public:
     BOOL bAltDragCustomization = TRUE;
     BOOL bAutoHideUnusedPopups = TRUE;
     BOOL bCustomized = FALSE;
+    // Every control of a popup bar gets a tip, not only those flagged TKP_FLAG_SHOWTIPINPOPUP.
+    BOOL bShowPopupBarToolTips = FALSE;
     int nAnimation = 0;
     // Popups show the shortcut text the frame's keyboard shortcuts give each command.
     BOOL bUpdateShortcuts = TRUE;

@@ -293,6 +293,9 @@ CSize CTKPPopupBar::CalcLayout(int, DWORD)
     } else {
         RECT work{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        // The expanding controls (the tool-bars list, the window list ...) put their entries behind
+        // themselves and hide; a measuring pass of the collection runs them and changes nothing else.
+        m_pControls->CalcSize(nullptr, 0, 0, RECT{0, 0, 0, 0});
         UpdateShortcuts();
         UpdateHiddenCommands();
         CTKPControl* expand = m_pControls->FindControl(TKP_ID_EXPAND_POPUP);

@@ -331,6 +331,20 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     return handled;
 }
 
+namespace {
+// Asks a command's update handlers for its state without touching any menu or bar.
+class CommandStateProbe : public CCmdUI {
+public:
+    void Enable(BOOL bOn) override {
+        m_bEnabled = bOn;
+        m_bEnableChanged = TRUE;
+    }
+    void SetCheck(int) override {}
+    void SetText(LPCWSTR) override {}
+    BOOL m_bEnabled = TRUE;
+};
+} // namespace
+
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT nID = LOWORD(wParam);
     HWND hWndCtrl = (HWND)lParam;
@@ -338,9 +352,17 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (hWndCtrl) {
         if (ReflectLastMsg(hWndCtrl))
             return TRUE;
-    } else if (nCode != 0 && nCode != 1) {
-        nCode = CN_COMMAND; // neither a menu (0) nor an accelerator (1)
     } else {
+        if (nID == 0)
+            return FALSE;
+        // A menu item or shortcut may outlive the state that enabled it (a key pressed on a page
+        // where its command is greyed): the update handlers decide, and a disabled command is
+        // swallowed as handled.
+        CommandStateProbe state;
+        state.m_nID = nID;
+        OnCmdMsg(nID, (int)CN_UPDATE_COMMAND_UI, &state, nullptr);
+        if (!state.m_bEnabled)
+            return TRUE;
         nCode = CN_COMMAND;
     }
     return OnCmdMsg(nID, nCode, nullptr, nullptr);

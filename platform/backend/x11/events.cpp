@@ -149,7 +149,9 @@ void OnClientMessage(XClientMessageEvent& e)
 void Unmapped(XUnmapEvent& e)
 {
     Host* h = HostOf(e.window);
-    if (!h || !h->managed || !h->mapped || h->iconic)
+    // The unmapping of a window hidden and shown again before the server answered is the layer's
+    // own hide, not the desktop minimising it.
+    if (!h || !h->managed || !h->mapped || h->iconic || e.serial < h->mapSerial)
         return;
     // The desktop minimised the window (its task bar or a key): the layer minimises it too.
     h->iconic = true;

@@ -452,6 +452,7 @@ void Place(HWND hwnd, const RECT& r)
     if (visible && (!h.mapped || h.iconic)) {
         if (!h.mapped)
             SetStates(h);
+        h.mapSerial = NextRequest(c.dpy);
         XMapRaised(c.dpy, h.xid);
         h.mapped = true;
         h.iconic = false;

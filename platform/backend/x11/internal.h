@@ -31,6 +31,7 @@ struct Host {
     bool iconic = false;
     RECT rect{};          // last placement sent, screen coordinates
     unsigned long configSerial = 0; // the request of the last placement sent
+    unsigned long mapSerial = 0;    // the request of the last map sent
     DWORD style = 0, exStyle = 0;
     RECT dirty{};         // window coordinates, empty when nothing waits
     // The image the window's pixels go through: shared memory when the server offers it.

@@ -1012,6 +1012,10 @@ LRESULT Dispatch(ListView* lv, UINT msg, WPARAM wParam, LPARAM lParam)
             InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT: return (LRESULT)lv->font;
+    case WM_ENABLE:
+        // The disabled look covers the whole list, so a change of state repaints it all at once.
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     case WM_STYLECHANGED:
         if (wParam == (WPARAM)GWL_STYLE && lParam) {
             auto* ss = (const STYLESTRUCT*)lParam;

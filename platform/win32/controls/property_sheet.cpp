@@ -660,6 +660,9 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             AddTab(s, i);
         SetTitle(s, s->flags, s->caption.c_str());
         Layout(s);
+        // The sheet's template has no place of its own: it opens over the middle of its owner.
+        if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD))
+            user::CenterOverOwner(hwnd);
         // A page that cannot be created is dropped, as the next one takes its place.
         int start = std::clamp(s->start, 0, std::max(0, (int)s->pages.size() - 1));
         while (!s->pages.empty() && !SelectPage(s, start, false))

@@ -137,10 +137,13 @@ std::vector<Line> Wrap(const Layout& lay, const Line& para, int width)
     while (start < s.size() || out.empty()) {
         size_t end = start, lastBreak = std::u16string::npos;
         while (end < s.size()) {
-            bool breakBefore = end > start && (IsWide(s[end]) || IsWide(s[end - 1]) || s[end - 1] == u' ');
+            // Blanks break the line too: blanks that would run past the edge end it and vanish, so
+            // blanks padding a text never push it out of a centred box.
+            bool breakBefore = end > start && (IsWide(s[end]) || IsWide(s[end - 1]) || s[end - 1] == u' ' ||
+                                               s[end] == u' ');
             if (breakBefore)
                 lastBreak = end;
-            if (pos[end + 1] - pos[start] > width && s[end] != u' ' && lastBreak != std::u16string::npos)
+            if (pos[end + 1] - pos[start] > width && lastBreak != std::u16string::npos)
                 break;
             ++end;
         }

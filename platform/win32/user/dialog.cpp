@@ -226,6 +226,17 @@ HFONT FontFor(const DialogTemplate& t, int* bx, int* by)
     return font;
 }
 
+// Where a centred top-level window is centred: its owner while that is shown, else the work area.
+RECT CenteringArea(HWND owner)
+{
+    RECT area;
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner))
+        GetWindowRect(owner, &area);
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
 HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND parent, DLGPROC proc, LPARAM param,
                         bool modal)
 {
@@ -252,11 +263,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
     if (style & WS_CHILD) {
         // relative to the parent's client area
     } else if (style & (DS_CENTER | DS_CENTERMOUSE)) {
-        RECT area;
-        if (owner && IsWindowVisible(owner))
-            GetWindowRect(owner, &area);
-        else
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        RECT area = CenteringArea(owner);
         x = area.left + (Width(area) - w) / 2;
         y = area.top + (Height(area) - h) / 2;
     } else if (!(style & DS_ABSALIGN) && owner) {
@@ -335,8 +342,19 @@ HWND CreateFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
                 info->defId = (WORD)it.id;
         }
     }
+    RECT placed{};
+    GetWindowRect(dlg, &placed);
     HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
-    if (SendMessageW(dlg, WM_INITDIALOG, (WPARAM)first, param) && IsWindow(dlg)) {
+    const BOOL focusFirst = SendMessageW(dlg, WM_INITDIALOG, (WPARAM)first, param) != 0;
+    // A modal box opens over the middle of its owner, as the framework centres its modal dialogs,
+    // unless it chose its own place (or showed itself) while it initialised.
+    if (modal && IsWindow(dlg) && !(style & (WS_CHILD | DS_CENTER | DS_CENTERMOUSE))) {
+        RECT now{};
+        GetWindowRect(dlg, &now);
+        if (now.left == placed.left && now.top == placed.top && !IsWindowVisible(dlg))
+            CenterOverOwner(dlg);
+    }
+    if (focusFirst && IsWindow(dlg)) {
         // The procedure leaves the focus to the manager: the first tab stop gets it.
         first = GetNextDlgTabItem(dlg, nullptr, FALSE);
         if (first) {
@@ -454,6 +472,19 @@ HWND DialogFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND 
                         bool modal)
 {
     return CreateFromTemplate(instance, tmpl, size, parent, proc, param, modal);
+}
+
+void CenterOverOwner(HWND hwnd)
+{
+    RECT rc, work;
+    if (!GetWindowRect(hwnd, &rc))
+        return;
+    RECT area = CenteringArea(GetWindow(hwnd, GW_OWNER));
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = Width(rc), h = Height(rc);
+    const int x = std::max<int>(work.left, std::min<int>(area.left + (Width(area) - w) / 2, work.right - w));
+    const int y = std::max<int>(work.top, std::min<int>(area.top + (Height(area) - h) / 2, work.bottom - h));
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 const BYTE* FindTemplate(HINSTANCE instance, LPCWSTR name, LPCWSTR type, DWORD* size)

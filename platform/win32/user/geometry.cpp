@@ -511,6 +511,12 @@ BOOL ShowWindow(HWND hwnd, int cmdShow)
     if (child)
         flags |= SWP_NOACTIVATE;
     SetWindowPos(hwnd, nullptr, target.left, target.top, Width(target), Height(target), flags);
+    // The commands that show a window also activate it when it was visible already: a program that
+    // shows its main window once more at start gets the keyboard, as it does from the first show.
+    if (wasVisible && !(flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW)) && IsWindow(hwnd) && IsWindowVisible(hwnd) &&
+        IsWindowEnabled(hwnd) && GetActiveWindow() != hwnd &&
+        GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId())
+        ActivateWindow(hwnd, false);
     return wasVisible;
 }
 

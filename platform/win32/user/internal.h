@@ -286,6 +286,9 @@ const BYTE* FindTemplate(HINSTANCE instance, LPCWSTR name, LPCWSTR type, DWORD* 
 HMENU LoadMenuFrom(const BYTE* data, size_t size);
 HWND DialogFromTemplate(HINSTANCE instance, const void* tmpl, size_t size, HWND parent, DLGPROC proc, LPARAM param,
                         bool modal);
+// Places a top-level window over the middle of its owner (the work area without a visible owner),
+// kept on the work area.
+void CenterOverOwner(HWND hwnd);
 
 inline bool IsFilterMatch(UINT msg, UINT minMsg, UINT maxMsg)
 {

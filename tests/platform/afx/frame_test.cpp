@@ -12,7 +12,8 @@
 namespace {
 
 std::vector<std::string> g_log;
-enum { ID_ALL = 500, ID_DOC_APP, ID_FRAME_APP, ID_APP_ONLY, ID_NOBODY };
+enum { ID_ALL = 500, ID_DOC_APP, ID_FRAME_APP, ID_APP_ONLY, ID_NOBODY, ID_GATED };
+bool g_gateOpen = true;
 
 #define LOG_HANDLER(name, text)                                                                \
     void name() { g_log.push_back(text); }
@@ -69,11 +70,15 @@ public:
 protected:
     LOG_HANDLER(OnAll, "frame")
     LOG_HANDLER(OnFrameApp, "frame")
+    LOG_HANDLER(OnGated, "gated")
+    void OnUpdateGated(CCmdUI* pCmdUI) { pCmdUI->Enable(g_gateOpen); }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestFrame, CFrameWnd)
     ON_COMMAND(ID_ALL, OnAll)
     ON_COMMAND(ID_FRAME_APP, OnFrameApp)
+    ON_COMMAND(ID_GATED, OnGated)
+    ON_UPDATE_COMMAND_UI(ID_GATED, OnUpdateGated)
 END_MESSAGE_MAP()
 
 class TestApp : public CWinApp {
@@ -143,23 +148,38 @@ protected:
 
 struct RouteCase {
     UINT nID;
-    const char* who;
+    std::vector<std::string> log; // a command's update handler is asked before the command runs
 };
 
 class CommandRoute : public FrameTest, public ::testing::WithParamInterface<RouteCase> {};
 
 TEST_P(CommandRoute, ViewThenDocumentThenFrameThenApplication) {
     frame->SendMessage(WM_COMMAND, GetParam().nID, 0);
-    if (GetParam().who)
-        EXPECT_EQ(g_log, std::vector<std::string>{GetParam().who});
-    else
-        EXPECT_TRUE(g_log.empty());
+    EXPECT_EQ(g_log, GetParam().log);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandRoute,
-                         ::testing::Values(RouteCase{ID_ALL, "view"}, RouteCase{ID_DOC_APP, "doc"},
-                                           RouteCase{ID_FRAME_APP, "frame"}, RouteCase{ID_APP_ONLY, "app"},
-                                           RouteCase{ID_NOBODY, nullptr}));
+                         ::testing::Values(RouteCase{ID_ALL, {"view"}}, RouteCase{ID_DOC_APP, {"doc:update", "doc"}},
+                                           RouteCase{ID_FRAME_APP, {"frame"}},
+                                           RouteCase{ID_APP_ONLY, {"app:update", "app"}}, RouteCase{ID_NOBODY, {}}));
+
+// A shortcut, like a menu item, runs its command only while the command's update handler enables it;
+// a refused one is still consumed, so the key does not go on to the focus window.
+TEST_F(FrameTest, AShortcutRunsOnlyAnEnabledCommand) {
+    ACCEL accel{FVIRTKEY, VK_F5, ID_GATED};
+    HACCEL table = CreateAcceleratorTableW(&accel, 1);
+    ASSERT_NE(table, nullptr);
+    for (bool open : {true, false}) {
+        SCOPED_TRACE(open);
+        g_gateOpen = open;
+        g_log.clear();
+        MSG msg{m_hFrame, WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
+        EXPECT_EQ(TranslateAcceleratorW(m_hFrame, table, &msg), 1);
+        EXPECT_EQ(g_log, open ? std::vector<std::string>{"gated"} : std::vector<std::string>{});
+    }
+    g_gateOpen = true;
+    DestroyAcceleratorTable(table);
+}
 
 TEST_F(FrameTest, UpdateHandlersFollowTheSameRoute) {
     CCmdUI ui;

@@ -676,6 +676,30 @@ TEST_F(X11Presenter, MinimisingGoesBothWays)
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(top) != FALSE; }));
 }
 
+// A window hidden and shown again at once (a floating frame toggled) hears of the unmapping of its hide
+// only after it is mapped again; that is not the desktop minimising it. The server is held while both
+// requests are sent, so the late answer comes every time.
+TEST_F(X11Presenter, AWindowShownAgainRightAfterHidingStaysOpen)
+{
+    HWND top = MakeTop(u"floating", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {60, 60, 260, 160});
+    ::Window w = x11::WindowOf(top);
+    XGrabServer(dpy_);
+    XSync(dpy_, False);
+    ShowWindow(top, SW_HIDE);
+    headless::PumpUntilIdle();
+    ShowWindow(top, SW_SHOWNA);
+    headless::PumpUntilIdle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    XUngrabServer(dpy_);
+    XSync(dpy_, False);
+    Settle();
+    Settle();
+    EXPECT_FALSE(IsIconic(top));
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.map_state, IsViewable);
+}
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});

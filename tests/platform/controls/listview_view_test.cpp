@@ -238,6 +238,23 @@ TEST_F(ListViewTest, PaintsRowsSelectionAndGridLinesIntoTheDcGiven)
     EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), focused.At(150, r1.top + 2));
 }
 
+// The list greys itself while disabled; enabling or disabling it repaints it at once, not at the next click.
+TEST_F(ListViewTest, EnablingOrDisablingRepaintsTheWholeList)
+{
+    MakeReport(3, 0);
+    for (BOOL enable : {FALSE, TRUE}) {
+        SCOPED_TRACE(enable);
+        UpdateWindow(list_);
+        RECT pending{};
+        ASSERT_FALSE(GetUpdateRect(list_, &pending, FALSE));
+        EnableWindow(list_, enable);
+        ASSERT_TRUE(GetUpdateRect(list_, &pending, FALSE));
+        RECT client;
+        GetClientRect(list_, &client);
+        EXPECT_TRUE(EqualRect(&pending, &client));
+    }
+}
+
 TEST_F(ListViewTest, CustomDrawStagesAndColours)
 {
     MakeReport(3);

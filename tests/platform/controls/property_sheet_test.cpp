@@ -246,6 +246,19 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"cancel_refused", PSBTN_CANCEL, {{(int)PSN_QUERYCANCEL, TRUE}}, {{1, PSN_QUERYCANCEL, 0}}, false, 0}),
     [](const auto& i) { return std::string(i.param.name); });
 
+// The sheet's own template has no place: it opens over the middle of its owner.
+TEST_F(SheetTest, TheSheetOpensCentredOverItsOwner)
+{
+    SetWindowPos(parent_, nullptr, 150, 100, 600, 500, SWP_NOZORDER);
+    ShowWindow(parent_, SW_SHOWNA);
+    ASSERT_NE(Modeless({Page(0), Page(1)}), nullptr);
+    RECT owner, sheet;
+    GetWindowRect(parent_, &owner);
+    GetWindowRect(sheet_, &sheet);
+    EXPECT_NEAR((sheet.left + sheet.right) / 2, (owner.left + owner.right) / 2, 1);
+    EXPECT_NEAR((sheet.top + sheet.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+}
+
 TEST_F(SheetTest, ModalSheetReturnsWhatTheUserChose)
 {
     for (auto [button, want] : {std::pair<int, INT_PTR>{IDOK, 1}, {IDCANCEL, 0}}) {

@@ -272,6 +272,21 @@ TEST(DrawText, CalcRectWordBreakAndEllipses)
     EXPECT_LE(r.right, oneLine * 2 / 3);
     EXPECT_EQ(t.Ink().count, 0); // measuring draws nothing
 
+    // Blanks padding a text end the line where they would pass the edge, so a centred line stays inside:
+    // "words" + blanks keeps the word on its line, and the blanks that fit still count.
+    const struct {
+        const char16_t* text;
+        int blanks;
+    } padded[] = {{u"recover", 40}, {u"\u6062\u590d\u6587\u4ef6", 40}, {u"recover", 2}};
+    for (const auto& p : padded) {
+        const std::u16string text = std::u16string(p.text) + std::u16string(size_t(p.blanks), u' ');
+        const int box = t.Extent(p.text).cx + 2 * t.Extent(u" ").cx + 1;
+        RECT pr{0, 0, box, 0};
+        EXPECT_EQ(DrawTextW(t.dc, text.data(), -1, &pr, DT_WORDBREAK | DT_CENTER | DT_CALCRECT), tm.tmHeight);
+        EXPECT_LE(pr.right, box);
+        EXPECT_GE(pr.right, t.Extent(p.text).cx);
+    }
+
     RECT two{0, 0, 1000, 0};
     DrawTextW(t.dc, u"a\r\nlonger line", -1, &two, DT_CALCRECT);
     EXPECT_EQ(two.bottom, 2 * tm.tmHeight);

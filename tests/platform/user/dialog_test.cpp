@@ -306,6 +306,45 @@ TEST_F(Dialogs, ModalDialogDisablesItsOwnerAndReturnsTheResult)
     EXPECT_TRUE(headless::FindAll({u"#32770"}).empty());
 }
 
+// A modal dialog opens over the middle of its owner, as the framework centres its modal boxes, unless it
+// placed itself while it initialised; a modeless one keeps its template's place.
+TEST_F(Dialogs, AModalDialogOpensCentredOverItsOwnerUnlessItPlacedItself)
+{
+    HWND owner = MakeTop(u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {200, 150, 700, 550});
+    Template t(WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 120, 60, u"Box");
+    t.Item(u"TestButton", u"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10);
+    const DLGPROC placesItself = [](HWND d, UINT m, WPARAM, LPARAM) -> INT_PTR {
+        if (m == WM_INITDIALOG)
+            SetWindowPos(d, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        return m == WM_INITDIALOG;
+    };
+    for (DLGPROC proc : {DLGPROC(RecordingProc), placesItself}) {
+        RECT seen{};
+        headless::AnswerNextModal([&](HWND dlg) {
+            GetWindowRect(dlg, &seen);
+            EndDialog(dlg, IDOK);
+        });
+        DialogBoxIndirectParamW(nullptr, t.get(), owner, proc, 0);
+        if (proc == placesItself) {
+            EXPECT_EQ(seen.left, 5);
+            EXPECT_EQ(seen.top, 7);
+        } else {
+            EXPECT_NEAR((seen.left + seen.right) / 2, 450, 1);
+            EXPECT_NEAR((seen.top + seen.bottom) / 2, 350, 1);
+        }
+    }
+    // The template's place (10, 10) counts from the owner's client area.
+    HWND modeless = CreateDialogIndirectParamW(nullptr, t.get(), owner, RecordingProc, 0);
+    ASSERT_NE(modeless, nullptr);
+    RECT r;
+    GetWindowRect(modeless, &r);
+    POINT origin{0, 0};
+    ClientToScreen(owner, &origin);
+    EXPECT_LT(r.left, origin.x + 40);
+    EXPECT_LT(r.top, origin.y + 40);
+    DestroyWindow(modeless);
+}
+
 // A second modal dialog opened from a modal one but owned by the same window (as a folder browser is owned by
 // the main window): when it ends, the first dialog is active again and above the owner, so its clicks reach it.
 TEST_F(Dialogs, AModalDialogOpenedFromAModalOneGivesItBackItsInput)

@@ -357,6 +357,25 @@ TEST_F(Input, FocusAndActivationMessages)
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
+// Showing a window that is visible already activates it, as a first show does, unless the command says
+// not to: a program that shows its main window again at start keeps the keyboard.
+TEST_F(Input, ShowingAVisibleWindowActivatesItUnlessToldNotTo)
+{
+    HWND other = MakeTop(u"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {500, 0, 700, 200});
+    const struct {
+        int cmd;
+        bool activates;
+    } cases[] = {{SW_SHOW, true}, {SW_SHOWNORMAL, true}, {SW_RESTORE, true}, {SW_SHOWNA, false},
+                 {SW_SHOWNOACTIVATE, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cmd);
+        SetActiveWindow(other);
+        ASSERT_EQ(GetActiveWindow(), other);
+        ShowWindow(top, c.cmd);
+        EXPECT_EQ(GetActiveWindow(), c.activates ? top : other);
+    }
+}
+
 } // namespace
 
 namespace {

@@ -555,3 +555,24 @@ TEST(CommandBars, FlatDockedBarsHaveRoundedCornersAndGradientBarsAShadowLine) {
     EXPECT_EQ(b.At(2, 25), gradient->GetColor(15));   // not under the first 5 pixels
     EXPECT_NE(b.At(30, 1), b.At(30, 20));             // the face gradient runs down the bar
 }
+
+// The customise dialog's command list names a command without its mnemonic marker: "Op&en" draws as
+// "Open" does, in every look.
+TEST(CustomizeList, EntriesShowCaptionsWithoutTheMnemonicMarker) {
+    for (int theme : {TKP_THEME_CLASSIC, TKP_THEME_FLAT, TKP_THEME_GRADIENT}) {
+        SCOPED_TRACE(theme);
+        Manager pm = Make(theme);
+        FakeControl marked, plain;
+        marked.caption = u"Op&en";
+        plain.caption = u"Open";
+        MemDC a(160, 24), b(160, 24);
+        const RECT rc{0, 0, 160, 24};
+        pm->DrawCustomizeListEntry(a.dc, &marked, rc, FALSE, TRUE, nullptr);
+        pm->DrawCustomizeListEntry(b.dc, &plain, rc, FALSE, TRUE, nullptr);
+        int differ = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 160; ++x)
+                differ += a.Raw(x, y) != b.Raw(x, y);
+        EXPECT_EQ(differ, 0);
+    }
+}

@@ -190,9 +190,53 @@ TEST_F(CommandBarTest, MenuModeByAltMnemonicsAndArrowsExecutesCommands) {
     EXPECT_EQ(menu->OnHookKeyDown(VK_ESCAPE, 0), 1);
     EXPECT_EQ(menu->GetTrackingMode(), 0);
 
-    // Keypad digits never open a menu, and nothing happens while a popup is tracked elsewhere.
+    // Keypad digits never open a menu, even where a control has that digit as its mnemonic; the
+    // digit of the main keys does.
+    menu->GetControls()->FindControl(kGo)->SetCaption(u"&1 Go");
+    frame->commands.clear();
     alt = AltKey(VK_NUMPAD0 + 1);
     EXPECT_FALSE(bars->PreTranslateFrameMessage(&alt));
+    EXPECT_TRUE(frame->commands.empty());
+    EXPECT_EQ(menu->GetTrackingMode(), 0);
+    alt = AltKey('1');
+    EXPECT_TRUE(bars->PreTranslateFrameMessage(&alt));
+    EXPECT_EQ(frame->commands, std::vector<UINT>{kGo});
+}
+
+// The keyboard walk over a bar's controls wraps once; when it comes back to the control it started
+// from, it stops there only while that control still qualifies.
+TEST(ControlWalk, WrapsOnceAndStopsAtTheStartOnlyWhileItQualifies) {
+    struct Case {
+        const char* name;
+        std::vector<DWORD> hide; // hide flags of the three controls
+        int start, direction, expected;
+        BOOL selectableOnly = FALSE;
+        DWORD startFlags = 0;
+    };
+    const DWORD H = TKP_HIDE_GENERIC;
+    const Case cases[] = {
+        {"next", {0, 0, 0}, 0, 1, 1},
+        {"past a hidden one", {0, H, 0}, 0, 1, 2},
+        {"wraps at the end", {0, 0, 0}, 2, 1, 0},
+        {"wraps at the start", {0, 0, 0}, 0, -1, 2},
+        {"from none forward", {H, 0, 0}, -1, 1, 1},
+        {"from none backward is the last", {0, 0, 0}, -1, -1, 2},
+        {"from none does not wrap", {H, H, H}, -1, 1, -1},
+        {"back to a start that still qualifies", {H, 0, H}, 1, 1, 1},
+        {"back to a start that is hidden now", {H, H, H}, 1, 1, -1},
+        {"back to a start that no longer takes the focus", {H, 0, H}, 1, -1, -1, TRUE, TKP_FLAG_SKIPFOCUS},
+        {"a rarely used one counts outside keyboard walks", {0, TKP_HIDE_RARELYUSED, 0}, 0, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTKPControls* controls = new CTKPControls;
+        for (UINT id = 1; id <= 3; ++id)
+            controls->Add(TKP_CONTROL_BUTTON, id)->SetHideFlags(c.hide[id - 1]);
+        if (c.start >= 0)
+            controls->GetAt(c.start)->SetFlags(c.startFlags);
+        EXPECT_EQ(controls->GetNext(c.start, c.direction, c.selectableOnly, FALSE, FALSE), c.expected);
+        controls->InternalRelease();
+    }
 }
 
 TEST_F(CommandBarTest, IdleUpdatesEnableByHandlerAndDisabledControlsIgnoreKeys) {

@@ -16,6 +16,22 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
+
+namespace {
+// A window that records the commands that reach it.
+class ShortcutTarget : public CWnd {
+public:
+    std::vector<UINT> commands;
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM) override
+    {
+        commands.push_back(LOWORD(wParam));
+        return TRUE;
+    }
+};
+} // namespace
 
 TEST(CommandBarsSet, LookupsHiddenCommandsAndPreview) {
     CTKPCommandBars bars;
@@ -37,11 +53,22 @@ TEST(CommandBarsSet, LookupsHiddenCommandsAndPreview) {
     EXPECT_TRUE(bars.IsCommandHidden(11));
     EXPECT_FALSE(bars.IsCommandHidden(12));
 
-    // Print preview switches the shortcuts off for as long as it lasts.
+    // Print preview switches the shortcuts off for as long as it lasts: the key is left alone and its
+    // command does not run.
+    ShortcutTarget target;
+    ASSERT_TRUE(target.CreateEx(0, AfxRegisterWndClass(0), u"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    ACCEL accel{FVIRTKEY, VK_F5, 300};
+    bars.GetShortcutTable()->SetAccelTable(&accel, 1);
+    MSG key{target.m_hWnd, WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
     bars.OnSetPreviewMode(TRUE);
     EXPECT_EQ(bars.GetShortcutTable()->GetDisableCount(), 1);
+    EXPECT_FALSE(bars.PreTranslateFrameMessage(&key));
+    EXPECT_TRUE(target.commands.empty());
     bars.OnSetPreviewMode(FALSE);
     EXPECT_EQ(bars.GetShortcutTable()->GetDisableCount(), 0);
+    EXPECT_TRUE(bars.PreTranslateFrameMessage(&key));
+    EXPECT_EQ(target.commands, std::vector<UINT>{300});
+    target.DestroyWindow();
 
     bars.Remove(standard);
     EXPECT_EQ(bars.GetCount(), 0);

@@ -797,3 +797,45 @@ TEST_F(Customize, CustomImagesAreSavedWithTheirControls) {
     another.CopyOwned(icon->GetIcon());
     EXPECT_GT(fresh->AddCustomIcon(another), id);
 }
+
+namespace {
+INT_PTR CALLBACK PlainPageProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+} // namespace
+
+// The customise pages and their dialogs in the dialog font: every push button is wide enough for its
+// caption, inside the frame the button draws around it.
+TEST(CustomizeDialogs, EveryButtonHoldsItsCaption) {
+    HWND parent = ::CreateWindowExW(0, u"Static", u"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    for (UINT id : {9304u, 9328u, 9379u, 9339u, 9351u}) {
+        SCOPED_TRACE(id);
+        HWND dlg = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent, PlainPageProc, 0);
+        ASSERT_NE(dlg, nullptr);
+        HDC dc = ::GetDC(dlg);
+        HGDIOBJ old = ::SelectObject(dc, (HGDIOBJ)::SendMessageW(dlg, WM_GETFONT, 0, 0));
+        int buttons = 0;
+        for (HWND child = ::GetWindow(dlg, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            WCHAR cls[32] = {};
+            ::GetClassNameW(child, cls, 32);
+            const DWORD type = DWORD(::GetWindowLongW(child, GWL_STYLE)) & BS_TYPEMASK;
+            if (CString(cls).CompareNoCase(u"Button") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+                continue;
+            ++buttons;
+            CString text;
+            ::GetWindowTextW(child, text.GetBuffer(128), 128);
+            text.ReleaseBuffer();
+            RECT need{0, 0, 0, 0}, client;
+            ::DrawTextW(dc, text, text.GetLength(), &need, DT_SINGLELINE | DT_CALCRECT);
+            ::GetClientRect(child, &client);
+            EXPECT_LE(need.right + 8, client.right) << CStringA(text).GetString();
+        }
+        EXPECT_GT(buttons, 0);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(dlg, dc);
+        ::DestroyWindow(dlg);
+    }
+    ::DestroyWindow(parent);
+}

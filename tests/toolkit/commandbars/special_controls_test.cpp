@@ -8,6 +8,7 @@
 #include "afx/app.h"
 #include "afx/mdi_frame.h"
 #include "backend/headless/driver.h"
+#include "toolkit/base/paint_manager.h"
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/special_controls.h"
@@ -238,6 +239,18 @@ TEST_F(SpecialControlsTest, TheToolBarsListTogglesClosableBars) {
     ASSERT_EQ(menu.GetCount(), 3);
     EXPECT_EQ(menu.GetAt(2)->GetID(), 35001u);
     EXPECT_TRUE(menu.GetAt(2)->m_bBeginGroup);
+}
+
+// Laid out as a popup menu (the bars' context menu), the tool-bars list leaves no empty row of its own:
+// its first bar is the first row.
+TEST_F(SpecialControlsTest, APopupMenuShowsTheToolBarsListFromItsFirstRow) {
+    bars.AddToolBar(u"Standard", 0xE900);
+    CTKPControl* list = popup->GetControls()->Add(TKP_CONTROL_BUTTON, 0xE800);
+    popup->CalcLayout(0, 0);
+    ASSERT_EQ(popup->GetControlCount(), 2);
+    EXPECT_TRUE(list->GetHideFlags() & TKP_HIDE_GENERIC);
+    EXPECT_EQ(popup->GetControl(1)->GetCaption(), CString(u"Standard"));
+    EXPECT_EQ(popup->GetControl(1)->GetRect().top, popup->GetPaintManager()->GetBarBorders(popup).top);
 }
 
 TEST_F(SpecialControlsTest, TabGroupActionsComeFromTheTabClient) {

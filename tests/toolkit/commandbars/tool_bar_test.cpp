@@ -12,6 +12,7 @@
 #include "toolkit/commandbars/command_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tip_context.h"
 #include "toolkit/commandbars/tool_bar.h"
 
 #include <vector>
@@ -412,6 +413,62 @@ TEST_F(ToolBarFrame, TheBarsContextMenuEndsWithTheCustomiseCommand) {
     ASSERT_FALSE(frame->m_contextIds.empty());
     EXPECT_EQ(frame->m_contextIds.front(), 0xE800u);
     EXPECT_EQ(frame->m_contextIds.back(), 35001u);
+}
+
+// A bar names the tip of the control under the mouse, with the shortcut when the options ask for it,
+// and the tip shows once the mouse has rested there for the hover delay.
+TEST_F(ToolBarFrame, ControlsGiveTheirTipsAndTheTipShowsAfterTheHoverDelay) {
+    bars->GetShortcutTable()->LoadShortcutResource(9211);
+    CTKPControl* open = Find(200);
+    open->m_strTooltipText = u"Open";
+    open->m_strDescriptionText = u"Opens a file";
+    const RECT rc = open->GetRect();
+    const CPoint mid((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const RECT next = Find(201)->GetRect();
+    CTKPCommandBarsSettings* options = bars->GetCommandBarsOptions();
+    const struct {
+        const char* name;
+        BOOL tips, accelTips;
+        const char16_t* ownShortcut;
+        CPoint at;
+        INT_PTR hit;
+        const char16_t* text;
+    } cases[] = {
+        {"the control's tip", TRUE, FALSE, u"", mid, 200, u"Open"},
+        {"with the shortcut the table gives", TRUE, TRUE, u"", mid, 200, u"Open (F5)"},
+        {"with the control's own shortcut", TRUE, TRUE, u"Ctrl+R", mid, 200, u"Open (Ctrl+R)"},
+        {"tips switched off", FALSE, TRUE, u"", mid, -1, nullptr},
+        {"a control without a tip", TRUE, FALSE, u"", CPoint(next.left + 2, next.top + 2), -1, nullptr},
+        {"no control", TRUE, FALSE, u"", CPoint(rc.left - 1, rc.top - 1), -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        options->bToolBarScreenTips = c.tips;
+        options->bToolBarAccelTips = c.accelTips;
+        open->SetShortcutText(c.ownShortcut);
+        TOOLINFOW ti{};
+        ti.cbSize = TTTOOLINFOW_V1_SIZE;
+        EXPECT_EQ(bar->OnToolHitTest(c.at, &ti), c.hit);
+        if (c.text) {
+            EXPECT_EQ(ti.hwnd, bar->m_hWnd);
+            EXPECT_TRUE(::EqualRect(&ti.rect, &rc));
+            ASSERT_NE(ti.lpszText, nullptr);
+            EXPECT_EQ(CString(ti.lpszText), CString(c.text));
+        }
+        CTKPTipContext::FreeToolInfo(&ti);
+    }
+
+    options->bToolBarScreenTips = TRUE;
+    open->SetShortcutText(u"");
+    ::SetActiveWindow(frame->m_hWnd);
+    headless::MouseMove(bar->m_hWnd, mid);
+    headless::PumpUntilIdle();
+    CWnd* tip = bars->GetToolTipContext()->GetToolTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(tip->m_hWnd));
+    headless::AdvanceClock(1000);
+    headless::PumpUntilIdle();
+    EXPECT_TRUE(::IsWindowVisible(tip->m_hWnd));
 }
 
 TEST_F(ToolBarFrame, APopupTornOffFloatsWhereItWasDroppedAndDocksBack) {
