@@ -356,6 +356,10 @@ OfficeResult CMainPreviewView::ConvertWithProgress(const CString& path, const ch
     if (shown) {
         dlg->SetPos(100);
         dlg->DestroyWindow();
+        // What the dialog covered is painted again, children included (the found-file list beneath it kept
+        // the picture of the dialog otherwise).
+        if (CWnd* top = GetTopLevelParent())
+            top->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     return result;
 }

@@ -59,10 +59,12 @@ TEST(PrintDialogTest, FailsAsWithoutAPrinter)
         EXPECT_FALSE(result);
         EXPECT_EQ(CommDlgExtendedError(), c.error);
         ASSERT_EQ(boxes.size(), c.boxes);
-        if (c.boxes)
+        if (c.boxes) {
             EXPECT_EQ(boxes[0], kNoPrinter);
-        if (c.size == sizeof(PRINTDLGW))
+        }
+        if (c.size == sizeof(PRINTDLGW)) {
             EXPECT_EQ(pd.hDC, nullptr);
+        }
     }
 }
 
