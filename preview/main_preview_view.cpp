@@ -359,7 +359,7 @@ OfficeResult CMainPreviewView::ConvertWithProgress(const CString& path, const ch
         // What the dialog covered is painted again, children included (the found-file list beneath it kept
         // the picture of the dialog otherwise).
         if (CWnd* top = GetTopLevelParent())
-            top->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            top->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
     return result;
 }
