@@ -12,6 +12,7 @@
 #include "preview/preview_host.h"
 
 #include "preview/office_converter.h"
+#include "preview/thumb_view.h"
 #include "support/office_samples.h"
 
 #include <benchmark/benchmark.h>
@@ -27,9 +28,41 @@
 
 namespace {
 
-class BenchDoc : public CDocument {
+// The document lists a slide folder's pictures for the thumbnail view, as the application's does.
+class BenchDoc : public CDocument, public IImageFolderDocument {
 public:
     BenchDoc() { m_bAutoDelete = FALSE; }
+    void OpenImageFolder(LPCWSTR folder) override
+    {
+        m_folder = folder;
+        m_names.clear();
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW(m_folder + u"\\*", &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    m_names.push_back(found.cFileName);
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        std::sort(m_names.begin(), m_names.end(), [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+        for (POSITION pos = GetFirstViewPosition(); pos;)
+            if (auto* view = dynamic_cast<CThumbView*>(GetNextView(pos)))
+                view->FillThumbnails();
+    }
+    void DeleteFolderFiles(LPCWSTR folder) override
+    {
+        for (const CString& name : m_names)
+            DeleteFileW(CString(folder) + u"\\" + name);
+        m_names.clear();
+    }
+    void SetCurrentImage(int) override {}
+    CString GetImageFolder() const override { return m_folder; }
+    const std::vector<CString>& GetImageNames() const override { return m_names; }
+
+private:
+    CString m_folder;
+    std::vector<CString> m_names;
 };
 
 struct Pane {
