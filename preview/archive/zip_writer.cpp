@@ -73,6 +73,20 @@ struct ZipWriterRecord : ZipHandleRecord {
     }
 };
 
+// The fields the local and the central header share, in their order: version needed, flags (bit 11: UTF-8
+// names), method, DOS time, CRC, sizes and the name's length.
+void PutSharedFields(std::string& header, const ZipWriterEntry& e)
+{
+    Put16(header, 20);
+    Put16(header, 0x800);
+    Put16(header, e.method);
+    Put32(header, e.dosDateTime);
+    Put32(header, e.crc);
+    Put32(header, e.compressedSize);
+    Put32(header, e.uncompressedSize);
+    Put16(header, uint32_t(e.name.size()));
+}
+
 ZipWriterRecord* WriterOf(ZipHandle handle, DWORD* error)
 {
     if (!handle) {
@@ -249,14 +263,7 @@ DWORD ZipAddEntry(ZipHandle handle, LPCWSTR name, const void* source, DWORD leng
     std::string extra = ExtendedTimestamp(entry.unixTime);
     std::string local;
     Put32(local, 0x04034b50);
-    Put16(local, 20);
-    Put16(local, 0x800);
-    Put16(local, entry.method);
-    Put32(local, entry.dosDateTime);
-    Put32(local, entry.crc);
-    Put32(local, entry.compressedSize);
-    Put32(local, entry.uncompressedSize);
-    Put16(local, uint32_t(entry.name.size()));
+    PutSharedFields(local, entry);
     Put16(local, uint32_t(extra.size()));
     local += entry.name;
     local += extra;
@@ -278,14 +285,7 @@ DWORD ZipCloseWriter(ZipHandle handle, DWORD* written)
             std::string central;
             Put32(central, 0x02014b50);
             Put16(central, kMadeBy);
-            Put16(central, 20);
-            Put16(central, 0x800);
-            Put16(central, e.method);
-            Put32(central, e.dosDateTime);
-            Put32(central, e.crc);
-            Put32(central, e.compressedSize);
-            Put32(central, e.uncompressedSize);
-            Put16(central, uint32_t(e.name.size()));
+            PutSharedFields(central, e);
             Put16(central, 0);   // extra field
             Put16(central, 0);   // comment
             Put16(central, 0);   // starting disk
