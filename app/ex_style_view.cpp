@@ -23,6 +23,9 @@ BEGIN_MESSAGE_MAP(CEx_StyleView, CView)
     ON_COMMAND(131, OnQuickScan)
     ON_COMMAND(132, OnFileTracing)
     ON_COMMAND(133, OnFullScan)
+    ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 namespace {

@@ -29,6 +29,7 @@ public:
 
 protected:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override { return DoPreparePrinting(pInfo); }
     afx_msg int OnCreate(LPCREATESTRUCTW cs);
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnKeyDown(UINT key, UINT repeat, UINT flags);

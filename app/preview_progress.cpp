@@ -10,6 +10,7 @@ class CPreviewProgressWaitDlg : public IPreviewProgressDlg {
 public:
     BOOL Create(CWnd* pParent) override { return m_dlg.Create(pParent); }
     void SetRange(int lower, int upper) override { m_dlg.SetRange(lower, upper); }
+    void SetPos(int position) override { m_dlg.SetPos(position); }
     HWND GetSafeHwnd() const override { return m_dlg.GetSafeHwnd(); }
     BOOL DestroyWindow() override { return m_dlg.DestroyWindow(); }
 

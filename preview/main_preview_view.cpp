@@ -14,9 +14,12 @@
 #include "preview/media_player.h"
 #include "preview/media_view.h"
 #include "preview/no_preview_view.h"
+#include "preview/office_converter.h"
 #include "preview/ole_picture_view.h"
 #include "preview/preview_host.h"
+#include "preview/preview_progress.h"
 #include "preview/psd_view.h"
+#include "preview/slide_pictures.h"
 #include "preview/text_converters.h"
 #include "preview/thumb_view.h"
 #include "res/preview/preview_res.h"
@@ -77,6 +80,8 @@ const int kHeaderHeight = 50;
 const int kBareHeaderHeight = 5;
 // The viewers sit this far below the pane's top, under the header's texts.
 const int kViewerTop = 35;
+// About how long the suite takes for a small document, started afresh.
+const DWORD kUsualConversionMs = 10000;
 
 } // namespace
 
@@ -221,7 +226,6 @@ CView* CMainPreviewView::CreateViewer(CRuntimeClass* pClass, CView*& slot, const
 }
 
 // ---- Handlers -----------------------------------------------------------------------------------
-// The viewer of slides is not part of the program yet: its kind is reported as a missing component.
 
 void CMainPreviewView::ShowCustomHtml(CString path)
 {
@@ -229,21 +233,34 @@ void CMainPreviewView::ShowCustomHtml(CString path)
 }
 
 // Pages, web archives and GIF pictures (as a page holding the picture) are shown by the own
-// renderer. Spreadsheets and ".kdoc" files have no converter here: a missing component.
+// renderer; workbooks as the page the office suite makes of them. ".kdoc" files have no reader here: a
+// missing component.
 void CMainPreviewView::ShowHtml(CString path)
 {
+    IPreviewHost* host = GetPreviewHost();
+    if (!host)
+        return;
     int dot = path.ReverseFind(u'.');
     CString extension = dot < 0 ? CString() : path.Mid(dot);
-    if (extension != u".htm" && extension != u".mht" && extension != u".gif") {
+    extension.MakeLower();
+    CString page = path;
+    if (extension == u".xls") {
+        switch (ConvertWithProgress(path, "html", page)) {
+        case OfficeResult::kOk: break;
+        case OfficeResult::kNoSuite: ReportPreviewComponentUnavailable(); return;
+        case OfficeResult::kFailed: host->SetPreviewOkFlag(0); return;
+        }
+    } else if (extension != u".htm" && extension != u".mht" && extension != u".gif") {
         ReportPreviewComponentUnavailable();
         return;
     }
     auto* view = static_cast<CHtml_View*>(CreateViewer(RUNTIME_CLASS(CHtml_View), m_pHtmlView, &path));
-    if (view && !view->Navigate2(path)) {
-        if (IPreviewHost* host = GetPreviewHost())
-            host->SetPreviewOkFlag(0);
-    }
+    if (view && !view->Navigate2(page))
+        host->SetPreviewOkFlag(0);
+    if (extension == u".xls")
+        ::Sleep(100);
 }
+
 // Sound and movies play through the media framework; without it their kinds cannot be previewed here.
 void CMainPreviewView::ShowAvi(CString path)
 {
@@ -282,10 +299,69 @@ void CMainPreviewView::ShowThumbnails(CString folder)
     ::RemoveDirectoryW(folder);
 }
 
+// The office suite converts the presentation to PDF, whose pages become the slide pictures of the "ssss"
+// folder under the temporary path; without the suite the kind cannot be shown here.
 BOOL CMainPreviewView::ShowPowerPoint(CString path)
 {
-    ReportPreviewComponentUnavailable();
-    return FALSE;
+    if (!GetPreviewHost())
+        return FALSE;
+    CString pdf;
+    switch (ConvertWithProgress(path, "pdf", pdf)) {
+    case OfficeResult::kOk: break;
+    case OfficeResult::kNoSuite: ReportPreviewComponentUnavailable(); return FALSE;
+    case OfficeResult::kFailed: return FALSE;
+    }
+    WCHAR temp[255] = {};
+    DWORD length = ::GetTempPathW(255, temp);
+    if (length == 0 || length >= 255)
+        return FALSE;
+    CString slides = CString(temp, int(length)) + u"ssss";
+    // Pictures of an earlier presentation must not join this one's.
+    if (auto* doc = dynamic_cast<IImageFolderDocument*>(GetDocument()))
+        doc->DeleteFolderFiles(slides);
+    ::CreateDirectoryW(slides, nullptr);
+    if (ExportSlidePictures(pdf, slides, CThumbView::kThumbWidth, CThumbView::kThumbHeight) <= 0) {
+        if (auto* doc = dynamic_cast<IImageFolderDocument*>(GetDocument()))
+            doc->DeleteFolderFiles(slides);
+        ::RemoveDirectoryW(slides);
+        return FALSE;
+    }
+    ShowThumbnails(slides);
+    return m_pThumbView != nullptr;
+}
+
+// The suite takes seconds: the progress dialog shows meanwhile, and its pump keeps the windows painted (or,
+// without it, the paint messages are served here). Other input waits, so no second preview starts meanwhile.
+OfficeResult CMainPreviewView::ConvertWithProgress(const CString& path, const char* format, CString& converted)
+{
+    std::unique_ptr<IPreviewProgressDlg> dlg = CreatePreviewProgressDlg();
+    const bool shown = dlg && dlg->Create(this);
+    if (shown)
+        dlg->SetRange(0, 100);
+    const DWORD start = ::GetTickCount();
+    auto idle = [&]() {
+        if (shown) {
+            // The suite tells nothing of its progress: the bar fills over the usual time and waits near its end.
+            const DWORD elapsed = ::GetTickCount() - start;
+            dlg->SetPos(int(std::min<DWORD>(95, elapsed / (kUsualConversionMs / 100))));
+        } else {
+            // A bounded round, so a window that keeps invalidating itself cannot hold the wait.
+            MSG msg;
+            for (int i = 0; i < 64 && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+                ::DispatchMessageW(&msg);
+        }
+        return true;
+    };
+    OfficeResult result = ConvertOfficeDocument(path, format, converted, idle);
+    if (shown) {
+        dlg->SetPos(100);
+        dlg->DestroyWindow();
+        // What the dialog covered is painted again, children included (the found-file list beneath it kept
+        // the picture of the dialog otherwise).
+        if (CWnd* top = GetTopLevelParent())
+            top->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    return result;
 }
 
 // The viewer is shown only once the document has opened the database in it.

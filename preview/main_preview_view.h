@@ -5,6 +5,8 @@
 #include "afx/afx.h"
 #include "afx/frame.h"
 
+enum class OfficeResult;
+
 class CMainPreviewView : public CView {
     DECLARE_DYNCREATE(CMainPreviewView)
 public:
@@ -69,6 +71,8 @@ protected:
     // The slots in the order the pane closes and lays them out.
     template <class F>
     void ForEachSlot(F&& f);
+    // Has the office suite convert the document while the progress dialog shows.
+    OfficeResult ConvertWithProgress(const CString& path, const char* format, CString& converted);
 
     afx_msg int OnCreate(LPCREATESTRUCTW lpcs);
     afx_msg void OnSize(UINT nType, int cx, int cy);

@@ -2,25 +2,16 @@
 // bounded byte stream.
 #include "preview/mdb_reader.h"
 
+#include "preview/child_process.h"
 #include "preview/mdb_stream.h"
 #include "preview/preview_host.h"
 
 #include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <climits>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <mutex>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -63,85 +54,19 @@ std::string ReaderProgram()
 
 enum class RunResult { kOk, kNoProgram, kFailed };
 
-// Runs the reader with its arguments and collects what it writes. Spawning execs at once, so nothing of this
-// process (its threads' locks among it) is used in the child. The reader is killed when it overruns the size
-// or the time limit, and always reaped.
+// Runs the reader with its arguments and collects what it writes; it is killed when it overruns the size
+// or the time limit.
 RunResult RunReader(const std::vector<std::string>& args, std::string& result)
 {
     const std::string program = ReaderProgram();
     if (program.empty())
         return RunResult::kNoProgram;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return RunResult::kFailed;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    pid_t pid = -1;
-    int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    close(fds[1]);
-    if (rc != 0) {
-        close(fds[0]);
-        return RunResult::kFailed;
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_timeoutMs.load());
-    bool ok = true;
-    std::vector<char> buffer(65536);
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            ok = false;
-            break;
-        }
-        pollfd p{fds[0], POLLIN, 0};
-        int r = poll(&p, 1, int(std::min<int64_t>(left.count(), INT_MAX)));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            ok = false;
-            break;
-        }
-        ssize_t n = read(fds[0], buffer.data(), buffer.size());
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (result.size() + size_t(n) > kMaxResultBytes) {
-            ok = false;
-            break;
-        }
-        result.append(buffer.data(), size_t(n));
-    }
-    close(fds[0]);
-    if (!ok)
-        kill(pid, SIGKILL);
-    int status = 0;
-    pid_t waited;
-    while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-    }
-    return ok && waited == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? RunResult::kOk : RunResult::kFailed;
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildProcessLimits limits;
+    limits.timeoutMs = g_timeoutMs.load();
+    limits.maxOutputBytes = kMaxResultBytes;
+    return RunChildProcess(argv, limits, result) == ChildProcessResult::kOk ? RunResult::kOk : RunResult::kFailed;
 }
 
 // Runs the reader and takes the status word of its answer; the body stays in `result` after it.

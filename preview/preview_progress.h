@@ -11,6 +11,8 @@ public:
     virtual ~IPreviewProgressDlg() = default;
     virtual BOOL Create(CWnd* pParent) = 0;
     virtual void SetRange(int lower, int upper) = 0;
+    // Moves the bar; the dialog serves the waiting messages meanwhile, so the windows keep painting.
+    virtual void SetPos(int position) {}
     virtual HWND GetSafeHwnd() const = 0;
     virtual BOOL DestroyWindow() = 0;
 };

@@ -134,6 +134,10 @@ public:
     afx_msg void OnFileNew();
     afx_msg void OnFileOpen();
     afx_msg void OnFilePrintSetup();
+    // The print dialog with the application's printer choice; its result (IDOK or IDCANCEL).
+    virtual INT_PTR DoPrintDialog(class CPrintDialog* pPD);
+    // Fills the structure with the default printer; FALSE when there is none.
+    BOOL GetPrinterDeviceDefaults(PRINTDLGW* pPrintDlg);
     afx_msg BOOL OnOpenRecentFile(UINT nID);
     afx_msg void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
     afx_msg void OnAppExit();

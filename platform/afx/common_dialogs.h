@@ -1,4 +1,5 @@
-// CFileDialog and CColorDialog: the framework's faces of the common file and colour dialogs.
+// CFileDialog, CColorDialog and CPrintDialog: the framework's faces of the common file, colour and print
+// dialogs, and CPrintInfo, what a view's print run carries.
 #pragma once
 
 #include "afx/dialog.h"
@@ -42,4 +43,37 @@ public:
     void SetCurrentColor(COLORREF clr) { m_cc.rgbResult = clr; }
     static COLORREF* PASCAL GetSavedCustomColors();
     CHOOSECOLORW m_cc{};
+};
+
+class CPrintDialog : public CDialog {
+    DECLARE_DYNAMIC(CPrintDialog)
+public:
+    explicit CPrintDialog(BOOL bPrintSetupOnly,
+                          DWORD dwFlags = PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE |
+                                          PD_NOSELECTION,
+                          CWnd* pParentWnd = nullptr);
+    // IDOK with the printer's device context in m_pd.hDC (PD_RETURNDC), else IDCANCEL.
+    INT_PTR DoModal() override;
+    HDC GetPrinterDC() const { return m_pd.hDC; }
+    PRINTDLGW m_pd{};
+};
+
+// One print run of a view: the print dialog it is prepared with and where the run stands.
+struct CPrintInfo {
+    CPrintInfo();
+    ~CPrintInfo();
+    CPrintInfo(const CPrintInfo&) = delete;
+    CPrintInfo& operator=(const CPrintInfo&) = delete;
+    void SetMinPage(UINT nMinPage) { m_pPD->m_pd.nMinPage = WORD(nMinPage); }
+    void SetMaxPage(UINT nMaxPage) { m_pPD->m_pd.nMaxPage = WORD(nMaxPage); }
+    UINT GetMinPage() const { return m_pPD->m_pd.nMinPage; }
+    UINT GetMaxPage() const { return m_pPD->m_pd.nMaxPage; }
+
+    CPrintDialog* m_pPD;
+    BOOL m_bDirect = FALSE;    // printed without the dialog (ID_FILE_PRINT_DIRECT)
+    BOOL m_bPreview = FALSE;   // prepared for the print preview
+    BOOL m_bContinuePrinting = TRUE;
+    UINT m_nCurPage = 1;
+    UINT m_nNumPreviewPages = 0;
+    CRect m_rectDraw;
 };

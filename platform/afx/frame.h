@@ -10,6 +10,7 @@ class CView;
 class CDocument;
 class CDocTemplate;
 class CFrameWnd;
+struct CPrintInfo;
 
 // Frame styles: the title shows the active document's name, before the frame's own.
 #define FWS_ADDTOTITLE 0x00008000L
@@ -97,8 +98,16 @@ protected:
     afx_msg int OnCreate(LPCREATESTRUCTW lpcs);
     afx_msg void OnPaint();
     afx_msg LRESULT OnInitialUpdateMsg(WPARAM, LPARAM);
-    // Printing is not available here; the commands say so rather than doing nothing.
+    // Printing: the view prepares the run (its override calls DoPreparePrinting, whose print dialog the
+    // user answers); the base prepares nothing and prints nothing.
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo) { return TRUE; }
+    // Brings up the print dialog, or for a direct print or the preview asks for the default printer (and,
+    // when there is none, the dialog, which tells the user to install one). FALSE when there is no
+    // printer or the user cancelled.
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    // ID_FILE_PRINT and ID_FILE_PRINT_DIRECT.
     afx_msg void OnFilePrint();
+    afx_msg void OnFilePrintPreview();
     DECLARE_MESSAGE_MAP()
     friend class CDocument;
 };

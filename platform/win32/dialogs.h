@@ -101,6 +101,54 @@ typedef LPCHOOSECOLORW LPCHOOSECOLOR;
 BOOL ChooseColorW(LPCHOOSECOLORW lpcc);
 #define ChooseColor ChooseColorW
 
+// ---- Printing -----------------------------------------------------------------------------------
+typedef UINT_PTR(CALLBACK* LPPRINTHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef UINT_PTR(CALLBACK* LPSETUPHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef struct tagPDW {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HGLOBAL hDevMode;
+    HGLOBAL hDevNames;
+    HDC hDC;
+    DWORD Flags;
+    WORD nFromPage;
+    WORD nToPage;
+    WORD nMinPage;
+    WORD nMaxPage;
+    WORD nCopies;
+    HINSTANCE hInstance;
+    LPARAM lCustData;
+    LPPRINTHOOKPROC lpfnPrintHook;
+    LPSETUPHOOKPROC lpfnSetupHook;
+    LPCWSTR lpPrintTemplateName;
+    LPCWSTR lpSetupTemplateName;
+    HGLOBAL hPrintTemplate;
+    HGLOBAL hSetupTemplate;
+} PRINTDLGW, *LPPRINTDLGW;
+typedef PRINTDLGW PRINTDLG;
+typedef LPPRINTDLGW LPPRINTDLG;
+
+#define PD_ALLPAGES 0x00000000
+#define PD_SELECTION 0x00000001
+#define PD_PAGENUMS 0x00000002
+#define PD_NOSELECTION 0x00000004
+#define PD_NOPAGENUMS 0x00000008
+#define PD_COLLATE 0x00000010
+#define PD_PRINTTOFILE 0x00000020
+#define PD_PRINTSETUP 0x00000040
+#define PD_NOWARNING 0x00000080
+#define PD_RETURNDC 0x00000100
+#define PD_RETURNIC 0x00000200
+#define PD_RETURNDEFAULT 0x00000400
+#define PD_USEDEVMODECOPIES 0x00040000
+#define PD_USEDEVMODECOPIESANDCOLLATE 0x00040000
+#define PD_HIDEPRINTTOFILE 0x00100000
+
+// The machine has no printer: the dialog says so (unless PD_NOWARNING or PD_RETURNDEFAULT) and fails
+// with PDERR_NODEFAULTPRN, as it does on Windows without one; nothing is printed.
+BOOL PrintDlgW(LPPRINTDLGW lppd);
+#define PrintDlg PrintDlgW
+
 // ---- Errors -------------------------------------------------------------------------------------
 #define CDERR_DIALOGFAILURE 0xFFFF
 #define CDERR_STRUCTSIZE 0x0001
@@ -114,6 +162,14 @@ BOOL ChooseColorW(LPCHOOSECOLORW lpcc);
 #define CDERR_MEMALLOCFAILURE 0x0009
 #define CDERR_MEMLOCKFAILURE 0x000A
 #define CDERR_NOHOOK 0x000B
+#define PDERR_SETUPFAILURE 0x1001
+#define PDERR_PARSEFAILURE 0x1002
+#define PDERR_RETDEFFAILURE 0x1003
+#define PDERR_LOADDRVFAILURE 0x1004
+#define PDERR_GETDEVMODEFAIL 0x1005
+#define PDERR_INITFAILURE 0x1006
+#define PDERR_NODEVICES 0x1007
+#define PDERR_NODEFAULTPRN 0x1008
 #define FNERR_SUBCLASSFAILURE 0x3001
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003

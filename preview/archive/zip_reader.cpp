@@ -3,16 +3,24 @@
 
 #include "preview/archive/archive_time.h"
 #include "preview/archive/zip_archive.h"
+#include "preview/archive/zip_handle.h"
 
+#include "afx/afx.h"
+
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <new>
 
 DWORD ZipLastError = ZIPR_OK;
 
-namespace {
+DWORD ZipResult(DWORD code)
+{
+    ZipLastError = code;
+    return code;
+}
 
-const DWORD kReaderKind = 1;
+namespace {
 
 // A file opened by name, read through the layer's file functions.
 class ZipFileSource : public ZipSource {
@@ -57,22 +65,19 @@ struct ZipReader {
     int memoryIndex = -1;   // the entry being extracted into memory
     int cachedIndex = -1;
     ZipItemInfo cached{};
+    // The current folder when the archive was opened, with its separator: file extraction writes under it.
+    CString baseFolder;
 };
 
 } // namespace
 
-struct ZipHandleRecord {
-    DWORD kind = kReaderKind;
+struct ZipReaderRecord : ZipHandleRecord {
     ZipReader* reader = nullptr;
 };
 
 namespace {
 
-DWORD Result(DWORD code)
-{
-    ZipLastError = code;
-    return code;
-}
+DWORD Result(DWORD code) { return ZipResult(code); }
 
 DWORD AttributesOf(uint32_t a)
 {
@@ -155,11 +160,11 @@ ZipReader* ReaderOf(ZipHandle handle, DWORD* error)
         *error = ZIPR_ARGS;
         return nullptr;
     }
-    if (handle->kind != kReaderKind) {
+    if (handle->kind != kZipReaderKind) {
         *error = ZIPR_WRONG_KIND;
         return nullptr;
     }
-    return handle->reader;
+    return static_cast<ZipReaderRecord*>(handle)->reader;
 }
 
 void EndMemoryExtraction(ZipReader& r)
@@ -214,7 +219,11 @@ ZipHandle ZipOpenArchive(const void* source, DWORD length, DWORD kind)
     }
     auto* reader = new ZipReader;
     reader->archive = std::move(archive);
-    auto* handle = new ZipHandleRecord;
+    WCHAR folder[MAX_PATH] = {};
+    if (::GetCurrentDirectoryW(MAX_PATH, folder))
+        reader->baseFolder = CString(folder) + u"\\";
+    auto* handle = new ZipReaderRecord;
+    handle->kind = kZipReaderKind;
     handle->reader = reader;
     Result(ZIPR_OK);
     return handle;
@@ -251,12 +260,125 @@ DWORD ZipGetEntry(ZipHandle handle, int index, ZipItemInfo* info)
     return Result(ZIPR_OK);
 }
 
+namespace {
+
+bool IsSeparator(WCHAR c) { return c == u'/' || c == u'\\'; }
+
+// A name that would lead out of the folder it is extracted into: an absolute path, a drive letter or a
+// ".." step anywhere in it. Archives come from damaged disks, so their names are not trusted.
+bool LeavesFolder(const CString& name)
+{
+    if (name.IsEmpty())
+        return true;
+    if (IsSeparator(name[0]) || (name.GetLength() > 1 && name[1] == u':'))
+        return true;
+    int start = 0;
+    for (int i = 0; i <= name.GetLength(); ++i) {
+        if (i == name.GetLength() || IsSeparator(name[i])) {
+            if (name.Mid(start, i - start) == u"..")
+                return true;
+            start = i + 1;
+        }
+    }
+    return false;
+}
+
+int LastSeparator(const CString& path)
+{
+    return std::max(path.ReverseFind(u'/'), path.ReverseFind(u'\\'));
+}
+
+// Writes the open entry into the file, piece by piece; false when a read or a write failed or the
+// bytes do not match their CRC.
+bool CopyEntry(ZipArchive& archive, HANDLE file)
+{
+    std::vector<char> piece(16384);
+    bool ok = true;
+    for (;;) {
+        int64_t got = archive.ReadEntry(piece.data(), piece.size());
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        DWORD written = 0;
+        if (!::WriteFile(file, piece.data(), DWORD(got), &written, nullptr) || written != DWORD(got)) {
+            ok = false;
+            break;
+        }
+    }
+    return archive.CloseEntry() == ZIP_OK && ok;
+}
+
+// Extraction into a file: the file kinds (an open handle, a file name under the base folder).
+DWORD ExtractToFile(ZipReader& r, int index, void* target, DWORD kind)
+{
+    EndMemoryExtraction(r);
+    if (index < 0 || uint32_t(index) >= r.archive->EntryCount() || !target)
+        return ZIPR_ARGS;
+    ZipItemInfo info{};
+    if (DWORD result = BuildRecord(r, index, info); result != ZIPR_OK)
+        return result;
+    r.cachedIndex = index;
+    r.cached = info;
+
+    if (info.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (kind == ZIP_HANDLE)
+            return ZIPR_OK;
+        CString folder(info.name);
+        while (!folder.IsEmpty() && IsSeparator(folder[folder.GetLength() - 1]))
+            folder.Truncate(folder.GetLength() - 1);
+        if (LeavesFolder(folder))
+            return ZIPR_NO_FILE;
+        CreateFolderChain(r.baseFolder, folder);
+        return ZIPR_OK;
+    }
+
+    HANDLE file = static_cast<HANDLE>(target);
+    if (kind == ZIP_FILENAME) {
+        CString name(static_cast<LPCWSTR>(target));
+        if (LeavesFolder(name))
+            return ZIPR_NO_FILE;
+        int separator = LastSeparator(name);
+        if (separator > 0)
+            CreateFolderChain(r.baseFolder, name.Left(separator));
+        // The target names a file under the base folder (relative names are taken from there, not from
+        // wherever the current folder has moved since the archive was opened).
+        CString path = r.baseFolder + name;
+        DWORD flags = info.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
+        file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, flags, nullptr);
+    }
+    if (file == INVALID_HANDLE_VALUE || !file)
+        return ZIPR_NO_FILE;
+
+    ZipArchive& archive = *r.archive;
+    bool ok = archive.GoTo(uint32_t(index)) == ZIP_OK && archive.OpenEntry() == ZIP_OK && CopyEntry(archive, file);
+    if (ok && ::GetFileType(file) == FILE_TYPE_DISK)
+        ::SetFileTime(file, &info.creationTime, &info.accessTime, &info.modificationTime);
+    if (kind == ZIP_FILENAME)
+        ::CloseHandle(file);
+    return ok ? ZIPR_OK : ZIPR_WRITE;
+}
+
+} // namespace
+
+void CreateFolderChain(LPCWSTR base, LPCWSTR path)
+{
+    CString chain(path);
+    int separator = LastSeparator(chain);
+    if (separator > 0)
+        CreateFolderChain(base, chain.Left(separator));
+    ::CreateDirectoryW(CString(base) + chain, nullptr);
+}
+
 DWORD ZipExtractEntry(ZipHandle handle, int index, void* target, DWORD length, DWORD kind)
 {
     DWORD error = ZIPR_OK;
     ZipReader* r = ReaderOf(handle, &error);
     if (!r)
         return Result(error);
+    if (kind == ZIP_HANDLE || kind == ZIP_FILENAME)
+        return Result(ExtractToFile(*r, index, target, kind));
     if (kind != ZIP_MEMORY || (!target && length))
         return Result(ZIPR_ARGS);
     ZipArchive& archive = *r->archive;
@@ -286,18 +408,11 @@ DWORD ZipCloseArchive(ZipHandle handle)
     if (!r)
         return Result(error);
     delete r;
-    delete handle;
+    delete static_cast<ZipReaderRecord*>(handle);
     return Result(ZIPR_OK);
 }
 
 bool ZipIsReader(ZipHandle handle)
 {
-    return !handle || handle->kind == kReaderKind;
-}
-
-DWORD ZipCloseWriter(ZipHandle handle)
-{
-    if (!handle)
-        return Result(ZIPR_ARGS);
-    return Result(ZIPR_WRONG_KIND);
+    return !handle || handle->kind == kZipReaderKind;
 }

@@ -567,3 +567,26 @@ TEST(ScanRange, SectorNumbersAreDigitsThatFitIn32Bits)
 }
 
 } // namespace
+
+// The first page's print commands bring up the print dialog, which finds no printer: one warning each, and the
+// page stays as it was.
+TEST_F(WizardFront, ThePrintCommandsStopAtTheMissingPrinter)
+{
+    START_OR_SKIP();
+    for (UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW}) {
+        SCOPED_TRACE(id);
+        std::u16string text;
+        headless::AnswerNextModal([&](HWND box) {
+            ++boxes_;
+            text = headless::Text(::GetDlgItem(box, 0xFFFF));
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        boxes_ = 0;
+        Command(0, id);
+        headless::ClearModalAnswers();
+        EXPECT_EQ(boxes_, 1);
+        EXPECT_NE(text.find(u"No printers are installed"), std::u16string::npos);
+        EXPECT_EQ(::CommDlgExtendedError(), DWORD(PDERR_NODEFAULTPRN));
+        EXPECT_EQ(Shown(), 0);
+    }
+}

@@ -7,6 +7,7 @@
 #include "afx/window_dc.h"
 #include "backend/headless/driver.h"
 #include "preview/main_preview_view.h"
+#include "preview/office_converter.h"
 #include "preview/preview_host.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,8 @@ protected:
     // The frame and a pane that previews for this document, for this stand-in of the application.
     void CreateFrameAndPane(CDocument* document, IPreviewHost* previewHost) {
         SetPreviewHost(previewHost);
+        // Slides and sheets take the office suite seconds: only the tests of that road use it.
+        SetOfficeProgram("/nonexistent/soffice");
         frame = new CFrameWnd;
         ASSERT_TRUE(frame->Create(nullptr, u"preview", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 640, 480)));
         hFrame = frame->m_hWnd;

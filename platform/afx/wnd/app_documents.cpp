@@ -105,7 +105,6 @@ void CWinApp::OnFileOpen() {
         OpenDocumentFile(dlg.GetPathName());
 }
 
-void CWinApp::OnFilePrintSetup() { AfxMessageBox(u"Printing is not available.", MB_OK | MB_ICONINFORMATION); }
 
 void CWinApp::OnAppExit() {
     if (m_pMainWnd && m_pMainWnd->m_hWnd)

@@ -40,7 +40,7 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
     ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMsg)
     ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
     ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrint)
-    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrint)
+    ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 CView::~CView() {
@@ -107,9 +107,6 @@ LRESULT CView::OnInitialUpdateMsg(WPARAM, LPARAM) {
     return 0;
 }
 
-void CView::OnFilePrint() {
-    AfxMessageBox(u"Printing is not available.", MB_OK | MB_ICONINFORMATION);
-}
 
 // ---- CFrameWnd --------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
