@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -51,7 +52,7 @@ bool MakeImage(const std::string& image)
     for (int i = 0; i < kFiles; ++i) {
         const fs::path folder = fs::path(work) / ("folder" + std::to_string(i % kFolders));
         fs::create_directories(folder);
-        const size_t size = 4096 + size_t(i) * 7919u * 331u % (5u << 19);
+        const size_t size = 4096 + size_t(uint64_t(i) * 2654435761u % (5u << 19));
         std::ofstream out(folder / ("file" + std::to_string(i) + ".bin"), std::ios::binary);
         out.write(bytes.data() + i * 4099 % (1 << 20), std::streamsize(size));
     }
