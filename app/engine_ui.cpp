@@ -69,16 +69,24 @@ void CAppEngineUi::PostLatest(ULONGLONG key, std::function<void()> fn)
         fn();
         return;
     }
+    const bool end = key >> 32 == POSTED_WORKER_END;
     bool post = false;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_posted[key] = std::move(fn);
-        if (!m_bPostPending) {
+        // The end never waits behind a delivery held back by the timer.
+        if (!m_bPostPending || end) {
             m_bPostPending = true;
             post = true;
         }
     }
-    if (post && !(m_hwndDispatch && ::PostMessageW(m_hwndDispatch, WM_ENGINE_UI_POSTED, 0, 0))) {
+    if (post)
+        PostDelivery();
+}
+
+void CAppEngineUi::PostDelivery()
+{
+    if (!(m_hwndDispatch && ::PostMessageW(m_hwndDispatch, WM_ENGINE_UI_POSTED, 0, 0))) {
         // Nobody to serve it: the values wait for the next post or for FlushPosted.
         std::lock_guard<std::mutex> lock(m_lock);
         m_bPostPending = false;
@@ -93,11 +101,18 @@ void CAppEngineUi::FlushPosted()
         pending.swap(m_posted);
         m_bPostPending = false;
     }
+    if (m_bTimerSet) {
+        m_bTimerSet = false;
+        if (m_hwndDispatch && ::IsWindow(m_hwndDispatch))
+            ::KillTimer(m_hwndDispatch, kPostedTimerId);
+    }
+    m_bDelivered = true;
+    m_dwLastDelivery = ::GetTickCount();
     for (auto& [key, fn] : pending)
         fn();
 }
 
-BOOL CAppEngineUi::ServeMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* pResult)
+BOOL CAppEngineUi::ServeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (message == WM_ENGINE_UI_SENT) {
         (*reinterpret_cast<std::function<void()>*>(lParam))();
@@ -105,6 +120,23 @@ BOOL CAppEngineUi::ServeMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* pR
         return TRUE;
     }
     if (message == WM_ENGINE_UI_POSTED) {
+        *pResult = 0;
+        bool end = false;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            end = !m_posted.empty() && m_posted.rbegin()->first >> 32 == POSTED_WORKER_END;
+        }
+        const DWORD since = ::GetTickCount() - m_dwLastDelivery;
+        if (end || !m_bDelivered || since >= kPostedIntervalMs) {
+            FlushPosted();
+        } else if (!m_bTimerSet) {
+            m_bTimerSet = ::SetTimer(m_hwndDispatch, kPostedTimerId, kPostedIntervalMs - since, nullptr) != 0;
+            if (!m_bTimerSet)
+                FlushPosted();
+        }
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == kPostedTimerId) {
         FlushPosted();
         *pResult = 0;
         return TRUE;

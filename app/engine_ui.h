@@ -3,7 +3,9 @@
 // On the user-interface thread a call acts at once. From a worker, messages, questions and calls that return
 // a value or touch a tree or list are sent to the dispatch window (the main frame) and served on the UI thread
 // while the worker waits; progress, status texts, counters and scan rows only store their latest value and
-// post one message when none is pending, so the worker never waits for them. The UI thread must therefore
+// post one message when none is pending, so the worker never waits for them. Those values reach the controls
+// at most 25 times a second (each one repaints its control, and a sweep makes thousands a second); what waits
+// is shown at the next turn, and a worker's end shows every value at once. The UI thread must therefore
 // never block in a plain wait on a worker: it pumps (PumpUntilWorkerFinished) or polls from a timer.
 #pragma once
 
@@ -39,8 +41,13 @@ public:
     void PostLatest(ULONGLONG key, std::function<void()> fn);
     // The dispatch window's handler of the two private messages; TRUE when the message was one of them.
     BOOL ServeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // Runs the pending posted updates now (the frame calls it before it goes).
+    // Runs the pending posted updates now (the frame calls it before it goes, a dialog before it shows its
+    // run's end).
     void FlushPosted();
+    // Shortest time between two deliveries of posted updates, and the dispatch window's timer that delivers
+    // the ones that came sooner.
+    static constexpr DWORD kPostedIntervalMs = 40;
+    static constexpr UINT_PTR kPostedTimerId = 0xE4E7;
 
     // ---- Message protocol
     void ShowMessage(const WCHAR* text, EngineMessageKind kind) override;
@@ -62,6 +69,7 @@ public:
     void SetCounter(EngineCounter counter, ULONGLONG value) override;
     void AddDriveItem(const WCHAR* text, DWORD index) override;
     void SetScanRow(int row, ULONGLONG value) override;
+    void WorkerFinishing() override;
     void ShowStopButton(bool show) override;
     void ExpandDriveRoot() override;
     bool AskPartitionSearch() override;
@@ -82,7 +90,9 @@ public:
 
     // Keys of the posted updates: a kind in the high word and the field, counter or row in the low one.
     enum PostedKind : ULONGLONG { POSTED_PROGRESS = 1, POSTED_STATUS, POSTED_COUNTER, POSTED_SCAN_ROW,
-                                  POSTED_LIST_PROGRESS, POSTED_SAVE_PROGRESS, POSTED_PAGE_FIRST = 0x100 };
+                                  POSTED_LIST_PROGRESS, POSTED_SAVE_PROGRESS, POSTED_PAGE_FIRST = 0x100,
+                                  // Served after every value of its delivery, and delivered without delay.
+                                  POSTED_WORKER_END = 0xFFFF };
     static ULONGLONG PostedKey(ULONGLONG kind, ULONGLONG index = 0) { return (kind << 32) | index; }
 
 private:
@@ -90,7 +100,11 @@ private:
     HWND m_hwndDispatch = nullptr;
     std::mutex m_lock;
     std::map<ULONGLONG, std::function<void()>> m_posted;
-    bool m_bPostPending = false;
+    bool m_bPostPending = false;  // a delivery is posted or its timer is set
+    bool m_bTimerSet = false;
+    bool m_bDelivered = false;    // m_dwLastDelivery holds a time
+    DWORD m_dwLastDelivery = 0;
+    void PostDelivery();
     void ShowListPosition(UINT percent);
 
     CProgressWaitDlg* m_pListProgress = nullptr;

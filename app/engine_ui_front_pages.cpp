@@ -9,6 +9,7 @@
 #include "app/second_display.h"
 #include "app/second_view_hdd.h"
 #include "engine/partition_table.h"
+#include "engine/scan_control.h"
 
 namespace {
 
@@ -98,6 +99,20 @@ void CAppEngineUi::SetScanRow(int row, ULONGLONG value)
     PostLatest(PostedKey(POSTED_SCAN_ROW, DWORD(row)), [row, value] {
         if (CSecondDisplay* pane = ScanPane())
             pane->SetValue(row - 1, Decimal(value));
+    });
+}
+
+void CAppEngineUi::WorkerFinishing()
+{
+    // On the user-interface thread a starter that failed looks at its run itself.
+    if (IsUiThread())
+        return;
+    PostLatest(PostedKey(POSTED_WORKER_END), [] {
+        // The worker sets its signal right after this call, and sends nothing any more: a short plain wait is safe.
+        if (!WaitWorkerFinished(1000))
+            return;
+        if (CSecondView_HDD* page = ScanPage())
+            page->PollRun();
     });
 }
 

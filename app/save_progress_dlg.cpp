@@ -198,6 +198,9 @@ void CSaveProgressDlg::Finish()
     m_bFinishing = true;
     KillTimer(kPollTimer);
     m_worker.Collect();
+    // Progress reaches the dialog at most 25 times a second: the run's last values are shown before its end.
+    if (CAppEngineUi* ui = AppEngineUi())
+        ui->FlushPosted();
     SaveDialog = nullptr;
     m_bStopped = SaveStopFlag == 1;
     m_tally = SaveTally;

@@ -208,8 +208,10 @@ void CSecondView_HDD::OnStartScan()
         }
     }
     pane.SetStatusText(u"正在搜索丢失的数据。请稍候…");
-    if (!IsWorkerFinished() || ScanRunning)
+    if (!IsWorkerFinished() || ScanRunning) {
+        m_bPolling = true;
         SetTimer(kPollTimer, 1000, nullptr);
+    }
     Invalidate();
     UpdateWindow();
     pane.Invalidate();
@@ -236,9 +238,15 @@ void CSecondView_HDD::OnTimer(UINT_PTR id)
         CView::OnTimer(id);
         return;
     }
+    PollRun();
+}
+
+void CSecondView_HDD::PollRun()
+{
     // The finished signal is the worker's last act: before it the page never moves on.
-    if (!IsWorkerFinished())
+    if (!m_bPolling || m_bHoldPoll || !IsWorkerFinished())
         return;
+    m_bPolling = false;
     KillTimer(kPollTimer);
     FinishRun();
     if (CMainFrame* frame = MainFrame())
@@ -309,20 +317,33 @@ void CSecondView_HDD::ShowResults(CDovemarkApp* app)
         app->m_pThirdView->ShowResultButtons(TRUE);
 }
 
+bool CSecondView_HDD::AskToStopRun(bool wait)
+{
+    // The run's end must not move the wizard on under its question, nor while a Back waits for the stop.
+    m_bHoldPoll = true;
+    const bool stop = AskToStop(kStopQuestion, wait);
+    m_bHoldPoll = false;
+    // An end that came meanwhile was held back (a stopped run is polled by the caller, or left by Back).
+    if (!stop)
+        PollRun();
+    return stop;
+}
+
 bool CSecondView_HDD::ConfirmStop()
 {
-    return IsWorkerFinished() || AskToStop(kStopQuestion, true);
+    return IsWorkerFinished() || AskToStopRun(true);
 }
 
 void CSecondView_HDD::OnPauseResume()
 {
     if (!Running())
         return;
-    if (AskToStop(kStopQuestion, false)) {
+    if (AskToStopRun(false)) {
         ShowControl(m_stop, false);
         if (m_pDisplay)
             m_pDisplay->SetDetailsToggle(false, false);
         ShowControl(m_status, true);
+        PollRun();
     }
 }
 
@@ -330,6 +351,7 @@ void CSecondView_HDD::OnScanBack()
 {
     if (!ConfirmStop())
         return;
+    m_bPolling = false;
     KillTimer(kPollTimer);
     CDovemarkApp* app = DovemarkApp();
     CMainFrame* frame = MainFrame();

@@ -32,6 +32,9 @@ public:
     void ReturnFromResults();
     // Back from the volume page: the range and file system of the last full scan offered again.
     void ReturnFromVolumes();
+    // The poll of a running scan: once its worker has finished, the run ends and the wizard moves on. The page's
+    // timer calls it every second, and the worker's end at once.
+    void PollRun();
 
     CSecondDisplay* m_pDisplay = nullptr;
 
@@ -43,8 +46,11 @@ protected:
 
 private:
     void ShowRunningButtons(bool counters);
+    bool AskToStopRun(bool wait);
     void FinishRun();
     void SetResultWords();
 
     CPageTreeHost m_host{2};
+    bool m_bPolling = false; // a run was started and has not ended yet
+    bool m_bHoldPoll = false; // the user is asked whether to stop it
 };

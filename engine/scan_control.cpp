@@ -3,6 +3,7 @@
 #include "engine/scan_control.h"
 
 #include "engine/engine_state.h"
+#include "engine/ui_port.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -55,6 +56,8 @@ void RequestScanStop()
 
 void MarkWorkerFinished(bool failed)
 {
+    // Before the signal, never after: once it is set the port's owner may take the port away.
+    EngineUi().WorkerFinishing();
     {
         std::lock_guard<std::mutex> hold(g_lock);
         ScanRunning = 0;

@@ -36,9 +36,34 @@ ULONGLONG HandleSectors(HANDLE handle)
     return static_cast<ULONGLONG>(length.Length.QuadPart) / SECTOR_SIZE;
 }
 
-// Run read, then sector by sector with RetryCount attempts each; sectors that never come back are
-// zeroed so no earlier bytes pass for them. Sectors past the device's end do not exist: they are
-// delivered unread at once instead of being retried one by one.
+// A failed read is tried again in pieces of this many sectors before sector by sector, so one bad sector
+// in a large read costs single-sector reads of its own piece only.
+constexpr DWORD kRetryPieceSectors = 64;
+
+// Sector by sector with RetryCount attempts each; sectors that never come back are zeroed so no earlier
+// bytes pass for them. Sectors past the device's end do not exist: they are delivered unread at once
+// instead of being retried one by one.
+DWORD RetrySectors(HANDLE handle, ULONGLONG first, DWORD count, BYTE* buffer, DWORD index, ULONGLONG deviceEnd,
+                   SectorReadOutcome* outcome)
+{
+    DWORD unread = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        BYTE* s = buffer + size_t(i) * SECTOR_SIZE;
+        bool ok = false;
+        const bool exists = deviceEnd == 0 || first + i < deviceEnd;
+        for (WORD attempt = 0; exists && attempt < RetryCount && IsOpen(handle) && !ok; ++attempt)
+            ok = ReadAt(handle, first + i, 1, s);
+        if (!ok) {
+            std::memset(s, 0, SECTOR_SIZE);
+            ++unread;
+            if (outcome)
+                outcome->MarkUnread(index + i);
+        }
+    }
+    return unread;
+}
+
+// Run read, then the pieces of a failed run, then the sectors of a failed piece.
 int ReadThrough(HANDLE handle, ULONGLONG first, DWORD count, BYTE* buffer, SectorReadOutcome* outcome)
 {
     DWORD unread = 0;
@@ -49,18 +74,14 @@ int ReadThrough(HANDLE handle, ULONGLONG first, DWORD count, BYTE* buffer, Secto
         if (!IsOpen(handle) || !ReadAt(handle, first + done, n, chunk)) {
             if (deviceEnd == 0)
                 deviceEnd = HandleSectors(handle);
-            for (DWORD i = 0; i < n; ++i) {
-                BYTE* s = chunk + size_t(i) * SECTOR_SIZE;
-                bool ok = false;
-                const bool exists = deviceEnd == 0 || first + done + i < deviceEnd;
-                for (WORD attempt = 0; exists && attempt < RetryCount && IsOpen(handle) && !ok; ++attempt)
-                    ok = ReadAt(handle, first + done + i, 1, s);
-                if (!ok) {
-                    std::memset(s, 0, SECTOR_SIZE);
-                    ++unread;
-                    if (outcome)
-                        outcome->MarkUnread(done + i);
-                }
+            for (DWORD p = 0; p < n; p += kRetryPieceSectors) {
+                const DWORD m = n - p < kRetryPieceSectors ? n - p : kRetryPieceSectors;
+                BYTE* piece = chunk + size_t(p) * SECTOR_SIZE;
+                const ULONGLONG at = first + done + p;
+                const bool exists = deviceEnd == 0 || at + m <= deviceEnd;
+                if (n > kRetryPieceSectors && exists && IsOpen(handle) && ReadAt(handle, at, m, piece))
+                    continue;
+                unread += RetrySectors(handle, at, m, piece, done + p, deviceEnd, outcome);
             }
         }
         done += n;

@@ -99,6 +99,9 @@ public:
     virtual void ShowStopButton(bool) {}
     // The found-file list switched to its report view (columns), as an extraction leaves it.
     virtual void ShowFileListAsReport() {}
+    // Called on a worker as the last step before its finished signal is set: a page that waits for the end
+    // can move on at once instead of at its next poll.
+    virtual void WorkerFinishing() {}
     // The results page's static under the list that shows the ticked items' size.
     virtual void SetSelectedSizeText(const WCHAR*) {}
     // The shell's folder browser owned by the results page: true and the chosen path (at most

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -93,6 +94,39 @@ TEST_F(MessageDialogs, PostedUpdatesKeepOnlyTheLatestValuePerKey)
     EXPECT_TRUE(seen.empty()) << "nothing runs on the worker";
     headless::PumpUntilIdle();
     EXPECT_EQ(seen, (std::vector<int>{50, 1000}));
+}
+
+// A value that follows a delivery within 40 ms waits for the clock's next turn (at most 25 deliveries a
+// second), and a worker's end brings every waiting value at once.
+TEST_F(MessageDialogs, PostedUpdatesComeAtMostEvery40MsAndAllAtAWorkersEnd)
+{
+    ASSERT_TRUE(StartApp());
+    CAppEngineUi* ui = AppEngineUi();
+    std::vector<int> seen;
+    auto fromWorker = [&](const std::function<void()>& call) {
+        std::thread(call).join();
+        headless::PumpUntilIdle();
+    };
+    auto post = [&](int value) {
+        fromWorker([&, value] {
+            ui->PostLatest(CAppEngineUi::PostedKey(CAppEngineUi::POSTED_PROGRESS), [&seen, value] { seen.push_back(value); });
+        });
+    };
+    post(1);
+    EXPECT_EQ(seen, (std::vector<int>{1}));
+    post(2);
+    post(3);
+    EXPECT_EQ(seen, (std::vector<int>{1}));
+    headless::AdvanceClock(CAppEngineUi::kPostedIntervalMs - 1);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(seen, (std::vector<int>{1}));
+    headless::AdvanceClock(1);
+    headless::PumpUntilIdle();
+    EXPECT_EQ(seen, (std::vector<int>{1, 3}));
+    post(4);
+    EXPECT_EQ(seen, (std::vector<int>{1, 3}));
+    fromWorker([ui] { ui->WorkerFinishing(); });
+    EXPECT_EQ(seen, (std::vector<int>{1, 3, 4}));
 }
 
 } // namespace

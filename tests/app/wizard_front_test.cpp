@@ -339,7 +339,9 @@ TEST_F(WizardFront, EachScanRunsToItsResultsPage)
         EXPECT_EQ(Shown(), 2); // nothing moves before the worker has finished
         for (int i = 0; i < c.boxes; ++i)
             AcknowledgeNextBox();
-        FinishWorkerAndTick();
+        // The worker's end moves the wizard on at once, without a tick of the page's one-second poll.
+        ASSERT_TRUE(PumpUntilWorkerFinished(120000));
+        headless::PumpUntilIdle();
         EXPECT_EQ(Shown(), c.page);
         EXPECT_EQ(boxes_, c.boxes);
         EXPECT_EQ(ScanFailedFlag, 0u);

@@ -138,6 +138,34 @@ TEST_F(FullScanSweep, LastRunReadsOnInsideTheDevice)
     EXPECT_EQ(DirSectors(), std::vector<DWORD>({110}));
 }
 
+// The disk is read in blocks of many runs: records on either side of a block's edge, in the device's last
+// sector and after an unreadable one are found as a run-by-run read finds them, whatever the run length.
+TEST_F(FullScanSweep, RecordsAcrossReadBlocksAreFoundAtEveryRunLength)
+{
+    CraftedImage image(5000);
+    const std::vector<DWORD> dirs = {59, 2159, 2160, 2161, 3000, 4319, 4320, 4999};
+    for (DWORD n : dirs)
+        image.Write(n, DirStart(5, 0));
+    image.Write(2165, DirStart(5, 0)); // unreadable below
+    std::vector<BYTE> boot(SECTOR_SIZE, 0);
+    boot[510] = 0x55, boot[511] = 0xAA;
+    std::memcpy(&boot[0x52], "FAT32   ", 8);
+    image.Write(4100, boot);
+    AttachedDisks disks({image.Path()});
+    dovemark::device_hooks::SetUnreadableSectors(image.Path(), {2165});
+    VolumeTreeUi ui;
+    for (DWORD perRead : {1u, 7u, 60u, 100u}) {
+        SCOPED_TRACE(perRead);
+        SectorsPerRead = perRead;
+        SetRange(FS_KIND_FAT32, 0, 5000);
+        ResetFullScanLists();
+        DirSectorRecordCount = 0;
+        FullScanFat();
+        EXPECT_EQ(DirSectors(), dirs);
+        EXPECT_EQ(BootSectors(), std::vector<DWORD>({4100}));
+    }
+}
+
 // The NTFS sweep: boot sectors by their name, FILE records of 1024 bytes only.
 TEST_F(FullScanSweep, NtfsSweepSortsRecords)
 {
