@@ -13,12 +13,17 @@ namespace {
 constexpr size_t kMaxOwnerText = 1 << 16;
 constexpr int kDispBuffer = 1024;
 
-std::u16string Bounded(const char16_t* s, size_t limit)
+std::u16string_view BoundedView(const char16_t* s, size_t limit)
 {
     size_t n = 0;
     while (n < limit && s[n])
         ++n;
-    return std::u16string(s, n);
+    return std::u16string_view(s, n);
+}
+
+std::u16string Bounded(const char16_t* s, size_t limit)
+{
+    return std::u16string(BoundedView(s, limit));
 }
 
 void CopyOut(const std::u16string& s, LPWSTR out, int room, int* copied = nullptr)
@@ -32,18 +37,6 @@ void CopyOut(const std::u16string& s, LPWSTR out, int room, int* copied = nullpt
     out[n] = 0;
     if (copied)
         *copied = (int)n;
-}
-
-SubItem* SubOf(Item& it, int sub, bool grow)
-{
-    if (sub <= 0)
-        return nullptr;
-    if ((size_t)sub > it.subs.size()) {
-        if (!grow)
-            return nullptr;
-        it.subs.resize((size_t)sub);
-    }
-    return &it.subs[(size_t)sub - 1];
 }
 
 // The owner may destroy the list from inside a notification; the state lives until the outermost
@@ -119,23 +112,14 @@ void NotifyClick(ListView* lv, UINT code, int item, int sub, POINT pt)
 
 std::u16string ItemText(ListView* lv, int item, int sub)
 {
-    if (!Valid(lv, item))
+    if (!Valid(lv, item) || sub < 0)
         return {};
     Item& it = lv->items[(size_t)item];
-    bool callback;
-    if (sub == 0) {
-        if (!it.textCallback)
-            return it.text;
-        callback = true;
-    } else {
-        SubItem* s = SubOf(it, sub, false);
-        if (!s)
-            return {};
-        if (!s->textCallback)
-            return s->text;
-        callback = true;
-    }
-    (void)callback;
+    // A sub-item that was never set has no text, and asks the owner for none.
+    if (sub > 0 && sub >= it.texts.Slots())
+        return {};
+    if (!it.texts.Callback(sub))
+        return std::u16string(it.texts.Text(sub));
     char16_t buf[kDispBuffer] = {};
     NMLVDISPINFOW di{};
     di.item.mask = LVIF_TEXT;
@@ -151,16 +135,8 @@ std::u16string ItemText(ListView* lv, int item, int sub)
     else if (di.item.pszText && di.item.pszText != LPSTR_TEXTCALLBACKW)
         text = Bounded(di.item.pszText, kMaxOwnerText);
     // The owner may ask the control to keep what it answered.
-    if ((di.item.mask & LVIF_DI_SETITEM) && Valid(lv, item)) {
-        Item& again = lv->items[(size_t)item];
-        if (sub == 0) {
-            again.text = text;
-            again.textCallback = false;
-        } else if (SubItem* s = SubOf(again, sub, true)) {
-            s->text = text;
-            s->textCallback = false;
-        }
-    }
+    if ((di.item.mask & LVIF_DI_SETITEM) && Valid(lv, item))
+        lv->items[(size_t)item].texts.SetText(sub, text, false);
     return text;
 }
 
@@ -170,10 +146,8 @@ int ItemImage(ListView* lv, int item, int sub)
         return I_IMAGENONE;
     Item& it = lv->items[(size_t)item];
     int image = it.image;
-    if (sub > 0) {
-        SubItem* s = SubOf(it, sub, false);
-        image = s ? s->image : I_IMAGENONE;
-    }
+    if (sub > 0)
+        image = sub < it.texts.Slots() ? it.texts.Image(sub) : I_IMAGENONE;
     if (image != I_IMAGECALLBACK)
         return image;
     NMLVDISPINFOW di{};
@@ -186,8 +160,8 @@ int ItemImage(ListView* lv, int item, int sub)
     if ((di.item.mask & LVIF_DI_SETITEM) && Valid(lv, item)) {
         if (sub == 0)
             lv->items[(size_t)item].image = di.item.iImage;
-        else if (SubItem* s = SubOf(lv->items[(size_t)item], sub, true))
-            s->image = di.item.iImage;
+        else
+            lv->items[(size_t)item].texts.SetImage(sub, di.item.iImage);
     }
     return di.item.iImage;
 }
@@ -379,9 +353,9 @@ int InsertItem(ListView* lv, const LVITEMW* in)
     Item it;
     if (in->mask & LVIF_TEXT) {
         if (in->pszText == LPSTR_TEXTCALLBACKW)
-            it.textCallback = true;
-        else if (in->pszText)
-            it.text = Bounded(in->pszText, kMaxOwnerText);
+            it.texts.SetText(0, {}, true);
+        else if (in->pszText && *in->pszText)
+            it.texts.SetText(0, BoundedView(in->pszText, kMaxOwnerText), false);
     }
     if (in->mask & LVIF_IMAGE)
         it.image = in->iImage;
@@ -401,8 +375,8 @@ int InsertItem(ListView* lv, const LVITEMW* in)
 
     int index = std::min(in->iItem, Count(lv));
     DWORD style = StyleOf(lv->hwnd);
-    if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !it.textCallback)
-        index = SortedPosition(lv, it.text, (style & LVS_SORTDESCENDING) != 0);
+    if ((style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) && !it.texts.Callback(0))
+        index = SortedPosition(lv, std::u16string(it.texts.Text(0)), (style & LVS_SORTDESCENDING) != 0);
     lv->items.insert(lv->items.begin() + index, std::move(it));
     ShiftIndexes(lv, index, 1);
     StructureChanged(lv, index);
@@ -491,18 +465,18 @@ bool SetItem(ListView* lv, const LVITEMW* in)
     if (sub > 0) {
         if (sub >= std::max<int>(1, (int)lv->columns.size()))
             return false;
-        // Room for every column at the first sub-item: growing one column at a time would leave most
-        // rows of a large list holding spare sub-items.
-        std::vector<SubItem>& subs = lv->items[(size_t)i].subs;
-        if (subs.capacity() == 0)
-            subs.reserve(lv->columns.size() - 1);
-        SubItem* s = SubOf(lv->items[(size_t)i], sub, true);
+        Item& it = lv->items[(size_t)i];
         if (in->mask & LVIF_TEXT) {
-            s->textCallback = in->pszText == LPSTR_TEXTCALLBACKW;
-            s->text = (in->pszText && !s->textCallback) ? Bounded(in->pszText, kMaxOwnerText) : std::u16string();
+            const bool callback = in->pszText == LPSTR_TEXTCALLBACKW;
+            const std::u16string_view text =
+                (in->pszText && !callback) ? BoundedView(in->pszText, kMaxOwnerText) : std::u16string_view();
+            if (!it.texts.SetText(sub, text, callback))
+                return false;
         }
-        if (in->mask & LVIF_IMAGE)
-            s->image = in->iImage;
+        if ((in->mask & LVIF_IMAGE) && !it.texts.SetImage(sub, in->iImage))
+            return false;
+        if (!(in->mask & (LVIF_TEXT | LVIF_IMAGE)) && !it.texts.SetText(sub, it.texts.Text(sub), it.texts.Callback(sub)))
+            return false;
         InvalidateItem(lv, i);
         return true;
     }
@@ -519,8 +493,10 @@ bool SetItem(ListView* lv, const LVITEMW* in)
         Item& it = lv->items[(size_t)i];
         if (in->mask & LVIF_TEXT) {
             ++lv->layoutGeneration;
-            it.textCallback = in->pszText == LPSTR_TEXTCALLBACKW;
-            it.text = (in->pszText && !it.textCallback) ? Bounded(in->pszText, kMaxOwnerText) : std::u16string();
+            const bool callback = in->pszText == LPSTR_TEXTCALLBACKW;
+            const std::u16string_view text =
+                (in->pszText && !callback) ? BoundedView(in->pszText, kMaxOwnerText) : std::u16string_view();
+            it.texts.SetText(0, text, callback);
         }
         if (in->mask & LVIF_IMAGE)
             it.image = in->iImage;
@@ -641,8 +617,7 @@ bool DeleteColumn(ListView* lv, int index)
     // The column's sub-item data goes with it; later sub-items move down one place.
     if (sub > 0) {
         for (Item& it : lv->items)
-            if ((size_t)sub <= it.subs.size())
-                it.subs.erase(it.subs.begin() + (sub - 1));
+            it.texts.Erase(sub);
         for (Column& c : lv->columns)
             if (c.subItem > sub)
                 --c.subItem;

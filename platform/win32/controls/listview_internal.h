@@ -3,25 +3,55 @@
 
 #include "win32/controls/control_util.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace controls::lv {
 
-struct SubItem {
-    std::u16string text;
-    bool textCallback = false;
-    int image = 0;
+// An item's texts, its own (slot 0) and its sub-items' (slot n for sub-item n), kept in one block so a row
+// of a long list costs one allocation: the slot count, each slot's end offset with its flags, the
+// sub-items' images when any was set, then the characters. A sub-item exists once a slot at or beyond it
+// was set; those in between hold an empty text and image 0.
+class RowTexts {
+public:
+    RowTexts() = default;
+    ~RowTexts() { std::free(block_); }
+    RowTexts(RowTexts&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+    RowTexts& operator=(RowTexts&& other) noexcept
+    {
+        std::swap(block_, other.block_);
+        return *this;
+    }
+    RowTexts(const RowTexts&) = delete;
+    RowTexts& operator=(const RowTexts&) = delete;
+
+    // Slots held: 0 for a row with no text at all, else one more than its highest sub-item.
+    int Slots() const { return block_ ? int(block_[0] & 0xFFFF) : 0; }
+    std::u16string_view Text(int slot) const;
+    bool Callback(int slot) const;
+    // A sub-item's own image: 0 unless set.
+    int Image(int slot) const;
+    // False only when the block cannot be allocated (the row keeps what it had).
+    bool SetText(int slot, std::u16string_view text, bool callback);
+    bool SetImage(int slot, int image);
+    // Takes the slot out (a deleted column's sub-item); later slots move down one place.
+    void Erase(int slot);
+
+private:
+    struct Parts;
+    uint32_t* block_ = nullptr;
 };
 
 struct Item {
-    std::u16string text;
-    bool textCallback = false;
-    int image = 0;
-    UINT state = 0;
+    RowTexts texts;
     LPARAM lParam = 0;
+    UINT state = 0;
+    int image = 0;
     int indent = 0;
-    std::vector<SubItem> subs; // sub-item n is subs[n - 1], grown on demand
 };
 
 struct Column {

@@ -209,10 +209,11 @@ int ListColumnWidth(ListView* lv, const Metrics& m)
         HGDIOBJ old = SelectObject(dc, ListFont(lv));
         for (int i = 0; i < Count(lv); ++i) {
             const Item& it = lv->items[(size_t)i];
-            if (it.textCallback || it.text.empty())
+            const std::u16string_view text = it.texts.Text(0);
+            if (it.texts.Callback(0) || text.empty())
                 continue;
             SIZE sz{};
-            GetTextExtentPoint32W(dc, it.text.c_str(), (int)it.text.size(), &sz);
+            GetTextExtentPoint32W(dc, text.data(), (int)text.size(), &sz);
             widest = std::max(widest, (int)sz.cx);
         }
         SelectObject(dc, old);

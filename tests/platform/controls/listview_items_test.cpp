@@ -56,6 +56,45 @@ TEST_F(ListViewTest, ItemsAndSubItemsKeepTheirData)
     EXPECT_EQ(1, SendMessageW(list_, LVM_FINDITEMW, 3, (LPARAM)&fi)) << "wraps to the start";
 }
 
+// A row keeps its item's and sub-items' texts and the sub-items' images together: changing one leaves the
+// others, a sub-item exists once it or one after it was set, and deleting a column moves the later ones.
+TEST_F(ListViewTest, SubItemTextsAndImagesStayWithTheirRow)
+{
+    MakeReport(1, LVS_EX_SUBITEMIMAGES);
+    auto image = [&](int item, int sub) {
+        LVITEMW it{};
+        it.mask = LVIF_IMAGE;
+        it.iItem = item;
+        it.iSubItem = sub;
+        SendMessageW(list_, LVM_GETITEMW, 0, (LPARAM)&it);
+        return it.iImage;
+    };
+    LVITEMW set{};
+    set.mask = LVIF_IMAGE;
+    set.iSubItem = 2;
+    set.iImage = 5;
+    ASSERT_TRUE(SendMessageW(list_, LVM_SETITEMW, 0, (LPARAM)&set));
+    ASSERT_TRUE(SetText(0, 1, u"a text much longer than the one it replaces"));
+    ASSERT_TRUE(SetText(0, 0, u""));
+    EXPECT_EQ(u"", Text(0));
+    EXPECT_EQ(u"a text much longer than the one it replaces", Text(0, 1));
+    EXPECT_EQ(u"File", Text(0, 2));
+    EXPECT_EQ(5, image(0, 2));
+    EXPECT_EQ(0, image(0, 1));
+
+    AddRow(u"bare");
+    EXPECT_EQ(I_IMAGENONE, image(1, 1)) << "a sub-item never set has no image";
+    ASSERT_TRUE(SetText(1, 2, u"typed"));
+    EXPECT_EQ(0, image(1, 1)) << "the sub-items before a set one exist";
+    EXPECT_EQ(u"", Text(1, 1));
+
+    ASSERT_TRUE(SendMessageW(list_, LVM_DELETECOLUMN, 1, 0));
+    EXPECT_EQ(u"File", Text(0, 1));
+    EXPECT_EQ(5, image(0, 1));
+    EXPECT_EQ(u"typed", Text(1, 1));
+    EXPECT_EQ(u"", Text(0, 2));
+}
+
 TEST_F(ListViewTest, CallbackTextAndImagesComeFromTheOwner)
 {
     MakeReport(0);
