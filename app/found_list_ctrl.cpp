@@ -43,16 +43,26 @@ enum : UINT {
 
 constexpr int kUnticked = 1, kTicked = 2, kNoBox = 3;
 
-bool StartsWithParent(const CString& name)
+// The text begins with `lower` when ASCII letters are compared without case (the
+// whole text when `whole` is set).
+bool EqualsNoCase(const WCHAR* text, const char16_t* lower, bool whole)
 {
-    return name.Left(9).CompareNoCase(u"Parent...") == 0;
+    for (; *lower; ++text, ++lower) {
+        const WCHAR c = *text >= u'A' && *text <= u'Z' ? WCHAR(*text + 32) : *text;
+        if (c != *lower)
+            return false;
+    }
+    return !whole || *text == 0;
 }
 
-bool IsFolderType(const CString& type)
+bool StartsWithParent(const WCHAR* name)
 {
-    CString upper = type;
-    upper.MakeUpper();
-    return upper == u"FOLDER" || upper == u"DELETED FOLDER";
+    return EqualsNoCase(name, u"parent...", false);
+}
+
+bool IsFolderType(const WCHAR* type)
+{
+    return EqualsNoCase(type, u"folder", true) || EqualsNoCase(type, u"deleted folder", true);
 }
 
 CString Decimal(ULONGLONG value)
@@ -60,6 +70,18 @@ CString Decimal(ULONGLONG value)
     CString text;
     text.Format(u"%llu", value);
     return text;
+}
+
+// The same into the caller's buffer, for the rows of a fill.
+const WCHAR* DecimalIn(ULONGLONG value, WCHAR (&buffer)[24])
+{
+    WCHAR* at = std::end(buffer);
+    *--at = 0;
+    do {
+        *--at = WCHAR(u'0' + value % 10);
+        value /= 10;
+    } while (value);
+    return at;
 }
 
 CString NothingTickedHint()
@@ -164,13 +186,38 @@ void CFoundListCtrl::CreateColumns()
 void CFoundListCtrl::ClearRows()
 {
     DeleteAllItems();
+    m_shellAnswers.clear();
+    m_folderIcon = -1;
+}
+
+// Every file of one extension gets the same icon and type name from the shell, so a folder's rows ask
+// once per extension. Names the shell could read as a path or a drive are asked one by one.
+const CFoundListCtrl::ShellAnswer& CFoundListCtrl::ShellAnswerOf(const CString& name)
+{
+    static constexpr size_t kMostExtensions = 4096;
+    const WCHAR* text = name;
+    const int dot = name.ReverseFind(u'.');
+    const bool plain = name.FindOneOf(u"\\/:") < 0;
+    const std::u16string key = dot < 0 ? std::u16string() : std::u16string(text + dot);
+    if (plain) {
+        if (auto found = m_shellAnswers.find(key); found != m_shellAnswers.end())
+            return found->second;
+    }
+    ShellAnswer answer{CShellFileInfo::GetIconIndex(name, TRUE), CShellFileInfo::GetTypeName(name)};
+    if (plain && m_shellAnswers.size() < kMostExtensions)
+        return m_shellAnswers.emplace(key, answer).first->second;
+    m_oneAnswer = answer;
+    return m_oneAnswer;
 }
 
 void CFoundListCtrl::AddRow(const FoundFileRow& row)
 {
     const CString name = row.Name ? row.Name : u"";
     const bool tracing = ScanMode == 1;
-    const int image = row.IsFolder ? CShellFileInfo::GetFolderIconIndex(TRUE) : CShellFileInfo::GetIconIndex(name, TRUE);
+    if (row.IsFolder && m_folderIcon < 0)
+        m_folderIcon = CShellFileInfo::GetFolderIconIndex(TRUE);
+    const ShellAnswer* file = row.IsFolder ? nullptr : &ShellAnswerOf(name);
+    const int image = row.IsFolder ? m_folderIcon : file->icon;
     // Appended without asking the count first: asking makes the list bring its scroll bars up to date,
     // which for every row of a large folder costs more than the row itself.
     // The first row "Parent..." has no box.
@@ -185,22 +232,22 @@ void CFoundListCtrl::AddRow(const FoundFileRow& row)
             return;
         SetItemState(at, INDEXTOSTATEIMAGEMASK(kUnticked), LVIS_STATEIMAGEMASK);
     }
-    CString type;
-    if (tracing)
-        type = row.IsFolder ? CString(u"-") : CShellFileInfo::GetTypeName(name);
-    else if (row.IsFolder)
-        type = row.Deleted ? u"Deleted Folder" : u"Folder";
-    else
-        type = row.Deleted ? CString(u"Deleted ") + CShellFileInfo::GetTypeName(name) : CShellFileInfo::GetTypeName(name);
-    SetItemText(at, 1, type);
+    WCHAR number[24];
     if (tracing) {
-        SetItemText(at, 2, row.IsFolder ? CString(u"-") : Decimal(row.ItemData));
+        SetItemText(at, 1, row.IsFolder ? u"-" : (LPCWSTR)file->type);
+        SetItemText(at, 2, row.IsFolder ? u"-" : DecimalIn(row.ItemData, number));
         return;
     }
-    SetItemText(at, 2, row.IsFolder ? CString(u"0") : Decimal(row.Size));
+    if (row.IsFolder)
+        SetItemText(at, 1, row.Deleted ? u"Deleted Folder" : u"Folder");
+    else if (row.Deleted)
+        SetItemText(at, 1, CString(u"Deleted ") + file->type);
+    else
+        SetItemText(at, 1, file->type);
+    SetItemText(at, 2, row.IsFolder ? u"0" : DecimalIn(row.Size, number));
     SetItemText(at, 3, row.CreatedText ? row.CreatedText : u"");
     SetItemText(at, 4, row.ModifiedText ? row.ModifiedText : u"");
-    SetItemText(at, 5, Decimal(row.ItemData));
+    SetItemText(at, 5, DecimalIn(row.ItemData, number));
 }
 
 int CFoundListCtrl::IdColumn() const
@@ -298,49 +345,49 @@ BOOL CFoundListCtrl::SortList(int column, BOOL ascending)
         CListSorter sorter(this, column);
         sorter.Sort(ascending, kinds[column]);
     }
-    // Folders go above the files in their sorted order, then "Parent..." to the very top. Each row
-    // moves with its tick and its item data.
-    struct Row {
-        std::vector<CString> texts;
-        UINT state;
-        LPARAM data;
-        int image;
-    };
-    auto take = [&](int row) {
-        Row r;
-        for (int c = 0; c < columns; ++c)
-            r.texts.push_back(GetItemText(row, c));
-        LVITEMW item{};
-        item.mask = LVIF_STATE | LVIF_PARAM | LVIF_IMAGE;
-        item.iItem = row;
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        GetItem(&item);
-        r.state = item.state & LVIS_STATEIMAGEMASK;
-        r.data = item.lParam;
-        r.image = item.iImage;
-        DeleteItem(row);
-        return r;
-    };
-    auto put = [&](int at, const Row& r, bool keepColumns) {
-        const int index = InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE, at, r.texts[0], r.state,
-                                     LVIS_STATEIMAGEMASK, CShellFileInfo::GetFolderIconIndex(TRUE), r.data);
-        for (int c = 1; keepColumns && c < columns; ++c)
-            SetItemText(index, c, r.texts[size_t(c)]);
-    };
-    int lifted = 0;
-    for (int row = 0; row < GetItemCount(); ++row) {
-        if (!IsFolderType(GetItemText(row, 1)))
-            continue;
-        if (row != lifted)
-            put(lifted, take(row), true);
-        ++lifted;
+    // Folders go above the files in their sorted order, then the first "Parent..." row to the very top.
+    // Each row's place is worked out first and the rows then move once, each with its tick, item data
+    // and selection.
+    const int count = GetItemCount();
+    std::vector<int> rank(size_t(std::max(count, 0)));
+    std::vector<bool> folder(rank.size());
+    WCHAR text[32];
+    int folders = 0;
+    for (int row = 0; row < count; ++row) {
+        // The two folder types are short; a longer text read in part is no folder type either.
+        GetItemText(row, 1, text, int(std::size(text)));
+        folder[size_t(row)] = IsFolderType(text);
+        folders += folder[size_t(row)];
     }
-    for (int row = 0; row < GetItemCount(); ++row)
-        if (StartsWithParent(GetItemText(row, 0))) {
-            Row r = take(row);
-            put(0, r, false);
-            break;
-        }
+    std::vector<int> at(rank.size());
+    for (int row = 0, nextFolder = 0, nextFile = folders; row < count; ++row) {
+        rank[size_t(row)] = folder[size_t(row)] ? nextFolder++ : nextFile++;
+        at[size_t(rank[size_t(row)])] = row;
+    }
+    int parent = -1;
+    for (int place = 0; place < count && parent < 0; ++place) {
+        GetItemText(at[size_t(place)], 0, text, int(std::size(text)));
+        if (StartsWithParent(text))
+            parent = at[size_t(place)];
+    }
+    if (parent >= 0) {
+        const int from = rank[size_t(parent)];
+        for (int& r : rank)
+            r += r < from ? 1 : 0;
+        rank[size_t(parent)] = 0;
+    }
+    SendMessage(LVM_SORTITEMSEX, (WPARAM)&rank,
+                (LPARAM)(PFNLVCOMPARE)[](LPARAM a, LPARAM b, LPARAM ranks) -> int {
+                    const auto& r = *reinterpret_cast<const std::vector<int>*>(ranks);
+                    return r[size_t(a)] - r[size_t(b)];
+                });
+    // The "Parent..." row shows the folder icon and nothing but its name.
+    if (parent >= 0) {
+        SetItem(0, 0, LVIF_IMAGE, nullptr, CShellFileInfo::GetFolderIconIndex(TRUE), 0, 0, 0);
+        for (int c = 1; c < columns; ++c)
+            if (GetItemText(0, c, text, int(std::size(text))) > 0)
+                SetItemText(0, c, u"");
+    }
     return TRUE;
 }
 

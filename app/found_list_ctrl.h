@@ -8,6 +8,7 @@
 #include "engine/ui_port.h"
 #include "toolkit/base/list_ctrl.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,16 @@ private:
     void MarkSubtree(HTREEITEM item, bool mark);
     void MarkFolder(DWORD folderId, HTREEITEM item, bool mark);
     void MarkTraced(const CString& name, BOOL group, bool mark);
+
+    // The shell's icon and type name of the files of one extension, asked once per fill.
+    struct ShellAnswer {
+        int icon;
+        CString type;
+    };
+    const ShellAnswer& ShellAnswerOf(const CString& name);
+    std::map<std::u16string, ShellAnswer> m_shellAnswers;
+    ShellAnswer m_oneAnswer{};
+    int m_folderIcon = -1;
 
     CImageList m_headerImages;
     CImageList m_checkImages;

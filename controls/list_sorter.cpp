@@ -3,32 +3,46 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
-
-#include "afx/ole_types.h"
+#include <cwctype>
 
 namespace {
 
-// A size column reads "1,234 KB": only its digits count. Digit strings are compared by length
-// and then by text, so sizes of any width order correctly where a fixed-width integer would wrap.
-int CompareDigits(const CString& a, const CString& b)
+bool IsDigit(WCHAR c) { return iswdigit(wint_t(c)) != 0; }
+
+// The digits of a text after `from`, skipping every other character.
+const WCHAR* NextDigit(const WCHAR* from)
 {
-    auto digits = [](const CString& s) {
-        std::u16string d;
-        for (int i = 0; i < s.GetLength(); ++i)
-            if (iswdigit(s[i]))
-                d += s[i];
-        size_t first = d.find_first_not_of(u'0');
-        return first == std::u16string::npos ? std::u16string() : d.substr(first);
-    };
-    std::u16string x = digits(a), y = digits(b);
-    if (x.size() != y.size())
-        return x.size() < y.size() ? -1 : 1;
-    int c = x.compare(y);
-    return c < 0 ? -1 : c > 0 ? 1 : 0;
+    while (*from && !IsDigit(*from))
+        ++from;
+    return from;
 }
 
-double ReadReal(const CString& s)
+// A size column reads "1,234 KB": only its digits count. Numbers are compared by their count of
+// significant digits, then by value, so sizes of any width order correctly where a fixed-width
+// integer would wrap.
+int CompareDigits(const CListSorter::Record& a, const CListSorter::Record& b)
+{
+    if (a.digits != b.digits)
+        return a.digits < b.digits ? -1 : 1;
+    if (a.digits <= 19)
+        return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+    for (const WCHAR *x = a.firstDigit, *y = b.firstDigit; *x && *y; x = NextDigit(x + 1), y = NextDigit(y + 1))
+        if (*x != *y)
+            return *x < *y ? -1 : 1;
+    return 0;
+}
+
+int CompareFolded(const WCHAR* a, const WCHAR* b)
+{
+    for (;; ++a, ++b) {
+        if (*a != *b)
+            return *a < *b ? -1 : 1;
+        if (*a == 0)
+            return 0;
+    }
+}
+
+double ReadReal(const WCHAR* s)
 {
     char narrow[256] = {};
     WideCharToMultiByte(CP_ACP, 0, s, -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
@@ -39,12 +53,28 @@ double ReadReal(const CString& s)
 
 CListSorter::CListSorter(CListCtrl* pList, int nColumn) : m_pList(pList)
 {
-    int count = m_pList->GetItemCount();
-    m_records.reserve(std::max(count, 0));
+    const int count = std::max(m_pList->GetItemCount(), 0);
+    // The texts are read into one block first; the records point into it once it no longer grows.
+    std::vector<size_t> at((size_t)count);
+    WCHAR buffer[1024];
     for (int i = 0; i < count; ++i) {
-        auto record = std::make_unique<Record>(Record{m_pList->GetItemData(i), m_pList->GetItemText(i, nColumn)});
-        m_pList->SetItemData(i, (DWORD_PTR)record.get());
-        m_records.push_back(std::move(record));
+        at[(size_t)i] = m_texts.size();
+        const int n = m_pList->GetItemText(i, nColumn, buffer, int(std::size(buffer)));
+        if (n < int(std::size(buffer)) - 1) {
+            m_texts.insert(m_texts.end(), buffer, buffer + std::max(n, 0));
+        } else {
+            const CString whole = m_pList->GetItemText(i, nColumn);
+            m_texts.insert(m_texts.end(), (LPCWSTR)whole, (LPCWSTR)whole + whole.GetLength());
+        }
+        m_texts.push_back(0);
+    }
+    m_texts.shrink_to_fit();
+    m_records.resize((size_t)count);
+    for (int i = 0; i < count; ++i) {
+        Record& record = m_records[(size_t)i];
+        record.earlierData = m_pList->GetItemData(i);
+        record.text = m_texts.data() + at[(size_t)i];
+        m_pList->SetItemData(i, (DWORD_PTR)&record);
     }
 }
 
@@ -52,23 +82,59 @@ CListSorter::~CListSorter()
 {
     // Only rows that still hold one of our records get their data back; a row added meanwhile
     // holds the caller's own data and is left as it is.
-    // The records are looked up by address, so a list of any length is restored in one pass.
-    std::vector<const Record*> ours;
-    ours.reserve(m_records.size());
-    for (const auto& r : m_records)
-        ours.push_back(r.get());
-    std::sort(ours.begin(), ours.end(), std::less<const Record*>());
-    int count = m_pList->GetItemCount();
+    const auto first = reinterpret_cast<uintptr_t>(m_records.data());
+    const auto end = first + m_records.size() * sizeof(Record);
+    const int count = m_pList->GetItemCount();
     for (int i = 0; i < count; ++i) {
-        auto* held = (const Record*)m_pList->GetItemData(i);
-        auto it = std::lower_bound(ours.begin(), ours.end(), held, std::less<const Record*>());
-        if (it != ours.end() && *it == held)
-            m_pList->SetItemData(i, (*it)->earlierData);
+        const auto held = (uintptr_t)m_pList->GetItemData(i);
+        if (held >= first && held < end && (held - first) % sizeof(Record) == 0)
+            m_pList->SetItemData(i, reinterpret_cast<const Record*>(held)->earlierData);
+    }
+}
+
+void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
+{
+    record.kind = kind;
+    switch (kind) {
+    case kNumber: {
+        record.digits = 0;
+        record.number = 0;
+        record.firstDigit = nullptr;
+        for (const WCHAR* p = NextDigit(record.text); *p; p = NextDigit(p + 1)) {
+            if (!record.firstDigit && *p == u'0')
+                continue;
+            if (!record.firstDigit)
+                record.firstDigit = p;
+            ++record.digits;
+            record.number = record.number * 10 + uint64_t(*p - u'0');
+        }
+        if (!record.firstDigit)
+            record.firstDigit = u"";
+        break;
+    }
+    case kText: {
+        WCHAR* out = folded;
+        for (const WCHAR* p = record.text; *p; ++p)
+            *out++ = WCHAR(towlower(wint_t(*p)));
+        *out = 0;
+        record.folded = folded;
+        break;
+    }
+    case kDate: {
+        record.valid = record.date.ParseDateTime(record.text, 0, LANG_USER_DEFAULT) != FALSE;
+        break;
+    }
+    case kReal: record.value = ReadReal(record.text); break;
+    default: record.kind = 0; break;
     }
 }
 
 BOOL CListSorter::Sort(BOOL bAscending, int nKind)
 {
+    if (nKind == kText)
+        m_folded.resize(m_texts.size());
+    for (Record& record : m_records)
+        ReadKey(record, nKind, nKind == kText ? m_folded.data() + (record.text - m_texts.data()) : nullptr);
     return m_pList->SortItems(Compare, (DWORD_PTR)(LONG_PTR)(bAscending ? nKind : -nKind));
 }
 
@@ -78,20 +144,16 @@ int CALLBACK CListSorter::Compare(LPARAM lParam1, LPARAM lParam2, LPARAM lParamS
     const auto* r2 = (const Record*)lParam2;
     int direction = lParamSort < 0 ? -1 : 1;
     LPARAM kind = lParamSort < 0 ? -lParamSort : lParamSort;
-    switch (kind) {
-    case kNumber:
-        return CompareDigits(r1->text, r2->text) * direction;
-    case kText:
-        return _wcsicmp(r1->text, r2->text) * direction;
-    case kDate: {
-        COleDateTime d1, d2;
-        if (!d1.ParseDateTime(r1->text, 0, LANG_USER_DEFAULT) || !d2.ParseDateTime(r2->text, 0, LANG_USER_DEFAULT))
-            return 0;
-        return (d1 < d2 ? -1 : 1) * direction;
-    }
-    case kReal:
-        return (ReadReal(r1->text) >= ReadReal(r2->text) ? 1 : -1) * direction;
-    default:
+    if (kind < kNumber || kind > kReal || r1->kind != kind || r2->kind != kind)
         return 0;
+    switch (kind) {
+    case kNumber: return CompareDigits(*r1, *r2) * direction;
+    case kText: return CompareFolded(r1->folded, r2->folded) * direction;
+    case kDate:
+        if (!r1->valid || !r2->valid)
+            return 0;
+        return (r1->date < r2->date ? -1 : 1) * direction;
+    case kReal: return (r1->value >= r2->value ? 1 : -1) * direction;
+    default: return 0;
     }
 }

@@ -1,11 +1,12 @@
 // CListSorter: sorts a report list by one column's text, read as numbers, text, dates or real numbers.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <vector>
 
 #include "afx/afx.h"
 #include "afx/list_ctrl.h"
+#include "afx/ole_types.h"
 
 // The list's item data is borrowed for the sorter's lifetime: destroy the sorter before the
 // rows' own data is read again.
@@ -21,14 +22,29 @@ public:
 
     virtual BOOL Sort(BOOL bAscending, int nKind);
 
-    // What each row's item data points at while the sorter lives.
+    // What each row's item data points at while the sorter lives: the row's earlier data, the sort
+    // column's text, and that text read once as the key of one compare kind, so that the list's
+    // comparisons neither parse nor allocate.
     struct Record {
-        DWORD_PTR earlierData;
-        CString text;
+        DWORD_PTR earlierData = 0;
+        const WCHAR* text = u"";
+        int kind = 0;                    // the kind the key below was read for; 0 none yet
+        const WCHAR* folded = nullptr;   // text: the text in lower case
+        const WCHAR* firstDigit = nullptr; // number: the first significant digit in the text
+        uint32_t digits = 0;             // number: how many significant digits
+        uint64_t number = 0;             // number: their value, when they are 19 or fewer
+        double value = 0;                // real number
+        COleDateTime date;               // date, when it parsed
+        bool valid = false;
     };
+    // Reads the record's key for the kind; `folded` must have room for the text and its end when the
+    // kind is text.
+    static void ReadKey(Record& record, int kind, WCHAR* folded);
     static int CALLBACK Compare(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
 
 private:
     CListCtrl* m_pList;
-    std::vector<std::unique_ptr<Record>> m_records;
+    std::vector<Record> m_records;
+    std::vector<WCHAR> m_texts;  // every record's text with its end, back to back
+    std::vector<WCHAR> m_folded; // the same in lower case, for a text sort
 };

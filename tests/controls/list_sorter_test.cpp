@@ -67,6 +67,9 @@ const SortCase kSortCases[] = {
     {"NumbersAboveFourGiB", CListSorter::kNumber, TRUE,
      {u"5,000,000,000", u"2,147,483,648", u"4,294,967,296", u"1", u"18,446,744,073,709,551,616"},
      {u"1", u"2,147,483,648", u"4,294,967,296", u"5,000,000,000", u"18,446,744,073,709,551,616"}},
+    {"NumbersBeyondSixtyFourBits", CListSorter::kNumber, TRUE,
+     {u"100,000,000,000,000,000,002", u"100,000,000,000,000,000,001", u"0099,999,999,999,999,999,999"},
+     {u"0099,999,999,999,999,999,999", u"100,000,000,000,000,000,001", u"100,000,000,000,000,000,002"}},
     {"NumbersDescending", CListSorter::kNumber, FALSE,
      {u"3", u"0012", u"7"}, {u"0012", u"7", u"3"}},
     {"TextIgnoresCase", CListSorter::kText, TRUE,
@@ -102,7 +105,12 @@ TEST(ListSorterCompare, RealsNeverEqualAndDirectionFlipsEveryKind) {
         {CListSorter::kDate, u"2009-01-02", u"not a date", 0},
     };
     for (const Pair& p : pairs) {
-        CListSorter::Record a{0, p.a}, b{0, p.b};
+        CListSorter::Record a, b;
+        a.text = p.a;
+        b.text = p.b;
+        WCHAR foldedA[32], foldedB[32];
+        CListSorter::ReadKey(a, p.kind, foldedA);
+        CListSorter::ReadKey(b, p.kind, foldedB);
         int up = CListSorter::Compare((LPARAM)&a, (LPARAM)&b, p.kind);
         int down = CListSorter::Compare((LPARAM)&a, (LPARAM)&b, -p.kind);
         EXPECT_EQ((up > 0) - (up < 0), p.ascending) << p.kind;
