@@ -17,6 +17,7 @@ struct PaintState {
     std::shared_ptr<gdi::Surface> desktop;
     std::shared_ptr<gdi::Surface> desktopBefore; // the screen as last composed or synced
     int desktopDCs = 0;
+    bool desktopPainted = false; // the screen surfaces hold the desktop's colour (under desktopPixels)
     std::atomic<bool> desktopDirty{false}; // composed since the last sync with no DC out
     // Guards the two screen surfaces' pixels: composing runs under the GDI lock, syncing under the
     // window manager's, so neither of those serialises them. Nothing is locked while it is held.
@@ -181,7 +182,8 @@ uint32_t DesktopPixel()
     return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-// The screen surfaces, made once in the desktop's colour: lock held.
+// The screen surfaces, made once: lock held. They take the desktop's colour when a DC first draws on
+// them or reads them (ComposeDesktop), so a DC that only measures text touches no pixel.
 bool MakeDesktop()
 {
     auto& p = P();
@@ -194,10 +196,6 @@ bool MakeDesktop()
         p.desktop = p.desktopBefore = nullptr;
         return false;
     }
-    uint32_t px = DesktopPixel();
-    for (auto* s : {p.desktop.get(), p.desktopBefore.get()})
-        for (int y = 0; y < s->height; ++y)
-            std::fill_n(s->Row(y), s->width, px);
     return true;
 }
 
@@ -211,6 +209,12 @@ void ComposeDesktop(const std::vector<ScreenWindow>& wins, RECT scr, gdi::Surfac
     std::lock_guard<std::mutex> pixels(p.desktopPixels);
     p.desktopDirty = true;
     uint32_t background = DesktopPixel();
+    if (!p.desktopPainted) {
+        for (auto* s : {&now, &before})
+            for (int y = 0; y < s->height; ++y)
+                std::fill_n(s->Row(y), s->width, background);
+        p.desktopPainted = true;
+    }
     std::vector<RECT> below;
     for (auto it = wins.rbegin(); it != wins.rend(); ++it) {
         RECT on;
