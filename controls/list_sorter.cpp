@@ -70,27 +70,12 @@ CListSorter::CListSorter(CListCtrl* pList, int nColumn) : m_pList(pList)
     }
     m_texts.shrink_to_fit();
     m_records.resize((size_t)count);
-    for (int i = 0; i < count; ++i) {
-        Record& record = m_records[(size_t)i];
-        record.earlierData = m_pList->GetItemData(i);
-        record.text = m_texts.data() + at[(size_t)i];
-        m_pList->SetItemData(i, (DWORD_PTR)&record);
-    }
+    for (int i = 0; i < count; ++i)
+        m_records[(size_t)i].text = m_texts.data() + at[(size_t)i];
 }
 
-CListSorter::~CListSorter()
-{
-    // Only rows that still hold one of our records get their data back; a row added meanwhile
-    // holds the caller's own data and is left as it is.
-    const auto first = reinterpret_cast<uintptr_t>(m_records.data());
-    const auto end = first + m_records.size() * sizeof(Record);
-    const int count = m_pList->GetItemCount();
-    for (int i = 0; i < count; ++i) {
-        const auto held = (uintptr_t)m_pList->GetItemData(i);
-        if (held >= first && held < end && (held - first) % sizeof(Record) == 0)
-            m_pList->SetItemData(i, reinterpret_cast<const Record*>(held)->earlierData);
-    }
-}
+// The rows keep their own item data: the sort finds each row's record by the row's place before the sort.
+CListSorter::~CListSorter() = default;
 
 void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
 {
@@ -135,7 +120,18 @@ BOOL CListSorter::Sort(BOOL bAscending, int nKind)
         m_folded.resize(m_texts.size());
     for (Record& record : m_records)
         ReadKey(record, nKind, nKind == kText ? m_folded.data() + (record.text - m_texts.data()) : nullptr);
-    return m_pList->SortItems(Compare, (DWORD_PTR)(LONG_PTR)(bAscending ? nKind : -nKind));
+    struct Context {
+        const std::vector<Record>* records;
+        LPARAM param;
+    } context{&m_records, bAscending ? nKind : -nKind};
+    // The list hands over each row's place before the sort, which is where its record stands.
+    const PFNLVCOMPARE byRow = [](LPARAM row1, LPARAM row2, LPARAM data) -> int {
+        const auto* c = reinterpret_cast<const Context*>(data);
+        if (row1 < 0 || row2 < 0 || size_t(row1) >= c->records->size() || size_t(row2) >= c->records->size())
+            return 0;
+        return Compare((LPARAM)&(*c->records)[size_t(row1)], (LPARAM)&(*c->records)[size_t(row2)], c->param);
+    };
+    return (BOOL)m_pList->SendMessage(LVM_SORTITEMSEX, (WPARAM)&context, (LPARAM)byRow);
 }
 
 int CALLBACK CListSorter::Compare(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)

@@ -8,8 +8,7 @@
 #include "afx/list_ctrl.h"
 #include "afx/ole_types.h"
 
-// The list's item data is borrowed for the sorter's lifetime: destroy the sorter before the
-// rows' own data is read again.
+// Reads one column of every row once, then sorts the rows by it; their item data stays theirs.
 class CListSorter {
 public:
     // Compare kinds; a negative sort parameter sorts the same kind descending.
@@ -22,11 +21,9 @@ public:
 
     virtual BOOL Sort(BOOL bAscending, int nKind);
 
-    // What each row's item data points at while the sorter lives: the row's earlier data, the sort
-    // column's text, and that text read once as the key of one compare kind, so that the list's
-    // comparisons neither parse nor allocate.
+    // A row's sort column text, and that text read once as the key of one compare kind, so that the
+    // list's comparisons neither parse nor allocate.
     struct Record {
-        DWORD_PTR earlierData = 0;
         const WCHAR* text = u"";
         int kind = 0;                    // the kind the key below was read for; 0 none yet
         const WCHAR* folded = nullptr;   // text: the text in lower case
@@ -44,7 +41,7 @@ public:
 
 private:
     CListCtrl* m_pList;
-    std::vector<Record> m_records;
+    std::vector<Record> m_records; // one a row, in the rows' order before the sort
     std::vector<WCHAR> m_texts;  // every record's text with its end, back to back
     std::vector<WCHAR> m_folded; // the same in lower case, for a text sort
 };
