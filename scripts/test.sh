@@ -7,9 +7,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${DOVEMARK_BUILD_DIR:-$root/build/ci}"
 jobs=$(nproc)
 
-# CPU seconds (user + system) of this script's finished children so far.
+# CPU seconds (user + system) of this script's finished children so far, from the kernel's count for this shell
+# (a pipeline or a command substitution would ask a subshell, which has no children of its own).
 cpu_seconds() {
-  times | tail -n 1 | awk '{ t = 0; for (i = 1; i <= 2; i++) { split($i, p, "m"); t += p[1] * 60 + p[2] } print int(t) }'
+  awk -v hz="$(getconf CLK_TCK)" '{ print int(($16 + $17) / hz) }' "/proc/$$/stat"
 }
 report() {
   local status=$?
