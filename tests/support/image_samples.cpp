@@ -283,6 +283,11 @@ std::vector<uint8_t> Png(int w, int h)
 
 std::vector<uint8_t> Jpeg(int w, int h)
 {
+    return Jpeg(w, h, 100, [](int x, int y) { return SampleColour(x, y) & 0xFFFFFF; });
+}
+
+std::vector<uint8_t> Jpeg(int w, int h, int quality, const std::function<uint32_t(int x, int y)>& colour)
+{
     jpeg_compress_struct info{};
     jpeg_error_mgr error{};
     info.err = jpeg_std_error(&error);
@@ -295,12 +300,19 @@ std::vector<uint8_t> Jpeg(int w, int h)
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> rgb = Rgb(w, h);
+    std::vector<uint8_t> row(size_t(w) * 3);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &rgb[size_t(info.next_scanline) * w * 3];
-        jpeg_write_scanlines(&info, &row, 1);
+        const int y = int(info.next_scanline);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = colour(x, y);
+            row[3 * size_t(x)] = uint8_t(R(p));
+            row[3 * size_t(x) + 1] = uint8_t(G(p));
+            row[3 * size_t(x) + 2] = uint8_t(B(p));
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&info, &r, 1);
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);

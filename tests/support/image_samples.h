@@ -21,6 +21,9 @@ std::vector<uint8_t> Pnm(int w, int h, bool ascii); // P3 or P6
 std::vector<uint8_t> Ico(int w, int h);             // 32-bit DIB with an all-clear mask
 std::vector<uint8_t> Png(int w, int h);
 std::vector<uint8_t> Jpeg(int w, int h);
+// A JPEG of w × h pixels at the given quality, pixel (x, y) of the colour 0xRRGGBB the function gives; the function
+// is asked row by row, left to right, once per pixel.
+std::vector<uint8_t> Jpeg(int w, int h, int quality, const std::function<uint32_t(int x, int y)>& colour);
 // A GIF whose logical screen may be larger than its one frame: the w × h sample at (left, top) on a screen of
 // screenW × screenH (the frame's own size when 0).
 std::vector<uint8_t> Gif(int w, int h, int screenW = 0, int screenH = 0, int left = 0, int top = 0);

@@ -13,6 +13,7 @@
 #include "engine/engine_state.h"
 #include "engine/folder_tree_build.h"
 #include "preview/main_preview_view.h"
+#include "support/image_samples.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -25,9 +26,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
-// The layer defines INT32 already; the JPEG headers skip theirs when told so.
-#define XMD_H
-#include <jpeglib.h>
 
 namespace {
 
@@ -224,36 +222,18 @@ std::string WriteJpeg()
 {
     const std::string path = "/tmp/dovemark_app_bench_" + std::to_string(getpid()) + "_photo.jpg";
     const int w = 4000, h = 3000;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, f);
-    info.image_width = unsigned(w);
-    info.image_height = unsigned(h);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 85, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(size_t(w) * 3);
     uint32_t noise = 12345;
-    while (info.next_scanline < info.image_height) {
-        const unsigned y = info.next_scanline;
-        for (int x = 0; x < w; ++x) {
-            noise = noise * 1103515245u + 12345u;
-            const int n = int(noise >> 28) - 8;
-            row[3 * x] = uint8_t(std::clamp(int(x * 255 / w) + n, 0, 255));
-            row[3 * x + 1] = uint8_t(std::clamp(int(y * 255 / h) + n, 0, 255));
-            row[3 * x + 2] = uint8_t(std::clamp(int((x / 40 ^ y / 40) & 0xFF) + n, 0, 255));
-        }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
+    const std::vector<uint8_t> bytes = image_samples::Jpeg(w, h, 85, [&](int x, int y) {
+        noise = noise * 1103515245u + 12345u;
+        const int n = int(noise >> 28) - 8;
+        const auto channel = [n](int v) { return uint32_t(std::clamp(v + n, 0, 255)); };
+        return channel(x * 255 / w) << 16 | channel(y * 255 / h) << 8 | channel((x / 40 ^ y / 40) & 0xFF);
+    });
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
     }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(f);
     return path;
 }
 

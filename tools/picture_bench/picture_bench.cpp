@@ -3,6 +3,7 @@
 // median are reported.
 #include "preview/pdf_viewer_control.h"
 #include "preview/preview_image.h"
+#include "support/image_samples.h"
 #include "support/pdf_samples.h"
 
 #include <benchmark/benchmark.h>
@@ -10,9 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-// The layer defines INT32 already; the JPEG headers skip theirs when told so.
-#define XMD_H
-#include <jpeglib.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -23,33 +21,10 @@ std::string Scratch(const char* name) { return "/tmp/dovemark_picture_bench_" + 
 
 void WriteJpeg(const std::string& path, int w, int h)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    jpeg_compress_struct info{};
-    jpeg_error_mgr error{};
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, f);
-    info.image_width = unsigned(w);
-    info.image_height = unsigned(h);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(size_t(w) * 3);
-    while (info.next_scanline < info.image_height) {
-        const unsigned y = info.next_scanline;
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = uint8_t(x * 255 / w);
-            row[3 * x + 1] = uint8_t(y * 255 / h);
-            row[3 * x + 2] = uint8_t((x ^ y) & 0xFF);
-        }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(f);
+    const std::vector<uint8_t> bytes = image_samples::Jpeg(w, h, 90, [w, h](int x, int y) {
+        return uint32_t(x * 255 / w) << 16 | uint32_t(y * 255 / h) << 8 | uint32_t((x ^ y) & 0xFF);
+    });
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 void WritePdf(const std::string& path, int pages)
