@@ -2,8 +2,6 @@
 #include "preview/preview_image.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -36,15 +34,14 @@ int PreviewImageType(LPCWSTR name)
     return 0;
 }
 
-CPreviewImage::CPreviewImage(LPCWSTR path, int type)
+CPreviewImage::CPreviewImage(LPCWSTR path, int type, const dovemark::PictureBox& box)
 {
     if (!type || !path)
         return;
-    std::u16string copy(path);
     IPicture* picture = nullptr;
-    if (FAILED(OleLoadPicturePath(copy.data(), nullptr, 0, 0, IID_IPicture, reinterpret_cast<void**>(&picture))) ||
-        !picture)
+    if (FAILED(dovemark::LoadPicturePathForBox(path, box, &picture)) || !picture)
         return;
+    // The full size in pixels, also for a picture decoded reduced.
     int width = 0, height = 0;
     if (!dovemark::PicturePixelSize(picture, width, height)) {
         picture->Release();
@@ -72,6 +69,12 @@ bool CPreviewImage::Stretch(HDC dc, int x, int y, int width, int height, DWORD) 
     if (oldMode)
         ::SetStretchBltMode(dc, oldMode);
     return drawn;
+}
+
+bool CPreviewImage::IsTranslucent() const
+{
+    DWORD attributes = 0;
+    return m_picture && SUCCEEDED(m_picture->get_Attributes(&attributes)) && (attributes & PICTURE_TRANSPARENT);
 }
 
 void CPreviewImage::Destroy()

@@ -11,8 +11,10 @@ int PreviewImageType(LPCWSTR name);
 
 class CPreviewImage {
 public:
-    // Decodes the file; a type of 0 or an undecodable file leaves the image invalid.
-    CPreviewImage(LPCWSTR path, int type);
+    // Decodes the file; a type of 0 or an undecodable file leaves the image invalid. Given the box the picture
+    // is shown in (asked with its full size), it is decoded only as large as the box needs where the format
+    // allows; the size reported is still the full one.
+    CPreviewImage(LPCWSTR path, int type, const dovemark::PictureBox& box = {});
     ~CPreviewImage() { Destroy(); }
     CPreviewImage(const CPreviewImage&) = delete;
     CPreviewImage& operator=(const CPreviewImage&) = delete;
@@ -23,6 +25,8 @@ public:
     // Draws the whole picture into the rectangle; false when the image is invalid or drawing fails.
     bool Stretch(HDC dc, int x, int y, int width, int height, DWORD rop = SRCCOPY) const;
     void Destroy();
+    // Pixels show through where the picture is transparent, so it must be drawn over its background.
+    bool IsTranslucent() const;
 
 private:
     IPicture* m_picture = nullptr;

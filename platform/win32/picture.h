@@ -5,6 +5,8 @@
 #include "win32/gdi.h"
 #include "win32/storage.h"
 
+#include <functional>
+
 typedef UINT OLE_HANDLE;
 typedef LONG OLE_XPOS_HIMETRIC;
 typedef LONG OLE_YPOS_HIMETRIC;
@@ -93,6 +95,11 @@ HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN punkCaller, DWORD dwR
 namespace dovemark {
 // Lets the picture decoders play enhanced metafiles with GDI (picture loading does it on first use).
 void InstallEmfCanvas();
+// The box a picture of the given full size is shown in.
+using PictureBox = std::function<SIZE(int fullWidth, int fullHeight)>;
+// Loads a picture file as OleLoadPicturePath does, but decoded only as large as the box needs where the
+// codec can scale while decoding (JPEG); the picture still reports its full size and draws whole.
+HRESULT LoadPicturePathForBox(LPCWSTR path, const PictureBox& box, IPicture** out);
 // A top-down 32-bit DIB section of the size and its pixel memory (width × 4 bytes a row); null on failure.
 HBITMAP CreateTopDownDib32(int width, int height, void** bits);
 // The picture's size in screen pixels, from its HIMETRIC size; false when it reports none. Unlike its

@@ -5,6 +5,7 @@
 #include "preview/ole_picture_view.h"
 #include "preview/preview_image.h"
 #include "res/preview/preview_res.h"
+#include "support/allocation_probe.h"
 #include "support/image_samples.h"
 #include "preview/preview_fixture.h"
 
@@ -155,6 +156,66 @@ TEST_F(PreviewPaneTest, TgaPicturesShowUprightFromEitherOrigin)
                         << (bottomLeft ? "bottom-left" : "top-left") << (rle ? " rle" : "") << " at " << x << "," << y;
                 }
         }
+}
+
+// The picture is read once: a repaint after the file went away still shows it, in the same place.
+TEST_F(PreviewPaneTest, ImageViewRepaintsWithoutReadingTheFileAgain)
+{
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        {"photo.jpg", s::Jpeg(400, 300)}, {"plain.bmp", s::Bmp(8, 6, 24)}, {"clear.png", s::Png(8, 6)}};
+    for (const auto& [name, data] : cases) {
+        SCOPED_TRACE(name);
+        const CString path = WriteFile(name, Bytes(data));
+        Preview(path, path.Mid(path.ReverseFind(u'.')));
+        ASSERT_NE(pane->m_pImageView, nullptr);
+        pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+        const CRect first = DrawnBox(pane->m_pImageView);
+        EXPECT_EQ(first, CRect(220, 22, 420, 197));
+        ASSERT_EQ(::DeleteFileW(path), TRUE);
+        EXPECT_EQ(DrawnBox(pane->m_pImageView), first);
+        EXPECT_EQ(host.ok, 1);
+    }
+}
+
+// A JPEG larger than the view's box is decoded reduced, yet shows as the whole picture shrunk into the box does.
+TEST_F(PreviewPaneTest, AReducedJpegShowsAsTheWholePictureDoes)
+{
+    const int w = 800, h = 600; // drawn 200 × 175 from (220, 22)
+    const std::vector<uint8_t> jpeg = s::Jpeg(w, h, 95, [](int x, int y) {
+        return uint32_t(20 + x * 200 / w) << 16 | uint32_t(30 + y * 200 / h) << 8 | uint32_t(40 + (x + y) * 180 / (w + h));
+    });
+    const CString path = WriteFile("large.jpg", Bytes(jpeg));
+    Preview(path, u".jpg");
+    ASSERT_NE(pane->m_pImageView, nullptr);
+    pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+    ViewCanvas shown, whole;
+    pane->m_pImageView->OnDraw(&shown.mem);
+    CPreviewImage full(path, PreviewImageType(path));
+    ASSERT_TRUE(full.Stretch(whole.mem.m_hDC, 220, 22, 200, 175));
+    int worst = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const COLORREF a = shown.At(x, y), b = whole.At(x, y);
+            worst = std::max({worst, std::abs(GetRValue(a) - GetRValue(b)), std::abs(GetGValue(a) - GetGValue(b)),
+                              std::abs(GetBValue(a) - GetBValue(b))});
+        }
+    EXPECT_LE(worst, 4);
+}
+
+// A picture far taller than wide is drawn in proportion without a copy of it many screens long being made.
+TEST_F(PreviewPaneTest, AVeryTallPictureIsDrawnWithoutAScreensLongCopy)
+{
+    const CString path = WriteFile("tall.bmp", Bytes(s::Bmp(2, 600, 24)));
+    CRect box;
+    const auto counted = testsupport::CountAllocationsDuring([&] {
+        Preview(path, u".bmp");
+        ASSERT_NE(pane->m_pImageView, nullptr);
+        pane->m_pImageView->MoveWindow(0, 0, 640, 480);
+        box = DrawnBox(pane->m_pImageView);
+    });
+    EXPECT_EQ(box, CRect(220, 0, 420, 480));
+    EXPECT_LT(counted.largest, size_t(16) << 20);
+    EXPECT_EQ(host.ok, 1);
 }
 
 TEST_F(PreviewPaneTest, MetafilesPlayInThePictureView)

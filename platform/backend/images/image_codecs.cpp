@@ -161,7 +161,27 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage& out)
     return true;
 }
 
-bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out)
+namespace {
+
+// The largest reduction (in eighths: 8 keeps the full size) whose picture still covers the box.
+unsigned JpegScale(const jpeg_decompress_struct& info, const ShownBox& box)
+{
+    if (!box)
+        return 8;
+    const auto [boxWidth, boxHeight] = box(int(info.image_width), int(info.image_height));
+    for (unsigned eighths = 1; eighths < 8; ++eighths) {
+        // The library rounds a reduced size up.
+        const uint64_t w = (uint64_t(info.image_width) * eighths + 7) / 8;
+        const uint64_t h = (uint64_t(info.image_height) * eighths + 7) / 8;
+        if (w >= uint64_t(std::max(boxWidth, 1)) && h >= uint64_t(std::max(boxHeight, 1)))
+            return eighths;
+    }
+    return 8;
+}
+
+} // namespace
+
+bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, const ShownBox& box)
 {
     out = DecodedImage{};
     jpeg_decompress_struct info{};
@@ -184,8 +204,12 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out)
     }
     if (info.jpeg_color_space != JCS_CMYK && info.jpeg_color_space != JCS_YCCK)
         info.out_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    info.scale_num = JpegScale(info, box);
+    info.scale_denom = 8;
     jpeg_start_decompress(&info);
     AllocateImage(out, info.output_width, info.output_height);
+    out.fullWidth = int(info.image_width);
+    out.fullHeight = int(info.image_height);
     row.assign(size_t(info.output_width) * info.output_components, 0);
     bool ok = JpegRows(info, out, row);
     jpeg_finish_decompress(&info);
@@ -442,11 +466,11 @@ ImageFormat SniffImageFormat(const uint8_t* d, size_t n)
 
 namespace {
 
-bool DecodeByFormat(const uint8_t* data, size_t size, ImageFormat format, DecodedImage& out)
+bool DecodeByFormat(const uint8_t* data, size_t size, ImageFormat format, DecodedImage& out, const ShownBox& box)
 {
     switch (format) {
     case ImageFormat::Png: return DecodePng(data, size, out);
-    case ImageFormat::Jpeg: return DecodeJpeg(data, size, out);
+    case ImageFormat::Jpeg: return DecodeJpeg(data, size, out, box);
     case ImageFormat::Gif: return DecodeGif(data, size, out);
     case ImageFormat::Tiff: return DecodeTiff(data, size, out);
     case ImageFormat::WebP: return DecodeWebP(data, size, out);
@@ -468,7 +492,8 @@ bool DecodeByFormat(const uint8_t* data, size_t size, ImageFormat format, Decode
 
 } // namespace
 
-bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial)
+bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial,
+                 const ShownBox& box)
 {
     out = DecodedImage{};
     if (!data || size == 0)
@@ -476,11 +501,15 @@ bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImag
     ImageFormat format = SniffImageFormat(data, size);
     if (format == ImageFormat::Unknown)
         format = hint;
-    if (!DecodeByFormat(data, size, format, out))
+    if (!DecodeByFormat(data, size, format, out, box))
         return false;
     if (!allowPartial && out.IsPartial() && !ComposeImage(out)) {
         out = DecodedImage{};
         return false;
+    }
+    if (out.fullWidth == 0 && out.fullHeight == 0) {
+        out.fullWidth = out.width;
+        out.fullHeight = out.height;
     }
     return true;
 }

@@ -3,8 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace backend {
@@ -29,7 +31,14 @@ struct DecodedImage {
     } part;
     uint32_t backdrop = 0xFFFFFFFF;
     bool IsPartial() const { return pixels.size() != size_t(width) * size_t(height); }
+    // The picture's size as the file gives it; larger than width × height when it was decoded reduced.
+    int fullWidth = 0;
+    int fullHeight = 0;
 };
+
+// The box a picture of the full size is shown in (width, height), for codecs that can decode at a reduced
+// scale: they decode at the smallest scale that still covers the box.
+using ShownBox = std::function<std::pair<int, int>(int fullWidth, int fullHeight)>;
 
 // Makes a partial picture whole (its pixels at their place on the backdrop); false when that is beyond the
 // caps, leaving the picture as it was.
@@ -44,8 +53,9 @@ ImageFormat SniffImageFormat(const uint8_t* data, size_t size);
 
 // Decodes by signature, falling back to `hint` for formats without one. False for damaged data, an
 // unsupported variant or dimensions beyond the caps; `out` is then empty. A partial picture is made whole
-// unless the caller takes it as it is.
-bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial = false);
+// unless the caller takes it as it is; given a box, a picture may come reduced (see ShownBox).
+bool DecodeImage(const uint8_t* data, size_t size, ImageFormat hint, DecodedImage& out, bool allowPartial = false,
+                 const ShownBox& box = {});
 bool DecodeImageFile(const std::string& path, DecodedImage& out);
 
 // True when width × height lies within the caps; every decoder asks this before it allocates.
@@ -80,7 +90,7 @@ bool ConvertWmfToEmf(const uint8_t* data, size_t size, std::vector<uint8_t>& emf
 
 // The library codecs (image_codecs.cpp).
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& out);
-bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out);
+bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, const ShownBox& box = {});
 bool DecodeGif(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodeTiff(const uint8_t* data, size_t size, DecodedImage& out);
 bool DecodeWebP(const uint8_t* data, size_t size, DecodedImage& out);

@@ -174,6 +174,7 @@ public:
     // Takes the decoded pixels into a top-down 32-bit DIB section; alpha pixels are premultiplied for blending.
     // Icons and metafiles keep their kind: their type and attributes say so. A partial picture keeps only its
     // part; the rest is drawn as the backdrop, and the whole raster is made only when its handle is asked for.
+    // A picture decoded reduced still measures what the file says; drawing maps that onto its pixels.
     static RasterPicture* Create(backend::DecodedImage& image, SHORT type)
     {
         const bool partial = image.IsPartial();
@@ -188,6 +189,10 @@ public:
             translucent = CopyPixels(image, static_cast<uint32_t*>(bits));
         }
         auto* picture = new RasterPicture(bitmap, image.width, image.height, translucent, type);
+        if (image.fullWidth > 0 && image.fullHeight > 0) {
+            picture->m_fullWidth = image.fullWidth;
+            picture->m_fullHeight = image.fullHeight;
+        }
         if (partial) {
             picture->m_part = image.part;
             picture->m_backdrop = image.backdrop;
@@ -227,14 +232,14 @@ public:
     }
     HRESULT get_hPal(OLE_HANDLE* out) override { return Answer(out, 0); }
     HRESULT get_Type(SHORT* out) override { return Answer(out, m_type); }
-    HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_width)); }
-    HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_height)); }
+    HRESULT get_Width(OLE_XSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_fullWidth)); }
+    HRESULT get_Height(OLE_YSIZE_HIMETRIC* out) override { return Answer(out, PixelsToHimetric(m_fullHeight)); }
     HRESULT Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc, OLE_YPOS_HIMETRIC ySrc,
                    OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc, LPCRECT) override
     {
         if (!dc || cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0)
             return E_INVALIDARG;
-        const LONG hmWidth = PixelsToHimetric(m_width), hmHeight = PixelsToHimetric(m_height);
+        const LONG hmWidth = PixelsToHimetric(m_fullWidth), hmHeight = PixelsToHimetric(m_fullHeight);
         auto px = [&](LONG hm) { return int(int64_t(hm) * m_width / hmWidth); };
         auto py = [&](LONG hm) { return int(int64_t(hm) * m_height / hmHeight); };
         // HIMETRIC y grows upwards from the bottom edge; pixel rows grow downwards from the top.
@@ -277,7 +282,8 @@ public:
 
 private:
     RasterPicture(HBITMAP bitmap, int width, int height, bool translucent, SHORT type)
-        : m_bitmap(bitmap), m_width(width), m_height(height), m_translucent(translucent), m_type(type)
+        : m_bitmap(bitmap), m_width(width), m_height(height), m_fullWidth(width), m_fullHeight(height),
+          m_translucent(translucent), m_type(type)
     {
     }
     ~RasterPicture()
@@ -377,6 +383,8 @@ private:
     HBITMAP m_bitmap;
     int m_width;
     int m_height;
+    int m_fullWidth;
+    int m_fullHeight;
     bool m_translucent;
     SHORT m_type;
     std::unique_ptr<backend::DecodedImage> m_partial;
@@ -384,12 +392,13 @@ private:
     uint32_t m_backdrop = 0xFFFFFFFF;
 };
 
-HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out)
+HRESULT Publish(const std::vector<uint8_t>& data, backend::ImageFormat hint, REFIID riid, LPVOID* out,
+                const backend::ShownBox& box = {})
 {
     static std::once_flag metafiles;
     std::call_once(metafiles, dovemark::InstallEmfCanvas);
     backend::DecodedImage image;
-    if (!backend::DecodeImage(data.data(), data.size(), hint, image, true))
+    if (!backend::DecodeImage(data.data(), data.size(), hint, image, true, box))
         return CTL_E_INVALIDPICTURE;
     backend::ImageFormat format = backend::SniffImageFormat(data.data(), data.size());
     if (format == backend::ImageFormat::Unknown)
@@ -479,14 +488,14 @@ HRESULT OleLoadPicture(LPSTREAM lpstream, LONG lSize, BOOL, REFIID riid, LPVOID*
     return Publish(data, backend::ImageFormat::Unknown, riid, lplpvObj);
 }
 
-HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN, DWORD, OLE_COLOR, REFIID riid, LPVOID* ppvRet)
+namespace {
+
+// The whole picture file and the format its extension names (for formats without a signature).
+HRESULT ReadPictureFile(LPCWSTR path, std::vector<uint8_t>& data, backend::ImageFormat& byExtension)
 {
-    if (!ppvRet)
-        return E_POINTER;
-    *ppvRet = nullptr;
-    if (!szURLorPath || !*szURLorPath)
+    if (!path || !*path)
         return E_INVALIDARG;
-    HANDLE file = ::CreateFileW(szURLorPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return HRESULT(0x80070000u | (::GetLastError() & 0xFFFF));
     LARGE_INTEGER length{};
@@ -495,19 +504,49 @@ HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN, DWORD, OLE_COLOR, RE
         ::CloseHandle(file);
         return CTL_E_INVALIDPICTURE;
     }
-    std::vector<uint8_t> data(size_t(length.QuadPart));
+    data.resize(size_t(length.QuadPart));
     DWORD got = 0;
     BOOL read = ::ReadFile(file, data.data(), DWORD(data.size()), &got, nullptr);
     ::CloseHandle(file);
     if (!read || got != data.size())
         return CTL_E_INVALIDPICTURE;
-    // Formats without a signature are known by their extension.
-    std::u16string path(szURLorPath);
-    const size_t dot = path.find_last_of(u'.');
-    const size_t sep = path.find_last_of(u"\\/");
+    std::u16string name(path);
+    const size_t dot = name.find_last_of(u'.');
+    const size_t sep = name.find_last_of(u"\\/");
     std::string ext;
     if (dot != std::u16string::npos && (sep == std::u16string::npos || dot > sep))
-        for (char16_t c : path.substr(dot + 1))
+        for (char16_t c : name.substr(dot + 1))
             ext += c < 0x80 ? char(c) : '?';
-    return Publish(data, backend::ImageFormatOfExtension(ext), riid, ppvRet);
+    byExtension = backend::ImageFormatOfExtension(ext);
+    return S_OK;
+}
+
+HRESULT LoadPictureFile(LPCWSTR path, REFIID riid, LPVOID* out, const backend::ShownBox& box)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    std::vector<uint8_t> data;
+    backend::ImageFormat hint = backend::ImageFormat::Unknown;
+    if (HRESULT hr = ReadPictureFile(path, data, hint); FAILED(hr))
+        return hr;
+    return Publish(data, hint, riid, out, box);
+}
+
+} // namespace
+
+HRESULT OleLoadPicturePath(LPOLESTR szURLorPath, LPUNKNOWN, DWORD, OLE_COLOR, REFIID riid, LPVOID* ppvRet)
+{
+    return LoadPictureFile(szURLorPath, riid, ppvRet, {});
+}
+
+HRESULT dovemark::LoadPicturePathForBox(LPCWSTR path, const PictureBox& box, IPicture** out)
+{
+    backend::ShownBox shown;
+    if (box)
+        shown = [&box](int w, int h) {
+            const SIZE size = box(w, h);
+            return std::pair<int, int>(size.cx, size.cy);
+        };
+    return LoadPictureFile(path, IID_IPicture, reinterpret_cast<void**>(out), shown);
 }

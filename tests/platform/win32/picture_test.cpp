@@ -161,4 +161,50 @@ TEST(OlePicture, AGifFrameOnALargerScreenDrawsOnItsBackdrop)
     EXPECT_LT(counted.total, uint64_t(4) << 20);
 }
 
+// A picture loaded for a box decodes a JPEG only as large as the box needs (whole eighths of its size), yet
+// reports its full size; formats that cannot scale while decoding, and boxes as large as the picture, come
+// whole.
+TEST(OlePicture, LoadsForABoxNoLargerThanItNeeds)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+        SIZE full, box, decoded;
+    };
+    const Case cases[] = {
+        {"short.jpg", s::Jpeg(800, 600), {800, 600}, {200, 175}, {300, 225}}, // three eighths: tall enough
+        {"exact.jpg", s::Jpeg(800, 600), {800, 600}, {100, 75}, {100, 75}},   // an eighth covers it exactly
+        {"odd.jpg", s::Jpeg(801, 601), {801, 601}, {100, 75}, {101, 76}},     // reduced sizes round up
+        {"small.jpg", s::Jpeg(160, 120), {160, 120}, {200, 175}, {160, 120}}, // smaller than the box
+        {"whole.png", s::Png(800, 600), {800, 600}, {200, 175}, {800, 600}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = testsupport::ScratchDir() + "/" + c.name;
+        ASSERT_TRUE(s::WriteFile(path, c.data));
+        IPicture* picture = nullptr;
+        SIZE asked{};
+        const auto box = [&](int w, int h) {
+            asked = {w, h};
+            return c.box;
+        };
+        ASSERT_EQ(dovemark::LoadPicturePathForBox(Wide(path).c_str(), box, &picture), S_OK);
+        OLE_HANDLE handle = 0;
+        BITMAP bm{};
+        picture->get_Handle(&handle);
+        ASSERT_TRUE(::GetObjectW(HBITMAP(uintptr_t(handle)), sizeof bm, &bm));
+        EXPECT_EQ(bm.bmWidth, c.decoded.cx);
+        EXPECT_EQ(std::abs(bm.bmHeight), c.decoded.cy);
+        if (std::string(c.name).find(".jpg") != std::string::npos) {
+            EXPECT_EQ(asked.cx, c.full.cx);
+            EXPECT_EQ(asked.cy, c.full.cy);
+        }
+        int w = 0, h = 0;
+        ASSERT_TRUE(dovemark::PicturePixelSize(picture, w, h));
+        EXPECT_EQ(w, c.full.cx);
+        EXPECT_EQ(h, c.full.cy);
+        EXPECT_EQ(picture->Release(), 0u);
+    }
+}
+
 } // namespace
