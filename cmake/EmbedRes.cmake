@@ -1,12 +1,22 @@
-# Writes a .res image as a C++ byte array that registers itself with the resource functions.
-file(READ ${IN} hex HEX)
-string(LENGTH "${hex}" len)
-string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
-string(MAKE_C_IDENTIFIER "${SYMBOL}" sym)
-file(WRITE ${OUT} "// Generated from ${SYMBOL}.res: the compiled resources, registered at start-up.\n"
+# Writes the source that embeds a .res image (the assembler's .incbin) and registers it with the resource
+# functions. The image's digest stands in the source, so the source changes whenever the image does.
+file(SHA256 ${IN} digest)
+file(WRITE ${OUT} "// Generated: the compiled resources ${SYMBOL}.res, registered at start-up.\n"
   "#include \"win32/resources.h\"\n\n"
+  "__asm__(\".pushsection .rodata.dovemark_res_${SYMBOL}, \\\"a\\\", @progbits\\n\"\n"
+  "        \".balign 4\\n\"\n"
+  "        \".globl dovemark_res_${SYMBOL}_begin\\n\"\n"
+  "        \".hidden dovemark_res_${SYMBOL}_begin\\n\"\n"
+  "        \"dovemark_res_${SYMBOL}_begin:\\n\"\n"
+  "        \".incbin \\\"${IN}\\\"  # sha256 ${digest}\\n\"\n"
+  "        \".globl dovemark_res_${SYMBOL}_end\\n\"\n"
+  "        \".hidden dovemark_res_${SYMBOL}_end\\n\"\n"
+  "        \"dovemark_res_${SYMBOL}_end:\\n\"\n"
+  "        \".byte 0\\n\"\n"
+  "        \".popsection\\n\");\n\n"
+  "extern \"C\" const unsigned char dovemark_res_${SYMBOL}_begin[];\n"
+  "extern \"C\" const unsigned char dovemark_res_${SYMBOL}_end[];\n\n"
   "namespace {\n"
-  "alignas(4) const unsigned char kImage_${sym}[] = {\n${bytes}0};\n"
-  "const bool kRegistered_${sym} = res::RegisterImage(kImage_${sym}, sizeof(kImage_${sym}) - 1);\n"
+  "const bool kRegistered_${SYMBOL} = res::RegisterImage(dovemark_res_${SYMBOL}_begin,\n"
+  "    static_cast<size_t>(dovemark_res_${SYMBOL}_end - dovemark_res_${SYMBOL}_begin));\n"
   "}\n")

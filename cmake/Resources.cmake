@@ -1,38 +1,47 @@
 # Resource scripts: compiled by llvm-rc (with clang as its preprocessor) into a .res image,
-# which is embedded in a target as a byte array that registers itself at start-up.
+# which is embedded in a target and registers itself at start-up.
 find_program(LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
 
 # dovemark_add_resources(<target> <script.rc> [INCLUDE_DIRS dir...] [DEPENDS file...])
 # Add it to an executable (or an object that the executable surely links): the generated
-# source registers the image from a static initialiser.
+# source registers the image from a static initialiser. Each script is compiled once for every target that takes
+# it; the image goes into the program by the assembler's .incbin, so no target compiles it as source text.
 function(dovemark_add_resources target rc)
   cmake_parse_arguments(ARG "" "" "INCLUDE_DIRS;DEPENDS" ${ARGN})
   get_filename_component(name ${rc} NAME_WE)
   get_filename_component(rc_dir ${rc} DIRECTORY)
   get_filename_component(rc_file ${rc} NAME)
-  set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/resources/${target})
-  set(res ${out_dir}/${name}.res)
-  set(cpp ${out_dir}/${name}_res.cpp)
-  set(includes -I ${PROJECT_SOURCE_DIR}/platform/win32/rc -I ${rc_dir})
-  foreach(dir ${ARG_INCLUDE_DIRS})
-    list(APPEND includes -I ${dir})
-  endforeach()
-  add_custom_command(
-    OUTPUT ${res}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
-    # The script is named relative to its folder: the tool reads an absolute path that
-    # begins like one of its slash options (/c..., /d..., /i...) as that option.
-    COMMAND ${LLVM_RC} -c 65001 ${includes} -fo ${res} ${rc_file}
-    DEPENDS ${rc} ${ARG_DEPENDS} ${PROJECT_SOURCE_DIR}/platform/win32/rc/dovemark_rc.h
-    WORKING_DIRECTORY ${rc_dir}
-    COMMENT "Compiling resources ${name}.rc"
-    VERBATIM)
+  string(MAKE_C_IDENTIFIER "${name}" sym)
+  set(res_dir ${PROJECT_BINARY_DIR}/resources)
+  set(res ${res_dir}/${name}.res)
+  set(res_target dovemark_res_${sym})
+  if(NOT TARGET ${res_target})
+    set(includes -I ${PROJECT_SOURCE_DIR}/platform/win32/rc -I ${rc_dir})
+    foreach(dir ${ARG_INCLUDE_DIRS})
+      list(APPEND includes -I ${dir})
+    endforeach()
+    add_custom_command(
+      OUTPUT ${res}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${res_dir}
+      # The script is named relative to its folder: the tool reads an absolute path that
+      # begins like one of its slash options (/c..., /d..., /i...) as that option.
+      COMMAND ${LLVM_RC} -c 65001 ${includes} -fo ${res} ${rc_file}
+      DEPENDS ${rc} ${ARG_DEPENDS} ${PROJECT_SOURCE_DIR}/platform/win32/rc/dovemark_rc.h
+      WORKING_DIRECTORY ${rc_dir}
+      COMMENT "Compiling resources ${name}.rc"
+      VERBATIM)
+    add_custom_target(${res_target} DEPENDS ${res})
+  endif()
+  # The source names the image's digest, so a compiler cache never hands back an object of an older image.
+  set(cpp ${CMAKE_CURRENT_BINARY_DIR}/resources/${target}/${name}_res.cpp)
   add_custom_command(
     OUTPUT ${cpp}
-    COMMAND ${CMAKE_COMMAND} -DIN=${res} -DOUT=${cpp} -DSYMBOL=${name} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedRes.cmake
+    COMMAND ${CMAKE_COMMAND} -DIN=${res} -DOUT=${cpp} -DSYMBOL=${sym} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedRes.cmake
     DEPENDS ${res} ${PROJECT_SOURCE_DIR}/cmake/EmbedRes.cmake
     VERBATIM)
+  add_dependencies(${target} ${res_target})
   target_sources(${target} PRIVATE ${cpp})
+  set_source_files_properties(${cpp} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS ${res})
 endfunction()
 
 # The toolkit's own resources (res/toolkit/): every executable that runs toolkit code takes them.
