@@ -3,6 +3,7 @@
 #include "app/engine_ui.h"
 
 #include "app/dovemark_app.h"
+#include "app/file_system_view.h"
 #include "app/first_view_hdd.h"
 #include "app/main_frame.h"
 #include "app/partition_choice_dialog.h"
@@ -111,8 +112,16 @@ void CAppEngineUi::WorkerFinishing()
         // The worker sets its signal right after this call, and sends nothing any more: a short plain wait is safe.
         if (!WaitWorkerFinished(1000))
             return;
-        if (CSecondView_HDD* page = ScanPage())
-            page->PollRun();
+        // Whichever page waits for this worker moves on now, without its timer's next tick.
+        CDovemarkApp* app = DovemarkApp();
+        if (!app)
+            return;
+        if (app->m_pFirstView)
+            app->m_pFirstView->PollRun();
+        if (app->m_pSecondView)
+            app->m_pSecondView->PollRun();
+        if (app->m_pFileSystemView)
+            app->m_pFileSystemView->PollRun();
     });
 }
 

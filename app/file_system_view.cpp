@@ -93,7 +93,7 @@ int CFileSystemView::OnCreate(LPCREATESTRUCTW lpcs)
 
 void CFileSystemView::OnDestroy()
 {
-    KillTimer(kTimerId);
+    StopPolling();
     if (TheResultsControls().volumes == &m_wndTree)
         TheResultsControls().volumes = nullptr;
     CView::OnDestroy();
@@ -116,7 +116,7 @@ void CFileSystemView::ResetForChoice()
 {
     if (!GetSafeHwnd())
         return;
-    KillTimer(kTimerId);
+    StopPolling();
     m_wndProgress.SetPos(0);
     m_stStatus.SetWindowText(u"");
     ShowRunning(FALSE);
@@ -178,15 +178,28 @@ void CFileSystemView::OnNext()
 void CFileSystemView::StartExtraction()
 {
     ::StartExtraction();
+    m_bPolling = true;
     SetTimer(kTimerId, 1000, nullptr);
 }
 
-// The page moves on only once the worker has said it is done: it fills the list before that.
+void CFileSystemView::StopPolling()
+{
+    m_bPolling = false;
+    KillTimer(kTimerId);
+}
+
 void CFileSystemView::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent != kTimerId || !IsWorkerFinished())
+    if (nIDEvent == kTimerId)
+        PollRun();
+}
+
+// The page moves on only once the worker has said it is done: it fills the list before that.
+void CFileSystemView::PollRun()
+{
+    if (!m_bPolling || !IsWorkerFinished())
         return;
-    KillTimer(kTimerId);
+    StopPolling();
     CMainFrame* frame = MainFrame();
     CDovemarkApp* app = DovemarkApp();
     ShowRunning(FALSE);

@@ -28,6 +28,9 @@ public:
     // The buttons of a fresh choice (Next, Back, Home shown; progress, Stop and status hidden); the
     // found volumes stay in the tree.
     void ResetForChoice();
+    // Ends the extraction's wait once its worker has ended and moves on to the results; nothing while no
+    // extraction is waited for.
+    void PollRun();
 
     CVolumeTreeCtrl& GetVolumeTree() { return m_wndTree; }
     CFileSystemForm* GetForm() const { return m_pForm; }
@@ -55,4 +58,7 @@ protected:
 
 private:
     void ShowRunning(BOOL running);
+    void StopPolling();
+
+    bool m_bPolling = false; // an extraction was started and its end not yet taken
 };

@@ -211,13 +211,24 @@ void CFirstView_HDD::StartPartitionSearch()
     ScanThread = AfxBeginThread(PartitionSearchThread, nullptr);
     if (!ScanThread)
         MarkWorkerFinished(true);
+    m_bPolling = true;
     SetTimer(kPollTimer, 1000, nullptr);
     Invalidate();
 }
 
 void CFirstView_HDD::OnTimer(UINT_PTR id)
 {
-    if (id == kPollTimer && IsWorkerFinished()) {
+    if (id == kPollTimer) {
+        PollRun();
+        return;
+    }
+    CView::OnTimer(id);
+}
+
+void CFirstView_HDD::PollRun()
+{
+    if (m_bPolling && IsWorkerFinished()) {
+        m_bPolling = false;
         KillTimer(kPollTimer);
         if (CMainFrame* frame = MainFrame()) {
             frame->m_bDriveChoice = 0;
@@ -235,9 +246,7 @@ void CFirstView_HDD::OnTimer(UINT_PTR id)
             }
         }
         Invalidate();
-        return;
     }
-    CView::OnTimer(id);
 }
 
 bool CFirstView_HDD::ConfirmStop()
@@ -256,6 +265,7 @@ void CFirstView_HDD::OnBack()
 {
     if (!ConfirmStop())
         return;
+    m_bPolling = false;
     KillTimer(kPollTimer);
     CDovemarkApp* app = DovemarkApp();
     CMainFrame* frame = MainFrame();

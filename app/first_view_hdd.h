@@ -23,6 +23,8 @@ public:
     afx_msg void OnStopSearch();
     // The idle state also hides the status line.
     void ShowIdleButtons() override;
+    // Moves the wizard on to the scan page once the search's worker has ended; nothing while no search is waited for.
+    void PollRun();
 
     CFirstDisplay* m_pDisplay = nullptr;
     CXPGroupBox m_helpGroup;
@@ -40,4 +42,5 @@ private:
     void StartPartitionSearch();
 
     CPageTreeHost m_host{1};
+    bool m_bPolling = false; // a search was started and its end not yet taken
 };

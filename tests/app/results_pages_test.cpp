@@ -101,8 +101,9 @@ TEST_F(ResultsPages, FullScanVolumeIsExtractedAndShownOnlyOnceTheWorkerHasFinish
     EXPECT_EQ(m_frame->GetActiveView(), Page(3));
     EXPECT_FALSE(m_frame->m_bFullResultsReady);
     RequestScanPause(false);
+    // Its end moves the wizard on at once, without another tick.
     ASSERT_TRUE(PumpUntilWorkerFinished(60000));
-    Tick();
+    headless::PumpUntilIdle();
     EXPECT_EQ(m_frame->GetActiveView(), Page(4));
     EXPECT_EQ(m_frame->m_bFullResultsReady, 1);
     EXPECT_TRUE(ResultsPage()->m_btnSave.IsWindowVisible());

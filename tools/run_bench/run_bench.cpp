@@ -2,6 +2,8 @@
 // results page is shown, the recovery of everything it found until the save dialog tells its end, and the full
 // scan of the same volume until the volume page is shown. Each round is timed on the wall clock and on the
 // user-interface thread's CPU clock (which pays for the display); min and median are printed with the peak memory.
+// During the full scan another thread sends the main window a message every 10 ms and times its answer: how
+// long input would wait while the sweep runs at full speed.
 //   run_bench <disk image, made on first use> <scratch folder for the recovered files> [rounds]
 #include "app/dovemark_app.h"
 #include "app/engine_ui.h"
@@ -17,6 +19,7 @@
 #include "tests/app/tree_find.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +28,7 @@
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -134,8 +138,23 @@ public:
         return Shown() == 2;
     }
     // Start on the scan page, until the page the scan leads to is shown (and its message box, if any, is up).
-    Sample Scan(int page, bool box)
+    // With answers given, a probe thread times the window's answers to messages sent meanwhile (seconds each).
+    Sample Scan(int page, bool box, std::vector<double>* answers = nullptr)
     {
+        std::atomic<bool> probing{answers != nullptr}, probed{false};
+        std::thread probe;
+        if (answers) {
+            HWND target = MainFrame()->m_hWnd;
+            probe = std::thread([&probing, &probed, answers, target] {
+                while (probing) {
+                    const auto sent = std::chrono::steady_clock::now();
+                    ::SendMessageW(target, WM_NULL, 0, 0);
+                    answers->push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count());
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                }
+                probed = true;
+            });
+        }
         bool boxShown = false;
         Sample at;
         Stopwatch watch;
@@ -147,7 +166,14 @@ public:
             });
         Command(2, 159);
         PumpUntil([&] { return Shown() == page && (!box || boxShown); });
-        return box ? at : watch.Read();
+        const Sample took = box ? at : watch.Read();
+        if (probe.joinable()) {
+            probing = false;
+            // The probe's last message may still wait for an answer: serve it while the probe ends.
+            PumpUntil([&] { return probed.load(); }, 5000);
+            probe.join();
+        }
+        return took;
     }
     // Everything the results page holds, recovered into folder, until the dialog tells the run's end.
     Sample RecoverAll(const std::string& folder)
@@ -209,6 +235,7 @@ int main(int argc, char** argv)
     headless::PumpUntilIdle();
     Wizard wizard(app);
     std::vector<Sample> quick, recover, total, full;
+    std::vector<double> answers;
     for (int round = 0; round < rounds; ++round) {
         const std::string folder = scratch + "/round";
         fs::remove_all(folder);
@@ -227,7 +254,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "run_bench: the volume is not listed\n");
             return 1;
         }
-        full.push_back(wizard.Scan(3, false));
+        full.push_back(wizard.Scan(3, false, &answers));
         wizard.Home(3);
         size_t files = 0;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -239,6 +266,12 @@ int main(int argc, char** argv)
     Print("recover all to its end", recover);
     Print("quick scan + recover all", total);
     Print("full scan to volume page", full);
+    if (!answers.empty()) {
+        std::sort(answers.begin(), answers.end());
+        std::printf("%-28s %zu messages  median %.1f ms  p99 %.1f ms  max %.1f ms\n", "input during the sweep",
+                    answers.size(), answers[answers.size() / 2] * 1e3, answers[answers.size() * 99 / 100] * 1e3,
+                    answers.back() * 1e3);
+    }
     std::printf("peak memory %.1f MiB\n", PeakRssMiB());
     if (app.m_pMainWnd)
         app.m_pMainWnd->DestroyWindow();
