@@ -28,22 +28,22 @@ std::u16string Decimal(ULONGLONG value)
 
 enum class SweepKind { Fat, Ntfs };
 
-// Tests one sector of the FAT sweep; false when the sweep must stop (too many boot sectors).
+// Tests one sector of the FAT sweep; false when the sweep must stop (too many boot sectors). The tests run for
+// every sector of the disk and nearly all of them hold nothing: the port is asked for only when there is news.
 bool TestFatSector(const BYTE* s, DWORD n)
 {
-    IEngineUi& ui = EngineUi();
     if (s[510] == 0x55 && s[511] == 0xAA) {
         if ((s[0x55] == '3' && s[0x56] == '2') || (s[0x39] == '1' && s[0x3A] == '6')) {
             ++BootSectorCount;
             AddBootSectorNode(&BootSectorHead, n);
             if (BootSectorCount > kMaxFatBootSectors) {
-                ui.ShowMessage(u"找到太多的数据结构            ", ENGINE_MSG_ERROR);
+                EngineUi().ShowMessage(u"找到太多的数据结构            ", ENGINE_MSG_ERROR);
                 ScanStopFlag = 1;
                 return false;
             }
         }
         if (ShowScanDetails)
-            ui.SetScanRow(1, BootSectorCount);
+            EngineUi().SetScanRow(1, BootSectorCount);
         return true;
     }
     if (s[0] == '.' && s[1] == ' ' && s[32] == '.' && s[33] == '.' && s[34] == ' ') {
@@ -56,20 +56,19 @@ bool TestFatSector(const BYTE* s, DWORD n)
             ++DirSectorRecordCount;
         }
         if (ShowScanDetails)
-            ui.SetScanRow(2, DirSectorRecordCount);
+            EngineUi().SetScanRow(2, DirSectorRecordCount);
     }
     return true;
 }
 
 void TestNtfsSector(const BYTE* s, DWORD n)
 {
-    IEngineUi& ui = EngineUi();
     if (s[510] == 0x55 && s[511] == 0xAA) {
         if (std::memcmp(s + 3, "NTFS", 4) == 0) {
             ++BootSectorCount;
             AddBootSectorNode(&BootSectorHead, n);
             if (ShowScanDetails)
-                ui.SetScanRow(1, BootSectorCount);
+                EngineUi().SetScanRow(1, BootSectorCount);
         }
         return;
     }
@@ -77,8 +76,8 @@ void TestNtfsSector(const BYTE* s, DWORD n)
         if ((s[0x1C] | (s[0x1D] << 8)) == kMftRecordSize) {
             AddMftRecordEntry(n);
             if (ShowScanDetails) {
-                ui.SetScanRow(4, FoundFolderNodeCount);
-                ui.SetScanRow(3, FoundItemCount);
+                EngineUi().SetScanRow(4, FoundFolderNodeCount);
+                EngineUi().SetScanRow(3, FoundItemCount);
             }
         }
         return;
@@ -86,7 +85,7 @@ void TestNtfsSector(const BYTE* s, DWORD n)
     if (std::memcmp(s, "INDX", 4) == 0) {
         AddIndexBlockEntry(n, s);
         if (ShowScanDetails)
-            ui.SetScanRow(2, IndexBlockCount);
+            EngineUi().SetScanRow(2, IndexBlockCount);
     }
 }
 
@@ -152,9 +151,10 @@ void Sweep(SweepKind kind)
             blockEnd = offset + length;
         }
         const DWORD base = DWORD(offset - blockFirst);
+        const bool allRead = outcome.UnreadCount == 0;
         for (DWORD i = 0; i < runLength; ++i) {
             // A sector that could not be read holds nothing of the disk; testing it would invent records.
-            if (outcome.IsUnread(base + i))
+            if (!allRead && outcome.IsUnread(base + i))
                 continue;
             const ULONGLONG n = sector + i;
             if (n > 0xFFFFFFFFULL)
