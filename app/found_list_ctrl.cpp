@@ -17,6 +17,7 @@
 #include "afx/menu.h"
 
 #include <climits>
+#include <memory>
 #include <vector>
 
 DWORD RenameActive = 0;
@@ -268,9 +269,15 @@ BOOL CFoundListCtrl::IsFolderRow(int row) const
 
 BOOL CFoundListCtrl::IsParentRow(int row) const
 {
-    CString name = GetItemText(row, 0);
-    name.MakeUpper();
-    return name == u"PARENT...";
+    // A longer name read in part is no "Parent..." either.
+    WCHAR name[16] = {};
+    GetItemText(row, 0, name, int(std::size(name)));
+    return IsParentName(name);
+}
+
+BOOL CFoundListCtrl::IsParentName(LPCWSTR name)
+{
+    return name && EqualsNoCase(name, u"parent...", true);
 }
 
 int CFoundListCtrl::GetItemCheck(int row) const
@@ -341,46 +348,37 @@ BOOL CFoundListCtrl::SortList(int column, BOOL ascending)
         return FALSE;
     static const int kinds[6] = {CListSorter::kText, CListSorter::kText, CListSorter::kNumber,
                                  CListSorter::kDate, CListSorter::kDate, CListSorter::kNumber};
+    // The rows' sorted order, then folders above the files in that order, then the first "Parent..." row
+    // to the very top; the rows move once, each with its tick, item data and selection.
+    CListSorter sorter(this, column);
+    const std::vector<int> sorted = sorter.Order(ascending, kinds[column]);
+    std::vector<int> order;
+    order.reserve(sorted.size());
     {
-        CListSorter sorter(this, column);
-        sorter.Sort(ascending, kinds[column]);
-    }
-    // Folders go above the files in their sorted order, then the first "Parent..." row to the very top.
-    // Each row's place is worked out first and the rows then move once, each with its tick, item data
-    // and selection.
-    const int count = GetItemCount();
-    std::vector<int> rank(size_t(std::max(count, 0)));
-    std::vector<bool> folder(rank.size());
-    WCHAR text[32];
-    int folders = 0;
-    for (int row = 0; row < count; ++row) {
-        // The two folder types are short; a longer text read in part is no folder type either.
-        GetItemText(row, 1, text, int(std::size(text)));
-        folder[size_t(row)] = IsFolderType(text);
-        folders += folder[size_t(row)];
-    }
-    std::vector<int> at(rank.size());
-    for (int row = 0, nextFolder = 0, nextFile = folders; row < count; ++row) {
-        rank[size_t(row)] = folder[size_t(row)] ? nextFolder++ : nextFile++;
-        at[size_t(rank[size_t(row)])] = row;
+        const CListColumnTexts types(this, 1);
+        for (int row : sorted)
+            if (IsFolderType(types[row]))
+                order.push_back(row);
+        for (int row : sorted)
+            if (!IsFolderType(types[row]))
+                order.push_back(row);
     }
     int parent = -1;
-    for (int place = 0; place < count && parent < 0; ++place) {
-        GetItemText(at[size_t(place)], 0, text, int(std::size(text)));
-        if (StartsWithParent(text))
-            parent = at[size_t(place)];
+    {
+        std::unique_ptr<CListColumnTexts> names;
+        if (column != 0)
+            names = std::make_unique<CListColumnTexts>(this, 0);
+        for (size_t place = 0; place < order.size() && parent < 0; ++place) {
+            const int row = order[place];
+            if (StartsWithParent(names ? (*names)[row] : sorter.GetText(row))) {
+                parent = row;
+                order.erase(order.begin() + std::ptrdiff_t(place));
+                order.insert(order.begin(), row);
+            }
+        }
     }
-    if (parent >= 0) {
-        const int from = rank[size_t(parent)];
-        for (int& r : rank)
-            r += r < from ? 1 : 0;
-        rank[size_t(parent)] = 0;
-    }
-    SendMessage(LVM_SORTITEMSEX, (WPARAM)&rank,
-                (LPARAM)(PFNLVCOMPARE)[](LPARAM a, LPARAM b, LPARAM ranks) -> int {
-                    const auto& r = *reinterpret_cast<const std::vector<int>*>(ranks);
-                    return r[size_t(a)] - r[size_t(b)];
-                });
+    CListSorter::ApplyOrder(this, order);
+    WCHAR text[32];
     // The "Parent..." row shows the folder icon and nothing but its name.
     if (parent >= 0) {
         SetItem(0, 0, LVIF_IMAGE, nullptr, CShellFileInfo::GetFolderIconIndex(TRUE), 0, 0, 0);

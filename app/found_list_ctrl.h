@@ -65,6 +65,8 @@ public:
     DWORD RowId(int row) const;
     BOOL IsFolderRow(int row) const;
     BOOL IsParentRow(int row) const;
+    // The name of the "Parent..." row, in any case.
+    static BOOL IsParentName(LPCWSTR name);
 
     // Set operations shared with the tree.
     void MarkFolderChecked(DWORD folderId, HTREEITEM item);

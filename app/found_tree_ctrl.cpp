@@ -4,12 +4,15 @@
 
 #include "app/found_list_ctrl.h"
 #include "app/found_records.h"
+#include "controls/list_sorter.h"
 #include "controls/shell_file_info.h"
 #include "engine/engine_state.h"
 #include "engine/found_list_fill.h"
 #include "engine/selection_size.h"
 
 #include "afx/window_dc.h"
+
+#include <vector>
 
 namespace {
 
@@ -283,38 +286,36 @@ void CFoundTreeCtrl::SyncListChecks(HTREEITEM)
     CFoundListCtrl* list = m_pList;
     if (!list || !list->GetSafeHwnd())
         return;
-    const int rows = list->GetItemCount();
-    const int idColumn = list->IdColumn();
-    for (int row = 0; row < rows; ++row)
-        if (!list->IsParentRow(row))
+    // The texts are read a block of rows a message: a folder of many thousand files is synchronised after
+    // every fill.
+    CListColumnTexts::ForEach(list, 0, [list](int row, LPCWSTR name) {
+        if (!CFoundListCtrl::IsParentName(name))
             list->UncheckItem(row);
-    DWORD one;
+    });
     if (!list->CheckedFileIds.IsEmpty() || !list->CheckedFolderItems.IsEmpty()) {
-        for (int row = 0; row < rows; ++row) {
-            CString idText = list->GetItemText(row, idColumn);
-            if (idText.IsEmpty() || list->IsParentRow(row))
-                continue;
-            const DWORD id = list->RowId(row);
-            if (list->CheckedFileIds.Lookup(id, one) || list->CheckedFolderItems.Lookup(id, one))
+        CListColumnTexts::ForEach(list, list->IdColumn(), [list](int row, LPCWSTR idText) {
+            const DWORD id = DWORD(wcstoul(idText, nullptr, 10));
+            DWORD one;
+            if (*idText && (list->CheckedFileIds.Lookup(id, one) || list->CheckedFolderItems.Lookup(id, one)) &&
+                !list->IsParentRow(row))
                 list->CheckItem(row);
-        }
+        });
     }
     if (IsTracingResult() && !list->CheckedTreeItems.IsEmpty()) {
         POSITION pos = list->CheckedTreeItems.GetStartPosition();
-        std::vector<CString> names;
+        std::vector<CString> ticked;
         while (pos) {
             DWORD key, value;
             list->CheckedTreeItems.GetNextAssoc(pos, key, value);
-            names.push_back(GetItemText(ToItem(key)));
+            ticked.push_back(GetItemText(ToItem(key)));
         }
-        for (int row = 0; row < rows; ++row) {
-            CString name = list->GetItemText(row, 0);
-            for (const CString& n : names)
+        CListColumnTexts::ForEach(list, 0, [list, &ticked](int row, LPCWSTR name) {
+            for (const CString& n : ticked)
                 if (n == name) {
                     list->CheckItem(row);
                     break;
                 }
-        }
+        });
     }
 }
 

@@ -1,9 +1,13 @@
-// CListSorter: the sort records lent to the list's rows and the four ways of comparing them.
+// CListSorter: the rows' sort keys, the four ways of comparing them, and the order handed to the list.
 #include "controls/list_sorter.h"
+
+#include "win32/controls/listview_column_texts.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
+#include <numeric>
+#include <string>
 
 namespace {
 
@@ -26,7 +30,7 @@ int CompareDigits(const CListSorter::Record& a, const CListSorter::Record& b)
         return a.digits < b.digits ? -1 : 1;
     if (a.digits <= 19)
         return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
-    for (const WCHAR *x = a.firstDigit, *y = b.firstDigit; *x && *y; x = NextDigit(x + 1), y = NextDigit(y + 1))
+    for (const WCHAR *x = a.key, *y = b.key; *x && *y; x = NextDigit(x + 1), y = NextDigit(y + 1))
         if (*x != *y)
             return *x < *y ? -1 : 1;
     return 0;
@@ -49,29 +53,86 @@ double ReadReal(const WCHAR* s)
     return atof(narrow);
 }
 
+// Lower case as towlower gives it; the characters below 128, which most names are made of, come from a
+// table the current locale filled once per sort.
+struct Folder {
+    WCHAR ascii[128];
+    Folder()
+    {
+        for (int c = 0; c < 128; ++c)
+            ascii[c] = WCHAR(towlower(wint_t(c)));
+    }
+    WCHAR operator()(WCHAR c) const { return c < 128 ? ascii[c] : WCHAR(towlower(wint_t(c))); }
+};
+
+// Writes the text folded, with its end, and returns where the next one goes.
+WCHAR* Fold(const WCHAR* text, WCHAR* out, const Folder& fold)
+{
+    for (; *text; ++text)
+        *out++ = fold(*text);
+    *out = 0;
+    return out + 1;
+}
+
 } // namespace
 
-CListSorter::CListSorter(CListCtrl* pList, int nColumn) : m_pList(pList)
+CListColumnTexts::CListColumnTexts(CListCtrl* pList, int nColumn)
 {
-    const int count = std::max(m_pList->GetItemCount(), 0);
-    // The texts are read into one block first; the records point into it once it no longer grows.
-    std::vector<size_t> at((size_t)count);
-    WCHAR buffer[1024];
-    for (int i = 0; i < count; ++i) {
-        at[(size_t)i] = m_texts.size();
-        const int n = m_pList->GetItemText(i, nColumn, buffer, int(std::size(buffer)));
-        if (n < int(std::size(buffer)) - 1) {
-            m_texts.insert(m_texts.end(), buffer, buffer + std::max(n, 0));
-        } else {
-            const CString whole = m_pList->GetItemText(i, nColumn);
-            m_texts.insert(m_texts.end(), (LPCWSTR)whole, (LPCWSTR)whole + whole.GetLength());
+    const int count = std::max(pList->GetItemCount(), 0);
+    m_rows.resize(size_t(count));
+    LVCOLUMNTEXTSW batch{};
+    const size_t need =
+        count > 0 ? size_t(pList->SendMessage(LVM_GETCOLUMNTEXTSW, WPARAM(nColumn), (LPARAM)&batch)) : 0;
+    int read = 0;
+    if (need > 0) {
+        // Left uninitialised: the list writes every character that is read back.
+        m_block.reset(new WCHAR[need]);
+        batch.pszText = m_block.get();
+        batch.cchTextMax = need;
+        pList->SendMessage(LVM_GETCOLUMNTEXTSW, WPARAM(nColumn), (LPARAM)&batch);
+        for (; read < std::min(batch.cItems, count); ++read) {
+            m_rows[size_t(read)] = m_block.get() + m_length;
+            m_length += std::char_traits<WCHAR>::length(m_block.get() + m_length) + 1;
         }
-        m_texts.push_back(0);
     }
-    m_texts.shrink_to_fit();
-    m_records.resize((size_t)count);
-    for (int i = 0; i < count; ++i)
-        m_records[(size_t)i].text = m_texts.data() + at[(size_t)i];
+    // Rows the one read did not cover (an owner's text that grew between the two calls) are read alone.
+    m_late.reserve(size_t(count - read));
+    for (; read < count; ++read) {
+        m_late.push_back(pList->GetItemText(read, nColumn));
+        m_rows[size_t(read)] = m_late.back();
+        m_length += size_t(m_late.back().GetLength()) + 1;
+    }
+}
+
+void CListColumnTexts::ForEach(CListCtrl* pList, int nColumn, const std::function<void(int, LPCWSTR)>& visit)
+{
+    const int count = std::max(pList->GetItemCount(), 0);
+    std::vector<WCHAR> block(count > 0 ? 16384 : 0);
+    for (int row = 0; row < count;) {
+        LVCOLUMNTEXTSW batch{};
+        batch.iItem = row;
+        batch.pszText = block.data();
+        batch.cchTextMax = block.size();
+        pList->SendMessage(LVM_GETCOLUMNTEXTSW, WPARAM(nColumn), (LPARAM)&batch);
+        if (batch.cItems <= 0) {
+            // A text longer than the whole block is read alone.
+            const CString text = pList->GetItemText(row, nColumn);
+            visit(row++, text);
+            continue;
+        }
+        const WCHAR* text = block.data();
+        for (int k = 0; k < batch.cItems && row < count; ++k) {
+            visit(row++, text);
+            text += std::char_traits<WCHAR>::length(text) + 1;
+        }
+    }
+}
+
+CListSorter::CListSorter(CListCtrl* pList, int nColumn) : m_pList(pList), m_texts(pList, nColumn)
+{
+    m_records.resize(size_t(m_texts.GetCount()));
+    for (int i = 0; i < m_texts.GetCount(); ++i)
+        m_records[size_t(i)].text = m_texts[i];
 }
 
 // The rows keep their own item data: the sort finds each row's record by the row's place before the sort.
@@ -79,22 +140,22 @@ CListSorter::~CListSorter() = default;
 
 void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
 {
-    record.kind = kind;
+    record.kind = int16_t(kind);
     switch (kind) {
     case kNumber: {
         record.digits = 0;
         record.number = 0;
-        record.firstDigit = nullptr;
+        record.key = nullptr;
         for (const WCHAR* p = NextDigit(record.text); *p; p = NextDigit(p + 1)) {
-            if (!record.firstDigit && *p == u'0')
+            if (!record.key && *p == u'0')
                 continue;
-            if (!record.firstDigit)
-                record.firstDigit = p;
+            if (!record.key)
+                record.key = p;
             ++record.digits;
             record.number = record.number * 10 + uint64_t(*p - u'0');
         }
-        if (!record.firstDigit)
-            record.firstDigit = u"";
+        if (!record.key)
+            record.key = u"";
         break;
     }
     case kText: {
@@ -102,11 +163,13 @@ void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
         for (const WCHAR* p = record.text; *p; ++p)
             *out++ = WCHAR(towlower(wint_t(*p)));
         *out = 0;
-        record.folded = folded;
+        record.key = folded;
         break;
     }
     case kDate: {
-        record.valid = record.date.ParseDateTime(record.text, 0, LANG_USER_DEFAULT) != FALSE;
+        COleDateTime date;
+        record.valid = date.ParseDateTime(record.text, 0, LANG_USER_DEFAULT) != FALSE;
+        record.value = date;
         break;
     }
     case kReal: record.value = ReadReal(record.text); break;
@@ -114,24 +177,74 @@ void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
     }
 }
 
+std::vector<int> CListSorter::Order(BOOL bAscending, int nKind)
+{
+    const int n = int(m_records.size());
+    if (nKind == kText) {
+        m_folded.reset(new WCHAR[std::max<size_t>(m_texts.GetLength(), 1)]);
+        const Folder fold;
+        WCHAR* out = m_folded.get();
+        for (Record& record : m_records) {
+            record.kind = kText;
+            record.key = out;
+            out = Fold(record.text, out, fold);
+        }
+    } else {
+        for (Record& record : m_records)
+            ReadKey(record, nKind, nullptr);
+    }
+    const LPARAM param = bAscending ? nKind : -nKind;
+    // The list's own sort, run here on the keys: a bottom-up merge in which the right run goes first only
+    // when strictly less, so equal rows keep their order and a comparison that is not transitive (an
+    // unparsable date) still yields the same order the list would give.
+    std::vector<int> a((size_t)n), b((size_t)n);
+    std::iota(a.begin(), a.end(), 0);
+    const Record* records = m_records.data();
+    for (int width = 1; width < n; width *= 2) {
+        for (int lo = 0; lo < n; lo += 2 * width) {
+            const int mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+            int i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) {
+                if (Compare((LPARAM)&records[a[(size_t)j]], (LPARAM)&records[a[(size_t)i]], param) < 0)
+                    b[(size_t)k++] = a[(size_t)j++];
+                else
+                    b[(size_t)k++] = a[(size_t)i++];
+            }
+            while (i < mid)
+                b[(size_t)k++] = a[(size_t)i++];
+            while (j < hi)
+                b[(size_t)k++] = a[(size_t)j++];
+        }
+        a.swap(b);
+    }
+    m_folded.reset();
+    return a;
+}
+
 BOOL CListSorter::Sort(BOOL bAscending, int nKind)
 {
-    if (nKind == kText)
-        m_folded.resize(m_texts.size());
-    for (Record& record : m_records)
-        ReadKey(record, nKind, nKind == kText ? m_folded.data() + (record.text - m_texts.data()) : nullptr);
-    struct Context {
-        const std::vector<Record>* records;
-        LPARAM param;
-    } context{&m_records, bAscending ? nKind : -nKind};
-    // The list hands over each row's place before the sort, which is where its record stands.
-    const PFNLVCOMPARE byRow = [](LPARAM row1, LPARAM row2, LPARAM data) -> int {
-        const auto* c = reinterpret_cast<const Context*>(data);
-        if (row1 < 0 || row2 < 0 || size_t(row1) >= c->records->size() || size_t(row2) >= c->records->size())
+    return ApplyOrder(m_pList, Order(bAscending, nKind));
+}
+
+BOOL CListSorter::ApplyOrder(CListCtrl* pList, const std::vector<int>& order)
+{
+    const int count = std::max(pList->GetItemCount(), 0);
+    std::vector<int> rank((size_t)count, -1);
+    int next = 0;
+    for (int row : order)
+        if (row >= 0 && row < count && rank[(size_t)row] < 0)
+            rank[(size_t)row] = next++;
+    for (int& r : rank)
+        if (r < 0)
+            r = next++;
+    // The list hands over each row's place, and the rank there says where it goes.
+    const PFNLVCOMPARE byRank = [](LPARAM row1, LPARAM row2, LPARAM ranks) -> int {
+        const auto& r = *reinterpret_cast<const std::vector<int>*>(ranks);
+        if (row1 < 0 || row2 < 0 || size_t(row1) >= r.size() || size_t(row2) >= r.size())
             return 0;
-        return Compare((LPARAM)&(*c->records)[size_t(row1)], (LPARAM)&(*c->records)[size_t(row2)], c->param);
+        return r[size_t(row1)] - r[size_t(row2)];
     };
-    return (BOOL)m_pList->SendMessage(LVM_SORTITEMSEX, (WPARAM)&context, (LPARAM)byRow);
+    return (BOOL)pList->SendMessage(LVM_SORTITEMSEX, (WPARAM)&rank, (LPARAM)byRank);
 }
 
 int CALLBACK CListSorter::Compare(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort)
@@ -144,11 +257,11 @@ int CALLBACK CListSorter::Compare(LPARAM lParam1, LPARAM lParam2, LPARAM lParamS
         return 0;
     switch (kind) {
     case kNumber: return CompareDigits(*r1, *r2) * direction;
-    case kText: return CompareFolded(r1->folded, r2->folded) * direction;
+    case kText: return CompareFolded(r1->key, r2->key) * direction;
     case kDate:
         if (!r1->valid || !r2->valid)
             return 0;
-        return (r1->date < r2->date ? -1 : 1) * direction;
+        return (COleDateTime(r1->value) < COleDateTime(r2->value) ? -1 : 1) * direction;
     case kReal: return (r1->value >= r2->value ? 1 : -1) * direction;
     default: return 0;
     }

@@ -5,7 +5,6 @@
 #include "engine/ui_port.h"
 #include "win32/kernel.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,10 +16,21 @@ constexpr DWORD kFatRoot = 0;
 constexpr DWORD kNtfsRoot = 5;
 constexpr int kDateChars = 40;
 
-void Widen(const char* text, WCHAR* out)
+// Writes the value in decimal with at least `width` digits and returns where the text goes on: a folder of
+// many thousand files has two dates a row, which a formatted print would make the dearest part of its fill.
+WCHAR* PutDecimal(WCHAR* out, unsigned value, int width)
 {
-    while ((*out++ = WCHAR(static_cast<unsigned char>(*text++))) != 0) {
-    }
+    WCHAR digits[10];
+    int n = 0;
+    do {
+        digits[n++] = WCHAR(u'0' + value % 10);
+        value /= 10;
+    } while (value);
+    while (n < width)
+        digits[n++] = u'0';
+    while (n)
+        *out++ = digits[--n];
+    return out;
 }
 
 // Rows wait here and reach the port a batch at a time, so a list on the user-interface thread costs the
@@ -175,10 +185,18 @@ WCHAR* FileTimeToText(DWORD low, DWORD high, WCHAR* buffer)
     buffer[0] = 0;
     if (value == 0 || value == kUnixClockZero || !FileTimeToSystemTime(&ft, &st))
         return buffer;
-    char text[kDateChars];
-    std::snprintf(text, sizeof text, "%02u-%02u-%u %02u:%02u:%02u", st.wDay, st.wMonth, st.wYear, st.wHour,
-                  st.wMinute, st.wSecond);
-    Widen(text, buffer);
+    WCHAR* out = PutDecimal(buffer, st.wDay, 2);
+    *out++ = u'-';
+    out = PutDecimal(out, st.wMonth, 2);
+    *out++ = u'-';
+    out = PutDecimal(out, st.wYear, 1);
+    *out++ = u' ';
+    out = PutDecimal(out, st.wHour, 2);
+    *out++ = u':';
+    out = PutDecimal(out, st.wMinute, 2);
+    *out++ = u':';
+    out = PutDecimal(out, st.wSecond, 2);
+    *out = 0;
     return buffer;
 }
 
@@ -188,9 +206,13 @@ WCHAR* FatDateToText(WORD date, WCHAR* buffer)
     buffer[0] = 0;
     if (day == 0 || month == 0 || month > 12)
         return buffer;
-    char text[kDateChars];
-    std::snprintf(text, sizeof text, "%02u-%02u-%u ", day, month, 1980u + (date >> 9));
-    Widen(text, buffer);
+    WCHAR* out = PutDecimal(buffer, day, 2);
+    *out++ = u'-';
+    out = PutDecimal(out, month, 2);
+    *out++ = u'-';
+    out = PutDecimal(out, 1980u + (date >> 9), 1);
+    *out++ = u' ';
+    *out = 0;
     return buffer;
 }
 

@@ -172,6 +172,39 @@ TEST_F(FoundListTest, SortLiftsFoldersAndKeepsParentFirst)
     EXPECT_EQ(Cell(0, 1), u"Deleted Folder");
 }
 
+// Rows that compare equal keep the order the last sort left them in, whichever the direction, and the
+// selected row stays selected and focused wherever it moves.
+TEST_F(FoundListTest, SortKeepsTiesInOrderAndTheSelectionOnItsRow)
+{
+    ++FoundFileCount;
+    AddFatEntryRecord(u"A.TXT", 20 + FoundFileCount, 3, 0x3A61, 0x3A61, 5, 0);
+    ShowFatFolder(3); // files in record order: a.txt, b.txt, big.bin, A.TXT
+    const int selected = Row(u"a.txt");
+    list->SetItemState(selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    list->SetSelectionMark(selected);
+    const struct {
+        int column;
+        BOOL ascending;
+        std::vector<std::u16string> files;
+    } steps[] = {
+        {0, TRUE, {u"a.txt", u"A.TXT", u"b.txt", u"big.bin"}},
+        {2, TRUE, {u"b.txt", u"A.TXT", u"a.txt", u"big.bin"}},
+        {0, FALSE, {u"big.bin", u"b.txt", u"A.TXT", u"a.txt"}},
+        {1, FALSE, {u"A.TXT", u"a.txt", u"b.txt", u"big.bin"}}, // the two text files share their type
+        {1, TRUE, {u"big.bin", u"b.txt", u"A.TXT", u"a.txt"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "column " << step.column << (step.ascending ? " up" : " down"));
+        ASSERT_TRUE(list->SortList(step.column, step.ascending));
+        std::vector<std::u16string> expected{u"Parent...", u"A1"};
+        expected.insert(expected.end(), step.files.begin(), step.files.end());
+        EXPECT_EQ(Names(), expected);
+        EXPECT_EQ(list->GetNextItem(-1, LVNI_SELECTED), Row(u"a.txt"));
+        EXPECT_EQ(list->GetNextItem(-1, LVNI_FOCUSED), Row(u"a.txt"));
+        EXPECT_EQ(list->GetSelectionMark(), Row(u"a.txt"));
+    }
+}
+
 // Header clicks: the size column twice sorts ascending, then descending, folders above files each time.
 TEST_F(FoundListTest, HeaderClicksSortAndFlip)
 {

@@ -93,6 +93,33 @@ const SortCase kSortCases[] = {
 INSTANTIATE_TEST_SUITE_P(Kinds, ListSorterTest, ::testing::ValuesIn(kSortCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A column is read a block of rows at a time; a text longer than a whole block is read on its own, and
+// every row keeps its place.
+TEST_F(ListSorterTest, ColumnTextsOfAnyLength) {
+    const std::u16string huge = std::u16string(20000, u'a') + u"z";
+    const std::vector<std::u16string> texts{u"b", huge, u"", u"c", huge + u"y"};
+    std::vector<const char16_t*> raw;
+    for (const auto& t : texts)
+        raw.push_back(t.c_str());
+    Fill(raw);
+    const CListColumnTexts whole(&list, 1);
+    ASSERT_EQ(whole.GetCount(), int(texts.size()));
+    std::vector<std::u16string> read, visited;
+    for (int i = 0; i < whole.GetCount(); ++i)
+        read.emplace_back(whole[i]);
+    EXPECT_TRUE(read == texts);
+    CListColumnTexts::ForEach(&list, 1, [&](int row, LPCWSTR text) {
+        EXPECT_EQ(row, int(visited.size()));
+        visited.emplace_back(text);
+    });
+    EXPECT_TRUE(visited == texts);
+    {
+        CListSorter sorter(&list, 1);
+        sorter.Sort(TRUE, CListSorter::kText);
+    }
+    EXPECT_TRUE(Column() == (std::vector<std::u16string>{u"", huge, huge + u"y", u"b", u"c"}));
+}
+
 // Equal reals never compare equal, and either direction flips every answer.
 TEST(ListSorterCompare, RealsNeverEqualAndDirectionFlipsEveryKind) {
     struct Pair { int kind; const char16_t* a; const char16_t* b; int ascending; };

@@ -38,17 +38,45 @@ UINT MapKey(UINT nMsg) {
         return WM_REFLECT_BASE + WM_CTLCOLORMSGBOX;
     return nMsg;
 }
+
+// The entry a class's map chain gives a message, remembered as the framework does: the maps are fixed
+// when the program is built, and a window's traffic asks for the same few messages over and over (a list
+// filled row by row sends each row's texts through every map of its class chain, most of them handled by
+// none). Registered messages are not remembered, as their numbers are only given out at run time.
+struct MsgCacheSlot {
+    const AFX_MSGMAP* map = nullptr;
+    UINT key = 0;
+    const AFX_MSGMAP_ENTRY* entry = nullptr;
+};
+constexpr UINT kMsgCacheSlots = 256;
+constexpr UINT kFirstRegisteredMessage = 0xC000;
+thread_local MsgCacheSlot t_msgCache[kMsgCacheSlots];
 } // namespace
 
 BOOL CCmdTarget::DispatchMsg(UINT nMsg, const AFX_MSGCALL& call) {
-    UINT key = MapKey(nMsg);
-    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
-        if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(map->lpEntries, key, 0, 0))
-            return e->pfn(this, call);
-        if (!map->pfnGetBaseMap)
-            break;
+    const UINT key = MapKey(nMsg);
+    const AFX_MSGMAP* map = GetMessageMap();
+    if (!map)
+        return FALSE;
+    const auto FindInChain = [](const AFX_MSGMAP* in, UINT msg) -> const AFX_MSGMAP_ENTRY* {
+        for (; in; in = in->pfnGetBaseMap ? in->pfnGetBaseMap() : nullptr) {
+            if (const AFX_MSGMAP_ENTRY* found = FindMessageEntry(in->lpEntries, msg, 0, 0))
+                return found;
+            if (!in->pfnGetBaseMap)
+                break;
+        }
+        return nullptr;
+    };
+    const AFX_MSGMAP_ENTRY* e = nullptr;
+    if (key < kFirstRegisteredMessage) {
+        MsgCacheSlot& slot = t_msgCache[(key ^ UINT(reinterpret_cast<uintptr_t>(map) >> 4)) % kMsgCacheSlots];
+        if (slot.map != map || slot.key != key)
+            slot = {map, key, FindInChain(map, key)};
+        e = slot.entry;
+    } else {
+        e = FindInChain(map, key);
     }
-    return FALSE;
+    return e ? e->pfn(this, call) : FALSE;
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {

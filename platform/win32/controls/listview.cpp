@@ -140,6 +140,39 @@ std::u16string ItemText(ListView* lv, int item, int sub)
     return text;
 }
 
+size_t ColumnTexts(ListView* lv, int sub, LVCOLUMNTEXTSW* in)
+{
+    if (!in)
+        return 0;
+    in->cItems = 0;
+    if (sub < 0 || in->iItem < 0)
+        return 0;
+    LPWSTR to = in->pszText;
+    size_t used = 0;
+    std::u16string asked;
+    // The count is looked at again after each item: an owner asked for a text may change the list.
+    for (int i = in->iItem; i < Count(lv); ++i) {
+        const Item& it = lv->items[(size_t)i];
+        std::u16string_view text;
+        if (it.texts.Callback(sub)) {
+            asked = ItemText(lv, i, sub);
+            text = asked;
+        } else {
+            text = it.texts.Text(sub);
+        }
+        if (to) {
+            if (in->cchTextMax - used <= text.size())
+                break;
+            if (!text.empty())
+                std::memcpy(to + used, text.data(), text.size() * sizeof(char16_t));
+            to[used + text.size()] = 0;
+            ++in->cItems;
+        }
+        used += text.size() + 1;
+    }
+    return used;
+}
+
 int ItemImage(ListView* lv, int item, int sub)
 {
     if (!Valid(lv, item))
@@ -1091,6 +1124,7 @@ LRESULT Dispatch(ListView* lv, UINT msg, WPARAM wParam, LPARAM lParam)
         CopyOut(ItemText(lv, (int)wParam, it->iSubItem), it->pszText, it->cchTextMax, &copied);
         return copied;
     }
+    case LVM_GETCOLUMNTEXTSW: return (LRESULT)ColumnTexts(lv, (int)wParam, (LVCOLUMNTEXTSW*)lParam);
     case LVM_SETITEMTEXTW: {
         auto* it = (const LVITEMW*)lParam;
         if (!it)

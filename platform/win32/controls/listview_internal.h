@@ -2,6 +2,7 @@
 #pragma once
 
 #include "win32/controls/control_util.h"
+#include "win32/controls/listview_column_texts.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -138,6 +139,8 @@ LRESULT Notify(ListView* lv, UINT code, NMHDR* nm);
 LRESULT NotifyItem(ListView* lv, UINT code, int item, int sub = 0, POINT pt = {0, 0});
 void NotifyClick(ListView* lv, UINT code, int item, int sub, POINT pt);
 std::u16string ItemText(ListView* lv, int item, int sub);
+// LVM_GETCOLUMNTEXTSW: one column's texts from an item on, measured or written back to back.
+size_t ColumnTexts(ListView* lv, int sub, LVCOLUMNTEXTSW* in);
 int ItemImage(ListView* lv, int item, int sub);
 UINT ItemState(ListView* lv, int item, UINT mask);
 // Changes state bits of one item (or every item for -1) with LVN_ITEMCHANGING/CHANGED; false if refused.

@@ -1,5 +1,6 @@
 // SysListView32: items, sub-items, callbacks, columns, state changes, deletion and sorting.
 #include "platform/controls/listview_fixture.h"
+#include "win32/controls/listview_column_texts.h"
 
 #include <algorithm>
 #include <numeric>
@@ -125,6 +126,63 @@ TEST_F(ListViewTest, CallbackTextAndImagesComeFromTheOwner)
     it.mask = LVIF_IMAGE;
     SendMessageW(list_, LVM_GETITEMW, 0, (LPARAM)&it);
     EXPECT_EQ(7, it.iImage);
+}
+
+// One column of many items in one call: measured without a buffer, then read from any item on; texts the
+// owner keeps are asked for, a sub-item never set reads empty, and a buffer too small takes only the whole
+// texts that fit.
+TEST_F(ListViewTest, ColumnTextsComeInOneCall)
+{
+    MakeReport(2); // "row 0" {"0", "File"}, "row 1" {"10", "File"}
+    AddRow(u"bare");
+    LVITEMW sub{};
+    sub.iSubItem = 1;
+    sub.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(list_, LVM_SETITEMTEXTW, 2, (LPARAM)&sub);
+    onNotify_ = [](NMHDR* nm) -> LRESULT {
+        if (nm->code == LVN_GETDISPINFOW) {
+            auto* di = (NMLVDISPINFOW*)nm;
+            if (di->item.mask & LVIF_TEXT)
+                std::copy_n(u"asked", 6, di->item.pszText);
+        }
+        return 0;
+    };
+    struct Read {
+        LRESULT result;
+        int items;
+        std::u16string out;
+        bool operator==(const Read&) const = default;
+    };
+    auto read = [&](int column, int first, SIZE_T room) {
+        LVCOLUMNTEXTSW batch{};
+        batch.iItem = first;
+        std::u16string out(room, u'#');
+        batch.pszText = room ? out.data() : nullptr;
+        batch.cchTextMax = room;
+        const LRESULT result = SendMessageW(list_, LVM_GETCOLUMNTEXTSW, (WPARAM)column, (LPARAM)&batch);
+        return Read{result, batch.cItems, out};
+    };
+    const std::u16string names(u"row 0\0row 1\0bare\0", 17);
+    const struct {
+        int column, first;
+        SIZE_T room;
+        Read expected;
+    } cases[] = {
+        {0, 0, 0, {17, 0, u""}},
+        {0, 0, 17, {17, 3, names}},
+        {0, 0, 14, {12, 2, std::u16string(u"row 0\0row 1\0##", 14)}},
+        {0, 1, 0, {11, 0, u""}},
+        {0, 1, 11, {11, 2, names.substr(6)}},
+        {0, 3, 4, {0, 0, u"####"}},
+        {1, 0, 11, {11, 3, std::u16string(u"0\0" u"10\0asked\0", 11)}},
+        {2, 0, 11, {11, 3, std::u16string(u"File\0File\0\0", 11)}},
+        {9, 0, 3, {3, 3, std::u16string(3, u'\0')}},
+        {-1, 0, 3, {0, 0, u"###"}},
+        {0, -1, 3, {0, 0, u"###"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(read(c.column, c.first, c.room) == c.expected)
+            << "column " << c.column << " from " << c.first << " in " << c.room;
 }
 
 struct ChangeCase {
