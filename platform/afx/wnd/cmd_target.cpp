@@ -39,7 +39,7 @@ UINT MapKey(UINT nMsg) {
     return nMsg;
 }
 
-// The entry a class's map chain gives a message, remembered as the framework does: the maps are fixed
+// The entry a class's map chain gives a message, remembered: the maps are fixed
 // when the program is built, and a window's traffic asks for the same few messages over and over (a list
 // filled row by row sends each row's texts through every map of its class chain, most of them handled by
 // none). Registered messages are not remembered, as their numbers are only given out at run time.
