@@ -370,7 +370,8 @@ bool MakeDisk(const std::string& disk)
     std::string command = "mkdir -p '" + folder + "' && " +
                           (fixture.empty() ? std::string() : "DOVEMARK_NTFS_FIXTURE='" + fixture + "' ") +
                           "python3 '" STARTUP_MAKE_IMAGE "' demo '" + disk + ".part' >/dev/null && mv '" + disk +
-                          ".part' '" + disk + "'";
+                          ".part' '" + disk + "' && { [ ! -f '" + disk + ".part.manifest.tsv' ] || mv '" + disk +
+                          ".part.manifest.tsv' '" + disk + ".manifest.tsv'; }";
     return std::system(command.c_str()) == 0;
 }
 
