@@ -136,6 +136,37 @@ bool LocalDisplay(const char* name)
     return name && name[0] == ':';
 }
 
+// Whether ops[i] is a placement that a later one of the same window, in this batch or already queued,
+// makes pointless: a placement applies the window's state as it stands then, so of a run of them only
+// the last counts. A window hidden, minimised and shown again in one go is then neither unmapped nor
+// iconified on the way. What depends on the X window as it stands in between (its activation, capture,
+// a move by the desktop, a change or destruction of any window) ends the run.
+bool Superseded(const std::deque<Op>& ops, size_t i)
+{
+    const Op& op = ops[i];
+    if (op.kind != Op::Place)
+        return false;
+    auto verdict = [&](const Op& next) -> int { // 1: superseded, 0: not, -1: look further
+        switch (next.kind) {
+        case Op::Place: return next.hwnd == op.hwnd ? 1 : -1;
+        case Op::Damage:
+        case Op::Cursor:
+        case Op::Clipboard: return -1;
+        case Op::Activate: return next.hwnd == op.hwnd ? 0 : -1;
+        default: return 0;
+        }
+    };
+    for (size_t j = i + 1; j < ops.size(); ++j)
+        if (int v = verdict(ops[j]); v >= 0)
+            return v == 1;
+    auto& c = C();
+    std::lock_guard<std::mutex> g(c.lock);
+    for (const Op& next : c.ops)
+        if (int v = verdict(next); v >= 0)
+            return v == 1;
+    return false;
+}
+
 void RunThread()
 {
     auto& c = C();
@@ -150,8 +181,9 @@ void RunThread()
             ticket = c.requested;
             stop = c.stop;
         }
-        for (auto& op : ops)
-            ApplyOp(op);
+        for (size_t i = 0; i < ops.size(); ++i)
+            if (!Superseded(ops, i))
+                ApplyOp(ops[i]);
         while (XPending(c.dpy)) {
             XEvent ev;
             XNextEvent(c.dpy, &ev);

@@ -396,9 +396,14 @@ void DestroyHost(HWND hwnd)
     c.hosts.erase(it);
 }
 
-void Place(HWND hwnd, const RECT& r)
+// Brings the X window in line with the layer's window as it stands now, not as it stood when the
+// placement was queued: a window hidden, minimised and shown again at once (as a program's start-up
+// does) is then never moved to its icon's place nor shown there. `queued` serves a window gone since.
+void Place(HWND hwnd, const RECT& queued)
 {
     auto& c = C();
+    RECT r = queued;
+    GetWindowRect(hwnd, &r);
     bool visible = IsWindowVisible(hwnd) != FALSE;
     bool iconic = IsIconic(hwnd) != FALSE;
     auto it = c.hosts.find(hwnd);

@@ -339,8 +339,53 @@ void BlitCore(DC& dc, const RECT& dst, const Bitmap* src, const SourceConv* conv
         return acc & mask;
     };
     bool fastCopy = usesS && !stretch && !mirrorX && code == 0xCC && t.bpp == 32 && src->bpp == 32;
+    // A plain copy into a 32-bit target that takes one source pixel per destination pixel (a stretch
+    // that enlarges, or shrinks dropping rows and columns, mirrored or not) walks the source by steps
+    // instead of dividing for every pixel: a page's background stretched over a window is a million.
+    bool sampledCopy = usesS && !fastCopy && !combine && code == 0xCC && t.bpp == 32;
+    const int64_t stepWhole = stretch ? aw / dw : 1, stepPart = stretch ? aw % dw : 0;
     for (int64_t y = cy0; y < cy1; ++y)
         ClipSpan(dc, int(y), int(cx0), int(cx1), [&](int yy, int x0, int x1) {
+            if (sampledCopy) {
+                int64_t b = srcY(yy);
+                if (b < 0 || b >= src->height)
+                    return;
+                // Source column of x0 as whole + part / dw, as srcX gives it, then stepped along.
+                int64_t o = x0 - dx0;
+                if (mirrorX)
+                    o = dw - 1 - o;
+                int64_t whole = stretch ? o * aw / dw : o, part = stretch ? o * aw % dw : 0;
+                uint8_t* out = t.Row(yy);
+                const uint8_t* in = src->bpp == 32 ? src->Row(int(b)) : nullptr;
+                for (int x = x0; x < x1; ++x) {
+                    int64_t a = sx0 + whole;
+                    if (a >= 0 && a < src->width) {
+                        uint32_t v;
+                        if (in)
+                            std::memcpy(&v, in + a * 4, 4);
+                        else
+                            v = src->Get(int(a), int(b));
+                        v = (*conv)(v) & mask;
+                        std::memcpy(out + size_t(x) * 4, &v, 4);
+                    }
+                    if (mirrorX) {
+                        whole -= stepWhole;
+                        part -= stepPart;
+                        if (part < 0) {
+                            part += dw;
+                            --whole;
+                        }
+                    } else {
+                        whole += stepWhole;
+                        part += stepPart;
+                        if (part >= dw) {
+                            part -= dw;
+                            ++whole;
+                        }
+                    }
+                }
+                return;
+            }
             if (fastCopy) {
                 int64_t b = srcY(yy), a0 = srcX(x0);
                 if (b < 0 || b >= src->height)

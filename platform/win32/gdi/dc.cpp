@@ -19,6 +19,43 @@ std::shared_ptr<Surface> Surface::Create(int width, int height)
     return s;
 }
 
+std::shared_ptr<Surface> Surface::CreateDeferred(int width, int height)
+{
+    if (width < 0 || height < 0 || width > 0x8000 || height > 0x8000)
+        return nullptr;
+    auto s = std::make_shared<Surface>();
+    s->width = width;
+    s->height = height;
+    s->stride = width * 4;
+    s->deferred = true;
+    return s;
+}
+
+bool Surface::Realise()
+{
+    if (pixels || !deferred)
+        return pixels != nullptr;
+    size_t n = size_t(width) * size_t(height);
+    storage.reset(new (std::nothrow) uint32_t[n ? n : 1]());
+    pixels = storage.get();
+    return pixels != nullptr;
+}
+
+void DC::RealiseTarget() const
+{
+    Bitmap& b = *st.bitmap;
+    if (b.surface->Realise()) {
+        b.bits = reinterpret_cast<uint8_t*>(b.surface->pixels);
+        return;
+    }
+    // Without memory for the pixels the DC is an empty one: nothing is drawn, reads find nothing.
+    static uint32_t nowhere;
+    b.width = b.height = 0;
+    b.stride = 4;
+    b.bits = reinterpret_cast<uint8_t*>(&nowhere);
+    const_cast<DC*>(this)->Invalidate();
+}
+
 const RegionData& DC::Clip()
 {
     if (!clipDirty)
@@ -90,7 +127,7 @@ void ReleaseBitmap(DC& dc, const std::shared_ptr<Bitmap>& b)
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, HRGN visRgn)
 {
     GDI_LOCK;
-    if (!surface || !surface->pixels) {
+    if (!surface || (!surface->pixels && !surface->deferred)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -164,8 +164,12 @@ struct DC : Object {
             prepare = nullptr;
             run();
         }
+        if (!st.bitmap->bits && st.bitmap->surface)
+            RealiseTarget();
         return *st.bitmap;
     }
+    // A deferred surface's pixels, made on first use.
+    void RealiseTarget() const;
     // The target's size, depth and colour table, which never need its pixels.
     const Bitmap& Format() const { return *st.bitmap; }
     const RegionData& Clip();

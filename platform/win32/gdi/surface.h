@@ -16,12 +16,18 @@ struct Surface {
     int height = 0;
     int stride = 0; // bytes per row, a multiple of 4; negative in the view of a bottom-up bitmap
     uint32_t* pixels = nullptr;
+    bool deferred = false; // made by CreateDeferred: pixels may still be null
 
     // Owned storage when made by Create; a surface may also wrap someone else's pixels.
     std::unique_ptr<uint32_t[]> storage;
 
     // A zeroed surface of the given size; null for a negative or absurd size.
     static std::shared_ptr<Surface> Create(int width, int height);
+    // The same whose pixels are made only when a DC first draws on or reads it (or Realise is
+    // called): a DC on it measures text and answers its size and depth without them.
+    static std::shared_ptr<Surface> CreateDeferred(int width, int height);
+    // Makes a deferred surface's zeroed pixels; true when the surface has its pixels.
+    bool Realise();
     uint32_t* Row(int y) const { return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(pixels) + ptrdiff_t(y) * stride); }
 };
 
@@ -29,7 +35,8 @@ struct Surface {
 // (a child window's client area inside its top-level window's surface), and drawing is
 // confined to `visRgn`, given in the DC's device coordinates (null: the whole surface).
 // The region is copied; the DC keeps the surface alive. Release it with ReleaseSurfaceDC
-// (DeleteDC works too). Returns null if the surface is null.
+// (DeleteDC works too). Returns null if the surface is null. A deferred surface gets its
+// pixels when the DC first draws or reads, after the DC's `prepare` has run.
 HDC CreateSurfaceDC(std::shared_ptr<Surface> surface, POINT origin, HRGN visRgn);
 
 // Moves an existing surface DC and replaces its visible region (same rules as above), as when

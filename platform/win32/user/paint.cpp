@@ -182,16 +182,17 @@ uint32_t DesktopPixel()
     return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-// The screen surfaces, made once: lock held. They take the desktop's colour when a DC first draws on
-// them or reads them (ComposeDesktop), so a DC that only measures text touches no pixel.
+// The screen surfaces, made once: lock held. Their pixels are made and take the desktop's colour
+// when a DC first draws on them or reads them (ComposeDesktop), so a DC that only measures text
+// costs neither memory nor a fill.
 bool MakeDesktop()
 {
     auto& p = P();
     if (p.desktop && p.desktopBefore)
         return true;
     RECT scr = ScreenRect();
-    p.desktop = gdi::Surface::Create(scr.right, scr.bottom);
-    p.desktopBefore = gdi::Surface::Create(scr.right, scr.bottom);
+    p.desktop = gdi::Surface::CreateDeferred(scr.right, scr.bottom);
+    p.desktopBefore = gdi::Surface::CreateDeferred(scr.right, scr.bottom);
     if (!p.desktop || !p.desktopBefore) {
         p.desktop = p.desktopBefore = nullptr;
         return false;
@@ -207,6 +208,8 @@ void ComposeDesktop(const std::vector<ScreenWindow>& wins, RECT scr, gdi::Surfac
 {
     auto& p = P();
     std::lock_guard<std::mutex> pixels(p.desktopPixels);
+    if (!now.Realise() || !before.Realise())
+        return; // the DC then draws nowhere
     p.desktopDirty = true;
     uint32_t background = DesktopPixel();
     if (!p.desktopPainted) {
@@ -258,7 +261,7 @@ std::vector<HWND> SyncDesktop()
 {
     auto& p = P();
     std::vector<HWND> changed;
-    if (!p.desktopDirty || !p.desktop || !p.desktopBefore)
+    if (!p.desktopDirty || !p.desktop || !p.desktopBefore || !p.desktop->pixels || !p.desktopBefore->pixels)
         return changed;
     std::lock_guard<std::mutex> pixels(p.desktopPixels);
     if (p.desktopDCs == 0)

@@ -700,6 +700,45 @@ TEST_F(X11Presenter, AWindowShownAgainRightAfterHidingStaysOpen)
     EXPECT_EQ(wa.map_state, IsViewable);
 }
 
+// A program's start-up hides, minimises and shows its main window again in one go. However late the
+// presenter catches up with those placements, the X window stays mapped where it is and is never moved
+// to the icon's place. The server is held while the presenter waits on it, so they all queue up.
+TEST_F(X11Presenter, AWindowHiddenMinimisedAndShownAgainAtOnceStaysInPlace)
+{
+    HWND top = MakeTop(u"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 340, 240});
+    ::Window w = x11::WindowOf(top);
+    XSelectInput(dpy_, w, StructureNotifyMask);
+    XSync(dpy_, False);
+    XGrabServer(dpy_);
+    XSync(dpy_, False);
+    std::thread waiting([] { x11::Flush(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int show : {SW_HIDE, SW_MINIMIZE, SW_SHOWNORMAL, SW_SHOW})
+        ShowWindow(top, show);
+    headless::PumpUntilIdle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    XUngrabServer(dpy_);
+    XSync(dpy_, False);
+    waiting.join();
+    Settle();
+    Settle();
+    EXPECT_FALSE(IsIconic(top));
+    EXPECT_TRUE(IsWindowVisible(top));
+    int unmapped = 0, resized = 0;
+    XEvent ev;
+    while (XCheckWindowEvent(dpy_, w, StructureNotifyMask, &ev)) {
+        unmapped += ev.type == UnmapNotify;
+        resized += ev.type == ConfigureNotify && (ev.xconfigure.width != 300 || ev.xconfigure.height != 200);
+    }
+    EXPECT_EQ(unmapped, 0);
+    EXPECT_EQ(resized, 0);
+    XWindowAttributes wa{};
+    ASSERT_TRUE(XGetWindowAttributes(dpy_, w, &wa));
+    EXPECT_EQ(wa.map_state, IsViewable);
+    EXPECT_EQ(wa.width, 300);
+    EXPECT_EQ(wa.height, 200);
+}
+
 TEST_F(X11Presenter, DeleteWindowRequestBecomesTheCloseCommand)
 {
     HWND top = MakeTop(u"close me", WS_OVERLAPPEDWINDOW | WS_VISIBLE, {40, 40, 300, 200});

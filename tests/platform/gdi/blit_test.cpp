@@ -171,6 +171,80 @@ TEST(Blit, StretchMirrorsAndScales)
     EXPECT_EQ(dst.Raw(3, 0), 0x00FF0000u);
 }
 
+// A 24-bpp DIB section in a memory DC, filled white: copies into it take the general path of the blits.
+struct Dib24 {
+    explicit Dib24(int w, int h) : w(w), h(h)
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = h; // bottom-up, as pictures from files are
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        dc = CreateCompatibleDC(nullptr);
+        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old = SelectObject(dc, bmp);
+        RECT r{0, 0, w, h};
+        FillRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    }
+    ~Dib24()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    int w, h;
+    HDC dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+};
+
+// Copies into a 32-bpp target step through the source instead of dividing per pixel: whatever the
+// stretch, mirroring, clipping or source depth, they land on the same pixels as copies into a 24-bpp
+// target, which sample each pixel on their own.
+TEST(Blit, StretchedCopiesIntoTrueColourAgreeWithTheGeneralPath)
+{
+    const int sw = 7, sh = 5, dw = 17, dh = 13;
+    MemDC src32(sw, sh);
+    Dib24 src24(sw, sh);
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x) {
+            src32.bits[y * sw + x] = uint32_t(0x10 + x * 30) << 16 | uint32_t(0x20 + y * 40) << 8 | uint32_t(x * y);
+            SetPixel(src24.dc, x, y, src32.At(x, y));
+        }
+    struct Case {
+        int x, y, w, h, sx, sy, sw, sh;
+    };
+    const Case cases[] = {
+        {0, 0, 17, 13, 0, 0, 7, 5},   // enlarged
+        {1, 2, 3, 2, 0, 0, 7, 5},     // shrunk, rows and columns dropped
+        {16, 0, -17, 13, 0, 0, 7, 5}, // mirrored by the destination
+        {0, 12, 17, -13, 6, 0, -7, 5}, // mirrored both ways
+        {2, 2, 7, 5, 0, 0, 7, 5},     // same size
+        {8, 1, -7, 5, 0, 0, 7, 5},    // same size, mirrored
+        {-4, -3, 25, 19, -2, -1, 9, 7}, // clipped, source partly outside its bitmap
+        {0, 0, 16, 9, 3, 1, 3, 3},    // enlarged by a factor that leaves remainders
+        {1, 1, 14, 10, 0, 0, 7, 5},   // enlarged twice: the steps meet whole pixels exactly
+        {15, 0, -12, 8, 1, 0, 6, 4},  // the same, mirrored
+        {0, 0, 4, 2, 1, 1, 6, 4},     // shrunk by a factor with a common divisor
+    };
+    for (HDC source : {src32.dc, src24.dc})
+        for (const Case& c : cases) {
+            MemDC fast(dw, dh);
+            Dib24 general(dw, dh);
+            SetStretchBltMode(fast.dc, COLORONCOLOR);
+            SetStretchBltMode(general.dc, COLORONCOLOR);
+            ASSERT_TRUE(StretchBlt(fast.dc, c.x, c.y, c.w, c.h, source, c.sx, c.sy, c.sw, c.sh, SRCCOPY));
+            ASSERT_TRUE(StretchBlt(general.dc, c.x, c.y, c.w, c.h, source, c.sx, c.sy, c.sw, c.sh, SRCCOPY));
+            int differing = 0;
+            for (int y = 0; y < dh; ++y)
+                for (int x = 0; x < dw; ++x)
+                    differing += fast.At(x, y) != GetPixel(general.dc, x, y);
+            EXPECT_EQ(differing, 0) << "case " << (&c - cases) << (source == src24.dc ? ", 24-bpp source" : "");
+        }
+}
+
 // Shrinking a colour picture never invents colours: each destination pixel is one of the pixels it covers
 // (rows and columns dropped), or their average under HALFTONE. Only between monochrome bitmaps do the AND and
 // OR modes combine what they drop.

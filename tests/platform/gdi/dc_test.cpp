@@ -147,6 +147,51 @@ TEST(SurfaceDC, DrawsAtItsOriginWithinItsVisibleRegion)
     EXPECT_EQ(gdi::GetDCSurface(dc), nullptr);
 }
 
+// A deferred surface gets its pixels only when a DC draws on or reads it; measuring needs none.
+TEST(SurfaceDC, DeferredSurfaceMeasuresWithoutPixelsAndDrawsOnFirstUse)
+{
+    auto surface = gdi::Surface::CreateDeferred(64, 48);
+    ASSERT_TRUE(surface);
+    HDC measuring = gdi::CreateSurfaceDC(surface, POINT{0, 0}, nullptr);
+    HDC drawing = gdi::CreateSurfaceDC(surface, POINT{0, 0}, nullptr);
+    ASSERT_TRUE(measuring && drawing);
+    bool prepared = false;
+    gdi::SetSurfaceDCPrepare(drawing, [&] { prepared = true; });
+
+    SelectObject(measuring, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE blank{};
+    TEXTMETRICW tm{};
+    RECT box{};
+    EXPECT_TRUE(GetTextExtentPoint32W(measuring, u" ", 1, &blank));
+    EXPECT_TRUE(GetTextMetricsW(measuring, &tm));
+    EXPECT_GT(blank.cy, 0);
+    EXPECT_EQ(blank.cy, tm.tmHeight);
+    EXPECT_EQ(GetDeviceCaps(measuring, HORZRES), 64);
+    EXPECT_EQ(GetDeviceCaps(measuring, VERTRES), 48);
+    EXPECT_EQ(GetDeviceCaps(measuring, BITSPIXEL), 32);
+    EXPECT_EQ(GetClipBox(measuring, &box), SIMPLEREGION);
+    EXPECT_EQ(box.right, 64);
+    EXPECT_EQ(surface->pixels, nullptr);
+    EXPECT_FALSE(prepared);
+
+    // The first drawing runs the DC's preparation, then finds zeroed pixels; a DC made before
+    // them reads what another drew.
+    RECT r{2, 3, 6, 7};
+    EXPECT_TRUE(FillRect(drawing, &r, (HBRUSH)GetStockObject(WHITE_BRUSH)));
+    EXPECT_TRUE(prepared);
+    ASSERT_NE(surface->pixels, nullptr);
+    EXPECT_EQ(surface->Row(3)[2], 0x00FFFFFFu);
+    EXPECT_EQ(surface->Row(7)[6], 0u);
+    EXPECT_EQ(GetPixel(measuring, 5, 6), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(measuring, 6, 6), RGB(0, 0, 0));
+    EXPECT_EQ(gdi::GetDCSurface(measuring), surface);
+    gdi::ReleaseSurfaceDC(measuring);
+    gdi::ReleaseSurfaceDC(drawing);
+
+    // A surface that is neither deferred nor given pixels is refused.
+    EXPECT_EQ(gdi::CreateSurfaceDC(std::make_shared<gdi::Surface>(), POINT{0, 0}, nullptr), nullptr);
+}
+
 TEST(Png, WritesTheBitmapOfADC)
 {
     MemDC m(3, 2, RGB(10, 20, 30));
