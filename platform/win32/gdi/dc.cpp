@@ -5,17 +5,10 @@ namespace gdi {
 
 std::shared_ptr<Surface> Surface::Create(int width, int height)
 {
-    if (width < 0 || height < 0 || width > 0x8000 || height > 0x8000)
+    std::shared_ptr<Surface> s = CreateDeferred(width, height);
+    if (!s || !s->Realise())
         return nullptr;
-    auto s = std::make_shared<Surface>();
-    s->width = width;
-    s->height = height;
-    s->stride = width * 4;
-    size_t n = size_t(width) * size_t(height);
-    s->storage.reset(new (std::nothrow) uint32_t[n ? n : 1]());
-    if (!s->storage)
-        return nullptr;
-    s->pixels = s->storage.get();
+    s->deferred = false;
     return s;
 }
 
