@@ -2,11 +2,11 @@
 #include "controls/list_sorter.h"
 
 #include "win32/controls/listview_column_texts.h"
+#include "win32/controls/merge_order.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
-#include <numeric>
 #include <string>
 
 namespace {
@@ -158,14 +158,10 @@ void CListSorter::ReadKey(Record& record, int kind, WCHAR* folded)
             record.key = u"";
         break;
     }
-    case kText: {
-        WCHAR* out = folded;
-        for (const WCHAR* p = record.text; *p; ++p)
-            *out++ = WCHAR(towlower(wint_t(*p)));
-        *out = 0;
+    case kText:
+        Fold(record.text, folded, Folder());
         record.key = folded;
         break;
-    }
     case kDate: {
         COleDateTime date;
         record.valid = date.ParseDateTime(record.text, 0, LANG_USER_DEFAULT) != FALSE;
@@ -194,29 +190,13 @@ std::vector<int> CListSorter::Order(BOOL bAscending, int nKind)
             ReadKey(record, nKind, nullptr);
     }
     const LPARAM param = bAscending ? nKind : -nKind;
-    // The list's own sort, run here on the keys: a bottom-up merge in which the right run goes first only
-    // when strictly less, so equal rows keep their order and a comparison that is not transitive (an
-    // unparsable date) still yields the same order the list would give.
-    std::vector<int> a((size_t)n), b((size_t)n);
-    std::iota(a.begin(), a.end(), 0);
+    // The list's own sort, run here on the keys, so that equal rows keep their order and a comparison that
+    // is not transitive (an unparsable date) still yields the same order the list would give.
     const Record* records = m_records.data();
-    for (int width = 1; width < n; width *= 2) {
-        for (int lo = 0; lo < n; lo += 2 * width) {
-            const int mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-            int i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                if (Compare((LPARAM)&records[a[(size_t)j]], (LPARAM)&records[a[(size_t)i]], param) < 0)
-                    b[(size_t)k++] = a[(size_t)j++];
-                else
-                    b[(size_t)k++] = a[(size_t)i++];
-            }
-            while (i < mid)
-                b[(size_t)k++] = a[(size_t)i++];
-            while (j < hi)
-                b[(size_t)k++] = a[(size_t)j++];
-        }
-        a.swap(b);
-    }
+    std::vector<int> a;
+    controls::MergeOrder(
+        n, a, [&](int x, int y) { return Compare((LPARAM)&records[x], (LPARAM)&records[y], param) < 0; },
+        [] { return false; });
     m_folded.reset();
     return a;
 }

@@ -1,16 +1,15 @@
 // Sorting the list view's items with the owner's comparison, and finding items by text or data.
 #include "win32/controls/listview_internal.h"
+#include "win32/controls/merge_order.h"
 #include "win32/text.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace controls::lv {
 
-// A bottom-up merge sort: stable, and every index it touches comes from its own loop bounds, so a
-// comparison that contradicts itself (never equal, or not transitive) yields some order, never a
-// read outside the items. The items move only once the sort is done, and not at all when the owner
-// changed the list from inside its comparison.
+// Sorted as controls::MergeOrder sorts: stable, and safe with a comparison that contradicts itself. The
+// items move only once the sort is done, and not at all when the owner changed the list from inside its
+// comparison.
 bool SortItems(ListView* lv, PFNLVCOMPARE compare, LPARAM param, bool byIndex)
 {
     if (!compare)
@@ -23,29 +22,13 @@ bool SortItems(ListView* lv, PFNLVCOMPARE compare, LPARAM param, bool byIndex)
     std::vector<LPARAM> keys((size_t)n);
     for (int i = 0; i < n; ++i)
         keys[(size_t)i] = byIndex ? (LPARAM)i : lv->items[(size_t)i].lParam;
-    std::vector<int> a((size_t)n), b((size_t)n);
-    std::iota(a.begin(), a.end(), 0);
     const unsigned gen = lv->generation;
-    for (int width = 1; width < n; width *= 2) {
-        for (int lo = 0; lo < n; lo += 2 * width) {
-            int mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-            int i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) {
-                // The right run goes first only when strictly less, which keeps equal items in order.
-                if (compare(keys[(size_t)a[(size_t)j]], keys[(size_t)a[(size_t)i]], param) < 0)
-                    b[(size_t)k++] = a[(size_t)j++];
-                else
-                    b[(size_t)k++] = a[(size_t)i++];
-                if (gen != lv->generation || Count(lv) != n)
-                    return false;
-            }
-            while (i < mid)
-                b[(size_t)k++] = a[(size_t)i++];
-            while (j < hi)
-                b[(size_t)k++] = a[(size_t)j++];
-        }
-        a.swap(b);
-    }
+    std::vector<int> a;
+    const bool done = MergeOrder(
+        n, a, [&](int x, int y) { return compare(keys[(size_t)x], keys[(size_t)y], param) < 0; },
+        [&] { return gen != lv->generation || Count(lv) != n; });
+    if (!done)
+        return false;
     std::vector<Item> sorted;
     sorted.reserve((size_t)n);
     std::vector<int> where((size_t)n);
