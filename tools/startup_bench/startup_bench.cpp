@@ -4,7 +4,9 @@
 // painted moment is the first poll that saw the final picture (the picture then stays unchanged for a second).
 // Min and median are printed with the program's peak memory. The program keeps its settings in a private
 // folder, so the user's own are neither read nor changed. Without Xvfb the benchmark is skipped.
-//   startup_bench [--runs N] [--display :71] [--program PATH] [--disk PATH] [--shot FILE.ppm]
+//   startup_bench [--runs N] [--program PATH] [--disk PATH] [--shot FILE.ppm]
+#include "platform/backend/xvfb.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -45,23 +47,6 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
-std::string FindInPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::string all = path ? path : "/usr/bin:/bin";
-    size_t from = 0;
-    while (from <= all.size()) {
-        size_t to = all.find(':', from);
-        if (to == std::string::npos)
-            to = all.size();
-        std::string candidate = all.substr(from, to - from) + "/" + name;
-        if (to > from && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        from = to + 1;
-    }
-    return {};
-}
-
 int IgnoreXError(Display*, XErrorEvent*)
 {
     // The program's windows come and go while they are looked at.
@@ -97,8 +82,7 @@ rusage EndChild(pid_t pid)
     return usage;
 }
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
-            bool quiet)
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env)
 {
     std::vector<char*> args;
     for (const auto& a : argv)
@@ -112,8 +96,6 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::pair<st
         if (null >= 0) {
             dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
-            if (quiet)
-                dup2(null, STDERR_FILENO);
         }
         execv(args[0], args.data());
         _exit(127);
@@ -286,7 +268,7 @@ struct Run {
 
 struct Options {
     int runs = 7;
-    std::string display = ":71";
+    std::string display; // the private server's, once it runs
     std::string program = STARTUP_PROGRAM;
     std::string disk = STARTUP_DISK;
     std::string shot;
@@ -303,8 +285,7 @@ std::optional<Run> RunOnce(Display* dpy, Grabber& grabber, const Options& o, boo
                       {{"DISPLAY", o.display},
                        {"DOVEMARK_DISKS", o.disk},
                        {"DOVEMARK_HOST_DISKS", "0"},
-                       {"XDG_CONFIG_HOME", o.config}},
-                      false);
+                       {"XDG_CONFIG_HOME", o.config}});
     if (pid < 0) {
         std::perror("startup_bench: fork");
         return std::nullopt;
@@ -392,8 +373,6 @@ int main(int argc, char** argv)
         std::string name = argv[i], value = argv[i + 1];
         if (name == "--runs")
             o.runs = std::max(1, std::atoi(value.c_str()));
-        else if (name == "--display")
-            o.display = value;
         else if (name == "--program")
             o.program = value;
         else if (name == "--disk")
@@ -401,15 +380,10 @@ int main(int argc, char** argv)
         else if (name == "--shot")
             o.shot = value;
         else {
-            std::fprintf(stderr, "usage: %s [--runs N] [--display :71] [--program PATH] [--disk PATH] [--shot FILE]\n",
+            std::fprintf(stderr, "usage: %s [--runs N] [--program PATH] [--disk PATH] [--shot FILE]\n",
                          argv[0]);
             return 2;
         }
-    }
-    std::string xvfb = FindInPath("Xvfb");
-    if (xvfb.empty()) {
-        std::printf("startup_bench: Xvfb not found, skipped\n");
-        return 0;
     }
     if (!Exists(o.program)) {
         std::fprintf(stderr, "startup_bench: no program at %s\n", o.program.c_str());
@@ -434,20 +408,15 @@ int main(int argc, char** argv)
         }
     } removeConfig{config};
     XSetErrorHandler(IgnoreXError);
-    if (Display* taken = XOpenDisplay(o.display.c_str())) {
-        XCloseDisplay(taken);
-        std::fprintf(stderr, "startup_bench: display %s is already in use\n", o.display.c_str());
-        return 1;
+    const xtest::Xvfb server(1920, 1080);
+    if (!server.Running()) {
+        std::printf("startup_bench: %s, skipped\n", server.Why().c_str());
+        return 0;
     }
-    pid_t server = Spawn({xvfb, o.display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"}, {}, true);
-    Display* dpy = nullptr;
-    for (int i = 0; i < 500 && !dpy; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        dpy = XOpenDisplay(o.display.c_str());
-    }
+    o.display = server.Display();
+    Display* dpy = XOpenDisplay(o.display.c_str());
     if (!dpy) {
         std::fprintf(stderr, "startup_bench: Xvfb did not open %s\n", o.display.c_str());
-        EndChild(server);
         return 1;
     }
     double load[3] = {};
@@ -473,7 +442,6 @@ int main(int argc, char** argv)
     }
     grabber.reset();
     XCloseDisplay(dpy);
-    EndChild(server);
     if (painted.empty()) {
         std::fprintf(stderr, "startup_bench: no run finished\n");
         return 1;
